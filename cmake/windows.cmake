@@ -1,0 +1,38 @@
+# MinGW build: the whole program into build/win, and the Windows tests run under Wine.
+enable_language(RC)
+enable_testing()
+set(WIN_OUT ${CMAKE_SOURCE_DIR}/build/win)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/resources -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/data")
+add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX)
+set(VORN_WIN_LIBS gdiplus comctl32 comdlg32 advapi32 shell32 ole32 uuid winmm ws2_32 wsock32 msimg32 gdi32 user32 kernel32 mpr)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB RC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
+add_library(vorn_win STATIC ${WIN_SOURCES})
+target_include_directories(vorn_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(vorn_win PUBLIC vorn_core ${VORN_WIN_LIBS})
+
+# Resources are linked as objects so the tests get the same menus and dialogs.
+add_library(vorn_res OBJECT ${RC_SOURCES})
+
+add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/shell/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
+target_link_libraries(vorn2001 PRIVATE vorn_win)
+
+# Data files ship beside the program.
+file(GLOB DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
+list(FILTER DATA_FILES EXCLUDE REGEX "/SOURCES\\.md$")
+add_custom_target(vorn_data ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${WIN_OUT}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${DATA_FILES} ${WIN_OUT}
+  DEPENDS ${DATA_FILES})
+
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:vorn_res>)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(win_tests PRIVATE vorn_win gtest)
+add_dependencies(win_tests vorn2001 vorn_data)
+# The tests run with the program directory as working directory, as the program does.
+add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
+set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
