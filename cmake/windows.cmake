@@ -1,7 +1,8 @@
 # MinGW build: the whole program into build/win, and the Windows tests run under Wine.
 enable_language(RC)
 enable_testing()
-set(WIN_OUT ${CMAKE_SOURCE_DIR}/build/win)
+set(VORN_WIN_OUT ${CMAKE_SOURCE_DIR}/build/win CACHE PATH "Program directory of the MinGW build")
+set(WIN_OUT ${VORN_WIN_OUT})
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/resources -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/data")
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX)

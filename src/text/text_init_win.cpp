@@ -1,0 +1,4 @@
+#include "shell/wiring_win.h"
+
+void text_init() {}
+

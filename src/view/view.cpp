@@ -1,0 +1,6 @@
+#include "view/view.h"
+
+Document& view_doc() {
+    static Document doc;
+    return doc;
+}
