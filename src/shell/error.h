@@ -1,0 +1,35 @@
+// Errors that stop an operation, and the three message boxes every subsystem uses (portable).
+// Portable code reports through these hooks; the main window installs the real boxes, tests
+// install recorders.
+#pragma once
+
+#include <exception>
+#include <string>
+
+// Raised where an operation must stop; caught by the trap around every command and window event,
+// which shows the error box. `text` is shown with the code when not empty.
+struct VornError : std::exception {
+    int code = 0;
+    std::string text;
+    explicit VornError(int c, std::string t = {}) : code(c), text(std::move(t)) {}
+    const char* what() const noexcept override { return text.empty() ? "VornError" : text.c_str(); }
+};
+
+[[noreturn]] inline void vorn_raise(int code, std::string text = {}) { throw VornError(code, std::move(text)); }
+
+// The note (title "Note", information icon) and the error box (title "Error", stop icon).
+void msg_note(const std::string& text);
+void msg_error(const std::string& text);
+// Yes/no question; true for yes.
+bool msg_ask_yes_no(const std::string& text, const std::string& title);
+// Yes/No/Cancel: 1 yes, 2 no, 3 cancel.
+int msg_ask_yes_no_cancel(const std::string& text, const std::string& title);
+
+struct MsgHooks {
+    void (*note)(const std::string& text) = nullptr;
+    void (*error)(const std::string& text) = nullptr;
+    int (*ask)(const std::string& text, const std::string& title, bool with_cancel) = nullptr;
+};
+// Replaces the hooks; returns the previous ones. Without hooks messages go to stderr and
+// questions answer "no".
+MsgHooks msg_set_hooks(const MsgHooks& h);
