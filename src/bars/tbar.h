@@ -1,0 +1,117 @@
+// The toolbar's model (portable): the 32-colour palette that every painter reads, the current
+// drawing colour, the button table, the layouts and the bar's geometry.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "elements/canvas.h"
+
+// ---- Palette and drawing colour.
+
+// Colour of palette entry `index` (0-31); nullopt for other indexes.
+std::optional<Colour> tbar_color(int index);
+// The same with a fallback for indexes outside the palette (damaged documents).
+Colour tbar_color_or(int index, Colour fallback = 0);
+
+struct IndexColour {
+    int index = 2;
+    Colour colour = 0xff0000;
+    bool operator==(const IndexColour&) const = default;
+};
+IndexColour tbar_current_color();
+// False (and nothing changed) for an index outside 0-31.
+bool tbar_set_current_color(int index);
+// Contrasting text colour for a palette index: white for flag 0 and dark entries, else black.
+Colour tbar_text_color(int flag, int index);
+
+// Replaces every palette colour by its complement; twice restores the palette.
+void tbar_invert_palette();
+bool tbar_palette_inverted();
+// Back to the default palette (not inverted) and colour 2; for a fresh start and tests.
+void tbar_palette_reset();
+
+// Palette half shown: 1 = colours 0-15, 2 = colours 16-31.
+int tbar_palette_half();
+void tbar_set_palette_half(int half);
+
+// ---- Buttons and layouts.
+
+struct TbarButton {
+    int no;
+    int bitmap;
+    int command;
+    const char* label;
+    const char* tooltip;
+};
+// The 20 buttons layouts can use, by number.
+const std::vector<TbarButton>& tbar_buttons();
+const TbarButton* tbar_button(int no);
+
+// Orientation codes: 0 top, 1 left, 2 none.
+enum TbarOrient : int { kTbarTop = 0, kTbarLeft = 1, kTbarNone = 2 };
+constexpr int kTbarCmdLeft = 10983, kTbarCmdTop = 10984, kTbarCmdNone = 10985;
+// Menu command of an orientation code and back; unknown codes count as top.
+int tbar_orient_of_command(int command);
+int tbar_command_of_orient(int orient);
+
+struct TbarStyle {
+    int no = 0;
+    std::vector<int> buttons;
+    int orientation = 0;
+    std::string name;
+};
+
+// Default stored value of a user layout: [Orientation, 1, buttons...].
+std::vector<int> tbar_user_layout_default();
+// The user layout N (1-4) from its stored list; a list too short to hold an orientation and a
+// button gives the default layout, so the layout numbers stay in order.
+TbarStyle tbar_user_layout(int n, const std::vector<int>& stored);
+
+class TbarModel {
+public:
+    static constexpr int kButton = 28;  // button size and bar thickness
+
+    TbarModel();
+    // Replaces the four user layouts from the stored lists of "Toolbar1".."Toolbar4".
+    void load_user_layouts(const std::vector<std::vector<int>>& stored);
+    const std::vector<TbarStyle>& styles() const { return styles_; }
+
+    int style() const { return style_; }
+    // Sets the current layout and lays out its buttons; an unknown number gives layout 1.
+    void set_style(int no);
+
+    // Button numbers as shown, position 0 first.
+    const std::vector<int>& shown() const { return shown_; }
+    // Pixel offset where the colour strip begins.
+    int strip_offset() const { return static_cast<int>(shown_.size()) * kButton; }
+
+    // Geometry; `left` when the bar stands on the left.
+    static Rc button_rect(int pos, bool left);
+    // Cell 0-15 colours, 16-17 the current-colour swatch.
+    Rc cell_rect(int cell, bool left) const;
+
+    struct Hit {
+        enum Kind { None, Button, Cell } kind = None;
+        int index = -1;  // position or cell
+        bool operator==(const Hit&) const = default;
+    };
+    Hit hit(int x, int y, bool left) const;
+
+    // Window place in the main window's client area as x, y, width, height.
+    static Rc place(int orient, int client_right, int client_bottom);
+
+private:
+    std::vector<TbarStyle> styles_;
+    int style_ = 1;
+    std::vector<int> shown_;
+};
+
+// Palette index of a colour cell of the given half.
+int tbar_cell_color_index(int half, int cell);
+// Tooltip title and text of colour cell `cell` (0-15).
+struct TipText {
+    std::string title, text;
+};
+TipText tbar_cell_tip(int half, int cell);

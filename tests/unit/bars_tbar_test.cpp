@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "bars/tbar.h"
+
+namespace {
+
+class Palette : public ::testing::Test {
+protected:
+    void SetUp() override { tbar_palette_reset(); }
+    void TearDown() override { tbar_palette_reset(); }
+};
+
+TEST_F(Palette, IndexesOutsideThePaletteFail) {
+    EXPECT_EQ(tbar_color(0), Colour{0x000000});
+    EXPECT_EQ(tbar_color(2), Colour{0xff0000});
+    EXPECT_EQ(tbar_color(31), Colour{0x7fffff});
+    for (int bad : {-1, 32, 255, -2147483647 - 1}) {
+        EXPECT_FALSE(tbar_color(bad)) << bad;
+        EXPECT_EQ(tbar_color_or(bad, 0x123456), Colour{0x123456}) << bad;
+    }
+    EXPECT_FALSE(tbar_set_current_color(32));
+    EXPECT_EQ(tbar_current_color().index, 2);
+}
+
+TEST_F(Palette, InversionAffectsEveryColourAndTheCurrentOne) {
+    EXPECT_EQ(tbar_current_color(), (IndexColour{2, 0xff0000}));
+    tbar_invert_palette();
+    EXPECT_EQ(tbar_color(15), Colour{0x000000});
+    EXPECT_EQ(tbar_color(26), Colour{0xc53d3d});
+    // The current colour follows the palette, not a copy taken before.
+    EXPECT_EQ(tbar_current_color(), (IndexColour{2, 0x00ffff}));
+    tbar_invert_palette();
+    for (int i = 0; i < 32; ++i) {
+        tbar_invert_palette();
+        tbar_invert_palette();
+    }
+    EXPECT_EQ(tbar_color(15), Colour{0xffffff});
+    EXPECT_EQ(tbar_color(26), Colour{0x3ac2c2});
+    EXPECT_FALSE(tbar_palette_inverted());
+}
+
+TEST_F(Palette, TextColourContrasts) {
+    struct Case { int flag, index; Colour want; } cases[] = {
+        {0, 10, 0xffffff}, {0, 11, 0x000000}, {0, 25, 0xffffff}, {0, 26, 0x000000},
+        {1, 3, 0x000000}, {0, 0, 0xffffff}, {0, 16, 0xffffff}, {0, 15, 0x000000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tbar_text_color(c.flag, c.index), c.want) << c.flag << "," << c.index;
+}
+
+TEST(TbarLayouts, PresetsAndUserLayouts) {
+    TbarModel m;
+    ASSERT_EQ(m.styles().size(), 8u);
+    struct Case { int no; size_t count; int orient; const char* name; } cases[] = {
+        {0, 10, 1, "Standard Vert"}, {1, 18, 0, "Standard Horz"}, {2, 20, 0, "Extended Horz"},
+        {3, 6, 0, "Viewing"}, {4, 6, 0, "User defined 1"}, {7, 6, 0, "User defined 4"},
+    };
+    for (const auto& c : cases) {
+        const TbarStyle& s = m.styles()[c.no];
+        EXPECT_EQ(s.buttons.size(), c.count) << c.name;
+        EXPECT_EQ(s.orientation, c.orient) << c.name;
+        EXPECT_EQ(s.name, c.name);
+    }
+    // Layout 1 leaves out Redo (3) and Generator (17).
+    for (int b : m.styles()[1].buttons) EXPECT_TRUE(b != 3 && b != 17);
+}
+
+TEST(TbarLayouts, StoredUserLayoutsAndDamagedValues) {
+    TbarModel m;
+    m.load_user_layouts({{1, 1, 19, 0}, {5}, {}, {2, 77, 3, 99, -4, 18}});
+    EXPECT_EQ(m.styles()[4].buttons, (std::vector<int>{19, 0}));
+    EXPECT_EQ(m.styles()[4].orientation, kTbarLeft);
+    // Too short: the slot keeps the default so numbers stay in order.
+    EXPECT_EQ(m.styles()[5].buttons, (std::vector<int>{1, 7, 8, 11, 12, 13}));
+    EXPECT_EQ(m.styles()[6].name, "User defined 3");
+    EXPECT_EQ(m.styles()[7].orientation, kTbarNone);
+    m.set_style(7);
+    // Unknown button numbers are left out of the bar.
+    EXPECT_EQ(m.shown(), (std::vector<int>{3, 18}));
+    EXPECT_EQ(m.strip_offset(), 56);
+    m.load_user_layouts({{9, 1, 2}});
+    EXPECT_EQ(m.styles()[4].orientation, kTbarTop);
+}
+
+TEST(TbarLayouts, UnknownLayoutNumberGivesStandardHorz) {
+    TbarModel m;
+    for (int bad : {-1, 8, 1000}) {
+        m.set_style(bad);
+        EXPECT_EQ(m.style(), 1);
+        EXPECT_EQ(m.shown().size(), 18u);
+    }
+}
+
+TEST(TbarGeometry, ViewingOnTopBar) {
+    TbarModel m;
+    m.set_style(3);
+    EXPECT_EQ(m.strip_offset(), 168);
+    EXPECT_EQ(m.cell_rect(5, false), (Rc{192, 14, 204, 28}));
+    auto h = m.hit(195, 20, false);
+    EXPECT_EQ(h, (TbarModel::Hit{TbarModel::Hit::Cell, 5}));
+    EXPECT_EQ(tbar_cell_color_index(2, h.index), 21);
+    EXPECT_EQ(m.hit(30, 5, false), (TbarModel::Hit{TbarModel::Hit::Button, 1}));
+    EXPECT_EQ(m.hit(168 + 9 * 12, 3, false).kind, TbarModel::Hit::None);
+    EXPECT_EQ(m.hit(5, 28, false).kind, TbarModel::Hit::None);
+    EXPECT_EQ(m.hit(168 + 8 * 12, 3, false), (TbarModel::Hit{TbarModel::Hit::Cell, 16}));
+}
+
+TEST(TbarGeometry, LeftBar) {
+    TbarModel m;
+    m.set_style(0);
+    EXPECT_EQ(TbarModel::button_rect(2, true), (Rc{0, 56, 28, 84}));
+    EXPECT_EQ(TbarModel::button_rect(2, false), (Rc{56, 0, 84, 28}));
+    EXPECT_EQ(m.cell_rect(3, true), (Rc{14, 292, 28, 304}));
+    EXPECT_EQ(m.hit(20, 295, true), (TbarModel::Hit{TbarModel::Hit::Cell, 3}));
+    EXPECT_EQ(m.hit(3, 279, true), (TbarModel::Hit{TbarModel::Hit::Button, 9}));
+    EXPECT_EQ(m.hit(3, 280 + 9 * 12, true).kind, TbarModel::Hit::None);
+    EXPECT_EQ(m.hit(-1, 5, true).kind, TbarModel::Hit::None);
+}
+
+TEST(TbarGeometry, PlaceByOrientation) {
+    EXPECT_EQ(TbarModel::place(kTbarLeft, 800, 500), (Rc{1, 1, 28, 500}));
+    EXPECT_EQ(TbarModel::place(kTbarTop, 800, 500), (Rc{1, 1, 800, 28}));
+    EXPECT_EQ(TbarModel::place(kTbarNone, 800, 500), (Rc{1, 1, 1, 1}));
+}
+
+TEST(TbarGeometry, OrientationCommands) {
+    for (int o : {kTbarTop, kTbarLeft, kTbarNone}) EXPECT_EQ(tbar_orient_of_command(tbar_command_of_orient(o)), o);
+    EXPECT_EQ(tbar_orient_of_command(12345), kTbarTop);
+}
+
+TEST(TbarTips, ColourCells) {
+    TipText t = tbar_cell_tip(2, 5);
+    EXPECT_EQ(t.title, "Color 21");
+    EXPECT_EQ(t.text, "Palette 2 : Color 21");
+}
+
+}  // namespace
