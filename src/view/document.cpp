@@ -98,23 +98,26 @@ void Document::rebuild_index() const {
         if (!index_[objs[k].key]) index_[objs[k].key] = static_cast<int32_t>(k + 1);
     }
     index_valid_ = true;
+    indexed_size_ = objs.size();
+}
+
+Obj& Document::add_obj(Obj o) {
+    objs.push_back(std::move(o));
+    if (index_valid_ && indexed_size_ + 1 == objs.size()) {
+        int32_t& slot = index_[objs.back().key];
+        if (!slot) slot = static_cast<int32_t>(objs.size());
+        indexed_size_ = objs.size();
+    }
+    return objs.back();
 }
 
 int Document::obj_index(Key key) const {
-    if (!index_valid_) rebuild_index();
+    if (!index_valid_ || indexed_size_ != objs.size()) rebuild_index();
     int k = index_[key] - 1;
     // The index may be stale when callers changed keys in place; check and rebuild once.
     if (k >= 0 && (k >= static_cast<int>(objs.size()) || objs[k].key != key)) {
         rebuild_index();
         k = index_[key] - 1;
-    } else if (k < 0 && !objs.empty()) {
-        // A key appended since the last rebuild.
-        for (size_t n = 0; n < objs.size(); ++n) {
-            if (objs[n].key == key) {
-                rebuild_index();
-                return index_[key] - 1;
-            }
-        }
     }
     return k;
 }

@@ -102,7 +102,10 @@ public:
     Obj* obj(Key key);
     const Obj* obj(Key key) const;
     int obj_index(Key key) const;  // -1 when absent
+    // Call after changing keys in place or erasing objects; appends through add_obj keep it.
     void touch_objs() { index_valid_ = false; }
+    // Appends an object, keeping the key index current.
+    Obj& add_obj(Obj o);
 
     // First free key from 1, or nullopt when all 65535 are taken.
     std::optional<Key> free_obj_key() const;
@@ -139,5 +142,6 @@ public:
 private:
     mutable std::vector<int32_t> index_;  // key -> position + 1
     mutable bool index_valid_ = false;
+    mutable size_t indexed_size_ = 0;     // objs.size() when the index was last made current
     void rebuild_index() const;
 };

@@ -1,0 +1,38 @@
+// Undo and redo of document edits. An edit opens a change (view_edit), makes it and closes it
+// under an action name (view_undo_record); Undo and Redo swap the copies back.
+#pragma once
+
+#include <string>
+
+// Opens a change: the document's records are copied. A change opened while another is open
+// joins it (the outermost close names the step).
+void view_edit(int what = 7);
+// Closes the open change as one step named `name`. No open change: nothing happens. A change
+// that altered nothing leaves no step.
+void view_undo_record(const std::string& name);
+// Closes the open change without recording it (an edit that failed half way keeps its effect
+// but cannot be undone; used by the guard below when an error leaves the scope).
+void view_edit_cancel();
+bool view_edit_open();
+
+bool view_can_undo();
+bool view_can_redo();
+// The names the Edit menu shows ("" when there is nothing).
+std::string view_undo_name();
+std::string view_redo_name();
+bool view_undo();
+bool view_redo();
+// Forgets the history (a new or another document).
+void view_undo_clear();
+
+// Opens a change for a scope; commit() names it, leaving the scope otherwise cancels it.
+class UndoStep {
+public:
+    UndoStep() { view_edit(7); }
+    ~UndoStep() { if (!done_) view_edit_cancel(); }
+    void commit(const std::string& name) { done_ = true; view_undo_record(name); }
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+private:
+    bool done_ = false;
+};
