@@ -1,6 +1,183 @@
-// Resource ids shared by the .rc files and the code.
+// Resource ids shared by the .rc files and the code. Menu command ids are the menu item ids.
+//
+// Commands whose id no earlier text fixed were given unused ids of their menu's range:
+//   10835 Encrypt/Decrypt File      10838 Export HTML        10839 Export Outline
+//   10840-10843 recent files File1-File4 (File menu)
+//   10977 Files settings            10978 Snap               (Option menu)
+//   11003 Compute...                                         (Tools menu)
 #pragma once
 
 #define IDA_MAIN 9001
 #define IDI_MAIN 9012
 #define IDM_MAIN 10821
+
+// Dialogs of the shell (free range 10274-10290 of the dialog ids).
+#define IDD_PASSWORD 10274
+#define IDC_PASSWORD_EDIT 10275
+#define IDC_PASSWORD_TEXT 10276
+#define IDD_FILES 10278
+#define IDC_FILES_LIST 10279
+#define IDD_SNAP 10282
+#define IDC_SNAP_ON 10283
+#define IDC_SNAP_GRID 10284
+
+// File
+#define CMD_NEW 10823
+#define CMD_OPEN 10824
+#define CMD_OPEN_WEB 10825
+#define CMD_OPEN_HOLD 10826
+#define CMD_RELOAD 10827
+#define CMD_HOME 10828
+#define CMD_BACK 10829
+#define CMD_FORWARD 10830
+#define CMD_SAVE 10831
+#define CMD_SAVE_AS 10832
+#define CMD_SEND 10833
+#define CMD_PRINT 10834
+#define CMD_ENCRYPT 10835
+#define CMD_INFO 10836
+#define CMD_EXIT 10837
+#define CMD_EXPORT_HTML 10838
+#define CMD_EXPORT_OUTLINE 10839
+#define CMD_FILE1 10840
+#define CMD_FILE2 10841
+#define CMD_FILE3 10842
+#define CMD_FILE4 10843
+
+// Edit
+#define CMD_UNDO 10844
+#define CMD_REDO 10845
+#define CMD_CUT 10847
+#define CMD_COPY 10848
+#define CMD_PASTE 10849
+#define CMD_DELETE 10850
+#define CMD_SELECT_ALL 10851
+
+// Find
+#define CMD_FIND_OBJECTS 10857
+#define CMD_FIND_LINKS 10858
+#define CMD_FIND_TEXT 10859
+#define CMD_FIND_NEXT 10860
+#define CMD_REPLACE_TEXT 10861
+
+// View: slideshow and levels
+#define CMD_SLIDESHOW 10863
+#define CMD_SLIDE_NEXT 10864
+#define CMD_SLIDESHOW_SETTINGS 10865
+#define CMD_LEVEL 10867
+#define CMD_LEVEL_UP 10868
+#define CMD_LEVEL_DOWN 10869
+#define CMD_BACKGROUND 10871
+#define CMD_SHIFT 10873
+#define CMD_CLEAR_LEVEL 10875
+#define CMD_CLOSE_WINDOWS 10879
+#define CMD_MULTI_WINDOWS 10881
+#define CMD_FULL_SCREEN 10952
+
+// Text
+#define CMD_SPELL_CHECK 10882
+#define CMD_CHECK_TYPING 10883
+#define CMD_INSERT_TEXT 10884
+#define CMD_DATE 10885
+#define CMD_PROMOTE 10886
+#define CMD_UPPER_CASE 10887
+#define CMD_LOWER_CASE 10888
+#define CMD_SORT 10889
+#define CMD_PARA_LEFT 10960
+#define CMD_PARA_CENTER 10961
+#define CMD_PARA_RIGHT 10962
+
+// Insert
+#define CMD_INSERT_PICTURE 10892
+#define CMD_TWAIN_ACQUIRE 10894
+#define CMD_TWAIN_SOURCE 10895
+#define CMD_INSERT_ICON 10896
+
+// Objects and links
+#define CMD_OBJECT_DEFAULTS 10891
+#define CMD_CLUSTER_SETTINGS 10908
+#define CMD_SEQUENCE_SETTINGS 10909
+#define CMD_SEQ_SHOW 10910
+#define CMD_WARN_DUPL 10916
+#define CMD_LINK_DEFAULTS 10918
+#define CMD_CONNECT 10919
+
+// Shape
+#define CMD_SHAPE_DEFAULTS 10937
+#define CMD_GROUP 10938
+#define CMD_UNGROUP 10939
+#define CMD_SAME_SIZE 10940
+#define CMD_SAME_HEIGHT 10941
+#define CMD_SAME_WIDTH 10942
+#define CMD_GRAVITY 10943
+#define CMD_PLOT_POINTS 10945
+#define CMD_CLEAR_POINTS 10946
+#define CMD_SHOW_POINTS 10947
+#define CMD_SHOW_XY 10948
+
+// Zoom
+#define CMD_ZOOM_FIT 10950
+#define CMD_ZOOM_EXPAND 10953
+#define CMD_ZOOM_CONTRACT 10954
+#define CMD_CENTRALIZE 10956
+#define CMD_ZOOM_100 10957
+#define CMD_ZOOM_TO 10958
+
+// Idea
+#define CMD_ANALYZER 10967
+#define CMD_CHECKLISTS 10968
+#define CMD_QUESTIONS 10969
+#define CMD_RANDOM_WORDS 10970
+#define CMD_GENERATOR 10971
+
+// Option
+#define CMD_NET_SESSION 10974
+#define CMD_FONT 10976
+#define CMD_FILES_SETTINGS 10977
+#define CMD_SNAP 10978
+#define CMD_PREFERENCE 10979
+#define CMD_NET_SETTINGS 10980
+
+// Tools
+#define CMD_TBAR_LEFT 10983
+#define CMD_TBAR_TOP 10984
+#define CMD_TBAR_NONE 10985
+#define CMD_TBAR_EDITOR 10986
+#define CMD_PALETTE1 10988
+#define CMD_PALETTE2 10989
+#define CMD_INVERT 10990
+#define CMD_STATUSBAR 10992
+#define CMD_SHOW_COMMANDS 10993
+#define CMD_SHOW_MOUSE_POS 10994
+#define CMD_TOOLBOX 10995
+#define CMD_SCROLLBARS 10996
+#define CMD_HYPERTEXT_EDITOR 10997
+#define CMD_RICH_EDITOR 10998
+#define CMD_SOURCE_EDITOR 10999
+#define CMD_DICT_EDITOR 11000
+#define CMD_WORDWRAP 11001
+#define CMD_CAPTURE 11002
+#define CMD_COMPUTE 11003
+#define CMD_RECOMPUTE 11004
+
+// Help
+#define CMD_HELP_TOPICS 11006
+#define CMD_HELP_NEW 11007
+#define CMD_HELP_TUTORIAL 11008
+#define CMD_HELP_HOWTO 11009
+#define CMD_HELP_GLOSSARY 11010
+#define CMD_HELP_WEB 11013
+#define CMD_HELP_EMAIL 11014
+#define CMD_ABOUT 11015
+
+// Pop-up menus (each a menu resource holding one pop-up).
+#define IDM_POP_WHATSTHIS 10724
+#define IDM_POP_STATUS 10726
+#define IDM_POP_RICH 10737
+#define IDM_POP_TEXT 10753
+#define IDM_POP_POINT 10767
+#define IDM_POP_OBJECT 10771
+#define IDM_POP_SHAPE 10784
+#define IDM_POP_LINK 10793
+#define IDM_POP_BACKGROUND 10803
+#define IDM_POP_SLIDESHOW 10813
