@@ -33,3 +33,10 @@ struct MsgHooks {
 // Replaces the hooks; returns the previous ones. Without hooks messages go to stderr and
 // questions answer "no".
 MsgHooks msg_set_hooks(const MsgHooks& h);
+
+// The error text of "error.txt" for `err_no` ("N text" lines); "" when absent.
+std::string error_text_lookup(const std::string& file_text, int err_no);
+// format(fmt, text), then with err_no <> 0 " ErrNo=<n> <text of error.txt>" (only the number when
+// the text is missing).
+std::string error_message_text(const std::string& fmt, const std::string& text, int err_no,
+                               const std::string& error_file_text);

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "shell/ddecmd.h"
+#include "shell/error.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(ShellDdeCommand, OnlyOpenGroupsAreAccepted) {
+    struct Case { std::string cmd; std::optional<Names> want; } cases[] = {
+        {"[open(\"c:\\docs\\plan.vrn\")]", Names{"c:\\docs\\plan.vrn"}},
+        {std::string("[open(\"a.vrn\")]\0", 15), Names{"a.vrn"}},
+        {"[open(\"a.vrn\")] [open(\"b.txt\")]", Names{"a.vrn", "b.txt"}},
+        {"[open(\"http://host/x.vrn\")]", Names{"http://host/x.vrn"}},
+        {"", std::nullopt},
+        {"[open(\"\")]", std::nullopt},
+        {"[open(\"a.vrn\")", std::nullopt},
+        {"[open(\"a.vrn\")]junk", std::nullopt},
+        {"[OPEN(\"a.vrn\")]", std::nullopt},
+        {"[run(\"cmd.exe\")]", std::nullopt},
+        {"[open(\"a.vrn\")][run(\"x\")]", std::nullopt},
+        {"[open(\"a\"b.vrn\")]", std::nullopt},
+        {"[open(\"a\nb\")]", std::nullopt},
+        {"[open(\"" + std::string(300, 'x') + "\")]", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(dde_parse_open(c.cmd), c.want) << c.cmd;
+}
+
+TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
+    const std::string file = "1031 A number is too large\r\n  6002 Out of memory\n-5 Negative\n12x Not a line\n";
+    EXPECT_EQ(error_text_lookup(file, 6002), "Out of memory");
+    EXPECT_EQ(error_text_lookup(file, -5), "Negative");
+    EXPECT_EQ(error_text_lookup(file, 12), "");
+    EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 0, file), "Loading a.vrn");
+    EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 1031, file), "Loading a.vrn ErrNo=1031 A number is too large");
+    EXPECT_EQ(error_message_text("Oops", "", 77, file), "Oops ErrNo=77");
+    EXPECT_EQ(error_message_text("50%% %s", "x", 0, ""), "50%% x");
+}
+
+}  // namespace
