@@ -43,6 +43,23 @@ Sz RecordingCanvas::text_extent(std::string_view s) {
     return {static_cast<int>(std::lround(static_cast<double>(s.size()) * h * char_width_ratio)), h};
 }
 
+void RecordingCanvas::draw_text(const Rc& r, std::string_view s, unsigned flags) {
+    calls.push_back({"drawtext", {r.left, r.top, r.right, r.bottom, static_cast<int>(flags)}, std::string(s)});
+}
+TextMetrics RecordingCanvas::text_metrics() {
+    int h = std::abs(font.height);
+    return {h - h / 5, h / 5, 0, 0};
+}
+void RecordingCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
+    calls.push_back({"dib", {dst.left, dst.top, dst.right, dst.bottom, static_cast<int>(rop), d.width, d.height}, {}});
+}
+void RecordingCanvas::draw_metafile(const void*, const Rc& r) {
+    calls.push_back({"metafile", {r.left, r.top, r.right, r.bottom}, {}});
+}
+void RecordingCanvas::draw_icon(const void*, const Rc& r) {
+    calls.push_back({"icon", {r.left, r.top, r.right, r.bottom}, {}});
+}
+
 std::vector<RecordingCanvas::Call> RecordingCanvas::of(std::string_view op) const {
     std::vector<Call> out;
     for (const auto& c : calls)

@@ -57,6 +57,27 @@ struct Font {
 // Raster mix codes of the painters: the platform's codes minus 1.
 enum Mix : int { kMixInvert = 5, kMixXorPen = 6, kMixCopyPen = 12 };
 
+// Flags of draw_text: the platform's DT_ values, so the GDI side passes them through.
+enum TextFlags : unsigned {
+    kDtLeft = 0x0, kDtCenter = 0x1, kDtVCenter = 0x4, kDtWordBreak = 0x10,
+    kDtSingleLine = 0x20, kDtNoClip = 0x100, kDtNoPrefix = 0x800,
+};
+
+struct TextMetrics {
+    int ascent = 0, descent = 0, internal_leading = 0, external_leading = 0;
+};
+
+// Ternary raster operation that copies the source bitmap.
+constexpr uint32_t kRopSrcCopy = 0x00CC0020;
+
+// A device-independent bitmap in memory in its packed form: the 40-byte info header, the colour
+// table, then the pixel rows. Icons and pictures travel to the canvas in this form.
+struct Dib {
+    int width = 0, height = 0;
+    std::vector<uint8_t> packed;
+    bool empty() const { return width <= 0 || packed.empty(); }
+};
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -80,9 +101,36 @@ public:
     virtual void arc(const Rc& r, Pt start, Pt end) = 0;
     virtual void pie(const Rc& r, Pt start, Pt end) = 0;
     virtual void fill_rect(const Rc& r, Colour c) = 0;
+    // Text with `at` as the top-left corner of its first character cell (TA_LEFT | TA_TOP),
+    // drawn along the font's escapement; nothing else moves.
     virtual void text(Pt at, std::string_view s) = 0;
     // Size of s in the current font, in logical units (cx along the baseline).
     virtual Sz text_extent(std::string_view s) = 0;
+
+    // Text laid out in a rectangle (L, T, R, B; T above B on a y-up view) with kDt flags.
+    virtual void draw_text(const Rc& r, std::string_view s, unsigned flags) { text({r.left, r.top}, s); }
+    // Metrics of the current font, in logical units.
+    virtual TextMetrics text_metrics() {
+        int h = text_extent("X").cy;
+        return {h - h / 5, h / 5, 0, 0};
+    }
+    virtual Font current_font() const { return {}; }
+    virtual Brush current_brush() const { return {}; }
+    virtual Pen current_pen() const { return {}; }
+    // False when nothing drawn inside r (logical units) could show: painters may skip it.
+    virtual bool visible(const Rc& r) const { return true; }
+
+    // Conversion between the canvas's logical units and its device pixels.
+    virtual Pt lp_to_dp(Pt p) const { return p; }
+    virtual Pt dp_to_lp(Pt p) const { return p; }
+
+    // The whole bitmap stretched into dst (logical units, upright on a y-up view) with a
+    // ternary raster operation.
+    virtual void draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {}
+    // An enhanced metafile (platform handle) played into a rectangle in device pixels.
+    virtual void draw_metafile(const void* emf, const Rc& device_dst) {}
+    // An icon (platform handle) drawn into dst (logical units).
+    virtual void draw_icon(const void* icon, const Rc& dst) {}
 
     // Logical units per device pixel along x (1 at 100 %); painters size handles with it.
     virtual double units_per_pixel() const { return 1.0; }
@@ -126,6 +174,14 @@ public:
     void fill_rect(const Rc& r, Colour c) override;
     void text(Pt at, std::string_view s) override;
     Sz text_extent(std::string_view s) override;
+    void draw_text(const Rc& r, std::string_view s, unsigned flags) override;
+    TextMetrics text_metrics() override;
+    Font current_font() const override { return font; }
+    Brush current_brush() const override { return brush; }
+    Pen current_pen() const override { return pen; }
+    void draw_dib(const Dib& d, const Rc& dst, uint32_t rop) override;
+    void draw_metafile(const void* emf, const Rc& device_dst) override;
+    void draw_icon(const void* icon, const Rc& dst) override;
     double units_per_pixel() const override { return upp; }
     bool printing() const override { return is_printer; }
 

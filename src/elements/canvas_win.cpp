@@ -1,0 +1,318 @@
+#include "elements/canvas_win.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Past this many objects of one kind the unselected ones are deleted; painters that sweep
+// through colours then cannot exhaust the handle table.
+constexpr size_t kCacheLimit = 48;
+
+template <class K, class H>
+H find(const std::vector<std::pair<K, H>>& v, const K& k) {
+    for (const auto& e : v)
+        if (e.first == k) return e.second;
+    return nullptr;
+}
+
+template <class K, class H>
+void trim_cache(std::vector<std::pair<K, H>>& v, HDC dc, UINT kind) {
+    if (v.size() <= kCacheLimit) return;
+    HGDIOBJ current = GetCurrentObject(dc, kind);
+    std::erase_if(v, [&](const auto& e) {
+        if (e.second == current) return false;
+        DeleteObject(e.second);
+        return true;
+    });
+}
+
+std::vector<POINT> to_points(const std::vector<Pt>& pts) {
+    std::vector<POINT> out(pts.size());
+    for (size_t i = 0; i < pts.size(); ++i) out[i] = {pts[i].x, pts[i].y};
+    return out;
+}
+
+}  // namespace
+
+GdiCanvas::GdiCanvas(HDC dc, bool printer) : dc_(dc), printer_(printer) {
+    saved_ = SaveDC(dc_);
+    SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    SetBkMode(dc_, TRANSPARENT);
+    read_selection();
+}
+
+void GdiCanvas::read_selection() {
+    LOGPEN lp{};
+    if (GetObjectA(GetCurrentObject(dc_, OBJ_PEN), sizeof lp, &lp) == sizeof lp)
+        pen_ = {static_cast<int>(lp.lopnWidth.x), static_cast<int>(lp.lopnStyle & PS_STYLE_MASK), lp.lopnColor};
+    LOGBRUSH lb{};
+    if (GetObjectA(GetCurrentObject(dc_, OBJ_BRUSH), sizeof lb, &lb) == sizeof lb) {
+        int pattern = lb.lbStyle == BS_NULL ? 1 : lb.lbStyle == BS_HATCHED ? 3 + static_cast<int>(lb.lbHatch) : 2;
+        brush_ = {pattern, lb.lbColor};
+    }
+    LOGFONTA lf{};
+    if (GetObjectA(GetCurrentObject(dc_, OBJ_FONT), sizeof lf, &lf) == sizeof lf) {
+        font_.face = lf.lfFaceName;
+        font_.height = std::abs(lf.lfHeight);
+        font_.weight = lf.lfWeight;
+        font_.italic = lf.lfItalic;
+        font_.underline = lf.lfUnderline;
+        font_.strikeout = lf.lfStrikeOut;
+        font_.escapement = lf.lfEscapement;
+        font_.charset = lf.lfCharSet;
+    }
+}
+
+GdiCanvas::~GdiCanvas() {
+    // RestoreDC selects the objects the DC held before, so ours are free to delete.
+    if (saved_) RestoreDC(dc_, saved_);
+    for (auto& e : pens_) DeleteObject(e.second);
+    for (auto& e : brushes_) DeleteObject(e.second);
+    for (auto& e : fonts_) DeleteObject(e.second);
+}
+
+void GdiCanvas::trim() {
+    if (fonts_.size() > kCacheLimit) {
+        extents_.clear();
+        extents_font_ = nullptr;
+    }
+    trim_cache(pens_, dc_, OBJ_PEN);
+    trim_cache(brushes_, dc_, OBJ_BRUSH);
+    trim_cache(fonts_, dc_, OBJ_FONT);
+}
+
+void GdiCanvas::set_pen(const Pen& p) {
+    pen_ = p;
+    HPEN h = find(pens_, p);
+    if (!h) {
+        int style = (p.style >= 0 && p.style <= 5) ? p.style : PS_SOLID;
+        h = CreatePen(style, std::max(0, p.width), p.colour & 0xFFFFFF);
+        if (!h) return;
+        pens_.emplace_back(p, h);
+    }
+    SelectObject(dc_, h);
+    trim();
+}
+
+void GdiCanvas::set_brush(const Brush& b) {
+    brush_ = b;
+    if (b.pattern == 1) {
+        SelectObject(dc_, GetStockObject(HOLLOW_BRUSH));
+        return;
+    }
+    HBRUSH h = find(brushes_, b);
+    if (!h) {
+        COLORREF c = b.colour & 0xFFFFFF;
+        if (b.pattern >= 3 && b.pattern <= 8)
+            h = CreateHatchBrush(b.pattern - 3, c);
+        else
+            h = CreateSolidBrush(c);
+        if (!h) return;
+        brushes_.emplace_back(b, h);
+    }
+    SelectObject(dc_, h);
+    trim();
+}
+
+HBRUSH GdiCanvas::solid_brush(Colour c) {
+    Brush b{2, c};
+    HBRUSH h = find(brushes_, b);
+    if (!h) {
+        h = CreateSolidBrush(c & 0xFFFFFF);
+        if (h) brushes_.emplace_back(b, h);
+    }
+    return h;
+}
+
+void GdiCanvas::set_font(const Font& f) {
+    font_ = f;
+    HFONT h = find(fonts_, f);
+    if (!h) {
+        LOGFONTA lf{};
+        lf.lfHeight = -std::abs(f.height);
+        lf.lfWeight = f.weight;
+        lf.lfItalic = f.italic;
+        lf.lfUnderline = f.underline;
+        lf.lfStrikeOut = f.strikeout;
+        lf.lfEscapement = lf.lfOrientation = f.escapement;
+        lf.lfCharSet = static_cast<BYTE>(f.charset);
+        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS | (f.escapement ? CLIP_LH_ANGLES : 0);
+        lf.lfQuality = DEFAULT_QUALITY;
+        lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+        strncpy(lf.lfFaceName, f.face.c_str(), LF_FACESIZE - 1);
+        h = CreateFontIndirectA(&lf);
+        if (!h) return;
+        fonts_.emplace_back(f, h);
+    }
+    SelectObject(dc_, h);
+    trim();
+}
+
+void GdiCanvas::set_text_colour(Colour c) { SetTextColor(dc_, c & 0xFFFFFF); }
+
+void GdiCanvas::set_text_bk(bool opaque, Colour c) {
+    SetBkMode(dc_, opaque ? OPAQUE : TRANSPARENT);
+    SetBkColor(dc_, c & 0xFFFFFF);
+}
+
+void GdiCanvas::set_mix(int mix) { SetROP2(dc_, mix + 1); }
+
+void GdiCanvas::line(Pt a, Pt b) {
+    MoveToEx(dc_, a.x, a.y, nullptr);
+    LineTo(dc_, b.x, b.y);
+}
+
+void GdiCanvas::polyline(const std::vector<Pt>& pts) {
+    if (pts.size() < 2) return;
+    auto p = to_points(pts);
+    Polyline(dc_, p.data(), static_cast<int>(p.size()));
+}
+
+void GdiCanvas::polygon(const std::vector<Pt>& pts) {
+    if (pts.size() < 2) return;
+    auto p = to_points(pts);
+    Polygon(dc_, p.data(), static_cast<int>(p.size()));
+}
+
+void GdiCanvas::rectangle(const Rc& r) { Rectangle(dc_, r.left, r.top, r.right, r.bottom); }
+
+void GdiCanvas::round_rect(const Rc& r, int cw, int ch) {
+    RoundRect(dc_, r.left, r.top, r.right, r.bottom, cw, ch);
+}
+
+void GdiCanvas::ellipse(const Rc& r) { Ellipse(dc_, r.left, r.top, r.right, r.bottom); }
+
+void GdiCanvas::arc(const Rc& r, Pt s, Pt e) {
+    Arc(dc_, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
+}
+
+void GdiCanvas::pie(const Rc& r, Pt s, Pt e) {
+    Pie(dc_, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
+}
+
+void GdiCanvas::fill_rect(const Rc& r, Colour c) {
+    HBRUSH b = solid_brush(c);
+    if (!b) return;
+    RECT rc{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
+    FillRect(dc_, &rc, b);
+    trim();
+}
+
+void GdiCanvas::text(Pt at, std::string_view s) {
+    TextOutA(dc_, at.x, at.y, s.data(), static_cast<int>(s.size()));
+}
+
+Sz GdiCanvas::text_extent(std::string_view s) {
+    HFONT f = static_cast<HFONT>(GetCurrentObject(dc_, OBJ_FONT));
+    if (f != extents_font_ || extents_.size() > 4096) {
+        extents_.clear();
+        extents_font_ = f;
+    }
+    std::string key(s);
+    auto it = extents_.find(key);
+    if (it != extents_.end()) return it->second;
+    SIZE sz{};
+    GetTextExtentPoint32A(dc_, s.data(), static_cast<int>(s.size()), &sz);
+    Sz r{sz.cx, sz.cy};
+    extents_.emplace(std::move(key), r);
+    return r;
+}
+
+bool GdiCanvas::visible(const Rc& r) const {
+    RECT rc{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
+    return RectVisible(dc_, &rc) != FALSE;
+}
+
+void GdiCanvas::draw_text(const Rc& r, std::string_view s, unsigned flags) {
+    RECT rc{r.left, r.top, r.right, r.bottom};
+    DrawTextA(dc_, s.data(), static_cast<int>(s.size()), &rc, flags);
+}
+
+TextMetrics GdiCanvas::text_metrics() {
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc_, &tm);
+    return {static_cast<int>(tm.tmAscent), static_cast<int>(tm.tmDescent),
+            static_cast<int>(tm.tmInternalLeading), static_cast<int>(tm.tmExternalLeading)};
+}
+
+Pt GdiCanvas::lp_to_dp(Pt p) const {
+    POINT q{p.x, p.y};
+    LPtoDP(dc_, &q, 1);
+    return {q.x, q.y};
+}
+
+Pt GdiCanvas::dp_to_lp(Pt p) const {
+    POINT q{p.x, p.y};
+    DPtoLP(dc_, &q, 1);
+    return {q.x, q.y};
+}
+
+double GdiCanvas::units_per_pixel() const {
+    POINT p[2] = {{0, 0}, {1000, 0}};
+    DPtoLP(dc_, p, 2);
+    double d = std::abs(static_cast<double>(p[1].x - p[0].x)) / 1000.0;
+    return d > 0 ? d : 1.0;
+}
+
+namespace {
+// Device rectangle of a logical one, normalised so left < right and top < bottom.
+RECT device_rect(HDC dc, const Rc& r) {
+    POINT p[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    LPtoDP(dc, p, 2);
+    return {std::min(p[0].x, p[1].x), std::min(p[0].y, p[1].y), std::max(p[0].x, p[1].x),
+            std::max(p[0].y, p[1].y)};
+}
+
+// Runs f with the DC mapped one-to-one onto device pixels, then puts the mapping back.
+template <class F>
+void in_device_units(HDC dc, F f) {
+    int s = SaveDC(dc);
+    SetMapMode(dc, MM_TEXT);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    f();
+    RestoreDC(dc, s);
+}
+}  // namespace
+
+void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
+    if (d.empty() || d.packed.size() < sizeof(BITMAPINFOHEADER)) return;
+    const auto* bi = reinterpret_cast<const BITMAPINFO*>(d.packed.data());
+    const BITMAPINFOHEADER& h = bi->bmiHeader;
+    size_t colours = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? (1u << h.biBitCount) : 0);
+    size_t off = h.biSize + colours * sizeof(RGBQUAD);
+    if (h.biCompression == BI_BITFIELDS) off += 3 * sizeof(DWORD);
+    if (off >= d.packed.size()) return;
+    RECT r = device_rect(dc_, dst);
+    HPALETTE old_pal = nullptr;
+    if (printer_) {
+        old_pal = SelectPalette(dc_, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+        RealizePalette(dc_);
+    }
+    in_device_units(dc_, [&] {
+        SetStretchBltMode(dc_, COLORONCOLOR);
+        StretchDIBits(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, d.width, d.height,
+                      d.packed.data() + off, bi, DIB_RGB_COLORS, rop);
+    });
+    if (printer_ && old_pal) SelectPalette(dc_, old_pal, FALSE);
+}
+
+void GdiCanvas::draw_metafile(const void* emf, const Rc& r) {
+    if (!emf) return;
+    RECT rc{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+            std::max(r.top, r.bottom)};
+    in_device_units(dc_, [&] { PlayEnhMetaFile(dc_, static_cast<HENHMETAFILE>(const_cast<void*>(emf)), &rc); });
+}
+
+void GdiCanvas::draw_icon(const void* icon, const Rc& dst) {
+    if (!icon) return;
+    RECT r = device_rect(dc_, dst);
+    in_device_units(dc_, [&] {
+        DrawIconEx(dc_, r.left, r.top, static_cast<HICON>(const_cast<void*>(icon)), r.right - r.left,
+                   r.bottom - r.top, 0, nullptr, DI_NORMAL);
+    });
+}

@@ -1,0 +1,79 @@
+// The drawing layer over a GDI device context: the screen, a printer or a memory bitmap.
+// The canvas creates the pens, brushes and fonts it is asked for, keeps them while it lives and
+// deletes them in its destructor after putting back what the DC held before, so repaints never
+// grow the process's GDI handles. Make one per paint (or per printed page).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "elements/canvas.h"
+
+class GdiCanvas : public Canvas {
+public:
+    explicit GdiCanvas(HDC dc, bool printer = false);
+    ~GdiCanvas() override;
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+    HDC dc() const { return dc_; }
+
+    void set_pen(const Pen& p) override;
+    void set_brush(const Brush& b) override;
+    void set_font(const Font& f) override;
+    void set_text_colour(Colour c) override;
+    void set_text_bk(bool opaque, Colour c) override;
+    void set_mix(int mix) override;
+
+    void line(Pt a, Pt b) override;
+    void polyline(const std::vector<Pt>& pts) override;
+    void polygon(const std::vector<Pt>& pts) override;
+    void rectangle(const Rc& r) override;
+    void round_rect(const Rc& r, int corner_w, int corner_h) override;
+    void ellipse(const Rc& r) override;
+    void arc(const Rc& r, Pt start, Pt end) override;
+    void pie(const Rc& r, Pt start, Pt end) override;
+    void fill_rect(const Rc& r, Colour c) override;
+    void text(Pt at, std::string_view s) override;
+    Sz text_extent(std::string_view s) override;
+    void draw_text(const Rc& r, std::string_view s, unsigned flags) override;
+    TextMetrics text_metrics() override;
+    Font current_font() const override { return font_; }
+    Brush current_brush() const override { return brush_; }
+    Pen current_pen() const override { return pen_; }
+    bool visible(const Rc& r) const override;
+    Pt lp_to_dp(Pt p) const override;
+    Pt dp_to_lp(Pt p) const override;
+    void draw_dib(const Dib& d, const Rc& dst, uint32_t rop) override;
+    void draw_metafile(const void* emf, const Rc& device_dst) override;
+    void draw_icon(const void* icon, const Rc& dst) override;
+    double units_per_pixel() const override;
+    bool printing() const override { return printer_; }
+
+    // Number of GDI objects the canvas holds now (pens, brushes, fonts).
+    size_t held_objects() const { return pens_.size() + brushes_.size() + fonts_.size(); }
+
+private:
+    HBRUSH solid_brush(Colour c);
+    void read_selection();
+    void trim();
+
+    HDC dc_;
+    bool printer_;
+    int saved_ = 0;
+    // What is selected now; read from the DC at the start so that painters can keep and put
+    // back what their caller selected.
+    Pen pen_;
+    Brush brush_;
+    Font font_;
+    std::vector<std::pair<Pen, HPEN>> pens_;
+    std::vector<std::pair<Brush, HBRUSH>> brushes_;
+    std::vector<std::pair<Font, HFONT>> fonts_;
+    // Text extents measured in this paint, by font handle and text.
+    std::unordered_map<std::string, Sz> extents_;
+    HFONT extents_font_ = nullptr;
+};

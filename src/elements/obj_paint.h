@@ -1,0 +1,102 @@
+// Painting one diagram object by its shape code, with its text, edge highlight, icon or picture
+// and live-icon decoration, and recording where it was painted (objrect_). Portable: everything
+// it needs from the rest of the program arrives through ObjEnv, so the same code paints the
+// screen, the printer and a RecordingCanvas in tests.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "elements/canvas.h"
+#include "elements/obj.h"
+
+// Palette index 0-31 to colour. Until the toolbar's palette is installed, the built-in one.
+Colour obj_palette_colour(int index);
+void obj_set_palette(Colour (*palette)(int index));
+
+// A metafile loaded for a picture object; `release` (when set) frees it after painting.
+struct ObjMetafile {
+    const void* handle = nullptr;
+    int width = 0, height = 0;
+    std::function<void()> release;
+};
+
+struct ObjClock {
+    int day = 1, hour = 0, minute = 0;
+};
+
+// What the painter reads from the view, the palette, the icon catalogue and the picture store.
+struct ObjEnv {
+    std::function<Colour(int)> colour = obj_palette_colour;
+    std::function<int32_t(int)> param;                         // document setting
+    int view_level = 0;                                        // level of the view state
+    int zoom_percent = 100;
+    double device_measure = 0;   // view: client height in pixels; printing: page measure
+    std::function<std::shared_ptr<const Dib>(int)> icon_bitmap;
+    std::function<std::optional<double>(Key)> value;           // computed value of an object
+    std::function<std::optional<ObjMetafile>(Key, std::string_view)> metafile;
+    std::function<std::shared_ptr<const Dib>(Key, std::string_view)> picture;
+    std::function<const void*(std::string_view)> icon_file;    // loaded .ico, owned by the store
+    std::function<ObjClock()> now;
+};
+
+struct ObjLight {
+    int lx = 0, ly = 0;
+    Colour colour = 0;
+};
+
+// The request: the object's shape and placement as the view prepares them.
+struct ObjDrawArgs {
+    int shape = kShapeBox;
+    Key key = 0;
+    bool marked = false;
+    std::string_view text;
+    int level = 0;
+    int x = 0, y = 0;
+    int line_h = 71;
+    bool fixed = false;
+    int text_w = 0;
+    int align = 2;          // 2 centred, 5 left
+    int size = kDefaultObjSize;
+    int colour = 0;         // palette index
+    Colour edge = 0xFFFFFF; // 0 or white
+    std::string_view picture_name;
+    std::optional<ObjLight> light = ObjLight{};
+};
+
+// Paints one object and appends its objrect_ entry (unless its shape code has no rule).
+void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a);
+
+// The steps obj_draw composes.
+void obj_rect_record(Canvas& c, const ObjEnv& env, Key key, bool marked, int level, int l, int t,
+                     int r, int b, int f1, int f2, const std::optional<ObjLight>& light);
+void obj_text_draw(Canvas& c, int mode, int l, int t, int r, int b, int text_w, int line_h, int align,
+                   std::string_view text);
+int obj_symbol_font(Canvas& c, int size);  // -> the old height field (negative)
+void obj_symbol_shadow(Colour edge, int colour, Canvas& c, int l, int t, int r, int b, int align,
+                       std::string_view text);
+void obj_rect_highlight(Canvas& c, Colour edge, int a, int b1, int cc, int d1,
+                        const std::optional<ObjLight>& light);
+void obj_ellipse_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, int l, int t,
+                           int r, int b, int ym);
+void obj_diamond_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, Pt top,
+                           Pt right, Pt bottom, Pt left);
+std::vector<Pt> obj_polygon_points(int n, int d, int x, int y);
+Sz obj_polygon_extent(int shape, int d);  // (hx, hy)
+Rc obj_icon_draw(Canvas& c, const ObjEnv& env, int icon, int size, int x, int y, int colour,
+                 Colour edge, const std::optional<ObjLight>& light);
+void obj_bitmap_draw(Canvas& c, const ObjEnv& env, const Dib& bitmap, int l, int t, int r, int b);
+void obj_icon_live(int icon, Canvas& c, const ObjEnv& env, int l, int t, int r, int b,
+                   std::string_view ext, Key key, int colour);
+
+// Geometry the painter uses, exposed for its callers and tests.
+int obj_box_depth(size_t ext_len, bool fixed, int setting228);
+// A width setting (97, 225, 227) asks for fixed width only from 5; 1-4 mean "Variable".
+bool obj_fixed_width_applies(bool fixed, int setting);
+// Clock hands: the time (hour, minute) shifted by an offset text in hours.
+struct ClockTime { int hour = 0, minute = 0; };
+ClockTime obj_clock_time(int hour, int minute, std::string_view offset_hours);
