@@ -1,0 +1,65 @@
+#include "bars/bars_win.h"
+
+#include <exception>
+#include <string>
+
+#include "shell/error.h"
+#include "shell/globals_win.h"
+
+HINSTANCE bars_instance() { return app_inst_ ? app_inst_ : GetModuleHandleA(nullptr); }
+
+void bars_fill(HDC dc, const RECT& r, COLORREF c) {
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+}
+
+namespace {
+void hline(HDC dc, int x1, int x2, int y, COLORREF c) {
+    RECT r = {x1, y, x2, y + 1};
+    bars_fill(dc, r, c);
+}
+void vline(HDC dc, int x, int y1, int y2, COLORREF c) {
+    RECT r = {x, y1, x + 1, y2};
+    bars_fill(dc, r, c);
+}
+}  // namespace
+
+void bars_edge(HDC dc, const RECT& r, bool sunken) {
+    COLORREF tl = sunken ? 0x000000 : 0xFFFFFF, br = sunken ? 0xFFFFFF : 0x808080;
+    hline(dc, r.left, r.right, r.top, tl);
+    vline(dc, r.left, r.top, r.bottom, tl);
+    hline(dc, r.left, r.right, r.bottom - 1, br);
+    vline(dc, r.right - 1, r.top, r.bottom, br);
+}
+
+HFONT bars_font(HWND win, int points) {
+    HDC dc = GetDC(win);
+    int h = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(win, dc);
+    return CreateFontA(h, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+}
+
+int bars_popup(int id, HWND owner, int x, int y) {
+    HMENU m = LoadMenuA(bars_instance(), MAKEINTRESOURCEA(id));
+    if (!m) return 0;
+    int cmd = 0;
+    if (HMENU sub = GetSubMenu(m, 0))
+        cmd = TrackPopupMenu(sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y,
+                             0, owner, nullptr);
+    DestroyMenu(m);
+    return cmd;
+}
+
+void bars_trap() {
+    try {
+        throw;
+    } catch (const VornError& e) {
+        msg_error(e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " ErrNo=" + std::to_string(e.code));
+    } catch (const std::exception& e) {
+        msg_error(e.what());
+    } catch (...) {
+        msg_error("Unexpected error");
+    }
+}
