@@ -7,6 +7,9 @@
 
 #include "view/document.h"
 
+// The user event (e_user) every window of the program understands: wParam code, lParam parameter.
+constexpr UINT WM_VORN_USER = WM_APP + 0x101;
+
 extern HINSTANCE app_inst_;
 extern HWND main_inst_;
 extern HWND view_inst_;

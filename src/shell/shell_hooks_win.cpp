@@ -1,0 +1,3 @@
+#include "shell/shell_hooks_win.h"
+
+ShellHooks shell_hooks_;

@@ -1,0 +1,32 @@
+// Services the main window reaches in subsystems built later. Each subsystem sets its entries
+// in its <area>_init(); an entry left null means the service is not available yet.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ShellHooks {
+    // While a text window (kind 1) or the rich-text editor (kind 7) has the focus, forwarded
+    // commands go to it first; it answers 1 when it did not handle the command.
+    int (*tw_forward_menu)(int id) = nullptr;
+    int (*rich_forward_menu)(int id) = nullptr;
+    // Opening files by extension: ".txt" in a text window, ".rtf" in the rich-text editor, an
+    // "http://" address through the web client.
+    bool (*open_text_file)(const std::string& name) = nullptr;
+    bool (*open_rich_file)(const std::string& name) = nullptr;
+    bool (*open_url)(const std::string& url) = nullptr;
+    // Closes every text window and the in-place text box (before another document loads).
+    void (*close_text_windows)() = nullptr;
+    // Command line "/u".
+    void (*setup_uninstall)(HWND main) = nullptr;
+    // Commands nobody registered (help menu items, pop-up menu items).
+    bool (*help_menu_dispatch)(int id) = nullptr;
+    // Closing the program: help windows are closed.
+    void (*help_quit)() = nullptr;
+    // Other messages of the main window (sockets, training cards, WM_HELP); true when handled.
+    bool (*main_native)(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) = nullptr;
+    // Back/Forward first return from a jump into a sub-document; true when it did.
+    bool (*gosub_back)() = nullptr;
+};
+extern ShellHooks shell_hooks_;
