@@ -19,7 +19,6 @@
 #define IDC_FILES_LIST 10279
 #define IDD_SNAP 10282
 #define IDC_SNAP_ON 10283
-#define IDC_SNAP_GRID 10284
 
 // File
 #define CMD_NEW 10823
