@@ -285,7 +285,7 @@ void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
     const BITMAPINFOHEADER& h = bi->bmiHeader;
     size_t colours = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? (1u << h.biBitCount) : 0);
     size_t off = h.biSize + colours * sizeof(RGBQUAD);
-    if (h.biCompression == BI_BITFIELDS) off += 3 * sizeof(DWORD);
+    if (h.biCompression == BI_BITFIELDS && h.biSize == 40) off += 3 * sizeof(DWORD);
     if (off >= d.packed.size()) return;
     RECT r = device_rect(dc_, dst);
     HPALETTE old_pal = nullptr;

@@ -1,4 +1,5 @@
 #include "shell/wiring_win.h"
 
-void elements_init() {}
+#include "elements/obj_win.h"
 
+void elements_init() { obj_win_install(); }

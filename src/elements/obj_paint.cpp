@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "elements/draw.h"
+#include "view/view.h"
 
 namespace {
 
@@ -22,6 +23,24 @@ Colour (*palette_)(int) = builtin_palette;
 
 constexpr Colour kWhite = 0xFFFFFF;
 const Pen kBlackPen{1, 0, 0};
+
+ObjEnv defaults_;
+
+template <class F>
+const F& hook(const F& own, const F& fallback) { return own ? own : fallback; }
+
+std::shared_ptr<const Dib> icon_of(const ObjEnv& env, int n) {
+    const auto& f = hook(env.icon_bitmap, defaults_.icon_bitmap);
+    return f ? f(n) : nullptr;
+}
+std::optional<double> value_of(const ObjEnv& env, Key key) {
+    const auto& f = hook(env.value, defaults_.value);
+    return f ? f(key) : view_obj_value(key);
+}
+ObjClock now_of(const ObjEnv& env) {
+    const auto& f = hook(env.now, defaults_.now);
+    return f ? f() : ObjClock{};
+}
 
 int32_t param(const ObjEnv& env, int code) { return env.param ? env.param(code) : 0; }
 Colour colour_of(const ObjEnv& env, int index) { return env.colour ? env.colour(index) : obj_palette_colour(index); }
@@ -74,8 +93,9 @@ void draw_icon_rules(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, int ico
 }
 
 bool draw_metafile_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
-    if (!env.metafile) return false;
-    auto m = env.metafile(a.key, a.picture_name);
+    const auto& load = hook(env.metafile, defaults_.metafile);
+    if (!load) return false;
+    auto m = load(a.key, a.picture_name);
     if (!m) return false;
     if (m->width <= 0) {
         if (m->release) m->release();
@@ -106,7 +126,8 @@ void draw_ico_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
     c.set_text_colour(colour_of(env, a.colour));
     int l = a.x - d / 2, r = l + d, t = a.y + d / 2, b = t - d;
     if (!hidden(c, l, t, r, b, a.line_h)) {
-        const void* icon = env.icon_file ? env.icon_file(a.picture_name) : nullptr;
+        const auto& load = hook(env.icon_file, defaults_.icon_file);
+        const void* icon = load ? load(a.picture_name) : nullptr;
         c.draw_icon(icon, {l, t, r, b});
         obj_text_draw(c, 1, l, b, r, b - 2 * a.line_h, a.text_w, a.line_h, a.align, a.text);
     }
@@ -114,8 +135,9 @@ void draw_ico_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
 }
 
 bool draw_bitmap_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
-    if (!env.picture) return false;
-    auto bmp = env.picture(a.key, a.picture_name);
+    const auto& load = hook(env.picture, defaults_.picture);
+    if (!load) return false;
+    auto bmp = load(a.key, a.picture_name);
     if (!bmp || bmp->width <= 0) return false;
     c.set_text_colour(colour_of(env, a.colour));
     double f = 0.2 * (a.size - 5) + 1.5;
@@ -178,6 +200,7 @@ void draw_line_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, int h, i
 }  // namespace
 
 Colour obj_palette_colour(int index) { return palette_(index); }
+void obj_set_env_defaults(const ObjEnv& d) { defaults_ = d; }
 void obj_set_palette(Colour (*palette)(int)) { palette_ = palette ? palette : builtin_palette; }
 
 bool obj_fixed_width_applies(bool fixed, int setting) { return fixed && setting >= 5; }
@@ -321,9 +344,7 @@ Rc obj_icon_draw(Canvas& c, const ObjEnv& env, int icon, int size, int x, int y,
                  const std::optional<ObjLight>& light) {
     int s = size - 5, side = 2 * s + 100;
     int l = x - s - 50, t = y + s + 81, r = l + side, b = t - side;
-    if (env.icon_bitmap) {
-        if (auto bmp = env.icon_bitmap(icon)) obj_bitmap_draw(c, env, *bmp, l, t, r, b);
-    }
+    if (auto bmp = icon_of(env, icon)) obj_bitmap_draw(c, env, *bmp, l, t, r, b);
     obj_rect_highlight(c, edge, l, t, r, b, light);
     c.set_text_colour(colour_of(env, colour));
     return {l, t, r, b};
@@ -333,14 +354,14 @@ void obj_icon_live(int icon, Canvas& c, const ObjEnv& env, int l, int t, int r, 
                    Key key, int colour) {
     switch (icon) {
         case 205: {
-            ObjClock now = env.now ? env.now() : ObjClock{};
+            ObjClock now = now_of(env);
             c.set_text_colour(0);
             c.draw_text({l, t, r, b}, std::to_string(now.day), kDtSingleLine | kDtCenter | kDtVCenter | kDtNoPrefix);
             c.set_text_colour(colour_of(env, colour));
             break;
         }
         case 203: {
-            ObjClock now = env.now ? env.now() : ObjClock{};
+            ObjClock now = now_of(env);
             ClockTime tm = obj_clock_time(now.hour, now.minute, ext);
             c.set_pen(kBlackPen);
             Pt ctr{(l + r) / 2, (t + b) / 2};
@@ -352,7 +373,7 @@ void obj_icon_live(int icon, Canvas& c, const ObjEnv& env, int l, int t, int r, 
             break;
         }
         case 224: {
-            auto v = env.value ? env.value(key) : std::nullopt;
+            auto v = value_of(env, key);
             if (!v || std::isnan(*v)) break;
             // A formula may give anything; the needle stays on the dial.
             double val = std::clamp(*v, 0.0, 1.0);
@@ -363,7 +384,7 @@ void obj_icon_live(int icon, Canvas& c, const ObjEnv& env, int l, int t, int r, 
             break;
         }
         case 929: {
-            auto v = env.value ? env.value(key) : std::nullopt;
+            auto v = value_of(env, key);
             if (!v) break;
             Colour lamp = 0x00FFFF;
             int pos = 0;

@@ -68,6 +68,10 @@ struct ObjDrawArgs {
     std::optional<ObjLight> light = ObjLight{};
 };
 
+// Hooks an ObjEnv leaves empty are taken from these (the window side installs icon bitmaps,
+// pictures and the clock at start-up; the object's value defaults to view_obj_value).
+void obj_set_env_defaults(const ObjEnv& d);
+
 // Paints one object and appends its objrect_ entry (unless its shape code has no rule).
 void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a);
 

@@ -1,0 +1,259 @@
+#include "elements/obj_win.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "bars/tbar.h"
+#include "elements/draw_win.h"
+#include "elements/icon_win.h"
+#include "shell/error.h"
+#include "shell/file.h"
+#include "shell/globals_win.h"
+#include "view/view.h"
+
+namespace {
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool ends_with(const std::string& s, const char* tail) {
+    size_t n = strlen(tail);
+    return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
+}
+
+// ---- Reports of files that could not be loaded.
+
+std::set<std::string> reported_;
+std::vector<std::string> pending_;
+UINT_PTR report_timer_ = 0;
+
+void CALLBACK show_reports(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    report_timer_ = 0;
+    auto list = std::move(pending_);
+    pending_.clear();
+    for (const auto& text : list) msg_error(text);
+}
+
+std::string error_file_text() {
+    static std::string text = [] {
+        std::string t;
+        HANDLE f = CreateFileA(file_progdir_path("error.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return t;
+        DWORD size = GetFileSize(f, nullptr);
+        if (size != INVALID_FILE_SIZE && size < (1u << 20)) {
+            t.resize(size);
+            DWORD got = 0;
+            if (!ReadFile(f, t.data(), size, &got, nullptr)) got = 0;
+            t.resize(got);
+        }
+        CloseHandle(f);
+        return t;
+    }();
+    return text;
+}
+
+// ---- Picture store.
+
+struct Loaded {
+    std::shared_ptr<const Dib> dib;
+    HENHMETAFILE emf = nullptr;
+    HICON icon = nullptr;
+};
+std::map<std::string, Loaded> pictures_;
+
+std::optional<std::string> read_all(const std::string& path, unsigned long& err) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        err = GetLastError();
+        return std::nullopt;
+    }
+    std::string bytes;
+    DWORD size = GetFileSize(f, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && size <= 256u * 1024 * 1024;
+    if (ok) {
+        bytes.resize(size);
+        DWORD got = 0;
+        ok = ReadFile(f, bytes.data(), size, &got, nullptr) && got == size;
+    }
+    if (!ok) err = GetLastError();
+    CloseHandle(f);
+    if (!ok) return std::nullopt;
+    return bytes;
+}
+
+std::string where(std::string_view name) {
+    if (auto p = file_locate(std::string(name))) return *p;
+    return std::string(name);
+}
+
+HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsigned long& err) {
+    if (ends_with(low, ".emf")) {
+        HENHMETAFILE h = GetEnhMetaFileA(path.c_str());
+        if (!h) err = GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
+        return h;
+    }
+    auto bytes = read_all(path, err);
+    if (!bytes) return nullptr;
+    size_t skip = 0;
+    // A placeable metafile starts with a 22-byte header before the Windows metafile proper.
+    if (bytes->size() >= 22 && static_cast<unsigned char>((*bytes)[0]) == 0xD7 &&
+        static_cast<unsigned char>((*bytes)[1]) == 0xCD && static_cast<unsigned char>((*bytes)[2]) == 0xC6 &&
+        static_cast<unsigned char>((*bytes)[3]) == 0x9A)
+        skip = 22;
+    if (bytes->size() <= skip + 18) {
+        err = ERROR_INVALID_DATA;
+        return nullptr;
+    }
+    HENHMETAFILE h = SetWinMetaFileBits(static_cast<UINT>(bytes->size() - skip),
+                                        reinterpret_cast<const BYTE*>(bytes->data() + skip), nullptr, nullptr);
+    if (!h) err = ERROR_INVALID_DATA;
+    return h;
+}
+
+const Loaded& load_file(std::string_view name) {
+    std::string low = lower(name);
+    auto it = pictures_.find(low);
+    if (it != pictures_.end()) return it->second;
+    Loaded l;
+    unsigned long err = 0;
+    std::string path = where(name);
+    if (ends_with(low, ".emf") || ends_with(low, ".wmf")) {
+        l.emf = load_metafile(path, low, err);
+    } else if (low.find(".ico") != std::string::npos) {
+        l.icon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+        if (!l.icon) err = GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
+    } else if (auto bytes = read_all(path, err)) {
+        if (auto d = icon_read_bmp(*bytes))
+            l.dib = std::make_shared<const Dib>(std::move(*d));
+        else
+            err = ERROR_INVALID_DATA;
+    }
+    if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err);
+    return pictures_.emplace(low, l).first->second;
+}
+
+bool picture_file_name(const std::string& low) {
+    for (const char* e : {".bmp", ".dib", ".emf", ".wmf", ".ico"})
+        if (ends_with(low, e)) return true;
+    return false;
+}
+
+int hex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Embedded picture data of a shape-173 object: the bytes of a .bmp file, raw or as hex digits.
+std::shared_ptr<const Dib> embedded(Key key) {
+    const Document& doc = view_doc();
+    for (const auto& b : doc.bins) {
+        if (b.key != key || b.kind != 1) continue;
+        if (auto d = icon_read_bmp(b.data)) return std::make_shared<const Dib>(std::move(*d));
+        if (b.data.size() % 2 == 0) {
+            std::string raw;
+            raw.reserve(b.data.size() / 2);
+            for (size_t i = 0; i < b.data.size(); i += 2) {
+                int h = hex(b.data[i]), l = hex(b.data[i + 1]);
+                if (h < 0 || l < 0) return nullptr;
+                raw.push_back(static_cast<char>(h * 16 + l));
+            }
+            if (auto d = icon_read_bmp(raw)) return std::make_shared<const Dib>(std::move(*d));
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+std::map<Key, std::pair<std::string, std::shared_ptr<const Dib>>> embedded_;
+
+std::optional<Pt> view_dp_to_lp(Pt p) { return draw_dp_to_lp_x(p); }
+Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
+
+}  // namespace
+
+void obj_report_load_failure(const std::string& path, unsigned long err) {
+    if (!reported_.insert(lower(path)).second) return;
+    pending_.push_back(error_message_text("Loading %s", path, static_cast<int>(err), error_file_text()));
+    if (!report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+}
+
+std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {
+    const Document& doc = view_doc();
+    const Obj* o = doc.obj(key);
+    if (o && o->shape == kShapePicture) {
+        // Embedded data may change with the document: keep it only while the data is the same.
+        for (const auto& b : doc.bins) {
+            if (b.key != key || b.kind != 1) continue;
+            auto& slot = embedded_[key];
+            if (slot.first != b.data || !slot.second) slot = {b.data, embedded(key)};
+            return slot.second;
+        }
+    }
+    std::string low = lower(name);
+    if (low.empty() || !picture_file_name(low)) return nullptr;
+    return load_file(name).dib;
+}
+
+std::optional<ObjMetafile> obj_picture_metafile(Key, std::string_view name) {
+    std::string low = lower(name);
+    if (!ends_with(low, ".emf") && !ends_with(low, ".wmf")) return std::nullopt;
+    const Loaded& l = load_file(name);
+    if (!l.emf) return std::nullopt;
+    ENHMETAHEADER h{};
+    GetEnhMetaFileHeader(l.emf, sizeof h, &h);
+    ObjMetafile m;
+    m.handle = l.emf;
+    m.width = h.rclFrame.right - h.rclFrame.left;
+    m.height = h.rclFrame.bottom - h.rclFrame.top;
+    return m;
+}
+
+const void* obj_picture_icon(std::string_view name) {
+    if (name.empty()) return nullptr;
+    return load_file(name).icon;
+}
+
+void obj_picture_cache_clear() {
+    for (auto& [name, l] : pictures_) {
+        if (l.emf) DeleteEnhMetaFile(l.emf);
+        if (l.icon) DestroyIcon(l.icon);
+    }
+    pictures_.clear();
+    embedded_.clear();
+}
+
+void obj_id_dup_warn(const std::string& new_id, const std::string& old_id) {
+    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
+    UINT s = m ? GetMenuState(m, 10916, MF_BYCOMMAND) : static_cast<UINT>(-1);
+    bool on = s != static_cast<UINT>(-1) && (s & MF_CHECKED);
+    if (!obj_id_dup_should_warn(new_id, old_id, on, view_doc())) return;
+    char buf[600];
+    snprintf(buf, sizeof buf, "%s already exists (warn only)", new_id.substr(0, 500).c_str());
+    msg_note(buf);
+}
+
+void obj_win_install() {
+    ObjEnv d;
+    d.icon_bitmap = [](int n) { return icon_bitmap(n); };
+    d.picture = obj_picture_bitmap;
+    d.metafile = obj_picture_metafile;
+    d.icon_file = obj_picture_icon;
+    d.now = [] {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        return ObjClock{t.wDay, t.wHour, t.wMinute};
+    };
+    obj_set_env_defaults(d);
+    obj_set_dp_to_lp(view_dp_to_lp);
+    obj_set_palette(toolbar_colour);
+}

@@ -1,0 +1,30 @@
+// The object module's window side: the duplicate-ID note, picture files for picture objects,
+// reports of files that could not be loaded, and the painter's default hooks.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "elements/obj_paint.h"
+
+// The duplicate-ID note "%s already exists (warn only)" when main-menu item 10916 is checked
+// and the rules of obj_id_dup_should_warn hold; the caller goes on either way.
+void obj_id_dup_warn(const std::string& new_id, const std::string& old_id);
+
+// Picture objects: a bitmap (".bmp" file, or the embedded data of a shape-173 object), an
+// enhanced or Windows metafile (".emf", ".wmf"), an icon file (".ico"). Loaded once per name and
+// kept; a name that cannot be loaded is reported once.
+std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name);
+std::optional<ObjMetafile> obj_picture_metafile(Key key, std::string_view name);
+const void* obj_picture_icon(std::string_view name);
+void obj_picture_cache_clear();
+
+// "Loading %s" for path, at most once per path and run, shown after the current message (never
+// from inside a paint).
+void obj_report_load_failure(const std::string& path, unsigned long err);
+
+// Installs the painter's default hooks and the view-window conversion of obj_rect.
+void obj_win_install();
