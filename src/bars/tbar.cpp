@@ -192,3 +192,8 @@ TipText tbar_cell_tip(int half, int cell) {
     std::string title = "Color " + std::to_string(tbar_cell_color_index(half, cell));
     return {title, "Palette " + std::to_string(half == 2 ? 2 : 1) + " : " + title};
 }
+
+TbarModel& tbar_model() {
+    static TbarModel m;
+    return m;
+}

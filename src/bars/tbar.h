@@ -108,6 +108,9 @@ private:
     std::vector<int> shown_;
 };
 
+// The program's toolbar.
+TbarModel& tbar_model();
+
 // Palette index of a colour cell of the given half.
 int tbar_cell_color_index(int half, int cell);
 // Tooltip title and text of colour cell `cell` (0-15).
