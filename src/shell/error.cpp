@@ -65,9 +65,9 @@ std::string error_message_text(const std::string& fmt, const std::string& text, 
         }
     }
     if (err_no != 0) {
-        out += " ErrNo=" + std::to_string(err_no);
+        out.append(" ErrNo=").append(std::to_string(err_no));
         std::string t = error_text_lookup(error_file_text, err_no);
-        if (!t.empty()) out += " " + t;
+        if (!t.empty()) out.append(" ").append(t);
     }
     return out;
 }

@@ -8,3 +8,4 @@ std::optional<int> create_obj_later_;
 std::optional<SameAs> same_as_;
 std::vector<Gosub> gosub_;
 std::optional<PopupSource> popup_menu_inst_;
+int last_cmd_ = 0;

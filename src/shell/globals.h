@@ -36,3 +36,5 @@ extern std::optional<int> create_obj_later_;
 extern std::optional<SameAs> same_as_;
 extern std::vector<Gosub> gosub_;
 extern std::optional<PopupSource> popup_menu_inst_;
+// The last main-menu command run (for Repeat); 0 before any.
+extern int last_cmd_;

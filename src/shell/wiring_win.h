@@ -20,3 +20,5 @@ void bars_create_toolbox(HWND main);
 
 // Main window resized: the bars place themselves, then the view fills the rest.
 void bars_layout(HWND main);
+// Then the view fills what the bars leave (defined by the view).
+void view_layout();

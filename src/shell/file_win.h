@@ -1,0 +1,45 @@
+// FILE, Win32 side: the save question, the open and save dialogs, the File-menu commands, the
+// window title and the ".bak" timer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Asks "File %s has been changed, save it?" when the document changed; Yes saves.
+// 1 yes (saved), 2 no or nothing to save, 3 cancel (also when saving failed).
+int file_ask_save();
+// Title from `name` (the current document when empty), the changed mark, setting 22 and depth.
+void file_set_title(const std::string& name = {});
+// Windows directory, lower-case, trailing backslash.
+std::string file_windows_dir();
+// ".vrn" (and ".ide", or no extension) as the document, ".txt" in a text window, ".rtf" in the
+// rich-text editor, "http://" through the web client; false for other names.
+bool file_open_by_ext(const std::string& name);
+// Asks to save, then opens `name` as the current document: 1 on success, 0 when cancelled or
+// the file could not be read (the open document is kept).
+int file_open_document(const std::string& name);
+// Closes the text windows and the text box, then loads `name` into the view.
+bool file_load_document(const std::string& name);
+// Saves the current document under `name` (".bk2" first when the Backup setting asks).
+bool file_save_document(const std::string& name);
+// Starts an empty "untitled.vrn" in `dir` (the program directory when empty).
+void file_new_document(const std::string& dir = {});
+// Encrypts or decrypts `name` in place with `password` (through a temporary file).
+bool file_crypt_file(const std::string& name, const std::string& password, std::string* error);
+
+// Registers the File-menu commands and the Option > Files / Snap dialogs.
+void file_register_commands();
+// (Re)starts the ".bak" timer on the main window from the Backup setting.
+void file_backup_timer_start(HWND main);
+// The timer's id, and its tick.
+constexpr UINT_PTR kBackupTimer = 0x4B01;
+void file_backup_tick();
+// Writes recent files merged with those another running copy stored.
+void file_recent_save();
+// Texts of the File1-File4 items.
+void file_recent_menu_update(HMENU file_menu);
+// Current recent list (newest first).
+const std::vector<std::string>& file_recent_list();
+void file_recent_load();
