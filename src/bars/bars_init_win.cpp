@@ -1,37 +1,85 @@
 #include "bars/bars_glue_win.h"
+#include "bars/sbar_win.h"
 #include "bars/status_win.h"
+#include "bars/tbar.h"
+#include "bars/tbar_win.h"
+#include "bars/toolbox.h"
+#include "bars/toolbox_win.h"
+#include "elements/icon.h"
 #include "resources/ids.h"
 #include "shell/commands_win.h"
+#include "shell/file.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "shell/settings.h"
 #include "shell/wiring_win.h"
+#include "view/view_win.h"
 
 namespace {
 
+void resize_main() {
+    if (!main_inst_) return;
+    RECT c;
+    GetClientRect(main_inst_, &c);
+    SendMessageA(main_inst_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
+}
+
 void statusbar_onoff() {
-    bool on = !bars_menu_checked(CMD_STATUSBAR);
-    bars_menu_check(CMD_STATUSBAR, on);
-    if (status_inst_) ShowWindow(status_inst_, on ? SW_SHOW : SW_HIDE);
-    if (main_inst_) {
-        RECT c;
-        GetClientRect(main_inst_, &c);
-        SendMessageA(main_inst_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(c.right, c.bottom));
-    }
+    bars_menu_check(CMD_STATUSBAR, !bars_menu_checked(CMD_STATUSBAR));
+    resize_main();
+}
+
+void tbar_left() { tbar_set_orientation(CMD_TBAR_LEFT); }
+void tbar_top() { tbar_set_orientation(CMD_TBAR_TOP); }
+void tbar_none() { tbar_set_orientation(CMD_TBAR_NONE); }
+void palette1() { tbar_palette_cmd(CMD_PALETTE1); }
+void palette2() { tbar_palette_cmd(CMD_PALETTE2); }
+
+void invert() {
+    bars_menu_check(CMD_INVERT, !bars_menu_checked(CMD_INVERT));
+    tbar_user_cmd(11, 1);
+    view_invalidate();
+}
+
+int icon_get() { return icon_current_get().value_or(201); }
+
+bool tool_hook(int group, int* code) {
+    auto c = toolbox_current(group);
+    if (c && code) *code = *c;
+    return c.has_value();
 }
 
 const Command kCommands[] = {
-    {CMD_STATUSBAR, statusbar_onoff},
+    {CMD_STATUSBAR, statusbar_onoff}, {CMD_TBAR_LEFT, tbar_left}, {CMD_TBAR_TOP, tbar_top},
+    {CMD_TBAR_NONE, tbar_none},       {CMD_PALETTE1, palette1},   {CMD_PALETTE2, palette2},
+    {CMD_INVERT, invert},             {CMD_TOOLBOX, toolbox_menu_cmd},
 };
 
 }  // namespace
 
-void bars_init() { cmd_register_all(kCommands); }
-
-void bars_create_status(HWND main) {
-    status_create(main);
-    if (status_inst_ && !bars_menu_checked(CMD_STATUSBAR)) ShowWindow(status_inst_, SW_HIDE);
+void bars_init() {
+    cmd_register_all(kCommands);
+    sbar_register_commands();
+    file_set_tbar_refresh_hook(tbar_refresh);
+    toolbox_set_icon_hooks(icon_get, icon_current_set);
+    view_set_tool_hook(tool_hook);
 }
 
-void bars_create_toolbar(HWND) {}
-void bars_create_toolbox(HWND) {}
+void bars_create_status(HWND main) { status_create(main); }
 
-void bars_layout(HWND) { status_layout(); }
+void bars_create_toolbar(HWND main) {
+    tbar_set_style(menu_setting_get(menu_setting::Layout));
+    tbar_create(main);
+}
+
+void bars_create_toolbox(HWND) { toolbox_onoff(view_inst_); }
+
+void bars_layout(HWND) {
+    if (status_inst_) ShowWindow(status_inst_, bars_menu_checked(CMD_STATUSBAR) ? SW_SHOWNA : SW_HIDE);
+    status_layout();
+    tbar_place();
+    if (view_inst_) {
+        ShowScrollBar(view_inst_, SB_BOTH, bars_menu_checked(CMD_SCROLLBARS));
+        sbar_show();
+    }
+}

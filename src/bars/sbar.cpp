@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "bars/status.h"
 #include "shell/globals.h"
 #include "view/view.h"
 
@@ -59,6 +60,8 @@ ScrollStrip sbar_scroll_strip(int axis, int p, int w, int h) {
     }
     return {{0, 0, w, h}, 0, 0};
 }
+
+void SbarHost::status(int field, int value) { status_update(field, value); }
 
 SbarHost& ViewPosition::host() const { return host_ ? *host_ : null_host(); }
 

@@ -34,8 +34,8 @@ public:
     // Invalidates `strip` (client pixels) and shifts the window content by (dx, dy) pixels.
     virtual void scroll_window(const Rc& strip, int dx, int dy) {}
     virtual void set_scroll_pos(int axis, int pos) {}
-    // Field 5 (scale, percent) or 8 (level) of the status bar.
-    virtual void status(int field, int value) {}
+    // Field 5 (scale, percent) or 8 (level) of the status bar; goes to status_update.
+    virtual void status(int field, int value);
     // The user changed the zoom: the document is changed.
     virtual void mark_changed() {}
     virtual int screen_width() const { return 640; }

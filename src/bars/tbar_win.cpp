@@ -15,6 +15,7 @@
 #include "resources/ids.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
 #include "shell/settings.h"
 #include "view/view.h"
 
@@ -209,7 +210,8 @@ void on_create(HWND win) {
     int orient = (bars_menu_checked(kTbarCmdLeft) ? 1 : 0) + 2 * (bars_menu_checked(kTbarCmdNone) ? 1 : 0);
     tbar_model().set_style(tbar_model().style());
     but_disabled_.clear();
-    tbar_palette_cmd(10988);
+    // The palette half restored with the menu settings, else the first.
+    tbar_palette_cmd(bars_menu_checked(10989) ? 10989 : 10988);
     tbar_set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
 }
 
@@ -272,6 +274,7 @@ int tbar_get_style() { return tbar_model().style(); }
 
 void tbar_set_style(int no) {
     tbar_model().set_style(no);
+    menu_setting_set(menu_setting::Layout, tbar_model().style());
     but_disabled_.clear();
     but_pressed_.reset();
     if (tbar_inst_) {

@@ -1,0 +1,11 @@
+// The floating toolbox window "Shapebar" over the diagram window.
+#pragma once
+
+#include <windows.h>
+
+// Opens the toolbox on `parent` (the diagram window) at its remembered place.
+HWND toolbox_onoff(HWND parent);
+// Menu command Toolbox On/Off: flips the check mark; checked opens the toolbox, unchecked
+// closes it.
+void toolbox_menu_cmd();
+LRESULT CALLBACK win_shapebar_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
