@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "view/document.h"
+#include "view/outline.h"
 #include "view/undo.h"
+#include "view/view_io.h"
 
 // The current document.
 Document& view_doc();

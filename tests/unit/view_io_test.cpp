@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "view/view.h"
+#include "view_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ViewFiles : public ViewFixture {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        ViewFixture::SetUp();
+        dir = fs::temp_directory_path() / ("vorn_view_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        ViewFixture::TearDown();
+    }
+    std::string path(const char* name) const { return (dir / name).string(); }
+    static void write(const std::string& name, const std::string& text) {
+        std::ofstream(name, std::ios::binary) << text;
+    }
+    static std::string read(const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    void make_current(const std::string& id) {
+        view_doc() = Document();
+        Obj o;
+        o.key = 1;
+        o.id = id;
+        view_doc().objs.push_back(o);
+        view_doc().touch_objs();
+    }
+};
+
+}  // namespace
+
+TEST_F(ViewFiles, BadFilesLeaveTheOpenDocumentAlone) {
+    struct Case { const char* text; const char* expect; };
+    const Case cases[] = {
+        {"j_(1,\"a\",0,0,0,0,0,0,0,1,0,0,\"\")\nj_(2,\"b\")\n", "line 2"},
+        {"p_(350,20200)\n", "Incompatible Vorn file version"},
+        {"j_(70000,\"a\",0,0,0,0,0,0,0,1,0,0,\"\")\n", "line 1"},
+        {"j_(1,\"unterminated\n", "line 1"},
+        {"\x01\x02\x03\xff garbage", "line 1"},
+    };
+    for (const Case& c : cases) {
+        make_current("keep me");
+        write(path("bad.vrn"), c.text);
+        std::string err;
+        EXPECT_FALSE(view_load_file(path("bad.vrn"), &err)) << c.text;
+        EXPECT_NE(err.find("Loading " + path("bad.vrn")), std::string::npos) << err;
+        EXPECT_NE(err.find(c.expect), std::string::npos) << err;
+        ASSERT_EQ(view_doc().objs.size(), 1u);
+        EXPECT_EQ(view_doc().objs[0].id, "keep me");
+    }
+}
+
+TEST_F(ViewFiles, MissingFileAndEmptyNameGiveAnEmptyDocument) {
+    for (std::string name : {path("nothing-here.vrn"), std::string()}) {
+        make_current("old");
+        marked_obj_ = {1};
+        view_edit(7);
+        view_undo_record("x");
+        std::string err;
+        ASSERT_TRUE(view_load_file(name, &err)) << err;
+        EXPECT_TRUE(view_doc().objs.empty());
+        EXPECT_EQ(view_doc().params, (std::map<int, int32_t>{{1, 1}, {350, kFormatVersion}}));
+        EXPECT_TRUE(marked_obj_.empty());
+        EXPECT_FALSE(view_can_undo());
+        EXPECT_FALSE(view_doc().changed);
+    }
+}
+
+TEST_F(ViewFiles, OlderVersionsAreBroughtUpToDateWithoutAChange) {
+    write(path("old.vrn"), "j_(1,\"a\",0,0,0,0,0,0,0,1,0,0,\"\")\np_(350,20100)\n");
+    ASSERT_TRUE(view_load_file(path("old.vrn"), nullptr));
+    EXPECT_EQ(view_param_get(350), kFormatVersion);
+    EXPECT_FALSE(view_doc().changed);
+    write(path("none.vrn"), "j_(1,\"a\",0,0,0,0,0,0,0,1,0,0,\"\")\n");  // no version at all
+    ASSERT_TRUE(view_load_file(path("none.vrn"), nullptr));
+    EXPECT_EQ(view_param_get(350), kFormatVersion);
+}
+
+TEST_F(ViewFiles, SaveAndLoadRoundTripKeepingUnknownRecords) {
+    const std::string text =
+        "j_(1,\"A \\\"quoted\\\" id\",1,10,-20,3,0,161,20,1,0,7,\"line\\r\\nnext\")\r\n"
+        "j_(2,\"B\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n"
+        "b_(1,2,4,513,65539,0,\"label\")\r\n"
+        "s_(1,3,1,5,2,0,10,10,0)\r\n"
+        "p_(7,8)\r\n"
+        "q_(22,\"Title\")\r\n"
+        "x_(1,2,3,4,5)\r\n"
+        "xy_(2,1,5,5,255)\r\n"
+        "c_(1,3)\r\n"
+        "later_record_(1,[2,\"x\"],3.5)\r\n";
+    write(path("a.vrn"), text);
+    std::string err;
+    ASSERT_TRUE(view_load_file(path("a.vrn"), &err)) << err;
+    Shape region;
+    region.kind = kRegionShapeKind;
+    view_shape_put(region);  // a marked region is not part of the document
+    ASSERT_TRUE(view_save_file(path("b.vrn"), &err)) << err;
+    EXPECT_FALSE(view_doc().changed);
+    std::string saved = read(path("b.vrn"));
+    EXPECT_NE(saved.find("later_record_(1,[2,\"x\"],3.5)\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("p_(350,20110)"), std::string::npos);
+    EXPECT_EQ(saved.find("s_(2,25"), std::string::npos);
+
+    Document before = view_doc();
+    ASSERT_TRUE(view_load_file(path("b.vrn"), &err)) << err;
+    EXPECT_EQ(view_doc().objs, before.objs);
+    EXPECT_EQ(view_doc().links, before.links);
+    EXPECT_EQ(view_doc().unknown, before.unknown);
+    EXPECT_EQ(view_doc().x_records, before.x_records);
+    EXPECT_EQ(view_doc().shapes.size(), 1u);
+}
+
+TEST_F(ViewFiles, SaveReplacesWholeAndKeepsABackupWhenAsked) {
+    write(path("d.vrn"), "j_(9,\"old\",0,0,0,0,0,0,0,1,0,0,\"\")\n");
+    make_current("new");
+    std::string err = "stale";
+    ASSERT_TRUE(view_save_file(path("d.vrn"), &err, true));
+    EXPECT_EQ(err, "");
+    EXPECT_NE(read(path("d.bk2")).find("\"old\""), std::string::npos);
+    EXPECT_NE(read(path("d.vrn")).find("\"new\""), std::string::npos);
+    EXPECT_EQ(read(path("d.vrn")).find("\"old\""), std::string::npos);
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().string().find("~tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
+    fs::create_directories(dir / "target.vrn");  // cannot be replaced by a file
+    write(path("target.vrn/inside"), "x");
+    make_current("new");
+    view_doc().changed = true;
+    std::string err;
+    EXPECT_FALSE(view_save_file(path("target.vrn"), &err));
+    EXPECT_NE(err.find("Saving"), std::string::npos);
+    EXPECT_TRUE(view_doc().changed);
+    EXPECT_TRUE(fs::is_directory(dir / "target.vrn"));
+    EXPECT_FALSE(fs::exists(path("target.vrn.~tmp")));
+    EXPECT_FALSE(view_save_file(path("no/such/dir/x.vrn"), &err));
+}
+
+TEST_F(ViewFiles, RichTextDraftIsEscaped) {
+    make_current("a{b}\\c \xe9");
+    std::string err;
+    ASSERT_TRUE(view_save(path("draft.rtf"), &err)) << err;
+    std::string rtf = read(path("draft.rtf"));
+    EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(rtf.find("a\\{b\\}\\\\c \\'e9"), std::string::npos) << rtf;
+    // Braces balance, so the file stays readable.
+    int depth = 0;
+    for (size_t k = 0; k < rtf.size(); ++k) {
+        if (rtf[k] == '\\') { ++k; continue; }
+        depth += rtf[k] == '{' ? 1 : rtf[k] == '}' ? -1 : 0;
+        ASSERT_GE(depth, 0);
+    }
+    EXPECT_EQ(depth, 0);
+}
