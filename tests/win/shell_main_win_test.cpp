@@ -1,0 +1,319 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "resources/ids.h"
+#include "shell/commands_win.h"
+#include "shell/error.h"
+#include "shell/file.h"
+#include "shell/file_win.h"
+#include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "shell/settings_win.h"
+#include "shell/shell_hooks_win.h"
+#include "shell/vorn6_win.h"
+#include "view/view.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kTestKey[] = "Software\\Quellmark\\VornTest\\IniStr";
+
+std::vector<std::string> notes_, errors_, questions_;
+int answer_ = 2;
+void rec_note(const std::string& t) { notes_.push_back(t); }
+void rec_error(const std::string& t) { errors_.push_back(t); }
+int rec_ask(const std::string& t, const std::string& title, bool) {
+    questions_.push_back(title + ": " + t);
+    return answer_;
+}
+
+void pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG m;
+    do {
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+// Every command id of the main menu, collected from the menu itself.
+void collect_ids(HMENU m, std::vector<int>& out) {
+    for (int k = 0, n = GetMenuItemCount(m); k < n; ++k) {
+        if (HMENU sub = GetSubMenu(m, k)) collect_ids(sub, out);
+        else if (UINT id = GetMenuItemID(m, k); id != 0 && id != 0xFFFFFFFFu) out.push_back(static_cast<int>(id));
+    }
+}
+
+HMENU popup_holding(HMENU bar, int id) {
+    for (int k = 0, n = GetMenuItemCount(bar); k < n; ++k)
+        if (HMENU sub = GetSubMenu(bar, k); sub && GetMenuState(sub, id, MF_BYCOMMAND) != 0xFFFFFFFFu) return sub;
+    return nullptr;
+}
+
+bool greyed(HMENU m, int id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+
+class ShellMainWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        notes_.clear();
+        errors_.clear();
+        questions_.clear();
+        answer_ = 2;
+        old_ = msg_set_hooks({rec_note, rec_error, rec_ask});
+        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
+        settings_use_registry(kTestKey);
+        dir_ = fs::temp_directory_path() / "vorn_shell_main_test";
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        win_ = vorn_create_main(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL);
+        ASSERT_NE(win_, nullptr);
+        pump(50);
+    }
+    void TearDown() override {
+        if (IsWindow(win_)) {
+            file_clear_changed();
+            SendMessageA(win_, WM_CLOSE, 0, 0);
+        }
+        pump(20);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        focused_tw_ = {};
+        shell_hooks_ = {};
+        settings_set_backend(nullptr);
+        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
+        msg_set_hooks(old_);
+        fs::remove_all(dir_);
+    }
+    std::string path(const char* n) const { return (dir_ / n).string(); }
+
+    MsgHooks old_;
+    HWND win_ = nullptr;
+    fs::path dir_;
+};
+
+TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
+    char cls[32] = {}, title[256] = {};
+    GetClassNameA(win_, cls, sizeof cls);
+    GetWindowTextA(win_, title, sizeof title);
+    EXPECT_STREQ(cls, "vorn6");
+    EXPECT_EQ(std::string(title).rfind("Vorn Idea Processor", 0), 0u);
+    EXPECT_NE(std::string(title).find("untitled.vrn"), std::string::npos);
+    EXPECT_EQ(main_inst_, win_);
+    EXPECT_TRUE(notes_.empty()) << notes_.front();
+
+    std::vector<int> ids;
+    collect_ids(GetMenu(win_), ids);
+    const int expected[] = {
+        10823, 10824, 10825, 10826, 10827, 10828, 10829, 10830, 10831, 10832, 10833, 10834, 10835, 10836, 10837,
+        10838, 10839, 10840, 10841, 10842, 10843, 10844, 10845, 10847, 10848, 10849, 10850, 10851, 10857, 10858,
+        10859, 10860, 10861, 10863, 10864, 10865, 10867, 10868, 10869, 10871, 10873, 10875, 10879, 10881, 10882,
+        10883, 10884, 10885, 10886, 10887, 10888, 10889, 10891, 10892, 10894, 10895, 10896, 10908, 10909, 10910,
+        10916, 10918, 10919, 10937, 10938, 10939, 10940, 10941, 10942, 10943, 10945, 10946, 10947, 10948, 10950,
+        10952, 10953, 10954, 10956, 10957, 10958, 10960, 10961, 10962, 10967, 10968, 10969, 10970, 10971, 10974,
+        10976, 10977, 10978, 10979, 10980, 10983, 10984, 10985, 10986, 10988, 10989, 10990, 10992, 10993, 10994,
+        10995, 10996, 10997, 10998, 10999, 11000, 11001, 11002, 11003, 11004, 11006, 11007, 11008, 11009, 11010,
+        11013, 11014, 11015};
+    for (int id : expected) EXPECT_NE(std::count(ids.begin(), ids.end(), id), 0) << id;
+    for (int id : ids) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << "twice: " << id;
+}
+
+TEST_F(ShellMainWindow, PopUpMenusLoadWithTheirItems) {
+    struct Case { int menu, first, last; } cases[] = {
+        {IDM_POP_WHATSTHIS, 10725, 10725}, {IDM_POP_RICH, 10738, 10752}, {IDM_POP_TEXT, 10754, 10766},
+        {IDM_POP_POINT, 10768, 10770},     {IDM_POP_OBJECT, 10772, 10783}, {IDM_POP_SHAPE, 10785, 10792},
+        {IDM_POP_LINK, 10794, 10802},      {IDM_POP_BACKGROUND, 10804, 10812}, {IDM_POP_SLIDESHOW, 10814, 10820},
+    };
+    for (const auto& c : cases) {
+        HMENU m = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.menu));
+        ASSERT_NE(m, nullptr) << c.menu;
+        HMENU pop = GetSubMenu(m, 0);
+        for (int id = c.first; id <= c.last; ++id)
+            EXPECT_NE(GetMenuState(pop, id, MF_BYCOMMAND), 0xFFFFFFFFu) << c.menu << " " << id;
+        DestroyMenu(m);
+    }
+    HMENU s = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_STATUS));
+    ASSERT_NE(s, nullptr);
+    for (int id : {10727, 10728, 10729, 10730, 10731, 10733, 10734, 10735, 10736})
+        EXPECT_NE(GetMenuState(s, id, MF_BYCOMMAND), 0xFFFFFFFFu) << id;
+    DestroyMenu(s);
+}
+
+TEST_F(ShellMainWindow, OpeningAMenuGreysWhatCannotRun) {
+    HMENU bar = GetMenu(win_);
+    HMENU file = popup_holding(bar, CMD_NEW);
+    ASSERT_NE(file, nullptr);
+    file_clear_changed();
+    SendMessageA(win_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_FALSE(greyed(file, CMD_NEW));
+    EXPECT_TRUE(greyed(file, CMD_OPEN_HOLD));  // nobody handles it
+    EXPECT_TRUE(greyed(file, CMD_BACK));       // no earlier document
+    EXPECT_FALSE(greyed(file, CMD_SAVE)) << "an untitled document offers Save, which asks for a name";
+    file_set_current_name(path("named.vrn"));
+    SendMessageA(win_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_TRUE(greyed(file, CMD_SAVE)) << "nothing to save";
+    EXPECT_FALSE(greyed(file, CMD_RELOAD));
+    EXPECT_EQ(menu_is_disabled(CMD_OPEN_HOLD), 0);
+    EXPECT_EQ(menu_is_disabled(CMD_NEW), 1);
+
+    // The kept disabled set wins over a registered command.
+    menu_disable(CMD_NEW);
+    SendMessageA(win_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_TRUE(greyed(file, CMD_NEW));
+    EXPECT_EQ(menu_is_disabled(CMD_NEW), 0);
+    menu_enable(CMD_NEW, 1);
+    EXPECT_EQ(menu_is_disabled(CMD_NEW), 1);
+}
+
+int ran_ = 0;
+void count_run() { ++ran_; }
+void raise_error() { vorn_raise(1031, "Computing"); }
+int forward_answer_ = 1;
+std::vector<int> forwarded_;
+int fake_forward(int id) {
+    forwarded_.push_back(id);
+    return forward_answer_;
+}
+
+TEST_F(ShellMainWindow, CommandsRunThroughTheDispatcherAndErrorsAreTrapped) {
+    // Ids no menu item uses, so that registering them disturbs nothing.
+    cmd_register({11011, count_run});
+    cmd_register({11012, raise_error});
+    ran_ = 0;
+    task_menu_cmd(11011);
+    EXPECT_EQ(ran_, 1);
+    task_menu_cmd(11012);
+    EXPECT_TRUE(IsWindow(win_));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_NE(errors_[0].find("Computing ErrNo=1031"), std::string::npos) << errors_[0];
+}
+
+TEST_F(ShellMainWindow, FocusedTextWindowGetsEditCommandsFirst) {
+    cmd_register({11011, count_run});
+    HWND editor = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    shell_hooks_.tw_forward_menu = fake_forward;
+    focused_tw_ = {editor, 1};
+    ran_ = 0;
+    forwarded_.clear();
+    forward_answer_ = 0;                       // handled by the editor
+    task_menu_cmd(CMD_COPY);
+    forward_answer_ = 1;                       // not handled: the dispatcher goes on
+    task_menu_cmd(CMD_FIND_NEXT);
+    task_menu_cmd(11011);                      // not an editing command: never forwarded
+    EXPECT_EQ(forwarded_, (std::vector<int>{CMD_COPY, CMD_FIND_NEXT}));
+    EXPECT_EQ(ran_, 1);
+    // A closed editor no longer receives anything.
+    DestroyWindow(editor);
+    forwarded_.clear();
+    task_menu_cmd(CMD_COPY);
+    EXPECT_TRUE(forwarded_.empty());
+}
+
+TEST_F(ShellMainWindow, AcceleratorsLeaveEditingKeysToEditControls) {
+    HWND edit = CreateWindowA("EDIT", "", WS_CHILD, 0, 0, 50, 20, win_, nullptr, nullptr, nullptr);
+    auto key = [](HWND w, UINT msg, WPARAM vk) {
+        MSG m = {};
+        m.hwnd = w;
+        m.message = msg;
+        m.wParam = vk;
+        return vorn_accel_applies(m);
+    };
+    EXPECT_TRUE(key(win_, WM_KEYDOWN, VK_DELETE));
+    EXPECT_FALSE(key(edit, WM_KEYDOWN, VK_DELETE));
+    EXPECT_FALSE(key(edit, WM_KEYDOWN, VK_NEXT));
+    EXPECT_FALSE(key(edit, WM_KEYDOWN, VK_ESCAPE));
+    EXPECT_TRUE(key(edit, WM_KEYDOWN, VK_F5));
+    EXPECT_TRUE(key(edit, WM_SYSKEYDOWN, VK_LEFT));
+    DestroyWindow(edit);
+}
+
+TEST_F(ShellMainWindow, SaveOpenAndTheSaveQuestion) {
+    std::string a = path("a.vrn"), b = path("b.vrn");
+    Obj o;
+    o.id = "First";
+    view_obj_put(o);
+    ASSERT_TRUE(file_save_document(a));
+    EXPECT_EQ(file_is_changed(), 0);
+    file_new_document(dir_.string() + "\\");
+    o.id = "Second";
+    view_obj_put(o);
+    ASSERT_TRUE(file_save_document(b));
+
+    // Changed, and the user cancels: nothing is opened.
+    view_obj_put(o);
+    file_set_changed();
+    answer_ = 3;
+    EXPECT_EQ(file_open_document(a), 0);
+    EXPECT_EQ(file_current_name(), b);
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0], "Save File: File " + b + " has been changed, save it?");
+    // "No": the other document opens and the title and history follow.
+    answer_ = 2;
+    EXPECT_EQ(file_open_document(a), 1);
+    ASSERT_TRUE(view_obj_find_id("First"));
+    EXPECT_FALSE(view_obj_find_id("Second"));
+    char title[512];
+    GetWindowTextA(win_, title, sizeof title);
+    EXPECT_NE(std::string(title).find("a.vrn"), std::string::npos) << title;
+    EXPECT_EQ(menu_is_disabled(CMD_BACK), 1);
+    task_menu_cmd(CMD_BACK);
+    EXPECT_EQ(file_current_name(), b);
+    EXPECT_TRUE(view_obj_find_id("Second"));
+    EXPECT_EQ(file_recent_list().front(), b);
+    EXPECT_EQ(file_recent_list().at(1), a);
+
+    // A broken file is refused and the open document stays.
+    std::ofstream(path("bad.vrn")) << "j_(1,\"x\",\n";
+    EXPECT_EQ(file_open_document(path("bad.vrn")), 0);
+    EXPECT_EQ(file_current_name(), b);
+    EXPECT_TRUE(view_obj_find_id("Second"));
+    EXPECT_FALSE(errors_.empty());
+}
+
+TEST_F(ShellMainWindow, OldIdeDocumentsOpenUnderTheirNewName) {
+    std::ofstream(path("old.ide"), std::ios::binary) << "j_(1,\"Legacy\",0,0,0,0,0,0,0,1,0,0,\"\")\r\np_(350,20100)\r\n";
+    EXPECT_TRUE(file_open_by_ext(path("old.ide"))) << (errors_.empty() ? "" : errors_[0]);
+    EXPECT_EQ(file_current_name(), path("old.vrn"));
+    EXPECT_TRUE(view_obj_find_id("Legacy"));
+    EXPECT_FALSE(file_open_by_ext(path("picture.bmp")));
+}
+
+TEST_F(ShellMainWindow, EncryptionRoundTripsAFileInPlace) {
+    std::string data("abc\0\x01\xff", 6);
+    std::ofstream(path("secret.vrn"), std::ios::binary) << data;
+    std::string err;
+    ASSERT_TRUE(file_crypt_file(path("secret.vrn"), "pw", &err)) << err;
+    auto once = file_read_text(path("secret.vrn"));
+    ASSERT_TRUE(once);
+    EXPECT_NE(*once, data);
+    ASSERT_TRUE(file_crypt_file(path("secret.vrn"), "pw", &err)) << err;
+    EXPECT_EQ(file_read_text(path("secret.vrn")), data);
+    EXPECT_FALSE(file_crypt_file(path("secret.vrn"), "", &err));
+}
+
+TEST_F(ShellMainWindow, CloseAsksAndCancelKeepsTheWindow) {
+    file_set_changed();
+    answer_ = 3;
+    SendMessageA(win_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(win_));
+    EXPECT_EQ(questions_.size(), 1u);
+    answer_ = 2;
+    menu_check(CMD_WORDWRAP, 0);
+    SendMessageA(win_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(win_));
+    EXPECT_EQ(main_inst_, nullptr);
+    // Placement and menu settings were written to the store.
+    EXPECT_TRUE(placement_get());
+    auto menu = file_setting_get_list_n("Menu", menu_setting_default());
+    EXPECT_EQ(menu[menu_setting::Wordwrap], 0);
+}
+
+}  // namespace
