@@ -84,6 +84,15 @@ Pt origin_for_centre(const ViewMapping& m, Pt lp) {
     return {std::clamp(x0, -2000, 2000), std::clamp(y0, -2000, 2000)};
 }
 
+int fit_zoom_percent(const Rc& r0, int w, int h, int screen_w) {
+    Rc r = normalised(r0);
+    double bw = std::max(1, r.right - r.left), bh = std::max(1, r.top - r.bottom);
+    if (w <= 0 || h <= 0 || screen_w <= 0) return 100;
+    double px_per_unit = std::min(w / bw, h / bh);
+    int percent = static_cast<int>(std::floor(px_per_unit * 160000.0 / screen_w));
+    return std::clamp(percent, 1, 275);
+}
+
 int level_percent(int setting23) {
     if (setting23 < 0 || setting23 > 17) setting23 = 8;
     return 20 + 10 * setting23;
@@ -318,6 +327,16 @@ Rc view_layout_rect(int client_w, int client_h, bool toolbar_left, bool toolbar_
 }
 
 Pt drop_position(Pt at, int n) { return {at.x + 40 * n, at.y - 80 * n}; }
+
+std::vector<Pt> link_route_path(int route, Pt a, Pt b) {
+    switch (route) {
+    case 1: return {a, {a.x, b.y}, b};
+    case 2: return {a, {b.x, a.y}, b};
+    case 3: { int m = (a.y + b.y) / 2; return {a, {a.x, m}, {b.x, m}, b}; }
+    case 4: { int m = (a.x + b.x) / 2; return {a, {m, a.y}, {m, b.y}, b}; }
+    default: return {a, b};
+    }
+}
 
 std::pair<int, int> level_range(const Document& doc) {
     bool any = false;

@@ -49,6 +49,9 @@ struct ViewMapping {
 // Origin that shows diagram point (x, y) at the window centre (clamped to -2000 .. 2000).
 Pt origin_for_centre(const ViewMapping& m, Pt lp);
 
+// Zoom percent (1 .. 275) at which the diagram rectangle r fills a w x h window.
+int fit_zoom_percent(const Rc& r, int w, int h, int screen_w);
+
 // Setting 23 is a list position 0..17 standing for 20 + 10 x position percent (8 = 100 %).
 int level_percent(int setting23);
 // Scale of the level `depth` steps below the current one (depth 0 = 1.0).
@@ -129,6 +132,10 @@ Rc view_layout_rect(int client_w, int client_h, bool toolbar_left, bool toolbar_
 
 // Where the n-th of several dropped files is placed, from the drop point (diagram units).
 Pt drop_position(Pt at, int n);
+
+// The points a link's route passes through, for hit tests (orthogonal routes turn corners;
+// the others count as straight).
+std::vector<Pt> link_route_path(int route, Pt a, Pt b);
 
 // Lowest and highest level holding objects (settings 50 and 51); (1, 1) for an empty document.
 std::pair<int, int> level_range(const Document& doc);

@@ -1,0 +1,462 @@
+// The paint pass of the diagram window: background, then for each shown level (lower levels
+// first, smaller) shapes, objects, links and points in the document's order, into a memory
+// bitmap that is copied to the window. Only what meets the update region is drawn; every object
+// and link still records where it lies, so hit tests and link ends see the whole level.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "elements/canvas_win.h"
+#include "elements/draw.h"
+#include "elements/font.h"
+#include "elements/link.h"
+#include "elements/link_label.h"
+#include "elements/link_paint.h"
+#include "elements/link_route.h"
+#include "elements/obj.h"
+#include "elements/obj_paint.h"
+#include "resources/ids.h"
+#include "shell/globals.h"
+#include "shell/globals_win.h"
+#include "view/view.h"
+#include "view/view_win.h"
+
+namespace {
+
+std::vector<ObjBox> g_objs;
+std::vector<LinkPath> g_links;
+ViewOverlay g_overlay;
+
+// One back buffer for the window, kept between paints and re-made only when the size changes.
+struct BackBuffer {
+    HDC dc = nullptr;
+    HBITMAP bmp = nullptr, old = nullptr;
+    int w = 0, h = 0;
+    HDC get(HDC screen, int cw, int ch) {
+        if (dc && cw <= w && ch <= h) return dc;
+        release();
+        dc = CreateCompatibleDC(screen);
+        bmp = CreateCompatibleBitmap(screen, std::max(1, cw), std::max(1, ch));
+        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        w = cw;
+        h = ch;
+        return dc;
+    }
+    void release() {
+        if (!dc) return;
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+        dc = nullptr;
+        bmp = old = nullptr;
+        w = h = 0;
+    }
+    ~BackBuffer() { release(); }
+};
+BackBuffer g_buffer;
+
+bool menu_checked(int id) {
+    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
+    if (!m) return false;
+    UINT s = GetMenuState(m, id, MF_BYCOMMAND);
+    return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
+}
+
+// Keeps what painters record (conversions, text measures) but draws nothing: items outside the
+// update region go through it so their geometry is known without the cost of drawing them.
+class GeometryCanvas : public Canvas {
+public:
+    GeometryCanvas(Canvas& real, const ViewMapping& m) : real_(real), map_(m) {}
+    void set_mapping(const ViewMapping& m) { map_ = m; }
+    void set_pen(const Pen& p) override { pen_ = p; }
+    void set_brush(const Brush& b) override { brush_ = b; }
+    void set_font(const Font& f) override { real_.set_font(f); }
+    void set_text_colour(Colour) override {}
+    void set_text_bk(bool, Colour) override {}
+    void set_mix(int) override {}
+    void line(Pt, Pt) override {}
+    void polyline(const std::vector<Pt>&) override {}
+    void polygon(const std::vector<Pt>&) override {}
+    void rectangle(const Rc&) override {}
+    void round_rect(const Rc&, int, int) override {}
+    void ellipse(const Rc&) override {}
+    void arc(const Rc&, Pt, Pt) override {}
+    void pie(const Rc&, Pt, Pt) override {}
+    void fill_rect(const Rc&, Colour) override {}
+    void text(Pt, std::string_view) override {}
+    Sz text_extent(std::string_view s) override { return real_.text_extent(s); }
+    void draw_text(const Rc&, std::string_view, unsigned) override {}
+    TextMetrics text_metrics() override { return real_.text_metrics(); }
+    Font current_font() const override { return real_.current_font(); }
+    Brush current_brush() const override { return brush_; }
+    Pen current_pen() const override { return pen_; }
+    bool visible(const Rc&) const override { return false; }
+    Pt lp_to_dp(Pt p) const override { return map_.to_device(p); }
+    Pt dp_to_lp(Pt p) const override { return map_.to_logical(p); }
+    double units_per_pixel() const override { return real_.units_per_pixel(); }
+    bool printing() const override { return real_.printing(); }
+
+private:
+    Canvas& real_;
+    ViewMapping map_;
+    Pen pen_;
+    Brush brush_;
+};
+
+// Forwards everything to the real canvas but leaves out text whose area (grown by what wrapped
+// or unclipped text can spill) lies outside the update region: laying out text is the dearest
+// call of a paint, and most items of a large level are outside it.
+class CullingCanvas : public Canvas {
+public:
+    explicit CullingCanvas(Canvas& real) : real_(real) {}
+    void set_pen(const Pen& p) override { real_.set_pen(p); }
+    void set_brush(const Brush& b) override { real_.set_brush(b); }
+    void set_font(const Font& f) override { real_.set_font(f); }
+    void set_text_colour(Colour c) override { real_.set_text_colour(c); }
+    void set_text_bk(bool o, Colour c) override { real_.set_text_bk(o, c); }
+    void set_mix(int m) override { real_.set_mix(m); }
+    void line(Pt a, Pt b) override { real_.line(a, b); }
+    void polyline(const std::vector<Pt>& p) override { real_.polyline(p); }
+    void polygon(const std::vector<Pt>& p) override { real_.polygon(p); }
+    void rectangle(const Rc& r) override { real_.rectangle(r); }
+    void round_rect(const Rc& r, int w, int h) override { real_.round_rect(r, w, h); }
+    void ellipse(const Rc& r) override { real_.ellipse(r); }
+    void arc(const Rc& r, Pt a, Pt b) override { real_.arc(r, a, b); }
+    void pie(const Rc& r, Pt a, Pt b) override { real_.pie(r, a, b); }
+    void fill_rect(const Rc& r, Colour c) override { real_.fill_rect(r, c); }
+    void text(Pt at, std::string_view s) override {
+        int reach = 4 * std::abs(real_.current_font().height) * static_cast<int>(std::min<size_t>(s.size(), 200) + 1);
+        if (real_.visible({at.x - reach, at.y + reach, at.x + reach, at.y - reach})) real_.text(at, s);
+    }
+    Sz text_extent(std::string_view s) override { return real_.text_extent(s); }
+    void draw_text(const Rc& r, std::string_view s, unsigned flags) override {
+        Rc n = normalised(r);
+        int spill = std::max(n.right - n.left, n.top - n.bottom) + 4 * std::abs(real_.current_font().height) + 40;
+        if (real_.visible(grown(n, spill))) real_.draw_text(r, s, flags);
+    }
+    TextMetrics text_metrics() override { return real_.text_metrics(); }
+    Font current_font() const override { return real_.current_font(); }
+    Brush current_brush() const override { return real_.current_brush(); }
+    Pen current_pen() const override { return real_.current_pen(); }
+    bool visible(const Rc& r) const override { return real_.visible(r); }
+    Pt lp_to_dp(Pt p) const override { return real_.lp_to_dp(p); }
+    Pt dp_to_lp(Pt p) const override { return real_.dp_to_lp(p); }
+    void draw_dib(const Dib& d, const Rc& dst, uint32_t rop) override { real_.draw_dib(d, dst, rop); }
+    void draw_metafile(const void* emf, const Rc& dst) override { real_.draw_metafile(emf, dst); }
+    void draw_icon(const void* icon, const Rc& dst) override { real_.draw_icon(icon, dst); }
+    double units_per_pixel() const override { return real_.units_per_pixel(); }
+    bool printing() const override { return real_.printing(); }
+
+private:
+    Canvas& real_;
+};
+
+Colour palette(int index) { return tbar_color_or(index, 0); }
+
+struct PaintCtx {
+    const Document& doc;
+    Canvas& real;
+    GeometryCanvas geom;
+    ObjEnv env;
+    Rc clip;  // diagram units of the level being painted
+    int current_level;
+    bool lower;  // a level below the current one
+    std::unordered_set<Key> marked;
+    Font obj_font, alt_font, label_font;
+    LinkPaintOptions link_options;
+    // Where each object of the level being painted lies in objrect_ (its first entry).
+    std::unordered_map<Key, size_t> painted;
+    PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
+    Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
+};
+
+// Shapes have no painter of their own yet: outlines and fills from the style word.
+void paint_shape(PaintCtx& p, const Shape& s) {
+    Rc r{s.left, s.top, s.right, s.bottom};
+    Rc n = normalised(r);
+    if (!intersects(grown(n, 30), p.clip)) return;
+    Canvas& c = p.real;
+    int colour_index = s.colour_curve & 0xFF;
+    if (s.style & 0x40) colour_index = p.doc.param(204);
+    Colour col = palette(colour_index);
+    Pen pen{(s.style & 0x2) ? 3 : 1, (s.style & 0x4) ? 1 : (s.style & 0x8) ? 2 : 0, col};
+    if (s.kind == kRegionShapeKind) pen = {1, 2, 0};
+    c.set_pen(pen);
+    int fill = (s.style >> 8) + 1;
+    c.set_brush((s.style & 0x1) && s.kind != kRegionShapeKind ? Brush{std::clamp(fill, 2, 8), col} : Brush{1, col});
+    int mx = (n.left + n.right) / 2, my = (n.top + n.bottom) / 2;
+    switch (s.kind) {
+    case 2: c.round_rect(n, (n.right - n.left) / 4, (n.top - n.bottom) / 4); break;
+    case 3: c.ellipse(n); break;
+    case 4: c.polygon({{mx, n.top}, {n.right, my}, {mx, n.bottom}, {n.left, my}}); break;
+    case 5: c.polygon({{mx, n.top}, {n.right, n.bottom}, {n.left, n.bottom}}); break;
+    case 6: c.polygon({{n.left, n.top}, {n.right, n.top}, {mx, n.bottom}}); break;
+    case 7: case 14: case 15: {
+        Pt a{s.left, s.top}, b{s.right, s.bottom};
+        c.line(a, b);
+        if (s.kind != 7) {
+            double d = std::hypot(b.x - a.x, b.y - a.y);
+            link_draw_end(c, 28, 1, 1, 1.0 / (d + 0.01), s.kind == 14 ? a : b, s.kind == 14 ? b : a);
+        }
+        break;
+    }
+    case 8: c.polyline({{n.left, n.top}, {n.left, n.bottom}, {n.right, n.bottom}}); break;
+    default: c.rectangle(n); break;
+    }
+    if (!p.lower && std::find(marked_shape_.begin(), marked_shape_.end(), s.key) != marked_shape_.end())
+        draw_mark_corners(c, n.left, n.top, n.right, n.bottom);
+}
+
+// Widths of object texts, kept between paints while the fonts and the zoom stay the same:
+// measuring every text of a large level again is a good part of a repaint.
+struct TextWidths {
+    std::string signature;
+    std::unordered_map<std::string, int> widths;
+    int get(Canvas& c, const Font& f, std::string_view text) {
+        auto it = widths.find(std::string(text));
+        if (it != widths.end()) return it->second;
+        c.set_font(f);
+        int w = c.text_extent(text).cx;
+        if (widths.size() > 200000) widths.clear();
+        widths.emplace(std::string(text), w);
+        return w;
+    }
+};
+TextWidths g_widths[2];
+
+void paint_object(PaintCtx& p, const Obj& o) {
+    bool printing = p.real.printing();
+    if (printing && (o.flags & kFlagNoPrint)) return;
+    bool alt = o.flags & kFlagAltFont;
+    Font f = alt ? p.alt_font : p.obj_font;
+    if (o.flags & kFlagUnderline) f.underline = true;
+    std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
+    int text_w = text.empty() ? 0 : (o.flags & kFlagUnderline) ? (p.real.set_font(f), p.real.text_extent(text).cx)
+                                                                : g_widths[alt].get(p.real, f, text);
+    int line_h = object_line_height(p.doc.param(alt ? 62 : 52));
+    // A bound no figure, text or handle of the object passes; outside the update region the
+    // object is only recorded.
+    int widest = std::max({p.doc.param(97), p.doc.param(225), p.doc.param(227), 0});
+    int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * widest + 300;
+    int hh = 5 * std::abs(o.size) + 5 * std::abs(line_h) + 300;
+    bool off = !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
+    Canvas& c = off ? static_cast<Canvas&>(p.geom) : p.real;
+    c.set_font(f);
+    ObjDrawArgs a;
+    a.shape = o.shape;
+    a.key = o.key;
+    a.marked = !p.lower && p.marked.count(o.key);
+    a.text = text;
+    a.level = o.level;
+    a.x = o.x;
+    a.y = o.y;
+    a.line_h = line_h;
+    a.fixed = o.flags & kFlagFixedWidth;
+    a.text_w = text_w;
+    a.align = (o.flags & kFlagNoCentre) ? 5 : 2;
+    a.size = o.size;
+    a.colour = o.colour;
+    a.edge = (o.flags & kFlagNoProtrude) ? 0 : (p.doc.param(68) == 0 ? 0xFFFFFF : 0);
+    std::string picture;
+    if (o.shape == kShapePictureFile) picture = view_obj_bin(o.key, 2).name;
+    a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
+    a.light = ObjLight{};
+    if (!off) {
+        c.set_pen({1, 0, 0});
+        c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
+        c.set_text_colour(p.doc.param(76) ? 0 : tbar_text_color(1, o.colour));
+        c.set_text_bk(false, 0);
+    }
+    obj_draw(c, p.env, a);
+}
+
+void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
+    LinkLook look = link_unpack(l);
+    int level = from.level;
+    Pt r1{from.x, from.y}, r2{to.x, to.y};
+    auto end = [&](int position, const Obj& o, Pt a, Pt b) {
+        auto it = p.painted.find(o.key);
+        const ObjRectEntry* e = it == p.painted.end() ? nullptr : &objrect_[it->second];
+        int cluster = position == 51 ? p.doc.cluster(o.key) : 0;
+        return obj_link_end_point_in(position, o.shape, cluster, e, a, b);
+    };
+    (void)level;
+    Pt e1 = end(look.from_end, from, r1, r2);
+    Pt e2 = end(look.to_end, to, r2, r1);
+    double d = std::hypot(double(e2.x - e1.x), double(e2.y - e1.y));
+    // Curves bulge up to half their length off the chord; arrowheads and labels stick out a bit.
+    Rc box = grown(rect_of(e1, e2), static_cast<int>(d / 2) + 320);
+    Canvas& c = p.for_area(box);
+    c.set_font(p.label_font);
+    link_paint(c, l, e1, e2, p.link_options);
+    if (p.lower) return;
+    for (const auto& m : marked_link_)
+        if (m.from == l.from && m.to == l.to) {
+            c.set_pen({0, 0, 0});
+            c.set_brush({2, 0xFFFFFF});
+            draw_mark_square(c, e1.x, e1.y);
+            draw_mark_square(c, e2.x, e2.y);
+            draw_mark_square(c, (e1.x + e2.x) / 2, (e1.y + e2.y) / 2);
+        }
+    g_links.push_back({l.from, l.to, link_route_path(look.route, e1, e2)});
+}
+
+void paint_point(PaintCtx& p, const PlotPoint& q, int unit) {
+    int s = 3 * unit;
+    if (!contains(p.clip, {q.x, q.y}, s * 2)) return;
+    Canvas& c = p.real;
+    Colour col = static_cast<Colour>(q.colour) & 0xFFFFFF;
+    c.set_pen({1, 0, col});
+    c.set_brush({2, col});
+    switch (q.style) {
+    case 1:  // dots
+        for (int dx : {-1, 1})
+            for (int dy : {-1, 1}) c.fill_rect({q.x + dx * s - unit, q.y + dy * s + unit, q.x + dx * s + unit, q.y + dy * s - unit}, col);
+        break;
+    case 2: draw_cross(c, q.x, q.y, 2 * s); break;
+    case 3: c.line({q.x - 2 * s, q.y - 2 * s}, {q.x + 2 * s, q.y + 2 * s}); c.line({q.x - 2 * s, q.y + 2 * s}, {q.x + 2 * s, q.y - 2 * s}); break;
+    case 4: c.set_brush({1, col}); c.ellipse({q.x - 2 * s, q.y + 2 * s, q.x + 2 * s, q.y - 2 * s}); break;
+    case 5: c.set_brush({1, col}); c.rectangle({q.x - 2 * s, q.y + 2 * s, q.x + 2 * s, q.y - 2 * s}); break;
+    case 6: c.set_brush({1, col}); c.polygon({{q.x, q.y + 2 * s}, {q.x + 2 * s, q.y - 2 * s}, {q.x - 2 * s, q.y - 2 * s}}); break;
+    default: c.fill_rect({q.x - unit, q.y + unit, q.x + unit, q.y - unit}, col); break;
+    }
+}
+
+void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
+    const Document& d = p.doc;
+    auto shapes = [&] {
+        for (const auto& s : d.shapes)
+            if (s.level == level) paint_shape(p, s);
+    };
+    if (d.param(59) != 0) shapes();
+    size_t first = objrect_.size();
+    for (const auto& o : d.objs)
+        if (o.level == level) paint_object(p, o);
+    p.painted.clear();
+    for (size_t i = first; i < objrect_.size(); ++i)
+        if (objrect_[i].level == level) p.painted.emplace(objrect_[i].key, i);
+    // Links come after the objects: their ends are found on the objects as painted.
+    for (const auto& l : d.links) {
+        const Obj* a = d.obj(l.from);
+        const Obj* b = d.obj(l.to);
+        if (!a || !b || a->level != level || b->level != level) continue;
+        if ((a->flags & kFlagHideLinks) || (b->flags & kFlagHideLinks)) continue;
+        paint_link(p, l, *a, *b);
+    }
+    if (d.param(59) == 0) shapes();
+    if (!menu_checked(CMD_SHOW_POINTS)) {
+        int unit = m.units(1);
+        for (const auto& q : d.points)
+            if (q.level == level) paint_point(p, q, unit);
+    }
+}
+
+void paint_overlay(Canvas& c) {
+    if (g_overlay.kind == ViewOverlay::None) return;
+    c.set_pen({1, 2, 0});
+    c.set_brush({1, 0xFFFFFF});
+    switch (g_overlay.kind) {
+    case ViewOverlay::Band: c.rectangle(rect_of(g_overlay.a, g_overlay.b)); break;
+    case ViewOverlay::Line: c.line(g_overlay.a, g_overlay.b); break;
+    case ViewOverlay::Frame: c.set_pen({1, 0, 0}); c.rectangle(rect_of(g_overlay.a, g_overlay.b)); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
+    const Document& d = view_doc();
+    struct PaintingFlag {
+        PaintingFlag() { view_set_painting(true); }
+        ~PaintingFlag() { view_set_painting(false); }
+    } painting;
+    obj_rect_cache_clear();
+    link_label_cache_clear();
+    g_objs.clear();
+    g_links.clear();
+
+    GdiCanvas gdi(dc);
+    CullingCanvas canvas(gdi);
+    PaintCtx p(d, canvas, m);
+    p.env.colour = palette;
+    p.env.param = [&d](int code) { return d.param(code); };
+    p.env.view_level = m.pos.level;
+    p.env.zoom_percent = m.pos.zoom;
+    p.env.device_measure = m.client_h;
+    p.current_level = m.pos.level;
+    p.obj_font = font_to_canvas(text_font(kFontObject, 4));
+    p.alt_font = font_to_canvas(text_font(kFontObjectAlt, 4));
+    p.label_font = font_to_canvas(text_font(kFontLinkLabel, 4));
+    p.link_options = link_paint_options();
+    for (int i = 0; i < 2; ++i) {
+        const Font& f = i ? p.alt_font : p.obj_font;
+        std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
+                          std::to_string(f.italic) + "/" + std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w);
+        if (g_widths[i].signature != sig) {
+            g_widths[i].signature = sig;
+            g_widths[i].widths.clear();
+        }
+    }
+    p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+
+    Rc device_clip{clip.left, clip.top, clip.right, clip.bottom};
+    canvas.fill_rect(m.to_logical_rect({clip.left - 2, clip.top - 2, clip.right + 2, clip.bottom + 2}),
+                     palette(d.param(1)));
+
+    // Lower levels first, each step smaller, so the current level lies on top.
+    int span = std::clamp(sbar_level_span(), 0, 500);
+    for (int depth = span; depth >= 1; --depth) {
+        ViewMapping lm = m;
+        lm.extra_scale = level_scale(d.param(23), depth);
+        view_apply_mapping(dc, lm);
+        p.geom.set_mapping(lm);
+        p.clip = lm.to_logical_rect(device_clip);
+        p.lower = true;
+        paint_level(p, m.pos.level + depth, lm);
+    }
+    if (span > 0) view_apply_mapping(dc, m);
+    p.geom.set_mapping(m);
+    p.clip = m.to_logical_rect(device_clip);
+    p.lower = false;
+    paint_level(p, m.pos.level, m);
+    paint_overlay(canvas);
+
+    for (const auto& e : obj_rect_each())
+        if (e.level == m.pos.level) g_objs.push_back({e.key, e.level, normalised({e.l, e.t, e.r, e.b})});
+}
+
+void view_on_paint(HWND win) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(win, &ps);
+    RECT client;
+    GetClientRect(win, &client);
+    RECT clip;
+    if (IntersectRect(&clip, &ps.rcPaint, &client)) {
+        HDC mem = g_buffer.get(dc, client.right, client.bottom);
+        int saved = SaveDC(mem);
+        IntersectClipRect(mem, clip.left, clip.top, clip.right, clip.bottom);
+        ViewMapping m = view_mapping();
+        view_apply_mapping(mem, m);
+        view_paint_dc(mem, m, clip);
+        RestoreDC(mem, saved);
+        BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, mem, clip.left, clip.top,
+               SRCCOPY);
+    }
+    EndPaint(win, &ps);
+}
+
+const std::vector<ObjBox>& view_painted_objects() { return g_objs; }
+const std::vector<LinkPath>& view_painted_links() { return g_links; }
+
+void view_set_overlay(const ViewOverlay& o) {
+    auto area = [](const ViewOverlay& v) { return rect_of(v.a, v.b); };
+    if (g_overlay.kind != ViewOverlay::None) view_invalidate_rect(4, area(g_overlay));
+    g_overlay = o;
+    if (o.kind != ViewOverlay::None) view_invalidate_rect(4, area(o));
+}

@@ -1,0 +1,396 @@
+// The diagram window: window procedure, layout, repaint requests, the view position's window
+// side and user commands.
+#include "view/view_win.h"
+
+#include <windowsx.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "elements/draw_win.h"
+#include "elements/obj.h"
+#include "resources/ids.h"
+#include "shell/error.h"
+#include "shell/globals.h"
+#include "shell/globals_win.h"
+#include "view/undo.h"
+#include "view/view.h"
+
+namespace {
+
+PropertiesHook g_properties = nullptr;
+std::string g_report;  // an error met while painting, shown after the paint
+constexpr UINT WM_VIEW_REPORT = WM_APP + 0x102;
+TextBoxHook g_textbox = nullptr;
+ToolHook g_tool = nullptr;
+
+bool menu_checked(int id) {
+    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
+    if (!m) return false;
+    UINT s = GetMenuState(m, id, MF_BYCOMMAND);
+    return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
+}
+
+// The window side of the view position: scrolling and repainting the diagram window.
+class ViewSbarHost : public SbarHost {
+public:
+    void repaint_all() override { view_invalidate(); }
+    void scroll_window(const Rc& strip, int dx, int dy) override {
+        if (!view_inst_) return;
+        RECT r{strip.left, strip.top, strip.right, strip.bottom};
+        InvalidateRect(view_inst_, &r, FALSE);
+        if (dx || dy) ScrollWindowEx(view_inst_, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    }
+    void set_scroll_pos(int axis, int pos) override {
+        if (view_inst_ && menu_checked(CMD_SCROLLBARS)) SetScrollPos(view_inst_, axis == 0 ? SB_HORZ : SB_VERT, pos, TRUE);
+    }
+    void mark_changed() override { view_mark_changed(); }
+    int screen_width() const override { return GetSystemMetrics(SM_CXSCREEN); }
+    Sz client_size() const override {
+        RECT r{};
+        if (view_inst_) GetClientRect(view_inst_, &r);
+        return {r.right, r.bottom};
+    }
+    bool windows_force_full_repaint() const override {
+        return toolbox_inst_ != nullptr || dlg_find_modeless(10380) != nullptr;
+    }
+};
+ViewSbarHost g_host;
+
+void apply_view_mapping(HDC dc) { view_apply_mapping(dc, view_mapping()); }
+
+std::optional<Pt> dp_to_lp(Pt p) { return view_mapping().to_logical(p); }
+
+// Objects, links, shapes, clusters or points, as user command 1 counts them.
+int count_of(int what) {
+    const Document& d = view_doc();
+    switch (what) {
+    case 1: return static_cast<int>(d.objs.size());
+    case 2: return static_cast<int>(view_link_each().size());
+    case 3: return static_cast<int>(std::count_if(d.shapes.begin(), d.shapes.end(),
+                                                  [](const Shape& s) { return s.kind != kRegionShapeKind; }));
+    case 4: return static_cast<int>(std::count_if(d.clusters.begin(), d.clusters.end(),
+                                                  [](const auto& c) { return c.second != 0; }));
+    case 5: return static_cast<int>(d.points.size());
+    default: return 0;
+    }
+}
+
+// Zoom and origin that show every object of the current level.
+int fit_view() {
+    ViewState st = sbar_view_state();
+    std::optional<Rc> box;
+    for (const auto& b : view_painted_objects())
+        if (b.level == st.level) box = box ? united(*box, b.rect) : b.rect;
+    if (!box) {
+        for (const auto& o : view_doc().objs)
+            if (o.level == st.level) {
+                Rc r{o.x - 100, o.y + 60, o.x + 100, o.y - 60};
+                box = box ? united(*box, r) : r;
+            }
+    }
+    if (!box) return -1;
+    ViewMapping m = view_mapping();
+    Rc b = grown(*box, 40);
+    int percent = fit_zoom_percent(b, m.client_w, m.client_h, m.screen_w);
+    sbar_cmd(kSbarZoom, kSbSet, percent);
+    view_scroll_to((b.left + b.right) / 2, (b.top + b.bottom) / 2, st.level);
+    return 0;
+}
+
+LRESULT on_user(int code, int param) {
+    switch (code) {
+    case 1: return count_of(param);
+    case 5:
+        create_obj_later_.reset();
+        view_invalidate();
+        return 0;
+    case 36: return fit_view();
+    default: break;
+    }
+    return -1;
+}
+
+void on_drop_files(HWND win, HDROP drop) {
+    POINT at{};
+    DragQueryPoint(drop, &at);
+    Pt lp = view_mapping().to_logical({at.x, at.y});
+    UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    ObjDefaults d = obj_defaults_get();
+    // Dropped files become objects that open their file (action 39).
+    obj_defaults_set(d.text, 39, d.size, d.flags);
+    int level = sbar_view_state().level;
+    UndoStep step;
+    bool any = false;
+    for (UINT i = 0; i < n; ++i) {
+        char name[MAX_PATH] = {};
+        if (!DragQueryFileA(drop, i, name, sizeof name)) continue;
+        std::string path = name;
+        std::string id = path.substr(path.find_last_of("\\/") + 1);
+        Pt p = drop_position(lp, static_cast<int>(i));
+        Obj o;
+        o.id = id;
+        o.level = level;
+        o.x = p.x;
+        o.y = p.y;
+        o.colour = tbar_current_color().index;
+        o.action = 39;
+        o.shape = view_tool(4, 161);
+        o.size = d.size;
+        o.flags = d.flags;
+        o.ext = path;
+        if (view_obj_put(o)) any = true;
+    }
+    DragFinish(drop);
+    if (any) {
+        step.commit("Create Object");
+        view_invalidate();
+    }
+}
+
+void on_size(HWND win) {
+    ViewMapping m = view_mapping();
+    (void)m;
+    view_invalidate();
+}
+
+void on_scroll(int axis, UINT code, int pos) {
+    int sub = 0;
+    switch (code) {
+    case SB_LINEUP: sub = kSbLineUp; break;
+    case SB_LINEDOWN: sub = kSbLineDown; break;
+    case SB_PAGEUP: sub = kSbPageUp; break;
+    case SB_PAGEDOWN: sub = kSbPageDown; break;
+    case SB_THUMBPOSITION: sub = kSbThumbPos; break;
+    case SB_THUMBTRACK: sub = kSbThumbTrack; break;
+    default: return;
+    }
+    sbar_cmd(axis, sub, pos);
+}
+
+LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        view_inst_ = win;
+        sbar_set_host(&g_host);
+        draw_set_view_mapping(apply_view_mapping);
+        obj_set_dp_to_lp(dp_to_lp);
+        view_set_repaint_hook(view_invalidate);
+        DragAcceptFiles(win, TRUE);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(win, kViewAutoscrollTimer);
+        if (view_inst_ == win) {
+            view_inst_ = nullptr;
+            sbar_set_host(nullptr);
+            draw_set_view_mapping(nullptr);
+            obj_set_dp_to_lp(nullptr);
+            view_set_repaint_hook(nullptr);
+        }
+        return 0;
+    case WM_ERASEBKGND: return 1;  // the paint pass fills everything
+    case WM_PAINT: view_on_paint(win); return 0;
+    case WM_PRINTCLIENT: {
+        RECT r;
+        GetClientRect(win, &r);
+        HDC dc = reinterpret_cast<HDC>(wp);
+        int saved = SaveDC(dc);
+        ViewMapping m = view_mapping();
+        view_apply_mapping(dc, m);
+        view_paint_dc(dc, m, r);
+        RestoreDC(dc, saved);
+        return 0;
+    }
+    case WM_SIZE: on_size(win); return 0;
+    case WM_SETFOCUS:
+        // Edit commands belong to the diagram again, not to the text window that had them.
+        focused_tw_ = {};
+        return 0;
+    case WM_LBUTTONDOWN: view_mouse_down(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_MOUSEMOVE: view_mouse_move(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_LBUTTONUP: view_mouse_up(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_LBUTTONDBLCLK: view_mouse_dbl(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_RBUTTONUP: view_mouse_right(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_CAPTURECHANGED: view_mouse_capture_lost(win); return 0;
+    case WM_CANCELMODE: view_mouse_capture_lost(win); break;
+    case WM_TIMER:
+        if (wp == kViewAutoscrollTimer) view_mouse_timer(win);
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lp) == HTCLIENT && view_mouse_set_cursor(win)) return TRUE;
+        break;
+    case WM_KEYDOWN:
+        if (view_key(win, static_cast<UINT>(wp))) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        sbar_cmd(kSbarWheel, GET_WHEEL_DELTA_WPARAM(wp) >= 0 ? 1 : 0, 0);
+        return 0;
+    case WM_HSCROLL: on_scroll(0, LOWORD(wp), static_cast<short>(HIWORD(wp))); return 0;
+    case WM_VSCROLL: on_scroll(1, LOWORD(wp), static_cast<short>(HIWORD(wp))); return 0;
+    case WM_DROPFILES: on_drop_files(win, reinterpret_cast<HDROP>(wp)); return 0;
+    case WM_VIEW_REPORT:
+        if (!g_report.empty()) {
+            std::string text;
+            text.swap(g_report);
+            msg_error(text);
+        }
+        return 0;
+    case WM_VIEW_USER: return on_user(static_cast<int>(wp), static_cast<int>(lp));
+    default: break;
+    }
+    return DefWindowProcA(win, msg, wp, lp);
+}
+
+}  // namespace
+
+LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    // Errors that stop an operation end here and never cross into the system. A paint never
+    // shows a box: its error is reported once the paint is over.
+    std::string error;
+    try {
+        return dispatch(win, msg, wp, lp);
+    } catch (const VornError& e) {
+        error = e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " (" + std::to_string(e.code) + ")";
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    if (msg == WM_PAINT) {
+        ValidateRect(win, nullptr);
+        static std::string pending;
+        if (pending != error) {
+            pending = error;
+            PostMessageA(win, WM_VIEW_REPORT, 0, 0);
+        }
+        g_report = error;
+        return 0;
+    }
+    msg_error(error);
+    return msg == WM_VIEW_USER ? -1 : 0;
+}
+
+int view_send_user(int code, int param) {
+    if (!view_inst_) return -1;
+    return static_cast<int>(SendMessageA(view_inst_, WM_VIEW_USER, static_cast<WPARAM>(code), static_cast<LPARAM>(param)));
+}
+
+void view_layout() {
+    if (!view_inst_ || !main_inst_) return;
+    RECT c;
+    GetClientRect(main_inst_, &c);
+    Rc r = view_layout_rect(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT), menu_checked(CMD_TBAR_TOP),
+                            menu_checked(CMD_STATUSBAR));
+    MoveWindow(view_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void view_invalidate() {
+    if (view_inst_) InvalidateRect(view_inst_, nullptr, FALSE);
+    if (toolbox_inst_) InvalidateRect(toolbox_inst_, nullptr, FALSE);
+}
+
+void view_invalidate_rect(int margin, const Rc& logical) {
+    if (!view_inst_) return;
+    Rc d = view_mapping().to_device_rect(logical);
+    RECT r{d.left - margin, d.top - margin, d.right + margin + 1, d.bottom + margin + 1};
+    InvalidateRect(view_inst_, &r, FALSE);
+}
+
+void view_invalidate_marked() {
+    if (!view_inst_) return;
+    const auto& boxes = view_painted_objects();
+    int level = sbar_view_state().level;
+    for (Key k : marked_obj_)
+        if (const ObjBox* b = box_of(boxes, k, level)) view_invalidate_rect(16, b->rect);
+    for (Key k : marked_shape_)
+        if (auto s = view_shape_get(k)) view_invalidate_rect(16, shape_rect(*s));
+    for (const auto& l : view_painted_links())
+        for (const auto& ml : marked_link_)
+            if (l.from == ml.from && l.to == ml.to && !l.pts.empty()) {
+                Rc r{l.pts.front().x, l.pts.front().y, l.pts.front().x, l.pts.front().y};
+                for (Pt p : l.pts) r = united(r, Rc{p.x, p.y, p.x, p.y});
+                view_invalidate_rect(16, r);
+            }
+}
+
+void view_focus() {
+    if (view_inst_) SetFocus(view_inst_);
+}
+
+void view_wait_cursor(bool on) {
+    SetCursor(LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
+}
+
+void view_scroll_to(int x, int y, int level) {
+    ViewMapping m = view_mapping();
+    Pt o = origin_for_centre(m, {x, y});
+    sbar_set_origin(level, o.x, o.y);
+    view_invalidate();
+}
+
+Key view_place_at_cursor(const std::string& text, int action, int size, int flags) {
+    POINT p{};
+    GetCursorPos(&p);
+    if (view_inst_) ScreenToClient(view_inst_, &p);
+    Pt lp = view_mapping().to_logical({p.x, p.y});
+    Obj o;
+    o.id = text;
+    o.level = sbar_view_state().level;
+    o.x = lp.x;
+    o.y = lp.y;
+    o.colour = tbar_current_color().index;
+    o.action = action;
+    o.shape = view_tool(4, 161);
+    o.size = size;
+    o.flags = flags;
+    UndoStep step;
+    auto key = view_obj_put(o);
+    if (!key) return 0;
+    step.commit("Create Object");
+    obj_mark_one(*key);
+    view_invalidate();
+    return *key;
+}
+
+ViewMapping view_mapping() {
+    ViewMapping m;
+    RECT r{0, 0, 640, 480};
+    if (view_inst_) GetClientRect(view_inst_, &r);
+    m.client_w = r.right;
+    m.client_h = r.bottom;
+    m.screen_w = std::max(1, GetSystemMetrics(SM_CXSCREEN));
+    ViewState st = sbar_view_state();
+    m.pos = {st.x0, st.y0, st.level, std::max(1, st.zoom)};
+    return m;
+}
+
+void view_apply_mapping(HDC dc, const ViewMapping& m) {
+    ViewMapping::Gdi g = m.gdi();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, g.window_ext_x, g.window_ext_y, nullptr);
+    SetViewportExtEx(dc, g.viewport_ext_x, g.viewport_ext_y, nullptr);
+    SetViewportOrgEx(dc, g.viewport_org_x, g.viewport_org_y, nullptr);
+}
+
+void view_set_properties_hook(PropertiesHook hook) { g_properties = hook; }
+void view_set_textbox_hook(TextBoxHook hook) { g_textbox = hook; }
+void view_set_tool_hook(ToolHook hook) { g_tool = hook; }
+
+int view_tool(int group, int fallback) {
+    int code = 0;
+    if (g_tool && g_tool(group, &code)) return code;
+    return fallback;
+}
+
+bool view_open_properties(HWND parent, int kind, int a, int b) {
+    if (!g_properties) return false;
+    g_properties(parent, kind, a, b);
+    return true;
+}
+
+bool view_open_textbox(int mode, Key a, Key b, bool is_new) {
+    if (!g_textbox) return false;
+    return g_textbox(main_inst_ ? main_inst_ : view_inst_, mode, a, b, is_new);
+}

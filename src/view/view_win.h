@@ -1,0 +1,91 @@
+// The diagram window: its window procedure, painting, mouse editing and the operations other
+// windows use to repaint it, convert its coordinates and send it user commands.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "view/viewgeom.h"
+
+// User commands reach the view as this private message: wParam = code, lParam = parameter,
+// the result is the reply. (WM_USER stays free for drag and drop between windows.)
+constexpr UINT WM_VIEW_USER = WM_APP + 0x101;
+// Autoscroll while dragging near an edge.
+constexpr UINT_PTR kViewAutoscrollTimer = 0x5601;
+constexpr UINT kViewAutoscrollMs = 150;
+
+LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
+
+// Sends user command (code, param) to the diagram window and gives its reply (-1 without one).
+int view_send_user(int code, int param);
+
+// Places the diagram window in the main window's client area (toolbar and status bar checks).
+void view_layout();
+
+void view_invalidate();
+void view_invalidate_marked();
+// Repaints a diagram rectangle grown by `margin` pixels.
+void view_invalidate_rect(int margin, const Rc& logical);
+void view_focus();
+void view_wait_cursor(bool on);
+// Shows `level` with diagram point (x, y) at the window centre.
+void view_scroll_to(int x, int y, int level);
+// A new object of the toolbox's current kind at the mouse position; its key, 0 when none.
+Key view_place_at_cursor(const std::string& text, int action, int size, int flags);
+
+// The mapping of the diagram window as the view position now says (client size, zoom ...).
+ViewMapping view_mapping();
+// Gives dc the diagram mapping of the view window (MM_ANISOTROPIC, y upward).
+void view_apply_mapping(HDC dc, const ViewMapping& m);
+
+// One paint routine for the screen and images: paints the diagram of mapping `m` into dc
+// (which must already carry that mapping), limited to the device rectangle `clip`.
+void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip);
+
+// WM_PAINT: double-buffered, limited to the update region.
+void view_on_paint(HWND win);
+
+// What the last paint put where, for hit tests between paints.
+const std::vector<ObjBox>& view_painted_objects();
+const std::vector<LinkPath>& view_painted_links();
+
+// Drag feedback drawn over the diagram by the paint pass (device pixels).
+struct ViewOverlay {
+    enum Kind { None, Band, Line, Frame } kind = None;
+    Pt a, b;  // diagram units
+};
+void view_set_overlay(const ViewOverlay& o);
+
+// Mouse editing (view_mouse_win.cpp).
+void view_mouse_down(HWND win, int x, int y, UINT keys);
+void view_mouse_move(HWND win, int x, int y, UINT keys);
+void view_mouse_up(HWND win, int x, int y, UINT keys);
+void view_mouse_dbl(HWND win, int x, int y, UINT keys);
+void view_mouse_right(HWND win, int x, int y, UINT keys);
+void view_mouse_timer(HWND win);
+void view_mouse_capture_lost(HWND win);
+bool view_mouse_set_cursor(HWND win);
+bool view_mouse_dragging();
+// Keys: arrows move marked items or scroll, Del deletes, Esc unmarks, PgUp/PgDn change level.
+bool view_key(HWND win, UINT vk);
+
+// Edit steps shared by mouse and keys.
+void view_move_marked(int dx, int dy, bool record);
+bool view_delete_marked();
+bool view_connect_marked();
+void view_level_step(int step);
+
+// Installed by the properties dialogs when they exist: Ctrl+click opens them.
+using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);  // kind 1 object, 2 link, 3 shape, 4 point
+void view_set_properties_hook(PropertiesHook hook);
+// Installed by the text box: opens it (mode 1 object ID, 2 link label; is_new for a new object).
+using TextBoxHook = bool (*)(HWND parent, int mode, Key a, Key b, bool is_new);
+void view_set_textbox_hook(TextBoxHook hook);
+// Installed by the toolbox: the current tool of a group (false when none).
+using ToolHook = bool (*)(int group, int* code);
+void view_set_tool_hook(ToolHook hook);
+int view_tool(int group, int fallback);
+// Through the hooks above; false when nobody installed one.
+bool view_open_properties(HWND parent, int kind, int a, int b);
+bool view_open_textbox(int mode, Key a, Key b, bool is_new);

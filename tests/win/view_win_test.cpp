@@ -1,0 +1,482 @@
+// The diagram window under Wine: real windows, real messages, painting checked by pixels.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bars/sbar.h"
+#include "resources/ids.h"
+#include "shell/commands_win.h"
+#include "shell/globals.h"
+#include "shell/globals_win.h"
+#include "shell/wiring_win.h"
+#include "view/undo.h"
+#include "view/view.h"
+#include "view/view_win.h"
+
+namespace {
+
+LRESULT CALLBACK parent_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+HMENU make_menu(bool left, bool top, bool status) {
+    HMENU bar = CreateMenu();
+    HMENU tools = CreatePopupMenu();
+    AppendMenuA(tools, MF_STRING | (left ? MF_CHECKED : 0), CMD_TBAR_LEFT, "On Left");
+    AppendMenuA(tools, MF_STRING | (top ? MF_CHECKED : 0), CMD_TBAR_TOP, "On Top");
+    AppendMenuA(tools, MF_STRING | (status ? MF_CHECKED : 0), CMD_STATUSBAR, "Statusbar");
+    AppendMenuA(tools, MF_STRING, CMD_SHOW_POINTS, "Show/Hide Points");
+    AppendMenuA(tools, MF_STRING, CMD_UNDO, "&Undo\tCtrl+Z");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(tools), "Tools");
+    return bar;
+}
+
+class ViewWin : public testing::Test {
+protected:
+    HWND parent = nullptr;
+    HWND view = nullptr;
+
+    void SetUp() override {
+        view_doc() = Document();
+        view_doc().set_param(1, 15);  // white background
+        marked_obj_.clear();
+        marked_link_.clear();
+        marked_shape_.clear();
+        create_obj_later_.reset();
+        focused_tw_ = {};
+        view_undo_clear();
+        sbar_set_origin(1, 0, 0);
+        sbar_cmd(kSbarZoom, kSbSet, 100);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = parent_proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "viewtestparent";
+        RegisterClassA(&wc);
+        parent = CreateWindowA("viewtestparent", "view test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 820, 640,
+                               nullptr, make_menu(false, true, true), wc.hInstance, nullptr);
+        main_inst_ = parent;
+        view = view_create_window(parent);
+        ShowWindow(parent, SW_SHOWNOACTIVATE);
+        paint();
+    }
+    void TearDown() override {
+        DestroyWindow(parent);
+        main_inst_ = nullptr;
+        marked_obj_.clear();
+        marked_link_.clear();
+        marked_shape_.clear();
+    }
+
+    void paint() {
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+    }
+    Key add(const std::string& id, int x, int y, int shape = 161, int size = 15, int colour = 4) {
+        Obj o;
+        o.id = id;
+        o.level = 1;
+        o.x = x;
+        o.y = y;
+        o.shape = shape;
+        o.size = size;
+        o.colour = colour;
+        auto k = view_obj_put(o);
+        EXPECT_TRUE(k.has_value());
+        return k.value_or(0);
+    }
+    Pt dev(Pt lp) { return view_mapping().to_device(lp); }
+    LPARAM at(Pt d) { return MAKELPARAM(d.x, d.y); }
+    void down(Pt d, WPARAM keys = MK_LBUTTON) { SendMessageA(view, WM_LBUTTONDOWN, keys, at(d)); }
+    void move(Pt d, WPARAM keys = MK_LBUTTON) { SendMessageA(view, WM_MOUSEMOVE, keys, at(d)); }
+    void up(Pt d, WPARAM keys = 0) { SendMessageA(view, WM_LBUTTONUP, keys, at(d)); }
+    void drag(Pt from, Pt to, WPARAM keys = 0) {
+        down(from, MK_LBUTTON | keys);
+        move({(from.x + to.x) / 2, (from.y + to.y) / 2}, MK_LBUTTON | keys);
+        move(to, MK_LBUTTON | keys);
+        up(to, keys);
+        paint();
+    }
+    Rc rect_of_obj(Key k) {
+        for (const auto& b : view_painted_objects())
+            if (b.key == k) return b.rect;
+        ADD_FAILURE() << "object " << k << " not painted";
+        return {};
+    }
+    // The window's pixels as the paint pass draws them.
+    COLORREF pixel(Pt d) {
+        HDC screen = GetDC(view);
+        HDC mem = CreateCompatibleDC(screen);
+        RECT c;
+        GetClientRect(view, &c);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, c.right, c.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+        COLORREF px = GetPixel(mem, d.x, d.y);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(view, screen);
+        return px;
+    }
+};
+
+}  // namespace
+
+TEST_F(ViewWin, CreatesTheWindowAndFollowsTheMenuInItsLayout) {
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view_inst_, view);
+    char cls[32] = {};
+    GetClassNameA(view, cls, sizeof cls);
+    EXPECT_STREQ(cls, "vornview");
+    RECT pc, vr;
+    GetClientRect(parent, &pc);
+    struct Case { bool left, top, status; };
+    for (Case c : {Case{false, true, true}, Case{true, false, false}, Case{false, false, true}}) {
+        HMENU old = GetMenu(parent);
+        SetMenu(parent, make_menu(c.left, c.top, c.status));
+        DestroyMenu(old);
+        GetClientRect(parent, &pc);
+        view_layout();
+        GetWindowRect(view, &vr);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&vr), 2);
+        Rc want = view_layout_rect(pc.right, pc.bottom, c.left, c.top, c.status);
+        EXPECT_EQ(vr.left, want.left);
+        EXPECT_EQ(vr.top, want.top);
+        EXPECT_EQ(vr.right, want.right);
+        EXPECT_EQ(vr.bottom, want.bottom);
+    }
+}
+
+TEST_F(ViewWin, PaintsObjectsLinksAndHandlesWhereTheMappingSays) {
+    view_doc().set_param(1, 15);
+    Key a = add("Alpha", -300, 0);
+    Key b = add("Beta", 300, 0);
+    Link l;
+    l.from = a;
+    l.to = b;
+    view_link_add(l);
+    paint();
+    Rc ra = rect_of_obj(a);
+    Pt corner = dev({ra.left, ra.top});
+    Pt centre = dev({(ra.left + ra.right) / 2, ra.top - 4});
+    // Background white; inside the box the object colour; the link runs between the boxes.
+    EXPECT_EQ(pixel({3, 3}), RGB(255, 255, 255));
+    EXPECT_NE(pixel(centre), RGB(255, 255, 255));
+    EXPECT_NE(pixel(dev({0, 0})), RGB(255, 255, 255));
+    // A marked object gets its handles: the corner handle is white inside a black frame.
+    marked_obj_ = {a};
+    paint();
+    EXPECT_EQ(pixel({corner.x + 2, corner.y + 2}), RGB(255, 255, 255));
+    // Objects of another level are not painted and not hit.
+    auto o = view_obj_get(b);
+    o->level = 2;
+    view_obj_put(*o);
+    paint();
+    EXPECT_EQ(pixel(dev({300, 0})), RGB(255, 255, 255));
+    EXPECT_EQ(object_at(view_painted_objects(), 1, {300, 0}), std::nullopt);
+}
+
+TEST_F(ViewWin, ClickMarksDragMovesAsOneUndoableStep) {
+    Key a = add("Alpha", 0, 0);
+    Key b = add("Beta", 400, 0);
+    paint();
+    Pt c = dev({0, 0});
+    down(c);
+    up(c);
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{a}));
+    // Shift+click adds, a plain click on a marked object keeps both for a group move.
+    Pt cb = dev({400, 0});
+    down(cb, MK_LBUTTON | MK_SHIFT);
+    up(cb, MK_SHIFT);
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{a, b}));
+    drag(c, {c.x + 80, c.y - 40});
+    auto oa = view_obj_get(a), ob = view_obj_get(b);
+    int dx = view_mapping().to_logical({c.x + 80, 0}).x - view_mapping().to_logical({c.x, 0}).x;
+    EXPECT_NEAR(oa->x, dx, 2);
+    EXPECT_GT(oa->y, 0);  // up on screen is up in the diagram
+    EXPECT_EQ(ob->x - 400, oa->x);
+    EXPECT_EQ(view_undo_name(), "Move Object");
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_obj_get(a)->x, 0);
+    EXPECT_EQ(view_obj_get(b)->x, 400);
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(ViewWin, ClickWithoutDragChangesNothingAndVoidClickUnmarks) {
+    Key a = add("Alpha", 0, 0);
+    paint();
+    view_doc().changed = false;
+    Pt c = dev({0, 0});
+    down(c);
+    move({c.x + 2, c.y + 1});  // within the click tolerance
+    up({c.x + 2, c.y + 1});
+    EXPECT_EQ(view_obj_get(a)->x, 0);
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_doc().changed);
+    down({5, 5});
+    up({5, 5});
+    EXPECT_TRUE(marked_obj_.empty());
+}
+
+TEST_F(ViewWin, RubberBandMarksWhatLiesWhollyInside) {
+    Key a = add("A", -200, 0);
+    Key b = add("B", 200, 0);
+    add("Far", 200, 600);
+    paint();
+    Rc ra = rect_of_obj(a), rb = rect_of_obj(b);
+    drag(dev({ra.left - 20, ra.top + 20}), dev({rb.right + 20, rb.bottom - 20}));
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{a, b}));
+    // A band that cuts through an object leaves it out.
+    drag(dev({ra.left - 20, ra.top + 20}), dev({(rb.left + rb.right) / 2, rb.bottom - 20}));
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{a}));
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(ViewWin, DragFromTheRimConnectsAndConnectCommandNeedsTwo) {
+    Key a = add("Alpha", -300, 0);
+    Key b = add("Beta", 300, 0);
+    paint();
+    Rc ra = rect_of_obj(a);
+    Pt rim = dev({ra.left + 2, (ra.top + ra.bottom) / 2});
+    drag(rim, dev({300, 0}));
+    EXPECT_TRUE(view_link_get(a, b).has_value());
+    EXPECT_EQ(view_obj_get(a)->x, -300);  // not moved
+    EXPECT_EQ(view_undo_name(), "Create Link");
+    // Dropping on the void or on the object itself creates nothing.
+    drag(rim, {5, 5});
+    drag(rim, dev({-300, 0}));
+    EXPECT_EQ(view_link_each().size(), 1u);
+
+    const Command* connect = cmd_find(CMD_CONNECT);
+    if (!connect) view_init();
+    connect = cmd_find(CMD_CONNECT);
+    ASSERT_NE(connect, nullptr);
+    marked_obj_ = {b, a};
+    EXPECT_TRUE(connect->enabled());
+    connect->run();
+    EXPECT_TRUE(view_link_get(b, a).has_value());
+    marked_obj_ = {a};
+    EXPECT_FALSE(connect->enabled());
+}
+
+TEST_F(ViewWin, HandlesResizeObjectsAndShapes) {
+    Key a = add("Alpha", 0, 0, 162);  // ellipse: size drives the width
+    paint();
+    marked_obj_ = {a};
+    paint();
+    Rc r = rect_of_obj(a);
+    drag(dev({r.right, (r.top + r.bottom) / 2}), dev({r.right + 100, (r.top + r.bottom) / 2}));
+    EXPECT_GT(view_obj_get(a)->size, 15);
+    EXPECT_EQ(view_undo_name(), "Resize Object");
+
+    Shape s;
+    s.kind = 1;
+    s.level = 1;
+    s.left = -500;
+    s.top = -200;
+    s.right = -300;
+    s.bottom = -400;
+    Key sk = view_shape_put(s).value();
+    marked_obj_.clear();
+    marked_shape_ = {sk};
+    paint();
+    drag(dev({-300, -400}), dev({-200, -450}));
+    auto moved = view_shape_get(sk);
+    EXPECT_NEAR(moved->right, -200, 3);
+    EXPECT_NEAR(moved->bottom, -450, 3);
+    EXPECT_EQ(moved->left, -500);
+    EXPECT_EQ(view_undo_name(), "Resize Shape");
+}
+
+TEST_F(ViewWin, DoubleClickInTheVoidCreatesAnObject) {
+    Pt p = dev({100, -100});
+    SendMessageA(view, WM_LBUTTONDBLCLK, MK_LBUTTON, at(p));
+    ASSERT_EQ(view_doc().objs.size(), 1u);
+    const Obj& o = view_doc().objs[0];
+    EXPECT_EQ(o.id, "Idea");
+    EXPECT_EQ(o.shape, 161);
+    EXPECT_NEAR(o.x, 100, 2);
+    EXPECT_NEAR(o.y, -100, 2);
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{o.key}));
+    EXPECT_EQ(view_undo_name(), "Create Object");
+    view_undo();
+    EXPECT_TRUE(view_doc().objs.empty());
+}
+
+TEST_F(ViewWin, UserCommandsCountAndFit) {
+    Key a = add("A", 0, 0);
+    Key b = add("B", 3000, 2000);
+    Link l;
+    l.from = a;
+    l.to = b;
+    view_link_add(l);
+    Link temp;
+    temp.from = b;
+    temp.to = a;
+    temp.kind = 16 * 256;  // temporary links are not counted
+    view_doc().links.push_back(temp);
+    view_point_add(1, 5, 5, 1, 0);
+    EXPECT_EQ(view_send_user(1, 1), 2);
+    EXPECT_EQ(view_send_user(1, 2), 1);
+    EXPECT_EQ(view_send_user(1, 5), 1);
+    paint();
+    EXPECT_EQ(view_send_user(36, 0), 0);
+    paint();
+    RECT c;
+    GetClientRect(view, &c);
+    for (Key k : {a, b}) {
+        Rc r = view_mapping().to_device_rect(rect_of_obj(k));
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, c.right);
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, c.bottom);
+    }
+}
+
+TEST_F(ViewWin, KeysMoveScrollUnmarkAndChangeLevel) {
+    Key a = add("A", 0, 0);
+    paint();
+    marked_obj_ = {a};
+    SendMessageA(view, WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageA(view, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(view_obj_get(a)->x, 10);
+    EXPECT_EQ(view_obj_get(a)->y, 10);
+    SendMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(marked_obj_.empty());
+    int x0 = sbar_view_state().x0;
+    SendMessageA(view, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(view_obj_get(a)->x, 10);
+    EXPECT_EQ(sbar_view_state().x0, x0 + 40);
+    SendMessageA(view, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(sbar_view_state().level, 2);
+    SendMessageA(view, WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(sbar_view_state().level, 1);
+}
+
+TEST_F(ViewWin, LosingTheCaptureEndsADrag) {
+    Key a = add("A", 0, 0);
+    paint();
+    Pt c = dev({0, 0});
+    down(c);
+    move({c.x + 50, c.y});
+    int x_after_first = view_obj_get(a)->x;
+    EXPECT_GT(x_after_first, 0);
+    ReleaseCapture();  // another window takes the mouse
+    SendMessageA(view, WM_CAPTURECHANGED, 0, 0);
+    EXPECT_FALSE(view_mouse_dragging());
+    move({c.x + 150, c.y});
+    EXPECT_EQ(view_obj_get(a)->x, x_after_first);
+    EXPECT_EQ(view_undo_name(), "Move Object");
+}
+
+TEST_F(ViewWin, FocusTakesEditCommandsBackFromTextWindows) {
+    focused_tw_ = {parent, 1};
+    SendMessageA(view, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(focused_tw_.win, nullptr);
+}
+
+TEST_F(ViewWin, DroppedFilesBecomeObjectsThatOpenThem) {
+    const char files[] = "C:\\docs\\plan.txt\0C:\\docs\\notes.vrn\0";
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof files);
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    Pt p = dev({100, 100});
+    df->pt = {p.x, p.y};
+    std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), files, sizeof files);
+    GlobalUnlock(mem);
+    SendMessageA(view, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    EXPECT_EQ(view_doc().objs[0].id, "plan.txt");
+    EXPECT_EQ(view_doc().objs[0].action, 39);
+    EXPECT_EQ(view_doc().objs[0].ext, "C:\\docs\\plan.txt");
+    EXPECT_EQ(view_doc().objs[1].ext, "C:\\docs\\notes.vrn");
+    EXPECT_NE(view_doc().objs[0].x, view_doc().objs[1].x);
+    view_undo();
+    EXPECT_TRUE(view_doc().objs.empty());
+}
+
+namespace {
+void CALLBACK close_menu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+}  // namespace
+
+TEST_F(ViewWin, RightClickRecordsWhatThePopupActsOn) {
+    Key a = add("A", 0, 0);
+    paint();
+    struct Case { Pt lp; int16_t a; bool marks; };
+    for (Case c : {Case{{0, 0}, static_cast<int16_t>(a), true}, Case{{700, -700}, 700, false}}) {
+        popup_menu_inst_.reset();
+        marked_obj_.clear();
+        SetTimer(nullptr, 0, 100, close_menu);
+        SendMessageA(view, WM_RBUTTONUP, 0, at(dev(c.lp)));
+        ASSERT_TRUE(popup_menu_inst_.has_value());
+        EXPECT_NEAR(popup_menu_inst_->a, c.a, 2);
+        EXPECT_EQ(!marked_obj_.empty(), c.marks);
+    }
+}
+
+TEST_F(ViewWin, RepaintOfAFullLevelIsFastAndHoldsNoHandles) {
+    // 5,000 objects and 5,000 links on one level.
+    Document& d = view_doc();
+    for (int i = 0; i < 5000; ++i) {
+        Obj o;
+        o.key = static_cast<Key>(i + 1);
+        o.id = "Idea " + std::to_string(i);
+        o.level = 1;
+        o.x = (i % 100) * 300 - 15000;
+        o.y = (i / 100) * 200 - 5000;
+        o.shape = 161;
+        o.size = 15;
+        o.colour = i % 32;
+        d.objs.push_back(o);
+        Link l;
+        l.from = static_cast<Key>(i + 1);
+        l.to = static_cast<Key>((i + 1) % 5000 + 1);
+        d.links.push_back(l);
+    }
+    d.touch_objs();
+    sbar_cmd(kSbarZoom, kSbSet, 10);
+    auto t0 = std::chrono::steady_clock::now();
+    paint();
+    auto t1 = std::chrono::steady_clock::now();
+    DWORD gdi_before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const int n = 20;
+    for (int i = 0; i < n; ++i) paint();
+    auto t2 = std::chrono::steady_clock::now();
+    sbar_cmd(kSbarZoom, kSbSet, 100);
+    paint();
+    auto t3 = std::chrono::steady_clock::now();
+    for (int i = 0; i < n; ++i) paint();
+    auto t4 = std::chrono::steady_clock::now();
+    auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
+    std::printf("[ timing ] first paint of 5000 objects + 5000 links: %.1f ms\n", ms(t0, t1));
+    std::printf("[ timing ] repaint, whole level visible (zoom 10 %%): %.1f ms\n", ms(t1, t2) / n);
+    std::printf("[ timing ] repaint, part of the level visible (zoom 100 %%): %.1f ms\n", ms(t3, t4) / n);
+    EXPECT_EQ(view_painted_objects().size(), 5000u);
+}
+
+TEST_F(ViewWin, ThousandRepaintsHoldNoMoreGdiObjects) {
+    Key a = add("A", 0, 0);
+    Key b = add("B", 300, 200);
+    Link l;
+    l.from = a;
+    l.to = b;
+    l.label = "leads to";
+    view_link_add(l);
+    marked_obj_ = {a};
+    paint();
+    DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 1000; ++i) paint();
+    DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (before == 0) {
+        std::printf("[ gdi    ] GDI object count not available here\n");
+        return;
+    }
+    EXPECT_LE(after, before + 2);
+}
