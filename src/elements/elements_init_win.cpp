@@ -1,5 +1,9 @@
 #include "shell/wiring_win.h"
 
+#include "elements/link_win.h"
 #include "elements/obj_win.h"
 
-void elements_init() { obj_win_install(); }
+void elements_init() {
+    obj_win_install();
+    links_init();
+}

@@ -1,0 +1,171 @@
+#include "elements/font_win.h"
+
+#include <commdlg.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "resources/links_ids.h"
+#include "shell/dlg_win.h"
+#include "shell/globals_win.h"
+#include "view/view_win.h"
+
+namespace {
+
+constexpr int kInsertTextDlg = 10397;
+
+bool choose_font(HWND owner, LOGFONTA* lf) {
+    CHOOSEFONTA cf{};
+    cf.lStructSize = sizeof cf;
+    cf.hwndOwner = owner;
+    cf.lpLogFont = lf;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    return ChooseFontA(&cf) != 0;
+}
+
+FontChooser g_chooser = &choose_font;
+
+// temp_: fonts chosen in the open dialog and not yet applied, one per slot at most.
+std::array<std::optional<FontDesc>, kFontSlots> g_temp;
+std::array<HFONT, kFontSlots> g_row_fonts{};
+
+int screen_dpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+void show_row(HWND win, int slot, const FontDesc& d) {
+    HWND edit = GetDlgItem(win, IDC_FONT_EDIT0 + slot);
+    LOGFONTA lf = font_logfont(d);
+    HFONT f = CreateFontIndirectA(&lf);
+    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+    if (g_row_fonts[slot]) DeleteObject(g_row_fonts[slot]);
+    g_row_fonts[slot] = f;
+    SetWindowTextA(edit, font_row_text(d, screen_dpi()).c_str());
+    InvalidateRect(edit, nullptr, TRUE);
+}
+
+void on_init(HWND win) {
+    dlg_on_create(win, IDD_FONT, 0);
+    for (int s = 0; s < kFontSlots; ++s) show_row(win, s, text_font(s, 1));
+    const auto checks = font_underline_checks();
+    for (int i = 0; i < 3; ++i) CheckDlgButton(win, IDC_FONT_UNDERLINE0 + i, checks[i] ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void on_change(HWND win, int slot) {
+    LOGFONTA lf = font_logfont(g_temp[slot] ? *g_temp[slot] : text_font(slot, 1));
+    if (!g_chooser(win, &lf)) return;
+    g_temp[slot] = font_from_logfont(lf);
+    show_row(win, slot, *g_temp[slot]);
+}
+
+void on_ok(HWND win) {
+    std::vector<FontChoice> chosen;
+    for (int s = 0; s < kFontSlots; ++s)
+        if (g_temp[s]) chosen.push_back({s, *g_temp[s]});
+    g_temp = {};
+    bool underline[3];
+    for (int i = 0; i < 3; ++i) underline[i] = IsDlgButtonChecked(win, IDC_FONT_UNDERLINE0 + i) == BST_CHECKED;
+    font_apply(chosen, underline, screen_dpi());
+    EndDialog(win, IDOK);
+    view_invalidate();
+}
+
+void on_destroy(HWND win) {
+    dlg_on_destroy(win, IDD_FONT, 0);
+    g_temp = {};
+    for (HFONT& f : g_row_fonts) {
+        if (f) DeleteObject(f);
+        f = nullptr;
+    }
+}
+
+}  // namespace
+
+LOGFONTA font_logfont(const FontDesc& d) {
+    LOGFONTA lf{};
+    lf.lfHeight = d.height;
+    lf.lfWidth = d.width;
+    lf.lfEscapement = d.escapement;
+    lf.lfOrientation = d.orientation;
+    lf.lfWeight = d.weight;
+    lf.lfItalic = d.italic;
+    lf.lfUnderline = d.underline;
+    lf.lfStrikeOut = d.strikeout;
+    lf.lfCharSet = d.charset;
+    lf.lfOutPrecision = d.out_precision;
+    lf.lfClipPrecision = d.clip_precision;
+    lf.lfQuality = d.quality;
+    lf.lfPitchAndFamily = d.pitch_family;
+    static_assert(sizeof lf.lfFaceName == 32);
+    std::memcpy(lf.lfFaceName, d.face.data(), 31);
+    lf.lfFaceName[31] = 0;
+    return lf;
+}
+
+FontDesc font_from_logfont(const LOGFONTA& lf) {
+    FontDesc d;
+    d.height = lf.lfHeight;
+    d.width = lf.lfWidth;
+    d.escapement = lf.lfEscapement;
+    d.orientation = lf.lfOrientation;
+    d.weight = lf.lfWeight;
+    d.italic = lf.lfItalic;
+    d.underline = lf.lfUnderline;
+    d.strikeout = lf.lfStrikeOut;
+    d.charset = lf.lfCharSet;
+    d.out_precision = lf.lfOutPrecision;
+    d.clip_precision = lf.lfClipPrecision;
+    d.quality = lf.lfQuality;
+    d.pitch_family = lf.lfPitchAndFamily;
+    std::memcpy(d.face.data(), lf.lfFaceName, 31);
+    d.face[31] = 0;
+    return d;
+}
+
+HFONT font_create(int slot, int mode) {
+    LOGFONTA lf = font_logfont(text_font(slot, mode));
+    return CreateFontIndirectA(&lf);
+}
+
+void font_set_chooser(FontChooser chooser) { g_chooser = chooser ? chooser : &choose_font; }
+
+void font_dialog(HWND parent) {
+    if (dlg_find_modeless(kInsertTextDlg)) return;
+    g_temp = {};
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), parent, dlg_font_eh, 0);
+}
+
+INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        on_init(win);
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wp);
+        if (id >= IDC_FONT_CHANGE0 && id < IDC_FONT_CHANGE0 + kFontSlots) {
+            on_change(win, id - IDC_FONT_CHANGE0);
+            return TRUE;
+        }
+        if (id == IDOK) {
+            on_ok(win);
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            g_temp = {};
+            EndDialog(win, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_DESTROY:
+        on_destroy(win);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,225 @@
+// Links painted through GDI on a y-up mapping, checked by pixels: arc directions, curve sides,
+// arrowheads and tilted labels. Also writes links_gallery.bmp for a look.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "elements/canvas_win.h"
+#include "elements/font.h"
+#include "elements/link.h"
+#include "elements/link_label.h"
+#include "elements/link_paint.h"
+#include "elements/link_route.h"
+#include "view/view.h"
+
+namespace {
+
+// A white memory bitmap of w x h pixels whose DC maps diagram units 1:1 with y upward and the
+// diagram origin at (ox, oy).
+struct Bitmap {
+    int w, h;
+    HDC dc = nullptr;
+    HBITMAP bmp = nullptr, old = nullptr;
+    uint32_t* bits = nullptr;
+
+    Bitmap(int w_, int h_, int ox, int oy, int scale_num = 1, int scale_den = 1) : w(w_), h(h_) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        PatBlt(dc, 0, 0, w, h, WHITENESS);
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, scale_den, scale_den, nullptr);
+        SetViewportExtEx(dc, scale_num, -scale_num, nullptr);
+        SetViewportOrgEx(dc, ox, oy, nullptr);
+    }
+    ~Bitmap() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    bool ink(int x, int y) const {
+        if (x < 0 || y < 0 || x >= w || y >= h) return false;
+        return (bits[y * w + x] & 0xFFFFFF) != 0xFFFFFF;
+    }
+    // Any ink within r pixels of (x, y).
+    bool ink_near(int x, int y, int r = 2) const {
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx)
+                if (ink(x + dx, y + dy)) return true;
+        return false;
+    }
+    int ink_on_border() const {
+        int n = 0;
+        for (int x = 0; x < w; ++x) n += ink(x, 0) + ink(x, h - 1);
+        for (int y = 0; y < h; ++y) n += ink(0, y) + ink(w - 1, y);
+        return n;
+    }
+    int ink_count() const {
+        int n = 0;
+        for (int i = 0; i < w * h; ++i) n += (bits[i] & 0xFFFFFF) != 0xFFFFFF;
+        return n;
+    }
+    void save(const char* name) const {
+        BITMAPFILEHEADER fh{};
+        BITMAPINFOHEADER ih{};
+        ih.biSize = sizeof ih;
+        ih.biWidth = w;
+        ih.biHeight = -h;
+        ih.biPlanes = 1;
+        ih.biBitCount = 32;
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof fh + sizeof ih;
+        fh.bfSize = fh.bfOffBits + static_cast<DWORD>(w * h * 4);
+        if (FILE* f = std::fopen(name, "wb")) {
+            std::fwrite(&fh, sizeof fh, 1, f);
+            std::fwrite(&ih, sizeof ih, 1, f);
+            std::fwrite(bits, 4, static_cast<size_t>(w * h), f);
+            std::fclose(f);
+        }
+    }
+};
+
+void draw(Bitmap& b, int route, Pt p1, Pt p2, int opt = 0, int hc = 0, int tc = 0, int kind = 0) {
+    GdiFlush();
+    {
+        GdiCanvas c(b.dc);
+        c.set_pen({1, 0, 0});
+        c.set_brush({2, 0});
+        link_draw_segment(c, route, hc, tc, kind, kind, opt, link_recip_length(p1, p2), p1, p2);
+    }
+    GdiFlush();
+}
+
+}  // namespace
+
+TEST(LinkPixels, ArcQuarterLeavesP1VerticallyAndReachesP2Level) {
+    // Diagram origin at the bitmap centre; the ellipse is centred on (X2, Y1) with radii 100.
+    struct Case { Pt p1, p2; };
+    const Case cases[] = {
+        {{-100, 0}, {0, 100}}, {{100, 0}, {0, 100}}, {{-100, 0}, {0, -100}}, {{100, 0}, {0, -100}},
+    };
+    for (const auto& k : cases) {
+        Bitmap b(300, 300, 150, 150);
+        draw(b, kRouteArc, k.p1, k.p2);
+        // The quarter's middle (device y grows downward).
+        const double mx = k.p2.x + (k.p1.x - k.p2.x) * std::sqrt(0.5);
+        const double my = k.p1.y + (k.p2.y - k.p1.y) * std::sqrt(0.5);
+        const int dx = 150 + static_cast<int>(std::lround(mx)), dy = 150 - static_cast<int>(std::lround(my));
+        EXPECT_TRUE(b.ink_near(dx, dy)) << k.p1.x << "," << k.p2.y;
+        // The opposite quarter of the same ellipse stays empty.
+        const int ox = 150 + static_cast<int>(std::lround(2 * k.p2.x - mx));
+        const int oy = 150 - static_cast<int>(std::lround(2 * k.p1.y - my));
+        EXPECT_FALSE(b.ink_near(ox, oy)) << k.p1.x << "," << k.p2.y;
+        EXPECT_LT(b.ink_count(), 400) << "more than a quarter was drawn";
+    }
+}
+
+TEST(LinkPixels, CurvesBulgeOnOppositeSidesAndStayShort) {
+    for (int opt : {0, 3, 7}) {
+        Bitmap one(400, 400, 200, 200), two(400, 400, 200, 200);
+        draw(one, kRouteCurve1, {-150, 0}, {150, 0}, opt);
+        draw(two, kRouteCurve2, {-150, 0}, {150, 0}, opt);
+        // A curve drawn the long way round would run off the bitmap.
+        EXPECT_EQ(one.ink_on_border(), 0) << opt;
+        EXPECT_EQ(two.ink_on_border(), 0) << opt;
+        int up1 = 0, up2 = 0, down1 = 0, down2 = 0;
+        for (int y = 0; y < 400; ++y) {
+            (y < 195 ? up1 : y > 205 ? down1 : up1) += one.ink(200, y) && (y < 195 || y > 205);
+            (y < 195 ? up2 : y > 205 ? down2 : up2) += two.ink(200, y) && (y < 195 || y > 205);
+        }
+        EXPECT_TRUE((up1 > 0) != (down1 > 0)) << opt;
+        EXPECT_TRUE((up2 > 0) != (down2 > 0)) << opt;
+        EXPECT_NE(up1 > 0, up2 > 0) << opt;
+    }
+}
+
+TEST(LinkPixels, RoundedCornerStaysInsideTheElbow) {
+    Bitmap b(300, 300, 50, 250);
+    // V-H from (0, 0) up to (200, 200): the elbow is at (0, 200).
+    draw(b, kRouteVH, {0, 0}, {200, 200}, 1);
+    EXPECT_FALSE(b.ink_near(50, 50, 1));          // the square corner itself is cut
+    EXPECT_TRUE(b.ink_near(50 + 15, 250 - 185));  // the rounding passes near the corner
+    EXPECT_LT(b.ink_count(), 700);
+}
+
+TEST(LinkPixels, TiltedLabelRunsAlongTheLink) {
+    view_doc() = Document();
+    font_init_defaults();
+    struct Case { Pt p1, p2; int sign; };  // sign of the x-y correlation in device pixels
+    const Case cases[] = {{{-150, -150}, {150, 150}, -1}, {{-150, 150}, {150, -150}, +1}};
+    for (const auto& k : cases) {
+        Bitmap b(500, 500, 250, 250);
+        {
+            GdiCanvas c(b.dc);
+            c.set_font(font_to_canvas(text_font(kFontLinkLabel, 4)));
+            c.set_text_colour(0);
+            c.set_text_bk(false, 0xFFFFFF);
+            link_label_draw(c, true, false, {0, 0}, "WWWWWWWW", k.p1, k.p2);
+        }
+        GdiFlush();
+        double sx = 0, sy = 0, n = 0;
+        for (int y = 0; y < b.h; ++y)
+            for (int x = 0; x < b.w; ++x)
+                if (b.ink(x, y)) { sx += x; sy += y; ++n; }
+        ASSERT_GT(n, 50);
+        const double mx = sx / n, my = sy / n;
+        double cxy = 0;
+        for (int y = 0; y < b.h; ++y)
+            for (int x = 0; x < b.w; ++x)
+                if (b.ink(x, y)) cxy += (x - mx) * (y - my);
+        EXPECT_EQ(cxy > 0 ? 1 : -1, k.sign) << k.p2.x << "," << k.p2.y;
+    }
+}
+
+TEST(LinkPixels, Gallery) {
+    // Every route with a different arrowhead kind at each end, labels in each place, some tilted.
+    view_doc() = Document();
+    font_init_defaults();
+    link_label_cache_clear();
+    Bitmap b(1200, 900, 0, 900, 1, 2);  // half scale: the diagram spans 2400 x 1800 units
+    {
+        GdiCanvas c(b.dc);
+        LinkPaintOptions o;
+        o.font_mode = 4;
+        o.tilt_long_labels = true;
+        const int routes[] = {kRouteStraight, kRouteDouble, kRouteVH, kRouteHV, kRouteVHV, kRouteHVH,
+                              kRouteCurve1, kRouteCurve2, kRouteArc, kRouteTapered, kRouteSlopeHorz, kRouteHorzSlope};
+        const int positions[] = {kLabelAbove, kLabelCenter, kLabelBelow, 1, 100, 45};
+        for (int i = 0; i < 12; ++i) {
+            const int col = i % 4, row = i / 4;
+            const Pt p1{120 + col * 580, 1320 - row * 560};
+            const Pt p2{p1.x + 420, p1.y + 300};
+            Link l;
+            l.from = static_cast<Key>(i + 1);
+            l.to = static_cast<Key>(i + 100);
+            LinkLook k;
+            k.route = routes[i];
+            k.head_count = 1 + (i % 2);
+            k.tail_count = i % 3 == 0 ? 0 : 1;
+            k.head_kind = i % 6;
+            k.tail_kind = (i + 3) % 6;
+            k.curve_option = (i == 2 || i == 4) ? 1 : (i == 6 ? 2 : 6);
+            k.colour = 1 + i;
+            k.label_pos = positions[i % 6];
+            k.tilt = i % 3 == 1;
+            k.thick = i == 9;
+            link_pack(l, k);
+            l.label = *link_route_name(routes[i]);
+            link_paint(c, l, p1, p2, o);
+        }
+    }
+    GdiFlush();
+    b.save("links_gallery.bmp");
+    EXPECT_EQ(link_label_each().size(), 12u);
+}
