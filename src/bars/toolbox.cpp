@@ -314,6 +314,11 @@ IconSetHook icon_set_ = own_icon_set;
 bool open_ = false;
 }  // namespace
 
+std::optional<ToolboxPlace>& toolbox_prev_pos() {
+    static std::optional<ToolboxPlace> prev_pos_;
+    return prev_pos_;
+}
+
 ToolboxModel& toolbox_model() {
     static ToolboxModel m;
     return m;

@@ -105,6 +105,9 @@ std::vector<int> toolbox_place_default();
 // parent is smaller than the toolbox).
 ToolboxPlace toolbox_place_clamp(ToolboxPlace p, int w, int h);
 
+// prev_pos_: the remembered place, kept for the whole run once read.
+std::optional<ToolboxPlace>& toolbox_prev_pos();
+
 // The note shown after releasing a tool outside the toolbox with nothing to act on.
 const char* toolbox_note(int group);
 

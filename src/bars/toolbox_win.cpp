@@ -23,7 +23,7 @@ namespace {
 
 const char kClass[] = "vornshapebar";
 
-std::optional<ToolboxPlace> prev_pos_;
+std::optional<ToolboxPlace>& prev_pos_ = toolbox_prev_pos();
 std::optional<int> but_captured_;
 bool lbuttondown_ = false;
 struct Dragging {

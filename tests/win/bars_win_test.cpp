@@ -1,0 +1,404 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bars/bars_win.h"
+#include "bars/repeat_win.h"
+#include "bars/sbar.h"
+#include "bars/status.h"
+#include "bars/tbar.h"
+#include "bars/tbar_win.h"
+#include "bars/toolbox.h"
+#include "resources/ids.h"
+#include "shell/commands_win.h"
+#include "shell/error.h"
+#include "shell/file.h"
+#include "shell/globals.h"
+#include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "shell/settings.h"
+#include "shell/settings_win.h"
+#include "shell/vorn6_win.h"
+#include "shell/wiring_win.h"
+#include "view/view.h"
+
+namespace {
+
+const char kTestKey[] = "Software\\Quellmark\\VornBarsTest\\IniStr";
+
+std::vector<std::string> notes_;
+void rec_note(const std::string& t) { notes_.push_back(t); }
+void rec_error(const std::string& t) { notes_.push_back("error: " + t); }
+int rec_ask(const std::string&, const std::string&, bool) { return 2; }
+
+void pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG m;
+    do {
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+RECT rect_in(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void click(HWND win, int x, int y) {
+    POINT s = {x, y};
+    ClientToScreen(win, &s);
+    SetCursorPos(s.x, s.y);
+    SendMessageA(win, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(win, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+COLORREF pixel(HWND win, int x, int y) {
+    UpdateWindow(win);
+    HDC dc = GetDC(win);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(win, dc);
+    return c;
+}
+
+// With VORN_SHOTS set, saves the main window as it looks on screen to that folder.
+void shot(HWND win, const char* name) {
+    const char* dir = std::getenv("VORN_SHOTS");
+    if (!dir) return;
+    pump(100);
+    RECT r;
+    GetWindowRect(win, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bm = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bm);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    BITMAPINFOHEADER bi = {sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    int row = (w * 3 + 3) & ~3;
+    std::vector<char> bits(static_cast<size_t>(row) * h);
+    GetDIBits(mem, bm, 0, h, bits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi + bits.size()), 0, 0, sizeof fh + sizeof bi};
+    std::string path = std::string(dir) + "\\" + name + ".bmp";
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n;
+    WriteFile(f, &fh, sizeof fh, &n, nullptr);
+    WriteFile(f, &bi, sizeof bi, &n, nullptr);
+    WriteFile(f, bits.data(), static_cast<DWORD>(bits.size()), &n, nullptr);
+    CloseHandle(f);
+    DeleteObject(bm);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+int counter_ = 0;
+void count_cmd() { ++counter_; }
+bool never() { return false; }
+
+class BarsMain : public testing::Test {
+protected:
+    void SetUp() override {
+        notes_.clear();
+        counter_ = 0;
+        old_ = msg_set_hooks({rec_note, rec_error, rec_ask});
+        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornBarsTest");
+        settings_use_registry(kTestKey);
+        marked_obj_.clear();
+        marked_link_.clear();
+        marked_shape_.clear();
+        start();
+    }
+    void TearDown() override {
+        stop();
+        settings_set_backend(nullptr);
+        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornBarsTest");
+        msg_set_hooks(old_);
+        // Commands the tests replaced get their owners back.
+        view_init();
+        bars_init();
+    }
+    void start() {
+        win_ = vorn_create_main(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL);
+        ASSERT_NE(win_, nullptr);
+        MoveWindow(win_, 0, 0, 800, 600, TRUE);
+        pump(50);
+    }
+    void stop() {
+        if (IsWindow(win_)) {
+            file_clear_changed();
+            SendMessageA(win_, WM_CLOSE, 0, 0);
+        }
+        pump(20);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    }
+    RECT client() const {
+        RECT c;
+        GetClientRect(win_, &c);
+        return c;
+    }
+
+    MsgHooks old_;
+    HWND win_ = nullptr;
+};
+
+TEST_F(BarsMain, ToolbarOrientationsPlaceTheBarsAndTheView) {
+    ASSERT_TRUE(tbar_inst_ && status_inst_ && view_inst_);
+    RECT c = client();
+    task_menu_cmd(CMD_TBAR_TOP);
+    pump(30);
+    RECT t = rect_in(tbar_inst_, win_), s = rect_in(status_inst_, win_), v = rect_in(view_inst_, win_);
+    EXPECT_EQ(t.left, 1);
+    EXPECT_EQ(t.right - t.left, c.right);
+    EXPECT_EQ(t.bottom - t.top, 28);
+    EXPECT_EQ(s.left, 1);
+    EXPECT_EQ(s.bottom, c.bottom);
+    EXPECT_EQ(s.bottom - s.top, 17);
+    EXPECT_EQ(v.top, 29);
+    EXPECT_EQ(v.left, 1);
+    EXPECT_TRUE(menu_checked(CMD_TBAR_TOP));
+    EXPECT_FALSE(menu_checked(CMD_TBAR_LEFT));
+    shot(win_, "toolbar_top");
+
+    task_menu_cmd(CMD_TBAR_LEFT);
+    pump(30);
+    t = rect_in(tbar_inst_, win_), s = rect_in(status_inst_, win_), v = rect_in(view_inst_, win_);
+    EXPECT_EQ(t.right - t.left, 28);
+    EXPECT_EQ(s.left, 29);
+    EXPECT_EQ(v.left, 29);
+    EXPECT_EQ(v.top, 1);
+    shot(win_, "toolbar_left");
+
+    task_menu_cmd(CMD_TBAR_NONE);
+    pump(30);
+    t = rect_in(tbar_inst_, win_);
+    EXPECT_EQ(t.right - t.left, 1);
+    EXPECT_EQ(t.bottom - t.top, 1);
+    shot(win_, "toolbar_none");
+}
+
+TEST_F(BarsMain, ColourCellsChooseTheDrawingColour) {
+    task_menu_cmd(CMD_TBAR_TOP);
+    tbar_set_style(3);  // Viewing: the strip starts at x = 168
+    task_menu_cmd(CMD_PALETTE2);
+    pump(30);
+    click(tbar_inst_, 168 + 2 * 12 + 4, 14 + 4);  // column 2, row 1
+    EXPECT_EQ(tbar_current_color().index, 21);
+    EXPECT_EQ(pixel(tbar_inst_, 168 + 6, 4), tbar_color(16).value());
+    // The swatch shows the current colour.
+    EXPECT_EQ(pixel(tbar_inst_, 168 + 8 * 12 + 3, 3), tbar_color(21).value());
+    task_menu_cmd(CMD_INVERT);
+    EXPECT_EQ(pixel(tbar_inst_, 168 + 6, 4), 0xFFFFFFu - 0x3f3f3fu);
+    EXPECT_EQ(pixel(tbar_inst_, 168 + 8 * 12 + 3, 3), tbar_color(21).value());
+    task_menu_cmd(CMD_INVERT);
+    EXPECT_FALSE(tbar_palette_inverted());
+    task_menu_cmd(CMD_PALETTE1);
+}
+
+TEST_F(BarsMain, ButtonsRunTheirCommandOnlyWhenReleasedOnThem) {
+    task_menu_cmd(CMD_TBAR_TOP);
+    tbar_set_style(1);
+    cmd_register({CMD_CENTRALIZE, count_cmd});  // position 12 of Standard Horz
+    cmd_register({CMD_UNDO, count_cmd, never});  // position 2, nothing to undo
+    tbar_refresh();
+    pump(20);
+    click(tbar_inst_, 12 * 28 + 10, 10);
+    EXPECT_EQ(counter_, 1);
+    SendMessageA(tbar_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12 * 28 + 10, 10));
+    SendMessageA(tbar_inst_, WM_LBUTTONUP, 0, MAKELPARAM(11 * 28 + 10, 10));
+    EXPECT_EQ(counter_, 1);
+    click(tbar_inst_, 2 * 28 + 10, 10);
+    EXPECT_EQ(counter_, 1);
+    // A lost capture ends the press without a command.
+    SendMessageA(tbar_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12 * 28 + 10, 10));
+    ReleaseCapture();
+    SendMessageA(tbar_inst_, WM_LBUTTONUP, 0, MAKELPARAM(12 * 28 + 10, 10));
+    EXPECT_EQ(counter_, 1);
+}
+
+TEST_F(BarsMain, StatusBarShowsCountsZoomAndLevel) {
+    Obj o;
+    o.id = "A";
+    view_obj_put(o);
+    view_doc().changed = false;
+    status_update(kStCounts, 0);
+    EXPECT_EQ(status_model().field_text(kStCounts, StatusHost()), "1:0");
+    EXPECT_FALSE(view_doc().changed);
+    task_menu_cmd(CMD_ZOOM_EXPAND);
+    EXPECT_EQ(sbar_view_state().zoom, 110);
+    EXPECT_EQ(status_model().mag(), 110);
+    task_menu_cmd(CMD_ZOOM_100);
+    EXPECT_EQ(status_model().mag(), 100);
+    task_menu_cmd(CMD_LEVEL_DOWN);
+    EXPECT_EQ(sbar_view_state().level, 2);
+    EXPECT_EQ(status_model().level(), 2);
+    task_menu_cmd(CMD_LEVEL_UP);
+    EXPECT_EQ(status_model().level(), 1);
+    status_show("Counting done");
+    shot(win_, "status_bar");
+    EXPECT_EQ(status_model().status_text(), "Counting done");
+}
+
+TEST_F(BarsMain, HeldStatusButtonRepeatsUntilReleaseOrCaptureLoss) {
+    RECT sc;
+    GetClientRect(status_inst_, &sc);
+    int x = sc.right - 150 - 10;  // Expand
+    cmd_register({CMD_ZOOM_EXPAND, count_cmd});
+    // A click: the release is already waiting, the command runs once.
+    PostMessageA(status_inst_, WM_LBUTTONUP, 0, MAKELPARAM(x, 5));
+    SendMessageA(status_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
+    EXPECT_EQ(counter_, 1);
+    // Held: it repeats; losing the capture ends the loop.
+    counter_ = 0;
+    cmd_register({CMD_ZOOM_EXPAND, [] {
+                      if (++counter_ == 4) ReleaseCapture();
+                  }});
+    SendMessageA(status_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
+    EXPECT_EQ(counter_, 4);
+    EXPECT_NE(GetCapture(), status_inst_);
+}
+
+TEST_F(BarsMain, ToolboxOpensPicksAndRemembersItsPlace) {
+    task_menu_cmd(CMD_TOOLBOX);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    EXPECT_EQ(GetParent(toolbox_inst_), view_inst_);
+    RECT r = rect_in(toolbox_inst_, view_inst_);
+    EXPECT_EQ(r.right - r.left, 452);  // lying horizontally by default
+    EXPECT_EQ(r.bottom - r.top, 46);
+    shot(win_, "toolbox");
+    Pt bar = toolbox_cell_origin(6, 1, false);
+    click(toolbox_inst_, bar.x + 8, bar.y + 8);
+    EXPECT_EQ(toolbox_current(kTgObject), 160);
+    EXPECT_TRUE(notes_.empty());
+    Pt route = toolbox_cell_origin(27, 1, false);
+    click(toolbox_inst_, route.x + 8, route.y + 8);
+    EXPECT_EQ(toolbox_current(kTgRoute), 3);
+    // Toggle shows the shapes.
+    Pt toggle = toolbox_cell_origin(1, 1, false);
+    click(toolbox_inst_, toggle.x + 8, toggle.y + 8);
+    EXPECT_FALSE(toolbox_model().objects_shown());
+    shot(win_, "toolbox_shapes");
+    click(toolbox_inst_, toggle.x + 8, toggle.y + 8);
+    // Rotate stands it up and stores the new orientation.
+    Pt rotate = toolbox_cell_origin(4, 1, false);
+    click(toolbox_inst_, rotate.x + 8, rotate.y + 8);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    r = rect_in(toolbox_inst_, view_inst_);
+    EXPECT_EQ(r.right - r.left, 52);
+    EXPECT_EQ(file_setting_get_list("Toolbox", {}), (std::vector<int>{r.left, r.top, 0}));
+    EXPECT_TRUE(menu_checked(CMD_TOOLBOX));
+    // It is open again after a restart.
+    stop();
+    start();
+    ASSERT_NE(toolbox_inst_, nullptr);
+    EXPECT_EQ(rect_in(toolbox_inst_, view_inst_).right - rect_in(toolbox_inst_, view_inst_).left, 52);
+    Pt close = toolbox_cell_origin(2, 0, false);
+    click(toolbox_inst_, close.x + 8, close.y + 8);
+    EXPECT_EQ(toolbox_inst_, nullptr);
+    EXPECT_FALSE(menu_checked(CMD_TOOLBOX));
+}
+
+TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
+    stop();
+    toolbox_prev_pos().reset();  // as in a new run
+    file_setting_set_list("Toolbox", {5000, 7});
+    start();
+    task_menu_cmd(CMD_TOOLBOX);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    RECT r = rect_in(toolbox_inst_, view_inst_);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 452);
+    task_menu_cmd(CMD_TOOLBOX);
+    EXPECT_EQ(toolbox_inst_, nullptr);
+}
+
+TEST_F(BarsMain, LayoutAndOrientationSurviveARestart) {
+    task_menu_cmd(CMD_TBAR_TOP);
+    tbar_set_style(2);
+    stop();
+    start();
+    EXPECT_EQ(tbar_get_style(), 2);
+    EXPECT_TRUE(menu_checked(CMD_TBAR_TOP));
+    EXPECT_EQ(rect_in(tbar_inst_, win_).bottom - rect_in(tbar_inst_, win_).top, 28);
+}
+
+// ---- The repeat helper on its own.
+
+bool held_ = false;
+LRESULT CALLBACK repeat_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_LBUTTONUP) held_ = false;
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+class HoldRepeat : public testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = repeat_proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "barsrepeattest";
+        RegisterClassA(&wc);
+        win = CreateWindowA("barsrepeattest", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, wc.hInstance,
+                            nullptr);
+        SetCapture(win);
+        held_ = true;
+    }
+    void TearDown() override {
+        ReleaseCapture();
+        if (IsWindow(win)) DestroyWindow(win);
+    }
+    HWND win = nullptr;
+};
+
+TEST_F(HoldRepeat, StopsOnReleaseCaptureLossDestructionAndQuit) {
+    int n = 0;
+    PostMessageA(win, WM_LBUTTONUP, 0, 0);
+    hold_repeat(win, held_, [&] { return ++n > 0; });
+    EXPECT_EQ(n, 1);
+
+    n = 0;
+    held_ = true;
+    SetCapture(win);
+    hold_repeat(win, held_, [&] {
+        if (++n == 3) ReleaseCapture();
+        return true;
+    });
+    EXPECT_EQ(n, 3);
+
+    n = 0;
+    held_ = true;
+    SetCapture(win);
+    hold_repeat(win, held_, [&] {
+        if (++n == 2) DestroyWindow(win);
+        return true;
+    });
+    EXPECT_EQ(n, 2);
+
+    win = CreateWindowA("barsrepeattest", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    n = 0;
+    held_ = true;
+    SetCapture(win);
+    PostQuitMessage(3);
+    hold_repeat(win, held_, [&] { return ++n > 0; });
+    EXPECT_EQ(n, 0);
+    MSG m;
+    ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 3u);
+}
+
+}  // namespace
