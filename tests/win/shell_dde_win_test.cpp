@@ -1,0 +1,152 @@
+#include <windows.h>
+#include <ddeml.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "shell/error.h"
+#include "shell/file.h"
+#include "shell/globals_win.h"
+#include "shell/vorn6_win.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> notes_;
+void rec_note(const std::string& t) { notes_.push_back(t); }
+int answer_no(const std::string&, const std::string&, bool) { return 2; }
+
+struct FindArgs { DWORD pid; HWND found; };
+BOOL CALLBACK list_windows(HWND w, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != static_cast<DWORD>(lp)) return TRUE;
+    char cls[64] = {}, title[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, title, sizeof title);
+    std::printf("  window %s \"%s\" visible %d\n", cls, title, IsWindowVisible(w) ? 1 : 0);
+    return TRUE;
+}
+
+BOOL CALLBACK find_main(HWND w, LPARAM lp) {
+    auto* a = reinterpret_cast<FindArgs*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == a->pid && lstrcmpA(cls, "vorn6") == 0 && IsWindowVisible(w)) {
+        a->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits while answering messages: the program's DDE start-up broadcasts to every top-level
+// window, ours included, and waits for the answers.
+void pump_sleep(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG m;
+    do {
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() < end);
+}
+
+HDDEDATA CALLBACK client_cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+std::string window_title(HWND w) {
+    char t[512] = {};
+    GetWindowTextA(w, t, sizeof t);
+    return t;
+}
+
+// The program in another process, driven as the Windows shell drives it.
+TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    fs::path dir = fs::path(exe).parent_path();
+    fs::path doc = fs::temp_directory_path() / "vorn_dde_test.vrn";
+    std::ofstream(doc, std::ios::binary) << "j_(1,\"Sent by DDE\",0,0,0,0,0,0,0,1,0,0,\"\")\r\np_(350,20110)\r\n";
+
+    std::string cmd = "\"" + (dir / "vorn2001.exe").string() + "\"";
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    LARGE_INTEGER f, t0, t1;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t0);
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.string().c_str(), &si, &pi));
+    FindArgs fa{pi.dwProcessId, nullptr};
+    for (int k = 0; k < 400 && !fa.found; ++k) {
+        pump_sleep(25);
+        EnumWindows(find_main, reinterpret_cast<LPARAM>(&fa));
+    }
+    QueryPerformanceCounter(&t1);
+    if (!fa.found) EnumWindows(list_windows, static_cast<LPARAM>(pi.dwProcessId));
+    ASSERT_NE(fa.found, nullptr) << "the program's main window did not appear";
+    std::printf("[ info ] process start to visible main window: %.0f ms\n",
+                (t1.QuadPart - t0.QuadPart) * 1000.0 / f.QuadPart);
+
+    DWORD inst = 0;
+    ASSERT_EQ(DdeInitializeA(&inst, client_cb, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
+    HSZ service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
+    HCONV conv = nullptr;
+    for (int k = 0; k < 100 && !conv; ++k) {
+        conv = DdeConnect(inst, service, topic, nullptr);
+        if (!conv) pump_sleep(50);
+    }
+    ASSERT_NE(conv, nullptr);
+
+    auto execute = [&](const std::string& text) {
+        DWORD result = 0;
+        HDDEDATA r = DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<char*>(text.c_str())),
+                                          static_cast<DWORD>(text.size() + 1), conv, nullptr, 0, XTYP_EXECUTE, 5000,
+                                          &result);
+        return r != nullptr;
+    };
+    EXPECT_FALSE(execute("[run(\"notepad.exe\")]"));
+    EXPECT_FALSE(execute("[open(\"x.vrn\")] [close()]"));
+    EXPECT_TRUE(execute("[open(\"" + doc.string() + "\")]"));
+    bool opened = false;
+    for (int k = 0; k < 200 && !opened; ++k) {
+        pump_sleep(25);
+        opened = window_title(fa.found).find("vorn_dde_test.vrn") != std::string::npos;
+    }
+    EXPECT_TRUE(opened) << window_title(fa.found);
+
+    DdeDisconnect(conv);
+    DdeFreeStringHandle(inst, service);
+    DdeFreeStringHandle(inst, topic);
+    DdeUninitialize(inst);
+
+    // A second copy notices the first.
+    notes_.clear();
+    MsgHooks old = msg_set_hooks({rec_note, rec_note, answer_no});
+    HWND second = vorn_create_main(GetModuleHandleA(nullptr), "", SW_HIDE);
+    ASSERT_NE(second, nullptr);
+    ASSERT_FALSE(notes_.empty());
+    EXPECT_EQ(notes_[0], "Running more than 1 Vorn");
+    SendMessageA(second, WM_CLOSE, 0, 0);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    msg_set_hooks(old);
+
+    PostMessageA(fa.found, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the program did not end on WM_CLOSE";
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    fs::remove(doc);
+}
+
+}  // namespace
