@@ -170,9 +170,10 @@ bool on_create(HWND win) {
     }
     if (dde_server_start(win) && dde_other_instance_running()) msg_note("Running more than 1 Vorn");
     main_inst_ = win;
-    bars_create_status(win);
+    // The check marks come first so that each bar finds its own state when it is built.
     menu_settings_load();
     file_recent_load();
+    bars_create_status(win);
     bars_create_toolbar(win);
     HWND v = view_create_window(win);
     if (v && !view_inst_) view_inst_ = v;

@@ -317,4 +317,77 @@ TEST_F(ShellMainWindow, CloseAsksAndCancelKeepsTheWindow) {
     EXPECT_EQ(menu[menu_setting::Wordwrap], 0);
 }
 
+struct MenuProbe {
+    HMENU file;
+    std::string label1;
+    bool save_greyed = false, file2_greyed = false;
+} probe_;
+
+// Saves the screen rectangle of the main window and its open menu as a BMP.
+void save_screen_bmp(const RECT& r, const char* file) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD row = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = row * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                           static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader)};
+    if (FILE* f = fopen(file, "wb")) {
+        fwrite(&fh, sizeof fh, 1, f);
+        fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+        fwrite(bits, size, 1, f);
+        fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+void CALLBACK probe_open_menu(HWND win, UINT, UINT_PTR id, DWORD) {
+    KillTimer(win, id);
+    char shot[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("VORN_MENU_SHOT", shot, sizeof shot)) {
+        RECT r;
+        GetWindowRect(win, &r);
+        save_screen_bmp(r, shot);
+    }
+    char t[256] = {};
+    GetMenuStringA(probe_.file, CMD_FILE1, t, sizeof t, MF_BYCOMMAND);
+    probe_.label1 = t;
+    probe_.save_greyed = greyed(probe_.file, CMD_SAVE);
+    probe_.file2_greyed = greyed(probe_.file, CMD_FILE2);
+    EndMenu();
+}
+
+// The File menu as the user opens it: recent files listed, unavailable items grey. Set
+// VORN_HOLD_MENU_MS to keep it open for a screenshot.
+TEST_F(ShellMainWindow, FileMenuShowsRecentFiles) {
+    std::string a = path("recent.vrn");
+    ASSERT_TRUE(file_save_document(a));
+    ShowWindow(win_, SW_SHOWNORMAL);
+    SetForegroundWindow(win_);
+    pump(50);
+    probe_ = {popup_holding(GetMenu(win_), CMD_NEW)};
+    ASSERT_NE(probe_.file, nullptr);
+    char hold[16] = {};
+    UINT ms = GetEnvironmentVariableA("VORN_HOLD_MENU_MS", hold, sizeof hold) ? atoi(hold) : 100;
+    SetTimer(win_, 77, ms, probe_open_menu);
+    RECT r;
+    GetWindowRect(win_, &r);
+    // No fading: a screenshot of the open menu shows it whole.
+    SystemParametersInfoA(SPI_SETMENUANIMATION, 0, nullptr, 0);
+    SystemParametersInfoA(SPI_SETMENUFADE, 0, nullptr, 0);
+    TrackPopupMenu(probe_.file, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + 4, r.top + 40, 0, win_, nullptr);
+    EXPECT_EQ(probe_.label1, "&1 " + a);
+    EXPECT_TRUE(probe_.save_greyed);
+    EXPECT_TRUE(probe_.file2_greyed);
+    ShowWindow(win_, SW_HIDE);
+}
+
 }  // namespace
