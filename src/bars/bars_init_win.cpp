@@ -1,5 +1,6 @@
 #include "bars/bars_glue_win.h"
 #include "bars/sbar_win.h"
+#include "bars/status.h"
 #include "bars/status_win.h"
 #include "bars/tbar.h"
 #include "bars/tbar_win.h"
@@ -41,6 +42,12 @@ void invert() {
     view_invalidate();
 }
 
+// After an edit the buttons follow the commands' state and the counts are fresh.
+void after_change() {
+    tbar_refresh();
+    status_update(kStCounts, 0);
+}
+
 int icon_get() { return icon_current_get().value_or(201); }
 
 bool tool_hook(int group, int* code) {
@@ -60,7 +67,7 @@ const Command kCommands[] = {
 void bars_init() {
     cmd_register_all(kCommands);
     sbar_register_commands();
-    file_set_tbar_refresh_hook(tbar_refresh);
+    file_set_tbar_refresh_hook(after_change);
     toolbox_set_icon_hooks(icon_get, icon_current_set);
     view_set_tool_hook(tool_hook);
 }

@@ -235,6 +235,9 @@ TEST_F(BarsMain, StatusBarShowsCountsZoomAndLevel) {
     status_update(kStCounts, 0);
     EXPECT_EQ(status_model().field_text(kStCounts, StatusHost()), "1:0");
     EXPECT_FALSE(view_doc().changed);
+    // An edit refreshes the counts.
+    view_obj_put(o);
+    EXPECT_EQ(status_model().field_text(kStCounts, StatusHost()), "2:0");
     task_menu_cmd(CMD_ZOOM_EXPAND);
     EXPECT_EQ(sbar_view_state().zoom, 110);
     EXPECT_EQ(status_model().mag(), 110);
@@ -248,6 +251,32 @@ TEST_F(BarsMain, StatusBarShowsCountsZoomAndLevel) {
     status_show("Counting done");
     shot(win_, "status_bar");
     EXPECT_EQ(status_model().status_text(), "Counting done");
+}
+
+// Answers the Zoom dialog once it shows.
+const char* zoom_answer_ = "";
+void CALLBACK answer_zoom(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA(nullptr, "Zoom");
+    if (!dlg) return;
+    SetDlgItemTextA(dlg, 10122, zoom_answer_);
+    SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+    // A refused value keeps the dialog open; then it is cancelled.
+    if (IsWindowVisible(dlg)) {
+        KillTimer(nullptr, id);
+        SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+TEST_F(BarsMain, ZoomDialogTakesOnlyWhatTheViewCanShow) {
+    struct Case { const char* text; int want; } cases[] = {{"250", 250}, {"276", 250}, {"0", 250}, {"abc", 250}, {"1", 1}};
+    for (const auto& c : cases) {
+        zoom_answer_ = c.text;
+        UINT_PTR t = SetTimer(nullptr, 0, 50, answer_zoom);
+        task_menu_cmd(CMD_ZOOM_TO);
+        KillTimer(nullptr, t);
+        EXPECT_EQ(sbar_view_state().zoom, c.want) << c.text;
+    }
+    task_menu_cmd(CMD_ZOOM_100);
 }
 
 TEST_F(BarsMain, HeldStatusButtonRepeatsUntilReleaseOrCaptureLoss) {
