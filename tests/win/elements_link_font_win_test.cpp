@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "resources/links_ids.h"
 #include "shell/globals_win.h"
 #include "view/view.h"
+#include "win/elements_link_shot.h"
 
 namespace {
 
@@ -120,40 +120,6 @@ TEST_F(FontDialog, Screenshot) {
     HWND d = open_modeless();
     ASSERT_NE(d, nullptr);
     SetWindowPos(d, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    for (DWORD end = GetTickCount() + 300; GetTickCount() < end;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        Sleep(10);
-    }
-    RECT r;
-    GetWindowRect(d, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::string px(static_cast<size_t>(w * h * 4), '\0');
-    GetDIBits(mem, bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(px.size());
-    if (FILE* f = std::fopen("font_dialog.bmp", "wb")) {
-        std::fwrite(&fh, sizeof fh, 1, f);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-        std::fwrite(px.data(), 1, px.size(), f);
-        std::fclose(f);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    save_window_shot(d, "font_dialog.bmp");
     DestroyWindow(d);
 }

@@ -13,6 +13,7 @@
 #include "shell/globals_win.h"
 #include "view/undo.h"
 #include "view/view.h"
+#include "win/elements_link_shot.h"
 
 namespace {
 
@@ -177,43 +178,20 @@ TEST_F(TextboxWin, Screenshot) {
     o.y = 150;
     Key k = *view_obj_put(o);
     ASSERT_TRUE(textbox_open(main, 1, k, 0, false));
-    for (DWORD end = GetTickCount() + 300; GetTickCount() < end;) {
-        MSG m;
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        Sleep(10);
-    }
     RECT r;
     GetWindowRect(textbox_inst_.win, &r);
     EXPECT_GE(r.right - r.left, 80);
     EXPECT_LE(r.right - r.left, 300);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 640, 480);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    RECT wr;
-    GetWindowRect(main, &wr);
-    BitBlt(mem, 0, 0, 640, 480, screen, wr.left, wr.top, SRCCOPY);
-    SelectObject(mem, old);
-    // Saved for a look; the pixel rules are in the other tests.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 640;
-    bi.bmiHeader.biHeight = 480;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    std::string px(640 * 480 * 3, '\0');
-    GetDIBits(mem, bmp, 0, 480, px.data(), &bi, DIB_RGB_COLORS);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(px.size());
-    if (FILE* f = std::fopen("textbox_shot.bmp", "wb")) {
-        std::fwrite(&fh, sizeof fh, 1, f);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-        std::fwrite(px.data(), 1, px.size(), f);
-        std::fclose(f);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    save_window_shot(main, "textbox_shot.bmp");
+}
+
+TEST_F(TextboxWin, FieldsAfterTheSeparatorGoToTheView) {
+    Key k = existing("Idea");
+    ASSERT_TRUE(textbox_open(main, 1, k, 0, false));
+    type_and_enter("Plan;Budget");
+    EXPECT_EQ(view_obj_id(k).value(), "Plan");
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    EXPECT_EQ(view_doc().objs[1].id, "Budget");
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    EXPECT_EQ(view_doc().links[0].from, k);
 }
