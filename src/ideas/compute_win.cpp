@@ -1,0 +1,84 @@
+#include "ideas/compute_win.h"
+
+#include <optional>
+#include <string>
+
+#include "ideas/eval.h"
+#include "ideas/pert.h"
+#include "resources/ideas_ids.h"
+#include "resources/ids.h"
+#include "shell/commands_win.h"
+#include "shell/dlg_win.h"
+#include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "view/view.h"
+
+namespace {
+
+const char* const kComputations[] = {"No Computation", "Compute Objects", "Critical Path"};
+
+void on_init(HWND win) {
+    dlg_on_create(win, IDD_COMPUTE, 0);
+    CheckRadioButton(win, IDC_COMPUTE_AUTO, IDC_COMPUTE_MANUAL,
+                     view_param_get(69) == 1 ? IDC_COMPUTE_MANUAL : IDC_COMPUTE_AUTO);
+    HWND list = GetDlgItem(win, IDC_COMPUTE_LIST);
+    for (const char* s : kComputations) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    int mode = view_param_get(209);
+    SendMessageA(list, LB_SETCURSEL, (mode >= 0 && mode <= 2) ? mode : 0, 0);
+    SetDlgItemTextA(win, IDC_COMPUTE_FORMAT, view_text_param_get(26).c_str());
+}
+
+void on_ok(HWND win) {
+    view_param_set(69, dlg_is_checked(win, IDC_COMPUTE_MANUAL) ? 1 : 0);
+    pert_recompute(9);
+    view_param_set(209, dlg_lbox_sel(win, IDC_COMPUTE_LIST));
+    view_text_param_set(26, dlg_get_text(win, IDC_COMPUTE_FORMAT));
+    EndDialog(win, IDOK);
+}
+
+std::optional<double> eval_hook(const std::string& text, Key key) {
+    auto r = eval_expression(text, key);
+    if (!r) return std::nullopt;
+    return r->value;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK dlg_compute_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        on_init(win);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDOK: on_ok(win); return TRUE;
+        case IDCANCEL: EndDialog(win, IDCANCEL); return TRUE;
+        case IDC_COMPUTE_LIST:
+            if (HIWORD(wp) == LBN_DBLCLK) on_ok(win);
+            return TRUE;
+        default: break;
+        }
+        break;
+    case WM_DESTROY: dlg_on_destroy(win, IDD_COMPUTE, 0); break;
+    default: break;
+    }
+    return FALSE;
+}
+
+void dlg_compute_open(HWND parent) {
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMPUTE), parent, dlg_compute_eh, 0);
+    // Recompute runs once the dialog is gone, so its messages have the main window as owner.
+    if (r == IDOK) task_menu_cmd(CMD_RECOMPUTE);
+}
+
+void compute_recompute_command() { pert_recompute(view_param_get(209)); }
+
+void compute_init() {
+    static const Command commands[] = {
+        {CMD_COMPUTE, [] { dlg_compute_open(main_inst_); }},
+        {CMD_RECOMPUTE, compute_recompute_command},
+    };
+    cmd_register_all(commands);
+    view_set_eval_hook(eval_hook);
+    view_set_recompute_hook(compute_recompute_command);
+}
