@@ -1,0 +1,545 @@
+#include "view/view_cmd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "bars/toolbox.h"
+#include "elements/link.h"
+#include "elements/obj.h"
+#include "view/view.h"
+
+namespace {
+
+constexpr uint32_t kNoPrintSeq = 0x0200;
+constexpr int32_t kShapeGrouped = 0x20;
+constexpr int32_t kShapeThick = 0x2;
+constexpr int32_t kShapeDashed = 0x4;
+constexpr int32_t kShapeDotted = 0x8;
+
+int round_half_away(double v) { return static_cast<int>(std::lround(v)); }
+
+bool marked(const std::vector<Key>& list, Key k) {
+    return std::find(list.begin(), list.end(), k) != list.end();
+}
+
+bool link_marked(const Link& l) {
+    for (const MarkedLink& m : marked_link_)
+        if (m.from == l.from && m.to == l.to) return true;
+    return false;
+}
+
+bool anything_marked() { return !marked_obj_.empty() || !marked_link_.empty() || !marked_shape_.empty(); }
+
+// Applies f to every marked object, link and shape record; closes one step under `name`.
+template <class FO, class FL, class FS>
+int change_marked(const char* name, FO fo, FL fl, FS fs) {
+    if (!anything_marked()) return -1;
+    Document& d = view_doc();
+    UndoStep step;
+    bool changed = false;
+    for (Key k : marked_obj_) {
+        if (Obj* o = d.obj(k)) {
+            Obj before = *o;
+            fo(*o);
+            changed = changed || !(before == *o);
+        }
+    }
+    // A marked pair names every link between those objects the user sees as one.
+    for (Link& l : d.links) {
+        if (!link_marked(l)) continue;
+        Link before = l;
+        fl(l);
+        changed = changed || !(before == l);
+    }
+    for (Shape& s : d.shapes) {
+        if (!marked(marked_shape_, s.key)) continue;
+        Shape before = s;
+        fs(s);
+        changed = changed || !(before == s);
+    }
+    if (changed) view_mark_changed();
+    step.commit(name);
+    view_repaint();
+    return 0;
+}
+
+auto no_obj = [](Obj&) {};
+auto no_link = [](Link&) {};
+auto no_shape = [](Shape&) {};
+
+int current_level() { return sbar_view_state().level; }
+
+}  // namespace
+
+int view_count(int what) {
+    const Document& d = view_doc();
+    switch (what) {
+    case 1: return static_cast<int>(d.objs.size());
+    case 2: return static_cast<int>(std::count_if(d.links.begin(), d.links.end(),
+                                                  [](const Link& l) { return l.route() != 16; }));
+    case 3: return static_cast<int>(std::count_if(d.shapes.begin(), d.shapes.end(),
+                                                  [](const Shape& s) { return s.kind != kRegionShapeKind; }));
+    case 4: return static_cast<int>(std::count_if(d.clusters.begin(), d.clusters.end(),
+                                                  [](const auto& c) { return c.second != 0; }));
+    case 5: return static_cast<int>(d.points.size());
+    default: return 0;
+    }
+}
+
+int view_recolour(int index) {
+    if (index < 0 || index > 31) return -1;
+    return change_marked(
+        "Re-color", [&](Obj& o) { o.colour = index; },
+        [&](Link& l) {
+            uint32_t u = static_cast<uint32_t>(l.label_pos_colour);
+            l.label_pos_colour = static_cast<int32_t>((u & 0xFFFF0000u) | static_cast<uint32_t>(index));
+        },
+        [&](Shape& s) { s.colour_curve = (s.colour_curve & 0xFF00) | index; });
+}
+
+int view_set_marked_property(int code, int v) {
+    switch (code) {
+    case 16:
+        if (v <= 0) return -1;
+        return change_marked("Change Object", [&](Obj& o) { o.shape = v; }, no_link, no_shape);
+    case 17:
+        if (v < 0 || v > 255) return -1;
+        return change_marked("Change Link", no_obj, [&](Link& l) { l.kind = v * 256 + (l.kind & 0xFF); }, no_shape);
+    case 18:
+        if (v <= 0) return -1;
+        return change_marked("Change Shape", no_obj, no_link, [&](Shape& s) { s.kind = v; });
+    case 19:
+        if (v < 1 || v > 8) return -1;
+        return change_marked("Change Shape", no_obj, no_link, [&](Shape& s) {
+            s.style = (s.style & 0xFE) | ((v - 1) << 8) | (v > 1 ? 0x1 : 0);
+        });
+    case 23:
+        if (v != 0 && v != 1) return -1;
+        return change_marked(
+            "Change Line", no_obj,
+            [&](Link& l) { l.flags = v ? (l.flags | kLinkThick) : (l.flags & ~kLinkThick); },
+            [&](Shape& s) { s.style = v ? (s.style | kShapeThick) : (s.style & ~kShapeThick); });
+    case 24:
+        if (v < 0 || v > 2) return -1;
+        return change_marked("Change Shape", no_obj, no_link, [&](Shape& s) {
+            s.style = (s.style & ~(kShapeDashed | kShapeDotted)) | (v == 1 ? kShapeDashed : v == 2 ? kShapeDotted : 0);
+        });
+    case 50:
+        if (v <= 0) return -1;
+        return change_marked("Change Object", [&](Obj& o) { o.flags |= v; }, no_link, no_shape);
+    default:
+        return -1;
+    }
+}
+
+int view_group_shapes(bool group) {
+    if (marked_shape_.size() < 2) {
+        view_note("First mark 2 or more Shapes");
+        return -1;
+    }
+    return change_marked(group ? "Group" : "Ungroup", no_obj, no_link, [&](Shape& s) {
+        s.style = group ? (s.style | kShapeGrouped) : (s.style & ~kShapeGrouped);
+    });
+}
+
+int view_front_back(bool front, int kind) {
+    Document& d = view_doc();
+    auto reorder = [&](auto& vec, const std::vector<Key>& keys) {
+        auto is_marked = [&](const auto& r) { return marked(keys, r.key); };
+        // Painted in stored order: the front is the end.
+        if (front) std::stable_partition(vec.begin(), vec.end(), [&](const auto& r) { return !is_marked(r); });
+        else std::stable_partition(vec.begin(), vec.end(), is_marked);
+    };
+    UndoStep step;
+    if (kind == 1) {
+        if (marked_obj_.empty()) return -1;
+        auto before = d.objs;
+        reorder(d.objs, marked_obj_);
+        d.touch_objs();
+        if (before != d.objs) view_mark_changed();
+    } else if (kind == 3) {
+        if (marked_shape_.empty()) return -1;
+        auto before = d.shapes;
+        reorder(d.shapes, marked_shape_);
+        if (before != d.shapes) view_mark_changed();
+    } else {
+        return -1;
+    }
+    step.commit("Front/Back");
+    view_repaint();
+    return 0;
+}
+
+// ---- Clusters --------------------------------------------------------------------------------
+
+int view_cluster_vert_spacing() { return 5 * (view_param_get(213) + 20); }
+int view_cluster_horz_spacing() { return 100 + 10 * (view_param_get(214) + 20); }
+
+Pt view_cluster_place(int code, int index, int count, Pt c, int vert, int horz) {
+    if (count <= 0) return c;
+    const double pi = std::numbers::pi;
+    // Larger clusters get more room so members do not overlap.
+    const double grow = std::max(1.0, count / 6.0);
+    // Clockwise from the top.
+    const double angle = pi / 2 - 2 * pi * index / count;
+    const double mid = (count - 1) / 2.0;
+    switch (code) {
+    case 1:
+        return {c.x + round_half_away(horz * grow * std::cos(angle)), c.y + round_half_away(vert * grow * std::sin(angle))};
+    case 2: {
+        double r = std::max(horz, vert) * grow;
+        return {c.x + round_half_away(r * std::cos(angle)), c.y + round_half_away(r * std::sin(angle))};
+    }
+    case 7: {
+        double r = std::max(horz, vert) * grow * (index % 2 ? 0.55 : 1.0);
+        return {c.x + round_half_away(r * std::cos(angle)), c.y + round_half_away(r * std::sin(angle))};
+    }
+    case 3: return {c.x + horz, c.y + round_half_away((mid - index) * vert)};
+    case 4: return {c.x - horz, c.y + round_half_away((mid - index) * vert)};
+    case 5: return {c.x + round_half_away((index - mid) * horz), c.y - vert};
+    case 6: return {c.x + round_half_away((index - mid) * horz), c.y + vert};
+    default: return c;
+    }
+}
+
+namespace {
+
+bool layout_one(Document& d, Key key) {
+    const Obj* centre = d.obj(key);
+    if (!centre) return false;
+    int code = d.cluster(key);
+    if (code == 0 || code == 8) return false;  // manual and arbitrary keep their places
+    std::vector<Key> members;
+    for (const Link& l : d.links)
+        if (l.from == key && l.to != key && d.obj(l.to) &&
+            std::find(members.begin(), members.end(), l.to) == members.end())
+            members.push_back(l.to);
+    Pt c{centre->x, centre->y};
+    int vert = view_cluster_vert_spacing(), horz = view_cluster_horz_spacing();
+    bool changed = false;
+    for (size_t i = 0; i < members.size(); ++i) {
+        Pt p = view_cluster_place(code, static_cast<int>(i), static_cast<int>(members.size()), c, vert, horz);
+        Obj* m = d.obj(members[i]);
+        if (m->x != p.x || m->y != p.y) {
+            m->x = p.x;
+            m->y = p.y;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+}  // namespace
+
+int view_layout_clusters(Key key) {
+    Document& d = view_doc();
+    UndoStep step;
+    bool changed = false;
+    if (key != 0) {
+        if (!d.obj(key)) return -1;
+        changed = layout_one(d, key);
+    } else {
+        std::vector<Key> centres;
+        for (const auto& [k, code] : d.clusters)
+            if (code != 0) centres.push_back(k);
+        for (Key k : centres) changed = layout_one(d, k) || changed;
+    }
+    if (changed) view_mark_changed();
+    step.commit("Cluster");
+    view_repaint();
+    return 0;
+}
+
+// ---- Sequence --------------------------------------------------------------------------------
+
+std::vector<Key> view_sequence_order(int level) {
+    const Document& d = view_doc();
+    const bool one_colour = d.param(223) == 1;
+    const int colour = d.param(224);
+    const bool one_level = d.param(226) == 1;
+    const int min_dist = std::max(0, 50 * (d.param(317) + 6));
+    const int direction = d.param(318);
+    const Key start = static_cast<Key>(d.param(216));
+
+    std::vector<const Obj*> items;
+    const Obj* first = nullptr;
+    for (const Obj& o : d.objs) {
+        if (o.flags & kNoPrintSeq) continue;
+        if (one_colour && o.colour != colour) continue;
+        if (one_level && o.level != level) continue;
+        if (o.key == start && start != 0 && !first) first = &o;
+        else items.push_back(&o);
+    }
+
+    auto by_rows = [&](bool rows_on_y, bool primary_desc, bool secondary_desc) {
+        auto prim = [&](const Obj* o) { return rows_on_y ? o->y : o->x; };
+        auto sec = [&](const Obj* o) { return rows_on_y ? o->x : o->y; };
+        std::stable_sort(items.begin(), items.end(), [&](const Obj* a, const Obj* b) {
+            return primary_desc ? prim(a) > prim(b) : prim(a) < prim(b);
+        });
+        // Objects within the minimum distance of a row's first object share its row.
+        for (size_t k = 0; k < items.size();) {
+            size_t end = k + 1;
+            while (end < items.size() && std::abs(prim(items[end]) - prim(items[k])) <= min_dist) ++end;
+            std::stable_sort(items.begin() + k, items.begin() + end, [&](const Obj* a, const Obj* b) {
+                return secondary_desc ? sec(a) > sec(b) : sec(a) < sec(b);
+            });
+            k = end;
+        }
+    };
+    switch (direction) {
+    case 0: by_rows(true, true, false); break;    // LT to RB
+    case 1: by_rows(true, true, true); break;     // RT to LB
+    case 2: by_rows(true, false, true); break;    // RB to LT
+    case 3: by_rows(true, false, false); break;   // LB to RT
+    case 4: by_rows(false, false, true); break;   // Left to Right
+    case 5: by_rows(false, true, true); break;    // Right to Left
+    case 6: by_rows(true, true, false); break;    // Top to Bot
+    case 7: by_rows(true, false, false); break;   // Bot to Top
+    default: {
+        // None: round the starting object (else the middle), from the starting side, in the
+        // turning sense; nearer objects first at equal angles.
+        double cx = 0, cy = 0;
+        if (first) {
+            cx = first->x;
+            cy = first->y;
+        } else if (!items.empty()) {
+            for (const Obj* o : items) { cx += o->x; cy += o->y; }
+            cx /= static_cast<double>(items.size());
+            cy /= static_cast<double>(items.size());
+        }
+        const double pi = std::numbers::pi;
+        const double side = (d.param(211) & 3) * pi / 2;
+        const bool clockwise = d.param(110) == 0;
+        auto turn = [&](const Obj* o) {
+            double a = std::atan2(o->y - cy, o->x - cx) - side;
+            if (clockwise) a = -a;
+            a = std::fmod(a, 2 * pi);
+            if (a < 0) a += 2 * pi;
+            if (a > 2 * pi - 1e-9) a = 0;
+            return a;
+        };
+        auto dist = [&](const Obj* o) { return std::hypot(o->x - cx, o->y - cy); };
+        std::stable_sort(items.begin(), items.end(), [&](const Obj* a, const Obj* b) {
+            double ta = turn(a), tb = turn(b);
+            if (std::abs(ta - tb) > 1e-9) return ta < tb;
+            return dist(a) < dist(b);
+        });
+        break;
+    }
+    }
+    std::vector<Key> out;
+    out.reserve(items.size() + 1);
+    if (first) out.push_back(first->key);
+    for (const Obj* o : items) out.push_back(o->key);
+    return out;
+}
+
+int view_sequence(bool show) {
+    if (!show) {
+        view_repaint();
+        return 0;
+    }
+    Document& d = view_doc();
+    std::vector<SeqEntry> seq;
+    int n = 0;
+    for (Key k : view_sequence_order(current_level())) seq.push_back(SeqEntry{k, ++n, ""});
+    if (seq != d.seq) {
+        UndoStep step;
+        d.seq = std::move(seq);
+        view_mark_changed();
+        step.commit("Sequence");
+    }
+    view_repaint();
+    return 0;
+}
+
+// ---- Chart level -----------------------------------------------------------------------------
+
+int view_chart_level() {
+    Document& d = view_doc();
+    UndoStep step;
+    constexpr int kLevel = 2;
+    std::vector<Key> gone;
+    for (const Obj& o : d.objs)
+        if (o.level == kLevel) gone.push_back(o.key);
+    for (Key k : gone) d.remove_obj(k);
+    std::erase_if(d.shapes, [](const Shape& s) { return s.level == kLevel; });
+    std::erase_if(d.points, [](const PlotPoint& p) { return p.level == kLevel; });
+    std::erase_if(marked_obj_, [&](Key k) { return !d.obj(k); });
+    d.set_param(10000 + kLevel, 15);
+    const int colour = d.param(5);
+    for (int v = 0; v <= 400; v += 20) {
+        Obj o;
+        o.id = std::to_string(v);
+        o.level = kLevel;
+        o.x = 10 * v;
+        o.y = -20;
+        o.colour = colour;
+        o.action = 12;
+        o.shape = 170;
+        o.size = 10;
+        if (!view_obj_put(o)) break;
+    }
+    view_mark_changed();
+    step.commit("Chart");
+    view_repaint();
+    return 0;
+}
+
+// ---- Dispatch --------------------------------------------------------------------------------
+
+std::optional<int> view_user_command(int code, int param) {
+    switch (code) {
+    case 1: return view_count(param);
+    case 9: return view_front_back(false, param);
+    case 10: return view_front_back(true, param);
+    case 11: return view_recolour(param);
+    case 16: case 17: case 18: case 19: case 23: case 24: case 50:
+        return view_set_marked_property(code, param);
+    case 27: return view_chart_level();
+    case 31: return view_group_shapes(param != 0);
+    case 32: return view_layout_clusters(static_cast<Key>(param));
+    case 33: return view_sequence(param == 1);
+    default: return std::nullopt;
+    }
+}
+
+// ---- Shift -----------------------------------------------------------------------------------
+
+bool view_shift(int button, int step, int level) {
+    Document& d = view_doc();
+    auto move_all = [&](int dx, int dy) {
+        for (Obj& o : d.objs) { o.x += dx; o.y += dy; }
+        for (Shape& s : d.shapes) { s.left += dx; s.right += dx; s.top += dy; s.bottom += dy; }
+        for (PlotPoint& p : d.points) { p.x += dx; p.y += dy; }
+    };
+    // Every item's level through f.
+    auto relevel = [&](auto f) {
+        for (Obj& o : d.objs) o.level = f(o.level);
+        for (Shape& s : d.shapes) s.level = f(s.level);
+        for (PlotPoint& p : d.points) p.level = f(p.level);
+    };
+    switch (button) {
+    case 10421: move_all(-step, 0); break;
+    case 10424: move_all(step, 0); break;
+    case 10422: move_all(0, step); break;
+    case 10423: move_all(0, -step); break;
+    case 10425:
+    case 10426: {
+        if (step <= 0) return false;
+        // The level moves among the others: those it passes close up behind it, nothing merges.
+        const int to = button == 10425 ? level + step : level - step;
+        relevel([&](int l) {
+            if (l == level) return to;
+            if (to > level && l > level && l <= to) return l - 1;
+            if (to < level && l < level && l >= to) return l + 1;
+            return l;
+        });
+        break;
+    }
+    case 10427:
+        relevel([&](int l) { return l > level ? l + 1 : l; });
+        break;
+    case 10428: {
+        bool used = std::any_of(d.objs.begin(), d.objs.end(), [&](const Obj& o) { return o.level == level; }) ||
+                    std::any_of(d.shapes.begin(), d.shapes.end(), [&](const Shape& s) {
+                        return s.level == level && s.kind != kRegionShapeKind;
+                    }) ||
+                    std::any_of(d.points.begin(), d.points.end(), [&](const PlotPoint& p) { return p.level == level; });
+        if (used) {
+            view_note("Level " + std::to_string(level) + " is not empty");
+            return false;
+        }
+        relevel([&](int l) { return l > level ? l - 1 : l; });
+        break;
+    }
+    default:
+        return false;
+    }
+    view_mark_changed();
+    return true;
+}
+
+// ---- Promote ---------------------------------------------------------------------------------
+
+std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lines, Pt at, int level) {
+    std::vector<Key> made;
+    Document& d = view_doc();
+    const ObjDefaults defaults = obj_defaults_get();
+    auto make = [&](const std::string& id, int x, int y, int lev) -> std::optional<Key> {
+        Obj o;
+        o.id = id;
+        o.level = lev;
+        o.x = x;
+        o.y = y;
+        o.colour = tbar_current_color().index;
+        o.action = defaults.action;
+        o.shape = toolbox_current(4).value_or(161);
+        o.size = defaults.size;
+        o.flags = defaults.flags;
+        return view_obj_put(o);
+    };
+    auto strip = [](std::string s) {
+        while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
+        size_t b = s.find_first_not_of(" \t");
+        return b == std::string::npos ? std::string() : s.substr(b);
+    };
+    if (key == 0) {
+        if (lines.size() != 1 || strip(lines[0]).empty()) return made;
+        UndoStep step;
+        if (auto k = make(strip(lines[0]), at.x, at.y, level)) made.push_back(*k);
+        step.commit("Create Object");
+        view_repaint();
+        return made;
+    }
+    const Obj* parent = d.obj(key);
+    if (!parent) return made;
+    const Obj p = *parent;
+    // Below the children the object already has, in a column to its right.
+    int existing = 0;
+    for (const Link& l : d.links) existing += l.from == key;
+    const int horz = view_cluster_horz_spacing();
+    const int vert = std::max(60, view_cluster_vert_spacing());
+    const LinkDefaults ld = link_defaults_get();
+    const bool thick = view_param_get(362) == 1;
+    UndoStep step;
+    int row = existing;
+    for (const std::string& raw : lines) {
+        std::string id = strip(raw);
+        if (id.empty()) continue;
+        auto k = make(id, p.x + horz, p.y - vert * row, p.level);
+        if (!k) break;  // no key left: the user was told
+        ++row;
+        made.push_back(*k);
+        view_link_add(link_from_defaults(key, *k, ld, thick, tbar_current_color().index));
+    }
+    step.commit("Promote");
+    view_repaint();
+    return made;
+}
+
+// ---- Return points ---------------------------------------------------------------------------
+
+void view_gosub_push(Key key, const std::string& id, const std::string& document, int scroll_x, int scroll_y) {
+    Gosub g;
+    g.object_key = key;
+    g.object_id = id;
+    g.depth = gosub_.empty() ? 1 : gosub_.front().depth + 1;
+    g.document = document;
+    g.scroll_x = scroll_x;
+    g.scroll_y = scroll_y;
+    gosub_.insert(gosub_.begin(), g);
+}
+
+std::optional<Gosub> view_gosub_pop() {
+    if (gosub_.empty()) return std::nullopt;
+    Gosub g = gosub_.front();
+    gosub_.erase(gosub_.begin());
+    return g;
+}
+
+int view_gosub_depth() { return gosub_.empty() ? 0 : gosub_.front().depth; }

@@ -1,0 +1,52 @@
+// The view's user commands and document-wide edits that need no window: property changes of
+// the marked items, grouping, cluster layout, sequence numbering, the chart level, level shifts,
+// Promote and return points. Each edit is one undoable step.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "elements/canvas.h"
+#include "shell/globals.h"
+#include "view/document.h"
+
+// Runs user command `code` with `param` when it is document logic; the reply is 0 when done and
+// -1 when nothing was marked or the command was refused. nullopt: the code is the window's.
+std::optional<int> view_user_command(int code, int param);
+
+// Object, link, shape, cluster (code <> 0) or point count, as user command 1 gives them.
+int view_count(int what);
+
+// Single commands, also called directly.
+int view_recolour(int index);                // 11: objects, links and shapes marked
+int view_set_marked_property(int code, int value);  // 16-19, 23, 24, 50
+int view_group_shapes(bool group);           // 31
+int view_front_back(bool front, int kind);   // 10 front / 9 back; kind 1 objects, 3 shapes
+int view_layout_clusters(Key key);           // 32: that object's cluster, or 0 for all
+int view_sequence(bool show);                // 33
+int view_chart_level();                      // 27
+
+// The spacings of cluster layout from settings 213 and 214.
+int view_cluster_vert_spacing();
+int view_cluster_horz_spacing();
+// Where cluster layout puts member `index` of `count` around (cx, cy) for arrangement `code`.
+Pt view_cluster_place(int code, int index, int count, Pt centre, int vert, int horz);
+
+// The sequence order: keys in the order setting 318 and its companions give, at `level`.
+std::vector<Key> view_sequence_order(int level);
+
+// One move of the Shift dialog (10421-10428) at the current level `level`; false when it was
+// refused (deleting a level that is not empty, which the user is told).
+bool view_shift(int button, int step, int level);
+
+// Promote: each line becomes a new object linked from object `key` (reading order, placed
+// below and right of it). Key 0 with one line: a new object at `at` on `level`. One undoable
+// step; gives the new keys.
+std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lines,
+                                    Pt at = {}, int level = 1);
+
+// Return points of jumps into sub-levels and other documents, newest first.
+void view_gosub_push(Key key, const std::string& id, const std::string& document, int scroll_x, int scroll_y);
+std::optional<Gosub> view_gosub_pop();
+int view_gosub_depth();

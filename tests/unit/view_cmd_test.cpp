@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include "view/view.h"
+#include "view/view_cmd.h"
+#include "view_fixture.h"
+
+namespace {
+
+Key add(int x, int y, int level = 1, int colour = 0, uint32_t flags = 1) {
+    Obj o;
+    o.id = "o";
+    o.x = x;
+    o.y = y;
+    o.level = level;
+    o.colour = colour;
+    o.flags = static_cast<int32_t>(flags);
+    return *view_obj_put(o);
+}
+
+Key add_shape(int kind, int style = 0, int level = 1) {
+    Shape s;
+    s.kind = kind;
+    s.style = style;
+    s.level = level;
+    s.colour_curve = 0x2003;
+    return *view_shape_put(s);
+}
+
+}  // namespace
+
+TEST_F(ViewFixture, PropertyCommandsChangeOnlyMarkedItemsAsOneStep) {
+    Key a = add(0, 0), b = add(10, 0);
+    Key s1 = add_shape(3, 0x0102 | 0x1), s2 = add_shape(4);
+    view_link_add(Link{a, b, 0, 2 * 256 + 1, 5 * 65536 + 7, 0, "l"});
+    marked_obj_ = {a};
+    marked_link_ = {{a, b}};
+    marked_shape_ = {s1};
+
+    struct Case { int code, param; const char* undo; };
+    const Case cases[] = {{11, 9, "Re-color"}, {16, 175, "Change Object"}, {17, 4, "Change Link"},
+                          {18, 5, "Change Shape"}, {19, 1, "Change Shape"}, {23, 1, "Change Line"},
+                          {24, 2, "Change Shape"}, {50, 0x4000, "Change Object"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(view_user_command(c.code, c.param), 0) << c.code;
+        EXPECT_EQ(view_undo_name(), c.undo) << c.code;
+    }
+    const Obj& oa = *view_doc().obj(a);
+    EXPECT_EQ(oa.colour, 9);
+    EXPECT_EQ(oa.shape, 175);
+    EXPECT_EQ(oa.flags, 1 | 0x4000);
+    EXPECT_EQ(view_doc().obj(b)->colour, 0);
+    const Link& l = view_doc().links[0];
+    EXPECT_EQ(l.label_pos_colour, 5 * 65536 + 9);  // the label position half stays
+    EXPECT_EQ(l.kind, 4 * 256 + 1);                // the line style stays
+    EXPECT_EQ(l.flags, 1 << 12);
+    const Shape& sh = *view_doc().shape(s1);
+    EXPECT_EQ(sh.kind, 5);
+    EXPECT_EQ(sh.colour_curve, 0x2009);            // curvature kept
+    EXPECT_EQ(sh.style, 0x2 | 0x8);                // fill 1 = outline, thick, dotted
+    EXPECT_EQ(view_doc().shape(s2)->kind, 4);
+
+    // Fill style 3: style div 256 = 2, filled bit on; line bits kept.
+    view_user_command(19, 3);
+    EXPECT_EQ(view_doc().shape(s1)->style, 0x200 | 0x1 | 0x2 | 0x8);
+    // Each was one step: undo everything back.
+    while (view_undo()) {}
+    EXPECT_EQ(view_doc().obj(a)->colour, 0);
+    EXPECT_EQ(view_doc().shape(s1)->style, 0x0102 | 0x1);
+}
+
+TEST_F(ViewFixture, PropertyCommandsRefuseNothingMarkedAndBadValues) {
+    add(0, 0);
+    EXPECT_EQ(view_user_command(11, 3), -1);
+    marked_obj_ = {1};
+    EXPECT_EQ(view_user_command(11, 32), -1);
+    EXPECT_EQ(view_user_command(19, 9), -1);
+    EXPECT_EQ(view_user_command(24, 3), -1);
+    EXPECT_FALSE(view_user_command(36, 0));  // the window's
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_doc().changed && changed_calls > 1);
+}
+
+TEST_F(ViewFixture, GroupNeedsTwoShapes) {
+    Key s1 = add_shape(3), s2 = add_shape(3);
+    marked_shape_ = {s1};
+    EXPECT_EQ(view_user_command(31, 1), -1);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], "First mark 2 or more Shapes");
+    marked_shape_ = {s1, s2};
+    EXPECT_EQ(view_user_command(31, 1), 0);
+    EXPECT_TRUE(view_doc().shape(s2)->style & 0x20);
+    EXPECT_EQ(view_user_command(31, 0), 0);
+    EXPECT_FALSE(view_doc().shape(s1)->style & 0x20);
+}
+
+TEST_F(ViewFixture, CountsLeaveOutTemporaryItems) {
+    Key a = add(0, 0), b = add(1, 1);
+    view_link_add(Link{a, b, 0, 0, 0, 0, ""});
+    view_link_add(Link{a, b, 0, 16 * 256, 0, 0, ""});
+    add_shape(3);
+    add_shape(kRegionShapeKind);
+    view_obj_set_cluster(a, 2);
+    view_point_add(1, 0, 0, 1, 0);
+    EXPECT_EQ(view_user_command(1, 1), 2);
+    EXPECT_EQ(view_user_command(1, 2), 1);
+    EXPECT_EQ(view_user_command(1, 3), 1);
+    EXPECT_EQ(view_user_command(1, 4), 1);
+    EXPECT_EQ(view_user_command(1, 5), 1);
+}
+
+TEST_F(ViewFixture, FrontAndBackKeepOtherOrder) {
+    Key a = add(0, 0), b = add(0, 0), c = add(0, 0), e = add(0, 0);
+    marked_obj_ = {b, c};
+    view_user_command(10, 1);
+    auto keys = [] {
+        std::vector<Key> k;
+        for (const Obj& o : view_doc().objs) k.push_back(o.key);
+        return k;
+    };
+    EXPECT_EQ(keys(), (std::vector<Key>{a, e, b, c}));
+    view_user_command(9, 1);
+    EXPECT_EQ(keys(), (std::vector<Key>{b, c, a, e}));
+    EXPECT_EQ(view_obj_get(c)->key, c);  // the key index followed the move
+}
+
+TEST_F(ViewFixture, ClusterLayoutPlacesMembersAroundTheirCentre) {
+    EXPECT_EQ(view_cluster_vert_spacing(), 100);
+    EXPECT_EQ(view_cluster_horz_spacing(), 300);
+    struct Case { int code, index, count; Pt want; };
+    const Case cases[] = {
+        {2, 0, 4, {0, 300}}, {2, 1, 4, {300, 0}}, {2, 2, 4, {0, -300}},  // circle, clockwise from the top
+        {1, 1, 4, {300, 0}}, {1, 0, 4, {0, 100}},                          // ellipse 300 x 100
+        {3, 0, 3, {300, 100}}, {3, 2, 3, {300, -100}},                     // right tree
+        {4, 1, 3, {-300, 0}},
+        {5, 0, 2, {-150, -100}}, {6, 1, 2, {150, 100}},
+        {8, 0, 2, {0, 0}}, {0, 0, 2, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(view_cluster_place(c.code, c.index, c.count, {0, 0}, 100, 300), c.want)
+            << c.code << " " << c.index;
+
+    Key centre = add(1000, 1000);
+    Key m1 = add(0, 0), m2 = add(0, 0), far = add(5, 5);
+    view_link_add(Link{centre, m1, 0, 0, 0, 0, ""});
+    view_link_add(Link{centre, m2, 0, 0, 0, 0, ""});
+    view_link_add(Link{centre, m2, 0, 0, 0, 0, "second link to the same member"});
+    view_link_add(Link{far, centre, 0, 0, 0, 0, ""});
+    view_obj_set_cluster(centre, 3);
+    EXPECT_EQ(view_user_command(32, 0), 0);
+    EXPECT_EQ(view_obj_get(m1)->x, 1300);
+    EXPECT_EQ(view_obj_get(m1)->y, 1050);
+    EXPECT_EQ(view_obj_get(m2)->y, 950);
+    EXPECT_EQ(view_obj_get(far)->x, 5);  // links into the centre do not make members
+    EXPECT_EQ(view_undo_name(), "Cluster");
+}
+
+TEST_F(ViewFixture, SequenceOrdersByDirectionAndFilters) {
+    Key tl = add(0, 1000), tr = add(1000, 1000), bl = add(0, 0), br = add(1000, 50);
+    add(500, 500, 1, 0, 1 | 0x0200);  // left out of sequencing
+    add(500, 500, 3);                 // another level
+    view_param_set(226, 1);           // current level only
+    view_param_set(317, -6);          // rows: 0 distance
+    struct Case { int dir; std::vector<Key> want; };
+    const Case cases[] = {
+        {0, {tl, tr, br, bl}}, {1, {tr, tl, br, bl}}, {2, {bl, br, tr, tl}}, {3, {bl, br, tl, tr}},
+        {4, {tl, bl, tr, br}}, {5, {tr, br, tl, bl}},  // columns top first
+    };
+    for (const Case& c : cases) {
+        view_param_set(318, c.dir);
+        EXPECT_EQ(view_sequence_order(1), c.want) << c.dir;
+    }
+    // With the default row distance 300, br (y 50) shares bl's row.
+    view_param_set(317, 0);
+    view_param_set(318, 3);
+    EXPECT_EQ(view_sequence_order(1), (std::vector<Key>{bl, br, tl, tr}));
+    view_param_set(318, 2);
+    EXPECT_EQ(view_sequence_order(1), (std::vector<Key>{br, bl, tr, tl}));
+    // The starting object comes first.
+    view_param_set(216, tr);
+    EXPECT_EQ(view_sequence_order(1).front(), tr);
+    // Around the start, from the right side, clockwise: br is below-right, bl below-left...
+    view_param_set(318, 8);
+    EXPECT_EQ(view_sequence_order(1), (std::vector<Key>{tr, br, bl, tl}));
+    view_param_set(110, 1);  // anti-clockwise
+    EXPECT_EQ(view_sequence_order(1), (std::vector<Key>{tr, tl, bl, br}));
+
+    EXPECT_EQ(view_user_command(33, 1), 0);
+    ASSERT_EQ(view_doc().seq.size(), 4u);
+    EXPECT_EQ(view_doc().seq[3].number, 4);
+}
+
+TEST_F(ViewFixture, ChartLevelReplacesLevelTwo) {
+    Key keep = add(1, 1, 1);
+    Key gone = add(1, 1, 2);
+    view_link_add(Link{keep, gone, 0, 0, 0, 0, ""});
+    add_shape(3, 0, 2);
+    view_param_set(5, 7);
+    EXPECT_EQ(view_user_command(27, 0), 0);
+    for (const Obj& o : view_doc().objs) EXPECT_FALSE(o.level == 2 && o.id == "o") << "level 2 was not cleared";
+    EXPECT_TRUE(view_doc().links.empty());
+    EXPECT_TRUE(view_doc().shapes.empty());
+    EXPECT_EQ(view_param_get(10002), 15);
+    ASSERT_EQ(view_doc().objs.size(), 22u);
+    const Obj& last = view_doc().objs.back();
+    EXPECT_EQ(last.id, "400");
+    EXPECT_EQ(last.x, 4000);
+    EXPECT_EQ(last.y, -20);
+    EXPECT_EQ(last.colour, 7);
+    EXPECT_EQ(last.action, 12);
+    EXPECT_EQ(last.shape, 170);
+    EXPECT_EQ(last.size, 10);
+    view_undo();
+    EXPECT_EQ(view_obj_get(gone)->id, "o");
+    EXPECT_EQ(view_param_get(10002), 0);
+}
+
+TEST_F(ViewFixture, ShiftMovesEverythingAndLevelsWithoutMerging) {
+    Key a = add(0, 0, 1), b = add(0, 0, 2), c = add(0, 0, 3);
+    add_shape(3, 0, 2);
+    view_point_add(3, 1, 1, 1, 0);
+    ASSERT_TRUE(view_shift(10424, 10, 1));
+    ASSERT_TRUE(view_shift(10423, 5, 1));
+    EXPECT_EQ(view_obj_get(c)->x, 10);
+    EXPECT_EQ(view_obj_get(c)->y, -5);
+    EXPECT_EQ(view_doc().points[0].x, 11);
+    EXPECT_EQ(view_doc().shapes[0].right, 10);
+
+    auto levels = [&] { return std::vector<int>{view_obj_get(a)->level, view_obj_get(b)->level, view_obj_get(c)->level}; };
+    ASSERT_TRUE(view_shift(10425, 2, 1));   // level 1 down by 2: levels 2 and 3 close up
+    EXPECT_EQ(levels(), (std::vector<int>{3, 1, 2}));
+    EXPECT_EQ(view_doc().shapes[0].level, 1);
+    ASSERT_TRUE(view_shift(10426, 2, 3));   // and back up
+    EXPECT_EQ(levels(), (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(view_shift(10427, 1, 1));   // an empty level below 1
+    EXPECT_EQ(levels(), (std::vector<int>{1, 3, 4}));
+    EXPECT_FALSE(view_shift(10428, 1, 3));  // not empty
+    EXPECT_EQ(notes.size(), 1u);
+    ASSERT_TRUE(view_shift(10428, 1, 2));
+    EXPECT_EQ(levels(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {
+    Key p = add(100, 100);
+    Key old_child = add(0, 0);
+    view_link_add(Link{p, old_child, 0, 0, 0, 0, ""});
+    auto made = view_obj_from_text(p, {"first", "", "  second \r", "third"});
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(view_obj_id(made[0]), "first");
+    EXPECT_EQ(view_obj_id(made[1]), "second");
+    EXPECT_GT(view_obj_get(made[0])->y, view_obj_get(made[1])->y);  // reading order, downwards
+    EXPECT_LT(view_obj_get(made[0])->y, 100);                        // below the existing child's row
+    EXPECT_TRUE(view_link_get(p, made[2]));
+    EXPECT_EQ(view_undo_name(), "Promote");
+    view_undo();
+    EXPECT_EQ(view_doc().objs.size(), 2u);
+
+    auto one = view_obj_from_text(0, {"Random word"}, {7, 8}, 4);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(view_obj_get(one[0])->level, 4);
+    EXPECT_EQ(view_obj_get(one[0])->x, 7);
+    EXPECT_TRUE(view_obj_from_text(0, {"a", "b"}).empty());
+    EXPECT_TRUE(view_obj_from_text(999, {"a"}).empty());
+}
+
+TEST_F(ViewFixture, ReturnPointsStackNewestFirst) {
+    EXPECT_EQ(view_gosub_depth(), 0);
+    view_gosub_push(1, "a", "x.vrn", 1, 2);
+    view_gosub_push(2, "b", "y.vrn", 3, 4);
+    EXPECT_EQ(view_gosub_depth(), 2);
+    EXPECT_EQ(gosub_.front().document, "y.vrn");
+    EXPECT_EQ(view_gosub_pop()->object_id, "b");
+    EXPECT_EQ(view_gosub_pop()->depth, 1);
+    EXPECT_FALSE(view_gosub_pop());
+}
