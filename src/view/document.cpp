@@ -80,7 +80,44 @@ struct Fields {
             fail("field " + std::to_string(n + 1) + " of " + std::string(rv.name) + " must be a text");
             return {};
         }
-        return f.text();
+        return f.escaped ? decode(f.raw) : std::string(f.raw);
+    }
+
+    static int hex(char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return 0;
+    }
+    // The reader has checked the escapes; this copies the runs between them whole, which keeps
+    // loading texts with many escapes fast.
+    static std::string decode(std::string_view raw) {
+        std::string out;
+        out.reserve(raw.size());
+        size_t k = 0;
+        while (k < raw.size()) {
+            size_t b = raw.find('\\', k);
+            if (b == std::string_view::npos || b + 1 >= raw.size()) {
+                out.append(raw.substr(k));
+                break;
+            }
+            out.append(raw.substr(k, b - k));
+            char e = raw[b + 1];
+            k = b + 2;
+            switch (e) {
+            case 'n': out.push_back('\n'); break;
+            case 'r': out.push_back('\r'); break;
+            case 't': out.push_back('\t'); break;
+            case 'x':
+                if (k + 1 < raw.size()) {
+                    out.push_back(static_cast<char>(hex(raw[k]) * 16 + hex(raw[k + 1])));
+                    k += 2;
+                }
+                break;
+            default: out.push_back(e); break;
+            }
+        }
+        return out;
     }
 };
 
@@ -264,6 +301,20 @@ std::string Document::to_text() const {
 bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
     out = Document();
     out.params.clear();
+    {
+        // Room for the two large record kinds up front: growing the vectors costs more than
+        // counting the lines.
+        size_t n_obj = 0, n_link = 0;
+        for (size_t p = 0; p < text.size();) {
+            if (text.compare(p, 3, "j_(") == 0) ++n_obj;
+            else if (text.compare(p, 3, "b_(") == 0) ++n_link;
+            size_t nl = text.find('\n', p);
+            if (nl == std::string_view::npos) break;
+            p = nl + 1;
+        }
+        out.objs.reserve(n_obj);
+        out.links.reserve(n_link);
+    }
     rec::Reader rd(text);
     rec::RecordView rv;
     while (rd.next(rv)) {
