@@ -9,6 +9,17 @@ namespace {
 // through colours then cannot exhaust the handle table.
 constexpr size_t kCacheLimit = 48;
 
+long live_ = 0;
+
+template <class H>
+H made(H h) {
+    if (h) ++live_;
+    return h;
+}
+void drop(HGDIOBJ h) {
+    if (h && DeleteObject(h)) --live_;
+}
+
 template <class K, class H>
 H find(const std::vector<std::pair<K, H>>& v, const K& k) {
     for (const auto& e : v)
@@ -22,7 +33,7 @@ void trim_cache(std::vector<std::pair<K, H>>& v, HDC dc, UINT kind) {
     HGDIOBJ current = GetCurrentObject(dc, kind);
     std::erase_if(v, [&](const auto& e) {
         if (e.second == current) return false;
-        DeleteObject(e.second);
+        drop(e.second);
         return true;
     });
 }
@@ -40,6 +51,9 @@ GdiCanvas::GdiCanvas(HDC dc, bool printer) : dc_(dc), printer_(printer) {
     SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     SetBkMode(dc_, TRANSPARENT);
     read_selection();
+    POINT p[2] = {{0, 0}, {0, 1000}};
+    LPtoDP(dc_, p, 2);
+    y_up_ = p[1].y < p[0].y;
 }
 
 void GdiCanvas::read_selection() {
@@ -67,10 +81,12 @@ void GdiCanvas::read_selection() {
 GdiCanvas::~GdiCanvas() {
     // RestoreDC selects the objects the DC held before, so ours are free to delete.
     if (saved_) RestoreDC(dc_, saved_);
-    for (auto& e : pens_) DeleteObject(e.second);
-    for (auto& e : brushes_) DeleteObject(e.second);
-    for (auto& e : fonts_) DeleteObject(e.second);
+    for (auto& e : pens_) drop(e.second);
+    for (auto& e : brushes_) drop(e.second);
+    for (auto& e : fonts_) drop(e.second);
 }
+
+long GdiCanvas::live_objects() { return live_; }
 
 void GdiCanvas::trim() {
     if (fonts_.size() > kCacheLimit) {
@@ -87,31 +103,32 @@ void GdiCanvas::set_pen(const Pen& p) {
     HPEN h = find(pens_, p);
     if (!h) {
         int style = (p.style >= 0 && p.style <= 5) ? p.style : PS_SOLID;
-        h = CreatePen(style, std::max(0, p.width), p.colour & 0xFFFFFF);
+        h = made(CreatePen(style, std::max(0, p.width), p.colour & 0xFFFFFF));
         if (!h) return;
         pens_.emplace_back(p, h);
     }
-    SelectObject(dc_, h);
+    if (GetCurrentObject(dc_, OBJ_PEN) != h) SelectObject(dc_, h);
     trim();
 }
 
 void GdiCanvas::set_brush(const Brush& b) {
     brush_ = b;
     if (b.pattern == 1) {
-        SelectObject(dc_, GetStockObject(HOLLOW_BRUSH));
+        HGDIOBJ hollow = GetStockObject(HOLLOW_BRUSH);
+        if (GetCurrentObject(dc_, OBJ_BRUSH) != hollow) SelectObject(dc_, hollow);
         return;
     }
     HBRUSH h = find(brushes_, b);
     if (!h) {
         COLORREF c = b.colour & 0xFFFFFF;
         if (b.pattern >= 3 && b.pattern <= 8)
-            h = CreateHatchBrush(b.pattern - 3, c);
+            h = made(CreateHatchBrush(b.pattern - 3, c));
         else
-            h = CreateSolidBrush(c);
+            h = made(CreateSolidBrush(c));
         if (!h) return;
         brushes_.emplace_back(b, h);
     }
-    SelectObject(dc_, h);
+    if (GetCurrentObject(dc_, OBJ_BRUSH) != h) SelectObject(dc_, h);
     trim();
 }
 
@@ -119,7 +136,7 @@ HBRUSH GdiCanvas::solid_brush(Colour c) {
     Brush b{2, c};
     HBRUSH h = find(brushes_, b);
     if (!h) {
-        h = CreateSolidBrush(c & 0xFFFFFF);
+        h = made(CreateSolidBrush(c & 0xFFFFFF));
         if (h) brushes_.emplace_back(b, h);
     }
     return h;
@@ -142,11 +159,11 @@ void GdiCanvas::set_font(const Font& f) {
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
         strncpy(lf.lfFaceName, f.face.c_str(), LF_FACESIZE - 1);
-        h = CreateFontIndirectA(&lf);
+        h = made(CreateFontIndirectA(&lf));
         if (!h) return;
         fonts_.emplace_back(f, h);
     }
-    SelectObject(dc_, h);
+    if (GetCurrentObject(dc_, OBJ_FONT) != h) SelectObject(dc_, h);
     trim();
 }
 
@@ -228,6 +245,21 @@ bool GdiCanvas::visible(const Rc& r) const {
 }
 
 void GdiCanvas::draw_text(const Rc& r, std::string_view s, unsigned flags) {
+    // One vertically centred line is most object texts: place it from the cached extent, which
+    // is far cheaper than laying it out again.
+    constexpr unsigned kFast = kDtSingleLine | kDtVCenter;
+    constexpr unsigned kKnown = kFast | kDtCenter | kDtWordBreak | kDtNoPrefix | kDtNoClip;
+    if ((flags & kFast) == kFast && (flags & ~kKnown) == 0 && (flags & kDtNoPrefix) && font_.escapement == 0) {
+        Sz e = text_extent(s);
+        int x = (flags & kDtCenter) ? (r.left + r.right) / 2 - e.cx / 2 : r.left;
+        int mid = (r.top + r.bottom) / 2;
+        int y = y_up_ ? mid + e.cy / 2 : mid - e.cy / 2;
+        RECT clip{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+                  std::max(r.top, r.bottom)};
+        UINT opts = (flags & kDtNoClip) ? 0 : ETO_CLIPPED;
+        ExtTextOutA(dc_, x, y, opts, opts ? &clip : nullptr, s.data(), static_cast<UINT>(s.size()), nullptr);
+        return;
+    }
     RECT rc{r.left, r.top, r.right, r.bottom};
     DrawTextA(dc_, s.data(), static_cast<int>(s.size()), &rc, flags);
 }

@@ -56,6 +56,8 @@ public:
 
     // Number of GDI objects the canvas holds now (pens, brushes, fonts).
     size_t held_objects() const { return pens_.size() + brushes_.size() + fonts_.size(); }
+    // GDI objects made by canvases and not yet deleted, over all canvases.
+    static long live_objects();
 
 private:
     HBRUSH solid_brush(Colour c);
@@ -64,6 +66,7 @@ private:
 
     HDC dc_;
     bool printer_;
+    bool y_up_ = false;  // logical y grows upward on the device
     int saved_ = 0;
     // What is selected now; read from the DC at the start so that painters can keep and put
     // back what their caller selected.
