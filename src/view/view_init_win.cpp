@@ -1,11 +1,10 @@
 // The view at start-up: its main-menu commands and the diagram window.
-#include <string>
-
 #include "resources/ids.h"
 #include "shell/commands_win.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
 #include "shell/wiring_win.h"
+#include "view/clip.h"
 #include "view/undo.h"
 #include "view/view.h"
 #include "view/view_win.h"
@@ -14,28 +13,8 @@ namespace {
 
 const char kViewClass[] = "vornview";
 
-// The Edit menu shows the step it would undo or redo ("&Undo Move Object\tCtrl+Z"); the text is
-// brought up to date when the menu asks whether the item is enabled.
-void label_item(int id, const char* verb, const std::string& name, const char* accel) {
-    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
-    if (!m) return;
-    std::string text = std::string("&") + verb + (name.empty() ? "" : " " + name) + "\t" + accel;
-    MENUITEMINFOA mi{};
-    mi.cbSize = sizeof mi;
-    mi.fMask = MIIM_STRING;
-    mi.dwTypeData = text.data();
-    SetMenuItemInfoA(m, static_cast<UINT>(id), FALSE, &mi);
-}
-
-bool undo_enabled() {
-    label_item(CMD_UNDO, "Undo", view_undo_name(), "Ctrl+Z");
-    return view_can_undo();
-}
-
-bool redo_enabled() {
-    label_item(CMD_REDO, "Redo", view_redo_name(), "Ctrl+Y");
-    return view_can_redo();
-}
+bool undo_enabled() { return view_can_undo(); }
+bool redo_enabled() { return view_can_redo(); }
 
 void after_history_step() {
     marked_obj_.clear();
@@ -66,6 +45,7 @@ const Command kCommands[] = {
 
 void view_init() {
     cmd_register_all(kCommands);
+    view_doc_register_commands();
 }
 
 HWND view_create_window(HWND main) {

@@ -113,7 +113,8 @@ private:
 // call of a paint, and most items of a large level are outside it.
 class CullingCanvas : public Canvas {
 public:
-    explicit CullingCanvas(Canvas& real) : real_(real) {}
+    // Text smaller than min_text_units (a few pixels) is not drawn at all: unreadable, and dear.
+    CullingCanvas(Canvas& real, int min_text_units) : real_(real), min_text_(min_text_units) {}
     void set_pen(const Pen& p) override { real_.set_pen(p); }
     void set_brush(const Brush& b) override { real_.set_brush(b); }
     void set_font(const Font& f) override { real_.set_font(f); }
@@ -130,11 +131,13 @@ public:
     void pie(const Rc& r, Pt a, Pt b) override { real_.pie(r, a, b); }
     void fill_rect(const Rc& r, Colour c) override { real_.fill_rect(r, c); }
     void text(Pt at, std::string_view s) override {
+        if (std::abs(real_.current_font().height) < min_text_) return;
         int reach = 4 * std::abs(real_.current_font().height) * static_cast<int>(std::min<size_t>(s.size(), 200) + 1);
         if (real_.visible({at.x - reach, at.y + reach, at.x + reach, at.y - reach})) real_.text(at, s);
     }
     Sz text_extent(std::string_view s) override { return real_.text_extent(s); }
     void draw_text(const Rc& r, std::string_view s, unsigned flags) override {
+        if (std::abs(real_.current_font().height) < min_text_) return;
         Rc n = normalised(r);
         int spill = std::max(n.right - n.left, n.top - n.bottom) + 4 * std::abs(real_.current_font().height) + 40;
         if (real_.visible(grown(n, spill))) real_.draw_text(r, s, flags);
@@ -154,6 +157,7 @@ public:
 
 private:
     Canvas& real_;
+    int min_text_;
 };
 
 Colour palette(int index) { return tbar_color_or(index, 0); }
@@ -382,7 +386,7 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
     g_links.clear();
 
     GdiCanvas gdi(dc);
-    CullingCanvas canvas(gdi);
+    CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
     p.env.colour = palette;
     p.env.param = [&d](int code) { return d.param(code); };

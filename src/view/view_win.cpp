@@ -1,5 +1,6 @@
 // The diagram window: window procedure, layout, repaint requests, the view position's window
 // side and user commands.
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 #include <windowsx.h>
@@ -95,7 +96,7 @@ int fit_view() {
     if (!box) return -1;
     ViewMapping m = view_mapping();
     Rc b = grown(*box, 40);
-    int percent = fit_zoom_percent(b, m.client_w, m.client_h, m.screen_w);
+    int percent = fit_zoom_percent(b, m.client_w, m.client_h);
     sbar_cmd(kSbarZoom, kSbSet, percent);
     view_scroll_to((b.left + b.right) / 2, (b.top + b.bottom) / 2, st.level);
     return 0;
@@ -111,6 +112,7 @@ LRESULT on_user(int code, int param) {
     case 36: return fit_view();
     default: break;
     }
+    if (auto reply = view_user_command(code, param)) return *reply;
     return -1;
 }
 

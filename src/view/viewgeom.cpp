@@ -22,9 +22,7 @@ int64_t muldiv(int64_t a, int64_t b, int64_t c) {
 
 }  // namespace
 
-double ViewMapping::scale() const {
-    return static_cast<double>(screen_w) * pos.zoom / 160000.0 * extra_scale;
-}
+double ViewMapping::scale() const { return pos.zoom / (100.0 * kUnitsPerPixel) * extra_scale; }
 
 Pt ViewMapping::origin() const {
     int cx = client_w / 2, cy = client_h / 2;
@@ -67,8 +65,8 @@ int ViewMapping::units(int pixels) const {
 }
 
 ViewMapping::Gdi ViewMapping::gdi() const {
-    int64_t we = 160000;
-    int64_t ve = std::max<int64_t>(1, std::llround(static_cast<double>(screen_w) * pos.zoom * extra_scale));
+    int64_t we = 100LL * kUnitsPerPixel * 100;
+    int64_t ve = std::max<int64_t>(1, std::llround(pos.zoom * 100.0 * extra_scale));
     int64_t g = std::gcd(we, ve);
     we /= g;
     ve /= g;
@@ -77,19 +75,19 @@ ViewMapping::Gdi ViewMapping::gdi() const {
 }
 
 Pt origin_for_centre(const ViewMapping& m, Pt lp) {
-    double s = static_cast<double>(m.screen_w) * m.pos.zoom / 160000.0;
+    double s = m.pos.zoom / (100.0 * kUnitsPerPixel);
     double per_unit = m.screen_w / 640.0;
     int x0 = round_half_away(lp.x * s / per_unit);
     int y0 = -round_half_away(lp.y * s / per_unit);
     return {std::clamp(x0, -2000, 2000), std::clamp(y0, -2000, 2000)};
 }
 
-int fit_zoom_percent(const Rc& r0, int w, int h, int screen_w) {
+int fit_zoom_percent(const Rc& r0, int w, int h) {
     Rc r = normalised(r0);
     double bw = std::max(1, r.right - r.left), bh = std::max(1, r.top - r.bottom);
-    if (w <= 0 || h <= 0 || screen_w <= 0) return 100;
+    if (w <= 0 || h <= 0) return 100;
     double px_per_unit = std::min(w / bw, h / bh);
-    int percent = static_cast<int>(std::floor(px_per_unit * 160000.0 / screen_w));
+    int percent = static_cast<int>(std::floor(px_per_unit * 100.0 * kUnitsPerPixel));
     return std::clamp(percent, 1, 275);
 }
 

@@ -18,11 +18,15 @@ struct ViewPos {
     bool operator==(const ViewPos&) const = default;
 };
 
-// The mapping of one window. Diagram units are scaled so that one unit is screen width / 1600
-// pixels at 100 %; the origin moves the content by whole origin units at every zoom.
+// Diagram units per pixel at 100 %. Object fonts are made four times their size in pixels
+// (text_font mode 4), so text shows at its own size at 100 %.
+constexpr int kUnitsPerPixel = 4;
+
+// The mapping of one window: kUnitsPerPixel diagram units per pixel at 100 %; the origin moves
+// the content by whole origin units (screen width / 640 pixels) at every zoom.
 struct ViewMapping {
     int client_w = 640, client_h = 480;  // pixels
-    int screen_w = 1600;                 // pixels; fixes the unit size
+    int screen_w = 1600;                 // pixels; fixes the origin unit
     ViewPos pos;
     double extra_scale = 1.0;  // lower levels are drawn smaller (see level_scale)
 
@@ -50,7 +54,7 @@ struct ViewMapping {
 Pt origin_for_centre(const ViewMapping& m, Pt lp);
 
 // Zoom percent (1 .. 275) at which the diagram rectangle r fills a w x h window.
-int fit_zoom_percent(const Rc& r, int w, int h, int screen_w);
+int fit_zoom_percent(const Rc& r, int w, int h);
 
 // Setting 23 is a list position 0..17 standing for 20 + 10 x position percent (8 = 100 %).
 int level_percent(int setting23);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "view/viewgeom.h"
 
 namespace {
@@ -19,12 +21,13 @@ TEST(ViewMapping, PlacesTheOriginAndKeepsYUpward) {
     struct Case { int x0, y0, zoom, screen; Pt lp; Pt dp; };
     const Case cases[] = {
         {0, 0, 100, 1600, {0, 0}, {400, 300}},
-        {0, 0, 100, 1600, {100, 50}, {500, 250}},     // y up: larger y is higher on screen
-        {0, 0, 200, 1600, {100, -50}, {600, 400}},
+        {0, 0, 100, 1600, {400, 200}, {500, 250}},    // y up: larger y is higher on screen
+        {0, 0, 200, 1600, {200, -100}, {500, 350}},
+        {0, 0, 100, 1600, {2, 2}, {401, 299}},        // half pixels round away from zero
         {10, 0, 100, 640, {0, 0}, {390, 300}},        // one origin unit = screen/640 px at any zoom
         {10, 0, 250, 640, {0, 0}, {390, 300}},
         {0, -20, 100, 1280, {0, 0}, {400, 340}},      // negative y0 moves content down
-        {0, 0, 100, 1280, {1000, 1000}, {1200, -500}},
+        {0, 0, 100, 1280, {1000, 1000}, {650, 50}},
     };
     for (const auto& c : cases) {
         auto m = mapping(c.x0, c.y0, c.zoom, 800, 600, c.screen);
@@ -75,8 +78,38 @@ TEST(ViewMapping, CentringAPointPutsItInTheMiddle) {
 TEST(ViewMapping, LowerLevelsShrinkAroundTheWindowCentre) {
     auto m = mapping(0, 0, 100, 800, 600, 1600);
     m.extra_scale = 0.5;
-    EXPECT_EQ(m.to_device({200, 0}), (Pt{500, 300}));
-    EXPECT_EQ(m.units(10), 20);
+    EXPECT_EQ(m.to_device({200, 0}), (Pt{425, 300}));
+    EXPECT_EQ(m.units(10), 80);
+}
+
+TEST(ViewGeom, FitZoomShowsTheWholeRectangle) {
+    struct Case { Rc r; int w, h, want; };
+    const Case cases[] = {
+        {{0, 300, 800, 0}, 800, 600, 400},      // 1 px per unit
+        {{0, 6000, 1600, 0}, 800, 600, 40},     // height decides
+        {{0, 0, 0, 0}, 800, 600, 275},          // a point: the largest zoom
+        {{-1000000, 1000000, 1000000, -1000000}, 800, 600, 1},
+        {{0, 100, 100, 0}, 0, 600, 100},        // no window yet
+    };
+    for (const auto& c : cases) {
+        int z = fit_zoom_percent(c.r, c.w, c.h);
+        EXPECT_EQ(z, std::clamp(c.want, 1, 275));
+        if (c.w > 0 && z > 1 && z < 275) {
+            ViewMapping m = mapping(0, 0, z, c.w, c.h);
+            EXPECT_LE((c.r.right - c.r.left) * m.scale(), c.w + 0.5);
+            EXPECT_LE((c.r.top - c.r.bottom) * m.scale(), c.h + 0.5);
+        }
+    }
+}
+
+TEST(ViewGeom, LinkPathsTurnWhereOrthogonalRoutesTurn) {
+    Pt a{0, 0}, b{100, 50};
+    EXPECT_EQ(link_route_path(0, a, b), (std::vector<Pt>{a, b}));
+    EXPECT_EQ(link_route_path(1, a, b), (std::vector<Pt>{a, {0, 50}, b}));
+    EXPECT_EQ(link_route_path(2, a, b), (std::vector<Pt>{a, {100, 0}, b}));
+    EXPECT_EQ(link_route_path(3, a, b), (std::vector<Pt>{a, {0, 25}, {100, 25}, b}));
+    EXPECT_EQ(link_route_path(4, a, b), (std::vector<Pt>{a, {50, 0}, {50, 50}, b}));
+    EXPECT_EQ(link_route_path(5, a, b).size(), 2u);
 }
 
 TEST(ViewGeom, SettingTablesAndLineHeight) {

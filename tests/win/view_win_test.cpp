@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -170,7 +171,7 @@ TEST_F(ViewWin, PaintsObjectsLinksAndHandlesWhereTheMappingSays) {
     // A marked object gets its handles: the corner handle is white inside a black frame.
     marked_obj_ = {a};
     paint();
-    EXPECT_EQ(pixel({corner.x + 2, corner.y + 2}), RGB(255, 255, 255));
+    EXPECT_EQ(pixel(corner), RGB(255, 255, 255));
     // Objects of another level are not painted and not hit.
     auto o = view_obj_get(b);
     o->level = 2;
@@ -479,4 +480,81 @@ TEST_F(ViewWin, ThousandRepaintsHoldNoMoreGdiObjects) {
         return;
     }
     EXPECT_LE(after, before + 2);
+}
+
+namespace {
+// Writes the view's client area as a 24-bit BMP (for looking at the window by eye).
+void save_bmp(HWND win, const char* path) {
+    RECT c;
+    GetClientRect(win, &c);
+    HDC screen = GetDC(win);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = c.right;
+    bi.bmiHeader.biHeight = c.bottom;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    SendMessageA(win, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+    GdiFlush();
+    int stride = (c.right * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + stride * c.bottom;
+    if (FILE* f = std::fopen(path, "wb")) {
+        std::fwrite(&fh, sizeof fh, 1, f);
+        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+        std::fwrite(bits, stride * c.bottom, 1, f);
+        std::fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(win, screen);
+}
+}  // namespace
+
+// Set VORN_VIEW_SNAPSHOT to a file name to look at a small diagram with marked items.
+TEST_F(ViewWin, SnapshotOfMarkedItems) {
+    const char* path = std::getenv("VORN_VIEW_SNAPSHOT");
+    if (!path) GTEST_SKIP() << "VORN_VIEW_SNAPSHOT not set";
+    view_doc().set_param(1, 15);
+    Key a = add("Plan", -500, 300, 161, 15, 4);
+    Key b = add("Research", 200, 400, 162, 15, 10);
+    Key c = add("Build", 150, -150, 164, 10, 12);
+    Key d = add("Test", 700, 100, 163, 15, 14);
+    Link l;
+    l.from = a;
+    l.to = b;
+    l.label = "first";
+    view_link_add(l);
+    l.from = b;
+    l.to = c;
+    l.label = "";
+    view_link_add(l);
+    l.from = c;
+    l.to = d;
+    l.label = "then";
+    view_link_add(l);
+    Shape s;
+    s.kind = 3;
+    s.level = 1;
+    s.colour_curve = 9;
+    s.style = 0x2;
+    s.left = -900;
+    s.top = -200;
+    s.right = -500;
+    s.bottom = -450;
+    Key sk = view_shape_put(s).value();
+    view_point_add(1, -200, -400, 2, 0x0000FF);
+    view_point_add(1, -100, -400, 4, 0x008000);
+    marked_obj_ = {a, c};
+    marked_shape_ = {sk};
+    marked_link_ = {{c, d}};
+    paint();
+    save_bmp(view, path);
 }
