@@ -15,15 +15,33 @@ const FontParas kParas[kFontSlots] = {
     {kFontDropText, "Drop text", 15, 352},
 };
 
-std::array<std::optional<FontDesc>, kFontSlots> g_logfont;
+// The settings a slot's font was made from: a cached font whose settings changed (another
+// document was opened) is made again, so no painter ever shows the previous document's fonts.
+struct Source {
+    std::string face;
+    int32_t size = 0, weight = 0, italic = 0, underline = 0;
+    bool operator==(const Source&) const = default;
+};
+
+struct Cached {
+    FontDesc desc;
+    Source from;
+};
+std::array<std::optional<Cached>, kFontSlots> g_logfont;
 
 int valid_slot(int slot) { return slot >= 0 && slot < kFontSlots ? slot : 0; }
 
-FontDesc build(int slot) {
+Source source(int slot) {
     const FontParas& p = kParas[slot];
     const int b = p.first_setting;
-    return font_make_desc(view_text_param_get(p.face_setting), view_param_get(b) + 10,
-                          view_param_get(b + 1) + 400, view_param_get(b + 2), view_param_get(b + 3));
+    return {view_text_param_get(p.face_setting), view_param_get(b), view_param_get(b + 1), view_param_get(b + 2),
+            view_param_get(b + 3)};
+}
+
+Cached build(int slot) {
+    Source s = source(slot);
+    FontDesc d = font_make_desc(s.face, s.size + 10, s.weight + 400, s.italic, s.underline);
+    return {d, std::move(s)};
 }
 
 }  // namespace
@@ -52,7 +70,7 @@ FontDesc font_make_desc(std::string_view face, int points, int weight, int itali
 
 void font_ensure(int slot) {
     slot = valid_slot(slot);
-    if (!g_logfont[slot]) g_logfont[slot] = build(slot);
+    if (!g_logfont[slot] || !(g_logfont[slot]->from == source(slot))) g_logfont[slot] = build(slot);
 }
 
 void font_init_defaults() {
@@ -60,16 +78,19 @@ void font_init_defaults() {
 }
 
 std::optional<FontDesc> font_lookup(int slot) {
-    if (slot < 0 || slot >= kFontSlots) return std::nullopt;
-    return g_logfont[slot];
+    if (slot < 0 || slot >= kFontSlots || !g_logfont[slot]) return std::nullopt;
+    return g_logfont[slot]->desc;
 }
 
-void font_store(int slot, const FontDesc& d) { g_logfont[valid_slot(slot)] = d; }
+void font_store(int slot, const FontDesc& d) {
+    slot = valid_slot(slot);
+    g_logfont[slot] = Cached{d, source(slot)};
+}
 
 FontDesc text_font(int slot, int mode) {
     slot = valid_slot(slot);
     font_ensure(slot);
-    FontDesc d = *g_logfont[slot];
+    FontDesc d = g_logfont[slot]->desc;
     if (mode != 1) d.height *= 4;
     return d;
 }

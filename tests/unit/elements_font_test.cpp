@@ -47,9 +47,6 @@ TEST_F(FontTest, SlotsFollowTheDocumentSettings) {
     view_param_set(93, 300);  // bold
     view_param_set(94, 1);
     view_param_set(95, 1);
-    // Cached until rebuilt, as the view rebuilds them for a new or opened document.
-    EXPECT_EQ(text_font(kFontLinkLabel, 1).face_name(), "Times New Roman");
-    font_init_defaults();
     FontDesc d = text_font(kFontLinkLabel, 1);
     EXPECT_EQ(d.face_name(), "Courier New");
     EXPECT_EQ(d.height, -19);
@@ -104,4 +101,11 @@ TEST_F(FontTest, UnderlineBoxesShowStoredValuesAboveOneAsChecked) {
     font_apply({}, keep, 96);
     EXPECT_EQ(view_param_get(65), 1);
     EXPECT_EQ(view_param_get(95), 1);
+}
+
+TEST_F(FontTest, AnotherDocumentNeverShowsThePreviousFonts) {
+    view_param_set(52, 10);
+    EXPECT_EQ(text_font(kFontObject, 1).height, font_height(20));
+    view_doc() = Document();  // opened without anyone rebuilding the slots
+    EXPECT_EQ(text_font(kFontObject, 1).height, -13);
 }
