@@ -376,6 +376,31 @@ void end_drag(HWND win, Pt dev, Pt lp, UINT keys, bool completed) {
     cancel_step();
 }
 
+// A pending Same Size / Height / Width takes the clicked shape's measures for every marked
+// shape (each keeps its left and top edge and its direction); a click elsewhere cancels it.
+void finish_same_as(HWND win, const Hit& h) {
+    int mode = same_as_->mode;
+    same_as_.reset();
+    if (GetCapture() == win) ReleaseCapture();
+    if (h.kind != Hit::Shape && h.kind != Hit::ShapeHandle) return;
+    auto model = view_shape_get(h.a);
+    if (!model) return;
+    int w = std::abs(model->right - model->left), ht = std::abs(model->top - model->bottom);
+    static const char* const names[] = {"Same Size", "Same Height", "Same Width"};
+    UndoStep step;
+    bool any = false;
+    for (Key k : marked_shape_) {
+        auto s = view_shape_get(k);
+        if (!s || k == h.a) continue;
+        if (mode == 0 || mode == 2) s->right = s->left + (s->right >= s->left ? w : -w);
+        if (mode == 0 || mode == 1) s->bottom = s->top + (s->bottom <= s->top ? -ht : ht);
+        view_shape_put(*s);
+        any = true;
+    }
+    if (any) step.commit(names[std::clamp(mode, 0, 2)]);
+    view_invalidate();
+}
+
 }  // namespace
 
 void view_mouse_down(HWND win, int x, int y, UINT keys) {
@@ -390,6 +415,10 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
     Hit h = hit_test(m, lp);
     bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
 
+    if (same_as_ && same_as_->kind == 3) {
+        finish_same_as(win, h);
+        return;
+    }
     if (ctrl && h.kind != Hit::Void) {
         // Ctrl+click opens the item's properties.
         int kind = h.kind == Hit::Link || h.kind == Hit::Label ? 2 : h.kind == Hit::Shape ? 3 : h.kind == Hit::Point ? 4 : 1;
@@ -564,7 +593,14 @@ bool view_mouse_set_cursor(HWND win) {
         id = IDC_SIZEALL;
     else if (g.drag == Drag::Move) id = IDC_SIZEALL;
     else if (g.drag == Drag::Scroll) id = IDC_HAND;
-    else if (same_as_) id = IDC_UPARROW;
+    if (same_as_) {
+        // The shape menu's pick cursor, while a same-as mode waits for its click.
+        if (HCURSOR pick = LoadCursorA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(11225))) {
+            SetCursor(pick);
+            return true;
+        }
+        id = IDC_UPARROW;
+    }
     SetCursor(LoadCursorA(nullptr, id));
     return true;
 }

@@ -375,6 +375,11 @@ void paint_overlay(Canvas& c) {
 }  // namespace
 
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
+    // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
+    // like the counts, without marking the document changed.
+    auto [low, high] = level_range(view_doc());
+    view_doc().set_param(50, low);
+    view_doc().set_param(51, high);
     const Document& d = view_doc();
     struct PaintingFlag {
         PaintingFlag() { view_set_painting(true); }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "bars/sbar.h"
 #include "resources/ids.h"
@@ -172,12 +173,17 @@ TEST_F(ViewWin, PaintsObjectsLinksAndHandlesWhereTheMappingSays) {
     marked_obj_ = {a};
     paint();
     EXPECT_EQ(pixel(corner), RGB(255, 255, 255));
-    // Objects of another level are not painted and not hit.
+    // Objects of a level above are not painted; those of the level below show behind the
+    // current one but are not hit.
     auto o = view_obj_get(b);
-    o->level = 2;
+    o->level = 0;
     view_obj_put(*o);
     paint();
     EXPECT_EQ(pixel(dev({300, 0})), RGB(255, 255, 255));
+    o->level = 2;
+    view_obj_put(*o);
+    paint();
+    EXPECT_NE(pixel(dev({300, 0})), RGB(255, 255, 255));
     EXPECT_EQ(object_at(view_painted_objects(), 1, {300, 0}), std::nullopt);
 }
 
@@ -557,4 +563,64 @@ TEST_F(ViewWin, SnapshotOfMarkedItems) {
     marked_link_ = {{c, d}};
     paint();
     save_bmp(view, path);
+}
+
+TEST_F(ViewWin, SameSizeTakesTheClickedShapesMeasures) {
+    auto shape = [](int l, int t, int r, int b) {
+        Shape s;
+        s.kind = 1;
+        s.level = 1;
+        s.left = l;
+        s.top = t;
+        s.right = r;
+        s.bottom = b;
+        return view_shape_put(s).value();
+    };
+    Key a = shape(-800, 400, -600, 300);
+    Key flipped = shape(-200, 400, -400, 300);  // drawn right to left
+    Key model = shape(400, 400, 800, 0);
+    paint();
+    struct Case { int mode; int w, h; const char* name; };
+    for (Case c : {Case{1, 200, 400, "Same Height"}, Case{2, 400, 100, "Same Width"}, Case{0, 400, 400, "Same Size"}}) {
+        for (auto [k, l, r] : {std::tuple{a, -800, -600}, std::tuple{flipped, -200, -400}}) {
+            auto s = view_shape_get(k);
+            s->left = l;
+            s->right = r;
+            s->top = 400;
+            s->bottom = 300;
+            view_shape_put(*s);
+        }
+        marked_shape_ = {a, flipped};
+        same_as_ = SameAs{3, c.mode};
+        Pt p = dev({600, 200});
+        down(p);
+        up(p);
+        EXPECT_FALSE(same_as_.has_value());
+        auto sa = view_shape_get(a), sf = view_shape_get(flipped);
+        EXPECT_EQ(sa->left, -800);
+        EXPECT_EQ(sa->top, 400);
+        EXPECT_EQ(sa->right - sa->left, c.w) << c.name;
+        EXPECT_EQ(sa->top - sa->bottom, c.h) << c.name;
+        EXPECT_EQ(sf->left - sf->right, c.w) << c.name;  // keeps its direction
+        EXPECT_EQ(view_undo_name(), c.name);
+    }
+    // A click on the void ends the mode without changing anything.
+    same_as_ = SameAs{3, 0};
+    down({5, 5});
+    up({5, 5});
+    EXPECT_FALSE(same_as_.has_value());
+    EXPECT_EQ(view_shape_get(model)->right, 800);
+}
+
+TEST_F(ViewWin, LevelSettingsFollowTheLevelsInUse) {
+    add("A", 0, 0);
+    Obj deep;
+    deep.id = "Deep";
+    deep.level = 4;
+    view_obj_put(deep);
+    view_doc().changed = false;
+    paint();
+    EXPECT_EQ(view_doc().param(50), 1);
+    EXPECT_EQ(view_doc().param(51), 4);
+    EXPECT_FALSE(view_doc().changed);
 }
