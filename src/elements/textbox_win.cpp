@@ -15,14 +15,12 @@
 #include "shell/menu_win.h"
 #include "shell/tip_win.h"
 #include "view/view.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 namespace {
 
 constexpr const char* kClass = "vorntextbox";
-
-// The view's object-from-text operation, for the fields typed after the separator.
-void (*g_from_text)(Key, const std::vector<std::string>&) = nullptr;
 
 struct Box {
     int mode = 0;
@@ -163,7 +161,7 @@ void commit_object(HWND win, Box* b) {
     if (!r.ok) return;
     view_invalidate();
     DestroyWindow(win);
-    if (!r.rest.empty() && g_from_text) g_from_text(key, r.rest);
+    if (!r.rest.empty()) view_obj_from_text(key, r.rest);
     status_update(2, 0);
 }
 
