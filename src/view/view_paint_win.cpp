@@ -170,6 +170,7 @@ struct PaintCtx {
     Rc clip;  // diagram units of the level being painted
     int current_level;
     bool lower;  // a level below the current one
+    int tiny_px = 0;  // figures smaller than this many units are drawn as blocks; 0 = never
     std::unordered_set<Key> marked;
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
@@ -270,6 +271,19 @@ void paint_object(PaintCtx& p, const Obj& o) {
     if (o.shape == kShapePictureFile) picture = view_obj_bin(o.key, 2).name;
     a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
     a.light = ObjLight{};
+    if (!off && p.tiny_px > 0 && !a.marked) {
+        // Far out, a figure of a few pixels is drawn as a block of its colour.
+        size_t before = objrect_.size();
+        obj_draw(p.geom, p.env, a);
+        if (objrect_.size() == before + 1) {
+            const ObjRectEntry& e = objrect_.back();
+            if (std::max(std::abs(e.r - e.l), std::abs(e.t - e.b)) < p.tiny_px) {
+                p.real.fill_rect({e.l, e.t, e.r, e.b}, palette(o.colour));
+                return;
+            }
+        }
+        objrect_.resize(before);
+    }
     if (!off) {
         c.set_pen({1, 0, 0});
         c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
@@ -403,6 +417,8 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
     p.alt_font = font_to_canvas(text_font(kFontObjectAlt, 4));
     p.label_font = font_to_canvas(text_font(kFontLinkLabel, 4));
     p.link_options = link_paint_options();
+    // Where object text is too small to draw, figures of a few pixels become blocks of colour.
+    if (!gdi.printing() && std::abs(p.obj_font.height) < m.units(4)) p.tiny_px = m.units(10);
     for (int i = 0; i < 2; ++i) {
         const Font& f = i ? p.alt_font : p.obj_font;
         std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
