@@ -276,11 +276,18 @@ constexpr int kPrewarmNest = 64;
 constexpr long kMaxSteps = 2'000'000;
 constexpr long kNestSteps = 10;
 
+// Unwinds to the evaluation of `key`, which then gives no value.
 struct Cycle {
     Key key;
 };
-struct TooDeep {
-    Key key;
+
+// Counts one level of evaluation depth for its lifetime, also when an unwind passes.
+struct Deeper {
+    int& d;
+    explicit Deeper(int& depth) : d(depth) { ++d; }
+    ~Deeper() { --d; }
+    Deeper(const Deeper&) = delete;
+    Deeper& operator=(const Deeper&) = delete;
 };
 
 // Every "%s" of `fmt` replaced: the first by `arg`, the others by nothing.
@@ -320,6 +327,8 @@ struct Eval::Impl {
     int nest_ = 0;
     long steps_ = 0;
     bool prewarm_ok_ = false;
+    bool deferring_ = false;  // an input is to be computed from the top level first
+    Key deferred_ = 0;
     std::vector<uint8_t> evaluating_ = std::vector<uint8_t>(65536, 0);
     std::vector<Key> keys_;  // objects whose formulas are being evaluated, innermost last
     std::vector<uint8_t> warm_ = std::vector<uint8_t>(65536, 0);  // computed ahead in top_value
@@ -477,7 +486,7 @@ struct Eval::Impl {
             bool ok = parser.pos() == toks.size();
             if (!ok) error("cannot evaluate %s", formula);
             auto v = eval(tree, *root);
-            if (!v) return std::nullopt;
+            if (!v || deferring_) return std::nullopt;
             return EvalResult{*v, ok};
         } catch (const Cycle& c) {
             if (c.key != key) throw;
@@ -597,6 +606,7 @@ struct Eval::Impl {
     }
 
     std::optional<double> eval(const Tree& t, int index) {
+        if (deferring_) return std::nullopt;
         if (++steps_ > kMaxSteps) {
             error("expression too complex%s");
             return std::nullopt;
@@ -606,23 +616,24 @@ struct Eval::Impl {
         case Op::Real: return checked(n.num);
         case Op::Var: return name_value(n.name);
         case Op::Chain: {
-            ++depth_;
+            Deeper d(depth_);
             auto acc = eval(t, n.child);
             for (uint32_t k = 0; acc && k < n.count; ++k) {
                 const ChainLink& l = t.links[n.first + k];
                 auto b = eval(t, l.operand);
                 acc = b ? std::optional<double>(apply(l.op, *acc, *b)) : std::nullopt;
             }
-            --depth_;
             return acc;
         }
         case Op::Max: case Op::Min: case Op::Sum: case Op::Wtsum: case Op::Sumwt: case Op::Count:
         case Op::Ave: case Op::Variance: case Op::And1: case Op::Or1: case Op::Inv:
             return aggregate(n.op);
         default: {
-            ++depth_;
-            auto a = eval(t, n.child);
-            --depth_;
+            std::optional<double> a;
+            {
+                Deeper d(depth_);
+                a = eval(t, n.child);
+            }
             if (!a) return std::nullopt;
             return function(n.op, *a);
         }
@@ -675,27 +686,36 @@ struct Eval::Impl {
         const Key cur = curr_ref_;
         const std::vector<Input>& in = inputs(cur);
         if (in.empty()) note("No links to object%s");
-        auto value = [&](const Input& e) { return input_value(e.from); };
-        auto weight = [&](const Input& e, double def) {
-            return label_value(doc.links[e.first_link].label, def);
+        // Values of the inputs in order; `stop` cuts the walk short (and() and or()).
+        std::vector<std::optional<double>> vals;
+        vals.reserve(in.size());
+        auto walk = [&](auto stop) {
+            for (const auto& e : in) {
+                vals.push_back(input_value(e.from));
+                if (deferring_) return false;
+                if (stop(vals.back())) break;
+            }
+            return true;
         };
+        auto weight = [&](size_t k, double def) { return label_value(doc.links[in[k].first_link].label, def); };
+        auto never = [](const std::optional<double>&) { return false; };
         switch (op) {
         case Op::Count: return static_cast<double>(in.size());
         case Op::Max:
         case Op::Min: {
+            if (!walk(never)) return std::nullopt;
             double r = op == Op::Max ? -1e300 : 1e300;
-            for (const auto& e : in)
-                if (auto v = value(e)) {
-                    if (op == Op::Max ? *v > r : *v < r) r = *v;
-                }
+            for (const auto& v : vals)
+                if (v && (op == Op::Max ? *v > r : *v < r)) r = *v;
             return r;
         }
         case Op::Sum:
         case Op::Ave:
         case Op::Variance: {
+            if (!walk(never)) return std::nullopt;
             double s = 0, q = 0;
-            for (const auto& e : in)
-                if (auto v = value(e)) {
+            for (const auto& v : vals)
+                if (v) {
                     s += *v;
                     q += *v * *v;
                 }
@@ -705,35 +725,30 @@ struct Eval::Impl {
             if (op == Op::Ave) return checked(s / c);
             return checked((q - s * s / c) / c);
         }
-        case Op::Wtsum: {
-            double s = 0;
-            for (const auto& e : in)
-                if (auto v = value(e)) s += *v * weight(e, 1.0);
-            return checked(s);
-        }
+        case Op::Wtsum:
         case Op::Sumwt: {
             double s = 0;
-            for (const auto& e : in) {
-                value(e);
-                s += weight(e, 0.0);
+            for (size_t k = 0; k < in.size(); ++k) {
+                auto v = input_value(in[k].from);
+                if (deferring_) return std::nullopt;
+                if (op == Op::Sumwt) s += weight(k, 0.0);
+                else if (v) s += *v * weight(k, 1.0);
+                if (deferring_) return std::nullopt;
             }
             return checked(s);
         }
         case Op::And1:
-            for (const auto& e : in) {
-                auto v = value(e);
-                if (!v || *v < 1) return 0.0;
-            }
-            return 1.0;
+            if (!walk([](const std::optional<double>& v) { return !v || *v < 1; })) return std::nullopt;
+            return (vals.size() == in.size() && std::all_of(vals.begin(), vals.end(), [](auto& v) { return v && *v >= 1; })) ? 1.0 : 0.0;
         case Op::Or1:
-            for (const auto& e : in) {
-                auto v = value(e);
-                if (!v || *v != 0) return 1.0;
-            }
-            return 0.0;
+            if (!walk([](const std::optional<double>& v) { return !v || *v != 0; })) return std::nullopt;
+            return std::all_of(vals.begin(), vals.end(), [](auto& v) { return v && *v == 0; }) ? 0.0 : 1.0;
         case Op::Inv: {
             std::optional<double> v;
-            if (in.size() == 1) v = value(in[0]);
+            if (in.size() == 1) {
+                v = input_value(in[0].from);
+                if (deferring_) return std::nullopt;
+            }
             if (!v) {
                 error("must have exactly one input link%s");
                 return 0.0;
@@ -748,7 +763,12 @@ struct Eval::Impl {
     std::optional<double> input_value(Key k) {
         if (prewarm_ok_ && !warm_[k] && (nest_ >= kPrewarmNest || depth_ > kMaxDepth / 2) && !stored(k)) {
             const Obj* o = doc.obj(k);
-            if (o && (o->action == 0 || o->action == 34) && is_formula(o->ext)) throw TooDeep{k};
+            if (o && (o->action == 0 || o->action == 34) && is_formula(o->ext)) {
+                // Unwind by plain returns: everything on the way gives up while deferring_.
+                deferring_ = true;
+                deferred_ = k;
+                return std::nullopt;
+            }
         }
         return value_of(k);
     }
@@ -785,23 +805,27 @@ struct Eval::Impl {
         while (!pending.empty()) {
             Key t = pending.back();
             steps_ = 0;
+            std::optional<double> v;
             try {
-                auto v = value_of(t);
-                pending.pop_back();
-                // Even without a value it is not tried ahead again.
-                warm_[t] = 1;
-                warmed.push_back(t);
-                if (pending.empty()) result = v;
-            } catch (const TooDeep& d) {
-                if (std::find(pending.begin(), pending.end(), d.key) != pending.end()) {
-                    const Obj* o = doc.obj(d.key);
-                    error("circular reference to %s", o ? std::string_view(o->id) : std::string_view());
-                    break;
-                }
-                pending.push_back(d.key);
+                v = value_of(t);
             } catch (const Cycle&) {
                 break;
             }
+            if (deferring_) {
+                deferring_ = false;
+                if (std::find(pending.begin(), pending.end(), deferred_) != pending.end()) {
+                    const Obj* o = doc.obj(deferred_);
+                    error("circular reference to %s", o ? std::string_view(o->id) : std::string_view());
+                    break;
+                }
+                pending.push_back(deferred_);
+                continue;
+            }
+            pending.pop_back();
+            // Even without a value it is not tried ahead again.
+            warm_[t] = 1;
+            warmed.push_back(t);
+            if (pending.empty()) result = v;
         }
         prewarm_ok_ = false;
         for (Key w : warmed) warm_[w] = 0;
