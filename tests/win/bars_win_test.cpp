@@ -253,6 +253,34 @@ TEST_F(BarsMain, StatusBarShowsCountsZoomAndLevel) {
     EXPECT_EQ(status_model().status_text(), "Counting done");
 }
 
+TEST_F(BarsMain, ScrollBarsFollowTheViewPosition) {
+    bool was = menu_checked(CMD_SCROLLBARS);
+    if (!was) task_menu_cmd(CMD_SCROLLBARS);
+    pump(30);
+    EXPECT_TRUE(GetWindowLongA(view_inst_, GWL_STYLE) & WS_HSCROLL);
+    EXPECT_TRUE(GetWindowLongA(view_inst_, GWL_STYLE) & WS_VSCROLL);
+    int lo = 0, hi = 0;
+    GetScrollRange(view_inst_, SB_HORZ, &lo, &hi);
+    EXPECT_EQ(lo, -2000);
+    EXPECT_EQ(hi, 2000);
+    ASSERT_TRUE(sbar_set_origin(1, 0, 0));
+    SendMessageA(view_inst_, WM_HSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(sbar_view_state().x0, 40);
+    EXPECT_EQ(GetScrollPos(view_inst_, SB_HORZ), 40);
+    SendMessageA(view_inst_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 300), 0);
+    EXPECT_EQ(sbar_view_state().y0, 300);
+    EXPECT_EQ(GetScrollPos(view_inst_, SB_VERT), 300);
+    task_menu_cmd(CMD_ZOOM_EXPAND);
+    EXPECT_EQ(sbar_view_state().x0, 44);
+    EXPECT_EQ(GetScrollPos(view_inst_, SB_VERT), 330);
+    shot(win_, "scrollbars");
+    task_menu_cmd(CMD_SCROLLBARS);
+    pump(30);
+    EXPECT_FALSE(GetWindowLongA(view_inst_, GWL_STYLE) & WS_HSCROLL);
+    task_menu_cmd(CMD_ZOOM_100);
+    sbar_set_origin(1, 0, 0);
+}
+
 // Answers the Zoom dialog once it shows.
 const char* zoom_answer_ = "";
 void CALLBACK answer_zoom(HWND, UINT, UINT_PTR id, DWORD) {
