@@ -19,6 +19,7 @@
 #include "shell/globals_win.h"
 #include "view/undo.h"
 #include "view/view.h"
+#include "view/view_cmd.h"
 
 namespace {
 
@@ -65,21 +66,6 @@ void apply_view_mapping(HDC dc) { view_apply_mapping(dc, view_mapping()); }
 
 std::optional<Pt> dp_to_lp(Pt p) { return view_mapping().to_logical(p); }
 
-// Objects, links, shapes, clusters or points, as user command 1 counts them.
-int count_of(int what) {
-    const Document& d = view_doc();
-    switch (what) {
-    case 1: return static_cast<int>(d.objs.size());
-    case 2: return static_cast<int>(view_link_each().size());
-    case 3: return static_cast<int>(std::count_if(d.shapes.begin(), d.shapes.end(),
-                                                  [](const Shape& s) { return s.kind != kRegionShapeKind; }));
-    case 4: return static_cast<int>(std::count_if(d.clusters.begin(), d.clusters.end(),
-                                                  [](const auto& c) { return c.second != 0; }));
-    case 5: return static_cast<int>(d.points.size());
-    default: return 0;
-    }
-}
-
 // Zoom and origin that show every object of the current level.
 int fit_view() {
     ViewState st = sbar_view_state();
@@ -104,7 +90,6 @@ int fit_view() {
 
 LRESULT on_user(int code, int param) {
     switch (code) {
-    case 1: return count_of(param);
     case 5:
         create_obj_later_.reset();
         view_invalidate();

@@ -20,6 +20,7 @@
 #include "view/undo.h"
 #include "view/view.h"
 #include "view/view_win.h"
+#include "elements/link_label.h"
 
 namespace {
 
@@ -623,4 +624,73 @@ TEST_F(ViewWin, LevelSettingsFollowTheLevelsInUse) {
     EXPECT_EQ(view_doc().param(50), 1);
     EXPECT_EQ(view_doc().param(51), 4);
     EXPECT_FALSE(view_doc().changed);
+}
+
+TEST_F(ViewWin, PropertyCommandsReachTheMarkedItems) {
+    Key a = add("A", 0, 0, 161, 15, 4);
+    EXPECT_EQ(view_send_user(11, 7), -1);  // nothing marked
+    marked_obj_ = {a};
+    EXPECT_EQ(view_send_user(11, 7), 0);
+    EXPECT_EQ(view_obj_get(a)->colour, 7);
+    EXPECT_EQ(view_send_user(16, 162), 0);
+    EXPECT_EQ(view_obj_get(a)->shape, 162);
+    // Undo through the Edit menu command takes back one step and clears the marking.
+    const Command* undo = cmd_find(CMD_UNDO);
+    if (!undo) view_init();
+    undo = cmd_find(CMD_UNDO);
+    ASSERT_NE(undo, nullptr);
+    EXPECT_TRUE(undo->enabled());
+    undo->run();
+    EXPECT_EQ(view_obj_get(a)->shape, 161);
+    EXPECT_EQ(view_obj_get(a)->colour, 7);
+    EXPECT_TRUE(marked_obj_.empty());
+}
+
+TEST_F(ViewWin, DraggingNearTheEdgeScrollsUntilTheCaptureGoes) {
+    paint();
+    RECT c;
+    GetClientRect(view, &c);
+    Pt start{c.right / 2, c.bottom / 2};
+    down(start);  // void: a rubber band
+    Pt edge{c.right - 3, c.bottom / 2};
+    move(edge);
+    POINT sp{edge.x, edge.y};
+    ClientToScreen(view, &sp);
+    SetCursorPos(sp.x, sp.y);
+    int x0 = sbar_view_state().x0;
+    SendMessageA(view, WM_TIMER, kViewAutoscrollTimer, 0);
+    EXPECT_EQ(sbar_view_state().x0, x0 + 40);  // one line toward the edge
+    ReleaseCapture();
+    SendMessageA(view, WM_CAPTURECHANGED, 0, 0);
+    SendMessageA(view, WM_TIMER, kViewAutoscrollTimer, 0);
+    EXPECT_EQ(sbar_view_state().x0, x0 + 40);
+    EXPECT_FALSE(view_mouse_dragging());
+}
+
+TEST_F(ViewWin, WheelScrollsAndLabelsMoveByDrag) {
+    // A notch toward the user scrolls one line on the axis last used.
+    ViewState s0 = sbar_view_state();
+    SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    ViewState s1 = sbar_view_state();
+    EXPECT_EQ((s1.x0 - s0.x0) + (s1.y0 - s0.y0), 40);
+    sbar_set_origin(1, 0, 0);
+
+    Key a = add("A", -600, 0);
+    Key b = add("B", 600, 0);
+    Link l;
+    l.from = a;
+    l.to = b;
+    l.label = "causes";
+    view_link_add(l);
+    paint();
+    auto pt = link_label_pt_get(a, b);
+    ASSERT_TRUE(pt.has_value());
+    // The label is drawn 60 units above its cached point.
+    Pt label_dev = pt->label;
+    label_dev.y -= static_cast<int>(60 * view_mapping().scale());
+    int before = view_link_get(a, b)->label_pos_colour;
+    drag(label_dev, {label_dev.x + 30, label_dev.y - 40});
+    EXPECT_NE(view_link_get(a, b)->label_pos_colour, before);
+    EXPECT_EQ(view_undo_name(), "Move Label");
+    EXPECT_EQ(view_obj_get(a)->x, -600);
 }
