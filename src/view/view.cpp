@@ -141,8 +141,6 @@ bool view_obj_remove(Key key) {
     Document& d = view_doc();
     if (!d.obj(key)) return false;
     d.remove_obj(key);
-    std::erase(marked_obj_, key);
-    std::erase_if(marked_link_, [key](const MarkedLink& l) { return l.from == key || l.to == key; });
     view_mark_changed();
     return true;
 }
@@ -260,8 +258,6 @@ bool view_link_remove(Key from, Key to) {
                            [&](const Link& l) { return l.from == from && l.to == to; });
     if (it == links.end()) return false;
     links.erase(it);
-    if (!view_doc().link(from, to))
-        std::erase_if(marked_link_, [&](const MarkedLink& m) { return m.from == from && m.to == to; });
     view_mark_changed();
     return true;
 }
@@ -330,7 +326,6 @@ bool view_shape_remove(Key key) {
     auto& shapes = view_doc().shapes;
     size_t n = std::erase_if(shapes, [key](const Shape& s) { return s.key == key; });
     if (!n) return false;
-    std::erase(marked_shape_, key);
     view_mark_changed();
     return true;
 }

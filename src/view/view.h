@@ -70,6 +70,7 @@ std::optional<ObjFound> view_obj_find_id(const std::string& id);
 std::optional<std::string> view_obj_richtext(Key key);
 
 // Removes the object with its links, value, cluster, sequence entry, texts and attachments.
+// The marked lists are left alone (callers walk them while removing); clear them afterwards.
 bool view_obj_remove(Key key);
 
 int32_t view_obj_cluster(Key key);

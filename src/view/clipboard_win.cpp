@@ -1,0 +1,175 @@
+// Cut, Copy, Paste, Delete and Select All of the diagram through the clipboard: a private format
+// with the record text of the marked part, the IDs as text, and pictures and text pasted in.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "bars/sbar.h"
+#include "resources/ids.h"
+#include "shell/commands_win.h"
+#include "shell/error.h"
+#include "shell/globals.h"
+#include "shell/globals_win.h"
+#include "view/clip.h"
+#include "view/view.h"
+#include "view/view_win.h"
+
+namespace {
+
+UINT clip_format() {
+    static const UINT f = RegisterClipboardFormatA(kClipFormatName);
+    return f;
+}
+
+HWND clip_owner() { return view_inst_ ? view_inst_ : main_inst_; }
+
+bool put(UINT format, const std::string& data) {
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, data.size() + 1);
+    if (!h) return false;
+    char* p = static_cast<char*>(GlobalLock(h));
+    if (!p) {
+        GlobalFree(h);
+        return false;
+    }
+    memcpy(p, data.data(), data.size());
+    p[data.size()] = 0;
+    GlobalUnlock(h);
+    if (!SetClipboardData(format, h)) {
+        GlobalFree(h);
+        return false;
+    }
+    return true;
+}
+
+// The clipboard's data of `format` (the clipboard must be open); text formats end at their NUL.
+std::optional<std::string> get(UINT format, bool text) {
+    HANDLE h = GetClipboardData(format);
+    if (!h) return std::nullopt;
+    const char* p = static_cast<const char*>(GlobalLock(h));
+    if (!p) return std::nullopt;
+    size_t n = GlobalSize(h);
+    std::string s(p, n);
+    GlobalUnlock(h);
+    if (text) {
+        size_t z = s.find('\0');
+        if (z != std::string::npos) s.resize(z);
+    }
+    return s;
+}
+
+int current_level() { return sbar_view_state().level; }
+
+// Where pasted text and pictures go: the middle of the diagram window.
+Pt paste_point() {
+    if (!view_inst_) return {0, 0};
+    ViewMapping m = view_mapping();
+    return m.to_logical({m.client_w / 2, m.client_h / 2});
+}
+
+bool copy_marked() {
+    std::string records = view_clip_text();
+    if (records.empty() && marked_link_.empty()) return false;
+    if (!OpenClipboard(clip_owner())) {
+        msg_note("The clipboard is in use by another program");
+        return false;
+    }
+    EmptyClipboard();
+    bool ok = records.empty() || put(clip_format(), records);
+    std::string ids = view_clip_ids();
+    if (!ids.empty()) ok = put(CF_TEXT, ids) && ok;
+    CloseClipboard();
+    return ok;
+}
+
+// Pasting where the copy came from would hide the originals: step aside until nothing sits on
+// an object of the same place.
+Pt paste_offset(const std::string& records, int level) {
+    Document part;
+    LoadError err;
+    if (!Document::from_text(records, part, err)) return {0, 0};
+    const Document& d = view_doc();
+    for (int n = 0; n < 20; ++n) {
+        Pt off{20 * n, -20 * n};
+        bool clash = false;
+        for (const Obj& p : part.objs) {
+            for (const Obj& o : d.objs)
+                if (o.level == level && o.x == p.x + off.x && o.y == p.y + off.y) { clash = true; break; }
+            if (clash) break;
+        }
+        if (!clash) return off;
+    }
+    return {20, -20};
+}
+
+void run_copy() { copy_marked(); }
+
+void run_cut() {
+    if (copy_marked()) {
+        view_clip_delete();
+        view_invalidate();
+    }
+}
+
+void run_delete() {
+    if (view_clip_delete()) view_invalidate();
+}
+
+void run_paste() {
+    if (!OpenClipboard(clip_owner())) {
+        msg_note("The clipboard is in use by another program");
+        return;
+    }
+    std::optional<std::string> records, dib, text;
+    if (IsClipboardFormatAvailable(clip_format())) records = get(clip_format(), true);
+    else if (IsClipboardFormatAvailable(CF_DIB)) dib = get(CF_DIB, false);
+    else if (IsClipboardFormatAvailable(CF_TEXT)) text = get(CF_TEXT, true);
+    CloseClipboard();
+
+    const int level = current_level();
+    if (records) {
+        Pt off = paste_offset(*records, level);
+        std::string error;
+        if (!view_clip_paste(*records, level, off.x, off.y, &error)) msg_note(error);
+    } else if (dib) {
+        std::string bmp = view_bmp_from_dib(*dib);
+        if (bmp.empty() || !view_paste_picture(bmp, paste_point(), level))
+            msg_note("The picture on the clipboard cannot be pasted");
+    } else if (text) {
+        view_paste_lines(view_split_lines(*text), paste_point(), level);
+    }
+    view_invalidate();
+}
+
+void run_select_all() {
+    view_select_all(current_level());
+    view_invalidate();
+}
+
+bool something_marked() { return !marked_obj_.empty() || !marked_shape_.empty() || !marked_link_.empty(); }
+bool copy_enabled() { return !marked_obj_.empty() || !marked_shape_.empty(); }
+bool paste_enabled() {
+    return IsClipboardFormatAvailable(clip_format()) || IsClipboardFormatAvailable(CF_DIB) ||
+           IsClipboardFormatAvailable(CF_TEXT);
+}
+
+
+}  // namespace
+
+// The export commands live in export_win.cpp.
+void view_export_html();
+void view_export_outline();
+
+void view_doc_register_commands() {
+    static const Command commands[] = {
+        {CMD_CUT, run_cut, copy_enabled},
+        {CMD_COPY, run_copy, copy_enabled},
+        {CMD_PASTE, run_paste, paste_enabled},
+        {CMD_DELETE, run_delete, something_marked},
+        {CMD_SELECT_ALL, run_select_all, nullptr},
+        {CMD_EXPORT_HTML, view_export_html, nullptr},
+        {CMD_EXPORT_OUTLINE, view_export_outline, nullptr},
+    };
+    cmd_register_all(commands);
+    view_set_note_hook([](const std::string& text) { msg_note(text); });
+}
