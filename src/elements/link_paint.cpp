@@ -10,8 +10,9 @@
 #include "elements/link_route.h"
 #include "view/view.h"
 
-LinkPaintOptions link_paint_options() {
+LinkPaintOptions link_paint_options(int font_mode) {
     LinkPaintOptions o;
+    o.label_font = font_to_canvas(text_font(kFontLinkLabel, font_mode));
     o.opaque_labels = view_param_get(73) != 0;
     o.tilt_long_labels = view_param_get(74) == 0;
     o.show_length = view_param_get(215) != 0;
@@ -46,7 +47,7 @@ void link_paint(Canvas& c, const Link& l, Pt p1, Pt p2, const LinkPaintOptions& 
 
     const std::string text = link_displayed_text(l, d, o.show_length);
     if (!text.empty()) {
-        c.set_font(font_to_canvas(text_font(kFontLinkLabel, o.font_mode)));
+        c.set_font(o.label_font);
         c.set_text_colour(col);
         c.set_text_bk(o.opaque_labels, o.label_background);
     }

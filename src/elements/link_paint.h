@@ -14,11 +14,12 @@ struct LinkPaintOptions {
     bool tilt_long_labels = false;   // 1 - setting 74
     bool show_length = false;        // setting 215
     Colour label_background = 0xFFFFFF;
-    int font_mode = 4;               // text_font mode: 4 on the view's drawing scale
+    Font label_font;                 // the "Link label" slot
 };
 
-// The options from the current document's settings.
-LinkPaintOptions link_paint_options();
+// The options from the current document's settings; font_mode as text_font takes it (4 on the
+// view's drawing scale). Made once per paint.
+LinkPaintOptions link_paint_options(int font_mode = 4);
 
 // The text the view shows for a link: its label, followed by the link's length when asked.
 std::string link_displayed_text(const Link& l, double length, bool show_length);

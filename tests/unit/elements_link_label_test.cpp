@@ -173,7 +173,7 @@ TEST_F(LinkPaintTest, PenColourAndLabel) {
     link_pack(l, k);
     l.label = "leads to";
     RecordingCanvas c;
-    LinkPaintOptions o;
+    LinkPaintOptions o = link_paint_options();
     link_paint(c, l, {0, 0}, {400, 0}, o);
     ASSERT_FALSE(c.of("pen").empty());
     EXPECT_EQ(c.of("pen")[0].args, (V{7, 1, static_cast<int>(tbar_color_or(9))}));

@@ -190,8 +190,7 @@ TEST(LinkPixels, Gallery) {
     Bitmap b(1200, 900, 0, 900, 1, 2);  // half scale: the diagram spans 2400 x 1800 units
     {
         GdiCanvas c(b.dc);
-        LinkPaintOptions o;
-        o.font_mode = 4;
+        LinkPaintOptions o = link_paint_options();
         o.tilt_long_labels = true;
         const int routes[] = {kRouteStraight, kRouteDouble, kRouteVH, kRouteHV, kRouteVHV, kRouteHVH,
                               kRouteCurve1, kRouteCurve2, kRouteArc, kRouteTapered, kRouteSlopeHorz, kRouteHorzSlope};
