@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "elements/canvas_win.h"
+#include "elements/draw_win.h"
 #include "elements/icon_win.h"
 #include "elements/obj_paint.h"
 #include "elements/obj_win.h"
 #include "shell/error.h"
 #include "shell/file.h"
+#include "shell/globals_win.h"
+#include "view/view.h"
 
 namespace {
 
@@ -479,6 +482,104 @@ TEST_F(ObjWin, PaintTimeOfFiveThousandObjects) {
     auto on_screen = level(1), wide = level(3);
     unsigned long all = time(on_screen), spread = time(wide);
     printf("[ timing ] 5000 objects: %lu ms all on screen, %lu ms spread over nine screens\n", all, spread);
+}
+
+}  // namespace
+
+namespace {
+
+void y_up_mapping(HDC dc) {
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 4000, 4000, nullptr);
+    SetViewportExtEx(dc, 1000, -1000, nullptr);
+    SetViewportOrgEx(dc, 100, 50, nullptr);
+}
+
+struct TestWindow {
+    HWND win;
+    explicit TestWindow(HMENU menu = nullptr) {
+        win = CreateWindowExA(0, "STATIC", "objects", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, menu,
+                              GetModuleHandleA(nullptr), nullptr);
+    }
+    ~TestWindow() { DestroyWindow(win); }
+};
+
+TEST_F(ObjWin, ConversionsGoThroughTheViewMapping) {
+    TestWindow view;
+    HWND old_view = view_inst_;
+    view_inst_ = view.win;
+    draw_set_view_mapping(y_up_mapping);
+    EXPECT_EQ(draw_lp_to_dp_x({0, 0}), (Pt{100, 50}));
+    EXPECT_EQ(draw_lp_to_dp_x({400, 400}), (Pt{200, -50}));
+    EXPECT_EQ(draw_lp_to_dp_rect({-400, 400, 400, -400}), (Rc{0, -50, 200, 150}));
+    EXPECT_EQ(draw_dp_to_lp_x({200, 150}), (Pt{400, -400}));
+
+    // obj_rect converts a device rectangle of the cache back through the same mapping.
+    obj_rect_cache_clear();
+    ObjRectEntry e;
+    e.key = 77;
+    e.l = -1; e.t = 1; e.r = 1; e.b = -1;
+    e.device = {0, -50, 200, 150};
+    e.kind = 0;
+    obj_rect_append(e);
+    EXPECT_EQ(obj_rect(77), (Rc{-400, 400, 400, -400}));
+    obj_rect_cache_clear();
+
+    draw_set_view_mapping(nullptr);
+    view_inst_ = nullptr;
+    EXPECT_FALSE(draw_lp_to_dp_x({0, 0}));
+    view_inst_ = old_view;
+}
+
+TEST_F(ObjWin, OpeningEffectLeavesTheWindowAsItWas) {
+    TestWindow main;
+    ShowWindow(main.win, SW_SHOW);
+    UpdateWindow(main.win);
+    HWND old_main = main_inst_;
+    main_inst_ = main.win;
+    HDC dc = GetDC(main.win);
+    COLORREF before = GetPixel(dc, 150, 100);
+    draw_open_effect({150, 100}, {20, 20, 280, 180}, 1);
+    draw_open_effect({150, 100}, {20, 20, 280, 180}, 0);
+    EXPECT_EQ(GetPixel(dc, 150, 100), before);
+    EXPECT_EQ(GetPixel(dc, 150 - 117, 100), GetPixel(dc, 5, 5));  // on the largest frame: erased
+    EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
+    ReleaseDC(main.win, dc);
+    main_inst_ = old_main;
+    // Without a print dialog there is no page frame.
+    Surface s(50, 50);
+    PreviewMapping p = draw_preview_mapping(s.dc, 1);
+    EXPECT_EQ(p.frame, (Rc{}));
+    EXPECT_EQ(p.parts_x, 1);
+}
+
+TEST_F(ObjWin, DuplicateIdNoteFollowsTheMenuSwitch) {
+    HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_STRING | MF_CHECKED, 10916, "W&arn Dupl ID On/Off");
+    TestWindow main(menu);
+    HWND old_main = main_inst_;
+    main_inst_ = main.win;
+    Document& doc = view_doc();
+    auto kept = doc.objs;
+    Obj o;
+    o.key = 4001;
+    o.id = "Taken";
+    doc.objs.push_back(o);
+    doc.touch_objs();
+
+    obj_id_dup_warn("Taken", "Other");
+    ASSERT_EQ(errors_seen.size(), 1u);
+    EXPECT_EQ(errors_seen[0], "Taken already exists (warn only)");
+    obj_id_dup_warn("Taken", "Taken");
+    obj_id_dup_warn("Idea", "Other");
+    EXPECT_EQ(errors_seen.size(), 1u);
+    CheckMenuItem(menu, 10916, MF_BYCOMMAND | MF_UNCHECKED);
+    obj_id_dup_warn("Taken", "Other");
+    EXPECT_EQ(errors_seen.size(), 1u);
+
+    doc.objs = kept;
+    doc.touch_objs();
+    main_inst_ = old_main;
 }
 
 }  // namespace
