@@ -24,3 +24,6 @@ std::string view_html_page(const std::string& title, const std::string& image, i
                            const std::vector<MapArea>& areas);
 // The outline of the whole document with CR LF line ends, for a text file.
 std::string view_outline_file_text();
+
+// Windows build: writes the page and, beside it, the picture of the diagram window as ".bmp".
+bool view_export_html_to(const std::string& page, std::string* error);

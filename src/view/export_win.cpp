@@ -81,15 +81,16 @@ std::string picture_bmp(const ViewMapping& m) {
 
 }  // namespace
 
-void view_export_html() {
-    if (!view_inst_) return;
-    std::string page = ask_name("Export HTML", "Web page (*.htm)\0*.htm;*.html\0All files (*.*)\0*.*\0", "htm");
-    if (page.empty()) return;
+bool view_export_html_to(const std::string& page, std::string* error) {
+    if (!view_inst_) {
+        if (error) *error = "Saving " + page + "\nThere is no diagram window";
+        return false;
+    }
     const ViewMapping m = view_mapping();
     std::string bmp = picture_bmp(m);
     if (bmp.empty()) {
-        msg_error("Saving " + page + "\nThe picture of the diagram could not be made");
-        return;
+        if (error) *error = "Saving " + page + "\nThe picture of the diagram could not be made";
+        return false;
     }
     const std::string image = file_with_ext(page, ".bmp");
     const int level = sbar_view_state().level;
@@ -108,10 +109,16 @@ void view_export_html() {
     }
     std::string title = view_text_param_get(22);
     if (title.empty()) title = file_name_part(file_current_name());
+    return view_write_replace(image, bmp, error) &&
+           view_write_replace(page, view_html_page(title, file_name_part(image), m.client_w, m.client_h, areas), error);
+}
+
+void view_export_html() {
+    if (!view_inst_) return;
+    std::string page = ask_name("Export HTML", "Web page (*.htm)\0*.htm;*.html\0All files (*.*)\0*.*\0", "htm");
+    if (page.empty()) return;
     std::string error;
-    if (!view_write_replace(image, bmp, &error) ||
-        !view_write_replace(page, view_html_page(title, file_name_part(image), m.client_w, m.client_h, areas), &error))
-        msg_error(error);
+    if (!view_export_html_to(page, &error)) msg_error(error);
 }
 
 void view_export_outline() {
