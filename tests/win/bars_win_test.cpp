@@ -318,12 +318,23 @@ TEST_F(BarsMain, HeldStatusButtonRepeatsUntilReleaseOrCaptureLoss) {
     EXPECT_EQ(counter_, 1);
     // Held: it repeats; losing the capture ends the loop.
     counter_ = 0;
+    static COLORREF edge_held;
+    edge_held = 0x123456;
     cmd_register({CMD_ZOOM_EXPAND, [] {
-                      if (++counter_ == 4) ReleaseCapture();
+                      if (++counter_ == 4) {
+                          RECT c;
+                          GetClientRect(status_inst_, &c);
+                          edge_held = pixel(status_inst_, c.right - 150 - 19, 0);
+                          ReleaseCapture();
+                      }
                   }});
     SendMessageA(status_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 5));
     EXPECT_EQ(counter_, 4);
     EXPECT_NE(GetCapture(), status_inst_);
+    // Sunken while held, raised again after.
+    EXPECT_EQ(edge_held, 0x000000u);
+    EXPECT_EQ(pixel(status_inst_, sc.right - 150 - 19, 0), 0xFFFFFFu);
+    EXPECT_EQ(pixel(status_inst_, sc.right - 150 - 17, 2), 0xC0C0C0u);
 }
 
 TEST_F(BarsMain, ToolboxOpensPicksAndRemembersItsPlace) {
@@ -366,6 +377,41 @@ TEST_F(BarsMain, ToolboxOpensPicksAndRemembersItsPlace) {
     click(toolbox_inst_, close.x + 8, close.y + 8);
     EXPECT_EQ(toolbox_inst_, nullptr);
     EXPECT_FALSE(menu_checked(CMD_TOOLBOX));
+}
+
+// Presses a toolbox cell and lets go over the middle of the diagram.
+void drop_outside(int pos) {
+    Pt c = toolbox_cell_origin(pos, toolbox_prev_pos()->orient, false);
+    SendMessageA(toolbox_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x + 8, c.y + 8));
+    RECT v;
+    GetWindowRect(view_inst_, &v);
+    SetCursorPos((v.left + v.right) / 2, (v.top + v.bottom) / 2 + 60);
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(toolbox_inst_, &p);
+    SendMessageA(toolbox_inst_, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+}
+
+TEST_F(BarsMain, ReleasingAToolOverTheDiagramPlacesOrExplains) {
+    task_menu_cmd(CMD_TOOLBOX);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    if (!toolbox_model().objects_shown()) toolbox_model().toggle();
+    size_t before = view_doc().objs.size();
+    drop_outside(23);  // Straight link, nothing marked
+    EXPECT_EQ(notes_, (std::vector<std::string>{"To create a Link, first mark two Objects."}));
+    EXPECT_EQ(view_doc().objs.size(), before);
+    notes_.clear();
+    drop_outside(5);  // Box
+    ASSERT_EQ(view_doc().objs.size(), before + 1);
+    EXPECT_EQ(view_doc().objs.back().shape, 161);
+    EXPECT_TRUE(notes_.empty());
+    // While a new object waits for its text nothing more is placed.
+    create_obj_later_ = 1;
+    drop_outside(5);
+    EXPECT_EQ(view_doc().objs.size(), before + 1);
+    create_obj_later_.reset();
+    task_menu_cmd(CMD_TOOLBOX);
 }
 
 TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
