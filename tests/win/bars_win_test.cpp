@@ -220,6 +220,13 @@ TEST_F(BarsMain, ButtonsRunTheirCommandOnlyWhenReleasedOnThem) {
     EXPECT_EQ(counter_, 1);
     click(tbar_inst_, 2 * 28 + 10, 10);
     EXPECT_EQ(counter_, 1);
+    EXPECT_EQ(pixel(tbar_inst_, 2 * 28, 0), 0x404040u);  // disabled looks pressed
+    cmd_register({CMD_UNDO, count_cmd});
+    tbar_refresh();
+    EXPECT_EQ(pixel(tbar_inst_, 2 * 28, 0), 0xFFFFFFu);
+    click(tbar_inst_, 2 * 28 + 10, 10);
+    EXPECT_EQ(counter_, 2);
+    counter_ = 1;
     // A lost capture ends the press without a command.
     SendMessageA(tbar_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12 * 28 + 10, 10));
     ReleaseCapture();

@@ -144,15 +144,6 @@ TEST(LinkPixels, CurvesBulgeOnOppositeSidesAndStayShort) {
     }
 }
 
-TEST(LinkPixels, RoundedCornerStaysInsideTheElbow) {
-    Bitmap b(300, 300, 50, 250);
-    // V-H from (0, 0) up to (200, 200): the elbow is at (0, 200).
-    draw(b, kRouteVH, {0, 0}, {200, 200}, 1);
-    EXPECT_FALSE(b.ink_near(50, 50, 1));          // the square corner itself is cut
-    EXPECT_TRUE(b.ink_near(50 + 15, 250 - 185));  // the rounding passes near the corner
-    EXPECT_LT(b.ink_count(), 700);
-}
-
 TEST(LinkPixels, TiltedLabelRunsAlongTheLink) {
     view_doc() = Document();
     font_init_defaults();

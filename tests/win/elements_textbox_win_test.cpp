@@ -160,16 +160,6 @@ TEST_F(TextboxWin, BoxesForMissingItemsDoNotOpenAndOneBoxAtATime) {
     EXPECT_EQ(textbox_inst_.k1, b);
 }
 
-TEST_F(TextboxWin, CopyAndPasteThroughTheClipboard) {
-    Key a = existing("Alpha");
-    ASSERT_TRUE(textbox_open(main, 1, a, 0, false));
-    SendMessageA(textbox_inst_.win, WM_TEXTBOX_USER, 48, 0);
-    Key b = existing("Beta");
-    ASSERT_TRUE(textbox_open(main, 1, b, 0, false));
-    SendMessageA(textbox_inst_.win, WM_TEXTBOX_USER, 47, 0);
-    EXPECT_EQ(edit_text(), "Alpha");
-}
-
 TEST_F(TextboxWin, Screenshot) {
     ShowWindow(main, SW_SHOW);
     Obj o;

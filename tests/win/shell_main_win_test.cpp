@@ -279,6 +279,19 @@ TEST_F(ShellMainWindow, SaveOpenAndTheSaveQuestion) {
     EXPECT_FALSE(errors_.empty());
 }
 
+TEST_F(ShellMainWindow, BackFromANewDocumentReturnsToTheLastFile) {
+    file_history().clear();
+    std::string a = path("last.vrn");
+    ASSERT_TRUE(file_save_document(a));
+    task_menu_cmd(CMD_NEW);
+    EXPECT_TRUE(file_is_untitled());
+    EXPECT_EQ(menu_is_disabled(CMD_BACK), 1);
+    task_menu_cmd(CMD_BACK);
+    EXPECT_EQ(file_current_name(), a);
+    EXPECT_TRUE(errors_.empty()) << errors_.front();
+    EXPECT_EQ(menu_is_disabled(CMD_BACK), 0);  // nothing before it
+}
+
 TEST_F(ShellMainWindow, OldIdeDocumentsOpenUnderTheirNewName) {
     std::ofstream(path("old.ide"), std::ios::binary) << "j_(1,\"Legacy\",0,0,0,0,0,0,0,1,0,0,\"\")\r\np_(350,20100)\r\n";
     EXPECT_TRUE(file_open_by_ext(path("old.ide"))) << (errors_.empty() ? "" : errors_[0]);
