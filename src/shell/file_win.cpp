@@ -39,7 +39,8 @@ void document_opened(const std::string& name, bool record_history) {
     file_set_current_name(name);
     file_clear_changed();
     view_undo_clear();
-    if (record_history) file_history().visit(name);
+    // An untitled document has no file to come back to.
+    if (record_history && !file_is_untitled()) file_history().visit(name);
     if (!file_is_untitled()) recent_ = recent_files_push(recent_, name);
     file_set_title(name);
     view_repaint();
@@ -120,8 +121,11 @@ void cmd_home() {
 void go_history(int delta) {
     if (delta < 0 && shell_hooks_.gosub_back && !gosub_.empty() && shell_hooks_.gosub_back()) return;
     FileHistory& h = file_history();
-    auto name = delta < 0 ? h.back() : h.forward();
+    // From an untitled document, Back returns to the last file without moving further.
+    bool stay = delta < 0 && file_is_untitled() && !h.items().empty();
+    auto name = stay ? std::optional<std::string>(h.items()[h.pos()]) : delta < 0 ? h.back() : h.forward();
     if (!name) return;
+    if (stay) delta = 0;
     if (file_ask_save() == 3 || !file_load_document(*name)) {
         h.undo_move(delta);
         return;
@@ -179,7 +183,10 @@ void cmd_snap() { dlg_snap_open(main_inst_); }
 
 bool can_save() { return file_is_changed() || file_is_untitled(); }
 bool can_reload() { return !file_is_untitled(); }
-bool can_back() { return file_history().can_back() || (!gosub_.empty() && shell_hooks_.gosub_back); }
+bool can_back() {
+    const FileHistory& h = file_history();
+    return h.can_back() || (file_is_untitled() && !h.items().empty()) || (!gosub_.empty() && shell_hooks_.gosub_back);
+}
 bool can_forward() { return file_history().can_forward(); }
 
 const Command kCommands[] = {
@@ -290,7 +297,7 @@ bool file_save_document(const std::string& name) {
     bool same = util_lower(name) == util_lower(file_current_name());
     file_set_current_name(name);
     file_clear_changed();
-    if (!same) file_history().visit(name);
+    if (!same || file_history().items().empty()) file_history().visit(name);
     recent_ = recent_files_push(recent_, name);
     file_set_title(name);
     return true;
