@@ -214,6 +214,7 @@ void on_create(HWND win) {
     // The palette half restored with the menu settings, else the first.
     tbar_palette_cmd(bars_menu_checked(10989) ? 10989 : 10988);
     tbar_set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
+    tbar_refresh();
 }
 
 // Button positions of the commands whose state the toolbar follows.

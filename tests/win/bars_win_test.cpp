@@ -445,6 +445,10 @@ TEST_F(BarsMain, LayoutAndOrientationSurviveARestart) {
     EXPECT_EQ(tbar_get_style(), 2);
     EXPECT_TRUE(menu_checked(CMD_TBAR_TOP));
     EXPECT_EQ(rect_in(tbar_inst_, win_).bottom - rect_in(tbar_inst_, win_).top, 28);
+    // A new document has nothing to undo or redo: those buttons start disabled.
+    EXPECT_EQ(pixel(tbar_inst_, 2 * 28, 0), 0x404040u);
+    EXPECT_EQ(pixel(tbar_inst_, 3 * 28, 0), 0x404040u);
+    EXPECT_EQ(pixel(tbar_inst_, 0, 0), 0xFFFFFFu);
 }
 
 // ---- The repeat helper on its own.
