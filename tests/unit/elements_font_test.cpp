@@ -36,11 +36,6 @@ TEST_F(FontTest, NewDocumentSlots) {
     EXPECT_EQ(font_row_text(text_font(kFontObject, 1), 96), "Arial 10pt");
 }
 
-TEST_F(FontTest, HeightsRoundHalvesAwayFromZero) {
-    const std::pair<int, int> cases[] = {{10, -13}, {11, -15}, {12, -16}, {25, -34}, {50, -67}, {0, 0}};
-    for (auto [pt, h] : cases) EXPECT_EQ(font_height(pt), h) << pt;
-}
-
 TEST_F(FontTest, SlotsFollowTheDocumentSettings) {
     view_text_param_set(14, "Courier New");
     view_param_set(92, 4);    // 14 pt

@@ -133,20 +133,6 @@ TEST(LinkLabel, TiltFollowsTheLinkAndIsUndone) {
     EXPECT_EQ(t[0].args[0], o.x - 125);
 }
 
-TEST(LinkLabel, WhenTheViewTilts) {
-    struct Case { bool bit; int route; bool long_on; size_t len; bool want; };
-    const Case cases[] = {
-        {true, kRouteVH, false, 1, true},
-        {false, kRouteVH, true, 20, false},
-        {false, kRouteHVH, true, 20, false},
-        {false, kRouteStraight, true, 7, true},
-        {false, kRouteStraight, true, 6, false},
-        {false, kRouteCurve1, false, 20, false},
-        {false, kRouteArc, true, 9, true},
-    };
-    for (const auto& k : cases) EXPECT_EQ(link_label_tilted(k.bit, k.route, k.long_on, k.len), k.want);
-}
-
 TEST(LinkLabel, RelationWords) {
     EXPECT_EQ(link_parse_relation_words("causes\r\nAffects\n\nblocks\r\n"),
               (std::vector<std::string>{"Affects", "blocks", "causes"}));

@@ -109,23 +109,6 @@ TEST_F(TextboxCommit, NewObjectLeftAtTheDefaultTextGoesWithoutAStep) {
     EXPECT_FALSE(textbox_drop_new(k));
 }
 
-TEST_F(TextboxCommit, RenamingToTheDefaultTextNeverDeletes) {
-    Key k = existing("Budget");
-    Link l;
-    l.from = k;
-    l.to = existing("Plan");
-    view_link_add(l);
-    view_undo_clear();
-    auto r = textbox_commit_object(k, "Idea", ';', false, "Idea", &measure);
-    EXPECT_FALSE(r.dropped);
-    EXPECT_EQ(view_obj_id(k).value(), "Idea");
-    EXPECT_EQ(view_doc().links.size(), 1u);
-    EXPECT_EQ(view_undo_name(), "Rename ID");
-    view_undo();
-    EXPECT_EQ(view_obj_id(k).value(), "Budget");
-    EXPECT_FALSE(view_can_undo());
-}
-
 TEST_F(TextboxCommit, ANewObjectsIdAfterAnotherEditIsAStepOfItsOwn) {
     Key k = create();
     Key other = existing("Other");
