@@ -25,6 +25,7 @@
 #include "shell/vorn6_win.h"
 #include "shell/wiring_win.h"
 #include "view/view.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -419,6 +420,36 @@ TEST_F(BarsMain, ReleasingAToolOverTheDiagramPlacesOrExplains) {
     EXPECT_EQ(view_doc().objs.size(), before + 1);
     create_obj_later_.reset();
     task_menu_cmd(CMD_TOOLBOX);
+}
+
+TEST_F(BarsMain, PicksRestyleTheMarkedItems) {
+    Obj o;
+    o.id = "Marked";
+    o.level = 1;
+    o.shape = 161;
+    auto key = view_obj_put(o);
+    ASSERT_TRUE(key);
+    marked_obj_ = {*key};
+    task_menu_cmd(CMD_TOOLBOX);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    if (!toolbox_model().objects_shown()) toolbox_model().toggle();
+    Pt diamond = toolbox_cell_origin(10, toolbox_prev_pos()->orient, false);
+    click(toolbox_inst_, diamond.x + 8, diamond.y + 8);
+    EXPECT_EQ(view_obj_get(*key)->shape, 163);
+    EXPECT_EQ(toolbox_current(kTgObject), 163);
+    // A colour cell recolours it too.
+    task_menu_cmd(CMD_TBAR_TOP);
+    task_menu_cmd(CMD_PALETTE1);
+    pump(30);
+    int off = tbar_model().strip_offset();
+    click(tbar_inst_, off + 3 * 12 + 4, 4);  // column 3, row 0: colour 6
+    EXPECT_EQ(tbar_current_color().index, 6);
+    EXPECT_EQ(view_obj_get(*key)->colour, 6);
+    view_invalidate();
+    shot(win_, "restyled");
+    task_menu_cmd(CMD_TOOLBOX);
+    marked_obj_.clear();
 }
 
 TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
