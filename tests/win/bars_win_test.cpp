@@ -448,6 +448,10 @@ TEST_F(BarsMain, PicksRestyleTheMarkedItems) {
     EXPECT_EQ(view_obj_get(*key)->colour, 6);
     view_invalidate();
     shot(win_, "restyled");
+    // Keys typed in the toolbox reach the diagram: Esc unmarks.
+    ASSERT_FALSE(marked_obj_.empty());
+    SendMessageA(toolbox_inst_, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(marked_obj_.empty());
     task_menu_cmd(CMD_TOOLBOX);
     marked_obj_.clear();
 }
