@@ -335,8 +335,12 @@ Key view_place_at_cursor(const std::string& text, int action, int size, int flag
     auto key = view_obj_put(o);
     if (!key) return 0;
     step.commit("Create Object");
+    view_unmark_all();
     obj_mark_one(*key);
     view_invalidate();
+    // The new object's ID is typed in place.
+    create_obj_later_ = o.shape;
+    if (!view_open_textbox(1, *key, 0, true)) create_obj_later_.reset();
     return *key;
 }
 
