@@ -295,7 +295,6 @@ void paint_object(PaintCtx& p, const Obj& o) {
 
 void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     LinkLook look = link_unpack(l);
-    int level = from.level;
     Pt r1{from.x, from.y}, r2{to.x, to.y};
     auto end = [&](int position, const Obj& o, Pt a, Pt b) {
         auto it = p.painted.find(o.key);
@@ -303,7 +302,6 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
         int cluster = position == 51 ? p.doc.cluster(o.key) : 0;
         return obj_link_end_point_in(position, o.shape, cluster, e, a, b);
     };
-    (void)level;
     Pt e1 = end(look.from_end, from, r1, r2);
     Pt e2 = end(look.to_end, to, r2, r1);
     double d = std::hypot(double(e2.x - e1.x), double(e2.y - e1.y));

@@ -106,9 +106,9 @@ void on_drop_files(HWND win, HDROP drop) {
     DragQueryPoint(drop, &at);
     Pt lp = view_mapping().to_logical({at.x, at.y});
     UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    // Dropped files become objects that open their file (action 39); the user's object
+    // defaults stay as they are for objects made afterwards.
     ObjDefaults d = obj_defaults_get();
-    // Dropped files become objects that open their file (action 39).
-    obj_defaults_set(d.text, 39, d.size, d.flags);
     int level = sbar_view_state().level;
     UndoStep step;
     bool any = false;
@@ -136,12 +136,6 @@ void on_drop_files(HWND win, HDROP drop) {
         step.commit("Create Object");
         view_invalidate();
     }
-}
-
-void on_size(HWND win) {
-    ViewMapping m = view_mapping();
-    (void)m;
-    view_invalidate();
 }
 
 void on_scroll(int axis, UINT code, int pos) {
@@ -191,7 +185,7 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         RestoreDC(dc, saved);
         return 0;
     }
-    case WM_SIZE: on_size(win); return 0;
+    case WM_SIZE: view_invalidate(); return 0;
     case WM_SETFOCUS:
         // Edit commands belong to the diagram again, not to the text window that had them.
         focused_tw_ = {};

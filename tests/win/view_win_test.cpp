@@ -21,6 +21,7 @@
 #include "view/view.h"
 #include "view/view_win.h"
 #include "elements/link_label.h"
+#include "elements/obj.h"
 
 namespace {
 
@@ -396,7 +397,9 @@ TEST_F(ViewWin, DroppedFilesBecomeObjectsThatOpenThem) {
     df->pt = {p.x, p.y};
     std::memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), files, sizeof files);
     GlobalUnlock(mem);
+    int default_action = obj_defaults_get().action;
     SendMessageA(view, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    EXPECT_EQ(obj_defaults_get().action, default_action);
     ASSERT_EQ(view_doc().objs.size(), 2u);
     EXPECT_EQ(view_doc().objs[0].id, "plan.txt");
     EXPECT_EQ(view_doc().objs[0].action, 39);
