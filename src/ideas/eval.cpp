@@ -308,10 +308,6 @@ std::string fill(std::string_view fmt, std::string_view arg) {
 
 bool is_formula(std::string_view ext) { return !ext.empty() && ext[0] == '='; }
 
-struct NullHost : EvalHost {
-    void error_msg(const std::string&) override {}
-};
-
 }  // namespace
 
 struct Eval::Impl {

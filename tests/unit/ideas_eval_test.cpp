@@ -422,6 +422,25 @@ TEST_F(Calc, InputsComputedInAnyStoredOrder) {
     EXPECT_EQ(doc.values.front().first, b);  // stored in the order they were computed
 }
 
+TEST_F(Calc, StoredValuesSurviveSaveAndReopen) {
+    Key a = add("A", "=1/3");
+    Key t = add("T", "=sum()*3");
+    link(a, t);
+    eval.recompute();
+    Document back;
+    LoadError err;
+    ASSERT_TRUE(Document::from_text(doc.to_text(), back, err)) << err.message;
+    ASSERT_TRUE(back.value(t));
+    EXPECT_EQ(*back.value(t), "0.999999");
+    // The reopened document answers from its stored values until the next Recompute.
+    back.obj(a)->ext = "=100";
+    RecHost h;
+    Eval e(back, h);
+    EXPECT_DOUBLE_EQ(e.obj_value(a).value_or(-1), 0.333333);
+    e.recompute();
+    EXPECT_EQ(*back.value(t), "300");
+}
+
 // ---- cycles and limits
 
 TEST_F(Calc, CyclesAreReportedOnceAndGiveNoValue) {
