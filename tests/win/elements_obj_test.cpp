@@ -444,7 +444,7 @@ TEST_F(ObjWin, NoHandleGrowthAcrossRepaints) {
 // over nine screens as a level usually is, where only what meets the bitmap is drawn.
 TEST_F(ObjWin, PaintTimeOfFiveThousandObjects) {
     Surface s(1280, 1024, 8);
-    const int shapes[] = {161, 160, 162, 164, 166, 163, 172, 167, 185, 230, 170};
+    const int shapes[] = {161, 160, 162, 164, 166, 163, 172, 167, 185, 226, 170};
     std::vector<std::string> ids;
     for (int i = 0; i < 300; ++i) ids.push_back("Idea " + std::to_string(i));
     auto level = [&](int spread) {
