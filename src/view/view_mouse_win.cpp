@@ -10,6 +10,7 @@
 #include "bars/sbar.h"
 #include "bars/status.h"
 #include "bars/tbar.h"
+#include "bars/toolbox.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
@@ -262,6 +263,28 @@ void drag_to(HWND win, const ViewMapping& m, Pt dev, Pt lp) {
     g.last_dev = dev;
 }
 
+// The Handle tool of the shape set marks a region (a temporary shape of kind 25) that other
+// tools read; it is no edit of the document.
+bool handle_tool_chosen() {
+    return toolbox_open() && !toolbox_model().objects_shown() && toolbox_current(1) == 0;
+}
+
+void mark_region(const Rc& band) {
+    Document& d = view_doc();
+    std::erase_if(d.shapes, [](const Shape& s) { return s.kind == kRegionShapeKind; });
+    auto key = d.free_shape_key();
+    if (!key) return;
+    Shape s;
+    s.key = *key;
+    s.kind = kRegionShapeKind;
+    s.level = current_level();
+    s.left = band.left;
+    s.top = band.top;
+    s.right = band.right;
+    s.bottom = band.bottom;
+    d.shapes.push_back(s);
+}
+
 void finish_band(const ViewMapping& m, Pt lp, bool add) {
     view_set_overlay({});
     Rc band = rect_of(g.down_lp, lp);
@@ -281,6 +304,7 @@ void finish_band(const ViewMapping& m, Pt lp, bool add) {
         if (!is_marked(marked_obj_, k)) marked_obj_.push_back(k);
     for (Key k : shapes)
         if (!is_marked(marked_shape_, k)) marked_shape_.push_back(k);
+    if (handle_tool_chosen()) mark_region(band);
     view_invalidate();
 }
 

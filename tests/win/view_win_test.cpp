@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "bars/sbar.h"
+#include "bars/toolbox.h"
 #include "resources/ids.h"
 #include "shell/commands_win.h"
 #include "shell/globals.h"
@@ -696,4 +697,28 @@ TEST_F(ViewWin, WheelScrollsAndLabelsMoveByDrag) {
     EXPECT_NE(view_link_get(a, b)->label_pos_colour, before);
     EXPECT_EQ(view_undo_name(), "Move Label");
     EXPECT_EQ(view_obj_get(a)->x, -600);
+}
+
+TEST_F(ViewWin, HandleToolMarksARegionWithoutChangingTheDocument) {
+    Key a = add("A", 0, 0);
+    paint();
+    view_doc().changed = false;
+    Rc ra = rect_of_obj(a);
+    // Without the toolbox a band only marks.
+    drag(dev({ra.left - 40, ra.top + 40}), dev({ra.right + 40, ra.bottom - 40}));
+    EXPECT_FALSE(view_shape_get(0).has_value());
+    toolbox_set_open(true);
+    if (toolbox_model().objects_shown()) toolbox_model().toggle();
+    toolbox_press(1, 0);
+    drag(dev({ra.left - 40, ra.top + 40}), dev({ra.right + 40, ra.bottom - 40}));
+    auto region = view_shape_get(0);
+    toolbox_model().toggle();
+    toolbox_set_open(false);
+    ASSERT_TRUE(region.has_value());
+    EXPECT_EQ(region->kind, kRegionShapeKind);
+    EXPECT_NEAR(region->left, ra.left - 40, 8);
+    EXPECT_EQ(marked_obj_, (std::vector<Key>{a}));
+    EXPECT_FALSE(view_doc().changed);
+    view_unmark_all();
+    EXPECT_FALSE(view_shape_get(0).has_value());
 }
