@@ -414,7 +414,8 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
         err.message = "Incompatible Vorn file version";
         return false;
     }
-    if (version < kFormatVersion) out.params[350] = kFormatVersion;  // older format: brought up to date
+    // Older formats are brought up to date; every accepted one is written back as the current.
+    if (version != kFormatVersion) out.params[350] = kFormatVersion;
     out.changed = false;
     out.index_valid_ = false;
     return true;

@@ -261,14 +261,3 @@ TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {
     EXPECT_TRUE(view_obj_from_text(0, {"a", "b"}).empty());
     EXPECT_TRUE(view_obj_from_text(999, {"a"}).empty());
 }
-
-TEST_F(ViewFixture, ReturnPointsStackNewestFirst) {
-    EXPECT_EQ(view_gosub_depth(), 0);
-    view_gosub_push(1, "a", "x.vrn", 1, 2);
-    view_gosub_push(2, "b", "y.vrn", 3, 4);
-    EXPECT_EQ(view_gosub_depth(), 2);
-    EXPECT_EQ(gosub_.front().document, "y.vrn");
-    EXPECT_EQ(view_gosub_pop()->object_id, "b");
-    EXPECT_EQ(view_gosub_pop()->depth, 1);
-    EXPECT_FALSE(view_gosub_pop());
-}

@@ -23,6 +23,7 @@ TEST(ViewFuzzCorpus, KeptInputsLoadOrFailCleanly) {
             ASSERT_TRUE(Document::from_text(d.to_text(), back, err)) << e.path() << err.message;
             EXPECT_EQ(back.objs, d.objs) << e.path();
             EXPECT_EQ(back.unknown, d.unknown) << e.path();
+            EXPECT_EQ(back.params, d.params) << e.path();
         } else {
             EXPECT_FALSE(err.message.empty()) << e.path();
         }

@@ -157,17 +157,6 @@ TEST_F(ViewFixture, PointsAndShapes) {
     EXPECT_TRUE(view_shape_get(1));
 }
 
-TEST_F(ViewFixture, BinsFollowTheShape) {
-    view_obj_put(make_obj(1, "pic"));
-    view_obj_set_bin(1, 169, "photo.bmp");
-    EXPECT_EQ(view_obj_bin(1, 2).name, "photo.bmp");
-    view_obj_set_bin(1, 169, "other.bmp");
-    EXPECT_EQ(view_doc().bins.size(), 1u);
-    view_obj_set_bin(1, 161, "");
-    EXPECT_EQ(view_obj_bin(1, 2).name, "");
-    EXPECT_TRUE(view_doc().bins.empty());
-}
-
 TEST_F(ViewFixture, RemovingAnObjectTakesItsRecords) {
     view_obj_put(make_obj(1, "a"));
     view_obj_put(make_obj(2, "b"));
