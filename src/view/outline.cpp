@@ -216,14 +216,16 @@ std::vector<std::string> view_attached_files(int kind) {
     for (const Attachment& b : d.bins)
         if (b.kind == 2 && !b.name.empty()) names.push_back(b.name);
     if (d.param(7) == 8 && !d.text_param(23).empty()) names.push_back(d.text_param(23));
-    std::vector<std::string> out;
+    std::vector<std::string> out, seen;
     const std::string dir = file_dir_part(file_current_name());
     for (const std::string& n : names) {
         std::string full = file_full_path(dir, n);
         if (!file_exists(full)) continue;
+        // One file named twice (in other case) is sent once; the three kinds stay in step.
         bool dup = false;
-        for (const std::string& o : out) dup = dup || util_compare_nocase(o, kind == 1 ? n : full) == 0;
+        for (const std::string& s : seen) dup = dup || util_compare_nocase(s, full) == 0;
         if (dup) continue;
+        seen.push_back(full);
         out.push_back(kind == 2 ? full : kind == 3 ? file_name_part(full) : n);
     }
     return out;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "shell/file.h"
 #include "view/view.h"
 #include "view_fixture.h"
 
@@ -170,4 +171,24 @@ TEST_F(ViewFiles, RichTextDraftIsEscaped) {
         ASSERT_GE(depth, 0);
     }
     EXPECT_EQ(depth, 0);
+}
+
+TEST_F(ViewFiles, AttachedFilesAreTheExistingPicturesOnce) {
+    write(path("photo.bmp"), "BM");
+    write(path("back.bmp"), "BM");
+    file_set_current_name(path("doc.vrn"));
+    view_doc().bins = {{1, 2, "photo.bmp", 0, 0, ""}, {2, 2, "missing.bmp", 0, 0, ""},
+                       {3, 2, "photo.bmp", 0, 0, ""}, {4, 1, "embedded", 0, 0, "00"}};
+    view_doc().set_param(7, 8);
+    view_doc().set_text_param(23, "back.bmp");
+    auto full = view_attached_files(2);
+    auto names = view_attached_files(3);
+    ASSERT_EQ(full.size(), 2u);
+    ASSERT_EQ(names.size(), full.size());
+    EXPECT_EQ(full[0], path("photo.bmp"));
+    EXPECT_EQ(names[1], "back.bmp");
+    EXPECT_EQ(view_attached_files(1), (std::vector<std::string>{"photo.bmp", "back.bmp"}));
+    view_doc().set_param(7, 1);  // the background no longer shows the picture
+    EXPECT_EQ(view_attached_files(3).size(), 1u);
+    file_set_current_name("");
 }
