@@ -287,7 +287,7 @@ void paint_object(PaintCtx& p, const Obj& o) {
     if (!off) {
         c.set_pen({1, 0, 0});
         c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
-        c.set_text_colour(p.doc.param(76) ? 0 : tbar_text_color(1, o.colour));
+        c.set_text_colour(p.doc.param(76) ? 0 : tbar_text_color(0, o.colour));
         c.set_text_bk(false, 0);
     }
     obj_draw(c, p.env, a);
