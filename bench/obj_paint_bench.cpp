@@ -9,24 +9,9 @@
 namespace {
 
 // Draws nothing and measures text at a fixed pitch: the cost left is the painter's own.
-class NullCanvas : public Canvas {
+class FixedPitchCanvas : public NullCanvas {
 public:
-    void set_pen(const Pen&) override {}
-    void set_brush(const Brush&) override {}
     void set_font(const Font& f) override { font_ = f; }
-    void set_text_colour(Colour) override {}
-    void set_text_bk(bool, Colour) override {}
-    void set_mix(int) override {}
-    void line(Pt, Pt) override {}
-    void polyline(const std::vector<Pt>&) override {}
-    void polygon(const std::vector<Pt>&) override {}
-    void rectangle(const Rc&) override {}
-    void round_rect(const Rc&, int, int) override {}
-    void ellipse(const Rc&) override {}
-    void arc(const Rc&, Pt, Pt) override {}
-    void pie(const Rc&, Pt, Pt) override {}
-    void fill_rect(const Rc&, Colour) override {}
-    void text(Pt, std::string_view) override {}
     Sz text_extent(std::string_view s) override { return {static_cast<int>(s.size()) * 20, 40}; }
     Font current_font() const override { return font_; }
 
@@ -56,7 +41,7 @@ std::vector<ObjDrawArgs> level(std::vector<std::string>& ids) {
 void BM_PaintLevel(benchmark::State& state) {
     std::vector<std::string> ids;
     auto objs = level(ids);
-    NullCanvas c;
+    FixedPitchCanvas c;
     ObjEnv env;
     env.param = [](int) { return 0; };
     auto dib = std::make_shared<const Dib>(Dib{28, 28, std::vector<uint8_t>(40)});

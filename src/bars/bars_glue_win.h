@@ -15,8 +15,8 @@ bool bars_menu_enabled(int id);
 // Runs main-menu command `id` as if chosen; it has finished when this returns.
 void bars_run_menu_cmd(int id);
 
-// Tooltip for a screen rectangle.
-void bars_tip_request(const RECT& screen_area, const std::string& title, const std::string& text);
+// Tooltip for a rectangle of `win`'s client area.
+void bars_tip_request(HWND win, RECT area, const std::string& title, const std::string& text);
 void bars_tip_hide();
 
 // User command to the diagram window; its integer reply (0 without a diagram window).

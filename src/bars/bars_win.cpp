@@ -41,15 +41,33 @@ HFONT bars_font(HWND win, int points) {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
-int bars_popup(int id, HWND owner, int x, int y) {
+int bars_popup(int id, HWND owner, int x, int y, PopupSource source) {
     HMENU m = LoadMenuA(bars_instance(), MAKEINTRESOURCEA(id));
     if (!m) return 0;
+    POINT p = {x, y};
+    ClientToScreen(owner, &p);
+    popup_menu_inst_ = source;
     int cmd = 0;
     if (HMENU sub = GetSubMenu(m, 0))
-        cmd = TrackPopupMenu(sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y,
-                             0, owner, nullptr);
+        cmd = TrackPopupMenu(sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, p.x,
+                             p.y, 0, owner, nullptr);
+    popup_menu_inst_.reset();
     DestroyMenu(m);
     return cmd;
+}
+
+HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD style, int x, int y, int w, int h,
+                       HWND parent) {
+    HINSTANCE inst = bars_instance();
+    WNDCLASSA wc = {};
+    if (!GetClassInfoA(inst, cls, &wc)) {
+        wc.lpfnWndProc = eh;
+        wc.hInstance = inst;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = cls;
+        RegisterClassA(&wc);
+    }
+    return CreateWindowA(cls, title, style, x, y, w, h, parent, nullptr, inst, nullptr);
 }
 
 void bars_trap() {

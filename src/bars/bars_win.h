@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "shell/globals.h"
+
 constexpr COLORREF kBarGrey = 0xC0C0C0;
 
 // What opened a pop-up menu (first field of popup_menu_inst_).
@@ -15,7 +17,11 @@ void bars_fill(HDC dc, const RECT& r, COLORREF c);
 void bars_edge(HDC dc, const RECT& r, bool sunken);
 // The bars' font of `points` size.
 HFONT bars_font(HWND win, int points);
-// Shows sub-menu 0 of menu resource `id` at screen (x, y); the chosen command or 0.
-int bars_popup(int id, HWND owner, int x, int y);
+// Shows sub-menu 0 of menu resource `id` at client point (x, y) of `owner`, with popup_menu_inst_
+// naming `source` meanwhile; the chosen command or 0.
+int bars_popup(int id, HWND owner, int x, int y, PopupSource source);
+// Registers window class `cls` (once) and creates a child window of it.
+HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD style, int x, int y, int w, int h,
+                       HWND parent);
 // Inside a catch block: reports the error that stopped a window event.
 void bars_trap();

@@ -126,12 +126,8 @@ void on_rbutton_down(HWND win, int x, int y) {
     bars_tip_hide();
     bool was_running = !ticker_->paused();
     if (was_running) ticker_->pause();
-    popup_menu_inst_ = PopupSource{kPopupStatus, 0};
-    POINT p = {x, y};
-    ClientToScreen(win, &p);
-    int cmd = bars_popup(IDM_POP_STATUS, win, p.x, p.y - 160);
+    int cmd = bars_popup(IDM_POP_STATUS, win, x, y - 160, PopupSource{kPopupStatus, 0});
     if (was_running) ticker_->resume();
-    popup_menu_inst_.reset();
     if (cmd) bars_run_menu_cmd(cmd);
 }
 
@@ -144,8 +140,7 @@ void on_mouse_move(HWND win, int x) {
         return;
     }
     RECT r = to_rect(status_model().field_rect(field, bw));
-    MapWindowPoints(win, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    bars_tip_request(r, row->label, row->tooltip);
+    bars_tip_request(win, r, row->label, row->tooltip);
 }
 
 void on_paint(HWND win) {
@@ -203,18 +198,8 @@ LRESULT CALLBACK win_status_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HWND status_create(HWND parent) {
-    HINSTANCE inst = bars_instance();
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = win_status_eh;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        registered = RegisterClassA(&wc) != 0;
-    }
-    return CreateWindowA(kClass, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10, StatusModel::kHeight,
-                         parent, nullptr, inst, nullptr);
+    return bars_create_child(kClass, win_status_eh, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10,
+                             StatusModel::kHeight, parent);
 }
 
 void status_layout() {

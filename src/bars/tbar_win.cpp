@@ -163,11 +163,7 @@ void on_rbutton_up(HWND win, int x, int y) {
     TbarModel::Hit h = tbar_model().hit(x, y, on_left());
     if (h.kind == TbarModel::Hit::None) return;
     bool button = h.kind == TbarModel::Hit::Button;
-    popup_menu_inst_ = PopupSource{kPopupToolbar, static_cast<int16_t>(button ? 1 : 2)};
-    POINT p = {x, y + 16};
-    ClientToScreen(win, &p);
-    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, p.x, p.y);
-    popup_menu_inst_.reset();
+    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y + 16, PopupSource{kPopupToolbar, static_cast<int16_t>(button ? 1 : 2)});
     if (cmd == 10725) help_context(button ? 33 : 23);
 }
 
@@ -190,8 +186,7 @@ void on_mouse_move(HWND win, int x, int y) {
         bars_tip_hide();
         return;
     }
-    MapWindowPoints(win, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    bars_tip_request(r, title, text);
+    bars_tip_request(win, r, title, text);
 }
 
 void on_paint(HWND win) {
@@ -258,18 +253,7 @@ HWND tbar_create(HWND parent) {
     for (int n = 1; n <= 4; ++n)
         stored.push_back(file_setting_get_list("Toolbar" + std::to_string(n), tbar_user_layout_default()));
     tbar_model().load_user_layouts(stored);
-    HINSTANCE inst = bars_instance();
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = win_toolbar_eh;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        registered = RegisterClassA(&wc) != 0;
-    }
-    return CreateWindowA(kClass, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent, nullptr, inst,
-                         nullptr);
+    return bars_create_child(kClass, win_toolbar_eh, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
 }
 
 int tbar_get_style() { return tbar_model().style(); }

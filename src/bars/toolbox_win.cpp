@@ -247,18 +247,13 @@ void on_mouse_move(HWND win, int x, int y) {
         bars_tip_hide();
         return;
     }
-    RECT c = cell_rect(pos);
-    MapWindowPoints(win, nullptr, reinterpret_cast<POINT*>(&c), 2);
-    bars_tip_request(c, toolbox_model().title(*r), r->tooltip);
+    bars_tip_request(win, cell_rect(pos), toolbox_model().title(*r), r->tooltip);
 }
 
 void on_rbutton_up(HWND win, int x, int y) {
     bars_tip_hide();
-    popup_menu_inst_ = PopupSource{kPopupToolbox, static_cast<int16_t>(toolbox_position_at(x, y, orient()))};
-    POINT p = {x, y};
-    ClientToScreen(win, &p);
-    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, p.x, p.y);
-    popup_menu_inst_.reset();
+    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y,
+                         PopupSource{kPopupToolbox, static_cast<int16_t>(toolbox_position_at(x, y, orient()))});
     if (cmd == 10725) help_context(100);
 }
 
@@ -314,18 +309,8 @@ HWND toolbox_onoff(HWND parent) {
     if (toolbox_inst_) return toolbox_inst_;
     if (!parent) return nullptr;
     if (!prev_pos_) prev_pos_ = toolbox_place_from(file_setting_get_list("Toolbox", toolbox_place_default()));
-    HINSTANCE inst = bars_instance();
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = win_shapebar_eh;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        registered = RegisterClassA(&wc) != 0;
-    }
-    return CreateWindowA(kClass, "Shapebar", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 100, 80, 569, 43, parent,
-                         nullptr, inst, nullptr);
+    return bars_create_child(kClass, win_shapebar_eh, "Shapebar", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 100,
+                             80, 569, 43, parent);
 }
 
 void toolbox_menu_cmd() {

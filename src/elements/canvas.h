@@ -138,6 +138,29 @@ public:
     virtual bool printing() const { return false; }
 };
 
+// Draws nothing: a base for canvases that only measure or only keep geometry.
+class NullCanvas : public Canvas {
+public:
+    void set_pen(const Pen&) override {}
+    void set_brush(const Brush&) override {}
+    void set_font(const Font&) override {}
+    void set_text_colour(Colour) override {}
+    void set_text_bk(bool, Colour) override {}
+    void set_mix(int) override {}
+    void line(Pt, Pt) override {}
+    void polyline(const std::vector<Pt>&) override {}
+    void polygon(const std::vector<Pt>&) override {}
+    void rectangle(const Rc&) override {}
+    void round_rect(const Rc&, int, int) override {}
+    void ellipse(const Rc&) override {}
+    void arc(const Rc&, Pt, Pt) override {}
+    void pie(const Rc&, Pt, Pt) override {}
+    void fill_rect(const Rc&, Colour) override {}
+    void text(Pt, std::string_view) override {}
+    Sz text_extent(std::string_view) override { return {}; }
+    void draw_text(const Rc&, std::string_view, unsigned) override {}
+};
+
 // Keeps every call as a line of text; text extents are a fixed-pitch estimate so geometry tests
 // don't depend on fonts.
 class RecordingCanvas : public Canvas {

@@ -33,6 +33,16 @@ RECT control_rect(HWND win, int id) {
     return r;
 }
 
+// OK applies the dialog and closes it, unless `apply` refuses; Cancel closes it. False for other
+// commands.
+bool ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND)) {
+    int id = LOWORD(wp);
+    if (id != IDOK && id != IDCANCEL) return false;
+    if (id == IDOK && !apply(win)) return true;
+    EndDialog(win, id);
+    return true;
+}
+
 void set_font(HWND win, int id, HFONT f) {
     if (HWND c = GetDlgItem(win, id)) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
 }
@@ -170,39 +180,33 @@ void dlg_stretch_control(HWND win, int id, int mr, int mb) {
     SetWindowPos(c, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void dlg_align_right(HWND win, int id, int m) {
+namespace {
+// Moves control `id` to `m` pixels from the client area's right edge, or from its bottom edge.
+void align(HWND win, int id, int m, bool right) {
     HWND c = GetDlgItem(win, id);
     if (!c) return;
     RECT cl, r = control_rect(win, id);
     GetClientRect(win, &cl);
-    SetWindowPos(c, nullptr, cl.right - m - (r.right - r.left), r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int x = right ? cl.right - m - (r.right - r.left) : r.left, y = right ? r.top : cl.bottom - m - (r.bottom - r.top);
+    SetWindowPos(c, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void dlg_align_bottom(HWND win, int id, int m) {
-    HWND c = GetDlgItem(win, id);
-    if (!c) return;
-    RECT cl, r = control_rect(win, id);
-    GetClientRect(win, &cl);
-    SetWindowPos(c, nullptr, r.left, cl.bottom - m - (r.bottom - r.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void dlg_fit_width(HWND win, int id, int d) {
-    RECT du{0, 0, d, 0}, w, r = control_rect(win, id);
+// Sizes the dialog to end `d` dialog units beyond control `id`'s left edge, or its top edge.
+void fit(HWND win, int id, int d, bool width) {
+    RECT du{0, 0, d, d}, w, r = control_rect(win, id);
     MapDialogRect(win, &du);
     GetWindowRect(win, &w);
-    POINT p{r.left, 0};
+    POINT p{r.left, r.top};
     ClientToScreen(win, &p);
-    SetWindowPos(win, nullptr, 0, 0, p.x - w.left + du.right, w.bottom - w.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int cx = width ? p.x - w.left + du.right : w.right - w.left, cy = width ? w.bottom - w.top : p.y - w.top + du.bottom;
+    SetWindowPos(win, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+}  // namespace
 
-void dlg_fit_height(HWND win, int id, int d) {
-    RECT du{0, 0, 0, d}, w, r = control_rect(win, id);
-    MapDialogRect(win, &du);
-    GetWindowRect(win, &w);
-    POINT p{0, r.top};
-    ClientToScreen(win, &p);
-    SetWindowPos(win, nullptr, 0, 0, w.right - w.left, p.y - w.top + du.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void dlg_align_right(HWND win, int id, int m) { align(win, id, m, true); }
+void dlg_align_bottom(HWND win, int id, int m) { align(win, id, m, false); }
+void dlg_fit_width(HWND win, int id, int d) { fit(win, id, d, true); }
+void dlg_fit_height(HWND win, int id, int d) { fit(win, id, d, false); }
 
 void dlg_set_height(HWND win, int h) {
     RECT w;
@@ -269,22 +273,14 @@ INT_PTR CALLBACK password_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
+        return ok_cancel(win, wp, [](HWND win) {
             auto* a = reinterpret_cast<PasswordArgs*>(GetWindowLongPtrA(win, DWLP_USER));
             a->password = dlg_get_text(win, IDC_PASSWORD_EDIT);
-            if (!file_crypt_key(a->password)) {
-                MessageBoxA(win, "Please enter a password.", "Note", MB_OK | MB_ICONINFORMATION);
-                SetFocus(GetDlgItem(win, IDC_PASSWORD_EDIT));
-                return TRUE;
-            }
-            EndDialog(win, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-            EndDialog(win, IDCANCEL);
-            return TRUE;
-        }
-        break;
+            if (file_crypt_key(a->password)) return true;
+            MessageBoxA(win, "Please enter a password.", "Note", MB_OK | MB_ICONINFORMATION);
+            SetFocus(GetDlgItem(win, IDC_PASSWORD_EDIT));
+            return false;
+        });
     case WM_DESTROY: dlg_on_destroy(win, IDD_PASSWORD, 0); break;
     }
     return FALSE;
@@ -371,7 +367,7 @@ INT_PTR CALLBACK files_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
+        return ok_cancel(win, wp, [](HWND win) {
             HWND lv = files_list(win);
             int row = 0;
             for (const auto& f : kFileSettings) {
@@ -383,14 +379,8 @@ INT_PTR CALLBACK files_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
                 SendMessageA(lv, LVM_GETITEMTEXTA, row++, reinterpret_cast<LPARAM>(&it));
                 if (buf[0] && buf != file_setting_get_text(f.name, f.def())) file_setting_set_text(f.name, buf);
             }
-            EndDialog(win, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-            EndDialog(win, IDCANCEL);
-            return TRUE;
-        }
-        break;
+            return true;
+        });
     case WM_DESTROY: dlg_on_destroy(win, IDD_FILES, 0); break;
     }
     return FALSE;
@@ -428,17 +418,11 @@ INT_PTR CALLBACK dlg_snap_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         CheckDlgButton(win, IDC_SNAP_ON, view_param_get(203) == 1 ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wp) == IDOK) {
+        return ok_cancel(win, wp, [](HWND win) {
             int on = dlg_is_checked(win, IDC_SNAP_ON);
             if (on != (view_param_get(203) == 1)) view_param_set_undoable(203, on);
-            EndDialog(win, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wp) == IDCANCEL) {
-            EndDialog(win, IDCANCEL);
-            return TRUE;
-        }
-        break;
+            return true;
+        });
     case WM_DESTROY: dlg_on_destroy(win, IDD_SNAP, 0); break;
     }
     return FALSE;

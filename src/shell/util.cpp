@@ -144,12 +144,20 @@ int32_t util_day_number(int year, int month, int day) {
     return static_cast<int32_t>(days_from_civil(year, month, day) - days_from_civil(1980, 1, 1) + 1);
 }
 
-std::optional<int32_t> util_str_to_int(std::string_view s) {
+namespace {
+// A number's text: the line end, leading blanks and a leading '+' dropped.
+std::string_view number_text(std::string_view s) {
     s = trim_line_end(s);
     size_t p = 0;
     while (p < s.size() && s[p] == ' ') ++p;
     s.remove_prefix(p);
     if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    return s;
+}
+}  // namespace
+
+std::optional<int32_t> util_str_to_int(std::string_view s) {
+    s = number_text(s);
     if (s.empty()) return std::nullopt;
     int32_t v = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -158,11 +166,7 @@ std::optional<int32_t> util_str_to_int(std::string_view s) {
 }
 
 std::optional<double> util_str_to_num(std::string_view s) {
-    s = trim_line_end(s);
-    size_t p = 0;
-    while (p < s.size() && s[p] == ' ') ++p;
-    s.remove_prefix(p);
-    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    s = number_text(s);
     if (s.empty()) return std::nullopt;
     // Plain decimal syntax only: no hex, inf or nan.
     for (char c : s)

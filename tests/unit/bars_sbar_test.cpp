@@ -51,16 +51,6 @@ TEST(SbarMuldiv, RoundsHalvesAwayFromZero) {
     for (const auto& c : cases) EXPECT_EQ(sbar_muldiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
 }
 
-TEST_F(Sbar, StartsAtOriginLevelOneFullSize) {
-    ViewState s = pos.state();
-    EXPECT_EQ(s.x0, 0);
-    EXPECT_EQ(s.y0, 0);
-    EXPECT_EQ(s.level, 1);
-    EXPECT_EQ(s.zoom, 100);
-    EXPECT_EQ(s.zoom100, 10000);
-    EXPECT_EQ(pos.latest(), (SbarLatest{1, 0, 20}));
-}
-
 TEST_F(Sbar, ZoomStepsScaleZoomAndOrigin) {
     EXPECT_TRUE(pos.cmd(kSbarZoom, kSbContract, 0));
     EXPECT_EQ(pos.field(kSbarZoom), 9091);
@@ -137,14 +127,6 @@ TEST_F(Sbar, LineAndPageStepsMoveByTheirDisplacement) {
     }
     EXPECT_FALSE(pos.cmd(kSbarX0, 99, 0));
     EXPECT_TRUE(pos.cmd(kSbarX0, 0, 0));  // nothing to do
-}
-
-TEST_F(Sbar, LevelStepsReportTheNewLevel) {
-    EXPECT_TRUE(pos.cmd(kSbarLevel, kSbUnitDown, 0));
-    EXPECT_EQ(pos.state().level, 2);
-    EXPECT_EQ(host.status_calls.back(), std::make_pair(8, 2));
-    EXPECT_TRUE(pos.cmd(kSbarLevel, kSbUnitUp, 0));
-    EXPECT_EQ(pos.state().level, 1);
 }
 
 TEST_F(Sbar, WheelFollowsTheLatestAxis) {

@@ -47,23 +47,6 @@ TEST_F(Palette, TextColourContrasts) {
     for (const auto& c : cases) EXPECT_EQ(tbar_text_color(c.flag, c.index), c.want) << c.flag << "," << c.index;
 }
 
-TEST(TbarLayouts, PresetsAndUserLayouts) {
-    TbarModel m;
-    ASSERT_EQ(m.styles().size(), 8u);
-    struct Case { int no; size_t count; int orient; const char* name; } cases[] = {
-        {0, 10, 1, "Standard Vert"}, {1, 18, 0, "Standard Horz"}, {2, 20, 0, "Extended Horz"},
-        {3, 6, 0, "Viewing"}, {4, 6, 0, "User defined 1"}, {7, 6, 0, "User defined 4"},
-    };
-    for (const auto& c : cases) {
-        const TbarStyle& s = m.styles()[c.no];
-        EXPECT_EQ(s.buttons.size(), c.count) << c.name;
-        EXPECT_EQ(s.orientation, c.orient) << c.name;
-        EXPECT_EQ(s.name, c.name);
-    }
-    // Layout 1 leaves out Redo (3) and Generator (17).
-    for (int b : m.styles()[1].buttons) EXPECT_TRUE(b != 3 && b != 17);
-}
-
 TEST(TbarLayouts, StoredUserLayoutsAndDamagedValues) {
     TbarModel m;
     m.load_user_layouts({{1, 1, 19, 0}, {5}, {}, {2, 77, 3, 99, -4, 18}});
@@ -116,21 +99,9 @@ TEST(TbarGeometry, LeftBar) {
     EXPECT_EQ(m.hit(-1, 5, true).kind, TbarModel::Hit::None);
 }
 
-TEST(TbarGeometry, PlaceByOrientation) {
-    EXPECT_EQ(TbarModel::place(kTbarLeft, 800, 500), (Rc{1, 1, 28, 500}));
-    EXPECT_EQ(TbarModel::place(kTbarTop, 800, 500), (Rc{1, 1, 800, 28}));
-    EXPECT_EQ(TbarModel::place(kTbarNone, 800, 500), (Rc{1, 1, 1, 1}));
-}
-
 TEST(TbarGeometry, OrientationCommands) {
     for (int o : {kTbarTop, kTbarLeft, kTbarNone}) EXPECT_EQ(tbar_orient_of_command(tbar_command_of_orient(o)), o);
     EXPECT_EQ(tbar_orient_of_command(12345), kTbarTop);
-}
-
-TEST(TbarTips, ColourCells) {
-    TipText t = tbar_cell_tip(2, 5);
-    EXPECT_EQ(t.title, "Color 21");
-    EXPECT_EQ(t.text, "Palette 2 : Color 21");
 }
 
 }  // namespace

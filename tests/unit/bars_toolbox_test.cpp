@@ -142,23 +142,6 @@ TEST(Toolbox, PressByCode) {
     EXPECT_EQ(m.depressed(kTgRoute), 31);
 }
 
-TEST(Toolbox, ShapeKindsAndFillStyles) {
-    ToolboxModel m;
-    auto kinds = m.shape_kinds();
-    ASSERT_EQ(kinds.size(), 18u);
-    EXPECT_EQ(kinds.front().name, "Rectangle");
-    EXPECT_EQ(kinds.back().name, "Ellip Line2");
-    for (const auto& k : kinds) EXPECT_TRUE(k.code != 0 && k.code != 16 && k.code != 24);
-    auto fills = m.fill_styles();
-    ASSERT_EQ(fills.size(), 8u);
-    EXPECT_EQ(fills[3].name, "|||| hatch");
-    EXPECT_EQ(fills[4].name, "\\\\\\ hatch");
-    // The order stays whatever the set shown.
-    m.toggle();
-    m.toggle();
-    EXPECT_EQ(m.shape_kinds().size(), 18u);
-}
-
 TEST(ToolboxGeometry, CellsAndPositionsAreInverse) {
     for (int o : {0, 1}) {
         for (int pos = 1; pos <= 36; ++pos) {
@@ -185,12 +168,6 @@ TEST(ToolboxGeometry, StoredPlaceAndClamp) {
     EXPECT_EQ(toolbox_place_clamp({900, -5, 1}, 800, 600), (ToolboxPlace{800 - 452, 0, 1}));
     EXPECT_EQ(toolbox_place_clamp({900, 900, 0}, 800, 600), (ToolboxPlace{800 - 52, 600 - 398, 0}));
     EXPECT_EQ(toolbox_place_clamp({50, 50, 1}, 300, 30), (ToolboxPlace{0, 0, 1}));
-}
-
-TEST(ToolboxNotes, OnePerGroup) {
-    EXPECT_STREQ(toolbox_note(kTgRoute), "To create a Link, first mark two Objects.");
-    EXPECT_EQ(toolbox_note(kTgObject), nullptr);
-    EXPECT_EQ(toolbox_note(kTgControl), nullptr);
 }
 
 }  // namespace

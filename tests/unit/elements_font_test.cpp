@@ -85,19 +85,6 @@ TEST_F(FontTest, DialogOkStoresChosenFontsAndUnderlines) {
     EXPECT_EQ(text_font(kFontObjectAlt, 1).underline, 1);
 }
 
-TEST_F(FontTest, UnderlineBoxesShowStoredValuesAboveOneAsChecked) {
-    view_param_set(65, 2);
-    view_param_set(95, 7);
-    auto checks = font_underline_checks();
-    EXPECT_FALSE(checks[0]);
-    EXPECT_TRUE(checks[1]);
-    EXPECT_TRUE(checks[2]);
-    const bool keep[3] = {checks[0], checks[1], checks[2]};
-    font_apply({}, keep, 96);
-    EXPECT_EQ(view_param_get(65), 1);
-    EXPECT_EQ(view_param_get(95), 1);
-}
-
 TEST_F(FontTest, AnotherDocumentNeverShowsThePreviousFonts) {
     view_param_set(52, 10);
     EXPECT_EQ(text_font(kFontObject, 1).height, font_height(20));

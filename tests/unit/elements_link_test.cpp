@@ -70,20 +70,6 @@ TEST(LinkTables, LabelPositionListIndexes) {
     }
 }
 
-TEST(LinkTables, NamesAndWhatIsMissing) {
-    EXPECT_EQ(link_route_name(kRouteArc).value(), "Arc");
-    EXPECT_EQ(link_route_name(kRouteDouble).value(), "Double");
-    EXPECT_FALSE(link_route_name(kRouteTemporary));
-    EXPECT_EQ(link_style_name(7).value(), "Variable width");
-    EXPECT_EQ(link_style_name(8).value(), "Thin");
-    EXPECT_FALSE(link_style_name(6));
-    // Only routes with a choice enable the curve list.
-    for (const auto& r : link_routes()) EXPECT_EQ(r.curve_state == 13, r.options.size() > 1) << r.name;
-    EXPECT_STREQ(link_route_by_pos(5)->text, "_|\xAF Horz-Vert-Horz");
-    EXPECT_TRUE(link_is_taper(kRouteTemporary));
-    EXPECT_EQ(link_end_pos_name(16), nullptr);
-}
-
 TEST(LinkPen, ByStyleThickAndLabel) {
     struct Case { int style; bool thick; const char* label; int width, pen_style; };
     const Case cases[] = {

@@ -35,26 +35,6 @@ std::string bmp(int32_t w, int32_t h, uint16_t bpp, uint32_t comp = 0, uint32_t 
     return s;
 }
 
-TEST(IconCatalogue, RowsNumbersAndCategories) {
-    EXPECT_EQ(kIconCatalogueRows, 128u);
-    std::set<int> numbers, bitmaps;
-    int per_bit[7] = {}, none = 0;
-    for (size_t i = 0; i < kIconCatalogueRows; ++i) {
-        const IconRow& r = icon_[i];
-        numbers.insert(r.number);
-        bitmaps.insert(r.bitmap);
-        EXPECT_GE(r.bitmap, 11018);
-        EXPECT_LE(r.bitmap, 11193);
-        if (!r.categories) ++none;
-        for (int b = 0; b < 7; ++b)
-            if (r.categories & (1 << b)) ++per_bit[b];
-    }
-    EXPECT_EQ(numbers.size(), 127u);  // 225 twice
-    EXPECT_EQ(bitmaps.size(), 128u);
-    EXPECT_EQ((std::vector<int>(per_bit, per_bit + 6)), (std::vector<int>{84, 24, 15, 15, 26, 7}));
-    EXPECT_EQ(none, 19);
-}
-
 TEST(IconCatalogue, WhereEachNumberComesFrom) {
     struct { int number; std::optional<int> resource; } cases[] = {
         {201, 11156}, {225, 11039}, {929, 11031}, {203, 11145}, {500, std::nullopt}, {307, std::nullopt},
@@ -71,15 +51,6 @@ TEST(IconCatalogue, UserIconNames) {
         {"xcon1005.bmp", std::nullopt}, {"", std::nullopt},
     };
     for (auto c : cases) EXPECT_EQ(icon_user_number(c.name), c.n) << c.name;
-}
-
-TEST(IconCatalogue, CurrentIcon) {
-    EXPECT_EQ(icon_current_get(), 201);
-    icon_current_set(0);
-    EXPECT_FALSE(icon_current_get());
-    icon_current_set(1005);
-    EXPECT_EQ(icon_current_get(), 1005);
-    icon_current_set(kInitialIcon);
 }
 
 TEST(IconBmp, AcceptsWellFormedBitmaps) {

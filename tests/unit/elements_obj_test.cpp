@@ -19,19 +19,6 @@ ObjRectEntry entry(Key key, int level, int l, int t, int r, int b, int f1 = 0) {
     return e;
 }
 
-TEST(ObjTables, ShapeListMapsIconsToTheIconRow) {
-    EXPECT_EQ(obj_shape_name(200), "Icon");
-    EXPECT_EQ(obj_shape_name(161), "Box");
-    EXPECT_EQ(obj_shape_name(169), "Picture*");
-    EXPECT_FALSE(obj_shape_name(165));
-    EXPECT_FALSE(obj_shape_name(171));
-    EXPECT_EQ(obj_shape_pos_of(200), obj_shape_pos_of(168));
-    EXPECT_EQ(obj_shape_pos_of(168), 11);
-    EXPECT_EQ(obj_shape_code_at(0), 161);
-    EXPECT_FALSE(obj_shape_code_at(18));
-    EXPECT_EQ(obj_shape_names().size(), 18u);
-}
-
 TEST(ObjTables, SizeListNamedAndNumbered) {
     struct { int size, pos; const char* text; } cases[] = {
         {15, 1, "Normal 15"}, {16, 21, "16"}, {0, 5, "0"}, {5, 0, "Small 5"}, {45, 4, "E large 45"},
@@ -58,21 +45,6 @@ TEST(ObjTables, ActionsAndExtensions) {
     for (size_t i = 0; i < action_.size(); ++i)
         EXPECT_EQ(obj_action_pos_of(*obj_action_code_at(static_cast<int>(i))), static_cast<int>(i));
     EXPECT_EQ(obj_action_name(42), "Open RichText");
-}
-
-TEST(ObjTables, ClustersStylesAndDefaultsLists) {
-    EXPECT_EQ(obj_cluster_code_at(3), 7);
-    EXPECT_EQ(obj_cluster_pos_of(8), 8);
-    EXPECT_FALSE(obj_cluster_pos_of(9));
-    ASSERT_NE(obj_icon_style_at(5), nullptr);
-    EXPECT_EQ(obj_icon_style_at(5)->rop, 0x660046u);
-    EXPECT_EQ(obj_icon_style_at(7), nullptr);
-    EXPECT_EQ(obj_icon_style_at(-1), nullptr);
-    const Obj0ListRow* r = obj0_listbox_row(10188);
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->setting, 97);
-    EXPECT_EQ(r->offset, 4);
-    EXPECT_EQ(obj0_listbox_row(1), nullptr);
 }
 
 TEST(ObjRound, HalvesAwayAndNoOverflow) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -26,132 +25,46 @@
 #include "shell/wiring_win.h"
 #include "view/view.h"
 #include "view/view_win.h"
+#include "win/win_test_util.h"
 
 namespace {
 
-const char kTestKey[] = "Software\\Quellmark\\VornBarsTest\\IniStr";
-
-std::vector<std::string> notes_;
-void rec_note(const std::string& t) { notes_.push_back(t); }
-void rec_error(const std::string& t) { notes_.push_back("error: " + t); }
-int rec_ask(const std::string&, const std::string&, bool) { return 2; }
-
-void pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG m;
-    do {
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) continue;
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
-
-RECT rect_in(HWND child, HWND parent) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-void click(HWND win, int x, int y) {
-    POINT s = {x, y};
-    ClientToScreen(win, &s);
-    SetCursorPos(s.x, s.y);
-    SendMessageA(win, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    SendMessageA(win, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
-COLORREF pixel(HWND win, int x, int y) {
-    UpdateWindow(win);
-    HDC dc = GetDC(win);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(win, dc);
-    return c;
-}
-
-// With VORN_SHOTS set, saves the main window as it looks on screen to that folder.
-void shot(HWND win, const char* name) {
-    const char* dir = std::getenv("VORN_SHOTS");
-    if (!dir) return;
-    pump(100);
-    RECT r;
-    GetWindowRect(win, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bm = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bm);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    BITMAPINFOHEADER bi = {sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    int row = (w * 3 + 3) & ~3;
-    std::vector<char> bits(static_cast<size_t>(row) * h);
-    GetDIBits(mem, bm, 0, h, bits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-    BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi + bits.size()), 0, 0, sizeof fh + sizeof bi};
-    std::string path = std::string(dir) + "\\" + name + ".bmp";
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n;
-    WriteFile(f, &fh, sizeof fh, &n, nullptr);
-    WriteFile(f, &bi, sizeof bi, &n, nullptr);
-    WriteFile(f, bits.data(), static_cast<DWORD>(bits.size()), &n, nullptr);
-    CloseHandle(f);
-    DeleteObject(bm);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-}
+using wt::Boxes;
+using wt::click;
+using wt::pixel;
+using wt::pump;
+using wt::rect_in;
+using wt::shot;
 
 int counter_ = 0;
 void count_cmd() { ++counter_; }
 bool never() { return false; }
 
-class BarsMain : public testing::Test {
+class BarsMain : public wt::MainWindowTest {
 protected:
+    BarsMain() : MainWindowTest("vorn_bars_test", SW_SHOWNORMAL) {}
     void SetUp() override {
-        notes_.clear();
         counter_ = 0;
-        old_ = msg_set_hooks({rec_note, rec_error, rec_ask});
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornBarsTest");
-        settings_use_registry(kTestKey);
         marked_obj_.clear();
         marked_link_.clear();
         marked_shape_.clear();
-        start();
+        MainWindowTest::SetUp();
     }
     void TearDown() override {
-        stop();
-        settings_set_backend(nullptr);
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornBarsTest");
-        msg_set_hooks(old_);
+        MainWindowTest::TearDown();
         // Commands the tests replaced get their owners back.
         view_init();
         bars_init();
     }
-    void start() {
-        win_ = vorn_create_main(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL);
-        ASSERT_NE(win_, nullptr);
-        MoveWindow(win_, 0, 0, 800, 600, TRUE);
-        pump(50);
-    }
-    void stop() {
-        if (IsWindow(win_)) {
-            file_clear_changed();
-            SendMessageA(win_, WM_CLOSE, 0, 0);
-        }
-        pump(20);
-        MSG m;
-        while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    void restart() {
+        close_main();
+        open_main();
     }
     RECT client() const {
         RECT c;
         GetClientRect(win_, &c);
         return c;
     }
-
-    MsgHooks old_;
-    HWND win_ = nullptr;
 };
 
 TEST_F(BarsMain, ToolbarOrientationsPlaceTheBarsAndTheView) {
@@ -357,7 +270,7 @@ TEST_F(BarsMain, ToolboxOpensPicksAndRemembersItsPlace) {
     Pt bar = toolbox_cell_origin(6, 1, false);
     click(toolbox_inst_, bar.x + 8, bar.y + 8);
     EXPECT_EQ(toolbox_current(kTgObject), 160);
-    EXPECT_TRUE(notes_.empty());
+    EXPECT_TRUE(Boxes::notes.empty() && Boxes::errors.empty());
     Pt route = toolbox_cell_origin(27, 1, false);
     click(toolbox_inst_, route.x + 8, route.y + 8);
     EXPECT_EQ(toolbox_current(kTgRoute), 3);
@@ -377,8 +290,7 @@ TEST_F(BarsMain, ToolboxOpensPicksAndRemembersItsPlace) {
     EXPECT_EQ(file_setting_get_list("Toolbox", {}), (std::vector<int>{r.left, r.top, 0}));
     EXPECT_TRUE(menu_checked(CMD_TOOLBOX));
     // It is open again after a restart.
-    stop();
-    start();
+    restart();
     ASSERT_NE(toolbox_inst_, nullptr);
     EXPECT_EQ(rect_in(toolbox_inst_, view_inst_).right - rect_in(toolbox_inst_, view_inst_).left, 52);
     Pt close = toolbox_cell_origin(2, 0, false);
@@ -407,13 +319,13 @@ TEST_F(BarsMain, ReleasingAToolOverTheDiagramPlacesOrExplains) {
     if (!toolbox_model().objects_shown()) toolbox_model().toggle();
     size_t before = view_doc().objs.size();
     drop_outside(23);  // Straight link, nothing marked
-    EXPECT_EQ(notes_, (std::vector<std::string>{"To create a Link, first mark two Objects."}));
+    EXPECT_EQ(Boxes::notes, (std::vector<std::string>{"To create a Link, first mark two Objects."}));
     EXPECT_EQ(view_doc().objs.size(), before);
-    notes_.clear();
+    Boxes::notes.clear();
     drop_outside(5);  // Box
     ASSERT_EQ(view_doc().objs.size(), before + 1);
     EXPECT_EQ(view_doc().objs.back().shape, 161);
-    EXPECT_TRUE(notes_.empty());
+    EXPECT_TRUE(Boxes::notes.empty() && Boxes::errors.empty());
     // While a new object waits for its text nothing more is placed.
     create_obj_later_ = 1;
     drop_outside(5);
@@ -457,10 +369,10 @@ TEST_F(BarsMain, PicksRestyleTheMarkedItems) {
 }
 
 TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
-    stop();
+    close_main();
     toolbox_prev_pos().reset();  // as in a new run
     file_setting_set_list("Toolbox", {5000, 7});
-    start();
+    open_main();
     task_menu_cmd(CMD_TOOLBOX);
     pump(30);
     ASSERT_NE(toolbox_inst_, nullptr);
@@ -475,8 +387,7 @@ TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
 TEST_F(BarsMain, LayoutAndOrientationSurviveARestart) {
     task_menu_cmd(CMD_TBAR_TOP);
     tbar_set_style(2);
-    stop();
-    start();
+    restart();
     EXPECT_EQ(tbar_get_style(), 2);
     EXPECT_TRUE(menu_checked(CMD_TBAR_TOP));
     EXPECT_EQ(rect_in(tbar_inst_, win_).bottom - rect_in(tbar_inst_, win_).top, 28);

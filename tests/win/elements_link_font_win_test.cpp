@@ -10,7 +10,7 @@
 #include "resources/links_ids.h"
 #include "shell/globals_win.h"
 #include "view/view.h"
-#include "win/elements_link_shot.h"
+#include "win/win_test_util.h"
 
 namespace {
 
@@ -119,6 +119,6 @@ TEST_F(FontDialog, Screenshot) {
     HWND d = open_modeless();
     ASSERT_NE(d, nullptr);
     SetWindowPos(d, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    save_window_shot(d, "font_dialog.bmp");
+    wt::save_window_shot(d, "font_dialog.bmp");
     DestroyWindow(d);
 }

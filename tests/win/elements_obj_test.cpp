@@ -1,6 +1,6 @@
 // Objects painted with GDI into memory bitmaps on a y-up diagram mapping: pixels, upright
 // bitmaps and text, icon bitmaps from resources and user files with their reports, picture
-// files, handle use over many repaints, a picture of every kind of object, and paint timing.
+// files, handle use over many repaints, and a picture of every kind of object.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include "shell/file.h"
 #include "shell/globals_win.h"
 #include "view/view.h"
+#include "win/win_test_util.h"
 
 namespace {
 
@@ -147,14 +148,7 @@ void make_emf(const std::string& path) {
     DeleteEnhMetaFile(CloseEnhMetaFile(m));
 }
 
-void pump(int ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
-    }
-}
+using wt::pump;
 
 std::vector<std::string> errors_seen;
 
@@ -439,54 +433,6 @@ TEST_F(ObjWin, NoHandleGrowthAcrossRepaints) {
     }
     EXPECT_LE(c.held_objects(), 200u);
 }
-
-// Prints milliseconds per repaint of 5000 objects: all on screen (the worst case), and spread
-// over nine screens as a level usually is, where only what meets the bitmap is drawn.
-TEST_F(ObjWin, PaintTimeOfFiveThousandObjects) {
-    Surface s(1280, 1024, 8);
-    const int shapes[] = {161, 160, 162, 164, 166, 163, 172, 167, 185, 226, 170};
-    std::vector<std::string> ids;
-    for (int i = 0; i < 300; ++i) ids.push_back("Idea " + std::to_string(i));
-    auto level = [&](int spread) {
-        std::vector<ObjDrawArgs> objs;
-        GdiCanvas measure(s.dc);
-        select_object(measure, 11);
-        for (int i = 0; i < 5000; ++i) {
-            const std::string& id = ids[i % 300];
-            ObjDrawArgs a = object(shapes[i % 11], (-5000 + (i % 70) * 145) * spread,
-                                   (4000 - (i / 70) * 112) * spread, id, measure, i % 32);
-            a.key = static_cast<Key>(i + 1);
-            a.size = 5;
-            objs.push_back(a);
-        }
-        return objs;
-    };
-    ObjEnv env = env_with();
-    auto time = [&](std::vector<ObjDrawArgs>& objs) {
-        auto paint = [&] {
-            obj_rect_cache_clear();
-            GdiCanvas c(s.dc);
-            for (auto& a : objs) {
-                select_object(c, a.colour);
-                a.text_w = c.text_extent(a.text).cx;
-                obj_draw(c, env, a);
-            }
-        };
-        paint();
-        const int runs = 5;
-        DWORD t0 = GetTickCount();
-        for (int i = 0; i < runs; ++i) paint();
-        EXPECT_EQ(objrect_.size(), 5000u);
-        return static_cast<unsigned long>((GetTickCount() - t0) / runs);
-    };
-    auto on_screen = level(1), wide = level(3);
-    unsigned long all = time(on_screen), spread = time(wide);
-    printf("[ timing ] 5000 objects: %lu ms all on screen, %lu ms spread over nine screens\n", all, spread);
-}
-
-}  // namespace
-
-namespace {
 
 void y_up_mapping(HDC dc) {
     SetMapMode(dc, MM_ANISOTROPIC);

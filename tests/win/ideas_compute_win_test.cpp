@@ -20,28 +20,14 @@
 #include "shell/vorn6_win.h"
 #include "view/view.h"
 #include "view/view_win.h"
+#include "win/win_test_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> notes_, errors_;
-void rec_note(const std::string& t) { notes_.push_back(t); }
-void rec_error(const std::string& t) { errors_.push_back(t); }
-int rec_ask(const std::string&, const std::string&, bool) { return 2; }
-
-void pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG m;
-    do {
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) continue;
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
+using wt::Boxes;
+using wt::pump;
 
 // Runs `drive` on the Compute dialog once it is up, from a timer of the dialog's message loop.
 std::function<void(HWND)> drive_;
@@ -54,36 +40,18 @@ void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
     d(dlg);
 }
 
-class IdeasCompute : public testing::Test {
+class IdeasCompute : public wt::MainWindowTest {
 protected:
+    IdeasCompute() : MainWindowTest("vorn_ideas_compute_test") {}
     void SetUp() override {
-        notes_.clear();
-        errors_.clear();
-        old_ = msg_set_hooks({rec_note, rec_error, rec_ask});
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
-        settings_use_registry("Software\\Quellmark\\VornTest\\IniStr");
-        dir_ = fs::temp_directory_path() / "vorn_ideas_compute_test";
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        win_ = vorn_create_main(GetModuleHandleA(nullptr), "", SW_HIDE);
-        ASSERT_NE(win_, nullptr);
-        pump(50);
+        MainWindowTest::SetUp();
         view_doc() = Document();
         file_set_current_name((dir_ / "plan.vrn").string());
     }
     void TearDown() override {
-        if (IsWindow(win_)) {
-            file_clear_changed();
-            SendMessageA(win_, WM_CLOSE, 0, 0);
-        }
-        pump(20);
-        MSG m;
-        while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        close_main();
         shell_hooks_ = {};
-        settings_set_backend(nullptr);
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
-        msg_set_hooks(old_);
-        fs::remove_all(dir_);
+        MainWindowTest::TearDown();
     }
 
     Key obj(const std::string& id, const std::string& ext, int y = 0) {
@@ -106,17 +74,7 @@ protected:
         return v ? *v : "(none)";
     }
 
-    MsgHooks old_;
-    HWND win_ = nullptr;
-    fs::path dir_;
 };
-
-TEST_F(IdeasCompute, MenuOffersComputeAndRecompute) {
-    ASSERT_NE(cmd_find(CMD_COMPUTE), nullptr);
-    ASSERT_NE(cmd_find(CMD_RECOMPUTE), nullptr);
-    EXPECT_TRUE(menu_command_available(CMD_COMPUTE));
-    EXPECT_TRUE(menu_command_available(CMD_RECOMPUTE));
-}
 
 TEST_F(IdeasCompute, DialogStoresItsChoicesAndRecomputes) {
     Key a = obj("A", "=2+3");
@@ -158,7 +116,7 @@ TEST_F(IdeasCompute, DialogStoresItsChoicesAndRecomputes) {
     EXPECT_EQ(value(a), "5");
     EXPECT_EQ(value(b), "10");
     EXPECT_EQ(value(t), "5");
-    EXPECT_TRUE(errors_.empty()) << errors_.front();
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
 }
 
 TEST_F(IdeasCompute, CancelChangesNothing) {
@@ -189,7 +147,7 @@ TEST_F(IdeasCompute, RecomputeCriticalPathWritesIdsReportAndMarks) {
     EXPECT_EQ(ss.str().rfind("EVENT1               EVENT2", 0), 0u);
     EXPECT_NE(ss.str().find("Start[ES=0  LC=0]"), std::string::npos);
     EXPECT_TRUE(file_is_changed());
-    EXPECT_TRUE(errors_.empty()) << errors_.front();
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
     if (GetEnvironmentVariableA("VORN_SHOT", nullptr, 0)) {
         ShowWindow(win_, SW_SHOWMAXIMIZED);
         view_scroll_to(1200, 60, 2);
@@ -204,14 +162,14 @@ TEST_F(IdeasCompute, CycleGivesOneMessageAndAutoRecomputeRuns) {
     obj("B", "=A+1");
     Key c = obj("C", "=7");
     EXPECT_TRUE(view_auto_recompute());
-    ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_NE(errors_[0].find("circular reference"), std::string::npos);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("circular reference"), std::string::npos);
     EXPECT_EQ(value(a), "(none)");
     EXPECT_EQ(value(c), "(none)");  // after the error the pass gives no more values
     view_obj_put([&] { Obj o = *view_obj_get(a); o.ext = "=2"; return o; }());
-    errors_.clear();
+    Boxes::errors.clear();
     view_auto_recompute();
-    EXPECT_TRUE(errors_.empty());
+    EXPECT_TRUE(Boxes::errors.empty());
     EXPECT_EQ(value(a), "2");
     EXPECT_EQ(value(c), "7");
 }

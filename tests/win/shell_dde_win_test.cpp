@@ -11,6 +11,7 @@
 #include "shell/file.h"
 #include "shell/globals_win.h"
 #include "shell/vorn6_win.h"
+#include "win/win_test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -45,21 +46,6 @@ BOOL CALLBACK find_main(HWND w, LPARAM lp) {
     return TRUE;
 }
 
-// Waits while answering messages: the program's DDE start-up broadcasts to every top-level
-// window, ours included, and waits for the answers.
-void pump_sleep(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG m;
-    do {
-        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            if (m.message == WM_QUIT) continue;
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() < end);
-}
-
 HDDEDATA CALLBACK client_cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
 std::string window_title(HWND w) {
@@ -85,7 +71,7 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.string().c_str(), &si, &pi));
     FindArgs fa{pi.dwProcessId, nullptr};
     for (int k = 0; k < 400 && !fa.found; ++k) {
-        pump_sleep(25);
+        wt::pump(25);
         EnumWindows(find_main, reinterpret_cast<LPARAM>(&fa));
     }
     QueryPerformanceCounter(&t1);
@@ -101,7 +87,7 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     HCONV conv = nullptr;
     for (int k = 0; k < 100 && !conv; ++k) {
         conv = DdeConnect(inst, service, topic, nullptr);
-        if (!conv) pump_sleep(50);
+        if (!conv) wt::pump(50);
     }
     ASSERT_NE(conv, nullptr);
 
@@ -117,7 +103,7 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     EXPECT_TRUE(execute("[open(\"" + doc.string() + "\")]"));
     bool opened = false;
     for (int k = 0; k < 200 && !opened; ++k) {
-        pump_sleep(25);
+        wt::pump(25);
         opened = window_title(fa.found).find("vorn_dde_test.vrn") != std::string::npos;
     }
     EXPECT_TRUE(opened) << window_title(fa.found);
@@ -135,8 +121,7 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     ASSERT_FALSE(notes_.empty());
     EXPECT_EQ(notes_[0], "Running more than 1 Vorn");
     SendMessageA(second, WM_CLOSE, 0, 0);
-    MSG m;
-    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    wt::drain_quit();
     msg_set_hooks(old);
 
     PostMessageA(fa.found, WM_CLOSE, 0, 0);

@@ -61,12 +61,4 @@ TEST_F(ShellRegistry, RegGetReportsMissingKeysAndValues) {
     EXPECT_FALSE(reg_get(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\A\\B", "Name", "").found);
 }
 
-TEST_F(ShellRegistry, RecentFilesAndPlacementLiveInTheStore) {
-    recent_files_set({"c:\\a.vrn", "c:\\b.vrn"});
-    EXPECT_EQ(reg_get(HKEY_CURRENT_USER, kTestKey, "File2", "").text, "c:\\b.vrn");
-    EXPECT_EQ(recent_files_get(), (std::vector<std::string>{"c:\\a.vrn", "c:\\b.vrn"}));
-    placement_set({1, {5, 6, 700, 500}});
-    EXPECT_EQ(reg_get(HKEY_CURRENT_USER, kTestKey, "Placement", "").text, "[1,5,6,700,500]");
-}
-
 }  // namespace

@@ -1,0 +1,175 @@
+// Shared by the Windows tests: message pumping, recorded message boxes, clicks and pixels,
+// screenshots, and a fixture holding the main window on a test registry key.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shell/error.h"
+#include "shell/file.h"
+#include "shell/settings_win.h"
+#include "shell/vorn6_win.h"
+
+namespace wt {
+
+// Answers messages for `ms`. Waiting on input rather than sleeping keeps DDE broadcasts from
+// other processes answered promptly.
+inline void pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG m;
+    do {
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+// A closed main window posts WM_QUIT; it must not end the next test's loops.
+inline void drain_quit() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+}
+
+inline RECT rect_in(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+inline void click(HWND win, int x, int y) {
+    POINT s = {x, y};
+    ClientToScreen(win, &s);
+    SetCursorPos(s.x, s.y);
+    SendMessageA(win, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(win, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+inline COLORREF pixel(HWND win, int x, int y) {
+    UpdateWindow(win);
+    HDC dc = GetDC(win);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(win, dc);
+    return c;
+}
+
+// Saves a rectangle of the screen as a 24-bit BMP.
+inline void save_screen_bmp(const RECT& r, const std::string& file) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                           static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader)};
+    if (FILE* f = std::fopen(file.c_str(), "wb")) {
+        std::fwrite(&fh, sizeof fh, 1, f);
+        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+        std::fwrite(bits, size, 1, f);
+        std::fclose(f);
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+// Lets windows paint for `ms`, then saves the window's area of the screen.
+inline void save_window_shot(HWND win, const std::string& file, DWORD ms = 300) {
+    pump(ms);
+    RECT r;
+    GetWindowRect(win, &r);
+    save_screen_bmp(r, file);
+}
+
+// With VORN_SHOTS set, saves the window as it looks on screen to that folder as `name`.bmp.
+inline void shot(HWND win, const char* name) {
+    if (const char* dir = std::getenv("VORN_SHOTS")) save_window_shot(win, std::string(dir) + "\\" + name + ".bmp", 100);
+}
+
+// Message boxes are recorded instead of shown; a question gets `answer`.
+struct Boxes {
+    static inline std::vector<std::string> notes, errors, questions;
+    static inline int answer = 2;
+    static void note(const std::string& t) { notes.push_back(t); }
+    static void error(const std::string& t) { errors.push_back(t); }
+    static int ask(const std::string& t, const std::string& title, bool) {
+        questions.push_back(title + ": " + t);
+        return answer;
+    }
+    static MsgHooks install() {
+        notes.clear();
+        errors.clear();
+        questions.clear();
+        answer = 2;
+        return msg_set_hooks({note, error, ask});
+    }
+};
+
+// The program's main window on a fresh test registry key, with a fresh temporary folder.
+class MainWindowTest : public testing::Test {
+protected:
+    MainWindowTest(const char* dir_name, int show = SW_HIDE) : dir_name_(dir_name), show_(show) {}
+
+    static constexpr const char* kTestRoot = "Software\\Quellmark\\VornTest";
+
+    void SetUp() override {
+        old_ = Boxes::install();
+        reg_delete_tree(HKEY_CURRENT_USER, kTestRoot);
+        settings_use_registry(std::string(kTestRoot) + "\\IniStr");
+        dir_ = std::filesystem::temp_directory_path() / dir_name_;
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        open_main();
+    }
+    // Hidden unless asked: without a window manager Wine waits long for visible windows to go.
+    void open_main() {
+        win_ = vorn_create_main(GetModuleHandleA(nullptr), "", show_);
+        ASSERT_NE(win_, nullptr);
+        if (show_ != SW_HIDE) MoveWindow(win_, 0, 0, 800, 600, TRUE);
+        pump(50);
+    }
+    void TearDown() override {
+        close_main();
+        settings_set_backend(nullptr);
+        reg_delete_tree(HKEY_CURRENT_USER, kTestRoot);
+        msg_set_hooks(old_);
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    void close_main() {
+        if (IsWindow(win_)) {
+            file_clear_changed();
+            SendMessageA(win_, WM_CLOSE, 0, 0);
+        }
+        pump(20);
+        drain_quit();
+    }
+    std::string path(const char* n) const { return (dir_ / n).string(); }
+
+    MsgHooks old_;
+    HWND win_ = nullptr;
+    std::filesystem::path dir_;
+
+private:
+    const char* dir_name_;
+    int show_;
+};
+
+}  // namespace wt
