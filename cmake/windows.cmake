@@ -37,3 +37,11 @@ add_dependencies(win_tests vorn2001 vorn_data)
 # The tests run with the program directory as working directory, as the program does.
 add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
 set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
+
+# Speed measurements under Wine: built with the program, run by hand (not part of the tests).
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
+if(WIN_BENCH_SOURCES)
+  add_executable(win_bench ${WIN_BENCH_SOURCES} $<TARGET_OBJECTS:vorn_res>)
+  target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(win_bench PRIVATE vorn_win)
+endif()

@@ -14,6 +14,7 @@
 #include "shell/error.h"
 #include "shell/file.h"
 #include "shell/util.h"
+#include "view/undo.h"
 #include "view/view.h"
 
 namespace {
@@ -426,7 +427,11 @@ void pert_set_chart_hook(void (*hook)()) { chart_hook = hook; }
 
 bool pert_recompute(int mode) {
     ProgramHost host;
+    // The chart and the times and marks written after it are one undoable step.
+    std::optional<UndoStep> step;
+    if (mode == 2) step.emplace();
     PertResult r = pert_recompute(view_doc(), mode, host);
+    if (step) step->commit("Chart");
     if (r == PertResult::Changed) view_mark_changed();
     if (r != PertResult::Failed) view_repaint();
     return r != PertResult::Failed;

@@ -222,35 +222,6 @@ double file_time_days(const std::string& name) {
     return day + (tmv.tm_hour * 3600 + tmv.tm_min * 60 + tmv.tm_sec) / 86400.0;
 }
 
-bool file_write_replace(const std::string& name, const std::string& data, std::string* error) {
-    fs::path target = to_path(name);
-    fs::path tmp = target;
-    tmp += ".tmp~";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (out) {
-            out.write(data.data(), static_cast<std::streamsize>(data.size()));
-            out.flush();
-        }
-        if (!out || !out.good()) {
-            std::error_code ec;
-            out.close();
-            fs::remove(tmp, ec);
-            if (error) *error = "cannot write " + tmp.string();
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, target, ec);
-    if (ec) {
-        std::error_code ec2;
-        fs::remove(tmp, ec2);
-        if (error) *error = "cannot replace " + name + ": " + ec.message();
-        return false;
-    }
-    return true;
-}
-
 bool file_copy(const std::string& from, const std::string& to) {
     std::error_code ec;
     fs::copy_file(to_path(from), to_path(to), fs::copy_options::overwrite_existing, ec);

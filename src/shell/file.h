@@ -80,8 +80,6 @@ std::string file_temp_name();
 // The file's time stamp as days since 1980 (1 January 1980 = 1) plus the time of day as a
 // fraction; a missing file shows "Cannot find <name>" and gives 0.0.
 double file_time_days(const std::string& name);
-// Writes `data` to a temporary file beside `name`, then replaces `name`; false with a reason.
-bool file_write_replace(const std::string& name, const std::string& data, std::string* error);
 // Copies `from` to `to`, replacing it; false when it could not.
 bool file_copy(const std::string& from, const std::string& to);
 

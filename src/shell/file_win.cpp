@@ -18,6 +18,7 @@
 #include "view/undo.h"
 #include "view/view.h"
 #include "view/view_io.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ bool starts_with_http(const std::string& name) {
 // After a document became current.
 void document_opened(const std::string& name, bool record_history) {
     file_set_current_name(name);
+    view_after_load();
     file_clear_changed();
     view_undo_clear();
     // An untitled document has no file to come back to.
@@ -324,7 +326,7 @@ bool file_crypt_file(const std::string& name, const std::string& password, std::
         return false;
     }
     file_crypt(data, *key);
-    return file_write_replace(name, data, error);
+    return view_write_replace(name, data, error);
 }
 
 void file_register_commands() { cmd_register_all(kCommands); }

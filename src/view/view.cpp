@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ideas/eval_format.h"
 #include "shell/globals.h"
+#include "shell/util.h"
 
 namespace {
 
@@ -16,25 +18,6 @@ bool painting = false;
 
 constexpr int kCountObjects = 341;
 constexpr int kCountLinks = 342;
-
-// A number written by %g, or typed by the user with trailing line breaks.
-std::optional<double> plain_number(std::string_view t) {
-    while (!t.empty() && (t.back() == '\r' || t.back() == '\n')) t.remove_suffix(1);
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
-    if (t.empty()) return std::nullopt;
-    std::string s(t);
-    char* end = nullptr;
-    double d = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size()) return std::nullopt;
-    return d;
-}
-
-std::string format_g(double d) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%g", d);
-    return buf;
-}
 
 }  // namespace
 
@@ -185,7 +168,7 @@ void view_obj_set_bin(Key key, int32_t shape, const std::string& shape_ext) {
 
 std::optional<double> view_obj_value(Key key) {
     Document& d = view_doc();
-    if (const std::string* v = d.value(key)) return plain_number(*v);
+    if (const std::string* v = d.value(key)) return util_str_to_num(*v);
     const Obj* o = d.obj(key);
     if (!o || (o->action != 0 && o->action != 34)) return std::nullopt;
     if (!o->ext.empty() && o->ext[0] == '=') {
@@ -194,10 +177,11 @@ std::optional<double> view_obj_value(Key key) {
         auto r = eval_hook(formula, key);
         if (!r) return std::nullopt;
         // The object may have moved in memory while the calculator read the document.
-        d.set_value(key, format_g(*r));
+        d.set_value(key, fmt_g(*r));
         return r;
     }
-    auto n = plain_number(o->ext);
+    // Read as the calculator reads numbers: no hex, "inf" or "nan".
+    auto n = util_str_to_num(o->ext);
     if (!n) return std::nullopt;
     if (!painting) {
         std::string text = o->ext;

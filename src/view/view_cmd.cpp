@@ -9,6 +9,7 @@
 #include "bars/toolbox.h"
 #include "elements/link.h"
 #include "elements/obj.h"
+#include "ideas/pert.h"
 #include "view/view.h"
 
 namespace {
@@ -362,28 +363,16 @@ int view_sequence(bool show) {
 int view_chart_level() {
     Document& d = view_doc();
     UndoStep step;
-    constexpr int kLevel = 2;
-    std::vector<Key> gone;
-    for (const Obj& o : d.objs)
-        if (o.level == kLevel) gone.push_back(o.key);
-    for (Key k : gone) d.remove_obj(k);
-    std::erase_if(d.shapes, [](const Shape& s) { return s.level == kLevel; });
-    std::erase_if(d.points, [](const PlotPoint& p) { return p.level == kLevel; });
-    std::erase_if(marked_obj_, [&](Key k) { return !d.obj(k); });
-    d.set_param(10000 + kLevel, 15);
-    const int colour = d.param(5);
-    for (int v = 0; v <= 400; v += 20) {
-        Obj o;
-        o.id = std::to_string(v);
-        o.level = kLevel;
-        o.x = 10 * v;
-        o.y = -20;
-        o.colour = colour;
-        o.action = 12;
-        o.shape = 170;
-        o.size = 10;
-        if (!view_obj_put(o)) break;
-    }
+    pert_chart_level(d);
+    // Keys of level 2 may have been given to the new scale objects: no mark stays there.
+    constexpr int kChart = 2;
+    auto gone = [&](Key k) {
+        const Obj* o = d.obj(k);
+        return !o || o->level == kChart;
+    };
+    std::erase_if(marked_obj_, gone);
+    std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
+    std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
     view_mark_changed();
     step.commit("Chart");
     view_repaint();

@@ -1,4 +1,10 @@
-// The view at start-up: its main-menu commands and the diagram window.
+// The view at start-up: its main-menu commands and the diagram window; and what follows the
+// loading of a document.
+#include "bars/status.h"
+#include "bars/tbar_win.h"
+#include "elements/font.h"
+#include "elements/textbox_win.h"
+#include "ideas/pert.h"
 #include "resources/ids.h"
 #include "shell/commands_win.h"
 #include "shell/globals.h"
@@ -7,6 +13,7 @@
 #include "view/clip.h"
 #include "view/undo.h"
 #include "view/view.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 namespace {
@@ -46,6 +53,22 @@ const Command kCommands[] = {
 void view_init() {
     cmd_register_all(kCommands);
     view_doc_register_commands();
+    // The critical path's chart is the view's command 27, one undoable step.
+    pert_set_chart_hook([] { view_chart_level(); });
+}
+
+void view_after_load() {
+    // The box edits an item of the document that was there before.
+    textbox_close();
+    font_init_defaults();
+    Document& d = view_doc();
+    const bool changed = d.changed;
+    view_tools_apply(view_tools_of(d));
+    tbar_user_cmd(11, 0);
+    status_update(2, 0);
+    // Taking the document's zoom, colour and tools is not an edit.
+    d.changed = changed;
+    view_invalidate();
 }
 
 HWND view_create_window(HWND main) {

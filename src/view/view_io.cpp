@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "bars/toolbox.h"
 #include "shell/globals.h"
 #include "view/outline.h"
 #include "view/view.h"
@@ -78,6 +81,30 @@ std::string lower_ext(const std::string& name) {
 
 void set(std::string* error, std::string text) {
     if (error) *error = std::move(text);
+}
+
+constexpr int kZoomSetting = 21, kColourSetting = 310, kObjectSetting = 311, kRouteSetting = 312,
+              kPointSetting = 314, kWeightSetting = 362;
+
+// A code some button of the group carries; 0 is the empty cell of the object and point groups.
+bool tool_exists(int group, int code) {
+    if (group == kTgObject && code > 200) return code < 65536;  // an icon of the catalogue
+    if (code == 0 && (group == kTgObject || group == kTgPoint)) return false;
+    for (const ToolRow& r : toolbox_model().rows())
+        if (r.group == group && r.code == code) return true;
+    return false;
+}
+
+// The value when it is usable, else the default (a damaged or hand-made document).
+ViewTools checked(ViewTools t) {
+    const ViewTools d;
+    if (t.zoom < 1 || t.zoom > 275) t.zoom = d.zoom;
+    if (t.colour < 0 || t.colour > 31) t.colour = d.colour;
+    if (!tool_exists(kTgObject, t.object)) t.object = d.object;
+    if (!tool_exists(kTgRoute, t.route)) t.route = d.route;
+    if (!tool_exists(kTgPoint, t.point)) t.point = d.point;
+    if (!tool_exists(kTgWeight, t.weight)) t.weight = d.weight;
+    return t;
 }
 
 }  // namespace
@@ -166,7 +193,53 @@ std::string view_document_text(const Document& d) {
     return copy.to_text();
 }
 
+ViewTools view_tools_of(const Document& d) {
+    ViewTools t;
+    t.zoom = d.param(kZoomSetting);
+    t.colour = d.param(kColourSetting);
+    t.object = d.param(kObjectSetting);
+    t.route = d.param(kRouteSetting);
+    t.point = d.param(kPointSetting) + 1;
+    t.weight = d.param(kWeightSetting);
+    return checked(t);
+}
+
+ViewTools view_tools_now() {
+    const ViewTools d;
+    ViewTools t;
+    t.zoom = sbar_view_state().zoom;
+    t.colour = tbar_current_color().index;
+    t.object = toolbox_current(kTgObject).value_or(d.object);
+    t.route = toolbox_current(kTgRoute).value_or(d.route);
+    t.point = toolbox_current(kTgPoint).value_or(d.point);
+    t.weight = toolbox_current(kTgWeight).value_or(d.weight);
+    return checked(t);
+}
+
+bool view_tools_store(Document& d, const ViewTools& t) {
+    bool any = false;
+    any |= d.set_param(kZoomSetting, t.zoom);
+    any |= d.set_param(kColourSetting, t.colour);
+    any |= d.set_param(kObjectSetting, t.object);
+    any |= d.set_param(kRouteSetting, t.route);
+    any |= d.set_param(kPointSetting, t.point - 1);
+    any |= d.set_param(kWeightSetting, t.weight);
+    return any;
+}
+
+void view_tools_apply(const ViewTools& t) {
+    sbar_cmd(kSbarZoom, kSbSet, t.zoom);
+    tbar_set_current_color(t.colour);
+    toolbox_press(kTgObject, t.object);
+    toolbox_press(kTgRoute, t.route);
+    toolbox_press(kTgPoint, t.point);
+    toolbox_press(kTgWeight, t.weight);
+}
+
 bool view_save_file(const std::string& name, std::string* error, bool backup_bk2) {
+    // Stored as part of the save, not as an edit of its own; a failed save leaves the
+    // document marked changed when they differed from what it held.
+    bool tools_changed = view_tools_store(view_doc(), view_tools_now());
     std::string warning;
     if (backup_bk2) {
         std::string old;
@@ -178,7 +251,10 @@ bool view_save_file(const std::string& name, std::string* error, bool backup_bk2
             warning = "Saving " + with_ext(name, ".bk2") + "\n" + sys_reason();
         }
     }
-    if (!view_write_replace(name, view_document_text(view_doc()), error)) return false;
+    if (!view_write_replace(name, view_document_text(view_doc()), error)) {
+        if (tools_changed) view_mark_changed();
+        return false;
+    }
     view_doc().changed = false;
     set(error, warning);
     return true;

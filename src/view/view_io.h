@@ -16,7 +16,30 @@ bool view_read_document(const std::string& name, Document& out, std::string* err
 // gives an empty one). On failure the current document stays as it was.
 bool view_load_file(const std::string& name, std::string* error);
 
-// Writes the current document to `name`; the changed mark is cleared on success. With
+// What a document keeps of the window around it: the zoom (setting 21), the drawing colour
+// (310) and the current tools of the toolbox's object, route, point and weight groups (311,
+// 312, 314 = point style less 1, 362).
+struct ViewTools {
+    int zoom = 100;
+    int colour = 2;
+    int object = 161;
+    int route = 0;
+    int point = 1;
+    int weight = 0;
+    bool operator==(const ViewTools&) const = default;
+};
+// As the document holds them; a value no tool or palette entry has gives the default.
+ViewTools view_tools_of(const Document& d);
+// As the zoom, the palette and the toolbox hold them now.
+ViewTools view_tools_now();
+// Stores them in the document's settings without an undo step or the changed mark; true when
+// a setting changed.
+bool view_tools_store(Document& d, const ViewTools& t);
+// Gives the zoom, the palette and the toolbox these values (no repaint).
+void view_tools_apply(const ViewTools& t);
+
+// Writes the current document to `name`, with the zoom, colour and tools of the moment first
+// (view_tools_now); the changed mark is cleared on success. With
 // `backup_bk2` an existing file is first copied to the same name with ".bk2": if that copy
 // fails the save still goes on, returns true and leaves the reason in *error.
 bool view_save_file(const std::string& name, std::string* error, bool backup_bk2 = false);

@@ -12,6 +12,7 @@
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "elements/canvas_win.h"
+#include "elements/draw_win.h"
 #include "elements/draw.h"
 #include "elements/font.h"
 #include "elements/link.h"
@@ -384,7 +385,69 @@ void paint_overlay(Canvas& c) {
     }
 }
 
+constexpr int kPrintDialog = 10380;
+
+// The view's mapping with the viewport extent the print-preview frame is measured against.
+void apply_preview_extents(HDC dc, const ViewMapping& m) {
+    ViewMapping::Gdi g = m.gdi_client_extent();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, g.window_ext_x, g.window_ext_y, nullptr);
+    SetViewportExtEx(dc, g.viewport_ext_x, g.viewport_ext_y, nullptr);
+    SetViewportOrgEx(dc, g.viewport_org_x, g.viewport_org_y, nullptr);
+}
+
+// A printer page's size in its pixels; a memory DC standing in for a page gives its bitmap's.
+bool page_size(HDC dc, int& w, int& h) {
+    w = h = 0;
+    if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASPRINTER && GetObjectType(dc) == OBJ_MEMDC) {
+        BITMAP bm{};
+        HGDIOBJ b = GetCurrentObject(dc, OBJ_BITMAP);
+        if (b && GetObjectA(b, sizeof bm, &bm)) {
+            w = bm.bmWidth;
+            h = bm.bmHeight;
+        }
+    } else {
+        w = GetDeviceCaps(dc, HORZRES);
+        h = GetDeviceCaps(dc, VERTRES);
+    }
+    return w > 0 && h > 0;
+}
+
+// The frame the Print dialog shows; without the dialog (or a printer), the frame a "1x1"
+// page of this size would have.
+PageFrame print_frame(const ViewMapping& screen, int page_w, int page_h) {
+    if (dlg_find_modeless(kPrintDialog)) {
+        HDC scratch = CreateCompatibleDC(nullptr);
+        if (scratch) {
+            apply_preview_extents(scratch, screen);
+            PreviewMapping pm = draw_preview_mapping(scratch, 1);
+            DeleteDC(scratch);
+            if (pm.frame.left != pm.frame.right && pm.frame.top != pm.frame.bottom)
+                return {pm.frame, pm.parts_x, pm.parts_y};
+        }
+    }
+    return view_preview_frame(screen, page_w, page_h, 0);
+}
+
 }  // namespace
+
+bool view_draw(int mode, HDC dc, int factor, double x, double y) {
+    if (mode != -1 || !dc) return false;
+    int w = 0, h = 0;
+    if (!page_size(dc, w, h)) return false;
+    ViewMapping screen = view_mapping();
+    PageFrame frame = print_frame(screen, w, h);
+    if (frame.frame.left == frame.frame.right || frame.frame.top == frame.frame.bottom) return false;
+    ViewMapping m = view_page_mapping(screen, frame, factor, x, y, w, h);
+    int saved = SaveDC(dc);
+    view_apply_mapping(dc, m);
+    view_paint_dc(dc, m, RECT{0, 0, w, h});
+    RestoreDC(dc, saved);
+    // What the page recorded for hit tests is not the screen's: the window paints again.
+    view_invalidate();
+    return true;
+}
 
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
     // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
@@ -420,7 +483,8 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
     for (int i = 0; i < 2; ++i) {
         const Font& f = i ? p.alt_font : p.obj_font;
         std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
-                          std::to_string(f.italic) + "/" + std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w);
+                          std::to_string(f.italic) + "/" + std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w) +
+                          (m.page ? "/page" + std::to_string(m.page->sx) : std::string());
         if (g_widths[i].signature != sig) {
             g_widths[i].signature = sig;
             g_widths[i].widths.clear();
@@ -467,6 +531,11 @@ void view_on_paint(HWND win) {
         ViewMapping m = view_mapping();
         view_apply_mapping(mem, m);
         view_paint_dc(mem, m, clip);
+        // While the Print dialog is open, the page frame over the diagram.
+        if (dlg_find_modeless(kPrintDialog)) {
+            apply_preview_extents(mem, m);
+            draw_preview_mapping(mem, 1);
+        }
         RestoreDC(mem, saved);
         BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, mem, clip.left, clip.top,
                SRCCOPY);

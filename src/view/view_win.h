@@ -20,6 +20,11 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 // Sends user command (code, param) to the diagram window and gives its reply (-1 without one).
 int view_send_user(int code, int param);
 
+// After a document was loaded or a new one started: the text box closes, the document's fonts,
+// zoom, drawing colour and tools take effect, the status counts are refreshed, and the diagram
+// is repainted. The document stays unchanged.
+void view_after_load();
+
 // Places the diagram window in the main window's client area (toolbar and status bar checks).
 void view_layout();
 
@@ -42,6 +47,11 @@ void view_apply_mapping(HDC dc, const ViewMapping& m);
 // One paint routine for the screen and images: paints the diagram of mapping `m` into dc
 // (which must already carry that mapping), limited to the device rectangle `clip`.
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip);
+
+// Printing (mode -1): paints the diagram onto page dc, the print-preview frame's centre on
+// (x x page width, y x page height) and a part of the frame (its width / columns / factor,
+// its height / rows / factor) filling the page. False for another mode or a page of no size.
+bool view_draw(int mode, HDC dc, int factor, double x, double y);
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <numeric>
 
+#include "elements/draw.h"
+
 namespace {
 
 int round_half_away(double v) {
@@ -22,9 +24,27 @@ int64_t muldiv(int64_t a, int64_t b, int64_t c) {
 
 }  // namespace
 
-double ViewMapping::scale() const { return pos.zoom / (100.0 * kUnitsPerPixel) * extra_scale; }
+double ViewMapping::scale() const {
+    if (page) return page->sx * extra_scale;
+    return pos.zoom / (100.0 * kUnitsPerPixel) * extra_scale;
+}
+
+namespace {
+
+// Device point of diagram point (0, 0) in page mapping, unrounded.
+std::pair<double, double> page_origin(const ViewMapping& m) {
+    const auto& p = *m.page;
+    double e = m.extra_scale;
+    return {p.centre_dev.x - p.centre.x * p.sx * e, p.centre_dev.y + p.centre.y * p.sy * e};
+}
+
+}  // namespace
 
 Pt ViewMapping::origin() const {
+    if (page) {
+        auto [ox, oy] = page_origin(*this);
+        return {round_half_away(ox), round_half_away(oy)};
+    }
     int cx = client_w / 2, cy = client_h / 2;
     int ox = cx - static_cast<int>(muldiv(pos.x0, screen_w, 640));
     int oy = cy - static_cast<int>(muldiv(pos.y0, screen_w, 640));
@@ -36,12 +56,23 @@ Pt ViewMapping::origin() const {
 }
 
 Pt ViewMapping::to_device(Pt lp) const {
+    if (page) {
+        auto [ox, oy] = page_origin(*this);
+        double e = extra_scale;
+        return {round_half_away(ox + lp.x * page->sx * e), round_half_away(oy - lp.y * page->sy * e)};
+    }
     Pt o = origin();
     double s = scale();
     return {o.x + round_half_away(lp.x * s), o.y - round_half_away(lp.y * s)};
 }
 
 Pt ViewMapping::to_logical(Pt dp) const {
+    if (page) {
+        auto [ox, oy] = page_origin(*this);
+        double sx = page->sx * extra_scale, sy = page->sy * extra_scale;
+        if (sx <= 0 || sy <= 0) return {0, 0};
+        return {round_half_away((dp.x - ox) / sx), round_half_away((oy - dp.y) / sy)};
+    }
     Pt o = origin();
     double s = scale();
     if (s <= 0) return {0, 0};
@@ -65,6 +96,15 @@ int ViewMapping::units(int pixels) const {
 }
 
 ViewMapping::Gdi ViewMapping::gdi() const {
+    if (page) {
+        // Extents in 1/65536 of a unit keep the printer's scale exact to far below a pixel.
+        constexpr double kW = 65536;
+        auto ext = [&](double s) {
+            return static_cast<int>(std::clamp<long long>(std::llround(s * extra_scale * kW), 1, 1LL << 30));
+        };
+        Pt o = origin();
+        return {65536, 65536, ext(page->sx), -ext(page->sy), o.x, o.y};
+    }
     int64_t we = 100LL * kUnitsPerPixel * 100;
     int64_t ve = std::max<int64_t>(1, std::llround(pos.zoom * 100.0 * extra_scale));
     int64_t g = std::gcd(we, ve);
@@ -72,6 +112,51 @@ ViewMapping::Gdi ViewMapping::gdi() const {
     ve /= g;
     Pt o = origin();
     return {static_cast<int>(we), static_cast<int>(we), static_cast<int>(ve), -static_cast<int>(ve), o.x, o.y};
+}
+
+ViewMapping::Gdi ViewMapping::gdi_client_extent() const {
+    Gdi g = gdi();
+    double s = scale();
+    int v = std::max(1, client_w);
+    if (s <= 0) return g;
+    int w = static_cast<int>(std::clamp<long long>(std::llround(v / s), 1, 1LL << 30));
+    return {w, w, v, -v, g.viewport_org_x, g.viewport_org_y};
+}
+
+PageFrame view_preview_frame(const ViewMapping& m, int page_w, int page_h, int parts) {
+    PageFrame out;
+    PreviewFrame f = draw_preview_frame(page_w, page_h, parts);
+    if (f.frame.left == f.frame.right || f.frame.top == f.frame.bottom) return out;
+    // The frame is drawn in 500 units across the viewport extent, about the window's middle.
+    ViewMapping::Gdi g = m.gdi_client_extent();
+    double cx = m.client_w / 2, cy = m.client_h / 2;
+    auto logical = [&](int ux, int uy) {
+        Pt dev{round_half_away(cx + ux * g.viewport_ext_x / 500.0), round_half_away(cy + uy * g.viewport_ext_y / 500.0)};
+        return m.to_logical(dev);
+    };
+    Pt a = logical(f.frame.left, f.frame.top), b = logical(f.frame.right, f.frame.bottom);
+    out.frame = {a.x, a.y, b.x, b.y};
+    out.cols = f.parts_x;
+    out.rows = f.parts_y;
+    return out;
+}
+
+ViewMapping view_page_mapping(const ViewMapping& screen, const PageFrame& frame, int factor, double x,
+                              double y, int page_w, int page_h) {
+    ViewMapping m = screen;
+    m.extra_scale = 1.0;
+    m.client_w = std::max(1, page_w);
+    m.client_h = std::max(1, page_h);
+    Rc f = normalised(frame.frame);
+    double fw = std::max(1, f.right - f.left), fh = std::max(1, f.top - f.bottom);
+    double k = std::max(1, factor);
+    ViewMapping::Page p;
+    p.sx = m.client_w * std::max(1, frame.cols) * k / fw;
+    p.sy = m.client_h * std::max(1, frame.rows) * k / fh;
+    p.centre = {(f.left + f.right) / 2, (f.top + f.bottom) / 2};
+    p.centre_dev = {round_half_away(x * m.client_w), round_half_away(y * m.client_h)};
+    m.page = p;
+    return m;
 }
 
 Pt origin_for_centre(const ViewMapping& m, Pt lp) {

@@ -29,6 +29,14 @@ struct ViewMapping {
     int screen_w = 1600;                 // pixels; fixes the origin unit
     ViewPos pos;
     double extra_scale = 1.0;  // lower levels are drawn smaller (see level_scale)
+    // Printing: a fixed mapping in place of zoom and origin. Diagram point `centre` lies on
+    // device point `centre_dev`, with sx and sy device pixels per unit along x and y; lower
+    // levels shrink about centre_dev.
+    struct Page {
+        double sx = 1, sy = 1;
+        Pt centre, centre_dev;
+    };
+    std::optional<Page> page;
 
     // Device pixels per diagram unit.
     double scale() const;
@@ -48,7 +56,27 @@ struct ViewMapping {
         int window_ext_x, window_ext_y, viewport_ext_x, viewport_ext_y, viewport_org_x, viewport_org_y;
     };
     Gdi gdi() const;
+    // The same mapping with the viewport extent set to (client width, -client width), as the
+    // print-preview frame is measured against it; GDI's whole-number window extent makes it
+    // agree with to_device to about a pixel.
+    Gdi gdi_client_extent() const;
 };
+
+// The print-preview frame in diagram units for a printer page of page_w x page_h pixels and
+// the Print dialog's Parts choice (0 "1x1" .. 4 "3x3"), over the window of mapping m: a frame
+// of fixed area with the page's proportions in the window's middle (twice as wide for "2x1",
+// twice as high for "1x2").
+struct PageFrame {
+    Rc frame;
+    int cols = 1, rows = 1;
+};
+PageFrame view_preview_frame(const ViewMapping& m, int page_w, int page_h, int parts);
+
+// The mapping that prints a page of `frame`: the frame's centre on device point
+// (x * page_w, y * page_h), and a part frame width / cols / factor wide and frame height /
+// rows / factor high filling the page_w x page_h page. `screen` gives the position and zoom.
+ViewMapping view_page_mapping(const ViewMapping& screen, const PageFrame& frame, int factor, double x,
+                              double y, int page_w, int page_h);
 
 // Origin that shows diagram point (x, y) at the window centre (clamped to -2000 .. 2000).
 Pt origin_for_centre(const ViewMapping& m, Pt lp);

@@ -129,20 +129,6 @@ TEST_F(ShellFile, CreateIfMissingKeepsExistingFiles) {
     EXPECT_EQ(errors_.size(), 1u);
 }
 
-TEST_F(ShellFile, WriteReplaceKeepsTheOriginalWhenWritingFails) {
-    write("d.vrn", "original");
-    std::string err;
-    EXPECT_TRUE(file_write_replace(path("d.vrn"), "replaced", &err)) << err;
-    EXPECT_EQ(read("d.vrn"), "replaced");
-    EXPECT_TRUE(file_write_replace(path("new.vrn"), "fresh", &err)) << err;
-    EXPECT_EQ(read("new.vrn"), "fresh");
-    // The target is a directory: replacing must fail and leave no temporary file behind.
-    fs::create_directories(dir_ / "busy.vrn" / "inner");
-    EXPECT_FALSE(file_write_replace(path("busy.vrn"), "x", &err));
-    EXPECT_FALSE(err.empty());
-    for (auto& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos);
-}
-
 TEST_F(ShellFile, TimeDaysOfMissingFileIsZeroWithAnError) {
     EXPECT_EQ(file_time_days(path("gone")), 0.0);
     EXPECT_EQ(errors_.size(), 1u);

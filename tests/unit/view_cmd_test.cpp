@@ -195,7 +195,10 @@ TEST_F(ViewFixture, ChartLevelReplacesLevelTwo) {
     view_link_add(Link{keep, gone, 0, 0, 0, 0, ""});
     add_shape(3, 0, 2);
     view_param_set(5, 7);
+    marked_obj_ = {keep, gone};
     EXPECT_EQ(view_user_command(27, 0), 0);
+    EXPECT_EQ(marked_obj_, std::vector<Key>{keep});
+    EXPECT_EQ(view_undo_name(), "Chart");
     for (const Obj& o : view_doc().objs) EXPECT_FALSE(o.level == 2 && o.id == "o") << "level 2 was not cleared";
     EXPECT_TRUE(view_doc().links.empty());
     EXPECT_TRUE(view_doc().shapes.empty());

@@ -260,3 +260,66 @@ TEST(ViewGeom, AutoscrollLayoutDropAndLevels) {
     doc.shapes = {s};
     EXPECT_EQ(level_range(doc), (std::pair<int, int>{-2, 3}));
 }
+
+TEST(ViewPrinting, EachPageShowsItsPartOfTheFrame) {
+    const int pw = 3000, ph = 2000;
+    const PageFrame one{{-600, 450, 600, -450}, 1, 1};      // 1200 x 900 units around (0, 0)
+    const PageFrame wide{{-1000, 300, 1400, -500}, 2, 1};   // two pages side by side
+    struct Case { PageFrame f; int factor; double x, y; Pt lp; Pt dp; };
+    const Case cases[] = {
+        {one, 1, 0.5, 0.5, {0, 0}, {1500, 1000}},           // "1x1": centre to centre
+        {one, 1, 0.5, 0.5, {-600, 450}, {0, 0}},            // corners to corners
+        {one, 1, 0.5, 0.5, {600, -450}, {3000, 2000}},
+        {wide, 1, 1.0, 0.5, {-1000, 300}, {0, 0}},          // "2x1" page 1: the left half
+        {wide, 1, 1.0, 0.5, {200, -500}, {3000, 2000}},
+        {wide, 1, 0.0, 0.5, {200, 300}, {0, 0}},            // page 2: the right half
+        {wide, 1, 0.0, 0.5, {1400, -500}, {3000, 2000}},
+        {one, 2, 1.0, 1.0, {-600, 450}, {0, 0}},            // "2x2" page 1: top left quarter
+        {one, 2, 1.0, 1.0, {0, 0}, {3000, 2000}},
+        {one, 3, -0.5, -0.5, {600, -450}, {3000, 2000}},    // "3x3" page 9: bottom right ninth
+        {one, 3, -0.5, -0.5, {200, -150}, {0, 0}},
+    };
+    ViewMapping screen = mapping(37, -12, 150);
+    for (const Case& c : cases) {
+        ViewMapping m = view_page_mapping(screen, c.f, c.factor, c.x, c.y, pw, ph);
+        Pt d = m.to_device(c.lp);
+        EXPECT_NEAR(d.x, c.dp.x, 2) << c.factor << " " << c.x << "," << c.y;
+        EXPECT_NEAR(d.y, c.dp.y, 2) << c.factor << " " << c.x << "," << c.y;
+        // GDI's parameters give the same page.
+        auto g = m.gdi();
+        EXPECT_NEAR(c.lp.x * double(g.viewport_ext_x) / g.window_ext_x + g.viewport_org_x, d.x, 1.0);
+        EXPECT_NEAR(c.lp.y * double(g.viewport_ext_y) / g.window_ext_y + g.viewport_org_y, d.y, 1.0);
+        Pt back = m.to_logical(d);
+        EXPECT_NEAR(back.x, c.lp.x, 1);
+        EXPECT_NEAR(back.y, c.lp.y, 1);
+    }
+    // A frame of no size or nonsense counts still give a usable mapping.
+    ViewMapping z = view_page_mapping(screen, PageFrame{{5, 5, 5, 5}, 0, 0}, 0, 0.5, 0.5, pw, ph);
+    EXPECT_GT(z.scale(), 0);
+    EXPECT_EQ(z.to_device({5, 5}), (Pt{1500, 1000}));
+    // Lower levels shrink about the point the frame's centre is printed on.
+    ViewMapping lower = view_page_mapping(screen, one, 1, 0.5, 0.5, pw, ph);
+    lower.extra_scale = 0.5;
+    EXPECT_EQ(lower.to_device({0, 0}), (Pt{1500, 1000}));
+    EXPECT_EQ(lower.to_device({600, 0}), (Pt{2250, 1000}));
+}
+
+TEST(ViewPrinting, PreviewFrameHasThePageProportionsAndFollowsTheZoom) {
+    ViewMapping m = mapping(0, 0, 100);
+    PageFrame f = view_preview_frame(m, 3369, 2323, 0);
+    Rc r = normalised(f.frame);
+    double w = r.right - r.left, h = r.top - r.bottom;
+    EXPECT_NEAR(w / h, 3369.0 / 2323.0, 0.01);
+    // Most of the window's width, whatever the zoom.
+    double px = w * m.scale();
+    EXPECT_GT(px, 0.5 * m.client_w);
+    EXPECT_LT(px, m.client_w);
+    EXPECT_NEAR((r.left + r.right) / 2.0, 0, 2);
+    EXPECT_NEAR((r.top + r.bottom) / 2.0, 0, 2);
+    PageFrame zoomed = view_preview_frame(mapping(0, 0, 200), 3369, 2323, 0);
+    EXPECT_NEAR(normalised(zoomed.frame).right, r.right / 2.0, 2);
+    PageFrame two = view_preview_frame(m, 3369, 2323, 1);
+    EXPECT_EQ(two.cols, 2);
+    EXPECT_NEAR(normalised(two.frame).right, 2.0 * r.right, 10);
+    EXPECT_EQ(view_preview_frame(m, 0, 2323, 0).frame, (Rc{}));
+}

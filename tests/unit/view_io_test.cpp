@@ -4,6 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "bars/toolbox.h"
 #include "shell/file.h"
 #include "view/view.h"
 #include "view_fixture.h"
@@ -191,4 +194,108 @@ TEST_F(ViewFiles, AttachedFilesAreTheExistingPicturesOnce) {
     view_doc().set_param(7, 1);  // the background no longer shows the picture
     EXPECT_EQ(view_attached_files(3).size(), 1u);
     file_set_current_name("");
+}
+
+namespace {
+
+// The zoom, palette and toolbox as they are at start-up.
+void reset_bars() {
+    sbar_cmd(kSbarZoom, kSbSet, 100);
+    tbar_palette_reset();
+    toolbox_model() = ToolboxModel();
+}
+
+class ViewToolFiles : public ViewFiles {
+protected:
+    void SetUp() override {
+        ViewFiles::SetUp();
+        reset_bars();
+    }
+    void TearDown() override {
+        reset_bars();
+        ViewFiles::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(ViewToolFiles, ZoomColourAndToolsGoWithTheDocument) {
+    struct Case { ViewTools t; const char* record; };
+    const Case cases[] = {
+        {{150, 5, 163, 5, 4, 1}, "p_(21,150)"},
+        {{25, 31, 168 + 37, 11, 6, 0}, "p_(311,205)"},  // the Icon tool keeps its icon
+        {{275, 0, 188, 8, 7, 1}, "p_(314,6)"},
+    };
+    for (const Case& c : cases) {
+        view_tools_apply(c.t);
+        ASSERT_EQ(view_tools_now(), c.t);
+        make_current("a");
+        std::string err;
+        ASSERT_TRUE(view_save_file(path("t.vrn"), &err)) << err;
+        EXPECT_FALSE(view_doc().changed);
+        EXPECT_NE(read(path("t.vrn")).find(c.record), std::string::npos);
+
+        reset_bars();
+        ASSERT_TRUE(view_load_file(path("t.vrn"), &err)) << err;
+        EXPECT_EQ(view_tools_of(view_doc()), c.t);
+        view_tools_apply(view_tools_of(view_doc()));
+        EXPECT_EQ(sbar_view_state().zoom, c.t.zoom);
+        EXPECT_EQ(tbar_current_color().index, c.t.colour);
+        EXPECT_EQ(toolbox_current(kTgObject), c.t.object);
+        EXPECT_EQ(toolbox_current(kTgPoint), c.t.point);
+        EXPECT_FALSE(view_doc().changed);
+    }
+}
+
+TEST_F(ViewToolFiles, DefaultToolsAddNothingAndMarkNothing) {
+    make_current("a");
+    std::string err;
+    ASSERT_TRUE(view_save_file(path("d.vrn"), &err)) << err;
+    std::string saved = read(path("d.vrn"));
+    for (const char* code : {"p_(21,", "p_(310,", "p_(311,", "p_(312,", "p_(314,", "p_(362,"})
+        EXPECT_EQ(saved.find(code), std::string::npos) << code;
+    EXPECT_EQ(changed_calls, 0);
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(ViewToolFiles, DamagedSettingsGiveTheDefaults) {
+    struct Case { int code; int32_t value; };
+    const Case cases[] = {
+        {21, 0}, {21, 276}, {310, 32}, {310, -1}, {311, 0}, {311, 199},
+        {312, 12}, {314, -1}, {314, 7}, {362, 2},
+    };
+    for (const Case& c : cases) {
+        Document d;
+        d.set_param(c.code, c.value);
+        EXPECT_EQ(view_tools_of(d), ViewTools{}) << c.code << "=" << c.value;
+    }
+}
+
+TEST_F(ViewToolFiles, AFailedSaveLeavesNewToolsMarkedChanged) {
+    make_current("a");
+    view_tools_apply({120, 2, 161, 0, 1, 0});
+    std::string err;
+    EXPECT_FALSE(view_save_file(path("no/such/dir/x.vrn"), &err));
+    EXPECT_TRUE(view_doc().changed);
+    EXPECT_EQ(view_param_get(21), 120);
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(ViewFiles, WriteReplaceLeavesTheOldFileOrTheNewOne) {
+    write(path("old.txt"), "original");
+    fs::create_directories(dir / "busy.txt" / "inner");
+    struct Case { const char* name; bool ok; const char* after; };
+    const Case cases[] = {
+        {"old.txt", true, "replaced"},
+        {"new.txt", true, "replaced"},
+        {"busy.txt", false, nullptr},  // a directory stands there
+    };
+    for (const Case& c : cases) {
+        std::string err;
+        EXPECT_EQ(view_write_replace(path(c.name), "replaced", &err), c.ok) << c.name;
+        if (c.after) EXPECT_EQ(read(path(c.name)), c.after);
+        else EXPECT_NE(err.find("Saving"), std::string::npos);
+    }
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().string().find("~tmp"), std::string::npos) << e.path();
 }

@@ -90,6 +90,11 @@ TEST_F(ViewFixture, ObjectValues) {
         {5, "=1+1", nullptr, std::nullopt},       // other actions have no value
         {5, "", "7", 7.0},                        // a stored value counts for every object
         {0, "=fail", nullptr, std::nullopt},
+        // Numbers read as the calculator reads them.
+        {0, "0x10", nullptr, std::nullopt},
+        {34, "inf", nullptr, std::nullopt},
+        {0, "1e3\n", nullptr, 1000.0},
+        {5, "", "nan", std::nullopt},
     };
     Key key = 1;
     for (const Case& c : cases) {

@@ -12,9 +12,12 @@
 #include <tuple>
 
 #include "bars/sbar.h"
+#include "bars/tbar.h"
 #include "bars/toolbox.h"
 #include "resources/ids.h"
 #include "shell/commands_win.h"
+#include "shell/file.h"
+#include "shell/file_win.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
 #include "shell/wiring_win.h"
@@ -433,46 +436,6 @@ TEST_F(ViewWin, RightClickRecordsWhatThePopupActsOn) {
     }
 }
 
-TEST_F(ViewWin, RepaintOfAFullLevelIsFastAndHoldsNoHandles) {
-    // 5,000 objects and 5,000 links on one level.
-    Document& d = view_doc();
-    for (int i = 0; i < 5000; ++i) {
-        Obj o;
-        o.key = static_cast<Key>(i + 1);
-        o.id = "Idea " + std::to_string(i);
-        o.level = 1;
-        o.x = (i % 100) * 300 - 15000;
-        o.y = (i / 100) * 200 - 5000;
-        o.shape = 161;
-        o.size = 15;
-        o.colour = i % 32;
-        d.objs.push_back(o);
-        Link l;
-        l.from = static_cast<Key>(i + 1);
-        l.to = static_cast<Key>((i + 1) % 5000 + 1);
-        d.links.push_back(l);
-    }
-    d.touch_objs();
-    sbar_cmd(kSbarZoom, kSbSet, 10);
-    auto t0 = std::chrono::steady_clock::now();
-    paint();
-    auto t1 = std::chrono::steady_clock::now();
-    DWORD gdi_before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    const int n = 20;
-    for (int i = 0; i < n; ++i) paint();
-    auto t2 = std::chrono::steady_clock::now();
-    sbar_cmd(kSbarZoom, kSbSet, 100);
-    paint();
-    auto t3 = std::chrono::steady_clock::now();
-    for (int i = 0; i < n; ++i) paint();
-    auto t4 = std::chrono::steady_clock::now();
-    auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
-    std::printf("[ timing ] first paint of 5000 objects + 5000 links: %.1f ms\n", ms(t0, t1));
-    std::printf("[ timing ] repaint, whole level visible (zoom 10 %%): %.1f ms\n", ms(t1, t2) / n);
-    std::printf("[ timing ] repaint, part of the level visible (zoom 100 %%): %.1f ms\n", ms(t3, t4) / n);
-    EXPECT_EQ(view_painted_objects().size(), 5000u);
-}
-
 TEST_F(ViewWin, ThousandRepaintsHoldNoMoreGdiObjects) {
     Key a = add("A", 0, 0);
     Key b = add("B", 300, 200);
@@ -721,4 +684,98 @@ TEST_F(ViewWin, HandleToolMarksARegionWithoutChangingTheDocument) {
     EXPECT_FALSE(view_doc().changed);
     view_unmark_all();
     EXPECT_FALSE(view_shape_get(0).has_value());
+}
+
+namespace {
+
+// A memory bitmap standing in for a printer page.
+struct Page {
+    HDC dc = nullptr;
+    HBITMAP bmp = nullptr;
+    HGDIOBJ old = nullptr;
+    Page(int w, int h) {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        bmp = CreateCompatibleBitmap(screen, w, h);
+        old = SelectObject(dc, bmp);
+        ReleaseDC(nullptr, screen);
+        RECT r{0, 0, w, h};
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    ~Page() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    bool red(int x, int y) const {
+        COLORREF c = GetPixel(dc, x, y);
+        return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+    }
+    bool white(int x, int y) const { return GetPixel(dc, x, y) == RGB(255, 255, 255); }
+};
+
+}  // namespace
+
+TEST_F(ViewWin, PrintedPagesShowTheirPartOfTheDiagram) {
+    // A red ellipse without text at the middle of the window.
+    Key k = add("", 0, 0, 162, 100, 4);
+    Obj o = *view_obj_get(k);
+    o.flags |= 0x0100;
+    view_obj_put(o);
+    struct Case { int factor; double x, y; Pt red, white; };
+    const Case cases[] = {
+        {1, 0.5, 0.5, {200, 150}, {5, 5}},      // one page: the frame's centre in the middle
+        {1, 1.0, 0.5, {395, 150}, {200, 150}},  // left half of a frame two pages wide
+        {1, 0.0, 0.5, {4, 150}, {200, 150}},    // its right half
+        {2, 1.0, 1.0, {390, 290}, {100, 100}},  // top left quarter, twice as large
+    };
+    for (const Case& c : cases) {
+        Page page(400, 300);
+        ASSERT_TRUE(view_draw(-1, page.dc, c.factor, c.x, c.y));
+        EXPECT_TRUE(page.red(c.red.x, c.red.y)) << c.factor << " " << c.x << "," << c.y;
+        EXPECT_TRUE(page.white(c.white.x, c.white.y)) << c.factor << " " << c.x << "," << c.y;
+    }
+    // The ellipse is as wide on a one-page print as on the frame: about 1210 of its units.
+    Page page(400, 300);
+    ASSERT_TRUE(view_draw(-1, page.dc, 1, 0.5, 0.5));
+    int left = 200, right = 200;
+    while (left > 0 && page.red(left - 1, 150)) --left;
+    while (right < 399 && page.red(right + 1, 150)) ++right;
+    PageFrame f = view_preview_frame(view_mapping(), 400, 300, 0);
+    double expect = 1210.0 * 400 / (normalised(f.frame).right - normalised(f.frame).left);
+    EXPECT_NEAR(right - left, expect, 6);
+
+    EXPECT_FALSE(view_draw(0, page.dc, 1, 0.5, 0.5));
+    // The window paints its own mapping again afterwards.
+    paint();
+    EXPECT_EQ(object_at(view_painted_objects(), 1, {0, 0}), k);
+}
+
+TEST_F(ViewWin, SavedZoomColourAndToolsComeBackWithTheDocument) {
+    char dir[MAX_PATH] = {};
+    GetTempPathA(sizeof dir, dir);
+    std::string name = std::string(dir) + "vorn_view_tools.vrn";
+    add("A", 0, 0);
+    sbar_cmd(kSbarZoom, kSbSet, 150);
+    tbar_set_current_color(5);
+    toolbox_press(kTgObject, 163);
+    toolbox_press(kTgWeight, 1);
+    ASSERT_TRUE(file_save_document(name));
+
+    file_new_document();
+    EXPECT_EQ(sbar_view_state().zoom, 100);
+    EXPECT_EQ(tbar_current_color().index, 2);
+    EXPECT_EQ(toolbox_current(kTgObject), 161);
+
+    ASSERT_EQ(file_open_document(name), 1);
+    EXPECT_EQ(sbar_view_state().zoom, 150);
+    EXPECT_EQ(tbar_current_color().index, 5);
+    EXPECT_EQ(toolbox_current(kTgObject), 163);
+    EXPECT_EQ(toolbox_current(kTgWeight), 1);
+    EXPECT_FALSE(view_doc().changed);
+    EXPECT_EQ(file_is_changed(), 0);
+    EXPECT_FALSE(view_can_undo());
+
+    file_new_document();
+    DeleteFileA(name.c_str());
 }
