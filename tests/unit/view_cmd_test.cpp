@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ideas/pert.h"
 #include "view/view.h"
 #include "view/view_cmd.h"
 #include "view_fixture.h"
@@ -215,6 +216,32 @@ TEST_F(ViewFixture, ChartLevelReplacesLevelTwo) {
     view_undo();
     EXPECT_EQ(view_obj_get(gone)->id, "o");
     EXPECT_EQ(view_param_get(10002), 0);
+}
+
+TEST_F(ViewFixture, CriticalPathRunIsOneUndoableStepThroughTheViewsChart) {
+    Key a = add(0, 0), b = add(100, 0), c = add(200, 0);
+    view_link_add(Link{a, b, 0, 0, 0, 0, "20"});
+    view_link_add(Link{b, c, 0, 0, 0, 0, "30"});
+    Key old_chart = add(0, 0, 2);
+    marked_obj_ = {old_chart};
+    Document before = view_doc();
+    view_undo_clear();
+    static int chart_runs = 0;
+    chart_runs = 0;
+    pert_set_chart_hook([] { ++chart_runs; view_chart_level(); });
+    ASSERT_TRUE(pert_recompute(2));
+    pert_set_chart_hook(nullptr);
+    EXPECT_EQ(chart_runs, 1);
+    EXPECT_TRUE(marked_obj_.empty());
+    EXPECT_NE(view_obj_get(c)->id.find("[ES=50"), std::string::npos);
+    EXPECT_TRUE(view_doc().links[0].flags & 4);
+    EXPECT_EQ(view_undo_name(), "Chart");
+    ASSERT_TRUE(view_undo());
+    EXPECT_FALSE(view_can_undo());  // the chart, the times and the marks went back together
+    EXPECT_EQ(view_doc().objs, before.objs);
+    EXPECT_EQ(view_doc().links, before.links);
+    ASSERT_TRUE(view_redo());
+    EXPECT_TRUE(view_doc().links[1].flags & 4);
 }
 
 TEST_F(ViewFixture, ShiftMovesEverythingAndLevelsWithoutMerging) {
