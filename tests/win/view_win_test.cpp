@@ -24,6 +24,7 @@
 #include "view/undo.h"
 #include "view/view.h"
 #include "view/view_win.h"
+#include "elements/draw_win.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
 
@@ -778,4 +779,22 @@ TEST_F(ViewWin, SavedZoomColourAndToolsComeBackWithTheDocument) {
 
     file_new_document();
     DeleteFileA(name.c_str());
+}
+
+TEST_F(ViewWin, ConversionsOutsidePaintingFollowTheViewsZoomAndScroll) {
+    struct Case { int zoom, x0, y0; };
+    for (Case c : {Case{100, 0, 0}, Case{37, 120, -45}, Case{275, -300, 200}}) {
+        sbar_cmd(kSbarZoom, kSbSet, c.zoom);
+        sbar_set_origin(1, c.x0, c.y0);
+        for (Pt lp : {Pt{0, 0}, Pt{1234, -567}, Pt{-4000, 3000}}) {
+            auto d = draw_lp_to_dp_x(lp);
+            ASSERT_TRUE(d.has_value());
+            Pt want = view_mapping().to_device(lp);
+            EXPECT_NEAR(d->x, want.x, 1) << c.zoom;
+            EXPECT_NEAR(d->y, want.y, 1) << c.zoom;
+            auto back = draw_dp_to_lp_x(*d);
+            ASSERT_TRUE(back.has_value());
+            EXPECT_NEAR(back->x, lp.x, 1 + 4 * 100 / c.zoom);
+        }
+    }
 }
