@@ -12,6 +12,17 @@ enum PopupOwner : short { kPopupToolbar = 1, kPopupStatus = 2, kPopupToolbox = 3
 
 HINSTANCE bars_instance();
 void bars_fill(HDC dc, const RECT& r, COLORREF c);
+// Paints the window: the client area grey, then `draw` with the DC and the client rectangle.
+template <class Draw>
+void bars_paint(HWND win, Draw draw) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(win, &ps);
+    RECT c;
+    GetClientRect(win, &c);
+    bars_fill(dc, c, kBarGrey);
+    draw(dc, c);
+    EndPaint(win, &ps);
+}
 // Raised: white left and top, grey bottom and right; sunken: black left and top, white bottom
 // and right.
 void bars_edge(HDC dc, const RECT& r, bool sunken);

@@ -144,13 +144,9 @@ void on_mouse_move(HWND win, int x) {
 }
 
 void on_paint(HWND win) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(win, &ps);
-    RECT c;
-    GetClientRect(win, &c);
-    bars_fill(dc, c, kBarGrey);
-    for (const auto& row : status_model().rows()) draw_field(dc, row.field, c.right);
-    EndPaint(win, &ps);
+    bars_paint(win, [](HDC dc, const RECT& c) {
+        for (const auto& row : status_model().rows()) draw_field(dc, row.field, c.right);
+    });
 }
 
 }  // namespace

@@ -190,14 +190,10 @@ void on_mouse_move(HWND win, int x, int y) {
 }
 
 void on_paint(HWND win) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(win, &ps);
-    RECT c;
-    GetClientRect(win, &c);
-    bars_fill(dc, c, kBarGrey);
-    for (int p = 0; p < static_cast<int>(tbar_model().shown().size()); ++p) draw_button(dc, p);
-    draw_strip(dc);
-    EndPaint(win, &ps);
+    bars_paint(win, [](HDC dc, const RECT&) {
+        for (int p = 0; p < static_cast<int>(tbar_model().shown().size()); ++p) draw_button(dc, p);
+        draw_strip(dc);
+    });
 }
 
 void on_create(HWND win) {

@@ -79,13 +79,9 @@ void repaint_cell(HWND win, int pos) {
 }
 
 void on_paint(HWND win) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(win, &ps);
-    RECT c;
-    GetClientRect(win, &c);
-    bars_fill(dc, c, kBarGrey);
-    for (int pos = 1; pos <= 36; ++pos) draw_cell(dc, pos);
-    EndPaint(win, &ps);
+    bars_paint(win, [](HDC dc, const RECT&) {
+        for (int pos = 1; pos <= 36; ++pos) draw_cell(dc, pos);
+    });
 }
 
 void save_place(const ToolboxPlace& p) {

@@ -368,22 +368,6 @@ TEST_F(BarsMain, PicksRestyleTheMarkedItems) {
     marked_obj_.clear();
 }
 
-TEST_F(BarsMain, MalformedToolboxSettingGivesTheDefaultPlace) {
-    close_main();
-    toolbox_prev_pos().reset();  // as in a new run
-    file_setting_set_list("Toolbox", {5000, 7});
-    open_main();
-    task_menu_cmd(CMD_TOOLBOX);
-    pump(30);
-    ASSERT_NE(toolbox_inst_, nullptr);
-    RECT r = rect_in(toolbox_inst_, view_inst_);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right - r.left, 452);
-    task_menu_cmd(CMD_TOOLBOX);
-    EXPECT_EQ(toolbox_inst_, nullptr);
-}
-
 TEST_F(BarsMain, LayoutAndOrientationSurviveARestart) {
     task_menu_cmd(CMD_TBAR_TOP);
     tbar_set_style(2);

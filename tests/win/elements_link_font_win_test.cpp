@@ -10,7 +10,6 @@
 #include "resources/links_ids.h"
 #include "shell/globals_win.h"
 #include "view/view.h"
-#include "win/win_test_util.h"
 
 namespace {
 
@@ -115,10 +114,3 @@ TEST_F(FontDialog, NotWhileTheInsertTextDialogIsOpen) {
     DestroyWindow(fake);
 }
 
-TEST_F(FontDialog, Screenshot) {
-    HWND d = open_modeless();
-    ASSERT_NE(d, nullptr);
-    SetWindowPos(d, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    wt::save_window_shot(d, "font_dialog.bmp");
-    DestroyWindow(d);
-}

@@ -67,27 +67,6 @@ TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
     for (int id : ids) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << "twice: " << id;
 }
 
-TEST_F(ShellMainWindow, PopUpMenusLoadWithTheirItems) {
-    struct Case { int menu, first, last; } cases[] = {
-        {IDM_POP_WHATSTHIS, 10725, 10725}, {IDM_POP_RICH, 10738, 10752}, {IDM_POP_TEXT, 10754, 10766},
-        {IDM_POP_POINT, 10768, 10770},     {IDM_POP_OBJECT, 10772, 10783}, {IDM_POP_SHAPE, 10785, 10792},
-        {IDM_POP_LINK, 10794, 10802},      {IDM_POP_BACKGROUND, 10804, 10812}, {IDM_POP_SLIDESHOW, 10814, 10820},
-    };
-    for (const auto& c : cases) {
-        HMENU m = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.menu));
-        ASSERT_NE(m, nullptr) << c.menu;
-        HMENU pop = GetSubMenu(m, 0);
-        for (int id = c.first; id <= c.last; ++id)
-            EXPECT_NE(GetMenuState(pop, id, MF_BYCOMMAND), 0xFFFFFFFFu) << c.menu << " " << id;
-        DestroyMenu(m);
-    }
-    HMENU s = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_STATUS));
-    ASSERT_NE(s, nullptr);
-    for (int id : {10727, 10728, 10729, 10730, 10731, 10733, 10734, 10735, 10736})
-        EXPECT_NE(GetMenuState(s, id, MF_BYCOMMAND), 0xFFFFFFFFu) << id;
-    DestroyMenu(s);
-}
-
 TEST_F(ShellMainWindow, OpeningAMenuGreysWhatCannotRun) {
     HMENU bar = GetMenu(win_);
     HMENU file = popup_holding(bar, CMD_NEW);

@@ -136,6 +136,7 @@ protected:
         dir_ = std::filesystem::temp_directory_path() / dir_name_;
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+        file_history().clear();  // documents opened by earlier tests are no "Back" for this one
         open_main();
     }
     // Hidden unless asked: without a window manager Wine waits long for visible windows to go.
