@@ -16,79 +16,11 @@
 #include "elements/link_paint.h"
 #include "elements/link_route.h"
 #include "view/view.h"
+#include "win/win_test_util.h"
 
 namespace {
 
-// A white memory bitmap of w x h pixels whose DC maps diagram units 1:1 with y upward and the
-// diagram origin at (ox, oy).
-struct Bitmap {
-    int w, h;
-    HDC dc = nullptr;
-    HBITMAP bmp = nullptr, old = nullptr;
-    uint32_t* bits = nullptr;
-
-    Bitmap(int w_, int h_, int ox, int oy, int scale_num = 1, int scale_den = 1) : w(w_), h(h_) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
-        PatBlt(dc, 0, 0, w, h, WHITENESS);
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetWindowExtEx(dc, scale_den, scale_den, nullptr);
-        SetViewportExtEx(dc, scale_num, -scale_num, nullptr);
-        SetViewportOrgEx(dc, ox, oy, nullptr);
-    }
-    ~Bitmap() {
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
-    }
-    bool ink(int x, int y) const {
-        if (x < 0 || y < 0 || x >= w || y >= h) return false;
-        return (bits[y * w + x] & 0xFFFFFF) != 0xFFFFFF;
-    }
-    // Any ink within r pixels of (x, y).
-    bool ink_near(int x, int y, int r = 2) const {
-        for (int dy = -r; dy <= r; ++dy)
-            for (int dx = -r; dx <= r; ++dx)
-                if (ink(x + dx, y + dy)) return true;
-        return false;
-    }
-    int ink_on_border() const {
-        int n = 0;
-        for (int x = 0; x < w; ++x) n += ink(x, 0) + ink(x, h - 1);
-        for (int y = 0; y < h; ++y) n += ink(0, y) + ink(w - 1, y);
-        return n;
-    }
-    int ink_count() const {
-        int n = 0;
-        for (int i = 0; i < w * h; ++i) n += (bits[i] & 0xFFFFFF) != 0xFFFFFF;
-        return n;
-    }
-    void save(const char* name) const {
-        BITMAPFILEHEADER fh{};
-        BITMAPINFOHEADER ih{};
-        ih.biSize = sizeof ih;
-        ih.biWidth = w;
-        ih.biHeight = -h;
-        ih.biPlanes = 1;
-        ih.biBitCount = 32;
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof ih;
-        fh.bfSize = fh.bfOffBits + static_cast<DWORD>(w * h * 4);
-        if (FILE* f = std::fopen(name, "wb")) {
-            std::fwrite(&fh, sizeof fh, 1, f);
-            std::fwrite(&ih, sizeof ih, 1, f);
-            std::fwrite(bits, 4, static_cast<size_t>(w * h), f);
-            std::fclose(f);
-        }
-    }
-};
+using Bitmap = wt::MemBitmap;
 
 void draw(Bitmap& b, int route, Pt p1, Pt p2, int opt = 0, int hc = 0, int tc = 0, int kind = 0) {
     GdiFlush();

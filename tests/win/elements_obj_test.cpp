@@ -23,56 +23,10 @@
 
 namespace {
 
-// A 24-bit memory bitmap whose DC maps 4 diagram units to a pixel, y upward, origin in the middle.
-struct Surface {
-    int w, h;
-    HDC dc = nullptr;
-    HBITMAP bmp = nullptr, old = nullptr;
-    uint8_t* bits = nullptr;
-    Surface(int width, int height, int units_per_px = 4) : w(width), h(height) {
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
-        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
-        RECT all{0, 0, w, h};
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetWindowExtEx(dc, 1000 * units_per_px, 1000 * units_per_px, nullptr);
-        SetViewportExtEx(dc, 1000, -1000, nullptr);
-        SetViewportOrgEx(dc, w / 2, h / 2, nullptr);
-    }
-    ~Surface() {
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
-    }
-    COLORREF at(int x, int y) const {
-        GdiFlush();
-        const uint8_t* p = bits + static_cast<size_t>(y) * ((w * 3 + 3) & ~3) + x * 3;
-        return RGB(p[2], p[1], p[0]);
-    }
-    int count_not(COLORREF c, int x0, int y0, int x1, int y1) const {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) n += at(x, y) != c;
-        return n;
-    }
-    void save(const char* name) const {
-        GdiFlush();
-        BITMAPFILEHEADER fh{};
-        BITMAPINFOHEADER ih{sizeof ih, w, -h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-        DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof ih;
-        fh.bfSize = fh.bfOffBits + size;
-        std::ofstream f(name, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-        f.write(reinterpret_cast<const char*>(&ih), sizeof ih);
-        f.write(reinterpret_cast<const char*>(bits), size);
-    }
+// Maps 4 diagram units to a pixel, y upward, origin in the middle.
+struct Surface : wt::MemBitmap {
+    Surface(int width, int height, int units_per_px = 4)
+        : MemBitmap(width, height, width / 2, height / 2, 1000, 1000 * units_per_px) {}
 };
 
 std::string exe_dir() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -102,6 +103,78 @@ inline void save_window_shot(HWND win, const std::string& file, DWORD ms = 300) 
 inline void shot(HWND win, const char* name) {
     if (const char* dir = std::getenv("VORN_SHOTS")) save_window_shot(win, std::string(dir) + "\\" + name + ".bmp", 100);
 }
+
+// A white 32-bit memory bitmap whose DC maps `units` diagram units to `pixels` pixels, y upward,
+// with the diagram origin at pixel (ox, oy).
+struct MemBitmap {
+    int w, h;
+    HDC dc = nullptr;
+    HBITMAP bmp = nullptr, old = nullptr;
+    uint32_t* bits = nullptr;
+
+    MemBitmap(int w_, int h_, int ox, int oy, int pixels = 1, int units = 1) : w(w_), h(h_) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        dc = CreateCompatibleDC(nullptr);
+        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        PatBlt(dc, 0, 0, w, h, WHITENESS);
+        SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, units, units, nullptr);
+        SetViewportExtEx(dc, pixels, -pixels, nullptr);
+        SetViewportOrgEx(dc, ox, oy, nullptr);
+    }
+    ~MemBitmap() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    MemBitmap(const MemBitmap&) = delete;
+    MemBitmap& operator=(const MemBitmap&) = delete;
+
+    // Read after GdiFlush once the drawing is done.
+    COLORREF px(int x, int y) const {
+        uint32_t p = bits[y * w + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    COLORREF at(int x, int y) const {
+        GdiFlush();
+        return px(x, y);
+    }
+    bool ink(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h && px(x, y) != 0xFFFFFF; }
+    // Any ink within r pixels of (x, y).
+    bool ink_near(int x, int y, int r = 2) const {
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx)
+                if (ink(x + dx, y + dy)) return true;
+        return false;
+    }
+    // Pixels other than `c` in [x0, x1) x [y0, y1).
+    int count_not(COLORREF c, int x0, int y0, int x1, int y1) const {
+        GdiFlush();
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += px(x, y) != c;
+        return n;
+    }
+    int ink_count() const { return count_not(0xFFFFFF, 0, 0, w, h); }
+    int ink_on_border() const {
+        return count_not(0xFFFFFF, 0, 0, w, 1) + count_not(0xFFFFFF, 0, h - 1, w, h) +
+               count_not(0xFFFFFF, 0, 1, 1, h - 1) + count_not(0xFFFFFF, w - 1, 1, w, h - 1);
+    }
+    void save(const std::string& file) const {
+        GdiFlush();
+        BITMAPINFOHEADER ih{sizeof ih, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        DWORD size = static_cast<DWORD>(w * h * 4);
+        BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof ih + size), 0, 0, sizeof fh + sizeof ih};
+        if (FILE* f = std::fopen(file.c_str(), "wb")) {
+            std::fwrite(&fh, sizeof fh, 1, f);
+            std::fwrite(&ih, sizeof ih, 1, f);
+            std::fwrite(bits, 1, size, f);
+            std::fclose(f);
+        }
+    }
+};
 
 // Message boxes are recorded instead of shown; a question gets `answer`.
 struct Boxes {
