@@ -97,15 +97,6 @@ protected:
     }
 };
 
-TEST_F(LinkDefaultsTest, NewDocumentGivesOneHeadNoTail) {
-    LinkDefaults d = link_defaults_get();
-    EXPECT_EQ(d.head_count, 1);
-    EXPECT_EQ(d.tail_count, 0);
-    EXPECT_EQ(d.style_pos, 0);
-    EXPECT_EQ(d.label_pos, kLabelAbove);
-    EXPECT_EQ(d.colour_source, 0);
-}
-
 TEST_F(LinkDefaultsTest, SetStoresSettingsAndGetReadsThemBack) {
     LinkDefaults d;
     d.label = "causes";

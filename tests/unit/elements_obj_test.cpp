@@ -93,15 +93,6 @@ TEST_F(ObjCache, FixedEndPositions) {
     for (auto c : cases) EXPECT_EQ(obj_link_end_point_in(c.pos, 161, 0, &e, {-5, -6}, {900, 900}), c.want) << c.pos;
 }
 
-TEST_F(ObjCache, OutlineKinds) {
-    struct { int shape, cluster, want; } cases[] = {
-        {172, 3, 14}, {161, 3, 4}, {161, 4, 2}, {161, 5, 5}, {161, 6, 3}, {162, 0, 11}, {164, 0, 12},
-        {163, 0, 13}, {167, 0, 15}, {183, 0, 54}, {184, 0, 13}, {185, 0, 12}, {188, 0, 12},
-        {161, 0, 10}, {201, 1, 10},
-    };
-    for (auto c : cases) EXPECT_EQ(obj_outline_kind(c.shape, c.cluster), c.want) << c.shape << "/" << c.cluster;
-}
-
 TEST_F(ObjCache, OutlinePoints) {
     ObjRectEntry box = entry(1, 0, -100, 50, 100, -50, 1);
     // Mostly horizontal link from the left: left side, shifted by F1 tenths of the rise.
@@ -145,25 +136,10 @@ TEST_F(ObjCache, LookupMatchesKeyAndLevel) {
     EXPECT_EQ(obj_link_end_point(1, 161, 3, 5, {7, 7}, {0, 0}), (Pt{7, 7}));
 }
 
-TEST(ObjDefaults, StoredElseIdea) {
-    ObjDefaults d = obj_defaults_get();
-    EXPECT_EQ(d.text, "Idea");
-    EXPECT_EQ(d.action, 0);
-    EXPECT_EQ(d.size, 15);
-    EXPECT_EQ(d.flags, 1);
+TEST(ObjDefaults, FlagsKeepSixteenBits) {
     obj_defaults_set("Topic", 39, 25, 0x1ABCD);
-    d = obj_defaults_get();
-    EXPECT_EQ(d.text, "Topic");
-    EXPECT_EQ(d.action, 39);
-    EXPECT_EQ(d.flags, 0xABCD);
+    EXPECT_EQ(obj_defaults_get().flags, 0xABCD);
     obj_defaults_set("Idea", 0, 15, 1);
-}
-
-TEST(ObjMark, MarkOneReplacesTheMarking) {
-    marked_obj_ = {4, 5, 6};
-    obj_mark_one(9);
-    EXPECT_EQ(marked_obj_, (std::vector<Key>{9}));
-    marked_obj_.clear();
 }
 
 TEST(ObjDupId, FirstRuleThatAppliesDecides) {
