@@ -177,6 +177,7 @@ struct PaintCtx {
     LinkPaintOptions link_options;
     // Where each object of the level being painted lies in objrect_ (its first entry).
     std::unordered_map<Key, size_t> painted;
+    bool geometry_only = false;  // record where objects go without drawing them
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
@@ -250,7 +251,7 @@ void paint_object(PaintCtx& p, const Obj& o) {
     int widest = std::max({p.doc.param(97), p.doc.param(225), p.doc.param(227), 0});
     int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * widest + 300;
     int hh = 5 * std::abs(o.size) + 5 * std::abs(line_h) + 300;
-    bool off = !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
+    bool off = p.geometry_only || !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
     Canvas& c = off ? static_cast<Canvas&>(p.geom) : p.real;
     c.set_font(f);
     ObjDrawArgs a;
@@ -351,13 +352,16 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
             if (s.level == level) paint_shape(p, s);
     };
     if (d.param(59) != 0) shapes();
+    // Links lie beneath the objects, so that a link never runs across an object's text; their
+    // ends are still found on the objects as painted, so a first pass records where each goes.
     size_t first = objrect_.size();
+    p.geometry_only = true;
     for (const auto& o : d.objs)
         if (o.level == level) paint_object(p, o);
+    p.geometry_only = false;
     p.painted.clear();
     for (size_t i = first; i < objrect_.size(); ++i)
         if (objrect_[i].level == level) p.painted.emplace(objrect_[i].key, i);
-    // Links come after the objects: their ends are found on the objects as painted.
     for (const auto& l : d.links) {
         const Obj* a = d.obj(l.from);
         const Obj* b = d.obj(l.to);
@@ -365,6 +369,9 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
         if ((a->flags & kFlagHideLinks) || (b->flags & kFlagHideLinks)) continue;
         paint_link(p, l, *a, *b);
     }
+    objrect_.resize(first);
+    for (const auto& o : d.objs)
+        if (o.level == level) paint_object(p, o);
     if (d.param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
         int unit = m.units(1);
