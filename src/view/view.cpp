@@ -378,3 +378,16 @@ void view_unmark_all() {
     std::erase_if(view_doc().shapes, [](const Shape& s) { return s.kind == kRegionShapeKind; });
     view_repaint();
 }
+
+std::string view_obj_value_text(const Document& d, const Obj& o) {
+    const std::string* stored = d.value(o.key);
+    if (!stored) return {};
+    std::optional<double> v = util_str_to_num(*stored);
+    if (!v) return {};
+    std::string value = eval_format_value(*v, d.text_param(26));
+    // The format pads to a width; an ID text has no use for the padding.
+    value.erase(0, std::min(value.size(), value.find_first_not_of(' ')));
+    value.erase(value.find_last_not_of(' ') + 1);
+    if (value == o.id) return {};
+    return o.id + " = " + value;
+}

@@ -144,3 +144,7 @@ void view_text_param_set(int code, const std::string& t);
 
 // Clears every marking (objects, links, shapes, settings) and drops the temporary region shapes.
 void view_unmark_all();
+
+// The ID of an object followed by its computed value, in the Compute dialog's decimal format
+// (text setting 26): "Total = 1200"; "" when the object has no value or the value is its ID.
+std::string view_obj_value_text(const Document& d, const Obj& o);

@@ -243,6 +243,8 @@ void paint_object(PaintCtx& p, const Obj& o) {
     Font f = alt ? p.alt_font : p.obj_font;
     if (o.flags & kFlagUnderline) f.underline = true;
     std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
+    std::string with_value = view_obj_value_text(p.doc, o);
+    if (!text.empty() && !with_value.empty()) text = with_value;
     int text_w = text.empty() ? 0 : (o.flags & kFlagUnderline) ? (p.real.set_font(f), p.real.text_extent(text).cx)
                                                                 : g_widths[alt].get(p.real, f, text);
     int line_h = object_line_height(p.doc.param(alt ? 62 : 52));

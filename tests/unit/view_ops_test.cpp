@@ -112,6 +112,26 @@ TEST_F(ViewFixture, ObjectValues) {
     EXPECT_EQ(*view_doc().value(2), "12.5");
 }
 
+TEST_F(ViewFixture, ComputedValuesShowAfterTheIdInTheDecimalFormat) {
+    struct Case { const char* id; const char* stored; const char* format; const char* want; };
+    const Case cases[] = {
+        {"Total", "1200", "", "Total = 1200"},
+        {"Total", "3.14159", "8.2", "Total = 3.14"},   // fixed notation, padding dropped
+        {"Total", "2.5", "-6.1", "Total = 2.5"},
+        {"42", "42", "", ""},                          // the value is the ID already
+        {"Total", nullptr, "", ""},                    // nothing computed
+        {"Total", "oops", "", ""},                     // a damaged value shows nothing
+    };
+    for (const Case& c : cases) {
+        Document d;
+        Obj o = make_obj(1, c.id);
+        d.objs.push_back(o);
+        if (c.stored) d.set_value(1, c.stored);
+        d.set_text_param(26, c.format);
+        EXPECT_EQ(view_obj_value_text(d, o), c.want) << c.id << " " << (c.stored ? c.stored : "-");
+    }
+}
+
 TEST_F(ViewFixture, PaintingNeverEvaluatesOrStores) {
     Obj o = make_obj(1, "v");
     o.ext = "=2*3";
