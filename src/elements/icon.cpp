@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "shell/util.h"
+
 const char* const icon_category_names_[kIconCategoryCount] = {
     "Information", "Chart", "Arrows", "Computer", "People", "Smart Icons", "User Defined",
 };
@@ -35,15 +37,6 @@ const IconRow kCatalogue[] = {
 
 int icon0_ = kInitialIcon;
 
-uint32_t u32(std::string_view s, size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
-}
-uint16_t u16(std::string_view s, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
-}
 void put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
     for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
 }
@@ -52,12 +45,12 @@ void put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
 // the pixel rows start within `all`, or npos to take them right after the colour table.
 std::optional<Dib> read_dib(std::string_view all, size_t head, size_t pixels_at) {
     if (all.size() < head + 40) return std::nullopt;
-    uint32_t hsize = u32(all, head);
+    uint32_t hsize = util_le32(all, head);
     if (hsize < 40 || hsize > 256 || all.size() < head + hsize) return std::nullopt;
-    int32_t w = static_cast<int32_t>(u32(all, head + 4));
-    int32_t h = static_cast<int32_t>(u32(all, head + 8));
-    uint16_t planes = u16(all, head + 12), bpp = u16(all, head + 14);
-    uint32_t comp = u32(all, head + 16), used = u32(all, head + 32);
+    int32_t w = static_cast<int32_t>(util_le32(all, head + 4));
+    int32_t h = static_cast<int32_t>(util_le32(all, head + 8));
+    uint16_t planes = util_le16(all, head + 12), bpp = util_le16(all, head + 14);
+    uint32_t comp = util_le32(all, head + 16), used = util_le32(all, head + 32);
     if (planes != 1 || w <= 0 || h == 0 || w > 16384 || h > 16384 || h < -16384) return std::nullopt;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return std::nullopt;
     // Plain rows, or bit fields for 16/32-bit; compressed forms are refused.
@@ -146,7 +139,7 @@ void icon_current_set(int number) { icon0_ = number; }
 
 std::optional<Dib> icon_read_bmp(std::string_view f) {
     if (f.size() < 14 + 40 || f[0] != 'B' || f[1] != 'M') return std::nullopt;
-    uint32_t off = u32(f, 10);
+    uint32_t off = util_le32(f, 10);
     return read_dib(f, 14, off);
 }
 

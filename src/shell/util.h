@@ -111,9 +111,22 @@ std::vector<std::string> util_sort_strings(std::vector<std::string> list);
 // The comparison behind it: <0, 0, >0.
 int util_compare_nocase(std::string_view a, std::string_view b);
 
+// Little-endian numbers at `at` in a byte string (file and clipboard formats); the caller checks
+// that the bytes are there.
+inline uint32_t util_le32(std::string_view s, size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
+}
+inline uint16_t util_le16(std::string_view s, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
+}
+
 // ---- Objects of the current document.
 // One line per object in stored order: the ID padded or cut to 20 characters, then the key.
 std::vector<std::string> util_obj_list_lines();
 std::string util_obj_list_line(const Obj& o);
 // 0-based position of object `key`'s line; 0 when key is 0 or absent.
 size_t util_obj_line_pos(Key key, const std::vector<std::string>& lines);
+
