@@ -69,6 +69,15 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&t0);
     ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.string().c_str(), &si, &pi));
+    // A copy left running by a failed assertion would make every later test see a second Vorn.
+    struct Reaper {
+        PROCESS_INFORMATION pi;
+        ~Reaper() {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    } reaper{pi};
     FindArgs fa{pi.dwProcessId, nullptr};
     for (int k = 0; k < 400 && !fa.found; ++k) {
         wt::pump(25);
@@ -125,12 +134,7 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     msg_set_hooks(old);
 
     PostMessageA(fa.found, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "the program did not end on WM_CLOSE";
-        TerminateProcess(pi.hProcess, 1);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) ADD_FAILURE() << "the program did not end on WM_CLOSE";
     fs::remove(doc);
 }
 
