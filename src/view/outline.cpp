@@ -50,19 +50,19 @@ std::string render(char style, int n) {
     }
 }
 
-struct Spec {
+struct LevelFormat {
     char style;
     std::string prefix, suffix;  // brackets and dashes around the numeral
     std::string joiner;          // text between the previous numeral and this one
 };
 
-std::vector<Spec> parse_format(std::string_view f) {
-    std::vector<Spec> out;
+std::vector<LevelFormat> parse_format(std::string_view f) {
+    std::vector<LevelFormat> out;
     std::string between;
     for (size_t k = 0; k < f.size(); ++k) {
         char c = f[k];
         if (is_style(c)) {
-            Spec s{c, {}, {}, between};
+            LevelFormat s{c, {}, {}, between};
             // Opening marks right before the numeral belong to it.
             size_t p = between.size();
             while (p > 0 && std::string_view("(<[-").find(between[p - 1]) != std::string_view::npos) --p;
@@ -87,23 +87,23 @@ struct OutlineItem {
 }  // namespace
 
 std::string view_outline_label(std::string_view format, const std::vector<int>& path) {
-    auto specs = parse_format(format);
-    if (specs.empty() || path.empty()) return {};
-    auto spec_at = [&](size_t d) -> const Spec& { return specs[std::min(d, specs.size() - 1)]; };
+    auto levels = parse_format(format);
+    if (levels.empty() || path.empty()) return {};
+    auto level_at = [&](size_t d) -> const LevelFormat& { return levels[std::min(d, levels.size() - 1)]; };
     // A dot or dash between the first two numerals numbers items by their whole path.
-    bool cumulative = specs.size() > 1 && !specs[1].joiner.empty() &&
-                      specs[1].joiner.find_first_not_of(".-") == std::string::npos;
+    bool cumulative = levels.size() > 1 && !levels[1].joiner.empty() &&
+                      levels[1].joiner.find_first_not_of(".-") == std::string::npos;
     if (cumulative) {
         std::string out;
         for (size_t d = 0; d < path.size(); ++d) {
-            const Spec& s = spec_at(d);
+            const LevelFormat& s = level_at(d);
             if (s.style == '~') continue;
-            if (!out.empty()) out += d < specs.size() ? s.joiner : specs.back().joiner;
+            if (!out.empty()) out += d < levels.size() ? s.joiner : levels.back().joiner;
             out += render(s.style, path[d]);
         }
         return out;
     }
-    const Spec& s = spec_at(path.size() - 1);
+    const LevelFormat& s = level_at(path.size() - 1);
     if (s.style == '~') return {};
     return s.prefix + render(s.style, path.back()) + s.suffix;
 }

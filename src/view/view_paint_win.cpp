@@ -24,6 +24,7 @@
 #include "resources/ids.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
 #include "view/view.h"
 #include "view/view_win.h"
 
@@ -61,37 +62,16 @@ struct BackBuffer {
 };
 BackBuffer g_buffer;
 
-bool menu_checked(int id) {
-    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
-    if (!m) return false;
-    UINT s = GetMenuState(m, id, MF_BYCOMMAND);
-    return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
-}
-
 // Keeps what painters record (conversions, text measures) but draws nothing: items outside the
 // update region go through it so their geometry is known without the cost of drawing them.
-class GeometryCanvas : public Canvas {
+class GeometryCanvas : public NullCanvas {
 public:
     GeometryCanvas(Canvas& real, const ViewMapping& m) : real_(real), map_(m) {}
     void set_mapping(const ViewMapping& m) { map_ = m; }
     void set_pen(const Pen& p) override { pen_ = p; }
     void set_brush(const Brush& b) override { brush_ = b; }
     void set_font(const Font& f) override { real_.set_font(f); }
-    void set_text_colour(Colour) override {}
-    void set_text_bk(bool, Colour) override {}
-    void set_mix(int) override {}
-    void line(Pt, Pt) override {}
-    void polyline(const std::vector<Pt>&) override {}
-    void polygon(const std::vector<Pt>&) override {}
-    void rectangle(const Rc&) override {}
-    void round_rect(const Rc&, int, int) override {}
-    void ellipse(const Rc&) override {}
-    void arc(const Rc&, Pt, Pt) override {}
-    void pie(const Rc&, Pt, Pt) override {}
-    void fill_rect(const Rc&, Colour) override {}
-    void text(Pt, std::string_view) override {}
     Sz text_extent(std::string_view s) override { return real_.text_extent(s); }
-    void draw_text(const Rc&, std::string_view, unsigned) override {}
     TextMetrics text_metrics() override { return real_.text_metrics(); }
     Font current_font() const override { return real_.current_font(); }
     Brush current_brush() const override { return brush_; }

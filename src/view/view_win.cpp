@@ -17,6 +17,7 @@
 #include "shell/error.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
 #include "view/undo.h"
 #include "view/view.h"
 #include "view/view_cmd.h"
@@ -28,13 +29,6 @@ std::string g_report;  // an error met while painting, shown after the paint
 constexpr UINT WM_VIEW_REPORT = WM_APP + 0x102;
 TextBoxHook g_textbox = nullptr;
 ToolHook g_tool = nullptr;
-
-bool menu_checked(int id) {
-    HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;
-    if (!m) return false;
-    UINT s = GetMenuState(m, id, MF_BYCOMMAND);
-    return s != static_cast<UINT>(-1) && (s & MF_CHECKED);
-}
 
 // The window side of the view position: scrolling and repainting the diagram window.
 class ViewSbarHost : public SbarHost {
