@@ -1,4 +1,4 @@
-#include "bars/bars_glue_win.h"
+#include "shell/tip_win.h"
 #include "bars/sbar_win.h"
 #include "bars/status.h"
 #include "bars/status_win.h"
@@ -26,7 +26,7 @@ void resize_main() {
 }
 
 void statusbar_onoff() {
-    bars_menu_check(CMD_STATUSBAR, !bars_menu_checked(CMD_STATUSBAR));
+    menu_check(CMD_STATUSBAR, !menu_checked(CMD_STATUSBAR));
     resize_main();
 }
 
@@ -37,7 +37,7 @@ void palette1() { tbar_palette_cmd(CMD_PALETTE1); }
 void palette2() { tbar_palette_cmd(CMD_PALETTE2); }
 
 void invert() {
-    bars_menu_check(CMD_INVERT, !bars_menu_checked(CMD_INVERT));
+    menu_check(CMD_INVERT, !menu_checked(CMD_INVERT));
     tbar_user_cmd(11, 1);
     view_invalidate();
 }
@@ -82,11 +82,11 @@ void bars_create_toolbar(HWND main) {
 void bars_create_toolbox(HWND) { toolbox_onoff(view_inst_); }
 
 void bars_layout(HWND) {
-    if (status_inst_) ShowWindow(status_inst_, bars_menu_checked(CMD_STATUSBAR) ? SW_SHOWNA : SW_HIDE);
+    if (status_inst_) ShowWindow(status_inst_, menu_checked(CMD_STATUSBAR) ? SW_SHOWNA : SW_HIDE);
     status_layout();
     tbar_place();
     if (view_inst_) {
-        ShowScrollBar(view_inst_, SB_BOTH, bars_menu_checked(CMD_SCROLLBARS));
+        ShowScrollBar(view_inst_, SB_BOTH, menu_checked(CMD_SCROLLBARS));
         sbar_show();
     }
 }

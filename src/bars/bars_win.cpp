@@ -5,6 +5,7 @@
 
 #include "shell/error.h"
 #include "shell/globals_win.h"
+#include "shell/tip_win.h"
 
 HINSTANCE bars_instance() { return app_inst_ ? app_inst_ : GetModuleHandleA(nullptr); }
 
@@ -80,4 +81,9 @@ void bars_trap() {
     } catch (...) {
         msg_error("Unexpected error");
     }
+}
+
+void bars_tip_request(HWND win, RECT area, const std::string& title, const std::string& text) {
+    MapWindowPoints(win, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    tip_request(area, title, text);
 }

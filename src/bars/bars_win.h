@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "shell/globals.h"
 
 constexpr COLORREF kBarGrey = 0xC0C0C0;
@@ -36,3 +38,6 @@ HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD sty
                        HWND parent);
 // Inside a catch block: reports the error that stopped a window event.
 void bars_trap();
+
+// Tooltip for a rectangle of `win`'s client area.
+void bars_tip_request(HWND win, RECT area, const std::string& title, const std::string& text);

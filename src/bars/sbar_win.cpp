@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "bars/bars_glue_win.h"
 #include "bars/bars_win.h"
 #include "bars/sbar.h"
 #include "resources/bars_ids.h"
@@ -10,12 +9,14 @@
 #include "shell/commands_win.h"
 #include "shell/dlg_win.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "shell/tip_win.h"
 #include "shell/util.h"
 #include "view/view_win.h"
 
 namespace {
 
-void zoom_fit() { bars_send_user(36, 0); }
+void zoom_fit() { view_send_user(36, 0); }
 void zoom_expand() { sbar_cmd(kSbarZoom, kSbExpand, 0); }
 void zoom_contract() { sbar_cmd(kSbarZoom, kSbContract, 0); }
 void zoom_100() { sbar_cmd(kSbarZoom, kSbSet, 100); }
@@ -29,8 +30,8 @@ void zoom_to() {
 }
 
 void scrollbars_onoff() {
-    bool on = !bars_menu_checked(CMD_SCROLLBARS);
-    bars_menu_check(CMD_SCROLLBARS, on);
+    bool on = !menu_checked(CMD_SCROLLBARS);
+    menu_check(CMD_SCROLLBARS, on);
     if (view_inst_) ShowScrollBar(view_inst_, SB_BOTH, on);
     sbar_show();
     view_layout();
@@ -75,7 +76,7 @@ const Command kCommands[] = {
 }  // namespace
 
 void sbar_show() {
-    if (!view_inst_ || !bars_menu_checked(CMD_SCROLLBARS)) return;
+    if (!view_inst_ || !menu_checked(CMD_SCROLLBARS)) return;
     ViewState s = sbar_view_state();
     SetScrollRange(view_inst_, SB_HORZ, ViewPosition::kOriginMin, ViewPosition::kOriginMax, FALSE);
     SetScrollRange(view_inst_, SB_VERT, ViewPosition::kOriginMin, ViewPosition::kOriginMax, FALSE);

@@ -2,13 +2,15 @@
 
 #include <windowsx.h>
 
-#include "bars/bars_glue_win.h"
 #include "bars/bars_win.h"
 #include "bars/repeat_win.h"
 #include "bars/status.h"
 #include "resources/ids.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
+#include "shell/tip_win.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ struct Depressed { int field = 0; RECT rect{}; } last_depressed_;
 class WinStatusHost : public StatusHost {
 public:
     void redraw(int field) override { status_draw_field(field); }
-    bool slideshow() const override { return bars_menu_checked(CMD_SLIDESHOW); }
+    bool slideshow() const override { return menu_checked(CMD_SLIDESHOW); }
     bool ticker_paused() const override { return ticker_->paused(); }
 } host_;
 
@@ -67,7 +69,7 @@ void run_repeating(HWND win, int field) {
     default: return;
     }
     hold_repeat(win, lbuttondown_, [cmd] {
-        bars_run_menu_cmd(cmd);
+        task_menu_cmd(cmd);
         return true;
     });
 }
@@ -80,7 +82,7 @@ void on_lbutton_down(HWND win, int x) {
     but_depressed_ = field;
     last_depressed_ = {field, to_rect(status_model().field_rect(field, bar_width(win)))};
     if (view_inst_) SetFocus(view_inst_);
-    bars_tip_hide();
+    tip_hide();
     status_draw_field(field);
     run_repeating(win, field);
 }
@@ -97,9 +99,9 @@ int end_press() {
 
 void click_action(int field) {
     switch (field) {
-    case kStScale: bars_run_menu_cmd(CMD_ZOOM_TO); break;
-    case kStCounts: bars_run_menu_cmd(CMD_FIND_OBJECTS); break;
-    case kStLevel: bars_run_menu_cmd(CMD_LEVEL); break;
+    case kStScale: task_menu_cmd(CMD_ZOOM_TO); break;
+    case kStCounts: task_menu_cmd(CMD_FIND_OBJECTS); break;
+    case kStLevel: task_menu_cmd(CMD_LEVEL); break;
     case kStMessage:
         ticker_->pause();
         ticker_->show_detail();
@@ -118,17 +120,17 @@ void on_lbutton_up() {
     // Capture-change notifications from the release must not end the press a second time.
     int field = end_press();
     ReleaseCapture();
-    bars_tip_hide();
+    tip_hide();
     click_action(field);
 }
 
 void on_rbutton_down(HWND win, int x, int y) {
-    bars_tip_hide();
+    tip_hide();
     bool was_running = !ticker_->paused();
     if (was_running) ticker_->pause();
     int cmd = bars_popup(IDM_POP_STATUS, win, x, y - 160, PopupSource{kPopupStatus, 0});
     if (was_running) ticker_->resume();
-    if (cmd) bars_run_menu_cmd(cmd);
+    if (cmd) task_menu_cmd(cmd);
 }
 
 void on_mouse_move(HWND win, int x) {
@@ -136,7 +138,7 @@ void on_mouse_move(HWND win, int x) {
     int field = status_model().field_at(x, bw);
     const StatusFieldRow* row = status_model().row(field);
     if (!row) {
-        bars_tip_hide();
+        tip_hide();
         return;
     }
     RECT r = to_rect(status_model().field_rect(field, bw));
@@ -203,7 +205,7 @@ void status_layout() {
     HWND parent = GetParent(status_inst_);
     RECT c;
     GetClientRect(parent, &c);
-    Rc r = status_model().layout(c.right, c.bottom, bars_menu_checked(CMD_TBAR_LEFT));
+    Rc r = status_model().layout(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT));
     MoveWindow(status_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     InvalidateRect(status_inst_, nullptr, FALSE);
 }

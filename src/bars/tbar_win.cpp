@@ -8,7 +8,6 @@
 #include <set>
 #include <string>
 
-#include "bars/bars_glue_win.h"
 #include "bars/bars_win.h"
 #include "bars/help_context.h"
 #include "bars/status_win.h"
@@ -18,7 +17,9 @@
 #include "shell/globals_win.h"
 #include "shell/menu_win.h"
 #include "shell/settings.h"
+#include "shell/tip_win.h"
 #include "view/view.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -125,15 +126,15 @@ void choose_cell(int cell) {
     if (cell < 16) {
         int index = tbar_cell_color_index(tbar_palette_half(), cell);
         tbar_set_current_color(index);
-        bars_send_user(11, index);
+        view_send_user(11, index);
     } else {
-        bars_send_user(11, tbar_current_color().index);
+        view_send_user(11, tbar_current_color().index);
     }
     repaint_strip();
 }
 
 void on_lbutton_down(HWND win, int x, int y) {
-    bars_tip_hide();
+    tip_hide();
     SetCapture(win);
     TbarModel::Hit h = tbar_model().hit(x, y, on_left());
     if (h.kind == TbarModel::Hit::Button && !but_disabled_.count(h.index)) {
@@ -154,7 +155,7 @@ void on_lbutton_up(int x, int y) {
     POINT pt = {x, y};
     if (PtInRect(&p->rect, pt)) {
         const auto& shown = tbar_model().shown();
-        if (p->pos < static_cast<int>(shown.size())) bars_run_menu_cmd(tbar_button(shown[p->pos])->command);
+        if (p->pos < static_cast<int>(shown.size())) task_menu_cmd(tbar_button(shown[p->pos])->command);
     }
     tbar_refresh();
 }
@@ -183,7 +184,7 @@ void on_mouse_move(HWND win, int x, int y) {
         title = t.title;
         text = t.text;
     } else {
-        bars_tip_hide();
+        tip_hide();
         return;
     }
     bars_tip_request(win, r, title, text);
@@ -199,11 +200,11 @@ void on_paint(HWND win) {
 void on_create(HWND win) {
     tbar_inst_ = win;
     if (!font_) font_ = bars_font(win, 8);
-    int orient = (bars_menu_checked(kTbarCmdLeft) ? 1 : 0) + 2 * (bars_menu_checked(kTbarCmdNone) ? 1 : 0);
+    int orient = (menu_checked(kTbarCmdLeft) ? 1 : 0) + 2 * (menu_checked(kTbarCmdNone) ? 1 : 0);
     tbar_model().set_style(tbar_model().style());
     but_disabled_.clear();
     // The palette half restored with the menu settings, else the first.
-    tbar_palette_cmd(bars_menu_checked(10989) ? 10989 : 10988);
+    tbar_palette_cmd(menu_checked(10989) ? 10989 : 10988);
     tbar_set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
     tbar_refresh();
 }
@@ -266,7 +267,7 @@ void tbar_set_style(int no) {
 }
 
 void tbar_set_orientation(int command) {
-    bars_menu_check_radio(kTbarCmdLeft, kTbarCmdNone, command);
+    menu_check_radio(kTbarCmdLeft, kTbarCmdNone, command);
     orient0_ = tbar_orient_of_command(command);
     // The main window's size event places the view, the toolbar and the status bar.
     if (main_inst_) {
@@ -280,7 +281,7 @@ void tbar_set_orientation(int command) {
 }
 
 void tbar_palette_cmd(int command) {
-    bars_menu_check_radio(10988, 10989, command);
+    menu_check_radio(10988, 10989, command);
     tbar_set_palette_half(command - 10987);
     repaint_strip();
 }
@@ -299,7 +300,7 @@ void tbar_refresh() {
         const TbarButton* b = tbar_button(shown[pos]);
         for (const auto& f : kFollowed) {
             if (f[0] != b->bitmap) continue;
-            bool disabled = !bars_menu_enabled(f[1]);
+            bool disabled = !menu_command_available(f[1]);
             if (disabled == (but_disabled_.count(pos) != 0)) break;
             if (disabled) but_disabled_.insert(pos);
             else but_disabled_.erase(pos);

@@ -6,7 +6,6 @@
 #include <map>
 #include <optional>
 
-#include "bars/bars_glue_win.h"
 #include "bars/bars_win.h"
 #include "bars/help_context.h"
 #include "bars/toolbox.h"
@@ -16,7 +15,9 @@
 #include "shell/error.h"
 #include "shell/globals.h"
 #include "shell/globals_win.h"
+#include "shell/menu_win.h"
 #include "shell/settings.h"
+#include "shell/tip_win.h"
 #include "view/view.h"
 #include "view/view_win.h"
 
@@ -161,7 +162,7 @@ void on_lbutton_down(HWND win, int x, int y) {
     int pos = toolbox_position_at(x, y, orient());
     const ToolRow* r = toolbox_model().row_at(pos);
     if (!r || r->bitmap == kToolUnusedBitmap) return;
-    bars_tip_hide();
+    tip_hide();
     SetCapture(win);
     if (r->group == kTgControl && r->code == 18) {
         POINT s = {x, y};
@@ -214,11 +215,11 @@ void on_lbutton_up(HWND win) {
         RECT r = window_in_parent(win);
         save_place({r.left, r.top, 1 - cur.orient});
         DestroyWindow(win);
-        bars_run_menu_cmd(CMD_TOOLBOX);
+        task_menu_cmd(CMD_TOOLBOX);
         return;
     }
-    if (p.user_code) bars_send_user(p.user_code, p.user_param);
-    if (p.menu_cmd) bars_run_menu_cmd(p.menu_cmd);
+    if (p.user_code) view_send_user(p.user_code, p.user_param);
+    if (p.menu_cmd) task_menu_cmd(p.menu_cmd);
     if (p.goes_on && IsWindow(win) && pointer_outside(win)) release_outside(group);
 }
 
@@ -240,14 +241,14 @@ void on_mouse_move(HWND win, int x, int y) {
     int pos = toolbox_position_at(x, y, orient());
     const ToolRow* r = toolbox_model().row_at(pos);
     if (!r || r->bitmap == kToolUnusedBitmap) {
-        bars_tip_hide();
+        tip_hide();
         return;
     }
     bars_tip_request(win, cell_rect(pos), toolbox_model().title(*r), r->tooltip);
 }
 
 void on_rbutton_up(HWND win, int x, int y) {
-    bars_tip_hide();
+    tip_hide();
     int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y,
                          PopupSource{kPopupToolbox, static_cast<int16_t>(toolbox_position_at(x, y, orient()))});
     if (cmd == 10725) help_context(100);
@@ -268,7 +269,7 @@ void on_destroy(HWND win) {
     RECT r = window_in_parent(win);
     // The place is kept as it is (no drift across closing and opening).
     save_place({std::max<int>(r.left, 0), std::max<int>(r.top, 0), orient()});
-    bars_menu_check(CMD_TOOLBOX, false);
+    menu_check(CMD_TOOLBOX, false);
     view_invalidate();
 }
 
@@ -310,8 +311,8 @@ HWND toolbox_onoff(HWND parent) {
 }
 
 void toolbox_menu_cmd() {
-    bool on = !bars_menu_checked(CMD_TOOLBOX);
-    bars_menu_check(CMD_TOOLBOX, on);
+    bool on = !menu_checked(CMD_TOOLBOX);
+    menu_check(CMD_TOOLBOX, on);
     if (on) toolbox_onoff(view_inst_);
     else if (toolbox_inst_) DestroyWindow(toolbox_inst_);
 }
