@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "elements/link.h"
 #include "unit/view_fixture.h"
 #include "view/undo.h"
@@ -33,10 +36,9 @@ TEST(LinkPacking, RoundTripsEveryCodeWithoutTouchingOtherBits) {
 TEST(LinkPacking, OutOfRangeCountsAndKindsStayInTheirFields) {
     Link l;
     LinkLook k;
-    k.head_count = 7;   // would spill into the highlight bit
-    k.tail_count = 6;
-    k.head_kind = 31;   // would spill into bits 25+
-    k.tail_kind = 17;
+    k.head_count = 7;  // would spill into the highlight bit
+    k.head_kind = 31;  // would spill into bits 25+
+    k.tail_count = 6; k.tail_kind = 17;
     link_pack(l, k);
     EXPECT_EQ(l.flags & kLinkHighlight, 0);
     EXPECT_EQ(static_cast<uint32_t>(l.flags) >> 25, 0u);
@@ -99,20 +101,10 @@ protected:
 
 TEST_F(LinkDefaultsTest, SetStoresSettingsAndGetReadsThemBack) {
     LinkDefaults d;
-    d.label = "causes";
-    d.tilt = true;
-    d.colour_source = 1;
-    d.label_pos = 56;
-    d.route = kRouteHV;
-    d.style_pos = 6;       // "Variable width", code 7
-    d.tail_kind = 2;
-    d.head_kind = 4;
-    d.tail_count = 2;
-    d.head_count = 0;
-    d.curve_option = 1;
-    d.from_end = 3;
-    d.to_end = 5;
-    d.no_sequence = true;
+    d.label = "causes"; d.tilt = true; d.colour_source = 1; d.label_pos = 56; d.route = kRouteHV;
+    d.style_pos = 6;  // "Variable width", code 7
+    d.tail_kind = 2; d.head_kind = 4; d.tail_count = 2; d.head_count = 0; d.curve_option = 1;
+    d.from_end = 3; d.to_end = 5; d.no_sequence = true;
     link_defaults_set(d);
     EXPECT_EQ(view_param_get(313), 6);
     EXPECT_EQ(view_param_get(315), 2);
@@ -120,17 +112,9 @@ TEST_F(LinkDefaultsTest, SetStoresSettingsAndGetReadsThemBack) {
     EXPECT_EQ(link_defaults_get(), d);
 
     Link l = link_from_defaults(3, 9, d, true, 12);
-    EXPECT_EQ(l.from, 3);
-    EXPECT_EQ(l.to, 9);
-    EXPECT_EQ(l.label, "causes");
+    EXPECT_EQ(std::tie(l.from, l.to, l.label), std::make_tuple(Key{3}, Key{9}, std::string("causes")));
     LinkLook k = link_unpack(l);
-    EXPECT_EQ(k.style, 7);
-    EXPECT_EQ(k.route, kRouteHV);
-    EXPECT_TRUE(k.thick);
-    EXPECT_EQ(k.colour, 12);
-    EXPECT_EQ(k.head_count, 0);
-    EXPECT_EQ(k.tail_count, 2);
-    EXPECT_EQ(k.label_pos, 56);
-    EXPECT_EQ(k.to_end, 5);
+    EXPECT_EQ(std::make_tuple(k.style, k.route, k.thick, k.colour), std::make_tuple(7, int{kRouteHV}, true, 12));
+    EXPECT_EQ(std::make_tuple(k.head_count, k.tail_count, k.label_pos, k.to_end), std::make_tuple(0, 2, 56, 5));
 }
 

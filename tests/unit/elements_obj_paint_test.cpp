@@ -53,6 +53,8 @@ ObjDrawArgs args(int shape, int size = 15, std::string_view text = "Idea", int t
     return a;
 }
 
+std::vector<int> first4(const Call& c) { return {c.args.begin(), c.args.begin() + 4}; }
+
 std::vector<int> rect_of(const ObjRectEntry& e) { return {e.l, e.t, e.r, e.b, e.f1, e.f2}; }
 
 size_t index_of(const std::vector<Call>& calls, const std::string& op) {
@@ -130,20 +132,16 @@ TEST(ObjPaint, FiguresAndMarkers) {
 }
 
 TEST(ObjPaint, WidthSettingsOneToFourPaintVariable) {
-    for (int s97 : {0, 1, 2, 4}) {
+    const std::vector<int> variable{-65, 43, 65, -43, 0, 1};
+    for (auto [s97, rec] : {std::pair{0, variable}, {1, variable}, {2, variable}, {4, variable},
+                            {20, std::vector<int>{-50, 43, 50, -43, 1, 1}}}) {
         Fixture f;
         f.params[97] = s97;
         ObjDrawArgs a = args(160);
         a.fixed = true;
         f.draw(a);
-        EXPECT_EQ(rect_of(objrect_[0]), (std::vector<int>{-65, 43, 65, -43, 0, 1})) << s97;
+        EXPECT_EQ(rect_of(objrect_[0]), rec) << s97;
     }
-    Fixture f;
-    f.params[97] = 20;
-    ObjDrawArgs a = args(160);
-    a.fixed = true;
-    f.draw(a);
-    EXPECT_EQ(rect_of(objrect_[0]), (std::vector<int>{-50, 43, 50, -43, 1, 1}));
 }
 
 TEST(ObjPaint, MarkedObjectGetsEightHandlesAfterTheFigure) {
@@ -192,10 +190,7 @@ TEST(ObjPaint, IconSquareAndRecords) {
     Fixture f;
     f.draw(args(230));
     ASSERT_EQ(f.of("dib").size(), 1u);
-    EXPECT_EQ(f.of("dib")[0].args[0], -60);
-    EXPECT_EQ(f.of("dib")[0].args[1], 91);
-    EXPECT_EQ(f.of("dib")[0].args[2], 60);
-    EXPECT_EQ(f.of("dib")[0].args[3], -29);
+    EXPECT_EQ(first4(f.of("dib")[0]), (std::vector<int>{-60, 91, 60, -29}));
     EXPECT_EQ(rect_of(objrect_[0]), (std::vector<int>{-85, 106, 85, -94, 1, 1}));
 
     Fixture g;
@@ -260,8 +255,7 @@ TEST(ObjPaint, BitmapPictureScalesWithSize) {
     a.picture_name = "pic.bmp";
     f.draw(a);
     // f = 3.5 at size 15: 35 x 70.
-    EXPECT_EQ(f.of("dib")[0].args[0], -17);
-    EXPECT_EQ(f.of("dib")[0].args[2], 18);
+    EXPECT_EQ(first4(f.of("dib")[0]), (std::vector<int>{-17, 35, 18, -35}));
     EXPECT_EQ(rect_of(objrect_[0]), (std::vector<int>{-17, 35, 18, -35 - 56, 1, 1}));
 }
 

@@ -221,6 +221,7 @@ TEST(Pert, ChartOnLevelTwo) {
     EXPECT_EQ(lv2[20]->x, 4000);
     EXPECT_EQ(lv2[20]->y, -20);
     EXPECT_EQ(lv2[20]->colour, n.doc.param(5));
+    EXPECT_EQ(lv2[20]->action, 12);
     // Rows: A-B at mean Y 0, slot 0 and 40 skipped -> 80; B-C at mean Y 50 -> R 40 -> 80 used -> 120.
     const Obj* r1 = lv2[21];
     const Obj* r2 = lv2[22];
