@@ -410,36 +410,25 @@ protected:
 };
 
 TEST_F(HoldRepeat, StopsOnReleaseCaptureLossDestructionAndQuit) {
-    int n = 0;
+    // Runs the loop with the button held; `stop` ends it from inside after step n.
+    auto run = [&](void (*stop)(HWND), int at) {
+        int n = 0;
+        held_ = true;
+        SetCapture(win);
+        hold_repeat(win, held_, [&] {
+            if (++n == at) stop(win);
+            return true;
+        });
+        return n;
+    };
     PostMessageA(win, WM_LBUTTONUP, 0, 0);
-    hold_repeat(win, held_, [&] { return ++n > 0; });
-    EXPECT_EQ(n, 1);
-
-    n = 0;
-    held_ = true;
-    SetCapture(win);
-    hold_repeat(win, held_, [&] {
-        if (++n == 3) ReleaseCapture();
-        return true;
-    });
-    EXPECT_EQ(n, 3);
-
-    n = 0;
-    held_ = true;
-    SetCapture(win);
-    hold_repeat(win, held_, [&] {
-        if (++n == 2) DestroyWindow(win);
-        return true;
-    });
-    EXPECT_EQ(n, 2);
+    EXPECT_EQ(run(nullptr, 0), 1);
+    EXPECT_EQ(run([](HWND) { ReleaseCapture(); }, 3), 3);
+    EXPECT_EQ(run([](HWND w) { DestroyWindow(w); }, 2), 2);
 
     win = CreateWindowA("barsrepeattest", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    n = 0;
-    held_ = true;
-    SetCapture(win);
     PostQuitMessage(3);
-    hold_repeat(win, held_, [&] { return ++n > 0; });
-    EXPECT_EQ(n, 0);
+    EXPECT_EQ(run(nullptr, 0), 0);
     MSG m;
     ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(m.wParam, 3u);

@@ -1,13 +1,10 @@
 // Links painted through GDI on a y-up mapping, checked by pixels: arc directions, curve sides,
-// arrowheads and tilted labels. Also writes links_gallery.bmp for a look.
+// arrowheads and tilted labels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <string>
-#include <vector>
 
 #include "elements/canvas_win.h"
 #include "elements/font.h"
@@ -103,45 +100,4 @@ TEST(LinkPixels, TiltedLabelRunsAlongTheLink) {
                 if (b.ink(x, y)) cxy += (x - mx) * (y - my);
         EXPECT_EQ(cxy > 0 ? 1 : -1, k.sign) << k.p2.x << "," << k.p2.y;
     }
-}
-
-TEST(LinkPixels, Gallery) {
-    // Every route with a different arrowhead kind at each end, labels in each place, some tilted.
-    view_doc() = Document();
-    font_init_defaults();
-    link_label_cache_clear();
-    Bitmap b(1200, 900, 0, 900, 1, 2);  // half scale: the diagram spans 2400 x 1800 units
-    {
-        GdiCanvas c(b.dc);
-        LinkPaintOptions o = link_paint_options();
-        o.tilt_long_labels = true;
-        const int routes[] = {kRouteStraight, kRouteDouble, kRouteVH, kRouteHV, kRouteVHV, kRouteHVH,
-                              kRouteCurve1, kRouteCurve2, kRouteArc, kRouteTapered, kRouteSlopeHorz, kRouteHorzSlope};
-        const int positions[] = {kLabelAbove, kLabelCenter, kLabelBelow, 1, 100, 45};
-        for (int i = 0; i < 12; ++i) {
-            const int col = i % 4, row = i / 4;
-            const Pt p1{120 + col * 580, 1320 - row * 560};
-            const Pt p2{p1.x + 420, p1.y + 300};
-            Link l;
-            l.from = static_cast<Key>(i + 1);
-            l.to = static_cast<Key>(i + 100);
-            LinkLook k;
-            k.route = routes[i];
-            k.head_count = 1 + (i % 2);
-            k.tail_count = i % 3 == 0 ? 0 : 1;
-            k.head_kind = i % 6;
-            k.tail_kind = (i + 3) % 6;
-            k.curve_option = (i == 2 || i == 4) ? 1 : (i == 6 ? 2 : 6);
-            k.colour = 1 + i;
-            k.label_pos = positions[i % 6];
-            k.tilt = i % 3 == 1;
-            k.thick = i == 9;
-            link_pack(l, k);
-            l.label = *link_route_name(routes[i]);
-            link_paint(c, l, p1, p2, o);
-        }
-    }
-    GdiFlush();
-    b.save("links_gallery.bmp");
-    EXPECT_EQ(link_label_each().size(), 12u);
 }

@@ -257,12 +257,6 @@ struct MenuProbe {
 
 void CALLBACK probe_open_menu(HWND win, UINT, UINT_PTR id, DWORD) {
     KillTimer(win, id);
-    char shot[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("VORN_MENU_SHOT", shot, sizeof shot)) {
-        RECT r;
-        GetWindowRect(win, &r);
-        wt::save_screen_bmp(r, shot);
-    }
     char t[256] = {};
     GetMenuStringA(probe_.file, CMD_FILE1, t, sizeof t, MF_BYCOMMAND);
     probe_.label1 = t;
@@ -271,8 +265,7 @@ void CALLBACK probe_open_menu(HWND win, UINT, UINT_PTR id, DWORD) {
     EndMenu();
 }
 
-// The File menu as the user opens it: recent files listed, unavailable items grey. Set
-// VORN_HOLD_MENU_MS to keep it open for a screenshot.
+// The File menu as the user opens it: recent files listed, unavailable items grey.
 TEST_F(ShellMainWindow, FileMenuShowsRecentFiles) {
     std::string a = path("recent.vrn");
     ASSERT_TRUE(file_save_document(a));
@@ -281,14 +274,9 @@ TEST_F(ShellMainWindow, FileMenuShowsRecentFiles) {
     pump(50);
     probe_ = {popup_holding(GetMenu(win_), CMD_NEW)};
     ASSERT_NE(probe_.file, nullptr);
-    char hold[16] = {};
-    UINT ms = GetEnvironmentVariableA("VORN_HOLD_MENU_MS", hold, sizeof hold) ? atoi(hold) : 100;
-    SetTimer(win_, 77, ms, probe_open_menu);
+    SetTimer(win_, 77, 100, probe_open_menu);
     RECT r;
     GetWindowRect(win_, &r);
-    // No fading: a screenshot of the open menu shows it whole.
-    SystemParametersInfoA(SPI_SETMENUANIMATION, 0, nullptr, 0);
-    SystemParametersInfoA(SPI_SETMENUFADE, 0, nullptr, 0);
     TrackPopupMenu(probe_.file, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + 4, r.top + 40, 0, win_, nullptr);
     EXPECT_EQ(probe_.label1, "&1 " + a);
     EXPECT_TRUE(probe_.save_greyed);

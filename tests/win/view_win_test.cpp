@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -97,6 +94,27 @@ protected:
         EXPECT_TRUE(k.has_value());
         return k.value_or(0);
     }
+    void link(Key a, Key b, const char* label = "") {
+        Link l;
+        l.from = a;
+        l.to = b;
+        l.label = label;
+        view_link_add(l);
+    }
+    Key shape(int l, int t, int r, int b) {
+        Shape s;
+        s.kind = 1;
+        s.level = 1;
+        s.left = l;
+        s.top = t;
+        s.right = r;
+        s.bottom = b;
+        return view_shape_put(s).value();
+    }
+    static const Command* command(int id) {
+        if (!cmd_find(id)) view_init();
+        return cmd_find(id);
+    }
     Pt dev(Pt lp) { return view_mapping().to_device(lp); }
     LPARAM at(Pt d) { return MAKELPARAM(d.x, d.y); }
     void down(Pt d, WPARAM keys = MK_LBUTTON) { SendMessageA(view, WM_LBUTTONDOWN, keys, at(d)); }
@@ -152,11 +170,7 @@ TEST_F(ViewWin, CreatesTheWindowAndFollowsTheMenuInItsLayout) {
         view_layout();
         GetWindowRect(view, &vr);
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&vr), 2);
-        Rc want = view_layout_rect(pc.right, pc.bottom, c.left, c.top, c.status);
-        EXPECT_EQ(vr.left, want.left);
-        EXPECT_EQ(vr.top, want.top);
-        EXPECT_EQ(vr.right, want.right);
-        EXPECT_EQ(vr.bottom, want.bottom);
+        EXPECT_EQ((Rc{vr.left, vr.top, vr.right, vr.bottom}), view_layout_rect(pc.right, pc.bottom, c.left, c.top, c.status));
     }
 }
 
@@ -164,10 +178,7 @@ TEST_F(ViewWin, PaintsObjectsLinksAndHandlesWhereTheMappingSays) {
     view_doc().set_param(1, 15);
     Key a = add("Alpha", -300, 0);
     Key b = add("Beta", 300, 0);
-    Link l;
-    l.from = a;
-    l.to = b;
-    view_link_add(l);
+    link(a, b);
     paint();
     Rc ra = rect_of_obj(a);
     Pt corner = dev({ra.left, ra.top});
@@ -265,9 +276,7 @@ TEST_F(ViewWin, DragFromTheRimConnectsAndConnectCommandNeedsTwo) {
     drag(rim, dev({-300, 0}));
     EXPECT_EQ(view_link_each().size(), 1u);
 
-    const Command* connect = cmd_find(CMD_CONNECT);
-    if (!connect) view_init();
-    connect = cmd_find(CMD_CONNECT);
+    const Command* connect = command(CMD_CONNECT);
     ASSERT_NE(connect, nullptr);
     marked_obj_ = {b, a};
     EXPECT_TRUE(connect->enabled());
@@ -287,14 +296,7 @@ TEST_F(ViewWin, HandlesResizeObjectsAndShapes) {
     EXPECT_GT(view_obj_get(a)->size, 15);
     EXPECT_EQ(view_undo_name(), "Resize Object");
 
-    Shape s;
-    s.kind = 1;
-    s.level = 1;
-    s.left = -500;
-    s.top = -200;
-    s.right = -300;
-    s.bottom = -400;
-    Key sk = view_shape_put(s).value();
+    Key sk = shape(-500, -200, -300, -400);
     marked_obj_.clear();
     marked_shape_ = {sk};
     paint();
@@ -321,22 +323,10 @@ TEST_F(ViewWin, DoubleClickInTheVoidCreatesAnObject) {
     EXPECT_TRUE(view_doc().objs.empty());
 }
 
-TEST_F(ViewWin, UserCommandsCountAndFit) {
+TEST_F(ViewWin, FitCommandShowsEveryObject) {
     Key a = add("A", 0, 0);
     Key b = add("B", 3000, 2000);
-    Link l;
-    l.from = a;
-    l.to = b;
-    view_link_add(l);
-    Link temp;
-    temp.from = b;
-    temp.to = a;
-    temp.kind = 16 * 256;  // temporary links are not counted
-    view_doc().links.push_back(temp);
-    view_point_add(1, 5, 5, 1, 0);
-    EXPECT_EQ(view_send_user(1, 1), 2);
-    EXPECT_EQ(view_send_user(1, 2), 1);
-    EXPECT_EQ(view_send_user(1, 5), 1);
+    EXPECT_EQ(view_send_user(1, 1), 2);  // the window passes the document's commands on
     paint();
     EXPECT_EQ(view_send_user(36, 0), 0);
     paint();
@@ -439,112 +429,16 @@ TEST_F(ViewWin, RightClickRecordsWhatThePopupActsOn) {
 
 TEST_F(ViewWin, ThousandRepaintsHoldNoMoreGdiObjects) {
     Key a = add("A", 0, 0);
-    Key b = add("B", 300, 200);
-    Link l;
-    l.from = a;
-    l.to = b;
-    l.label = "leads to";
-    view_link_add(l);
+    link(a, add("B", 300, 200), "leads to");
     marked_obj_ = {a};
     paint();
     DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (before == 0) GTEST_SKIP() << "GDI object count not available here";
     for (int i = 0; i < 1000; ++i) paint();
-    DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (before == 0) {
-        std::printf("[ gdi    ] GDI object count not available here\n");
-        return;
-    }
-    EXPECT_LE(after, before + 2);
-}
-
-namespace {
-// Writes the view's client area as a 24-bit BMP (for looking at the window by eye).
-void save_bmp(HWND win, const char* path) {
-    RECT c;
-    GetClientRect(win, &c);
-    HDC screen = GetDC(win);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = c.right;
-    bi.bmiHeader.biHeight = c.bottom;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    SendMessageA(win, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
-    GdiFlush();
-    int stride = (c.right * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + stride * c.bottom;
-    if (FILE* f = std::fopen(path, "wb")) {
-        std::fwrite(&fh, sizeof fh, 1, f);
-        std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-        std::fwrite(bits, stride * c.bottom, 1, f);
-        std::fclose(f);
-    }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(win, screen);
-}
-}  // namespace
-
-// Set VORN_VIEW_SNAPSHOT to a file name to look at a small diagram with marked items.
-TEST_F(ViewWin, SnapshotOfMarkedItems) {
-    const char* path = std::getenv("VORN_VIEW_SNAPSHOT");
-    if (!path) GTEST_SKIP() << "VORN_VIEW_SNAPSHOT not set";
-    view_doc().set_param(1, 15);
-    Key a = add("Plan", -500, 300, 161, 15, 4);
-    Key b = add("Research", 200, 400, 162, 15, 10);
-    Key c = add("Build", 150, -150, 164, 10, 12);
-    Key d = add("Test", 700, 100, 163, 15, 14);
-    Link l;
-    l.from = a;
-    l.to = b;
-    l.label = "first";
-    view_link_add(l);
-    l.from = b;
-    l.to = c;
-    l.label = "";
-    view_link_add(l);
-    l.from = c;
-    l.to = d;
-    l.label = "then";
-    view_link_add(l);
-    Shape s;
-    s.kind = 3;
-    s.level = 1;
-    s.colour_curve = 9;
-    s.style = 0x2;
-    s.left = -900;
-    s.top = -200;
-    s.right = -500;
-    s.bottom = -450;
-    Key sk = view_shape_put(s).value();
-    view_point_add(1, -200, -400, 2, 0x0000FF);
-    view_point_add(1, -100, -400, 4, 0x008000);
-    marked_obj_ = {a, c};
-    marked_shape_ = {sk};
-    marked_link_ = {{c, d}};
-    paint();
-    save_bmp(view, path);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
 }
 
 TEST_F(ViewWin, SameSizeTakesTheClickedShapesMeasures) {
-    auto shape = [](int l, int t, int r, int b) {
-        Shape s;
-        s.kind = 1;
-        s.level = 1;
-        s.left = l;
-        s.top = t;
-        s.right = r;
-        s.bottom = b;
-        return view_shape_put(s).value();
-    };
     Key a = shape(-800, 400, -600, 300);
     Key flipped = shape(-200, 400, -400, 300);  // drawn right to left
     Key model = shape(400, 400, 800, 0);
@@ -603,9 +497,7 @@ TEST_F(ViewWin, PropertyCommandsReachTheMarkedItems) {
     EXPECT_EQ(view_send_user(16, 162), 0);
     EXPECT_EQ(view_obj_get(a)->shape, 162);
     // Undo through the Edit menu command takes back one step and clears the marking.
-    const Command* undo = cmd_find(CMD_UNDO);
-    if (!undo) view_init();
-    undo = cmd_find(CMD_UNDO);
+    const Command* undo = command(CMD_UNDO);
     ASSERT_NE(undo, nullptr);
     EXPECT_TRUE(undo->enabled());
     undo->run();
@@ -645,11 +537,7 @@ TEST_F(ViewWin, WheelScrollsAndLabelsMoveByDrag) {
 
     Key a = add("A", -600, 0);
     Key b = add("B", 600, 0);
-    Link l;
-    l.from = a;
-    l.to = b;
-    l.label = "causes";
-    view_link_add(l);
+    link(a, b, "causes");
     paint();
     auto pt = link_label_pt_get(a, b);
     ASSERT_TRUE(pt.has_value());
