@@ -64,6 +64,18 @@ void record_and_text(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, Rc rec,
     obj_rect_record(c, env, a.key, a.marked, a.level, rec.left, rec.top, rec.right, rec.bottom, f1, f2, a.light);
 }
 
+// Ellipse and Circle: outline, edge highlight, record (marker F1 differs), wrapped text.
+void round_figure(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, Rc f, int f1) {
+    auto [l, t, r, b] = f;
+    if (hidden(c, l, t, r, b, a.line_h)) { record_and_text(c, env, a, f, f1, 1); return; }
+    c.set_pen(kBlackPen);
+    c.ellipse(f);
+    c.set_pen({1, 0, a.edge});
+    obj_ellipse_highlight(a.edge, a.light, c, l, t, r, b, (t + b) / 2);
+    record_and_text(c, env, a, f, f1, 1);
+    obj_text_draw(c, 1, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
+}
+
 void draw_icon_rules(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, int icon) {
     int s227 = param(env, 227);
     bool beside = obj_fixed_width_applies(a.fixed, s227);
@@ -430,15 +442,7 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
         }
         case kShapeEllipse: {
             int d = 5 * a.size + 105, hh = d / 2;
-            int l = X - d, t = Y + hh, r = X + d, b = Y - hh;
-            if (hidden(c, l, t, r, b, a.line_h)) { record_and_text(c, env, a, {l, t, r, b}, 0, 1); return; }
-            c.set_pen(kBlackPen);
-            c.ellipse({l, t, r, b});
-            c.set_pen({1, 0, a.edge});
-            obj_ellipse_highlight(a.edge, a.light, c, l, t, r, b, (t + b) / 2);
-            record_and_text(c, env, a, {l, t, r, b}, 0, 1);
-            obj_text_draw(c, 1, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
-            return;
+            return round_figure(c, env, a, {X - d, Y + hh, X + d, Y - hh}, 0);
         }
         case kShapeBar: {
             int s97 = param(env, 97);
@@ -466,15 +470,7 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
         }
         case kShapeCircle: {
             int d = 5 * a.size + 50;
-            int l = X - d, t = Y + d, r = X + d, b = Y - d;
-            if (hidden(c, l, t, r, b, a.line_h)) { record_and_text(c, env, a, {l, t, r, b}, 1, 1); return; }
-            c.set_pen(kBlackPen);
-            c.ellipse({l, t, r, b});
-            c.set_pen({1, 0, a.edge});
-            obj_ellipse_highlight(a.edge, a.light, c, l, t, r, b, (t + b) / 2);
-            record_and_text(c, env, a, {l, t, r, b}, 1, 1);
-            obj_text_draw(c, 1, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
-            return;
+            return round_figure(c, env, a, {X - d, Y + d, X + d, Y - d}, 1);
         }
         case kShapePicture:
         case kShapePictureFile: {

@@ -144,23 +144,18 @@ bool view_can_redo() { return !redo_stack.empty(); }
 std::string view_undo_name() { return undo_stack.empty() ? std::string() : undo_stack.back().name; }
 std::string view_redo_name() { return redo_stack.empty() ? std::string() : redo_stack.back().name; }
 
-bool view_undo() {
-    if (undo_stack.empty() || depth > 0) return false;
-    Step s = std::move(undo_stack.back());
-    undo_stack.pop_back();
+// Takes the newest step of `from`, swaps its records in and keeps it on `to`.
+static bool replay(std::deque<Step>& from, std::deque<Step>& to) {
+    if (from.empty() || depth > 0) return false;
+    Step s = std::move(from.back());
+    from.pop_back();
     swap_in(s.rec);
-    redo_stack.push_back(std::move(s));
+    to.push_back(std::move(s));
     return true;
 }
 
-bool view_redo() {
-    if (redo_stack.empty() || depth > 0) return false;
-    Step s = std::move(redo_stack.back());
-    redo_stack.pop_back();
-    swap_in(s.rec);
-    undo_stack.push_back(std::move(s));
-    return true;
-}
+bool view_undo() { return replay(undo_stack, redo_stack); }
+bool view_redo() { return replay(redo_stack, undo_stack); }
 
 void view_undo_clear() {
     undo_stack.clear();
