@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/record.h"
+#include "base/record.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "view/view.h"
+#include "document/view.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ target_link_libraries(vorn_win PUBLIC vorn_core ${VORN_WIN_LIBS})
 # Resources are linked as objects so the tests get the same menus and dialogs.
 add_library(vorn_res OBJECT ${RC_SOURCES})
 
-add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/shell/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
+add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
 target_link_libraries(vorn2001 PRIVATE vorn_win)
 
 # Data files ship beside the program.

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/eval_format.h"
+#include "base/util.h"
 #include "ideas/eval.h"
-#include "ideas/eval_format.h"
 #include "ideas/pert.h"
-#include "shell/util.h"
 
 namespace fuzz_expr {
 

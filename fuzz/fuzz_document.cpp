@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "view/document.h"
+#include "document/document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/record.h"
+#include "base/record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

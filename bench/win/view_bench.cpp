@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/wiring_win.h"
 #include "bars/sbar.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/wiring_win.h"
-#include "view/view.h"
+#include "base/globals_win.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "view/view_win.h"
 
 namespace {

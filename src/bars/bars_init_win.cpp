@@ -1,4 +1,5 @@
-#include "shell/tip_win.h"
+#include "bars/bars_init_win.h"
+#include "bars/doc_tools.h"
 #include "bars/sbar_win.h"
 #include "bars/status.h"
 #include "bars/status_win.h"
@@ -6,15 +7,16 @@
 #include "bars/tbar_win.h"
 #include "bars/toolbox.h"
 #include "bars/toolbox_win.h"
+#include "base/commands_win.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/tip_win.h"
+#include "document/doc_util.h"
+#include "document/view.h"
 #include "elements/icon.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/settings.h"
-#include "shell/wiring_win.h"
-#include "view/view_win.h"
 
 namespace {
 
@@ -39,7 +41,7 @@ void palette2() { tbar_palette_cmd(CMD_PALETTE2); }
 void invert() {
     menu_check(CMD_INVERT, !menu_checked(CMD_INVERT));
     tbar_user_cmd(11, 1);
-    view_invalidate();
+    view_repaint();
 }
 
 // After an edit the buttons follow the commands' state and the counts are fresh.
@@ -50,12 +52,6 @@ void after_change() {
 
 int icon_get() { return icon_current_get().value_or(201); }
 
-bool tool_hook(int group, int* code) {
-    auto c = toolbox_current(group);
-    if (c && code) *code = *c;
-    return c.has_value();
-}
-
 const Command kCommands[] = {
     {CMD_STATUSBAR, statusbar_onoff}, {CMD_TBAR_LEFT, tbar_left}, {CMD_TBAR_TOP, tbar_top},
     {CMD_TBAR_NONE, tbar_none},       {CMD_PALETTE1, palette1},   {CMD_PALETTE2, palette2},
@@ -65,11 +61,11 @@ const Command kCommands[] = {
 }  // namespace
 
 void bars_init() {
+    bars_install_document_hooks();
     cmd_register_all(kCommands);
     sbar_register_commands();
     file_set_tbar_refresh_hook(after_change);
     toolbox_set_icon_hooks(icon_get, icon_current_set);
-    view_set_tool_hook(tool_hook);
 }
 
 void bars_create_status(HWND main) { status_create(main); }

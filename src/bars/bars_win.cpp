@@ -3,9 +3,9 @@
 #include <exception>
 #include <string>
 
-#include "shell/error.h"
-#include "shell/globals_win.h"
-#include "shell/tip_win.h"
+#include "base/error.h"
+#include "base/globals_win.h"
+#include "base/tip_win.h"
 
 HINSTANCE bars_instance() { return app_inst_ ? app_inst_ : GetModuleHandleA(nullptr); }
 
@@ -87,3 +87,5 @@ void bars_tip_request(HWND win, RECT area, const std::string& title, const std::
     MapWindowPoints(win, nullptr, reinterpret_cast<POINT*>(&area), 2);
     tip_request(area, title, text);
 }
+
+BarsViewHooks bars_view_hooks_;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/globals.h"
+#include "document/globals.h"
 
 constexpr COLORREF kBarGrey = 0xC0C0C0;
 
@@ -41,3 +41,13 @@ void bars_trap();
 
 // Tooltip for a rectangle of `win`'s client area.
 void bars_tip_request(HWND win, RECT area, const std::string& title, const std::string& text);
+
+// What the bars ask of the diagram window above them; the view fills these in at start-up.
+struct BarsViewHooks {
+    void (*layout)() = nullptr;
+    void (*scroll_to)(int x, int y, int level) = nullptr;
+    void (*level_step)(int step) = nullptr;
+    // A new object at the mouse position; its key, 0 when none.
+    Key (*place_at_cursor)(const std::string& text, int action, int size, int flags) = nullptr;
+};
+extern BarsViewHooks bars_view_hooks_;

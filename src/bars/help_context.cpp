@@ -1,5 +1,5 @@
 #include "bars/help_context.h"
 
-#include "shell/error.h"
+#include "base/error.h"
 
 void help_context(int) { msg_note("Help is not available."); }

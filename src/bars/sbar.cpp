@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "bars/status.h"
-#include "shell/globals.h"
-#include "view/view.h"
+#include "document/globals.h"
+#include "document/view.h"
 
 namespace {
 

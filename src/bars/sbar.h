@@ -5,7 +5,7 @@
 // Zoom is kept in percent x 100 (10000 = 100 %).
 #pragma once
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 struct ViewState {
     int x0 = 0, y0 = 0;

@@ -4,15 +4,14 @@
 
 #include "bars/bars_win.h"
 #include "bars/sbar.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/tip_win.h"
+#include "base/util.h"
 #include "resources/bars_ids.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/dlg_win.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/tip_win.h"
-#include "shell/util.h"
-#include "view/view_win.h"
 
 namespace {
 
@@ -20,9 +19,14 @@ void zoom_fit() { view_send_user(36, 0); }
 void zoom_expand() { sbar_cmd(kSbarZoom, kSbExpand, 0); }
 void zoom_contract() { sbar_cmd(kSbarZoom, kSbContract, 0); }
 void zoom_100() { sbar_cmd(kSbarZoom, kSbSet, 100); }
-void centralize() { view_scroll_to(0, 0, sbar_view_state().level); }
-void level_up() { view_level_step(-1); }
-void level_down() { view_level_step(1); }
+void centralize() {
+    if (bars_view_hooks_.scroll_to) bars_view_hooks_.scroll_to(0, 0, sbar_view_state().level);
+}
+void level_step(int step) {
+    if (bars_view_hooks_.level_step) bars_view_hooks_.level_step(step);
+}
+void level_up() { level_step(-1); }
+void level_down() { level_step(1); }
 
 void zoom_to() {
     int percent = sbar_zoom_dialog(main_inst_);
@@ -34,7 +38,7 @@ void scrollbars_onoff() {
     menu_check(CMD_SCROLLBARS, on);
     if (view_inst_) ShowScrollBar(view_inst_, SB_BOTH, on);
     sbar_show();
-    view_layout();
+    if (bars_view_hooks_.layout) bars_view_hooks_.layout();
 }
 
 INT_PTR CALLBACK dlg_zoom_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "view/view.h"
+#include "document/view.h"
 
 namespace {
 

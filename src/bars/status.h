@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 // Field numbers.
 enum StatusField : int {

@@ -5,12 +5,11 @@
 #include "bars/bars_win.h"
 #include "bars/repeat_win.h"
 #include "bars/status.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/tip_win.h"
+#include "document/globals.h"
 #include "resources/ids.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/tip_win.h"
-#include "view/view_win.h"
 
 namespace {
 

@@ -12,14 +12,13 @@
 #include "bars/help_context.h"
 #include "bars/status_win.h"
 #include "bars/tbar.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/tip_win.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "resources/ids.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/settings.h"
-#include "shell/tip_win.h"
-#include "view/view.h"
-#include "view/view_win.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 // Tool groups.
 enum ToolGroup : int {

@@ -9,17 +9,16 @@
 #include "bars/bars_win.h"
 #include "bars/help_context.h"
 #include "bars/toolbox.h"
+#include "base/error.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/tip_win.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "elements/obj.h"
 #include "resources/bars_ids.h"
 #include "resources/ids.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/settings.h"
-#include "shell/tip_win.h"
-#include "view/view.h"
-#include "view/view_win.h"
 
 namespace {
 
@@ -182,7 +181,8 @@ void release_outside(int group) {
     if (create_obj_later_) return;
     if (group == kTgObject) {
         ObjDefaults d = obj_defaults_get();
-        if (view_place_at_cursor(d.text, d.action, d.size, d.flags)) view_invalidate();
+        if (bars_view_hooks_.place_at_cursor && bars_view_hooks_.place_at_cursor(d.text, d.action, d.size, d.flags))
+            view_repaint();
     } else if (const char* note = toolbox_note(group)) {
         msg_note(note);
     }
@@ -270,7 +270,7 @@ void on_destroy(HWND win) {
     // The place is kept as it is (no drift across closing and opening).
     save_place({std::max<int>(r.left, 0), std::max<int>(r.top, 0), orient()});
     menu_check(CMD_TOOLBOX, false);
-    view_invalidate();
+    view_repaint();
 }
 
 }  // namespace

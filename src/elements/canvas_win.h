@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 class GdiCanvas : public Canvas {
 public:

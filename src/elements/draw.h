@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 // A link body P1 -> P2 -> P3; mode other than 0 rounds the corner at P2.
 void draw_link_line(Canvas& c, int mode, Pt p1, Pt p2, Pt p3);

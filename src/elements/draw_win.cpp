@@ -2,10 +2,10 @@
 
 #include <commdlg.h>
 
+#include "base/globals_win.h"
+#include "document/view.h"
 #include "elements/canvas_win.h"
 #include "elements/obj_paint.h"
-#include "shell/globals_win.h"
-#include "view/view.h"
 
 namespace {
 void (*view_mapping_)(HDC) = nullptr;

@@ -1,4 +1,4 @@
-#include "shell/wiring_win.h"
+#include "elements/elements_init_win.h"
 
 #include "elements/link_win.h"
 #include "elements/obj_win.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "view/view.h"
+#include "document/view.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 enum FontSlot : int { kFontObject = 0, kFontObjectAlt = 1, kFontLinkLabel = 2, kFontHypertext = 3, kFontDropText = 4 };
 constexpr int kFontSlots = 5;

@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "base/dlg_win.h"
+#include "base/globals_win.h"
+#include "document/view.h"
 #include "resources/links_ids.h"
-#include "shell/dlg_win.h"
-#include "shell/globals_win.h"
-#include "view/view_win.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void on_ok(HWND win) {
     for (int i = 0; i < 3; ++i) underline[i] = IsDlgButtonChecked(win, IDC_FONT_UNDERLINE0 + i) == BST_CHECKED;
     font_apply(chosen, underline, screen_dpi());
     EndDialog(win, IDOK);
-    view_invalidate();
+    view_repaint();
 }
 
 void on_destroy(HWND win) {
@@ -168,4 +168,27 @@ INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     default:
         return FALSE;
     }
+}
+
+void dlg_text_font(HWND win, int id) {
+    // One font per dialog control would leak; the text font changes rarely, so keep the last.
+    static HFONT f = nullptr;
+    static FontDesc last;
+    FontDesc d = text_font(kFontHypertext, 1);
+    if (!f || !(d == last)) {
+        LOGFONTA lf = {};
+        lf.lfHeight = d.height;
+        lf.lfWidth = d.width;
+        lf.lfWeight = d.weight;
+        lf.lfItalic = d.italic;
+        lf.lfUnderline = d.underline;
+        lf.lfCharSet = d.charset;
+        lf.lfPitchAndFamily = d.pitch_family;
+        lstrcpynA(lf.lfFaceName, d.face_name().c_str(), LF_FACESIZE);
+        HFONT nf = CreateFontIndirectA(&lf);
+        if (!nf) return;
+        f = nf;  // the previous font may still be in use by open dialogs
+        last = d;
+    }
+    if (HWND c = GetDlgItem(win, id)) SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
 }

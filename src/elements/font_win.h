@@ -18,3 +18,5 @@ INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 // The standard font dialog behind "Change...": true with the chosen font. Tests replace it.
 using FontChooser = bool (*)(HWND owner, LOGFONTA* lf);
 void font_set_chooser(FontChooser chooser);
+// Gives dialog control `id` the hypertext font.
+void dlg_text_font(HWND win, int id);

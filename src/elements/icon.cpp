@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "shell/util.h"
+#include "base/util.h"
 
 const char* const icon_category_names_[kIconCategoryCount] = {
     "Information", "Chart", "Arrows", "Computer", "People", "Smart Icons", "User Defined",

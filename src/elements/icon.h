@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 struct IconRow {
     int number;

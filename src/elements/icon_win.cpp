@@ -4,8 +4,8 @@
 
 #include <map>
 
+#include "base/file.h"
 #include "elements/obj_win.h"
-#include "shell/file.h"
 
 namespace {
 std::map<int, std::shared_ptr<const Dib>> resources_;

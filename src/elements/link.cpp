@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "view/view.h"
+#include "document/view.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "elements/canvas.h"
-#include "view/document.h"
+#include "base/canvas.h"
+#include "document/document.h"
 
 // Route codes (b_ field 4 div 256).
 enum LinkRoute : int {

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/util.h"
 #include "elements/link.h"
 #include "elements/link_route.h"
-#include "shell/util.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "elements/canvas.h"
-#include "view/document.h"
+#include "base/canvas.h"
+#include "document/document.h"
 
 // label_pt_: the label geometry of one link as last painted.
 struct LabelPt {

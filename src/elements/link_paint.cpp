@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "bars/tbar.h"
+#include "base/palette.h"
+#include "document/view.h"
 #include "elements/font.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/link_route.h"
-#include "view/view.h"
 
 LinkPaintOptions link_paint_options(int font_mode) {
     LinkPaintOptions o;

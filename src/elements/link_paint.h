@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "elements/canvas.h"
-#include "view/document.h"
+#include "base/canvas.h"
+#include "document/document.h"
 
 struct LinkPaintOptions {
     bool opaque_labels = false;      // setting 73

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "elements/link.h"
 #include "elements/draw.h"
+#include "elements/link.h"
 #include "elements/obj.h"
 
 namespace {

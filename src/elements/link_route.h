@@ -3,7 +3,7 @@
 // Coordinates are diagram units (y upward); reals round halves away from zero. Portable.
 #pragma once
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 
 struct RealPt {
     double x = 0, y = 0;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "shell/globals.h"
-#include "view/view.h"
+#include "document/globals.h"
+#include "document/view.h"
 
 std::vector<ObjRectEntry> objrect_;
 

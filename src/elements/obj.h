@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
+#include "document/document.h"
 #include "elements/obj_tables.h"
-#include "view/document.h"
 
 // objrect_: one entry per painted object, appended by the painter, emptied before each full
 // repaint. L, T, R, B are diagram units (T above B).

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "document/view.h"
 #include "elements/draw.h"
-#include "view/view.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "elements/canvas.h"
+#include "base/canvas.h"
 #include "elements/obj.h"
 
 // Palette index 0-31 to colour. Until the toolbar's palette is installed, the built-in one.

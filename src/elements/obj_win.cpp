@@ -7,13 +7,13 @@
 #include <map>
 #include <set>
 
-#include "bars/tbar.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/palette.h"
+#include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/icon_win.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "view/view.h"
 
 namespace {
 

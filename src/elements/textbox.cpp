@@ -1,9 +1,9 @@
 #include "elements/textbox.h"
 
-#include "shell/globals.h"
-#include "shell/util.h"
-#include "view/undo.h"
-#include "view/view.h"
+#include "base/util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 
 namespace {
 

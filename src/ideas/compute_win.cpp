@@ -3,15 +3,15 @@
 #include <optional>
 #include <string>
 
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "document/view.h"
 #include "ideas/eval.h"
 #include "ideas/pert.h"
 #include "resources/ideas_ids.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/dlg_win.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "view/view.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ideas/eval_format.h"
-#include "shell/error.h"
-#include "shell/util.h"
-#include "view/view.h"
+#include "base/error.h"
+#include "base/eval_format.h"
+#include "base/util.h"
+#include "document/view.h"
 
 int EvalHost::random_int(int n) { return util_random_int(n); }
 

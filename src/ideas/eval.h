@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "view/document.h"
+#include "document/document.h"
 
 // What the calculator needs from the program around it.
 class EvalHost {

@@ -9,13 +9,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/error.h"
+#include "base/eval_format.h"
+#include "base/file.h"
+#include "base/util.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "ideas/eval.h"
-#include "ideas/eval_format.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/util.h"
-#include "view/undo.h"
-#include "view/view.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "view/document.h"
+#include "document/document.h"
 
 class PertHost {
 public:

@@ -1,4 +1,4 @@
-#include "shell/wiring_win.h"
+#include "services/services_init_win.h"
 
 void services_init() {}
 

@@ -1,4 +1,4 @@
-#include "shell/wiring_win.h"
+#include "text/text_init_win.h"
 
 void text_init() {}
 

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "bars/sbar.h"
+#include "base/commands_win.h"
+#include "base/error.h"
+#include "base/globals_win.h"
+#include "document/clip.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "view/clip.h"
-#include "view/view.h"
 #include "view/view_win.h"
 
 namespace {

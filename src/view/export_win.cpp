@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "bars/sbar.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "view/export.h"
-#include "view/view.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "document/export.h"
+#include "document/view.h"
 #include "view/view_win.h"
 
 namespace {

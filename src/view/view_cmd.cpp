@@ -7,10 +7,9 @@
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
+#include "document/view.h"
 #include "elements/link.h"
 #include "elements/obj.h"
-#include "ideas/pert.h"
-#include "view/view.h"
 
 namespace {
 
@@ -176,8 +175,6 @@ int view_front_back(bool front, int kind) {
 
 // ---- Clusters --------------------------------------------------------------------------------
 
-int view_cluster_vert_spacing() { return 5 * (view_param_get(213) + 20); }
-int view_cluster_horz_spacing() { return 100 + 10 * (view_param_get(214) + 20); }
 
 Pt view_cluster_place(int code, int index, int count, Pt c, int vert, int horz) {
     if (count <= 0) return c;
@@ -360,10 +357,16 @@ int view_sequence(bool show) {
 
 // ---- Chart level -----------------------------------------------------------------------------
 
+namespace {
+ChartHook chart_hook = nullptr;
+}
+
+void view_set_chart_hook(ChartHook hook) { chart_hook = hook; }
+
 int view_chart_level() {
     Document& d = view_doc();
     UndoStep step;
-    pert_chart_level(d);
+    if (chart_hook) chart_hook(d);
     // Keys of level 2 may have been given to the new scale objects: no mark stays there.
     constexpr int kChart = 2;
     auto gone = [&](Key k) {
@@ -458,19 +461,8 @@ bool view_shift(int button, int step, int level) {
 std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lines, Pt at, int level) {
     std::vector<Key> made;
     Document& d = view_doc();
-    const ObjDefaults defaults = obj_defaults_get();
     auto make = [&](const std::string& id, int x, int y, int lev) -> std::optional<Key> {
-        Obj o;
-        o.id = id;
-        o.level = lev;
-        o.x = x;
-        o.y = y;
-        o.colour = tbar_current_color().index;
-        o.action = defaults.action;
-        o.shape = toolbox_current(4).value_or(161);
-        o.size = defaults.size;
-        o.flags = defaults.flags;
-        return view_obj_put(o);
+        return view_obj_put(view_obj_new(id, x, y, lev));
     };
     auto strip = [](std::string s) {
         while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t')) s.pop_back();

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "elements/canvas.h"
-#include "shell/globals.h"
-#include "view/document.h"
+#include "base/canvas.h"
+#include "document/document.h"
+#include "document/globals.h"
 
 // Runs user command `code` with `param` when it is document logic; the reply is 0 when done and
 // -1 when nothing was marked or the command was refused. nullopt: the code is the window's.
@@ -26,10 +26,10 @@ int view_front_back(bool front, int kind);   // 10 front / 9 back; kind 1 object
 int view_layout_clusters(Key key);           // 32: that object's cluster, or 0 for all
 int view_sequence(bool show);                // 33
 int view_chart_level();                      // 27
+// The critical path draws its chart on level 2 of a document; the calculator installs it.
+using ChartHook = void (*)(Document& doc);
+void view_set_chart_hook(ChartHook hook);
 
-// The spacings of cluster layout from settings 213 and 214.
-int view_cluster_vert_spacing();
-int view_cluster_horz_spacing();
 // Where cluster layout puts member `index` of `count` around (cx, cy) for arrangement `code`.
 Pt view_cluster_place(int code, int index, int count, Pt centre, int vert, int horz);
 

@@ -1,19 +1,19 @@
 // The view at start-up: its main-menu commands and the diagram window; and what follows the
 // loading of a document.
+#include "bars/bars_win.h"
 #include "bars/status.h"
 #include "bars/tbar_win.h"
+#include "base/commands_win.h"
+#include "base/globals_win.h"
+#include "document/clip.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/font.h"
-#include "elements/textbox_win.h"
-#include "ideas/pert.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/wiring_win.h"
-#include "view/clip.h"
-#include "view/undo.h"
-#include "view/view.h"
+#include "view/textbox_win.h"
 #include "view/view_cmd.h"
+#include "view/view_init_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -53,8 +53,10 @@ const Command kCommands[] = {
 void view_init() {
     cmd_register_all(kCommands);
     view_doc_register_commands();
-    // The critical path's chart is the view's command 27, one undoable step.
-    pert_set_chart_hook([] { view_chart_level(); });
+    bars_view_hooks_.layout = view_layout;
+    bars_view_hooks_.scroll_to = view_scroll_to;
+    bars_view_hooks_.level_step = view_level_step;
+    bars_view_hooks_.place_at_cursor = view_place_at_cursor;
 }
 
 void view_after_load() {

@@ -11,16 +11,16 @@
 #include "bars/status.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
+#include "base/commands_win.h"
+#include "base/error.h"
+#include "base/globals_win.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "view/undo.h"
-#include "view/view.h"
 #include "view/view_win.h"
 
 namespace {
@@ -647,17 +647,7 @@ void view_mouse_dbl(HWND win, int x, int y, UINT keys) {
     }
     if (h.kind != Hit::Void) return;
     // A new object of the toolbox's kind, named in place.
-    ObjDefaults d = obj_defaults_get();
-    Obj o;
-    o.id = d.text;
-    o.level = m.pos.level;
-    o.x = lp.x;
-    o.y = lp.y;
-    o.colour = tbar_current_color().index;
-    o.action = d.action;
-    o.shape = view_tool(4, 161);
-    o.size = d.size;
-    o.flags = d.flags;
+    Obj o = view_obj_new(obj_defaults_get().text, lp.x, lp.y, m.pos.level);
     UndoStep step;
     auto key = view_obj_put(o);
     if (!key) return;

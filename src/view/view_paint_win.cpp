@@ -11,9 +11,13 @@
 
 #include "bars/sbar.h"
 #include "bars/tbar.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "elements/canvas_win.h"
-#include "elements/draw_win.h"
 #include "elements/draw.h"
+#include "elements/draw_win.h"
 #include "elements/font.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
@@ -22,10 +26,6 @@
 #include "elements/obj.h"
 #include "elements/obj_paint.h"
 #include "resources/ids.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "view/view.h"
 #include "view/view_win.h"
 
 namespace {

@@ -11,24 +11,23 @@
 
 #include "bars/sbar.h"
 #include "bars/tbar.h"
+#include "bars/toolbox.h"
+#include "base/error.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/obj.h"
 #include "resources/ids.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "view/undo.h"
-#include "view/view.h"
-#include "view/view_cmd.h"
+#include "view/textbox_win.h"
 
 namespace {
 
 PropertiesHook g_properties = nullptr;
 std::string g_report;  // an error met while painting, shown after the paint
 constexpr UINT WM_VIEW_REPORT = WM_APP + 0x102;
-TextBoxHook g_textbox = nullptr;
-ToolHook g_tool = nullptr;
 
 // The window side of the view position: scrolling and repainting the diagram window.
 class ViewSbarHost : public SbarHost {
@@ -102,7 +101,6 @@ void on_drop_files(HWND win, HDROP drop) {
     UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
     // Dropped files become objects that open their file (action 39); the user's object
     // defaults stay as they are for objects made afterwards.
-    ObjDefaults d = obj_defaults_get();
     int level = sbar_view_state().level;
     UndoStep step;
     bool any = false;
@@ -112,16 +110,8 @@ void on_drop_files(HWND win, HDROP drop) {
         std::string path = name;
         std::string id = path.substr(path.find_last_of("\\/") + 1);
         Pt p = drop_position(lp, static_cast<int>(i));
-        Obj o;
-        o.id = id;
-        o.level = level;
-        o.x = p.x;
-        o.y = p.y;
-        o.colour = tbar_current_color().index;
+        Obj o = view_obj_new(id, p.x, p.y, level);
         o.action = 39;
-        o.shape = view_tool(4, 161);
-        o.size = d.size;
-        o.flags = d.flags;
         o.ext = path;
         if (view_obj_put(o)) any = true;
     }
@@ -246,11 +236,6 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     return msg == WM_VIEW_USER ? -1 : 0;
 }
 
-int view_send_user(int code, int param) {
-    if (!view_inst_) return -1;
-    return static_cast<int>(SendMessageA(view_inst_, WM_VIEW_USER, static_cast<WPARAM>(code), static_cast<LPARAM>(param)));
-}
-
 void view_layout() {
     if (!view_inst_ || !main_inst_) return;
     RECT c;
@@ -309,14 +294,8 @@ Key view_place_at_cursor(const std::string& text, int action, int size, int flag
     GetCursorPos(&p);
     if (view_inst_) ScreenToClient(view_inst_, &p);
     Pt lp = view_mapping().to_logical({p.x, p.y});
-    Obj o;
-    o.id = text;
-    o.level = sbar_view_state().level;
-    o.x = lp.x;
-    o.y = lp.y;
-    o.colour = tbar_current_color().index;
+    Obj o = view_obj_new(text, lp.x, lp.y, sbar_view_state().level);
     o.action = action;
-    o.shape = view_tool(4, 161);
     o.size = size;
     o.flags = flags;
     UndoStep step;
@@ -354,14 +333,7 @@ void view_apply_mapping(HDC dc, const ViewMapping& m) {
 }
 
 void view_set_properties_hook(PropertiesHook hook) { g_properties = hook; }
-void view_set_textbox_hook(TextBoxHook hook) { g_textbox = hook; }
-void view_set_tool_hook(ToolHook hook) { g_tool = hook; }
-
-int view_tool(int group, int fallback) {
-    int code = 0;
-    if (g_tool && g_tool(group, &code)) return code;
-    return fallback;
-}
+int view_tool(int group, int fallback) { return toolbox_current(group).value_or(fallback); }
 
 bool view_open_properties(HWND parent, int kind, int a, int b) {
     if (!g_properties) return false;
@@ -370,6 +342,5 @@ bool view_open_properties(HWND parent, int kind, int a, int b) {
 }
 
 bool view_open_textbox(int mode, Key a, Key b, bool is_new) {
-    if (!g_textbox) return false;
-    return g_textbox(main_inst_ ? main_inst_ : view_inst_, mode, a, b, is_new);
+    return textbox_open(main_inst_ ? main_inst_ : view_inst_, mode, a, b, is_new);
 }

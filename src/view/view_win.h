@@ -6,19 +6,17 @@
 
 #include <string>
 
+#include "base/globals_win.h"
 #include "view/viewgeom.h"
 
 // User commands reach the view as this private message: wParam = code, lParam = parameter,
 // the result is the reply. (WM_USER stays free for drag and drop between windows.)
-constexpr UINT WM_VIEW_USER = WM_APP + 0x101;
+constexpr UINT WM_VIEW_USER = WM_VORN_USER;
 // Autoscroll while dragging near an edge.
 constexpr UINT_PTR kViewAutoscrollTimer = 0x5601;
 constexpr UINT kViewAutoscrollMs = 150;
 
 LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
-
-// Sends user command (code, param) to the diagram window and gives its reply (-1 without one).
-int view_send_user(int code, int param);
 
 // After a document was loaded or a new one started: the text box closes, the document's fonts,
 // zoom, drawing colour and tools take effect, the status counts are refreshed, and the diagram
@@ -89,13 +87,8 @@ void view_level_step(int step);
 // Installed by the properties dialogs when they exist: Ctrl+click opens them.
 using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);  // kind 1 object, 2 link, 3 shape, 4 point
 void view_set_properties_hook(PropertiesHook hook);
-// Installed by the text box: opens it (mode 1 object ID, 2 link label; is_new for a new object).
-using TextBoxHook = bool (*)(HWND parent, int mode, Key a, Key b, bool is_new);
-void view_set_textbox_hook(TextBoxHook hook);
-// Installed by the toolbox: the current tool of a group (false when none).
-using ToolHook = bool (*)(int group, int* code);
-void view_set_tool_hook(ToolHook hook);
+// The toolbox's current tool of a group, `fallback` when none.
 int view_tool(int group, int fallback);
-// Through the hooks above; false when nobody installed one.
+// Through the hook above; false when nobody installed one.
 bool view_open_properties(HWND parent, int kind, int a, int b);
 bool view_open_textbox(int mode, Key a, Key b, bool is_new);

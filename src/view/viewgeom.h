@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "elements/canvas.h"
-#include "view/document.h"
+#include "base/canvas.h"
+#include "document/document.h"
 
 // Which part of the diagram the window shows: origin in origin units (screen width / 640
 // pixels each), current level, zoom in percent.

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "bars/sbar.h"
-#include "shell/globals.h"
-#include "view/view.h"
+#include "document/globals.h"
+#include "document/view.h"
 
 namespace {
 

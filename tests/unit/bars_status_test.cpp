@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "bars/status.h"
-#include "view/view.h"
+#include "document/view.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bars/tbar.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/link_paint.h"
 #include "elements/link_route.h"
-#include "bars/tbar.h"
 #include "unit/view_fixture.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <tuple>
 
+#include "document/undo.h"
 #include "elements/link.h"
 #include "unit/view_fixture.h"
-#include "view/undo.h"
 
 TEST(LinkPacking, RoundTripsEveryCodeWithoutTouchingOtherBits) {
     // Bits the dialog never edits: 2, 6, 10, 15, 16 and 25-31.

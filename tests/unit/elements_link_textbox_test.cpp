@@ -1,9 +1,9 @@
 // The in-place text box's portable part: placement arithmetic and the commits with their undo.
 #include <gtest/gtest.h>
 
+#include "document/undo.h"
 #include "elements/textbox.h"
 #include "unit/view_fixture.h"
-#include "view/undo.h"
 
 TEST(Textbox, SeparatorsAndSplitting) {
     const char want[] = {';', '.', ':', '/', '\\', '|'};

@@ -4,9 +4,9 @@
 #include <climits>
 #include <cmath>
 
+#include "document/globals.h"
 #include "elements/obj.h"
 #include "elements/obj_tables.h"
-#include "shell/globals.h"
 
 namespace {
 

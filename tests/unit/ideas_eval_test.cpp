@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/eval_format.h"
 #include "ideas/eval.h"
-#include "ideas/eval_format.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "shell/record.h"
+#include "base/record.h"
 
 using rec::Record;
 using rec::Value;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/ddecmd.h"
-#include "shell/error.h"
+#include "app/ddecmd.h"
+#include "base/error.h"
 
 namespace {
 

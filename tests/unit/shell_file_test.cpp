@@ -4,10 +4,10 @@
 #include <fstream>
 #include <set>
 
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/settings.h"
-#include "shell/util.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/settings.h"
+#include "base/util.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace {
 

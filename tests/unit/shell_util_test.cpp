@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "shell/globals.h"
-#include "shell/util.h"
-#include "view/view.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/view.h"
 
 namespace {
 

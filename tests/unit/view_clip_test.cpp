@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "view/clip.h"
-#include "view/export.h"
-#include "view/view.h"
+#include "document/clip.h"
+#include "document/export.h"
+#include "document/view.h"
 #include "view_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "document/view.h"
 #include "ideas/pert.h"
-#include "view/view.h"
 #include "view/view_cmd.h"
 #include "view_fixture.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/globals.h"
-#include "view/view.h"
+#include "document/globals.h"
+#include "document/view.h"
 
 class ViewFixture : public ::testing::Test {
 protected:

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "view/document.h"
+#include "document/document.h"
 
 // Inputs the document fuzzer found interesting are kept and replayed: none may crash, a refusal
 // must say why, and what loads must load again the same after a save.

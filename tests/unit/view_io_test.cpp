@@ -7,8 +7,8 @@
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
-#include "shell/file.h"
-#include "view/view.h"
+#include "base/file.h"
+#include "document/view.h"
 #include "view_fixture.h"
 
 namespace fs = std::filesystem;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "shell/globals.h"
-#include "view/view.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "view_fixture.h"
 
 namespace {

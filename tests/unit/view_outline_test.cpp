@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "view/view.h"
+#include "document/view.h"
 #include "view_fixture.h"
 
 TEST(ViewOutline, LabelsFollowTheFormat) {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/globals_win.h"
+#include "document/view.h"
 #include "elements/font_win.h"
 #include "resources/links_ids.h"
-#include "shell/globals_win.h"
-#include "view/view.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 
 #include <cmath>
 
+#include "document/view.h"
 #include "elements/canvas_win.h"
 #include "elements/font.h"
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/link_paint.h"
 #include "elements/link_route.h"
-#include "view/view.h"
 #include "win/win_test_util.h"
 
 namespace {

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "document/view.h"
 #include "elements/canvas_win.h"
 #include "elements/draw_win.h"
 #include "elements/icon_win.h"
 #include "elements/obj_paint.h"
 #include "elements/obj_win.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "view/view.h"
 #include "win/win_test_util.h"
 
 namespace {

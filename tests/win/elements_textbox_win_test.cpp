@@ -5,14 +5,14 @@
 
 #include <string>
 
+#include "base/globals_win.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/font_win.h"
 #include "elements/link_label.h"
 #include "elements/textbox.h"
-#include "elements/textbox_win.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "view/undo.h"
-#include "view/view.h"
+#include "view/textbox_win.h"
 #include "win/win_test_util.h"
 
 namespace {

@@ -7,18 +7,19 @@
 #include <functional>
 #include <sstream>
 
+#include "app/vorn6_win.h"
+#include "base/commands_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings_win.h"
+#include "base/shell_hooks_win.h"
+#include "document/doc_util.h"
+#include "document/view.h"
 #include "ideas/compute_win.h"
 #include "resources/ideas_ids.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/settings_win.h"
-#include "shell/shell_hooks_win.h"
-#include "shell/vorn6_win.h"
-#include "view/view.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "shell/vorn6_win.h"
+#include "app/vorn6_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
 #include "win/win_test_util.h"
 
 namespace fs = std::filesystem;

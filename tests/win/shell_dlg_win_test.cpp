@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/tip_win.h"
 #include "resources/ids.h"
-#include "shell/dlg_win.h"
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/globals_win.h"
-#include "shell/menu_win.h"
-#include "shell/tip_win.h"
 
 namespace {
 

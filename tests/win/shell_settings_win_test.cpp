@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/settings_win.h"
+#include "base/settings_win.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include <string>
 
+#include "base/commands_win.h"
+#include "base/error.h"
+#include "document/clip.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/error.h"
-#include "shell/globals.h"
-#include "view/clip.h"
-#include "view/view.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/wiring_win.h"
 #include "bars/sbar.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/wiring_win.h"
-#include "view/export.h"
-#include "view/view.h"
+#include "base/globals_win.h"
+#include "document/export.h"
+#include "document/globals.h"
+#include "document/view.h"
 #include "view/view_win.h"
 
 namespace {

@@ -8,22 +8,23 @@
 #include <string>
 #include <tuple>
 
+#include "app/file_win.h"
+#include "app/wiring_win.h"
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
-#include "resources/ids.h"
-#include "shell/commands_win.h"
-#include "shell/file.h"
-#include "shell/file_win.h"
-#include "shell/globals.h"
-#include "shell/globals_win.h"
-#include "shell/wiring_win.h"
-#include "view/undo.h"
-#include "view/view.h"
-#include "view/view_win.h"
+#include "base/commands_win.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
+#include "resources/ids.h"
+#include "view/view_win.h"
 
 namespace {
 

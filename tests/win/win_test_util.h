@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/error.h"
-#include "shell/file.h"
-#include "shell/settings_win.h"
-#include "shell/vorn6_win.h"
+#include "app/vorn6_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/settings_win.h"
+#include "document/doc_util.h"
 
 namespace wt {
 

@@ -1,0 +1,366 @@
+#include "app/file_win.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "app/option_dlg_win.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/shell_hooks_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "document/view_io.h"
+#include "resources/ids.h"
+#include "view/view_win.h"
+
+namespace {
+
+std::vector<std::string> recent_;
+
+std::string current_display() { return file_current_name().empty() ? std::string(kUntitled) : file_current_name(); }
+
+std::string default_dir() {
+    auto cur = file_current();
+    return cur ? cur->dir : file_progdir_path();
+}
+
+bool starts_with_http(const std::string& name) {
+    return util_lower(name.substr(0, 7)) == "http://";
+}
+
+// After a document became current.
+void document_opened(const std::string& name, bool record_history) {
+    file_set_current_name(name);
+    view_after_load();
+    file_clear_changed();
+    view_undo_clear();
+    // An untitled document has no file to come back to.
+    if (record_history && !file_is_untitled()) file_history().visit(name);
+    if (!file_is_untitled()) recent_ = recent_files_push(recent_, name);
+    file_set_title(name);
+    view_repaint();
+    if (main_inst_) file_backup_timer_start(main_inst_);
+}
+
+std::string ask_file_name(bool save, const char* title, const char* filter, const char* def_ext,
+                          const std::string& initial) {
+    char buf[MAX_PATH] = {};
+    lstrcpynA(buf, initial.c_str(), MAX_PATH);
+    std::string dir = default_dir();
+    OPENFILENAMEA o = {};
+    o.lStructSize = sizeof o;
+    o.hwndOwner = main_inst_;
+    o.lpstrFilter = filter;
+    o.lpstrFile = buf;
+    o.nMaxFile = MAX_PATH;
+    o.lpstrInitialDir = dir.c_str();
+    o.lpstrTitle = title;
+    o.lpstrDefExt = def_ext;
+    o.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    BOOL ok = save ? GetSaveFileNameA(&o) : GetOpenFileNameA(&o);
+    return ok ? std::string(buf) : std::string();
+}
+
+bool save_as() {
+    std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0", "vrn",
+                                     file_is_untitled() ? std::string() : file_name_part(file_current_name()));
+    if (name.empty()) return false;
+    auto vrn = file_vrn_name(name);
+    return vrn && file_save_document(*vrn);
+}
+
+bool save_current() {
+    if (file_is_untitled()) return save_as();
+    return file_save_document(file_current_name());
+}
+
+void cmd_new() {
+    if (file_ask_save() == 3) return;
+    file_new_document(default_dir());
+}
+
+void cmd_open() {
+    if (file_ask_save() == 3) return;
+    std::string name = ask_file_name(false, "Open File",
+                                     "Vorn files (*.vrn)\0*.vrn\0Older Vorn files (*.ide)\0*.ide\0"
+                                     "Text files (*.txt)\0*.txt\0Rich text (*.rtf)\0*.rtf\0All files (*.*)\0*.*\0",
+                                     "vrn", "");
+    if (name.empty()) return;
+    std::string ext = file_ext(name);
+    if (ext == ".txt" || ext == ".rtf") {
+        file_open_by_ext(name);
+        return;
+    }
+    auto vrn = file_vrn_name(name);
+    // The save question was answered above.
+    if (vrn && file_load_document(*vrn)) document_opened(*vrn, true);
+}
+
+void cmd_reload() {
+    if (file_is_untitled()) return;
+    int a = file_ask_save();
+    if (a == 3) return;
+    std::string name = file_current_name();
+    if (file_load_document(name)) document_opened(name, false);
+}
+
+void cmd_home() {
+    std::string home = file_home_name();
+    if (!file_exists(home)) {
+        msg_error("Cannot find " + home);
+        return;
+    }
+    file_open_document(home);
+}
+
+void go_history(int delta) {
+    if (delta < 0 && shell_hooks_.gosub_back && !gosub_.empty() && shell_hooks_.gosub_back()) return;
+    FileHistory& h = file_history();
+    // From an untitled document, Back returns to the last file without moving further.
+    bool stay = delta < 0 && file_is_untitled() && !h.items().empty();
+    auto name = stay ? std::optional<std::string>(h.items()[h.pos()]) : delta < 0 ? h.back() : h.forward();
+    if (!name) return;
+    if (stay) delta = 0;
+    if (file_ask_save() == 3 || !file_load_document(*name)) {
+        h.undo_move(delta);
+        return;
+    }
+    document_opened(*name, false);
+}
+
+void cmd_back() { go_history(-1); }
+void cmd_forward() { go_history(1); }
+void cmd_save() { save_current(); }
+void cmd_save_as() { save_as(); }
+void cmd_exit() {
+    if (main_inst_) PostMessageA(main_inst_, WM_CLOSE, 0, 0);
+}
+
+void open_recent(size_t k) {
+    if (k >= recent_.size()) return;
+    std::string name = recent_[k];
+    if (!file_exists(name) && !starts_with_http(name)) {
+        msg_error("Cannot find " + name);
+        recent_.erase(recent_.begin() + static_cast<long>(k));
+        return;
+    }
+    file_open_by_ext(name);
+}
+
+void cmd_file1() { open_recent(0); }
+void cmd_file2() { open_recent(1); }
+void cmd_file3() { open_recent(2); }
+void cmd_file4() { open_recent(3); }
+bool has_file1() { return recent_.size() > 0; }
+bool has_file2() { return recent_.size() > 1; }
+bool has_file3() { return recent_.size() > 2; }
+bool has_file4() { return recent_.size() > 3; }
+
+void cmd_encrypt() {
+    std::string name = ask_file_name(false, "Encrypt/Decrypt File", "All files (*.*)\0*.*\0", nullptr, "");
+    if (name.empty()) return;
+    if (auto cur = file_current(); cur && util_lower(name) == cur->full && file_is_changed()) {
+        msg_error("Save or close " + name + " first");
+        return;
+    }
+    std::string password;
+    if (!dlg_password(main_inst_, name, &password)) return;
+    std::string err;
+    if (!file_crypt_file(name, password, &err)) {
+        dlg_error_msg("Saving %s", name + " (" + err + ")");
+        return;
+    }
+    msg_note("The file " + name + " was encrypted or decrypted.");
+}
+
+void cmd_files() { dlg_files_open(main_inst_); }
+void cmd_snap() { dlg_snap_open(main_inst_); }
+
+bool can_save() { return file_is_changed() || file_is_untitled(); }
+bool can_reload() { return !file_is_untitled(); }
+bool can_back() {
+    const FileHistory& h = file_history();
+    return h.can_back() || (file_is_untitled() && !h.items().empty()) || (!gosub_.empty() && shell_hooks_.gosub_back);
+}
+bool can_forward() { return file_history().can_forward(); }
+
+const Command kCommands[] = {
+    {CMD_NEW, cmd_new},
+    {CMD_OPEN, cmd_open},
+    {CMD_RELOAD, cmd_reload, can_reload},
+    {CMD_HOME, cmd_home},
+    {CMD_BACK, cmd_back, can_back},
+    {CMD_FORWARD, cmd_forward, can_forward},
+    {CMD_SAVE, cmd_save, can_save},
+    {CMD_SAVE_AS, cmd_save_as},
+    {CMD_ENCRYPT, cmd_encrypt},
+    {CMD_FILE1, cmd_file1, has_file1},
+    {CMD_FILE2, cmd_file2, has_file2},
+    {CMD_FILE3, cmd_file3, has_file3},
+    {CMD_FILE4, cmd_file4, has_file4},
+    {CMD_EXIT, cmd_exit},
+    {CMD_FILES_SETTINGS, cmd_files},
+    {CMD_SNAP, cmd_snap},
+};
+
+}  // namespace
+
+int file_ask_save() {
+    if (!file_is_changed()) return 2;
+    // A document marked changed is asked about even during a slideshow or lock: nothing is lost.
+    std::string text = util_replace_all("File %s has been changed, save it?", "%s", current_display());
+    int a = msg_ask_yes_no_cancel(text, "Save File");
+    if (a == 1) return save_current() ? 1 : 3;
+    return a == 3 ? 3 : 2;
+}
+
+void file_set_title(const std::string& name) {
+    if (!main_inst_) return;
+    std::string n = name.empty() ? current_display() : name;
+    int depth = gosub_.empty() ? 0 : gosub_.front().depth;
+    std::string t = file_title_text(file_lower(n), file_is_changed(), view_text_param_get(22), depth);
+    SetWindowTextA(main_inst_, t.c_str());
+}
+
+std::string file_windows_dir() {
+    char buf[MAX_PATH] = {};
+    UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
+    std::string d = file_lower(std::string(buf, n < MAX_PATH ? n : 0));
+    if (!d.empty() && d.back() != '\\') d.push_back('\\');
+    return d;
+}
+
+bool file_open_by_ext(const std::string& name) {
+    if (starts_with_http(name)) {
+        if (shell_hooks_.open_url) return shell_hooks_.open_url(name);
+        msg_note("Opening documents from the web is not available yet.");
+        return false;
+    }
+    std::string ext = file_ext(name);
+    if (ext == ".txt") {
+        if (shell_hooks_.open_text_file) return shell_hooks_.open_text_file(name);
+        msg_note("Text windows are not available yet.");
+        return false;
+    }
+    if (ext == ".rtf") {
+        if (shell_hooks_.open_rich_file) return shell_hooks_.open_rich_file(name);
+        msg_note("The rich-text editor is not available yet.");
+        return false;
+    }
+    if (ext.empty() || ext == ".vrn" || ext == ".ide") {
+        auto vrn = file_vrn_name(name);
+        return vrn && file_open_document(*vrn) == 1;
+    }
+    return false;
+}
+
+int file_open_document(const std::string& name) {
+    if (file_ask_save() == 3) return 0;
+    if (!file_load_document(name)) return 0;
+    document_opened(name, true);
+    return 1;
+}
+
+bool file_load_document(const std::string& name) {
+    std::string source = name;
+    // An older ".ide" document is read when no ".vrn" of that name exists; it is saved as ".vrn".
+    if (!file_exists(source)) {
+        std::string ide = file_with_ext(name, ".ide");
+        if (file_ext(name) == ".vrn" && file_exists(ide)) source = ide;
+    }
+    if (!file_exists(source)) {
+        dlg_error_msg("Cannot find %s", name);
+        return false;
+    }
+    if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
+    std::string err;
+    if (!view_load_file(source, &err)) {
+        msg_error(err.empty() ? "Loading " + source : err);
+        return false;
+    }
+    return true;
+}
+
+bool file_save_document(const std::string& name) {
+    std::string err;
+    bool bk2 = backup_setting_get().bk2;
+    if (!view_save_file(name, &err, bk2)) {
+        msg_error(err.empty() ? "Saving " + name : err);
+        return false;
+    }
+    if (!err.empty()) msg_note(err);  // the ".bk2" copy failed; the document itself was saved
+    bool same = util_lower(name) == util_lower(file_current_name());
+    file_set_current_name(name);
+    file_clear_changed();
+    if (!same || file_history().items().empty()) file_history().visit(name);
+    recent_ = recent_files_push(recent_, name);
+    file_set_title(name);
+    return true;
+}
+
+void file_new_document(const std::string& dir) {
+    std::string err;
+    if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
+    view_load_file("", &err);
+    std::string name = (dir.empty() ? file_progdir_path() : dir) + kUntitled;
+    document_opened(name, true);
+}
+
+bool file_crypt_file(const std::string& name, const std::string& password, std::string* error) {
+    auto key = file_crypt_key(password);
+    if (!key) {
+        if (error) *error = "no password";
+        return false;
+    }
+    std::string data;
+    bool missing = false;
+    if (!view_read_whole(name, data, &missing)) {
+        if (error) *error = missing ? "file not found" : "cannot read the file";
+        return false;
+    }
+    file_crypt(data, *key);
+    return view_write_replace(name, data, error);
+}
+
+void file_register_commands() { cmd_register_all(kCommands); }
+
+void file_backup_timer_start(HWND main) {
+    BackupSetting b = backup_setting_get();
+    KillTimer(main, kBackupTimer);
+    if (b.bak) SetTimer(main, kBackupTimer, static_cast<UINT>(b.minutes_less_1 + 1) * 60000u, nullptr);
+}
+
+void file_backup_tick() {
+    if (!backup_setting_get().bak || file_locked() || menu_checked(CMD_SLIDESHOW) || file_is_untitled()) return;
+    const std::string& name = file_current_name();
+    if (!file_exists(name)) return;
+    if (!file_copy(name, file_with_ext(name, ".bak"))) dlg_error_msg("Saving %s", file_with_ext(name, ".bak"));
+}
+
+void file_recent_load() { recent_ = recent_files_get(); }
+const std::vector<std::string>& file_recent_list() { return recent_; }
+
+void file_recent_save() {
+    // Another running copy may have stored files since; ours go in front.
+    std::vector<std::string> merged = recent_files_get();
+    for (auto it = recent_.rbegin(); it != recent_.rend(); ++it) merged = recent_files_push(merged, *it);
+    recent_files_set(merged);
+}
+
+void file_recent_menu_update(HMENU menu) {
+    for (int k = 0; k < kRecentMax; ++k) {
+        std::string label = "&" + std::to_string(k + 1);
+        if (k < static_cast<int>(recent_.size())) label += " " + util_replace_all(recent_[static_cast<size_t>(k)], "&", "&&");
+        ModifyMenuA(menu, static_cast<UINT>(CMD_FILE1 + k), MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(CMD_FILE1 + k),
+                    label.c_str());
+    }
+}

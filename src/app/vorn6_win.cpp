@@ -1,0 +1,364 @@
+#include "app/vorn6_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/dde_win.h"
+#include "app/file_win.h"
+#include "app/wiring_win.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings_win.h"
+#include "base/shell_hooks_win.h"
+#include "base/tip_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "resources/ids.h"
+
+namespace {
+
+const char kClass[] = "vorn6";
+const char kTitle[] = "Vorn Idea Processor";
+
+std::string start_arg_;
+bool uninstall_run_ = false;
+
+// ---- Message boxes.
+
+void box_note(const std::string& t) {
+    tip_hide();
+    MessageBoxA(main_inst_, t.c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+}
+void box_error(const std::string& t) {
+    tip_hide();
+    MessageBoxA(main_inst_, t.c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
+}
+int box_ask(const std::string& t, const std::string& title, bool with_cancel) {
+    tip_hide();
+    int r = MessageBoxA(main_inst_, t.c_str(), title.c_str(),
+                        (with_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION | MB_TASKMODAL);
+    return r == IDYES ? 1 : r == IDNO ? 2 : 3;
+}
+
+// ---- Start-up pieces.
+
+std::string program_dir() {
+    char buf[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    return file_dir_part(buf);
+}
+
+// The first argument of the command line, without quotes.
+std::string first_arg(const char* cmd_line) {
+    std::string s = cmd_line ? cmd_line : "";
+    size_t p = s.find_first_not_of(" \t");
+    if (p == std::string::npos) return {};
+    if (s[p] == '"') {
+        size_t q = s.find('"', p + 1);
+        return s.substr(p + 1, q == std::string::npos ? std::string::npos : q - p - 1);
+    }
+    size_t q = s.find_first_of(" \t", p);
+    return s.substr(p, q == std::string::npos ? std::string::npos : q - p);
+}
+
+void apply_placement(HWND win, int show) {
+    auto p = placement_get();
+    if (!p) return;
+    RECT w = dlg_work_area();
+    Rect r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(win, &wp);
+    wp.rcNormalPosition = {r.left, r.top, r.right, r.bottom};
+    wp.showCmd = p->show == SW_SHOWMAXIMIZED && show != SW_HIDE ? SW_SHOWMAXIMIZED : SW_HIDE;
+    SetWindowPlacement(win, &wp);
+}
+
+void save_placement(HWND win) {
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    if (!GetWindowPlacement(win, &wp)) return;
+    Placement p;
+    p.show = wp.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    p.r = {wp.rcNormalPosition.left, wp.rcNormalPosition.top, wp.rcNormalPosition.right, wp.rcNormalPosition.bottom};
+    placement_set(p);
+}
+
+void open_start_document() {
+    if (!start_arg_.empty()) {
+        std::string name = start_arg_;
+        if (util_lower(name.substr(0, 7)) != "http://") {
+            char full[MAX_PATH] = {};
+            if (GetFullPathNameA(start_arg_.c_str(), MAX_PATH, full, nullptr)) name = full;
+        }
+        if (file_open_by_ext(name)) return;
+    }
+    std::string home = file_home_name();
+    if (file_exists(home) && file_open_document(home) == 1) return;
+    file_new_document(file_progdir_path());
+}
+
+void view_changed() {
+    bool was = file_is_changed();
+    file_mark_changed();
+    if (!was) file_set_title();
+}
+
+// ---- Commands.
+
+// The trap around every command: an error stops the command, never the program.
+template <class F> void trapped(F&& f) {
+    try {
+        f();
+    } catch (const VornError& e) {
+        dlg_error_msg("%s", e.text, e.code);
+    } catch (const std::exception& e) {
+        msg_error(e.what());
+    }
+}
+
+void run_command(int id) {
+    if (focused_tw_.win && !IsWindow(focused_tw_.win)) focused_tw_ = {};
+    if (focused_tw_.win && menu_is_forwarded(id)) {
+        auto fwd = focused_tw_.kind == 7 ? shell_hooks_.rich_forward_menu : shell_hooks_.tw_forward_menu;
+        if (fwd && fwd(id) == 0) return;
+    }
+    if (const Command* c = cmd_find(id)) {
+        if (c->enabled && !c->enabled()) return;
+        last_cmd_ = id;
+        c->run();
+        return;
+    }
+    if (shell_hooks_.help_menu_dispatch) shell_hooks_.help_menu_dispatch(id);
+}
+
+void update_edit_labels(HMENU menu) {
+    auto label = [&](int id, const char* base, const std::string& action, const char* key) {
+        std::string t = std::string(base) + (action.empty() ? "" : " " + util_replace_all(action, "&", "&&")) + "\t" + key;
+        if (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) != 0xFFFFFFFFu)
+            ModifyMenuA(menu, static_cast<UINT>(id), MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(id), t.c_str());
+    };
+    // A focused editor sets its own texts ("Undo Text") after this.
+    label(CMD_UNDO, "&Undo", focused_tw_.win ? "" : view_undo_name(), "Ctrl+Z");
+    label(CMD_REDO, "&Redo", focused_tw_.win ? "" : view_redo_name(), "Ctrl+Y");
+}
+
+void on_init_menu_popup(HMENU popup) {
+    if (GetMenuState(popup, CMD_FILE1, MF_BYCOMMAND) != 0xFFFFFFFFu) file_recent_menu_update(popup);
+    if (GetMenuState(popup, CMD_UNDO, MF_BYCOMMAND) != 0xFFFFFFFFu) update_edit_labels(popup);
+    menu_apply_state(popup, false);
+    if (focused_tw_.win && IsWindow(focused_tw_.win)) SendMessageA(focused_tw_.win, WM_VORN_USER, 4, 0);
+}
+
+// ---- Window events.
+
+bool on_create(HWND win) {
+    std::string arg = util_lower(start_arg_);
+    if (arg == "/u") {
+        uninstall_run_ = true;
+        if (shell_hooks_.setup_uninstall) shell_hooks_.setup_uninstall(win);
+        else MessageBoxA(win, "Uninstall is not available in this version.", "Note", MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    if (dde_server_start(win) && dde_other_instance_running()) msg_note("Running more than 1 Vorn");
+    main_inst_ = win;
+    // The check marks come first so that each bar finds its own state when it is built.
+    menu_settings_load();
+    file_recent_load();
+    bars_create_status(win);
+    bars_create_toolbar(win);
+    HWND v = view_create_window(win);
+    if (v && !view_inst_) view_inst_ = v;
+    if (menu_checked(CMD_TOOLBOX)) bars_create_toolbox(win);
+    return true;
+}
+
+void on_size(HWND win) {
+    bars_layout(win);
+    view_layout();
+}
+
+bool on_close(HWND win) {
+    if (file_ask_save() == 3) return false;
+    save_placement(win);
+    menu_settings_save();
+    file_recent_save();
+    tip_hide();
+    if (shell_hooks_.help_quit) shell_hooks_.help_quit();
+    dde_server_stop();
+    KillTimer(win, kBackupTimer);
+    DestroyWindow(win);
+    return true;
+}
+
+void on_dde_open() {
+    for (const std::string& name : dde_take_names()) {
+        if (main_inst_) {
+            if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
+            SetForegroundWindow(main_inst_);
+        }
+        trapped([&] { file_open_by_ext(name); });
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    if (shell_hooks_.main_native) {
+        LRESULT r = 0;
+        bool handled = false;
+        trapped([&] { handled = shell_hooks_.main_native(win, msg, wp, lp, &r); });
+        if (handled) return r;
+    }
+    switch (msg) {
+    case WM_CREATE: {
+        bool ok = true;
+        trapped([&] { ok = on_create(win); });
+        return ok ? 0 : -1;
+    }
+    case WM_SIZE: trapped([&] { on_size(win); }); return 0;
+    case WM_COMMAND:
+        // Controls' notifications are their dialogs' business.
+        if (lp == 0 || HIWORD(wp) == 0) trapped([&] { run_command(LOWORD(wp)); });
+        return 0;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lp)) trapped([&] { on_init_menu_popup(reinterpret_cast<HMENU>(wp)); });
+        return 0;
+    case WM_TIMER:
+        if (wp == kBackupTimer) trapped(file_backup_tick);
+        return 0;
+    case WM_VORN_DDE_OPEN: on_dde_open(); return 0;
+    case WM_CLOSE: trapped([&] { on_close(win); }); return 0;
+    case WM_QUERYENDSESSION: {
+        bool ok = true;
+        trapped([&] { ok = file_ask_save() != 3; });
+        return ok;
+    }
+    case WM_ENDSESSION:
+        if (wp) {
+            trapped([&] {
+                save_placement(win);
+                menu_settings_save();
+                file_recent_save();
+                dde_server_stop();
+            });
+        }
+        return 0;
+    case WM_DESTROY:
+        dde_server_stop();
+        if (main_inst_ == win) {
+            main_inst_ = nullptr;
+            PostQuitMessage(0);
+        }
+        return 0;
+    }
+    return DefWindowProcA(win, msg, wp, lp);
+}
+
+void vorn_install_message_boxes() { msg_set_hooks({box_note, box_error, box_ask}); }
+
+void vorn_register(HINSTANCE inst) {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    app_inst_ = inst;
+    file_set_progdir(program_dir());
+    util_random_seed();
+    view_on_changed(view_changed);
+    file_register_commands();
+    elements_init();
+    view_init();
+    bars_init();
+    text_init();
+    ideas_init();
+    services_init();
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = task_win_eh;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_MAIN));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);
+}
+
+HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
+    vorn_register(inst);
+    start_arg_ = first_arg(cmd_line);
+    uninstall_run_ = false;
+    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800,
+                             600, nullptr, nullptr, inst, nullptr);
+    if (!win) return nullptr;
+    apply_placement(win, show);
+    if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
+    trapped(open_start_document);
+    UpdateWindow(win);
+    return win;
+}
+
+bool vorn_accel_applies(const MSG& m) {
+    if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN && m.message != WM_CHAR && m.message != WM_SYSCHAR)
+        return true;
+    char cls[32] = {};
+    GetClassNameA(m.hwnd, cls, sizeof cls);
+    bool edit = lstrcmpiA(cls, "Edit") == 0 || _strnicmp(cls, "RichEdit", 8) == 0;
+    if (!edit) return true;
+    bool fkey = m.message == WM_KEYDOWN && m.wParam >= VK_F1 && m.wParam <= VK_F24;
+    bool alt = m.message == WM_SYSKEYDOWN || m.message == WM_SYSCHAR;
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    bool text_window = false;
+    for (const auto& t : tw_inst_)
+        if (t.win && (t.win == m.hwnd || IsChild(t.win, m.hwnd))) text_window = true;
+    if (focused_tw_.win && (focused_tw_.win == m.hwnd || IsChild(focused_tw_.win, m.hwnd))) text_window = true;
+    // Text windows take the Ctrl commands through the forwarding rule; plain keys (Del, Esc,
+    // PgUp, PgDn) always stay with the edit control.
+    if (text_window) return fkey || alt || ctrl;
+    return fkey || alt;
+}
+
+void vorn_route_message(MSG& m, HACCEL acc) {
+    for (size_t k = 0; k < modelessdlg_inst_.size(); ++k) {
+        HWND d = modelessdlg_inst_[k].win;
+        if (d && IsWindow(d) && IsDialogMessageA(d, &m)) return;
+    }
+    if (main_inst_ && acc && vorn_accel_applies(m) && TranslateAcceleratorA(main_inst_, acc, &m)) return;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+}
+
+int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
+    try {
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        settings_use_registry();
+        vorn_install_message_boxes();
+        HWND win = vorn_create_main(inst, cmd_line, show);
+        if (!win) return uninstall_run_ ? 0 : 1;
+        HACCEL acc = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDA_MAIN));
+        MSG m;
+        while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+            try {
+                vorn_route_message(m, acc);
+            } catch (const VornError& e) {
+                dlg_error_msg("%s", e.text, e.code);
+            } catch (const std::exception& e) {
+                msg_error(e.what());
+            }
+        }
+        return static_cast<int>(m.wParam);
+    } catch (const std::exception& e) {
+        MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONHAND);
+        return 1;
+    }
+}

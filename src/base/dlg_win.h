@@ -1,0 +1,46 @@
+// DLG: helpers every dialog uses.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// On a dialog's creation: hides the tooltip, moves it to the rectangle remembered for `dlg_id`
+// (kept on the work area; never for the Icon Browser 10552), records it as open (mode 1
+// modeless, 0 modal).
+void dlg_on_create(HWND win, int dlg_id, int mode);
+// On its destruction: remembers its rectangle and removes its open record.
+void dlg_on_destroy(HWND win, int dlg_id, int mode);
+// Error box with format(fmt, text); a non-zero err_no adds the number and its "error.txt" text.
+void dlg_error_msg(const std::string& fmt, const std::string& text, int err_no = 0);
+// "From", "From+Step", ... up to To; Step 0 gives From alone.
+std::vector<std::string> dlg_num_strings(int from, int to, int step);
+int dlg_lbox_sel(HWND win, int id);
+int dlg_is_checked(HWND win, int id);
+// Check box id (first..last) := bit (id - base) of bits.
+void dlg_set_checks(HWND win, int first, unsigned bits, int base, int last);
+std::string dlg_get_text(HWND win, int id);
+void dlg_enable(HWND win, int id, int on);
+// Fills `r` of `win` with palette colour `colour_index` (owner-drawn swatches).
+void dlg_fill_rect(int colour_index, HWND win, HDC dc, const RECT& r);
+void dlg_fixed_font(HWND win, int id);
+// Right / bottom edge `mr` / `mb` pixels inside the dialog (0 leaves it); never narrower or
+// lower than 80 pixels.
+void dlg_stretch_control(HWND win, int id, int mr, int mb);
+void dlg_align_right(HWND win, int id, int m);
+void dlg_align_bottom(HWND win, int id, int m);
+// Outer width := left of control + d (dialog units); outer height := top of control + d.
+void dlg_fit_width(HWND win, int id, int d);
+void dlg_fit_height(HWND win, int id, int d);
+void dlg_set_height(HWND win, int h);
+// Left at least 4, top at least 22.
+void dlg_keep_on_screen(HWND win);
+// Clipboard := the selected items of list `id` (all when none is selected), CR LF between.
+void dlg_copy_lbox(HWND win, int id);
+
+// The work area of the monitor (for clamping remembered rectangles).
+RECT dlg_work_area();
+// OK applies the dialog and closes it, unless `apply` refuses; Cancel closes it. False for other
+// commands.
+bool dlg_ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND));

@@ -1,0 +1,58 @@
+#include "base/palette.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<Colour, 32> kDefaultPalette = {
+    0x000000, 0x800000, 0xff0000, 0x008000, 0x0000ff, 0x000080, 0xff0080, 0xff00ff,
+    0x808000, 0x008080, 0x808080, 0xc0c0c0, 0x00ff00, 0xffff00, 0x00ffff, 0xffffff,
+    0x3f3f3f, 0xa00050, 0x805f00, 0x3f3f00, 0x4040ff, 0x0000a0, 0xff7f00, 0x7f00ff,
+    0xff7f7f, 0x003f7f, 0x3ac2c2, 0x3f7fff, 0x00ff80, 0xffff7f, 0x7fff00, 0x7fffff,
+};
+
+struct PaletteState {
+    std::array<Colour, 32> color_ = kDefaultPalette;
+    int current = 2;  // color0_: the colour itself is always read from the palette
+    bool inverted = false;
+    int half = 1;
+};
+
+PaletteState& pal() {
+    static PaletteState p;
+    return p;
+}
+
+}  // namespace
+
+std::optional<Colour> tbar_color(int index) {
+    if (index < 0 || index > 31) return std::nullopt;
+    return pal().color_[index];
+}
+
+Colour tbar_color_or(int index, Colour fallback) { return tbar_color(index).value_or(fallback); }
+
+IndexColour tbar_current_color() { return {pal().current, pal().color_[pal().current]}; }
+
+bool tbar_set_current_color(int index) {
+    if (index < 0 || index > 31) return false;
+    pal().current = index;
+    return true;
+}
+
+Colour tbar_text_color(int flag, int index) {
+    bool dark = index < 11 || (index >= 16 && index <= 25);
+    return pal().color_[flag == 0 && dark ? 15 : 0];
+}
+
+void tbar_invert_palette() {
+    for (Colour& c : pal().color_) c = ~c & 0xffffff;
+    pal().inverted = !pal().inverted;
+}
+
+bool tbar_palette_inverted() { return pal().inverted; }
+
+void tbar_palette_reset() { pal() = PaletteState{}; }
+
+int tbar_palette_half() { return pal().half; }
+void tbar_set_palette_half(int half) { pal().half = half == 2 ? 2 : 1; }

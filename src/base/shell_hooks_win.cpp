@@ -1,0 +1,3 @@
+#include "base/shell_hooks_win.h"
+
+ShellHooks shell_hooks_;

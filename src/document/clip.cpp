@@ -1,0 +1,294 @@
+#include "document/clip.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "document/globals.h"
+#include "document/view.h"
+
+namespace {
+
+bool has(const std::vector<Key>& list, Key k) { return std::find(list.begin(), list.end(), k) != list.end(); }
+
+// Hands out free keys in rising order without scanning the whole key range for each one.
+class KeyPool {
+public:
+    template <class Vec>
+    explicit KeyPool(const Vec& records) : used_(65536, false) {
+        used_[0] = true;
+        for (const auto& r : records) used_[r.key] = true;
+    }
+    std::optional<Key> take() {
+        while (next_ < 65536 && used_[next_]) ++next_;
+        if (next_ >= 65536) return std::nullopt;
+        used_[next_] = true;
+        return static_cast<Key>(next_);
+    }
+private:
+    std::vector<bool> used_;
+    uint32_t next_ = 1;
+};
+
+uint32_t le32(std::string_view s, size_t at) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
+}
+uint16_t le16(std::string_view s, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
+}
+void put32(std::string& s, uint32_t v) {
+    for (int k = 0; k < 4; ++k) s.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+}
+
+const char kHex[] = "0123456789abcdef";
+
+Obj new_obj(const std::string& id, Pt at, int level) { return view_obj_new(id, at.x, at.y, level); }
+
+// Pasted pictures are embedded in the document (attachment kind 1) under this shape.
+constexpr int32_t kEmbeddedPictureShape = 173;
+
+}  // namespace
+
+std::string view_clip_text() {
+    const Document& d = view_doc();
+    Document part;
+    part.params.clear();
+    for (const Obj& o : d.objs)
+        if (has(marked_obj_, o.key)) part.objs.push_back(o);
+    for (const Link& l : d.links)
+        if (has(marked_obj_, l.from) && has(marked_obj_, l.to)) part.links.push_back(l);
+    for (const Shape& s : d.shapes)
+        if (has(marked_shape_, s.key) && s.kind != kRegionShapeKind) part.shapes.push_back(s);
+    for (const auto& c : d.clusters)
+        if (has(marked_obj_, c.first)) part.clusters.push_back(c);
+    for (const auto& t : d.drop_texts)
+        if (has(marked_obj_, t.first)) part.drop_texts.push_back(t);
+    for (const Attachment& b : d.bins)
+        if (has(marked_obj_, b.key)) part.bins.push_back(b);
+    if (part.objs.empty() && part.shapes.empty()) return {};
+    return part.to_text();
+}
+
+std::string view_clip_ids() {
+    std::string out;
+    for (const Obj& o : view_doc().objs) {
+        if (!has(marked_obj_, o.key)) continue;
+        out += o.id;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level, int dx, int dy,
+                                                std::string* error) {
+    Document part;
+    LoadError err;
+    if (!Document::from_text(text, part, err) || (part.objs.empty() && part.shapes.empty())) {
+        if (error) *error = "The clipboard holds no diagram part";
+        return std::nullopt;
+    }
+    Document& d = view_doc();
+    KeyPool obj_keys(d.objs), shape_keys(d.shapes);
+    std::vector<Key> remap(65536, 0);
+    std::vector<Obj> objs;
+    std::vector<Shape> shapes;
+    for (Obj o : part.objs) {
+        if (remap[o.key]) continue;  // a duplicate key in the pasted text
+        auto k = obj_keys.take();
+        if (!k) {
+            if (error) *error = "No more objects can be added: every key is in use";
+            return std::nullopt;
+        }
+        remap[o.key] = *k;
+        o.key = *k;
+        o.level = level;
+        o.x += dx;
+        o.y += dy;
+        objs.push_back(std::move(o));
+    }
+    for (Shape s : part.shapes) {
+        if (s.kind == kRegionShapeKind) continue;
+        auto k = shape_keys.take();
+        if (!k) {
+            if (error) *error = "No more shapes can be added: every key is in use";
+            return std::nullopt;
+        }
+        s.key = *k;
+        s.level = level;
+        s.left += dx;
+        s.right += dx;
+        s.top += dy;
+        s.bottom += dy;
+        shapes.push_back(s);
+    }
+
+    UndoStep step;
+    std::vector<Key> keys;
+    for (Obj& o : objs) {
+        keys.push_back(o.key);
+        d.add_obj(std::move(o));
+    }
+    for (Link l : part.links) {
+        if (!remap[l.from] || !remap[l.to]) continue;
+        l.from = remap[l.from];
+        l.to = remap[l.to];
+        d.links.push_back(std::move(l));
+    }
+    marked_shape_.clear();
+    for (const Shape& s : shapes) {
+        d.shapes.push_back(s);
+        marked_shape_.push_back(s.key);
+    }
+    for (const auto& [k, c] : part.clusters)
+        if (remap[k]) d.set_cluster(remap[k], c);
+    for (const auto& [k, t] : part.drop_texts)
+        if (remap[k]) d.drop_texts.emplace_back(remap[k], t);
+    for (Attachment b : part.bins) {
+        if (!remap[b.key]) continue;
+        b.key = remap[b.key];
+        d.bins.push_back(std::move(b));
+    }
+    view_mark_changed();
+    step.commit("Paste");
+    marked_obj_ = keys;
+    marked_link_.clear();
+    view_repaint();
+    return keys;
+}
+
+std::vector<std::string> view_split_lines(std::string_view text) {
+    std::vector<std::string> out;
+    size_t k = 0;
+    while (k <= text.size()) {
+        size_t e = text.find_first_of("\r\n", k);
+        if (e == std::string_view::npos) e = text.size();
+        out.emplace_back(text.substr(k, e - k));
+        if (e + 1 < text.size() && text[e] == '\r' && text[e + 1] == '\n') ++e;
+        k = e + 1;
+    }
+    while (!out.empty() && out.back().empty()) out.pop_back();
+    return out;
+}
+
+std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, int level) {
+    std::vector<Key> keys;
+    const int step_y = std::max(60, view_cluster_vert_spacing());
+    UndoStep step;
+    int row = 0;
+    for (const std::string& raw : lines) {
+        size_t b = raw.find_first_not_of(" \t");
+        if (b == std::string::npos) continue;
+        size_t e = raw.find_last_not_of(" \t");
+        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, at.y - step_y * row}, level));
+        if (!k) break;
+        keys.push_back(*k);
+        ++row;
+    }
+    step.commit("Paste");
+    if (!keys.empty()) {
+        marked_obj_ = keys;
+        marked_link_.clear();
+        marked_shape_.clear();
+    }
+    view_repaint();
+    return keys;
+}
+
+std::string view_bmp_from_dib(std::string_view dib) {
+    if (dib.size() < 12) return {};
+    const uint32_t header = le32(dib, 0);
+    uint32_t colours = 0, entry = 4, bits = 0, masks = 0;
+    if (header == 12) {
+        bits = le16(dib, 10);
+        entry = 3;
+        if (bits <= 8) colours = 1u << bits;
+    } else if (header == 40 || header == 52 || header == 56 || header == 108 || header == 124) {
+        if (dib.size() < 40) return {};
+        bits = le16(dib, 14);
+        const uint32_t compression = le32(dib, 16);
+        colours = le32(dib, 32);
+        if (colours == 0 && bits <= 8) colours = 1u << bits;
+        // BI_BITFIELDS with the short header: three masks follow it.
+        if (header == 40 && (compression == 3 || compression == 6)) masks = compression == 3 ? 12 : 16;
+    } else {
+        return {};
+    }
+    if (bits == 0 || bits > 32 || colours > 65536) return {};
+    const uint64_t offset = 14ull + header + masks + static_cast<uint64_t>(colours) * entry;
+    if (offset - 14 > dib.size()) return {};
+    std::string out = "BM";
+    put32(out, static_cast<uint32_t>(14 + dib.size()));
+    put32(out, 0);
+    put32(out, static_cast<uint32_t>(offset));
+    out.append(dib);
+    return out;
+}
+
+std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level) {
+    if (bmp.size() < 2 || bmp.substr(0, 2) != "BM") return std::nullopt;
+    Obj o = new_obj("Picture", at, level);
+    o.shape = kEmbeddedPictureShape;
+    o.action = 0;
+    UndoStep step;
+    auto key = view_obj_put(o);
+    if (!key) return std::nullopt;
+    // The embedded picture: the .bmp file's bytes as hex digits (the document file is text).
+    Attachment b;
+    b.key = *key;
+    b.kind = 1;
+    b.a = 0;
+    b.b = static_cast<int32_t>(bmp.size());
+    b.data.reserve(bmp.size() * 2);
+    for (unsigned char c : bmp) {
+        b.data.push_back(kHex[c >> 4]);
+        b.data.push_back(kHex[c & 15]);
+    }
+    view_obj_put_bin(b);
+    step.commit("Paste");
+    marked_obj_ = {*key};
+    marked_link_.clear();
+    marked_shape_.clear();
+    view_repaint();
+    return key;
+}
+
+bool view_clip_delete() {
+    if (marked_obj_.empty() && marked_shape_.empty() && marked_link_.empty()) return false;
+    const auto objs = marked_obj_;
+    const auto links = marked_link_;
+    const auto shapes = marked_shape_;
+    UndoStep step;
+    for (const MarkedLink& l : links)
+        while (view_link_remove(l.from, l.to)) {}
+    for (Key k : shapes) view_shape_remove(k);
+    for (Key k : objs) view_obj_remove(k);
+    step.commit("Delete");
+    marked_obj_.clear();
+    marked_link_.clear();
+    marked_shape_.clear();
+    view_repaint();
+    return true;
+}
+
+void view_select_all(int level) {
+    const Document& d = view_doc();
+    marked_obj_.clear();
+    marked_shape_.clear();
+    marked_link_.clear();
+    std::vector<bool> on_level(65536, false);
+    for (const Obj& o : d.objs)
+        if (o.level == level) {
+            marked_obj_.push_back(o.key);
+            on_level[o.key] = true;
+        }
+    for (const Link& l : d.links)
+        if (on_level[l.from] && on_level[l.to] && l.route() != 16) {
+            MarkedLink m{l.from, l.to};
+            if (std::find(marked_link_.begin(), marked_link_.end(), m) == marked_link_.end()) marked_link_.push_back(m);
+        }
+    for (const Shape& s : d.shapes)
+        if (s.level == level && s.kind != kRegionShapeKind) marked_shape_.push_back(s.key);
+    view_repaint();
+}

@@ -1,0 +1,26 @@
+// Helpers over the current document that every floor above it shares: the changed mark, what
+// is marked, and the object list lines of the list boxes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+
+// 1 objects marked, else 3 shapes, else 2 links, else 0.
+int util_marked_kind();
+
+// ---- Objects of the current document.
+// One line per object in stored order: the ID padded or cut to 20 characters, then the key.
+std::vector<std::string> util_obj_list_lines();
+std::string util_obj_list_line(const Obj& o);
+// 0-based position of object `key`'s line; 0 when key is 0 or absent.
+size_t util_obj_line_pos(Key key, const std::vector<std::string>& lines);
+
+// ---- The changed mark of the current document.
+void file_mark_changed();   // and refreshes the toolbar
+void file_set_changed();
+void file_clear_changed();
+int file_is_changed();
+// The toolbar refresh the change mark triggers (set by the bars).
+void file_set_tbar_refresh_hook(void (*hook)());

@@ -1,0 +1,146 @@
+// The diagram document: its records and settings, kept in memory, read from and written to
+// record text. Portable: no window code here. The view owns the one current document.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/key.h"
+#include "base/record.h"
+
+// j_: one object.
+struct Obj {
+    Key key = 0;
+    std::string id;
+    int32_t level = 0, x = 0, y = 0, colour = 0, action = 0, shape = 0, size = 0, flags = 1;
+    int32_t geom = 0;   // packed text-window geometry, 0 = none
+    int32_t extra = 0;  // carried unchanged
+    std::string ext;    // action extension: hypertext, file name, formula ...
+    bool operator==(const Obj&) const = default;
+};
+
+// b_: one link.
+struct Link {
+    Key from = 0, to = 0;
+    int32_t flags = 0;
+    int32_t kind = 0;               // route * 256 + line style
+    int32_t label_pos_colour = 0;   // label position * 65536 + colour
+    int32_t end_positions = 0;      // to-end * 256 + from-end
+    std::string label;
+    int route() const { return kind / 256; }
+    bool operator==(const Link&) const = default;
+};
+
+// s_: one free shape.
+struct Shape {
+    Key key = 0;
+    int32_t kind = 0, level = 0;
+    int32_t colour_curve = 0;  // low byte palette index, high byte curvature 0-64
+    int32_t style = 0;
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const Shape&) const = default;
+};
+
+// xy_: one plotted point; colour is a colour value 0x00BBGGRR.
+struct PlotPoint {
+    int32_t style = 0, level = 0, x = 0, y = 0, colour = 0;
+    bool operator==(const PlotPoint&) const = default;
+};
+
+struct SeqEntry {
+    Key key = 0;
+    int32_t number = 0;
+    std::string text;
+    bool operator==(const SeqEntry&) const = default;
+};
+
+// bin_: an attachment of an object (1 embedded picture, 2 file name of a picture object).
+struct Attachment {
+    Key key = 0;
+    int32_t kind = 0;
+    std::string name;
+    int32_t a = 0, b = 0;
+    std::string data;
+    bool operator==(const Attachment&) const = default;
+};
+
+struct LoadError {
+    uint32_t line = 0;
+    std::string message;
+};
+
+constexpr int kFormatVersion = 20110;
+constexpr int kNewestReadableVersion = 20199;
+
+class Document {
+public:
+    Document();  // a new empty document: p_(1,1) and p_(350,20110)
+
+    // Content records, in stored order.
+    std::vector<Obj> objs;
+    std::vector<Link> links;
+    std::vector<Shape> shapes;
+    std::map<int, int32_t> params;          // p_: only values that differ from the defaults
+    std::map<int, std::string> text_params; // q_
+    std::vector<std::pair<Key, std::string>> values;  // f_: computed values
+    std::vector<rec::Record> x_records;     // x_: carried unchanged
+    std::vector<PlotPoint> points;
+    std::vector<SeqEntry> seq;
+    std::vector<std::pair<Key, int32_t>> clusters;    // c_
+    std::vector<std::pair<Key, std::string>> drop_texts;
+    std::vector<Attachment> bins;
+    std::vector<rec::Record> unknown;       // records of other names, written back unchanged
+
+    bool changed = false;
+
+    // Objects by key; the index is rebuilt lazily after the vector changes shape.
+    Obj* obj(Key key);
+    const Obj* obj(Key key) const;
+    int obj_index(Key key) const;  // -1 when absent
+    // Call after changing keys in place or erasing objects; appends through add_obj keep it.
+    void touch_objs() { index_valid_ = false; }
+    // Appends an object, keeping the key index current.
+    Obj& add_obj(Obj o);
+
+    // First free key from 1, or nullopt when all 65535 are taken.
+    std::optional<Key> free_obj_key() const;
+    std::optional<Key> free_shape_key() const;
+
+    Shape* shape(Key key);
+    Link* link(Key from, Key to);  // first link from -> to
+
+    // Settings: stored value, else built-in default, else 0 / "".
+    int32_t param(int code) const;
+    std::string text_param(int code) const;
+    // Returns true when the value changed; drops the record when it equals the default.
+    bool set_param(int code, int32_t v);
+    bool set_text_param(int code, std::string_view t);
+
+    static std::optional<int32_t> default_param(int code);
+    static std::optional<std::string> default_text_param(int code);
+
+    const std::string* value(Key key) const;  // f_
+    void set_value(Key key, std::string text);
+    void clear_value(Key key);
+    int32_t cluster(Key key) const;
+    void set_cluster(Key key, int32_t code);
+
+    // Removes every record of object `key`: links touching it, value, cluster, seq, attachments.
+    void remove_obj(Key key);
+
+    // The whole document as record text in the file's record order.
+    std::string to_text() const;
+    // Reads record text into this (empty) document; false with the line of the first fault.
+    // Old versions are accepted (and brought to the current one); too-new ones are refused.
+    static bool from_text(std::string_view text, Document& out, LoadError& err);
+
+private:
+    mutable std::vector<int32_t> index_;  // key -> position + 1
+    mutable bool index_valid_ = false;
+    mutable size_t indexed_size_ = 0;     // objs.size() when the index was last made current
+    void rebuild_index() const;
+};

@@ -1,0 +1,250 @@
+#include "document/view_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "document/globals.h"
+#include "document/outline.h"
+#include "document/view.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string sys_reason() {
+#ifdef _WIN32
+    DWORD e = GetLastError();
+    char buf[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, e, 0, buf,
+                   sizeof buf, nullptr);
+    std::string s = buf;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '.'))
+        s.pop_back();
+    return s.empty() ? "error " + std::to_string(e) : s;
+#else
+    return std::strerror(errno);
+#endif
+}
+
+bool flush_to_disk(FILE* f) {
+    if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
+// Puts `tmp` in place of `target`.
+bool replace_with(const std::string& tmp, const std::string& target, std::string* reason) {
+#ifdef _WIN32
+    // ReplaceFile keeps the target's attributes but fails when there is no target yet (and
+    // under Wine in more cases); MoveFileEx covers both.
+    if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ReplaceFileA(target.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    if (MoveFileExA(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *reason = sys_reason();
+    return false;
+#else
+    if (std::rename(tmp.c_str(), target.c_str()) == 0) return true;
+    *reason = sys_reason();
+    return false;
+#endif
+}
+
+std::string with_ext(const std::string& name, const char* ext) {
+    size_t slash = name.find_last_of("\\/:");
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name + ext;
+    return name.substr(0, dot) + ext;
+}
+
+std::string lower_ext(const std::string& name) {
+    size_t slash = name.find_last_of("\\/:");
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string e = name.substr(dot);
+    for (char& c : e) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return e;
+}
+
+void set(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+}
+
+constexpr int kZoomSetting = 21, kColourSetting = 310, kObjectSetting = 311, kRouteSetting = 312,
+              kPointSetting = 314, kWeightSetting = 362;
+
+// Toolbox groups the document keeps a tool of.
+constexpr int kTgPoint = 3, kTgObject = 4, kTgRoute = 5, kTgWeight = 6;
+
+ToolsHooks tools_hooks_;
+
+bool tool_exists(int group, int code) { return !tools_hooks_.exists || tools_hooks_.exists(group, code); }
+
+// The value when it is usable, else the default (a damaged or hand-made document).
+ViewTools checked(ViewTools t) {
+    const ViewTools d;
+    if (t.zoom < 1 || t.zoom > 275) t.zoom = d.zoom;
+    if (t.colour < 0 || t.colour > 31) t.colour = d.colour;
+    if (!tool_exists(kTgObject, t.object)) t.object = d.object;
+    if (!tool_exists(kTgRoute, t.route)) t.route = d.route;
+    if (!tool_exists(kTgPoint, t.point)) t.point = d.point;
+    if (!tool_exists(kTgWeight, t.weight)) t.weight = d.weight;
+    return t;
+}
+
+}  // namespace
+
+bool view_read_whole(const std::string& name, std::string& out, bool* missing) {
+    if (missing) *missing = false;
+    FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) {
+        if (missing) *missing = errno == ENOENT;
+        return false;
+    }
+    out.clear();
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool view_read_document(const std::string& name, Document& out, std::string* error) {
+    std::string text;
+    bool missing = false;
+    if (!view_read_whole(name, text, &missing)) {
+        if (missing) {
+            out = Document();
+            return true;
+        }
+        set(error, "Loading " + name + "\n" + sys_reason());
+        return false;
+    }
+    Document d;
+    LoadError err;
+    if (!Document::from_text(text, d, err)) {
+        if (err.line)
+            set(error, "Loading " + name + "\nline " + std::to_string(err.line) + ": " + err.message);
+        else
+            set(error, "Loading " + name + "\n" + err.message);
+        return false;
+    }
+    out = std::move(d);
+    return true;
+}
+
+bool view_load_file(const std::string& name, std::string* error) {
+    Document d;
+    if (!name.empty() && !view_read_document(name, d, error)) return false;
+    view_doc() = std::move(d);
+    view_doc().touch_objs();
+    view_doc().changed = false;
+    view_undo_clear();
+    marked_obj_.clear();
+    marked_link_.clear();
+    marked_shape_.clear();
+    marked_para_.clear();
+    return true;
+}
+
+bool view_write_replace(const std::string& name, std::string_view data, std::string* error) {
+    std::string tmp = name + ".~tmp";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) {
+        set(error, "Saving " + name + "\n" + sys_reason());
+        return false;
+    }
+    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = flush_to_disk(f) && ok;
+    std::string reason = ok ? std::string() : sys_reason();
+    ok = std::fclose(f) == 0 && ok;
+    if (ok && !replace_with(tmp, name, &reason)) ok = false;
+    if (!ok) {
+        std::remove(tmp.c_str());
+        set(error, "Saving " + name + "\n" + (reason.empty() ? sys_reason() : reason));
+        return false;
+    }
+    return true;
+}
+
+std::string view_document_text(const Document& d) {
+    bool has_region = false;
+    for (const Shape& s : d.shapes)
+        if (s.kind == kRegionShapeKind) { has_region = true; break; }
+    if (!has_region) return d.to_text();
+    Document copy = d;
+    std::erase_if(copy.shapes, [](const Shape& s) { return s.kind == kRegionShapeKind; });
+    return copy.to_text();
+}
+
+ViewTools view_tools_of(const Document& d) {
+    ViewTools t;
+    t.zoom = d.param(kZoomSetting);
+    t.colour = d.param(kColourSetting);
+    t.object = d.param(kObjectSetting);
+    t.route = d.param(kRouteSetting);
+    t.point = d.param(kPointSetting) + 1;
+    t.weight = d.param(kWeightSetting);
+    return checked(t);
+}
+
+void view_set_tools_hooks(const ToolsHooks& hooks) { tools_hooks_ = hooks; }
+
+ViewTools view_tools_now() {
+    return tools_hooks_.now ? checked(tools_hooks_.now()) : view_tools_of(view_doc());
+}
+
+bool view_tools_store(Document& d, const ViewTools& t) {
+    bool any = false;
+    any |= d.set_param(kZoomSetting, t.zoom);
+    any |= d.set_param(kColourSetting, t.colour);
+    any |= d.set_param(kObjectSetting, t.object);
+    any |= d.set_param(kRouteSetting, t.route);
+    any |= d.set_param(kPointSetting, t.point - 1);
+    any |= d.set_param(kWeightSetting, t.weight);
+    return any;
+}
+
+void view_tools_apply(const ViewTools& t) {
+    if (tools_hooks_.apply) tools_hooks_.apply(t);
+}
+
+bool view_save_file(const std::string& name, std::string* error, bool backup_bk2) {
+    // Stored as part of the save, not as an edit of its own; a failed save leaves the
+    // document marked changed when they differed from what it held.
+    bool tools_changed = view_tools_store(view_doc(), view_tools_now());
+    std::string warning;
+    if (backup_bk2) {
+        std::string old;
+        bool missing = false;
+        if (view_read_whole(name, old, &missing)) {
+            std::string why;
+            if (!view_write_replace(with_ext(name, ".bk2"), old, &why)) warning = why;
+        } else if (!missing) {
+            warning = "Saving " + with_ext(name, ".bk2") + "\n" + sys_reason();
+        }
+    }
+    if (!view_write_replace(name, view_document_text(view_doc()), error)) {
+        if (tools_changed) view_mark_changed();
+        return false;
+    }
+    view_doc().changed = false;
+    set(error, warning);
+    return true;
+}
+
+bool view_save(const std::string& name, std::string* error) {
+    if (lower_ext(name) == ".rtf") return view_write_replace(name, view_rtf_text(), error);
+    return view_save_file(name, error);
+}
