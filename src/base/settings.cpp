@@ -1,6 +1,8 @@
 #include "base/settings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <map>
 
 #include "base/util.h"
@@ -113,17 +115,20 @@ void backup_setting_set(const BackupSetting& b) {
 }
 
 Rect rect_clamp_to(const Rect& in, const Rect& area) {
-    Rect r = in;
-    int aw = area.right - area.left, ah = area.bottom - area.top;
-    int w = r.right - r.left, h = r.bottom - r.top;
+    // In 64 bits: a damaged setting may hold any two 32-bit values, whose difference overflows.
+    const int64_t aw = int64_t{area.right} - area.left, ah = int64_t{area.bottom} - area.top;
+    int64_t w = int64_t{in.right} - in.left, h = int64_t{in.bottom} - in.top;
     if (w < 1) w = aw * 3 / 4;
     if (h < 1) h = ah * 3 / 4;
-    w = util_min(w, aw);
-    h = util_min(h, ah);
-    r.left = util_clamp(r.left, area.left, area.right - w);
-    r.top = util_clamp(r.top, area.top, area.bottom - h);
-    r.right = r.left + w;
-    r.bottom = r.top + h;
+    w = std::min(w, aw);
+    h = std::min(h, ah);
+    const int64_t left = std::clamp<int64_t>(in.left, area.left, std::max<int64_t>(area.left, area.right - w));
+    const int64_t top = std::clamp<int64_t>(in.top, area.top, std::max<int64_t>(area.top, area.bottom - h));
+    Rect r;
+    r.left = static_cast<int>(left);
+    r.top = static_cast<int>(top);
+    r.right = static_cast<int>(left + w);
+    r.bottom = static_cast<int>(top + h);
     return r;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "base/settings.h"
 
 namespace {
@@ -75,6 +77,11 @@ TEST(ShellSettings, RectanglesAreClampedToTheWorkArea) {
         {{-500, -300, -100, -50}, {0, 0, 400, 250}},          // off screen left/top
         {{-10, 0, 2000, 1500}, {0, 0, 1280, 1000}},           // too large: shrunk
         {{50, 60, 50, 60}, {50, 60, 1010, 810}},              // empty: given a size
+        // A damaged setting: sizes that overflow 32 bits stay on screen.
+        {{INT_MIN, 0, INT_MAX, 500}, {0, 0, 1280, 500}},
+        {{INT_MAX, 0, INT_MIN, 100}, {320, 0, 1280, 100}},
+        {{INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, {1270, 990, 1280, 1000}},
+        {{INT_MIN, INT_MIN, INT_MIN, INT_MIN}, {0, 0, 960, 750}},
     };
     for (const auto& c : cases) {
         Rect r = rect_clamp_to(c.in, area);
