@@ -4,15 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/file_save.h"
 #include "document/globals.h"
 #include "document/outline.h"
 #include "document/view.h"
 
 #ifdef _WIN32
 #include <windows.h>
-#include <io.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -29,34 +27,6 @@ std::string sys_reason() {
     return s.empty() ? "error " + std::to_string(e) : s;
 #else
     return std::strerror(errno);
-#endif
-}
-
-bool flush_to_disk(FILE* f) {
-    if (std::fflush(f) != 0) return false;
-#ifdef _WIN32
-    return _commit(_fileno(f)) == 0;
-#else
-    return fsync(fileno(f)) == 0;
-#endif
-}
-
-// Puts `tmp` in place of `target`.
-bool replace_with(const std::string& tmp, const std::string& target, std::string* reason) {
-#ifdef _WIN32
-    // ReplaceFile keeps the target's attributes but fails when there is no target yet (and
-    // under Wine in more cases); MoveFileEx covers both.
-    if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        ReplaceFileA(target.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
-    if (MoveFileExA(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    *reason = sys_reason();
-    return false;
-#else
-    if (std::rename(tmp.c_str(), target.c_str()) == 0) return true;
-    *reason = sys_reason();
-    return false;
 #endif
 }
 
@@ -159,23 +129,10 @@ bool view_load_file(const std::string& name, std::string* error) {
 }
 
 bool view_write_replace(const std::string& name, std::string_view data, std::string* error) {
-    std::string tmp = name + ".~tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        set(error, "Saving " + name + "\n" + sys_reason());
-        return false;
-    }
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = flush_to_disk(f) && ok;
-    std::string reason = ok ? std::string() : sys_reason();
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && !replace_with(tmp, name, &reason)) ok = false;
-    if (!ok) {
-        std::remove(tmp.c_str());
-        set(error, "Saving " + name + "\n" + (reason.empty() ? sys_reason() : reason));
-        return false;
-    }
-    return true;
+    std::string reason;
+    if (file_write_replace(name, data, &reason)) return true;
+    set(error, "Saving " + name + "\n" + reason);
+    return false;
 }
 
 std::string view_document_text(const Document& d) {

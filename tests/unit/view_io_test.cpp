@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +10,7 @@
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
 #include "base/file.h"
+#include "base/file_save.h"
 #include "document/view.h"
 #include "view_fixture.h"
 
@@ -38,6 +41,11 @@ protected:
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
+    }
+    int save_temps() const {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir)) n += file_is_save_temp(e.path().filename().string());
+        return n;
     }
     void make_current(const std::string& id) {
         view_doc() = Document();
@@ -141,8 +149,7 @@ TEST_F(ViewFiles, SaveReplacesWholeAndKeepsABackupWhenAsked) {
     EXPECT_NE(read(path("d.bk2")).find("\"old\""), std::string::npos);
     EXPECT_NE(read(path("d.vrn")).find("\"new\""), std::string::npos);
     EXPECT_EQ(read(path("d.vrn")).find("\"old\""), std::string::npos);
-    for (const auto& e : fs::directory_iterator(dir))
-        EXPECT_EQ(e.path().string().find("~tmp"), std::string::npos) << e.path();
+    EXPECT_EQ(save_temps(), 0);
 }
 
 TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
@@ -155,7 +162,7 @@ TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
     EXPECT_NE(err.find("Saving"), std::string::npos);
     EXPECT_TRUE(view_doc().changed);
     EXPECT_TRUE(fs::is_directory(dir / "target.vrn"));
-    EXPECT_FALSE(fs::exists(path("target.vrn.~tmp")));
+    EXPECT_EQ(save_temps(), 0);
     EXPECT_FALSE(view_save_file(path("no/such/dir/x.vrn"), &err));
 }
 
@@ -296,6 +303,43 @@ TEST_F(ViewFiles, WriteReplaceLeavesTheOldFileOrTheNewOne) {
         if (c.after) EXPECT_EQ(read(path(c.name)), c.after);
         else EXPECT_NE(err.find("Saving"), std::string::npos);
     }
-    for (const auto& e : fs::directory_iterator(dir))
-        EXPECT_EQ(e.path().string().find("~tmp"), std::string::npos) << e.path();
+    EXPECT_EQ(save_temps(), 0);
 }
+
+TEST_F(ViewFiles, SaveTemporariesAreUniqueAndLeftoversGoAtTheNextSave) {
+    // Names an earlier program version used for its temporary file: a user's file and a folder.
+    write(path("d.vrn.~tmp"), "user's own file");
+    fs::create_directories(dir / "e.vrn.~tmp");
+    // Left by saves that were killed half way; the look-alikes are not ours.
+    write(path("~vs0123abcd.tmp"), "half");
+    write(path("~vs89ABCDEF.tmp"), "half");
+    write(path("~vs0123abcg.tmp"), "keep");
+    write(path("~vs0123abc.tmp"), "keep");
+    std::string err;
+    ASSERT_TRUE(view_write_replace(path("d.vrn"), "new d", &err)) << err;
+    ASSERT_TRUE(view_write_replace(path("e.vrn"), "new e", &err)) << err;
+    EXPECT_EQ(read(path("d.vrn")), "new d");
+    EXPECT_EQ(read(path("e.vrn")), "new e");
+    EXPECT_EQ(read(path("d.vrn.~tmp")), "user's own file");
+    EXPECT_TRUE(fs::is_directory(dir / "e.vrn.~tmp"));
+    EXPECT_EQ(save_temps(), 0);
+    EXPECT_TRUE(fs::exists(path("~vs0123abcg.tmp")));
+    EXPECT_TRUE(fs::exists(path("~vs0123abc.tmp")));
+}
+
+TEST_F(ViewFiles, AFullDiskIsReportedAndTheDocumentKept) {
+    write(path("d.vrn"), "j_(9,\"old\",0,0,0,0,0,0,0,1,0,0,\"\")\n");
+    make_current("new");
+    view_doc().changed = true;
+    for (size_t after : {size_t{0}, size_t{10}}) {
+        file_save_fail_writes(ENOSPC, after);
+        std::string err;
+        EXPECT_FALSE(view_save_file(path("d.vrn"), &err));
+        file_save_fail_writes(0);
+        EXPECT_EQ(err, "Saving " + path("d.vrn") + "\n" + std::strerror(ENOSPC));
+        EXPECT_NE(read(path("d.vrn")).find("\"old\""), std::string::npos);
+        EXPECT_TRUE(view_doc().changed);
+        EXPECT_EQ(save_temps(), 0);
+    }
+}
+

@@ -7,7 +7,11 @@
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
 
+// The kill test runs this program again as the process it kills.
+int save_kill_child(int argc, char** argv);
+
 int main(int argc, char** argv) {
+    if (int rc = save_kill_child(argc, argv); rc >= 0) return rc;
     InitCommonControls();
     // The hooks between floors that the program installs at start-up, for tests that build
     // only part of it.
