@@ -287,6 +287,7 @@ bool file_load_document(const std::string& name) {
         msg_error(err.empty() ? "Loading " + source : err);
         return false;
     }
+    if (std::string note = view_take_load_note(); !note.empty()) msg_note(note);
     return true;
 }
 

@@ -72,6 +72,30 @@ ViewTools checked(ViewTools t) {
     return t;
 }
 
+std::string load_note_;
+
+// Gives every record after the first of a key a free key of its own; the first keeps the key,
+// and with it the links and values that name it. Returns how many were renumbered.
+template <class T>
+size_t renumber_duplicates(std::vector<T>& records) {
+    std::vector<bool> used(65536, false);
+    std::vector<size_t> dups;
+    for (size_t k = 0; k < records.size(); ++k) {
+        Key key = records[k].key;
+        if (key != 0 && used[key]) dups.push_back(k);
+        used[key] = true;
+    }
+    size_t next = 1, done = 0;
+    for (size_t k : dups) {
+        while (next < 65536 && used[next]) ++next;
+        if (next >= 65536) break;  // every key taken: lookups keep finding the first
+        used[next] = true;
+        records[k].key = static_cast<Key>(next);
+        ++done;
+    }
+    return done;
+}
+
 }  // namespace
 
 bool view_read_whole(const std::string& name, std::string& out, bool* missing) {
@@ -110,8 +134,22 @@ bool view_read_document(const std::string& name, Document& out, std::string* err
             set(error, "Loading " + name + "\n" + err.message);
         return false;
     }
+    size_t renumbered = renumber_duplicates(d.objs) + renumber_duplicates(d.shapes);
+    load_note_.clear();
+    if (renumbered) {
+        d.touch_objs();
+        load_note_ = name + "\n" + std::to_string(renumbered) +
+                     (renumbered == 1 ? " item shared its key with another and was given a new key"
+                                      : " items shared their keys with others and were given new keys");
+    }
     out = std::move(d);
     return true;
+}
+
+std::string view_take_load_note() {
+    std::string n;
+    n.swap(load_note_);
+    return n;
 }
 
 bool view_load_file(const std::string& name, std::string* error) {

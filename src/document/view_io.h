@@ -11,6 +11,9 @@
 // Reads a document file into `out` without touching the current document. A missing file gives
 // an empty document. False with a message naming the file and the line ("Loading %s").
 bool view_read_document(const std::string& name, Document& out, std::string* error);
+// What the last read changed to make an old file usable (objects or shapes sharing a key are
+// given free keys of their own), as a note for the user; "" when nothing. Taking it clears it.
+std::string view_take_load_note();
 
 // "" starts an empty document; otherwise the file replaces the current document (a missing file
 // gives an empty one). On failure the current document stays as it was.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -11,7 +12,9 @@
 #include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/file_save.h"
+#include "document/clip.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "view_fixture.h"
 
 namespace fs = std::filesystem;
@@ -343,3 +346,36 @@ TEST_F(ViewFiles, AFullDiskIsReportedAndTheDocumentKept) {
     }
 }
 
+TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopied) {
+    // 50 objects on three keys, a link on the first of key 1, two shapes on one key.
+    std::string text;
+    for (int k = 0; k < 50; ++k)
+        text += "j_(" + std::to_string(1 + k % 3) + ",\"o" + std::to_string(k) + "\",1," + std::to_string(k * 10) +
+                ",0,0,0,161,0,1,0,0,\"\")\n";
+    text += "b_(1,2,0,0,0,0,\"\")\ns_(4,3,1,5,2,0,10,10,0)\ns_(4,3,1,5,2,20,30,30,20)\n";
+    write(path("dup.vrn"), text);
+    std::string err;
+    ASSERT_TRUE(view_load_file(path("dup.vrn"), &err)) << err;
+    EXPECT_EQ(view_take_load_note(), path("dup.vrn") + "\n48 items shared their keys with others and were given new keys");
+    EXPECT_EQ(view_take_load_note(), "");
+    const Document& d = view_doc();
+    ASSERT_EQ(d.objs.size(), 50u);
+    std::set<Key> keys;
+    for (const Obj& o : d.objs) keys.insert(o.key);
+    EXPECT_EQ(keys.size(), 50u);
+    EXPECT_EQ(d.objs[0].key, 1);  // the first of a key keeps it, and its link
+    EXPECT_EQ(d.objs[0].id, "o0");
+    EXPECT_NE(d.shapes[0].key, d.shapes[1].key);
+    EXPECT_FALSE(d.changed);
+
+    marked_obj_ = {d.objs[10].key, d.objs[20].key, d.objs[30].key};
+    Document part;
+    LoadError le;
+    ASSERT_TRUE(Document::from_text(view_clip_text(), part, le));
+    EXPECT_EQ(part.objs.size(), 3u);
+
+    ASSERT_TRUE(view_save_file(path("dup.vrn"), &err)) << err;
+    ASSERT_TRUE(view_load_file(path("dup.vrn"), &err)) << err;
+    EXPECT_EQ(view_doc().objs.size(), 50u);
+    EXPECT_EQ(view_take_load_note(), "");
+}
