@@ -9,7 +9,7 @@ namespace {
 DWORD inst_ = 0;
 HSZ service_ = nullptr, topic_system_ = nullptr, topic_open_ = nullptr;
 HWND main_ = nullptr;
-std::vector<std::string> queued_;
+DdeQueue queued_;
 
 bool is_our_topic(HSZ topic) {
     return DdeCmpStringHandles(topic, topic_system_) == 0 || DdeCmpStringHandles(topic, topic_open_) == 0;
@@ -28,9 +28,14 @@ HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, H
         DdeGetData(data, reinterpret_cast<BYTE*>(cmd.data()), size, 0);
         auto names = dde_parse_open(cmd);
         if (!names) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        // Opening may ask questions; that happens outside this callback.
-        queued_.insert(queued_.end(), names->begin(), names->end());
+        // A name the program would not open is refused now, not dropped silently later.
+        for (const std::string& n : *names)
+            if (!dde_opens(n)) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+        // Opening may ask questions; that happens outside this callback, one name at a time.
+        bool all = true;
+        for (const std::string& n : *names) all = queued_.push(n) && all;
         if (main_) PostMessageA(main_, WM_VORN_DDE_OPEN, 0, 0);
+        if (!all) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
         return reinterpret_cast<HDDEDATA>(DDE_FACK);
     }
     }
@@ -74,8 +79,5 @@ void dde_server_stop() {
     main_ = nullptr;
 }
 
-std::vector<std::string> dde_take_names() {
-    std::vector<std::string> out;
-    out.swap(queued_);
-    return out;
-}
+bool dde_pending() { return !queued_.empty(); }
+std::optional<std::string> dde_next_name() { return queued_.pop(); }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ bool dde_server_start(HWND main);
 bool dde_other_instance_running();
 // Unregisters the service and ends DDE.
 void dde_server_stop();
-// Message posted to the main window when names arrived; the main window calls dde_take_names.
+// Message posted to the main window when names arrived; the main window takes them one at a
+// time with dde_next_name when no box or modal dialog is showing.
 constexpr UINT WM_VORN_DDE_OPEN = WM_APP + 0x120;
-std::vector<std::string> dde_take_names();
+bool dde_pending();
+std::optional<std::string> dde_next_name();

@@ -1,5 +1,8 @@
 #include "app/ddecmd.h"
 
+#include "base/file.h"
+#include "base/util.h"
+
 std::optional<std::vector<std::string>> dde_parse_open(std::string_view cmd) {
     constexpr std::string_view head = "[open(\"", tail = "\")]";
     std::vector<std::string> out;
@@ -23,4 +26,25 @@ std::optional<std::vector<std::string>> dde_parse_open(std::string_view cmd) {
     }
     if (out.empty()) return std::nullopt;
     return out;
+}
+
+bool dde_opens(std::string_view name) {
+    if (util_lower(name.substr(0, 7)) == "http://") return true;
+    std::string ext = file_ext(name);
+    return ext.empty() || ext == "." || ext == ".vrn" || ext == ".ide" || ext == ".txt" || ext == ".rtf";
+}
+
+bool DdeQueue::push(const std::string& name) {
+    for (const std::string& n : names_)
+        if (util_compare_nocase(n, name) == 0) return true;
+    if (names_.size() >= kMax) return false;
+    names_.push_back(name);
+    return true;
+}
+
+std::optional<std::string> DdeQueue::pop() {
+    if (names_.empty()) return std::nullopt;
+    std::string n = std::move(names_.front());
+    names_.pop_front();
+    return n;
 }

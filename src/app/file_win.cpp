@@ -218,7 +218,11 @@ int file_ask_save() {
     if (!file_is_changed()) return 2;
     // A document marked changed is asked about even during a slideshow or lock: nothing is lost.
     std::string text = util_replace_all("File %s has been changed, save it?", "%s", current_display());
+    const std::string asked_about = file_current_name();
     int a = msg_ask_yes_no_cancel(text, "Save File");
+    // Opens wait while the box shows; should another document have come in all the same, the
+    // answer is not applied to it.
+    if (file_current_name() != asked_about) return 3;
     if (a == 1) return save_current() ? 1 : 3;
     return a == 3 ? 3 : 2;
 }

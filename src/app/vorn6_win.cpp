@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/dde_win.h"
 #include "app/file_win.h"
@@ -200,14 +202,52 @@ bool on_close(HWND win) {
     return true;
 }
 
+// ---- Documents opened over DDE: one at a time, never under a box, a modal dialog or a menu,
+// so that a question always concerns the document it names.
+
+constexpr UINT_PTR kDdeRetryTimer = 0x4B02;
+bool dde_opening_ = false;
+bool in_menu_loop_ = false;
+
+// The same failure repeated by a flood of requests is shown once per run of the queue.
+MsgHooks outer_boxes_;
+std::vector<std::string> shown_;
+bool first_showing(const std::string& t) {
+    if (std::find(shown_.begin(), shown_.end(), t) != shown_.end()) return false;
+    shown_.push_back(t);
+    return true;
+}
+void once_note(const std::string& t) {
+    if (first_showing(t) && outer_boxes_.note) outer_boxes_.note(t);
+}
+void once_error(const std::string& t) {
+    if (first_showing(t) && outer_boxes_.error) outer_boxes_.error(t);
+}
+
+bool dde_may_open_now() {
+    return !dde_opening_ && !in_menu_loop_ && msg_box_depth() == 0 && modaldlg_inst_.empty() && main_inst_ &&
+           IsWindowEnabled(main_inst_);
+}
+
 void on_dde_open() {
-    for (const std::string& name : dde_take_names()) {
-        if (main_inst_) {
-            if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
-            SetForegroundWindow(main_inst_);
-        }
-        trapped([&] { file_open_by_ext(name); });
+    if (!dde_pending() || !main_inst_) return;
+    if (!dde_may_open_now()) {
+        SetTimer(main_inst_, kDdeRetryTimer, 200, nullptr);
+        return;
     }
+    KillTimer(main_inst_, kDdeRetryTimer);
+    dde_opening_ = true;
+    outer_boxes_ = msg_set_hooks({});
+    msg_set_hooks({once_note, once_error, outer_boxes_.ask});
+    while (auto name = dde_next_name()) {
+        if (!main_inst_) break;
+        if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
+        SetForegroundWindow(main_inst_);
+        trapped([&] { file_open_by_ext(*name); });
+    }
+    msg_set_hooks(outer_boxes_);
+    shown_.clear();
+    dde_opening_ = false;
 }
 
 }  // namespace
@@ -235,7 +275,10 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_TIMER:
         if (wp == kBackupTimer) trapped(file_backup_tick);
+        if (wp == kDdeRetryTimer) on_dde_open();
         return 0;
+    case WM_ENTERMENULOOP: in_menu_loop_ = true; break;
+    case WM_EXITMENULOOP: in_menu_loop_ = false; break;
     case WM_VORN_DDE_OPEN: on_dde_open(); return 0;
     case WM_CLOSE: trapped([&] { on_close(win); }); return 0;
     case WM_QUERYENDSESSION: {

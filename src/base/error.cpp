@@ -4,7 +4,16 @@
 
 namespace {
 MsgHooks hooks_;
-}
+int box_depth_ = 0;
+
+// Counts the boxes showing, also when a hook throws.
+struct BoxScope {
+    BoxScope() { ++box_depth_; }
+    ~BoxScope() { --box_depth_; }
+};
+}  // namespace
+
+int msg_box_depth() { return box_depth_; }
 
 MsgHooks msg_set_hooks(const MsgHooks& h) {
     MsgHooks old = hooks_;
@@ -13,20 +22,24 @@ MsgHooks msg_set_hooks(const MsgHooks& h) {
 }
 
 void msg_note(const std::string& text) {
+    BoxScope showing;
     if (hooks_.note) hooks_.note(text);
     else std::fprintf(stderr, "Note: %s\n", text.c_str());
 }
 
 void msg_error(const std::string& text) {
+    BoxScope showing;
     if (hooks_.error) hooks_.error(text);
     else std::fprintf(stderr, "Error: %s\n", text.c_str());
 }
 
 bool msg_ask_yes_no(const std::string& text, const std::string& title) {
+    BoxScope showing;
     return hooks_.ask && hooks_.ask(text, title, false) == 1;
 }
 
 int msg_ask_yes_no_cancel(const std::string& text, const std::string& title) {
+    BoxScope showing;
     return hooks_.ask ? hooks_.ask(text, title, true) : 2;
 }
 

@@ -30,6 +30,8 @@ struct MsgHooks {
     void (*error)(const std::string& text) = nullptr;
     int (*ask)(const std::string& text, const std::string& title, bool with_cancel) = nullptr;
 };
+// How many of these boxes are showing now (work that must not run under a box waits for 0).
+int msg_box_depth();
 // Replaces the hooks; returns the previous ones. Without hooks messages go to stderr and
 // questions answer "no".
 MsgHooks msg_set_hooks(const MsgHooks& h);

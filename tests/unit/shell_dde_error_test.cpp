@@ -27,6 +27,24 @@ TEST(ShellDdeCommand, OnlyOpenGroupsAreAccepted) {
     for (const auto& c : cases) EXPECT_EQ(dde_parse_open(c.cmd), c.want) << c.cmd;
 }
 
+TEST(ShellDdeCommand, OnlyNamesTheProgramOpensAreAcceptedAndAFloodIsBounded) {
+    for (const char* n : {"a.vrn", "C:\\Docs\\Plan.VRN", "old.ide", "noext", "notes.txt", "r.rtf", "HTTP://host/x.exe"})
+        EXPECT_TRUE(dde_opens(n)) << n;
+    for (const char* n : {"setup.exe", "c:\\a.vrn\\run.bat", "picture.bmp", "a.vrn.lnk"}) EXPECT_FALSE(dde_opens(n)) << n;
+
+    DdeQueue q;
+    for (int k = 0; k < 700; ++k) EXPECT_TRUE(q.push(k % 2 ? "missing.vrn" : "MISSING.VRN"));
+    EXPECT_TRUE(q.push("b.vrn"));
+    EXPECT_EQ(q.size(), 2u);
+    EXPECT_EQ(q.pop(), "MISSING.VRN");  // the name as it first came
+    EXPECT_EQ(q.pop(), "b.vrn");
+    EXPECT_FALSE(q.pop());
+    for (size_t k = 0; k < DdeQueue::kMax; ++k) EXPECT_TRUE(q.push(std::to_string(k) + ".vrn"));
+    EXPECT_FALSE(q.push("one-too-many.vrn"));
+    EXPECT_TRUE(q.push("0.vrn"));  // already waiting
+    EXPECT_EQ(q.pop(), "0.vrn");
+}
+
 TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
     const std::string file = "1031 A number is too large\r\n  6002 Out of memory\n-5 Negative\n12x Not a line\n";
     EXPECT_EQ(error_text_lookup(file, 6002), "Out of memory");

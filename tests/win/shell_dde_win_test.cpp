@@ -46,6 +46,33 @@ BOOL CALLBACK find_main(HWND w, LPARAM lp) {
     return TRUE;
 }
 
+struct BoxSearch { DWORD pid; std::vector<HWND> found; };
+BOOL CALLBACK find_box(HWND w, LPARAM lp) {
+    auto* b = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == b->pid && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(w)) b->found.push_back(w);
+    return TRUE;
+}
+std::vector<HWND> process_boxes(DWORD pid) {
+    BoxSearch b{pid, {}};
+    EnumWindows(find_box, reinterpret_cast<LPARAM>(&b));
+    return b.found;
+}
+BOOL CALLBACK add_text(HWND w, LPARAM lp) {
+    char t[512] = {};
+    GetWindowTextA(w, t, sizeof t);
+    *reinterpret_cast<std::string*>(lp) += std::string(t) + "\n";
+    return TRUE;
+}
+std::string window_texts(HWND w) {
+    std::string out;
+    EnumChildWindows(w, add_text, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
 HDDEDATA CALLBACK client_cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
 
 std::string window_title(HWND w) {
@@ -116,6 +143,23 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
         opened = window_title(fa.found).find("vorn_dde_test.vrn") != std::string::npos;
     }
     EXPECT_TRUE(opened) << window_title(fa.found);
+
+    // A flood of requests for a missing file: one error box, behind which the rest wait and then
+    // fail quietly; the program stays up and keeps its document.
+    const std::string missing = (fs::temp_directory_path() / "vorn_dde_missing.vrn").string();
+    for (int k = 0; k < 700; ++k) ASSERT_TRUE(execute("[open(\"" + missing + "\")]")) << k;
+    wt::pump(300);
+    std::vector<HWND> boxes = process_boxes(pi.dwProcessId);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(window_texts(boxes[0]).find("Cannot find " + missing), std::string::npos) << window_texts(boxes[0]);
+    PostMessageA(boxes[0], WM_COMMAND, IDOK, 0);
+    for (int k = 0; k < 40 && !process_boxes(pi.dwProcessId).empty(); ++k) wt::pump(25);
+    wt::pump(300);
+    EXPECT_TRUE(process_boxes(pi.dwProcessId).empty());
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 0), WAIT_TIMEOUT) << "the program ended";
+    EXPECT_NE(window_title(fa.found).find("vorn_dde_test.vrn"), std::string::npos) << window_title(fa.found);
+    // A name it would not open is answered as not processed.
+    EXPECT_FALSE(execute("[open(\"c:\\setup.exe\")]"));
 
     DdeDisconnect(conv);
     DdeFreeStringHandle(inst, service);

@@ -1,0 +1,133 @@
+// Documents opened over DDE wait until no question or dialog is showing.
+#include <windows.h>
+#include <ddeml.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/file_win.h"
+#include "base/file.h"
+#include "document/doc_util.h"
+#include "document/view.h"
+#include "resources/ids.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::Boxes;
+using wt::pump;
+
+std::string doc_text(const char* id) {
+    std::string t;
+    for (int k = 1; k <= 60; ++k)
+        t += "j_(" + std::to_string(k) + ",\"" + id + " " + std::to_string(k) + "\",1," + std::to_string(k * 40) +
+             ",0,0,0,161,0,1,0,0,\"\")\r\n";
+    return t + "p_(350,20110)\r\n";
+}
+
+std::string read_file(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string title(HWND w) {
+    char t[512] = {};
+    GetWindowTextA(w, t, sizeof t);
+    return t;
+}
+
+class ShellDdeQueue : public wt::MainWindowTest {
+protected:
+    ShellDdeQueue() : MainWindowTest("vorn_dde_queue_test") {}
+    void open_doc(const std::string& name, const char* id) {
+        std::ofstream(name, std::ios::binary) << doc_text(id);
+        ASSERT_EQ(file_open_document(name), 1);
+    }
+    void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
+};
+
+// Open requests that arrive over DDE while the save question is showing wait for the answer; the
+// answer saves the document it was asked about, and the requests then open one after the other.
+struct DdeClient {
+    DWORD inst = 0;
+    HSZ service = nullptr, topic = nullptr;
+    HCONV conv = nullptr;
+    static HDDEDATA CALLBACK cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+    bool connect() {
+        if (DdeInitializeA(&inst, cb, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+        service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
+        topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
+        conv = DdeConnect(inst, service, topic, nullptr);
+        return conv != nullptr;
+    }
+    bool execute(const std::string& text) {
+        DWORD result = 0;
+        return DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<char*>(text.c_str())),
+                                    static_cast<DWORD>(text.size() + 1), conv, nullptr, 0, XTYP_EXECUTE, 5000,
+                                    &result) != nullptr;
+    }
+    ~DdeClient() {
+        if (conv) DdeDisconnect(conv);
+        if (service) DdeFreeStringHandle(inst, service);
+        if (topic) DdeFreeStringHandle(inst, topic);
+        if (inst) DdeUninitialize(inst);
+    }
+};
+
+struct Asked {
+    static inline DdeClient* client = nullptr;
+    static inline std::vector<std::string> sent;
+    static inline std::vector<std::string> titles;  // the main title while each question showed
+    static inline int depth = 0, deepest = 0;
+    static inline HWND main = nullptr;
+    static int ask(const std::string& t, const std::string& title_text, bool c) {
+        Boxes::ask(t, title_text, c);
+        deepest = std::max(deepest, ++depth);
+        for (const std::string& name : sent) client->execute("[open(\"" + name + "\")]");
+        sent.clear();
+        pump(300);  // the box's own message loop
+        titles.push_back(title(main));
+        --depth;
+        return 1;
+    }
+};
+
+TEST_F(ShellDdeQueue, DdeOpensWaitForTheSaveQuestion) {
+    std::string a = path("a.vrn"), b = path("b.vrn"), c = path("c.vrn");
+    std::ofstream(b, std::ios::binary) << doc_text("bee");
+    std::ofstream(c, std::ios::binary) << doc_text("sea");
+    open_doc(a, "ay");
+    command(CMD_SELECT_ALL);
+    command(CMD_DELETE);
+    DdeClient client;
+    ASSERT_TRUE(client.connect());
+    Asked::client = &client;
+    Asked::sent = {b, c};
+    Asked::main = win_;
+    MsgHooks boxes = msg_set_hooks({Boxes::note, Boxes::error, Asked::ask});
+    command(CMD_NEW);
+    pump(300);
+    msg_set_hooks(boxes);
+    EXPECT_EQ(Asked::deepest, 1);
+    ASSERT_EQ(Boxes::questions.size(), 1u);
+    EXPECT_NE(Boxes::questions[0].find(a), std::string::npos);
+    EXPECT_EQ(Asked::titles, std::vector<std::string>{"Vorn Idea Processor - [" + file_lower(a) + "] *"});
+    // The question saved a, with the edit; b and c opened after it, unchanged.
+    EXPECT_EQ(read_file(a).find("ay 1"), std::string::npos);
+    EXPECT_EQ(read_file(b), doc_text("bee"));
+    EXPECT_EQ(file_current_name(), c);
+    EXPECT_TRUE(view_obj_find_id("sea 1"));
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+    // Names the program does not open are refused, not dropped.
+    EXPECT_FALSE(client.execute("[open(\"" + path("tool.exe") + "\")]"));
+    EXPECT_TRUE(client.execute("[open(\"" + b + "\")]"));
+    pump(200);
+    EXPECT_EQ(file_current_name(), b);
+}
+
+}  // namespace
