@@ -1,4 +1,5 @@
 #include "text/text_init_win.h"
 
-void text_init() {}
+#include "text/spellcheck_win.h"
 
+void text_init() { spell_check_init(); }
