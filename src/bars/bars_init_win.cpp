@@ -4,7 +4,9 @@
 #include "bars/status.h"
 #include "bars/status_win.h"
 #include "bars/tbar.h"
+#include "bars/tbar_editor_win.h"
 #include "bars/tbar_win.h"
+#include "bars/ticker_win.h"
 #include "bars/toolbox.h"
 #include "bars/toolbox_win.h"
 #include "base/commands_win.h"
@@ -66,6 +68,8 @@ void bars_init() {
     sbar_register_commands();
     file_set_tbar_refresh_hook(after_change);
     toolbox_set_icon_hooks(icon_get, icon_current_set);
+    ticker_init();
+    tbar_editor_init();
 }
 
 void bars_create_status(HWND main) { status_create(main); }

@@ -101,11 +101,13 @@ void click_action(int field) {
     case kStScale: task_menu_cmd(CMD_ZOOM_TO); break;
     case kStCounts: task_menu_cmd(CMD_FIND_OBJECTS); break;
     case kStLevel: task_menu_cmd(CMD_LEVEL); break;
-    case kStMessage:
+    case kStMessage: {
+        bool was_running = !ticker_->paused();
         ticker_->pause();
         ticker_->show_detail();
-        ticker_->resume();
+        if (was_running) ticker_->resume();
         break;
+    }
     case kStPause:
         if (ticker_->paused()) ticker_->resume();
         else ticker_->pause();

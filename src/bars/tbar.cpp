@@ -90,9 +90,21 @@ void TbarModel::load_user_layouts(const std::vector<std::vector<int>>& stored) {
 void TbarModel::set_style(int no) {
     if (no < 0 || no >= static_cast<int>(styles_.size())) no = 1;
     style_ = no;
+    show_buttons(styles_[no].buttons);
+}
+
+void TbarModel::show_buttons(const std::vector<int>& buttons) {
     shown_.clear();
-    for (int b : styles_[no].buttons)
+    for (int b : buttons)
         if (tbar_button(b)) shown_.push_back(b);
+}
+
+bool TbarModel::replace_style(int no, const std::vector<int>& buttons, int orientation) {
+    if (no < 0 || no >= static_cast<int>(styles_.size())) return false;
+    styles_[no].buttons = buttons;
+    styles_[no].orientation = orientation >= kTbarTop && orientation <= kTbarNone ? orientation : kTbarTop;
+    if (no == style_) set_style(no);
+    return true;
 }
 
 Rc TbarModel::button_rect(int pos, bool left) {

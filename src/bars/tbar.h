@@ -55,6 +55,11 @@ public:
     // Sets the current layout and lays out its buttons; an unknown number gives layout 1.
     void set_style(int no);
 
+    // Shows `buttons` (in this order) without changing the layout: the Toolbar Editor's preview.
+    void show_buttons(const std::vector<int>& buttons);
+    // Layout `no` gets these buttons and this orientation; false for an unknown layout.
+    bool replace_style(int no, const std::vector<int>& buttons, int orientation);
+
     // Button numbers as shown, position 0 first.
     const std::vector<int>& shown() const { return shown_; }
     // Pixel offset where the colour strip begins.

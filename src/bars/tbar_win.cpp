@@ -265,6 +265,16 @@ void tbar_set_style(int no) {
     }
 }
 
+void tbar_show_buttons(const std::vector<int>& buttons) {
+    tbar_model().show_buttons(buttons);
+    but_disabled_.clear();
+    but_pressed_.reset();
+    if (tbar_inst_) {
+        tbar_refresh();
+        InvalidateRect(tbar_inst_, nullptr, FALSE);
+    }
+}
+
 void tbar_set_orientation(int command) {
     menu_check_radio(kTbarCmdLeft, kTbarCmdNone, command);
     orient0_ = tbar_orient_of_command(command);

@@ -3,10 +3,14 @@
 
 #include <windows.h>
 
+#include <vector>
+
 // Loads the user layouts from the settings store, then creates the toolbar window.
 HWND tbar_create(HWND parent);
 int tbar_get_style();
 void tbar_set_style(int no);
+// Shows these buttons without changing the layout (the Toolbar Editor's preview).
+void tbar_show_buttons(const std::vector<int>& buttons);
 // 10983 on left, 10984 on top, 10985 none.
 void tbar_set_orientation(int command);
 // 10988 palette 1, 10989 palette 2.
