@@ -11,6 +11,7 @@
 #include "document/view.h"
 #include "elements/font.h"
 #include "resources/ids.h"
+#include "view/dialogs_hooks_win.h"
 #include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_init_win.h"
@@ -57,6 +58,7 @@ void view_init() {
     bars_view_hooks_.scroll_to = view_scroll_to;
     bars_view_hooks_.level_step = view_level_step;
     bars_view_hooks_.place_at_cursor = view_place_at_cursor;
+    view_install_element_dialogs();
 }
 
 void view_after_load() {

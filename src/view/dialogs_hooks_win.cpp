@@ -1,0 +1,14 @@
+#include "view/dialogs_hooks_win.h"
+
+#include "bars/help_context.h"
+#include "bars/tbar_win.h"
+#include "bars/toolbox.h"
+#include "elements/elements_dlg_win.h"
+#include "view/view_win.h"
+
+void view_install_element_dialogs() {
+    view_set_properties_hook(elements_open_props);
+    elements_dlg_hooks_.toolbox_press = toolbox_press;
+    elements_dlg_hooks_.tbar_refresh = tbar_refresh;
+    elements_dlg_hooks_.help_context = help_context;
+}
