@@ -370,7 +370,8 @@ bool on_notify(HWND host, const NMHDR& h, LRESULT* result) {
     if (n && notify_owner(host, *n)) {
         end_drag();
         lv_edit_.clear();
-        *result = -1;
+        // A refused edit must not reach the control either: false keeps the old text.
+        *result = n->kind == kLvEndLabelEdit ? 0 : -1;
         return true;
     }
     // The owner let it pass: a finished edit becomes the item's text.

@@ -19,6 +19,7 @@ using wt::pump;
 // What the owner saw.
 std::vector<LvNotification> seen_;
 bool veto_selecting_ = false;
+bool veto_edit_ = false;
 int next_id_ = 100;
 
 LRESULT CALLBACK host_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
@@ -32,6 +33,7 @@ bool owner_cb(const LvNotification& n, HWND host) {
     switch (n.kind) {
     case kLvColumnClick: lv_text_sort(host, LvSortOrder::ascending, n.column, 0, 0); break;
     case kLvItemSelecting: return veto_selecting_;
+    case kLvEndLabelEdit: return veto_edit_;
     case kLvDrop:
         if (auto d = lv_item_parse(n.data)) {
             d->item.id = next_id_++;
@@ -66,7 +68,7 @@ class TwoLists : public testing::Test {
 protected:
     void SetUp() override {
         seen_.clear();
-        veto_selecting_ = false;
+        veto_selecting_ = veto_edit_ = false;
         WNDCLASSA wc = {};
         wc.lpfnWndProc = host_eh;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -168,6 +170,41 @@ TEST_F(TwoLists, HeaderClicksSortByTheColumnAndTheOwnerCanVetoSelection) {
     bool told = false;
     for (const auto& n : seen_) told |= n.kind == kLvItemSelected && n.id == 2 && n.on == 1;
     EXPECT_TRUE(told);
+}
+
+// Edits a row's label in place and ends with `key`.
+void edit_label(HWND host, int row, const char* text, WPARAM key) {
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(lv_control_handle(host), LVM_EDITLABELA, row, 0));
+    ASSERT_TRUE(edit);
+    SetWindowTextA(edit, text);
+    SendMessageA(edit, WM_KEYDOWN, key, 0);
+    pump(30);
+}
+
+bool by_id_descending(HWND, int id1, int id2, LPARAM, bool* before) {
+    *before = id1 > id2;
+    return true;
+}
+
+TEST_F(TwoLists, LabelEditsAreStoredUnlessCancelledOrRefused) {
+    lv_create(a_, kLvReport, {0x8, 0x200}, {{"Name", 150, LvAlign::left}},
+              {row(1, "pear", "", 11037), row(2, "Apple", "", 11038), row(3, "fig", "", 11041)}, 0, 0, owner_cb);
+    edit_label(a_, 0, "Plum", VK_RETURN);
+    EXPECT_EQ(lv_get_item(a_, 1).text, "Plum");
+    bool told = false;
+    for (const auto& n : seen_) told |= n.kind == kLvEndLabelEdit && n.id == 1 && n.text == "Plum";
+    EXPECT_TRUE(told);
+    size_t before = seen_.size();
+    edit_label(a_, 1, "Quince", VK_ESCAPE);
+    EXPECT_EQ(lv_get_item(a_, 2).text, "Apple");
+    for (size_t i = before; i < seen_.size(); ++i) EXPECT_NE(seen_[i].kind, kLvEndLabelEdit);
+    veto_edit_ = true;
+    edit_label(a_, 2, "Grape", VK_RETURN);
+    EXPECT_EQ(lv_get_item(a_, 3).text, "fig");
+
+    lv_sort(a_, 0, by_id_descending);
+    EXPECT_EQ(rows_shown(a_), (std::vector<std::string>{"fig", "Apple", "Plum"}));
+    EXPECT_EQ(lv_next_item(a_, 3, 0x200), 2);  // below
 }
 
 // Mouse messages to the control: the moves wait in the queue, where the control's drag
