@@ -107,6 +107,8 @@ void show(const SpellFound& f) {
         finished();
         return;
     }
+    // Enter allows the word until the user edits the correction; then it changes it.
+    SendMessageA(st_.dlg, DM_SETDEFID, IDC_SPELL_ALLOW, 0);
     HWND focus = GetDlgItem(st_.dlg, f.status == kSpellRejected ? IDC_SPELL_CORRECTION : IDC_SPELL_ALLOW);
     SendMessageA(st_.dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
     SendDlgItemMessageA(st_.dlg, IDC_SPELL_CORRECTION, EM_SETSEL, 0, -1);
@@ -255,6 +257,12 @@ void on_command(HWND win, int id, int code) {
         st_.prev_where = dlg_is_checked(win, IDC_SPELL_DOCUMENT) ? IDC_SPELL_DOCUMENT : IDC_SPELL_TEXTWINDOW;
         DestroyWindow(win);
         break;
+    case IDOK: {
+        // Enter: the default button, when it is enabled.
+        int def = LOWORD(SendMessageA(win, DM_GETDEFID, 0, 0));
+        if (def != IDOK && IsWindowEnabled(GetDlgItem(win, def))) SendMessageA(win, WM_COMMAND, def, 0);
+        break;
+    }
     case IDC_SPELL_ALLOW: on_allow(); break;
     case IDC_SPELL_ALLOW_LEARN: {
         std::string word = st_.word;
@@ -272,8 +280,10 @@ void on_command(HWND win, int id, int code) {
         break;
     }
     case IDC_SPELL_CORRECTION:
-        if (code == EN_CHANGE && !st_.filling && st_.status != kSpellEnd && !st_.word.empty())
+        if (code == EN_CHANGE && !st_.filling && st_.status != kSpellEnd && !st_.word.empty()) {
             enable_word_buttons(true, true);
+            SendMessageA(win, DM_SETDEFID, IDC_SPELL_CHANGE, 0);
+        }
         break;
     case IDC_SPELL_DOCUMENT: case IDC_SPELL_TEXTWINDOW:
         // Another scope starts afresh.
@@ -293,7 +303,10 @@ void on_command(HWND win, int id, int code) {
 INT_PTR CALLBACK dlg_spell_check_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     try {
         switch (msg) {
-        case WM_INITDIALOG: on_init(win); return TRUE;
+        case WM_INITDIALOG:
+            on_init(win);
+            SetFocus(GetDlgItem(win, IDC_SPELL_START));
+            return FALSE;
         case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
         case WM_CLOSE: on_command(win, IDCANCEL, 0); return TRUE;
         case WM_DESTROY: on_destroy(win); return FALSE;
@@ -319,7 +332,9 @@ void spell_check_open() {
     st_.done.clear();
     spell_dict(1);
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPELL_CHECK), main_inst_, dlg_spell_check_eh, 0);
-    if (st_.dlg) ShowWindow(st_.dlg, SW_SHOW);
+    if (!st_.dlg) return;
+    ShowWindow(st_.dlg, SW_SHOW);
+    RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void spell_check_init() {
