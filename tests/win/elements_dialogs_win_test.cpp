@@ -325,10 +325,18 @@ TEST_F(ElementsDialogs, SetAsDefaultPropertiesGivesNewObjectsTheLook) {
     on_dialog("Object Properties", [&](HWND dlg) {
         choose_text(dlg, IDC_OBJ_ACTION, "Zoom In");
         choose_text(dlg, IDC_OBJ_SIZE, "Large 25");
+        // "Icon..." opens the Icon Browser; the icon inserted there becomes the shape.
+        on_dialog("Icon", [](HWND icons) {
+            SendDlgItemMessageA(icons, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 66));
+            press(icons, IDOK);
+        });
+        choose_text(dlg, IDC_OBJ_SHAPE, "Icon...");
         press(dlg, IDC_OBJ_DEFAULT);
         press(dlg, IDOK);
     });
     command(10772);
+    EXPECT_EQ(drives_, 2);
+    EXPECT_EQ(view_doc().obj(k)->shape, 203);
     ObjDefaults d = obj_defaults_get();
     EXPECT_EQ(d.text, "Model");
     EXPECT_EQ(d.action, 17);
