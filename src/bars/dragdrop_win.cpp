@@ -21,7 +21,15 @@ HWND message_window(HWND w) {
         [](DdWin x) { return dd_info_.count(dd_hwnd(x)) != 0; }));
 }
 
-bool takes_drops(LPARAM lp) { return dd_cb_.count(reinterpret_cast<HWND>(lp)) != 0; }
+// A handle of a destroyed target may name another window by now: its callback goes with it.
+bool takes_drops(LPARAM lp) {
+    auto w = reinterpret_cast<HWND>(lp);
+    auto it = dd_cb_.find(w);
+    if (it == dd_cb_.end()) return false;
+    if (IsWindow(w)) return true;
+    dd_cb_.erase(it);
+    return false;
+}
 
 // The three steps of the protocol; false as soon as a step is not answered.
 bool send_text(HWND to, HWND target, const std::string& text) {
