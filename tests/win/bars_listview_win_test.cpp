@@ -233,6 +233,7 @@ TEST_F(TwoLists, RowsDragFromOneListIntoTheOther) {
     SendMessageA(ca, WM_LBUTTONUP, 0, at({over_b.x + 2, over_b.y + 2}));
     pump(50);
     ASSERT_EQ(lv_item_count(b_), 1);
+    wt::shot(dlg_, "listview_dropped");
     LvItem got = lv_get_item(b_, 100);
     EXPECT_EQ(got.text, "Apple");
     EXPECT_EQ(got.sub_texts, std::vector<std::string>{"5"});
