@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -384,7 +385,9 @@ int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
     try {
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&icc);
-        settings_use_registry();
+        // The tests run the program on a key of their own, never on the user's settings.
+        const char* key = std::getenv("VORN_SETTINGS_KEY");
+        settings_use_registry(key && *key ? key : kSettingsKey);
         vorn_install_message_boxes();
         HWND win = vorn_create_main(inst, cmd_line, show);
         if (!win) return uninstall_run_ ? 0 : 1;

@@ -128,6 +128,10 @@ protected:
         old_ = msg_set_hooks(h);
     }
     void TearDown() override { msg_set_hooks(old_); }
+    // The program directory is left as the build made it.
+    static void TearDownTestSuite() {
+        for (const char* n : {"objtest.bmp", "objtest.emf", "objtest.ico"}) DeleteFileA((exe_dir() + n).c_str());
+    }
 };
 
 ObjEnv env_with(std::map<int, int32_t> params = {}) {
@@ -358,9 +362,10 @@ TEST_F(ObjWin, EveryKindPaintsWithoutHandleGrowth) {
     pump(50);  // the missing picture is reported after the paint
     EXPECT_EQ(errors_seen.size(), 1u);
     if (const char* shots = std::getenv("VORN_SHOTS")) s.save(std::string(shots) + "\\elements_objects.bmp");
-    DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const long before = wt::gdi_objects();
+    ASSERT_GT(before, 0);
     for (int i = 0; i < 1000; ++i) paint();
-    DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const long after = wt::gdi_objects();
     EXPECT_EQ(GdiCanvas::live_objects(), 0);
     EXPECT_LE(after, before);
 

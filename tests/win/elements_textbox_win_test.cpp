@@ -163,7 +163,7 @@ TEST_F(TextboxWin, Screenshot) {
     GetWindowRect(textbox_inst_.win, &r);
     EXPECT_GE(r.right - r.left, 80);
     EXPECT_LE(r.right - r.left, 300);
-    wt::save_window_shot(main, "textbox_shot.bmp");
+    wt::shot(main, "textbox");
 }
 
 TEST_F(TextboxWin, FieldsAfterTheSeparatorGoToTheView) {

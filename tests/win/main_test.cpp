@@ -6,6 +6,7 @@
 #include "bars/doc_tools.h"
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
+#include "win/win_test_util.h"
 
 // The kill test runs this program again as the process it kills.
 int save_kill_child(int argc, char** argv);
@@ -17,6 +18,10 @@ int main(int argc, char** argv) {
     // only part of it.
     bars_install_document_hooks();
     view_set_chart_hook(pert_chart_level);
+    SetEnvironmentVariableA("VORN_SETTINGS_KEY", (wt::test_root() + "\\Program\\IniStr").c_str());
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int rc = RUN_ALL_TESTS();
+    reg_delete_tree(HKEY_CURRENT_USER, wt::test_root());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");  // only when no other run holds keys
+    return rc;
 }

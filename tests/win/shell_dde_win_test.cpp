@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/settings_win.h"
 #include "win/win_test_util.h"
 
 namespace fs = std::filesystem;
@@ -179,6 +180,11 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
 
     PostMessageA(fa.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) ADD_FAILURE() << "the program did not end on WM_CLOSE";
+    // It kept its settings on the tests' key, not on the user's.
+    EXPECT_NE(lstrcmpiA(reg_get(HKEY_CURRENT_USER, kSettingsKey, "File1", "").text.c_str(), doc.string().c_str()), 0);
+    EXPECT_EQ(lstrcmpiA(reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Program\\IniStr", "File1", "").text.c_str(),
+                        doc.string().c_str()),
+              0);
     fs::remove(doc);
 }
 

@@ -3,20 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "base/settings_win.h"
+#include "win/win_test_util.h"
 
 namespace {
 
-const char kTestKey[] = "Software\\Quellmark\\VornTest\\IniStr";
+const std::string kTestKey = wt::test_root() + "\\Settings\\IniStr";
 
 class ShellRegistry : public testing::Test {
 protected:
     void SetUp() override {
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
+        reg_delete_tree(HKEY_CURRENT_USER, wt::test_root() + "\\Settings");
         settings_use_registry(kTestKey);
     }
     void TearDown() override {
         settings_set_backend(nullptr);
-        reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");
+        reg_delete_tree(HKEY_CURRENT_USER, wt::test_root() + "\\Settings");
     }
 };
 
@@ -37,7 +38,7 @@ TEST_F(ShellRegistry, ForeignValuesFallBackToDefaults) {
     ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTestKey, "Hint", "[1,2]"));
     ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTestKey, "Toolbox", "[a,b,c]"));
     HKEY k;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey, 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
     DWORD dw = 7;
     RegSetValueExA(k, "RWord", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dw), sizeof dw);
     // A string stored without its terminator.
@@ -50,15 +51,15 @@ TEST_F(ShellRegistry, ForeignValuesFallBackToDefaults) {
 }
 
 TEST_F(ShellRegistry, RegGetReportsMissingKeysAndValues) {
-    RegValue v = reg_get(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\Nowhere", "X", "def");
+    RegValue v = reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\Nowhere", "X", "def");
     EXPECT_FALSE(v.found);
     EXPECT_EQ(v.text, "def");
-    ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\A\\B", "Name", "value"));
-    v = reg_get(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\A\\B", "Name", "def");
+    ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\A\\B", "Name", "value"));
+    v = reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\A\\B", "Name", "def");
     EXPECT_TRUE(v.found);
     EXPECT_EQ(v.text, "value");
-    EXPECT_TRUE(reg_delete_tree(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\A"));
-    EXPECT_FALSE(reg_get(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest\\A\\B", "Name", "").found);
+    EXPECT_TRUE(reg_delete_tree(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\A"));
+    EXPECT_FALSE(reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\A\\B", "Name", "").found);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "elements/obj.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
+#include "win/win_test_util.h"
 
 namespace {
 
@@ -433,10 +434,11 @@ TEST_F(ViewWin, ThousandRepaintsHoldNoMoreGdiObjects) {
     link(a, add("B", 300, 200), "leads to");
     marked_obj_ = {a};
     paint();
-    DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (before == 0) GTEST_SKIP() << "GDI object count not available here";
+    const long before = wt::gdi_objects(), windows = wt::thread_windows();
+    ASSERT_GT(before, 0);
     for (int i = 0; i < 1000; ++i) paint();
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+    EXPECT_LE(wt::gdi_objects(), before + 2);
+    EXPECT_EQ(wt::thread_windows(), windows);
 }
 
 TEST_F(ViewWin, SameSizeTakesTheClickedShapesMeasures) {

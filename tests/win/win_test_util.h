@@ -14,12 +14,23 @@
 #include <vector>
 
 #include "app/vorn6_win.h"
+#include "bars/sbar.h"
 #include "base/error.h"
 #include "base/file.h"
+#include "base/globals_win.h"
 #include "base/settings_win.h"
 #include "document/doc_util.h"
+#include "document/globals.h"
 
 namespace wt {
+
+// Every registry key the tests write lies under this one, private to the run: parallel runs never
+// meet and the user's own settings are never touched. The program the tests start is pointed at
+// it through VORN_SETTINGS_KEY (set by main).
+inline const std::string& test_root() {
+    static const std::string r = "Software\\Quellmark\\VornTest\\Run" + std::to_string(GetCurrentProcessId());
+    return r;
+}
 
 // Answers messages for `ms`. Waiting on input rather than sleeping keeps DDE broadcasts from
 // other processes answered promptly.
@@ -34,6 +45,31 @@ inline void pump(DWORD ms) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+// GDI objects the process holds. Wine's GetGuiResources answers 0; there every slot of the
+// process's handle table is asked instead (Wine takes a bare table index as a handle).
+inline long gdi_objects() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
+    long n = 0;
+    for (UINT_PTR idx = 1; idx < 0x10000; ++idx) n += GetObjectType(reinterpret_cast<HGDIOBJ>(idx)) != 0;
+    return n;
+}
+
+inline BOOL CALLBACK count_one(HWND, LPARAM lp) {
+    ++*reinterpret_cast<long*>(lp);
+    return TRUE;
+}
+inline BOOL CALLBACK count_window(HWND w, LPARAM lp) {
+    ++*reinterpret_cast<long*>(lp);
+    EnumChildWindows(w, count_one, lp);  // every descendant, once
+    return TRUE;
+}
+// Windows of this thread, children included (Wine's USER object count is 0 as well).
+inline long thread_windows() {
+    long n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), count_window, reinterpret_cast<LPARAM>(&n));
+    return n;
 }
 
 // A closed main window posts WM_QUIT; it must not end the next test's loops.
@@ -201,16 +237,18 @@ class MainWindowTest : public testing::Test {
 protected:
     MainWindowTest(const char* dir_name, int show = SW_HIDE) : dir_name_(dir_name), show_(show) {}
 
-    static constexpr const char* kTestRoot = "Software\\Quellmark\\VornTest";
-
     void SetUp() override {
         old_ = Boxes::install();
-        reg_delete_tree(HKEY_CURRENT_USER, kTestRoot);
-        settings_use_registry(std::string(kTestRoot) + "\\IniStr");
+        reg_delete_tree(HKEY_CURRENT_USER, test_root() + "\\Main");
+        settings_use_registry(test_root() + "\\Main\\IniStr");
         dir_ = std::filesystem::temp_directory_path() / dir_name_;
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         file_history().clear();  // documents opened by earlier tests are no "Back" for this one
+        // Nor their return points, focused text window or level.
+        gosub_.clear();
+        focused_tw_ = {};
+        sbar_set_origin(1, 0, 0);
         open_main();
     }
     // Hidden unless asked: without a window manager Wine waits long for visible windows to go.
@@ -223,7 +261,7 @@ protected:
     void TearDown() override {
         close_main();
         settings_set_backend(nullptr);
-        reg_delete_tree(HKEY_CURRENT_USER, kTestRoot);
+        reg_delete_tree(HKEY_CURRENT_USER, test_root() + "\\Main");
         msg_set_hooks(old_);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
