@@ -356,6 +356,9 @@ bool vorn_accel_applies(const MSG& m) {
         return true;
     char cls[32] = {};
     GetClassNameA(m.hwnd, cls, sizeof cls);
+    // While a window holds the mouse the accelerator would swallow Esc without a command: the
+    // window doing the drag gets the key and cancels it.
+    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE && GetCapture()) return false;
     bool edit = lstrcmpiA(cls, "Edit") == 0 || _strnicmp(cls, "RichEdit", 8) == 0;
     if (!edit) return true;
     bool fkey = m.message == WM_KEYDOWN && m.wParam >= VK_F1 && m.wParam <= VK_F24;

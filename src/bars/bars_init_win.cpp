@@ -18,6 +18,7 @@
 #include "document/doc_util.h"
 #include "document/view.h"
 #include "elements/icon.h"
+#include "elements/link.h"
 #include "resources/ids.h"
 
 namespace {
@@ -54,6 +55,12 @@ void after_change() {
 
 int icon_get() { return icon_current_get().value_or(201); }
 
+// New links take the route of the toolbox's pressed link button.
+int route_current() { return toolbox_current(5).value_or(0); }
+void route_press(int route) {
+    if (toolbox_press(5, route) && toolbox_inst_) InvalidateRect(toolbox_inst_, nullptr, FALSE);
+}
+
 const Command kCommands[] = {
     {CMD_STATUSBAR, statusbar_onoff}, {CMD_TBAR_LEFT, tbar_left}, {CMD_TBAR_TOP, tbar_top},
     {CMD_TBAR_NONE, tbar_none},       {CMD_PALETTE1, palette1},   {CMD_PALETTE2, palette2},
@@ -68,6 +75,7 @@ void bars_init() {
     sbar_register_commands();
     file_set_tbar_refresh_hook(after_change);
     toolbox_set_icon_hooks(icon_get, icon_current_set);
+    link_defaults_route_hooks(route_current, route_press);
     ticker_init();
     tbar_editor_init();
 }

@@ -47,6 +47,7 @@ int bars_popup(int id, HWND owner, int x, int y, PopupSource source) {
     if (!m) return 0;
     POINT p = {x, y};
     ClientToScreen(owner, &p);
+    tip_hide();  // a tooltip left standing would cover the menu
     popup_menu_inst_ = source;
     int cmd = 0;
     if (HMENU sub = GetSubMenu(m, 0))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/levels.h"
 #include "document/view.h"
 
 namespace {
@@ -101,7 +102,8 @@ std::string StatusModel::field_text(int field, const StatusHost& h) const {
     case kStCounts: return std::to_string(d.param(341)) + ":" + std::to_string(d.param(342));
     case kStScale: return std::to_string(mag_) + "%";
     case kStLevel: {
-        int lo = d.param(50), hi = d.param(51);
+        // From the records themselves: settings 50 and 51 lag behind a load or an edit.
+        auto [lo, hi] = level_range(d);
         std::string range = lo == 1 ? std::to_string(hi) : std::to_string(lo) + " to " + std::to_string(hi);
         return std::to_string(lev_) + " of " + range;
     }
@@ -126,6 +128,7 @@ void StatusModel::update(int field, int value, StatusHost& h) {
         Document& d = view_doc();
         d.set_param(341, h.count(1));
         d.set_param(342, h.count(2));
+        h.redraw(kStLevel);  // an edit or a load may change the levels in use too
         break;
     }
     case kStScale: mag_ = value; break;

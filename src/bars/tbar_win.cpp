@@ -196,6 +196,18 @@ void on_paint(HWND win) {
     });
 }
 
+// WM_CLIPBOARDUPDATE and its listener calls, declared only for newer Windows than the headers
+// are set to.
+constexpr UINT kClipboardUpdate = 0x031D;
+void clipboard_listen(HWND win, bool on) {
+    using Fn = BOOL(WINAPI*)(HWND);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto f = user ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                        GetProcAddress(user, on ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener")))
+                  : nullptr;
+    if (f) f(win);
+}
+
 void on_create(HWND win) {
     tbar_inst_ = win;
     if (!font_) font_ = bars_font(win, 8);
@@ -205,13 +217,15 @@ void on_create(HWND win) {
     // The palette half restored with the menu settings, else the first.
     tbar_palette_cmd(menu_checked(10989) ? 10989 : 10988);
     tbar_set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
+    // Paste follows the clipboard, whoever changes it.
+    clipboard_listen(win, true);
     tbar_refresh();
 }
 
 // Button positions of the commands whose state the toolbar follows.
 constexpr int kFollowed[][2] = {
     {11174, 10831}, {11193, 10829}, {11180, 10830}, {11118, 10844},
-    {11080, 10845}, {11184, 10847}, {11185, 10848}, {11175, 10849},
+    {11080, 10845}, {11184, 10847}, {11185, 10848}, {11175, 10849}, {11081, 10919},
 };
 
 }  // namespace
@@ -233,7 +247,9 @@ LRESULT CALLBACK win_toolbar_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_RBUTTONUP: on_rbutton_up(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
         case WM_MOUSEMOVE: on_mouse_move(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
+        case kClipboardUpdate: tbar_refresh(); return 0;
         case WM_DESTROY:
+            clipboard_listen(win, false);
             if (tbar_inst_ == win) tbar_inst_ = nullptr;
             but_pressed_.reset();
             return 0;

@@ -190,8 +190,9 @@ void release_outside(int group) {
 
 void on_lbutton_up(HWND win) {
     if (dragging_) {
+        // Placed first: releasing the capture reports a lost capture, which cancels a drag.
+        drag_end(win, true);
         if (GetCapture() == win) ReleaseCapture();
-        if (dragging_) drag_end(win, true);
         return;
     }
     std::optional<int> pos = but_captured_;
@@ -308,6 +309,10 @@ HWND toolbox_onoff(HWND parent) {
     if (!prev_pos_) prev_pos_ = toolbox_place_from(file_setting_get_list("Toolbox", toolbox_place_default()));
     return bars_create_child(kClass, win_shapebar_eh, "Shapebar", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 100,
                              80, 569, 43, parent);
+}
+
+void toolbox_keep_visible() {
+    if (toolbox_inst_ && !dragging_) place_window(toolbox_inst_);
 }
 
 void toolbox_menu_cmd() {

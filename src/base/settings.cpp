@@ -97,7 +97,7 @@ std::string file_setting_get_text(const std::string& name, const std::string& de
 void file_setting_set_text(const std::string& name, const std::string& text) { settings_backend()->set(name, text); }
 
 const std::vector<int>& menu_setting_default() {
-    static const std::vector<int> d{1, 0, 1, 0, 0, 1, 1, 0, 1, 1, 0, 1, 0, 10, 0, 0};
+    static const std::vector<int> d{1, 1, 1, 0, 0, 1, 1, 0, 1, 1, 0, 1, 0, 10, 0, 0};
     return d;
 }
 

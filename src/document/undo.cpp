@@ -164,3 +164,7 @@ void view_undo_clear() {
     depth = 0;
     open_copy = Records{};
 }
+
+void view_redo_clear() {
+    drop_redo();
+}

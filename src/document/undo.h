@@ -25,6 +25,8 @@ bool view_redo();
 // Forgets the history (a new or another document).
 void view_undo_clear();
 
+// Forgets what Redo would bring back (a step taken back for good).
+void view_redo_clear();
 // Opens a change for a scope; commit() names it, leaving the scope otherwise cancels it.
 class UndoStep {
 public:

@@ -1,5 +1,6 @@
 #include "elements/link_label.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -11,8 +12,6 @@
 namespace {
 
 std::vector<LabelPt> g_cache;
-
-constexpr unsigned kDtBottom = 0x8;
 
 double tilt_angle(Pt p1, Pt p2) {
     const double dx = p1.x == p2.x ? 0.05 : static_cast<double>(p2.x) - p1.x;
@@ -66,6 +65,11 @@ void link_label_place(Canvas& c, Key from, Key to, int route, std::string_view t
     }
     const Pt at = link_label_point(pt.anchor, position);
     pt.label = c.lp_to_dp({at.x, at.y - 60});
+    if (!tilt) {
+        const Rc b = link_label_box(c, multiline, at, text);
+        const Pt a = c.lp_to_dp({b.left, b.top}), z = c.lp_to_dp({b.right, b.bottom});
+        pt.box = {std::min(a.x, z.x), std::min(a.y, z.y), std::max(a.x, z.x), std::max(a.y, z.y)};
+    }
     store(pt);
     link_label_draw(c, tilt, multiline, at, text, p1, p2);
 }
@@ -80,12 +84,26 @@ const std::vector<LabelPt>& link_label_each() { return g_cache; }
 
 void link_label_cache_clear() { g_cache.clear(); }
 
+Rc link_label_box(Canvas& c, bool multiline, Pt at, std::string_view text) {
+    if (multiline) return {at.x - 125, at.y + 25, at.x + 125, at.y - 25};
+    // A one-line label stands on the box's lower edge. Laid out top-down from a top placed one
+    // text height above that edge, so that the diagram's upward y cannot turn "bottom" around.
+    const Sz e = c.text_extent(text);
+    const int h = std::abs(e.cy), w = std::abs(e.cx);
+    return {at.x - w / 2, at.y - 25 + h, at.x - w / 2 + w, at.y - 25};
+}
+
 void link_label_draw(Canvas& c, bool tilt, bool multiline, Pt at, std::string_view text, Pt p1, Pt p2) {
     // "&" is shown as typed in both forms, so "R&D" never loses its ampersand when tilted.
-    const unsigned layout = multiline ? kDtWordBreak : (kDtSingleLine | kDtBottom);
+    const unsigned layout = multiline ? kDtWordBreak : kDtSingleLine;
     const unsigned flags = kDtCenter | kDtNoClip | kDtNoPrefix | layout;
+    auto box = [&](Pt p) {
+        Rc b = link_label_box(c, multiline, p, text);
+        if (!multiline) b.left = p.x - 125, b.right = p.x + 125;  // centred in the label's width
+        return b;
+    };
     if (!tilt) {
-        c.draw_text({at.x - 125, at.y + 25, at.x + 125, at.y - 25}, text, flags);
+        c.draw_text(box(at), text, flags);
         return;
     }
     Font f = c.current_font();
@@ -93,7 +111,7 @@ void link_label_draw(Canvas& c, bool tilt, bool multiline, Pt at, std::string_vi
     f.escapement = link_tilt_escapement(p1, p2);
     c.set_font(f);
     const Pt o = link_tilt_origin(at, p1, p2, text.size());
-    c.draw_text({o.x - 125, o.y + 25, o.x + 125, o.y - 25}, text, flags);
+    c.draw_text(box(o), text, flags);
     c.set_font(flat);
 }
 

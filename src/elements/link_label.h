@@ -21,6 +21,7 @@ struct LabelPt {
     Pt label;          // the label point, device units
     int curve_option = 0;
     Pt end1, end2;     // the link's ends, device units
+    std::optional<Rc> box;  // a flat label's painted text, device units (left, top, right, bottom)
 };
 
 // Mode 0 (an empty displayed text) only caches the anchor; any other Mode also places and
@@ -33,6 +34,9 @@ std::optional<LabelPt> link_label_pt_get(Key from, Key to);
 const std::vector<LabelPt>& link_label_each();
 void link_label_cache_clear();
 
+// Where a flat label's text goes (logical): a one-line label's own text extent standing on the
+// lower edge of its 250 x 50 box; a multi-line label fills the box.
+Rc link_label_box(Canvas& c, bool multiline, Pt at, std::string_view text);
 // One label at (x, y) for the link p1 -> p2, in the canvas's current font.
 void link_label_draw(Canvas& c, bool tilt, bool multiline, Pt at, std::string_view text, Pt p1, Pt p2);
 

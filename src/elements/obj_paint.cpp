@@ -250,7 +250,11 @@ void obj_rect_record(Canvas& c, const ObjEnv& env, Key key, bool marked, int lev
         e.kind = 0;
     }
     obj_rect_append(e);
-    if (light && light->lx != 0 && light->ly != 0) {
+    // The cross of light bands goes through a spot on the object; a spot elsewhere would paint
+    // bands across the diagram.
+    const bool spot_on = light && std::min(l, r) <= light->lx && light->lx <= std::max(l, r) &&
+                         std::min(t, b) <= light->ly && light->ly <= std::max(t, b);
+    if (light && light->lx != 0 && light->ly != 0 && spot_on) {
         c.set_pen({0, 5, 0});
         c.set_brush({2, light->colour});
         c.ellipse({l, light->ly - 14, r, light->ly + 14});

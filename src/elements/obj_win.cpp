@@ -176,6 +176,61 @@ std::shared_ptr<const Dib> embedded(Key key) {
 
 std::map<Key, std::pair<std::string, std::shared_ptr<const Dib>>> embedded_;
 
+// The raw bytes of embedded data kept as hex digits, or the data itself.
+std::string unhex(const std::string& data) {
+    if (data.size() % 2 != 0) return data;
+    std::string raw;
+    raw.reserve(data.size() / 2);
+    for (size_t i = 0; i < data.size(); i += 2) {
+        int h = hex(data[i]), l = hex(data[i + 1]);
+        if (h < 0 || l < 0) return data;
+        raw.push_back(static_cast<char>(h * 16 + l));
+    }
+    return raw;
+}
+
+uint32_t le32(const std::string& s, size_t at) {
+    if (at + 4 > s.size()) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data() + at);
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// An embedded enhanced metafile, or a Windows metafile (with or without its placeable header)
+// turned into one; null for other data.
+HENHMETAFILE metafile_from(const std::string& raw) {
+    if (le32(raw, 0) == 1 && le32(raw, 40) == 0x464D4520)  // EMR_HEADER, " EMF"
+        return SetEnhMetaFileBits(static_cast<UINT>(raw.size()), reinterpret_cast<const BYTE*>(raw.data()));
+    size_t off = le32(raw, 0) == 0x9AC6CDD7u ? 22 : 0;
+    if (raw.size() < off + 18) return nullptr;
+    const auto* w = reinterpret_cast<const unsigned char*>(raw.data() + off);
+    const unsigned type = w[0] | w[1] << 8, header = w[2] | w[3] << 8;
+    if ((type != 1 && type != 2) || header != 9) return nullptr;
+    return SetWinMetaFileBits(static_cast<UINT>(raw.size() - off), w, nullptr, nullptr);
+}
+
+struct EmbeddedMetafile {
+    std::string data;
+    HENHMETAFILE emf = nullptr;
+};
+std::map<Key, EmbeddedMetafile> embedded_emf_;
+
+HENHMETAFILE embedded_metafile(Key key) {
+    const Document& doc = view_doc();
+    const Obj* o = doc.obj(key);
+    if (!o || o->shape != kShapePicture) return nullptr;
+    for (const auto& b : doc.bins) {
+        if (b.key != key || b.kind != 1) continue;
+        EmbeddedMetafile& slot = embedded_emf_[key];
+        if (slot.data != b.data) {
+            if (slot.emf) DeleteEnhMetaFile(slot.emf);
+            slot.data = b.data;
+            slot.emf = metafile_from(unhex(b.data));
+        }
+        return slot.emf;
+    }
+    return nullptr;
+}
+
 std::optional<Pt> view_dp_to_lp(Pt p) { return draw_dp_to_lp_x(p); }
 Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
 
@@ -204,15 +259,18 @@ std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {
     return load_file(name).dib;
 }
 
-std::optional<ObjMetafile> obj_picture_metafile(Key, std::string_view name) {
-    std::string low = lower(name);
-    if (!ends_with(low, ".emf") && !ends_with(low, ".wmf")) return std::nullopt;
-    const Loaded& l = load_file(name);
-    if (!l.emf) return std::nullopt;
+std::optional<ObjMetafile> obj_picture_metafile(Key key, std::string_view name) {
+    HENHMETAFILE emf = embedded_metafile(key);
+    if (!emf) {
+        std::string low = lower(name);
+        if (!ends_with(low, ".emf") && !ends_with(low, ".wmf")) return std::nullopt;
+        emf = load_file(name).emf;
+    }
+    if (!emf) return std::nullopt;
     ENHMETAHEADER h{};
-    GetEnhMetaFileHeader(l.emf, sizeof h, &h);
+    GetEnhMetaFileHeader(emf, sizeof h, &h);
     ObjMetafile m;
-    m.handle = l.emf;
+    m.handle = emf;
     m.width = h.rclFrame.right - h.rclFrame.left;
     m.height = h.rclFrame.bottom - h.rclFrame.top;
     return m;
@@ -230,6 +288,9 @@ void obj_picture_cache_clear() {
     }
     pictures_.clear();
     embedded_.clear();
+    for (auto& [key, e] : embedded_emf_)
+        if (e.emf) DeleteEnhMetaFile(e.emf);
+    embedded_emf_.clear();
 }
 
 void obj_id_dup_warn(const std::string& new_id, const std::string& old_id) {

@@ -28,6 +28,8 @@ void join_creation(Key key, const std::function<void()>& change, const char* fal
                 view_doc().touch_objs();
                 change();
                 view_undo_record(kCreate);
+                // The creation was taken back to be made again: Redo must not offer it.
+                view_redo_clear();
                 return;
             }
             view_redo();  // that step made something else
@@ -110,6 +112,10 @@ TextboxObjResult textbox_commit_object(Key key, std::string_view text, char sep,
         view_obj_put(n);
         if (r.dropped) view_obj_remove(key);
     };
+    if (r.dropped && textbox_drop_new(key)) {
+        r.rest.clear();
+        return r;
+    }
     if (is_new) {
         join_creation(key, change, kRename);
     } else {
@@ -142,6 +148,15 @@ TextboxLabelResult textbox_commit_label(Key from, Key to, std::string_view text)
 
 bool textbox_drop_new(Key key) {
     if (!view_doc().obj(key)) return false;
+    // The creation itself is taken back and forgotten: nothing to undo, nothing to redo.
+    if (!view_edit_open() && view_undo_name() == kCreate && view_undo()) {
+        if (!view_doc().obj(key)) {
+            view_redo_clear();
+            marked_obj_.clear();
+            return true;
+        }
+        view_redo();  // that step made something else
+    }
     join_creation(key, [key] { view_obj_remove(key); }, "Delete");
     marked_obj_.clear();
     return true;

@@ -421,6 +421,8 @@ struct Eval::Impl {
         Key k = curr_ref_;
         for (auto it = keys_.rbegin(); k == 0 && it != keys_.rend(); ++it) k = *it;
         const Obj* o = k ? doc.obj(k) : nullptr;
+        // With no object to name the message still goes out, bare: a silent error would stop
+        // the pass with no word why.
         std::string body = fill(msg, arg);
         pending_.push_back(o ? "In Variable " + o->id + ", " + body : body);
     }
@@ -460,6 +462,7 @@ struct Eval::Impl {
                 ++m.nest_;
             }
             ~Frame() {
+                // Back to the outer object: its later names (Xpos, ...) and errors are its own.
                 m.curr_ref_ = saved_ref;
                 m.keys_.pop_back();
                 if (key) m.evaluating_[key] = 0;

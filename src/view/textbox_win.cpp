@@ -7,6 +7,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/tip_win.h"
+#include "document/globals.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/font_win.h"
@@ -15,6 +16,7 @@
 #include "elements/obj.h"
 #include "elements/obj_win.h"
 #include "elements/textbox.h"
+#include "resources/ids.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
 
@@ -55,7 +57,12 @@ LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
         SendMessageA(win, WM_TEXTBOX_USER, 3, 0);
         return 0;
     }
-    if (msg == WM_CHAR && wp == '\r') return 0;
+    // Esc belongs to the diagram's Close command, which also closes this box.
+    if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
+        task_menu_cmd(CMD_CLOSE_WINDOWS);
+        return 0;
+    }
+    if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
     return b && b->edit_proc ? CallWindowProcA(b->edit_proc, edit, msg, wp, lp) : DefWindowProcA(edit, msg, wp, lp);
 }
 
@@ -263,6 +270,19 @@ void textbox_close() {
     textbox_inst_ = {};
 }
 
+void textbox_cancel() {
+    HWND win = textbox_inst_.win;
+    Box* b = win && IsWindow(win) ? box_of(win) : nullptr;
+    const bool drop = b && b->mode == 1 && b->is_new;
+    const Key key = b ? b->k1 : 0;
+    textbox_close();
+    // A new object that was never named goes again, as when the box times out.
+    if (drop && textbox_drop_new(key)) {
+        view_invalidate();
+        status_update(2, 0);
+    }
+}
+
 LRESULT CALLBACK win_textbox_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     Box* b = box_of(win);
     switch (msg) {
@@ -298,6 +318,8 @@ LRESULT CALLBACK win_textbox_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DESTROY:
         if (textbox_inst_.win == win) textbox_inst_ = {};
+        // However the box of a new object ends, the next object may be placed.
+        if (b && b->is_new) create_obj_later_.reset();
         KillTimer(win, kTextboxTimer);
         tip_resume();
         return 0;

@@ -21,4 +21,6 @@ constexpr UINT_PTR kTextboxTimer = 0x3142;
 bool textbox_open(HWND parent, int mode, Key k1, Key k2, bool is_new = false);
 // Destroys the open box without committing.
 void textbox_close();
+// Esc: closes the box without taking its text; a new object not yet named is dropped.
+void textbox_cancel();
 LRESULT CALLBACK win_textbox_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);

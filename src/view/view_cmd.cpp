@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <set>
 
 #include "bars/sbar.h"
 #include "bars/tbar.h"
@@ -524,3 +526,68 @@ std::optional<Gosub> view_gosub_pop() {
 }
 
 int view_gosub_depth() { return gosub_.empty() ? 0 : gosub_.front().depth; }
+
+// ---- Levels ----------------------------------------------------------------------------------
+
+bool view_clear_level(int level) {
+    Document& d = view_doc();
+    std::vector<Key> keys;
+    for (const Obj& o : d.objs)
+        if (o.level == level) keys.push_back(o.key);
+    auto on_level_shape = [&](const Shape& s) { return s.level == level; };
+    auto on_level_point = [&](const PlotPoint& p) { return p.level == level; };
+    bool any = !keys.empty() || std::any_of(d.shapes.begin(), d.shapes.end(), on_level_shape) ||
+               std::any_of(d.points.begin(), d.points.end(), on_level_point);
+    if (!any) return false;
+    UndoStep step;
+    for (Key k : keys) view_obj_remove(k);
+    std::erase_if(d.shapes, on_level_shape);
+    std::erase_if(d.points, on_level_point);
+    view_mark_changed();
+    step.commit("Clear Level");
+    auto gone = [&](Key k) { return !d.obj(k); };
+    std::erase_if(marked_obj_, gone);
+    std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
+    std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
+    view_repaint();
+    return true;
+}
+
+namespace {
+std::map<Key, int> colour_before_toggle;
+std::set<int> hidden_levels;
+}  // namespace
+
+bool view_toggle_color(Key key) {
+    Document& d = view_doc();
+    Obj* o = d.obj(key);
+    if (!o) return false;
+    const int now = tbar_current_color().index;
+    int next = now;
+    auto it = colour_before_toggle.find(key);
+    if (o->colour == now && it != colour_before_toggle.end()) {
+        next = it->second;
+        colour_before_toggle.erase(it);
+    } else if (o->colour != now) {
+        colour_before_toggle[key] = o->colour;
+    }
+    if (next == o->colour) return false;
+    UndoStep step;
+    o->colour = next;
+    view_mark_changed();
+    step.commit("Re-color");
+    view_repaint();
+    return true;
+}
+
+void view_toggle_level(int level) {
+    if (!hidden_levels.erase(level)) hidden_levels.insert(level);
+    view_repaint();
+}
+
+bool view_level_hidden(int level) { return !hidden_levels.empty() && hidden_levels.count(level) != 0; }
+
+void view_levels_shown_reset() {
+    hidden_levels.clear();
+    colour_before_toggle.clear();
+}

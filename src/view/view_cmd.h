@@ -50,3 +50,14 @@ std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lin
 void view_gosub_push(Key key, const std::string& id, const std::string& document, int scroll_x, int scroll_y);
 std::optional<Gosub> view_gosub_pop();
 int view_gosub_depth();
+
+// Clear Level: every object (with its links), shape and point of `level` goes, as one step.
+// False when the level held nothing.
+bool view_clear_level(int level);
+// Object action 43: the object takes the drawing colour, and its own colour back the next time.
+bool view_toggle_color(Key key);
+// Object action 44: level `level` is hidden, or shown again.
+void view_toggle_level(int level);
+bool view_level_hidden(int level);
+// Another document: every level shown, no colour remembered.
+void view_levels_shown_reset();

@@ -5,11 +5,16 @@
 #include "bars/tbar_win.h"
 #include "base/commands_win.h"
 #include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/shell_hooks_win.h"
 #include "document/clip.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "elements/font.h"
+#include "elements/link.h"
+#include "elements/obj.h"
 #include "resources/ids.h"
 #include "view/dialogs_hooks_win.h"
 #include "view/textbox_win.h"
@@ -41,12 +46,20 @@ void run_redo() {
 
 void run_connect() { view_connect_marked(); }
 
+// Esc: the text box, the text windows, a drag and the marks all go.
+void run_close_windows() {
+    textbox_cancel();
+    if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
+    view_escape();
+}
+
 bool two_marked() { return marked_obj_.size() == 2; }
 
 const Command kCommands[] = {
     {CMD_UNDO, run_undo, undo_enabled},
     {CMD_REDO, run_redo, redo_enabled},
     {CMD_CONNECT, run_connect, two_marked},
+    {CMD_CLOSE_WINDOWS, run_close_windows},
 };
 
 }  // namespace
@@ -54,6 +67,8 @@ const Command kCommands[] = {
 void view_init() {
     cmd_register_all(kCommands);
     view_doc_register_commands();
+    view_popup_register_commands();
+    view_menu_register_commands();
     bars_view_hooks_.layout = view_layout;
     bars_view_hooks_.scroll_to = view_scroll_to;
     bars_view_hooks_.level_step = view_level_step;
@@ -64,10 +79,14 @@ void view_init() {
 void view_after_load() {
     // The box edits an item of the document that was there before.
     textbox_close();
+    view_levels_shown_reset();
     font_init_defaults();
     Document& d = view_doc();
     const bool changed = d.changed;
     view_tools_apply(view_tools_of(d));
+    // The link defaults are the program's; the document's own parts of them (style, counts)
+    // and the pressed route button are applied again.
+    link_defaults_set(link_defaults_get());
     tbar_user_cmd(11, 0);
     status_update(2, 0);
     // Taking the document's zoom, colour and tools is not an edit.
@@ -77,6 +96,8 @@ void view_after_load() {
 
 HWND view_create_window(HWND main) {
     HINSTANCE inst = app_inst_ ? app_inst_ : GetModuleHandleA(nullptr);
+    // New objects take the default action the user chose in an earlier run.
+    obj_defaults_set("Idea", menu_setting_get(menu_setting::DefaultAction), 15, 1);
     WNDCLASSA wc{};
     if (!GetClassInfoA(inst, kViewClass, &wc)) {
         wc = {};

@@ -43,6 +43,7 @@ struct MouseState {
     std::unique_ptr<UndoStep> step;
     int hint = kHintNone;
     Pt scroll_rest;  // pixels of drag-scroll not yet turned into origin units
+    bool rim = false;  // pressed on an object's rim: a drag links, a click marks
 };
 MouseState g;
 
@@ -89,12 +90,15 @@ Hit hit_test(const ViewMapping& m, Pt lp) {
         return {in_link_rim(m, r, lp) ? Hit::ObjectRim : Hit::Object, *k, 0, -1, r};
     }
     Pt dp = m.to_device(lp);
-    // A label is drawn in a 250 x 50 box centred 60 units above its cached point.
+    // A flat label is hit on its painted text; a tilted one in the 250 x 50 box around it.
     double sc = m.scale();
     int half_w = std::max(12, static_cast<int>(125 * sc)), half_h = std::max(6, static_cast<int>(25 * sc));
     for (const auto& l : link_label_each()) {
         int cy = l.label.y - static_cast<int>(60 * sc);
-        if (std::abs(l.label.x - dp.x) <= half_w && std::abs(cy - dp.y) <= half_h) {
+        bool on = l.box ? dp.x >= l.box->left - 2 && dp.x <= l.box->right + 2 && dp.y >= l.box->top - 2 &&
+                              dp.y <= l.box->bottom + 2
+                        : std::abs(l.label.x - dp.x) <= half_w && std::abs(cy - dp.y) <= half_h;
+        if (on) {
             auto link = view_link_get(l.from, l.to);
             if (link && !link->label.empty()) return {Hit::Label, l.from, l.to};
         }
@@ -187,9 +191,14 @@ void drag_to(HWND win, const ViewMapping& m, Pt dev, Pt lp) {
     switch (g.drag) {
     case Drag::Pending: {
         if (std::abs(dev.x - g.down_dev.x) <= 3 && std::abs(dev.y - g.down_dev.y) <= 3) return;
+        start_autoscroll(win);
+        if (g.rim) {
+            g.drag = Drag::Link;
+            drag_to(win, m, dev, lp);
+            return;
+        }
         g.drag = Drag::Move;
         begin_step();
-        start_autoscroll(win);
         [[fallthrough]];
     }
     case Drag::Move: {
@@ -395,6 +404,13 @@ void end_drag(HWND win, Pt dev, Pt lp, UINT keys, bool completed) {
     case Drag::Label:
         if (completed) finish_label(m, lp);
         break;
+    case Drag::Pending:
+        if (completed && g.rim) {
+            marked_obj_ = click_marking(marked_obj_, g.key, false);
+            unmark_links_and_shapes();
+            view_invalidate();
+        }
+        break;
     default: cancel_step(); break;
     }
     cancel_step();
@@ -477,7 +493,8 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
     }
     case Hit::ObjectRim:
         if (!shift) {
-            g.drag = Drag::Link;
+            g.drag = Drag::Pending;
+            g.rim = true;
             g.key = h.a;
             break;
         }
@@ -731,18 +748,46 @@ bool view_key(HWND win, UINT vk) {
         if (const Command* c = cmd_find(CMD_DELETE)) c->run();
         else view_delete_marked();
         return true;
-    case VK_ESCAPE:
-        if (g.drag != Drag::None) {
-            end_drag(win, g.last_dev, g.last_lp, 0, false);
-            if (GetCapture() == win) ReleaseCapture();
-        }
-        view_unmark_all();
-        view_invalidate();
-        return true;
+    case VK_ESCAPE: view_escape(); return true;
     case VK_PRIOR: view_level_step(-1); return true;
     case VK_NEXT: view_level_step(1); return true;
     default: return false;
     }
+}
+
+void view_escape() {
+    HWND win = view_inst_;
+    if (g.drag != Drag::None && win) {
+        // What the drag already did to the records is taken back; no step is left.
+        if (g.drag == Drag::Move) {
+            view_move_marked(-g.applied.x, -g.applied.y, false);
+        } else if (g.drag == Drag::ResizeObj) {
+            if (auto o = view_obj_get(g.key)) {
+                o->size = g.start_size;
+                view_obj_put(*o);
+            }
+        } else if (g.drag == Drag::ResizeShape) {
+            if (auto sh = view_shape_get(g.key)) {
+                sh->left = g.start_rect.left;
+                sh->top = g.start_rect.top;
+                sh->right = g.start_rect.right;
+                sh->bottom = g.start_rect.bottom;
+                view_shape_put(*sh);
+            }
+        }
+        if (g.drag == Drag::Move || g.drag == Drag::ResizeObj || g.drag == Drag::ResizeShape) {
+            cancel_step();
+            g.drag = Drag::None;
+            KillTimer(win, kViewAutoscrollTimer);
+        } else {
+            end_drag(win, g.last_dev, g.last_lp, 0, false);
+        }
+        view_set_overlay({});
+        if (GetCapture() == win) ReleaseCapture();
+    }
+    g.drag = Drag::None;
+    view_unmark_all();
+    view_invalidate();
 }
 
 void view_move_marked(int dx, int dy, bool record) {

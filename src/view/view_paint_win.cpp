@@ -26,6 +26,7 @@
 #include "elements/obj.h"
 #include "elements/obj_paint.h"
 #include "resources/ids.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 namespace {
@@ -143,6 +144,18 @@ private:
 
 Colour palette(int index) { return tbar_color_or(index, 0); }
 
+// Setting 363, the shadow light source: 0 Auto and 2 Left-Top light the left and top edges,
+// 1 None lights none, 3 Right-Top, 4 Right-Bottom and 5 Left-Bottom the edges they name.
+std::optional<ObjLight> view_light(int32_t setting) {
+    switch (setting) {
+    case 1: return std::nullopt;
+    case 3: return ObjLight{-1, 0, 0xFFFFFF};
+    case 4: return ObjLight{-1, 1, 0xFFFFFF};
+    case 5: return ObjLight{0, 1, 0xFFFFFF};
+    default: return ObjLight{};
+    }
+}
+
 struct PaintCtx {
     const Document& doc;
     Canvas& real;
@@ -151,13 +164,14 @@ struct PaintCtx {
     Rc clip;  // diagram units of the level being painted
     int current_level;
     bool lower;  // a level below the current one
-    int tiny_px = 0;  // figures smaller than this many units are drawn as blocks; 0 = never
     std::unordered_set<Key> marked;
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
     // Where each object of the level being painted lies in objrect_ (its first entry).
     std::unordered_map<Key, size_t> painted;
     bool geometry_only = false;  // record where objects go without drawing them
+    const std::unordered_map<Key, int>* seq_numbers = nullptr;
+    std::optional<ObjLight> light = ObjLight{};
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
@@ -225,6 +239,15 @@ void paint_object(PaintCtx& p, const Obj& o) {
     std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
     std::string with_value = view_obj_value_text(p.doc, o);
     if (!text.empty() && !with_value.empty()) text = with_value;
+    // While sequence numbers are shown, each numbered object's text starts with its number.
+    std::string numbered;
+    if (p.seq_numbers && !text.empty()) {
+        auto it = p.seq_numbers->find(o.key);
+        if (it != p.seq_numbers->end()) {
+            numbered = std::to_string(it->second) + ". " + std::string(text);
+            text = numbered;
+        }
+    }
     int text_w = text.empty() ? 0 : (o.flags & kFlagUnderline) ? (p.real.set_font(f), p.real.text_extent(text).cx)
                                                                 : g_widths[alt].get(p.real, f, text);
     int line_h = object_line_height(p.doc.param(alt ? 62 : 52));
@@ -254,20 +277,7 @@ void paint_object(PaintCtx& p, const Obj& o) {
     std::string picture;
     if (o.shape == kShapePictureFile) picture = view_obj_bin(o.key, 2).name;
     a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
-    a.light = ObjLight{};
-    if (!off && p.tiny_px > 0 && !a.marked) {
-        // Far out, a figure of a few pixels is drawn as a block of its colour.
-        size_t before = objrect_.size();
-        obj_draw(p.geom, p.env, a);
-        if (objrect_.size() == before + 1) {
-            const ObjRectEntry& e = objrect_.back();
-            if (std::max(std::abs(e.r - e.l), std::abs(e.t - e.b)) < p.tiny_px) {
-                p.real.fill_rect({e.l, e.t, e.r, e.b}, palette(o.colour));
-                return;
-            }
-        }
-        objrect_.resize(before);
-    }
+    a.light = p.light;
     if (!off) {
         c.set_pen({1, 0, 0});
         c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
@@ -281,6 +291,8 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     LinkLook look = link_unpack(l);
     Pt r1{from.x, from.y}, r2{to.x, to.y};
     auto end = [&](int position, const Obj& o, Pt a, Pt b) {
+        // "Auto" meets the object's outline, so that an arrowhead is never hidden under it.
+        if (position == 0) position = 52;
         auto it = p.painted.find(o.key);
         const ObjRectEntry* e = it == p.painted.end() ? nullptr : &objrect_[it->second];
         int cluster = position == 51 ? p.doc.cluster(o.key) : 0;
@@ -328,6 +340,7 @@ void paint_point(PaintCtx& p, const PlotPoint& q, int unit) {
 }
 
 void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
+    if (view_level_hidden(level)) return;
     const Document& d = p.doc;
     auto shapes = [&] {
         for (const auto& s : d.shapes)
@@ -431,14 +444,14 @@ bool view_draw(int mode, HDC dc, int factor, double x, double y) {
     ViewMapping m = view_page_mapping(screen, frame, factor, x, y, w, h);
     int saved = SaveDC(dc);
     view_apply_mapping(dc, m);
-    view_paint_dc(dc, m, RECT{0, 0, w, h});
+    view_paint_dc(dc, m, RECT{0, 0, w, h}, true);
     RestoreDC(dc, saved);
     // What the page recorded for hit tests is not the screen's: the window paints again.
     view_invalidate();
     return true;
 }
 
-void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
+void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer) {
     // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
     // like the counts, without marking the document changed.
     auto [low, high] = level_range(view_doc());
@@ -454,21 +467,21 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
     g_objs.clear();
     g_links.clear();
 
-    GdiCanvas gdi(dc);
+    GdiCanvas gdi(dc, printer);
     CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
     p.env.colour = palette;
     p.env.param = [&d](int code) { return d.param(code); };
     p.env.view_level = m.pos.level;
     p.env.zoom_percent = m.pos.zoom;
-    p.env.device_measure = m.client_h;
+    // Pictures are sized by the window's height on screen and by the printer's resolution on a page.
+    p.env.device_measure = printer ? GetDeviceCaps(dc, LOGPIXELSY) : m.client_h;
     p.current_level = m.pos.level;
     p.obj_font = font_to_canvas(text_font(kFontObject, 4));
     p.alt_font = font_to_canvas(text_font(kFontObjectAlt, 4));
     p.label_font = font_to_canvas(text_font(kFontLinkLabel, 4));
     p.link_options = link_paint_options();
-    // Where object text is too small to draw, figures of a few pixels become blocks of colour.
-    if (!gdi.printing() && std::abs(p.obj_font.height) < m.units(4)) p.tiny_px = m.units(10);
+    p.light = view_light(d.param(363));
     for (int i = 0; i < 2; ++i) {
         const Font& f = i ? p.alt_font : p.obj_font;
         std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
@@ -480,6 +493,11 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip) {
         }
     }
     p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+    std::unordered_map<Key, int> seq_numbers;
+    if (menu_checked(CMD_SEQ_SHOW)) {
+        for (const auto& e : d.seq) seq_numbers.emplace(e.key, e.number);
+        p.seq_numbers = &seq_numbers;
+    }
 
     Rc device_clip{clip.left, clip.top, clip.right, clip.bottom};
     canvas.fill_rect(m.to_logical_rect({clip.left - 2, clip.top - 2, clip.right + 2, clip.bottom + 2}),

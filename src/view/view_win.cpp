@@ -11,7 +11,9 @@
 
 #include "bars/sbar.h"
 #include "bars/tbar.h"
+#include "bars/tbar_win.h"
 #include "bars/toolbox.h"
+#include "bars/toolbox_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
@@ -169,7 +171,10 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         RestoreDC(dc, saved);
         return 0;
     }
-    case WM_SIZE: view_invalidate(); return 0;
+    case WM_SIZE:
+        toolbox_keep_visible();
+        view_invalidate();
+        return 0;
     case WM_SETFOCUS:
         // Edit commands belong to the diagram again, not to the text window that had them.
         focused_tw_ = {};
@@ -251,6 +256,9 @@ void view_invalidate() {
 }
 
 void view_invalidate_rect(int margin, const Rc& logical) {
+    // Whatever changed what the diagram shows (an edit, marks, Undo) may change what the
+    // toolbar's buttons can do.
+    tbar_refresh();
     if (!view_inst_) return;
     Rc d = view_mapping().to_device_rect(logical);
     RECT r{d.left - margin, d.top - margin, d.right + margin + 1, d.bottom + margin + 1};

@@ -44,7 +44,8 @@ void view_apply_mapping(HDC dc, const ViewMapping& m);
 
 // One paint routine for the screen and images: paints the diagram of mapping `m` into dc
 // (which must already carry that mapping), limited to the device rectangle `clip`.
-void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip);
+// `printer`: a page of a print run (no-print objects left out, pictures by the printer's path).
+void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer = false);
 
 // Printing (mode -1): paints the diagram onto page dc, the print-preview frame's centre on
 // (x x page width, y x page height) and a part of the frame (its width / columns / factor,
@@ -77,6 +78,14 @@ bool view_mouse_set_cursor(HWND win);
 bool view_mouse_dragging();
 // Keys: arrows move marked items or scroll, Del deletes, Esc unmarks, PgUp/PgDn change level.
 bool view_key(HWND win, UINT vk);
+
+// The right-click pop-up menus' commands.
+void view_popup_register_commands();
+// Level..., Clear..., Shift... and Seq# Show/Hide of the main menu.
+void view_menu_register_commands();
+
+// Esc in the diagram: a drag ends without its effect and nothing stays marked.
+void view_escape();
 
 // Edit steps shared by mouse and keys.
 void view_move_marked(int dx, int dy, bool record);

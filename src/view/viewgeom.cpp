@@ -421,16 +421,3 @@ std::vector<Pt> link_route_path(int route, Pt a, Pt b) {
     }
 }
 
-std::pair<int, int> level_range(const Document& doc) {
-    bool any = false;
-    int lo = 1, hi = 1;
-    auto take = [&](int l) {
-        if (!any) { lo = hi = l; any = true; }
-        lo = std::min(lo, l);
-        hi = std::max(hi, l);
-    };
-    for (const auto& o : doc.objs) take(o.level);
-    for (const auto& s : doc.shapes)
-        if (s.kind != 25) take(s.level);
-    return {lo, hi};
-}

@@ -10,6 +10,7 @@
 
 #include "base/canvas.h"
 #include "document/document.h"
+#include "document/levels.h"
 
 // Which part of the diagram the window shows: origin in origin units (screen width / 640
 // pixels each), current level, zoom in percent.
@@ -169,5 +170,3 @@ Pt drop_position(Pt at, int n);
 // the others count as straight).
 std::vector<Pt> link_route_path(int route, Pt a, Pt b);
 
-// Lowest and highest level holding objects (settings 50 and 51); (1, 1) for an empty document.
-std::pair<int, int> level_range(const Document& doc);

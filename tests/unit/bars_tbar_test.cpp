@@ -99,9 +99,4 @@ TEST(TbarGeometry, LeftBar) {
     EXPECT_EQ(m.hit(-1, 5, true).kind, TbarModel::Hit::None);
 }
 
-TEST(TbarGeometry, OrientationCommands) {
-    for (int o : {kTbarTop, kTbarLeft, kTbarNone}) EXPECT_EQ(tbar_orient_of_command(tbar_command_of_orient(o)), o);
-    EXPECT_EQ(tbar_orient_of_command(12345), kTbarTop);
-}
-
 }  // namespace

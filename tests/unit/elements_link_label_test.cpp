@@ -82,7 +82,12 @@ TEST(LinkLabel, PlacementCachesGeometryAndDrawsOnlyShownText) {
     auto t = c.of("drawtext");
     ASSERT_EQ(t.size(), 1u);
     EXPECT_EQ(t[0].text, "rel");
-    EXPECT_EQ(t[0].args, (V{-25, 110, 225, 60, static_cast<int>(kDtCenter | kDtNoClip | kDtNoPrefix | kDtSingleLine | kBottom)}));
+    // One line standing on the box's lower edge (60), laid out from its own height above it.
+    const int h = std::abs(c.text_extent("rel").cy);
+    EXPECT_EQ(t[0].args, (V{-25, 60 + h, 225, 60, static_cast<int>(kDtCenter | kDtNoClip | kDtNoPrefix | kDtSingleLine)}));
+    ASSERT_TRUE(e->box);
+    EXPECT_EQ(e->box->bottom, 500 - 60);
+    EXPECT_EQ(e->box->top, 500 - 60 - h);
 
     EXPECT_FALSE(link_label_pt_get(2, 1));
     EXPECT_EQ(link_label_each().size(), 2u);

@@ -107,6 +107,9 @@ TEST_F(TextboxCommit, NewObjectLeftAtTheDefaultTextGoesWithoutAStep) {
     EXPECT_TRUE(textbox_drop_new(k));  // the close timer
     EXPECT_EQ(objects(), 0u);
     EXPECT_FALSE(textbox_drop_new(k));
+    // Nothing is left to take back or to bring back.
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_can_redo());
 }
 
 TEST_F(TextboxCommit, ANewObjectsIdAfterAnotherEditIsAStepOfItsOwn) {

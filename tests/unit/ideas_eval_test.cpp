@@ -383,6 +383,21 @@ TEST_F(Calc, MessagesNameTheObjectBeingComputed) {
     }
 }
 
+TEST_F(Calc, ErrorsOutsideAnyObjectAreStillShownAndNamesFollowTheOuterObject) {
+    // A formula that belongs to no object still reports its error, bare: a silent error would
+    // end the pass with no word why.
+    eval.expression("1/0", 0);
+    EXPECT_EQ(host.msgs, std::vector<std::string>{"div by zero"});
+    // After a reference to another object, Xpos is the outer object's again.
+    Diagram c;
+    c.add("Inner", "=Xpos");
+    Key outer = c.add("Outer", "=Inner+Xpos");
+    c.doc.obj(1)->x = 5;
+    c.doc.obj(outer)->x = 100;
+    c.eval.recompute();
+    EXPECT_EQ(c.value(outer), 105);
+}
+
 TEST_F(Calc, InputsComputedInAnyStoredOrder) {
     // T first in stored order: its inputs are computed when it needs them.
     Key t = add("T", "=sum()*2");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/palette.h"
 #include "document/view.h"
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
@@ -283,4 +284,48 @@ TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {
     EXPECT_EQ(view_obj_get(one[0])->x, 7);
     EXPECT_TRUE(view_obj_from_text(0, {"a", "b"}).empty());
     EXPECT_TRUE(view_obj_from_text(999, {"a"}).empty());
+}
+
+TEST_F(ViewFixture, ClearLevelTakesOnlyThatLevelAsOneStep) {
+    Key a = add(0, 0, 1), b = add(10, 0, 2), c = add(20, 0, 2);
+    view_link_add(Link{a, b, 0, 0, 0, 0, ""});
+    view_link_add(Link{b, c, 0, 0, 0, 0, ""});
+    add_shape(3, 0, 2);
+    Key kept_shape = add_shape(3, 0, 1);
+    view_point_add(2, 5, 5, 1, 0);
+    marked_obj_ = {a, b};
+    view_undo_clear();
+    EXPECT_FALSE(view_clear_level(7));  // nothing there: no step
+    EXPECT_FALSE(view_can_undo());
+    ASSERT_TRUE(view_clear_level(2));
+    const Document& d = view_doc();
+    EXPECT_TRUE(d.obj(a));
+    EXPECT_FALSE(d.obj(b) || d.obj(c));
+    EXPECT_TRUE(d.links.empty());  // the link from level 1 went with its end
+    ASSERT_EQ(d.shapes.size(), 1u);
+    EXPECT_EQ(d.shapes[0].key, kept_shape);
+    EXPECT_TRUE(d.points.empty());
+    EXPECT_EQ(marked_obj_, std::vector<Key>{a});
+    EXPECT_EQ(view_undo_name(), "Clear Level");
+    view_undo();
+    EXPECT_EQ(view_doc().objs.size(), 3u);
+    EXPECT_EQ(view_doc().links.size(), 2u);
+}
+
+TEST_F(ViewFixture, ToggledColourComesBackAndToggledLevelsHide) {
+    Key a = add(0, 0, 1, 7);
+    tbar_set_current_color(3);
+    ASSERT_TRUE(view_toggle_color(a));
+    EXPECT_EQ(view_doc().obj(a)->colour, tbar_current_color().index);
+    ASSERT_TRUE(view_toggle_color(a));
+    EXPECT_EQ(view_doc().obj(a)->colour, 7);
+    view_undo();
+    EXPECT_EQ(view_doc().obj(a)->colour, tbar_current_color().index);
+
+    view_levels_shown_reset();
+    view_toggle_level(4);
+    EXPECT_TRUE(view_level_hidden(4));
+    EXPECT_FALSE(view_level_hidden(1));
+    view_toggle_level(4);
+    EXPECT_FALSE(view_level_hidden(4));
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "document/view.h"
@@ -99,5 +100,44 @@ TEST(LinkPixels, TiltedLabelRunsAlongTheLink) {
             for (int x = 0; x < b.w; ++x)
                 if (b.ink(x, y)) cxy += (x - mx) * (y - my);
         EXPECT_EQ(cxy > 0 ? 1 : -1, k.sign) << k.p2.x << "," << k.p2.y;
+    }
+}
+
+TEST(LinkPixels, OneLineLabelsStandWhereTheirPositionPutsThem) {
+    view_doc() = Document();
+    font_init_defaults();
+    link_label_cache_clear();
+    // Anchor at the origin (the middle of a horizontal link); positions Above, Center, Below put
+    // the label's lower edge at 60, 25 and -10 units.
+    struct Case { int position, bottom; };
+    for (Case k : {Case{36, 60}, Case{46, 25}, Case{56, -10}}) {
+        Bitmap b(600, 600, 300, 300);
+        {
+            GdiCanvas c(b.dc);
+            c.set_font(font_to_canvas(text_font(kFontLinkLabel, 4)));
+            c.set_text_colour(0);
+            c.set_text_bk(false, 0xFFFFFF);
+            link_label_cache_clear();
+            link_label_place(c, 1, 2, kRouteStraight, "Mgx", 3, 400, 1 / 400.01, {-200, 0}, {200, 0}, false,
+                             k.position, false, 0);
+        }
+        GdiFlush();
+        int top = b.h, bottom = -1, left = b.w, right = -1;
+        for (int y = 0; y < b.h; ++y)
+            for (int x = 0; x < b.w; ++x)
+                if (b.ink(x, y)) top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, x),
+                                 right = std::max(right, x);
+        ASSERT_GE(bottom, 0) << k.position;
+        // Device y grows downward from the origin row 300; the descender reaches the edge.
+        EXPECT_NEAR(300 - bottom, k.bottom, 6) << k.position;
+        EXPECT_LT(300 - top, k.bottom + 60) << k.position;
+        // The cached hit box is the painted text.
+        auto pt = link_label_pt_get(1, 2);
+        ASSERT_TRUE(pt && pt->box) << k.position;
+        EXPECT_LE(pt->box->left, left);
+        EXPECT_GE(pt->box->right, right);
+        EXPECT_LE(pt->box->top, top);
+        EXPECT_GE(pt->box->bottom, bottom - 1);
+        EXPECT_LT(pt->box->right - pt->box->left, 120) << "the box is the text, not the whole label cell";
     }
 }

@@ -1,0 +1,10 @@
+// Which levels of a document are in use.
+#pragma once
+
+#include <utility>
+
+#include "document/document.h"
+
+// Lowest and highest level holding objects or shapes (settings 50 and 51); (1, 1) for an empty
+// document.
+std::pair<int, int> level_range(const Document& doc);

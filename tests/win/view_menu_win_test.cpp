@@ -1,0 +1,429 @@
+// The diagram inside the real main window: Esc through the accelerator table, clicks on an
+// object's rim, the pop-up menus' commands and the level commands, each through the messages a
+// user's keys, clicks and menus send.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/vorn6_win.h"
+#include "bars/sbar.h"
+#include "bars/status.h"
+#include "bars/tbar.h"
+#include "bars/toolbox.h"
+#include "base/settings.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/palette.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "elements/obj.h"
+#include "elements/textbox.h"
+#include "resources/diag_ids.h"
+#include "resources/ids.h"
+#include "view/textbox_win.h"
+#include "view/view_win.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::Boxes;
+using wt::pump;
+
+void CALLBACK close_menu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
+class ViewMenu : public wt::MainWindowTest {
+protected:
+    ViewMenu() : MainWindowTest("vorn_view_menu_test", SW_SHOWNORMAL) {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        sbar_set_origin(1, 0, 0);
+        sbar_cmd(kSbarZoom, kSbSet, 100);
+        view_doc().set_param(1, 15);
+        view_undo_clear();
+        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    }
+    void TearDown() override {
+        textbox_close();
+        marked_obj_.clear();
+        marked_link_.clear();
+        marked_shape_.clear();
+        popup_menu_inst_.reset();
+        MainWindowTest::TearDown();
+    }
+    Key add(const char* id, int x, int y, int level = 1) {
+        Obj o = view_obj_new(id, x, y, level);
+        o.shape = 161;
+        Key k = view_obj_put(o).value_or(0);
+        paint();
+        return k;
+    }
+    void paint() {
+        InvalidateRect(view_inst_, nullptr, FALSE);
+        UpdateWindow(view_inst_);
+    }
+    Rc box(Key k) {
+        for (const auto& b : view_painted_objects())
+            if (b.key == k) return b.rect;
+        ADD_FAILURE() << "object " << k << " not painted";
+        return {};
+    }
+    Pt dev(Pt lp) { return view_mapping().to_device(lp); }
+    void mouse(UINT msg, Pt d, WPARAM keys) { SendMessageA(view_inst_, msg, keys, MAKELPARAM(d.x, d.y)); }
+    // A key as the message loop sees it: the accelerator table first.
+    void key(HWND target, UINT vk) {
+        MSG m{target, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+        vorn_route_message(m, accel_);
+        pump(20);
+    }
+    void command(int id) { SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    // A pop-up item chosen after a right click on device point d.
+    void popup(Pt d, int id) {
+        SetTimer(nullptr, 0, 50, close_menu);
+        mouse(WM_RBUTTONUP, d, 0);
+        ASSERT_TRUE(popup_menu_inst_.has_value());
+        command(id);
+        paint();
+    }
+
+    HACCEL accel_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ViewMenu, EscClosesTheTextBoxCancelsADragAndUnmarks) {
+    Key a = add("Alpha", 0, 0);
+    Rc r = box(a);
+    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+
+    // A drag under way goes back where it started, leaving no step.
+    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, {centre.x + 60, centre.y + 40}, MK_LBUTTON);
+    ASSERT_NE(view_doc().obj(a)->x, 0);
+    key(view_inst_, VK_ESCAPE);
+    EXPECT_FALSE(view_mouse_dragging());
+    EXPECT_EQ(view_doc().obj(a)->x, 0);
+    EXPECT_EQ(view_doc().obj(a)->y, 0);
+    EXPECT_TRUE(marked_obj_.empty());
+    EXPECT_FALSE(view_can_undo());
+    mouse(WM_LBUTTONUP, {centre.x + 60, centre.y + 40}, 0);
+    EXPECT_EQ(view_doc().obj(a)->x, 0);
+
+    // A new object's box: Esc in the box closes it and the unnamed object goes, with no Redo.
+    SendMessageA(view_inst_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(80, 80));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    Key made = textbox_inst_.k1;
+    HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+    SetFocus(edit);
+    key(edit, VK_ESCAPE);
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+    EXPECT_FALSE(view_doc().obj(made));
+    EXPECT_FALSE(view_can_redo());
+
+    // Renaming an existing object: Esc keeps its name.
+    view_open_textbox(1, a, 0, false);
+    SetWindowTextA(GetDlgItem(textbox_inst_.win, kTextboxEditId), "Typed");
+    key(GetDlgItem(textbox_inst_.win, kTextboxEditId), VK_ESCAPE);
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+    EXPECT_EQ(view_doc().obj(a)->id, "Alpha");
+}
+
+TEST_F(ViewMenu, DroppedNewObjectLeavesNothingToRedo) {
+    SendMessageA(view_inst_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 100));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    Key made = textbox_inst_.k1;
+    SendMessageA(textbox_inst_.win, WM_TIMER, kTextboxTimer, 0);  // the close timer, text untouched
+    EXPECT_FALSE(view_doc().obj(made));
+    EXPECT_FALSE(view_can_redo());
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(create_obj_later_.has_value()) << "the next object could never be placed";
+}
+
+TEST_F(ViewMenu, ClickOnTheRimMarksAndOnlyADragFromItLinks) {
+    Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0);
+    Rc ra = box(a), rb = box(b);
+    // On the left edge between the handles.
+    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
+    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, rim, 0);
+    EXPECT_EQ(marked_obj_, std::vector<Key>{a});
+    EXPECT_TRUE(view_doc().links.empty());
+
+    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, {(rim.x + target.x) / 2, rim.y}, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, target, 0);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    EXPECT_EQ(view_doc().links[0].from, a);
+    EXPECT_EQ(view_doc().obj(a)->x, -300);  // linking moves nothing
+}
+
+TEST_F(ViewMenu, PopupCommandsActOnTheClickedItem) {
+    Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0);
+    Rc ra = box(a);
+    Pt on_a = dev({(ra.left + ra.right) / 2, (ra.top + ra.bottom) / 2});
+    tbar_set_current_color(9);
+
+    const int b_colour = view_doc().obj(b)->colour;
+    popup(on_a, 10774);  // Re-color Object
+    EXPECT_EQ(view_doc().obj(a)->colour, 9);
+    EXPECT_EQ(view_doc().obj(b)->colour, b_colour);
+    popup(on_a, 10780);  // Down 1 Level
+    EXPECT_EQ(view_doc().obj(a)->level, 2);
+    EXPECT_EQ(view_undo_name(), "Lev Down/Up");
+    view_undo();
+    paint();
+    popup(on_a, 10775);  // Centralize Object
+    EXPECT_NEAR(view_mapping().to_device({-300, 0}).x, view_mapping().client_w / 2, 1);
+    paint();
+    ra = box(a);
+    on_a = dev({(ra.left + ra.right) / 2, (ra.top + ra.bottom) / 2});
+    popup(on_a, 10773);  // Rename ID
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.k1, a);
+    textbox_close();
+    popup(on_a, 10779);  // Delete
+    EXPECT_FALSE(view_doc().obj(a));
+    EXPECT_FALSE(popup_menu_inst_.has_value());
+
+    // Items with no operation yet stay greyed in the menu.
+    HMENU m = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_LINK));
+    HMENU sub = GetSubMenu(m, 0);
+    popup_menu_inst_ = PopupSource{1, 2};
+    SendMessageA(win_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), 0);
+    EXPECT_FALSE(GetMenuState(sub, 10795, MF_BYCOMMAND) & MF_GRAYED);  // Change Label
+    EXPECT_TRUE(GetMenuState(sub, 10799, MF_BYCOMMAND) & MF_GRAYED);   // Reverse
+    DestroyMenu(m);
+}
+
+TEST_F(ViewMenu, LevelCommandsClearAndNumber) {
+    Key a = add("Alpha", 0, 0);
+    add("Beta", 200, 0);
+    Rc before = box(a);
+
+    // Seq# Show/Hide numbers the objects and widens their boxes by the number.
+    command(CMD_SEQ_SHOW);
+    paint();
+    EXPECT_TRUE(menu_checked(CMD_SEQ_SHOW));
+    EXPECT_EQ(view_doc().seq.size(), 2u);
+    EXPECT_GT(box(a).right - box(a).left, before.right - before.left);
+    command(CMD_SEQ_SHOW);
+    paint();
+    EXPECT_FALSE(menu_checked(CMD_SEQ_SHOW));
+    EXPECT_EQ(box(a).right - box(a).left, before.right - before.left);
+
+    // Clear... asks first; No keeps everything.
+    Boxes::answer = 2;
+    command(CMD_CLEAR_LEVEL);
+    EXPECT_EQ(view_doc().objs.size(), 2u);
+    Boxes::answer = 1;
+    command(CMD_CLEAR_LEVEL);
+    EXPECT_TRUE(view_doc().objs.empty());
+    EXPECT_EQ(view_undo_name(), "Clear Level");
+    EXPECT_EQ(Boxes::questions.size(), 2u);
+}
+
+namespace {
+
+// A sum over the pixels of a window rectangle: tells whether what is shown there changed.
+uint64_t look(HWND win, const RECT& r) {
+    UpdateWindow(win);
+    HDC dc = GetDC(win);
+    uint64_t sum = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) sum = sum * 31 + GetPixel(dc, x, y);
+    ReleaseDC(win, dc);
+    return sum;
+}
+
+RECT button_rect(int command) {
+    const auto& shown = tbar_model().shown();
+    for (int pos = 0; pos < static_cast<int>(shown.size()); ++pos)
+        if (tbar_button(shown[pos])->command == command) {
+            Rc r = TbarModel::button_rect(pos, false);
+            return {r.left + 2, r.top + 2, r.right - 2, r.bottom - 2};
+        }
+    ADD_FAILURE() << "no button for " << command;
+    return {};
+}
+
+void put_text_on_clipboard(const char* text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (text) {
+        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+        memcpy(GlobalLock(h), text, strlen(text) + 1);
+        GlobalUnlock(h);
+        SetClipboardData(CF_TEXT, h);
+    }
+    CloseClipboard();
+}
+
+std::string level_answer;
+void CALLBACK answer_level(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA(nullptr, "Level");
+    if (!dlg) return;
+    KillTimer(nullptr, id);
+    SetDlgItemTextA(dlg, IDC_LEVEL_EDIT, level_answer.c_str());
+    SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+TEST_F(ViewMenu, ToolbarButtonsFollowMarksEditsAndTheClipboard) {
+    Key a = add("Alpha", 0, 0);
+    RECT cut = button_rect(CMD_CUT), paste = button_rect(CMD_PASTE);
+    put_text_on_clipboard(nullptr);
+    pump(50);
+    uint64_t cut_off = look(tbar_inst_, cut), paste_off = look(tbar_inst_, paste);
+    Rc r = box(a);
+    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, centre, 0);
+    EXPECT_NE(look(tbar_inst_, cut), cut_off) << "Cut follows the mark";
+    key(view_inst_, VK_ESCAPE);
+    EXPECT_EQ(look(tbar_inst_, cut), cut_off);
+    put_text_on_clipboard("from another program");
+    pump(50);
+    EXPECT_NE(look(tbar_inst_, paste), paste_off) << "Paste follows the clipboard";
+}
+
+TEST_F(ViewMenu, StatusFieldsOpenLevelAndExplainFindObjects) {
+    add("Alpha", 0, 0);
+    add("Deep", 0, 0, 3);
+    RECT c;
+    GetClientRect(status_inst_, &c);
+    Rc level = status_model().field_rect(kStLevel, c.right);
+    level_answer = "3";
+    SetTimer(nullptr, 0, 30, answer_level);
+    wt::click(status_inst_, (level.left + level.right) / 2, (level.top + level.bottom) / 2);
+    EXPECT_EQ(sbar_view_state().level, 3);
+    Rc counts = status_model().field_rect(kStCounts, c.right);
+    wt::click(status_inst_, (counts.left + counts.right) / 2, (counts.top + counts.bottom) / 2);
+    pump(20);
+    ASSERT_EQ(Boxes::notes.size(), 1u) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+    EXPECT_NE(Boxes::notes[0].find("Find Objects"), std::string::npos);
+}
+
+TEST_F(ViewMenu, ToolboxGrabberMovesItAndTheResizedWindowKeepsItInView) {
+    command(CMD_TOOLBOX);
+    pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    int grab = -1;
+    for (const auto& row : toolbox_model().rows())
+        if (row.group == kTgControl && row.code == 18) grab = row.pos;
+    ASSERT_GE(grab, 0);
+    RECT before = wt::rect_in(toolbox_inst_, view_inst_);
+    Pt g = toolbox_cell_origin(grab, 1, false);
+    POINT s{g.x + 6, g.y + 6};
+    ClientToScreen(toolbox_inst_, &s);
+    SetCursorPos(s.x, s.y);
+    SendMessageA(toolbox_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g.x + 6, g.y + 6));
+    SetCursorPos(s.x + 40, s.y + 30);
+    SendMessageA(toolbox_inst_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(g.x + 46, g.y + 36));
+    SendMessageA(toolbox_inst_, WM_LBUTTONUP, 0, MAKELPARAM(g.x + 46, g.y + 36));
+    RECT after = wt::rect_in(toolbox_inst_, view_inst_);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 30);
+    EXPECT_EQ(file_setting_get_list("Toolbox", {}), (std::vector<int>{after.left, after.top, 1}));
+
+    // A smaller window keeps the whole toolbox inside the diagram.
+    MoveWindow(win_, 0, 0, 560, 320, TRUE);
+    pump(30);
+    RECT v, t = wt::rect_in(toolbox_inst_, view_inst_);
+    GetClientRect(view_inst_, &v);
+    EXPECT_GE(t.left, 0);
+    EXPECT_GE(t.top, 0);
+    EXPECT_LE(t.right, v.right);
+    EXPECT_LE(t.bottom, v.bottom);
+    command(CMD_TOOLBOX);
+}
+
+TEST_F(ViewMenu, NewLinksTakeTheToolboxRouteAndPagesLeaveOutNoPrintObjects) {
+    Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0);
+    toolbox_press(kTgRoute, 5);  // Curve1
+    Rc ra = box(a), rb = box(b);
+    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
+    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, target, 0);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    EXPECT_EQ(view_doc().links[0].route(), 5);
+    toolbox_press(kTgRoute, 0);
+
+    // The link ends where it meets each object, not under it.
+    paint();
+    ASSERT_FALSE(view_painted_links().empty());
+    const auto& path = view_painted_links()[0].pts;
+    EXPECT_NEAR(path.front().x, box(a).right, 3);
+    EXPECT_NEAR(path.back().x, box(b).left, 3);
+
+    // A printed page leaves out an object marked not to be printed; the screen shows it.
+    auto o = view_obj_get(b);
+    o->flags |= kFlagNoPrint;
+    view_obj_put(*o);
+    paint();
+    wt::MemBitmap page(400, 300, 0, 0);
+    ASSERT_TRUE(view_draw(-1, page.dc, 1, 0.5, 0.5));
+    GdiFlush();
+    wt::MemBitmap page_all(400, 300, 0, 0);
+    o->flags &= ~kFlagNoPrint;
+    view_obj_put(*o);
+    ASSERT_TRUE(view_draw(-1, page_all.dc, 1, 0.5, 0.5));
+    EXPECT_LT(page.ink_count(), page_all.ink_count());
+}
+
+TEST_F(ViewMenu, EmbeddedMetafilesPaint) {
+    // A red square drawn into an enhanced metafile, embedded as hex digits.
+    HDC rec = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT sq{0, 0, 100, 100};
+    FillRect(rec, &sq, red);
+    DeleteObject(red);
+    HENHMETAFILE emf = CloseEnhMetaFile(rec);
+    UINT n = GetEnhMetaFileBits(emf, 0, nullptr);
+    std::string raw(n, '\0');
+    GetEnhMetaFileBits(emf, n, reinterpret_cast<BYTE*>(raw.data()));
+    DeleteEnhMetaFile(emf);
+    std::string hex;
+    for (unsigned char ch : raw) {
+        char two[3];
+        snprintf(two, sizeof two, "%02x", ch);
+        hex += two;
+    }
+    Obj o = view_obj_new("", 0, 0, 1);
+    o.shape = 173;
+    o.size = 30;
+    o.flags |= kFlagNoId;
+    Key k = view_obj_put(o).value();
+    view_doc().bins.push_back(Attachment{k, 1, "square.emf", 0, 0, hex});
+    paint();
+    UpdateWindow(view_inst_);
+    HDC dc = GetDC(view_inst_);
+    Pt c = dev({0, 0});
+    COLORREF px = GetPixel(dc, c.x, c.y);
+    ReleaseDC(view_inst_, dc);
+    EXPECT_EQ(px, RGB(255, 0, 0));
+}
+
+TEST_F(ViewMenu, FirstStartShowsTheWholePaletteAndSwatch) {
+    // A fresh settings key and an 800 x 600 window: the default layout lies on top.
+    EXPECT_TRUE(menu_checked(CMD_TBAR_TOP));
+    RECT t;
+    GetClientRect(tbar_inst_, &t);
+    for (int cell : {0, 15, 16, 17}) {
+        Rc r = tbar_model().cell_rect(cell, false);
+        EXPECT_LE(r.right, t.right) << cell;
+        EXPECT_LE(r.bottom, t.bottom) << cell;
+    }
+}
