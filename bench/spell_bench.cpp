@@ -2,9 +2,25 @@
 // domain), against hunspell with Debian's en_US and en_GB dictionaries in the same run:
 //   BM_SpellLoad           loading the dictionaries (goal: under 100 ms)
 //   BM_SpellCheckText/L    words checked per second, as the Spell Check dialog meets them
+//   BM_SpellCheckTextCold  the same, each pass from unloaded dictionaries
 //   BM_HunspellText/L      hunspell -l over the same text, rated by the same word count
+//   BM_HunspellLoad/L      hunspell's start and dictionary load alone
 //   BM_Agreement/L         distinct words rejected by both, by this checker only, by hunspell only
-// L is 0 for US, 1 for UK English. Needs jargon-text, hunspell, hunspell-en-us and
+// L is 0 for US, 1 for UK English.
+//
+// Measured on the development machine (8 cores, busy): load 0.8 ms; 7.4 M words/s warm, against
+// hunspell's 0.22 M (0.23 M without its 40 ms start), about 30 times; agreement on 16,082
+// distinct words 97.5 % (US) and 93.4 % (UK). Where they differ:
+//  - rejected here only: identifiers with '_' (one token here); "entrees", "naivete", "nee",
+//    which the lists hold only with accents; for UK, -ize spellings (hunspell's en_GB takes both
+//    -ise and -ize, the UK variant here takes -ise) and names and computing words the larger
+//    en_GB dictionary holds (Amdahl, FreeBSD, blogosphere);
+//  - rejected by hunspell only: words with a digit and words of one or two letters (accepted
+//    here unseen); odd capitals (ABnormal, LaTeX: tested here in lower case, as are proper nouns
+//    such as linux or christmas); contraction stems (doesn, isn: the tokeniser splits at the
+//    apostrophe, so they are common words here); prefixed forms the prefix rules accept
+//    (reimplement, nonportable, microserf); spellings both Debian lists hold that hunspell's
+//    dictionary lacks (amongst, accidently, adaptor). Needs jargon-text, hunspell, hunspell-en-us and
 // hunspell-en-gb (scripts/setup installs them); without them those benchmarks are skipped.
 #include <benchmark/benchmark.h>
 
@@ -128,6 +144,22 @@ void BM_SpellCheckText(benchmark::State& state) {
 }
 BENCHMARK(BM_SpellCheckText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The same from cleared dictionaries: every block of the word list is read and indexed on its
+// first use.
+void BM_SpellCheckTextCold(benchmark::State& state) {
+    if (!have_corpus(state)) return;
+    use_language(static_cast<int>(state.range(0)));
+    const auto& words = corpus().words;
+    for (auto _ : state) {
+        spell_dict(0);
+        size_t rejected = 0;
+        for (const auto& w : words) rejected += !spell_word_ok(w);
+        benchmark::DoNotOptimize(rejected);
+    }
+    state.counters["words_per_s"] = benchmark::Counter(static_cast<double>(words.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_SpellCheckTextCold)->Arg(0)->Unit(benchmark::kMillisecond);
+
 void BM_HunspellText(benchmark::State& state) {
     if (!have_corpus(state)) return;
     if (run("command -v hunspell").empty()) {
@@ -140,6 +172,17 @@ void BM_HunspellText(benchmark::State& state) {
     state.counters["words_per_s"] = benchmark::Counter(static_cast<double>(corpus().words.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_HunspellText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// hunspell's start and dictionary load alone, to set against BM_HunspellText.
+void BM_HunspellLoad(benchmark::State& state) {
+    if (run("command -v hunspell").empty()) {
+        state.SkipWithError("hunspell is not installed");
+        return;
+    }
+    std::string cmd = std::string("hunspell -l -d ") + dic(static_cast<int>(state.range(0))) + " < /dev/null";
+    for (auto _ : state) benchmark::DoNotOptimize(run(cmd));
+}
+BENCHMARK(BM_HunspellLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 std::string to_utf8(std::string_view s) {
     std::string out;

@@ -11,8 +11,8 @@ wamerican-large and wbritish-large, installed with apt-get when missing) and wri
   root.kba      ending and prefix rules, the US and UK variant records, the dialog's texts
   comwords.txt  the common words (also the word index's stop list)
 
-Words common to both lists form the main list; words only in the US list form block "ZX",
-words only in the UK list block "ZZ" (no English word starts with either pair). Text is
+US spellings with a UK counterpart (color, colour) form block "ZX", the UK ones block "ZZ" (no
+English word starts with either pair); every other word is in the main list. Text is
 Windows-1252, as the program reads it. --check regenerates into memory and fails when a
 committed file differs.
 """
@@ -87,6 +87,34 @@ def read_list(path):
     return words
 
 
+# Spelling differences between the variants, US form then UK form. A word of one list only is a
+# variant when one or two of these changes turn it into a word of the other list; any other
+# word of one list only is a gap in the other list and goes to the main list.
+PAIRS = [("iz", "is"), ("yz", "ys"), ("or", "our"), ("er", "re"),
+         ("og", "ogue"), ("el", "ell"), ("l", "ll"), ("ense", "ence"), ("e", "ae"), ("e", "oe"),
+         ("gment", "gement"), ("aging", "ageing"), ("ow", "ough"), ("ay", "ey"), ("am", "amme"),
+         ("ire", "yre"), ("um", "ium"), ("eck", "eque"), ("ett", "et"), ("ke", "que"), ("ction", "xion")]
+
+
+def variants_of(word, pairs):
+    out = set()
+    for a, b in pairs:
+        i = word.find(a)
+        while i >= 0:
+            out.add(word[:i] + b + word[i + len(a):])
+            i = word.find(a, i + 1)
+    return out
+
+
+def paired(words, others, pairs):
+    found = set()
+    for w in words:
+        once = variants_of(w, pairs)
+        if once & others or any(variants_of(v, pairs) & others for v in once):
+            found.add(w)
+    return found
+
+
 def quote(s):
     return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -95,13 +123,15 @@ def build():
     ensure_lists()
     us = read_list(LISTS["us"][0])
     uk = read_list(LISTS["uk"][0])
-    main = us & uk
+    us_var = paired(us - uk, uk, PAIRS)
+    uk_var = paired(uk - us, us, [(b, a) for a, b in PAIRS])
+    main = (us & uk) | (us - uk - us_var) | (uk - us - uk_var)
     blocks = {}
     for w in main:
         blocks.setdefault(w[:2].upper(), []).append(w[2:])
     lines = {k: k + "".join(" " + r for r in sorted(v)) + " " for k, v in blocks.items()}
-    lines[US_KEY] = US_KEY + "".join(" " + w for w in sorted(us - uk)) + " "
-    lines[UK_KEY] = UK_KEY + "".join(" " + w for w in sorted(uk - us)) + " "
+    lines[US_KEY] = US_KEY + "".join(" " + w for w in sorted(us_var)) + " "
+    lines[UK_KEY] = UK_KEY + "".join(" " + w for w in sorted(uk_var)) + " "
 
     spell = bytearray()
     index = []
@@ -123,7 +153,7 @@ def build():
         "spell.kba": kba.encode("ascii"),
         "root.kba": ("\r\n".join(root) + "\r\n").encode("ascii"),
         "comwords.txt": ("\n".join(sorted(set(COMMON))) + "\n").encode("ascii"),
-    }, (len(main), len(us - uk), len(uk - us), len(lines))
+    }, (len(main), len(us_var), len(uk_var), len(lines))
 
 
 def main():
