@@ -41,8 +41,8 @@ bool starts_with_http(const std::string& name) {
 void document_opened(const std::string& name, bool record_history) {
     file_set_current_name(name);
     view_after_load();
-    file_clear_changed();
     view_undo_clear();
+    file_clear_changed();  // after the history is cleared: the file is its starting point
     // An untitled document has no file to come back to.
     if (record_history && !file_is_untitled()) file_history().visit(name);
     if (!file_is_untitled()) recent_ = recent_files_push(recent_, name);
@@ -232,7 +232,10 @@ void file_set_title(const std::string& name) {
     std::string n = name.empty() ? current_display() : name;
     int depth = gosub_.empty() ? 0 : gosub_.front().depth;
     std::string t = file_title_text(file_lower(n), file_is_changed(), view_text_param_get(22), depth);
-    SetWindowTextA(main_inst_, t.c_str());
+    // Called after every edit: the caption is only redrawn when its text changes.
+    char shown[1024] = {};
+    GetWindowTextA(main_inst_, shown, sizeof shown);
+    if (t != shown) SetWindowTextA(main_inst_, t.c_str());
 }
 
 std::string file_windows_dir() {

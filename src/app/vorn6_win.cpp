@@ -111,9 +111,8 @@ void open_start_document() {
 }
 
 void view_changed() {
-    bool was = file_is_changed();
-    file_mark_changed();
-    if (!was) file_set_title();
+    file_note_edit();
+    file_set_title();
 }
 
 // ---- Commands.

@@ -2,11 +2,14 @@
 
 #include "base/util.h"
 #include "document/globals.h"
+#include "document/undo.h"
 #include "document/view.h"
 
 namespace {
 
 void (*tbar_refresh_)() = nullptr;
+uint64_t saved_state_ = 0, seen_state_ = 0;
+bool saved_reachable_ = true;
 
 }  // namespace
 
@@ -46,6 +49,18 @@ void file_mark_changed() {
     if (tbar_refresh_) tbar_refresh_();
 }
 void file_set_changed() { view_doc().changed = true; }
-void file_clear_changed() { view_doc().changed = false; }
+void file_clear_changed() {
+    view_doc().changed = false;
+    saved_state_ = seen_state_ = view_undo_state();
+    saved_reachable_ = true;
+}
+
+void file_note_edit() {
+    uint64_t now = view_undo_state();
+    if (now == seen_state_) saved_reachable_ = false;
+    seen_state_ = now;
+    view_doc().changed = !(saved_reachable_ && now == saved_state_);
+    if (tbar_refresh_) tbar_refresh_();
+}
 int file_is_changed() { return view_doc().changed ? 1 : 0; }
 void file_set_tbar_refresh_hook(void (*hook)()) { tbar_refresh_ = hook; }

@@ -20,7 +20,12 @@ size_t util_obj_line_pos(Key key, const std::vector<std::string>& lines);
 // ---- The changed mark of the current document.
 void file_mark_changed();   // and refreshes the toolbar
 void file_set_changed();
+// Clears the mark and remembers this point of the undo history as the one the file holds.
 void file_clear_changed();
 int file_is_changed();
+// After an edit, an undo or a redo: the mark is set unless the history is back at the point
+// the file holds (an edit that no undo step records puts that point out of reach); refreshes
+// the toolbar.
+void file_note_edit();
 // The toolbar refresh the change mark triggers (set by the bars).
 void file_set_tbar_refresh_hook(void (*hook)());

@@ -63,6 +63,7 @@ struct Step {
     std::string name;
     Records rec;
     size_t bytes = 0;
+    uint64_t serial = 0;  // the state this step leads to
 };
 
 constexpr size_t kMaxSteps = 100;
@@ -72,10 +73,12 @@ int depth = 0;
 Records open_copy;
 std::deque<Step> undo_stack, redo_stack;
 size_t total_bytes = 0;
+uint64_t next_serial = 0, base_serial = 0;  // base: the state below the oldest step
 
 void trim() {
     while (!undo_stack.empty() && (undo_stack.size() > kMaxSteps || total_bytes > kMaxBytes)) {
         total_bytes -= undo_stack.front().bytes;
+        base_serial = undo_stack.front().serial;
         undo_stack.pop_front();
     }
 }
@@ -128,6 +131,7 @@ void view_undo_record(const std::string& name) {
     step.bytes = approx_bytes(step.rec);
     drop_redo();
     total_bytes += step.bytes;
+    step.serial = ++next_serial;
     undo_stack.push_back(std::move(step));
     trim();
 }
@@ -161,9 +165,12 @@ void view_undo_clear() {
     undo_stack.clear();
     redo_stack.clear();
     total_bytes = 0;
+    base_serial = ++next_serial;
     depth = 0;
     open_copy = Records{};
 }
+
+uint64_t view_undo_state() { return undo_stack.empty() ? base_serial : undo_stack.back().serial; }
 
 void view_redo_clear() {
     drop_redo();

@@ -2,6 +2,7 @@
 // under an action name (view_undo_record); Undo and Redo swap the copies back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Opens a change: the document's records are copied. A change opened while another is open
@@ -24,6 +25,9 @@ bool view_undo();
 bool view_redo();
 // Forgets the history (a new or another document).
 void view_undo_clear();
+// Names the point of the history the document is at: the same value again after undoing and
+// redoing back to it, a new one after every recorded step, clear or loss of history.
+uint64_t view_undo_state();
 
 // Forgets what Redo would bring back (a step taken back for good).
 void view_redo_clear();
