@@ -1,5 +1,6 @@
 #include "elements/obj_dialog.h"
 
+#include <cctype>
 #include <charconv>
 
 namespace {
@@ -196,4 +197,50 @@ std::optional<ActionFiles> obj_action_files(int code) {
     case 19: return ActionFiles{{{"Checklist Files(*.l)", "*.l"}}, "*.l"};
     }
     return std::nullopt;
+}
+
+std::string obj_rtf_plain(std::string_view r) {
+    std::string out;
+    int depth = 0, skip_below = -1;  // groups of fonts, colours and "\*" destinations are not text
+    auto hexv = [](char c) { return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1; };
+    for (size_t i = 0; i < r.size(); ++i) {
+        char c = r[i];
+        if (c == '{') {
+            ++depth;
+            if (skip_below < 0 && (r.substr(i, 9) == "{\\fonttbl" || r.substr(i, 10) == "{\\colortbl" ||
+                                   r.substr(i, 11) == "{\\stylesheet" || r.substr(i, 3) == "{\\*"))
+                skip_below = depth;
+            continue;
+        }
+        if (c == '}') {
+            if (depth == skip_below) skip_below = -1;
+            --depth;
+            continue;
+        }
+        const bool text = skip_below < 0;
+        if (c == '\r' || c == '\n') continue;
+        if (c != '\\') {
+            if (text) out += c;
+            continue;
+        }
+        if (i + 1 >= r.size()) break;
+        char n = r[i + 1];
+        if (n == '\\' || n == '{' || n == '}') {
+            if (text) out += n;
+            ++i;
+        } else if (n == '\'' && i + 3 < r.size() && hexv(r[i + 2]) >= 0 && hexv(r[i + 3]) >= 0) {
+            if (text) out += static_cast<char>(hexv(r[i + 2]) * 16 + hexv(r[i + 3]));
+            i += 3;
+        } else {
+            size_t j = i + 1;
+            while (j < r.size() && std::isalpha(static_cast<unsigned char>(r[j]))) ++j;
+            std::string_view word = r.substr(i + 1, j - i - 1);
+            while (j < r.size() && (r[j] == '-' || std::isdigit(static_cast<unsigned char>(r[j])))) ++j;
+            if (j < r.size() && r[j] == ' ') ++j;
+            if (text && (word == "par" || word == "line")) out += "\r\n";
+            if (text && word == "tab") out += '\t';
+            i = j - 1;
+        }
+    }
+    return out;
 }

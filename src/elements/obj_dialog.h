@@ -85,3 +85,7 @@ struct ActionFiles {
     std::string mask;
 };
 std::optional<ActionFiles> obj_action_files(int code);
+
+// The plain text of a rich-text document (paragraphs as line breaks), for an object whose rich
+// text has no plain copy stored.
+std::string obj_rtf_plain(std::string_view rtf);

@@ -213,7 +213,7 @@ bool apply(HWND win) {
         ext = ext1;
         break;
     case ExtRule::ToRtf: ext = obj_text_to_rtf(old.ext); break;
-    case ExtRule::FromRtf: ext = view_obj_richtext(d.key).value_or(""); break;
+    case ExtRule::FromRtf: ext = view_obj_richtext(d.key).value_or(obj_rtf_plain(old.ext)); break;
     case ExtRule::KeepOld: break;
     case ExtRule::StoreNew: ext = ext1; break;
     case ExtRule::Ask:

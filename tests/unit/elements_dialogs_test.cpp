@@ -104,6 +104,9 @@ TEST(ObjDialogExt, RichTextEscapes) {
         ASSERT_GE(depth, 0);
     }
     EXPECT_EQ(depth, 0);
+    // And back: what went in comes out.
+    EXPECT_EQ(obj_rtf_plain(r), "a\\b{c}\r\nd\te\xE9");
+    EXPECT_EQ(obj_rtf_plain("{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\gen x}\\b bold\\b0\\par next}"), "bold\r\nnext");
 }
 
 TEST(SettingsLists, PositionsAndStoredValues) {

@@ -298,6 +298,15 @@ TEST_F(ElementsDialogs, HypertextMovesIntoAFileAndIntoRichText) {
     command(10772);
     EXPECT_EQ(view_doc().obj(r)->action, 42);
     EXPECT_NE(view_doc().obj(r)->ext.find("a \\{b\\} \\\\c"), std::string::npos) << view_doc().obj(r)->ext;
+    // Back to hypertext: the rich text's plain text.
+    on_dialog("Object Properties", [&](HWND dlg) {
+        choose_text(dlg, IDC_OBJ_ACTION, "Open Hypertext");
+        press(dlg, IDOK);
+    });
+    marked_obj_ = {r};
+    command(10772);
+    EXPECT_EQ(view_doc().obj(r)->action, 0);
+    EXPECT_EQ(view_doc().obj(r)->ext, "a {b} \\c");
 
     // Typing over a stored extension asks first; No keeps the dialog and the record.
     Key f = add("File", 0, -500);
