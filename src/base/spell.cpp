@@ -295,6 +295,11 @@ bool found_with_endings(Dict& d, const ViewSet& set, std::string_view rest) {
 bool word_ok(Dict& d, std::string_view w, int depth) {
     for (char c : w)
         if (c >= '0' && c <= '9') return true;
+    // Editors that keep apostrophes inside words (don't, Alice's) get each part tested, as the
+    // dialog's tokeniser splits them.
+    size_t q = w.find_first_of("'\x92");
+    if (q != std::string_view::npos)
+        return word_ok(d, w.substr(0, q), depth) && word_ok(d, w.substr(q + 1), depth);
     if (w.size() < 3) return true;
     if (d.comwords.count(w)) return true;
     // Blanks separate the list's words: a word holding one is never in it.

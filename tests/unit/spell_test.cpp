@@ -73,6 +73,7 @@ TEST_F(Spell, VerdictsOfEachRule) {
         {"categorise", 1, true}, {"categorization", 0, true}, {"categorisation", 0, false},
         {"zorblax", 0, true}, {"orbla", 0, false},                             // custom words are whole lines
         {"ca t", 0, false}, {"", 0, true},
+        {"cat's", 0, true}, {"which'll", 0, true}, {"cat\x92s", 0, true}, {"hich's", 0, false}, {"cat'hich", 0, false},
     };
     for (const auto& c : cases) {
         if (c.lang != language_) {
