@@ -414,6 +414,18 @@ TEST_F(ElementsDialogs, LinkPropertiesReattachesReversesAndRefusesDuplicates) {
     ASSERT_TRUE(view_undo());
     EXPECT_TRUE(view_link_get(a, b).has_value());
     EXPECT_FALSE(view_link_get(b, a).has_value());
+
+    // From the link's pop-up menu; Cancel changes nothing and leaves nothing marked.
+    const Link before = *view_link_get(a, c);
+    marked_link_ = {{a, c}};
+    on_dialog("Link Properties", [&](HWND dlg) {
+        choose_text(dlg, IDC_LINK_STYLE, "Dot");
+        press(dlg, IDCANCEL);
+    });
+    command(10794);
+    EXPECT_EQ(drives_, 2);
+    EXPECT_EQ(*view_link_get(a, c), before);
+    EXPECT_TRUE(marked_link_.empty());
 }
 
 TEST_F(ElementsDialogs, LinkDefaultsFromTheMenu) {
