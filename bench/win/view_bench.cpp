@@ -62,6 +62,8 @@ bool budget(const char* what, double value, double limit) {
 
 }  // namespace
 
+bool big_document_benches(HWND view);  // big_bench.cpp
+
 int main() {
     InitCommonControls();
     WNDCLASSA wc{};
@@ -124,6 +126,8 @@ int main() {
     auto a = Clock::now();
     for (int i = 0; i < n; ++i) paint();
     ok &= budget("repaint, 5000 objects without links (zoom 10 %)", ms(a, Clock::now()) / n, 30);
+
+    ok &= big_document_benches(g_view);
 
     DestroyWindow(parent);
     main_inst_ = nullptr;

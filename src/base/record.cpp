@@ -275,9 +275,30 @@ Record to_record(const RecordView& rv) {
     return r;
 }
 
+namespace {
+
+// Bytes written as they are: printable ones and the hypertext markers 11, 14 and 15.
+struct PlainBytes {
+    bool plain[256];
+    constexpr PlainBytes() : plain() {
+        for (int c = 0; c < 256; ++c) plain[c] = (c >= 32 || c == 11 || c == 14 || c == 15) && c != '\\' && c != '"';
+    }
+};
+constexpr PlainBytes kPlain;
+
+}  // namespace
+
 void write_string(std::string& out, std::string_view s) {
     out.push_back('"');
-    for (unsigned char c : s) {
+    // Runs of plain bytes are copied whole: saving is mostly copying texts.
+    size_t k = 0;
+    while (k < s.size()) {
+        size_t e = k;
+        while (e < s.size() && kPlain.plain[static_cast<unsigned char>(s[e])]) ++e;
+        out.append(s.data() + k, e - k);
+        if (e == s.size()) break;
+        k = e + 1;
+        unsigned char c = static_cast<unsigned char>(s[e]);
         switch (c) {
         case '\\': out += "\\\\"; break;
         case '"': out += "\\\""; break;
@@ -291,8 +312,6 @@ void write_string(std::string& out, std::string_view s) {
                 out += "\\x";
                 out.push_back(hex[c >> 4]);
                 out.push_back(hex[c & 15]);
-            } else {
-                out.push_back(static_cast<char>(c));
             }
         }
     }

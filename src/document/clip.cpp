@@ -8,7 +8,16 @@
 
 namespace {
 
-bool has(const std::vector<Key>& list, Key k) { return std::find(list.begin(), list.end(), k) != list.end(); }
+// Marked keys as a table: 20,000 marked objects must not mean 20,000 searches per record.
+class KeySet {
+public:
+    explicit KeySet(const std::vector<Key>& keys) : in_(65536, false) {
+        for (Key k : keys) in_[k] = true;
+    }
+    bool has(Key k) const { return in_[k]; }
+private:
+    std::vector<bool> in_;
+};
 
 // Hands out free keys in rising order without scanning the whole key range for each one.
 class KeyPool {
@@ -53,28 +62,30 @@ constexpr int32_t kEmbeddedPictureShape = 173;
 
 std::string view_clip_text() {
     const Document& d = view_doc();
+    const KeySet objs(marked_obj_), shapes(marked_shape_);
     Document part;
     part.params.clear();
     for (const Obj& o : d.objs)
-        if (has(marked_obj_, o.key)) part.objs.push_back(o);
+        if (objs.has(o.key)) part.objs.push_back(o);
     for (const Link& l : d.links)
-        if (has(marked_obj_, l.from) && has(marked_obj_, l.to)) part.links.push_back(l);
+        if (objs.has(l.from) && objs.has(l.to)) part.links.push_back(l);
     for (const Shape& s : d.shapes)
-        if (has(marked_shape_, s.key) && s.kind != kRegionShapeKind) part.shapes.push_back(s);
+        if (shapes.has(s.key) && s.kind != kRegionShapeKind) part.shapes.push_back(s);
     for (const auto& c : d.clusters)
-        if (has(marked_obj_, c.first)) part.clusters.push_back(c);
+        if (objs.has(c.first)) part.clusters.push_back(c);
     for (const auto& t : d.drop_texts)
-        if (has(marked_obj_, t.first)) part.drop_texts.push_back(t);
+        if (objs.has(t.first)) part.drop_texts.push_back(t);
     for (const Attachment& b : d.bins)
-        if (has(marked_obj_, b.key)) part.bins.push_back(b);
+        if (objs.has(b.key)) part.bins.push_back(b);
     if (part.objs.empty() && part.shapes.empty()) return {};
     return part.to_text();
 }
 
 std::string view_clip_ids() {
     std::string out;
+    const KeySet marked(marked_obj_);
     for (const Obj& o : view_doc().objs) {
-        if (!has(marked_obj_, o.key)) continue;
+        if (!marked.has(o.key)) continue;
         out += o.id;
         out += "\r\n";
     }
@@ -141,8 +152,9 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         d.shapes.push_back(s);
         marked_shape_.push_back(s.key);
     }
+    // The pasted objects are new: their clusters are appended, not looked up one by one.
     for (const auto& [k, c] : part.clusters)
-        if (remap[k]) d.set_cluster(remap[k], c);
+        if (remap[k] && c != 0) d.clusters.emplace_back(remap[k], c);
     for (const auto& [k, t] : part.drop_texts)
         if (remap[k]) d.drop_texts.emplace_back(remap[k], t);
     for (Attachment b : part.bins) {
@@ -256,14 +268,20 @@ std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level) {
 
 bool view_clip_delete() {
     if (marked_obj_.empty() && marked_shape_.empty() && marked_link_.empty()) return false;
-    const auto objs = marked_obj_;
-    const auto links = marked_link_;
-    const auto shapes = marked_shape_;
+    Document& d = view_doc();
     UndoStep step;
-    for (const MarkedLink& l : links)
-        while (view_link_remove(l.from, l.to)) {}
-    for (Key k : shapes) view_shape_remove(k);
-    for (Key k : objs) view_obj_remove(k);
+    // One pass over each record kind, whatever the number marked.
+    std::vector<uint32_t> pairs;
+    pairs.reserve(marked_link_.size());
+    for (const MarkedLink& l : marked_link_) pairs.push_back(uint32_t{l.from} << 16 | l.to);
+    std::sort(pairs.begin(), pairs.end());
+    size_t n = std::erase_if(d.links, [&](const Link& l) {
+        return std::binary_search(pairs.begin(), pairs.end(), uint32_t{l.from} << 16 | l.to);
+    });
+    const KeySet shapes(marked_shape_);
+    n += std::erase_if(d.shapes, [&](const Shape& s) { return shapes.has(s.key); });
+    n += d.remove_objs(marked_obj_);
+    if (n) view_mark_changed();
     step.commit("Delete");
     marked_obj_.clear();
     marked_link_.clear();
@@ -283,11 +301,18 @@ void view_select_all(int level) {
             marked_obj_.push_back(o.key);
             on_level[o.key] = true;
         }
+    std::vector<uint32_t> seen;  // each pair once
     for (const Link& l : d.links)
-        if (on_level[l.from] && on_level[l.to] && l.route() != 16) {
-            MarkedLink m{l.from, l.to};
-            if (std::find(marked_link_.begin(), marked_link_.end(), m) == marked_link_.end()) marked_link_.push_back(m);
-        }
+        if (on_level[l.from] && on_level[l.to] && l.route() != 16) seen.push_back(uint32_t{l.from} << 16 | l.to);
+    std::vector<uint32_t> sorted = seen;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<bool> taken(sorted.size(), false);
+    for (uint32_t pair : seen) {
+        size_t at = static_cast<size_t>(std::lower_bound(sorted.begin(), sorted.end(), pair) - sorted.begin());
+        if (taken[at]) continue;
+        taken[at] = true;
+        marked_link_.push_back({static_cast<Key>(pair >> 16), static_cast<Key>(pair & 0xFFFF)});
+    }
     for (const Shape& s : d.shapes)
         if (s.level == level && s.kind != kRegionShapeKind) marked_shape_.push_back(s.key);
     view_repaint();

@@ -123,6 +123,11 @@ struct Fields {
 
 }  // namespace
 
+uint64_t Document::next_revision() {
+    static uint64_t last = 0;
+    return ++last;
+}
+
 Document::Document() {
     params[1] = 1;
     params[350] = kFormatVersion;
@@ -140,6 +145,7 @@ void Document::rebuild_index() const {
 
 Obj& Document::add_obj(Obj o) {
     objs.push_back(std::move(o));
+    bump();
     if (index_valid_ && indexed_size_ + 1 == objs.size()) {
         int32_t& slot = index_[objs.back().key];
         if (!slot) slot = static_cast<int32_t>(objs.size());
@@ -274,9 +280,29 @@ void Document::remove_obj(Key key) {
     touch_objs();
 }
 
+size_t Document::remove_objs(const std::vector<Key>& keys) {
+    std::vector<bool> gone(65536, false);
+    for (Key k : keys) gone[k] = true;
+    size_t n = std::erase_if(objs, [&](const Obj& o) { return gone[o.key]; });
+    if (!n) return 0;
+    std::erase_if(links, [&](const Link& l) { return gone[l.from] || gone[l.to]; });
+    std::erase_if(values, [&](const auto& v) { return gone[v.first]; });
+    std::erase_if(clusters, [&](const auto& c) { return gone[c.first]; });
+    std::erase_if(seq, [&](const SeqEntry& s) { return gone[s.key]; });
+    std::erase_if(drop_texts, [&](const auto& d) { return gone[d.first]; });
+    std::erase_if(bins, [&](const Attachment& b) { return gone[b.key]; });
+    touch_objs();
+    return n;
+}
+
 std::string Document::to_text() const {
     std::string out;
-    out.reserve(objs.size() * 80 + links.size() * 40 + 256);
+    // Room for the whole text up front: growing a string of many megabytes copies it each time.
+    size_t size = 4096 + shapes.size() * 64 + points.size() * 40;
+    for (const Obj& o : objs) size += 72 + o.id.size() + o.ext.size();
+    for (const Link& l : links) size += 48 + l.label.size();
+    for (const Attachment& b : bins) size += 48 + b.name.size() + b.data.size();
+    out.reserve(size + size / 16);
     for (const auto& o : objs)
         Line(out, "j_").i(o.key).s(o.id).i(o.level).i(o.x).i(o.y).i(o.colour).i(o.action).i(o.shape)
             .i(o.size).i(o.flags).i(o.geom).i(o.extra).s(o.ext);

@@ -96,13 +96,18 @@ public:
     std::vector<rec::Record> unknown;       // records of other names, written back unchanged
 
     bool changed = false;
+    // Differs after every edit and between documents: what is worked out from the records
+    // (the spatial index) is made again when it changes.
+    uint64_t revision = next_revision();
+    static uint64_t next_revision();
+    void bump() { revision = next_revision(); }
 
     // Objects by key; the index is rebuilt lazily after the vector changes shape.
     Obj* obj(Key key);
     const Obj* obj(Key key) const;
     int obj_index(Key key) const;  // -1 when absent
     // Call after changing keys in place or erasing objects; appends through add_obj keep it.
-    void touch_objs() { index_valid_ = false; }
+    void touch_objs() { index_valid_ = false; bump(); }
     // Appends an object, keeping the key index current.
     Obj& add_obj(Obj o);
 
@@ -131,6 +136,8 @@ public:
 
     // Removes every record of object `key`: links touching it, value, cluster, seq, attachments.
     void remove_obj(Key key);
+    // The same for many objects in one pass over each record kind; gives the objects removed.
+    size_t remove_objs(const std::vector<Key>& keys);
 
     // The whole document as record text in the file's record order.
     std::string to_text() const;

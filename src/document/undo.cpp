@@ -1,76 +1,295 @@
 #include "document/undo.h"
 
 #include <deque>
+#include <new>
 #include <optional>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 
 #include "document/globals.h"
 #include "document/view.h"
 
 namespace {
 
-// The document's record vectors, each kept only when a step changed it. Undo and redo swap the
-// kept vectors with the document's, so one copy serves both directions.
-struct Records {
-    std::optional<std::vector<Obj>> objs;
-    std::optional<std::vector<Link>> links;
-    std::optional<std::vector<Shape>> shapes;
-    std::optional<std::map<int, int32_t>> params;
-    std::optional<std::map<int, std::string>> text_params;
-    std::optional<std::vector<std::pair<Key, std::string>>> values;
-    std::optional<std::vector<rec::Record>> x_records;
-    std::optional<std::vector<PlotPoint>> points;
-    std::optional<std::vector<SeqEntry>> seq;
-    std::optional<std::vector<std::pair<Key, int32_t>>> clusters;
-    std::optional<std::vector<std::pair<Key, std::string>>> drop_texts;
-    std::optional<std::vector<Attachment>> bins;
-    std::optional<std::vector<rec::Record>> unknown;
+// Heap bytes a record owns beyond its own size, for the history's budget.
+size_t extra_bytes(const Obj& o) { return o.id.capacity() + o.ext.capacity(); }
+size_t extra_bytes(const Link& l) { return l.label.capacity(); }
+size_t extra_bytes(const SeqEntry& s) { return s.text.capacity(); }
+size_t extra_bytes(const Attachment& b) { return b.name.capacity() + b.data.capacity(); }
+size_t extra_bytes(const std::pair<Key, std::string>& p) { return p.second.capacity(); }
+size_t extra_bytes(const rec::Record& r) { return r.name.capacity() + r.args.size() * sizeof(rec::Value); }
+template <class T> size_t extra_bytes(const T&) { return 0; }
+
+// The fields of the large record kinds: a step that edits records in place (a move, a new
+// colour) keeps only the fields it changed, so 100 steps of 20,000 objects stay small.
+auto fields(Obj& o) {
+    return std::tie(o.key, o.id, o.level, o.x, o.y, o.colour, o.action, o.shape, o.size, o.flags, o.geom, o.extra, o.ext);
+}
+auto fields(Link& l) { return std::tie(l.from, l.to, l.flags, l.kind, l.label_pos_colour, l.end_positions, l.label); }
+auto fields(Shape& s) {
+    return std::tie(s.key, s.kind, s.level, s.colour_curve, s.style, s.left, s.top, s.right, s.bottom);
+}
+template <class T> constexpr bool kHasFields = requires(T& t) { fields(t); };
+
+// Changed fields of records edited in place: per record its position and a mask of the fields,
+// then per changed field its value before and after (numbers and texts in their own lists).
+struct FieldEdits {
+    std::vector<uint32_t> pos;
+    std::vector<uint16_t> mask;
+    std::vector<int32_t> nums;
+    std::vector<std::string> texts;
+    bool undone = false;  // the records hold the "before" values
+
+    size_t bytes() const {
+        size_t n = pos.size() * 4 + mask.size() * 2 + nums.size() * 4 + texts.size() * sizeof(std::string);
+        for (const std::string& t : texts) n += t.capacity();
+        return n;
+    }
+
+    template <class T>
+    void add(uint32_t at, T before, T after) {
+        uint16_t m = 0;
+        auto b = fields(before), a = fields(after);
+        for_fields(b, a, [&](int i, auto& x, auto& y) {
+            if (x == y) return;
+            m |= static_cast<uint16_t>(1u << i);
+            put(std::move(x));
+            put(std::move(y));
+        });
+        pos.push_back(at);
+        mask.push_back(m);
+    }
+
+    // Checks (check) or sets the records' changed fields; the one pass keeps the cursors simple.
+    template <class T>
+    bool visit(std::vector<T>& v, bool check) {
+        size_t ni = 0, ti = 0;
+        const int from = undone ? 0 : 1, to = undone ? 1 : 0;
+        for (size_t e = 0; e < pos.size(); ++e) {
+            if (pos[e] >= v.size()) return false;
+            auto f = fields(v[pos[e]]);
+            bool ok = true;
+            for_fields(f, f, [&](int i, auto& x, auto&) {
+                if (!(mask[e] & (1u << i))) return;
+                using F = std::decay_t<decltype(x)>;
+                if constexpr (std::is_same_v<F, std::string>) {
+                    if (check) ok = ok && x == texts[ti + from];
+                    else x = texts[ti + to];
+                    ti += 2;
+                } else {
+                    if (check) ok = ok && x == static_cast<F>(nums[ni + from]);
+                    else x = static_cast<F>(nums[ni + to]);
+                    ni += 2;
+                }
+            });
+            if (!ok) return false;
+        }
+        if (!check) undone = !undone;
+        return true;
+    }
+
+private:
+    void put(std::string t) { texts.push_back(std::move(t)); }
+    template <class N> void put(N n) { nums.push_back(static_cast<int32_t>(n)); }
+
+    template <class A, class F, size_t... I>
+    static void for_fields_at(A& a, A& b, F&& f, std::index_sequence<I...>) {
+        (f(static_cast<int>(I), std::get<I>(a), std::get<I>(b)), ...);
+    }
+    template <class A, class F>
+    static void for_fields(A& a, A& b, F&& f) {
+        for_fields_at(a, b, f, std::make_index_sequence<std::tuple_size_v<A>>{});
+    }
 };
 
-// Applies f(records member, document member) to every record kind.
-template <class R, class D, class F>
-void each_kind(R& r, D& d, F f) {
-    f(r.objs, d.objs);
-    f(r.links, d.links);
-    f(r.shapes, d.shapes);
-    f(r.params, d.params);
-    f(r.text_params, d.text_params);
-    f(r.values, d.values);
-    f(r.x_records, d.x_records);
-    f(r.points, d.points);
-    f(r.seq, d.seq);
-    f(r.clusters, d.clusters);
-    f(r.drop_texts, d.drop_texts);
-    f(r.bins, d.bins);
-    f(r.unknown, d.unknown);
+// What one step changed in a record vector: runs of the vector as the step left it, each with
+// what stood there before. Applying it turns one state into the other and keeps the way back,
+// so one patch serves undo and redo. A run is checked before it is applied: a vector changed
+// outside any step (or by an edit that could not be recorded) is never patched blindly.
+template <class T>
+struct Patch {
+    struct Run {
+        size_t pos = 0;       // where the run starts in the vector it applies to
+        std::vector<T> now;   // what stands there now
+        std::vector<T> then;  // what it becomes
+    };
+    std::vector<Run> runs;
+    FieldEdits edits;  // in place of runs when records were only edited in place
+
+    bool empty() const { return runs.empty() && edits.pos.empty(); }
+    size_t bytes() const {
+        size_t n = runs.size() * sizeof(Run) + edits.bytes();
+        for (const Run& r : runs) {
+            n += (r.now.size() + r.then.size()) * sizeof(T);
+            for (const T& t : r.now) n += extra_bytes(t);
+            for (const T& t : r.then) n += extra_bytes(t);
+        }
+        return n;
+    }
+
+    // The patch that turns `after` back into `before`. One pass: elements that match are kept;
+    // where they differ, the side with more left over lost or gained elements, else one replaced
+    // the other. Deletions, appends and edits in place come out as small as they are.
+    static Patch make(const std::vector<T>& before, const std::vector<T>& after) {
+        Patch p;
+        size_t i = 0, j = 0;
+        const size_t bn = before.size(), an = after.size();
+        Run* open = nullptr;
+        while (i < bn || j < an) {
+            if (i < bn && j < an && before[i] == after[j]) {
+                open = nullptr;
+                ++i;
+                ++j;
+                continue;
+            }
+            if (!open) {
+                p.runs.push_back(Run{j, {}, {}});
+                open = &p.runs.back();
+            }
+            size_t rb = bn - i, ra = an - j;
+            if (rb > ra) {
+                open->then.push_back(before[i++]);
+            } else if (ra > rb) {
+                open->now.push_back(after[j++]);
+            } else {
+                open->then.push_back(before[i++]);
+                open->now.push_back(after[j++]);
+            }
+        }
+        if constexpr (kHasFields<T>) {
+            bool in_place = true;
+            for (const Run& r : p.runs) in_place = in_place && r.now.size() == r.then.size();
+            if (in_place && !p.runs.empty()) {
+                Patch q;
+                for (Run& r : p.runs)
+                    for (size_t k = 0; k < r.now.size(); ++k)
+                        q.edits.add(static_cast<uint32_t>(r.pos + k), std::move(r.then[k]), std::move(r.now[k]));
+                return q;
+            }
+        }
+        return p;
+    }
+
+    // Checks every run against `v`; false leaves `v` as it was.
+    bool fits(std::vector<T>& v) {
+        if constexpr (kHasFields<T>) {
+            if (!edits.pos.empty()) return edits.visit(v, true);
+        }
+        for (const Run& r : runs) {
+            if (r.pos > v.size() || r.now.size() > v.size() - r.pos) return false;
+            for (size_t k = 0; k < r.now.size(); ++k)
+                if (!(v[r.pos + k] == r.now[k])) return false;
+        }
+        return true;
+    }
+
+    // Applies the patch to `v` (which fits) and turns itself into the patch back.
+    void apply(std::vector<T>& v) {
+        if constexpr (kHasFields<T>) {
+            if (!edits.pos.empty()) {
+                edits.visit(v, false);
+                return;
+            }
+        }
+        bool same_sizes = true;
+        for (const Run& r : runs) same_sizes = same_sizes && r.now.size() == r.then.size();
+        if (same_sizes) {
+            // Edits in place (moves, recolouring): no other element is touched.
+            // The records of `now` stand in `v` as fitted: `then` goes in, `now` and `then`
+            // change roles.
+            for (Run& r : runs) {
+                for (size_t k = 0; k < r.now.size(); ++k) v[r.pos + k] = r.then[k];
+                std::swap(r.now, r.then);
+            }
+            return;
+        }
+        std::vector<T> out;
+        out.reserve(v.size());
+        size_t s = 0;
+        for (Run& r : runs) {
+            for (; s < r.pos; ++s) out.push_back(std::move(v[s]));
+            size_t at = out.size();
+            out.insert(out.end(), r.then.begin(), r.then.end());
+            s += r.now.size();
+            std::swap(r.now, r.then);
+            r.pos = at;
+        }
+        for (; s < v.size(); ++s) out.push_back(std::move(v[s]));
+        v = std::move(out);
+    }
+};
+
+// Settings are few: a step keeps the whole map when it changed one.
+template <class M>
+struct MapCopy {
+    std::optional<M> other;
+    bool empty() const { return !other; }
+    size_t bytes() const { return other ? other->size() * 48 : 0; }
+    static MapCopy make(const M& before, const M& after) { return before == after ? MapCopy{} : MapCopy{before}; }
+    bool fits(M&) const { return true; }
+    void apply(M& m) {
+        if (other) std::swap(*other, m);
+    }
+};
+
+// The temporary region shape is not part of any step: it comes and goes with marking.
+std::vector<Shape> lasting_shapes(const std::vector<Shape>& v) {
+    std::vector<Shape> out;
+    out.reserve(v.size());
+    for (const Shape& s : v)
+        if (s.kind != kRegionShapeKind) out.push_back(s);
+    return out;
 }
 
-size_t approx_bytes(const Records& r) {
-    size_t n = 0;
-    auto add = [&](const auto& opt, const auto&) {
-        if (opt) n += opt->size() * sizeof(typename std::decay_t<decltype(*opt)>::value_type) + 64;
-    };
-    Document dummy;
-    each_kind(r, dummy, add);
-    if (r.objs)
-        for (const Obj& o : *r.objs) n += o.id.capacity() + o.ext.capacity();
-    if (r.bins)
-        for (const Attachment& b : *r.bins) n += b.data.capacity();
-    return n;
+struct Changes {
+    Patch<Obj> objs;
+    Patch<Link> links;
+    Patch<Shape> shapes;
+    MapCopy<std::map<int, int32_t>> params;
+    MapCopy<std::map<int, std::string>> text_params;
+    Patch<std::pair<Key, std::string>> values;
+    Patch<rec::Record> x_records;
+    Patch<PlotPoint> points;
+    Patch<SeqEntry> seq;
+    Patch<std::pair<Key, int32_t>> clusters;
+    Patch<std::pair<Key, std::string>> drop_texts;
+    Patch<Attachment> bins;
+    Patch<rec::Record> unknown;
+};
+
+// Applies f(change, member of document a, member of document b) to every record kind but shapes
+// and computed values, which have rules of their own.
+template <class A, class B, class F>
+void each_kind(Changes& c, A& a, B& b, F f) {
+    f(c.objs, a.objs, b.objs);
+    f(c.links, a.links, b.links);
+    f(c.params, a.params, b.params);
+    f(c.text_params, a.text_params, b.text_params);
+    f(c.x_records, a.x_records, b.x_records);
+    f(c.points, a.points, b.points);
+    f(c.seq, a.seq, b.seq);
+    f(c.clusters, a.clusters, b.clusters);
+    f(c.drop_texts, a.drop_texts, b.drop_texts);
+    f(c.bins, a.bins, b.bins);
+    f(c.unknown, a.unknown, b.unknown);
 }
 
 struct Step {
     std::string name;
-    Records rec;
+    Changes changes;
     size_t bytes = 0;
     uint64_t serial = 0;  // the state this step leads to
 };
 
 constexpr size_t kMaxSteps = 100;
-constexpr size_t kMaxBytes = 48u << 20;  // the program is 32-bit: history must stay modest
+// The program is 32-bit: history must stay modest, yet hold 100 moves of 20,000 objects.
+constexpr size_t kMaxBytes = 64u << 20;
 
 int depth = 0;
-Records open_copy;
+// The document as the open change found it; nullopt when it could not be copied.
+std::optional<Document> before;
+bool open_failed = false;
 std::deque<Step> undo_stack, redo_stack;
 size_t total_bytes = 0;
 uint64_t next_serial = 0, base_serial = 0;  // base: the state below the oldest step
@@ -88,57 +307,114 @@ void drop_redo() {
     redo_stack.clear();
 }
 
-void swap_in(Records& r) {
-    Document& d = view_doc();
-    each_kind(r, d, [](auto& opt, auto& live) {
-        if (opt) std::swap(*opt, live);
+void forget(const std::string& why) {
+    undo_stack.clear();
+    redo_stack.clear();
+    total_bytes = 0;
+    base_serial = ++next_serial;
+    view_note(why);
+}
+
+// The changes between the copy taken when the change opened and the document now.
+Changes diff(const Document& b, const Document& d) {
+    Changes c;
+    each_kind(c, b, d, [](auto& change, const auto& then, const auto& now) {
+        change = std::decay_t<decltype(change)>::make(then, now);
     });
+    c.shapes = Patch<Shape>::make(lasting_shapes(b.shapes), lasting_shapes(d.shapes));
+    c.values = Patch<std::pair<Key, std::string>>::make(b.values, d.values);
+    return c;
+}
+
+bool any(Changes& c) {
+    bool found = !c.shapes.empty() || !c.values.empty();
+    Document& d = view_doc();
+    each_kind(c, d, d, [&](auto& change, auto&, auto&) { found = found || !change.empty(); });
+    return found;
+}
+
+size_t bytes_of(Changes& c) {
+    size_t n = sizeof(Changes) + c.shapes.bytes() + c.values.bytes();
+    Document& d = view_doc();
+    each_kind(c, d, d, [&](auto& change, auto&, auto&) { n += change.bytes(); });
+    return n;
+}
+
+// Applies a step's changes to the document, keeping the way back in the step. False when the
+// document is not in the state the step left it in (nothing is changed then).
+bool apply(Changes& c) {
+    Document& d = view_doc();
+    std::erase_if(d.shapes, [](const Shape& s) { return s.kind == kRegionShapeKind; });
+    bool fits = c.shapes.fits(d.shapes);
+    each_kind(c, d, d, [&](auto& change, auto& live, auto&) { fits = fits && change.fits(live); });
+    if (!fits) return false;
+    each_kind(c, d, d, [](auto& change, auto& live, auto&) { change.apply(live); });
+    c.shapes.apply(d.shapes);
+    // Computed values are worked out again when they no longer match.
+    if (c.values.fits(d.values)) c.values.apply(d.values);
+    else d.values.clear();
     d.touch_objs();
-    // Marks may name items the swap removed.
-    marked_obj_.clear();
-    marked_link_.clear();
-    marked_shape_.clear();
-    view_mark_changed();
-    view_repaint();
+    return true;
 }
 
 }  // namespace
 
 void view_edit(int) {
     if (depth++ > 0) return;
+    before.reset();
+    open_failed = false;
+    try {
+        before.emplace(view_doc());
+    } catch (const std::bad_alloc&) {
+        before.reset();
+        open_failed = true;
+    }
+}
+
+static void close_change(const std::string* name) {
     Document& d = view_doc();
-    open_copy = Records{};
-    each_kind(open_copy, d, [](auto& opt, const auto& live) { opt = live; });
+    if (open_failed) {
+        open_failed = false;
+        forget("Not enough memory to keep this change for Undo; earlier changes can no longer be undone");
+        return;
+    }
+    if (!before) return;
+    try {
+        Step step;
+        step.changes = diff(*before, d);
+        before.reset();
+        if (!any(step.changes)) return;
+        // A change that stopped half way is kept as a step of its own: the history must lead
+        // back through every change it made.
+        step.name = name ? *name : "Edit";
+        step.bytes = bytes_of(step.changes);
+        drop_redo();
+        if (step.bytes > kMaxBytes) {
+            forget("\"" + step.name + "\" is too large to be undone; earlier changes can no longer be undone");
+            return;
+        }
+        total_bytes += step.bytes;
+        step.serial = ++next_serial;
+        undo_stack.push_back(std::move(step));
+        trim();
+    } catch (const std::bad_alloc&) {
+        before.reset();
+        forget("Not enough memory to keep this change for Undo; earlier changes can no longer be undone");
+    }
 }
 
 void view_undo_record(const std::string& name) {
     if (depth == 0) return;
     if (--depth > 0) return;
-    Document& d = view_doc();
-    Step step;
-    step.name = name;
-    bool any = false;
-    each_kind(open_copy, d, [&](auto& opt, const auto& live) {
-        if (opt && *opt == live) opt.reset();
-        if (opt) any = true;
-    });
-    if (!any) {
-        open_copy = Records{};
-        return;
-    }
-    step.rec = std::move(open_copy);
-    open_copy = Records{};
-    step.bytes = approx_bytes(step.rec);
-    drop_redo();
-    total_bytes += step.bytes;
-    step.serial = ++next_serial;
-    undo_stack.push_back(std::move(step));
-    trim();
+    close_change(&name);
+    view_changed_flush();
 }
 
 void view_edit_cancel() {
     if (depth == 0) return;
-    if (--depth == 0) open_copy = Records{};
+    if (--depth > 0) return;
+    close_change(nullptr);
+    view_changed_flush();
 }
 
 bool view_edit_open() { return depth > 0; }
@@ -148,13 +424,23 @@ bool view_can_redo() { return !redo_stack.empty(); }
 std::string view_undo_name() { return undo_stack.empty() ? std::string() : undo_stack.back().name; }
 std::string view_redo_name() { return redo_stack.empty() ? std::string() : redo_stack.back().name; }
 
-// Takes the newest step of `from`, swaps its records in and keeps it on `to`.
+// Takes the newest step of `from`, applies it and keeps it on `to`.
 static bool replay(std::deque<Step>& from, std::deque<Step>& to) {
     if (from.empty() || depth > 0) return false;
     Step s = std::move(from.back());
     from.pop_back();
-    swap_in(s.rec);
+    if (!apply(s.changes)) {
+        total_bytes -= s.bytes;
+        forget("The document was changed in a way Undo cannot follow; the Undo history is cleared");
+        return false;
+    }
     to.push_back(std::move(s));
+    // Marks may name items the step removed.
+    marked_obj_.clear();
+    marked_link_.clear();
+    marked_shape_.clear();
+    view_mark_changed();
+    view_repaint();
     return true;
 }
 
@@ -167,7 +453,8 @@ void view_undo_clear() {
     total_bytes = 0;
     base_serial = ++next_serial;
     depth = 0;
-    open_copy = Records{};
+    before.reset();
+    open_failed = false;
 }
 
 uint64_t view_undo_state() { return undo_stack.empty() ? base_serial : undo_stack.back().serial; }

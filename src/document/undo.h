@@ -1,5 +1,7 @@
 // Undo and redo of document edits. An edit opens a change (view_edit), makes it and closes it
-// under an action name (view_undo_record); Undo and Redo swap the copies back.
+// under an action name (view_undo_record). A step keeps only what changed, so large documents
+// keep their 100 steps; a step that cannot be kept (too large, out of memory) clears the history
+// and the user is told.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +13,8 @@ void view_edit(int what = 7);
 // Closes the open change as one step named `name`. No open change: nothing happens. A change
 // that altered nothing leaves no step.
 void view_undo_record(const std::string& name);
-// Closes the open change without recording it (an edit that failed half way keeps its effect
-// but cannot be undone; used by the guard below when an error leaves the scope).
+// Closes the open change of an edit that stopped half way (the guard below, when an error leaves
+// the scope): what it changed stays, as a step "Edit".
 void view_edit_cancel();
 bool view_edit_open();
 
@@ -23,14 +25,14 @@ std::string view_undo_name();
 std::string view_redo_name();
 bool view_undo();
 bool view_redo();
+// Forgets what Redo would bring back (a step taken back for good).
+void view_redo_clear();
 // Forgets the history (a new or another document).
 void view_undo_clear();
 // Names the point of the history the document is at: the same value again after undoing and
 // redoing back to it, a new one after every recorded step, clear or loss of history.
 uint64_t view_undo_state();
 
-// Forgets what Redo would bring back (a step taken back for good).
-void view_redo_clear();
 // Opens a change for a scope; commit() names it, leaving the scope otherwise cancels it.
 class UndoStep {
 public:

@@ -16,6 +16,7 @@ RecomputeHook recompute_hook = nullptr;
 RepaintHook repaint_hook = nullptr;
 NewObjHook new_obj_hook = nullptr;
 bool painting = false;
+bool changed_pending = false;  // an open change marked the document changed
 
 constexpr int kCountObjects = 341;
 constexpr int kCountLinks = 342;
@@ -59,6 +60,17 @@ void view_repaint() {
 
 void view_mark_changed() {
     view_doc().changed = true;
+    view_doc().bump();
+    if (view_edit_open()) {
+        changed_pending = true;
+        return;
+    }
+    if (changed_hook) changed_hook();
+}
+
+void view_changed_flush() {
+    if (!changed_pending || view_edit_open()) return;
+    changed_pending = false;
     if (changed_hook) changed_hook();
 }
 

@@ -35,8 +35,11 @@ using RepaintHook = void (*)();
 void view_set_repaint_hook(RepaintHook hook);
 void view_repaint();
 
-// Sets the changed mark and tells the shell.
+// Sets the changed mark and tells the shell; inside an open change, once when it closes, so a
+// change of 20,000 records refreshes the bars once.
 void view_mark_changed();
+// Called by undo when the outermost change closes.
+void view_changed_flush();
 
 // While set, view_obj_value never evaluates formulas nor stores values (painting must be pure).
 void view_set_painting(bool on);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "base/file_save.h"
 #include "document/globals.h"
@@ -114,7 +115,20 @@ bool view_read_whole(const std::string& name, std::string& out, bool* missing) {
     return ok;
 }
 
+static bool read_document(const std::string& name, Document& out, std::string* error);
+
 bool view_read_document(const std::string& name, Document& out, std::string* error) {
+    // A document too large for the memory left is refused like a broken one: `out` and the open
+    // document stay as they were.
+    try {
+        return read_document(name, out, error);
+    } catch (const std::bad_alloc&) {
+        set(error, "Loading " + name + "\nThere is not enough memory to open this document");
+        return false;
+    }
+}
+
+static bool read_document(const std::string& name, Document& out, std::string* error) {
     std::string text;
     bool missing = false;
     if (!view_read_whole(name, text, &missing)) {

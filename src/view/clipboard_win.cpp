@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "bars/sbar.h"
 #include "base/commands_win.h"
@@ -88,15 +89,15 @@ Pt paste_offset(const std::string& records, int level) {
     Document part;
     LoadError err;
     if (!Document::from_text(records, part, err)) return {0, 0};
-    const Document& d = view_doc();
+    std::unordered_set<uint64_t> taken;
+    auto place = [](int64_t x, int64_t y) { return static_cast<uint64_t>(x) << 32 ^ static_cast<uint32_t>(y); };
+    for (const Obj& o : view_doc().objs)
+        if (o.level == level) taken.insert(place(o.x, o.y));
     for (int n = 0; n < 20; ++n) {
         Pt off{20 * n, -20 * n};
         bool clash = false;
-        for (const Obj& p : part.objs) {
-            for (const Obj& o : d.objs)
-                if (o.level == level && o.x == p.x + off.x && o.y == p.y + off.y) { clash = true; break; }
-            if (clash) break;
-        }
+        for (const Obj& p : part.objs)
+            if (taken.count(place(int64_t{p.x} + off.x, int64_t{p.y} + off.y))) { clash = true; break; }
         if (!clash) return off;
     }
     return {20, -20};

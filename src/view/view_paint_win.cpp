@@ -14,6 +14,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "document/globals.h"
+#include "document/spatial.h"
 #include "document/view.h"
 #include "elements/canvas_win.h"
 #include "elements/draw.h"
@@ -230,7 +231,32 @@ struct TextWidths {
 };
 TextWidths g_widths[2];
 
-void paint_object(PaintCtx& p, const Obj& o) {
+// The object as it is painted: far-out places and sizes clamped, the text cut to what can
+// show. The record keeps its values; `tmp` holds the copy when one is needed.
+const Obj& drawable(const Obj& o, Obj& tmp) {
+    auto out = [](int32_t v, int32_t max) { return v < -max || v > max; };
+    if (!out(o.x, kPaintedCoordMax) && !out(o.y, kPaintedCoordMax) && !out(o.size, kPaintedSizeMax) &&
+        o.id.size() <= kPaintedTextMax)
+        return o;
+    tmp.key = o.key;
+    tmp.id.assign(o.id, 0, std::min(o.id.size(), kPaintedTextMax));
+    tmp.level = o.level;
+    tmp.x = std::clamp(o.x, -kPaintedCoordMax, kPaintedCoordMax);
+    tmp.y = std::clamp(o.y, -kPaintedCoordMax, kPaintedCoordMax);
+    tmp.colour = o.colour;
+    tmp.action = o.action;
+    tmp.shape = o.shape;
+    tmp.size = std::clamp(o.size, -kPaintedSizeMax, kPaintedSizeMax);
+    tmp.flags = o.flags;
+    tmp.geom = o.geom;
+    tmp.extra = o.extra;
+    tmp.ext = o.ext;
+    return tmp;
+}
+
+void paint_object(PaintCtx& p, const Obj& record) {
+    Obj clamped;
+    const Obj& o = drawable(record, clamped);
     bool printing = p.real.printing();
     if (printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
@@ -339,6 +365,38 @@ void paint_point(PaintCtx& p, const PlotPoint& q, int unit) {
     }
 }
 
+LevelIndex g_index;
+
+struct VisibleItems {
+    std::vector<uint32_t> objs, links;  // positions in the document's vectors, in stored order
+    std::vector<uint32_t> ends;         // objs and the objects the links end on
+};
+
+// The objects and links of `level` that may paint into the window (or page) of mapping m.
+VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
+    const Document& d = p.doc;
+    Rc area = normalised(m.to_logical_rect({0, 0, m.client_w, m.client_h}));
+    area = united(area, normalised(p.clip));
+    // The bounds paint_object reckons with, for any text: widest character, figure, handles.
+    int64_t char_units = 2 * std::max(std::abs(p.obj_font.height), std::abs(p.alt_font.height));
+    int widest = std::max({d.param(97), d.param(225), d.param(227), 0});
+    int line_h = std::max(std::abs(object_line_height(d.param(52))), std::abs(object_line_height(d.param(62))));
+    int64_t pad = 5 * int64_t{widest} + 5 * int64_t{line_h} + 300;
+    VisibleItems v;
+    v.objs = g_index.objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
+    v.links = g_index.links(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
+    v.ends = v.objs;
+    for (uint32_t k : v.links) {
+        for (Key key : {d.links[k].from, d.links[k].to}) {
+            int i = d.obj_index(key);
+            if (i >= 0) v.ends.push_back(static_cast<uint32_t>(i));
+        }
+    }
+    std::sort(v.ends.begin(), v.ends.end());
+    v.ends.erase(std::unique(v.ends.begin(), v.ends.end()), v.ends.end());
+    return v;
+}
+
 void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     if (view_level_hidden(level)) return;
     const Document& d = p.doc;
@@ -349,24 +407,27 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     if (d.param(59) != 0) shapes();
     // Links lie beneath the objects, so that a link never runs across an object's text; their
     // ends are still found on the objects as painted, so a first pass records where each goes.
+    // Only what may show in the window is worked out (the spatial index finds it); hit tests
+    // and link ends see every object in the window, whatever the update region.
+    VisibleItems vis = visible_items(p, level, m);
     size_t first = objrect_.size();
     p.geometry_only = true;
-    for (const auto& o : d.objs)
-        if (o.level == level) paint_object(p, o);
+    for (uint32_t i : vis.ends) paint_object(p, d.objs[i]);
     p.geometry_only = false;
     p.painted.clear();
     for (size_t i = first; i < objrect_.size(); ++i)
         if (objrect_[i].level == level) p.painted.emplace(objrect_[i].key, i);
-    for (const auto& l : d.links) {
+    for (uint32_t k : vis.links) {
+        const Link& l = d.links[k];
         const Obj* a = d.obj(l.from);
         const Obj* b = d.obj(l.to);
         if (!a || !b || a->level != level || b->level != level) continue;
         if ((a->flags & kFlagHideLinks) || (b->flags & kFlagHideLinks)) continue;
-        paint_link(p, l, *a, *b);
+        Obj ta, tb;
+        paint_link(p, l, drawable(*a, ta), drawable(*b, tb));
     }
     objrect_.resize(first);
-    for (const auto& o : d.objs)
-        if (o.level == level) paint_object(p, o);
+    for (uint32_t i : vis.objs) paint_object(p, d.objs[i]);
     if (d.param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
         int unit = m.units(1);

@@ -67,7 +67,8 @@ int fit_view() {
     std::optional<Rc> box;
     for (const auto& b : view_painted_objects())
         if (b.level == st.level) box = box ? united(*box, b.rect) : b.rect;
-    if (!box) {
+    {
+        // Only objects in the window are painted; the others count by their places.
         for (const auto& o : view_doc().objs)
             if (o.level == st.level) {
                 Rc r{o.x - 100, o.y + 60, o.x + 100, o.y - 60};

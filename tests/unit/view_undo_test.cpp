@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "document/clip.h"
 #include "document/view.h"
 #include "view_fixture.h"
 
@@ -86,8 +89,11 @@ TEST_F(ViewFixture, StepsThatAreNotStepsLeaveNoHistory) {
         o.x = 3;
         view_obj_put(o);
     }
+    // What it did is a step of its own, so the history still leads back.
     EXPECT_FALSE(view_edit_open());
-    EXPECT_FALSE(view_can_undo());
+    EXPECT_EQ(view_undo_name(), "Edit");
+    view_undo();
+    EXPECT_EQ(view_obj_get(1)->x, 0);
 }
 
 TEST_F(ViewFixture, NewStepDropsRedoAndHistoryIsBounded) {
@@ -112,4 +118,160 @@ TEST_F(ViewFixture, ChangeParaIsOneUndoableStep) {
     EXPECT_EQ(view_undo_name(), "Change Para");
     view_undo();
     EXPECT_EQ(view_param_get(16), 0);
+}
+
+namespace {
+
+// n objects on level 1, each linked to the next, with a cluster, a value and a shape each tenth.
+void big_document(int n) {
+    Document d;
+    for (int i = 0; i < n; ++i) {
+        Obj o;
+        o.key = static_cast<Key>(i % 65535 + 1);
+        o.id = "Idea " + std::to_string(i);
+        o.level = 1;
+        o.x = i * 10;
+        o.y = -i;
+        d.objs.push_back(std::move(o));
+        if (i > 0 && i < 65535) d.links.push_back(Link{static_cast<Key>(i), static_cast<Key>(i + 1), 0, 0, 0, 0, "l"});
+        if (i % 10 == 0 && i < 65535) {
+            d.clusters.emplace_back(static_cast<Key>(i + 1), 1);
+            d.values.emplace_back(static_cast<Key>(i + 1), std::to_string(i));
+            d.shapes.push_back(Shape{static_cast<Key>(i / 10 + 1), 3, 1, 5, 0, i, 10, i + 5, 0});
+        }
+    }
+    d.touch_objs();
+    view_doc() = std::move(d);
+    view_undo_clear();
+}
+
+void mark_every(int step, int n) {
+    marked_obj_.clear();
+    for (int i = 0; i < n; i += step) marked_obj_.push_back(static_cast<Key>(i + 1));
+}
+
+void move_marked(int dx) {
+    UndoStep step;
+    for (Key k : marked_obj_)
+        if (auto o = view_obj_get(k)) {
+            o->x += dx;
+            view_obj_put(*o);
+        }
+    step.commit("Move Object");
+}
+
+}  // namespace
+
+// Each edit of a large document undoes to exactly the document before it and redoes to exactly
+// the one after it.
+TEST_F(ViewFixture, StepsOfLargeEditsUndoAndRedoExactly) {
+    struct Case {
+        const char* name;
+        void (*edit)();
+    } cases[] = {
+        {"move a third", [] { mark_every(3, 5000); move_marked(10); }},
+        {"delete a third", [] { mark_every(3, 5000); view_clip_delete(); }},
+        {"paste all", [] {
+             mark_every(1, 5000);
+             std::string text = view_clip_text();
+             view_clip_paste(text, 2, 0, 0, nullptr);
+         }},
+        {"delete and recolour in one step", [] {
+             UndoStep step;
+             view_doc().remove_obj(7);
+             view_doc().objs[100].colour = 5;
+             view_doc().objs.back().id = "renamed";
+             step.commit("Both");
+         }},
+        {"reorder", [] {
+             UndoStep step;
+             std::rotate(view_doc().objs.begin(), view_doc().objs.begin() + 500, view_doc().objs.end());
+             view_doc().touch_objs();
+             step.commit("Front/Back");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        big_document(5000);
+        const std::string before = view_doc().to_text();
+        c.edit();
+        const std::string after = view_doc().to_text();
+        ASSERT_NE(before, after);
+        ASSERT_TRUE(view_undo());
+        EXPECT_TRUE(view_doc().to_text() == before);
+        ASSERT_TRUE(view_redo());
+        EXPECT_TRUE(view_doc().to_text() == after);
+    }
+}
+
+TEST_F(ViewFixture, MoveInAMillionObjectDocumentUndoes) {
+    big_document(1000000);
+    marked_obj_ = {500};
+    move_marked(25);
+    EXPECT_EQ(view_doc().objs[499].x, 4990 + 25);
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_doc().objs[499].x, 4990);
+    EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(ViewFixture, HundredStepsOfTwentyThousandObjectsAreKept) {
+    big_document(20000);
+    mark_every(1, 20000);
+    for (int i = 0; i < 100; ++i) move_marked(1);
+    int n = 0;
+    while (view_undo()) ++n;
+    EXPECT_EQ(n, 100);
+    EXPECT_EQ(view_doc().objs[19999].x, 199990);
+    EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(ViewFixture, StepTooLargeToKeepTellsTheUser) {
+    Document d;
+    d.objs.push_back(Obj{1, "big"});
+    view_doc() = d;
+    move(1, 5);
+    view_edit(7);
+    view_doc().objs[0].ext.assign(80u << 20, 'x');  // more than the whole history may hold
+    view_undo_record("Change Text");
+    EXPECT_FALSE(view_can_undo());
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("Change Text"), std::string::npos);
+}
+
+// Changes no step recorded: the temporary region shape comes and goes, computed values are
+// worked out again; anything else that no longer matches clears the history with a note rather
+// than patching the wrong records.
+TEST_F(ViewFixture, UndoFollowsOnlyTheDocumentItRecorded) {
+    add(1, 0);
+    add(2, 0);
+    Shape region{0, kRegionShapeKind, 0, 0, 0, 0, 10, 10, 0};
+    view_edit(7);
+    view_doc().shapes.push_back(region);
+    view_obj_set_cluster(2, 3);
+    view_doc().set_value(1, "7");
+    view_undo_record("Cluster");
+    view_doc().shapes.clear();            // the region went with the marks
+    view_doc().set_value(1, "8");         // recomputed
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_obj_cluster(2), 0);
+    EXPECT_EQ(view_doc().value(1), nullptr);
+    EXPECT_TRUE(notes.empty());
+
+    ASSERT_TRUE(view_redo());
+    view_doc().clusters[0].second = 5;    // changed behind the history's back
+    EXPECT_FALSE(view_undo());
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_can_redo());
+    EXPECT_EQ(notes.size(), 1u);
+    EXPECT_EQ(view_obj_cluster(2), 5);
+}
+
+TEST_F(ViewFixture, ShellHearsOfAChangeOncePerStep) {
+    big_document(1000);
+    mark_every(1, 1000);
+    reset_changed();
+    move_marked(5);
+    EXPECT_EQ(changed_calls, 1);
+    view_clip_delete();
+    EXPECT_EQ(changed_calls, 2);
 }
