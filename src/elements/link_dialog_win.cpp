@@ -193,9 +193,10 @@ void draw_route(HDC dc, int route, int top) {
     case kRouteHV: line({{l, b}, {r, b}, {r, t}}); break;
     case kRouteVHV: line({{l, t}, {l, m}, {r, m}, {r, b}}); break;
     case kRouteHVH: line({{l, b}, {c, b}, {c, t}, {r, t}}); break;
-    case kRouteCurve1: Arc(dc, l, t - 8, r, b, r, m, l, m); break;
-    case kRouteCurve2: Arc(dc, l, t, r, b + 8, l, m, r, m); break;
-    case kRouteArc: Arc(dc, l, t, r, b + 10, r, b, l, b); break;
+    // Half ellipses that stay inside the item: the upper half for Curve 1 and Arc, the lower for Curve 2.
+    case kRouteCurve1: Arc(dc, l, t, r, 2 * b - t, r, b, l, b); break;
+    case kRouteCurve2: Arc(dc, l, 2 * t - b, r, b, l, t, r, t); break;
+    case kRouteArc: Arc(dc, l, m, r, 2 * b - m, r, b, l, b); break;
     case kRouteTapered: {
         POINT p[] = {{l, m - 3}, {r, m}, {l, m + 3}};
         Polygon(dc, p, 3);
