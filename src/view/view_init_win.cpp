@@ -1,13 +1,16 @@
 // The view at start-up: its main-menu commands and the diagram window; and what follows the
 // loading of a document.
 #include "bars/bars_win.h"
+#include "bars/sbar.h"
 #include "bars/status.h"
 #include "bars/tbar_win.h"
 #include "base/commands_win.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
+#include "base/util.h"
 #include "document/clip.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -55,6 +58,23 @@ void run_close_windows() {
 
 bool two_marked() { return marked_obj_.size() == 2; }
 
+// Back after a jump into a sub-level or another document: the newest return point brings back
+// its document, the level of the object that jumped and the scroll origin of that moment.
+bool gosub_back() {
+    auto g = view_gosub_pop();
+    if (!g) return false;
+    auto cur = file_current();
+    if (!g->document.empty() && (!cur || cur->full != util_lower(g->document))) {
+        if (!shell_hooks_.open_document || shell_hooks_.open_document(g->document) != 1) return true;
+    }
+    const Obj* o = view_doc().obj(g->object_key);
+    view_unmark_all();
+    sbar_set_origin(o ? o->level : sbar_view_state().level, g->scroll_x, g->scroll_y);
+    if (shell_hooks_.set_title) shell_hooks_.set_title("");
+    view_invalidate();
+    return true;
+}
+
 const Command kCommands[] = {
     {CMD_UNDO, run_undo, undo_enabled},
     {CMD_REDO, run_redo, redo_enabled},
@@ -69,6 +89,7 @@ void view_init() {
     view_doc_register_commands();
     view_popup_register_commands();
     view_menu_register_commands();
+    shell_hooks_.gosub_back = gosub_back;
     bars_view_hooks_.layout = view_layout;
     bars_view_hooks_.scroll_to = view_scroll_to;
     bars_view_hooks_.level_step = view_level_step;

@@ -26,6 +26,7 @@
 #include "resources/diag_ids.h"
 #include "resources/ids.h"
 #include "view/textbox_win.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
 
@@ -426,4 +427,18 @@ TEST_F(ViewMenu, FirstStartShowsTheWholePaletteAndSwatch) {
         EXPECT_LE(r.right, t.right) << cell;
         EXPECT_LE(r.bottom, t.bottom) << cell;
     }
+}
+
+TEST_F(ViewMenu, BackReturnsFromAJumpIntoASubLevel) {
+    Key a = add("Chapter", 0, 0);
+    add("Detail", 0, 0, 4);
+    // A jump from Chapter down to level 4, as its action does it.
+    view_gosub_push(a, "Chapter", "", 120, -40);
+    sbar_set_origin(4, 0, 0);
+    command(CMD_BACK);
+    ViewState st = sbar_view_state();
+    EXPECT_EQ(st.level, 1);
+    EXPECT_EQ(st.x0, 120);
+    EXPECT_EQ(st.y0, -40);
+    EXPECT_TRUE(gosub_.empty());
 }
