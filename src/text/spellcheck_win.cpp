@@ -330,6 +330,8 @@ void spell_check_open() {
         return;
     }
     st_.done.clear();
+    // Loaded afresh: the current document's spelling variant may differ from the last one's.
+    spell_dict(0);
     spell_dict(1);
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPELL_CHECK), main_inst_, dlg_spell_check_eh, 0);
     if (!st_.dlg) return;
