@@ -86,6 +86,11 @@ protected:
         pump(10);
     }
     std::string ext(Key k) { return view_obj_ext(k).value_or("(none)"); }
+    // A new opening forgets which texts were checked.
+    void dlg_close_and_reopen() {
+        press(IDCANCEL);
+        open();
+    }
 
     HWND dlg_ = nullptr;
 };
@@ -148,6 +153,20 @@ TEST_F(SpellCheck, ChangeLeavesTextsEditedSinceTheWordWasShown) {
     correct("the");
     press(IDC_SPELL_CHANGE);
     EXPECT_EQ(ext(a), "new text: one the two");
+
+    // A read-only text is shown but never changed.
+    Obj r = *view_obj_get(a);
+    r.ext = "locked teh text";
+    r.flags = 1 | 8;
+    view_obj_put(r);
+    dlg_close_and_reopen();
+    press(IDC_SPELL_DOCUMENT);
+    press(IDC_SPELL_START);
+    ASSERT_EQ(field(IDC_SPELL_WORD), "teh");
+    correct("the");
+    press(IDC_SPELL_CHANGE);
+    EXPECT_EQ(ext(a), "locked teh text");
+    EXPECT_EQ(Boxes::errors, std::vector<std::string>{"The text is read-only"});
 }
 
 TEST_F(SpellCheck, TextwindowScopeAndVariants) {
