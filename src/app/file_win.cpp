@@ -271,6 +271,8 @@ bool file_open_by_ext(const std::string& name) {
 }
 
 int file_open_document(const std::string& name) {
+    // Text windows store their texts first, so that the question covers them.
+    if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
     if (file_ask_save() == 3) return 0;
     if (!file_load_document(name)) return 0;
     document_opened(name, true);

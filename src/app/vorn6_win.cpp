@@ -324,6 +324,9 @@ void vorn_register(HINSTANCE inst) {
     text_init();
     ideas_init();
     services_init();
+    shell_hooks_.open_document = file_open_document;
+    shell_hooks_.ask_save = file_ask_save;
+    shell_hooks_.set_title = [](const std::string& name) { file_set_title(name); };
 
     WNDCLASSA wc = {};
     wc.lpfnWndProc = task_win_eh;
@@ -358,7 +361,7 @@ bool vorn_accel_applies(const MSG& m) {
     // While a window holds the mouse the accelerator would swallow Esc without a command: the
     // window doing the drag gets the key and cancels it.
     if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE && GetCapture()) return false;
-    bool edit = lstrcmpiA(cls, "Edit") == 0 || _strnicmp(cls, "RichEdit", 8) == 0;
+    bool edit = lstrcmpiA(cls, "Edit") == 0 || _strnicmp(cls, "RichEdit", 8) == 0 || lstrcmpA(cls, "VornText") == 0;
     if (!edit) return true;
     bool fkey = m.message == WM_KEYDOWN && m.wParam >= VK_F1 && m.wParam <= VK_F24;
     bool alt = m.message == WM_SYSKEYDOWN || m.message == WM_SYSCHAR;

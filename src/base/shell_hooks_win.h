@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/key.h"
+
 struct ShellHooks {
     // While a text window (kind 1) or the rich-text editor (kind 7) has the focus, forwarded
     // commands go to it first; it answers 1 when it did not handle the command.
@@ -28,5 +30,15 @@ struct ShellHooks {
     bool (*main_native)(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) = nullptr;
     // Back/Forward first return from a jump into a sub-document; true when it did.
     bool (*gosub_back)() = nullptr;
+    // Siblings on one floor reach each other through these: text windows (mode as tw_inst_)
+    // and the object actions' executor; false when nothing was done.
+    bool (*tw_open)(Key key, const std::string& name, int mode) = nullptr;
+    bool (*action_do)(int code, Key key, const std::string& ext) = nullptr;
+    // The shell's document services for the floors above the view (set by the main window):
+    // open as the current document (1 done, 0 cancelled or failed), the save question (1 yes,
+    // 2 no, 3 cancel) and the title.
+    int (*open_document)(const std::string& name) = nullptr;
+    int (*ask_save)() = nullptr;
+    void (*set_title)(const std::string& name) = nullptr;
 };
 extern ShellHooks shell_hooks_;

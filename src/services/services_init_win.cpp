@@ -1,4 +1,5 @@
 #include "services/services_init_win.h"
 
-void services_init() {}
+#include "services/action_win.h"
 
+void services_init() { action_register(); }

@@ -1,5 +1,9 @@
 #include "text/text_init_win.h"
 
+#include "text/tw_win.h"
 #include "text/spellcheck_win.h"
 
-void text_init() { spell_check_init(); }
+void text_init() {
+    spell_check_init();
+    tw_register();
+}

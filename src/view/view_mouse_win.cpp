@@ -14,6 +14,7 @@
 #include "base/commands_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
+#include "base/menu_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
@@ -469,6 +470,11 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
         view_open_properties(main_inst_, kind, h.a, h.b);
         return;
     }
+    // A slideshow runs the objects' actions.
+    if (menu_checked(CMD_SLIDESHOW) && (h.kind == Hit::Object || h.kind == Hit::ObjectRim)) {
+        view_obj_run_action(h.a);
+        return;
+    }
     switch (h.kind) {
     case Hit::ObjHandle: {
         auto o = view_obj_get(h.a);
@@ -744,6 +750,10 @@ bool view_key(HWND win, UINT vk) {
         }
         return true;
     }
+    case VK_RETURN:
+        if (marked_obj_.size() != 1) return false;
+        view_obj_run_action(marked_obj_.front());
+        return true;
     case VK_DELETE:
         if (const Command* c = cmd_find(CMD_DELETE)) c->run();
         else view_delete_marked();

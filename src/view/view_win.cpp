@@ -16,6 +16,7 @@
 #include "bars/toolbox_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
+#include "base/shell_hooks_win.h"
 #include "base/menu_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -91,6 +92,7 @@ LRESULT on_user(int code, int param) {
         view_invalidate();
         return 0;
     case 36: return fit_view();
+    case 53: return view_obj_run_action(static_cast<Key>(param)) ? 0 : -1;
     default: break;
     }
     if (auto reply = view_user_command(code, param)) return *reply;
@@ -352,4 +354,9 @@ bool view_open_properties(HWND parent, int kind, int a, int b) {
 
 bool view_open_textbox(int mode, Key a, Key b, bool is_new) {
     return textbox_open(main_inst_ ? main_inst_ : view_inst_, mode, a, b, is_new);
+}
+
+bool view_obj_run_action(Key key) {
+    auto o = view_obj_get(key);
+    return o && shell_hooks_.action_do && shell_hooks_.action_do(o->action, key, o->ext);
 }

@@ -101,3 +101,6 @@ int view_tool(int group, int fallback);
 // Through the hook above; false when nobody installed one.
 bool view_open_properties(HWND parent, int kind, int a, int b);
 bool view_open_textbox(int mode, Key a, Key b, bool is_new);
+// Runs object `key`'s own action through the executor the services install (user command 53,
+// Enter on the marked object, a click in a slideshow); false when nothing was done.
+bool view_obj_run_action(Key key);

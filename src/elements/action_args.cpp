@@ -1,0 +1,155 @@
+#include "elements/action_args.h"
+
+#include "base/record.h"
+#include "base/util.h"
+
+namespace {
+
+// The tail after the file: a level, a level and an ID, or an ID alone.
+void split_tail(std::string_view t, DocArg& a) {
+    if (auto n = util_str_to_int(t)) {
+        a.level = *n;
+        return;
+    }
+    size_t blank = t.find(' ');
+    if (blank != std::string_view::npos) {
+        if (auto n = util_str_to_int(t.substr(0, blank))) {
+            a.level = *n;
+            a.id = std::string(t.substr(blank + 1));
+            return;
+        }
+    }
+    a.id = std::string(t);
+}
+
+}  // namespace
+
+DocArg action_split_doc_arg(std::string_view ext) {
+    DocArg a;
+    if (ext.size() >= 2 && ext.front() == '"' && ext.back() == '"') {
+        a.file = std::string(ext.substr(1, ext.size() - 2));
+        return a;
+    }
+    if (!ext.empty() && ext.front() == '"') {
+        size_t q = ext.find('"', 1);
+        if (q == std::string_view::npos) {
+            a.file = std::string(ext.substr(1));
+            return a;
+        }
+        a.file = std::string(ext.substr(1, q - 1));
+        std::string_view rest = ext.substr(std::min(ext.size(), q + 2));
+        if (!rest.empty()) split_tail(rest, a);
+        return a;
+    }
+    size_t dot = ext.find('.');
+    size_t blank = dot == std::string_view::npos ? dot : ext.find(' ', dot);
+    if (blank != std::string_view::npos) {
+        a.file = std::string(ext.substr(0, blank));
+        split_tail(ext.substr(blank + 1), a);
+        return a;
+    }
+    a.file = std::string(ext);
+    return a;
+}
+
+bool action_contents_is_file(std::string_view text) {
+    if (text.size() >= 40) return false;
+    size_t dot = text.find('.');
+    return dot != std::string_view::npos && text.size() - dot - 1 < 4;
+}
+
+std::optional<PrimeFile> action_prime_file_get(int code) {
+    const std::pair<std::string, std::string> all{"All Files(*.*)", "*.*"}, vrn{"Vorn Files(*.vrn)", "*.vrn"};
+    switch (code) {
+    case 39: return PrimeFile{{all}, "*.*"};
+    case 1: return PrimeFile{{{"Text Files(*.txt)", "*.txt"}, all}, "*.txt"};
+    case 38: return PrimeFile{{{"Source Files(*.*)", "*.*"}}, "*.*"};
+    case 6: case 40: return PrimeFile{{vrn}, "*.vrn"};
+    case 7: return PrimeFile{{{"Clone Files(*.vrn)", "*.vrn"}}, "*.vrn"};
+    case 8: return PrimeFile{{{"Programs(*.exe)", "*.exe"}}, "*.exe"};
+    case 37: return PrimeFile{{{"Help Files(*.hlp)", "*.hlp"}}, "*.hlp"};
+    case 24:
+        return PrimeFile{{{"Wave Files(*.wav)", "*.wav"},
+                          {"Midi Files(*.mid)", "*.mid"},
+                          {"AVI Files(*.avi)", "*.avi"},
+                          {"Mpeg Files(*.mpg)", "*.mpg"},
+                          all},
+                         "*.wav"};
+    case 19: return PrimeFile{{{"Checklist Files(*.l)", "*.l"}}, "*.l"};
+    default: return std::nullopt;
+    }
+}
+
+bool action_allowed_in_slideshow(int code) {
+    return util_member_int(code, {6, 14, 23, 11, 9, 10, 25, 40});
+}
+
+std::string action_toggle_text(std::string_view text) { return text == "=1" ? "=0" : "=1"; }
+
+std::vector<std::string> action_lines(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    std::vector<std::string> out;
+    if (text.empty()) return out;
+    size_t i = 0;
+    while (true) {
+        size_t nl = text.find('\n', i);
+        std::string line(text.substr(i, nl == std::string_view::npos ? std::string_view::npos : nl - i));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(std::move(line));
+        if (nl == std::string_view::npos) break;
+        i = nl + 1;
+    }
+    return out;
+}
+
+std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id) {
+    std::string pattern = ",\"" + std::string(id) + "\",";
+    size_t p = file_text.find(pattern);
+    if (p == std::string_view::npos) return std::nullopt;
+    size_t from = file_text.find(",\"", p + pattern.size() - 1);
+    if (from == std::string_view::npos) return std::nullopt;
+    from += 2;
+    size_t to = file_text.find("\")", from);
+    if (to == std::string_view::npos) return std::nullopt;
+    // The string field as written, decoded by the record reader.
+    std::string rec = "clone_(\"" + std::string(file_text.substr(from, to - from)) + "\")";
+    rec::Reader r(rec);
+    rec::RecordView v;
+    if (!r.next(v) || v.arity() != 1 || v.arg(0).kind != rec::Kind::Str) return std::nullopt;
+    return v.arg(0).text();
+}
+
+std::optional<DdeArg> action_dde_split(int code, std::string_view ext) {
+    size_t blank = ext.find(' ');
+    if (blank == std::string_view::npos || blank == 0) return std::nullopt;
+    DdeArg a;
+    a.service = std::string(ext.substr(0, blank));
+    std::string_view rest = ext.substr(blank + 1);
+    if (code == 29) {
+        a.command = std::string(rest);
+        return a;
+    }
+    size_t br = rest.find(" [");
+    if (br == std::string_view::npos) return std::nullopt;
+    a.topic = std::string(rest.substr(0, br));
+    a.command = std::string(rest.substr(br + 1));
+    return a;
+}
+
+std::string action_tcard_document(int number) {
+    static const char* const kFiles[16] = {
+        "sample01.vrn", "sample02.vrn", "sample03.vrn", "sample04.vrn", "sample05.vrn", "sample06.vrn",
+        "sample07.vrn", "sample08.vrn", "sample09.vrn", "sample10.vrn", "sample11.vrn", "sample12.vrn",
+        "sample13.vrn", "sample14.vrn", "sample15.vrn", "sample16.vrn",
+    };
+    if (number < 101 || number > 116) return {};
+    return kFiles[number - 101];
+}
+
+SoundKind action_sound_kind(std::string_view ext) {
+    if (!ext.empty() && std::string_view("AsteriskExclamationQuestionCritical Stop").find(ext) != std::string_view::npos)
+        return SoundKind::System;
+    size_t dot = ext.find('.');
+    if (dot != std::string_view::npos && ext.find(' ', dot) != std::string_view::npos) return SoundKind::Command;
+    return SoundKind::File;
+}

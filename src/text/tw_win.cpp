@@ -1,0 +1,588 @@
+#include "text/tw_win.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "bars/status.h"
+#include "bars/tbar_win.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/settings.h"
+#include "base/shell_hooks_win.h"
+#include "base/spell.h"
+#include "base/tip_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "elements/draw_win.h"
+#include "elements/font.h"
+#include "elements/font_win.h"
+#include "resources/ids.h"
+#include "resources/text_ids.h"
+#include "text/fieldedit_win.h"
+#include "text/spellcheck_win.h"
+#include "text/tw.h"
+#include "view/textbox_win.h"
+#include "view/view_cmd.h"
+#include "view/view_win.h"
+
+namespace {
+
+int default_w_ = 300, default_h_ = 180;  // default_size_
+bool suspend_leftclick_ = false;
+
+constexpr int kPassPopup[][2] = {
+    {IDM_TW_CUT, CMD_CUT},       {IDM_TW_COPY, CMD_COPY},       {IDM_TW_PASTE, CMD_PASTE},
+    {IDM_TW_DELETE, CMD_DELETE}, {IDM_TW_FIND, CMD_FIND_TEXT},  {IDM_TW_REPLACE, CMD_REPLACE_TEXT},
+    {IDM_TW_INSERT, CMD_INSERT_TEXT}, {IDM_TW_SPELL, CMD_SPELL_CHECK},
+};
+
+TwInst* inst_of(HWND win) {
+    for (auto& t : tw_inst_)
+        if (t.win == win) return &t;
+    return nullptr;
+}
+
+void remove_inst(HWND win) {
+    std::erase_if(tw_inst_, [&](const TwInst& t) { return t.win == win; });
+}
+
+std::string window_title(HWND win) {
+    char buf[MAX_PATH + 64] = {};
+    GetWindowTextA(win, buf, sizeof buf);
+    return buf;
+}
+
+// The window's outer rectangle in the main window's client coordinates.
+RECT rect_in_main(HWND win) {
+    RECT r;
+    GetWindowRect(win, &r);
+    MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void show_status(HWND win) {
+    TextModel* m = fe_model(win);
+    if (!m) return;
+    auto [row, col] = fe_row_col(win);
+    status_show(tw_status_line(row, col, m->caret() + 1));
+}
+
+HWND create_editor(const std::string& title, const RECT& r, const LOGFONTA& font, bool read_only, bool wrap,
+                   bool keywords, const std::string& text);
+
+bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res);
+
+// The object's position in the main window's client coordinates.
+POINT object_point(const Obj& o) {
+    POINT p{0, 0};
+    if (auto d = draw_lp_to_dp_x({o.x, o.y})) p = {d->x, d->y};
+    if (view_inst_ && main_inst_) MapWindowPoints(view_inst_, main_inst_, &p, 1);
+    return p;
+}
+
+LOGFONTA file_font() {
+    LOGFONTA lf{};
+    lf.lfHeight = -12;  // 9 points
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::strcpy(lf.lfFaceName, "Courier New");
+    return lf;
+}
+
+HWND create_editor(const std::string& title, const RECT& r, const LOGFONTA& font, bool read_only, bool wrap,
+                   bool keywords, const std::string& text) {
+    FieldEditCreate c;
+    c.parent = main_inst_;
+    c.rect = r;
+    c.title = title;
+    c.style = WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+              WS_CLIPSIBLINGS | WS_VISIBLE;
+    c.font = font;
+    c.read_only = read_only;
+    c.wrap = wrap;
+    c.keywords = keywords;
+    c.text = text;
+    c.handler = on_event;
+    HWND win = fe_create(c);
+    if (win) {
+        BringWindowToTop(win);
+        SetFocus(win);
+    }
+    return win;
+}
+
+bool write_file(const std::string& name, const std::string& text) {
+    std::string error;
+    if (view_write_replace(name, text, &error)) return true;
+    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
+    return false;
+}
+
+bool save_as(HWND win, TextModel& m) {
+    char buf[MAX_PATH] = {};
+    std::string dir;
+    if (auto cur = file_current()) dir = cur->dir;
+    OPENFILENAMEA of{};
+    of.lStructSize = sizeof of;
+    of.hwndOwner = main_inst_;
+    of.lpstrFilter = "*.txt\0*.txt\0";
+    of.lpstrFile = buf;
+    of.nMaxFile = MAX_PATH;
+    of.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    of.lpstrTitle = "Save as Filename:";
+    of.lpstrDefExt = "txt";
+    of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&of)) return false;
+    std::string name = util_lower(buf);
+    if (!write_file(name, m.text())) return false;
+    m.set_modified(false);
+    SetWindowTextA(win, name.c_str());
+    return true;
+}
+
+int save(HWND win, const TwEntry& e) {
+    TextModel* m = fe_model(win);
+    if (e.key != 0 || !m) return 1;
+    std::string name = window_title(win);
+    if (util_lower(name).find("untitled.txt") != std::string::npos) {
+        save_as(win, *m);
+        return 0;
+    }
+    if (!write_file(name, m->text())) return 0;
+    m->set_modified(false);
+    msg_note("File " + name + " is saved to disk");
+    return 0;
+}
+
+void sort_selection(HWND win, TextModel& m) {
+    size_t a = m.sel_start();
+    std::string sorted = sort_lines(m.selection());
+    m.begin_group();
+    m.insert_text("");
+    m.set_caret(a);
+    m.insert_text(sorted);
+    m.end_group();
+    fe_changed(win);
+}
+
+void promote(HWND win, const TwEntry& e, TextModel& m) {
+    auto lines = tw_promote_lines(m.selection());
+    std::reverse(lines.begin(), lines.end());  // reading order
+    m.insert_text("");
+    fe_changed(win);
+    view_obj_from_text(e.key, lines);
+    task_menu_cmd(CMD_CLOSE_WINDOWS);
+    file_mark_changed();
+    view_invalidate();
+}
+
+void print(HWND win) {
+    TextModel* m = fe_model(win);
+    if (!m) return;
+    std::string file = file_progdir_path("temp_printfile.rtf");
+    DeleteFileA(file.c_str());
+    if (!write_file(file, strip_fields(m->text()))) return;
+    auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), "", "", 1));
+    if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+}
+
+// Menu state while a text window has the focus (user 4).
+void menu_state(HWND win) {
+    HMENU menu = main_inst_ ? GetMenu(main_inst_) : nullptr;
+    TextModel* m = fe_model(win);
+    if (!menu || !m) return;
+    auto en = [&](int id, bool on) { EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    for (int id : {CMD_OPEN_HOLD, CMD_EXPORT_HTML, CMD_EXPORT_OUTLINE, CMD_FILE1, CMD_FILE2, CMD_FILE3, CMD_PRINT}) en(id, false);
+    ModifyMenuA(menu, CMD_UNDO, MF_BYCOMMAND | MF_STRING, CMD_UNDO, "Undo Text\tCtrl+Z");
+    en(CMD_UNDO, m->can_undo());
+    en(CMD_REDO, m->can_redo());
+    en(CMD_PASTE, fe_clipboard_has_text());
+    en(CMD_DELETE, true);
+    bool sel = m->has_selection();
+    for (int id : {CMD_CUT, CMD_COPY, CMD_PROMOTE, CMD_UPPER_CASE, CMD_LOWER_CASE, CMD_SORT}) en(id, sel);
+}
+
+// Check while typing: the word before the caret becomes a No Action field when it is misspelt.
+void check_word(HWND win) {
+    TextModel* m = fe_model(win);
+    if (!m) return;
+    size_t c = m->caret();
+    size_t p = c;
+    while (p > 0 && (m->text()[p - 1] == ' ' || m->text()[p - 1] == '\r' || m->text()[p - 1] == '\n')) --p;
+    auto w = m->word_at(p);
+    if (!w || field_at(m->text(), w->first + 1)) return;  // never a field inside a field
+    std::string word = util_lower(m->text().substr(w->first, w->second - w->first));
+    if (spell_word_ok(word)) return;
+    m->select(w->first, w->second);
+    int n = m->make_field("") ? 1 : 0;
+    m->set_caret(c + 3 * static_cast<size_t>(n));
+    fe_changed(win);
+}
+
+void context_menu(HWND win, int x, int y) {
+    TextModel* m = fe_model(win);
+    if (m && !m->has_selection()) {
+        // The caret goes to the click point first; no field is followed.
+        suspend_leftclick_ = true;
+        m->set_caret(fe_hit(win, x, y));
+        fe_changed(win);
+        suspend_leftclick_ = false;
+    }
+    HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_TEXT));
+    if (!res) return;
+    POINT p{x, y};
+    ClientToScreen(win, &p);
+    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, win, nullptr);
+    DestroyMenu(res);
+}
+
+// The closing rules; false when the window stays.
+bool close_window(HWND win) {
+    if (focused_tw_.win == win) focused_tw_ = {};
+    TwInst* ti = inst_of(win);
+    TextModel* m = fe_model(win);
+    if (!ti || !m) {
+        DestroyWindow(win);
+        return true;
+    }
+    const TwInst t = *ti;
+    const bool file_window = t.key == 0;
+    auto obj = file_window ? std::optional<Obj>() : view_obj_get(t.key);
+    if (!file_window && !obj) {  // the object is gone: nothing to store into
+        remove_inst(win);
+        DestroyWindow(win);
+        return true;
+    }
+    RECT r = rect_in_main(win);
+    const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
+    const int rule = tw_close_rule(file_window, m->modified(), file_is_changed() != 0, obj && obj->geom == geom);
+    if (rule == 1 || rule == 2) {
+        remove_inst(win);
+        DestroyWindow(win);
+        return true;
+    }
+    if (rule == 3) {
+        std::string name = window_title(win);
+        int a = msg_ask_yes_no_cancel("Save textfile " + util_lower(file_name_part(name)) + " ?", "File Changed");
+        if (a == 3) return false;
+        if (a == 1) {
+            bool untitled = util_lower(name).find("untitled.txt") != std::string::npos;
+            bool ok = untitled ? save_as(win, *m) : write_file(name, m->text());
+            if (!ok) return false;  // the text stays where the user can still save it
+        }
+        remove_inst(win);
+        DestroyWindow(win);
+        if (a == 1 && t.mode == 2) {
+            file_clear_changed();
+            task_menu_cmd(CMD_RELOAD);
+        }
+        return true;
+    }
+    // Rule 4: text and geometry into the object as one step.
+    if (m->modified()) {
+        file_mark_changed();
+        menu_enable(CMD_SAVE, 1);
+    }
+    Obj o = *obj;
+    o.geom = geom;
+    o.ext = m->text();
+    view_unmark_all();
+    marked_obj_ = {t.key};
+    {
+        UndoStep step;
+        view_obj_put(o);
+        step.commit("Change Text");
+    }
+    marked_obj_.clear();
+    remove_inst(win);
+    POINT p = object_point(o);
+    ShowWindow(win, SW_HIDE);
+    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 0);
+    DestroyWindow(win);
+    if (tw_needs_recompute(o.ext)) view_auto_recompute();
+    if (o.flags & 1024) view_invalidate();
+    return true;
+}
+
+bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
+    *res = 0;
+    switch (msg) {
+    case WM_KEYDOWN:
+        show_status(win);
+        if (wp != VK_SHIFT && wp != VK_CONTROL) file_set_changed();
+        return false;
+    case WM_KEYUP: {
+        TwInst* t = inst_of(win);
+        if ((wp == VK_RETURN || wp == VK_SPACE) && menu_checked(CMD_CHECK_TYPING) && t && (t->mode == 1 || t->mode == 3))
+            check_word(win);
+        tbar_refresh();
+        return false;
+    }
+    case WM_MOUSEMOVE: tip_hide(); return false;
+    case WM_LBUTTONDOWN: show_status(win); return false;
+    case WM_LBUTTONUP: {
+        TextModel* m = fe_model(win);
+        if (!suspend_leftclick_ && m && !m->has_selection() && field_at(m->text(), m->caret()))
+            PostMessageA(win, WM_VORN_USER, 10003, 0);
+        return false;
+    }
+    case WM_RBUTTONUP: context_menu(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return true;
+    case WM_MBUTTONUP: tbar_refresh(); return false;
+    case WM_SIZE:
+        if (TextModel* m = fe_model(win); m && m->size() < 2 && wp == SIZE_RESTORED) {
+            RECT r;
+            GetWindowRect(win, &r);
+            default_w_ = r.right - r.left;
+            default_h_ = r.bottom - r.top;
+        }
+        return false;
+    case WM_NCLBUTTONDOWN:
+        if (GetFocus() != win) SetFocus(win);
+        BringWindowToTop(win);
+        return false;
+    case WM_SETFOCUS:
+        if (textbox_inst_.win && IsWindow(textbox_inst_.win)) SendMessageA(textbox_inst_.win, WM_TEXTBOX_USER, 3, 0);
+        focused_tw_ = {win, 1};
+        return false;
+    case WM_COMMAND:
+        if (lp == 0) {
+            tw_menu(win, LOWORD(wp));
+            return true;
+        }
+        return false;
+    case WM_VORN_USER:
+        if (wp == 10003) tw_follow_field(win);
+        else if (wp == 4) menu_state(win);
+        return true;
+    case WM_CLOSE: close_window(win); return true;
+    case WM_DESTROY:
+        remove_inst(win);
+        if (focused_tw_.win == win) focused_tw_ = {};
+        spell_dict(0);
+        tbar_refresh();
+        return false;
+    default: return false;
+    }
+}
+
+void open_hypertext_editor() { tw_open(0, file_progdir_path("untitled.txt"), 3); }
+
+void open_source_editor() {
+    const std::string& name = file_current_name();
+    if (name.empty()) return;
+    tw_open(0, name, 2);
+}
+
+void open_dictionary_editor() {
+    std::string name = file_setting_get_text("CustDictionary", file_progdir_path("custdict.kba"));
+    file_create_if_missing(name, "");
+    tw_open(0, name, 5);
+}
+
+void toggle_wordwrap() {
+    int on = menu_toggle(CMD_WORDWRAP);
+    // File windows follow the setting at once.
+    for (const auto& t : tw_inst_)
+        if (t.key == 0 && t.mode != 6) fe_set_wrap(t.win, on != 0);
+}
+
+void toggle_check_typing() { menu_toggle(CMD_CHECK_TYPING); }
+void toggle_multi_windows() { menu_toggle(CMD_MULTI_WINDOWS); }
+
+bool open_text_file(const std::string& name) { return tw_open(0, name, 3); }
+
+}  // namespace
+
+bool tw_open(Key key, const std::string& name, int mode) {
+    if (!main_inst_) return false;
+    for (const auto& t : std::vector<TwInst>(tw_inst_))
+        if (IsWindow(t.win)) BringWindowToTop(t.win);
+    RECT client;
+    GetClientRect(main_inst_, &client);
+    if (key == 0) {
+        view_wait_cursor(true);
+        auto text = file_read_text(name);
+        view_wait_cursor(false);
+        if (!text) return false;
+        RECT r{50, 30, 600, 350};
+        bool wrap = mode != 6 && menu_checked(CMD_WORDWRAP);
+        HWND win = create_editor(name, r, file_font(), false, wrap, mode == 6, *text);
+        if (!win) return false;
+        tw_inst_.push_back({win, 0, mode});
+        return true;
+    }
+    for (size_t k = 0; k < tw_inst_.size(); ++k) {
+        if (tw_inst_[k].key != key || !IsWindow(tw_inst_[k].win)) continue;
+        TwInst t = tw_inst_[k];
+        tw_inst_.erase(tw_inst_.begin() + static_cast<long>(k));
+        tw_inst_.push_back(t);
+        ShowWindow(t.win, SW_RESTORE);
+        BringWindowToTop(t.win);
+        SetFocus(t.win);
+        return true;
+    }
+    auto o = view_obj_get(key);
+    if (!o) return false;
+    view_wait_cursor(true);
+    POINT p = object_point(*o);
+    TwRect stored = tw_unpack_geometry(o->geom);
+    TwRect r = tw_place(stored, p.x, p.y, default_w_, default_h_, client.right, client.bottom);
+    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 1);
+    LOGFONTA lf = font_logfont(text_font(3, 1));
+    HWND win = create_editor(o->id, {r.left, r.top, r.right, r.bottom}, lf, (o->flags & 8) != 0, (o->flags & 1) != 0,
+                             false, o->ext);
+    view_wait_cursor(false);
+    if (!win) return false;
+    tw_inst_.push_back({win, key, 1});
+    return true;
+}
+
+int tw_menu(HWND win, int id) {
+    for (auto& p : kPassPopup)
+        if (p[0] == id) id = p[1];
+    TextModel* m = fe_model(win);
+    if (!m) return 1;
+    const TwEntry e = tw_entry(win);
+    switch (id) {
+    case CMD_NEW: task_menu_cmd(CMD_HYPERTEXT_EDITOR); return 0;
+    case CMD_SAVE: return save(win, e);
+    case CMD_SAVE_AS:
+        if (e.key != 0) return 1;
+        save_as(win, *m);
+        return 0;
+    case CMD_CUT: fe_cut(win); file_mark_changed(); return 0;
+    case CMD_COPY: fe_copy(win); return 0;
+    case CMD_PASTE: fe_paste(win); file_mark_changed(); return 0;
+    case CMD_DELETE: fe_delete(win); return 0;
+    case CMD_SELECT_ALL: fe_select_all(win); file_mark_changed(); return 0;
+    case CMD_UNDO:
+        if (m->can_undo()) {
+            fe_undo(win);
+            file_mark_changed();
+        }
+        return 0;
+    case CMD_REDO: fe_redo(win); file_mark_changed(); return 0;
+    case CMD_FIND_TEXT: fe_find_dialog(win, false); return 0;
+    case CMD_FIND_NEXT: fe_find_next(win); return 0;
+    case CMD_REPLACE_TEXT: fe_find_dialog(win, true); file_mark_changed(); return 0;
+    case CMD_UPPER_CASE: case CMD_LOWER_CASE:
+        if (fe_read_only(win)) return 0;
+        m->change_case(id == CMD_UPPER_CASE);
+        fe_changed(win);
+        file_mark_changed();
+        return 0;
+    case CMD_SORT:
+        if (!m->has_selection()) return 1;
+        if (fe_read_only(win)) return 0;
+        sort_selection(win, *m);
+        file_mark_changed();
+        return 0;
+    case CMD_PROMOTE:
+        if (!m->has_selection() || e.key == 0) return 1;
+        promote(win, e, *m);
+        return 0;
+    case IDM_TW_CREATE_LINK: case IDM_TW_EDIT_LINK: case IDM_TW_DELETE_LINK: case IDM_TW_DELETE_ALL_LINKS:
+        return tw_field_command(win, id);
+    case IDM_TW_PRINT: print(win); return 0;
+    default: return 1;
+    }
+}
+
+int tw_forward_menu(int id) {
+    HWND win = focused_tw_.kind == 1 ? focused_tw_.win : nullptr;
+    if (!win || !IsWindow(win) || !fe_model(win)) return 1;
+    // Other main-menu commands (Insert, Spell Check) go to the windows that own them.
+    if (id == CMD_INSERT_TEXT || id == CMD_SPELL_CHECK) return 1;
+    return tw_menu(win, id);
+}
+
+bool tw_insert_text(const std::string& text) {
+    HWND win = tw_focused_window(1);
+    if (win) {
+        if (fe_read_only(win)) return false;
+        fe_insert(win, text);
+        file_mark_changed();
+        return true;
+    }
+    if (focused_tw_.kind == 7 && focused_tw_.win && IsWindow(focused_tw_.win)) {
+        SendDlgItemMessageA(focused_tw_.win, 11016, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(text.c_str()));
+        return true;
+    }
+    msg_note("No Textwindow selected");
+    return false;
+}
+
+HWND tw_focused_window(int kind) {
+    if (focused_tw_.kind == kind && focused_tw_.win && IsWindow(focused_tw_.win)) return focused_tw_.win;
+    return nullptr;
+}
+
+void tw_close_all() {
+    for (const auto& t : std::vector<TwInst>(tw_inst_))
+        if (IsWindow(t.win)) close_window(t.win);
+}
+
+TwEntry tw_entry(HWND win) {
+    if (TwInst* t = inst_of(win)) return {t->key, t->mode};
+    return {};
+}
+
+// What the Spell Check dialog reads and changes of the focused text window.
+static void spell_access() {
+    SpellTwAccess a;
+    a.focused = [] { return tw_focused_window(1); };
+    a.text = [](HWND w) { TextModel* m = fe_model(w); return m ? m->text() : std::string(); };
+    a.caret = [](HWND w) { TextModel* m = fe_model(w); return m ? m->caret() : size_t{0}; };
+    a.select = [](HWND w, size_t from, size_t to) {
+        if (TextModel* m = fe_model(w)) {
+            m->select(from, to);
+            fe_changed(w);
+        }
+    };
+    a.replace = [](HWND w, size_t from, size_t to, const std::string& text) {
+        TextModel* m = fe_model(w);
+        if (!m || fe_read_only(w)) return false;
+        m->select(from, to);
+        m->insert_text(text);
+        fe_changed(w);
+        file_mark_changed();
+        return true;
+    };
+    spell_check_set_tw_access(a);
+}
+
+void tw_register() {
+    static const Command kCommands[] = {
+        {CMD_HYPERTEXT_EDITOR, open_hypertext_editor},
+        {CMD_SOURCE_EDITOR, open_source_editor},
+        {CMD_DICT_EDITOR, open_dictionary_editor},
+        {CMD_WORDWRAP, toggle_wordwrap},
+        {CMD_CHECK_TYPING, toggle_check_typing},
+        {CMD_MULTI_WINDOWS, toggle_multi_windows},
+        {CMD_DATE, [] {
+             SYSTEMTIME st;
+             GetLocalTime(&st);
+             tw_insert_text(std::to_string(st.wYear) + "-" + std::to_string(st.wMonth) + "-" + std::to_string(st.wDay));
+         }},
+    };
+    cmd_register_all(kCommands);
+    // Esc belongs to the diagram when another part of the program took it.
+    if (!cmd_find(CMD_CLOSE_WINDOWS)) cmd_register({CMD_CLOSE_WINDOWS, tw_close_all});
+    shell_hooks_.tw_forward_menu = tw_forward_menu;
+    shell_hooks_.open_text_file = open_text_file;
+    shell_hooks_.close_text_windows = tw_close_all;
+    shell_hooks_.tw_open = tw_open;
+    spell_access();
+}

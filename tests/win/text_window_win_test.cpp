@@ -1,0 +1,428 @@
+// Text windows, hypertext fields and object actions under Wine, driven through the main window,
+// the diagram window and the text windows' own messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "app/file_win.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/shell_hooks_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "resources/ids.h"
+#include "resources/text_ids.h"
+#include "services/action_win.h"
+#include "text/fieldedit_win.h"
+#include "text/tw_win.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::Boxes;
+using wt::pump;
+
+std::function<void(HWND)> drive_;
+const char* drive_title_ = "Edit Hyperlink";
+void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", drive_title_);
+    if (!dlg || !drive_) return;
+    KillTimer(nullptr, id);
+    auto d = std::move(drive_);
+    drive_ = nullptr;
+    d(dlg);
+}
+// The next modal dialog titled `title` is handled by `d`.
+void when_dialog(const char* title, std::function<void(HWND)> d) {
+    drive_title_ = title;
+    drive_ = std::move(d);
+    SetTimer(nullptr, 0, 50, drive_timer);
+}
+
+class TextWin : public wt::MainWindowTest {
+protected:
+    TextWin() : MainWindowTest("vorn_text_win_test", SW_SHOWNOACTIVATE) {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        view_doc() = Document();
+        view_undo_clear();
+        file_set_current_name((dir_ / "first.vrn").string());
+        file_clear_changed();
+    }
+    void TearDown() override {
+        tw_close_all();
+        Boxes::answer = 2;
+        pump(20);
+        MainWindowTest::TearDown();
+    }
+    Key obj(const std::string& id, int action, const std::string& ext, int x = 100, int y = -100) {
+        Obj o;
+        o.id = id;
+        o.level = 1;
+        o.x = x;
+        o.y = y;
+        o.action = action;
+        o.shape = 161;
+        o.ext = ext;
+        return *view_obj_put(o);
+    }
+    // Enter on the marked object runs its action.
+    void activate(Key k) {
+        marked_obj_ = {k};
+        SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+        pump(30);
+    }
+    HWND tw() const { return tw_inst_.empty() ? nullptr : tw_inst_.back().win; }
+    static void type(HWND w, const std::string& s) {
+        for (char c : s) SendMessageA(w, WM_CHAR, static_cast<unsigned char>(c), 0);
+    }
+    static void click_at(HWND w, size_t caret, UINT msg_down = WM_LBUTTONDOWN) {
+        POINT p = fe_point_of(w, caret);
+        p.x += 1;
+        p.y += 4;
+        SendMessageA(w, msg_down, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        pump(30);
+    }
+    static const std::string& text(HWND w) { return fe_model(w)->text(); }
+    void save_doc(const char* name) {
+        std::string err;
+        ASSERT_TRUE(view_save_file(path(name), &err)) << err;
+    }
+};
+
+TEST_F(TextWin, ObjectTextWrittenClosedAndUndone) {
+    Key k = obj("Idea A", 0, "old");
+    activate(k);
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    HWND w = tw();
+    EXPECT_EQ(tw_inst_[0].key, k);
+    EXPECT_EQ(tw_inst_[0].mode, 1);
+    char title[64] = {};
+    GetWindowTextA(w, title, sizeof title);
+    EXPECT_STREQ(title, "Idea A");
+    activate(k);  // again: the same window comes forward
+    EXPECT_EQ(tw_inst_.size(), 1u);
+
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    type(w, " new\rline");
+    EXPECT_EQ(text(w), "old new\r\nline");
+    // Undo inside the window is the text's own.
+    SendMessageA(win_, WM_COMMAND, CMD_UNDO, 0);
+    EXPECT_EQ(text(w), "old new\r\n");
+    SendMessageA(win_, WM_COMMAND, CMD_UNDO, 0);
+    EXPECT_EQ(text(w), "old new");
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_TRUE(tw_inst_.empty());
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(view_obj_get(k)->ext, "old new");
+    EXPECT_NE(view_obj_get(k)->geom, 0);
+    EXPECT_EQ(view_undo_name(), "Change Text");
+
+    // The whole window is one step of the diagram's history.
+    SendMessageA(win_, WM_COMMAND, CMD_UNDO, 0);
+    EXPECT_EQ(view_obj_get(k)->ext, "old");
+    EXPECT_EQ(view_obj_get(k)->geom, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_REDO, 0);
+    EXPECT_EQ(view_obj_get(k)->ext, "old new");
+
+    // Reopened where it was; closing it unchanged and unmoved stores nothing.
+    file_clear_changed();
+    activate(k);
+    ASSERT_TRUE(tw());
+    SendMessageA(tw(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(file_is_changed());
+}
+
+TEST_F(TextWin, FieldMadeEditedAndFollowedToAnObject) {
+    Key target = obj("Target", 34, "=0", 400, -300);
+    Key src = obj("Source", 0, "see Target now");
+    activate(src);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    // Without a selection Create Hyperlink says what to do.
+    SendMessageA(w, WM_COMMAND, IDM_TW_CREATE_LINK, 0);
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_EQ(Boxes::notes.back(), "First select some text");
+    click_at(w, 6, WM_LBUTTONDBLCLK);  // selects "Target"
+    SendMessageA(w, WM_COMMAND, IDM_TW_CREATE_LINK, 0);
+    EXPECT_EQ(text(w), std::string("see \x0bTarget\x0e" "12\x0f now"));
+
+    // A No Action field opens the dialog; it becomes Activate ID of "Target".
+    bool shown = false;
+    when_dialog("Edit Hyperlink", [&](HWND d) {
+        shown = true;
+        char ht[64] = {};
+        GetDlgItemTextA(d, IDC_HT_HYPERTEXT, ht, sizeof ht);
+        EXPECT_STREQ(ht, "Target");
+        SendDlgItemMessageA(d, IDC_HT_ACTION, CB_SETCURSEL, 0, 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_HT_ACTION, CBN_SELCHANGE), 0);
+        SetDlgItemTextA(d, IDC_HT_EXTENSION, "Target");
+        SendMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+    click_at(w, 7);
+    pump(200);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(text(w), std::string("see \x0bTarget\x0e" "15Target\x0f now"));
+
+    // Following it runs the target's own action (a toggle).
+    click_at(w, 7);
+    EXPECT_EQ(view_obj_get(target)->ext, "=1");
+
+    // A field whose ID matches nothing: the note, then the dialog.
+    fe_model(w)->set_text(std::string("\x0bnowhere\x0e" "15Nobody\x0f"));
+    when_dialog("Edit Hyperlink", [](HWND d) { SendMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+    click_at(w, 2);
+    pump(200);
+    EXPECT_EQ(Boxes::notes.back(), "\"Nobody\" does not match any Object ID or contents");
+}
+
+TEST_F(TextWin, ActivateIdByContentsOpensEveryMatchingText) {
+    obj("One", 0, "the budget for May");
+    obj("Two", 0, "no match here");
+    obj("Three", 0, "a budget again");
+    EXPECT_TRUE(tw_activate_id(nullptr, "budget"));
+    ASSERT_EQ(tw_inst_.size(), 2u);
+    EXPECT_EQ(fe_model(tw_inst_[1].win)->selection(), "budget");
+}
+
+TEST_F(TextWin, FieldFollowedToAnotherDocumentAndBack) {
+    obj("There", 12, "");
+    save_doc("other.vrn");
+    view_doc() = Document();
+    Key start = obj("Start", 0, std::string("go \x0bthere\x0e" "06other.vrn\x0f"));
+    save_doc("first.vrn");
+    ASSERT_EQ(file_open_document(path("first.vrn")), 1);
+    activate(start);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    click_at(w, 5);
+    EXPECT_NE(util_lower(file_current_name()).find("other.vrn"), std::string::npos);
+    ASSERT_TRUE(view_obj_find_id("There"));
+    SendMessageA(win_, WM_COMMAND, CMD_BACK, 0);
+    pump(30);
+    EXPECT_NE(util_lower(file_current_name()).find("first.vrn"), std::string::npos);
+    EXPECT_TRUE(view_obj_find_id("Start"));
+}
+
+TEST_F(TextWin, FileWindowsAskBeforeClosingAndKeepTheTextWhenSavingFails) {
+    std::string name = path("notes.txt");
+    { std::ofstream(name) << "first"; }
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    HWND w = tw();
+    EXPECT_EQ(tw_inst_.back().mode, 3);
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    type(w, "!");
+    // Saving where a folder took the file's place fails: it says so and nothing is lost.
+    DeleteFileA(name.c_str());
+    CreateDirectoryA(name.c_str(), nullptr);
+    Boxes::answer = 1;
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    ASSERT_EQ(Boxes::questions.size(), 1u);
+    EXPECT_EQ(Boxes::questions[0], "File Changed: Save textfile notes.txt ?");
+    EXPECT_FALSE(Boxes::errors.empty());
+    ASSERT_TRUE(IsWindow(w));
+    EXPECT_EQ(text(w), "first!");
+    RemoveDirectoryA(name.c_str());
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    std::ifstream in(name);
+    std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(saved, "first!");
+}
+
+TEST_F(TextWin, EditCommandsReachTheFocusedWindow) {
+    Key k = obj("Lines", 0, "pear\r\napple\r\nfig");
+    activate(k);
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    ASSERT_EQ(focused_tw_.win, w);
+    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_SORT, 0);
+    EXPECT_EQ(text(w), "apple\nfig\npear\n");
+    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_UPPER_CASE, 0);
+    EXPECT_EQ(text(w), "APPLE\nFIG\nPEAR\n");
+    SendMessageA(win_, WM_COMMAND, CMD_COPY, 0);
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_PASTE, 0);
+    EXPECT_EQ(text(w), "APPLE\nFIG\nPEAR\nAPPLE\nFIG\nPEAR\n");
+    // Esc and Del stay with the editor; they never reach the diagram.
+    SendMessageA(w, WM_KEYDOWN, VK_HOME, 0);
+    SendMessageA(w, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(view_obj_get(k)->ext, "pear\r\napple\r\nfig");
+}
+
+TEST_F(TextWin, CheckWhileTypingMarksMisspeltWordsInObjectTextsOnly) {
+    menu_check(CMD_CHECK_TYPING, 1);
+    Key k = obj("Notes", 0, "");
+    activate(k);
+    HWND w = tw();
+    // WM_KEYUP of the blank is what checks the word just typed.
+    auto type_word = [&](HWND win, const std::string& s) {
+        type(win, s);
+        SendMessageA(win, WM_KEYUP, VK_SPACE, 0);
+    };
+    type_word(w, "good wrods ");
+    EXPECT_EQ(text(w), std::string("good \x0bwrods\x0e\x0f "));
+    EXPECT_EQ(fe_model(w)->caret(), text(w).size());
+    // A source file never gets markers.
+    SendMessageA(win_, WM_COMMAND, CMD_HYPERTEXT_EDITOR, 0);
+    HWND f = tw();
+    ASSERT_NE(f, w);
+    tw_inst_.back().mode = 2;
+    type_word(f, "wrods ");
+    EXPECT_EQ(text(f), "wrods ");
+    menu_check(CMD_CHECK_TYPING, 0);
+}
+
+// ---- The executor, with the platform behind its seam.
+
+struct FakePlatform {
+    static inline std::vector<std::string> calls;
+    static inline int select = 1;
+    static ActionPlatform install() {
+        calls.clear();
+        ActionPlatform old = action_platform();
+        ActionPlatform& p = action_platform();
+        p.run_program = [](const std::string& c) { calls.push_back("run " + c); return true; };
+        p.shell_open = [](const std::string& f) { calls.push_back("open " + f); return 2; };
+        p.play_sound = [](const std::string& n) { calls.push_back("play " + n); };
+        p.dde_execute = [](const std::string& s, const std::string& t, const std::string& c, const std::string&) {
+            calls.push_back("exec " + s + "|" + t + "|" + c);
+            return true;
+        };
+        p.dde_request = [](const std::string& s, const std::string& t, const std::string& i, std::string* r) {
+            calls.push_back("req " + s + "|" + t + "|" + i);
+            *r = "42";
+            return true;
+        };
+        p.select_line = [](const std::string&, const std::vector<std::string>& l) {
+            calls.push_back("select " + std::to_string(l.size()));
+            return select;
+        };
+        return old;
+    }
+};
+
+class ActionWin : public TextWin {
+protected:
+    void SetUp() override {
+        TextWin::SetUp();
+        old_platform_ = FakePlatform::install();
+    }
+    void TearDown() override {
+        action_platform() = old_platform_;
+        menu_check(CMD_SLIDESHOW, 0);
+        TextWin::TearDown();
+    }
+    ActionPlatform old_platform_;
+};
+
+TEST_F(ActionWin, CodesReachThePlatformAsWritten) {
+    struct { int code; const char* ext; const char* call; } cases[] = {
+        {8, "notepad.exe a.txt", "run notepad.exe a.txt"},
+        {39, "report.doc", "open report.doc"},
+        {24, "Exclamation", "play Exclamation"},
+        {29, "Word c:\\a.doc", "exec Word|System|[FileOpen .Name=\"c:\\a.doc\"]"},
+        {31, "Srv Sheet 1 [calc]", "exec Srv|Sheet 1|[calc]"},
+        {32, "Srv Sheet [A1]", "req Srv|Sheet|[A1]"},
+    };
+    for (auto& c : cases) {
+        FakePlatform::calls.clear();
+        action_do(c.code, 0, c.ext);
+        ASSERT_EQ(FakePlatform::calls.size(), 1u) << c.code;
+        EXPECT_EQ(FakePlatform::calls[0], c.call);
+    }
+    EXPECT_EQ(Boxes::notes.back(), "42");  // the DDE answer
+    ASSERT_FALSE(Boxes::errors.empty());     // the shell's error 2 for code 39
+    EXPECT_NE(Boxes::errors[0].find("Opening File (report.doc)"), std::string::npos);
+
+    // A slideshow lets only the moves between places run.
+    menu_check(CMD_SLIDESHOW, 1);
+    FakePlatform::calls.clear();
+    EXPECT_TRUE(action_do(8, 0, "x.exe"));
+    EXPECT_TRUE(FakePlatform::calls.empty());
+}
+
+TEST_F(ActionWin, ObjectsChangeThemselves) {
+    Key t = obj("T", 34, "=1");
+    EXPECT_TRUE(action_do(34, t, "=1"));
+    EXPECT_EQ(view_obj_get(t)->ext, "=0");
+    Key one = obj("S", 36, "only line");
+    action_do(36, one, "");
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_EQ(Boxes::notes.back(), "Contents should have more than 1 line");
+    EXPECT_EQ(view_obj_get(one)->id, "   ");
+    Key s = obj("S", 36, "red\ngreen\nblue\n");
+    action_do(36, s, "");
+    std::string id = view_obj_get(s)->id;
+    EXPECT_TRUE(id == "red" || id == "green" || id == "blue") << id;
+    Key pick = obj("P", 12, "alpha\nbeta\ngamma");
+    FakePlatform::select = 1;
+    EXPECT_TRUE(action_do(30, pick, ""));
+    EXPECT_EQ(view_obj_get(pick)->id, "beta");
+}
+
+TEST_F(ActionWin, RecursionStopsAndLevelsAreReached) {
+    // An ID that names itself and two clusters that name each other end without a crash.
+    Key loop = obj("Loop", 15, "Loop");
+    EXPECT_FALSE(action_do(15, loop, "Loop"));
+    Key a = obj("A", 16, ""), b = obj("B", 16, "");
+    view_link_add(Link{a, b, 0, 0, 0, 0, ""});
+    view_link_add(Link{b, a, 0, 0, 0, 0, ""});
+    EXPECT_TRUE(action_do(16, a, ""));
+    // Go to level 3 and the object with that ID; no such object fails.
+    Obj distant;
+    distant.id = "Far";
+    distant.level = 3;
+    distant.x = 500;
+    distant.y = -200;
+    distant.shape = 161;
+    view_obj_put(distant);
+    EXPECT_TRUE(action_do(11, 0, "3 Far"));
+    EXPECT_FALSE(action_do(11, 0, "2 Far"));
+    // A sub-level jump leaves a return point.
+    Key g = obj("Gate", 25, "3 Far");
+    EXPECT_TRUE(action_do(25, g, "3 Far"));
+    ASSERT_FALSE(gosub_.empty());
+    EXPECT_EQ(gosub_.front().object_id, "Gate");
+}
+
+TEST_F(ActionWin, ProgramsOfWebDocumentsAskFirst) {
+    std::string archive = file_progdir_path("url\\");
+    CreateDirectoryA(archive.c_str(), nullptr);
+    file_set_current_name(archive + "host page.vrn");
+    Boxes::answer = 2;
+    EXPECT_FALSE(action_do(8, 0, "evil.exe"));
+    EXPECT_TRUE(FakePlatform::calls.empty());
+    ASSERT_EQ(Boxes::questions.size(), 1u);
+    Boxes::answer = 1;
+    EXPECT_TRUE(action_do(8, 0, "tool.exe"));
+    ASSERT_EQ(FakePlatform::calls.size(), 1u);
+    RemoveDirectoryA(archive.c_str());
+}
+
+TEST_F(ActionWin, TrainingCardsOpenTheirSampleDocuments) {
+    SendMessageA(win_, WM_TCARD, HELP_TCARD_DATA, 104);
+    pump(30);
+    EXPECT_NE(util_lower(file_current_name()).find("sample04.vrn"), std::string::npos);
+    EXPECT_TRUE(view_obj_find_id("Hypertext"));
+    std::string before = file_current_name();
+    SendMessageA(win_, WM_TCARD, HELP_TCARD_DATA, 150);  // no card of that number
+    EXPECT_EQ(file_current_name(), before);
+}
+
+}  // namespace
