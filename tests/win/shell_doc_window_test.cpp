@@ -1,4 +1,5 @@
-// Documents opened over DDE wait until no question or dialog is showing.
+// The main window and its document: the changed mark in the title, and documents opened over
+// DDE that wait until no question or dialog is showing.
 #include <windows.h>
 #include <ddeml.h>
 
@@ -41,15 +42,36 @@ std::string title(HWND w) {
     return t;
 }
 
-class ShellDdeQueue : public wt::MainWindowTest {
+class ShellDocWindow : public wt::MainWindowTest {
 protected:
-    ShellDdeQueue() : MainWindowTest("vorn_dde_queue_test") {}
+    ShellDocWindow() : MainWindowTest("vorn_doc_window_test") {}
     void open_doc(const std::string& name, const char* id) {
         std::ofstream(name, std::ios::binary) << doc_text(id);
         ASSERT_EQ(file_open_document(name), 1);
     }
     void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
 };
+
+// The changed mark shows from the first edit, goes with a save, and goes when Undo returns to
+// what was saved.
+TEST_F(ShellDocWindow, TheTitleShowsWhetherTheDocumentDiffersFromItsFile) {
+    open_doc(path("t.vrn"), "one");
+    const std::string clean = title(win_);
+    EXPECT_EQ(clean, "Vorn Idea Processor - [" + file_lower(path("t.vrn")) + "]");
+    command(CMD_SELECT_ALL);
+    command(CMD_DELETE);
+    EXPECT_EQ(title(win_), clean + " *");
+    command(CMD_UNDO);
+    EXPECT_EQ(title(win_), clean);
+    command(CMD_REDO);
+    EXPECT_EQ(title(win_), clean + " *");
+    command(CMD_SAVE);
+    EXPECT_EQ(title(win_), clean);
+    command(CMD_UNDO);
+    EXPECT_EQ(title(win_), clean + " *");
+    command(CMD_REDO);
+    EXPECT_EQ(title(win_), clean);
+}
 
 // Open requests that arrive over DDE while the save question is showing wait for the answer; the
 // answer saves the document it was asked about, and the requests then open one after the other.
@@ -97,7 +119,7 @@ struct Asked {
     }
 };
 
-TEST_F(ShellDdeQueue, DdeOpensWaitForTheSaveQuestion) {
+TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestion) {
     std::string a = path("a.vrn"), b = path("b.vrn"), c = path("c.vrn");
     std::ofstream(b, std::ios::binary) << doc_text("bee");
     std::ofstream(c, std::ios::binary) << doc_text("sea");
