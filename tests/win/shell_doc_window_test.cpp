@@ -73,8 +73,8 @@ TEST_F(ShellDocWindow, TheTitleShowsWhetherTheDocumentDiffersFromItsFile) {
     EXPECT_EQ(title(win_), clean);
 }
 
-// Open requests that arrive over DDE while the save question is showing wait for the answer; the
-// answer saves the document it was asked about, and the requests then open one after the other.
+// Open requests that arrive over DDE while the save question or a modal dialog is showing wait;
+// the answer saves the document it was asked about, and the requests then open one by one.
 struct DdeClient {
     DWORD inst = 0;
     HSZ service = nullptr, topic = nullptr;
@@ -119,7 +119,7 @@ struct Asked {
     }
 };
 
-TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestion) {
+TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestionAndModalDialogs) {
     std::string a = path("a.vrn"), b = path("b.vrn"), c = path("c.vrn");
     std::ofstream(b, std::ios::binary) << doc_text("bee");
     std::ofstream(c, std::ios::binary) << doc_text("sea");
@@ -147,8 +147,14 @@ TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestion) {
     EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
     // Names the program does not open are refused, not dropped.
     EXPECT_FALSE(client.execute("[open(\"" + path("tool.exe") + "\")]"));
+    // A modal dialog (a file dialog, Save As) disables the main window: the document under it
+    // stays until the dialog is gone.
+    EnableWindow(win_, FALSE);
     EXPECT_TRUE(client.execute("[open(\"" + b + "\")]"));
-    pump(200);
+    pump(300);
+    EXPECT_EQ(file_current_name(), c);
+    EnableWindow(win_, TRUE);
+    pump(400);
     EXPECT_EQ(file_current_name(), b);
 }
 
