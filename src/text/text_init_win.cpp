@@ -1,7 +1,7 @@
 #include "text/text_init_win.h"
 
-#include "text/tw_win.h"
 #include "text/spellcheck_win.h"
+#include "text/tw_win.h"
 
 void text_init() {
     spell_check_init();

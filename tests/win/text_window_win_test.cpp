@@ -212,6 +212,17 @@ TEST_F(TextWin, FieldFollowedToAnotherDocumentAndBack) {
     pump(30);
     EXPECT_NE(util_lower(file_current_name()).find("first.vrn"), std::string::npos);
     EXPECT_TRUE(view_obj_find_id("Start"));
+
+    // A sub-document leaves a return point that Back takes.
+    Key gate = obj("Gate", 40, "other.vrn 1 There");
+    activate(gate);
+    EXPECT_NE(util_lower(file_current_name()).find("other.vrn"), std::string::npos);
+    ASSERT_EQ(gosub_.size(), 1u);
+    EXPECT_EQ(gosub_.front().object_id, "Gate");
+    SendMessageA(win_, WM_COMMAND, CMD_BACK, 0);
+    pump(30);
+    EXPECT_NE(util_lower(file_current_name()).find("first.vrn"), std::string::npos);
+    EXPECT_TRUE(gosub_.empty());
 }
 
 TEST_F(TextWin, FileWindowsAskBeforeClosingAndKeepTheTextWhenSavingFails) {
@@ -374,6 +385,8 @@ TEST_F(ActionWin, ObjectsChangeThemselves) {
     FakePlatform::select = 1;
     EXPECT_TRUE(action_do(30, pick, ""));
     EXPECT_EQ(view_obj_get(pick)->id, "beta");
+    EXPECT_FALSE(action_do(44, pick, "two"));
+    EXPECT_EQ(Boxes::notes.back(), "Action Extension must be numeric");
 }
 
 TEST_F(ActionWin, RecursionStopsAndLevelsAreReached) {
