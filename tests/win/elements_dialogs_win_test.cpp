@@ -431,6 +431,7 @@ TEST_F(ElementsDialogs, LinkPropertiesReattachesReversesAndRefusesDuplicates) {
 TEST_F(ElementsDialogs, LinkDefaultsFromTheMenu) {
     on_dialog("Link Defaults", [&](HWND dlg) {
         EXPECT_FALSE(checked(dlg, IDC_LDEF_TILT));  // setting 74 defaults to 1
+        shot(dlg, "link_defaults");
         press(dlg, IDC_LDEF_TILT);
         press(dlg, IDC_LDEF_OPAQUE);
         press(dlg, IDOK);
@@ -469,6 +470,7 @@ TEST_F(ElementsDialogs, ClusterAndSequenceSettings) {
     on_dialog("Cluster Settings", [&](HWND dlg) {
         EXPECT_EQ(sel_text(dlg, IDC_CLU_VERT), "100");
         EXPECT_EQ(sel_text(dlg, IDC_CLU_HORZ), "300");
+        shot(dlg, "cluster_settings");
         choose_text(dlg, IDC_CLU_VERT, "0");
         press(dlg, IDOK);
     });
