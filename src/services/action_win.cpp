@@ -418,18 +418,19 @@ bool execute(int code, Key key, const std::string& ext) {
     }
 }
 
-bool activate_marked() {
-    if (marked_obj_.size() != 1) return false;
-    return run_object(marked_obj_.front());
-}
-
+// Activate of the object pop-up menu (the object it was opened on), or of the marked object.
 void activate_command() {
     Key key = 0;
-    if (!marked_obj_.empty()) key = marked_obj_.front();
+    if (popup_menu_inst_) {
+        key = static_cast<Key>(static_cast<uint16_t>(popup_menu_inst_->a));
+        popup_menu_inst_.reset();
+    } else if (marked_obj_.size() == 1) {
+        key = marked_obj_.front();
+    }
     if (key) run_object(key);
 }
 
-bool one_object_marked() { return marked_obj_.size() == 1; }
+bool can_activate() { return popup_menu_inst_ || marked_obj_.size() == 1; }
 
 bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
 
@@ -482,6 +483,5 @@ void action_register() {
         prev_native_ = shell_hooks_.main_native;
         shell_hooks_.main_native = main_native;
     }
-    cmd_register({CMD_ACTIVATE_OBJECT, activate_command, one_object_marked});
-    (void)activate_marked;
+    cmd_register({CMD_ACTIVATE_OBJECT, activate_command, can_activate});
 }

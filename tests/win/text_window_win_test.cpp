@@ -369,9 +369,12 @@ TEST_F(ActionWin, CodesReachThePlatformAsWritten) {
 }
 
 TEST_F(ActionWin, ObjectsChangeThemselves) {
+    // The object pop-up menu's Activate runs the object it was opened on.
     Key t = obj("T", 34, "=1");
-    EXPECT_TRUE(action_do(34, t, "=1"));
+    popup_menu_inst_ = PopupSource{static_cast<int16_t>(t), 0};
+    SendMessageA(win_, WM_COMMAND, CMD_ACTIVATE_OBJECT, 0);
     EXPECT_EQ(view_obj_get(t)->ext, "=0");
+    EXPECT_FALSE(popup_menu_inst_);
     Key one = obj("S", 36, "only line");
     action_do(36, one, "");
     ASSERT_FALSE(Boxes::notes.empty());
