@@ -180,25 +180,6 @@ std::optional<int> seq_key_of_line(std::string_view line) {
     return *v;
 }
 
-std::optional<ActionFiles> obj_action_files(int code) {
-    const std::pair<std::string, std::string> all{"All Files(*.*)", "*.*"}, vrn{"Vorn Files(*.vrn)", "*.vrn"};
-    switch (code) {
-    case 39: return ActionFiles{{all}, "*.*"};
-    case 1: return ActionFiles{{{"Text Files(*.txt)", "*.txt"}, all}, "*.txt"};
-    case 38: return ActionFiles{{{"Source Files(*.*)", "*.*"}}, "*.*"};
-    case 6: case 40: return ActionFiles{{vrn}, "*.vrn"};
-    case 7: return ActionFiles{{{"Clone Files(*.vrn)", "*.vrn"}}, "*.vrn"};
-    case 8: return ActionFiles{{{"Programs(*.exe)", "*.exe"}}, "*.exe"};
-    case 37: return ActionFiles{{{"Help Files(*.hlp)", "*.hlp"}}, "*.hlp"};
-    case 24:
-        return ActionFiles{{{"Wave Files(*.wav)", "*.wav"}, {"Midi Files(*.mid)", "*.mid"}, {"AVI Files(*.avi)", "*.avi"},
-                            {"Mpeg Files(*.mpg)", "*.mpg"}, all},
-                           "*.wav"};
-    case 19: return ActionFiles{{{"Checklist Files(*.l)", "*.l"}}, "*.l"};
-    }
-    return std::nullopt;
-}
-
 std::string obj_rtf_plain(std::string_view r) {
     std::string out;
     int depth = 0, skip_below = -1;  // groups of fonts, colours and "\*" destinations are not text

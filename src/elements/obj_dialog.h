@@ -78,14 +78,6 @@ extern const std::vector<std::string> seq_directions_;
 // The key that follows the first 20 characters of an object list line; nullopt when none.
 std::optional<int> seq_key_of_line(std::string_view line);
 
-// The file types the Action Ext's Browse offers for an action: name and mask pairs, and the
-// mask the dialog starts with; nullopt for actions that name no file.
-struct ActionFiles {
-    std::vector<std::pair<std::string, std::string>> filters;
-    std::string mask;
-};
-std::optional<ActionFiles> obj_action_files(int code);
-
 // The plain text of a rich-text document (paragraphs as line breaks), for an object whose rich
 // text has no plain copy stored.
 std::string obj_rtf_plain(std::string_view rtf);

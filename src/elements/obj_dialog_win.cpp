@@ -15,6 +15,7 @@
 #include "document/globals.h"
 #include "document/view.h"
 #include "document/view_io.h"
+#include "elements/action_args.h"
 #include "elements/elements_dlg_win.h"
 #include "elements/font_win.h"
 #include "elements/icon.h"
@@ -68,12 +69,12 @@ void set_id_font(HWND win, ObjDlg& d) {
 }
 
 void refresh_buttons(HWND win, const ObjDlg& d) {
-    dlg_enable(win, IDC_OBJ_ACTION_BROWSE, obj_action_files(chosen_action(win, d)).has_value());
+    dlg_enable(win, IDC_OBJ_ACTION_BROWSE, action_prime_file_get(chosen_action(win, d)).has_value());
     int s = chosen(win, IDC_OBJ_SHAPE, ObjList::Shape, d.shape, d.stored.shape);
     dlg_enable(win, IDC_OBJ_SHAPE_BROWSE, s == kShapePictureFile);
 }
 
-std::string filter_text(const ActionFiles& f) {
+std::string filter_text(const PrimeFile& f) {
     std::string s;
     for (const auto& [name, mask] : f.filters) s += name + '\0' + mask + '\0';
     return s + '\0';
@@ -96,7 +97,7 @@ bool open_file(HWND owner, const std::string& filter, const std::string& dir, co
 }
 
 void browse_action(HWND win, const ObjDlg& d) {
-    auto files = obj_action_files(chosen_action(win, d));
+    auto files = action_prime_file_get(chosen_action(win, d));
     if (!files) return;
     std::string name;
     if (!open_file(win, filter_text(*files), file_dir_of(dlg_get_text(win, IDC_OBJ_ACTION_EXT)), "Select File", &name)) return;
