@@ -67,10 +67,12 @@ private:
 // Object texts are painted up to this many characters: no screen shows more of one line, and
 // a text of megabytes must not cost a repaint its length.
 constexpr size_t kPaintedTextMax = 4096;
-// Places and sizes are painted within these bounds (what GDI draws at every zoom); the records
-// keep their values.
+// Places are painted within these bounds (what GDI draws at every zoom); a size beyond the
+// largest an object can have is no size at all and paints as the default one. The records keep
+// their values.
 constexpr int32_t kPaintedCoordMax = 1 << 22;
 constexpr int32_t kPaintedSizeMax = 500;
+constexpr int32_t kPaintedSizeDefault = 15;
 
 // The reach of an object as the index reckons it: half its widest text, its figure and `pad`.
 int32_t spatial_obj_reach(const Obj& o, int64_t char_units, int64_t pad);

@@ -99,6 +99,7 @@ void GdiCanvas::trim() {
 }
 
 void GdiCanvas::set_pen(const Pen& p) {
+    if (sel_pen_ && p == pen_) return;
     pen_ = p;
     HPEN h = find(pens_, p);
     if (!h) {
@@ -107,15 +108,18 @@ void GdiCanvas::set_pen(const Pen& p) {
         if (!h) return;
         pens_.emplace_back(p, h);
     }
-    if (GetCurrentObject(dc_, OBJ_PEN) != h) SelectObject(dc_, h);
+    if (sel_pen_ != h) SelectObject(dc_, h);
+    sel_pen_ = h;
     trim();
 }
 
 void GdiCanvas::set_brush(const Brush& b) {
+    if (sel_brush_ && b == brush_) return;
     brush_ = b;
     if (b.pattern == 1) {
         HGDIOBJ hollow = GetStockObject(HOLLOW_BRUSH);
-        if (GetCurrentObject(dc_, OBJ_BRUSH) != hollow) SelectObject(dc_, hollow);
+        if (sel_brush_ != hollow) SelectObject(dc_, hollow);
+        sel_brush_ = hollow;
         return;
     }
     HBRUSH h = find(brushes_, b);
@@ -128,7 +132,8 @@ void GdiCanvas::set_brush(const Brush& b) {
         if (!h) return;
         brushes_.emplace_back(b, h);
     }
-    if (GetCurrentObject(dc_, OBJ_BRUSH) != h) SelectObject(dc_, h);
+    if (sel_brush_ != h) SelectObject(dc_, h);
+    sel_brush_ = h;
     trim();
 }
 
@@ -143,6 +148,7 @@ HBRUSH GdiCanvas::solid_brush(Colour c) {
 }
 
 void GdiCanvas::set_font(const Font& f) {
+    if (sel_font_ && f == font_) return;
     font_ = f;
     HFONT h = find(fonts_, f);
     if (!h) {
@@ -163,15 +169,23 @@ void GdiCanvas::set_font(const Font& f) {
         if (!h) return;
         fonts_.emplace_back(f, h);
     }
-    if (GetCurrentObject(dc_, OBJ_FONT) != h) SelectObject(dc_, h);
+    if (sel_font_ != h) SelectObject(dc_, h);
+    sel_font_ = h;
     trim();
 }
 
-void GdiCanvas::set_text_colour(Colour c) { SetTextColor(dc_, c & 0xFFFFFF); }
+void GdiCanvas::set_text_colour(Colour c) {
+    if ((c & 0xFFFFFF) == text_colour_) return;
+    text_colour_ = c & 0xFFFFFF;
+    SetTextColor(dc_, text_colour_);
+}
 
 void GdiCanvas::set_text_bk(bool opaque, Colour c) {
-    SetBkMode(dc_, opaque ? OPAQUE : TRANSPARENT);
-    SetBkColor(dc_, c & 0xFFFFFF);
+    int mode = opaque ? OPAQUE : TRANSPARENT;
+    if (mode != bk_mode_) SetBkMode(dc_, mode);
+    if ((c & 0xFFFFFF) != bk_colour_) SetBkColor(dc_, c & 0xFFFFFF);
+    bk_mode_ = mode;
+    bk_colour_ = c & 0xFFFFFF;
 }
 
 void GdiCanvas::set_mix(int mix) { SetROP2(dc_, mix + 1); }

@@ -73,6 +73,11 @@ private:
     Pen pen_;
     Brush brush_;
     Font font_;
+    // What this canvas selected and set last: asking again costs no call (a paint of thousands
+    // of objects sets the same pen, brush and font over and over).
+    HGDIOBJ sel_pen_ = nullptr, sel_brush_ = nullptr, sel_font_ = nullptr;
+    Colour text_colour_ = 0xFFFFFFFF, bk_colour_ = 0xFFFFFFFF;
+    int bk_mode_ = -1;
     std::vector<std::pair<Pen, HPEN>> pens_;
     std::vector<std::pair<Brush, HBRUSH>> brushes_;
     std::vector<std::pair<Font, HFONT>> fonts_;

@@ -231,8 +231,8 @@ struct TextWidths {
 };
 TextWidths g_widths[2];
 
-// The object as it is painted: far-out places and sizes clamped, the text cut to what can
-// show. The record keeps its values; `tmp` holds the copy when one is needed.
+// The object as it is painted: far-out places clamped, sizes out of range at the default, the
+// text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
 const Obj& drawable(const Obj& o, Obj& tmp) {
     auto out = [](int32_t v, int32_t max) { return v < -max || v > max; };
     if (!out(o.x, kPaintedCoordMax) && !out(o.y, kPaintedCoordMax) && !out(o.size, kPaintedSizeMax) &&
@@ -246,7 +246,7 @@ const Obj& drawable(const Obj& o, Obj& tmp) {
     tmp.colour = o.colour;
     tmp.action = o.action;
     tmp.shape = o.shape;
-    tmp.size = std::clamp(o.size, -kPaintedSizeMax, kPaintedSizeMax);
+    tmp.size = out(o.size, kPaintedSizeMax) ? kPaintedSizeDefault : o.size;
     tmp.flags = o.flags;
     tmp.geom = o.geom;
     tmp.extra = o.extra;

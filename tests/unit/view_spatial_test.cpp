@@ -100,7 +100,7 @@ TEST(LevelIndex, FarOutObjectsStayWhereThePainterPutsThem) {
     auto at = [&](int64_t x, int64_t y) { return ix.objects(d, 1, x - 1, y + 1, x + 1, y - 1, 20, 100); };
     EXPECT_EQ(at(kPaintedCoordMax, -kPaintedCoordMax), std::vector<uint32_t>{0});
     EXPECT_EQ(at(0, 0), std::vector<uint32_t>{1});
-    EXPECT_TRUE(at(0, 10000).empty());          // the huge size paints at most size 500
+    EXPECT_TRUE(at(0, 10000).empty());          // a size out of range paints as the default
     EXPECT_EQ(at(100000 + 40000, 0), std::vector<uint32_t>{2});
     EXPECT_TRUE(at(100000 + 200000, 0).empty()); // the text paints its first characters only
 }
