@@ -547,6 +547,10 @@ TEST_F(ElementsDialogs, IconBrowserPicksFiltersAndManagesUserIcons) {
         EXPECT_TRUE(checked(dlg, IDC_ICON_CAT0 + 6));
         SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         EXPECT_EQ(icon_current_get(), 1001);
+        // No paint program here: the user is told so.
+        press(dlg, IDC_ICON_EDIT);
+        ASSERT_FALSE(Boxes::errors.empty());
+        EXPECT_EQ(Boxes::errors.back(), "No bitmap editor could be started for " + file);
         press(dlg, IDC_ICON_DELETE);
         press(dlg, IDCANCEL);
     });
