@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -439,6 +440,54 @@ TEST_F(ActionWin, TrainingCardsOpenTheirSampleDocuments) {
     std::string before = file_current_name();
     SendMessageA(win_, WM_TCARD, HELP_TCARD_DATA, 150);  // no card of that number
     EXPECT_EQ(file_current_name(), before);
+}
+
+TEST_F(ActionWin, CloneShowsTheTextOfTheSameIdInAnotherDocument) {
+    obj("Start", 12, "line one\nsaid \"hi\"");
+    save_doc("other.vrn");
+    view_doc() = Document();
+    Key k = obj("Start", 7, "other.vrn");
+    EXPECT_TRUE(action_do(7, k, "other.vrn"));
+    ASSERT_FALSE(tw_inst_.empty());
+    EXPECT_EQ(tw_inst_.back().mode, 3);
+    EXPECT_EQ(text(tw_inst_.back().win), "line one\nsaid \"hi\"");
+    tw_close_all();
+    DeleteFileA(file_temp_name().c_str());
+    Key lost = obj("Nobody", 7, "other.vrn");
+    EXPECT_FALSE(action_do(7, lost, "other.vrn"));
+    ASSERT_FALSE(Boxes::errors.empty());
+    EXPECT_NE(Boxes::errors.back().find("ID not found in other.vrn"), std::string::npos);
+}
+
+HANDLE wait_event_ = nullptr;
+void CALLBACK set_wait_event(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SetEvent(wait_event_);
+}
+
+// A started program is waited for while the window's messages keep running: the child here
+// ends only when a message the test posts has been handled during the wait.
+TEST_F(ActionWin, ProgramsAreWaitedForWithoutFreezing) {
+    if (const char* ev = std::getenv("VORN_WAIT_EVENT")) {  // the child
+        HANDLE h = OpenEventA(SYNCHRONIZE, FALSE, ev);
+        ASSERT_TRUE(h);
+        EXPECT_EQ(WaitForSingleObject(h, 20000), WAIT_OBJECT_0);
+        CloseHandle(h);
+        return;
+    }
+    action_platform() = old_platform_;  // the real process start
+    HANDLE ev = CreateEventA(nullptr, TRUE, FALSE, "VornActionWaitTest");
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", "VornActionWaitTest");
+    wait_event_ = ev;
+    // Set from a timer, which only fires while the wait pumps messages.
+    SetTimer(nullptr, 0, 10, set_wait_event);
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string cmd = std::string("\"") + exe + "\" --gtest_filter=ActionWin.ProgramsAreWaitedForWithoutFreezing";
+    EXPECT_TRUE(action_do(8, 0, cmd));
+    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", nullptr);
+    CloseHandle(ev);
 }
 
 }  // namespace
