@@ -300,6 +300,24 @@ TEST_F(TextWin, CheckWhileTypingMarksMisspeltWordsInObjectTextsOnly) {
     menu_check(CMD_CHECK_TYPING, 0);
 }
 
+TEST_F(TextWin, PromoteTurnsSelectedLinesIntoLinkedObjects) {
+    Key hub = obj("Hub", 0, "alpha\r\nbeta\r\ngamma");
+    activate(hub);
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
+    pump(30);
+    for (const char* id : {"alpha", "beta", "gamma"}) {
+        auto f = view_obj_find_id(id);
+        ASSERT_TRUE(f) << id;
+        EXPECT_TRUE(view_link_get(hub, f->key)) << id;
+    }
+    EXPECT_FALSE(IsWindow(w));  // the text windows close
+    EXPECT_EQ(view_obj_get(hub)->ext, "");
+}
+
 // ---- The executor, with the platform behind its seam.
 
 struct FakePlatform {
