@@ -21,6 +21,7 @@
 #include "elements/link.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
+#include "elements/shape.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
 
@@ -167,7 +168,9 @@ int32_t new_shape_style() {
     int fill = view_tool(2, 1);
     int32_t style = ((fill - 1) << 8) | (fill > 1 ? 0x1 : 0);
     if (view_tool(6, 0) == 1) style |= 0x2;
-    return style;
+    // The line style chosen in Shape Defaults.
+    ShapeLineBits line = shape_line_style();
+    return style | (4 * line.a + 8 * line.b);
 }
 
 void add_point(Pt lp) {

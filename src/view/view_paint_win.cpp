@@ -26,6 +26,8 @@
 #include "elements/link_route.h"
 #include "elements/obj.h"
 #include "elements/obj_paint.h"
+#include "elements/point.h"
+#include "elements/shape.h"
 #include "resources/ids.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
@@ -177,41 +179,15 @@ struct PaintCtx {
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
 
-// Shapes have no painter of their own yet: outlines and fills from the style word.
+// Shapes paint from their records; the marked ones show their handles on the current level.
 void paint_shape(PaintCtx& p, const Shape& s) {
-    Rc r{s.left, s.top, s.right, s.bottom};
-    Rc n = normalised(r);
-    if (!intersects(grown(n, 30), p.clip)) return;
+    if (!intersects(normalised(shape_extent(s)), p.clip)) return;
     Canvas& c = p.real;
-    int colour_index = s.colour_curve & 0xFF;
-    if (s.style & 0x40) colour_index = p.doc.param(204);
-    Colour col = palette(colour_index);
-    Pen pen{(s.style & 0x2) ? 3 : 1, (s.style & 0x4) ? 1 : (s.style & 0x8) ? 2 : 0, col};
-    if (s.kind == kRegionShapeKind) pen = {1, 2, 0};
-    c.set_pen(pen);
-    int fill = (s.style >> 8) + 1;
-    c.set_brush((s.style & 0x1) && s.kind != kRegionShapeKind ? Brush{std::clamp(fill, 2, 8), col} : Brush{1, col});
-    int mx = (n.left + n.right) / 2, my = (n.top + n.bottom) / 2;
-    switch (s.kind) {
-    case 2: c.round_rect(n, (n.right - n.left) / 4, (n.top - n.bottom) / 4); break;
-    case 3: c.ellipse(n); break;
-    case 4: c.polygon({{mx, n.top}, {n.right, my}, {mx, n.bottom}, {n.left, my}}); break;
-    case 5: c.polygon({{mx, n.top}, {n.right, n.bottom}, {n.left, n.bottom}}); break;
-    case 6: c.polygon({{n.left, n.top}, {n.right, n.top}, {mx, n.bottom}}); break;
-    case 7: case 14: case 15: {
-        Pt a{s.left, s.top}, b{s.right, s.bottom};
-        c.line(a, b);
-        if (s.kind != 7) {
-            double d = std::hypot(b.x - a.x, b.y - a.y);
-            link_draw_end(c, 28, 1, 1, 1.0 / (d + 0.01), s.kind == 14 ? a : b, s.kind == 14 ? b : a);
-        }
-        break;
-    }
-    case 8: c.polyline({{n.left, n.top}, {n.left, n.bottom}, {n.right, n.bottom}}); break;
-    default: c.rectangle(n); break;
-    }
-    if (!p.lower && std::find(marked_shape_.begin(), marked_shape_.end(), s.key) != marked_shape_.end())
+    shape_paint(c, s, p.doc.param(204));
+    if (!p.lower && std::find(marked_shape_.begin(), marked_shape_.end(), s.key) != marked_shape_.end()) {
+        Rc n = normalised({s.left, s.top, s.right, s.bottom});
         draw_mark_corners(c, n.left, n.top, n.right, n.bottom);
+    }
 }
 
 // Widths of object texts, kept between paints while the fonts and the zoom stay the same:
@@ -345,24 +321,8 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
 }
 
 void paint_point(PaintCtx& p, const PlotPoint& q, int unit) {
-    int s = 3 * unit;
-    if (!contains(p.clip, {q.x, q.y}, s * 2)) return;
-    Canvas& c = p.real;
-    Colour col = static_cast<Colour>(q.colour) & 0xFFFFFF;
-    c.set_pen({1, 0, col});
-    c.set_brush({2, col});
-    switch (q.style) {
-    case 1:  // dots
-        for (int dx : {-1, 1})
-            for (int dy : {-1, 1}) c.fill_rect({q.x + dx * s - unit, q.y + dy * s + unit, q.x + dx * s + unit, q.y + dy * s - unit}, col);
-        break;
-    case 2: draw_cross(c, q.x, q.y, 2 * s); break;
-    case 3: c.line({q.x - 2 * s, q.y - 2 * s}, {q.x + 2 * s, q.y + 2 * s}); c.line({q.x - 2 * s, q.y + 2 * s}, {q.x + 2 * s, q.y - 2 * s}); break;
-    case 4: c.set_brush({1, col}); c.ellipse({q.x - 2 * s, q.y + 2 * s, q.x + 2 * s, q.y - 2 * s}); break;
-    case 5: c.set_brush({1, col}); c.rectangle({q.x - 2 * s, q.y + 2 * s, q.x + 2 * s, q.y - 2 * s}); break;
-    case 6: c.set_brush({1, col}); c.polygon({{q.x, q.y + 2 * s}, {q.x + 2 * s, q.y - 2 * s}, {q.x - 2 * s, q.y - 2 * s}}); break;
-    default: c.fill_rect({q.x - unit, q.y + unit, q.x + unit, q.y - unit}, col); break;
-    }
+    if (!contains(p.clip, {q.x, q.y}, 12 * unit)) return;
+    point_paint(p.real, q, unit);
 }
 
 LevelIndex g_index;

@@ -292,8 +292,21 @@ Rc shape_rect(const Shape& s) { return normalised({s.left, s.top, s.right, s.bot
 namespace {
 bool shape_is_line(int kind) { return kind == 7 || kind == 14 || kind == 15; }
 
+// An arc bulges off its chord: it is hit near the part of its circle that is drawn, which runs
+// counter-clockwise from the second corner to the first.
+bool arc_hit(const Shape& s, Pt p, int reach) {
+    LinkArc g = draw_link_arc_geometry((s.colour_curve >> 8) & 0xFF, {s.left, s.top}, {s.right, s.bottom});
+    if (std::abs(std::hypot(p.x - g.cx, p.y - g.cy) - g.radius) > reach) return false;
+    const double turn = 2 * std::acos(-1.0);
+    auto angle = [&](double x, double y) { return std::atan2(y - g.cy, x - g.cx); };
+    auto ccw = [&](double from, double to) { return std::fmod(to - from + 2 * turn, turn); };
+    double start = angle(s.right, s.bottom);
+    return ccw(start, angle(p.x, p.y)) <= ccw(start, angle(s.left, s.top));
+}
+
 bool shape_hit(const Shape& s, Pt p, int reach) {
     if (shape_is_line(s.kind)) return segment_distance({s.left, s.top}, {s.right, s.bottom}, p) <= reach;
+    if (s.kind == 9 || s.kind == 23) return arc_hit(s, p, reach);
     return contains(shape_rect(s), p, reach);
 }
 }  // namespace
