@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
 #include "bars/doc_tools.h"
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
@@ -10,6 +15,16 @@
 
 // The kill test runs this program again as the process it kills.
 int save_kill_child(int argc, char** argv);
+
+// The names in the program directory (where the program and its data files are installed).
+static std::set<std::string> program_files() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::set<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(exe).parent_path()))
+        out.insert(e.path().filename().string());
+    return out;
+}
 
 int main(int argc, char** argv) {
     if (int rc = save_kill_child(argc, argv); rc >= 0) return rc;
@@ -20,7 +35,14 @@ int main(int argc, char** argv) {
     view_set_chart_hook(pert_chart_level);
     SetEnvironmentVariableA("VORN_SETTINGS_KEY", (wt::test_root() + "\\Program\\IniStr").c_str());
     testing::InitGoogleTest(&argc, argv);
+    const std::set<std::string> before = program_files();
     int rc = RUN_ALL_TESTS();
+    // Tests write in temporary folders, never beside the program.
+    for (const std::string& n : program_files())
+        if (!before.count(n)) {
+            std::printf("[  FAILED  ] a test left %s in the program directory\n", n.c_str());
+            rc = 1;
+        }
     reg_delete_tree(HKEY_CURRENT_USER, wt::test_root());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");  // only when no other run holds keys
     return rc;

@@ -244,6 +244,8 @@ protected:
         dir_ = std::filesystem::temp_directory_path() / dir_name_;
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+        // Files the program makes beside itself by default are made in the test's folder.
+        file_setting_set_text("CustDictionary", path("custdict.kba"));
         file_history().clear();  // documents opened by earlier tests are no "Back" for this one
         // Nor their return points, focused text window or level.
         gosub_.clear();
