@@ -49,6 +49,8 @@ void document_opened(const std::string& name, bool record_history) {
     file_set_title(name);
     view_repaint();
     if (main_inst_) file_backup_timer_start(main_inst_);
+    // Told once the document shows, under its name.
+    if (std::string note = view_take_load_note(); !note.empty()) msg_note(note);
 }
 
 std::string ask_file_name(bool save, const char* title, const char* filter, const char* def_ext,
@@ -296,7 +298,6 @@ bool file_load_document(const std::string& name) {
         msg_error(err.empty() ? "Loading " + source : err);
         return false;
     }
-    if (std::string note = view_take_load_note(); !note.empty()) msg_note(note);
     return true;
 }
 
