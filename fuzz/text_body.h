@@ -17,6 +17,7 @@ inline void check(const TextModel& m) {
     const std::string& t = m.text();
     size_t markers = std::count_if(t.begin(), t.end(), [](char c) { return c == 11 || c == 14 || c == 15; });
     if (markers != 3 * fields_of(t).size()) std::abort();
+    if (strip_fields(t).find_first_of(std::string_view("\x0b\x0e\x0f", 3)) != std::string::npos) std::abort();
     if (m.caret() > t.size() || m.anchor() > t.size()) std::abort();
 }
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/hypertext.h"
 #include "base/util.h"
 
 namespace {
@@ -83,18 +84,7 @@ std::vector<Field> fields_of(std::string_view t) {
     return out;
 }
 
-std::string strip_fields(std::string_view t) {
-    std::string out;
-    out.reserve(t.size());
-    size_t i = 0;
-    each_field(t, [&](const Field& f) {
-        out.append(t.substr(i, f.start - i));
-        out.append(t.substr(f.start + 1, f.sep - f.start - 1));
-        i = f.end + 1;
-    });
-    out.append(t.substr(i));
-    return out;
-}
+std::string strip_fields(std::string_view t) { return tw_strip_hyperlinks(t); }
 
 std::vector<bool> visible_mask(std::string_view t) {
     std::vector<bool> m(t.size());

@@ -33,6 +33,8 @@ TEST(TextFields, StripKeepsVisibleTexts) {
     std::string two = std::string("\x0bone\x0e\x0f and \x0btwo\x0e") + "06a.vrn\x0f";
     EXPECT_EQ(strip_fields(two), "one and two");
     EXPECT_EQ(strip_fields("a\x0b b"), "a\x0b b");
+    EXPECT_EQ(strip_fields("\x0bx\x0e"), "\x0bx\x0e");  // no end marker: no field
+    EXPECT_EQ(strip_fields(std::string("\x0b" "a\x0b" "b\x0e" "c\x0f")), "\x0b" "ab");
 }
 
 TEST(TextFields, HiddenTextDecoding) {
