@@ -358,7 +358,12 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
         return false;
     case WM_COMMAND:
         if (lp == 0) {
-            tw_menu(win, LOWORD(wp));
+            // Context-menu items the window leaves alone (Insert, Spell Check) are the main
+            // window's commands.
+            int id = LOWORD(wp);
+            if (tw_menu(win, id) == 1)
+                for (auto& p : kPassPopup)
+                    if (p[0] == id) task_menu_cmd(p[1]);
             return true;
         }
         return false;
