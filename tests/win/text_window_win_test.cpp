@@ -318,6 +318,27 @@ TEST_F(TextWin, PromoteTurnsSelectedLinesIntoLinkedObjects) {
     EXPECT_EQ(view_obj_get(hub)->ext, "");
 }
 
+TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
+    Key k = obj("F", 0, "one two one");
+    activate(k);
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    SendMessageA(win_, WM_COMMAND, CMD_FIND_TEXT, 0);
+    pump(100);
+    HWND d = FindWindowA("#32770", "Find");
+    ASSERT_TRUE(d);
+    SetDlgItemTextA(d, 0x480, "one");  // the dialog's "Find what" box
+    SendMessageA(d, WM_COMMAND, IDOK, 0);  // Find Next
+    EXPECT_EQ(fe_model(w)->selection(), "one");
+    EXPECT_EQ(fe_model(w)->sel_start(), 0u);
+    SendMessageA(win_, WM_COMMAND, CMD_FIND_NEXT, 0);
+    EXPECT_EQ(fe_model(w)->sel_start(), 8u);
+    SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(d));
+}
+
 // ---- The executor, with the platform behind its seam.
 
 struct FakePlatform {
