@@ -1,0 +1,76 @@
+// Checklists (portable): the index of checklists with their topics, the check states kept per
+// checklist file, the items of a checklist and the random pick the other idea tools share.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/record.h"
+
+// Random integer 0..n-1 (0 when n <= 0); tests pass a fixed sequence.
+using RandomInt = std::function<int(int n)>;
+RandomInt clist_default_random();
+
+struct ClistEntry {
+    std::string file;  // lower-cased
+    std::string desc;
+    uint32_t topics = 0;  // bit I = topic I + 1
+    int32_t extra = 0;
+    bool operator==(const ClistEntry&) const = default;
+};
+
+struct ClistIndex {
+    std::vector<ClistEntry> entries;
+    std::vector<std::pair<int, std::string>> topics;  // (1..16, name), file order
+    std::vector<rec::Record> others;                  // unknown records, written back as read
+
+    const ClistEntry* by_file(std::string_view file) const;  // compared lower-cased
+    const ClistEntry* by_desc(std::string_view desc) const;
+    // "" when topic n has no name.
+    std::string topic_name(int n) const;
+    void set_topic(int n, const std::string& name);
+    // Topics 1 and 2 are named "Topic 1" and "Topic 2" when they have no record.
+    void add_default_topics();
+};
+
+// Reads an index; false with `err` set on a broken file (the index is then empty).
+bool clist_parse_index(std::string_view text, ClistIndex& out, std::string* err = nullptr);
+std::string clist_write_index(const ClistIndex& idx);
+
+// The label of a topic box: "Topic N" for an empty name; `star` marks the shown file's topics.
+std::string clist_topic_label(const ClistIndex& idx, int n, bool star);
+// A topic named by a single blank is switched off.
+bool clist_topic_enabled(const ClistIndex& idx, int n);
+
+// Descriptions whose topics hold every topic of `filter`, sorted as a list box sorts them.
+std::vector<std::string> clist_filter(const ClistIndex& idx, uint32_t filter);
+
+// One item per line; the text after the last line feed is an item unless empty.
+std::vector<std::string> clist_items(std::string_view text);
+
+// The checklist an item links to: the item less trailing "]" names a description.
+const ClistEntry* clist_link(const ClistIndex& idx, std::string_view item);
+
+struct ClistChecks {
+    std::string file;
+    int32_t day = 0;
+    std::vector<int> items;
+    bool operator==(const ClistChecks&) const = default;
+};
+bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, std::string* err = nullptr);
+std::string clist_write_checks(const std::vector<ClistChecks>& checks);
+// Replaces the record of `file` by one at the end; drops every record with no ticks.
+void clist_record_checks(std::vector<ClistChecks>& checks, const std::string& file, int32_t day,
+                         const std::vector<int>& items);
+const ClistChecks* clist_find_checks(const std::vector<ClistChecks>& checks, std::string_view file);
+void clist_drop_checks(std::vector<ClistChecks>& checks, std::string_view file);
+
+// "%s Selected % of % items": the title cut after the character that follows its first ".".
+std::string clist_selection_title(const std::string& title, int selected, int count);
+
+// The line holding a random character position; nullopt for an empty text.
+std::optional<std::string> clist_random_line(std::string_view text, const RandomInt& rnd);

@@ -1,0 +1,37 @@
+// The Checklist dialog and the checklist services other idea tools use.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ideas/clist.h"
+
+// Idea > Checklists; nothing when the dialog is open.
+void clist_open(HWND parent);
+// Opens the dialog on checklist `file`, switching index when the other one holds it.
+void clist_open_file(const std::string& file);
+// Descriptions of the checklists of the document's index, in index order.
+std::vector<std::string> clist_words();
+// The full path of the checklist with this description; nullopt when none has it.
+std::optional<std::string> clist_file_of(const std::string& desc);
+// The items of checklist `file` ("<file> not found" when it is nowhere).
+std::vector<std::string> clist_read_items(const std::string& file);
+// The loaded index (read on first use) and dropping it.
+ClistIndex& clist_index();
+void clist_drop_index();
+// Full path of the index file of setting 16.
+std::string clist_index_path();
+// The check states (loaded on first use) and writing them.
+std::vector<ClistChecks>& clist_checks();
+bool clist_write_check_states();
+// The checklist shown now.
+std::string& clist_curr_file();
+// Tests point the check-state file elsewhere ("" restores "vorn2001.chk" in the program's folder).
+void clist_set_checks_path(const std::string& path);
+// Registers the Checklists command.
+void clist_init();
+
+INT_PTR CALLBACK dlg_clist_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ideas/clist.h"
+
+namespace {
+
+// Gives the listed numbers in turn, each kept below n.
+RandomInt fixed(std::vector<int> seq) {
+    auto at = std::make_shared<size_t>(0);
+    return [seq, at](int n) { return n <= 0 ? 0 : seq[(*at)++ % seq.size()] % n; };
+}
+
+TEST(Clist, IndexReadsLowerCasesAndWritesBackUnknownRecords) {
+    ClistIndex idx;
+    ASSERT_TRUE(clist_parse_index("index_(\"Ask.L\",\"Questions\",5,0)\nkeep_(1,\"x\")\ntopic_(2,\"Plan\")\n"
+                                  "index_(\"b.l\",\"Bits\",0,0)\ntopic_(17,\"bad\")\n",
+                                  idx));
+    ASSERT_EQ(idx.entries.size(), 2u);
+    EXPECT_EQ(idx.entries[0].file, "ask.l");
+    ASSERT_NE(idx.by_file("ASK.l"), nullptr);
+    EXPECT_EQ(idx.topic_name(2), "Plan");
+    EXPECT_EQ(idx.topic_name(1), "");
+
+    ClistIndex again;
+    ASSERT_TRUE(clist_parse_index(clist_write_index(idx), again));
+    EXPECT_EQ(again.entries, idx.entries);
+    EXPECT_EQ(again.topics, idx.topics);
+    ASSERT_EQ(again.others.size(), 2u);  // keep_ and the out-of-range topic survive
+    EXPECT_EQ(again.others[0].name, "keep_");
+
+    std::string err;
+    ClistIndex broken;
+    EXPECT_FALSE(clist_parse_index("index_(\"a.l\",\"A\",1,0)\nindex_(\"b.l\n", broken, &err));
+    EXPECT_TRUE(broken.entries.empty());
+    EXPECT_NE(err.find("line 2"), std::string::npos);
+}
+
+TEST(Clist, TopicFilterListsSortedDescriptionsHoldingEveryTopic) {
+    ClistIndex idx;
+    idx.entries = {{"c.l", "charlie", 0b011, 0}, {"a.l", "Alpha", 0b001, 0}, {"b.l", "bravo", 0b111, 0}};
+    struct Case {
+        uint32_t filter;
+        std::vector<std::string> want;
+    } cases[] = {
+        {0, {"Alpha", "bravo", "charlie"}},
+        {0b001, {"Alpha", "bravo", "charlie"}},
+        {0b011, {"bravo", "charlie"}},
+        {0b100, {"bravo"}},
+        {0b1000, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(clist_filter(idx, c.filter), c.want) << c.filter;
+}
+
+TEST(Clist, TopicLabelsAndSwitchedOffTopics) {
+    ClistIndex idx;
+    idx.topics = {{1, "Writing"}, {2, " "}, {3, ""}};
+    EXPECT_EQ(clist_topic_label(idx, 1, true), "*Writing");
+    EXPECT_EQ(clist_topic_label(idx, 3, false), "Topic 3");
+    EXPECT_EQ(clist_topic_label(idx, 9, false), "Topic 9");
+    EXPECT_FALSE(clist_topic_enabled(idx, 2));
+    EXPECT_TRUE(clist_topic_enabled(idx, 3));
+
+    ClistIndex none;
+    none.topics = {{2, "Mine"}};
+    none.add_default_topics();
+    EXPECT_EQ(none.topic_name(1), "Topic 1");
+    EXPECT_EQ(none.topic_name(2), "Mine");
+}
+
+TEST(Clist, ItemsAreLinesWithTheLastKeptOnlyWhenNotEmpty) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"", {}},
+        {"one\ntwo\n", {"one", "two"}},
+        {"one\ntwo", {"one", "two"}},
+        {"one\r\n\ntwo\r\n", {"one", "", "two"}},
+        {"\n", {""}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(clist_items(c.text), c.want) << c.text;
+}
+
+TEST(Clist, ItemsLinkToChecklistsByDescriptionLessTrailingBrackets) {
+    ClistIndex idx;
+    idx.entries = {{"r.l", "Risks", 0, 0}};
+    EXPECT_NE(clist_link(idx, "Risks]"), nullptr);
+    EXPECT_NE(clist_link(idx, "Risks]]"), nullptr);
+    EXPECT_NE(clist_link(idx, "Risks"), nullptr);
+    EXPECT_EQ(clist_link(idx, "Risks ]"), nullptr);
+    EXPECT_EQ(clist_link(idx, "]"), nullptr);
+}
+
+TEST(Clist, CheckStatesFollowTheFileAndEmptyOnesVanish) {
+    std::vector<ClistChecks> checks;
+    clist_record_checks(checks, "A.l", 100, {0, 2});
+    clist_record_checks(checks, "b.l", 101, {1});
+    clist_record_checks(checks, "a.l", 102, {3});  // replaced, moved to the end
+    ASSERT_EQ(checks.size(), 2u);
+    EXPECT_EQ(checks[1], (ClistChecks{"a.l", 102, {3}}));
+    clist_record_checks(checks, "b.l", 103, {});
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_EQ(clist_find_checks(checks, "B.L"), nullptr);
+
+    std::vector<ClistChecks> back;
+    ASSERT_TRUE(clist_parse_checks(clist_write_checks(checks) + "checks_(\"z.l\",1,[])\nother_(1)\n", back));
+    EXPECT_EQ(back, checks);
+    std::vector<ClistChecks> bad;
+    EXPECT_FALSE(clist_parse_checks("checks_(\"a.l\",1,[1\n", bad));
+}
+
+TEST(Clist, SelectionTitleCutsAfterTheFileName) {
+    EXPECT_EQ(clist_selection_title("16 Checklists - risk.l", 2, 9), "16 Checklists - risk.l Selected 2 of 9 items");
+    EXPECT_EQ(clist_selection_title("16 Checklists - risk.l Selected 2 of 9 items", 0, 9),
+              "16 Checklists - risk.l Selected 0 of 9 items");
+    EXPECT_EQ(clist_selection_title("Checklist - none selected", 0, 0), "Checklist - none selected Selected 0 of 0 items");
+}
+
+TEST(Clist, RandomLineIsTheLineHoldingTheDrawnPosition) {
+    std::string text = "ab\ncd\r\nef";
+    struct Case {
+        int pos;
+        const char* want;
+    } cases[] = {{0, "ab"}, {2, "ab"}, {3, "cd"}, {6, "cd"}, {7, "ef"}, {8, "ef"}};
+    for (const auto& c : cases) EXPECT_EQ(clist_random_line(text, fixed({c.pos})), c.want) << c.pos;
+    EXPECT_EQ(clist_random_line("", fixed({0})), std::nullopt);
+}
+
+}  // namespace
