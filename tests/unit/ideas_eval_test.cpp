@@ -378,8 +378,11 @@ TEST_F(Calc, MessagesNameTheObjectBeingComputed) {
         s.build(c);
         c.eval.recompute();
         EXPECT_EQ(c.host.msgs, std::vector<std::string>{s.msg}) << s.name;
-        for (const Obj& o : c.doc.objs)
-            if (s.no_value && o.id == s.no_value) EXPECT_EQ(c.f(o.key), nullptr) << s.name;
+        for (const Obj& o : c.doc.objs) {
+            if (s.no_value && o.id == s.no_value) {
+                EXPECT_EQ(c.f(o.key), nullptr) << s.name;
+            }
+        }
     }
 }
 
