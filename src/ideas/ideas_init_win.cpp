@@ -5,15 +5,19 @@
 #include "ideas/clist_win.h"
 #include "ideas/compute_win.h"
 #include "ideas/eval.h"
+#include "ideas/hint_win.h"
 #include "ideas/ideas_init_win.h"
 #include "ideas/pert.h"
 #include "ideas/quest_win.h"
+#include "ideas/randwords_win.h"
 #include "view/view_cmd.h"
 
 void ideas_init() {
     compute_init();
     clist_init();
     quest_init();
+    rwords_init();
+    hint_init();
     // The critical path's chart is the view's command 27, one undoable step.
     view_set_chart_hook(pert_chart_level);
     pert_set_chart_hook([] { view_chart_level(); });
