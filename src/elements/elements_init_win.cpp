@@ -3,9 +3,11 @@
 #include "elements/elements_dlg_win.h"
 #include "elements/link_win.h"
 #include "elements/obj_win.h"
+#include "elements/shape_win.h"
 
 void elements_init() {
     obj_win_install();
     links_init();
     elements_dialogs_init();
+    shapes_init();
 }

@@ -59,6 +59,10 @@ void point_paint(Canvas& c, const PlotPoint& q, int unit) {
     }
 }
 
+std::string point_xy_text(const PlotPoint& q) {
+    return "(" + std::to_string(q.x) + "," + std::to_string(q.y) + ")";
+}
+
 double point_current_j() { return current_j_; }
 void point_set_current_j(int j) { current_j_ = j; }
 

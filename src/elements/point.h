@@ -27,6 +27,8 @@ int point_style_size(int code);
 
 // One point in its colour; `unit` is the diagram units of one pixel.
 void point_paint(Canvas& c, const PlotPoint& q, int unit);
+// "(X,Y)", shown beside each point while Show/Hide (X,Y) is on.
+std::string point_xy_text(const PlotPoint& q);
 
 // ---- Plot Points
 

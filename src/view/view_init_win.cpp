@@ -110,6 +110,7 @@ void view_after_load() {
     link_defaults_set(link_defaults_get());
     tbar_user_cmd(11, 0);
     status_update(2, 0);
+    menu_check(CMD_SHOW_XY, d.param(222) != 0 ? 1 : 0);
     // Taking the document's zoom, colour and tools is not an edit.
     d.changed = changed;
     view_invalidate();

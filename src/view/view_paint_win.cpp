@@ -320,9 +320,16 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     g_links.push_back({l.from, l.to, link_route_path(look.route, e1, e2)});
 }
 
-void paint_point(PaintCtx& p, const PlotPoint& q, int unit) {
-    if (!contains(p.clip, {q.x, q.y}, 12 * unit)) return;
+void paint_point(PaintCtx& p, const PlotPoint& q, int unit, bool with_xy) {
+    if (!contains(p.clip, {q.x, q.y}, (with_xy ? 300 : 12) * unit)) return;
     point_paint(p.real, q, unit);
+    if (!with_xy) return;
+    // Show/Hide (X,Y): the coordinates beside the point, in the link label font.
+    Canvas& c = p.real;
+    c.set_font(p.label_font);
+    c.set_text_colour(static_cast<Colour>(q.colour) & 0xFFFFFF);
+    c.set_text_bk(false, 0);
+    c.text({q.x + 6 * unit, q.y + 3 * unit + std::abs(p.label_font.height)}, point_xy_text(q));
 }
 
 LevelIndex g_index;
@@ -391,8 +398,9 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     if (d.param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
         int unit = m.units(1);
+        const bool with_xy = d.param(222) != 0;
         for (const auto& q : d.points)
-            if (q.level == level) paint_point(p, q, unit);
+            if (q.level == level) paint_point(p, q, unit, with_xy);
     }
 }
 

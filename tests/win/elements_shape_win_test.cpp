@@ -1,14 +1,32 @@
-// Shapes under Wine: half ellipses and rotated triangles checked by pixels on the view's y-up
-// mapping.
+// Shapes and points under Wine: half ellipses and rotated triangles checked by pixels on the
+// view's y-up mapping, the Shape menu and its dialogs driven through the main window's
+// commands, Plot Points and Clear Points.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
+#include "bars/sbar.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/palette.h"
+#include "base/settings.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "elements/canvas_win.h"
+#include "elements/point.h"
 #include "elements/shape.h"
+#include "resources/ids.h"
+#include "resources/shapes_ids.h"
+#include "view/view_win.h"
 #include "win/win_test_util.h"
 
 namespace {
+
+using wt::Boxes;
 
 // A filled shape on a 400 x 400 bitmap, one unit a pixel, the diagram origin in the middle.
 struct Drawn : wt::MemBitmap {
@@ -56,6 +74,254 @@ TEST(ShapePixels, RotatedTrianglesAndSemiEllipsesTurn) {
     Drawn s1(10, 1, -100, 100, 100, 0);  // SemiEllipse1 turned: flat side on x = 100, curve left
     EXPECT_TRUE(s1.at(60, 50));
     EXPECT_FALSE(s1.at(140, 50));
+}
+
+// Runs `drive` on the dialog titled `title` once it is up.
+std::function<void(HWND)> drive_;
+std::string title_;
+bool driven_ = false;
+void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", title_.c_str());
+    if (!dlg || !drive_) return;
+    KillTimer(nullptr, id);
+    driven_ = true;
+    auto d = std::move(drive_);
+    drive_ = nullptr;
+    d(dlg);
+}
+
+class ShapeMenu : public wt::MainWindowTest {
+protected:
+    ShapeMenu() : MainWindowTest("vorn_shape_menu_test") {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        view_doc() = Document();
+        view_undo_clear();
+        marked_shape_.clear();
+        same_as_.reset();
+        popup_menu_inst_.reset();
+        tbar_palette_reset();
+        sbar_set_origin(1, 0, 0);
+        sbar_cmd(kSbarZoom, kSbSet, 100);
+    }
+    void TearDown() override {
+        marked_shape_.clear();
+        same_as_.reset();
+        popup_menu_inst_.reset();
+        wt::MainWindowTest::TearDown();
+    }
+    void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
+    // The command, with `drive` acting on its dialog.
+    void with_dialog(int id, const std::string& title, std::function<void(HWND)> drive) {
+        title_ = title;
+        drive_ = std::move(drive);
+        driven_ = false;
+        SetTimer(nullptr, 0, 30, drive_timer);
+        command(id);
+        EXPECT_TRUE(driven_) << title;
+        drive_ = nullptr;
+    }
+    Key shape(int kind, int l, int t, int r, int b) {
+        Shape s;
+        s.kind = kind;
+        s.level = 1;
+        s.left = l, s.top = t, s.right = r, s.bottom = b;
+        return *view_shape_put(s);
+    }
+    Key formula(const std::string& id, const std::string& f) {
+        Obj o;
+        o.id = id;
+        o.level = 1;
+        o.ext = f;
+        return *view_obj_put(o);
+    }
+    static void set(HWND dlg, int id, const char* text) { SetDlgItemTextA(dlg, id, text); }
+    static void select(HWND dlg, int id, int pos) {
+        SendDlgItemMessageA(dlg, id, CB_SETCURSEL, pos, 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+    }
+    static void press(HWND dlg, int id) { SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+};
+
+TEST_F(ShapeMenu, PropertiesKeepWhatTheirListsCannotShowAndUndo) {
+    Key k = shape(1, 0, 100, 200, 0);
+    Shape before = *view_shape_get(k);
+    before.level = 300;  // no entry in the level list
+    before.style = kShapeDashed | kShapeDotted | kShapeGroup;
+    view_shape_put(before);
+    view_undo_clear();
+    marked_shape_ = {k};
+    with_dialog(IDM_POP_SHAPE_PROPS, "Shape Properties [#" + std::to_string(k) + "]", [](HWND dlg) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_SHAPE_CURVE)));
+        select(dlg, IDC_SHAPE_KIND, 12);  // Arc1
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_SHAPE_CURVE)));
+        select(dlg, IDC_SHAPE_CURVE, 40);
+        set(dlg, IDC_SHAPE_RIGHT, "12x");
+        press(dlg, IDOK);  // refused with a note, the dialog stays
+        EXPECT_TRUE(IsWindow(dlg));
+        set(dlg, IDC_SHAPE_RIGHT, "-500");
+        CheckDlgButton(dlg, IDC_SHAPE_ROTATE, BST_CHECKED);
+        press(dlg, IDOK);
+    });
+    EXPECT_EQ(Boxes::notes.size(), 1u);
+    Shape after = *view_shape_get(k);
+    EXPECT_EQ(after.kind, kShapeArc1);
+    EXPECT_EQ(after.level, 300);
+    EXPECT_EQ(after.colour_curve, 40 << 8);
+    EXPECT_EQ(after.right, -500);
+    EXPECT_EQ(after.style, kShapeDashed | kShapeDotted | kShapeGroup | kShapeRotate);
+    EXPECT_EQ(view_undo_name(), "Change Shape");
+    view_undo();
+    EXPECT_EQ(*view_shape_get(k), before);
+
+    // Flip L-R twice gives the record back; each flip is a step of its own.
+    for (int i = 0; i < 2; ++i) {
+        marked_shape_ = {k};
+        with_dialog(IDM_POP_SHAPE_PROPS, "Shape Properties [#" + std::to_string(k) + "]",
+                    [](HWND dlg) { press(dlg, IDC_SHAPE_FLIP_LR); });
+        EXPECT_EQ(view_shape_get(k)->left, i == 0 ? before.right : before.left);
+    }
+    EXPECT_EQ(view_undo_name(), "Flip L-R");
+}
+
+TEST_F(ShapeMenu, CloneFromPropertiesMakesShiftedGrownCopiesInOneStep) {
+    Key k = shape(3, 0, 100, 200, 0);
+    marked_shape_ = {k};
+    with_dialog(IDM_POP_SHAPE_PROPS, "Shape Properties [#" + std::to_string(k) + "]", [](HWND dlg) {
+        // Clone a Shape opens once Shape Properties is gone.
+        title_ = "Clone a Shape";
+        drive_ = [](HWND clone) {
+            select(clone, IDC_CLONE_COUNT, 2);
+            set(clone, IDC_CLONE_XEXPAND, "10");
+            press(clone, IDOK);
+        };
+        SetTimer(nullptr, 0, 30, drive_timer);
+        press(dlg, IDC_SHAPE_CLONE);
+    });
+    ASSERT_EQ(view_doc().shapes.size(), 4u);
+    const Shape& c2 = view_doc().shapes[2];
+    // Copy 2: moved by 2 x (30, -30), twenty units wider on each side than the plain shift.
+    EXPECT_EQ((Rc{c2.left, c2.top, c2.right, c2.bottom}), (Rc{40, 40, 280, -60}));
+    EXPECT_EQ(view_undo_name(), "Clone Shape");
+    view_undo();
+    EXPECT_EQ(view_doc().shapes.size(), 1u);
+}
+
+TEST_F(ShapeMenu, MenuCommandsGroupGravitySameAsAndDefaults) {
+    Key a = shape(1, 0, 100, 200, 0);
+    Key b = shape(1, 400, 300, 500, 0);
+    marked_shape_ = {a};
+    command(CMD_GROUP);
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_EQ(Boxes::notes[0], "First mark 2 or more Shapes");
+
+    view_param_set(203, 1);
+    command(CMD_GRAVITY);
+    EXPECT_EQ(menu_checked(CMD_GRAVITY), 1);
+    EXPECT_EQ(view_param_get(203), 0);
+    EXPECT_EQ(Boxes::notes.back(), "Shape Snap is now O");
+    view_param_set(203, 1);
+    command(CMD_GRAVITY);  // off: only the check mark
+    EXPECT_EQ(view_param_get(203), 1);
+
+    command(CMD_SHOW_XY);
+    EXPECT_EQ(view_param_get(222), menu_checked(CMD_SHOW_XY));
+
+    // Same Height: a pick cursor waits for a click on the model shape.
+    marked_shape_.clear();
+    command(CMD_SAME_HEIGHT);
+    EXPECT_EQ(Boxes::notes.back(), "Mark one or more Shapes");
+    EXPECT_FALSE(same_as_);
+    marked_shape_ = {a};
+    command(CMD_SAME_HEIGHT);
+    ASSERT_TRUE(same_as_);
+    EXPECT_EQ(GetCapture(), view_inst_);
+    Pt model = view_mapping().to_device({450, 150});
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(model.x, model.y));
+    SendMessageA(view_inst_, WM_LBUTTONUP, 0, MAKELPARAM(model.x, model.y));
+    EXPECT_EQ(view_shape_get(a)->top - view_shape_get(a)->bottom, 300);
+    EXPECT_EQ(view_shape_get(a)->right, 200);
+
+    // Shape Defaults: a line-style click restyles the marked shape at once; OK keeps colour
+    // and line style for what comes next.
+    marked_shape_ = {b};
+    with_dialog(CMD_SHAPE_DEFAULTS, "Shape Defaults", [](HWND dlg) {
+        CheckRadioButton(dlg, IDC_SHAPE_DEF_DOTTED, IDC_SHAPE_DEF_SOLID, IDC_SHAPE_DEF_DASHED);
+        press(dlg, IDC_SHAPE_DEF_DASHED);
+        select(dlg, IDC_SHAPE_DEF_COLOUR, 7);
+        press(dlg, IDOK);
+    });
+    EXPECT_EQ(view_shape_get(b)->style & (kShapeDashed | kShapeDotted), kShapeDashed);
+    EXPECT_EQ(view_param_get(204), 7);
+    EXPECT_EQ(shape_line_para(), IDC_SHAPE_DEF_DASHED);
+    shape_set_line_para(IDC_SHAPE_DEF_SOLID);
+}
+
+TEST_F(ShapeMenu, PlotsAParabolaAndClearsOneColour) {
+    formula("x", "=J-21");
+    formula("y", "=(J-21)*(J-21)");
+    file_setting_set_text("Plot", "[0,1,10]");  // malformed: the defaults show
+    auto plot = [&](int colour) {
+        tbar_set_current_color(colour);
+        with_dialog(CMD_PLOT_POINTS, "Plot Points", [](HWND dlg) {
+            EXPECT_EQ(GetDlgItemInt(dlg, IDC_PLOT_N, nullptr, TRUE), 10u);
+            set(dlg, IDC_PLOT_N, "41");
+            set(dlg, IDC_PLOT_XFROM, "-20");
+            set(dlg, IDC_PLOT_XTO, "20");
+            set(dlg, IDC_PLOT_YFROM, "0");
+            set(dlg, IDC_PLOT_YTO, "399");
+            CheckDlgButton(dlg, IDC_PLOT_FRAME, BST_CHECKED);
+            press(dlg, IDOK);
+        });
+        file_setting_set_text("Plot", "[0,1,10]");
+    };
+    plot(4);
+    const auto& pts = view_doc().points;
+    ASSERT_EQ(pts.size(), 39u);  // y = 400 at both ends is outside 0 .. 399
+    EXPECT_EQ((Pt{pts[0].x, pts[0].y}), (Pt{-19, 361}));
+    EXPECT_EQ((Pt{pts[19].x, pts[19].y}), (Pt{0, 0}));
+    EXPECT_EQ(pts[0].colour, static_cast<int32_t>(*tbar_color(4)));
+    ASSERT_EQ(view_doc().shapes.size(), 1u);
+    EXPECT_EQ(view_doc().shapes[0].top, 399);
+    EXPECT_EQ(view_doc().shapes[0].bottom, 0);
+    EXPECT_EQ(view_undo_name(), "Plot Points");
+
+    plot(9);
+    ASSERT_EQ(pts.size(), 78u);
+    with_dialog(CMD_CLEAR_POINTS, "Clear Points", [](HWND dlg) {
+        CheckRadioButton(dlg, IDC_CLEAR_ALL_COLOURS, IDC_CLEAR_CUR_COLOUR, IDC_CLEAR_CUR_COLOUR);
+        press(dlg, IDOK);
+    });
+    ASSERT_EQ(pts.size(), 39u);
+    for (const auto& p : pts) EXPECT_EQ(p.colour, static_cast<int32_t>(*tbar_color(4)));
+    view_undo();
+    EXPECT_EQ(pts.size(), 78u);
+}
+
+TEST_F(ShapeMenu, PointPropertiesMoveAndRestyleOnePointKeepingItsColour) {
+    view_point_add(1, 9010, 9020, 1, 0x00FF00);
+    view_point_add(1, 30, 40, 1, 0x0000FF);
+    view_undo_clear();
+    // Ctrl+click on the point opens its properties (far from what earlier tests painted).
+    title_ = "Point Properties";
+    driven_ = false;
+    drive_ = [](HWND dlg) {
+        EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_POINT_STYLE, CB_GETCURSEL, 0, 0), 0);
+        select(dlg, IDC_POINT_STYLE, 4);  // Square
+        set(dlg, IDC_POINT_X, "-7");
+        press(dlg, IDOK);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    Pt d = view_mapping().to_device({9010, 9020});
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(d.x, d.y));
+    SendMessageA(view_inst_, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(d.x, d.y));
+    EXPECT_TRUE(driven_);
+    const auto& pts = view_doc().points;
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[1], (PlotPoint{5, 1, -7, 9020, 0x00FF00}));
+    EXPECT_TRUE(view_doc().changed);
+    view_undo();
+    EXPECT_EQ(pts[0], (PlotPoint{1, 1, 9010, 9020, 0x00FF00}));
 }
 
 }  // namespace

@@ -1,0 +1,74 @@
+// Resource ids of the shape and point dialogs and the same-as cursor.
+#pragma once
+
+// Shape Properties
+#define IDD_SHAPE_PROPS 10695
+#define IDC_SHAPE_KIND 10696
+#define IDC_SHAPE_ROTATE 10697
+#define IDC_SHAPE_THIN 10698
+#define IDC_SHAPE_THICK 10699
+#define IDC_SHAPE_DOTTED 10700
+#define IDC_SHAPE_DASHED 10701
+#define IDC_SHAPE_SOLID 10702
+#define IDC_SHAPE_FILL 10707
+#define IDC_SHAPE_LEFT 10708
+#define IDC_SHAPE_TOP 10709
+#define IDC_SHAPE_RIGHT 10710
+#define IDC_SHAPE_BOTTOM 10711
+#define IDC_SHAPE_COLOUR 10712
+#define IDC_SHAPE_CLONE 10713
+#define IDC_SHAPE_FLIP_LR 10714
+#define IDC_SHAPE_FLIP_UD 10715
+#define IDC_SHAPE_GROUP 10716
+#define IDC_SHAPE_GLOBAL 10718
+#define IDC_SHAPE_AS_ABOVE 10719
+#define IDC_SHAPE_CURVE 10722
+#define IDC_SHAPE_LEVEL 10723
+
+// Shape Defaults
+#define IDD_SHAPE_DEFAULTS 10374
+#define IDC_SHAPE_DEF_DOTTED 10375
+#define IDC_SHAPE_DEF_DASHED 10376
+#define IDC_SHAPE_DEF_SOLID 10377
+#define IDC_SHAPE_DEF_COLOUR 10379
+
+// Clone a Shape
+#define IDD_SHAPE_CLONE 10255
+#define IDC_CLONE_COUNT 10257
+#define IDC_CLONE_XSHIFT 10262
+#define IDC_CLONE_YSHIFT 10263
+#define IDC_CLONE_XEXPAND 10264
+#define IDC_CLONE_YEXPAND 10265
+
+// Plot Points
+#define IDD_PLOT 10224
+#define IDC_PLOT_CLEAR 10225
+#define IDC_PLOT_N 10227
+#define IDC_PLOT_XVAR 10230
+#define IDC_PLOT_YVAR 10231
+#define IDC_PLOT_XFROM 10235
+#define IDC_PLOT_XTO 10236
+#define IDC_PLOT_YFROM 10237
+#define IDC_PLOT_YTO 10238
+#define IDC_PLOT_FRAME 10239
+#define IDC_PLOT_HELP 10240
+
+// Clear Points
+#define IDD_CLEAR_POINTS 10241
+#define IDC_CLEAR_ALL_SHAPES 10244
+#define IDC_CLEAR_CUR_SHAPE 10245
+#define IDC_CLEAR_ALL_COLOURS 10246
+#define IDC_CLEAR_CUR_COLOUR 10247
+
+// Point Properties
+#define IDD_POINT_PROPS 10248
+#define IDC_POINT_STYLE 10250
+#define IDC_POINT_X 10253
+#define IDC_POINT_Y 10254
+
+// The pick cursor of Same Size / Height / Width (in bars.rc with the other cursors).
+#define IDC_SAME_AS_CURSOR 11225
+
+// Our own: the pop-up commands that open the properties of a shape and of a point.
+#define IDM_POP_SHAPE_PROPS 10785
+#define IDM_POP_POINT_PROPS 10768
