@@ -16,6 +16,7 @@
 #include "document/globals.h"
 #include "document/spatial.h"
 #include "document/view.h"
+#include "elements/bg_win.h"
 #include "elements/canvas_win.h"
 #include "elements/draw.h"
 #include "elements/draw_win.h"
@@ -529,8 +530,7 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     }
 
     Rc device_clip{clip.left, clip.top, clip.right, clip.bottom};
-    canvas.fill_rect(m.to_logical_rect({clip.left - 2, clip.top - 2, clip.right + 2, clip.bottom + 2}),
-                     palette(d.param(1)));
+    bg_paint_doc(canvas, d, printer ? device_clip : Rc{0, 0, m.client_w, m.client_h});
 
     // Lower levels first, each step smaller, so the current level lies on top.
     int span = std::clamp(sbar_level_span(), 0, 500);
@@ -541,12 +541,14 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
         p.geom.set_mapping(lm);
         p.clip = lm.to_logical_rect(device_clip);
         p.lower = true;
+        bg_paint_level(canvas, d, m.pos.level + depth);
         paint_level(p, m.pos.level + depth, lm);
     }
     if (span > 0) view_apply_mapping(dc, m);
     p.geom.set_mapping(m);
     p.clip = m.to_logical_rect(device_clip);
     p.lower = false;
+    bg_paint_level(canvas, d, m.pos.level);
     paint_level(p, m.pos.level, m);
     paint_overlay(canvas);
 

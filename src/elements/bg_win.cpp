@@ -1,0 +1,40 @@
+#include "elements/bg_win.h"
+
+#include <windows.h>
+
+#include "base/globals_win.h"
+#include "base/palette.h"
+#include "elements/bg.h"
+#include "elements/icon_win.h"
+#include "elements/obj_win.h"
+
+namespace {
+
+constexpr int kPrintDialog = 10380;
+constexpr int kPrintWhite = 10382;
+
+}  // namespace
+
+void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
+    BgFillInput in;
+    in.fill = d.param(7);
+    in.back = tbar_color_or(d.param(1), 0);
+    in.blend = tbar_color_or(d.param(3), 0);
+    in.client = client_dp;
+    // While the Print dialog is open the page shows its plain colour (white when asked).
+    if (HWND print = dlg_find_modeless(kPrintDialog)) {
+        in.fill = kBgPlain;
+        if (IsDlgButtonChecked(print, kPrintWhite) == BST_CHECKED) in.back = 0xFFFFFF;
+    } else if (in.fill == kBgIcon) {
+        in.tile = icon_bitmap(d.param(210));
+    } else if (in.fill == kBgPicture) {
+        std::string name = d.text_param(23);
+        if (!name.empty()) in.tile = obj_picture_bitmap(0, name);
+    }
+    bg_paint(c, in);
+}
+
+void bg_paint_level(Canvas& c, const Document& d, int level) {
+    int code = d.param(10000 + level);
+    if (code != kBgNone) bg_paint_pattern(c, code, tbar_color_or(d.param(5), 0));
+}
