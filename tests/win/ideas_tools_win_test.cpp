@@ -1,0 +1,226 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/settings.h"
+#include "document/globals.h"
+#include "document/view.h"
+#include "ideas/clist_win.h"
+#include "resources/ideas_tools_ids.h"
+#include "resources/ids.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::Boxes;
+using wt::pump;
+
+std::function<void(HWND)> drive_;
+const char* drive_title_ = "";
+void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", drive_title_);
+    if (!dlg || !drive_) return;
+    KillTimer(nullptr, id);
+    auto d = std::move(drive_);
+    drive_ = nullptr;
+    d(dlg);
+}
+
+std::string lb_text(HWND dlg, int id, int i) {
+    char buf[512] = {};
+    SendDlgItemMessageA(dlg, id, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+std::string title(HWND w) {
+    char buf[512] = {};
+    GetWindowTextA(w, buf, sizeof buf);
+    return buf;
+}
+
+class IdeasTools : public wt::MainWindowTest {
+protected:
+    IdeasTools() : MainWindowTest("vorn_ideas_tools_test") {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        view_doc() = Document();
+        write("index.kba",
+              "index_(\"Plan.l\",\"Planning\",1,0)\nindex_(\"risk.l\",\"Risks\",3,0)\nindex_(\"empty.l\",\"Nothing\",2,0)\n"
+              "topic_(1,\"Work\")\ntopic_(2,\"Later\")\ntopic_(3,\" \")\n");
+        write("plan.l", "Set a date\nRisks]\nName an owner\n");
+        write("risk.l", "Late delivery\nNo budget\n");
+        write("empty.l", "");
+        file_setting_set_text("Checklist", path("index.kba"));
+        clist_set_checks_path(path("ticks.chk"));
+        clist_drop_index();
+    }
+    void TearDown() override {
+        if (HWND d = dlg_find_modeless(IDD_CLIST)) DestroyWindow(d);
+        if (HWND d = dlg_find_modeless(IDD_QUEST)) SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        clist_set_checks_path("");
+        MainWindowTest::TearDown();
+    }
+    void write(const char* name, const std::string& text) {
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+    std::string read(const char* name) {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    HWND open_checklists() {
+        SendMessageA(win_, WM_COMMAND, CMD_CHECKLISTS, 0);
+        pump(20);
+        return dlg_find_modeless(IDD_CLIST);
+    }
+    void tick(HWND dlg, int item, bool on = true) {
+        SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_SETSEL, on, item);
+        SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_SETCARETINDEX, item, 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CLIST_ITEMS, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_CLIST_ITEMS)));
+    }
+    void pick_list(HWND dlg, int i) {
+        SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_SETCURSEL, i, 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CLIST_LISTS, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_CLIST_LISTS)));
+    }
+};
+
+TEST_F(IdeasTools, ChecklistTicksSurviveClosingAndARestart) {
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    // Sorted descriptions; the first is shown; topic 3 is switched off.
+    ASSERT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(lb_text(dlg, IDC_CLIST_LISTS, 0), "Nothing");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_CLIST_TOPIC1 + 2)));
+    pick_list(dlg, 1);
+    EXPECT_EQ(title(dlg), "3 Checklists - plan.l Selected 0 of 3 items");
+    tick(dlg, 2);
+    EXPECT_EQ(title(dlg), "3 Checklists - plan.l Selected 1 of 3 items");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CLIST_PROMOTE)));
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_CLIST), nullptr);
+    EXPECT_NE(read("ticks.chk").find("checks_(\"plan.l\","), std::string::npos);
+
+    // As after a restart: the ticks come back from the file, in the list left open.
+    clist_set_checks_path(path("ticks.chk"));
+    dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(lb_text(dlg, IDC_CLIST_LISTS, SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCURSEL, 0, 0)), "Planning");
+    EXPECT_GT(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETSEL, 2, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETSELCOUNT, 0, 0), 1);
+
+    // Clear All writes a file without the checklist.
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_CLEAR, 0);
+    EXPECT_EQ(read("ticks.chk"), "");
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+TEST_F(IdeasTools, ChecklistItemsLinkAndBackReturns) {
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 1);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_CLIST_BACK)));
+    tick(dlg, 1);  // "Risks]"
+    EXPECT_EQ(clist_curr_file(), "risk.l");
+    EXPECT_EQ(lb_text(dlg, IDC_CLIST_ITEMS, 0), "Late delivery");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CLIST_BACK)));
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_BACK, 0);
+    EXPECT_EQ(clist_curr_file(), "plan.l");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_CLIST_BACK)));
+    // The link itself was not ticked.
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETSELCOUNT, 0, 0), 0);
+
+    // A topic nobody holds empties the list.
+    CheckDlgButton(dlg, IDC_CLIST_TOPIC1 + 3, BST_CHECKED);
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_TOPIC1 + 3, 0);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(title(dlg).rfind("Checklist - none selected", 0), 0u);
+    EXPECT_EQ(view_param_get(15), 8);
+}
+
+TEST_F(IdeasTools, ChecklistPromoteNeedsAMarkAndLinksNewObjects) {
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 1);
+    tick(dlg, 0);
+    tick(dlg, 2);
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_PROMOTE, 0);
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_EQ(Boxes::notes.back(), "Mark an Object first");
+    EXPECT_EQ(view_obj_each().size(), 0u);
+
+    Obj o = view_obj_new("Project", 0, 0, 1);
+    Key k = *view_obj_put(o);
+    marked_obj_ = {k};
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_PROMOTE, 0);
+    marked_obj_.clear();
+    EXPECT_EQ(view_obj_each().size(), 3u);
+    EXPECT_TRUE(view_obj_find_id("Set a date"));
+    EXPECT_TRUE(view_obj_find_id("Name an owner"));
+    EXPECT_EQ(view_link_from(k).size(), 2u);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETSELCOUNT, 0, 0), 0);
+}
+
+TEST_F(IdeasTools, RandomWordsDrawsFromBothChecklists) {
+    file_setting_set_list("RWord", {1, 0, 1, 1});  // "Planning" and "Risks", in index order
+    std::vector<std::string> seen;
+    drive_title_ = "Random Words";
+    drive_ = [&](HWND dlg) {
+        SendMessageA(dlg, WM_COMMAND, IDC_RWORDS_NEXT, 0);
+        char buf[256] = {};
+        GetDlgItemTextA(dlg, IDC_RWORDS_WORDS, buf, sizeof buf);
+        seen.push_back(buf);
+        // The second checklist off: one word alone.
+        CheckDlgButton(dlg, IDC_RWORDS_USE2, BST_UNCHECKED);
+        SendMessageA(dlg, WM_COMMAND, IDC_RWORDS_USE2, 0);
+        SendMessageA(dlg, WM_COMMAND, IDC_RWORDS_NEXT, 0);
+        GetDlgItemTextA(dlg, IDC_RWORDS_WORDS, buf, sizeof buf);
+        seen.push_back(buf);
+        // Promote makes an object of the words.
+        SendMessageA(dlg, WM_COMMAND, IDC_RWORDS_PROMOTE, 0);
+        SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(win_, WM_COMMAND, CMD_RANDOM_WORDS, 0);
+    ASSERT_EQ(seen.size(), 2u);
+    auto plus = seen[0].find(" + ");
+    ASSERT_NE(plus, std::string::npos) << seen[0];
+    std::string first = seen[0].substr(0, plus), second = seen[0].substr(plus + 3);
+    EXPECT_TRUE(first == "Set a date" || first == "Risks]" || first == "Name an owner") << first;
+    EXPECT_TRUE(second == "Late delivery" || second == "No budget") << second;
+    EXPECT_EQ(seen[1].find(" + "), std::string::npos);
+    EXPECT_TRUE(view_obj_find_id(seen[1]));
+    EXPECT_EQ(file_setting_get_list("RWord", {}), (std::vector<int>{1, 0, 0, 1}));
+}
+
+TEST_F(IdeasTools, QuestionsFillWithTheIdeaAndCount) {
+    write("q.kba", "q_(\"100000\",\"When did %s start?\")\nq_(\"001000\",\"Who is %s?\")\n");
+    file_setting_set_text("Question", path("q.kba"));
+    view_text_param_set(30, "apple");
+    SendMessageA(win_, WM_COMMAND, CMD_QUESTIONS, 0);
+    pump(20);
+    HWND dlg = dlg_find_modeless(IDD_QUEST);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(title(dlg), "Questions = 2");
+    CheckRadioButton(dlg, IDC_QUEST_ART_NONE, IDC_QUEST_ART_THE, IDC_QUEST_ART_A);
+    SendMessageA(dlg, WM_COMMAND, IDC_QUEST_ART_A, 0);
+    EXPECT_EQ(lb_text(dlg, IDC_QUEST_LIST, 1), "Who is an APPLE?");
+    CheckDlgButton(dlg, IDC_QUEST_EVENT + 2, BST_CHECKED);  // Person
+    SendMessageA(dlg, WM_COMMAND, IDC_QUEST_EVENT + 2, 0);
+    EXPECT_EQ(title(dlg), "Questions = 1");
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_QUEST), nullptr);
+    EXPECT_EQ(view_param_get(334), 4);
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+}  // namespace
