@@ -2,14 +2,11 @@
 #include "bars/sbar.h"
 #include "elements/point.h"
 #include "elements/point_win.h"
+#include "ideas/analyze_win.h"
 #include "ideas/clist_win.h"
-#include "bars/help_context.h"
-#include "bars/sbar.h"
-#include "elements/point.h"
-#include "elements/point_win.h"
 #include "ideas/compute_win.h"
 #include "ideas/eval.h"
-#include "ideas/eval.h"
+#include "ideas/gen_win.h"
 #include "ideas/hint_win.h"
 #include "ideas/ideas_init_win.h"
 #include "ideas/pert.h"
@@ -21,20 +18,13 @@ void ideas_init() {
     compute_init();
     clist_init();
     quest_init();
+    analyze_init();
     rwords_init();
     hint_init();
+    gen_init();
     // The critical path's chart is the view's command 27, one undoable step.
     view_set_chart_hook(pert_chart_level);
     pert_set_chart_hook([] { view_chart_level(); });
-    // Plot Points evaluates its two formulas here, with J read from the plot's index.
-    point_set_calc({[](const std::string& text, Key key) -> std::optional<double> {
-                        auto r = eval_expression(text, key);
-                        if (!r || !r->ok) return std::nullopt;
-                        return r->value;
-                    },
-                    [](bool open) { open ? eval_calc().begin_batch() : eval_calc().end_batch(); }});
-    eval_set_current_j(point_current_j);
-    point_set_hooks({[] { return sbar_view_state().level; }, help_context});
     // Plot Points evaluates its two formulas here, with J read from the plot's index.
     point_set_calc({[](const std::string& text, Key key) -> std::optional<double> {
                         auto r = eval_expression(text, key);

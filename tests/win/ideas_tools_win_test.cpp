@@ -223,4 +223,44 @@ TEST_F(IdeasTools, QuestionsFillWithTheIdeaAndCount) {
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
+TEST_F(IdeasTools, GenerateIdeasRunsThroughCombinationsAndStopsASelfReference) {
+    auto add = [](const std::string& id, const std::string& ext) {
+        Obj o = view_obj_new(id, 0, 0, 1);
+        o.ext = ext;
+        return *view_obj_put(o);
+    };
+    Key s = add("Sentence", "Colour+Animal");
+    add("Colour", "red\ngreen");
+    add("Animal", "cat\ndog\n");
+    Key loop = add("Loop", "Loop+x");
+    Link l;
+    l.from = s;
+    l.to = loop;
+    view_link_add(l);
+    view_param_set(216, s);
+    view_param_set(208, 1);
+    view_param_set(77, 3);
+    std::vector<std::string> got;
+    drive_title_ = "Generate Ideas";
+    drive_ = [&](HWND dlg) {
+        pump(50);  // the first generation runs once the dialog shows
+        for (int i = 0; i < SendDlgItemMessageA(dlg, IDC_GEN_LIST, LB_GETCOUNT, 0, 0); ++i) got.push_back(lb_text(dlg, IDC_GEN_LIST, i));
+        // The self-referencing start object ends with a note.
+        int n = static_cast<int>(SendDlgItemMessageA(dlg, IDC_GEN_START, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            char buf[64] = {};
+            SendDlgItemMessageA(dlg, IDC_GEN_START, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+            if (std::string(buf).rfind("Loop", 0) == 0) SendDlgItemMessageA(dlg, IDC_GEN_START, CB_SETCURSEL, i, 0);
+        }
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_GEN_START, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_GEN_START)));
+        SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(win_, WM_COMMAND, CMD_GENERATOR, 0);
+    EXPECT_EQ(got, (std::vector<std::string>{"Red cat", "Green cat", "Red dog", "Green dog"}));
+    EXPECT_EQ(view_param_get(216), static_cast<int>(loop));
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_NE(Boxes::notes.back().find("names itself"), std::string::npos);
+}
+
 }  // namespace
