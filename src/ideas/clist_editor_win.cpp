@@ -1,6 +1,205 @@
 #include <windows.h>
 
+#include "bars/help_context.h"
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/file_save.h"
+#include "base/globals_win.h"
+#include "base/shell_hooks_win.h"
+#include "base/util.h"
 #include "ideas/clist_win.h"
+#include "resources/ideas_tools_ids.h"
 
-// Replaced by the Checklist Editor; until then Advance only closes the dialog.
-void clist_editor_open(HWND) {}
+void clist_editor_open(HWND parent);
+
+namespace {
+
+std::string chosen_;                  // file shown in the editor
+std::vector<ClistChecks> checks_kept_;  // restored by Cancel
+bool filling_ = false;
+
+std::string combo_sel(HWND win) {
+    HWND cb = GetDlgItem(win, IDC_CLED_FILE);
+    int sel = static_cast<int>(SendMessageA(cb, CB_GETCURSEL, 0, 0));
+    if (sel < 0) return {};
+    char buf[MAX_PATH + 1] = {};
+    SendMessageA(cb, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+void show_chosen(HWND win) {
+    filling_ = true;
+    const ClistEntry* e = clist_index().by_file(chosen_);
+    SetDlgItemTextA(win, IDC_CLED_DESC, e ? e->desc.c_str() : "");
+    for (int i = 0; i < 16; ++i) CheckDlgButton(win, IDC_CLED_TOPIC1 + i, e && ((e->topics >> i) & 1u) ? BST_CHECKED : BST_UNCHECKED);
+    filling_ = false;
+}
+
+void build(HWND win) {
+    filling_ = true;
+    ClistIndex& idx = clist_index();
+    HWND cb = GetDlgItem(win, IDC_CLED_FILE);
+    SendMessageA(cb, CB_RESETCONTENT, 0, 0);
+    int at = 0, n = 0;
+    for (const auto& e : idx.entries) {
+        SendMessageA(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.file.c_str()));
+        if (e.file == chosen_) at = n;
+        ++n;
+    }
+    SendMessageA(cb, CB_SETCURSEL, at, 0);
+    chosen_ = combo_sel(win);
+    for (int i = 0; i < 16; ++i) SetDlgItemTextA(win, IDC_CLED_NAME1 + i, clist_topic_label(idx, i + 1, false).c_str());
+    filling_ = false;
+    show_chosen(win);
+}
+
+// Edits replace the record where it stands, so the order of the index (and the positions Random
+// Words remembers) stays.
+void store_edits(HWND win) {
+    if (filling_ || chosen_.empty()) return;
+    for (auto& e : clist_index().entries)
+        if (e.file == chosen_) {
+            e.desc = dlg_get_text(win, IDC_CLED_DESC);
+            uint32_t t = 0;
+            for (int i = 0; i < 16; ++i)
+                if (dlg_is_checked(win, IDC_CLED_TOPIC1 + i)) t |= 1u << i;
+            e.topics = t;
+        }
+}
+
+INT_PTR CALLBACK add_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: dlg_on_create(win, IDD_CLIST_ADD, 0); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK) {
+            std::string file = util_lower(dlg_get_text(win, IDC_CLADD_FILE));
+            std::string desc = dlg_get_text(win, IDC_CLADD_DESC);
+            ClistIndex& idx = clist_index();
+            if (file.find_first_not_of(' ') == std::string::npos) {
+                msg_error("Enter a file name");
+                return TRUE;
+            }
+            if (desc.find_first_not_of(' ') == std::string::npos) {
+                msg_error("Enter a description");
+                return TRUE;
+            }
+            if (idx.by_file(file)) {
+                dlg_error_msg("Filename %s already exists", file);
+                return TRUE;
+            }
+            if (idx.by_desc(desc)) {
+                dlg_error_msg("File description %s already exists", desc);
+                return TRUE;
+            }
+            // The file first: an entry never names a file that could not be made.
+            std::string full = file.find(':') != std::string::npos ? file : file_progdir_path(file);
+            if (!file_create_if_missing(full, "")) return TRUE;
+            idx.entries.insert(idx.entries.begin(), {file, desc, 0, 0});
+            idx.add_default_topics();
+            EndDialog(win, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+            EndDialog(win, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    case WM_DESTROY: dlg_on_destroy(win, IDD_CLIST_ADD, 0); break;
+    default: break;
+    }
+    return FALSE;
+}
+
+bool save(HWND win) {
+    store_edits(win);
+    ClistIndex& idx = clist_index();
+    for (int i = 0; i < 16; ++i) idx.set_topic(i + 1, dlg_get_text(win, IDC_CLED_NAME1 + i));
+    std::string path = clist_index_path();
+    std::string reason;
+    if (!file_write_replace(path, clist_write_index(idx), &reason)) {
+        dlg_error_msg("Saving %s", path);
+        return false;
+    }
+    clist_write_check_states();
+    return true;
+}
+
+void on_command(HWND win, int id, int code) {
+    switch (id) {
+    case IDC_CLED_FILE:
+        if (code == CBN_SELCHANGE) {
+            chosen_ = combo_sel(win);
+            show_chosen(win);
+        }
+        break;
+    case IDC_CLED_DESC:
+        if (code == EN_CHANGE) store_edits(win);
+        break;
+    case IDC_CLED_ADD:
+        if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_ADD), win, add_eh, 0) == IDOK) {
+            chosen_ = clist_index().entries.front().file;
+            clist_curr_file() = chosen_;
+            build(win);
+        }
+        break;
+    case IDC_CLED_DELETE:
+        if (!chosen_.empty() && msg_ask_yes_no_cancel("Delete " + chosen_ + " ?", "Delete Checklist") == 1) {
+            std::erase_if(clist_index().entries, [](const ClistEntry& e) { return e.file == chosen_; });
+            clist_drop_checks(clist_checks(), chosen_);
+            chosen_.clear();
+            build(win);
+        }
+        break;
+    case IDC_CLED_EDIT:
+        if (!chosen_.empty()) {
+            auto found = file_locate(chosen_);
+            std::string file = chosen_;
+            if (!found) {
+                msg_note("File not found: " + file);
+                break;
+            }
+            EndDialog(win, IDCANCEL);
+            clist_drop_index();
+            // Its item positions may change.
+            clist_drop_checks(clist_checks(), file);
+            clist_write_check_states();
+            if (shell_hooks_.tw_open) shell_hooks_.tw_open(0, *found, 3);
+        }
+        break;
+    case IDC_CLED_HELP: help_context(124); break;
+    case IDOK:
+        if (save(win)) EndDialog(win, IDOK);
+        break;
+    case IDCANCEL:
+        clist_drop_index();
+        clist_checks() = checks_kept_;
+        EndDialog(win, IDCANCEL);
+        break;
+    default:
+        if (id >= IDC_CLED_TOPIC1 && id <= IDC_CLED_TOPIC16) store_edits(win);
+        break;
+    }
+}
+
+INT_PTR CALLBACK dlg_checklist_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        dlg_on_create(win, IDD_CLIST_EDITOR, 0);
+        checks_kept_ = clist_checks();
+        chosen_ = clist_curr_file();
+        build(win);
+        return TRUE;
+    case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
+    case WM_CLOSE: on_command(win, IDCANCEL, 0); return TRUE;
+    case WM_DESTROY: dlg_on_destroy(win, IDD_CLIST_EDITOR, 0); break;
+    default: break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void clist_editor_open(HWND parent) {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_EDITOR), parent, dlg_checklist_editor_eh, 0);
+}

@@ -263,4 +263,46 @@ TEST_F(IdeasTools, GenerateIdeasRunsThroughCombinationsAndStopsASelfReference) {
     EXPECT_NE(Boxes::notes.back().find("names itself"), std::string::npos);
 }
 
+TEST_F(IdeasTools, ChecklistEditorDeleteThenCancelLosesNothingAndSaveEditsInPlace) {
+    write("ticks.chk", "checks_(\"risk.l\",1,[1])\n");
+    clist_set_checks_path(path("ticks.chk"));
+    std::string before = read("index.kba");
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 2);  // Risks
+    drive_title_ = "Checklist Editor";
+    drive_ = [&](HWND ed) {
+        char buf[64] = {};
+        GetDlgItemTextA(ed, IDC_CLED_DESC, buf, sizeof buf);
+        EXPECT_STREQ(buf, "Risks");
+        Boxes::answer = 1;  // Yes
+        SendMessageA(ed, WM_COMMAND, IDC_CLED_DELETE, 0);
+        EXPECT_EQ(SendDlgItemMessageA(ed, IDC_CLED_FILE, CB_GETCOUNT, 0, 0), 2);
+        SendMessageA(ed, WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_ADVANCE, 0);
+    EXPECT_EQ(dlg_find_modeless(IDD_CLIST), nullptr);
+    EXPECT_EQ(read("index.kba"), before);
+    ASSERT_NE(clist_find_checks(clist_checks(), "risk.l"), nullptr);
+
+    // Now a new description, saved: the record keeps its place; a duplicate name is refused.
+    dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 2);
+    drive_ = [&](HWND ed) {
+        SetDlgItemTextA(ed, IDC_CLED_DESC, "Risks to weigh");
+        CheckDlgButton(ed, IDC_CLED_TOPIC1 + 3, BST_CHECKED);
+        SendMessageA(ed, WM_COMMAND, IDC_CLED_TOPIC1 + 3, 0);
+        SendMessageA(ed, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_ADVANCE, 0);
+    clist_drop_index();
+    ASSERT_EQ(clist_index().entries.size(), 3u);
+    EXPECT_EQ(clist_index().entries[1], (ClistEntry{"risk.l", "Risks to weigh", 11, 0}));
+    EXPECT_EQ(clist_index().topic_name(1), "Work");
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
 }  // namespace
