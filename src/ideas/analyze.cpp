@@ -1,0 +1,172 @@
+#include "ideas/analyze.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr bool is_vowel(char c) {
+    switch (c) {
+    case 'e': case 'a': case 'o': case 'i': case 'u': case 'y':
+    case 'E': case 'A': case 'O': case 'I': case 'U': case 'Y': return true;
+    default: return false;
+    }
+}
+
+constexpr bool is_consonant(char c) { return c >= 'a' && c <= 'z' && !is_vowel(c); }
+
+constexpr bool is_white(char c) { return c == ' ' || c == '\n' || c == '\t'; }
+
+constexpr bool is_punct(char c) {
+    for (char p : std::string_view("-:!,#$%^()+=[]{};'.,?<>/"))
+        if (p == c) return true;
+    return false;
+}
+
+// How many characters from `i` on belong to the syllable that ends there (0: none ends here).
+// The syllable's first character is the vowel at i; its tail is 1 (vowel) or 2 (vowel, consonant).
+int syllable_tail(std::string_view t, size_t i) {
+    size_t n = t.size();
+    if (i + 2 >= n || !is_vowel(t[i]) || !is_consonant(t[i + 1])) return 0;
+    char c1 = t[i], c2 = t[i + 1], c3 = t[i + 2];
+    if (is_vowel(c3)) {
+        bool exception = ((c1 == 'a' || c1 == 'i' || c1 == 'o' || c1 == 'u') && c3 == 'e') ||
+                         (c1 == 'e' && c2 == 'r' && c3 == 'e');
+        if (!exception) return 1;
+    }
+    if (i + 3 >= n) return 0;
+    char c4 = t[i + 3];
+    if (c3 == 'l' && c4 == 'e') return 1;
+    if (is_consonant(c3) && is_vowel(c4) && !(c2 == 'n' && c3 == 'c' && c4 == 'e')) return 2;
+    return 0;
+}
+
+template <class Found> void each_break(std::string_view t, Found found) {
+    size_t i = 0;
+    while (i < t.size()) {
+        int tail = syllable_tail(t, i);
+        if (tail == 0) {
+            ++i;
+            continue;
+        }
+        i += static_cast<size_t>(tail);
+        found(i);
+    }
+}
+
+}  // namespace
+
+SyllableSplit analyze_split_syllables(std::string_view line) {
+    SyllableSplit r;
+    size_t from = 0;
+    each_break(line, [&](size_t end) {
+        r.shown.append(line.substr(from, end - from));
+        r.shown += '-';
+        ++r.breaks;
+        from = end;
+    });
+    r.shown.append(line.substr(from));
+    return r;
+}
+
+long long analyze_count_breaks(std::string_view text) {
+    long long n = 0;
+    each_break(text, [&](size_t) { ++n; });
+    return n;
+}
+
+void TextScanner::update(char c) {
+    if (c == ' ' && before_ == ' ' && is_punct(last_)) {
+        // a lone punctuation mark between blanks is no word
+    } else if (is_white(c) && !is_white(last_)) {
+        ++n_.words;
+        if (last_ == '.') ++n_.sentences;
+    } else {
+        ++n_.chars;
+    }
+    before_ = last_;
+    last_ = c;
+}
+
+void TextScanner::feed(std::string_view piece) {
+    for (char c : piece)
+        if (c != '\r') update(c);
+}
+
+TextCounts TextScanner::finish() {
+    TextScanner closed = *this;
+    closed.update(' ');
+    return closed.n_;
+}
+
+TextCounts analyze_count_text(std::string_view text) {
+    if (text.empty()) return {};
+    TextScanner s;
+    s.feed(text);
+    return s.finish();
+}
+
+TextStatistics analyze_statistics_of(std::string_view raw, std::string_view stripped, long long objects) {
+    TextStatistics s;
+    TextCounts c = analyze_count_text(stripped);
+    s.objects = objects;
+    s.words = c.words;
+    s.sentences = c.sentences;
+    s.chars = c.chars;
+    s.syllables = analyze_count_breaks(raw) + c.words;
+    s.bytes = static_cast<long long>(stripped.size());
+    return s;
+}
+
+Readability analyze_readability(const TextStatistics& s) {
+    Readability r;
+    double s1 = static_cast<double>(std::max(s.sentences, 1LL));
+    double words = static_cast<double>(s.words);
+    r.words_per_sentence = words / s1;
+    r.chars_per_word = static_cast<double>(s.chars) / static_cast<double>(std::max(s.words, 1LL));
+    if (s.words <= 0) return r;
+    r.defined = true;
+    double ws = r.words_per_sentence, cw = r.chars_per_word;
+    double syw = static_cast<double>(s.syllables) / words;
+    r.flesch = 206.835 - 84.6 * syw - 1.015 * ws;
+    r.kincaid = 0.39 * ws + 11.8 * syw - 15.59;
+    r.ari = 4.71 * cw + 0.5 * ws - 21.43;
+    r.coleman_liau = 5.89 * cw - 30.0 / ws - 15.8;
+    return r;
+}
+
+namespace {
+
+std::string fixed(const char* fmt, double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, v);
+    return buf;
+}
+
+// A missing index keeps its field width so the column does not jump.
+std::string index_field(bool defined, const char* fmt, int width, double v) {
+    if (defined) return fixed(fmt, v);
+    std::string na = "n/a";
+    return std::string(static_cast<size_t>(std::max(0, width - 3)), ' ') + na;
+}
+
+}  // namespace
+
+std::string analyze_statistics_report(const TextStatistics& s) {
+    Readability r = analyze_readability(s);
+    auto n = [](long long v) { return std::to_string(v); };
+    std::string out;
+    out += "Number of Objects = " + n(s.objects) + "\n";
+    out += "Number of Sentences = " + n(std::max(s.sentences, 1LL)) + "\n";
+    out += "Number of Words = " + n(s.words) + "\n";
+    out += "Words per Sentences = " + fixed("%-6.2f", r.words_per_sentence) + "\n";
+    out += "Number of Syllables = " + n(s.syllables) + "\n";
+    out += "Number of Characters = " + n(s.chars) + "\n";
+    out += "Chars per Word = " + fixed("%-6.2f", r.chars_per_word) + "\n";
+    out += "Number of Bytes = " + n(s.bytes) + "\n";
+    out += "Flesch Index (0-100) = " + index_field(r.defined, "%6.1f", 6, r.flesch) + "\n";
+    out += "Kincaid Index (Grade Level) = " + index_field(r.defined, "%4.1f", 4, r.kincaid) + "\n";
+    out += "Automated Readability Index (Grade Level) = " + index_field(r.defined, "%4.1f", 4, r.ari) + "\n";
+    out += "Coleman-Liau Index (Grade Level) = " + index_field(r.defined, "%4.1f", 4, r.coleman_liau) + "\n";
+    return out;
+}

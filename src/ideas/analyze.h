@@ -1,0 +1,61 @@
+// ANALYZE: the Analyzer's text measures (portable): syllable breaks, the word, sentence and
+// character scanner, and the readability report built from their counts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+struct SyllableSplit {
+    int breaks = 0;
+    std::string shown;  // the line with "-" after every syllable found
+};
+
+// One line (or any text: blanks, punctuation and line feeds never join a syllable).
+SyllableSplit analyze_split_syllables(std::string_view line);
+// The number of breaks analyze_split_syllables finds, without building the shown text.
+long long analyze_count_breaks(std::string_view text);
+
+struct TextCounts {
+    long long words = 0;
+    long long sentences = 0;
+    long long chars = 0;
+};
+
+// The character scanner, fed in pieces so a long text can be interrupted between them.
+class TextScanner {
+public:
+    void feed(std::string_view piece);
+    // Closes a last word; the counts reached so far.
+    TextCounts finish();
+
+private:
+    void update(char c);
+    char before_ = ' ';
+    char last_ = ' ';
+    TextCounts n_;
+};
+
+TextCounts analyze_count_text(std::string_view text);
+
+struct TextStatistics {
+    long long objects = 0;
+    long long words = 0;
+    long long sentences = 0;  // as scanned; the report shows at least 1
+    long long syllables = 0;  // syllable breaks plus words
+    long long chars = 0;
+    long long bytes = 0;
+};
+
+// Breaks over `raw` (fields included), words, sentences and characters over `stripped`.
+TextStatistics analyze_statistics_of(std::string_view raw, std::string_view stripped, long long objects);
+
+struct Readability {
+    bool defined = false;  // false without words: no index can be computed
+    double words_per_sentence = 0, chars_per_word = 0;
+    double flesch = 0, kincaid = 0, ari = 0, coleman_liau = 0;
+};
+
+Readability analyze_readability(const TextStatistics& s);
+// The twelve report lines, LF-separated, ending with a line feed.
+std::string analyze_statistics_report(const TextStatistics& s);

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ideas/analyze.h"
+
+namespace {
+
+TEST(AnalyzeSyllables, WordsSplitAsReadAloud) {
+    struct Case {
+        const char* in;
+        const char* shown;
+        int breaks;
+    } cases[] = {
+        {"table", "ta-ble", 1},     {"able", "a-ble", 1},      {"window", "win-dow", 1},
+        {"make", "make", 0},        {"once", "once", 0},       {"here", "here", 0},
+        {"paper", "paper", 0},     {"", "", 0},               {"a.b", "a.b", 0},
+        // blanks and punctuation never join a syllable; upper-case consonants are no consonants
+        {"ta ble", "ta ble", 0},    {"aBa", "aBa", 0},         {"Idea table\n", "I-dea ta-ble\n", 2},
+        {"banana", "ba-na-na", 2},  {"entertain", "en-ter-tain", 2},
+    };
+    for (const auto& c : cases) {
+        SyllableSplit s = analyze_split_syllables(c.in);
+        EXPECT_EQ(s.shown, c.shown) << c.in;
+        EXPECT_EQ(s.breaks, c.breaks) << c.in;
+        EXPECT_EQ(analyze_count_breaks(c.in), c.breaks) << c.in;
+    }
+}
+
+TEST(AnalyzeScanner, WordsSentencesAndCharacters) {
+    struct Case {
+        const char* in;
+        long long words, sentences, chars;
+    } cases[] = {
+        {"", 0, 0, 0},
+        {"word", 1, 0, 4},
+        {"end .", 1, 0, 4},        // a lone full stop after a blank is no word and no sentence
+        {"end.", 1, 1, 4},
+        {"One. Two.", 2, 2, 8},
+        {"a  b", 2, 0, 3},         // the second blank follows white space: a character
+        {"a\r\nb", 2, 0, 2},       // carriage returns count for nothing, line feeds end words
+        {"a\tb\n", 2, 0, 3},  // the closing blank follows white space
+        {"x - y", 2, 0, 3},
+        {"   ", 0, 0, 4},
+    };
+    for (const auto& c : cases) {
+        TextCounts n = analyze_count_text(c.in);
+        EXPECT_EQ(n.words, c.words) << c.in;
+        EXPECT_EQ(n.sentences, c.sentences) << c.in;
+        EXPECT_EQ(n.chars, c.chars) << c.in;
+    }
+}
+
+TEST(AnalyzeScanner, PiecesGiveTheSameCountsAsTheWhole) {
+    std::string text = "The quick fox. It ran - far ; away.\r\nNext  line\tends.";
+    TextCounts whole = analyze_count_text(text);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        TextScanner s;
+        s.feed(std::string_view(text).substr(0, cut));
+        TextCounts partial = s.finish();  // a stop after `cut` characters still closes the word
+        EXPECT_LE(partial.words, whole.words);
+        s.feed(std::string_view(text).substr(cut));
+        TextCounts n = s.finish();
+        EXPECT_EQ(n.words, whole.words);
+        EXPECT_EQ(n.sentences, whole.sentences);
+        EXPECT_EQ(n.chars, whole.chars);
+    }
+}
+
+TEST(AnalyzeStatistics, SyllablesCountFieldTextWordsCountStripped) {
+    // breaks over the text with its field characters, words over the stripped one
+    TextStatistics s = analyze_statistics_of("\x0btable\x0ehidden paper\x0f", "table", 1);
+    EXPECT_EQ(s.words, 1);
+    EXPECT_EQ(s.syllables, 2 + 1);
+    EXPECT_EQ(s.bytes, 5);
+}
+
+TEST(AnalyzeStatistics, ReportLinesAndIndices) {
+    TextStatistics s;
+    s.objects = 3;
+    s.words = 100;
+    s.sentences = 5;
+    s.syllables = 150;
+    s.chars = 450;
+    s.bytes = 560;
+    EXPECT_EQ(analyze_statistics_report(s),
+              "Number of Objects = 3\n"
+              "Number of Sentences = 5\n"
+              "Number of Words = 100\n"
+              "Words per Sentences = 20.00 \n"
+              "Number of Syllables = 150\n"
+              "Number of Characters = 450\n"
+              "Chars per Word = 4.50  \n"
+              "Number of Bytes = 560\n"
+              "Flesch Index (0-100) =   59.6\n"
+              "Kincaid Index (Grade Level) =  9.9\n"
+              "Automated Readability Index (Grade Level) =  9.8\n"
+              "Coleman-Liau Index (Grade Level) =  9.2\n");
+}
+
+TEST(AnalyzeStatistics, NoWordsShowsNoIndexInsteadOfDividingByZero) {
+    for (const char* text : {"", " . ", "\n\n"}) {
+        TextStatistics s = analyze_statistics_of(text, text, 0);
+        std::string r = analyze_statistics_report(s);
+        EXPECT_NE(r.find("Number of Sentences = 1\n"), std::string::npos) << r;
+        EXPECT_NE(r.find("Flesch Index (0-100) =    n/a\n"), std::string::npos) << r;
+        EXPECT_NE(r.find("Kincaid Index (Grade Level) =  n/a\n"), std::string::npos) << r;
+        EXPECT_NE(r.find("Automated Readability Index (Grade Level) =  n/a\n"), std::string::npos) << r;
+        EXPECT_NE(r.find("Coleman-Liau Index (Grade Level) =  n/a\n"), std::string::npos) << r;
+        EXPECT_EQ(r.find("nan"), std::string::npos) << r;
+        EXPECT_EQ(r.find("inf"), std::string::npos) << r;
+    }
+}
+
+// Published scores for known counts (independently computed from the formulas).
+TEST(AnalyzeStatistics, FormulasMatchPublishedScoresForGivenCounts) {
+    struct Case {
+        long long words, sentences, syllables, chars;
+        double flesch, kincaid, ari, cl;
+    } cases[] = {
+        {100, 5, 150, 450, 59.635, 9.91, 9.765, 9.205},
+        {12, 1, 14, 40, 95.955, 2.857, 0.27, 1.333},
+    };
+    for (const auto& c : cases) {
+        TextStatistics s;
+        s.words = c.words;
+        s.sentences = c.sentences;
+        s.syllables = c.syllables;
+        s.chars = c.chars;
+        Readability r = analyze_readability(s);
+        ASSERT_TRUE(r.defined);
+        EXPECT_NEAR(r.flesch, c.flesch, 0.01);
+        EXPECT_NEAR(r.kincaid, c.kincaid, 0.01);
+        EXPECT_NEAR(r.ari, c.ari, 0.01);
+        EXPECT_NEAR(r.coleman_liau, c.cl, 0.01);
+    }
+}
+
+}  // namespace
