@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "bars/sbar.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/palette.h"
@@ -103,12 +105,17 @@ protected:
         tbar_palette_reset();
         sbar_set_origin(1, 0, 0);
         sbar_cmd(kSbarZoom, kSbSet, 100);
+        had_history_ = std::filesystem::exists(file_progdir_path("message.txt"));
     }
+    bool had_history_ = false;
     void TearDown() override {
         marked_shape_.clear();
         same_as_.reset();
         popup_menu_inst_.reset();
         wt::MainWindowTest::TearDown();
+        // The advisor may post to the ticker while a dialog is up; its history stays out of
+        // the program directory.
+        if (!had_history_) std::filesystem::remove(file_progdir_path("message.txt"));
     }
     void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
     // The command, with `drive` acting on its dialog.
