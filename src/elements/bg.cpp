@@ -100,13 +100,12 @@ int channel(Colour c, int shift) { return static_cast<int>((c >> shift) & 0xFF);
 
 Pt lp(Canvas& c, int x, int y) { return c.dp_to_lp({x, y}); }
 
-// One device pixel at logical point p (at least one logical unit where a unit spans pixels).
+// One device pixel at logical point p: a fill covers logical rows and columns [a, a + n).
 void pixel(Canvas& c, Pt p, Colour colour) {
     Pt d = c.lp_to_dp(p);
     Pt a = c.dp_to_lp(d), b = c.dp_to_lp({d.x + 1, d.y + 1});
-    if (b.x == a.x) b.x = a.x + 1;
-    if (b.y == a.y) b.y = a.y + (c.dp_to_lp({0, 1}).y < c.dp_to_lp({0, 0}).y ? -1 : 1);
-    c.fill_rect({a.x, a.y, b.x, b.y}, colour);
+    int w = std::max(1, std::abs(b.x - a.x)), h = std::max(1, std::abs(b.y - a.y));
+    c.fill_rect({a.x, a.y, a.x + w, a.y + h}, colour);
 }
 
 Rc client_logical(Canvas& c, const Rc& d, int grow) {

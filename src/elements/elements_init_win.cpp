@@ -1,5 +1,6 @@
 #include "elements/elements_init_win.h"
 
+#include "elements/bg_dialog_win.h"
 #include "elements/elements_dlg_win.h"
 #include "elements/link_win.h"
 #include "elements/obj_win.h"
@@ -10,4 +11,5 @@ void elements_init() {
     links_init();
     elements_dialogs_init();
     shapes_init();
+    bg_dialog_init();
 }

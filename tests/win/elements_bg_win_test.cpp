@@ -1,0 +1,185 @@
+// Backgrounds under Wine: fills and patterns checked by pixels on the view's y-up mapping, and
+// the Background dialog driven through the main window's command and its controls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/globals_win.h"
+#include "base/palette.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "elements/bg.h"
+#include "elements/bg_win.h"
+#include "elements/canvas_win.h"
+#include "resources/bg_ids.h"
+#include "resources/ids.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::Boxes;
+
+class Backgrounds : public wt::MainWindowTest {
+protected:
+    Backgrounds() : MainWindowTest("vorn_bg_test") {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        view_doc() = Document();
+        view_undo_clear();
+        tbar_palette_reset();
+    }
+    void TearDown() override {
+        if (HWND d = dlg_find_modeless(IDD_BACKGROUND)) DestroyWindow(d);
+        wt::MainWindowTest::TearDown();
+    }
+    HWND open_dialog() {
+        SendMessageA(win_, WM_COMMAND, CMD_BACKGROUND, 0);
+        wt::pump(20);
+        return dlg_find_modeless(IDD_BACKGROUND);
+    }
+    static void select(HWND dlg, int id, int pos) {
+        SendDlgItemMessageA(dlg, id, CB_SETCURSEL, pos, 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+    }
+    static void press(HWND dlg, int id) { SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
+    // The document's background painted at 100 % into a 400 x 300 bitmap, origin in the middle.
+    static void paint(const wt::MemBitmap& bm) {
+        GdiCanvas c(bm.dc);
+        bg_paint_doc(c, view_doc(), {0, 0, bm.w, bm.h});
+        bg_paint_level(c, view_doc(), 1);
+    }
+};
+
+bool close_to(COLORREF a, Colour b, int tolerance = 2) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+            return false;
+    return true;
+}
+
+TEST_F(Backgrounds, FillsAndPatternsByPixel) {
+    Colour back = *tbar_color(2), blend = *tbar_color(0), pattern = *tbar_color(15);
+    // A client larger than the biggest blend box, the diagram origin at (850, 650).
+    struct Case {
+        int fill, figure;
+        int x, y;
+        Colour expect;
+    } cases[] = {
+        {0, 0, 5, 5, back},                                          // plain
+        {1, 0, 850, 2, bg_mix(back, 0.002, blend, 0.998)},           // linear: top is the second colour
+        {1, 0, 850, 1297, bg_mix(back, 29 * 0.0333333 + 0.002, blend, 1 - (29 * 0.0333333 + 0.002))},
+        {4, 0, 850, 650, bg_mix(back, 1 - 9 * 0.1, blend, 9 * 0.1)},  // ellipse blend: innermost
+        {4, 0, 2, 2, back},                                          // outside the largest ellipse
+        {6, 0, 100, 650, bg_mix(back, 1 - 0.1, blend, 0.1)},         // circles as wide as the box...
+        {5, 0, 60, 650, back},                                       // ...or as high
+        {0, 6, 850, 650, pattern},                                   // dotted grid: a dot at the origin
+        {0, 6, 851, 651, back},
+        {0, 2, 650, 650, pattern},                                   // rectangles are outlined...
+        {0, 2, 700, 650, back},                                      // ...not filled
+        {0, 4, 1249, 127, pattern},                                  // the world map is filled (Asia)
+        {99, 0, 5, 5, 0xFFFFFF},                                     // an unknown fill paints nothing
+    };
+    for (const auto& k : cases) {
+        view_doc().set_param(1, 2);
+        view_doc().set_param(3, 0);
+        view_doc().set_param(5, 15);
+        view_doc().set_param(7, k.fill);
+        view_doc().set_param(10001, k.figure);
+        wt::MemBitmap bm(1700, 1300, 850, 650);
+        paint(bm);
+        EXPECT_TRUE(close_to(bm.at(k.x, k.y), k.expect)) << k.fill << "/" << k.figure << " at " << k.x << "," << k.y
+                                                         << ": " << std::hex << bm.at(k.x, k.y);
+    }
+}
+
+TEST_F(Backgrounds, RepeatingPictureTilesAndAMissingOneLeavesThePlainColour) {
+    // A 3 x 2 red bitmap file.
+    std::string file = path("tile.bmp");
+    {
+        wt::MemBitmap src(3, 2, 0, 0);
+        RECT r{0, 0, 3, 2};
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        SetMapMode(src.dc, MM_TEXT);
+        FillRect(src.dc, &r, red);
+        DeleteObject(red);
+        src.save(file);
+    }
+    view_doc().set_param(1, 2);
+    view_doc().set_param(7, kBgPicture);
+    view_doc().set_text_param(23, file);
+    wt::MemBitmap bm(400, 300, 200, 150);
+    paint(bm);
+    EXPECT_EQ(bm.at(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(bm.at(399, 299), RGB(255, 0, 0));  // the last column and row cover the edge
+    view_doc().set_text_param(23, path("missing.bmp"));
+    wt::MemBitmap plain(400, 300, 200, 150);
+    paint(plain);
+    EXPECT_TRUE(close_to(plain.at(10, 10), *tbar_color(2)));
+}
+
+TEST_F(Backgrounds, DialogPreviewsAndCancelPutsBackWithoutMarking) {
+    int32_t back = view_param_get(1);
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(open_dialog(), dlg);  // a second command keeps the one dialog
+    char caption[64] = {};
+    GetDlgItemTextA(dlg, IDC_BG_LEVEL_GROUP, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Lev 1 Pattern");
+    select(dlg, IDC_BG_FILL, 4);
+    select(dlg, IDC_BG_BACK, 5);
+    select(dlg, IDC_BG_FIGURE, 2);
+    press(dlg, IDC_BG_OBJECTS_BEHIND);
+    EXPECT_EQ(view_param_get(7), 4);  // shown at once
+    EXPECT_EQ(view_param_get(1), 5);
+    EXPECT_EQ(view_param_get(10001), 1);
+    EXPECT_EQ(view_param_get(59), 0);
+    EXPECT_FALSE(view_doc().changed);
+    press(dlg, IDCANCEL);
+    wt::pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
+    EXPECT_EQ(view_param_get(7), 0);
+    EXPECT_EQ(view_param_get(1), back);
+    EXPECT_EQ(view_param_get(10001), 0);
+    EXPECT_EQ(view_param_get(59), 1);
+    EXPECT_FALSE(view_doc().changed);
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(Backgrounds, DialogOkIsOneUndoableStep) {
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_FILL, 1);
+    select(dlg, IDC_BG_BLEND, 7);
+    select(dlg, IDC_BG_LIGHT, 3);
+    press(dlg, IDOK);
+    wt::pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
+    EXPECT_TRUE(view_doc().changed);
+    EXPECT_EQ(view_undo_name(), "Change Para");
+    EXPECT_EQ(view_param_get(3), 7);
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_param_get(7), 0);
+    EXPECT_EQ(view_param_get(3), 0);
+    EXPECT_EQ(view_param_get(363), 0);
+    EXPECT_FALSE(view_can_undo());
+}
+
+TEST_F(Backgrounds, OkWithARepeatingPictureNeedsAFile) {
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_FILL, 8);
+    press(dlg, IDOK);
+    wt::pump(20);
+    EXPECT_NE(std::find(Boxes::notes.begin(), Boxes::notes.end(), "Picture file must be specified"), Boxes::notes.end());
+    EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), dlg);
+    SetDlgItemTextA(dlg, IDC_BG_PICTURE, "Back.BMP");
+    EXPECT_EQ(view_text_param_get(23), "back.bmp");
+    press(dlg, IDOK);
+    wt::pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
+    EXPECT_EQ(view_param_get(7), 8);
+}
+
+}  // namespace
