@@ -13,6 +13,7 @@
 #include "elements/bg.h"
 #include "elements/bg_win.h"
 #include "elements/canvas_win.h"
+#include "elements/net.h"
 #include "resources/bg_ids.h"
 #include "resources/ids.h"
 #include "win/win_test_util.h"
@@ -180,6 +181,23 @@ TEST_F(Backgrounds, OkWithARepeatingPictureNeedsAFile) {
     wt::pump(20);
     EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
     EXPECT_EQ(view_param_get(7), 8);
+}
+
+// No network session ever opens: its three menu items stay greyed and do nothing.
+TEST_F(Backgrounds, NetworkItemsStayGreyedAndTheQueryAnswersNo) {
+    EXPECT_FALSE(net_session_active());
+    HMENU bar = GetMenu(win_);
+    for (int k = 0, n = GetMenuItemCount(bar); k < n; ++k)
+        SendMessageA(win_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, k)), k);
+    long windows = wt::thread_windows();
+    for (int id : {CMD_OPEN_HOLD, CMD_NET_SESSION, CMD_NET_SETTINGS}) {
+        EXPECT_TRUE(GetMenuState(bar, id, MF_BYCOMMAND) & MF_GRAYED) << id;
+        SendMessageA(win_, WM_COMMAND, id, 0);
+    }
+    wt::pump(20);
+    EXPECT_EQ(wt::thread_windows(), windows);
+    EXPECT_FALSE(view_doc().changed);
+    EXPECT_FALSE(net_session_active());
 }
 
 }  // namespace

@@ -1,0 +1,3 @@
+#include "elements/net.h"
+
+bool net_session_active() { return false; }
