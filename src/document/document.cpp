@@ -243,18 +243,39 @@ bool Document::set_text_param(int code, std::string_view t) {
 }
 
 const std::string* Document::value(Key key) const {
-    for (const auto& v : values)
+    if (values.size() < 16) {
+        for (const auto& v : values)
+            if (v.first == key) return &v.second;
+        return nullptr;
+    }
+    // Painting asks for the value of every object shown: a search per object would make a
+    // repaint of a computed level quadratic. The table is made again after any edit.
+    if (value_index_revision_ != revision || value_index_edits_ != value_edits_ || value_index_size_ != values.size() ||
+        value_index_data_ != values.data()) {
+        value_index_.assign(65536, 0);
+        for (size_t k = values.size(); k-- > 0;) value_index_[values[k].first] = static_cast<int32_t>(k + 1);
+        value_index_revision_ = revision;
+        value_index_edits_ = value_edits_;
+        value_index_size_ = values.size();
+        value_index_data_ = values.data();
+    }
+    int32_t k = value_index_[key] - 1;
+    if (k >= 0 && values[static_cast<size_t>(k)].first == key) return &values[static_cast<size_t>(k)].second;
+    if (k < 0) return nullptr;
+    for (const auto& v : values)  // changed behind the table's back
         if (v.first == key) return &v.second;
     return nullptr;
 }
 
 void Document::set_value(Key key, std::string text) {
+    ++value_edits_;
     for (auto& v : values)
         if (v.first == key) { v.second = std::move(text); return; }
     values.emplace_back(key, std::move(text));
 }
 
 void Document::clear_value(Key key) {
+    ++value_edits_;
     std::erase_if(values, [key](const auto& v) { return v.first == key; });
 }
 

@@ -146,6 +146,11 @@ public:
     static bool from_text(std::string_view text, Document& out, LoadError& err);
 
 private:
+    mutable std::vector<int32_t> value_index_;  // key -> position in values + 1
+    mutable uint64_t value_index_revision_ = 0, value_index_edits_ = 0;
+    uint64_t value_edits_ = 0;  // set_value and clear_value calls
+    mutable size_t value_index_size_ = 0;
+    mutable const void* value_index_data_ = nullptr;
     mutable std::vector<int32_t> index_;  // key -> position + 1
     mutable bool index_valid_ = false;
     mutable size_t indexed_size_ = 0;     // objs.size() when the index was last made current

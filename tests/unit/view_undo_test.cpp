@@ -275,3 +275,29 @@ TEST_F(ViewFixture, ShellHearsOfAChangeOncePerStep) {
     view_clip_delete();
     EXPECT_EQ(changed_calls, 2);
 }
+
+// Values are looked up through a table once there are many; every way they change is seen.
+TEST_F(ViewFixture, ValuesAreFoundAfterEveryKindOfChange) {
+    Document& d = view_doc();
+    for (int k = 1; k <= 100; ++k) d.set_value(static_cast<Key>(k), std::to_string(k));
+    ASSERT_NE(d.value(50), nullptr);
+    EXPECT_EQ(*d.value(50), "50");
+    d.clear_value(50);
+    d.set_value(200, "x");  // as many as before, in the same storage
+    EXPECT_EQ(d.value(50), nullptr);
+    ASSERT_NE(d.value(200), nullptr);
+    EXPECT_EQ(*d.value(200), "x");
+    d.values.clear();
+    d.values.emplace_back(7, "seven");  // as a load does
+    for (int k = 1000; k < 1040; ++k) d.values.emplace_back(static_cast<Key>(k), "n");
+    EXPECT_EQ(*d.value(7), "seven");
+    view_edit(7);
+    d.values[0] = {300, "y"};
+    view_mark_changed();  // as every edit does
+    view_undo_record("Edit");
+    EXPECT_EQ(d.value(7), nullptr);
+    EXPECT_EQ(*d.value(300), "y");
+    view_undo();
+    EXPECT_EQ(*d.value(7), "seven");
+    EXPECT_EQ(d.value(300), nullptr);
+}

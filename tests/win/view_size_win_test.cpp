@@ -1,0 +1,125 @@
+// Documents at size and at the extremes in the real main window: edits of 20,000 marked objects
+// through the menu and keys, and objects at the far ends of the coordinate range.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "bars/sbar.h"
+#include "bars/tbar.h"
+#include "base/globals_win.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "resources/ids.h"
+#include "view/view_win.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+class ViewSize : public wt::MainWindowTest {
+protected:
+    ViewSize() : MainWindowTest("vorn_view_size_test") {}
+
+    void show(Document d) {
+        d.set_param(1, 15);  // white background
+        view_doc() = std::move(d);
+        view_undo_clear();
+        view_after_load();
+        sbar_cmd(kSbarZoom, kSbSet, 100);
+        sbar_set_origin(1, 0, 0);
+        pixel({0, 0});  // a paint: what lies where is known
+    }
+    void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
+    COLORREF pixel(Pt lp) {
+        Pt d = view_mapping().to_device(lp);
+        HDC screen = GetDC(view_inst_);
+        HDC mem = CreateCompatibleDC(screen);
+        RECT c;
+        GetClientRect(view_inst_, &c);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, c.right, c.bottom);
+        HGDIOBJ old = SelectObject(mem, bmp);
+        SendMessageA(view_inst_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+        COLORREF px = GetPixel(mem, d.x, d.y);
+        SelectObject(mem, old);
+        DeleteObject(bmp);
+        DeleteDC(mem);
+        ReleaseDC(view_inst_, screen);
+        return px;
+    }
+};
+
+Obj object(Key key, std::string id, int x, int y, int size = 15, int colour = 4) {
+    Obj o;
+    o.key = key;
+    o.id = std::move(id);
+    o.level = 1;
+    o.x = x;
+    o.y = y;
+    o.shape = 161;
+    o.size = size;
+    o.colour = colour;
+    return o;
+}
+
+}  // namespace
+
+TEST_F(ViewSize, TwentyThousandMarkedObjectsMoveDeleteAndComeBackInOneStepEach) {
+    const int kN = 20000;
+    Document d;
+    for (int i = 0; i < kN; ++i) d.objs.push_back(object(static_cast<Key>(i + 1), "Idea " + std::to_string(i), (i % 200) * 300, -(i / 200) * 200));
+    for (int i = 1; i < kN; ++i) d.links.push_back(Link{static_cast<Key>(i), static_cast<Key>(i + 1), 0, 0, 0, 0, ""});
+    show(std::move(d));
+
+    command(CMD_SELECT_ALL);
+    ASSERT_EQ(marked_obj_.size(), 20000u);
+    SendMessageA(view_inst_, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(view_doc().objs[19999].x, 199 * 300 + 10);
+    EXPECT_EQ(view_undo_name(), "Move Object");
+    command(CMD_UNDO);
+    EXPECT_EQ(view_doc().objs[19999].x, 199 * 300);
+    EXPECT_EQ(view_doc().objs[0].x, 0);
+
+    command(CMD_SELECT_ALL);
+    command(CMD_DELETE);
+    EXPECT_TRUE(view_doc().objs.empty());
+    EXPECT_TRUE(view_doc().links.empty());
+    command(CMD_UNDO);
+    EXPECT_EQ(view_doc().objs.size(), 20000u);
+    EXPECT_EQ(view_doc().links.size(), 19999u);
+    command(CMD_REDO);
+    EXPECT_TRUE(view_doc().objs.empty());
+    EXPECT_TRUE(wt::Boxes::notes.empty()) << wt::Boxes::notes.front();
+}
+
+// Far-out places and a size no object can have: the neighbours stay visible, the records keep
+// their values.
+TEST_F(ViewSize, ObjectsAtTheExtremesLeaveTheirNeighboursVisible) {
+    Document d;
+    d.objs.push_back(object(1, "A", -600, 0));
+    d.objs.push_back(object(2, "B", 600, 0));
+    d.objs.push_back(object(3, "Far", INT_MAX, INT_MIN, 15, 2));
+    d.objs.push_back(object(4, "Huge", 0, -300, INT_MAX, 2));
+    d.objs.push_back(object(5, "Negative", 0, 300, INT_MIN, 2));
+    d.links.push_back(Link{1, 3, 0, 0, 0, 0, ""});
+    show(std::move(d));
+
+    const COLORREF white = RGB(255, 255, 255), own = tbar_color_or(4, 0) & 0xFFFFFF;
+    Rc a{}, b{};
+    for (const auto& box : view_painted_objects()) {
+        if (box.key == 1) a = box.rect;
+        if (box.key == 2) b = box.rect;
+    }
+    ASSERT_NE(a.right, a.left);
+    ASSERT_NE(b.right, b.left);
+    // Inside each neighbour, left of its text, the neighbour's own colour.
+    EXPECT_EQ(pixel({a.left + 12, (a.top + a.bottom) / 2}), own);
+    EXPECT_EQ(pixel({b.left + 12, (b.top + b.bottom) / 2}), own);
+    // Between them and above, the background.
+    EXPECT_EQ(pixel({-300, 150}), white);
+    EXPECT_EQ(pixel({300, -150}), white);
+    EXPECT_EQ(view_obj_get(3)->x, INT_MAX);
+    EXPECT_EQ(view_obj_get(4)->size, INT_MAX);
+}
