@@ -5,6 +5,7 @@
 #include "elements/link_win.h"
 #include "elements/obj_win.h"
 #include "elements/shape_win.h"
+#include "elements/slideshow_win.h"
 
 void elements_init() {
     obj_win_install();
@@ -12,4 +13,5 @@ void elements_init() {
     elements_dialogs_init();
     shapes_init();
     bg_dialog_init();
+    slideshow_init();
 }

@@ -5,6 +5,7 @@
 #include "bars/tbar_win.h"
 #include "bars/toolbox.h"
 #include "elements/bg_dialog_win.h"
+#include "elements/bg_transition_win.h"
 #include "elements/elements_dlg_win.h"
 #include "view/view_win.h"
 
@@ -14,4 +15,5 @@ void view_install_element_dialogs() {
     elements_dlg_hooks_.tbar_refresh = tbar_refresh;
     elements_dlg_hooks_.help_context = help_context;
     bg_dialog_set_level_hook([] { return sbar_view_state().level; });
+    bg_transition_set_hooks({[] { return sbar_view_state().zoom; }, [](int z) { sbar_cmd(kSbarZoom, kSbSet, z); }});
 }

@@ -11,6 +11,8 @@
 #include "document/undo.h"
 #include "document/view.h"
 #include "elements/bg.h"
+#include "elements/bg_transition.h"
+#include "elements/bg_transition_win.h"
 #include "elements/bg_win.h"
 #include "elements/canvas_win.h"
 #include "elements/net.h"
@@ -198,6 +200,60 @@ TEST_F(Backgrounds, NetworkItemsStayGreyedAndTheQueryAnswersNo) {
     EXPECT_EQ(wt::thread_windows(), windows);
     EXPECT_FALSE(view_doc().changed);
     EXPECT_FALSE(net_session_active());
+}
+
+HWND found_dialog_ = nullptr;
+void CALLBACK find_slideshow(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND d = FindWindowA(nullptr, "Slideshow Settings");
+    if (!d) return;
+    KillTimer(nullptr, id);
+    found_dialog_ = d;
+    // "Disable all Effects" twice leaves the switch as it was; the effect and sound go in on OK.
+    SendDlgItemMessageA(d, IDC_SLIDE_DISABLE, BM_CLICK, 0, 0);
+    EXPECT_TRUE(slideshow_effects_on());
+    SendDlgItemMessageA(d, IDC_SLIDE_DISABLE, BM_CLICK, 0, 0);
+    EXPECT_FALSE(slideshow_effects_on());
+    SendDlgItemMessageA(d, IDC_SLIDE_EFFECT, CB_SETCURSEL, 2, 0);
+    SetDlgItemTextA(d, IDC_SLIDE_SOUND, "chime.wav");
+    SendDlgItemMessageA(d, IDOK, BM_CLICK, 0, 0);
+}
+
+TEST_F(Backgrounds, SlideshowSettingsStoreTheEffectAndSoundOnOk) {
+    slideshow_effects_set(false);
+    found_dialog_ = nullptr;
+    SetTimer(nullptr, 0, 30, find_slideshow);
+    SendMessageA(win_, WM_COMMAND, CMD_SLIDESHOW_SETTINGS, 0);
+    ASSERT_NE(found_dialog_, nullptr);
+    EXPECT_EQ(view_param_get(61), 1);  // "Downwards"
+    EXPECT_EQ(view_text_param_get(24), "chime.wav");
+    EXPECT_EQ(view_undo_name(), "Change Para");
+    EXPECT_FALSE(slideshow_effects_on());
+}
+
+TEST_F(Backgrounds, TransitionWipesToBlackOnlyWhileEffectsAreOn) {
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(w, nullptr);
+    auto whiten = [w] {
+        HDC dc = GetDC(w);
+        RECT r{0, 0, 60, 40};
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ReleaseDC(w, dc);
+        GdiFlush();
+    };
+    wt::pump(50);
+    for (int effect : {4, 1, 6, 9}) {
+        whiten();
+        slideshow_effects_set(false);
+        bg_transition(w, effect);
+        EXPECT_EQ(wt::pixel(w, 30, 20), RGB(255, 255, 255)) << effect;
+        slideshow_effects_set(true);
+        bg_transition(w, effect);
+        EXPECT_EQ(wt::pixel(w, 30, 20), RGB(0, 0, 0)) << effect;
+        EXPECT_EQ(wt::pixel(w, 59, 39), RGB(0, 0, 0)) << effect;
+    }
+    slideshow_effects_set(false);
+    DestroyWindow(w);
 }
 
 }  // namespace
