@@ -1,0 +1,445 @@
+#include "ideas/analyze_win.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bars/help_context.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/hypertext.h"
+#include "base/menu_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/outline.h"
+#include "document/view.h"
+#include "document/view_io.h"
+#include "elements/font_win.h"
+#include "ideas/analyze.h"
+#include "ideas/clist_win.h"
+#include "ideas/index.h"
+#include "resources/analyze_ids.h"
+#include "resources/ids.h"
+
+namespace {
+
+constexpr UINT_PTR kReanalyzeTimer = 13900;
+constexpr DWORD kProgressMs = 100;
+// Characters scanned between two looks at the message queue: well under a millisecond.
+constexpr size_t kScanPiece = 1 << 15;
+
+struct Kind {
+    const char* name;
+    int code;
+};
+constexpr Kind kKinds[] = {
+    {"Plain Text", 1},     {"ID:Causes", 16},     {"ID:Effects", 17},    {"ID:Sequenced", 2},
+    {"ID:Sorted", 3},      {"ID:Isolated", 18},   {"Abstract", 7},       {"Chklist Freq", 13},
+    {"Chklist Words", 14}, {"Clauses", 5},        {"Hypertext", 8},      {"Index", 11},
+    {"Links", 15},         {"Numerics", 21},      {"Proper Nouns", 20},  {"Sentences", 4},
+    {"Sentence 1", 19},    {"Spell Error", 9},    {"Statistics", 10},    {"Syllables", 6},
+    {"Text:Curr Color", 22}, {"Word Length", 12},
+};
+constexpr const char* kPrefixes[] = {"1.1.1.1", "A.a.1", "~1 A(i)", "1 a(i)-1", "I A(1)", "A 1<a> o", "1-A i(a)", "", "~oo", "o**"};
+
+struct State {
+    HWND dlg = nullptr;
+    HWND edit = nullptr;  // the output editor inside the "Analyze" window
+    std::string text;     // the analysed text
+    Key key = 0;          // 0: the whole document
+    bool processing = false;
+    bool stop = false;
+    bool close_after_run = false;
+    HFONT font = nullptr;
+};
+State st_;
+
+struct Remembered {
+    Key key = 0;
+    int checklist = 0;
+};
+Remembered prev_;
+
+std::string scope_text(Key key) {
+    if (key == 0) return view_write_outline(1, -1);
+    // An object without a stored text is analysed as an empty text.
+    return view_obj_richtext(key).value_or("");
+}
+
+std::string to_crlf(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 16);
+    for (char c : s) {
+        if (c == '\n') out += '\r';
+        if (c != '\r') out += c;
+    }
+    return out;
+}
+
+void out_set(const std::string& lf_text) {
+    if (st_.edit) SetWindowTextA(st_.edit, to_crlf(lf_text).c_str());
+}
+
+void out_append(const std::string& lf_text) {
+    if (!st_.edit) return;
+    int n = GetWindowTextLengthA(st_.edit);
+    SendMessageA(st_.edit, EM_SETSEL, n, n);
+    SendMessageA(st_.edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(to_crlf(lf_text).c_str()));
+}
+
+// Lets Stop, Close and other windows run in the middle of a long analysis.
+void pump() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(m.wParam));
+            st_.stop = true;
+            return;
+        }
+        if (st_.dlg && IsDialogMessageA(st_.dlg, &m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+std::string word_count_lines(const std::vector<std::string>& items) {
+    std::string out;
+    for (const auto& it : items) {
+        if (it.size() < 5) continue;
+        int n = 30000 - std::atoi(it.substr(0, 5).c_str());
+        out += it.substr(5) + "   " + std::to_string(n) + "\n";
+    }
+    return out;
+}
+
+long long object_count() {
+    if (st_.key != 0) return 1;
+    LRESULT n = SendDlgItemMessageA(st_.dlg, IDC_AN_SCOPE, CB_GETCOUNT, 0, 0);
+    return n > 0 ? n - 1 : 0;
+}
+
+void run_statistics() {
+    long long breaks = analyze_count_breaks(st_.text);
+    std::string stripped = tw_strip_hyperlinks(st_.text);
+    TextScanner scan;
+    DWORD shown = GetTickCount();
+    for (size_t at = 0; at < stripped.size() && !st_.stop; at += kScanPiece) {
+        scan.feed(std::string_view(stripped).substr(at, kScanPiece));
+        if (GetTickCount() - shown >= kProgressMs) {
+            shown = GetTickCount();
+            out_set(std::to_string(std::min(stripped.size(), at + kScanPiece)));
+        }
+        pump();
+    }
+    TextCounts c = stripped.empty() ? TextCounts{} : scan.finish();
+    TextStatistics s;
+    s.objects = object_count();
+    s.words = c.words;
+    s.sentences = c.sentences;
+    s.chars = c.chars;
+    s.syllables = breaks + c.words;
+    s.bytes = static_cast<long long>(stripped.size());
+    out_set("");
+    out_append(analyze_statistics_report(s));
+}
+
+void run_syllables() {
+    std::string rest = tw_strip_hyperlinks(st_.text) + "\n";
+    std::string batch;
+    DWORD shown = GetTickCount();
+    size_t from = 0;
+    while (from < rest.size() && !st_.stop) {
+        size_t lf = rest.find('\n', from);
+        if (lf == std::string::npos) break;
+        batch += analyze_split_syllables(std::string_view(rest).substr(from, lf + 1 - from)).shown;
+        from = lf + 1;
+        // Lines go out in batches: one editor append per line is slow on long texts.
+        if (GetTickCount() - shown >= kProgressMs) {
+            out_append(batch);
+            batch.clear();
+            pump();
+            shown = GetTickCount();
+        }
+    }
+    out_append(batch);
+}
+
+void dispatch(int code) {
+    out_set("");
+    switch (code) {
+    case 1: out_set(st_.text); break;
+    case 2: out_set(view_write_outline(2, -1)); break;
+    case 3: {
+        std::string t = view_write_outline(3, -1);
+        while (!t.empty() && t.back() == '\n') t.pop_back();
+        std::vector<std::string> lines = util_sort_strings(util_split_fields(t, '\n'));
+        std::string joined;
+        for (size_t i = 0; i < lines.size(); ++i) joined += (i ? "\n" : "") + lines[i];
+        out_set(joined);
+        break;
+    }
+    case 18: out_set(view_write_outline(4, -1)); break;
+    case 11:
+    case 12: {
+        std::vector<std::string> items;
+        if (word_index(code == 11 ? 1 : 2, tw_strip_hyperlinks(st_.text), items)) out_set(word_count_lines(items));
+        break;
+    }
+    case 10: run_statistics(); break;
+    case 6: run_syllables(); break;
+    default: break;
+    }
+    if (st_.edit) {
+        SendMessageA(st_.edit, EM_SETSEL, 0, 0);
+        SendMessageA(st_.edit, EM_SCROLLCARET, 0, 0);
+        SetFocus(st_.edit);
+    }
+}
+
+void run_selected(HWND win) {
+    if (st_.processing) return;
+    int i = dlg_lbox_sel(win, IDC_AN_KINDS);
+    if (i < 0 || i >= static_cast<int>(std::size(kKinds))) return;
+    st_.processing = true;
+    st_.stop = false;
+    HCURSOR old = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    SetDlgItemTextA(win, IDCANCEL, "S&top");
+    dispatch(kKinds[i].code);
+    st_.processing = false;
+    if (!IsWindow(win)) return;
+    SetDlgItemTextA(win, IDCANCEL, "&Cancel");
+    SetCursor(old ? old : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    // A close asked for during the run happens now that the run has unwound.
+    if (st_.close_after_run) DestroyWindow(win);
+}
+
+void restart_timer(HWND win) {
+    KillTimer(win, kReanalyzeTimer);
+    SetTimer(win, kReanalyzeTimer, 600, nullptr);
+}
+
+void on_prefix_changed(HWND win) {
+    std::string t = dlg_get_text(win, IDC_AN_PREFIX);
+    if (t.find_first_of("[]") != std::string::npos) {
+        MessageBoxA(win, "Cannot use '[' or ']' in Prefix", "Analyzer", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    restart_timer(win);
+}
+
+void on_timer(HWND win) {
+    KillTimer(win, kReanalyzeTimer);
+    // The text never changes under a running analysis: try again after it.
+    if (st_.processing) {
+        restart_timer(win);
+        return;
+    }
+    view_text_param_set(25, dlg_get_text(win, IDC_AN_PREFIX));
+    st_.text = scope_text(st_.key);
+    run_selected(win);
+    if (IsWindow(win)) SetFocus(GetDlgItem(win, IDC_AN_PREFIX));
+}
+
+std::vector<std::string> scope_lines() {
+    std::vector<std::string> lines = view_seq_listing();
+    std::reverse(lines.begin(), lines.end());
+    return lines;
+}
+
+void on_scope_changed(HWND win) {
+    SendDlgItemMessageA(win, IDC_AN_KINDS, LB_SETCURSEL, 0, 0);
+    int sel = static_cast<int>(SendDlgItemMessageA(win, IDC_AN_SCOPE, CB_GETCURSEL, 0, 0));
+    Key key = 0;
+    if (sel > 0) {
+        char buf[256] = {};
+        SendDlgItemMessageA(win, IDC_AN_SCOPE, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(buf));
+        std::string line = buf;
+        if (line.size() > 20) key = static_cast<Key>(std::atoi(line.c_str() + 20));
+    }
+    st_.key = key;
+    st_.text = scope_text(key);
+    out_set(st_.text);
+    if (st_.edit) {
+        SendMessageA(st_.edit, EM_SETSEL, 0, 0);
+        SetFocus(st_.edit);
+    }
+}
+
+void copy_output() {
+    if (!st_.edit) return;
+    DWORD a = 0, b = 0;
+    SendMessageA(st_.edit, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    if (a >= b) SendMessageA(st_.edit, EM_SETSEL, 0, -1);
+    SendMessageA(st_.edit, WM_COPY, 0, 0);
+}
+
+void draft(HWND win) {
+    DestroyWindow(win);
+    std::string name = file_current_name();
+    if (name.size() < 4) return;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext != ".vrn") return;
+    std::string err;
+    std::string rtf = name.substr(0, name.size() - 4) + ".rtf";
+    if (!view_save(rtf, &err)) dlg_error_msg("Saving %s", rtf);
+}
+
+void on_init(HWND win) {
+    st_.dlg = win;
+    dlg_fixed_font(win, IDC_AN_SCOPE);
+    dlg_on_create(win, IDD_ANALYZE, 1);
+    HWND kinds = GetDlgItem(win, IDC_AN_KINDS);
+    for (const auto& k : kKinds) SendMessageA(kinds, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(k.name));
+    SendMessageA(kinds, LB_SETCURSEL, 0, 0);
+    HWND scope = GetDlgItem(win, IDC_AN_SCOPE);
+    SendMessageA(scope, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("<Entire file>"));
+    std::vector<std::string> lines = scope_lines();
+    for (const auto& l : lines) SendMessageA(scope, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
+    int sel = 0;
+    if (st_.key != 0) {
+        size_t pos = util_obj_line_pos(st_.key, lines);
+        sel = pos < lines.size() ? static_cast<int>(pos) + 1 : 0;
+    }
+    SendMessageA(scope, CB_SETCURSEL, sel, 0);
+    HWND lists = GetDlgItem(win, IDC_AN_CLIST);
+    for (const auto& w : clist_words()) SendMessageA(lists, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    SendMessageA(lists, CB_SETCURSEL, prev_.checklist, 0);
+    HWND prefix = GetDlgItem(win, IDC_AN_PREFIX);
+    for (const char* p : kPrefixes) SendMessageA(prefix, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
+    SetWindowTextA(prefix, "");
+    out_set(st_.text);
+}
+
+void on_destroy(HWND win) {
+    KillTimer(win, kReanalyzeTimer);
+    int cl = static_cast<int>(SendDlgItemMessageA(win, IDC_AN_CLIST, CB_GETCURSEL, 0, 0));
+    prev_ = {st_.key, std::max(cl, 0)};
+    dlg_on_destroy(win, IDD_ANALYZE, 1);
+    st_.dlg = nullptr;
+    st_.edit = nullptr;
+    st_.text.clear();
+    st_.close_after_run = false;
+    // A run still unwinding below this point sees the stop and ends.
+    st_.stop = true;
+}
+
+void on_close_request(HWND win) {
+    if (st_.processing) {
+        st_.stop = true;
+        st_.close_after_run = true;
+        return;
+    }
+    DestroyWindow(win);
+}
+
+bool on_command(HWND win, int id, int code) {
+    switch (id) {
+    case IDC_AN_KINDS:
+        if (code == LBN_SELCHANGE) run_selected(win);
+        return true;
+    case IDC_AN_SCOPE:
+        if (code == CBN_SELCHANGE) on_scope_changed(win);
+        return true;
+    case IDC_AN_PREFIX:
+        if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) on_prefix_changed(win);
+        return true;
+    case IDC_AN_CLIST:
+        if (code == CBN_SELCHANGE) on_prefix_changed(win);
+        return true;
+    case IDC_AN_DRAFT: draft(win); return true;
+    case IDC_AN_COPY: copy_output(); return true;
+    case IDC_AN_HELP: help_context(109); return true;
+    case IDCANCEL:
+        if (st_.processing) st_.stop = true;  // the button reads "Stop" during a run
+        else DestroyWindow(win);
+        return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK analyze_handler(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        HWND e = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                     ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                 0, 0, 10, 10, win, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(e, EM_SETLIMITTEXT, 0, 0);
+        if (!st_.font) st_.font = font_create(3, 1);
+        if (st_.font) SendMessageA(e, WM_SETFONT, reinterpret_cast<WPARAM>(st_.font), FALSE);
+        st_.edit = e;
+        return 0;
+    }
+    case WM_SIZE:
+        if (HWND e = GetWindow(win, GW_CHILD)) MoveWindow(e, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        if (HWND e = GetWindow(win, GW_CHILD)) SetFocus(e);
+        return 0;
+    default: return DefWindowProcA(win, msg, wp, lp);
+    }
+}
+
+INT_PTR CALLBACK dlg_analyze_text_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: on_init(win); return TRUE;
+    case WM_COMMAND: return on_command(win, LOWORD(wp), HIWORD(wp)) ? TRUE : FALSE;
+    case WM_TIMER:
+        if (wp == kReanalyzeTimer) {
+            on_timer(win);
+            return TRUE;
+        }
+        break;
+    case WM_SIZE:
+        dlg_stretch_control(win, IDC_AN_CLIST, 29, 0);
+        dlg_stretch_control(win, IDC_AN_PREFIX, 29, 0);
+        dlg_stretch_control(win, IDC_AN_OUTPUT, 29, 45);
+        dlg_stretch_control(win, IDC_AN_KINDS, 0, 45);
+        break;
+    case WM_CLOSE: on_close_request(win); return TRUE;
+    case WM_DESTROY: on_destroy(win); break;
+    default: break;
+    }
+    return FALSE;
+}
+
+void analyze_open() {
+    if (HWND d = st_.dlg ? st_.dlg : dlg_find_modeless(IDD_ANALYZE)) {
+        SetForegroundWindow(d);
+        return;
+    }
+    Key key = 0;
+    for (Key k : marked_obj_) {
+        if (auto o = view_obj_get(k); o && o->action == 0) {
+            key = k;
+            break;
+        }
+    }
+    if (key == 0 && prev_.key != 0 && view_obj_get(prev_.key)) key = prev_.key;
+    // Open text windows close first (this may change what is marked: the choice is made above).
+    task_menu_cmd(CMD_CLOSE_WINDOWS);
+    st_.key = key;
+    st_.text = scope_text(key);
+    st_.stop = false;
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, dlg_analyze_text_eh, 0);
+    if (!st_.dlg) return;
+    ShowWindow(st_.dlg, SW_SHOW);
+}
+
+void analyze_init() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = analyze_handler;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Analyze";
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    RegisterClassA(&wc);
+    static const Command commands[] = {{CMD_ANALYZER, analyze_open}};
+    cmd_register_all(commands);
+}

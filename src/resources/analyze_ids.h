@@ -1,0 +1,16 @@
+// Resource ids of the Analyzer.
+#pragma once
+
+#define IDD_ANALYZE 10305
+#define IDC_AN_OUTPUT 10306
+#define IDC_AN_DRAFT 10307
+#define IDC_AN_SCOPE 10308
+#define IDC_AN_KINDS 10309
+#define IDC_AN_COPY 10310
+#define IDC_AN_PREFIX_LABEL 10311
+#define IDC_AN_PREFIX 10312
+#define IDC_AN_CLIST_LABEL 10313
+#define IDC_AN_CLIST 10314
+#define IDC_AN_KINDS_LABEL 10315
+#define IDC_AN_SCOPE_LABEL 10316
+#define IDC_AN_HELP 10317

@@ -1,0 +1,115 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/globals_win.h"
+#include "document/globals.h"
+#include "document/view.h"
+#include "resources/analyze_ids.h"
+#include "resources/ids.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+using wt::pump;
+
+std::string text_of(HWND w) {
+    std::string s(static_cast<size_t>(GetWindowTextLengthA(w)) + 1, '\0');
+    GetWindowTextA(w, s.data(), static_cast<int>(s.size()));
+    s.resize(s.size() - 1);
+    return s;
+}
+
+class Analyzer : public wt::MainWindowTest {
+protected:
+    Analyzer() : MainWindowTest("vorn_analyze_test") {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        view_doc() = Document();
+        marked_obj_.clear();
+    }
+    void TearDown() override {
+        if (HWND d = dlg_find_modeless(IDD_ANALYZE)) DestroyWindow(d);
+        marked_obj_.clear();
+        MainWindowTest::TearDown();
+    }
+    Key put(const std::string& id, const std::string& text) {
+        Obj o;
+        o.id = id;
+        o.level = 1;
+        o.ext = text;
+        return view_obj_put(o).value_or(0);
+    }
+    HWND open() {
+        SendMessageA(win_, WM_COMMAND, CMD_ANALYZER, 0);
+        pump(20);
+        return dlg_find_modeless(IDD_ANALYZE);
+    }
+    static HWND output(HWND dlg) { return GetWindow(GetDlgItem(dlg, IDC_AN_OUTPUT), GW_CHILD); }
+    static void choose(HWND dlg, const char* kind) {
+        HWND lb = GetDlgItem(dlg, IDC_AN_KINDS);
+        LRESULT i = SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(kind));
+        ASSERT_GE(i, 0) << kind;
+        SendMessageA(lb, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_AN_KINDS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(lb));
+    }
+};
+
+TEST_F(Analyzer, MarkedObjectsTextGivesStatisticsAndSyllables) {
+    marked_obj_.push_back(put("Furniture", "A table by the window.\nAble once."));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_AN_KINDS, LB_GETCOUNT, 0, 0), 22);
+    EXPECT_EQ(text_of(output(dlg)), "A table by the window.\r\nAble once.");
+    choose(dlg, "Syllables");
+    EXPECT_EQ(text_of(output(dlg)), "A ta-ble by the win-dow.\r\nA-ble once.\r\n");
+    choose(dlg, "Statistics");
+    std::string r = text_of(output(dlg));
+    EXPECT_NE(r.find("Number of Objects = 1\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Number of Sentences = 2\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Number of Words = 7\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Number of Syllables = 10\r\n"), std::string::npos) << r;
+    EXPECT_EQ(text_of(GetDlgItem(dlg, IDCANCEL)), "&Cancel");
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    pump(20);
+    EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
+}
+
+TEST_F(Analyzer, TextWithoutWordsShowsNoIndex) {
+    marked_obj_.push_back(put("Empty", " . "));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Statistics");
+    std::string r = text_of(output(dlg));
+    EXPECT_NE(r.find("Number of Words = 0\r\n"), std::string::npos) << r;
+    EXPECT_NE(r.find("Flesch Index (0-100) =    n/a"), std::string::npos) << r;
+    EXPECT_NE(r.find("Coleman-Liau Index (Grade Level) =  n/a"), std::string::npos) << r;
+}
+
+TEST_F(Analyzer, StopEndsALongRunAndCloseWaitsForIt) {
+    std::string big;
+    while (big.size() < (5u << 20)) big += "The table stands by the window. ";
+    marked_obj_.push_back(put("Long", big));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    // Stop is pressed while the run lets queued messages through.
+    PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    choose(dlg, "Statistics");
+    std::string r = text_of(output(dlg));
+    ASSERT_NE(r.find("Number of Words = "), std::string::npos) << r;
+    long long words = std::atoll(r.c_str() + r.find("Number of Words = ") + 18);
+    EXPECT_GT(words, 0);
+    EXPECT_LT(words, static_cast<long long>(big.size() / 6));  // ended early
+    EXPECT_EQ(text_of(GetDlgItem(dlg, IDCANCEL)), "&Cancel");
+    ASSERT_EQ(dlg_find_modeless(IDD_ANALYZE), dlg);
+    // A close during a run acts as Stop and closes once the run has unwound.
+    PostMessageA(dlg, WM_CLOSE, 0, 0);
+    choose(dlg, "Syllables");
+    pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
+}
+
+}  // namespace
