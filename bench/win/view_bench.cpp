@@ -127,6 +127,20 @@ int main() {
     for (int i = 0; i < n; ++i) paint();
     ok &= budget("repaint, 5000 objects without links (zoom 10 %)", ms(a, Clock::now()) / n, 30);
 
+    // The same under a shaped blend and a level pattern.
+    for (int fill : {1, 4}) {
+        view_doc().set_param(7, fill);
+        view_doc().set_param(10001, 6);
+        paint();
+        auto b = Clock::now();
+        for (int i = 0; i < n; ++i) paint();
+        ok &= budget(fill == 1 ? "repaint, 5000 objects on a linear blend and dotted grid (zoom 10 %)"
+                               : "repaint, 5000 objects on an ellipse blend and dotted grid (zoom 10 %)",
+                     ms(b, Clock::now()) / n, 30);
+    }
+    view_doc().set_param(7, 0);
+    view_doc().set_param(10001, 0);
+
     ok &= big_document_benches(g_view);
 
     DestroyWindow(parent);
