@@ -431,6 +431,7 @@ void analyze_open() {
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, dlg_analyze_text_eh, 0);
     if (!st_.dlg) return;
     ShowWindow(st_.dlg, SW_SHOW);
+    RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void analyze_init() {
