@@ -14,11 +14,14 @@
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
+#include "elements/bg_transition.h"
+#include "elements/bg_transition_win.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
 
@@ -293,11 +296,14 @@ bool file_load_document(const std::string& name) {
         return false;
     }
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
+    // The document being left plays its closing transition; the new one its opening sound.
+    bg_transition(view_inst_, view_param_get(61));
     std::string err;
     if (!view_load_file(source, &err)) {
         msg_error(err.empty() ? "Loading " + source : err);
         return false;
     }
+    if (slideshow_effects_on() && !view_text_param_get(24).empty()) util_play_sound(view_text_param_get(24));
     return true;
 }
 
