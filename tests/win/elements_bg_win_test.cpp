@@ -6,10 +6,12 @@
 
 #include <algorithm>
 
+#include "app/file_win.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "elements/bg.h"
 #include "elements/bg_transition.h"
 #include "elements/bg_transition_win.h"
@@ -254,6 +256,32 @@ TEST_F(Backgrounds, TransitionWipesToBlackOnlyWhileEffectsAreOn) {
     }
     slideshow_effects_set(false);
     DestroyWindow(w);
+}
+
+// Leaving a document plays its closing effect over the diagram window before the next one shows.
+TEST_F(Backgrounds, OpeningAnotherDocumentPlaysTheClosingEffectOfTheOneLeft) {
+    std::string err, next = path("next.vrn");
+    ASSERT_TRUE(view_save_file(next, &err)) << err;
+    HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 40, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(w, nullptr);
+    wt::pump(50);
+    HWND view = view_inst_;
+    view_inst_ = w;  // the transition's target, so its pixels can be read
+    HDC dc = GetDC(w);
+    RECT r{0, 0, 60, 40};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    GdiFlush();
+    view_doc().set_param(61, 2);  // Upwards
+    slideshow_effects_set(true);
+    EXPECT_TRUE(file_load_document(next));
+    COLORREF c = GetPixel(dc, 30, 5);
+    ReleaseDC(w, dc);
+    view_inst_ = view;
+    slideshow_effects_set(false);
+    DestroyWindow(w);
+    EXPECT_EQ(c, RGB(0, 0, 0));
+    EXPECT_EQ(view_param_get(61), 0);  // the document opened
 }
 
 }  // namespace
