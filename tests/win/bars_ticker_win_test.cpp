@@ -47,11 +47,16 @@ protected:
         std::filesystem::remove(history());
         ticker_model() = Ticker{};
         MainWindowTest::SetUp();
+        // The ticker alone: no advisor filling it when idle, no advisor detail.
+        old_hooks_ = ticker_hooks();
+        ticker_hooks().sources.idle = nullptr;
+        ticker_hooks().detail = nullptr;
         old_open_ = shell_hooks_.open_text_file;
         shell_hooks_.open_text_file = record_open;
         opened_.clear();
     }
     void TearDown() override {
+        ticker_hooks() = old_hooks_;
         shell_hooks_.open_text_file = old_open_;
         MainWindowTest::TearDown();
         ticker_model() = Ticker{};
@@ -85,6 +90,7 @@ protected:
     }
 
     bool (*old_open_)(const std::string&) = nullptr;
+    TickerHooks old_hooks_;
 };
 
 TEST_F(TickerMain, MessagesScrollPauseSkipAndShowTheirDetail) {
