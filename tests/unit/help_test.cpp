@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "services/help.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+const HelpBook& shipped() {
+    static HelpBook b = help_parse(read(fs::path(VORN_SOURCE_DIR) / "data" / "vornhelp.txt"));
+    return b;
+}
+
+// Every file of src/ whose name ends with one of the given endings.
+std::vector<fs::path> sources(std::initializer_list<const char*> ends) {
+    std::vector<fs::path> out;
+    for (auto& e : fs::recursive_directory_iterator(fs::path(VORN_SOURCE_DIR) / "src"))
+        for (const char* x : ends)
+            if (e.path().string().ends_with(x)) out.push_back(e.path());
+    return out;
+}
+
+}  // namespace
+
+TEST(HelpParse, TopicsParagraphsAndMistakes) {
+    HelpBook b = help_parse(
+        "# comment\r\n"
+        "stray text\n"
+        "@topic 5 First\n"
+        "@keys Alpha; beta ;\n"
+        "@also 6 7\n"
+        "@see 9\n"
+        "One line\n"
+        "joined.\n"
+        "\n"
+        "- item one\n"
+        "- item two\n"
+        "@topic x Broken\n"
+        "text of a broken topic is dropped\n"
+        "@keys dropped\n"
+        "@topic 6 Taken\n"
+        "@topic 9 Second\n"
+        "@also 5\n"
+        "@see 1 2 x\n"
+        "@colour red\n"
+        "@popup 5 Pop\n"
+        "Short.\n");
+    ASSERT_EQ(b.topics.size(), 2u);
+    const HelpTopic& t = b.topics[0];
+    EXPECT_EQ(t.title, "First");
+    EXPECT_EQ(t.keys, (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_EQ(t.body, "One line joined.\r\n\r\n- item one\r\n- item two");
+    EXPECT_EQ(help_find(b, 7), &b.topics[0]);
+    EXPECT_EQ(help_find(b, 9), &b.topics[1]);
+    ASSERT_EQ(b.popups.size(), 1u);  // popups number on their own: 5 is not a clash
+    EXPECT_EQ(help_find_popup(b, 5)->body, "Short.");
+    std::vector<std::string> want = {"line 2: text before the first topic", "line 12: a topic needs a number and a title",
+                                     "line 15: context number 6 used twice", "line 17: context number 5 used twice",
+                                     "line 18: not a list of numbers", "line 19: unknown line @colour"};
+    EXPECT_EQ(b.errors, want);
+}
+
+TEST(HelpParse, EmptyAndMissingLinks) {
+    HelpBook none = help_parse("");
+    EXPECT_EQ(help_resolve(none, 3), nullptr);
+    HelpBook b = help_parse("@topic 4 Only\n@see 8\n");
+    EXPECT_EQ(help_resolve(b, 3), &b.topics[0]);  // no contents topic: the first
+    EXPECT_EQ(b.errors, std::vector<std::string>{"topic 4 links to missing 8"});
+}
+
+TEST(HelpLookup, KeywordsWindowsIndexAndSearch) {
+    HelpBook b = help_parse(
+        "@topic 0 Contents\nStart here.\n"
+        "@topic 2 Links\n@keys Reverse; link menu\n@window Link &Properties\nA link joins objects.\n"
+        "@topic 3 Objects\n@keys activate\nObjects hold a text; see links.\n");
+    EXPECT_EQ(help_by_keyword(b, " REVERSE ")->id, 2);
+    EXPECT_EQ(help_by_keyword(b, "revers"), nullptr);
+    EXPECT_EQ(help_by_window(b, "link properties...")->id, 2);
+    EXPECT_EQ(help_by_window(b, ""), nullptr);
+    EXPECT_EQ(help_resolve(b, 99)->id, 0);
+
+    std::vector<std::string> keys;
+    for (auto& e : help_index(b)) keys.push_back(e.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"activate", "Contents", "link menu", "Links", "Objects", "Reverse"}));
+    ASSERT_EQ(help_index(b, "LI").size(), 2u);
+    EXPECT_EQ(help_index(b, "li")[1].topic, 2);
+
+    EXPECT_EQ(help_search(b, "links"), (std::vector<int>{2, 3}));  // title hit first
+    EXPECT_EQ(help_search(b, "objects, TEXT"), (std::vector<int>{3}));
+    EXPECT_TRUE(help_search(b, " ;, ").empty());
+}
+
+TEST(HelpLookup, TopicOfControl) {
+    struct Case {
+        int control, topic;
+    } cases[] = {{1, 11},         {2, 12},         {10578, 283},  {10580, 285}, {10582, 287}, {10583, 80},
+                 {10059, 321},    {10060, 321},    {10056, 320},  {10045, 359}, {10650, 32},  {10634, 0},
+                 {10601, 37},     {10561, 108},    {10567, 0},    {3, 0}};
+    for (auto& c : cases) EXPECT_EQ(help_topic_of_control(c.control), c.topic) << c.control;
+}
+
+// The shipped topic file must serve everything the program asks for.
+TEST(HelpShipped, EveryContextNumberAndDialogHasHelp) {
+    const HelpBook& b = shipped();
+    EXPECT_TRUE(b.errors.empty()) << b.errors.front();
+    ASSERT_NE(help_find(b, 0), nullptr);
+
+    // Context numbers given to help_context anywhere in the program, as literals.
+    std::regex call(R"(help_context\(([^;]*)\))"), number(R"(\b\d+\b)");
+    std::set<int> used;
+    for (auto& p : sources({".cpp", ".h"})) {
+        std::string text = read(p);
+        for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
+            std::string args = (*it)[1];
+            for (std::sregex_iterator n(args.begin(), args.end(), number), e; n != e; ++n) used.insert(std::stoi((*n)[0]));
+        }
+    }
+    EXPECT_GT(used.size(), 8u);
+    for (int n : used) EXPECT_NE(help_find(b, n), nullptr) << "no topic " << n;
+
+    // Controls the dialogs have: numeric ids in the resource headers and scripts, plus OK and Cancel.
+    std::regex id(R"(\b(1\d{4})\b)");
+    std::set<int> controls = {1, 2};
+    std::set<std::string> captions;
+    std::regex caption(R"(CAPTION\s+"([^"]+)\")");
+    for (auto& p : sources({".h", ".rc"})) {
+        if (p.parent_path().filename() != "resources") continue;
+        std::string text = read(p);
+        for (std::sregex_iterator it(text.begin(), text.end(), id), end; it != end; ++it) controls.insert(std::stoi((*it)[1]));
+        for (std::sregex_iterator it(text.begin(), text.end(), caption), end; it != end; ++it) captions.insert((*it)[1]);
+    }
+    for (int c : controls) {
+        int t = help_topic_of_control(c);
+        if (t) {
+            EXPECT_NE(help_find_popup(b, t), nullptr) << "control " << c << " topic " << t;
+        }
+    }
+    EXPECT_GT(captions.size(), 20u);
+    for (auto& c : captions) EXPECT_NE(help_by_window(b, c), nullptr) << "no topic for the window " << c;
+}

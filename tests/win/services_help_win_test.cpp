@@ -1,0 +1,164 @@
+// The help viewer and the About window through the main window: the Help menu, F1 in the
+// diagram, Help buttons and F1 on dialog controls, and moving between topics.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "app/vorn6_win.h"
+#include "bars/help_context.h"
+#include "base/globals_win.h"
+#include "elements/font_win.h"
+#include "resources/help_ids.h"
+#include "resources/ids.h"
+#include "resources/links_ids.h"
+#include "services/help_win.h"
+#include "win_test_util.h"
+
+namespace {
+
+std::string text_of(HWND w) {
+    char buf[4096] = {};
+    GetWindowTextA(w, buf, sizeof buf);
+    return buf;
+}
+
+class Help : public wt::MainWindowTest {
+protected:
+    Help() : MainWindowTest("vorn_help_test", SW_SHOWNORMAL) {}
+    void SetUp() override {
+        had_history_ = std::filesystem::exists(file_progdir_path("message.txt"));
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        if (HWND a = FindWindowA("VornAbout", nullptr)) DestroyWindow(a);
+        MainWindowTest::TearDown();
+        EXPECT_EQ(help_viewer_window(), nullptr) << "closing the program closes the help";
+        // The status bar's history stays out of the program directory.
+        if (!had_history_) std::filesystem::remove(file_progdir_path("message.txt"));
+    }
+    bool had_history_ = false;
+    void command(int id) {
+        SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        wt::pump(30);
+    }
+    HWND viewer_item(int id) { return GetDlgItem(help_viewer_window(), id); }
+    void pick(int list_id, const std::string& entry) {
+        HWND list = viewer_item(list_id);
+        LRESULT i = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+        ASSERT_NE(i, LB_ERR) << entry;
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        SendMessageA(help_viewer_window(), WM_COMMAND, MAKEWPARAM(list_id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    void press(int id) { SendMessageA(viewer_item(id), BM_CLICK, 0, 0); }
+};
+
+TEST_F(Help, MenuCommandsAndF1OpenTheirTopics) {
+    struct Case {
+        int command, topic;
+        const char* title;
+    } cases[] = {{CMD_HELP_NEW, 53, "New in Vorn2001"}, {CMD_HELP_TUTORIAL, 84, "Tutorial"}, {CMD_HELP_HOWTO, 61, "How To"},
+                 {CMD_HELP_GLOSSARY, 37, "Glossary"},   {CMD_HELP_TOPICS, 0, "Contents"}};
+    for (auto& c : cases) {
+        command(c.command);
+        ASSERT_NE(help_viewer_window(), nullptr);
+        EXPECT_EQ(help_current_topic(), c.topic) << c.title;
+        EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), c.title);
+    }
+    HWND only = help_viewer_window();
+    command(CMD_HELP_NEW);
+    // F1 in the diagram goes through the accelerator table to the contents, in the same window.
+    HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    MSG m{view_inst_, WM_KEYDOWN, VK_F1, 1, GetTickCount(), {}};
+    vorn_route_message(m, accel);
+    wt::pump(30);
+    EXPECT_EQ(help_current_topic(), 0);
+    EXPECT_EQ(help_viewer_window(), only);
+    EXPECT_TRUE(text_of(viewer_item(IDC_HELP_TEXT)).find("think on screen") != std::string::npos);
+    wt::shot(help_viewer_window(), "help_contents");
+
+    // A number nobody wrote a topic for shows the contents, never an error.
+    size_t boxes = wt::Boxes::errors.size() + wt::Boxes::notes.size();
+    help_context(9999);
+    EXPECT_EQ(help_current_topic(), 0);
+    EXPECT_EQ(wt::Boxes::errors.size() + wt::Boxes::notes.size(), boxes);
+}
+
+TEST_F(Help, LinksBackForwardIndexAndSearch) {
+    command(CMD_HELP_TOPICS);
+    pick(IDC_HELP_SEE, "Tutorial");
+    EXPECT_EQ(help_current_topic(), 84);
+    pick(IDC_HELP_SEE, "How To");
+    EXPECT_EQ(help_current_topic(), 61);
+    EXPECT_FALSE(IsWindowEnabled(viewer_item(IDC_HELP_FORWARD)));
+    press(IDC_HELP_BACK);
+    press(IDC_HELP_BACK);
+    EXPECT_EQ(help_current_topic(), 0);
+    EXPECT_FALSE(IsWindowEnabled(viewer_item(IDC_HELP_BACK)));
+    press(IDC_HELP_FORWARD);
+    EXPECT_EQ(help_current_topic(), 84);
+    // A new topic after going back drops the topics ahead.
+    pick(IDC_HELP_SEE, "Links");
+    EXPECT_FALSE(IsWindowEnabled(viewer_item(IDC_HELP_FORWARD)));
+
+    // Typing in the word box turns the list into the index, starting with those letters.
+    SetWindowTextA(viewer_item(IDC_HELP_WORDS), "reve");
+    HWND list = viewer_item(IDC_HELP_LIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+    pick(IDC_HELP_LIST, "reverse");
+    EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "Links");
+
+    press(IDC_HELP_SEARCH);
+    SetWindowTextA(viewer_item(IDC_HELP_WORDS), "password");
+    EXPECT_GE(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+    pick(IDC_HELP_LIST, "Encrypt/Decrypt File");
+    SetWindowTextA(viewer_item(IDC_HELP_WORDS), "zzqx");
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);  // the note that nothing was found
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SendMessageA(help_viewer_window(), WM_COMMAND, MAKEWPARAM(IDC_HELP_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "Encrypt/Decrypt File");
+}
+
+// F1 on a control of a dialog reaches the main window as WM_HELP, the way Windows passes it on.
+TEST_F(Help, F1InADialogAndOnItsControls) {
+    HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), win_, dlg_font_eh, 0);
+    ASSERT_NE(d, nullptr);
+    auto f1 = [&](int control) {
+        HWND c = GetDlgItem(d, control);
+        HELPINFO hi{sizeof hi, HELPINFO_WINDOW, control, c, 0, {}};
+        SendMessageA(c, WM_HELP, 0, reinterpret_cast<LPARAM>(&hi));
+        wt::pump(30);
+    };
+    f1(IDC_FONT_EDIT0 + 2);
+    HWND pop = help_popup_window();
+    ASSERT_NE(pop, nullptr);
+    EXPECT_TRUE(IsWindowVisible(pop));
+    EXPECT_EQ(help_viewer_window(), nullptr);
+    wt::shot(d, "help_popup");
+    SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(help_popup_window(), nullptr);
+
+    f1(IDC_FONT_NAME_HDR);  // no help of its own: the dialog's topic
+    ASSERT_NE(help_viewer_window(), nullptr);
+    EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "The Option menu");
+    DestroyWindow(d);
+}
+
+TEST_F(Help, AboutShowsItsPictureAndCloses) {
+    command(CMD_ABOUT);
+    HWND a = FindWindowA("VornAbout", "About");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(GetWindow(a, GW_OWNER), win_);
+    EXPECT_EQ(wt::pixel(a, 10, 10), RGB(240, 176, 48));
+    EXPECT_EQ(wt::pixel(a, 10, 200), RGB(28, 78, 112));
+    EXPECT_NE(wt::pixel(a, 155, 155), RGB(255, 255, 255));  // the picture
+    EXPECT_TRUE(wt::Boxes::errors.empty());
+    wt::shot(a, "about");
+    SendMessageA(GetDlgItem(a, IDOK), BM_CLICK, 0, 0);
+    wt::pump(20);
+    EXPECT_FALSE(IsWindow(a));
+}
+
+}  // namespace
