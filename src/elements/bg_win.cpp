@@ -26,7 +26,9 @@ void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
         in.fill = kBgPlain;
         if (IsDlgButtonChecked(print, kPrintWhite) == BST_CHECKED) in.back = 0xFFFFFF;
     } else if (in.fill == kBgIcon) {
-        in.tile = icon_bitmap(d.param(210));
+        // No icon chosen yet (the browser was cancelled): the fallback picture, without a report.
+        int icon = d.param(210);
+        in.tile = icon > 0 ? icon_bitmap(icon) : icon_resource_dib(kIconFallbackBitmap);
     } else if (in.fill == kBgPicture) {
         std::string name = d.text_param(23);
         if (!name.empty()) in.tile = obj_picture_bitmap(0, name);

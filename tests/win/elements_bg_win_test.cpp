@@ -118,6 +118,15 @@ TEST_F(Backgrounds, RepeatingPictureTilesAndAMissingOneLeavesThePlainColour) {
     paint(bm);
     EXPECT_EQ(bm.at(0, 0), RGB(255, 0, 0));
     EXPECT_EQ(bm.at(399, 299), RGB(255, 0, 0));  // the last column and row cover the edge
+    // A repeating icon never chosen tiles the fallback picture and reports nothing.
+    view_doc().set_param(7, kBgIcon);
+    wt::MemBitmap icons(400, 300, 200, 150);
+    paint(icons);
+    EXPECT_GT(icons.count_not(*tbar_color(2), 0, 0, 400, 300), 1000);
+    wt::pump(30);  // load failures are reported after the paint
+    EXPECT_TRUE(Boxes::errors.empty());
+    EXPECT_TRUE(Boxes::notes.empty());
+    view_doc().set_param(7, kBgPicture);
     view_doc().set_text_param(23, path("missing.bmp"));
     wt::MemBitmap plain(400, 300, 200, 150);
     paint(plain);
