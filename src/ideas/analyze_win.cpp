@@ -20,6 +20,7 @@
 #include "document/view_io.h"
 #include "elements/font_win.h"
 #include "ideas/analyze.h"
+#include "ideas/analyze_kinds.h"
 #include "ideas/clist_win.h"
 #include "ideas/index.h"
 #include "resources/analyze_ids.h"
@@ -63,6 +64,12 @@ struct Remembered {
     int checklist = 0;
 };
 Remembered prev_;
+
+std::vector<std::string> scope_lines() {
+    std::vector<std::string> lines = view_seq_listing();
+    std::reverse(lines.begin(), lines.end());
+    return lines;
+}
 
 std::string scope_text(Key key) {
     if (key == 0) return view_write_outline(1, -1);
@@ -168,6 +175,49 @@ void run_syllables() {
     out_append(batch);
 }
 
+std::string sentence1_line(Key key) {
+    auto id = view_obj_id(key);
+    auto text = view_obj_richtext(key);
+    if (!id || !text) return "";
+    return "[" + *id + "]\n" + analyze_first_sentence(*text) + "\n";
+}
+
+std::string sentence1() {
+    if (st_.key != 0) return sentence1_line(st_.key);
+    std::string out;
+    for (const auto& line : scope_lines())
+        if (line.size() > 20) out += sentence1_line(static_cast<Key>(std::atoi(line.c_str() + 20)));
+    return out;
+}
+
+std::string links() {
+    std::string out;
+    auto links = view_link_each();
+    if (st_.key == 0) {
+        for (const auto& l : links) {
+            auto a = view_obj_id(l.from), b = view_obj_id(l.to);
+            if (a && b) out += *a + " ---> " + *b + "\n";
+        }
+        return out;
+    }
+    for (const auto& l : links)
+        if (auto b = view_obj_id(l.to); l.from == st_.key && b) out += "Link to: " + *b + "\n";
+    for (const auto& l : links)
+        if (auto a = view_obj_id(l.from); l.to == st_.key && a) out += "Link fr: " + *a + "\n";
+    return out;
+}
+
+// Objects that are the source (causes) or the target (effects) of a link, once each.
+std::string ids_with_links(bool causes) {
+    std::vector<Key> ends;
+    for (const auto& l : view_link_each()) ends.push_back(causes ? l.from : l.to);
+    std::sort(ends.begin(), ends.end());
+    std::string out;
+    for (const auto& o : view_obj_each())
+        if (std::binary_search(ends.begin(), ends.end(), o.key)) out += o.id + "\n";
+    return out;
+}
+
 void dispatch(int code) {
     out_set("");
     switch (code) {
@@ -189,6 +239,14 @@ void dispatch(int code) {
         if (word_index(code == 11 ? 1 : 2, tw_strip_hyperlinks(st_.text), items)) out_set(word_count_lines(items));
         break;
     }
+    case 4: out_set(analyze_sentences(st_.text)); break;
+    case 5: out_set(analyze_clauses(st_.text)); break;
+    case 8: out_set(analyze_hypertext(st_.text)); break;
+    case 21: out_set(analyze_numerics(st_.text)); break;
+    case 19: out_set(sentence1()); break;
+    case 15: out_set(links()); break;
+    case 16:
+    case 17: out_set(ids_with_links(code == 16)); break;
     case 10: run_statistics(); break;
     case 6: run_syllables(); break;
     default: break;
@@ -242,12 +300,6 @@ void on_timer(HWND win) {
     st_.text = scope_text(st_.key);
     run_selected(win);
     if (IsWindow(win)) SetFocus(GetDlgItem(win, IDC_AN_PREFIX));
-}
-
-std::vector<std::string> scope_lines() {
-    std::vector<std::string> lines = view_seq_listing();
-    std::reverse(lines.begin(), lines.end());
-    return lines;
 }
 
 void on_scope_changed(HWND win) {

@@ -77,6 +77,40 @@ TEST_F(Analyzer, MarkedObjectsTextGivesStatisticsAndSyllables) {
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
 }
 
+TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
+    Key a = put("Rain", "Rain falls. It wets the ground. Then");
+    Key b = put("Flood", "");
+    Key c = put("Dry", "");
+    Link l;
+    l.from = a;
+    l.to = b;
+    ASSERT_TRUE(view_link_add(l));
+    l.to = c;
+    ASSERT_TRUE(view_link_add(l));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    // The scope an earlier opening left behind gives way to the whole document.
+    HWND scope = GetDlgItem(dlg, IDC_AN_SCOPE);
+    SendMessageA(scope, CB_SETCURSEL, 0, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_AN_SCOPE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(scope));
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_AN_KINDS, LB_GETCURSEL, 0, 0), 0);
+    choose(dlg, "Links");
+    EXPECT_EQ(text_of(output(dlg)), "Rain ---> Flood\r\nRain ---> Dry\r\n");
+    choose(dlg, "ID:Causes");
+    EXPECT_EQ(text_of(output(dlg)), "Rain\r\n");
+    choose(dlg, "ID:Effects");
+    EXPECT_EQ(text_of(output(dlg)), "Flood\r\nDry\r\n");
+    marked_obj_.clear();
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    marked_obj_.push_back(a);
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Sentences");
+    EXPECT_EQ(text_of(output(dlg)), "Rain falls.\r\nIt wets the ground.\r\n");
+    choose(dlg, "Links");
+    EXPECT_EQ(text_of(output(dlg)), "Link to: Flood\r\nLink to: Dry\r\n");
+}
+
 TEST_F(Analyzer, TextWithoutWordsShowsNoIndex) {
     marked_obj_.push_back(put("Empty", " . "));
     HWND dlg = open();

@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "ideas/analyze_kinds.h"
+
+namespace {
+
+TEST(AnalyzeKinds, SentencesAndClausesEndAtFullStopAndBlank) {
+    EXPECT_EQ(analyze_sentences("One is here. Two is there. Three"), "One is here.\nTwo is there.\n");
+    EXPECT_EQ(analyze_sentences("One.  Two. Three."), "One.\nTwo.\n");
+    EXPECT_EQ(analyze_sentences("no stop at all"), "");
+    EXPECT_EQ(analyze_clauses("Red, green and blue. Then, at last - done. "),
+              "Red,\n    green and blue.\nThen,\n    at last ,\n    - done.\n");
+}
+
+TEST(AnalyzeKinds, HypertextShowsFieldsWithHiddenTextInBrackets) {
+    EXPECT_EQ(analyze_hypertext("See \x0bthe map\x0emap.txt\x0f and \x0bplain\x0e\x0f here."),
+              "the map[map.txt]\nplain\n");
+    // Stray markers never loop and lose nothing after them.
+    EXPECT_EQ(analyze_hypertext("end\x0f then \x0b" "field\x0f"), "\nfield]\n");
+    EXPECT_EQ(analyze_hypertext("\x0bopen only"), "");
+}
+
+TEST(AnalyzeKinds, NumericsStartAtEachNumber) {
+    EXPECT_EQ(analyze_numerics("about 12 apples\nand 200"), "12 apples and 200 ...\n200 ...\n");
+    EXPECT_EQ(analyze_numerics("none"), "");
+    std::string long_text = "7" + std::string(60, 'x');
+    EXPECT_EQ(analyze_numerics(long_text), long_text.substr(0, 50) + "...\n");
+}
+
+TEST(AnalyzeKinds, FirstSentence) {
+    EXPECT_EQ(analyze_first_sentence("First. Second."), "First.");
+    EXPECT_EQ(analyze_first_sentence(std::string(100, 'a')), std::string(80, 'a'));
+    EXPECT_EQ(analyze_first_sentence(""), "");
+}
+
+}  // namespace
