@@ -85,3 +85,85 @@ std::string analyze_first_sentence(std::string_view text) {
     if (stop != std::string_view::npos) return std::string(text.substr(0, stop + 1));
     return std::string(text.substr(0, 80));
 }
+
+#include <algorithm>
+
+#include "base/util.h"
+
+namespace {
+
+std::string lower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+bool word_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           static_cast<unsigned char>(c) >= 128;
+}
+
+}  // namespace
+
+std::string analyze_proper_nouns(std::string_view text, const std::function<bool(std::string_view)>& known) {
+    std::string out;
+    for (TokenSplit t = util_split_token(text); !t.token.empty(); t = util_split_token(t.rest)) {
+        char c = t.token[0];
+        if (c >= 'A' && c <= 'Z' && !known(lower(t.token))) out += std::string(t.token) + "\n";
+    }
+    return out;
+}
+
+std::string analyze_abstract(std::string_view text, std::string_view common) {
+    std::string out;
+    for (TokenSplit t = util_split_token(text); !t.token.empty(); t = util_split_token(t.rest)) {
+        std::string_view tok = t.token;
+        if (tok == "," || tok == "." || tok == ";") out += tok;
+        else if (tok == "-" || tok == "=") continue;
+        else if (common.find(lower(tok)) != std::string_view::npos) out += '.';
+        else out += " " + std::string(tok);
+    }
+    return out;
+}
+
+std::string analyze_checklist_words(std::string_view cl, std::string_view text) {
+    std::string out;
+    std::string_view rest = text;
+    for (TokenSplit t = util_split_token(rest); !t.token.empty(); t = util_split_token(rest)) {
+        size_t at = static_cast<size_t>(t.token.data() - rest.data());
+        out.append(rest.substr(0, at));
+        std::string l = lower(t.token);
+        if (cl.find(l + "\n") != std::string_view::npos) {
+            for (char& c : l)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            out += l;
+        } else {
+            out += t.token;
+        }
+        rest = t.rest;
+    }
+    out.append(rest);
+    return out;
+}
+
+std::string analyze_checklist_freq(std::string_view cl, std::string_view text) {
+    std::string t = lower(text);
+    struct Item {
+        std::string text;
+        long long count = 0;
+    };
+    std::vector<Item> items;
+    for (const auto& line : util_split_fields(cl, '\n'))
+        if (!line.empty()) items.push_back({line, 0});
+    std::reverse(items.begin(), items.end());  // checklist order
+    for (auto& it : items) {
+        // Counted where it begins a word: at the start, after a blank, a line feed or a bracket.
+        for (size_t at = t.find(it.text); at != std::string::npos; at = t.find(it.text, at + 1))
+            if (at == 0 || !word_char(t[at - 1])) ++it.count;
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.count > b.count; });
+    std::string out;
+    for (const auto& it : items) out += it.text + "  " + std::to_string(it.count) + "\n";
+    return out;
+}

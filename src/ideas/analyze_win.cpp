@@ -12,6 +12,7 @@
 #include "base/globals_win.h"
 #include "base/hypertext.h"
 #include "base/menu_win.h"
+#include "base/spell.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -218,6 +219,44 @@ std::string ids_with_links(bool causes) {
     return out;
 }
 
+// The chosen checklist, lower-cased and ending in a line feed; empty (after a note) when missing.
+std::string checklist_text() {
+    std::string name = dlg_get_text(st_.dlg, IDC_AN_CLIST);
+    std::optional<std::string> text;
+    if (auto file = clist_file_of(name)) text = file_read_text(*file);
+    if (!text) {
+        MessageBoxA(st_.dlg, "Checklist not found", "Analyzer", MB_OK | MB_ICONINFORMATION);
+        return "";
+    }
+    std::string t = *text;
+    for (char& c : t)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return t + "\n";
+}
+
+std::string spell_errors() {
+    spell_dict(1);
+    std::vector<std::string> items;
+    std::string out;
+    if (word_index(3, st_.text, items))
+        for (const auto& w : items) out += w + "\n";
+    spell_dict(0);
+    return out;
+}
+
+std::string proper_nouns() {
+    spell_dict(1);
+    std::string out = analyze_proper_nouns(st_.text, [](std::string_view w) { return spell_word_ok(w); });
+    spell_dict(0);
+    return out;
+}
+
+std::string abstract_text() {
+    auto common = file_read_text(file_progdir_path("comwords.txt"));
+    if (!common) return "";
+    return analyze_abstract(tw_strip_hyperlinks(st_.text), *common);
+}
+
 void dispatch(int code) {
     out_set("");
     switch (code) {
@@ -247,6 +286,11 @@ void dispatch(int code) {
     case 15: out_set(links()); break;
     case 16:
     case 17: out_set(ids_with_links(code == 16)); break;
+    case 9: out_set(spell_errors()); break;
+    case 20: out_set(proper_nouns()); break;
+    case 7: out_set(abstract_text()); break;
+    case 14: out_set(analyze_checklist_words(checklist_text(), st_.text)); break;
+    case 13: out_set(analyze_checklist_freq(checklist_text(), st_.text)); break;
     case 10: run_statistics(); break;
     case 6: run_syllables(); break;
     default: break;

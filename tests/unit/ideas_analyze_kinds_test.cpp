@@ -34,3 +34,20 @@ TEST(AnalyzeKinds, FirstSentence) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AnalyzeKinds, ProperNounsAndAbstract) {
+    auto known = [](std::string_view w) { return w == "the" || w == "rain"; };
+    EXPECT_EQ(analyze_proper_nouns("Ann met Bob. The Rain (Ann) came.", known), "Ann\nBob\nAnn\n");
+    EXPECT_EQ(analyze_abstract("The storm, sadly - broke the dam.", "the\nand\n"), ". storm, sadly broke. dam.");
+}
+
+TEST(AnalyzeKinds, ChecklistWordsAndFrequencies) {
+    const char* cl = "dam\nrain\nstorm\n";
+    EXPECT_EQ(analyze_checklist_words(cl, "Rain hit the dam; storms  passed."), "RAIN hit the DAM; storms  passed.");
+    // The first word and bracketed words count too; every item is listed, most frequent first.
+    EXPECT_EQ(analyze_checklist_freq(cl, "Rain and rain (rain) fell on the dam."), "rain  3\ndam  1\nstorm  0\n");
+}
+
+}  // namespace

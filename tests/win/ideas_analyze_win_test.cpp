@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "base/globals_win.h"
+#include "base/settings.h"
+#include "ideas/clist_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "resources/analyze_ids.h"
@@ -109,6 +112,23 @@ TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
     EXPECT_EQ(text_of(output(dlg)), "Rain falls.\r\nIt wets the ground.\r\n");
     choose(dlg, "Links");
     EXPECT_EQ(text_of(output(dlg)), "Link to: Flood\r\nLink to: Dry\r\n");
+}
+
+TEST_F(Analyzer, ChecklistKindsUseTheChosenChecklist) {
+    std::ofstream(path("index.kba"), std::ios::binary) << "index_(\"weather.l\",\"Weather\",1,0)\ntopic_(1,\"W\")\n";
+    std::ofstream(path("weather.l"), std::ios::binary) << "Rain\nDam\nStorm\n";
+    file_setting_set_text("Checklist", path("index.kba"));
+    clist_drop_index();
+    marked_obj_.push_back(put("Note", "Rain and rain (rain) fell on the dam."));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    SendDlgItemMessageA(dlg, IDC_AN_CLIST, CB_SETCURSEL, 0, 0);
+    choose(dlg, "Chklist Freq");
+    EXPECT_EQ(text_of(output(dlg)), "rain  3\r\ndam  1\r\nstorm  0\r\n");
+    choose(dlg, "Chklist Words");
+    EXPECT_EQ(text_of(output(dlg)), "RAIN and RAIN (RAIN) fell on the DAM.");
+    EXPECT_TRUE(wt::Boxes::errors.empty());
+    clist_drop_index();
 }
 
 TEST_F(Analyzer, TextWithoutWordsShowsNoIndex) {
