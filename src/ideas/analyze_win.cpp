@@ -272,6 +272,7 @@ void dispatch(int code) {
         break;
     }
     case 18: out_set(view_write_outline(4, -1)); break;
+    case 22: out_set(view_write_outline(1, view_param_get(310))); break;
     case 11:
     case 12: {
         std::vector<std::string> items;

@@ -103,6 +103,15 @@ TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
     EXPECT_EQ(text_of(output(dlg)), "Rain\r\n");
     choose(dlg, "ID:Effects");
     EXPECT_EQ(text_of(output(dlg)), "Flood\r\nDry\r\n");
+    // Only the objects of the toolbar's current colour.
+    auto dry = view_obj_get(c);
+    dry->colour = 5;
+    view_obj_put(*dry);
+    view_param_set(310, 5);
+    choose(dlg, "Text:Curr Color");
+    std::string coloured = text_of(output(dlg));
+    EXPECT_NE(coloured.find("Dry"), std::string::npos) << coloured;
+    EXPECT_EQ(coloured.find("Rain"), std::string::npos) << coloured;
     marked_obj_.clear();
     SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     marked_obj_.push_back(a);
