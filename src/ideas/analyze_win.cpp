@@ -344,7 +344,11 @@ void on_timer(HWND win) {
     view_text_param_set(25, dlg_get_text(win, IDC_AN_PREFIX));
     st_.text = scope_text(st_.key);
     run_selected(win);
-    if (IsWindow(win)) SetFocus(GetDlgItem(win, IDC_AN_PREFIX));
+    if (!IsWindow(win)) return;
+    SetFocus(GetDlgItem(win, IDC_AN_PREFIX));
+    // Typing goes on after the text instead of replacing it.
+    int n = static_cast<int>(dlg_get_text(win, IDC_AN_PREFIX).size());
+    SendDlgItemMessageA(win, IDC_AN_PREFIX, CB_SETEDITSEL, 0, MAKELPARAM(n, n));
 }
 
 void on_scope_changed(HWND win) {
