@@ -271,6 +271,7 @@ void open_viewer() {
     mode_ = Mode::contents;
     fill_list();
     ShowWindow(viewer_, SW_SHOWNORMAL);
+    UpdateWindow(viewer_);
 }
 
 // ---- Pop-up help of a control.
