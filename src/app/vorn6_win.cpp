@@ -356,11 +356,11 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
 bool vorn_accel_applies(const MSG& m) {
     if (m.message != WM_KEYDOWN && m.message != WM_SYSKEYDOWN && m.message != WM_CHAR && m.message != WM_SYSCHAR)
         return true;
-    char cls[32] = {};
-    GetClassNameA(m.hwnd, cls, sizeof cls);
     // While a window holds the mouse the accelerator would swallow Esc without a command: the
     // window doing the drag gets the key and cancels it.
     if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE && GetCapture()) return false;
+    char cls[32] = {};
+    GetClassNameA(m.hwnd, cls, sizeof cls);
     bool edit = lstrcmpiA(cls, "Edit") == 0 || _strnicmp(cls, "RichEdit", 8) == 0 || lstrcmpA(cls, "VornText") == 0;
     if (!edit) return true;
     bool fkey = m.message == WM_KEYDOWN && m.wParam >= VK_F1 && m.wParam <= VK_F24;

@@ -753,15 +753,15 @@ bool view_key(HWND win, UINT vk) {
         }
         return true;
     }
-    case VK_RETURN:
-        if (marked_obj_.size() != 1) return false;
-        view_obj_run_action(marked_obj_.front());
-        return true;
     case VK_DELETE:
         if (const Command* c = cmd_find(CMD_DELETE)) c->run();
         else view_delete_marked();
         return true;
     case VK_ESCAPE: view_escape(); return true;
+    case VK_RETURN:
+        if (marked_obj_.size() != 1) return false;
+        view_obj_run_action(marked_obj_.front());
+        return true;
     case VK_PRIOR: view_level_step(-1); return true;
     case VK_NEXT: view_level_step(1); return true;
     default: return false;

@@ -256,12 +256,12 @@ void view_layout() {
 void view_invalidate() {
     if (view_inst_) InvalidateRect(view_inst_, nullptr, FALSE);
     if (toolbox_inst_) InvalidateRect(toolbox_inst_, nullptr, FALSE);
-}
-
-void view_invalidate_rect(int margin, const Rc& logical) {
     // Whatever changed what the diagram shows (an edit, marks, Undo) may change what the
     // toolbar's buttons can do.
     tbar_refresh();
+}
+
+void view_invalidate_rect(int margin, const Rc& logical) {
     if (!view_inst_) return;
     Rc d = view_mapping().to_device_rect(logical);
     RECT r{d.left - margin, d.top - margin, d.right + margin + 1, d.bottom + margin + 1};
