@@ -26,7 +26,9 @@ namespace {
 constexpr char kHistoryFile[] = "message.txt";
 constexpr UINT_PTR kFirstTimerId = 0x7100;
 
-std::string history_path() { return file_progdir_path(kHistoryFile); }
+std::string history_override_;
+
+std::string history_path() { return history_override_.empty() ? file_progdir_path(kHistoryFile) : history_override_; }
 
 class WinTicker : public StatusTicker {
 public:
@@ -309,3 +311,6 @@ void ticker_init() {
     status_set_ticker(&ticker_);
     cmd_register_all(kCommands);
 }
+
+void ticker_set_history_file(const std::string& path) { history_override_ = path; }
+std::string ticker_history_file() { return history_path(); }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Registers the ticker with the status bar and its commands with the main menu.
 void ticker_init();
 
@@ -21,3 +23,6 @@ INT_PTR CALLBACK dlg_messgpref_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 // Writes the history to "message.txt" in the program's directory (replacing it whole); false
 // when it could not be written.
 bool ticker_save_history();
+// Keeps the history in `path` instead (tests keep the program directory clean); "" restores it.
+void ticker_set_history_file(const std::string& path);
+std::string ticker_history_file();

@@ -62,7 +62,7 @@ protected:
         ticker_model() = Ticker{};
         std::filesystem::remove(history());
     }
-    static std::string history() { return file_progdir_path("message.txt"); }
+    static std::string history() { return ticker_history_file(); }
 
     // One tick of the running ticker, as its timer would give it.
     void tick() {

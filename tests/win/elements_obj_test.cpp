@@ -130,6 +130,7 @@ protected:
     void TearDown() override { msg_set_hooks(old_); }
     // The program directory is left as the build made it.
     static void TearDownTestSuite() {
+        obj_picture_cache_clear();  // a cached metafile keeps its file open
         for (const char* n : {"objtest.bmp", "objtest.emf", "objtest.ico"}) DeleteFileA((exe_dir() + n).c_str());
     }
 };

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bars/doc_tools.h"
+#include "bars/ticker_win.h"
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
 #include "win/win_test_util.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     // only part of it.
     bars_install_document_hooks();
     view_set_chart_hook(pert_chart_level);
+    const std::string history = (std::filesystem::temp_directory_path() / "vorn_test_message.txt").string();
+    ticker_set_history_file(history);
     SetEnvironmentVariableA("VORN_SETTINGS_KEY", (wt::test_root() + "\\Program\\IniStr").c_str());
     testing::InitGoogleTest(&argc, argv);
     const std::set<std::string> before = program_files();
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
             std::printf("[  FAILED  ] a test left %s in the program directory\n", n.c_str());
             rc = 1;
         }
+    DeleteFileA(history.c_str());
     reg_delete_tree(HKEY_CURRENT_USER, wt::test_root());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quellmark\\VornTest");  // only when no other run holds keys
     return rc;
