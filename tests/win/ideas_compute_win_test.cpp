@@ -46,14 +46,16 @@ protected:
     IdeasCompute() : MainWindowTest("vorn_ideas_compute_test") {}
     void SetUp() override {
         MainWindowTest::SetUp();
+        saved_hooks_ = shell_hooks_;
         view_doc() = Document();
         file_set_current_name((dir_ / "plan.vrn").string());
     }
     void TearDown() override {
         close_main();
-        shell_hooks_ = {};
+        shell_hooks_ = saved_hooks_;
         MainWindowTest::TearDown();
     }
+    ShellHooks saved_hooks_;
 
     Key obj(const std::string& id, const std::string& ext, int y = 0) {
         Obj o;

@@ -43,12 +43,18 @@ bool greyed(HMENU m, int id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_GR
 class ShellMainWindow : public wt::MainWindowTest {
 protected:
     ShellMainWindow() : MainWindowTest("vorn_shell_main_test") {}
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        saved_hooks_ = shell_hooks_;
+    }
     void TearDown() override {
         close_main();
         focused_tw_ = {};
-        shell_hooks_ = {};
+        // The program's own hooks stay for the tests after these.
+        shell_hooks_ = saved_hooks_;
         MainWindowTest::TearDown();
     }
+    ShellHooks saved_hooks_;
 };
 
 TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
