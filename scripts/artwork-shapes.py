@@ -9,9 +9,9 @@ import os
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "src", "resources", "shapes")
 
-spec = importlib.util.spec_from_file_location("bars_art", os.path.join(HERE, "artwork-bars.py"))
-bars = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(bars)
+bars_spec = importlib.util.spec_from_file_location("bars_art", os.path.join(HERE, "artwork-bars.py"))
+bars = importlib.util.module_from_spec(bars_spec)
+bars_spec.loader.exec_module(bars)
 
 
 def pick_cursor(g):
