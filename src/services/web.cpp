@@ -267,6 +267,7 @@ bool HttpResponseParser::line(std::string_view l) {
         if (code.size() != 3 || !std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return bad(HttpFail::Malformed);
         status_ = (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+        if (status_ < 100) return bad(HttpFail::Malformed);
         state_ = State::Headers;
         return true;
     }
