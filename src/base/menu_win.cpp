@@ -15,7 +15,14 @@ namespace {
 std::set<int> disabled_;
 std::vector<int> settings_ = menu_setting_default();
 
-HMENU main_menu() { return main_inst_ ? GetMenu(main_inst_) : nullptr; }
+// The menu bar while a full-screen show has taken it off the window.
+HMENU detached_ = nullptr;
+
+HMENU main_menu() {
+    if (!main_inst_) return nullptr;
+    HMENU m = GetMenu(main_inst_);
+    return m ? m : detached_;
+}
 
 // Check marks stored in the "Menu" list, by index.
 struct CheckSlot { int index; int id; };
@@ -98,6 +105,19 @@ void menu_refresh() {
     for (int k = 0, n = GetMenuItemCount(m); k < n; ++k)
         if (HMENU sub = GetSubMenu(m, k)) menu_apply_state(sub, true);
     if (focused_tw_.win && IsWindow(focused_tw_.win)) SendMessageA(focused_tw_.win, WM_VORN_USER, 4, 0);
+}
+
+void menu_bar_show(bool show) {
+    if (!main_inst_) return;
+    if (!show) {
+        if (HMENU m = GetMenu(main_inst_)) {
+            detached_ = m;
+            SetMenu(main_inst_, nullptr);
+        }
+    } else if (detached_) {
+        SetMenu(main_inst_, detached_);
+        detached_ = nullptr;
+    }
 }
 
 void task_menu_cmd(int id) {

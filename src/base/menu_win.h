@@ -19,6 +19,9 @@ void menu_enable(int id, int flag);
 void menu_disable(int id);
 // Recomputes the enabled state of every main-menu item.
 void menu_refresh();
+// Takes the menu bar off the main window (a full-screen show) or puts it back; check marks,
+// states and menu_refresh keep working on it meanwhile.
+void menu_bar_show(bool show);
 // Runs main-menu command `id` synchronously through task_win_eh.
 void task_menu_cmd(int id);
 

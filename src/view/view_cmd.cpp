@@ -425,8 +425,13 @@ bool view_shift(int button, int step, int level) {
     case 10425:
     case 10426: {
         if (step <= 0) return false;
-        // The level moves among the others: those it passes close up behind it, nothing merges.
-        const int to = button == 10425 ? level + step : level - step;
+        // Up is toward smaller numbers, as Level Up goes. The level moves among the others:
+        // those it passes close up behind it, nothing merges.
+        const int to = button == 10425 ? level - step : level + step;
+        if (to < kLowestLevel || to > kHighestLevel) {
+            view_note("Levels run from " + std::to_string(kLowestLevel) + " to " + std::to_string(kHighestLevel));
+            return false;
+        }
         relevel([&](int l) {
             if (l == level) return to;
             if (to > level && l > level && l <= to) return l - 1;
@@ -435,9 +440,17 @@ bool view_shift(int button, int step, int level) {
         });
         break;
     }
-    case 10427:
+    case 10427: {
+        const bool full = std::any_of(d.objs.begin(), d.objs.end(), [](const Obj& o) { return o.level >= kHighestLevel; }) ||
+                          std::any_of(d.shapes.begin(), d.shapes.end(), [](const Shape& s) { return s.level >= kHighestLevel; }) ||
+                          std::any_of(d.points.begin(), d.points.end(), [](const PlotPoint& p) { return p.level >= kHighestLevel; });
+        if (level >= kHighestLevel || full) {
+            view_note("Level " + std::to_string(kHighestLevel) + " is in use: no level can be inserted");
+            return false;
+        }
         relevel([&](int l) { return l > level ? l + 1 : l; });
         break;
+    }
     case 10428: {
         bool used = std::any_of(d.objs.begin(), d.objs.end(), [&](const Obj& o) { return o.level == level; }) ||
                     std::any_of(d.shapes.begin(), d.shapes.end(), [&](const Shape& s) {

@@ -36,8 +36,12 @@ Pt view_cluster_place(int code, int index, int count, Pt centre, int vert, int h
 // The sequence order: keys in the order setting 318 and its companions give, at `level`.
 std::vector<Key> view_sequence_order(int level);
 
-// One move of the Shift dialog (10421-10428) at the current level `level`; false when it was
-// refused (deleting a level that is not empty, which the user is told).
+// Levels a diagram uses.
+constexpr int kLowestLevel = -250, kHighestLevel = 250;
+// One move of the Shift dialog (10421-10428) at the current level `level`: 10425 moves it up
+// (toward smaller numbers), 10426 down, 10427 inserts an empty level below it. False when it was
+// refused (a level that is not empty, a move or insert past the level range), which the user is
+// told. Not an undo step by itself: the dialog makes each press one.
 bool view_shift(int button, int step, int level);
 
 // Promote: each line becomes a new object linked from object `key` (reading order, placed

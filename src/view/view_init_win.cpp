@@ -20,6 +20,7 @@
 #include "elements/obj.h"
 #include "resources/ids.h"
 #include "view/dialogs_hooks_win.h"
+#include "view/slideshow_win.h"
 #include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_init_win.h"
@@ -89,6 +90,7 @@ void view_init() {
     view_doc_register_commands();
     view_popup_register_commands();
     view_menu_register_commands();
+    view_slideshow_register_commands();
     shell_hooks_.gosub_back = gosub_back;
     bars_view_hooks_.layout = view_layout;
     bars_view_hooks_.scroll_to = view_scroll_to;

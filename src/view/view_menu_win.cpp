@@ -12,6 +12,7 @@
 #include "base/menu_win.h"
 #include "base/util.h"
 #include "document/globals.h"
+#include "document/undo.h"
 #include "document/view.h"
 #include "resources/diag_ids.h"
 #include "resources/ids.h"
@@ -98,8 +99,21 @@ void run_seq_show() {
 int held_arrow = 0;
 WNDPROC button_proc = nullptr;
 
-void shift_once(int id, int step) {
-    if (view_shift(id, step, current_level())) view_invalidate();
+bool shift_once(int id, int step) {
+    if (!view_shift(id, step, current_level())) return false;
+    view_invalidate();
+    return true;
+}
+
+// A level button: one undo step; the view goes along with a level it moved.
+void shift_level(int id) {
+    const int level = current_level();
+    UndoStep undo;
+    if (!shift_once(id, 1)) return;
+    undo.commit("Shift");
+    if (id == IDC_SHIFT_LEVEL_UP || id == IDC_SHIFT_LEVEL_DOWN)
+        sbar_cmd(kSbarLevel, kSbSet, id == IDC_SHIFT_LEVEL_UP ? level - 1 : level + 1);
+    view_invalidate();
 }
 
 // The arrows move on mouse-down and keep moving, faster, while held.
@@ -108,6 +122,8 @@ LRESULT CALLBACK shift_arrow_eh(HWND b, UINT msg, WPARAM wp, LPARAM lp) {
         LRESULT r = CallWindowProcA(button_proc, b, msg, wp, lp);  // pressed look and capture
         held_arrow = GetDlgCtrlID(b);
         int step = 1;
+        // However long the button is held, the moves are one undo step.
+        UndoStep undo;
         while (held_arrow && IsWindow(b) && GetCapture() == b) {
             shift_once(held_arrow, step);
             UpdateWindow(view_inst_);
@@ -128,7 +144,7 @@ LRESULT CALLBACK shift_arrow_eh(HWND b, UINT msg, WPARAM wp, LPARAM lp) {
             step = std::min(6, step + 1);
         }
         held_arrow = 0;
-        view_mark_changed();
+        undo.commit("Shift");
         return r;
     }
     if (msg == WM_LBUTTONUP || msg == WM_CAPTURECHANGED) held_arrow = 0;
@@ -149,7 +165,7 @@ INT_PTR CALLBACK dlg_global_shift_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_SHIFT_LEVEL_UP: case IDC_SHIFT_LEVEL_DOWN: case IDC_SHIFT_INSERT: case IDC_SHIFT_DELETE:
-            shift_once(LOWORD(wp), 1);
+            shift_level(LOWORD(wp));
             return TRUE;
         case IDCANCEL: EndDialog(win, 0); return TRUE;
         default: break;

@@ -721,10 +721,7 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         break;
     default: break;
     }
-    if (HMENU main = main_inst_ ? GetMenu(main_inst_) : nullptr) {
-        UINT state = GetMenuState(main, CMD_SLIDESHOW, MF_BYCOMMAND);
-        if (state != static_cast<UINT>(-1) && (state & MF_CHECKED)) menu_id = IDM_POP_SLIDESHOW;
-    }
+    if (menu_checked(CMD_SLIDESHOW)) menu_id = IDM_POP_SLIDESHOW;
     view_invalidate();
     popup_menu_inst_ = src;
     HMENU res = LoadMenuA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menu_id));

@@ -1,5 +1,6 @@
 // The diagram window: window procedure, layout, repaint requests, the view position's window
 // side and user commands.
+#include "view/slideshow_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
 
@@ -248,6 +249,11 @@ void view_layout() {
     if (!view_inst_ || !main_inst_) return;
     RECT c;
     GetClientRect(main_inst_, &c);
+    // A show gives the diagram every pixel of the screen.
+    if (slideshow_running()) {
+        MoveWindow(view_inst_, 0, 0, c.right, c.bottom, TRUE);
+        return;
+    }
     Rc r = view_layout_rect(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT), menu_checked(CMD_TBAR_TOP),
                             menu_checked(CMD_STATUSBAR));
     MoveWindow(view_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);

@@ -250,10 +250,10 @@ TEST_F(ViewFixture, ShiftMovesEverythingAndLevelsWithoutMerging) {
     EXPECT_EQ(view_doc().shapes[0].right, 10);
 
     auto levels = [&] { return std::vector<int>{view_obj_get(a)->level, view_obj_get(b)->level, view_obj_get(c)->level}; };
-    ASSERT_TRUE(view_shift(10425, 2, 1));   // level 1 down by 2: levels 2 and 3 close up
+    ASSERT_TRUE(view_shift(10426, 2, 1));   // level 1 down by 2: levels 2 and 3 close up
     EXPECT_EQ(levels(), (std::vector<int>{3, 1, 2}));
     EXPECT_EQ(view_doc().shapes[0].level, 1);
-    ASSERT_TRUE(view_shift(10426, 2, 3));   // and back up
+    ASSERT_TRUE(view_shift(10425, 2, 3));   // and back up
     EXPECT_EQ(levels(), (std::vector<int>{1, 2, 3}));
     ASSERT_TRUE(view_shift(10427, 1, 1));   // an empty level below 1
     EXPECT_EQ(levels(), (std::vector<int>{1, 3, 4}));
@@ -261,6 +261,24 @@ TEST_F(ViewFixture, ShiftMovesEverythingAndLevelsWithoutMerging) {
     EXPECT_EQ(notes.size(), 1u);
     ASSERT_TRUE(view_shift(10428, 1, 2));
     EXPECT_EQ(levels(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(ViewFixture, ShiftNeverTakesALevelOutOfRange) {
+    Key top = add(0, 0, -250), bottom = add(0, 0, 250);
+    view_doc().changed = false;
+    struct Case { int button, level; };
+    for (Case c : {Case{10425, -250}, Case{10426, 250}, Case{10427, 1}, Case{10427, 250}}) {
+        notes.clear();
+        EXPECT_FALSE(view_shift(c.button, 1, c.level)) << c.button << " at " << c.level;
+        EXPECT_EQ(notes.size(), 1u);
+    }
+    EXPECT_EQ(view_obj_get(top)->level, -250);
+    EXPECT_EQ(view_obj_get(bottom)->level, 250);
+    EXPECT_FALSE(view_doc().changed);
+    // With the bottom level free again there is room below.
+    ASSERT_TRUE(view_shift(10425, 1, 250));
+    EXPECT_TRUE(view_shift(10427, 1, 1));
+    EXPECT_EQ(view_obj_get(bottom)->level, 250);
 }
 
 TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {

@@ -20,6 +20,7 @@
 #include "elements/net.h"
 #include "resources/bg_ids.h"
 #include "resources/ids.h"
+#include "view/view_win.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -294,3 +295,43 @@ TEST_F(Backgrounds, OpeningAnotherDocumentPlaysTheClosingEffectOfTheOneLeft) {
 }
 
 }  // namespace
+
+// The printed page's background: the document's blend while no Print dialog is open; with one
+// open its plain colour, or white when its "White Background" box is checked.
+TEST_F(Backgrounds, PrintedPageIsPlainAndWhiteWhenAsked) {
+    view_doc().set_param(7, kBgLinear);
+    view_doc().set_param(1, 4);
+    view_doc().set_param(3, 0);
+    const Colour back = *tbar_color(4), blend = *tbar_color(0);
+    struct Page {
+        wt::MemBitmap bm{400, 300, 0, 0};
+        Page() {
+            SetMapMode(bm.dc, MM_TEXT);
+            SetViewportOrgEx(bm.dc, 0, 0, nullptr);
+        }
+    };
+    auto corners = [](const wt::MemBitmap& bm) {
+        return std::vector<COLORREF>{bm.at(2, 2), bm.at(397, 2), bm.at(2, 297), bm.at(397, 297), bm.at(200, 150)};
+    };
+    {
+        Page page;
+        ASSERT_TRUE(view_draw(-1, page.bm.dc, 1, 0.5, 0.5));
+        auto c = corners(page.bm);
+        EXPECT_NE(c[0], c[2]) << "a blend changes from top to bottom";
+        EXPECT_FALSE(close_to(c[0], back) && close_to(c[2], back));
+        (void)blend;
+    }
+    HWND print = CreateWindowExA(0, "STATIC", "Print", WS_POPUP, 0, 0, 200, 100, win_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND white = CreateWindowExA(0, "BUTTON", "White Background", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 150, 20, print,
+                                 reinterpret_cast<HMENU>(10382), GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(white, nullptr);
+    modelessdlg_inst_.push_back({print, 10380});
+    for (bool on_white : {true, false}) {
+        SendMessageA(white, BM_SETCHECK, on_white ? BST_CHECKED : BST_UNCHECKED, 0);
+        Page page;
+        ASSERT_TRUE(view_draw(-1, page.bm.dc, 1, 0.5, 0.5));
+        for (COLORREF c : corners(page.bm)) EXPECT_TRUE(close_to(c, on_white ? 0xFFFFFF : back, 0)) << std::hex << c;
+    }
+    std::erase_if(modelessdlg_inst_, [&](const DlgInst& d) { return d.win == print; });
+    DestroyWindow(print);
+}
