@@ -14,6 +14,7 @@
 #include "resources/ids.h"
 #include "services/about_win.h"
 #include "services/action_win.h"
+#include "services/help_whatsthis_win.h"
 
 namespace {
 
@@ -479,6 +480,7 @@ void help_register() {
         shell_hooks_.main_native = main_native;
     }
     shell_hooks_.help_quit = quit;
+    help_whatsthis_install();
     action_platform().help_file = help_file;
 }
 

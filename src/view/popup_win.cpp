@@ -3,16 +3,23 @@
 // command that does the same.
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 #include "bars/sbar.h"
 #include "base/commands_win.h"
+#include "base/error.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/palette.h"
+#include "base/shell_hooks_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "elements/obj.h"
 #include "resources/ids.h"
+#include "view/slideshow_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
 
@@ -74,6 +81,12 @@ void obj_recolour() {
 void obj_centralize() {
     if (auto o = take_object()) view_scroll_to(o->x, o->y, o->level);
 }
+// The object's own text window, beside those already open.
+void obj_subwindow() {
+    if (auto o = take_object()) {
+        if (shell_hooks_.tw_open) shell_hooks_.tw_open(o->key, "", 1);
+    }
+}
 void obj_cut() { if (take_object()) task_menu_cmd(CMD_CUT); }
 void obj_copy() { if (take_object()) task_menu_cmd(CMD_COPY); }
 void obj_delete() { if (take_object()) task_menu_cmd(CMD_DELETE); }
@@ -116,6 +129,87 @@ void link_change_label() {
     if (auto l = take_link()) view_open_textbox(2, l->from, l->to, false);
 }
 void link_recolour() { if (take_link()) recolour_marked(); }
+
+bool clipboard_put_text(const std::string& text) {
+    if (!OpenClipboard(main_inst_)) return false;
+    EmptyClipboard();
+    bool ok = false;
+    if (HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        std::memcpy(GlobalLock(g), text.c_str(), text.size() + 1);
+        GlobalUnlock(g);
+        ok = SetClipboardData(CF_TEXT, g) != nullptr;
+        if (!ok) GlobalFree(g);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::optional<std::string> clipboard_text() {
+    if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(main_inst_)) return std::nullopt;
+    std::optional<std::string> text;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+            // The block may be larger than the text, and is not trusted to hold a terminator.
+            text = std::string(p, strnlen(p, GlobalSize(h)));
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void link_copy_label() {
+    if (auto l = take_link())
+        if (auto link = view_link_get(l->from, l->to)) clipboard_put_text(link->label);
+}
+
+void link_paste_label() {
+    auto l = take_link();
+    if (!l) return;
+    auto text = clipboard_text();
+    if (!text) return;
+    // A copied line usually brings its line break along.
+    while (!text->empty() && (text->back() == '\n' || text->back() == '\r')) text->pop_back();
+    auto link = view_link_get(l->from, l->to);
+    UndoStep step;
+    link->label = *text;
+    view_link_put(l->from, l->to, *link);
+    step.commit("Paste Label");
+    view_invalidate();
+}
+
+void link_reverse() {
+    auto l = take_link();
+    if (!l) return;
+    if (view_link_get(l->to, l->from)) {
+        msg_note("A link in the other direction exists already");
+        return;
+    }
+    auto link = view_link_get(l->from, l->to);
+    view_invalidate();
+    UndoStep step;
+    std::swap(link->from, link->to);
+    // The two ends' positions change places with the ends.
+    const int32_t ends = link->end_positions;
+    link->end_positions = (ends & ~0xFFFF) | ((ends & 0xFF) << 8) | ((ends >> 8) & 0xFF);
+    view_link_put(l->from, l->to, *link);
+    marked_link_ = {{l->to, l->from}};
+    step.commit("Reverse Link");
+    view_invalidate();
+}
+
+void link_follow() {
+    auto l = take_link();
+    if (!l) return;
+    if (auto o = view_obj_get(l->to)) view_scroll_to(o->x, o->y, o->level);
+}
+
+void link_activate_label() {
+    auto l = take_link();
+    if (!l) return;
+    auto link = view_link_get(l->from, l->to);
+    if (auto o = view_obj_find_id(link->label)) view_obj_run_action(o->key);
+}
 void link_delete() { if (take_link()) task_menu_cmd(CMD_DELETE); }
 
 // ---- Background: every command forgets the clicked place first.
@@ -160,6 +254,11 @@ void point_delete() { point_change(false); }
 void show_up() { take(); task_menu_cmd(CMD_LEVEL_UP); }
 void show_down() { take(); task_menu_cmd(CMD_LEVEL_DOWN); }
 void show_exit() { take(); task_menu_cmd(CMD_CLOSE_WINDOWS); }
+void show_next() { take(); task_menu_cmd(CMD_SLIDE_NEXT); }
+void show_blank() {
+    take();
+    if (shell_hooks_.open_document) shell_hooks_.open_document(file_progdir_path("blank.vrn"));
+}
 void show_back() { take(); task_menu_cmd(CMD_BACK); }
 void show_forward() { take(); task_menu_cmd(CMD_FORWARD); }
 
@@ -173,18 +272,22 @@ bool opened_forward() { return opened() && can(CMD_FORWARD); }
 const Command kCommands[] = {
     {10773, obj_rename, opened},        {10774, obj_recolour, opened},   {10775, obj_centralize, opened},
     {10777, obj_cut, opened},           {10778, obj_copy, opened},       {10779, obj_delete, opened},
+    {10776, obj_subwindow, opened},
     {10780, obj_down, opened},          {10781, obj_up, opened},         {10782, obj_front, opened},
     {10783, obj_behind, opened},
     {10786, shape_recolour, opened},    {10787, shape_centralize, opened}, {10788, shape_cut, opened},
     {10789, shape_copy, opened},        {10790, shape_delete, opened},   {10791, shape_front, opened},
     {10792, shape_behind, opened},
     {10795, link_change_label, opened}, {10798, link_recolour, opened},  {10802, link_delete, opened},
+    {10796, link_copy_label, opened},   {10797, link_paste_label, opened}, {10799, link_reverse, opened},
+    {10800, link_follow, opened},       {10801, link_activate_label, opened},
     {10805, bg_recolour, opened},       {10806, bg_paste, opened_paste}, {10807, bg_centre_origin, opened},
     {10808, bg_fit, opened},            {10809, bg_centre_cursor, opened}, {10810, bg_up, opened},
     {10811, bg_down, opened},           {10812, bg_clear, opened_clear},
     {10769, point_recolour, opened},    {10770, point_delete, opened},
     {10815, show_back, opened_back},    {10816, show_forward, opened_forward},
     {10818, show_up, opened},           {10819, show_down, opened},      {10820, show_exit, opened},
+    {10814, show_next, opened},         {10817, show_blank, opened},
 };
 
 }  // namespace

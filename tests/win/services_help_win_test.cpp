@@ -15,6 +15,7 @@
 #include "resources/ids.h"
 #include "resources/links_ids.h"
 #include "services/help_win.h"
+#include "services/help_whatsthis_win.h"
 #include "win_test_util.h"
 
 namespace {
@@ -144,6 +145,66 @@ TEST_F(Help, F1InADialogAndOnItsControls) {
     ASSERT_NE(help_viewer_window(), nullptr);
     EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "The Option menu");
     DestroyWindow(d);
+}
+
+// The "?" mode: what the next click asks for, as a user's click reaches the captured dialog.
+HWND whats_dialog_ = nullptr;
+POINT whats_click_{};
+enum class Finish { click, escape, lose } whats_finish_ = Finish::click;
+bool whats_was_active_ = false;
+
+void CALLBACK whats_step(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    whats_was_active_ = help_whatsthis_dialog() == whats_dialog_ && GetCapture() == whats_dialog_;
+    switch (whats_finish_) {
+    case Finish::click:
+        PostMessageA(whats_dialog_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(whats_click_.x, whats_click_.y));
+        break;
+    case Finish::escape: PostMessageA(whats_dialog_, WM_KEYDOWN, VK_ESCAPE, 0); break;
+    case Finish::lose: ReleaseCapture(); break;
+    }
+}
+
+TEST_F(Help, WhatsThisModeGivesTheClickedControlsHelp) {
+    HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), win_, dlg_font_eh, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(GetWindowLongA(d, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) << "the caption has its ? button";
+    whats_dialog_ = d;
+    RECT r = wt::rect_in(GetDlgItem(d, IDC_FONT_EDIT0 + 2), d);
+    whats_click_ = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+
+    for (Finish f : {Finish::escape, Finish::lose, Finish::click}) {
+        whats_finish_ = f;
+        whats_was_active_ = false;
+        SetTimer(nullptr, 0, 30, whats_step);
+        SendMessageA(d, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);  // returns when the mode ends
+        EXPECT_TRUE(whats_was_active_);
+        EXPECT_EQ(help_whatsthis_dialog(), nullptr);
+        EXPECT_NE(GetCapture(), d);
+        if (f != Finish::click) {
+            EXPECT_EQ(help_popup_window(), nullptr) << "ended without asking";
+        }
+    }
+    HWND pop = help_popup_window();
+    ASSERT_NE(pop, nullptr);
+    EXPECT_TRUE(IsWindowVisible(pop));
+    EXPECT_EQ(help_viewer_window(), nullptr);
+    wt::shot(d, "whats_this");
+    SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
+
+    // Between the controls: the dialog's own topic.
+    whats_finish_ = Finish::click;
+    whats_click_ = {2, 2};
+    SetTimer(nullptr, 0, 30, whats_step);
+    SendMessageA(d, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
+    ASSERT_NE(help_viewer_window(), nullptr);
+    EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "The Option menu");
+    DestroyWindow(d);
+
+    // Message boxes and the system's dialogs are not ours to change.
+    HWND sys = CreateWindowExA(0, "#32770", "x", WS_POPUP | WS_CAPTION, 0, 0, 50, 50, win_, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(GetWindowLongA(sys, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+    DestroyWindow(sys);
 }
 
 TEST_F(Help, AboutShowsItsPictureAndCloses) {
