@@ -1,6 +1,9 @@
 // The Analyzer's Statistics over a 1 MB text: syllable breaks, the scanner and the report.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "ideas/analyze.h"
@@ -41,5 +44,25 @@ void BM_AnalyzeSyllableLines1MB(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_AnalyzeSyllableLines1MB)->Unit(benchmark::kMillisecond);
+
+// GNU style (Debian's diction) over the same megabyte, for its words per second beside ours.
+void BM_GnuStyle1MB(benchmark::State& state) {
+    if (std::system("command -v style >/dev/null 2>&1") != 0) {
+        state.SkipWithError("style (Debian package diction) is not installed");
+        return;
+    }
+    const std::string text = megabyte_text();
+    const std::string file = "/tmp/vorn_analyze_bench.txt";
+    std::ofstream(file, std::ios::binary) << text;
+    const long long words = analyze_count_text(text).words;
+    for (auto _ : state) {
+        int rc = std::system(("style " + file + " >/dev/null").c_str());
+        benchmark::DoNotOptimize(rc);
+    }
+    std::remove(file.c_str());
+    state.counters["words_per_second"] =
+        benchmark::Counter(static_cast<double>(words * static_cast<long long>(state.iterations())), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_GnuStyle1MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

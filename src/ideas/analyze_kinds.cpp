@@ -4,12 +4,17 @@
 
 namespace {
 
-// The pieces ending in ". ", the full stop kept; text after the last ". " is no piece.
+// The pieces ending in ". ", the full stop kept. Text after the last ". " is a piece only when it
+// ends in a full stop itself: a text's last sentence has no blank after it.
 template <class Piece> void each_sentence(std::string_view t, Piece piece) {
     size_t pos = 0;
     while (pos < t.size()) {
         size_t stop = t.find(". ", pos);
-        if (stop == std::string_view::npos) return;
+        if (stop == std::string_view::npos) {
+            size_t end = t.find_last_not_of(" \r\n");
+            if (end != std::string_view::npos && end >= pos && t[end] == '.') piece(t.substr(pos, end + 1 - pos), pos == 0);
+            return;
+        }
         piece(t.substr(pos, stop + 1 - pos), pos == 0);
         pos = stop + 1;
     }

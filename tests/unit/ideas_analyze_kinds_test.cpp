@@ -6,9 +6,11 @@ namespace {
 
 TEST(AnalyzeKinds, SentencesAndClausesEndAtFullStopAndBlank) {
     EXPECT_EQ(analyze_sentences("One is here. Two is there. Three"), "One is here.\nTwo is there.\n");
-    EXPECT_EQ(analyze_sentences("One.  Two. Three."), "One.\nTwo.\n");
+    // The last sentence of a text has no blank after it.
+    EXPECT_EQ(analyze_sentences("One.  Two. Three."), "One.\nTwo.\nThree.\n");
+    EXPECT_EQ(analyze_sentences("Only one.\r\n"), "Only one.\n");
     EXPECT_EQ(analyze_sentences("no stop at all"), "");
-    EXPECT_EQ(analyze_clauses("Red, green and blue. Then, at last - done. "),
+    EXPECT_EQ(analyze_clauses("Red, green and blue. Then, at last - done."),
               "Red,\n    green and blue.\nThen,\n    at last ,\n    - done.\n");
 }
 
