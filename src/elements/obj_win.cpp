@@ -11,6 +11,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
+#include "base/pict_win.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/icon_win.h"
@@ -131,6 +132,8 @@ const Loaded& load_file(std::string_view name) {
     } else if (low.find(".ico") != std::string::npos) {
         l.icon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
         if (!l.icon) err = GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
+    } else if (pict_format_of(low)) {
+        if (auto d = pict_load_dib(path, err)) l.dib = std::make_shared<const Dib>(std::move(*d));
     } else if (auto bytes = read_all(path, err)) {
         if (auto d = icon_read_bmp(*bytes))
             l.dib = std::make_shared<const Dib>(std::move(*d));
@@ -142,9 +145,9 @@ const Loaded& load_file(std::string_view name) {
 }
 
 bool picture_file_name(const std::string& low) {
-    for (const char* e : {".bmp", ".dib", ".emf", ".wmf", ".ico"})
+    for (const char* e : {".dib", ".emf", ".wmf", ".ico"})
         if (ends_with(low, e)) return true;
-    return false;
+    return pict_format_of(low).has_value();
 }
 
 int hex(char c) {
