@@ -63,9 +63,12 @@ bool budget(const char* what, double value, double limit) {
 }  // namespace
 
 bool big_document_benches(HWND view);  // big_bench.cpp
+int analyzer_bench();                  // analyze_bench.cpp
 
-int main() {
+int main(int argc, char** argv) {
     InitCommonControls();
+    // "win_bench analyzer" measures only the Analyzer.
+    if (argc > 1 && std::string(argv[1]) == "analyzer") return analyzer_bench();
     WNDCLASSA wc{};
     wc.lpfnWndProc = parent_proc;
     wc.hInstance = GetModuleHandleA(nullptr);

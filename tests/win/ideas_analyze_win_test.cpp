@@ -6,12 +6,15 @@
 #include <string>
 
 #include "base/globals_win.h"
+#include "base/file.h"
 #include "base/settings.h"
 #include "ideas/clist_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "resources/analyze_ids.h"
+#include "resources/help_ids.h"
 #include "resources/ids.h"
+#include "services/help_win.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -173,6 +176,70 @@ TEST_F(Analyzer, StopEndsALongRunAndCloseWaitsForIt) {
     pump(20);
     EXPECT_FALSE(IsWindow(dlg));
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
+}
+
+TEST_F(Analyzer, PrefixChangeReanalysesOnlyAfterAPause) {
+    Key a = put("Plan", "");
+    Key b = put("Build", "");
+    Link l;
+    l.from = a;
+    l.to = b;
+    ASSERT_TRUE(view_link_add(l));
+    view_param_set(310, view_obj_get(a)->colour);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Text:Curr Color");
+    std::string before = text_of(output(dlg));
+    HWND prefix = GetDlgItem(dlg, IDC_AN_PREFIX);
+    // Each keystroke restarts the wait, so typing "A.a.1" costs one analysis, not five.
+    for (const char* typed : {"A", "A.a", "A.a.1"}) {
+        SetWindowTextA(prefix, typed);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_AN_PREFIX, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(prefix));
+        pump(200);
+        EXPECT_EQ(text_of(output(dlg)), before) << typed;
+    }
+    pump(800);
+    std::string after = text_of(output(dlg));
+    EXPECT_NE(after, before);
+    EXPECT_NE(after.find("Plan"), std::string::npos) << after;
+    EXPECT_EQ(view_text_param_get(25), "A.a.1");
+}
+
+TEST_F(Analyzer, CopyTakesTheWholeOutputWithoutASelection) {
+    marked_obj_.push_back(put("Note", "Rain falls. It wets the ground."));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Sentences");
+    SendMessageA(output(dlg), EM_SETSEL, 0, 0);
+    SendDlgItemMessageA(dlg, IDC_AN_COPY, BM_CLICK, 0, 0);
+    ASSERT_TRUE(OpenClipboard(win_));
+    HANDLE h = GetClipboardData(CF_TEXT);
+    std::string copied = h ? static_cast<const char*>(GlobalLock(h)) : "";
+    if (h) GlobalUnlock(h);
+    CloseClipboard();
+    EXPECT_EQ(copied, "Rain falls.\r\nIt wets the ground.\r\n");
+}
+
+TEST_F(Analyzer, DraftSavesBesideTheDocumentAndHelpOpensItsTopic) {
+    put("Goal", "Finish the draft.");
+    file_set_current_name(path("plan.vrn"));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    SendDlgItemMessageA(dlg, IDC_AN_HELP, BM_CLICK, 0, 0);
+    pump(50);
+    ASSERT_NE(help_viewer_window(), nullptr);
+    EXPECT_EQ(text_of(GetDlgItem(help_viewer_window(), IDC_HELP_TITLE)), "Analyzer");
+    DestroyWindow(help_viewer_window());
+    SendDlgItemMessageA(dlg, IDC_AN_DRAFT, BM_CLICK, 0, 0);
+    pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    std::ifstream in(path("plan.rtf"), std::ios::binary);
+    std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf.substr(0, 40);
+    EXPECT_NE(rtf.find("Finish the draft."), std::string::npos);
+    EXPECT_TRUE(wt::Boxes::errors.empty());
+    in.close();
+    file_set_current_name("");
 }
 
 }  // namespace
