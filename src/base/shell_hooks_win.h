@@ -40,5 +40,10 @@ struct ShellHooks {
     int (*open_document)(const std::string& name) = nullptr;
     int (*ask_save)() = nullptr;
     void (*set_title)(const std::string& name) = nullptr;
+    // Tools the object actions open on sibling floors: a rich-text window (key 0 opens file
+    // `name`), Find Links, a checklist file; false when nothing was opened.
+    bool (*rich_open)(Key key, const std::string& name, int mode) = nullptr;
+    bool (*links_open)(HWND parent) = nullptr;
+    bool (*clist_open_file)(const std::string& file) = nullptr;
 };
 extern ShellHooks shell_hooks_;

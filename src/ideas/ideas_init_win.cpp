@@ -1,5 +1,6 @@
 #include "bars/help_context.h"
 #include "bars/sbar.h"
+#include "base/shell_hooks_win.h"
 #include "elements/point.h"
 #include "elements/point_win.h"
 #include "ideas/analyze_win.h"
@@ -17,6 +18,10 @@
 void ideas_init() {
     compute_init();
     clist_init();
+    shell_hooks_.clist_open_file = [](const std::string& file) {
+        clist_open_file(file);
+        return true;
+    };
     quest_init();
     analyze_init();
     rwords_init();

@@ -3,6 +3,8 @@
 #include <ddeml.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "bars/sbar.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
@@ -414,7 +416,17 @@ bool execute(int code, Key key, const std::string& ext) {
         view_invalidate();
         return true;
     }
-    default: return false;  // 12 No Action among them; 19, 21, 42 belong to tools not built here
+    case 19: return shell_hooks_.clist_open_file && shell_hooks_.clist_open_file(ext);
+    case 21:
+        if (!view_obj_get(key) || !shell_hooks_.links_open) return false;
+        if (std::find(marked_obj_.begin(), marked_obj_.end(), key) == marked_obj_.end()) marked_obj_.push_back(key);
+        shell_hooks_.links_open(view_inst_ ? view_inst_ : main_inst_);
+        return true;
+    case 42: {
+        auto o = view_obj_get(key);
+        return o && shell_hooks_.rich_open && shell_hooks_.rich_open(key, o->id, 0);
+    }
+    default: return false;  // 12 No Action among them
     }
 }
 

@@ -30,6 +30,7 @@
 #include "resources/ids.h"
 #include "resources/text_ids.h"
 #include "text/fieldedit_win.h"
+#include "text/rich_win.h"
 #include "text/spellcheck_win.h"
 #include "text/tw.h"
 #include "view/textbox_win.h"
@@ -429,7 +430,7 @@ bool tw_open(Key key, const std::string& name, int mode) {
         return true;
     }
     for (size_t k = 0; k < tw_inst_.size(); ++k) {
-        if (tw_inst_[k].key != key || !IsWindow(tw_inst_[k].win)) continue;
+        if (tw_inst_[k].key != key || tw_inst_[k].mode == 7 || !IsWindow(tw_inst_[k].win)) continue;
         TwInst t = tw_inst_[k];
         tw_inst_.erase(tw_inst_.begin() + static_cast<long>(k));
         tw_inst_.push_back(t);
@@ -522,6 +523,7 @@ bool tw_insert_text(const std::string& text) {
         return true;
     }
     if (focused_tw_.kind == 7 && focused_tw_.win && IsWindow(focused_tw_.win)) {
+        if (rich_read_only(focused_tw_.win)) return false;
         SendDlgItemMessageA(focused_tw_.win, 11016, EM_REPLACESEL, 1, reinterpret_cast<LPARAM>(text.c_str()));
         return true;
     }
@@ -536,7 +538,7 @@ HWND tw_focused_window(int kind) {
 
 void tw_close_all() {
     for (const auto& t : std::vector<TwInst>(tw_inst_))
-        if (IsWindow(t.win)) close_window(t.win);
+        if (IsWindow(t.win)) rich_is_window(t.win) ? rich_close(t.win) : close_window(t.win);
 }
 
 TwEntry tw_entry(HWND win) {

@@ -1,0 +1,82 @@
+// Resource ids of the rich-text editor and its dialogs, Find Objects, Find Links and Insert Text.
+#pragma once
+
+// The rich window's control and its pop-up menu items (menu IDM_POP_RICH 10737 in ids.h).
+#define IDC_RICH_EDIT 11016
+#define IDM_RICH_CUT 10738
+#define IDM_RICH_COPY 10739
+#define IDM_RICH_PASTE 10740
+#define IDM_RICH_DELETE 10741
+#define IDM_RICH_RECOLOR 10742
+#define IDM_RICH_FONT 10743
+#define IDM_RICH_PARAGRAPH 10744
+#define IDM_RICH_FIND 10745
+#define IDM_RICH_INSERT 10746
+#define IDM_RICH_PLAIN 10747
+#define IDM_RICH_BOLD 10748
+#define IDM_RICH_ITALIC 10749
+#define IDM_RICH_UNDERLINE 10750
+#define IDM_RICH_STRIKE 10751
+#define IDM_RICH_PRINT 10752
+
+// Find Text.
+#define IDD_RICH_FIND 10108
+#define IDC_RF_TEXT 10110
+#define IDC_RF_ALL 10112
+#define IDC_RF_CURSOR 10113
+#define IDC_RF_SELECTION 10114
+#define IDC_RF_FORWARD 10116
+#define IDC_RF_BACKWARD 10117
+#define IDC_RF_CASE 10119
+#define IDC_RF_WHOLE 10120
+
+// Richtext Format.
+#define IDD_RICH_PARA 10064
+#define IDC_RP_BULLET 10068
+#define IDC_RP_LEFT 10069
+#define IDC_RP_RIGHT 10070
+#define IDC_RP_FIRST 10071
+#define IDC_RP_ALIGN_LEFT 10074
+#define IDC_RP_ALIGN_CENTER 10075
+#define IDC_RP_ALIGN_RIGHT 10076
+
+// Insert Text.
+#define IDD_INSERT_TEXT 10397
+#define IDC_INS_LIST 10398
+#define IDC_INS_OPEN 10399
+#define IDC_INS_CLOSE 10400
+#define IDC_INS_INSERT 10401
+#define IDC_INS_OPER 10402
+#define IDC_INS_FUNC 10403
+#define IDC_INS_MISC 10404
+#define IDC_INS_ANSI 10405
+#define IDC_INS_FONT 10406
+#define IDC_INS_CHAR 10407
+#define IDC_INS_COPY 10408
+
+// Find Objects.
+#define IDD_FIND_OBJECTS 10342
+#define IDC_FO_EFFECTS 10343
+#define IDC_FO_CAUSES 10344
+#define IDC_FO_FILTER_LABEL 10345
+#define IDC_FO_LIST 10346
+#define IDC_FO_FILTER 10347
+#define IDC_FO_GLOBAL 10348
+#define IDC_FO_PATH 10349
+#define IDC_FO_TOTAL 10350
+#define IDB_FO_ROW 11030
+
+// Find Links.
+#define IDD_FIND_LINKS 10415
+#define IDC_FL_CHANGE 10416
+#define IDC_FL_LIST 10417
+#define IDC_FL_FILTER_LABEL 10418
+#define IDC_FL_FILTER 10419
+
+// Labels and group boxes of these dialogs.
+#define IDC_RICH_LABEL1 14100
+#define IDC_RICH_LABEL2 14101
+#define IDC_RICH_LABEL3 14102
+#define IDC_RICH_LABEL4 14103
+#define IDC_RICH_LABEL5 14104
+#define IDC_RICH_LABEL6 14105

@@ -1,0 +1,66 @@
+// Rich-text editor (portable part): the RTF the program writes, the stream's chunking, the
+// window colour, find ranges, paragraph indents in inches and font heights in twips.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Plain text as a one-font RTF document in `font`. "\", "{", "}" are escaped, bytes from 0x80
+// become \'hh and every line break (CR LF, CR or LF) a \par, so any text survives the trip.
+std::string rich_text_to_rtf(std::string_view text, std::string_view font);
+
+// Hands a text to the control's stream callback in pieces no larger than what it offers.
+class RichChunks {
+public:
+    explicit RichChunks(std::string text) : text_(std::move(text)) {}
+    // Copies up to `n` bytes to `out`; the count copied, 0 at the end.
+    size_t take(char* out, size_t n);
+    bool done() const { return pos_ >= text_.size(); }
+private:
+    std::string text_;
+    size_t pos_ = 0;
+};
+
+// Palette index of the window's background for setting 359 (0 white = -1; 1 the object's own
+// colour; N the colour that setting 2N-3 names).
+int rich_background_index(int setting359, int obj_colour, const std::function<int32_t(int)>& param);
+
+// ---- Find Text.
+constexpr int kRichOriginAll = 10112, kRichOriginCursor = 10113, kRichOriginSelection = 10114;
+struct RichRange {
+    long min = 0, max = -1;
+    bool operator==(const RichRange&) const = default;
+};
+int rich_find_flags(bool forward, bool match_case, bool whole_word);
+// The range for the control: a backward search starts at `min` and runs down to `max`.
+RichRange rich_find_range(int origin, bool forward, long sel_start, long sel_end, long length);
+// Find Next: the range from one character past the caret in the search direction.
+RichRange rich_find_next_range(bool forward, long sel_start, long length);
+
+// ---- Paragraph format in twips and the dialog's inches.
+struct RichIndents {
+    double left = 0, right = 0, first = 0;
+};
+struct RichPara {
+    long start = 0, right = 0, offset = 0;
+    bool operator==(const RichPara&) const = default;
+};
+RichIndents rich_para_to_inches(const RichPara& p);
+RichPara rich_inches_to_para(const RichIndents& in);
+std::optional<double> rich_parse_real(std::string_view s);
+std::string rich_format_inches(double v);
+
+// Font height (the platform's logical height, either sign) to twips and back at `dpi`.
+long rich_twips_of_height(int height, int dpi);
+int rich_height_of_twips(long twips, int dpi);
+
+// Selected lines sorted as a list box sorts them, split at CR LF, CR or LF, joined by CR (a
+// paragraph break of the control).
+std::string rich_sort_lines(std::string_view text);
+std::vector<std::string> rich_split_lines(std::string_view text);
+std::string rich_upper(std::string_view s);

@@ -1,0 +1,720 @@
+#include "text/rich_win.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "bars/status.h"
+#include "bars/tbar_win.h"
+#include "base/commands_win.h"
+#include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/palette.h"
+#include "base/shell_hooks_win.h"
+#include "base/tip_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/globals.h"
+#include "document/undo.h"
+#include "document/view.h"
+#include "document/view_io.h"
+#include "elements/draw_win.h"
+#include "elements/font.h"
+#include "elements/font_win.h"
+#include "resources/ids.h"
+#include "resources/rich_ids.h"
+#include "text/insert_win.h"
+#include "text/rich.h"
+#include "text/tw.h"
+#include "view/textbox_win.h"
+#include "view/view_cmd.h"
+#include "view/view_win.h"
+
+namespace {
+
+constexpr const char* kClass = "vorn_rich";
+std::string dll_class_;  // dll_ver_loaded_
+
+struct RichWin {
+    Key key = 0;
+    int mode = 0;
+    HWND edit = nullptr;
+    WNDPROC edit_proc = nullptr;
+    int32_t opened_geom = 0;  // where the window opened: closing it there stores no geometry
+};
+std::map<HWND, RichWin> wins_;
+
+constexpr int kNative[][2] = {
+    {CMD_UNDO, EM_UNDO}, {CMD_REDO, EM_REDO}, {CMD_CUT, WM_CUT}, {CMD_COPY, WM_COPY}, {CMD_PASTE, WM_PASTE}, {CMD_DELETE, WM_CLEAR},
+};
+constexpr int kStyle[][3] = {
+    {IDM_RICH_PLAIN, 15, 0}, {IDM_RICH_BOLD, 1, 1}, {IDM_RICH_ITALIC, 2, 2}, {IDM_RICH_UNDERLINE, 4, 4}, {IDM_RICH_STRIKE, 8, 8},
+};
+constexpr int kAlign[][2] = {{CMD_PARA_LEFT, PFA_LEFT}, {CMD_PARA_CENTER, PFA_CENTER}, {CMD_PARA_RIGHT, PFA_RIGHT}};
+constexpr int kPassPopup[][2] = {
+    {IDM_RICH_CUT, CMD_CUT},    {IDM_RICH_COPY, CMD_COPY}, {IDM_RICH_PASTE, CMD_PASTE},
+    {IDM_RICH_DELETE, CMD_DELETE}, {IDM_RICH_FIND, CMD_FIND_TEXT}, {IDM_RICH_INSERT, CMD_INSERT_TEXT},
+};
+
+RichWin* info(HWND win) {
+    auto it = wins_.find(win);
+    return it == wins_.end() ? nullptr : &it->second;
+}
+
+bool load_library() {
+    if (!dll_class_.empty()) return true;
+    if (LoadLibraryA("RICHED20.DLL")) dll_class_ = RICHEDIT_CLASSA;
+    else if (LoadLibraryA("RICHED32.DLL")) dll_class_ = "RichEdit";
+    else msg_note("riched32.dll not found");
+    return !dll_class_.empty();
+}
+
+std::string title_of(HWND win) {
+    char buf[MAX_PATH + 64] = {};
+    GetWindowTextA(win, buf, sizeof buf);
+    return buf;
+}
+
+bool untitled(const std::string& name) { return util_lower(name).find("untitled.rtf") != std::string::npos; }
+
+RECT rect_in_main(HWND win) {
+    RECT r;
+    GetWindowRect(win, &r);
+    MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+POINT object_point(const Obj& o) {
+    POINT p{0, 0};
+    if (auto d = draw_lp_to_dp_x({o.x, o.y})) p = {d->x, d->y};
+    if (view_inst_ && main_inst_) MapWindowPoints(view_inst_, main_inst_, &p, 1);
+    return p;
+}
+
+void pump_pending() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(m.wParam));
+            return;
+        }
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+// ---- Streams. The cookie carries the text, so no global tells the callback what it streams.
+
+DWORD CALLBACK stream_in_cb(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
+    auto* c = reinterpret_cast<RichChunks*>(cookie);
+    *done = static_cast<LONG>(c->take(reinterpret_cast<char*>(buf), static_cast<size_t>(std::max(n, 0L))));
+    return 0;
+}
+
+DWORD CALLBACK stream_out_cb(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf), static_cast<size_t>(std::max(n, 0L)));
+    *done = n;
+    return 0;
+}
+
+void stream_in(HWND edit, const std::string& rtf) {
+    RichChunks chunks(rtf);
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&chunks), 0, stream_in_cb};
+    SendMessageA(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+}
+
+std::string stream_out(HWND edit) {
+    std::string out;
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&out), 0, stream_out_cb};
+    SendMessageA(edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    return out;
+}
+
+std::string plain_text(HWND edit) {
+    GETTEXTLENGTHEX gl{GTL_USECRLF | GTL_NUMCHARS, CP_ACP};
+    LRESULT n = SendMessageA(edit, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0);
+    if (n <= 0) return {};
+    std::string buf(static_cast<size_t>(n) + 1, '\0');
+    GETTEXTEX gt{static_cast<DWORD>(buf.size()), GT_USECRLF, CP_ACP, nullptr, nullptr};
+    LRESULT got = SendMessageA(edit, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, n)));
+    return buf;
+}
+
+std::string empty_rtf() { return rich_text_to_rtf("", view_text_param_get(13)); }
+
+// The selection at full width, so long texts never overrun the buffer.
+CHARRANGE selection(HWND edit) {
+    CHARRANGE r{0, 0};
+    SendMessageA(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+std::string selected_text(HWND edit) {
+    CHARRANGE r = selection(edit);
+    if (r.cpMax <= r.cpMin) return {};
+    std::string buf(static_cast<size_t>(r.cpMax - r.cpMin) * 2 + 2, '\0');
+    LRESULT n = SendMessageA(edit, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(buf.data()));
+    buf.resize(static_cast<size_t>(std::clamp<LRESULT>(n, 0, static_cast<LRESULT>(buf.size()) - 1)));
+    return buf;
+}
+
+void replace_selection(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void apply_font(HWND edit, const LOGFONTA& lf) {
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = 0xF800001Fu;
+    cf.dwEffects = (lf.lfWeight > 500 ? CFE_BOLD : 0) | (lf.lfItalic ? CFE_ITALIC : 0) |
+                   (lf.lfUnderline ? CFE_UNDERLINE : 0) | (lf.lfStrikeOut ? CFE_STRIKEOUT : 0);
+    HDC dc = GetDC(nullptr);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    cf.yHeight = rich_twips_of_height(lf.lfHeight, dpi);
+    cf.bCharSet = lf.lfCharSet;
+    cf.bPitchAndFamily = lf.lfPitchAndFamily;
+    lstrcpynA(cf.szFaceName, lf.lfFaceName, LF_FACESIZE);
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+bool write_file(const std::string& name, const std::string& text) {
+    std::string error;
+    if (view_write_replace(name, text, &error)) return true;
+    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
+    return false;
+}
+
+// Saving a file window under `name`; false when nothing was written.
+bool save_file(HWND win, const std::string& name) {
+    RichWin* w = info(win);
+    if (!w) return false;
+    if (untitled(name)) {
+        msg_note("Cannot save as untitled.rtf");
+        return false;
+    }
+    if (!write_file(name, stream_out(w->edit))) return false;
+    SendMessageA(w->edit, EM_SETMODIFY, 0, 0);
+    return true;
+}
+
+bool save_as(HWND win) {
+    char buf[MAX_PATH] = "*.rtf";
+    std::string dir;
+    if (auto cur = file_current()) dir = cur->dir;
+    OPENFILENAMEA of{};
+    of.lStructSize = sizeof of;
+    of.hwndOwner = main_inst_;
+    of.lpstrFilter = "Richtext file\0*.rtf\0";
+    of.lpstrFile = buf;
+    of.nMaxFile = MAX_PATH;
+    of.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+    of.lpstrTitle = "Save as Filename:";
+    of.lpstrDefExt = "rtf";
+    of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameA(&of)) return false;
+    std::string name = util_lower(buf);
+    if (!save_file(win, name)) return false;
+    SetWindowTextA(win, name.c_str());
+    return true;
+}
+
+void print(HWND win) {
+    RichWin* w = info(win);
+    if (!w) return;
+    std::string file = file_progdir_path("temp_printfile.rtf");
+    DeleteFileA(file.c_str());
+    if (!write_file(file, stream_out(w->edit))) return;
+    auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+}
+
+void recolor(HWND win, int index) {
+    RichWin* w = info(win);
+    if (!w) return;
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_COLOR;
+    cf.crTextColor = tbar_color_or(index, 0);
+    SendMessageA(w->edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    CHARRANGE r = selection(w->edit);
+    r.cpMin = r.cpMax;
+    SendMessageA(w->edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    SetFocus(w->edit);
+}
+
+void set_style(HWND edit, DWORD mask, DWORD effects) {
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = mask;
+    cf.dwEffects = effects;
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+void set_alignment(HWND edit, WORD align) {
+    PARAFORMAT pf{};
+    pf.cbSize = sizeof pf;
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = align;
+    SendMessageA(edit, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+}
+
+// The selected lines become objects of the diagram.
+void lines_to_objects(HWND win) {
+    RichWin* w = info(win);
+    if (!w || w->key == 0) return;
+    std::string sel = selected_text(w->edit);
+    if (sel.empty()) return;
+    auto lines = rich_split_lines(sel);
+    std::erase_if(lines, [](const std::string& s) { return s.empty(); });
+    Key key = w->key;
+    SendMessageA(w->edit, WM_CLEAR, 0, 0);
+    view_obj_from_text(key, lines);
+    task_menu_cmd(CMD_CLOSE_WINDOWS);
+    file_mark_changed();
+    view_invalidate();
+}
+
+void menu_state(HWND win) {
+    RichWin* w = info(win);
+    HMENU menu = main_inst_ ? GetMenu(main_inst_) : nullptr;
+    if (!w || !menu) return;
+    auto en = [&](int id, bool on) {
+        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
+    en(CMD_SAVE, w->key == 0);
+    en(CMD_SAVE_AS, w->key == 0);
+    ModifyMenuA(menu, CMD_UNDO, MF_BYCOMMAND | MF_STRING, CMD_UNDO, "Undo Text\tCtrl+Z");
+    en(CMD_UNDO, SendMessageA(w->edit, EM_CANUNDO, 0, 0) != 0);
+    en(CMD_REDO, SendMessageA(w->edit, EM_CANREDO, 0, 0) != 0);
+    CHARRANGE r = selection(w->edit);
+    en(CMD_CUT, r.cpMax > r.cpMin);
+    en(CMD_COPY, r.cpMax > r.cpMin);
+    en(CMD_PASTE, SendMessageA(w->edit, EM_CANPASTE, 0, 0) != 0);
+    for (int id : {CMD_PARA_LEFT, CMD_PARA_CENTER, CMD_PARA_RIGHT}) en(id, true);
+}
+
+void show_status(HWND edit) {
+    CHARRANGE r = selection(edit);
+    LRESULT line = SendMessageA(edit, EM_EXLINEFROMCHAR, 0, r.cpMin);
+    status_show("Line=" + std::to_string(line + 1) + "  Pos=" + std::to_string(r.cpMin));
+}
+
+void take_focus(HWND win) {
+    if (textbox_inst_.win && IsWindow(textbox_inst_.win)) task_menu_cmd(CMD_CLOSE_WINDOWS);
+    for (const auto& t : tw_inst_)
+        if (IsWindow(t.win) && t.win != win) SendMessageA(t.win, WM_NCACTIVATE, FALSE, 0);
+    focused_tw_ = {win, 7};
+    SendMessageA(win, WM_NCACTIVATE, TRUE, 0);
+}
+
+LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
+    HWND win = GetParent(edit);
+    RichWin* w = info(win);
+    WNDPROC proc = w ? w->edit_proc : nullptr;
+    if (!proc) return DefWindowProcA(edit, msg, wp, lp);
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        if (focused_tw_.win != win && w->mode != 11) {
+            BringWindowToTop(win);
+            SetFocus(edit);
+            if (msg != WM_RBUTTONDOWN) return 0;
+        }
+        if (msg == WM_RBUTTONDOWN) {
+            HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_RICH));
+            if (!res) return 0;
+            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            ClientToScreen(edit, &p);
+            int id = TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, win,
+                                    nullptr);
+            DestroyMenu(res);
+            if (id) SendMessageA(win, WM_COMMAND, static_cast<WPARAM>(id), 0);
+            return 0;
+        }
+        {
+            LRESULT r = CallWindowProcA(proc, edit, msg, wp, lp);
+            show_status(edit);
+            return r;
+        }
+    case WM_KEYDOWN: {
+        LRESULT r = CallWindowProcA(proc, edit, msg, wp, lp);
+        show_status(edit);
+        return r;
+    }
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_KEYUP: tbar_refresh(); break;
+    case WM_MOUSEMOVE: tip_hide(); break;
+    case WM_SETFOCUS:
+        if (w->mode != 11) focused_tw_ = {win, 7};
+        break;
+    case WM_NCDESTROY: {
+        LRESULT r = CallWindowProcA(proc, edit, msg, wp, lp);
+        w->edit_proc = nullptr;
+        return r;
+    }
+    }
+    return CallWindowProcA(proc, edit, msg, wp, lp);
+}
+
+struct CreateData {
+    Key key;
+    int mode;
+    const std::string* rtf;
+};
+
+bool on_create(HWND win, const CreateData& cd) {
+    RichWin& w = wins_[win];
+    w.key = cd.key;
+    w.mode = cd.mode;
+    tw_inst_.push_back({win, cd.key, 7});
+    Obj o;
+    if (cd.key)
+        if (auto got = view_obj_get(cd.key)) o = *got;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
+                  ES_AUTOVSCROLL | ES_NOHIDESEL | ES_SAVESEL;
+    if (o.flags & 8) style |= ES_READONLY;
+    if (!(o.flags & 1)) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+    RECT c;
+    GetClientRect(win, &c);
+    w.edit = CreateWindowExA(0, dll_class_.c_str(), "", style, 0, 0, c.right, c.bottom, win,
+                             reinterpret_cast<HMENU>(IDC_RICH_EDIT), GetModuleHandleA(nullptr), nullptr);
+    if (!w.edit) return false;
+    w.edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(w.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_eh)));
+    int bg = rich_background_index(view_param_get(359), o.colour, [](int code) { return view_param_get(code); });
+    SendMessageA(w.edit, EM_SETBKGNDCOLOR, 0, bg < 0 ? 0xFFFFFF : tbar_color_or(bg, 0xFFFFFF));
+    SendMessageA(w.edit, EM_SETEVENTMASK, 0, ENM_CHANGE);
+    SendMessageA(w.edit, EM_EXLIMITTEXT, 0, 9437183);
+    if (cd.mode != 11) focused_tw_ = {win, 7};
+    if (cd.mode != 11) SetFocus(w.edit);
+    apply_font(w.edit, font_logfont(text_font(3, 1)));
+    stream_in(w.edit, *cd.rtf);
+    SendMessageA(w.edit, EM_SETMODIFY, 0, 0);
+    SendMessageA(w.edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    return true;
+}
+
+LRESULT CALLBACK win_rich_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        return on_create(win, *static_cast<CreateData*>(cs->lpCreateParams)) ? 0 : -1;
+    }
+    case WM_SIZE:
+        if (RichWin* w = info(win); w && w->edit) MoveWindow(w->edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        if (RichWin* w = info(win); w && w->mode != 11) {
+            take_focus(win);
+            if (w->edit) SetFocus(w->edit);
+        }
+        return 0;
+    case WM_MOUSEACTIVATE: case WM_NCLBUTTONDOWN:
+        BringWindowToTop(win);
+        if (RichWin* w = info(win); w && w->edit && GetFocus() != w->edit) SetFocus(w->edit);
+        break;
+    case WM_COMMAND:
+        if (lp == 0) {
+            rich_menu(win, LOWORD(wp));
+            return 0;
+        }
+        break;
+    case WM_VORN_USER:
+        if (wp == 4) menu_state(win);
+        else if (wp == 11) recolor(win, static_cast<int>(lp));
+        else if (wp == 52) lines_to_objects(win);
+        return 0;
+    case WM_CLOSE: rich_close(win); return 0;
+    case WM_DESTROY:
+        std::erase_if(tw_inst_, [&](const TwInst& t) { return t.win == win; });
+        if (focused_tw_.win == win) focused_tw_ = {};
+        tbar_refresh();
+        break;
+    case WM_NCDESTROY: wins_.erase(win); break;
+    }
+    return DefWindowProcA(win, msg, wp, lp);
+}
+
+void register_class() {
+    static bool done = false;
+    if (done) return;
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = win_rich_eh;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClass;
+    done = RegisterClassA(&wc) != 0;
+}
+
+// Where the object's window goes, in the main window's client coordinates.
+RECT place(const Obj& o) {
+    RECT client{0, 0, 640, 480};
+    if (main_inst_) GetClientRect(main_inst_, &client);
+    POINT p = object_point(o);
+    TwRect r = tw_place(tw_unpack_geometry(o.geom), p.x, p.y, 400, 250, client.right, client.bottom);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+HWND create(Key key, const std::string& title, int mode, const RECT& r, const std::string& rtf) {
+    if (!main_inst_ || !load_library()) return nullptr;
+    register_class();
+    CreateData cd{key, mode, &rtf};
+    DWORD style = mode == 11 ? WS_CHILD
+                             : WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                                   WS_CLIPSIBLINGS | WS_VISIBLE;
+    HWND win = CreateWindowExA(0, kClass, title.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                               main_inst_, nullptr, GetModuleHandleA(nullptr), &cd);
+    if (win && mode != 11) {
+        if (RichWin* w = info(win)) {
+            RECT at = rect_in_main(win);
+            w->opened_geom = tw_pack_geometry({at.left, at.top, at.right, at.bottom});
+        }
+        BringWindowToTop(win);
+        if (RichWin* w = info(win)) SetFocus(w->edit);
+    }
+    return win;
+}
+
+// A conversion window on an object's text; null when the object is gone.
+HWND conversion_window(Key key) {
+    auto o = view_obj_get(key);
+    if (!o) return nullptr;
+    return create(key, "", 11, {0, 0, 400, 300}, o->ext.empty() ? empty_rtf() : o->ext);
+}
+
+void focus_back() {
+    if (textbox_inst_.win && IsWindow(textbox_inst_.win)) {
+        if (HWND e = GetDlgItem(textbox_inst_.win, 11017)) SetFocus(e);
+    } else if (modaldlg_inst_.empty() && modelessdlg_inst_.empty() && focused_tw_.win && IsWindow(focused_tw_.win)) {
+        SetFocus(focused_tw_.win);
+    }
+}
+
+void set_drop_text(Key key, const std::string& text) {
+    auto& dt = view_doc().drop_texts;
+    for (auto& [k, t] : dt)
+        if (k == key) {
+            t = text;
+            return;
+        }
+    dt.emplace_back(key, text);
+}
+
+void open_new() { rich_open(0, file_progdir_path("untitled.rtf"), 0); }
+
+bool open_rich_file(const std::string& name) { return rich_open(0, name, 0) != nullptr; }
+
+}  // namespace
+
+HWND rich_open(Key key, const std::string& name, int mode) {
+    if (!main_inst_) return nullptr;
+    if (mode != 11 && key != 0) {
+        for (size_t k = 0; k < tw_inst_.size(); ++k) {
+            TwInst t = tw_inst_[k];
+            if (t.key != key || t.mode != 7 || !IsWindow(t.win)) continue;
+            if (focused_tw_.win == t.win && GetFocus() && (GetFocus() == t.win || IsChild(t.win, GetFocus()))) return nullptr;
+            tw_inst_.erase(tw_inst_.begin() + static_cast<long>(k));
+            tw_inst_.push_back(t);
+            ShowWindow(t.win, SW_RESTORE);
+            InvalidateRect(t.win, nullptr, TRUE);
+            BringWindowToTop(t.win);
+            SetFocus(t.win);
+            return t.win;
+        }
+    }
+    if (key == 0) {
+        std::string rtf;
+        bool missing = false;
+        if (untitled(name) || !view_read_whole(name, rtf, &missing)) {
+            if (!untitled(name) && !missing) {
+                dlg_error_msg("Loading %s", name, static_cast<int>(GetLastError()));
+                return nullptr;
+            }
+            rtf = empty_rtf();
+        }
+        return create(0, name, mode, {30, 50, 430, 300}, rtf);
+    }
+    auto o = view_obj_get(key);
+    if (!o) return nullptr;
+    if (mode == 11) return conversion_window(key);
+    RECT r = place(*o);
+    POINT p = object_point(*o);
+    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 1);
+    return create(key, name.empty() ? o->id : name, mode, r, o->ext.empty() ? empty_rtf() : o->ext);
+}
+
+std::string rich_object_text(Key key) {
+    HWND win = conversion_window(key);
+    if (!win) return {};
+    std::string text = plain_text(rich_control(win));
+    DestroyWindow(win);
+    focus_back();
+    return text;
+}
+
+bool rich_object_to_clipboard(Key key) {
+    HWND win = conversion_window(key);
+    if (!win) return false;
+    HWND edit = rich_control(win);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_COPY, 0, 0);
+    DestroyWindow(win);
+    focus_back();
+    return true;
+}
+
+HWND rich_control(HWND win) {
+    RichWin* w = info(win);
+    return w ? w->edit : nullptr;
+}
+
+bool rich_is_window(HWND win) { return info(win) != nullptr; }
+
+bool rich_read_only(HWND win) {
+    HWND e = rich_control(win);
+    return !e || (GetWindowLongA(e, GWL_STYLE) & ES_READONLY) != 0;
+}
+
+bool rich_close(HWND win) {
+    RichWin* w = info(win);
+    if (!w) {
+        DestroyWindow(win);
+        return true;
+    }
+    const Key key = w->key;
+    const bool modified = SendMessageA(w->edit, EM_GETMODIFY, 0, 0) != 0;
+    if (key == 0) {
+        if (modified) {
+            std::string name = title_of(win);
+            int a = msg_ask_yes_no_cancel("File " + name + " has been changed, save it?", "Save File");
+            // Cancel, or a save that failed, keeps the window and its text.
+            if (a == 3) return false;
+            if (a == 1 && !(untitled(name) ? save_as(win) : save_file(win, name))) return false;
+        }
+        DestroyWindow(win);
+        return true;
+    }
+    auto obj = view_obj_get(key);
+    if (!obj) {  // the object is gone: nothing to store into
+        DestroyWindow(win);
+        return true;
+    }
+    RECT r = rect_in_main(win);
+    const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
+    Obj o = *obj;
+    if (modified || (geom != o.geom && geom != w->opened_geom)) {
+        std::string plain;
+        if (modified) {
+            o.ext = stream_out(w->edit);
+            plain = plain_text(w->edit);
+        }
+        o.geom = geom;
+        file_mark_changed();
+        view_unmark_all();
+        marked_obj_ = {key};
+        {
+            UndoStep step;
+            view_obj_put(o);
+            if (modified) set_drop_text(key, plain);
+            step.commit("Change RichText");
+        }
+        marked_obj_.clear();
+        POINT p = object_point(o);
+        ShowWindow(win, SW_HIDE);
+        draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 0);
+    }
+    DestroyWindow(win);
+    return true;
+}
+
+int rich_menu(HWND win, int id) {
+    RichWin* w = info(win);
+    if (!w) return 1;
+    HWND edit = w->edit;
+    for (auto& p : kPassPopup)
+        if (p[0] == id) {
+            // Insert is the main window's own command.
+            if (p[1] == CMD_INSERT_TEXT) {
+                focused_tw_ = {win, 7};
+                task_menu_cmd(CMD_INSERT_TEXT);
+                return 0;
+            }
+            id = p[1];
+        }
+    for (auto& n : kNative)
+        if (n[0] == id) {
+            pump_pending();
+            if (!IsWindow(edit)) return 0;
+            SendMessageA(edit, static_cast<UINT>(n[1]), 0, 0);
+            focused_tw_ = {win, 7};
+            return 0;
+        }
+    for (auto& s : kStyle)
+        if (s[0] == id) {
+            set_style(edit, static_cast<DWORD>(s[1]), static_cast<DWORD>(s[2]));
+            return 0;
+        }
+    for (auto& a : kAlign)
+        if (a[0] == id) {
+            set_alignment(edit, static_cast<WORD>(a[1]));
+            return 0;
+        }
+    switch (id) {
+    case CMD_NEW: task_menu_cmd(CMD_RICH_EDITOR); return 0;
+    case CMD_SAVE:
+        if (w->key != 0) return 1;
+        // A new text has no name yet: Save asks for one.
+        if (untitled(title_of(win))) save_as(win);
+        else save_file(win, title_of(win));
+        return 0;
+    case CMD_SAVE_AS:
+        if (w->key != 0) return 1;
+        save_as(win);
+        return 0;
+    case CMD_SELECT_ALL: SendMessageA(edit, EM_SETSEL, 0, -1); return 0;
+    case CMD_FIND_TEXT: rich_find_dialog(win); return 0;
+    case CMD_FIND_NEXT: rich_find_next(win); return 0;
+    case CMD_REPLACE_TEXT: msg_note("Function not available"); return 0;
+    case CMD_UPPER_CASE: case CMD_LOWER_CASE: case CMD_SORT: {
+        if (rich_read_only(win)) return 0;
+        std::string sel = selected_text(edit);
+        if (sel.empty()) return 0;
+        CHARRANGE before = selection(edit);
+        std::string out = id == CMD_UPPER_CASE ? rich_upper(sel) : id == CMD_LOWER_CASE ? util_lower(sel) : rich_sort_lines(sel);
+        replace_selection(edit, out);
+        CHARRANGE after{before.cpMin, before.cpMin + static_cast<LONG>(out.size())};
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&after));
+        return 0;
+    }
+    case CMD_INSERT_TEXT: task_menu_cmd(CMD_INSERT_TEXT); return 0;
+    case IDM_RICH_RECOLOR: recolor(win, tbar_current_color().index); return 0;
+    case IDM_RICH_FONT: rich_font_dialog(win); return 0;
+    case IDM_RICH_PARAGRAPH: rich_para_dialog(win); return 0;
+    case IDM_RICH_PRINT: print(win); return 0;
+    default: return 1;
+    }
+}
+
+int rich_forward_menu(int id) {
+    HWND win = focused_tw_.kind == 7 ? focused_tw_.win : nullptr;
+    if (!win || !IsWindow(win) || !info(win)) return 1;
+    // Insert Text and Spell Check are dialogs of the main window.
+    if (id == CMD_INSERT_TEXT || id == CMD_SPELL_CHECK) return 1;
+    return rich_menu(win, id);
+}
+
+void rich_register() {
+    cmd_register({CMD_RICH_EDITOR, open_new});
+    shell_hooks_.rich_forward_menu = rich_forward_menu;
+    shell_hooks_.open_rich_file = open_rich_file;
+    shell_hooks_.rich_open = [](Key key, const std::string& name, int mode) { return rich_open(key, name, mode) != nullptr; };
+}
