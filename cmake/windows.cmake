@@ -23,6 +23,14 @@ target_link_libraries(vorn2001 PRIVATE vorn_win)
 # Data files ship beside the program.
 file(GLOB DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 list(FILTER DATA_FILES EXCLUDE REGEX "/SOURCES\\.md$")
+# Uninstall deletes exactly the files the program ships with; the list is made here.
+set(SHIPPED_LIST "")
+foreach(f ${DATA_FILES})
+  get_filename_component(n ${f} NAME)
+  string(APPEND SHIPPED_LIST "\"${n}\",\n")
+endforeach()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/shipped_files.inc CONTENT "${SHIPPED_LIST}" @ONLY)
+target_include_directories(vorn_win PRIVATE ${CMAKE_BINARY_DIR}/generated)
 add_custom_target(vorn_data ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${WIN_OUT}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${DATA_FILES} ${WIN_OUT}
@@ -33,7 +41,11 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:vorn_res>)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(win_tests PRIVATE vorn_win gtest)
-add_dependencies(win_tests vorn2001 vorn_data)
+add_dependencies(win_tests vorn2001 vorn_data vorn_mapi_test)
+# A Simple MAPI provider for the e-mail tests only: it records what it is handed.
+add_library(vorn_mapi_test SHARED ${CMAKE_SOURCE_DIR}/tests/win/mail_provider/mail_provider.cpp)
+set_target_properties(vorn_mapi_test PROPERTIES PREFIX "")
+target_link_options(vorn_mapi_test PRIVATE -Wl,--kill-at)
 # The tests run with the program directory as working directory, as the program does.
 add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
 set_tests_properties(win_tests PROPERTIES TIMEOUT 900)

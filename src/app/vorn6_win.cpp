@@ -350,6 +350,7 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     trapped(open_start_document);
     UpdateWindow(win);
+    if (shell_hooks_.setup_check) trapped([&] { shell_hooks_.setup_check(win); });
     return win;
 }
 

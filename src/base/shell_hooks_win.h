@@ -22,6 +22,8 @@ struct ShellHooks {
     void (*close_text_windows)() = nullptr;
     // Command line "/u".
     void (*setup_uninstall)(HWND main) = nullptr;
+    // After the main window shows: set-up when this copy of the program is not registered yet.
+    void (*setup_check)(HWND main) = nullptr;
     // Commands nobody registered (help menu items, pop-up menu items).
     bool (*help_menu_dispatch)(int id) = nullptr;
     // Closing the program: help windows are closed.

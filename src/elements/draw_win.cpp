@@ -72,8 +72,11 @@ void draw_open_effect(Pt p, const Rc& r, int direction) {
 
 namespace {
 
+bool (*printer_page_hook_)(int& px, int& py) = nullptr;
+
 // The page size of the default printer, in its pixels; false when there is no printer.
 bool printer_page(int& px, int& py) {
+    if (printer_page_hook_) return printer_page_hook_(px, py);
     static int cx = -1, cy = -1;
     if (cx < 0) {
         cx = cy = 0;
@@ -102,6 +105,8 @@ int parts_choice(HWND dlg) {
 }
 
 }  // namespace
+
+void draw_set_printer_page_hook(bool (*page)(int& px, int& py)) { printer_page_hook_ = page; }
 
 PreviewMapping draw_preview_mapping(HDC dc, int mode) {
     PreviewMapping out;

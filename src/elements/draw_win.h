@@ -28,3 +28,6 @@ struct PreviewMapping {
 // The printed page frame drawn on the view while the Print dialog is open (mode 1). dc carries
 // the view's mapping; the frame comes back in diagram units.
 PreviewMapping draw_preview_mapping(HDC dc, int mode);
+// The printing service installs the page size of the printer it will print on (its own
+// orientation); without it the default printer's default page is used.
+void draw_set_printer_page_hook(bool (*page)(int& px, int& py));

@@ -1,0 +1,340 @@
+// File > Print through the real print path: the modeless dialog and its preview settings, and
+// jobs on the default printer. With tests/servers/print.sh started, the default printer is a
+// cups-pdf queue: every job arrives as a PDF in /tmp/vorn-print/pdf, read with pdfinfo and
+// rasterised with pdftoppm.
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "app/file_win.h"
+#include "base/dlg_win.h"
+#include "base/menu_win.h"
+#include "document/view.h"
+#include "print_unix.h"
+#include "resources/ids.h"
+#include "resources/print_ids.h"
+#include "services/print_win.h"
+#include "view/view_win.h"
+#include "win_test_util.h"
+
+using namespace wt;
+
+namespace {
+
+const char kPdfDir[] = "/tmp/vorn-print/pdf";
+
+class Print : public MainWindowTest {
+protected:
+    Print() : MainWindowTest("vorn-print-test", SW_SHOWNORMAL) {}
+
+    HWND open() {
+        SendMessageA(win_, WM_COMMAND, CMD_PRINT, 0);
+        pump(50);
+        return dlg_find_modeless(IDD_PRINT);
+    }
+    static void click(HWND dlg, int id) {
+        SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
+        pump(20);
+    }
+    static void choose(HWND dlg, int id, int index) {
+        HWND c = GetDlgItem(dlg, id);
+        SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+        pump(20);
+    }
+    // Typing into the Scale box: the edit's text changes, then the combo tells its dialog.
+    static void type_scale(HWND dlg, const char* text) {
+        HWND c = GetDlgItem(dlg, IDC_PRINT_SCALE);
+        SetWindowTextA(c, text);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_SCALE, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(c));
+        pump(20);
+    }
+    Key put(const char* id, int x, int y) {
+        Obj o = view_obj_new(id, x, y, 1);
+        o.size = 3;
+        return *view_obj_put(o);
+    }
+    // A diagram whose left and right halves differ, saved and opened as the current document.
+    void diagram() {
+        Key a = put("Left top", -600, 300);
+        Key b = put("Left", -700, -200);
+        Key c = put("Right", 650, 0);
+        Link l;
+        l.from = a;
+        l.to = b;
+        view_link_add(l);
+        l.to = c;
+        view_link_add(l);
+        std::string name = path("plan.vrn");
+        ASSERT_TRUE(file_save_document(name));
+        ASSERT_EQ(file_open_document(name), 1);
+        pump(50);
+    }
+};
+
+bool have_printer() {
+    int w = 0, h = 0;
+    return print_page_size(w, h);
+}
+
+// ---- What the dialog does to the view and the document.
+
+TEST_F(Print, NewDocumentOpensLandscapeFittedAndUnchanged) {
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    shot(dlg, "print-dialog");
+    EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_LANDSCAPE), BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_PORTRAIT), BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_WHITE), BST_CHECKED);
+    EXPECT_EQ(print_orientation(), 1);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_COPIES, CB_GETCOUNT, 0, 0), 50);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_SCALE, CB_GETCOUNT, 0, 0), 275);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_PARTS, CB_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_SCALE, CB_GETCURSEL, 0, 0), sbar_view_state().zoom - 1);
+    // A second Print command while it is open opens nothing more.
+    SendMessageA(win_, WM_COMMAND, CMD_PRINT, 0);
+    pump(20);
+    int open_prints = 0;
+    for (const auto& d : modelessdlg_inst_) open_prints += d.dlg_id == IDD_PRINT;
+    EXPECT_EQ(open_prints, 1);
+    // Looking at the preview is no edit of the document.
+    EXPECT_FALSE(file_is_changed());
+    click(dlg, IDCANCEL);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), nullptr);
+    EXPECT_FALSE(file_is_changed());
+}
+
+TEST_F(Print, ScaleTextOutsideOneTo275IsRefusedAndKeepsTheZoom) {
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    type_scale(dlg, "120");
+    EXPECT_EQ(sbar_view_state().zoom, 120);
+    struct Case {
+        const char* text;
+        int errors;
+    } cases[] = {{"300", 1}, {"0", 1}, {"abc", 1}, {"", 0}, {"276", 1}};
+    for (const auto& c : cases) {
+        Boxes::errors.clear();
+        type_scale(dlg, c.text);
+        EXPECT_EQ(static_cast<int>(Boxes::errors.size()), c.errors) << c.text;
+        if (c.errors) {
+            EXPECT_EQ(Boxes::errors[0], "Must be 1 to 275") << c.text;
+        }
+        EXPECT_EQ(sbar_view_state().zoom, 120) << c.text;
+    }
+    click(dlg, IDCANCEL);
+}
+
+TEST_F(Print, OkKeepsScaleAndOrientationForTheNextOpening) {
+    const int zoom_before = sbar_view_state().zoom;
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, IDC_PRINT_SCALE, 79);
+    EXPECT_EQ(sbar_view_state().zoom, 80);
+    click(dlg, IDC_PRINT_PORTRAIT);
+    EXPECT_EQ(print_orientation(), 0);
+    click(dlg, IDOK);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), nullptr);
+    EXPECT_EQ(view_param_get(118), 80);
+    EXPECT_EQ(view_param_get(119), 1);
+    // The view is back as it was before the preview.
+    EXPECT_EQ(sbar_view_state().zoom, zoom_before);
+
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(sbar_view_state().zoom, 80);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_PORTRAIT), BST_CHECKED);
+    EXPECT_EQ(print_orientation(), 0);
+    click(dlg, IDCANCEL);
+}
+
+TEST_F(Print, CancelPutsBackBackgroundInversionAndZoom) {
+    view_param_set(1, 3);
+    view_param_set(7, 2);
+    file_clear_changed();
+    const bool inverted = menu_checked(CMD_INVERT) != 0;
+    const ViewState before = sbar_view_state();
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(view_param_get(1), 15);
+    EXPECT_EQ(view_param_get(7), 0);
+    click(dlg, IDC_PRINT_WHITE);  // off: the document's own background
+    EXPECT_EQ(view_param_get(1), 3);
+    EXPECT_EQ(view_param_get(7), 2);
+    click(dlg, IDC_PRINT_WHITE);  // on again
+    EXPECT_EQ(view_param_get(1), 15);
+    for (int k = 0; k < 3; ++k) click(dlg, IDC_PRINT_INVERT);
+    EXPECT_NE(menu_checked(CMD_INVERT) != 0, inverted);
+    choose(dlg, IDC_PRINT_SCALE, 199);
+    click(dlg, IDCANCEL);
+    EXPECT_EQ(menu_checked(CMD_INVERT) != 0, inverted);
+    EXPECT_EQ(view_param_get(1), 3);
+    EXPECT_EQ(view_param_get(7), 2);
+    EXPECT_EQ(sbar_view_state().zoom, before.zoom);
+    EXPECT_EQ(sbar_view_state().x0, before.x0);
+    EXPECT_EQ(view_param_get(118), 0);  // Cancel stores nothing
+}
+
+TEST_F(Print, PortraitInTheDialogLeavesTheSystemDefaultPrinterAlone) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    auto default_orientation = [] {
+        PRINTDLGA pd{};
+        pd.lStructSize = sizeof pd;
+        pd.Flags = PD_RETURNDEFAULT;
+        short o = 0;
+        if (PrintDlgA(&pd) && pd.hDevMode) {
+            o = static_cast<DEVMODEA*>(GlobalLock(pd.hDevMode))->dmOrientation;
+            GlobalUnlock(pd.hDevMode);
+        }
+        if (pd.hDevMode) GlobalFree(pd.hDevMode);
+        if (pd.hDevNames) GlobalFree(pd.hDevNames);
+        return o;
+    };
+    const short before = default_orientation();
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    int lw = 0, lh = 0, pw = 0, ph = 0;
+    ASSERT_TRUE(print_page_size(lw, lh));
+    click(dlg, IDC_PRINT_PORTRAIT);
+    ASSERT_TRUE(print_page_size(pw, ph));
+    EXPECT_GT(lw, lh);
+    EXPECT_LT(pw, ph);
+    click(dlg, IDC_PRINT_LANDSCAPE);
+    click(dlg, IDCANCEL);
+    EXPECT_EQ(default_orientation(), before);
+}
+
+// ---- Real jobs on the PDF printer.
+
+std::vector<std::string> pdf_files() {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dos_path(kPdfDir) + "\\*.pdf").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do out.push_back(fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return out;
+}
+
+// A PDF page rasterised to grey levels.
+struct Raster {
+    int w = 0, h = 0;
+    std::vector<unsigned char> grey;
+};
+
+Raster rasterise(const std::string& pdf, const std::string& work) {
+    Raster r;
+    std::string out = work + "/page";
+    if (!run_unix("pdftoppm -r 40 -gray -singlefile \"" + std::string(kPdfDir) + "/" + pdf + "\" " + out)) return r;
+    std::string data = read_text(dos_path(out + ".pgm"));
+    std::istringstream in(data);
+    std::string magic;
+    int maxv = 0;
+    in >> magic >> r.w >> r.h >> maxv;
+    in.get();
+    if (magic != "P5" || r.w <= 0 || r.h <= 0) return Raster{};
+    r.grey.resize(static_cast<size_t>(r.w) * r.h);
+    in.read(reinterpret_cast<char*>(r.grey.data()), static_cast<std::streamsize>(r.grey.size()));
+    return r;
+}
+
+// Cells of a grid over a rectangle that hold ink.
+using Grid = std::vector<bool>;
+constexpr int kGx = 24, kGy = 16;
+
+template <class Dark> Grid ink_grid(int x0, int y0, int w, int h, Dark dark) {
+    Grid g(kGx * kGy, false);
+    for (int gy = 0; gy < kGy; ++gy)
+        for (int gx = 0; gx < kGx; ++gx) {
+            int n = 0, total = 0;
+            for (int y = y0 + gy * h / kGy; y < y0 + (gy + 1) * h / kGy; ++y)
+                for (int x = x0 + gx * w / kGx; x < x0 + (gx + 1) * w / kGx; ++x, ++total) n += dark(x, y);
+            g[static_cast<size_t>(gy * kGx + gx)] = total > 0 && n * 100 > total * 2;
+        }
+    return g;
+}
+
+int agreement_percent(const Grid& a, const Grid& b) {
+    int same = 0;
+    for (size_t k = 0; k < a.size(); ++k) same += a[k] == b[k];
+    return same * 100 / static_cast<int>(a.size());
+}
+
+TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    if (!unix_tool("pdfinfo") || !unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
+    diagram();
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    click(dlg, IDC_PRINT_LANDSCAPE);
+    choose(dlg, IDC_PRINT_PARTS, 1);  // "2x1"
+    shot(win_, "print-preview-2x1");
+
+    // What each page should show: the same paint routine onto a page-shaped memory bitmap.
+    PrintPageLayout lay{};
+    ASSERT_TRUE(print_page_layout(lay));
+    std::vector<Grid> expected;
+    for (int page = 1; page <= 2; ++page) {
+        const double x = page == 1 ? 1.0 : 0.0;
+        MemBitmap m(lay.w / 4, lay.h / 4, 0, 0);
+        SetMapMode(m.dc, MM_TEXT);
+        ASSERT_TRUE(view_draw(-1, m.dc, 1, x, 0.5));
+        GdiFlush();
+        expected.push_back(ink_grid(0, 0, m.w, m.h, [&](int px, int py) { return m.px(px, py) != 0xFFFFFF; }));
+    }
+    EXPECT_NE(expected[0], expected[1]) << "the two halves of the diagram differ";
+
+    std::set<std::string> before;
+    for (auto& f : pdf_files()) before.insert(f);
+    click(dlg, IDC_PRINT_PRINT);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), nullptr) << "a good print closes the dialog";
+    EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+
+    // Each page of each copy is a job of its own: two PDFs.
+    std::vector<std::string> fresh;
+    for (int k = 0; k < 600 && fresh.size() < 2; ++k) {
+        pump(100);
+        fresh.clear();
+        for (auto& f : pdf_files())
+            if (!before.count(f)) fresh.push_back(f);
+    }
+    ASSERT_EQ(fresh.size(), 2u);
+    // Done when the queue is empty (the backend writes each file while its job runs).
+    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    run_unix("mkdir -p " + work);
+    for (int k = 0; k < 300; ++k) {
+        run_unix("lpstat -o > " + work + "/queue 2>&1");
+        if (read_text(dos_path(work + "/queue")).empty()) break;
+        pump(100);
+    }
+    std::sort(fresh.begin(), fresh.end(), [](const std::string& a, const std::string& b) {
+        // cups-pdf names each file after the job; the job number orders them.
+        auto job = [](const std::string& s) { return std::atoi(s.c_str() + s.rfind("job_") + 4); };
+        return job(a) < job(b);
+    });
+    for (size_t k = 0; k < fresh.size(); ++k) {
+        ASSERT_TRUE(run_unix("pdfinfo \"" + std::string(kPdfDir) + "/" + fresh[k] + "\" > " + work + "/info"));
+        std::string info = read_text(dos_path(work + "/info"));
+        EXPECT_NE(info.find("Pages:           1"), std::string::npos) << info;
+        EXPECT_NE(info.find("plan.vrn"), std::string::npos) << "titled with the document: " << info;
+        Raster r = rasterise(fresh[k], work);
+        ASSERT_GT(r.w, 0);
+        EXPECT_GT(r.w, r.h) << "landscape page " << k + 1;
+        // The printable area of the page, then the same grid as the expected page.
+        int x0 = r.w * lay.off_x / lay.phys_w, y0 = r.h * lay.off_y / lay.phys_h;
+        int w = r.w * lay.w / lay.phys_w, h = r.h * lay.h / lay.phys_h;
+        Grid got = ink_grid(x0, y0, w, h, [&](int px, int py) { return r.grey[static_cast<size_t>(py * r.w + px)] < 200; });
+        int ink = static_cast<int>(std::count(got.begin(), got.end(), true));
+        EXPECT_GT(ink, 4) << "page " << k + 1 << " carries the diagram";
+        EXPECT_GE(agreement_percent(got, expected[k]), 90) << "page " << k + 1;
+        EXPECT_LT(agreement_percent(got, expected[1 - k]), agreement_percent(got, expected[k])) << "page " << k + 1;
+    }
+    run_unix("rm -rf " + work);
+}
+
+}  // namespace

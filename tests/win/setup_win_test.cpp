@@ -1,0 +1,158 @@
+// Set-up and "/u" in a throw-away Wine prefix of their own: the registry keys, the Start menu
+// folder and the program's directory are listed before set-up, after it and after "/u". The
+// questions of the program are answered through the X display (xdotool).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "print_unix.h"
+#include "services/setup_win.h"
+
+using namespace wt;
+
+namespace {
+
+// $1 work directory, $2 the program directory, $3 the files to install (one per line).
+const char kScript[] = R"SH(
+set -u
+work=$1; src=$2; list=$3
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+unset VORN_SETTINGS_KEY WINESERVER WINELOADER 2>/dev/null || true
+dir="$WINEPREFIX/drive_c/Program Files/Vorn Test"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+mkdir -p "$dir"
+while IFS= read -r f; do [ -n "$f" ] && cp "$src/$f" "$dir/" 2>/dev/null; done < "$list"
+echo "my own notes" > "$dir/mine.vrn"
+
+snap() {
+  wineserver -w
+  {
+    echo "[registry]"
+    for reg in "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg"; do
+      awk '/^\[/ { keep = tolower($0) ~ /(classes\\\\\.vrn\]|classes\\\\vornfile|uninstall\\\\vorn2001|software\\\\quellmark)/ }
+           keep && !/^#time/ && NF { sub(/\] [0-9]+$/, "]"); print }' "$reg"
+    done
+    echo "[start menu]"
+    find "$WINEPREFIX/drive_c" -ipath "*start menu*" -iname "*vorn*" 2>/dev/null | sed "s|$WINEPREFIX/||" | sort
+    echo "[files]"
+    ls "$dir" | sort
+  } > "$work/$1.txt"
+}
+
+# Answers the program's question box titled $1 with Enter (its first button, Yes).
+answer() {
+  for _ in $(seq 1 300); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then
+      sleep 0.5
+      xdotool windowfocus --sync "$id" key --clearmodifiers Return 2>/dev/null || xdotool key Return
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+snap before
+wine "$dir/vorn2001.exe" >/dev/null 2>&1 &
+answer "Set-up" || echo "no set-up question" >> "$work/log.txt"
+sleep 4
+wineserver -k; wineserver -w
+snap setup
+
+wine "$dir/vorn2001.exe" /u >/dev/null 2>&1 &
+pid=$!
+answer "Uninstall Vorn2001" || echo "no uninstall question" >> "$work/log.txt"
+wait $pid
+for _ in $(seq 1 100); do [ -e "$dir/vorn2001.exe" ] || break; sleep 0.2; done
+sleep 2
+wineserver -k; wineserver -w
+snap uninstall
+echo done > "$work/done"
+)SH";
+
+std::string unix_of(std::string dos) {
+    if (dos.size() > 2 && (dos[0] == 'Z' || dos[0] == 'z') && dos[1] == ':') dos = dos.substr(2);
+    for (char& c : dos)
+        if (c == '\\') c = '/';
+    return dos;
+}
+
+// The lines under "[name]" up to the next header of the listing (registry key lines also start
+// with "[", so headers are matched whole).
+std::string section(const std::string& text, const std::string& name) {
+    static const char* const kHeaders[] = {"[registry]", "[start menu]", "[files]"};
+    std::istringstream in(text);
+    std::string line, out;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        bool header = false;
+        for (const char* h : kHeaders) header = header || line == h;
+        if (header) {
+            inside = line == "[" + name + "]";
+            continue;
+        }
+        if (inside) out += line + "\n";
+    }
+    return out;
+}
+
+TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
+    if (!unix_tool("xdotool") || !unix_tool("wine") || !std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs wine, xdotool and an X display";
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string progdir = unix_of(exe);
+    progdir = progdir.substr(0, progdir.rfind('/'));
+    const std::string work = "/tmp/vorn-setup-test-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(run_unix("rm -rf " + work + " && mkdir -p " + work));
+    {
+        std::ofstream s(dos_path(work + "/run.sh"), std::ios::binary);
+        s << kScript;
+        std::ofstream l(dos_path(work + "/files.txt"), std::ios::binary);
+        for (const auto& f : setup_installed_files()) l << f << "\n";
+    }
+    ASSERT_TRUE(run_unix("sh " + work + "/run.sh " + work + " \"" + progdir + "\" " + work + "/files.txt > " + work +
+                             "/out.txt 2>&1",
+                         400000));
+    ASSERT_NE(GetFileAttributesA(dos_path(work + "/done").c_str()), INVALID_FILE_ATTRIBUTES)
+        << read_text(dos_path(work + "/out.txt"));
+    EXPECT_EQ(read_text(dos_path(work + "/log.txt")), "");
+    const std::string before = read_text(dos_path(work + "/before.txt"));
+    const std::string setup = read_text(dos_path(work + "/setup.txt"));
+    const std::string after = read_text(dos_path(work + "/uninstall.txt"));
+
+    // Before: nothing of ours but the copied program and the user's file.
+    EXPECT_EQ(section(before, "registry"), "") << before;
+    EXPECT_EQ(section(before, "start menu"), "") << before;
+    EXPECT_NE(section(before, "files").find("vorn2001.exe\n"), std::string::npos) << before;
+
+    // After set-up: the association opens through DDE, the uninstall entry runs "/u", the group
+    // holds the item.
+    const std::string reg = section(setup, "registry");
+    EXPECT_NE(reg.find("@=\"vornfile\""), std::string::npos) << setup;
+    EXPECT_NE(reg.find("@=\"[open(\\\"%1\\\")]\""), std::string::npos) << setup;
+    EXPECT_NE(reg.find("vorn test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << setup;
+    EXPECT_NE(reg.find("\"DisplayName\"=\"Vorn2001\""), std::string::npos) << setup;
+    EXPECT_NE(section(setup, "start menu").find("Vorn Group/vorn2001.lnk"), std::string::npos) << setup;
+
+    // After "/u": only ".vrn" stays (pointing to the removed "vornfile"), no group, and of the
+    // files only what the user made.
+    const std::string left = section(after, "registry");
+    EXPECT_EQ(left.find("vornfile\\\\"), std::string::npos) << after;
+    EXPECT_EQ(left.find("Uninstall"), std::string::npos) << after;
+    EXPECT_EQ(left.find("Quellmark"), std::string::npos) << after;
+    EXPECT_NE(left.find("@=\"vornfile\""), std::string::npos) << after;
+    EXPECT_EQ(section(after, "start menu"), "") << after;
+    const std::string files = section(after, "files");
+    EXPECT_NE(files.find("mine.vrn\n"), std::string::npos) << after;
+    for (const auto& f : setup_installed_files()) EXPECT_EQ(files.find(f + "\n"), std::string::npos) << f << "\n" << after;
+    run_unix("rm -rf " + work, 60000);
+}
+
+}  // namespace
