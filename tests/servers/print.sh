@@ -29,6 +29,7 @@ Label 2
 Grp root
 CONF
   if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+    mkdir -p /run/cups
     nohup /usr/sbin/cupsd -f >/dev/null 2>&1 &
     echo $! > "$state/cupsd.pid"
     for _ in $(seq 1 50); do

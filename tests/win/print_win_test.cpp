@@ -337,4 +337,33 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
     run_unix("rm -rf " + work);
 }
 
+TEST_F(Print, AJobThePrinterRefusesIsReportedAndTheNextPrintWorks) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    if (!unix_tool("lpstat")) GTEST_SKIP() << "cups-client not installed";
+    diagram();
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(run_unix("cupsreject VornPDF"));
+    click(dlg, IDC_PRINT_PRINT);
+    run_unix("cupsaccept VornPDF");
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("ErrNo=618"), std::string::npos) << Boxes::errors[0];
+    // The dialog stays for another try; nothing was stored yet.
+    ASSERT_EQ(dlg_find_modeless(IDD_PRINT), dlg);
+    EXPECT_EQ(view_param_get(118), 0);
+    std::set<std::string> before;
+    for (auto& f : pdf_files()) before.insert(f);
+    Boxes::errors.clear();
+    click(dlg, IDC_PRINT_PRINT);
+    EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), nullptr);
+    size_t fresh = 0;
+    for (int k = 0; k < 600 && fresh == 0; ++k) {
+        pump(100);
+        fresh = 0;
+        for (auto& f : pdf_files()) fresh += !before.count(f);
+    }
+    EXPECT_EQ(fresh, 1u);
+}
+
 }  // namespace
