@@ -366,4 +366,26 @@ TEST_F(Print, AJobThePrinterRefusesIsReportedAndTheNextPrintWorks) {
     EXPECT_EQ(fresh, 1u);
 }
 
+TEST_F(Print, AutoFitFitsOneLevelAndRefusesSeveral) {
+    put("West", -5000, 0);
+    put("East", 5000, 0);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, IDC_PRINT_SCALE, 274);
+    click(dlg, IDC_PRINT_FIT);
+    EXPECT_TRUE(Boxes::notes.empty());
+    const int fitted = sbar_view_state().zoom;
+    EXPECT_LT(fitted, 275);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_SCALE, CB_GETCURSEL, 0, 0), fitted - 1);
+    // Two levels shown at once: fitting one of them would cut the other.
+    view_doc().set_param(366, 2);
+    choose(dlg, IDC_PRINT_SCALE, 49);
+    click(dlg, IDC_PRINT_FIT);
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_EQ(Boxes::notes[0], "Fit does not work for multi-level diagram");
+    EXPECT_EQ(sbar_view_state().zoom, 50);
+    view_doc().set_param(366, 0);
+    click(dlg, IDCANCEL);
+}
+
 }  // namespace
