@@ -76,8 +76,10 @@ bool page_hook(int& w, int& h) { return print_page_size(w, h); }
 
 // ---- The dialog.
 
+// The preview's white paper is painted from the dialog's check box; the document's background
+// settings stay as they are, so a save while the dialog is open keeps them.
 struct OrigBg {
-    int colour, pattern, invert;
+    int invert;
     ViewState view;
 };
 std::optional<OrigBg> orig_bg_;
@@ -94,12 +96,6 @@ void select_scale(HWND win) {
 void fill_combo(HWND win, int id, const std::vector<std::string>& items, int sel) {
     for (const auto& s : items) SendDlgItemMessageA(win, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
     SendDlgItemMessageA(win, id, CB_SETCURSEL, static_cast<WPARAM>(sel), 0);
-}
-
-// Background settings of the preview: the document is not changed by them.
-void set_background(int colour, int pattern) {
-    view_doc().set_param(1, colour);
-    view_doc().set_param(7, pattern);
 }
 
 void update_print_button(HWND win) {
@@ -122,7 +118,6 @@ void restore(HWND win) {
     set_zoom(o.view.zoom);
     sbar_cmd(kSbarX0, kSbSet, o.view.x0);
     sbar_cmd(kSbarY0, kSbSet, o.view.y0);
-    set_background(o.colour, o.pattern);
     bool invert = IsDlgButtonChecked(win, IDC_PRINT_INVERT) == BST_CHECKED;
     if (invert != (o.invert != 0)) task_menu_cmd(CMD_INVERT);
     else view_invalidate();
@@ -134,7 +129,7 @@ void on_init(HWND win) {
     print_dlg_ = win;
     dlg_on_create(win, IDD_PRINT, 1);
     const Document& d = view_doc();
-    orig_bg_ = OrigBg{d.param(1), d.param(7), menu_checked(CMD_INVERT) ? 1 : 0, sbar_view_state()};
+    orig_bg_ = OrigBg{menu_checked(CMD_INVERT) ? 1 : 0, sbar_view_state()};
     CheckRadioButton(win, IDC_PRINT_PORTRAIT, IDC_PRINT_LANDSCAPE,
                      d.param(119) == 1 ? IDC_PRINT_PORTRAIT : IDC_PRINT_LANDSCAPE);
     CheckDlgButton(win, IDC_PRINT_INVERT, orig_bg_->invert ? BST_CHECKED : BST_UNCHECKED);
@@ -144,7 +139,6 @@ void on_init(HWND win) {
     std::vector<std::string> parts;
     for (int k = 0; k < kPrintPartsCount; ++k) parts.emplace_back(print_parts_name(k));
     fill_combo(win, IDC_PRINT_PARTS, parts, 0);
-    set_background(15, 0);
     int scale = d.param(118);
     if (scale < 10) view_send_user(36, 1);
     else set_zoom(scale);
@@ -200,11 +194,7 @@ void on_print(HWND win) {
 void on_command(HWND win, int id, int code) {
     switch (id) {
     case IDC_PRINT_INVERT: task_menu_cmd(CMD_INVERT); break;
-    case IDC_PRINT_WHITE:
-        if (IsDlgButtonChecked(win, IDC_PRINT_WHITE) == BST_CHECKED) set_background(15, 0);
-        else if (orig_bg_) set_background(orig_bg_->colour, orig_bg_->pattern);
-        view_invalidate();
-        break;
+    case IDC_PRINT_WHITE: view_invalidate(); break;
     case IDC_PRINT_PARTS:
         if (code == CBN_SELCHANGE) view_invalidate();
         break;

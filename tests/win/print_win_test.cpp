@@ -152,31 +152,50 @@ TEST_F(Print, OkKeepsScaleAndOrientationForTheNextOpening) {
     click(dlg, IDCANCEL);
 }
 
-TEST_F(Print, CancelPutsBackBackgroundInversionAndZoom) {
-    view_param_set(1, 3);
-    view_param_set(7, 2);
-    file_clear_changed();
+TEST_F(Print, CancelPutsBackInversionAndZoom) {
     const bool inverted = menu_checked(CMD_INVERT) != 0;
     const ViewState before = sbar_view_state();
     HWND dlg = open();
     ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(view_param_get(1), 15);
-    EXPECT_EQ(view_param_get(7), 0);
-    click(dlg, IDC_PRINT_WHITE);  // off: the document's own background
-    EXPECT_EQ(view_param_get(1), 3);
-    EXPECT_EQ(view_param_get(7), 2);
-    click(dlg, IDC_PRINT_WHITE);  // on again
-    EXPECT_EQ(view_param_get(1), 15);
     for (int k = 0; k < 3; ++k) click(dlg, IDC_PRINT_INVERT);
     EXPECT_NE(menu_checked(CMD_INVERT) != 0, inverted);
     choose(dlg, IDC_PRINT_SCALE, 199);
     click(dlg, IDCANCEL);
     EXPECT_EQ(menu_checked(CMD_INVERT) != 0, inverted);
-    EXPECT_EQ(view_param_get(1), 3);
-    EXPECT_EQ(view_param_get(7), 2);
     EXPECT_EQ(sbar_view_state().zoom, before.zoom);
     EXPECT_EQ(sbar_view_state().x0, before.x0);
+    EXPECT_EQ(sbar_view_state().y0, before.y0);
     EXPECT_EQ(view_param_get(118), 0);  // Cancel stores nothing
+}
+
+TEST_F(Print, WhitePaperIsThePreviewsAndNeverReachesTheSavedDocument) {
+    view_param_set(1, 3);
+    view_param_set(7, 2);
+    const std::string name = path("coloured.vrn");
+    ASSERT_TRUE(file_save_document(name));
+    ASSERT_EQ(file_open_document(name), 1);
+    RECT cl;
+    GetClientRect(view_inst_, &cl);
+    auto corner = [&] { return pixel(view_inst_, cl.right - 3, cl.bottom - 3); };
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(corner(), 0xFFFFFFu);
+    click(dlg, IDC_PRINT_WHITE);  // off: the document's own colour
+    const COLORREF own = corner();
+    EXPECT_NE(own, 0xFFFFFFu);
+    click(dlg, IDC_PRINT_WHITE);  // on again
+    EXPECT_EQ(corner(), 0xFFFFFFu);
+    // Saving while the preview shows keeps the document's background.
+    view_param_set(3, 5);
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    pump(20);
+    const std::string saved = read_text(name);
+    EXPECT_NE(saved.find("p_(1,3)"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("p_(7,2)"), std::string::npos) << saved;
+    EXPECT_EQ(view_param_get(1), 3);
+    EXPECT_EQ(view_param_get(7), 2);
+    click(dlg, IDCANCEL);
+    EXPECT_EQ(corner(), own) << "the view shows the document's background again";
 }
 
 TEST_F(Print, PortraitInTheDialogLeavesTheSystemDefaultPrinterAlone) {
