@@ -116,8 +116,9 @@ void setup_delete_group() {
 }
 
 void setup_file_association() {
+    // One refused write (no administrator rights) says so once; the rest would be refused too.
     for (const RegEntry& e : setup_registry_entries(file_progdir_path()))
-        reg_set_string(root_key(e.root), e.key, e.value, e.data);
+        if (!reg_set_string(root_key(e.root), e.key, e.value, e.data)) return;
 }
 
 bool setup_is_done() {
