@@ -157,7 +157,8 @@ void set_sub_texts(LvInfo& in, int row, const std::vector<std::string>& texts) {
     }
 }
 
-void insert_at(LvInfo& in, const LvItem& item, int pos) {
+// `renumber_rows` false leaves the row numbers to the caller (one pass after many inserts).
+void insert_at(LvInfo& in, const LvItem& item, int pos, bool renumber_rows = true) {
     if (in.items.count(item.id)) vorn_raise(9000, "Item id in use");
     ItemIndex ix{0, item.normal_bitmap, item.small_bitmap};
     LVITEMA it = {};
@@ -174,7 +175,7 @@ void insert_at(LvInfo& in, const LvItem& item, int pos) {
     ix.row = row;
     in.items[item.id] = ix;
     in.records.push_back(item.id);
-    renumber(in);
+    if (renumber_rows) renumber(in);
 }
 
 void drop_highlights(LvInfo& in) {
@@ -456,7 +457,11 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
     }
     in.columns = static_cast<int>(columns.size());
     int row = 0;
-    for (const LvItem& i : items) insert_at(in, i, row++);
+    send(in, WM_SETREDRAW, FALSE, 0);
+    for (const LvItem& i : items) insert_at(in, i, row++, false);
+    renumber(in);
+    send(in, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control, nullptr, TRUE);
     set_images(in);
     for (auto it = items.rbegin(); it != items.rend(); ++it) in.order.push_back(it->id);
     in.advanced = "";

@@ -304,7 +304,10 @@ void findobj_open() {
     }
     HWND win = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_OBJECTS), main_inst_,
                                   dlg_find_objects_eh, 0);
-    if (win) ShowWindow(win, SW_SHOW);
+    if (!win) return;
+    ShowWindow(win, SW_SHOW);
+    // Painted at once: it opens over a window that may be busy.
+    RedrawWindow(win, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void finders_register() {

@@ -190,6 +190,8 @@ bool tw_insert_dialog_open(HWND parent) {
         return false;
     }
     ShowWindow(win, SW_SHOW);
+    // Painted at once: it opens over a window that may be busy.
+    RedrawWindow(win, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return true;
 }
 

@@ -311,6 +311,7 @@ TEST_F(RichWin, FindTextDialogSearchesBackwardFromTheCursor) {
         EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_RF_CURSOR), BST_CHECKED);
         SetDlgItemTextA(dlg, IDC_RF_TEXT, "one");
         CheckRadioButton(dlg, IDC_RF_FORWARD, IDC_RF_BACKWARD, IDC_RF_BACKWARD);
+        wt::shot(dlg, "rich_find_text");
         click_button(dlg, IDOK);
     });
     command(CMD_FIND_TEXT);
@@ -332,6 +333,7 @@ TEST_F(RichWin, ParagraphDialogBulletsIndentsAndBadNumbers) {
         EXPECT_EQ(dlg_get_text(dlg, IDC_RP_FIRST), "-0.25");
         SetDlgItemTextA(dlg, IDC_RP_RIGHT, "0.5");
         CheckRadioButton(dlg, IDC_RP_ALIGN_LEFT, IDC_RP_ALIGN_RIGHT, IDC_RP_ALIGN_CENTER);
+        wt::shot(dlg, "rich_paragraph");
         click_button(dlg, IDOK);
     });
     SendMessageA(rich(), WM_COMMAND, IDM_RICH_PARAGRAPH, 0);
@@ -461,6 +463,7 @@ TEST_F(Finders, FindLinksFiltersAndChangesTheChosenLink) {
         all = rows(dlg, IDC_FL_LIST);
         SetDlgItemTextA(dlg, IDC_FL_FILTER, "gamma not feeds");
         filtered = rows(dlg, IDC_FL_LIST);
+        wt::shot(dlg, "rich_find_links");
         HWND host = GetDlgItem(dlg, IDC_FL_LIST);
         click_button(dlg, IDC_FL_CHANGE);  // nothing chosen yet
         lv_select_items(host, {3}, true);  // the third link, though it is the only row shown
