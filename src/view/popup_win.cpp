@@ -3,6 +3,7 @@
 // command that does the same.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -94,8 +95,13 @@ void obj_delete() { if (take_object()) task_menu_cmd(CMD_DELETE); }
 void obj_level(int delta) {
     auto o = take_object();
     if (!o) return;
+    const int level = std::clamp(o->level + delta, kLowestLevel, kHighestLevel);
+    if (level == o->level) {
+        MessageBeep(MB_OK);
+        return;
+    }
     UndoStep step;
-    o->level += delta;
+    o->level = level;
     view_obj_put(*o);
     step.commit("Lev Down/Up");
     view_unmark_all();

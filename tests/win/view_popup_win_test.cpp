@@ -194,6 +194,21 @@ TEST_F(PopupCommands, ALinkGoneSinceTheMenuOpenedIsLeftAlone) {
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
+TEST_F(PopupCommands, LevelMovesStopAtTheLastLevels) {
+    for (int edge : {250, -250}) {
+        sbar_set_origin(edge, 0, 0);
+        Key k = add("Edge", 0, 0, edge);
+        paint();
+        view_undo_clear();
+        popup({0, 0}, edge > 0 ? 10780 : 10781);  // Down 1 Level / Up 1 Level
+        EXPECT_EQ(view_obj_get(k)->level, edge);
+        EXPECT_FALSE(view_can_undo());
+        popup({0, 0}, edge > 0 ? 10781 : 10780);  // the other way is fine
+        EXPECT_EQ(view_obj_get(k)->level, edge > 0 ? 249 : -249);
+        EXPECT_EQ(view_undo_name(), "Lev Down/Up");
+    }
+}
+
 TEST_F(PopupCommands, CreateSubwindowOpensTheObjectsOwnText) {
     popup({-600, 0}, 10776);
     ASSERT_FALSE(tw_inst_.empty());
