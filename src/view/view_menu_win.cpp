@@ -178,15 +178,11 @@ INT_PTR CALLBACK dlg_global_shift_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 
 void run_shift() { DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_SHIFT), main_inst_, dlg_global_shift_eh, 0); }
 
-// Until the text windows bring Find Objects, its menu item and the status bar's counts say so.
-void find_objects_note() { msg_note("Find Objects is not available in this version."); }
-
 const Command kCommands[] = {
     {CMD_LEVEL, run_level},
     {CMD_CLEAR_LEVEL, run_clear_level},
     {CMD_SEQ_SHOW, run_seq_show},
     {CMD_SHIFT, run_shift},
-    {CMD_FIND_OBJECTS, find_objects_note},
 };
 
 }  // namespace

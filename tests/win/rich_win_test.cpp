@@ -14,6 +14,7 @@
 #include "bars/listview_win.h"
 #include "base/dlg_win.h"
 #include "base/globals_win.h"
+#include "base/palette.h"
 #include "base/util.h"
 #include "base/shell_hooks_win.h"
 #include "document/doc_util.h"
@@ -373,6 +374,17 @@ TEST_F(RichWin, MenuCommandsReachTheFocusedRichWindow) {
     EXPECT_EQ(edit_text(edit()).substr(0, 5), "apple");
     command(CMD_REPLACE_TEXT);
     EXPECT_EQ(Boxes::notes, (std::vector<std::string>{"Function not available"}));
+    // Re-color paints the selection in the toolbar's colour and leaves the caret after it.
+    ASSERT_TRUE(tbar_set_current_color(4));
+    select(edit(), 0, 5);
+    SendMessageA(rich(), WM_COMMAND, IDM_RICH_RECOLOR, 0);
+    EXPECT_EQ(sel_of(edit()).cpMin, 5);
+    select(edit(), 1, 3);
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    SendMessageA(edit(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    EXPECT_EQ(cf.crTextColor, tbar_color_or(4, 0));
+    tbar_palette_reset();
     SendMessageA(rich(), WM_VORN_USER, 4, 0);  // menu state
     EXPECT_EQ(GetMenuState(GetMenu(win_), CMD_SAVE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
 }
