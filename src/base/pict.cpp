@@ -384,7 +384,7 @@ std::optional<Image> pcx_decode(std::string_view file) {
             else if (n == 2)
                 pal.push_back(i ? 0xFFFFFF : 0);
             else
-                pal.push_back(n == 16 ? kEga[i] : uint32_t(i * 85 * 0x010101));
+                pal.push_back(n == 4 ? uint32_t(i * 85) * 0x010101u : kEga[i]);
         }
     }
 

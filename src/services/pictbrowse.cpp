@@ -114,6 +114,9 @@ CellRect gbrows_fit_in_cell(int w, int h, int cell, int slot) {
     r.bottom = gbrows_round_half_away(h + gy);
     const int dx = floor_div(cell - r.left - r.right, 2) + slot * cell, dy = floor_div(cell - r.top - r.bottom, 2);
     r.left += dx, r.right += dx, r.top += dy, r.bottom += dy;
+    // Rounding both edges away from zero can reach a pixel into the next cell.
+    r.left = std::max(r.left, slot * cell), r.right = std::min(r.right, (slot + 1) * cell);
+    r.top = std::max(r.top, 0), r.bottom = std::min(r.bottom, cell);
     return r;
 }
 

@@ -159,6 +159,8 @@ void fill_files(HWND win) {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     const int n = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
     if (n > 0) SendMessageA(list, LB_SETCURSEL, 0, 0);
+    // A pick past the new list's end would leave Insert doing nothing and no frame to show why.
+    if (frame_pos_ >= n) frame_pos_ = 0;
     InvalidateRect(list, nullptr, TRUE);
     SetDlgItemTextA(win, IDC_GB_PATH, br_->list_dir.c_str());
     InvalidateRect(GetDlgItem(win, IDC_GB_STRIP), nullptr, TRUE);
@@ -516,8 +518,8 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         case IDC_GB_STRIP:
             if (code == BN_CLICKED) {
                 HWND strip = GetDlgItem(win, IDC_GB_STRIP);
-                const DWORD pos = GetMessagePos();
-                POINT pt{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+                POINT pt;
+                GetCursorPos(&pt);
                 ScreenToClient(strip, &pt);
                 RECT rc;
                 GetClientRect(strip, &rc);

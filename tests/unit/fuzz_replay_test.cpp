@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "../../fuzz/expression_body.h"
+#include "../../fuzz/pict_body.h"
 #include "../../fuzz/text_body.h"
 
 namespace {
@@ -37,3 +38,7 @@ TEST(FuzzCorpus, ExpressionInputsReplay) { replay("expression", fuzz_expr::run);
 
 // Fields stay whole and undo gets back home.
 TEST(FuzzCorpus, TextEditSequencesReplay) { replay("text", fuzz_text::run); }
+
+// Kept bitmaps and PCX files are read or refused, never overrun, and survive a write.
+TEST(FuzzCorpus, BmpInputsReplay) { replay("bmp", fuzz_pict::run_bmp); }
+TEST(FuzzCorpus, PcxInputsReplay) { replay("pcx", fuzz_pict::run_pcx); }

@@ -18,6 +18,7 @@
 #include "elements/obj_win.h"
 #include "resources/ids.h"
 #include "resources/pict_ids.h"
+#include "services/pictbrowse.h"
 #include "services/pictbrowse_win.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
@@ -184,4 +185,200 @@ TEST_F(PictFiles, TransformGivesANewPictureAndKeepsTheSource) {
     EXPECT_EQ(img->at(100, 75), 0x5A5A5Au);
     GlobalFree(out);
     GlobalFree(pic);
+}
+
+namespace {
+
+// Runs `drive` on the first visible dialog whose title starts with `title`, from a timer of its
+// modal loop.
+std::function<void(HWND)> drive_;
+std::string drive_title_;
+
+BOOL CALLBACK find_dialog(HWND w, LPARAM lp) {
+    char cls[16] = {}, title[128] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, title, sizeof title);
+    if (std::string(cls) == "#32770" && IsWindowVisible(w) && std::string(title).rfind(drive_title_, 0) == 0) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK drive_timer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), find_dialog, reinterpret_cast<LPARAM>(&dlg));
+    if (!dlg || !drive_) return;
+    KillTimer(nullptr, id);
+    auto d = std::move(drive_);
+    drive_ = nullptr;
+    d(dlg);
+}
+
+void on_dialog(const char* title, std::function<void(HWND)> f) {
+    drive_title_ = title;
+    drive_ = std::move(f);
+    SetTimer(nullptr, 0, 30, drive_timer);
+}
+
+std::vector<std::string> list_items(HWND dlg, int id) {
+    std::vector<std::string> out;
+    const int n = int(SendDlgItemMessageA(dlg, id, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        char buf[MAX_PATH] = {};
+        SendDlgItemMessageA(dlg, id, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(buf));
+        out.push_back(buf);
+    }
+    return out;
+}
+
+void choose_combo(HWND dlg, int id, int index) {
+    SendDlgItemMessageA(dlg, id, CB_SETCURSEL, WPARAM(index), 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void press(HWND dlg, int id) {
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+std::optional<Image> clipboard_picture(HWND owner) {
+    std::optional<Image> out;
+    if (!OpenClipboard(owner)) return out;
+    if (HANDLE h = GetClipboardData(CF_DIB)) {
+        const size_t n = GlobalSize(h);
+        if (const auto* p = static_cast<const uint8_t*>(GlobalLock(h))) {
+            out = image_from_dib(p, n);
+            GlobalUnlock(h);
+        }
+    }
+    CloseClipboard();
+    return out;
+}
+
+class PictWindow : public wt::MainWindowTest {
+protected:
+    PictWindow() : MainWindowTest("vorn_pict_window", SW_SHOW) {}
+    void write_picture(const char* name, uint32_t colour, int w = 64, int h = 40) {
+        HGLOBAL pic = pict_from_dib(image_to_dib24(Image(w, h, colour)));
+        pict_save(pic, path(name));
+        GlobalFree(pic);
+    }
+};
+
+}  // namespace
+
+// Insert Picture: the browser opens on the remembered file's folder with its extension, lists only
+// pictures (in lower case) under "*.*", shows thumbnails (a broken file crossed, no message), and
+// the fourth thumbnail picked chooses the file three places after the selection.
+TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
+    fs::create_directories(dir_ / "sub");
+    write_picture("a.png", 0xFF0000);
+    write_picture("B.JPG", 0x00FF00, 200, 50);
+    write_picture("c.gif", 0x0000FF, 30, 90);
+    write_picture("d.pcx", 0xFFFF00);
+    std::ofstream(path("broken.png"), std::ios::binary) << "no picture";
+    std::ofstream(path("notes.txt")) << "text";
+    gbrows_set_default_file(path("a.png"));
+    std::vector<std::string> first, all, dirs;
+    bool ok_enabled = false;
+    on_dialog("Picture Browser", [&](HWND dlg) {
+        first = list_items(dlg, IDC_GB_FILES);
+        choose_combo(dlg, IDC_GB_EXT, 0);  // "*.*"
+        all = list_items(dlg, IDC_GB_FILES);
+        dirs = list_items(dlg, IDC_GB_DIRS);
+        ok_enabled = IsWindowEnabled(GetDlgItem(dlg, IDOK));
+        HWND strip = GetDlgItem(dlg, IDC_GB_STRIP);
+        RECT rc;
+        GetClientRect(strip, &rc);
+        const int cell = rc.bottom - rc.top;
+        pump(100);
+        wt::shot(dlg, "picture_browser");
+        wt::click(strip, 3 * cell + cell / 2, cell / 2);
+        press(dlg, IDOK);
+    });
+    const size_t objects_before = view_doc().objs.size();
+    SendMessageA(win_, WM_COMMAND, CMD_INSERT_PICTURE, 0);
+    pump(50);
+    EXPECT_EQ(first, (std::vector<std::string>{"a.png", "broken.png"}));
+    EXPECT_EQ(all, (std::vector<std::string>{"a.png", "b.jpg", "broken.png", "c.gif", "d.pcx"}));
+    ASSERT_FALSE(dirs.empty());
+    EXPECT_EQ(dirs.back(), "sub");
+    EXPECT_TRUE(ok_enabled);
+    EXPECT_TRUE(Boxes::errors.empty());
+    ASSERT_EQ(view_doc().objs.size(), objects_before + 1);
+    ASSERT_EQ(marked_obj_.size(), 1u);
+    EXPECT_EQ(view_obj_get(marked_obj_[0])->shape, kShapePictureFile);
+    EXPECT_EQ(view_obj_bin(marked_obj_[0], 2).name, gbrows_lower(path("c.gif")));
+    std::string def;
+    ASSERT_TRUE(gbrows_default_file(&def));
+    EXPECT_EQ(def, gbrows_lower(path("c.gif")));
+}
+
+// Copy puts the highlighted picture, whatever its format, on the clipboard as a bitmap.
+TEST_F(PictWindow, BrowserCopyPutsAnyFormatOnTheClipboard) {
+    write_picture("only.pcx", 0x336699, 33, 22);
+    gbrows_set_default_file(path("only.pcx"));
+    on_dialog("Picture Browser", [&](HWND dlg) { press(dlg, IDC_GB_COPY); });
+    BrowseResult r = gbrows_browse(win_, "", dir_.string());
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.file, gbrows_lower(path("only.pcx")));
+    auto img = clipboard_picture(win_);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->width, 33);
+    EXPECT_EQ(img->at(5, 5), 0x336699u);
+}
+
+// Capture Picture: the whole diagram window at half size on the clipboard; a PNG on the Desktop;
+// "Marked region" without one gives its note and nothing else.
+TEST_F(PictWindow, CaptureReachesTheClipboardAndAFile) {
+    RECT vr;
+    GetWindowRect(view_inst_, &vr);
+    const int w = vr.right - vr.left - 4, h = vr.bottom - vr.top - 4;
+    on_dialog("Capture Picture", [&](HWND dlg) {
+        press(dlg, IDC_CAP_MORE);
+        choose_combo(dlg, IDC_CAP_REDUCTION, 50);
+        pump(50);
+        wt::shot(dlg, "capture_picture");
+        press(dlg, IDOK);
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_CAPTURE, 0);
+    auto img = clipboard_picture(win_);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->width, gbrows_round_half_away(w * 0.5));
+    EXPECT_EQ(img->height, gbrows_round_half_away(h * 0.5));
+    // The diagram's background colour fills the middle of the picture.
+    const COLORREF bk = wt::pixel(view_inst_, 50, 50);
+    const uint32_t mid = img->at(img->width / 2, img->height / 2);
+    EXPECT_EQ(mid, uint32_t(GetRValue(bk)) << 16 | uint32_t(GetGValue(bk)) << 8 | GetBValue(bk));
+
+    char desk[MAX_PATH] = {};
+    const std::string desktop = reg_get(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                        "Desktop", "").text;
+    ASSERT_FALSE(desktop.empty());
+    const std::string out = desktop + "\\vorn_capture_test.png";
+    DeleteFileA(out.c_str());
+    (void)desk;
+    on_dialog("Capture Picture", [&](HWND dlg) {
+        CheckRadioButton(dlg, IDC_CAP_CLIPBOARD, IDC_CAP_PREVIEW, IDC_CAP_DESKTOP);
+        press(dlg, IDC_CAP_DESKTOP);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_CAP_FORMAT)));
+        SetDlgItemTextA(dlg, IDC_CAP_NAME, "vorn_capture_test.png");
+        CheckDlgButton(dlg, IDC_CAP_GRAY, BST_CHECKED);
+        press(dlg, IDOK);
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_CAPTURE, 0);
+    Image saved = load_image(out);
+    EXPECT_EQ(saved.width, w);
+    EXPECT_EQ(saved.height, h);
+    const uint32_t c = saved.at(w / 2, h / 2);
+    EXPECT_EQ(c >> 16 & 255, c & 255);  // gray
+    DeleteFileA(out.c_str());
+
+    Boxes::notes.clear();
+    on_dialog("Capture Picture", [&](HWND dlg) {
+        CheckRadioButton(dlg, IDC_CAP_WINDOW, IDC_CAP_REGION, IDC_CAP_REGION);
+        press(dlg, IDOK);
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_CAPTURE, 0);
+    EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Mark region to be captured and try again"});
 }
