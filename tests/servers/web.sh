@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Local web servers for the web client's Windows tests, on 127.0.0.1 only:
+#   14380 plain files (python's http.server), 14381 hard cases and 14384 request capture
+#   (web_server.py), 14382 tinyproxy, 14383 nginx with Basic authorisation on /private/.
+# web.sh start|stop [owner]; idempotent and quiet. Several runs may share the servers: each names
+# itself (a process id) and the last one to stop stops them. A server that cannot start is left
+# out: its tests skip.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+state=/tmp/vorn-web-servers
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
+
+running() { [ -f "$state/$1.pid" ] && kill -0 "$(cat "$state/$1.pid")" 2>/dev/null; }
+
+stop() {
+  rm -f "$state/users/$owner"
+  for u in "$state"/users/*; do
+    [ -e "$u" ] && kill -0 "$(basename "$u")" 2>/dev/null && return 0
+    rm -f "$u"
+  done
+  for n in files handler tinyproxy; do
+    if running "$n"; then kill "$(cat "$state/$n.pid")" 2>/dev/null; fi
+    rm -f "$state/$n.pid"
+  done
+  if [ -f "$state/nginx.pid" ]; then kill "$(cat "$state/nginx.pid")" 2>/dev/null; rm -f "$state/nginx.pid"; fi
+  return 0
+}
+
+start() {
+  mkdir -p "$state/users"
+  [ "$owner" != 0 ] && : >"$state/users/$owner"
+  mkdir -p "$state/www/private" "$state/www/sub" "$state/nginx"
+  chmod 755 "$state" "$state/www" "$state/www/private" "$state/www/sub"
+  printf 'j_(1,"From the web",1,0,0,3,0,161,20,1,0,0,"")\r\nj_(2,"Second",2,100,50,3,0,161,20,1,0,0,"")\r\np_(350,20110)\r\n' >"$state/www/doc.vrn"
+  cp "$state/www/doc.vrn" "$state/www/private/doc.vrn"
+  cp "$state/www/doc.vrn" "$state/www/sub/page.vrn"
+  printf 'plain text from the web\r\n' >"$state/www/sub/notes.txt"
+  chmod 644 "$state/www"/*.vrn "$state/www"/*/*
+
+  if ! running files; then
+    (cd "$state/www" && exec setsid "$py" -m http.server 14380 --bind 127.0.0.1 >/dev/null 2>&1) &
+    echo $! >"$state/files.pid"
+  fi
+  if ! running handler; then
+    setsid "$py" "$here/web_server.py" "$state/www" 14381 14384 >/dev/null 2>&1 &
+    echo $! >"$state/handler.pid"
+  fi
+  if ! running tinyproxy && command -v tinyproxy >/dev/null; then
+    cat >"$state/tinyproxy.conf" <<EOF
+Port 14382
+Listen 127.0.0.1
+Timeout 30
+Allow 127.0.0.1
+MaxClients 20
+LogLevel Critical
+EOF
+    setsid tinyproxy -d -c "$state/tinyproxy.conf" >/dev/null 2>&1 &
+    echo $! >"$state/tinyproxy.pid"
+  fi
+  nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+  if ! { [ -f "$state/nginx.pid" ] && kill -0 "$(cat "$state/nginx.pid")" 2>/dev/null; } && [ -x "$nginx_bin" ] \
+     && command -v openssl >/dev/null; then
+    printf 'alice:%s\n' "$(openssl passwd -apr1 secret)" >"$state/htpasswd"
+    chmod 644 "$state/htpasswd"
+    cat >"$state/nginx.conf" <<EOF
+worker_processes 1;
+pid $state/nginx.pid;
+error_log $state/nginx/error.log crit;
+events { worker_connections 64; }
+http {
+  access_log off;
+  client_body_temp_path $state/nginx/body;
+  proxy_temp_path $state/nginx/proxy;
+  fastcgi_temp_path $state/nginx/fastcgi;
+  uwsgi_temp_path $state/nginx/uwsgi;
+  scgi_temp_path $state/nginx/scgi;
+  server {
+    listen 127.0.0.1:14383;
+    root $state/www;
+    location /private/ { auth_basic "vorn"; auth_basic_user_file $state/htpasswd; }
+    location = /moved { return 302 /sub/page.vrn; }
+  }
+}
+EOF
+    "$nginx_bin" -c "$state/nginx.conf" -p "$state/nginx" >/dev/null 2>&1 || true
+  fi
+  # Ready when they answer.
+  for _ in $(seq 50); do
+    if "$py" - <<'EOF' 2>/dev/null; then break; fi
+import socket
+for p in (14380, 14381):
+    socket.create_connection(("127.0.0.1", p), timeout=0.2).close()
+EOF
+    sleep 0.1
+  done
+  return 0
+}
+
+owner=${2:-0}
+case "${1:-}" in
+  start) start ;;
+  stop) stop ;;
+  *) echo "usage: $0 start|stop" >&2; exit 2 ;;
+esac
