@@ -382,3 +382,60 @@ TEST_F(PictWindow, CaptureReachesTheClipboardAndAFile) {
     SendMessageA(win_, WM_COMMAND, CMD_CAPTURE, 0);
     EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Mark region to be captured and try again"});
 }
+
+// Acquire: the test source's picture arrives through the source manager, goes to the clipboard and
+// is pasted into the diagram as a picture object.
+TEST_F(PictWindow, TwainAcquirePastesTheSourcesPicture) {
+    char exe[MAX_PATH] = {}, windir[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    GetWindowsDirectoryA(windir, MAX_PATH);
+    const fs::path built = fs::path(exe).parent_path() / "vorn_test_source.ds";
+    if (!fs::exists(built)) GTEST_SKIP() << "the test source was not built";
+    // The source manager looks for its sources in the system's TWAIN folder, by this name.
+    const fs::path source = fs::path(windir) / "twain_32" / "sane.ds";
+    const fs::path kept = source.string() + ".vorn-test";
+    std::error_code ec;
+    fs::remove(source.string() + ".vorn-old", ec);
+    fs::create_directories(source.parent_path(), ec);
+    const bool had = fs::exists(source);
+    if (had) fs::rename(source, kept, ec);
+    ASSERT_FALSE(ec) << ec.message();
+    // Whatever happens, the system's own file comes back.
+    struct Restore {
+        fs::path source, kept;
+        bool had;
+        ~Restore() {
+            std::error_code e;
+            // A source still loaded cannot be deleted here, but it can be moved aside.
+            if (!fs::remove(source, e)) fs::rename(source, source.string() + ".vorn-old", e);
+            if (had) fs::rename(kept, source, e);
+            HKEY k;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+                RegDeleteValueA(k, "sane.ds");
+                RegCloseKey(k);
+            }
+        }
+    } restore{source, kept, had};
+    fs::copy_file(built, source, ec);
+    ASSERT_FALSE(ec) << ec.message();
+    // Under Wine its built-in stand-in must not be preferred to our file (ignored on Windows).
+    HKEY k;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(k, "sane.ds", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
+        RegCloseKey(k);
+    }
+    ASSERT_TRUE(twain_is_available());
+    const size_t before = view_doc().objs.size();
+    SendMessageA(win_, WM_COMMAND, CMD_TWAIN_ACQUIRE, 0);
+    pump(100);
+    EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+    EXPECT_EQ(view_doc().objs.size(), before + 1);
+    auto img = clipboard_picture(win_);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->width, 40);
+    EXPECT_EQ(img->height, 30);
+    EXPECT_EQ(img->at(1, 1), 0xF08020u);
+    EXPECT_EQ(img->at(1, 28), 0x008080u);
+    wt::shot(win_, "twain_acquire");
+}
