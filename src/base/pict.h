@@ -30,8 +30,8 @@ std::optional<int> pict_format_of(std::string_view name);
 // As pict_format_of, raising kPictErrFormat for other names.
 int pict_format_code(std::string_view name);
 
-// Largest picture accepted anywhere (pixels), so a 32-bit process never tries a absurd block.
-constexpr uint64_t kPictMaxPixels = 1ull << 26;
+// Largest picture accepted anywhere (pixels), so a 32-bit process never tries an absurd block.
+constexpr uint64_t kPictMaxPixels = 1ull << 25;
 
 // Pixels as 0x00RRGGBB, rows from the top.
 struct Image {

@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/pict_win.h"
 #include "document/export.h"
 #include "document/view.h"
 #include "view/view_win.h"
@@ -92,7 +93,8 @@ bool view_export_html_to(const std::string& page, std::string* error) {
         if (error) *error = "Saving " + page + "\nThe picture of the diagram could not be made";
         return false;
     }
-    const std::string image = file_with_ext(page, ".bmp");
+    // GIF: every browser shows it, and a diagram's few flat colours keep it exact.
+    const std::string image = file_with_ext(page, ".gif");
     const int level = sbar_view_state().level;
     std::vector<MapArea> areas;
     for (const ObjBox& b : view_painted_objects()) {
@@ -109,8 +111,20 @@ bool view_export_html_to(const std::string& page, std::string* error) {
     }
     std::string title = view_text_param_get(22);
     if (title.empty()) title = file_name_part(file_current_name());
-    return view_write_replace(image, bmp, error) &&
-           view_write_replace(page, view_html_page(title, file_name_part(image), m.client_w, m.client_h, areas), error);
+    try {
+        HGLOBAL pic = pict_from_dib(std::vector<uint8_t>(bmp.begin() + 14, bmp.end()));
+        try {
+            pict_save(pic, image);
+        } catch (...) {
+            GlobalFree(pic);
+            throw;
+        }
+        GlobalFree(pic);
+    } catch (const VornError& e) {
+        if (error) *error = error_message_text("Saving %s", image, e.code, "");
+        return false;
+    }
+    return view_write_replace(page, view_html_page(title, file_name_part(image), m.client_w, m.client_h, areas), error);
 }
 
 void view_export_html() {
