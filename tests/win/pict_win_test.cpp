@@ -439,3 +439,102 @@ TEST_F(PictWindow, TwainAcquirePastesTheSourcesPicture) {
     EXPECT_EQ(img->at(1, 28), 0x008080u);
     wt::shot(win_, "twain_acquire");
 }
+
+namespace {
+
+// Runs a shell command of the host when the program runs under Wine with the host's tools
+// (ImageMagick, netpbm); its output comes back through a file. Nullopt elsewhere.
+std::optional<std::string> host_shell(const std::string& dir_unix, const std::string& dir_win, const std::string& cmd) {
+    const std::string done = dir_win + "\\host.done";
+    DeleteFileA(done.c_str());
+    std::string line = "/bin/sh -c \"cd " + dir_unix + " && { " + cmd + " ; } > host.out 2>&1; touch host.done\"";
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return std::nullopt;
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    if (pi.hThread) CloseHandle(pi.hThread);
+    // Host processes give no handle to wait on: the marker file says when it is finished.
+    for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    if (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return slurp(fs::path(dir_win) / "host.out");
+}
+
+std::string ppm_of(const Image& img) {
+    std::string s = "P6\n" + std::to_string(img.width) + " " + std::to_string(img.height) + "\n255\n";
+    for (uint32_t c : img.px) {
+        s.push_back(char(c >> 16));
+        s.push_back(char(c >> 8));
+        s.push_back(char(c));
+    }
+    return s;
+}
+
+}  // namespace
+
+// Files written here open in ImageMagick with their size and colours (lossless formats exact,
+// JPEG and GIF within a mean error of 3 % and 4 %); netpbm reads our PCX pixel-exact, and its own
+// PCX files (24-bit, 256 and 16 colours) load here pixel-exact.
+TEST(PictHostTools, WrittenFilesOpenInImageMagickAndNetpbm) {
+    const std::string unix_dir = "/tmp/vorn_pict_cmp_" + std::to_string(GetCurrentProcessId());
+    const std::string win_dir = "Z:" + unix_dir;
+    if (!CreateDirectoryA(win_dir.c_str(), nullptr)) GTEST_SKIP() << "no host file system under Z:";
+    struct Cleanup {
+        std::string d;
+        ~Cleanup() {
+            std::error_code e;
+            fs::remove_all(d, e);
+        }
+    } cleanup{win_dir};
+    auto probe = host_shell(unix_dir, win_dir, "for t in identify compare pcxtoppm ppmtopcx; do command -v $t; done | wc -l");
+    if (!probe || probe->find('4') == std::string::npos) GTEST_SKIP() << "ImageMagick or netpbm is not reachable: " << probe.value_or("-");
+
+    const Image src = photo(120, 80);
+    std::ofstream(win_dir + "\\src.ppm", std::ios::binary) << ppm_of(src);
+    HGLOBAL pic = pict_from_dib(image_to_dib24(src));
+    struct Row {
+        const char* name;
+        const char* magick;
+        double max_mae;
+    } rows[] = {{"p.bmp", "BMP3", 0}, {"p.png", "PNG", 0}, {"p.tif", "TIFF", 0}, {"p.pcx", "PCX", 0},
+                {"p.jpg", "JPEG", 0.03}, {"p.gif", "GIF", 0.04}};
+    std::string cmd;
+    for (const auto& r : rows) {
+        pict_save(pic, win_dir + "\\" + r.name);
+        cmd += std::string("identify -format '%m %w %h|' ") + r.name + "; compare -metric MAE " + r.name +
+               " src.ppm null: ; echo; ";
+    }
+    GlobalFree(pic);
+    cmd += "pcxtoppm p.pcx > back.ppm && cmp -s back.ppm src.ppm && echo PCX-SAME; "
+           "ppmtopcx src.ppm > n24.pcx; convert src.ppm -colors 200 q256.ppm; ppmtopcx q256.ppm > n256.pcx; "
+           "convert src.ppm -colors 12 q16.ppm; ppmtopcx q16.ppm > n16.pcx; echo END";
+    auto out = host_shell(unix_dir, win_dir, cmd);
+    ASSERT_TRUE(out);
+    std::istringstream lines(*out);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line.rfind(std::string(r.magick) + " 120 80|", 0), 0u) << line;
+        const size_t open = line.find('(');
+        ASSERT_NE(open, std::string::npos) << line;
+        EXPECT_LE(std::stod(line.substr(open + 1)), r.max_mae) << line;
+    }
+    EXPECT_NE(out->find("PCX-SAME"), std::string::npos) << *out;
+    ASSERT_NE(out->find("END"), std::string::npos) << *out;
+    for (const char* n : {"n24", "n256", "n16"}) {
+        SCOPED_TRACE(n);
+        Image ours = load_image(win_dir + "\\" + n + ".pcx");
+        const std::string ref_name = std::string(n) == "n24" ? "src.ppm" : std::string("q") + (n + 1) + ".ppm";
+        const std::string ref = slurp(fs::path(win_dir) / ref_name);
+        ASSERT_EQ(ours.width, 120);
+        ASSERT_EQ(ours.height, 80);
+        const size_t at = ref.size() - size_t(120 * 80 * 3);
+        bool same = true;
+        for (size_t i = 0; i < ours.px.size() && same; ++i) {
+            const uint32_t c = uint32_t(uint8_t(ref[at + 3 * i])) << 16 | uint32_t(uint8_t(ref[at + 3 * i + 1])) << 8 |
+                               uint8_t(ref[at + 3 * i + 2]);
+            same = c == ours.px[i];
+        }
+        EXPECT_TRUE(same);
+    }
+}
