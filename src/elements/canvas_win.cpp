@@ -1,9 +1,12 @@
 #include "elements/canvas_win.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
+
+enum Kind { kLines, kPolygon, kRect, kEllipse, kRoundRect, kArc, kPie };
 
 // Past this many objects of one kind the unselected ones are deleted; painters that sweep
 // through colours then cannot exhaust the handle table.
@@ -38,18 +41,15 @@ void trim_cache(std::vector<std::pair<K, H>>& v, HDC dc, UINT kind) {
     });
 }
 
-std::vector<POINT> to_points(const std::vector<Pt>& pts) {
-    std::vector<POINT> out(pts.size());
-    for (size_t i = 0; i < pts.size(); ++i) out[i] = {pts[i].x, pts[i].y};
-    return out;
-}
-
 }  // namespace
 
 GdiCanvas::GdiCanvas(HDC dc, bool printer) : dc_(dc), printer_(printer) {
     saved_ = SaveDC(dc_);
     SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     SetBkMode(dc_, TRANSPARENT);
+    bk_mode_ = want_bk_mode_ = TRANSPARENT;
+    bk_colour_ = want_bk_colour_ = GetBkColor(dc_) & 0xFFFFFF;
+    mix_ = want_mix_ = GetROP2(dc_) - 1;
     read_selection();
     POINT p[2] = {{0, 0}, {0, 1000}};
     LPtoDP(dc_, p, 2);
@@ -79,6 +79,7 @@ void GdiCanvas::read_selection() {
 }
 
 GdiCanvas::~GdiCanvas() {
+    flush();
     // RestoreDC selects the objects the DC held before, so ours are free to delete.
     if (saved_) RestoreDC(dc_, saved_);
     for (auto& e : pens_) drop(e.second);
@@ -99,8 +100,29 @@ void GdiCanvas::trim() {
 }
 
 void GdiCanvas::set_pen(const Pen& p) {
-    if (sel_pen_ && p == pen_) return;
     pen_ = p;
+    pen_set_ = true;
+}
+
+void GdiCanvas::apply_pen(const Pen& p) {
+    if (sel_pen_ && p == sel_pen_value_) return;
+    // A solid pen a pixel wide or less draws as the DC's own pen does; changing that pen's
+    // colour is far cheaper than selecting a pen per colour.
+    if (batch_ && p.style == 0) {
+        if (pixels_per_unit_ < 0) pixels_per_unit_ = 1.0 / units_per_pixel();
+        if (std::abs(p.width) * pixels_per_unit_ <= 1) {
+            HGDIOBJ dc_pen = GetStockObject(DC_PEN);
+            if (sel_pen_ != dc_pen) {
+                SelectObject(dc_, dc_pen);
+                dc_pen_colour_ = GetDCPenColor(dc_);
+            }
+            if ((p.colour & 0xFFFFFF) != dc_pen_colour_) SetDCPenColor(dc_, p.colour & 0xFFFFFF);
+            dc_pen_colour_ = p.colour & 0xFFFFFF;
+            sel_pen_ = dc_pen;
+            sel_pen_value_ = p;
+            return;
+        }
+    }
     HPEN h = find(pens_, p);
     if (!h) {
         int style = (p.style >= 0 && p.style <= 5) ? p.style : PS_SOLID;
@@ -110,16 +132,34 @@ void GdiCanvas::set_pen(const Pen& p) {
     }
     if (sel_pen_ != h) SelectObject(dc_, h);
     sel_pen_ = h;
+    sel_pen_value_ = p;
     trim();
 }
 
 void GdiCanvas::set_brush(const Brush& b) {
-    if (sel_brush_ && b == brush_) return;
     brush_ = b;
+    brush_set_ = true;
+}
+
+void GdiCanvas::apply_brush(const Brush& b) {
+    if (sel_brush_ && b == sel_brush_value_) return;
     if (b.pattern == 1) {
         HGDIOBJ hollow = GetStockObject(HOLLOW_BRUSH);
         if (sel_brush_ != hollow) SelectObject(dc_, hollow);
         sel_brush_ = hollow;
+        sel_brush_value_ = b;
+        return;
+    }
+    if (batch_ && b.pattern == 2) {
+        HGDIOBJ dc_brush = GetStockObject(DC_BRUSH);
+        if (sel_brush_ != dc_brush) {
+            SelectObject(dc_, dc_brush);
+            dc_brush_colour_ = GetDCBrushColor(dc_);
+        }
+        if ((b.colour & 0xFFFFFF) != dc_brush_colour_) SetDCBrushColor(dc_, b.colour & 0xFFFFFF);
+        dc_brush_colour_ = b.colour & 0xFFFFFF;
+        sel_brush_ = dc_brush;
+        sel_brush_value_ = b;
         return;
     }
     HBRUSH h = find(brushes_, b);
@@ -134,6 +174,7 @@ void GdiCanvas::set_brush(const Brush& b) {
     }
     if (sel_brush_ != h) SelectObject(dc_, h);
     sel_brush_ = h;
+    sel_brush_value_ = b;
     trim();
 }
 
@@ -174,56 +215,143 @@ void GdiCanvas::set_font(const Font& f) {
     trim();
 }
 
-void GdiCanvas::set_text_colour(Colour c) {
-    if ((c & 0xFFFFFF) == text_colour_) return;
-    text_colour_ = c & 0xFFFFFF;
-    SetTextColor(dc_, text_colour_);
-}
+void GdiCanvas::set_text_colour(Colour c) { want_text_colour_ = c & 0xFFFFFF; }
 
 void GdiCanvas::set_text_bk(bool opaque, Colour c) {
-    int mode = opaque ? OPAQUE : TRANSPARENT;
-    if (mode != bk_mode_) SetBkMode(dc_, mode);
-    if ((c & 0xFFFFFF) != bk_colour_) SetBkColor(dc_, c & 0xFFFFFF);
-    bk_mode_ = mode;
-    bk_colour_ = c & 0xFFFFFF;
+    want_bk_mode_ = opaque ? OPAQUE : TRANSPARENT;
+    want_bk_colour_ = c & 0xFFFFFF;
 }
 
-void GdiCanvas::set_mix(int mix) { SetROP2(dc_, mix + 1); }
+void GdiCanvas::set_mix(int mix) { want_mix_ = mix; }
+
+void GdiCanvas::apply_state(const Pen* pen, const Brush* brush, int mix, int bk_mode, Colour bk_colour) {
+    if (pen) apply_pen(*pen);
+    if (brush) apply_brush(*brush);
+    if (mix != mix_) SetROP2(dc_, mix + 1);
+    mix_ = mix;
+    if (bk_mode != bk_mode_) SetBkMode(dc_, bk_mode);
+    bk_mode_ = bk_mode;
+    if (bk_colour != bk_colour_) SetBkColor(dc_, bk_colour);
+    bk_colour_ = bk_colour;
+}
+
+void GdiCanvas::sync_all() {
+    flush();
+    apply_state(pen_set_ ? &pen_ : nullptr, brush_set_ ? &brush_ : nullptr, want_mix_, want_bk_mode_, want_bk_colour_);
+    if (want_text_colour_ != 0xFFFFFFFF && want_text_colour_ != text_colour_) {
+        text_colour_ = want_text_colour_;
+        SetTextColor(dc_, text_colour_);
+    }
+}
+
+void GdiCanvas::set_batching(bool on) {
+    flush();
+    batch_ = on;
+    pixels_per_unit_ = -1;
+}
+
+void GdiCanvas::mapping_changed() {
+    flush();
+    pixels_per_unit_ = -1;
+}
+
+// Lines go out when something else is drawn or the pen, mix or background they are drawn with
+// changes; anything else is drawn at once.
+void GdiCanvas::queue(int kind, const int (&v)[8], const Pt* pts, size_t n) {
+    if (kind == kLines && batch_ && pen_set_) {
+        if (!counts_.empty() && !(pending_pen_ == pen_ && pending_mix_ == want_mix_ && pending_bk_mode_ == want_bk_mode_ &&
+                                  pending_bk_colour_ == want_bk_colour_))
+            flush();
+        // A thin pen draws nothing from a point to itself (a line's end pixel is never drawn),
+        // so repeated points are left out; a wide pen's ends could show there.
+        if (pixels_per_unit_ < 0) pixels_per_unit_ = 1.0 / units_per_pixel();
+        const bool thin = std::abs(pen_.width) * pixels_per_unit_ <= 1;
+        const size_t kept = lines_.size();
+        for (size_t i = 0; i < n; ++i)
+            if (!thin || lines_.size() == kept || lines_.back().x != pts[i].x || lines_.back().y != pts[i].y)
+                lines_.push_back({pts[i].x, pts[i].y});
+        if (lines_.size() - kept < 2) {
+            lines_.resize(kept);
+            return;
+        }
+        counts_.push_back(static_cast<DWORD>(lines_.size() - kept));
+        pending_pen_ = pen_;
+        pending_mix_ = want_mix_;
+        pending_bk_mode_ = want_bk_mode_;
+        pending_bk_colour_ = want_bk_colour_;
+        if (lines_.size() > 8192) flush();
+        return;
+    }
+    sync_all();
+    draw_one(kind, v, pts, n);
+}
+
+void GdiCanvas::draw_one(int kind, const int (&v)[8], const Pt* pts, size_t n) {
+    switch (kind) {
+    case kLines:
+    case kPolygon: {
+        std::vector<POINT> p(n);
+        for (size_t i = 0; i < n; ++i) p[i] = {pts[i].x, pts[i].y};
+        if (kind == kLines)
+            Polyline(dc_, p.data(), static_cast<int>(n));
+        else
+            Polygon(dc_, p.data(), static_cast<int>(n));
+        break;
+    }
+    case kRect: Rectangle(dc_, v[0], v[1], v[2], v[3]); break;
+    case kEllipse: Ellipse(dc_, v[0], v[1], v[2], v[3]); break;
+    case kRoundRect: RoundRect(dc_, v[0], v[1], v[2], v[3], v[4], v[5]); break;
+    case kArc: Arc(dc_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]); break;
+    case kPie: Pie(dc_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]); break;
+    default: break;
+    }
+}
+
+void GdiCanvas::flush() {
+    if (counts_.empty()) return;
+    apply_state(&pending_pen_, nullptr, pending_mix_, pending_bk_mode_, pending_bk_colour_);
+    // Each line is drawn as it would be alone: PolyPolyline draws its parts one by one.
+    if (counts_.size() == 1)
+        Polyline(dc_, lines_.data(), static_cast<int>(lines_.size()));
+    else
+        PolyPolyline(dc_, lines_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+    lines_.clear();
+    counts_.clear();
+}
 
 void GdiCanvas::line(Pt a, Pt b) {
-    MoveToEx(dc_, a.x, a.y, nullptr);
-    LineTo(dc_, b.x, b.y);
+    const Pt p[2] = {a, b};
+    queue(kLines, {}, p, 2);
 }
 
 void GdiCanvas::polyline(const std::vector<Pt>& pts) {
     if (pts.size() < 2) return;
-    auto p = to_points(pts);
-    Polyline(dc_, p.data(), static_cast<int>(p.size()));
+    queue(kLines, {}, pts.data(), pts.size());
 }
 
 void GdiCanvas::polygon(const std::vector<Pt>& pts) {
     if (pts.size() < 2) return;
-    auto p = to_points(pts);
-    Polygon(dc_, p.data(), static_cast<int>(p.size()));
+    queue(kPolygon, {}, pts.data(), pts.size());
 }
 
-void GdiCanvas::rectangle(const Rc& r) { Rectangle(dc_, r.left, r.top, r.right, r.bottom); }
+void GdiCanvas::rectangle(const Rc& r) { queue(kRect, {r.left, r.top, r.right, r.bottom}, nullptr, 0); }
 
 void GdiCanvas::round_rect(const Rc& r, int cw, int ch) {
-    RoundRect(dc_, r.left, r.top, r.right, r.bottom, cw, ch);
+    queue(kRoundRect, {r.left, r.top, r.right, r.bottom, cw, ch}, nullptr, 0);
 }
 
-void GdiCanvas::ellipse(const Rc& r) { Ellipse(dc_, r.left, r.top, r.right, r.bottom); }
+void GdiCanvas::ellipse(const Rc& r) { queue(kEllipse, {r.left, r.top, r.right, r.bottom}, nullptr, 0); }
 
 void GdiCanvas::arc(const Rc& r, Pt s, Pt e) {
-    Arc(dc_, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
+    queue(kArc, {r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y}, nullptr, 0);
 }
 
 void GdiCanvas::pie(const Rc& r, Pt s, Pt e) {
-    Pie(dc_, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
+    queue(kPie, {r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y}, nullptr, 0);
 }
 
 void GdiCanvas::fill_rect(const Rc& r, Colour c) {
+    flush();
     HBRUSH b = solid_brush(c);
     if (!b) return;
     RECT rc{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
@@ -233,6 +361,7 @@ void GdiCanvas::fill_rect(const Rc& r, Colour c) {
 }
 
 void GdiCanvas::text(Pt at, std::string_view s) {
+    sync_all();
     TextOutA(dc_, at.x, at.y, s.data(), static_cast<int>(s.size()));
 }
 
@@ -263,6 +392,7 @@ void GdiCanvas::draw_text(const Rc& r, std::string_view s, unsigned flags) {
     // is far cheaper than laying it out again.
     constexpr unsigned kFast = kDtSingleLine | kDtVCenter;
     constexpr unsigned kKnown = kFast | kDtCenter | kDtWordBreak | kDtNoPrefix | kDtNoClip;
+    sync_all();
     if ((flags & kFast) == kFast && (flags & ~kKnown) == 0 && (flags & kDtNoPrefix) && font_.escapement == 0) {
         Sz e = text_extent(s);
         int x = (flags & kDtCenter) ? (r.left + r.right) / 2 - e.cx / 2 : r.left;
@@ -327,6 +457,7 @@ void in_device_units(HDC dc, F f) {
 
 void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
     if (d.empty() || d.packed.size() < sizeof(BITMAPINFOHEADER)) return;
+    sync_all();
     const auto* bi = reinterpret_cast<const BITMAPINFO*>(d.packed.data());
     const BITMAPINFOHEADER& h = bi->bmiHeader;
     size_t colours = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? (1u << h.biBitCount) : 0);
@@ -349,6 +480,7 @@ void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
 
 void GdiCanvas::draw_metafile(const void* emf, const Rc& r) {
     if (!emf) return;
+    sync_all();
     RECT rc{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
             std::max(r.top, r.bottom)};
     in_device_units(dc_, [&] { PlayEnhMetaFile(dc_, static_cast<HENHMETAFILE>(const_cast<void*>(emf)), &rc); });
@@ -356,6 +488,7 @@ void GdiCanvas::draw_metafile(const void* emf, const Rc& r) {
 
 void GdiCanvas::draw_icon(const void* icon, const Rc& dst) {
     if (!icon) return;
+    sync_all();
     RECT r = device_rect(dc_, dst);
     in_device_units(dc_, [&] {
         DrawIconEx(dc_, r.left, r.top, static_cast<HICON>(const_cast<void*>(icon)), r.right - r.left,

@@ -20,7 +20,20 @@ public:
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
-    HDC dc() const { return dc_; }
+    // The DC with everything asked for so far selected and drawn, for callers that go on with
+    // GDI directly.
+    HDC dc() {
+        sync_all();
+        return dc_;
+    }
+
+    // Runs of lines drawn with one pen go to GDI as one PolyPolyline, which draws them one by
+    // one as separate calls would: the picture is the same, a paint of thousands of objects
+    // makes far fewer calls. For owners that draw through the canvas alone, or call flush()
+    // before drawing on the DC themselves and mapping_changed() after changing its mapping.
+    void set_batching(bool on);
+    void flush();
+    void mapping_changed();
 
     void set_pen(const Pen& p) override;
     void set_brush(const Brush& b) override;
@@ -63,6 +76,14 @@ private:
     HBRUSH solid_brush(Colour c);
     void read_selection();
     void trim();
+    // Pen, brush, colours and mix are set on the DC when something is drawn with them, so that
+    // what a painter sets and sets again before drawing costs no call.
+    void sync_all();
+    void apply_pen(const Pen& p);
+    void apply_brush(const Brush& b);
+    void apply_state(const Pen* pen, const Brush* brush, int mix, int bk_mode, Colour bk_colour);
+    void queue(int kind, const int (&v)[8], const Pt* pts, size_t n);
+    void draw_one(int kind, const int (&v)[8], const Pt* pts, size_t n);
 
     HDC dc_;
     bool printer_;
@@ -76,7 +97,22 @@ private:
     // What this canvas selected and set last: asking again costs no call (a paint of thousands
     // of objects sets the same pen, brush and font over and over).
     HGDIOBJ sel_pen_ = nullptr, sel_brush_ = nullptr, sel_font_ = nullptr;
+    bool pen_set_ = false, brush_set_ = false;  // by the painter, since the canvas was made
+    Pen sel_pen_value_;
+    Brush sel_brush_value_;
+    Colour want_text_colour_ = 0xFFFFFFFF;
     Colour text_colour_ = 0xFFFFFFFF, bk_colour_ = 0xFFFFFFFF;
+    int want_mix_ = kMixCopyPen, mix_ = kMixCopyPen;
+    int want_bk_mode_ = 0;
+    Colour want_bk_colour_ = 0;
+    bool batch_ = false;
+    std::vector<POINT> lines_;   // lines not yet drawn, and what they are drawn with
+    std::vector<DWORD> counts_;
+    Pen pending_pen_;
+    int pending_mix_ = 0, pending_bk_mode_ = 0;
+    Colour pending_bk_colour_ = 0;
+    double pixels_per_unit_ = -1;  // while batching; -1 until read
+    Colour dc_pen_colour_ = 0, dc_brush_colour_ = 0;
     int bk_mode_ = -1;
     std::vector<std::pair<Pen, HPEN>> pens_;
     std::vector<std::pair<Brush, HBRUSH>> brushes_;

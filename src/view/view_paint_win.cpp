@@ -67,12 +67,35 @@ struct BackBuffer {
 };
 BackBuffer g_buffer;
 
+// A mapping's to_device with its origin and scale worked out once: painters ask for thousands
+// of points a paint.
+class QuickMapping {
+public:
+    explicit QuickMapping(const ViewMapping& m) { set(m); }
+    void set(const ViewMapping& m) {
+        map_ = m;
+        origin_ = m.origin();
+        scale_ = m.scale();
+    }
+    const ViewMapping& mapping() const { return map_; }
+    Pt to_device(Pt p) const {
+        if (map_.page) return map_.to_device(p);
+        return {origin_.x + round_half(p.x * scale_), origin_.y - round_half(p.y * scale_)};
+    }
+
+private:
+    static int round_half(double v) { return static_cast<int>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5)); }
+    ViewMapping map_;
+    Pt origin_;
+    double scale_ = 1;
+};
+
 // Keeps what painters record (conversions, text measures) but draws nothing: items outside the
 // update region go through it so their geometry is known without the cost of drawing them.
 class GeometryCanvas : public NullCanvas {
 public:
     GeometryCanvas(Canvas& real, const ViewMapping& m) : real_(real), map_(m) {}
-    void set_mapping(const ViewMapping& m) { map_ = m; }
+    void set_mapping(const ViewMapping& m) { map_.set(m); }
     void set_pen(const Pen& p) override { pen_ = p; }
     void set_brush(const Brush& b) override { brush_ = b; }
     void set_font(const Font& f) override { real_.set_font(f); }
@@ -83,13 +106,13 @@ public:
     Pen current_pen() const override { return pen_; }
     bool visible(const Rc&) const override { return false; }
     Pt lp_to_dp(Pt p) const override { return map_.to_device(p); }
-    Pt dp_to_lp(Pt p) const override { return map_.to_logical(p); }
+    Pt dp_to_lp(Pt p) const override { return map_.mapping().to_logical(p); }
     double units_per_pixel() const override { return real_.units_per_pixel(); }
     bool printing() const override { return real_.printing(); }
 
 private:
     Canvas& real_;
-    ViewMapping map_;
+    QuickMapping map_;
     Pen pen_;
     Brush brush_;
 };
@@ -132,9 +155,25 @@ public:
     Font current_font() const override { return real_.current_font(); }
     Brush current_brush() const override { return real_.current_brush(); }
     Pen current_pen() const override { return real_.current_pen(); }
-    bool visible(const Rc& r) const override { return real_.visible(r); }
-    Pt lp_to_dp(Pt p) const override { return real_.lp_to_dp(p); }
-    Pt dp_to_lp(Pt p) const override { return real_.dp_to_lp(p); }
+    bool visible(const Rc& r) const override {
+        if (!screen_) return real_.visible(r);
+        // A pixel more on each side than the mapping rounds to: never false where GDI would draw.
+        Pt a = quick_.to_device({r.left, r.top}), b = quick_.to_device({r.right, r.bottom});
+        return std::max(a.x, b.x) + 2 >= update_.left && std::min(a.x, b.x) - 2 < update_.right &&
+               std::max(a.y, b.y) + 2 >= update_.top && std::min(a.y, b.y) - 2 < update_.bottom;
+    }
+    Pt lp_to_dp(Pt p) const override { return points_ ? quick_.to_device(p) : real_.lp_to_dp(p); }
+    Pt dp_to_lp(Pt p) const override { return points_ ? screen_->to_logical(p) : real_.dp_to_lp(p); }
+    // On screen the window's mapping (and update rectangle, in pixels) answer what is visible
+    // without asking GDI, a call per object. With `points` the conversions go through the
+    // mapping too, as the geometry canvas's do; for hit-test places, not for pixels.
+    void set_screen(const ViewMapping* m, const Rc& update) {
+        screen_ = m;
+        if (m) quick_.set(*m);
+        update_ = update;
+        points_ = false;
+    }
+    void map_points(bool on) { points_ = on && screen_; }
     void draw_dib(const Dib& d, const Rc& dst, uint32_t rop) override { real_.draw_dib(d, dst, rop); }
     void draw_metafile(const void* emf, const Rc& dst) override { real_.draw_metafile(emf, dst); }
     void draw_icon(const void* icon, const Rc& dst) override { real_.draw_icon(icon, dst); }
@@ -144,6 +183,10 @@ public:
 private:
     Canvas& real_;
     int min_text_;
+    const ViewMapping* screen_ = nullptr;
+    QuickMapping quick_{ViewMapping{}};
+    Rc update_;
+    bool points_ = false;
 };
 
 Colour palette(int index) { return tbar_color_or(index, 0); }
@@ -176,6 +219,7 @@ struct PaintCtx {
     bool geometry_only = false;  // record where objects go without drawing them
     const std::unordered_map<Key, int>* seq_numbers = nullptr;
     std::optional<ObjLight> light = ObjLight{};
+    CullingCanvas* culling = nullptr;
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
@@ -378,6 +422,7 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     // Only what may show in the window is worked out (the spatial index finds it); hit tests
     // and link ends see every object in the window, whatever the update region.
     VisibleItems vis = visible_items(p, level, m);
+    if (p.culling) p.culling->map_points(true);
     size_t first = objrect_.size();
     p.geometry_only = true;
     for (uint32_t i : vis.ends) paint_object(p, d.objs[i]);
@@ -396,6 +441,7 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     }
     objrect_.resize(first);
     for (uint32_t i : vis.objs) paint_object(p, d.objs[i]);
+    if (p.culling) p.culling->map_points(false);
     if (d.param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
         int unit = m.units(1);
@@ -498,8 +544,10 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     g_links.clear();
 
     GdiCanvas gdi(dc, printer);
+    gdi.set_batching(!printer);
     CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
+    p.culling = &canvas;
     p.env.colour = palette;
     p.env.param = [&d](int code) { return d.param(code); };
     p.env.view_level = m.pos.level;
@@ -537,14 +585,21 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     for (int depth = span; depth >= 1; --depth) {
         ViewMapping lm = m;
         lm.extra_scale = level_scale(d.param(23), depth);
+        gdi.flush();
         view_apply_mapping(dc, lm);
+        gdi.mapping_changed();
+        if (!printer) canvas.set_screen(&lm, device_clip);
         p.geom.set_mapping(lm);
         p.clip = lm.to_logical_rect(device_clip);
         p.lower = true;
         bg_paint_level(canvas, d, m.pos.level + depth);
         paint_level(p, m.pos.level + depth, lm);
+        canvas.set_screen(nullptr, device_clip);
     }
+    gdi.flush();
     if (span > 0) view_apply_mapping(dc, m);
+    gdi.mapping_changed();
+    if (!printer) canvas.set_screen(&m, device_clip);
     p.geom.set_mapping(m);
     p.clip = m.to_logical_rect(device_clip);
     p.lower = false;

@@ -1,0 +1,148 @@
+// The GDI canvas selects pens and brushes only when it draws and sends runs of lines as one
+// call; the picture must be the one plain GDI calls in the same order give, pixel for pixel.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "elements/canvas_win.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+struct Op {
+    enum Kind { SetPen, SetBrush, Line, Poly, Rect, Mix, Bk } kind;
+    int a = 0, b = 0, c = 0;
+    std::vector<Pt> pts;
+};
+
+Op pen(int width, int style, Colour c) { return {Op::SetPen, width, style, static_cast<int>(c)}; }
+Op brush(Colour c) { return {Op::SetBrush, static_cast<int>(c)}; }
+Op line(Pt a, Pt b) { return {Op::Line, 0, 0, 0, {a, b}}; }
+Op poly(std::vector<Pt> p) { return {Op::Poly, 0, 0, 0, std::move(p)}; }
+Op rect(int l, int t, int r, int b) { return {Op::Rect, 0, 0, 0, {{l, t}, {r, b}}}; }
+Op mix(int m) { return {Op::Mix, m}; }
+Op bk(bool opaque, Colour c) { return {Op::Bk, opaque, static_cast<int>(c)}; }
+
+void through_canvas(HDC dc, const std::vector<Op>& ops, bool batch) {
+    GdiCanvas c(dc);
+    c.set_batching(batch);
+    for (const Op& o : ops) {
+        switch (o.kind) {
+        case Op::SetPen: c.set_pen({o.a, o.b, static_cast<Colour>(o.c)}); break;
+        case Op::SetBrush: c.set_brush({2, static_cast<Colour>(o.a)}); break;
+        case Op::Line: c.line(o.pts[0], o.pts[1]); break;
+        case Op::Poly: c.polyline(o.pts); break;
+        case Op::Rect: c.rectangle({o.pts[0].x, o.pts[0].y, o.pts[1].x, o.pts[1].y}); break;
+        case Op::Mix: c.set_mix(o.a); break;
+        case Op::Bk: c.set_text_bk(o.a != 0, static_cast<Colour>(o.b)); break;
+        }
+    }
+}
+
+// The same with one plain GDI call per step and a new pen or brush for every change.
+void plain(HDC dc, const std::vector<Op>& ops) {
+    int saved = SaveDC(dc);
+    SetBkMode(dc, TRANSPARENT);
+    std::vector<HGDIOBJ> made;
+    for (const Op& o : ops) {
+        switch (o.kind) {
+        case Op::SetPen: made.push_back(CreatePen(o.b, o.a, static_cast<COLORREF>(o.c))); SelectObject(dc, made.back()); break;
+        case Op::SetBrush: made.push_back(CreateSolidBrush(static_cast<COLORREF>(o.a))); SelectObject(dc, made.back()); break;
+        case Op::Line:
+            MoveToEx(dc, o.pts[0].x, o.pts[0].y, nullptr);
+            LineTo(dc, o.pts[1].x, o.pts[1].y);
+            break;
+        case Op::Poly: {
+            std::vector<POINT> p;
+            for (Pt q : o.pts) p.push_back({q.x, q.y});
+            Polyline(dc, p.data(), static_cast<int>(p.size()));
+            break;
+        }
+        case Op::Rect: Rectangle(dc, o.pts[0].x, o.pts[0].y, o.pts[1].x, o.pts[1].y); break;
+        case Op::Mix: SetROP2(dc, o.a + 1); break;
+        case Op::Bk:
+            SetBkMode(dc, o.a ? OPAQUE : TRANSPARENT);
+            SetBkColor(dc, static_cast<COLORREF>(o.b));
+            break;
+        }
+    }
+    RestoreDC(dc, saved);
+    for (HGDIOBJ h : made) DeleteObject(h);
+}
+
+int differing_pixels(const wt::MemBitmap& a, const wt::MemBitmap& b) {
+    GdiFlush();
+    int n = 0;
+    for (int y = 0; y < a.h; ++y)
+        for (int x = 0; x < a.w; ++x) n += a.px(x, y) != b.px(x, y);
+    return n;
+}
+
+}  // namespace
+
+TEST(CanvasBatching, PictureIsThatOfPlainCallsInOrder) {
+    const Colour red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000;
+    struct Case {
+        const char* what;
+        std::vector<Op> ops;
+    };
+    const std::vector<Case> cases = {
+        {"crossing lines of two pens: the later pen lies on top",
+         {pen(3, 0, red), line({-40, 0}, {40, 0}), poly({{-40, -20}, {0, 20}, {40, -20}}), pen(3, 0, blue),
+          line({0, -40}, {0, 40}), pen(3, 0, red), line({-40, 10}, {40, 10})}},
+        {"a pen set and set back before drawing changes nothing",
+         {pen(1, 0, red), pen(1, 0, green), pen(1, 0, red), line({-30, -30}, {30, 30})}},
+        {"lines under and over a filled rectangle",
+         {pen(1, 0, red), brush(green), line({-50, 0}, {50, 0}), rect(-20, 20, 20, -20), line({0, -50}, {0, 50}),
+          brush(blue), rect(10, 30, 30, 10), line({-50, 20}, {50, 20})}},
+        {"the same line twice in XOR mix cancels, lines after it stay",
+         {pen(1, 0, red), mix(kMixXorPen), line({-40, 5}, {40, 5}), line({-40, 5}, {40, 5}), mix(kMixCopyPen),
+          line({-40, -5}, {40, -5})}},
+        {"repeated points and lines of no length, thin and wide pens",
+         {pen(1, 0, red), poly({{-30, 0}, {-30, 0}, {30, 0}, {30, 30}, {30, 30}}), line({10, 10}, {10, 10}),
+          line({-30, -20}, {-30, -20}), pen(7, 0, blue), poly({{-40, -40}, {-40, -40}, {0, -40}, {0, -40}}),
+          line({20, -30}, {20, -30}), pen(1, 2, green), line({-35, 35}, {-35, 35}), poly({{-35, 35}, {35, 35}, {35, 35}})}},
+        {"a dotted line's gaps follow the background mode it was drawn under",
+         {pen(1, 2, blue), line({-45, 0}, {45, 0}), bk(true, green), line({-45, 8}, {45, 8}), bk(false, 0),
+          line({-45, 16}, {45, 16}), bk(true, red), line({-45, 24}, {45, 24})}},
+    };
+    // At one unit a pixel and at four, where the wide pens are thinner than a pixel.
+    for (int units : {1, 4}) {
+        for (const auto& k : cases) {
+            for (bool batch : {false, true}) {
+                wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
+                through_canvas(got.dc, k.ops, batch);
+                plain(want.dc, k.ops);
+                EXPECT_EQ(differing_pixels(got, want), 0) << k.what << (batch ? " (batched)" : "") << " at " << units;
+                EXPECT_NE(got.ink_count(), 0) << k.what;
+            }
+        }
+    }
+}
+
+TEST(CanvasBatching, DcHandedOutHasThePenAskedForAndTheLinesDrawn) {
+    wt::MemBitmap b(60, 60, 30, 30);
+    {
+        GdiCanvas c(b.dc);
+        c.set_batching(true);
+        c.set_pen({1, 0, 0x0000FF});
+        c.line({-20, -10}, {20, -10});
+        HDC dc = c.dc();
+        // Drawn before the caller goes on with GDI: a white line over it must win.
+        HPEN white = CreatePen(PS_SOLID, 1, 0xFFFFFF);
+        HGDIOBJ old = SelectObject(dc, white);
+        MoveToEx(dc, -20, -10, nullptr);
+        LineTo(dc, 20, -10);
+        SelectObject(dc, old);
+        DeleteObject(white);
+        c.set_pen({1, 0, 0x00FF00});
+        HDC again = c.dc();
+        MoveToEx(again, -20, 10, nullptr);
+        LineTo(again, 20, 10);
+    }
+    EXPECT_EQ(b.at(30, 40), 0xFFFFFFu) << "the batched line was drawn after the caller's own";
+    EXPECT_EQ(b.at(30, 20), 0x00FF00u) << "the pen set last was not selected for the caller";
+}
