@@ -42,6 +42,47 @@ void SpatialGrid::build(std::vector<Item> items) {
             rows_.push_back({cells_[k].level, cells_[k].cy, k});
 }
 
+bool SpatialGrid::update(const std::vector<Item>& items) {
+    if (items.size() != items_.size()) return false;
+    // An edit moves a few items; a cell's entries are sorted, so each move out of its cell
+    // shifts the tail of the table: past a few of those, sorting again is quicker.
+    constexpr size_t kMaxChanged = 4096, kMaxMoves = 32;
+    std::vector<uint32_t> changed;
+    size_t moves = 0;
+    for (uint32_t k = 0; k < items.size(); ++k) {
+        const Item &a = items_[k], &b = items[k];
+        if (a.level == b.level && a.x == b.x && a.y == b.y && a.r == b.r && a.id == b.id) continue;
+        if (a.id != b.id || (a.r > kWideReach) != (b.r > kWideReach)) return false;
+        if (a.r <= kWideReach && (a.level != b.level || cell(a.x) != cell(b.x) || cell(a.y) != cell(b.y))) ++moves;
+        changed.push_back(k);
+        if (changed.size() > kMaxChanged || moves > kMaxMoves) return false;
+    }
+    auto key = [](const Entry& e) { return std::tie(e.level, e.cy, e.cx, e.item); };
+    bool shifted = false;
+    for (uint32_t k : changed) {
+        const Item &a = items_[k], &b = items[k];
+        if (b.r <= kWideReach) {
+            reach_ = std::max<int64_t>(reach_, b.r);
+            Entry from{a.level, cell(a.y), cell(a.x), k}, to{b.level, cell(b.y), cell(b.x), k};
+            if (key(from) != key(to)) {
+                auto at = std::lower_bound(cells_.begin(), cells_.end(), from, [&](const Entry& x, const Entry& y) { return key(x) < key(y); });
+                if (at == cells_.end() || key(*at) != key(from)) return false;  // not as built: never expected
+                cells_.erase(at);
+                cells_.insert(std::upper_bound(cells_.begin(), cells_.end(), to, [&](const Entry& x, const Entry& y) { return key(x) < key(y); }), to);
+                shifted = true;
+            }
+        }
+        items_[k] = b;
+    }
+    if (shifted) {
+        rows_.clear();
+        for (uint32_t k = 0; k < cells_.size(); ++k)
+            if (rows_.empty() || rows_.back().level != cells_[k].level || rows_.back().cy != cells_[k].cy)
+                rows_.push_back({cells_[k].level, cells_[k].cy, k});
+    }
+    return true;
+}
+
 void SpatialGrid::query(int32_t level, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
                         std::vector<uint32_t>& out) const {
     out.clear();
@@ -74,27 +115,18 @@ int32_t spatial_obj_reach(const Obj& o, int64_t char_units, int64_t pad) {
     return clamp_reach(text + 5 * std::min<int64_t>(std::abs(int64_t{o.size}), kPaintedSizeMax) + pad);
 }
 
-void LevelIndex::refresh(const Document& d, int64_t char_units, int64_t pad) {
-    if (revision_ == d.revision && n_objs_ == d.objs.size() && n_links_ == d.links.size() &&
-        objs_data_ == d.objs.data() && char_units_ == char_units && pad_ == pad)
-        return;
-    revision_ = d.revision;
-    n_objs_ = d.objs.size();
-    n_links_ = d.links.size();
-    objs_data_ = d.objs.data();
-    char_units_ = char_units;
-    pad_ = pad;
-    ++builds_;
-
+std::vector<SpatialGrid::Item> LevelIndex::object_items(const Document& d) const {
     std::vector<SpatialGrid::Item> items;
     items.reserve(d.objs.size());
     for (uint32_t k = 0; k < d.objs.size(); ++k) {
         const Obj& o = d.objs[k];
-        items.push_back({o.level, painted(o.x), painted(o.y), spatial_obj_reach(o, char_units, pad), k});
+        items.push_back({o.level, painted(o.x), painted(o.y), spatial_obj_reach(o, char_units_, pad_), k});
     }
-    objs_.build(std::move(items));
+    return items;
+}
 
-    items.clear();
+std::vector<SpatialGrid::Item> LevelIndex::link_items(const Document& d) const {
+    std::vector<SpatialGrid::Item> items;
     items.reserve(d.links.size());
     for (uint32_t k = 0; k < d.links.size(); ++k) {
         const Link& l = d.links[k];
@@ -106,11 +138,32 @@ void LevelIndex::refresh(const Document& d, int64_t char_units, int64_t pad) {
         const int64_t ax = painted(a->x), ay = painted(a->y), bx = painted(b->x), by = painted(b->y);
         int64_t dx = bx - ax, dy = by - ay;
         int64_t length = static_cast<int64_t>(std::hypot(static_cast<double>(dx), static_cast<double>(dy)));
-        int64_t r = std::max(std::abs(dx), std::abs(dy)) / 2 + length / 2 + 400 + static_cast<int64_t>(l.label.size()) * char_units;
+        int64_t r = std::max(std::abs(dx), std::abs(dy)) / 2 + length / 2 + 400 + static_cast<int64_t>(l.label.size()) * char_units_;
         items.push_back({a->level, static_cast<int32_t>((ax + bx) / 2), static_cast<int32_t>((ay + by) / 2),
                          clamp_reach(r), k});
     }
-    links_.build(std::move(items));
+    return items;
+}
+
+void LevelIndex::refresh(const Document& d, int64_t char_units, int64_t pad) {
+    if (revision_ == d.revision && n_objs_ == d.objs.size() && n_links_ == d.links.size() && char_units_ == char_units &&
+        pad_ == pad)
+        return;
+    // An edit of a large document changes a few records: those move in the index, which is
+    // far quicker than making it again (a key step or an undo in a million objects).
+    const bool same_shape = builds_ > 0 && n_objs_ == d.objs.size() && n_links_ == d.links.size() &&
+                            char_units_ == char_units && pad_ == pad;
+    revision_ = d.revision;
+    n_objs_ = d.objs.size();
+    n_links_ = d.links.size();
+    char_units_ = char_units;
+    pad_ = pad;
+    auto objs = object_items(d);
+    auto links = link_items(d);
+    if (same_shape && objs_.update(objs) && links_.update(links)) return;
+    ++builds_;
+    objs_.build(std::move(objs));
+    links_.build(std::move(links));
 }
 
 const std::vector<uint32_t>& LevelIndex::objects(const Document& d, int32_t level, int64_t x1, int64_t y1, int64_t x2,

@@ -18,6 +18,10 @@ public:
         uint32_t id = 0;
     };
     void build(std::vector<Item> items);
+    // Takes `items` (the same number, by the same ids) in place of the ones held, moving only
+    // those that changed; false, with nothing changed, when so many moved that build() is the
+    // quicker way.
+    bool update(const std::vector<Item>& items);
     // The ids of the items of `level` whose square meets the rectangle (any corner order), rising.
     void query(int32_t level, int64_t x1, int64_t y1, int64_t x2, int64_t y2, std::vector<uint32_t>& out) const;
     size_t size() const { return cells_.size() + wide_.size(); }
@@ -55,10 +59,11 @@ public:
 
 private:
     void refresh(const Document& d, int64_t char_units, int64_t pad);
+    std::vector<SpatialGrid::Item> object_items(const Document& d) const;
+    std::vector<SpatialGrid::Item> link_items(const Document& d) const;
     SpatialGrid objs_, links_;
     uint64_t revision_ = 0;
     size_t n_objs_ = 0, n_links_ = 0;
-    const void* objs_data_ = nullptr;
     int64_t char_units_ = -1, pad_ = -1;
     std::vector<uint32_t> out_;
     int builds_ = 0;

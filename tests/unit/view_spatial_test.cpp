@@ -104,3 +104,59 @@ TEST(LevelIndex, FarOutObjectsStayWhereThePainterPutsThem) {
     EXPECT_EQ(at(100000 + 40000, 0), std::vector<uint32_t>{2});
     EXPECT_TRUE(at(100000 + 200000, 0).empty()); // the text paints its first characters only
 }
+
+// After edits the index answers as one made afresh: objects moved within their cell, across
+// cells and levels, grown past their reach, and too many at once for moving them one by one.
+TEST(LevelIndex, EditedIndexAnswersAsAFreshOne) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-60000, 60000), step(-3000, 3000), pick(0, 1999), lvl(1, 3);
+    Document d;
+    for (int i = 0; i < 2000; ++i) {
+        Obj o;
+        o.key = static_cast<Key>(i + 1);
+        o.id = "o" + std::to_string(i);
+        o.level = lvl(rng);
+        o.x = coord(rng);
+        o.y = coord(rng);
+        o.size = 15;
+        d.objs.push_back(o);
+        if (i > 0) d.links.push_back(Link{static_cast<Key>(i), static_cast<Key>(i + 1), 0, 0, 0, 0, ""});
+    }
+    d.touch_objs();
+    LevelIndex kept;
+    struct Edit {
+        const char* what;
+        int count;
+        bool far, level, grow;
+    };
+    const Edit edits[] = {
+        {"a key step of one object", 1, false, false, false},
+        {"objects moved far", 5, true, false, false},
+        {"objects to another level", 3, false, true, false},
+        {"an object whose text grows", 1, false, false, true},
+        {"a move of a thousand objects", 1000, false, false, false},
+    };
+    for (const auto& e : edits) {
+        for (int round = 0; round < 3; ++round) {
+            kept.objects(d, 1, 0, 0, 1, 1, 20, 700);  // indexed before the edit
+            for (int n = 0; n < e.count; ++n) {
+                Obj& o = d.objs[static_cast<size_t>(pick(rng))];
+                o.x = e.far ? coord(rng) : o.x + step(rng);
+                o.y = e.far ? coord(rng) : o.y + step(rng);
+                if (e.level) o.level = lvl(rng);
+                if (e.grow) o.id.append(3000, 'w');
+            }
+            d.bump();
+            LevelIndex fresh;
+            for (int q = 0; q < 40; ++q) {
+                int level = lvl(rng), x = coord(rng), y = coord(rng);
+                EXPECT_EQ(kept.objects(d, level, x, y, x + 9000, y - 9000, 20, 700),
+                          fresh.objects(d, level, x, y, x + 9000, y - 9000, 20, 700))
+                    << e.what;
+                EXPECT_EQ(kept.links(d, level, x, y, x + 9000, y - 9000, 20, 700),
+                          fresh.links(d, level, x, y, x + 9000, y - 9000, 20, 700))
+                    << e.what;
+            }
+        }
+    }
+}
