@@ -628,3 +628,46 @@ TEST_F(Finders, FindObjectsVisitsAnotherDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+class FindObjectsSort : public RichWin {
+protected:
+    // Clicks the header of the list's first column.
+    static void click_id_header(HWND dlg) {
+        HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+        HWND lv = lv_control_handle(host);
+        NMLISTVIEW nm{};
+        nm.hdr = {lv, static_cast<UINT_PTR>(GetDlgCtrlID(lv)), LVN_COLUMNCLICK};
+        SendMessageA(host, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    }
+    static std::string first_row(HWND dlg) {
+        char buf[64] = {};
+        ListView_GetItemText(lv_control_handle(GetDlgItem(dlg, IDC_FO_LIST)), 0, 0, buf, sizeof buf);
+        return buf;
+    }
+};
+
+TEST_F(FindObjectsSort, FiveHundredRowsSortButNotOneMore) {
+    for (int i = 0; i < 500; ++i) obj("N" + std::to_string(1000 + i), 12, "");
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    click_id_header(dlg);
+    click_id_header(dlg);  // descending
+    EXPECT_EQ(first_row(dlg), "N1499");
+    EXPECT_TRUE(Boxes::notes.empty());
+    DestroyWindow(dlg);
+
+    obj("N0999", 12, "");
+    command(CMD_FIND_OBJECTS);
+    dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    click_id_header(dlg);
+    click_id_header(dlg);
+    EXPECT_EQ(first_row(dlg), "N0999");  // as listed: not sorted
+    EXPECT_EQ(Boxes::notes, (std::vector<std::string>(2, "Use Filter to reduce number of items to <500 before sorting")));
+    DestroyWindow(dlg);
+}
+
+}  // namespace
