@@ -21,6 +21,7 @@
 #include "elements/obj.h"
 #include "resources/ids.h"
 #include "resources/text_ids.h"
+#include "services/web_win.h"
 #include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
@@ -193,8 +194,7 @@ void push_return(Key key) {
 // A file named by a document from the web archive runs only when the user agrees.
 bool from_web() {
     auto cur = file_current();
-    std::string archive = util_lower(file_progdir_path("url"));
-    return cur && util_lower(cur->dir).rfind(archive, 0) == 0;
+    return cur && http_in_archive(cur->dir);
 }
 
 std::optional<std::string> located(const std::string& ext) {
@@ -204,10 +204,9 @@ std::optional<std::string> located(const std::string& ext) {
 bool open_document(const std::string& ext) {
     if (ext.rfind("http://", 0) == 0 && ext.find(".vrn", 7) != std::string::npos && shell_hooks_.open_url) {
         int a = shell_hooks_.ask_save ? shell_hooks_.ask_save() : 2;
-        if (a != 3) {
-            DocArg d = action_split_doc_arg(ext);
-            return shell_hooks_.open_url(d.file);
-        }
+        if (a == 3) return false;
+        DocArg d = action_split_doc_arg(ext);
+        return http_open_url(d.file.substr(7), d.id.empty() ? "" : " " + d.id, d.level, 1);
     }
     DocArg d = action_split_doc_arg(ext);
     auto name = file_vrn_name(util_lower(d.file));
@@ -456,6 +455,8 @@ bool main_native(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
 }
 
 }  // namespace
+
+bool action_goto_rule(const std::string& target, int level) { return goto_rule(target, level); }
 
 ActionPlatform& action_platform() {
     static ActionPlatform p{run_program_default, shell_open_default,  util_play_sound,    dde_execute_default,

@@ -14,6 +14,9 @@
 bool action_do(int code, Key key, const std::string& ext);
 // WM_TCARD with HELP_TCARD_DATA: 101-116 open a sample document, 200-299 run a main-menu command.
 void action_tcard_open(int number);
+// Shows a just-opened document: level `level` centred on (0, 0) when `target` is empty or " ",
+// else the object whose id follows the blank.
+bool action_goto_rule(const std::string& target, int level);
 
 // What the actions ask of the platform; tests replace it.
 struct ActionPlatform {

@@ -7,6 +7,7 @@
 #include "services/mail_win.h"
 #include "services/print_win.h"
 #include "services/setup_win.h"
+#include "services/web_win.h"
 
 void services_init() {
     action_register();
@@ -15,5 +16,6 @@ void services_init() {
     info_register();
     mail_register();
     setup_register();
+    web_register();
     pict_services_register();
 }

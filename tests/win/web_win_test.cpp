@@ -1,0 +1,423 @@
+// The web client against real servers on loopback (tests/servers/web.sh): File > Open from Web,
+// the archive, redirections, 401 and the password dialog, the proxy, and every way a download
+// can fail. Nothing may be written outside the archive directory.
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "base/dlg_win.h"
+#include "document/view.h"
+#include "resources/ids.h"
+#include "resources/web_ids.h"
+#include "services/web_client_win.h"
+#include "services/web_win.h"
+#include "win/win_test_util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using wt::Boxes;
+
+// Ports of tests/servers/web.sh.
+const std::string kFiles = "127.0.0.1:14380", kHandler = "127.0.0.1:14381", kProxy = "14382", kNginx = "127.0.0.1:14383",
+                  kCapture = "127.0.0.1:14384";
+
+bool port_open(int port) {
+    WSADATA d;
+    WSAStartup(MAKEWORD(2, 2), &d);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<u_short>(port));
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    closesocket(s);
+    return ok;
+}
+
+// A blocking GET, for reading back what the capture server saw.
+std::string fetch(int port, const std::string& path) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<u_short>(port));
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    std::string out;
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        std::string q = "GET " + path + " HTTP/1.0\r\n\r\n";
+        send(s, q.data(), static_cast<int>(q.size()), 0);
+        char buf[4096];
+        for (int n; (n = recv(s, buf, sizeof buf, 0)) > 0;) out.append(buf, static_cast<size_t>(n));
+    }
+    closesocket(s);
+    size_t body = out.find("\r\n\r\n");
+    return body == std::string::npos ? "" : out.substr(body + 4);
+}
+
+// Modal dialogs met while the program runs are answered by these steps, in order: a hook sees
+// each dialog start and a timer on it runs the step once the dialog's own loop runs.
+struct Driver {
+    static inline std::vector<std::pair<std::string, std::function<void(HWND)>>> steps;
+    static inline int seen = 0, unexpected = 0;
+    static void CALLBACK tick(HWND d, UINT, UINT_PTR id, DWORD) {
+        KillTimer(d, id);
+        char title[256] = {};
+        GetWindowTextA(d, title, sizeof title);
+        const std::string t = title;
+        if (t != "Password needed to access URL" && t != "Advance Options") return;
+        if (steps.empty() || steps.front().first != t) {
+            ++unexpected;  // a dialog nobody expected must not wait for ever
+            SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        auto step = steps.front().second;
+        steps.erase(steps.begin());
+        ++seen;
+        step(d);
+    }
+    static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp) {
+        auto* c = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+        if (code == HC_ACTION && c->message == WM_INITDIALOG) SetTimer(c->hwnd, 0x5EB, 30, tick);
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+};
+
+void set_text(HWND d, int id, const std::string& t) { SetDlgItemTextA(d, id, t.c_str()); }
+void press(HWND d, int id) { SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, id))); }
+
+std::function<void(HWND)> password(const std::string& user, const std::string& pass, const std::string& url = "") {
+    return [=](HWND d) {
+        set_text(d, IDC_WEB_USER, user);
+        set_text(d, IDC_WEB_PASSWORD, pass);
+        if (!url.empty()) set_text(d, IDC_WEB_AUTH_URL, url);
+        press(d, IDOK);
+    };
+}
+
+std::set<std::string> files_under(const fs::path& dir) {
+    std::set<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(dir, ec)) out.insert(fs::relative(e.path(), dir).string());
+    return out;
+}
+
+class Web : public wt::MainWindowTest {
+protected:
+    Web() : MainWindowTest("vorn_web_test") {}
+    void SetUp() override {
+        if (!port_open(14381) || !port_open(14380)) GTEST_SKIP() << "the test web servers are not running (tests/servers/web.sh start)";
+        MainWindowTest::SetUp();
+        Boxes::notes.clear();  // another copy of the program may be running
+        http_forget_credentials();
+        archive_ = dir_ / "archive";
+        file_setting_set_text("URLlog", archive_.string());
+        web_set_limits(60000, 64u << 20);
+        Driver::steps.clear();
+        Driver::seen = 0;
+        Driver::unexpected = 0;
+        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, Driver::hook, nullptr, GetCurrentThreadId());
+    }
+    void TearDown() override {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        EXPECT_EQ(Driver::unexpected, 0) << "a dialog came up that the test did not expect";
+        if (HWND d = http_openweb_window()) DestroyWindow(d);
+        web_set_limits(60000, 64u << 20);
+        MainWindowTest::TearDown();
+    }
+    void command(int id) {
+        SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        wt::pump(20);
+    }
+    // File > Open from Web, the address typed, the source chosen, Open pressed.
+    void open_web(const std::string& address, bool archive = false) {
+        command(CMD_OPEN_WEB);
+        HWND d = http_openweb_window();
+        ASSERT_NE(d, nullptr);
+        set_text(d, IDC_WEB_URL, address);
+        press(d, archive ? IDC_WEB_ARCHIVE : IDC_WEB_ONWEB);
+        CheckRadioButton(d, IDC_WEB_ONWEB, IDC_WEB_ARCHIVE, archive ? IDC_WEB_ARCHIVE : IDC_WEB_ONWEB);
+        press(d, IDOK);
+        wait();
+    }
+    // Until no request is waiting.
+    void wait(DWORD ms = 15000) {
+        DWORD end = GetTickCount() + ms;
+        do wt::pump(20);
+        while ((http_pending_count() > 0 || web_connections() > 0) && static_cast<int>(end - GetTickCount()) > 0);
+        wt::pump(50);
+    }
+    bool opened(const std::string& url) {
+        return file_lower(file_current_name()) == file_lower((archive_ / http_archive_name(url)).string()) &&
+               std::any_of(view_doc().objs.begin(), view_doc().objs.end(), [](const Obj& o) { return o.id == "From the web"; });
+    }
+    std::vector<std::string> listed() {
+        HWND list = GetDlgItem(http_openweb_window(), IDC_WEB_LIST);
+        std::vector<std::string> out;
+        int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+        for (int k = 0; k < n; ++k) {
+            char buf[1024] = {};
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(k), reinterpret_cast<LPARAM>(buf));
+            out.emplace_back(buf);
+        }
+        return out;
+    }
+    fs::path archive_;
+    HHOOK hook_ = nullptr;
+};
+
+TEST_F(Web, OpensFromTheWebKeepsTheCopyAndOpensItAgainFromTheArchive) {
+    const std::string url = kFiles + "/doc.vrn";
+    open_web(url);
+    EXPECT_TRUE(Boxes::errors.empty() && Boxes::notes.empty()) << (Boxes::errors.empty() ? Boxes::notes[0] : Boxes::errors[0]);
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 doc.vrn"));
+    EXPECT_TRUE(opened(url));
+    EXPECT_EQ(http_openweb_window(), nullptr) << "Open closes the dialog";
+
+    // A text file is kept but not opened, and listed only with "List all".
+    open_web(kFiles + "/sub/notes.txt");
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub notes.txt"));
+    EXPECT_TRUE(opened(url));
+    command(CMD_OPEN_WEB);
+    EXPECT_EQ(listed(), std::vector<std::string>{url});
+    press(http_openweb_window(), IDC_WEB_LISTALL);
+    CheckDlgButton(http_openweb_window(), IDC_WEB_LISTALL, BST_CHECKED);
+    press(http_openweb_window(), IDC_WEB_LISTALL);
+    EXPECT_EQ(listed().size(), 2u);
+    wt::shot(http_openweb_window(), "web_open_dialog");
+    DestroyWindow(http_openweb_window());
+
+    // From the archive nothing is sent: a new document first, then the archived copy.
+    command(CMD_NEW);
+    EXPECT_FALSE(opened(url));
+    open_web(url, true);
+    EXPECT_TRUE(opened(url));
+    EXPECT_EQ(http_source_choice(), IDC_WEB_ARCHIVE);
+    command(CMD_OPEN_WEB);
+    EXPECT_EQ(IsDlgButtonChecked(http_openweb_window(), IDC_WEB_ARCHIVE), UINT{BST_CHECKED}) << "the last source is offered again";
+}
+
+TEST_F(Web, RedirectionsAreFollowedFiveTimesAndStayInTheArchive) {
+    struct Case {
+        std::string path, archived, note;
+    } cases[] = {
+        {"/redirect/abs.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
+        {"/redirect/dir/rel.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
+        {"/redirect/chain/5.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
+        {"/redirect/chain/6.vrn", "", "Too many redirections"},
+        {"/redirect/loop.vrn", "", "Too many redirections"},
+        {"/redirect/https.vrn", "", "Cannot follow the redirection"},
+        // "../../..\..\x.exe" climbs no higher than the host, and the backslashes stay in the name.
+        {"/redirect/escape.vrn", "127.0.0.1%3A14381 ..%5C..%5Cx.exe", ""},
+    };
+    const auto outside = files_under(dir_.parent_path() / "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::error_code ec;
+        fs::remove_all(archive_, ec);
+        Boxes::notes.clear();
+        command(CMD_NEW);
+        open_web(kHandler + c.path);
+        auto in_archive = files_under(archive_);
+        if (c.archived.empty()) {
+            EXPECT_TRUE(in_archive.empty());
+            ASSERT_EQ(Boxes::notes.size(), 1u);
+            EXPECT_NE(Boxes::notes[0].find(c.note), std::string::npos) << Boxes::notes[0];
+        } else {
+            EXPECT_EQ(in_archive, std::set<std::string>{c.archived}) << (Boxes::errors.empty() ? "" : Boxes::errors.back());
+            EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
+        }
+    }
+    EXPECT_TRUE(Boxes::errors.empty());
+    // Nothing was written beside the test's folder either.
+    auto after = files_under(dir_.parent_path() / "");
+    for (const auto& f : after) {
+        if (!outside.count(f)) {
+            EXPECT_EQ(f.rfind(dir_.filename().string(), 0), 0u) << f;
+        }
+    }
+}
+
+TEST_F(Web, PasswordDialogRetriesUntilRightOrCancelled) {
+    const std::string url = kHandler + "/auth/doc.vrn";
+    // A wrong password asks again; Cancel ends the download.
+    Driver::steps = {{"Password needed to access URL", password("alice", "wrong")},
+                     {"Password needed to access URL", [](HWND d) { press(d, IDCANCEL); }}};
+    open_web(url);
+    EXPECT_EQ(Driver::seen, 2);
+    EXPECT_FALSE(fs::exists(archive_ / http_archive_name(url)));
+    EXPECT_EQ(http_pending_count(), 0u);
+
+    // The right one, given for the host: it opens and serves the next address on that host.
+    Driver::steps = {{"Password needed to access URL", password("alice", "secret", "127.0.0.1")}};
+    open_web(url);
+    EXPECT_TRUE(opened(url));
+    ASSERT_FALSE(http_credentials().empty());
+    EXPECT_EQ(http_credentials().back().prefix, "127.0.0.1");
+    Driver::seen = 0;
+    open_web(kHandler + "/auth/other.vrn");
+    EXPECT_EQ(Driver::seen, 0) << "no second question on the same host";
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14381 auth other.vrn"));
+
+    // nginx's Basic authorisation, where it runs.
+    if (port_open(14383)) {
+        Driver::steps = {{"Password needed to access URL", password("alice", "secret")}};
+        Driver::seen = 0;
+        open_web(kNginx + "/private/doc.vrn");
+        EXPECT_EQ(Driver::seen, 0) << "the host's credentials are already known";
+        EXPECT_TRUE(opened(kNginx + "/private/doc.vrn"));
+    }
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+TEST_F(Web, ProxyBypassAndAdvanceOptions) {
+    if (!port_open(14382)) GTEST_SKIP() << "tinyproxy is not running";
+    // Advance Options: a port without a server is refused; a server and port are stored.
+    command(CMD_OPEN_WEB);
+    HWND d = http_openweb_window();
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          set_text(o, IDC_WEB_SERVER, "");
+                          set_text(o, IDC_WEB_PORT, "8080");
+                          press(o, IDOK);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+    EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Cannot have Port without Proxy"});
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "");
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          CheckDlgButton(o, IDC_WEB_USE_PROXY, BST_CHECKED);
+                          press(o, IDC_WEB_USE_PROXY);
+                          EXPECT_TRUE(IsWindowEnabled(GetDlgItem(o, IDC_WEB_SERVER)));
+                          set_text(o, IDC_WEB_SERVER, "127.0.0.1");
+                          set_text(o, IDC_WEB_PORT, kProxy);
+                          wt::shot(o, "web_options");
+                          press(o, IDOK);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[14382,1,0,1,1]");
+    DestroyWindow(d);
+
+    // Through tinyproxy.
+    open_web(kFiles + "/doc.vrn");
+    EXPECT_TRUE(opened(kFiles + "/doc.vrn")) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+
+    // A dead proxy fails, unless the address is bypassed.
+    file_setting_set_list("HTTP", {14399, 1, 0, 1, 1});
+    command(CMD_NEW);
+    open_web(kFiles + "/sub/page.vrn");
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0].rfind("Error: 10061", 0), 0u) << Boxes::errors[0];
+    file_setting_set_text("ProxyBypass", kFiles);
+    open_web(kFiles + "/sub/page.vrn");
+    EXPECT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+}
+
+TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
+    web_set_limits(1500, 1u << 20);
+    // An earlier copy survives a download cut short.
+    fs::create_directories(archive_);
+    const fs::path earlier = archive_ / "127.0.0.1%3A14381 truncated.vrn";
+    { std::ofstream(earlier, std::ios::binary) << "p_(350,20110)\n"; }
+    struct Case {
+        std::string url, error, note;
+    } cases[] = {
+        {"127.0.0.1:14399/doc.vrn", "Error: 10061", ""},
+        {kHandler + "/silent.vrn", "Error: 10060", ""},
+        {kHandler + "/truncated.vrn", "Error: 20003", ""},
+        {kHandler + "/big.vrn", "Error: 20002", ""},       // 100 MB announced
+        {kHandler + "/endless.vrn", "Error: 20002", ""},   // no length, above the cap
+        {kHandler + "/missing.vrn", "", "OK response with Status 404\nNo such page here"},
+        {kHandler + "/proxyauth.vrn", "", "status 407"},
+        {"no-such-host.invalid/doc.vrn", "Error: 110", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        Boxes::errors.clear();
+        Boxes::notes.clear();
+        open_web(c.url);
+        if (!c.error.empty()) {
+            ASSERT_EQ(Boxes::errors.size(), 1u);
+            EXPECT_EQ(Boxes::errors[0].rfind(c.error, 0), 0u) << Boxes::errors[0];
+            EXPECT_NE(Boxes::errors[0].find('\n'), std::string::npos) << "a line says what went wrong";
+        } else {
+            ASSERT_EQ(Boxes::notes.size(), 1u);
+            EXPECT_NE(Boxes::notes[0].find(c.note), std::string::npos) << Boxes::notes[0];
+        }
+    }
+    EXPECT_EQ(files_under(archive_), std::set<std::string>{earlier.filename().string()});
+    EXPECT_EQ(file_read_text(earlier.string()).value_or(""), "p_(350,20110)\n");
+}
+
+TEST_F(Web, RequestBytesLfAnswersAndHostileNames) {
+    open_web(kCapture + "/cap/doc.vrn");
+    EXPECT_EQ(fetch(14381, "/captured"), "GET /cap/doc.vrn HTTP/1.0\r\nHost: 127.0.0.1:14384\r\n\r\n");
+
+    open_web(kHandler + "/lf.vrn");
+    EXPECT_TRUE(opened(kHandler + "/lf.vrn"));
+
+    // ':', '*' and '?' of an address never reach the file name.
+    const std::string weird = kHandler + "/weird/a:b*c?d.vrn";
+    open_web(weird);
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14381 weird a%3Ab%2Ac%3Fd.vrn"));
+    EXPECT_TRUE(opened(weird));
+    command(CMD_OPEN_WEB);
+    auto l = listed();
+    EXPECT_NE(std::find(l.begin(), l.end(), weird), l.end());
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
+    open_web(kFiles + "/doc.vrn");
+    command(CMD_OPEN_WEB);
+    HWND d = http_openweb_window();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_WEB_STOP)));
+    // A double click on a listed copy fills the address and opens it; the dialog stays.
+    SendDlgItemMessageA(d, IDC_WEB_LIST, LB_SETCURSEL, 0, 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_WEB_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_WEB_LIST)));
+    EXPECT_EQ(dlg_get_text(d, IDC_WEB_URL), kFiles + "/doc.vrn");
+    wait();
+    EXPECT_NE(http_openweb_window(), nullptr);
+    // Stop forgets a request that gets no answer; nothing is reported for it later.
+    DestroyWindow(d);
+    command(CMD_OPEN_WEB);
+    set_text(http_openweb_window(), IDC_WEB_URL, kHandler + "/silent.vrn");
+    press(http_openweb_window(), IDOK);
+    EXPECT_EQ(http_pending_count(), 1u);
+    command(CMD_OPEN_WEB);
+    d = http_openweb_window();
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_WEB_STOP)));
+    press(d, IDC_WEB_STOP);
+    EXPECT_EQ(http_pending_count(), 0u);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_WEB_STOP)));
+    wait(2000);
+    EXPECT_TRUE(Boxes::errors.empty() && Boxes::notes.empty());
+
+    // Fold and unfold.
+    RECT r;
+    press(d, IDC_WEB_FOLD);
+    GetWindowRect(d, &r);
+    EXPECT_EQ(r.bottom - r.top, 60);
+    press(d, IDC_WEB_FOLD);
+    GetWindowRect(d, &r);
+    EXPECT_GT(r.bottom - r.top, 100);
+
+    // Clear Archive with 0 days takes every file after a yes.
+    Boxes::answer = 1;
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
+                          press(o, IDC_WEB_CLEAR);
+                          press(o, IDCANCEL);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted. Proceed?"});
+    EXPECT_TRUE(files_under(archive_).empty());
+    EXPECT_TRUE(listed().empty());
+}
+
+}  // namespace
