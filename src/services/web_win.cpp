@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bars/status.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
 #include "base/error.h"
@@ -35,6 +36,28 @@ bool on_archive_ = false;
 HWND openweb_ = nullptr;
 bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
 
+// The Status field names the oldest download while any is waiting, then shows what it did before.
+struct StatusBefore {
+    bool saved = false;
+    int key = 0;
+    std::string text;
+};
+StatusBefore status_before_;
+
+void show_pending() {
+    std::string url;
+    if (http_request_pending(&url)) {
+        if (!status_before_.saved) status_before_ = {true, status_model().text_key(), status_model().status_text()};
+        status_show("Downloading " + url);
+    } else if (status_before_.saved) {
+        if (status_model().text_key() == 0) {
+            if (status_before_.key == 0) status_show(status_before_.text.empty() ? " " : status_before_.text);
+            else status_update(1, status_before_.key);
+        }
+        status_before_ = {};
+    }
+}
+
 HttpSetting setting() { return http_setting_from(settings_parse_list(file_setting_get_text("HTTP", ""))); }
 
 bool ensure_archive_dir(const std::string& dir) {
@@ -62,7 +85,7 @@ bool send_request(const std::string& url_in, const std::string& target, int leve
     t.conn = web_send(main_inst_, route->host, route->port, http_serialize(q, host_header));
     track_request_.push_back(std::move(t));
     if (openweb_) dlg_enable(openweb_, IDC_WEB_STOP, 1);
-    view_invalidate();
+    show_pending();
     return true;
 }
 
@@ -93,7 +116,7 @@ void on_event(const WebEvent& e) {
     TrackRequest t = *it;
     track_request_.erase(it);
     if (openweb_ && track_request_.empty()) dlg_enable(openweb_, IDC_WEB_STOP, 0);
-    view_invalidate();
+    show_pending();
     if (e.error) {
         msg_error(http_error_text(e.error, t.host));
         return;
@@ -226,7 +249,7 @@ INT_PTR CALLBACK dlg_openweb_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
             for (const auto& t : track_request_) web_close(t.conn);
             track_request_.clear();
             dlg_enable(win, IDC_WEB_STOP, 0);
-            view_invalidate();
+            show_pending();
             return TRUE;
         case IDC_WEB_FOLD: on_fold(win); return TRUE;
         default: break;

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "bars/status.h"
 #include "base/dlg_win.h"
 #include "document/view.h"
 #include "resources/ids.h"
@@ -389,12 +390,14 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
     set_text(http_openweb_window(), IDC_WEB_URL, kHandler + "/silent.vrn");
     press(http_openweb_window(), IDOK);
     EXPECT_EQ(http_pending_count(), 1u);
+    EXPECT_EQ(status_model().status_text(), "Downloading " + kHandler + "/silent.vrn");
     command(CMD_OPEN_WEB);
     d = http_openweb_window();
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_WEB_STOP)));
     press(d, IDC_WEB_STOP);
     EXPECT_EQ(http_pending_count(), 0u);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_WEB_STOP)));
+    EXPECT_EQ(status_model().status_text().rfind("Downloading", 0), std::string::npos);
     wait(2000);
     EXPECT_TRUE(Boxes::errors.empty() && Boxes::notes.empty());
 
