@@ -211,6 +211,11 @@ bool open_document(const std::string& ext) {
     DocArg d = action_split_doc_arg(ext);
     auto name = file_vrn_name(util_lower(d.file));
     if (!name) return false;
+    // A web document names its neighbours on the same server.
+    if (from_web() && name->find(':') == std::string::npos) {
+        if (shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return false;
+        return http_open_relative(file_current_name(), *name, d.id.empty() ? "" : " " + d.id, d.level);
+    }
     auto path = file_resolve(*name);
     if (!path || !shell_hooks_.open_document || shell_hooks_.open_document(*path) != 1) return false;
     return goto_rule(d.id.empty() ? "" : " " + d.id, d.level);

@@ -387,6 +387,13 @@ bool http_open_url(const std::string& url, const std::string& target, int level,
     return send_request(url, target, level, mode, 0);
 }
 
+bool http_open_relative(const std::string& archived_path, const std::string& name, const std::string& target, int level) {
+    std::string rel = name;
+    std::replace(rel.begin(), rel.end(), '\\', '/');
+    auto url = http_redirect_address(http_url_from_archive_name(file_name_part(archived_path)), rel);
+    return url && http_open_url(*url, target, level, 1);
+}
+
 bool http_request_pending(std::string* url) {
     if (track_request_.empty()) return false;
     if (url) *url = track_request_.front().url;

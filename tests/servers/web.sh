@@ -35,6 +35,8 @@ start() {
   printf 'j_(1,"From the web",1,0,0,3,0,161,20,1,0,0,"")\r\nj_(2,"Second",2,100,50,3,0,161,20,1,0,0,"")\r\np_(350,20110)\r\n' >"$state/www/doc.vrn"
   cp "$state/www/doc.vrn" "$state/www/private/doc.vrn"
   cp "$state/www/doc.vrn" "$state/www/sub/page.vrn"
+  # Actions of a web document: a neighbour named relatively, and a program.
+  printf 'j_(1,"Next page",1,0,0,3,6,161,20,1,0,0,"sub\\\\page.vrn")\r\nj_(2,"Run it",1,200,0,3,8,161,20,1,0,0,"winver.exe")\r\np_(350,20110)\r\n' >"$state/www/actions.vrn"
   printf 'plain text from the web\r\n' >"$state/www/sub/notes.txt"
   chmod 644 "$state/www"/*.vrn "$state/www"/*/*
 

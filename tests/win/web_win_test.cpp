@@ -17,6 +17,7 @@
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
+#include "services/action_win.h"
 #include "services/web_client_win.h"
 #include "services/web_win.h"
 #include "win/win_test_util.h"
@@ -421,6 +422,30 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
     EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted. Proceed?"});
     EXPECT_TRUE(files_under(archive_).empty());
     EXPECT_TRUE(listed().empty());
+}
+
+// A web document's actions: a relative name is fetched from beside the document's address, and
+// a program it names runs only after a yes.
+TEST_F(Web, ActionsOfAWebDocumentFetchNeighboursAndAskBeforePrograms) {
+    open_web(kFiles + "/actions.vrn");
+    ASSERT_TRUE(file_lower(file_current_name()).find("actions.vrn") != std::string::npos);
+    ActionPlatform saved = action_platform();
+    static int runs = 0;
+    runs = 0;
+    action_platform().run_program = [](const std::string&) { return ++runs > 0; };
+    marked_obj_ = {2};
+    SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+    wt::pump(30);
+    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Run Program: This document came from the web. Run the program \"winver.exe\"?"});
+    EXPECT_EQ(runs, 0);
+    action_platform() = saved;
+
+    marked_obj_ = {1};
+    SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+    wait();
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    EXPECT_TRUE(opened(kFiles + "/sub/page.vrn"));
+    EXPECT_TRUE(Boxes::errors.empty());
 }
 
 }  // namespace
