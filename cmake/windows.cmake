@@ -48,7 +48,7 @@ set_target_properties(vorn_mapi_test PROPERTIES PREFIX "")
 target_link_options(vorn_mapi_test PRIVATE -Wl,--kill-at)
 # The tests run with the program directory as working directory, as the program does.
 add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
-set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
+set_tests_properties(win_tests PROPERTIES TIMEOUT 2400)
 
 # Speed measurements under Wine: built with the program, run by hand (not part of the tests).
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
