@@ -50,7 +50,14 @@ std::string read_file(const std::string& path) {
 template <class WriteFn> void write_replacing(const std::string& path, WriteFn write) {
     std::string tmp = path + ".~tmp";
     DeleteFileA(tmp.c_str());
-    if (!write(tmp)) {
+    bool ok = false;
+    try {
+        ok = write(tmp);
+    } catch (...) {
+        DeleteFileA(tmp.c_str());
+        throw;
+    }
+    if (!ok) {
         DeleteFileA(tmp.c_str());
         vorn_raise(kPictErrCreate, path);
     }
@@ -288,11 +295,14 @@ void pict_save(HGLOBAL pic, const std::string& file) {
         return;
     }
     pict_library_reset();
-    try {
-        write_replacing(file, [&](const std::string& p) { return save_with_gdiplus(*img, code, p); });
-    } catch (const VornError& e) {
-        vorn_raise(kPictErrEncode, file);
-    }
+    write_replacing(file, [&](const std::string& p) {
+        // A place that cannot be written is told apart from an encoder that fails.
+        HANDLE f = CreateFileA(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(f);
+        if (!save_with_gdiplus(*img, code, p)) vorn_raise(kPictErrEncode, file);
+        return true;
+    });
 }
 
 HGLOBAL pict_transform(HGLOBAL src, const std::vector<PictOp>& ops) {
@@ -347,7 +357,8 @@ uint16_t dsm(TwIdentity* dest, uint32_t dg, uint16_t dat, uint16_t msg, void* da
 bool dsm_load() {
     if (!tw_.entry) {
         if (!tw_.dll) tw_.dll = LoadLibraryA("twain_32.dll");
-        if (tw_.dll) tw_.entry = reinterpret_cast<DsmEntryFn>(GetProcAddress(tw_.dll, "DSM_Entry"));
+        if (tw_.dll)
+            tw_.entry = reinterpret_cast<DsmEntryFn>(reinterpret_cast<void*>(GetProcAddress(tw_.dll, "DSM_Entry")));
         if (!tw_.entry) return false;
         TwIdentity& a = tw_.app;
         a.version.major = 6;

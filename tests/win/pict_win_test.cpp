@@ -135,6 +135,7 @@ TEST_F(PictFiles, BadNamesAndBrokenFilesRaiseTheirErrors) {
         {"broken pcx", [&] { GlobalFree(pict_load(path("junk.pcx"))); }, kPictErrNotPicture},
         {"broken png", [&] { GlobalFree(pict_load(path("junk.png"))); }, kPictErrNotPicture},
         {"folder missing", [&] { pict_save(pic, path("no\\such\\dir.bmp")); }, kPictErrCreate},
+        {"folder missing for a PNG", [&] { pict_save(pic, path("no\\such\\dir.png")); }, kPictErrCreate},
         {"unknown operation", [&] { GlobalFree(pict_transform(pic, {PictOp{77}})); }, kPictErrOperation},
     };
     for (const auto& r : rows) {
