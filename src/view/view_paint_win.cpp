@@ -82,9 +82,30 @@ public:
         if (map_.page) return map_.to_device(p);
         return {origin_.x + round_half(p.x * scale_), origin_.y - round_half(p.y * scale_)};
     }
+    // Whether the rectangle's pixels, grown by `slack`, meet `area`; without rounding, which
+    // costs more than the rest of the test here.
+    bool meets(const Rc& r, const Rc& area, int slack) const {
+        if (map_.page) {
+            Pt a = to_device({r.left, r.top}), b = to_device({r.right, r.bottom});
+            return std::max(a.x, b.x) + slack >= area.left && std::min(a.x, b.x) - slack < area.right &&
+                   std::max(a.y, b.y) + slack >= area.top && std::min(a.y, b.y) - slack < area.bottom;
+        }
+        const double x1 = origin_.x + r.left * scale_, x2 = origin_.x + r.right * scale_;
+        const double y1 = origin_.y - r.top * scale_, y2 = origin_.y - r.bottom * scale_;
+        return std::max(x1, x2) + slack >= area.left && std::min(x1, x2) - slack < area.right &&
+               std::max(y1, y2) + slack >= area.top && std::min(y1, y2) - slack < area.bottom;
+    }
 
 private:
-    static int round_half(double v) { return static_cast<int>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5)); }
+    // Nearest, halves away from zero, as the mapping rounds. lrint (halves to even) takes one
+    // instruction where floor and ceil switch the processor's rounding mode twice each.
+    static int round_half(double v) {
+        long r = std::lrint(v);
+        const double d = v - static_cast<double>(r);
+        if (d == 0.5 && v > 0) ++r;
+        else if (d == -0.5 && v < 0) --r;
+        return static_cast<int>(r);
+    }
     ViewMapping map_;
     Pt origin_;
     double scale_ = 1;
@@ -157,10 +178,8 @@ public:
     Pen current_pen() const override { return real_.current_pen(); }
     bool visible(const Rc& r) const override {
         if (!screen_) return real_.visible(r);
-        // A pixel more on each side than the mapping rounds to: never false where GDI would draw.
-        Pt a = quick_.to_device({r.left, r.top}), b = quick_.to_device({r.right, r.bottom});
-        return std::max(a.x, b.x) + 2 >= update_.left && std::min(a.x, b.x) - 2 < update_.right &&
-               std::max(a.y, b.y) + 2 >= update_.top && std::min(a.y, b.y) - 2 < update_.bottom;
+        // Pixels more on each side than the mapping rounds to: never false where GDI would draw.
+        return quick_.meets(r, update_, 2);
     }
     Pt lp_to_dp(Pt p) const override { return points_ ? quick_.to_device(p) : real_.lp_to_dp(p); }
     Pt dp_to_lp(Pt p) const override { return points_ ? screen_->to_logical(p) : real_.dp_to_lp(p); }
@@ -381,7 +400,7 @@ LevelIndex g_index;
 
 struct VisibleItems {
     std::vector<uint32_t> objs, links;  // positions in the document's vectors, in stored order
-    std::vector<uint32_t> ends;         // objs and the objects the links end on
+    std::vector<uint32_t> ends;         // the objects the links end on
 };
 
 // The objects and links of `level` that may paint into the window (or page) of mapping m.
@@ -397,7 +416,7 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
     VisibleItems v;
     v.objs = g_index.objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
     v.links = g_index.links(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
-    v.ends = v.objs;
+    // Only links need to know where objects go before they are painted.
     for (uint32_t k : v.links) {
         for (Key key : {d.links[k].from, d.links[k].to}) {
             int i = d.obj_index(key);
