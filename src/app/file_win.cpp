@@ -23,6 +23,7 @@
 #include "elements/bg_transition.h"
 #include "elements/bg_transition_win.h"
 #include "resources/ids.h"
+#include "services/web_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -257,6 +258,10 @@ bool file_open_by_ext(const std::string& name) {
         msg_note("Opening documents from the web is not available yet.");
         return false;
     }
+    // A relative name inside a copy from the web archive means the file beside its address.
+    if (name.find(':') == std::string::npos && !file_is_untitled() &&
+        http_in_archive(file_dir_part(file_current_name())))
+        return http_open_relative(file_current_name(), name, "", 1);
     std::string ext = file_ext(name);
     if (ext == ".txt") {
         if (shell_hooks_.open_text_file) return shell_hooks_.open_text_file(name);
@@ -308,6 +313,12 @@ bool file_load_document(const std::string& name) {
 }
 
 bool file_save_document(const std::string& name) {
+    // The archive holds copies of what the web served; a clearing by age would delete the user's work.
+    if (http_in_archive(file_dir_part(name))) {
+        msg_error("Documents are not saved in the web archive (" + http_archive_dir() +
+                  "): choose another folder with Save As.");
+        return false;
+    }
     std::string err;
     bool bk2 = backup_setting_get().bk2;
     if (!view_save_file(name, &err, bk2)) {

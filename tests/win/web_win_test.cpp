@@ -12,8 +12,11 @@
 #include <set>
 #include <string>
 
+#include "app/file_win.h"
 #include "bars/status.h"
 #include "base/dlg_win.h"
+#include "base/file.h"
+#include "document/doc_util.h"
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
@@ -203,6 +206,26 @@ TEST_F(Web, OpensFromTheWebKeepsTheCopyAndOpensItAgainFromTheArchive) {
     EXPECT_EQ(http_source_choice(), IDC_WEB_ARCHIVE);
     command(CMD_OPEN_WEB);
     EXPECT_EQ(IsDlgButtonChecked(http_openweb_window(), IDC_WEB_ARCHIVE), UINT{BST_CHECKED}) << "the last source is offered again";
+}
+
+TEST_F(Web, AnArchivedCopyFetchesItsRelativeNamesAndIsNeverSavedOver) {
+    open_web(kFiles + "/doc.vrn");
+    ASSERT_TRUE(opened(kFiles + "/doc.vrn"));
+    const fs::path copy = archive_ / "127.0.0.1%3A14380 doc.vrn";
+    const auto before = fs::last_write_time(copy);
+    view_doc().set_param(350, 20111);
+    file_set_changed();
+    command(CMD_SAVE);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("web archive"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(fs::last_write_time(copy), before);
+    EXPECT_TRUE(file_is_changed()) << "the edits wait for Save As";
+    file_clear_changed();
+
+    EXPECT_TRUE(file_open_by_ext("sub\\page.vrn"));
+    wait();
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    EXPECT_EQ(file_lower(file_current_name()), file_lower((archive_ / "127.0.0.1%3A14380 sub page.vrn").string()));
 }
 
 TEST_F(Web, RedirectionsAreFollowedFiveTimesAndStayInTheArchive) {
