@@ -463,6 +463,7 @@ bool help_menu_action(int id) {
 
 void help_register() {
     help_context_hook_ = context_hook;
+    help_keyword_hook_ = help_keyword_sub;
     // In the command table, so that the Help menu is enabled and F1 passes the accelerator.
     static const Command commands[] = {
         {CMD_HELP_TOPICS, [] { help_menu_action(CMD_HELP_TOPICS); }}, {CMD_HELP_NEW, [] { help_menu_action(CMD_HELP_NEW); }},

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "bars/help_context.h"
 #include "bars/listview_win.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
@@ -202,6 +203,10 @@ bool on_note(const LvNotification& n, HWND host) {
 
 LRESULT CALLBACK host_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;
+    if (msg == WM_HELP) {
+        help_keyword("findobj_lv");
+        return TRUE;
+    }
     if (lv_handle_event(win, msg, wp, lp, &r)) return r;
     return DefWindowProcA(win, msg, wp, lp);
 }

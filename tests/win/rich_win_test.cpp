@@ -23,9 +23,11 @@
 #include "document/view.h"
 #include "document/view_io.h"
 #include "resources/dlgs_ids.h"
+#include "resources/help_ids.h"
 #include "resources/ideas_tools_ids.h"
 #include "resources/ids.h"
 #include "resources/rich_ids.h"
+#include "services/help_win.h"
 #include "text/insert_win.h"
 #include "text/rich_win.h"
 #include "text/tw_win.h"
@@ -486,6 +488,14 @@ TEST_F(Finders, FindLinksFiltersAndChangesTheChosenLink) {
         click_button(dlg, IDC_FL_CHANGE);
         EXPECT_EQ(rows(dlg, IDC_FL_LIST), 1);  // rebuilt with the new label
         EXPECT_EQ(lv_get_item(GetDlgItem(dlg, IDC_FL_LIST), 3).sub_texts[1], "comes back");
+        // F1 on the list: the list view hands WM_HELP up to its host, which opens the list's topic.
+        HELPINFO hi = {sizeof hi, HELPINFO_WINDOW, 0, GetWindow(host, GW_CHILD), 0, {0, 0}};
+        SendMessageA(static_cast<HWND>(hi.hItemHandle), WM_HELP, 0, reinterpret_cast<LPARAM>(&hi));
+        ASSERT_NE(help_viewer_window(), nullptr);
+        char title[128] = {};
+        GetDlgItemTextA(help_viewer_window(), IDC_HELP_TITLE, title, sizeof title);
+        EXPECT_STREQ(title, "Find Objects and Find Links");
+        DestroyWindow(help_viewer_window());
         click_button(dlg, IDCANCEL);
     });
     command(CMD_FIND_LINKS);
