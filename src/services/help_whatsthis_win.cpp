@@ -9,7 +9,7 @@ namespace {
 constexpr char kOldProc[] = "VornWhatsThisProc";
 constexpr UINT kWhatsThisItem = 10725;
 
-HHOOK hook_ = nullptr, keys_hook_ = nullptr;
+HHOOK hook_ = nullptr;
 HWND active_ = nullptr;
 
 // Help on the control under screen point p (the dialog itself between its controls), the way
@@ -99,27 +99,10 @@ LRESULT CALLBACK cbt_proc(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(hook_, code, wp, lp);
 }
 
-// Shift+F1 in one of those dialogs starts the mode too (where no "?" button is drawn, as under
-// Wine, the only way besides the right click).
-LRESULT CALLBACK keys_proc(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && wp == PM_REMOVE) {
-        MSG* m = reinterpret_cast<MSG*>(lp);
-        if (m->message == WM_KEYDOWN && m->wParam == VK_F1 && GetKeyState(VK_SHIFT) < 0 && !active_ && m->hwnd) {
-            HWND root = GetAncestor(m->hwnd, GA_ROOT);
-            if (root && GetPropA(root, kOldProc)) {
-                m->message = WM_NULL;
-                PostMessageA(root, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
-            }
-        }
-    }
-    return CallNextHookEx(keys_hook_, code, wp, lp);
-}
-
 }  // namespace
 
 void help_whatsthis_install() {
     if (!hook_) hook_ = SetWindowsHookExA(WH_CBT, cbt_proc, nullptr, GetCurrentThreadId());
-    if (!keys_hook_) keys_hook_ = SetWindowsHookExA(WH_GETMESSAGE, keys_proc, nullptr, GetCurrentThreadId());
 }
 
 HWND help_whatsthis_dialog() { return active_; }

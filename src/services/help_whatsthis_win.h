@@ -1,6 +1,6 @@
-// "What's this?" help in the program's dialogs: the caption's "?" button or Shift+F1 turns the
-// pointer into a question mark, and the control clicked next shows its pop-up help; a right
-// click on a control offers "What's this?" as well.
+// "What's this?" help in the program's dialogs: the caption's "?" button turns the pointer into
+// a question mark, and the control clicked next shows its pop-up help; a right click on a
+// control offers "What's this?" as well (Wine draws no "?" button).
 #pragma once
 
 #include <windows.h>

@@ -195,21 +195,6 @@ TEST_F(Help, WhatsThisModeGivesTheClickedControlsHelp) {
     SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_EQ(help_popup_window(), nullptr);
 
-    // Shift+F1 on a control starts the same mode.
-    BYTE keys[256] = {}, saved[256] = {};
-    GetKeyboardState(saved);
-    std::copy(std::begin(saved), std::end(saved), std::begin(keys));
-    keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    whats_was_active_ = false;
-    SetTimer(nullptr, 0, 30, whats_step);
-    PostMessageA(GetDlgItem(d, IDC_FONT_EDIT0 + 2), WM_KEYDOWN, VK_F1, 1);
-    wt::pump(300);
-    SetKeyboardState(saved);
-    EXPECT_TRUE(whats_was_active_);
-    ASSERT_NE(help_popup_window(), nullptr);
-    SendMessageA(help_popup_window(), WM_KEYDOWN, VK_ESCAPE, 0);
-
     // Between the controls: the dialog's own topic.
     whats_finish_ = Finish::click;
     whats_click_ = {2, 2};
