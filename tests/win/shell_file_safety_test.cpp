@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "app/file_win.h"
 #include "base/file.h"
@@ -158,6 +159,42 @@ TEST_F(ShellFileWindow, AFullDiskIsReportedAsSuch) {
     EXPECT_EQ(read_file(a), doc_text("old"));
     EXPECT_TRUE(file_is_changed());
     EXPECT_EQ(save_temps(dir_), 0);
+}
+
+// Opening a document when the address space is nearly used up: the message names the file and
+// the open document stays. The test takes the free address space itself, so the failure is real.
+TEST_F(ShellFileWindow, OutOfMemoryWhileOpeningKeepsTheOpenDocument) {
+    std::string a = path("a.vrn"), big = path("big.vrn");
+    open_doc(a, "old");
+    {
+        std::ofstream out(big, std::ios::binary);
+        for (int k = 1; k <= 50000; ++k)
+            out << "j_(" << k << ",\"Idea " << k << "\",1," << k % 300 << ",0,3,0,161,20,1,0,0,\"\")\r\n";
+    }
+    std::vector<void*> taken;
+    for (SIZE_T chunk : {SIZE_T{64} << 20, SIZE_T{1} << 20, SIZE_T{64} << 10})
+        while (void* p = VirtualAlloc(nullptr, chunk, MEM_RESERVE, PAGE_NOACCESS)) taken.push_back(p);
+    // Room for small allocations only: the last few 1 MB pieces and every 64 KB one go back.
+    int back = 0;
+    for (auto it = taken.rbegin(); it != taken.rend() && back < 8; ++it) {
+        MEMORY_BASIC_INFORMATION mi;
+        if (VirtualQuery(*it, &mi, sizeof mi) && mi.RegionSize == (SIZE_T{1} << 20)) {
+            VirtualFree(*it, 0, MEM_RELEASE);
+            *it = nullptr;
+            ++back;
+        }
+    }
+    int opened = file_open_document(big);
+    for (void* p : taken)
+        if (p) VirtualFree(p, 0, MEM_RELEASE);
+    EXPECT_EQ(opened, 0);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0], "Loading " + big + "\nThere is not enough memory to open this document");
+    EXPECT_EQ(file_lower(file_current_name()), file_lower(a));
+    EXPECT_EQ(view_obj_each().size(), 60u);
+    // With the memory back the same document opens.
+    EXPECT_EQ(file_open_document(big), 1);
+    EXPECT_EQ(view_obj_each().size(), 50000u);
 }
 
 }  // namespace
