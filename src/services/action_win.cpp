@@ -497,7 +497,11 @@ void action_tcard_open(int number) {
 
 void action_register() {
     shell_hooks_.action_do = action_do;
-    if (shell_hooks_.main_native != main_native) {
+    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
+    // top again would close it into a loop.
+    static bool chained = false;
+    if (!chained) {
+        chained = true;
         prev_native_ = shell_hooks_.main_native;
         shell_hooks_.main_native = main_native;
     }

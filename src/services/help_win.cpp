@@ -476,7 +476,11 @@ void help_register() {
         prev_dispatch_ = shell_hooks_.help_menu_dispatch;
         shell_hooks_.help_menu_dispatch = dispatch;
     }
-    if (shell_hooks_.main_native != main_native) {
+    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
+    // top again would close it into a loop.
+    static bool chained = false;
+    if (!chained) {
+        chained = true;
         prev_native_ = shell_hooks_.main_native;
         shell_hooks_.main_native = main_native;
     }

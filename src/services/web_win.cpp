@@ -490,7 +490,11 @@ void web_register() {
     static const Command commands[] = {{CMD_OPEN_WEB, cmd_open_from_web}};
     cmd_register_all(commands);
     shell_hooks_.open_url = open_url_hook;
-    if (shell_hooks_.main_native != main_native) {
+    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
+    // top again would close it into a loop.
+    static bool chained = false;
+    if (!chained) {
+        chained = true;
         prev_native_ = shell_hooks_.main_native;
         shell_hooks_.main_native = main_native;
     }

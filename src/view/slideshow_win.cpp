@@ -165,7 +165,11 @@ void view_slideshow_register_commands() {
         {CMD_CLOSE_WINDOWS, run_close_windows},
     };
     cmd_register_all(commands);
-    if (shell_hooks_.main_native != main_native) {
+    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
+    // top again would close it into a loop.
+    static bool chained = false;
+    if (!chained) {
+        chained = true;
         prev_native_ = shell_hooks_.main_native;
         shell_hooks_.main_native = main_native;
     }
