@@ -49,3 +49,9 @@ struct ShellHooks {
     bool (*clist_open_file)(const std::string& file) = nullptr;
 };
 extern ShellHooks shell_hooks_;
+
+using MainNativeHook = bool (*)(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+// Puts `hook` on top of the main window's message hooks, once per run; `below` gets the hook it
+// covers, which `hook` calls for what it does not handle. Chaining again at a later start-up would
+// close the chain into a loop.
+void shell_chain_native(MainNativeHook hook, MainNativeHook& below);

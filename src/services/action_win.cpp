@@ -448,7 +448,7 @@ void activate_command() {
 
 bool can_activate() { return popup_menu_inst_ || marked_obj_.size() == 1; }
 
-bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
+MainNativeHook prev_native_ = nullptr;
 
 bool main_native(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
     if (msg == WM_TCARD && wp == HELP_TCARD_DATA) {
@@ -497,13 +497,6 @@ void action_tcard_open(int number) {
 
 void action_register() {
     shell_hooks_.action_do = action_do;
-    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
-    // top again would close it into a loop.
-    static bool chained = false;
-    if (!chained) {
-        chained = true;
-        prev_native_ = shell_hooks_.main_native;
-        shell_hooks_.main_native = main_native;
-    }
+    shell_chain_native(main_native, prev_native_);
     cmd_register({CMD_ACTIVATE_OBJECT, activate_command, can_activate});
 }

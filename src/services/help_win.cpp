@@ -31,7 +31,7 @@ enum class Mode { contents, index, search } mode_ = Mode::contents;
 std::vector<int> history_;
 size_t pos_ = 0;  // index into history_ of the topic shown
 bool (*prev_dispatch_)(int) = nullptr;
-bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
+MainNativeHook prev_native_ = nullptr;
 
 void load() {
     if (loaded_) return;
@@ -476,14 +476,7 @@ void help_register() {
         prev_dispatch_ = shell_hooks_.help_menu_dispatch;
         shell_hooks_.help_menu_dispatch = dispatch;
     }
-    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
-    // top again would close it into a loop.
-    static bool chained = false;
-    if (!chained) {
-        chained = true;
-        prev_native_ = shell_hooks_.main_native;
-        shell_hooks_.main_native = main_native;
-    }
+    shell_chain_native(main_native, prev_native_);
     shell_hooks_.help_quit = quit;
     help_whatsthis_install();
     action_platform().help_file = help_file;

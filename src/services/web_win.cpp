@@ -34,7 +34,7 @@ std::vector<TrackRequest> track_request_;
 std::vector<HttpAuth> track_authen_;
 bool on_archive_ = false;
 HWND openweb_ = nullptr;
-bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
+MainNativeHook prev_native_ = nullptr;
 
 // The Status field names the oldest download while any is waiting, then shows what it did before.
 struct StatusBefore {
@@ -490,12 +490,5 @@ void web_register() {
     static const Command commands[] = {{CMD_OPEN_WEB, cmd_open_from_web}};
     cmd_register_all(commands);
     shell_hooks_.open_url = open_url_hook;
-    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
-    // top again would close it into a loop.
-    static bool chained = false;
-    if (!chained) {
-        chained = true;
-        prev_native_ = shell_hooks_.main_native;
-        shell_hooks_.main_native = main_native;
-    }
+    shell_chain_native(main_native, prev_native_);
 }

@@ -32,7 +32,7 @@ Saved saved_;
 Key last_ = 0;
 std::string last_doc_;
 Command close_windows_{};  // Esc's own work, done after the show has ended
-bool (*prev_native_)(HWND, UINT, WPARAM, LPARAM, LRESULT*) = nullptr;
+MainNativeHook prev_native_ = nullptr;
 
 void enter_full_screen(HWND main) {
     Saved& s = saved_;
@@ -165,12 +165,5 @@ void view_slideshow_register_commands() {
         {CMD_CLOSE_WINDOWS, run_close_windows},
     };
     cmd_register_all(commands);
-    // Once per run: a second start-up (each test makes a main window) chained onto the chain's
-    // top again would close it into a loop.
-    static bool chained = false;
-    if (!chained) {
-        chained = true;
-        prev_native_ = shell_hooks_.main_native;
-        shell_hooks_.main_native = main_native;
-    }
+    shell_chain_native(main_native, prev_native_);
 }
