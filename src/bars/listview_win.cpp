@@ -10,6 +10,7 @@
 
 #include "bars/bars_win.h"
 #include "bars/dragdrop_win.h"
+#include "bars/help_context.h"
 #include "base/error.h"
 
 namespace {
@@ -732,3 +733,13 @@ void lv_text_sort(HWND host, LvSortOrder dir, int column, int keep_first, int ke
 
 std::string lv_get_drag_text(HWND host) { return info(host).advanced; }
 void lv_set_drag_text(HWND host, const std::string& text) { info(host).advanced = text; }
+
+LRESULT lv_host_proc(HWND host, UINT msg, WPARAM wp, LPARAM lp, const char* help_key) {
+    if (msg == WM_HELP) {
+        help_keyword(help_key);
+        return TRUE;
+    }
+    LRESULT r = 0;
+    if (lv_handle_event(host, msg, wp, lp, &r)) return r;
+    return DefWindowProcA(host, msg, wp, lp);
+}

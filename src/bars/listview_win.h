@@ -26,6 +26,9 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
                const std::vector<LvItem>& items, int drop_cursor, int no_drop_cursor, LvCallback callback);
 // The host's default event handling; true when the event was handled, with its result.
 bool lv_handle_event(HWND host, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+// A host's whole window procedure: F1 on the list opens help keyword `help_key`, the rest goes to
+// lv_handle_event and then to the default window procedure.
+LRESULT lv_host_proc(HWND host, UINT msg, WPARAM wp, LPARAM lp, const char* help_key);
 HWND lv_control_handle(HWND host);
 
 LvItem lv_get_item(HWND host, int id);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <map>
 
-#include "bars/help_context.h"
 #include "bars/listview_win.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
@@ -202,13 +201,7 @@ bool on_note(const LvNotification& n, HWND host) {
 }
 
 LRESULT CALLBACK host_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT r = 0;
-    if (msg == WM_HELP) {
-        help_keyword("findobj_lv");
-        return TRUE;
-    }
-    if (lv_handle_event(win, msg, wp, lp, &r)) return r;
-    return DefWindowProcA(win, msg, wp, lp);
+    return lv_host_proc(win, msg, wp, lp, "findobj_lv");
 }
 
 void layout(HWND win) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "bars/help_context.h"
 #include "bars/listview_win.h"
 #include "base/dlg_win.h"
 #include "base/error.h"
@@ -67,13 +66,7 @@ bool on_note(const LvNotification& n, HWND host) {
 }
 
 LRESULT CALLBACK host_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT r = 0;
-    if (msg == WM_HELP) {
-        help_keyword("links_lv");
-        return TRUE;
-    }
-    if (lv_handle_event(win, msg, wp, lp, &r)) return r;
-    return DefWindowProcA(win, msg, wp, lp);
+    return lv_host_proc(win, msg, wp, lp, "links_lv");
 }
 
 INT_PTR CALLBACK dlg_links_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
