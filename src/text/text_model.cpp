@@ -571,15 +571,44 @@ std::optional<size_t> TextModel::find(std::string_view what, size_t from, bool d
 }
 
 size_t TextModel::replace_all(std::string_view what, std::string_view with, bool match_case, bool whole_word) {
-    size_t n = 0, at = 0;
-    std::string w = sanitize(with, true);
-    begin_group();
-    while (auto p = find(what, at, true, match_case, whole_word)) {
-        replace(*p, what.size(), w);
-        at = *p + w.size();
-        ++n;
+    // One pass and one edit: searching the whole text again after each replacement made Replace
+    // All of a common word in a long text take minutes. The result is the same as replacing one
+    // match after the other: a replacement holds no markers, so what follows keeps its
+    // visibility, and a whole-word test beside a replacement looks at the replacement.
+    if (what.empty() || what.size() > text_.size()) return 0;
+    const std::string w = sanitize(with, true);
+    const auto m = visible_mask(text_);
+    auto fold = [&](char ch) {
+        return match_case ? ch : static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    };
+    auto word_char = [](char c) {
+        unsigned char ch = static_cast<unsigned char>(c);
+        return std::isalnum(ch) || ch == '_' || ch >= 0xC0;
+    };
+    auto word = [&](size_t i) { return m[i] && word_char(text_[i]); };
+    std::string out;  // the new text from the first match to the end of the last
+    size_t first = 0, done = 0, n = 0;
+    bool word_before_done = false;  // the new text's character before `done` is a word character
+    for (size_t p = 0; p + what.size() <= text_.size();) {
+        bool hit = true;
+        for (size_t k = 0; k < what.size() && hit; ++k) hit = m[p + k] && fold(text_[p + k]) == fold(what[k]);
+        if (hit && whole_word) {
+            const bool before = n > 0 && p == done ? word_before_done : p > 0 && word(p - 1);
+            hit = !before && !(p + what.size() < text_.size() && word(p + what.size()));
+        }
+        if (!hit) {
+            ++p;
+            continue;
+        }
+        if (n++ == 0) first = done = p;
+        if (p > done) word_before_done = word(p - 1);
+        out.append(text_, done, p - done);
+        out += w;
+        if (!w.empty()) word_before_done = word_char(w.back());
+        p += what.size();
+        done = p;
     }
-    end_group();
+    if (n) replace(first, done - first, out);
     return n;
 }
 

@@ -173,6 +173,33 @@ TEST(TextModelEdit, FindSkipsHiddenTextAndHonoursOptions) {
     EXPECT_EQ(m.text(), "a-b a-b");
 }
 
+// Replace All is one step whose result is that of replacing one match after the other.
+TEST(TextModelEdit, ReplaceAllIsOneStepAsIfOneByOne) {
+    struct Case {
+        std::string text, what, with;
+        bool whole;
+        std::string want;
+        size_t n;
+    } cases[] = {
+        {"cat\x0b" "cat\x0e" "cat\x0f Cat", "cat", "dog", false, "dog\x0b" "dog\x0e" "cat\x0f dog", 3},
+        {"--", "-", "x", true, "x-", 1},  // the second '-' now follows a word
+        {"a--", "-", "", true, "a-", 1},
+        {"aaa", "a", "\x0bz", false, "zzz", 3},  // no markers come in with the replacement
+        {"abc", "abcd", "x", false, "abc", 0},
+    };
+    for (const Case& c : cases) {
+        TextModel m(c.text);
+        m.set_caret(1);
+        EXPECT_EQ(m.replace_all(c.what, c.with, false, c.whole), c.n) << c.text;
+        EXPECT_EQ(m.text(), c.want) << c.text;
+        if (!c.n) continue;
+        m.undo();
+        EXPECT_EQ(m.text(), c.text);
+        EXPECT_EQ(m.caret(), 1u);
+        EXPECT_FALSE(m.can_undo());
+    }
+}
+
 TEST(TextModelEdit, CaseChangeLeavesHiddenTexts) {
     TextModel m(std::string("ab\x0bxy\x0e") + "06Doc.vrn\x0f");
     m.select(0, m.size());
