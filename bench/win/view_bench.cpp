@@ -1,11 +1,14 @@
 // Speed of the diagram window under Wine or Windows: opening and first painting a document of
-// 5,000 objects and 5,000 links, and repainting such a level. Prints milliseconds; the exit
-// code is 1 when a measure is over its budget. Run: wine build/win/win_bench.exe
+// 5,000 objects and 5,000 links, repainting such a level, edits and repaints at size, and the
+// memory an open document takes. Prints each figure against its budget; the exit code is 1 when
+// one is over. Run: wine build/win/win_bench.exe [profile|analyzer|memory]
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/wiring_win.h"
@@ -64,14 +67,12 @@ bool budget(const char* what, double value, double limit) {
 
 bool big_document_benches(HWND view);  // big_bench.cpp
 int analyzer_bench();                  // analyze_bench.cpp
+int memory_case(int k);                // memory_bench.cpp
+bool memory_benches();
 
-int main(int argc, char** argv) {
-    // "win_bench profile" repaints the 5000-object level at 10 % for a while and measures
-    // nothing else, for a profiler.
-    const bool profile = argc > 1 && std::string(argv[1]) == "profile";
-    InitCommonControls();
-    // "win_bench analyzer" measures only the Analyzer.
-    if (argc > 1 && std::string(argv[1]) == "analyzer") return analyzer_bench();
+// The diagram window the benches paint, in a top-level window of its own (made once).
+HWND bench_view_window() {
+    if (g_view) return g_view;
     WNDCLASSA wc{};
     wc.lpfnWndProc = parent_proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -86,6 +87,20 @@ int main(int argc, char** argv) {
     MoveWindow(g_view, 0, 0, pc.right, pc.bottom, FALSE);
     ShowWindow(parent, SW_SHOWNOACTIVATE);
     sbar_set_origin(1, 0, 0);
+    return g_view;
+}
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    // "win_bench profile" repaints the 5000-object level at 10 % for a while and measures
+    // nothing else, for a profiler.
+    const bool profile = mode == "profile";
+    InitCommonControls();
+    // "win_bench analyzer" measures only the Analyzer, "win_bench memory" only the memory.
+    if (mode == "analyzer") return analyzer_bench();
+    if (mode == "memory") return argc > 2 ? memory_case(std::atoi(argv[2])) : (memory_benches() ? 0 : 1);
+    bench_view_window();
+    HWND parent = GetParent(g_view);
 
     char dir[MAX_PATH] = {};
     GetTempPathA(sizeof dir, dir);
@@ -167,6 +182,7 @@ int main(int argc, char** argv) {
     view_doc().set_param(10001, 0);
 
     ok &= big_document_benches(g_view);
+    ok &= memory_benches();
 
     DestroyWindow(parent);
     main_inst_ = nullptr;
