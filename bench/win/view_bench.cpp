@@ -1,7 +1,7 @@
 // Speed of the diagram window under Wine or Windows: opening and first painting a document of
 // 5,000 objects and 5,000 links, repainting such a level, edits and repaints at size, and the
 // memory an open document takes. Prints each figure against its budget; the exit code is 1 when
-// one is over. Run: wine build/win/win_bench.exe [profile|analyzer|memory]
+// one is over. Run: wine build/win/win_bench.exe [profile|analyzer|memory|startup]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -69,6 +69,7 @@ bool big_document_benches(HWND view);  // big_bench.cpp
 int analyzer_bench();                  // analyze_bench.cpp
 int memory_case(int k);                // memory_bench.cpp
 bool memory_benches();
+int startup_bench(int rounds);         // startup_bench.cpp
 
 // The diagram window the benches paint, in a top-level window of its own (made once).
 HWND bench_view_window() {
@@ -96,8 +97,10 @@ int main(int argc, char** argv) {
     // nothing else, for a profiler.
     const bool profile = mode == "profile";
     InitCommonControls();
-    // "win_bench analyzer" measures only the Analyzer, "win_bench memory" only the memory.
+    // "win_bench analyzer" measures only the Analyzer, "win_bench memory" only the memory,
+    // "win_bench startup" only the program's start-up (bench/startup runs it).
     if (mode == "analyzer") return analyzer_bench();
+    if (mode == "startup") return startup_bench(argc > 2 ? std::max(1, std::atoi(argv[2])) : 21);
     if (mode == "memory") return argc > 2 ? memory_case(std::atoi(argv[2])) : (memory_benches() ? 0 : 1);
     bench_view_window();
     HWND parent = GetParent(g_view);

@@ -65,6 +65,7 @@ LRESULT CALLBACK listview_filesettings(HWND win, UINT msg, WPARAM wp, LPARAM lp)
     case WM_CREATE: {
         RECT r;
         GetClientRect(win, &r);
+        InitCommonControls();
         HWND lv = CreateWindowExA(0, WC_LISTVIEWA, "",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
                                       LVS_EDITLABELS,
