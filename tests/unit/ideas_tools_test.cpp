@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,12 +64,21 @@ TEST(Quest, FilterWordAndLiteralFillIn) {
     EXPECT_EQ(quest_list(qs, "50%s %d", 4, ""), (std::vector<std::string>{"Who is 50%s %d?"}));
 }
 
-TEST(Quest, RandomQuestionDrawsOnePastTheEndAsEmpty) {
+TEST(Quest, RandomQuestionIsNeverEmptyWhileATemplateFits) {
     std::vector<QuestTemplate> qs;
     ASSERT_TRUE(quest_parse(kQuestions, qs));
-    EXPECT_EQ(quest_random(qs, "", 4, fixed({0})), "Who is [    ]?");
-    EXPECT_EQ(quest_random(qs, "x", 4, fixed({1})), "");
+    // Every draw the generator can give names a question, and every question can be drawn.
+    std::set<std::string> seen;
+    auto rnd = fixed({0, 1, 2, 3, 4, 5, 6, 7});
+    for (int i = 0; i < 8; ++i) {
+        std::string q = quest_random(qs, "", 0, rnd);
+        EXPECT_FALSE(q.empty()) << i;
+        seen.insert(q);
+    }
+    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(quest_random(qs, "x", 4, fixed({1})), "Who is x?");
     EXPECT_EQ(quest_random({}, "x", 0, fixed({0})), "");
+    EXPECT_EQ(quest_random(qs, "x", 16, fixed({0})), "");
 }
 
 TEST(Rwords, SettingsAndJoin) {
