@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "app/ddecmd.h"
 #include "base/error.h"
 
@@ -66,3 +69,20 @@ TEST(ShellErrorText, EveryNumberComesWithWordsAndNoLeadingBlank) {
 }
 
 }  // namespace
+
+TEST(ShellErrorText, LongWordsAreBrokenForTheMessageBox) {
+    EXPECT_EQ(msg_break_long_words("short words stay as they are", 8), "short words stay as they are");
+    EXPECT_EQ(msg_break_long_words("abcdefghij", 4), "abcd\nefgh\nij");
+    // A separator in the second half of the run is where the line breaks.
+    EXPECT_EQ(msg_break_long_words("Saving c:\\aa\\bbbbbbbb", 8), "Saving c:\\aa\\\nbbbbbbbb");
+    std::string address = "host/" + std::string(2000, 'x') + ".vrn";
+    std::string broken = msg_break_long_words("Cannot keep " + address + " here", 64);
+    size_t run = 0, longest = 0;
+    for (char c : broken) {
+        run = (c == ' ' || c == '\n') ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    EXPECT_EQ(longest, 64u);
+    broken.erase(std::remove(broken.begin(), broken.end(), '\n'), broken.end());
+    EXPECT_EQ(broken, "Cannot keep " + address + " here");
+}
