@@ -507,7 +507,7 @@ public:
     }
 
 private:
-    static constexpr int kHalfHeight = 20, kGap = 6;
+    static constexpr int kHalfHeight = 20, kGap = 12;
     bool covers(const Rc& b) const {
         for (const Rc& t : taken_)
             if (b.left < t.right + kGap && t.left < b.right + kGap && b.bottom < t.top + kGap && t.bottom < b.top + kGap)
