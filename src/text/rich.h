@@ -23,7 +23,7 @@ std::string rich_plain_text(std::string_view rtf);
 // or lower case, Windows-1252 letters included; every formatting code stays where it was.
 std::string rich_rtf_change_case(std::string_view rtf, bool upper);
 
-// The largest ".rtf" file a rich window opens. The platform's control takes about 200 times a
+// The largest ".rtf" file a rich window opens. The platform's control takes up to about 200 times a
 // file's size in memory; a 32-bit program has none to spare for larger ones.
 constexpr uint64_t kRichMaxFileBytes = 2'000'000;
 // The refusal of a file above that size, naming it and its size ("4.3 MB").

@@ -90,6 +90,38 @@ TEST(RichRtf, OutsideReadersKeepTheText) {
     if (!checked) GTEST_SKIP() << "neither unrtf nor soffice is installed (scripts/setup installs them)";
 }
 
+// What Wine's rich edit control writes for "plain start BOLD plain end" with BOLD in bold (no
+// \plain anywhere): the outside readers take only BOLD as bold, as the program's windows do.
+TEST(RichRtf, OutsideReadersTakeTheControlsFormattingAsWritten) {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0 Arial;}}\r\r\n{\\colortbl;}\r\r\n"
+        "{\\*\\generator Wine Riched20 2.0;}\r\r\n\\pard\\sl-240\\slmult1 \\lang1033\\fs24\\f0 plain start \\b BOLD\\b0  plain "
+        "end\\par\r\r\n}";
+    const fs::path dir = fs::temp_directory_path() / ("vorn_rtf_bold_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "runs.rtf", std::ios::binary) << rtf;
+    EXPECT_EQ(rich_plain_text(rtf), "plain start BOLD plain end");
+    int checked = 0;
+    for (const char* tool : {"unrtf", "soffice"}) {
+        if (!have_tool(tool)) continue;
+        const std::string d = dir.string();
+        std::string cmd = std::string(tool) == "unrtf"
+                              ? "unrtf --html '" + d + "/runs.rtf' > '" + d + "/runs.html' 2>/dev/null"
+                              : "cd '" + d + "' && HOME='" + d + "' soffice --headless --convert-to html --outdir '" + d + "' '" +
+                                    d + "/runs.rtf' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << tool;
+        std::string html = read_file(dir / "runs.html");
+        size_t bold = html.find("<b>BOLD</b>");
+        EXPECT_NE(bold, std::string::npos) << tool << ": " << html;
+        EXPECT_EQ(html.find("<b>"), bold) << tool;            // nothing before it is bold
+        EXPECT_EQ(html.find("<b>", bold + 1), std::string::npos) << tool;
+        ++checked;
+    }
+    fs::remove_all(dir);
+    if (!checked) GTEST_SKIP() << "neither unrtf nor soffice is installed (scripts/setup installs them)";
+}
+
 TEST(RichRtf, PlainTextOfDocuments) {
     struct Case { const char* rtf; const char* text; } cases[] = {
         {"", ""},
