@@ -302,21 +302,34 @@ TEST_F(TextWin, CheckWhileTypingMarksMisspeltWordsInObjectTextsOnly) {
 }
 
 TEST_F(TextWin, PromoteTurnsSelectedLinesIntoLinkedObjects) {
+    // Select All and Promote in the object's window: each line becomes an object linked to it.
+    auto promote_all = [&](Key hub, std::initializer_list<const char*> ids) {
+        activate(hub);
+        HWND w = tw();
+        SetFocus(w);
+        pump(20);
+        SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+        SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
+        pump(30);
+        for (const char* id : ids) {
+            auto f = view_obj_find_id(id);
+            ASSERT_TRUE(f) << id;
+            EXPECT_TRUE(view_link_get(hub, f->key)) << id;
+        }
+        EXPECT_FALSE(IsWindow(w));  // the text windows close
+    };
     Key hub = obj("Hub", 0, "alpha\r\nbeta\r\ngamma");
-    activate(hub);
-    HWND w = tw();
-    SetFocus(w);
-    pump(20);
-    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
-    SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
-    pump(30);
-    for (const char* id : {"alpha", "beta", "gamma"}) {
-        auto f = view_obj_find_id(id);
-        ASSERT_TRUE(f) << id;
-        EXPECT_TRUE(view_link_get(hub, f->key)) << id;
-    }
-    EXPECT_FALSE(IsWindow(w));  // the text windows close
+    promote_all(hub, {"alpha", "beta", "gamma"});
     EXPECT_EQ(view_obj_get(hub)->ext, "");
+
+    // A read-only text gives its lines and keeps them; field markers stay out of the new IDs.
+    const std::string locked = std::string("\x0bnorth\x0e" "15Goal\x0f road\r\nsouth");
+    Key ro = obj("Locked", 0, locked);
+    Obj o = *view_obj_get(ro);
+    o.flags |= 8;
+    view_obj_put(o);
+    promote_all(ro, {"north road", "south"});
+    EXPECT_EQ(view_obj_get(ro)->ext, locked);
 }
 
 TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
@@ -530,26 +543,6 @@ TEST_F(TextWin, CheckWhileTypingOnlyForKeysTypedIntoTheWindow) {
     press_key(' ');
     EXPECT_EQ(text(w), "locked wrods");
     menu_check(CMD_CHECK_TYPING, 0);
-}
-
-TEST_F(TextWin, PromoteOfReadOnlyTextKeepsItAndStripsFields) {
-    Key hub = obj("Hub", 0, std::string("\x0bnorth\x0e" "15Goal\x0f road\r\nsouth"));
-    Obj o = *view_obj_get(hub);
-    o.flags |= 8;
-    view_obj_put(o);
-    activate(hub);
-    HWND w = tw();
-    SetFocus(w);
-    pump(20);
-    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
-    SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
-    pump(30);
-    for (const char* id : {"north road", "south"}) {
-        auto f = view_obj_find_id(id);
-        ASSERT_TRUE(f) << id;
-        EXPECT_TRUE(view_link_get(hub, f->key)) << id;
-    }
-    EXPECT_EQ(view_obj_get(hub)->ext, std::string("\x0bnorth\x0e" "15Goal\x0f road\r\nsouth"));
 }
 
 TEST_F(TextWin, HelpTopicsAndScrollRange) {
