@@ -201,7 +201,7 @@ bool save_as(HWND win) {
     of.lpstrDefExt = "rtf";
     of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&of)) return false;
-    std::string name = util_lower(buf);
+    std::string name = buf;
     if (!save_file(win, name)) return false;
     SetWindowTextA(win, name.c_str());
     return true;

@@ -95,6 +95,7 @@ void document_completed() {
     set_text(IDC_SPELL_CORRECTION, "");
     enable_word_buttons(false, false);
     enable_start(false);
+    SendMessageA(st_.dlg, DM_SETDEFID, IDCANCEL, 0);  // Enter now closes the dialog
     msg_note("Document completed");
 }
 

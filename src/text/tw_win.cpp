@@ -46,7 +46,7 @@ bool suspend_leftclick_ = false;
 HWND typed_break_ = nullptr;
 size_t typed_at_ = 0;
 
-bool ends_word(unsigned char c) { return std::strchr(" \r,.;:!?", c) != nullptr && c != 0; }
+bool ends_word(unsigned char c) { return c != 0 && std::strchr(" \r,.;:!?", c) != nullptr; }
 
 constexpr std::pair<int, int> kEditHelp[] = {{4, 125}, {5, 57}};  // edit_help_: code, help topic
 
