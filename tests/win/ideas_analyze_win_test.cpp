@@ -226,23 +226,17 @@ TEST_F(Analyzer, AnObjectOutsideTheSequenceIsTheScopeLineShown) {
 
 TEST_F(Analyzer, ClosingPutsSeqShowHideBack) {
     put("First", "one");
-    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
-    HWND dlg = open();
-    ASSERT_NE(dlg, nullptr);
-    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
-    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 1);
-    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
-    pump(20);
-    EXPECT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
-    // Shown when the window opened: shown again after it.
-    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
-    dlg = open();
-    ASSERT_NE(dlg, nullptr);
-    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
-    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
-    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
-    pump(20);
-    EXPECT_EQ(menu_checked(CMD_SEQ_SHOW), 1);
+    // Hidden when the window opened, then shown: hidden again after it; and the other way round.
+    for (int was : {0, 1}) {
+        if (menu_checked(CMD_SEQ_SHOW) != was) SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+        HWND dlg = open();
+        ASSERT_NE(dlg, nullptr);
+        SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+        ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 1 - was);
+        SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+        pump(20);
+        EXPECT_EQ(menu_checked(CMD_SEQ_SHOW), was);
+    }
     SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
 }
 
