@@ -555,8 +555,8 @@ void action_tcard_open(int number) {
     if (number >= 100 && number <= 199) {
         std::string doc = action_tcard_document(number);
         if (!doc.empty() && shell_hooks_.open_document) shell_hooks_.open_document(file_progdir_path(doc));
-    } else if (number == 200) {
-        task_menu_cmd(999);
+    } else if (int command = action_tcard_command(number)) {
+        task_menu_cmd(command);
     }
 }
 

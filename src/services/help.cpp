@@ -122,6 +122,12 @@ HelpBook help_parse(std::string_view text) {
                 }
             } else if (word == "window") {
                 if (!rest.empty()) cur->windows.emplace_back(rest);
+            } else if (word == "card") {
+                int n = -1;
+                auto [p, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), n);
+                std::string_view label = trim(rest.substr(static_cast<size_t>(p - rest.data())));
+                if (ec != std::errc() || n < 100 || n > 299 || label.empty()) error("a card needs a number from 100 to 299 and a label");
+                else cur->cards.push_back({n, std::string(label)});
             } else {
                 error("unknown line @" + std::string(word));
             }

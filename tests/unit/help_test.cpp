@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "elements/action_args.h"
 #include "services/help.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +44,9 @@ TEST(HelpParse, TopicsParagraphsAndMistakes) {
         "@keys Alpha; beta ;\n"
         "@also 6 7\n"
         "@see 9\n"
+        "@card 101 Open the first sample\n"
+        "@card 201\n"
+        "@card 99 Too low\n"
         "One line\n"
         "joined.\n"
         "\n"
@@ -63,13 +67,19 @@ TEST(HelpParse, TopicsParagraphsAndMistakes) {
     EXPECT_EQ(t.title, "First");
     EXPECT_EQ(t.keys, (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_EQ(t.body, "One line joined.\r\n\r\n- item one\r\n- item two");
+    EXPECT_EQ(t.cards, (std::vector<HelpCard>{{101, "Open the first sample"}}));
     EXPECT_EQ(help_find(b, 7), &b.topics[0]);
     EXPECT_EQ(help_find(b, 9), &b.topics[1]);
     ASSERT_EQ(b.popups.size(), 1u);  // popups number on their own: 5 is not a clash
     EXPECT_EQ(help_find_popup(b, 5)->body, "Short.");
-    std::vector<std::string> want = {"line 2: text before the first topic", "line 12: a topic needs a number and a title",
-                                     "line 15: context number 6 used twice", "line 17: context number 5 used twice",
-                                     "line 18: not a list of numbers", "line 19: unknown line @colour"};
+    std::vector<std::string> want = {"line 2: text before the first topic",
+                                     "line 8: a card needs a number from 100 to 299 and a label",
+                                     "line 9: a card needs a number from 100 to 299 and a label",
+                                     "line 15: a topic needs a number and a title",
+                                     "line 18: context number 6 used twice",
+                                     "line 20: context number 5 used twice",
+                                     "line 21: not a list of numbers",
+                                     "line 22: unknown line @colour"};
     EXPECT_EQ(b.errors, want);
 }
 
@@ -150,4 +160,19 @@ TEST(HelpShipped, EveryContextNumberAndDialogHasHelp) {
     }
     EXPECT_GT(captions.size(), 20u);
     for (auto& c : captions) EXPECT_NE(help_by_window(b, c), nullptr) << "no topic for the window " << c;
+}
+
+// Every card opens a sample or runs a command, and every sample has a card.
+TEST(HelpShipped, CardsReachEverySample) {
+    std::set<int> samples;
+    for (auto& t : shipped().topics)
+        for (auto& c : t.cards) {
+            if (c.number < 200) {
+                EXPECT_NE(action_tcard_document(c.number), "") << "topic " << t.id << " card " << c.number;
+                samples.insert(c.number);
+            } else {
+                EXPECT_NE(action_tcard_command(c.number), 0) << "topic " << t.id << " card " << c.number;
+            }
+        }
+    EXPECT_EQ(samples.size(), 16u);
 }
