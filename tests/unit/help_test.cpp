@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -117,8 +118,8 @@ TEST(HelpLookup, TopicOfControl) {
     struct Case {
         int control, topic;
     } cases[] = {{1, 11},         {2, 12},         {10578, 283},  {10580, 285}, {10582, 287}, {10583, 80},
-                 {10059, 321},    {10060, 321},    {10056, 320},  {10045, 359}, {10650, 32},  {10634, 0},
-                 {10601, 37},     {10561, 108},    {10567, 0},    {3, 0}};
+                 {10059, 321},    {10060, 321},    {10056, 320},  {10045, 359}, {10650, 32},  {13999, 0},
+                 {10601, 37},     {10561, 108},    {13998, 0},    {3, 0}};
     for (auto& c : cases) EXPECT_EQ(help_topic_of_control(c.control), c.topic) << c.control;
 }
 
@@ -160,6 +161,37 @@ TEST(HelpShipped, EveryContextNumberAndDialogHasHelp) {
     }
     EXPECT_GT(captions.size(), 20u);
     for (auto& c : captions) EXPECT_NE(help_by_window(b, c), nullptr) << "no topic for the window " << c;
+}
+
+// Every control a user can click or type into, in every dialog script, has pop-up help of its
+// own; labels and frames lean on the control beside them.
+TEST(HelpShipped, EveryDialogControlHasItsOwnPopup) {
+    std::map<std::string, int> ids = {{"IDOK", 1}, {"IDCANCEL", 2}};
+    std::regex define(R"(#define\s+(\w+)\s+(\d+))");
+    for (auto& p : sources({"_ids.h", "ids.h"})) {
+        std::string text = read(p);
+        for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it)
+            ids[(*it)[1]] = std::stoi((*it)[2]);
+    }
+    // EDITTEXT ID, ... / COMBOBOX ID, ... / PUSHBUTTON "x", ID, ... / CONTROL "x", ID, ...
+    std::regex bare(R"(^\s*(EDITTEXT|COMBOBOX|LISTBOX)\s+(\w+)\s*,)"),
+        labelled(R"(^\s*(PUSHBUTTON|DEFPUSHBUTTON|AUTOCHECKBOX|AUTORADIOBUTTON|CONTROL)\s+"[^"]*"\s*,\s*(\w+)\s*,)");
+    int checked = 0;
+    for (auto& p : sources({".rc"})) {
+        std::istringstream in(read(p));
+        for (std::string line; std::getline(in, line);) {
+            std::smatch m;
+            if (!std::regex_search(line, m, bare) && !std::regex_search(line, m, labelled)) continue;
+            std::string id = m[2];
+            int n = ids.count(id) ? ids[id] : std::isdigit(static_cast<unsigned char>(id[0])) ? std::stoi(id) : -1;
+            ASSERT_GE(n, 0) << p.filename() << ": " << line;
+            int topic = help_topic_of_control(n);
+            EXPECT_NE(topic, 0) << p.filename() << ": " << id;
+            if (topic) EXPECT_NE(help_find_popup(shipped(), topic), nullptr) << id;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 500);
 }
 
 // Every card opens a sample or runs a command, and every sample has a card.

@@ -176,7 +176,13 @@ TEST_F(Help, F1InADialogAndOnItsControls) {
     SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(help_popup_window(), nullptr);
 
-    f1(IDC_FONT_NAME_HDR);  // no help of its own: the dialog's topic
+    // Every control beyond the listed ranges has its own text too.
+    f1(10591);
+    ASSERT_NE(help_popup_window(), nullptr);
+    SendMessageA(help_popup_window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(help_viewer_window(), nullptr);
+
+    f1(IDC_FONT_NAME_HDR);  // a label: the dialog's topic
     ASSERT_NE(help_viewer_window(), nullptr);
     EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "The Option menu");
     DestroyWindow(d);
