@@ -97,7 +97,7 @@ std::string error_text_lookup(const std::string& file_text, int err_no) {
 }
 
 std::string error_message_text(const std::string& fmt, const std::string& text, int err_no,
-                               const std::string& error_file_text) {
+                               const std::string& error_file_text, const std::string& system_text) {
     std::string out;
     for (size_t k = 0; k < fmt.size(); ++k) {
         if (fmt[k] == '%' && k + 1 < fmt.size() && fmt[k + 1] == 's') {
@@ -108,9 +108,11 @@ std::string error_message_text(const std::string& fmt, const std::string& text, 
         }
     }
     if (err_no != 0) {
-        out.append(" ErrNo=").append(std::to_string(err_no));
+        if (!out.empty()) out.push_back(' ');
+        out.append("ErrNo=").append(std::to_string(err_no));
         std::string t = error_text_lookup(error_file_text, err_no);
-        if (!t.empty()) out.append(" ").append(t);
+        if (t.empty()) t = system_text;
+        out.append(" ").append(t.empty() ? "Unexpected error" : t);
     }
     return out;
 }

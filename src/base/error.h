@@ -47,7 +47,7 @@ MsgHooks msg_set_hooks(const MsgHooks& h);
 
 // The error text of "error.txt" for `err_no` ("N text" lines); "" when absent.
 std::string error_text_lookup(const std::string& file_text, int err_no);
-// format(fmt, text), then with err_no <> 0 " ErrNo=<n> <text of error.txt>" (only the number when
-// the text is missing).
+// format(fmt, text), then with err_no <> 0 "ErrNo=<n> " and its words: the text of error.txt, else
+// `system_text` (the platform's own words for the number), else "Unexpected error".
 std::string error_message_text(const std::string& fmt, const std::string& text, int err_no,
-                               const std::string& error_file_text);
+                               const std::string& error_file_text, const std::string& system_text = {});

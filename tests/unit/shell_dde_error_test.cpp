@@ -55,8 +55,17 @@ TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
     EXPECT_EQ(error_text_lookup(file, 12), "");
     EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 0, file), "Loading a.vrn");
     EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 1031, file), "Loading a.vrn ErrNo=1031 A number is too large");
-    EXPECT_EQ(error_message_text("Oops", "", 77, file), "Oops ErrNo=77");
     EXPECT_EQ(error_message_text("50%% %s", "x", 0, ""), "50%% x");
+}
+
+// Every message has words: the file's, else the system's, else a general phrase; and an empty
+// text before the number leaves no blank at the start.
+TEST(ShellErrorText, EveryNumberComesWithWordsAndNoLeadingBlank) {
+    const std::string file = "6110 The scanner failed\n";
+    EXPECT_EQ(error_message_text("Oops", "", 77, file), "Oops ErrNo=77 Unexpected error");
+    EXPECT_EQ(error_message_text("Oops", "", 77, file, "Access denied."), "Oops ErrNo=77 Access denied.");
+    EXPECT_EQ(error_message_text("Opening %s", "a", 6110, file, "Other words"), "Opening a ErrNo=6110 The scanner failed");
+    EXPECT_EQ(error_message_text("%s", "", 6110, file), "ErrNo=6110 The scanner failed");
 }
 
 }  // namespace
