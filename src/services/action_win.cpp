@@ -227,17 +227,15 @@ void push_return(const ReturnPoint& r) {
 
 bool trusted_ = false;  // the program's own request (the Help menu), not a document's
 
-// A document from the web archive starts programs, opens files with the shell and sends DDE
-// only when the user agrees; a stray Enter answers No.
-bool web_allows(const std::string& question, const std::string& title) {
-    auto cur = file_current();
-    if (trusted_ || !cur || !http_in_archive(cur->dir)) return true;
-    return msg_ask_default_no("This document came from the web. " + question, title);
-}
-
 bool from_web() {
     auto cur = file_current();
     return cur && http_in_archive(cur->dir);
+}
+
+// A document from the web archive starts programs, opens files with the shell and sends DDE
+// only when the user agrees; a stray Enter answers No.
+bool web_allows(const std::string& question, const std::string& title) {
+    return trusted_ || !from_web() || msg_ask_default_no("This document came from the web. " + question, title);
 }
 
 std::optional<std::string> located(const std::string& ext) {
