@@ -11,6 +11,7 @@
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "elements/bg.h"
 #include "elements/bg_dialog.h"
 #include "elements/elements_dlg_win.h"
@@ -178,6 +179,13 @@ void draw_swatch(const DRAWITEMSTRUCT& di) {
     if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &r);
 }
 
+// What is shown belongs to the document the dialog was opened for: another one closes it.
+void document_replaced() {
+    if (!dlg_) return;
+    preview_.reset();
+    DestroyWindow(dlg_);
+}
+
 void run_background() { bg_dialog(); }
 bool opened() { return true; }
 
@@ -218,4 +226,7 @@ void bg_dialog() {
     if (dlg_) ShowWindow(dlg_, SW_SHOW);
 }
 
-void bg_dialog_init() { cmd_register_all(kCommands); }
+void bg_dialog_init() {
+    cmd_register_all(kCommands);
+    view_on_replaced(document_replaced);
+}

@@ -197,6 +197,40 @@ TEST_F(Backgrounds, OkWithARepeatingPictureNeedsAFile) {
     EXPECT_EQ(view_param_get(7), 8);
 }
 
+// The dialog belongs to the document it was opened for: reloading it or making a new one closes
+// it, and nothing it showed reaches the document that follows.
+TEST_F(Backgrounds, AnotherDocumentClosesTheDialog) {
+    std::string err, file = path("fill.vrn");
+    view_doc().set_param(7, 2);
+    view_doc().set_param(1, 5);
+    ASSERT_TRUE(view_save_file(file, &err)) << err;
+    ASSERT_EQ(file_open_document(file), 1);
+    auto left_alone = [&](const char* how, int fill, int back) {
+        // Were it still open, its Cancel would write its opening values into this document.
+        if (HWND d = dlg_find_modeless(IDD_BACKGROUND)) press(d, IDCANCEL);
+        wt::pump(20);
+        EXPECT_EQ(view_param_get(7), fill) << how;
+        EXPECT_EQ(view_param_get(1), back) << how;
+        EXPECT_FALSE(view_doc().changed) << how;
+        EXPECT_FALSE(view_can_undo()) << how;
+    };
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_FILL, 6);
+    SendMessageA(win_, WM_COMMAND, CMD_RELOAD, 0);
+    wt::pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    left_alone("reload", 2, 5);
+
+    dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_BACK, 9);
+    SendMessageA(win_, WM_COMMAND, CMD_NEW, 0);
+    wt::pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    left_alone("new", 0, Document().param(1));
+}
+
 // No network session ever opens: its three menu items stay greyed and do nothing.
 TEST_F(Backgrounds, NetworkItemsStayGreyedAndTheQueryAnswersNo) {
     EXPECT_FALSE(net_session_active());

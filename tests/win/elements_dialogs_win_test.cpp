@@ -466,6 +466,37 @@ TEST_F(ElementsDialogs, ObjectDefaultsApplyAtOnceAndCancelPutsBack) {
     EXPECT_EQ(view_param_get(225), 10);
 }
 
+// The live changes leave no step after Cancel, and one step after OK.
+TEST_F(ElementsDialogs, ObjectDefaultsLeaveOneStepOrNone) {
+    view_param_set(225, 10);
+    view_param_set_undoable(363, 2);  // an earlier step Undo must reach next
+    auto change = [&](int button) {
+        on_dialog("Object Defaults", [&](HWND dlg) {
+            choose_text(dlg, IDC_ODEF_SYMBOL, "25");
+            choose_text(dlg, IDC_ODEF_SYMBOL, "100");
+            press(dlg, IDC_ODEF_BLACK_ID);
+            press(dlg, button);
+        });
+        command(CMD_OBJECT_DEFAULTS);
+    };
+    change(IDCANCEL);
+    EXPECT_EQ(view_param_get(225), 10);
+    EXPECT_FALSE(view_can_redo());
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_param_get(363), 0);
+    EXPECT_EQ(view_param_get(225), 10);  // not the cancelled "25"
+    EXPECT_EQ(view_param_get(76), 0);
+    EXPECT_FALSE(view_can_undo());
+
+    change(IDOK);
+    EXPECT_EQ(view_param_get(225), 20);
+    EXPECT_EQ(view_param_get(76), 1);
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_param_get(225), 10);
+    EXPECT_EQ(view_param_get(76), 0);
+    EXPECT_FALSE(view_can_undo());
+}
+
 TEST_F(ElementsDialogs, ClusterAndSequenceSettings) {
     on_dialog("Cluster Settings", [&](HWND dlg) {
         EXPECT_EQ(sel_text(dlg, IDC_CLU_VERT), "100");

@@ -305,6 +305,67 @@ TEST_F(ShapeMenu, PlotsAParabolaAndClearsOneColour) {
     EXPECT_EQ(pts.size(), 78u);
 }
 
+// Too many points are refused with a note; a long plot shows its progress in the caption and
+// Cancel stops it with nothing stored; the dialog stays for another try.
+HWND plot_dlg_ = nullptr;
+std::string progress_caption_;
+void CALLBACK cancel_plot(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    char t[64] = {};
+    GetWindowTextA(plot_dlg_, t, sizeof t);
+    progress_caption_ = t;
+    SendDlgItemMessageA(plot_dlg_, IDCANCEL, BM_CLICK, 0, 0);
+}
+
+TEST_F(ShapeMenu, PlotBoundsNAndALongPlotStopsOnCancel) {
+    formula("x", "=J/10000");
+    formula("y", "=J/20000");
+    view_undo_clear();
+    view_doc().changed = false;
+    with_dialog(CMD_PLOT_POINTS, "Plot Points", [&](HWND dlg) {
+        set(dlg, IDC_PLOT_N, "100000000");
+        press(dlg, IDOK);
+        EXPECT_EQ(Boxes::notes, std::vector<std::string>{"The number of points must be from 1 to 1000000."});
+        EXPECT_TRUE(IsWindow(dlg));
+        set(dlg, IDC_PLOT_N, "1000000");
+        plot_dlg_ = dlg;
+        progress_caption_.clear();
+        SetTimer(nullptr, 0, 700, cancel_plot);
+        press(dlg, IDOK);
+        EXPECT_TRUE(IsWindow(dlg)) << "Cancel stopped the plot, not the dialog";
+        EXPECT_EQ(wt::text_of(dlg), "Plot Points");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+        press(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(progress_caption_.rfind("Plot Points ", 0), 0u) << progress_caption_;
+    EXPECT_NE(progress_caption_.find('%'), std::string::npos) << progress_caption_;
+    EXPECT_TRUE(view_doc().points.empty());
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_doc().changed);
+}
+
+// Memory running out in the middle of a plot stops it with a message; the program and the
+// document stay as they were. The test takes the free address space itself.
+TEST_F(ShapeMenu, PlotThatRunsOutOfMemoryLeavesTheDocument) {
+    formula("x", "=0");
+    formula("y", "=0");
+    with_dialog(CMD_PLOT_POINTS, "Plot Points", [&](HWND dlg) {
+        set(dlg, IDC_PLOT_N, "1000000");
+        CheckDlgButton(dlg, IDC_PLOT_FRAME, BST_CHECKED);
+        {
+            wt::AddressSpaceTaken taken;
+            press(dlg, IDOK);
+        }
+        EXPECT_TRUE(IsWindow(dlg));
+        press(dlg, IDCANCEL);
+    });
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("not enough memory"), std::string::npos) << Boxes::errors[0];
+    EXPECT_TRUE(view_doc().points.empty());
+    EXPECT_TRUE(view_doc().shapes.empty());
+    EXPECT_FALSE(view_can_undo());
+}
+
 TEST_F(ShapeMenu, PointPropertiesMoveAndRestyleOnePointKeepingItsColour) {
     view_point_add(1, 9010, 9020, 1, 0x00FF00);
     view_point_add(1, 30, 40, 1, 0x0000FF);
