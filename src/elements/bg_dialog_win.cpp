@@ -8,6 +8,7 @@
 
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "document/view.h"
@@ -22,6 +23,10 @@
 namespace {
 
 constexpr int kPopupBackground = 10804;
+// A picture name is tried once the typing pauses this long (or the field is left), so no half
+// typed name is loaded.
+constexpr UINT_PTR kTryNameTimer = 1;
+constexpr UINT kTryNameMs = 700;
 const char* const kLights[] = {"Auto", "None", "Left-Top", "Right-Top", "Right-Bottom", "Left-Bottom"};
 
 int (*level_hook_)() = nullptr;
@@ -97,6 +102,12 @@ void choose_fill(HWND win) {
     }
 }
 
+void try_name(HWND win) {
+    KillTimer(win, kTryNameTimer);
+    std::string name = lower(text_of(win, IDC_BG_PICTURE));
+    if (preview_ && name != view_text_param_get(kBgPictureText)) preview_->set_picture(name);
+}
+
 void browse(HWND win) {
     char file[MAX_PATH] = {};
     OPENFILENAMEA ofn{};
@@ -108,9 +119,11 @@ void browse(HWND win) {
     ofn.lpstrTitle = "Picture file";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     std::string name;
+    const std::string dir = file_dir_of(text_of(win, IDC_BG_PICTURE));
     if (elements_dlg_hooks_.picture_browse) {
-        if (!elements_dlg_hooks_.picture_browse(win, &name)) return;
+        if (!elements_dlg_hooks_.picture_browse(win, ".*", dir, &name)) return;
     } else {
+        ofn.lpstrInitialDir = dir.c_str();
         if (!GetOpenFileNameA(&ofn)) return;
         name = file;
     }
@@ -120,10 +133,12 @@ void browse(HWND win) {
         view_note(note);
         return;
     }
-    SetDlgItemTextA(win, IDC_BG_PICTURE, name.c_str());  // the edit's notification stores it
+    SetDlgItemTextA(win, IDC_BG_PICTURE, name.c_str());
+    try_name(win);
 }
 
 void close(HWND win, bool keep) {
+    KillTimer(win, kTryNameTimer);
     if (preview_) keep ? preview_->commit() : preview_->cancel();
     preview_.reset();
     DestroyWindow(win);
@@ -155,10 +170,12 @@ bool on_command(HWND win, int id, int code) {
         if (code == BN_CLICKED) preview_->set(kBgDrawOrder, IsDlgButtonChecked(win, IDC_BG_SHAPES_BEHIND) == BST_CHECKED);
         return true;
     case IDC_BG_PICTURE:
-        if (code == EN_CHANGE) preview_->set_picture(lower(text_of(win, IDC_BG_PICTURE)));
+        if (code == EN_CHANGE) SetTimer(win, kTryNameTimer, kTryNameMs, nullptr);
+        else if (code == EN_KILLFOCUS) try_name(win);
         return true;
     case IDC_BG_BROWSE: browse(win); return true;
     case IDOK:
+        try_name(win);
         if (bg_fill_code(selected(win, IDC_BG_FILL)) == kBgPicture && text_of(win, IDC_BG_PICTURE).empty()) {
             view_note("Picture file must be specified");
             return true;
@@ -201,6 +218,9 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: init(win); return TRUE;
     case WM_COMMAND: return on_command(win, LOWORD(wp), HIWORD(wp)) ? TRUE : FALSE;
     case WM_PAINT: follow_level(win); break;
+    case WM_TIMER:
+        if (wp == kTryNameTimer) try_name(win);
+        return TRUE;
     case WM_DRAWITEM: draw_swatch(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_SIZE:
         dlg_stretch_control(win, IDC_BG_PICTURE, 88, 0);
@@ -219,6 +239,10 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void bg_dialog_set_level_hook(int (*current_level)()) { level_hook_ = current_level; }
+
+void bg_dialog_follow_level() {
+    if (dlg_) follow_level(dlg_);
+}
 
 void bg_dialog() {
     if (dlg_ || dlg_find_modeless(IDD_BACKGROUND)) return;

@@ -211,7 +211,7 @@ TEST_F(ElementsDialogs, ObjectPropertiesRefusesBadInputAndStaysOpen) {
         };
         // The picture chooser that "Picture*" opens is answered with Cancel.
         auto old_browse = elements_dlg_hooks_.picture_browse;
-        elements_dlg_hooks_.picture_browse = [](HWND, std::string*) { return false; };
+        elements_dlg_hooks_.picture_browse = [](HWND, const std::string&, const std::string&, std::string*) { return false; };
         for (auto c : checks) {
             Boxes::errors.clear();
             choose_text(dlg, IDC_OBJ_SHAPE, c.entry);
