@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "bars/sbar.h"
+#include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
@@ -600,4 +601,31 @@ TEST_F(ElementsDialogs, IconBrowserPicksFiltersAndManagesUserIcons) {
         press(dlg, IDCANCEL);
     });
     command(CMD_INSERT_ICON);
+}
+
+// A deleted user icon is current no more: Insert cannot make it the object tool, and should it
+// have been the icon current before, the first icon takes its place.
+TEST_F(ElementsDialogs, DeletedUserIconCannotBeInserted) {
+    std::string file = file_progdir_path("icon1001.bmp");
+    {
+        wt::MemBitmap bm(28, 28, 0, 0);
+        bm.save(file);
+    }
+    icon_current_set(1001);
+    Boxes::answer = 1;
+    on_dialog("Icon", [&](HWND dlg) {
+        press(dlg, IDC_ICON_CAT0 + 6);  // User Defined
+        SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        EXPECT_EQ(icon_current_get(), 1001);
+        press(dlg, IDC_ICON_DELETE);
+        EXPECT_FALSE(icon_current_get());
+        press(dlg, IDC_ICON_RESET);  // the filter is kept between openings
+        press(dlg, IDOK);
+    });
+    command(CMD_INSERT_ICON);
+    EXPECT_EQ(drives_, 1);
+    EXPECT_FALSE(file_exists(file));
+    EXPECT_EQ(icon_current_get(), kInitialIcon);
+    EXPECT_NE(toolbox_current(4), 1001);
+    EXPECT_TRUE(Boxes::errors.empty());
 }

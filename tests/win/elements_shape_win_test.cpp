@@ -392,4 +392,32 @@ TEST_F(ShapeMenu, PointPropertiesMoveAndRestyleOnePointKeepingItsColour) {
     EXPECT_EQ(pts[0], (PlotPoint{1, 1, 9010, 9020, 0x00FF00}));
 }
 
+// Ctrl+click finds a point far out by its own coordinates, not their low 16 bits.
+TEST_F(ShapeMenu, CtrlClickOpensAPointBeyondSixteenBits) {
+    sbar_cmd(kSbarZoom, kSbSet, 1);
+    view_point_add(1, 40000, -30000, 1, 0x00FF00);
+    view_point_add(1, 40000 - 65536, -30000 + 65536, 1, 0x0000FF);  // same low 16 bits, far off
+    view_undo_clear();
+    title_ = "Point Properties";
+    driven_ = false;
+    drive_ = [](HWND dlg) {
+        EXPECT_EQ(GetDlgItemInt(dlg, IDC_POINT_X, nullptr, TRUE), 40000u);
+        EXPECT_EQ(static_cast<int>(GetDlgItemInt(dlg, IDC_POINT_Y, nullptr, TRUE)), -30000);
+        set(dlg, IDC_POINT_X, "40100");
+        press(dlg, IDOK);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    Pt d = view_mapping().to_device({40000, -30000});
+    RECT c;
+    GetClientRect(view_inst_, &c);
+    ASSERT_TRUE(d.x > 0 && d.y > 0 && d.x < c.right && d.y < c.bottom) << d.x << "," << d.y;
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(d.x, d.y));
+    SendMessageA(view_inst_, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(d.x, d.y));
+    EXPECT_TRUE(driven_);
+    const auto& pts = view_doc().points;
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[1], (PlotPoint{1, 1, 40100, -30000, 0x00FF00}));
+    EXPECT_EQ(pts[0].x, 40000 - 65536);
+}
+
 }  // namespace

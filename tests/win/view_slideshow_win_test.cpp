@@ -271,10 +271,11 @@ TEST_F(Slideshow, HeldShiftArrowRepeatsFasterAndStopsOnReleaseOrLostCapture) {
         SetTimer(nullptr, 0, 30, hold_arrow);
         command(CMD_SHIFT);
         ASSERT_NE(shift_dialog_, nullptr);
+        const int unit = view_mapping().units(4);
         const int moved = view_doc().obj(k)->x - x0;
         // 100 + 50 + 33 + 25 + 20 ms of pauses before 400 ms: steps 1 to 5 at least, growing.
-        EXPECT_GE(moved, 1 + 2 + 3 + 4) << (lose ? "capture lost" : "released");
-        EXPECT_LE(moved, 1 + 2 + 3 + 4 + 5 + 6 * 40);
+        EXPECT_GE(moved, (1 + 2 + 3 + 4) * unit) << (lose ? "capture lost" : "released");
+        EXPECT_LE(moved, (1 + 2 + 3 + 4 + 5 + 6 * 40) * unit);
         pump(200);
         EXPECT_EQ(view_doc().obj(k)->x - x0, moved) << "nothing moves after the button is let go";
         EXPECT_EQ(view_undo_name(), "Shift");
@@ -284,13 +285,21 @@ TEST_F(Slideshow, HeldShiftArrowRepeatsFasterAndStopsOnReleaseOrLostCapture) {
     }
 }
 
-TEST_F(Slideshow, ShiftClickMovesOnceByOneStep) {
+// One click moves the diagram once, by one step that shows at any zoom: four pixels.
+TEST_F(Slideshow, ShiftClickMovesOnceByOneVisibleStep) {
     Key k = add("Moved", 0, 0);
     lose_capture_ = false;
     held_ms_ = 1;
-    SetTimer(nullptr, 0, 30, hold_arrow);
-    command(CMD_SHIFT);
-    EXPECT_EQ(view_doc().obj(k)->x, 1);
+    for (int zoom : {100, 10, 275}) {
+        sbar_cmd(kSbarZoom, kSbSet, zoom);
+        const int x0 = view_doc().obj(k)->x;
+        SetTimer(nullptr, 0, 30, hold_arrow);
+        command(CMD_SHIFT);
+        const double px = (view_doc().obj(k)->x - x0) * view_mapping().scale();
+        EXPECT_GE(px, 3.5) << zoom << "%";
+        EXPECT_LE(px, 4.5) << zoom << "%";
+    }
+    sbar_cmd(kSbarZoom, kSbSet, 100);
 }
 
 }  // namespace
