@@ -17,6 +17,7 @@
 #include "elements/bg_dialog.h"
 #include "elements/elements_dlg_win.h"
 #include "elements/icon.h"
+#include "elements/obj_win.h"
 #include "resources/bg_ids.h"
 #include "resources/ids.h"
 
@@ -139,6 +140,7 @@ void browse(HWND win) {
 
 void close(HWND win, bool keep) {
     KillTimer(win, kTryNameTimer);
+    obj_hold_load_reports(false);
     if (preview_) keep ? preview_->commit() : preview_->cancel();
     preview_.reset();
     DestroyWindow(win);
@@ -170,8 +172,15 @@ bool on_command(HWND win, int id, int code) {
         if (code == BN_CLICKED) preview_->set(kBgDrawOrder, IsDlgButtonChecked(win, IDC_BG_SHAPES_BEHIND) == BST_CHECKED);
         return true;
     case IDC_BG_PICTURE:
-        if (code == EN_CHANGE) SetTimer(win, kTryNameTimer, kTryNameMs, nullptr);
-        else if (code == EN_KILLFOCUS) try_name(win);
+        // No box may take the keys of someone typing a name.
+        if (code == EN_SETFOCUS) {
+            obj_hold_load_reports(true);
+        } else if (code == EN_CHANGE) {
+            SetTimer(win, kTryNameTimer, kTryNameMs, nullptr);
+        } else if (code == EN_KILLFOCUS) {
+            try_name(win);
+            obj_hold_load_reports(false);
+        }
         return true;
     case IDC_BG_BROWSE: browse(win); return true;
     case IDOK:
@@ -228,6 +237,7 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_CLOSE: close(win, false); return TRUE;
     case WM_DESTROY:
+        obj_hold_load_reports(false);
         dlg_on_destroy(win, IDD_BACKGROUND, 1);
         if (preview_) preview_->cancel();
         preview_.reset();

@@ -2,11 +2,8 @@
 
 #include <windows.h>
 
-#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
-#include "base/pict.h"
-#include "base/pict_win.h"
 #include "elements/bg.h"
 #include "elements/icon_win.h"
 #include "elements/obj_win.h"
@@ -15,58 +12,15 @@ namespace {
 
 constexpr int kPrintDialog = 10380;
 constexpr int kPrintWhite = 10382;
-constexpr int kBackgroundDialog = 10657;
 // Small pictures are tiled as blocks this large, so a repaint costs a few dozen drawing calls
 // whatever the picture's size.
 constexpr int kBlockSide = 256;
-
-// The repeating picture: read once, and checked against its file at most once a second.
-struct Picture {
-    std::string name, path;
-    bool exists = false;
-    FILETIME written{};
-    DWORD checked = 0;
-    std::shared_ptr<const Dib> dib;
-    unsigned long err = 0;
-};
-Picture picture_;
 
 // The block tiled for the last picture or icon.
 struct Block {
     std::shared_ptr<const Dib> source, block;
 };
 Block block_;
-
-bool write_time(const std::string& path, FILETIME& t) {
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return false;
-    t = a.ftLastWriteTime;
-    return true;
-}
-
-std::shared_ptr<const Dib> picture(const std::string& name) {
-    Picture& p = picture_;
-    const DWORD now = GetTickCount();
-    if (name != p.name || now - p.checked > 1000) {
-        std::string path = file_locate(name).value_or(name);
-        FILETIME t{};
-        bool exists = write_time(path, t);
-        bool same = name == p.name && path == p.path && exists == p.exists &&
-                    (!exists || CompareFileTime(&t, &p.written) == 0);
-        if (!same) {
-            p = {name, path, exists, t, now, nullptr, 0};
-            if (pict_format_of(path)) {
-                if (auto d = pict_load_dib(path, p.err)) p.dib = std::make_shared<const Dib>(std::move(*d));
-            } else {
-                p.err = kPictErrFormat;
-            }
-        }
-        p.checked = now;
-    }
-    // Never while the name is being typed in the Background dialog: there the preview shows it.
-    if (!p.dib && !dlg_find_modeless(kBackgroundDialog)) obj_report_load_failure(p.path, p.err);
-    return p.dib;
-}
 
 std::shared_ptr<const Dib> block_of(const std::shared_ptr<const Dib>& source) {
     if (source != block_.source) block_ = {source, bg_tile_block(source, kBlockSide)};
@@ -91,7 +45,7 @@ void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
         in.tile = block_of(icon > 0 ? icon_bitmap(icon) : icon_resource_dib(kIconFallbackBitmap));
     } else if (in.fill == kBgPicture) {
         std::string name = d.text_param(23);
-        if (!name.empty()) in.tile = block_of(picture(name));
+        if (!name.empty()) in.tile = block_of(obj_picture_bitmap(0, name));
     }
     bg_paint(c, in);
 }

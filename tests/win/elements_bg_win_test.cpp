@@ -202,8 +202,8 @@ TEST_F(Backgrounds, OkWithARepeatingPictureNeedsAFile) {
 }
 
 // A picture name is tried once the typing pauses, never half typed; one that does not load
-// shows as the plain colour while the dialog is open, so no box takes the next keys, and is
-// reported once after OK. The group caption follows a level change at once.
+// shows as the plain colour while the name is being typed, so no box takes the next keys, and
+// is reported once the field is left. The group caption follows a level change at once.
 TEST_F(Backgrounds, TypedPictureNameIsTriedAfterAPause) {
     HWND dlg = open_dialog();
     ASSERT_NE(dlg, nullptr);
