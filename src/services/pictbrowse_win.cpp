@@ -427,7 +427,7 @@ void on_choose(HWND win, int id) {
                 return;
             }
         } catch (const VornError& e) {
-            dlg_error_msg("Loading %s", path, e.code);
+            dlg_error_msg("Loading %s", e.text.empty() ? path : e.text, e.code);
             return;
         }
         paste_after_ = id == IDC_GB_PASTE;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/file_win.h"
+#include "app/vorn6_win.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
@@ -360,6 +361,7 @@ struct FakePlatform {
             *r = "42";
             return true;
         };
+        p.help_file = [](const std::string& f, const std::string& k) { calls.push_back("help " + f + "|" + k); };
         p.select_line = [](const std::string&, const std::vector<std::string>& l) {
             calls.push_back("select " + std::to_string(l.size()));
             return select;
@@ -457,18 +459,110 @@ TEST_F(ActionWin, RecursionStopsAndLevelsAreReached) {
     EXPECT_EQ(gosub_.front().object_id, "Gate");
 }
 
-TEST_F(ActionWin, ProgramsOfWebDocumentsAskFirst) {
-    std::string archive = file_progdir_path("url\\");
+// A document from the web archive starts no program, opens nothing through the shell, opens no
+// help file (they carry macros) and sends no DDE before a yes, and No is the default answer.
+// The program's own Help menu and local documents are not asked about.
+TEST_F(ActionWin, RiskyActionsOfWebDocumentsAskFirst) {
+    const std::string archive = path("archive"), page = archive + "\\127.0.0.1 page.vrn";
     CreateDirectoryA(archive.c_str(), nullptr);
-    file_set_current_name(archive + "host page.vrn");
-    Boxes::answer = 2;
-    EXPECT_FALSE(action_do(8, 0, "evil.exe"));
+    file_setting_set_text("URLlog", archive);
+    struct Case {
+        int code;
+        const char* ext;
+    } cases[] = {{8, "notepad.exe"},
+                 {2, "a.bat"},
+                 {3, "a.bat"},
+                 {4, "a.bat"},
+                 {39, "a.bat"},
+                 {29, "progman c:\\a.txt"},
+                 {31, "progman progman [CreateGroup(X)]"},
+                 {32, "progman progman [Groups]"},
+                 {37, "evil.hlp"}};
+    for (auto& c : cases) obj(std::to_string(c.code), c.code, c.ext);
+    obj("safe", 34, "=0");
+    std::string err;
+    ASSERT_TRUE(view_save_file(page, &err)) << err;
+    ASSERT_EQ(file_open_document(page), 1);
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        Key k = view_obj_find_id(std::to_string(c.code))->key;
+        Boxes::questions.clear();
+        Boxes::default_no = 0;
+        FakePlatform::calls.clear();
+        Boxes::answer = 2;
+        activate(k);
+        EXPECT_TRUE(FakePlatform::calls.empty());
+        ASSERT_EQ(Boxes::questions.size(), 1u);
+        EXPECT_EQ(Boxes::questions[0].find("This document came from the web."), Boxes::questions[0].find(": ") + 2);
+        EXPECT_EQ(Boxes::default_no, 1);
+        Boxes::answer = 1;
+        activate(k);
+        EXPECT_EQ(FakePlatform::calls.size(), 1u);
+    }
+    Boxes::questions.clear();
+    activate(view_obj_find_id("safe")->key);
+    SendMessageA(win_, WM_COMMAND, CMD_HELP_WEB, 0);
+    EXPECT_TRUE(Boxes::questions.empty());
+    ASSERT_FALSE(FakePlatform::calls.empty());
+    EXPECT_EQ(FakePlatform::calls.back(), "open http://www.example.com/");
+    view_doc() = Document();
+    file_set_current_name(path("local.vrn"));
+    FakePlatform::calls.clear();
+    activate(obj("run", 8, "tool.exe"));
+    EXPECT_EQ(FakePlatform::calls, std::vector<std::string>{"run tool.exe"});
+    EXPECT_TRUE(Boxes::questions.empty());
+}
+
+// With the real message box the question's default button is No, so Enter declines.
+UINT_PTR box_timer_ = 0;
+int box_default_ = 0;
+void CALLBACK answer_with_enter(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Run Program");
+    if (!box) return;
+    KillTimer(nullptr, id);
+    box_default_ = GetDlgCtrlID(GetFocus());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+TEST_F(ActionWin, EnterDeclinesAWebDocumentsProgram) {
+    const std::string archive = path("archive");
+    CreateDirectoryA(archive.c_str(), nullptr);
+    file_setting_set_text("URLlog", archive);
+    file_set_current_name(archive + "\\host page.vrn");
+    MsgHooks recorder = msg_set_hooks({});
+    vorn_install_message_boxes();
+    box_default_ = 0;
+    SetTimer(nullptr, 0, 50, answer_with_enter);
+    activate(obj("run", 8, "notepad.exe"));
+    msg_set_hooks(recorder);
+    EXPECT_EQ(box_default_, IDNO);
     EXPECT_TRUE(FakePlatform::calls.empty());
-    ASSERT_EQ(Boxes::questions.size(), 1u);
-    Boxes::answer = 1;
-    EXPECT_TRUE(action_do(8, 0, "tool.exe"));
-    ASSERT_EQ(FakePlatform::calls.size(), 1u);
-    RemoveDirectoryA(archive.c_str());
+}
+
+// A sub-document jump keeps its return point only when the document opened: a failed one leaves
+// no "(Sub 1)" in the title, for this document or later ones.
+TEST_F(ActionWin, OnlyASubDocumentJumpThatOpensKeepsItsReturnPoint) {
+    auto title = [&] {
+        char t[512] = {};
+        GetWindowTextA(win_, t, sizeof t);
+        return std::string(t);
+    };
+    obj("Inside", 12, "");
+    save_doc("inner.vrn");
+    view_doc() = Document();
+    file_set_current_name(path("first.vrn"));
+    Key lost = obj("Lost", 40, "missing.vrn");
+    Key gate = obj("Gate", 40, path("inner.vrn"));
+    save_doc("first.vrn");
+    activate(lost);
+    EXPECT_TRUE(gosub_.empty());
+    EXPECT_EQ(title().find("(Sub"), std::string::npos) << title();
+    activate(gate);
+    EXPECT_TRUE(view_obj_find_id("Inside"));
+    ASSERT_EQ(gosub_.size(), 1u);
+    EXPECT_EQ(gosub_.front().object_id, "Gate");
+    EXPECT_NE(title().find("(Sub 1)"), std::string::npos) << title();
 }
 
 TEST_F(ActionWin, TrainingCardsOpenTheirSampleDocuments) {
@@ -525,6 +619,43 @@ TEST_F(ActionWin, ProgramsAreWaitedForWithoutFreezing) {
     std::string cmd = std::string("\"") + exe + "\" --gtest_filter=ActionWin.ProgramsAreWaitedForWithoutFreezing";
     EXPECT_TRUE(action_do(8, 0, cmd));
     EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", nullptr);
+    CloseHandle(ev);
+}
+
+// While it waits, a click meant for the diagram is dropped; File > Exit ends the wait and the
+// program though the started program still runs.
+std::vector<Key> marked_during_wait_;
+void CALLBACK click_then_exit(HWND, UINT, UINT_PTR id, DWORD) {
+    static int step = 0;
+    if (++step == 1) {
+        PostMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(view_inst_, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        return;
+    }
+    KillTimer(nullptr, id);
+    step = 0;
+    marked_during_wait_ = marked_obj_;
+    PostMessageA(main_inst_, WM_COMMAND, CMD_EXIT, 0);
+}
+
+TEST_F(ActionWin, ExitDuringAProgramsWaitEndsTheWait) {
+    action_platform() = old_platform_;
+    HANDLE ev = CreateEventA(nullptr, TRUE, FALSE, "VornActionExitTest");
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", "VornActionExitTest");
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    // The child waits for the event, which is set only after the test.
+    Key k = obj("Run", 8, std::string("\"") + exe + "\" --gtest_filter=ActionWin.ProgramsAreWaitedForWithoutFreezing");
+    file_clear_changed();
+    marked_during_wait_.clear();
+    SetTimer(nullptr, 0, 300, click_then_exit);
+    DWORD start = GetTickCount();
+    activate(k);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_EQ(marked_during_wait_, std::vector<Key>{k});
+    EXPECT_FALSE(IsWindow(win_));
+    SetEvent(ev);
     SetEnvironmentVariableA("VORN_WAIT_EVENT", nullptr);
     CloseHandle(ev);
 }
