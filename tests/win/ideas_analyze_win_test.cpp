@@ -91,6 +91,15 @@ TEST_F(Analyzer, MarkedObjectsTextGivesStatisticsAndSyllables) {
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
 }
 
+TEST_F(Analyzer, SpellErrorReadsWhatTheTextShows) {
+    // A field's hidden action text is no word of the text; accented words stay whole.
+    marked_obj_.push_back(put("Notes", std::string("A wrng \x0bgoal\x0e" "15Goalzzq\x0f at the caf\xe9.")));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Spell Error");
+    EXPECT_EQ(text_of(output(dlg)), "wrng\r\n");
+}
+
 TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
     Key a = put("Rain", "Rain falls. It wets the ground. Then");
     Key b = put("Flood", "");

@@ -712,6 +712,29 @@ TEST_F(Finders, FindObjectsKeepsUnsavedEditsAndReadsTheFolder) {
     EXPECT_EQ(dlg_find_modeless(IDD_FIND_OBJECTS), nullptr);
 }
 
+TEST_F(Finders, FindObjectsShowsWhatRichTextsAndFieldsSay) {
+    obj("Notes", 42, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 Budget \\b review\\b0\\par}");
+    obj("Plan", 0, std::string("See \x0bthe goal\x0e" "15Goal\x0f now"));
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+    auto contents = [&] {
+        std::vector<std::string> out;
+        for (int id = 1; id <= 2; ++id)
+            if (auto it = lv_get_item(host, id); !it.text.empty()) out.push_back(it.text + "|" + it.sub_texts[3]);
+        return out;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(contents(), (V{"Notes|Budget review", "Plan|See the goal now"}));
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "fonttbl");
+    EXPECT_EQ(rows(dlg, IDC_FO_LIST), 0);
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "the goal now");
+    EXPECT_EQ(rows(dlg, IDC_FO_LIST), 1);
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "");   // the dialog keeps its filter for the next opening
+    click_button(dlg, IDCANCEL);
+}
+
 TEST_F(Finders, FindObjectsVisitsAnotherDocument) {
     Document d;
     Obj o;
