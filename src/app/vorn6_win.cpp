@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -36,19 +37,25 @@ bool uninstall_run_ = false;
 
 // ---- Message boxes.
 
+// Long paths and addresses are broken into lines, or the box grows wider than the screen.
 void box_note(const std::string& t) {
     tip_hide();
-    MessageBoxA(main_inst_, t.c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }
 void box_error(const std::string& t) {
     tip_hide();
-    MessageBoxA(main_inst_, t.c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
+    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
 }
 int box_ask(const std::string& t, const std::string& title, bool with_cancel) {
     tip_hide();
-    int r = MessageBoxA(main_inst_, t.c_str(), title.c_str(),
+    int r = MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
                         (with_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION | MB_TASKMODAL);
     return r == IDYES ? 1 : r == IDNO ? 2 : 3;
+}
+bool box_ask_default_no(const std::string& t, const std::string& title) {
+    tip_hide();
+    return MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
+                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_TASKMODAL) == IDYES;
 }
 
 // ---- Start-up pieces.
@@ -116,15 +123,28 @@ void view_changed() {
 
 // ---- Commands.
 
-// The trap around every command: an error stops the command, never the program.
+// The trap around every command: an error stops the command, never the program. Memory that
+// runs out takes back what the command had changed.
 template <class F> void trapped(F&& f) {
+    const uint64_t state = view_undo_state();
     try {
         f();
+    } catch (const std::bad_alloc&) {
+        bool back = view_undo_back_to(state);
+        msg_error(back ? "There is not enough memory for this command; the document is as it was before it."
+                       : "There is not enough memory for this command.");
     } catch (const VornError& e) {
         dlg_error_msg("%s", e.text, e.code);
     } catch (const std::exception& e) {
         msg_error(e.what());
     }
+}
+
+// A dialog's OK runs inside the system's dialog code, which no exception may cross.
+bool trapped_apply(HWND win, bool (*apply)(HWND)) {
+    bool ok = false;
+    trapped([&] { ok = apply(win); });
+    return ok;
 }
 
 void run_command(int id) {
@@ -238,7 +258,10 @@ void on_dde_open() {
     KillTimer(main_inst_, kDdeRetryTimer);
     dde_opening_ = true;
     outer_boxes_ = msg_set_hooks({});
-    msg_set_hooks({once_note, once_error, outer_boxes_.ask});
+    MsgHooks once = outer_boxes_;
+    once.note = once_note;
+    once.error = once_error;
+    msg_set_hooks(once);
     while (auto name = dde_next_name()) {
         if (!main_inst_) break;
         if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
@@ -308,7 +331,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(win, msg, wp, lp);
 }
 
-void vorn_install_message_boxes() { msg_set_hooks({box_note, box_error, box_ask}); }
+void vorn_install_message_boxes() { msg_set_hooks({box_note, box_error, box_ask, box_ask_default_no}); }
 
 void vorn_register(HINSTANCE inst) {
     static bool done = false;
@@ -318,6 +341,7 @@ void vorn_register(HINSTANCE inst) {
     file_set_progdir(program_dir());
     util_random_seed();
     view_on_changed(view_changed);
+    dlg_set_trap(trapped_apply);
     file_register_commands();
     elements_init();
     view_init();
@@ -404,13 +428,7 @@ int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
         HACCEL acc = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDA_MAIN));
         MSG m;
         while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-            try {
-                vorn_route_message(m, acc);
-            } catch (const VornError& e) {
-                dlg_error_msg("%s", e.text, e.code);
-            } catch (const std::exception& e) {
-                msg_error(e.what());
-            }
+            trapped([&] { vorn_route_message(m, acc); });
         }
         return static_cast<int>(m.wParam);
     } catch (const std::exception& e) {

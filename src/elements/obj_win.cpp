@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
@@ -31,45 +32,67 @@ bool ends_with(const std::string& s, const char* tail) {
 
 // ---- Reports of files that could not be loaded.
 
+struct Failure {
+    std::string what;  // the file, and what else its error tells
+    unsigned long err;
+};
 std::set<std::string> reported_;
-std::vector<std::string> pending_;
+std::vector<Failure> pending_;
 UINT_PTR report_timer_ = 0;
+bool reports_held_ = false;
 
+// All files one paint could not load go into one box, a line each.
 void CALLBACK show_reports(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     report_timer_ = 0;
+    if (reports_held_) return;
     auto list = std::move(pending_);
     pending_.clear();
-    for (const auto& text : list) msg_error(text);
-}
-
-std::string error_file_text() {
-    static std::string text = [] {
-        std::string t;
-        HANDLE f = CreateFileA(file_progdir_path("error.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return t;
-        DWORD size = GetFileSize(f, nullptr);
-        if (size != INVALID_FILE_SIZE && size < (1u << 20)) {
-            t.resize(size);
-            DWORD got = 0;
-            if (!ReadFile(f, t.data(), size, &got, nullptr)) got = 0;
-            t.resize(got);
-        }
-        CloseHandle(f);
-        return t;
-    }();
-    return text;
+    if (list.size() == 1) {
+        msg_error(dlg_error_text("Loading %s", list[0].what, static_cast<int>(list[0].err)));
+        return;
+    }
+    constexpr size_t kLines = 20;
+    std::string text = std::to_string(list.size()) + " pictures could not be loaded:";
+    for (size_t k = 0; k < list.size() && k < kLines; ++k)
+        text += "\n" + dlg_error_text("%s", list[k].what, static_cast<int>(list[k].err));
+    if (list.size() > kLines) text += "\n... and " + std::to_string(list.size() - kLines) + " more";
+    if (!list.empty()) msg_error(text);
 }
 
 // ---- Picture store.
+
+// What a picture file looked like when it was read: a file rewritten since is read again.
+struct Stamp {
+    bool exists = false;
+    uint64_t size = 0, time = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp stamp_of(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
+    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
+            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
+}
 
 struct Loaded {
     std::shared_ptr<const Dib> dib;
     HENHMETAFILE emf = nullptr;
     HICON icon = nullptr;
+    std::string path;
+    Stamp stamp;
+    DWORD checked = 0;  // tick count of the last look at the file
 };
 std::map<std::string, Loaded> pictures_;
+// A file is looked at again at most this often: a repaint stays free of file-system calls.
+constexpr DWORD kRecheckMs = 1000;
+
+void release(Loaded& l) {
+    if (l.emf) DeleteEnhMetaFile(l.emf);
+    if (l.icon) DestroyIcon(l.icon);
+    l = Loaded{};
+}
 
 std::optional<std::string> read_all(const std::string& path, unsigned long& err) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -91,9 +114,12 @@ std::optional<std::string> read_all(const std::string& path, unsigned long& err)
     return bytes;
 }
 
+// The file a picture name stands for; a name found nowhere is taken beside the document, so
+// that a report names the place it was looked for.
 std::string where(std::string_view name) {
     if (auto p = file_locate(std::string(name))) return *p;
-    return std::string(name);
+    auto cur = file_current();
+    return file_full_path(cur ? cur->dir : file_progdir_path(), name);
 }
 
 HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsigned long& err) {
@@ -120,28 +146,50 @@ HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsi
     return h;
 }
 
-const Loaded& load_file(std::string_view name) {
-    std::string low = lower(name);
-    auto it = pictures_.find(low);
-    if (it != pictures_.end()) return it->second;
-    Loaded l;
+void decode(Loaded& l, const std::string& low) {
     unsigned long err = 0;
-    std::string path = where(name);
+    std::string what;
+    const std::string& path = l.path;
     if (ends_with(low, ".emf") || ends_with(low, ".wmf")) {
         l.emf = load_metafile(path, low, err);
     } else if (low.find(".ico") != std::string::npos) {
         l.icon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
         if (!l.icon) err = GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
     } else if (pict_format_of(low)) {
-        if (auto d = pict_load_dib(path, err)) l.dib = std::make_shared<const Dib>(std::move(*d));
+        if (auto d = pict_load_dib(path, err, &what)) l.dib = std::make_shared<const Dib>(std::move(*d));
     } else if (auto bytes = read_all(path, err)) {
         if (auto d = icon_read_bmp(*bytes))
             l.dib = std::make_shared<const Dib>(std::move(*d));
         else
             err = ERROR_INVALID_DATA;
     }
-    if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err);
-    return pictures_.emplace(low, l).first->second;
+    if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err, what);
+}
+
+const Loaded& load_file(std::string_view name) {
+    std::string low = lower(name);
+    const DWORD now = GetTickCount();
+    auto it = pictures_.find(low);
+    if (it != pictures_.end()) {
+        Loaded& l = it->second;
+        if (now - l.checked < kRecheckMs) return l;
+        l.checked = now;
+        std::string path = where(name);
+        Stamp s = stamp_of(path);
+        if (path == l.path && s == l.stamp) return l;
+        release(l);
+        l.path = std::move(path);
+        l.stamp = s;
+        l.checked = now;
+        decode(l, low);
+        return l;
+    }
+    Loaded l;
+    l.path = where(name);
+    l.stamp = stamp_of(l.path);
+    l.checked = now;
+    decode(l, low);
+    return pictures_.emplace(low, std::move(l)).first->second;
 }
 
 bool picture_file_name(const std::string& low) {
@@ -239,10 +287,15 @@ Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
 
 }  // namespace
 
-void obj_report_load_failure(const std::string& path, unsigned long err) {
+void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what) {
     if (!reported_.insert(lower(path)).second) return;
-    pending_.push_back(error_message_text("Loading %s", path, static_cast<int>(err), error_file_text()));
-    if (!report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+    pending_.push_back({what.empty() ? path : what, err});
+    if (!report_timer_ && !reports_held_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+}
+
+void obj_hold_load_reports(bool hold) {
+    reports_held_ = hold;
+    if (!hold && !pending_.empty() && !report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
 }
 
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {
@@ -285,16 +338,15 @@ const void* obj_picture_icon(std::string_view name) {
 }
 
 void obj_picture_cache_clear() {
-    for (auto& [name, l] : pictures_) {
-        if (l.emf) DeleteEnhMetaFile(l.emf);
-        if (l.icon) DestroyIcon(l.icon);
-    }
+    for (auto& [name, l] : pictures_) release(l);
     pictures_.clear();
     embedded_.clear();
     for (auto& [key, e] : embedded_emf_)
         if (e.emf) DeleteEnhMetaFile(e.emf);
     embedded_emf_.clear();
 }
+
+size_t obj_picture_cache_size() { return pictures_.size() + embedded_.size() + embedded_emf_.size(); }
 
 void obj_id_dup_warn(const std::string& new_id, const std::string& old_id) {
     HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;

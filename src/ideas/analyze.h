@@ -3,8 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+
+// Takes the next piece of output (possibly empty, to let the caller look at the clock); false
+// once the user stopped the run: the kind ends at once, keeping what it gave.
+using AnalyzeSink = std::function<bool(std::string_view piece)>;
 
 struct SyllableSplit {
     int breaks = 0;
@@ -13,6 +18,8 @@ struct SyllableSplit {
 
 // One line (or any text: blanks, punctuation and line feeds never join a syllable).
 SyllableSplit analyze_split_syllables(std::string_view line);
+// The Syllables kind: every line of `text` split, a last line without a line feed included.
+void analyze_syllable_lines(std::string_view text, const AnalyzeSink& out);
 // The number of breaks analyze_split_syllables finds, without building the shown text.
 long long analyze_count_breaks(std::string_view text);
 
@@ -22,7 +29,10 @@ struct TextCounts {
     long long chars = 0;
 };
 
-// The character scanner, fed in pieces so a long text can be interrupted between them.
+// The character scanner, fed in pieces so a long text can be interrupted between them. A word
+// is a run of characters between white space that holds a letter; a sentence ends where ".",
+// "?" or "!" (closing quotes and brackets after it aside) meets white space or the end;
+// characters are the letters and digits.
 class TextScanner {
 public:
     void feed(std::string_view piece);
@@ -30,9 +40,9 @@ public:
     TextCounts finish();
 
 private:
-    void update(char c);
-    char before_ = ' ';
-    char last_ = ' ';
+    void end_run();
+    bool in_run_ = false, run_has_letter_ = false;
+    char mark_ = ' ';  // the last character of the run that is no closing quote or bracket
     TextCounts n_;
 };
 

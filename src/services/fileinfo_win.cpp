@@ -110,7 +110,7 @@ void info_dialog() {
     InfoFacts f;
     f.name = file_current_name();
     if (f.name.empty()) return;
-    f.version = view_param_get(350);
+    f.version = view_doc().file_version;
     read_file_facts(f);
     for (int k = 0; k < 5; ++k) f.counts[static_cast<size_t>(k)] = view_send_user(1, k + 1);
     f.pictures = view_attached_files(1);

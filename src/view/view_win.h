@@ -51,6 +51,9 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer 
 // (x x page width, y x page height) and a part of the frame (its width / columns / factor,
 // its height / rows / factor) filling the page. False for another mode or a page of no size.
 bool view_draw(int mode, HDC dc, int factor, double x, double y);
+// The printed page's frame over the window (the Print dialog's Parts), in diagram units;
+// nullopt without a printer.
+std::optional<Rc> view_print_frame();
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);
@@ -94,7 +97,8 @@ bool view_connect_marked();
 void view_level_step(int step);
 
 // Installed by the properties dialogs when they exist: Ctrl+click opens them.
-using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);  // kind 1 object, 2 link, 3 shape, 4 point
+// Kind 1 object, 2 link, 3 shape (a and b: keys), 4 point (a and b: its x and y).
+using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);
 void view_set_properties_hook(PropertiesHook hook);
 // The toolbox's current tool of a group, `fallback` when none.
 int view_tool(int group, int fallback);
