@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bars/sbar.h"
+#include "bench_util.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -137,36 +138,14 @@ int memory_case(int k) {
         std::printf("[ OVER ] %-58s not opened: %s\n", what, err.c_str());
         return 1;
     }
-    const bool ok = ratio <= kBudget;
-    std::printf("[ %s ] %-58s %8.2f x  (budget %.0f x)\n", ok ? "ok  " : "OVER", what, ratio, kBudget);
-    std::fflush(stdout);
-    return ok ? 0 : 1;
+    return bench::within(what, ratio, kBudget, "x") ? 0 : 1;
 }
 
 // Runs every case, each in a process of its own; false when one is over or failed.
 bool memory_benches() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::fflush(stdout);
     bool ok = true;
     for (int k = 0; k < kCaseCount; ++k) {
-        std::string cmd = "\"" + std::string(exe) + "\" memory " + std::to_string(k);
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-            std::printf("[ FAIL ] cannot start %s\n", cmd.c_str());
-            return false;
-        }
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        DWORD code = 2;
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        DWORD code = bench::run_child("memory " + std::to_string(k));
         if (code == 2) std::printf("[ FAIL ] %s could not be measured\n", kCases[k].what);
         ok &= code == 0;
     }
