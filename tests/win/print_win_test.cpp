@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "base/menu_win.h"
 #include "document/globals.h"
 #include "document/view.h"
+#include "elements/obj_tables.h"
 #include "print_unix.h"
 #include "resources/ids.h"
 #include "resources/print_ids.h"
@@ -507,6 +509,67 @@ TEST_F(Print, AutoFitInPortraitPutsEveryObjectOnThePage) {
         for (int x = x0; x < x0 + w; ++x)
             if (x < x0 + 2 || x >= x0 + w - 2 || y < y0 + 2 || y >= y0 + h - 2) edge_ink += dark(x, y);
     EXPECT_EQ(edge_ink, 0) << "nothing cut at the page's edges";
+    run_unix("rm -rf " + work);
+}
+
+// The size cups took in for a job (its "job-k-octets" in the job's control file), in KB.
+int job_kbytes(const std::string& pdf) {
+    const int job = std::atoi(pdf.c_str() + pdf.rfind("job_") + 4);
+    char name[32];
+    std::snprintf(name, sizeof name, "/var/spool/cups/c%05d", job);
+    const std::string c = read_text(dos_path(name));
+    const size_t at = c.find("job-k-octets");
+    if (at == std::string::npos || at + 18 > c.size()) return -1;
+    int v = 0;
+    for (size_t k = at + 14; k < at + 18; ++k) v = v << 8 | static_cast<unsigned char>(c[k]);
+    return v;
+}
+
+// A photo far larger than its place on paper is sent at the page's resolution: the job stays
+// small, and the page still shows the photo where the screen does.
+TEST_F(Print, LargePicturesAreSentAtThePagesResolution) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    if (!unix_tool("pdftoppm") || !unix_tool("convert")) GTEST_SKIP() << "poppler-utils or ImageMagick not installed";
+    HostDir host("vorn-print-photo");
+    // Noise: no printer driver or PDF writer can squeeze it, so the job's size is its pixels'.
+    ASSERT_TRUE(host.run("convert -size 3000x2000 xc: +noise Random -depth 8 noise.png"));
+    Obj o = view_obj_new("Photo", 0, 0, 1);
+    o.shape = kShapePictureFile;
+    view_obj_set_bin(*view_obj_put(o), kShapePictureFile, host.dos("noise.png"));
+    const std::string name = path("photo.vrn");
+    ASSERT_TRUE(file_save_document(name));
+    ASSERT_EQ(file_open_document(name), 1);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, IDC_PRINT_SCALE, 2);
+    PrintPageLayout lay{};
+    ASSERT_TRUE(print_page_layout(lay));
+    MemBitmap m(lay.w / 4, lay.h / 4, 0, 0);
+    SetMapMode(m.dc, MM_TEXT);
+    ASSERT_TRUE(view_draw(-1, m.dc, 1, 0.5, 0.5));
+    GdiFlush();
+    int shown = 0;
+    for (int y = 0; y < m.h; ++y)
+        for (int x = 0; x < m.w; ++x) shown += m.px(x, y) != 0xFFFFFF;
+    const Grid expected = ink_grid(0, 0, m.w, m.h, [&](int px, int py) { return m.px(px, py) != 0xFFFFFF; });
+    std::set<std::string> before;
+    for (auto& f : pdf_files()) before.insert(f);
+    click(dlg, IDC_PRINT_PRINT);
+    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
+    ASSERT_EQ(fresh.size(), 1u);
+    // The photo covers `shown` pixels of a page a quarter of the printer's size each way: the
+    // job may carry 16 times that in 3-byte pixels, with room for the page's own bytes.
+    const int kb = job_kbytes(fresh[0]);
+    EXPECT_GT(kb, 0);
+    EXPECT_LT(kb, (16 * 3 * 2 * shown) / 1024 + 500);
+    Raster r = rasterise(fresh[0], work);
+    ASSERT_GT(r.w, 0);
+    const int x0 = r.w * lay.off_x / lay.phys_w, y0 = r.h * lay.off_y / lay.phys_h;
+    const int w = r.w * lay.w / lay.phys_w, h = r.h * lay.h / lay.phys_h;
+    Grid got = ink_grid(x0, y0, w, h, [&](int px, int py) { return r.grey[static_cast<size_t>(py * r.w + px)] < 200; });
+    EXPECT_GE(agreement_percent(got, expected), 90);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
     run_unix("rm -rf " + work);
 }
 
