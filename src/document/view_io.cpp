@@ -1,9 +1,11 @@
 #include "document/view_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "base/file_save.h"
 #include "document/globals.h"
@@ -15,6 +17,8 @@
 #endif
 
 namespace {
+
+std::vector<void (*)()> replaced_hooks_;
 
 std::string sys_reason() {
 #ifdef _WIN32
@@ -177,7 +181,13 @@ bool view_load_file(const std::string& name, std::string* error) {
     marked_link_.clear();
     marked_shape_.clear();
     marked_para_.clear();
+    for (auto hook : replaced_hooks_) hook();
     return true;
+}
+
+void view_on_replaced(void (*hook)()) {
+    if (std::find(replaced_hooks_.begin(), replaced_hooks_.end(), hook) == replaced_hooks_.end())
+        replaced_hooks_.push_back(hook);
 }
 
 bool view_write_replace(const std::string& name, std::string_view data, std::string* error) {

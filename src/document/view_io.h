@@ -18,6 +18,9 @@ std::string view_take_load_note();
 // "" starts an empty document; otherwise the file replaces the current document (a missing file
 // gives an empty one). On failure the current document stays as it was.
 bool view_load_file(const std::string& name, std::string* error);
+// Called after view_load_file replaced the document: what still holds values of the one before
+// (an open modeless dialog) lets go of them.
+void view_on_replaced(void (*hook)());
 
 // What a document keeps of the window around it: the zoom (setting 21), the drawing colour
 // (310) and the current tools of the toolbox's object, route, point and weight groups (311,

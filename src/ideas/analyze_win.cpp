@@ -272,7 +272,7 @@ std::string spell_errors() {
     spell_dict(1);
     std::vector<std::string> items;
     std::string out;
-    if (word_index(3, st_.text, items))
+    if (word_index(3, tw_strip_hyperlinks(st_.text), items))
         for (const auto& w : items) out += w + "\n";
     spell_dict(0);
     return out;

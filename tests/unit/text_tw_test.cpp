@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "elements/action_args.h"
+#include "resources/ids.h"
 #include "text/tw.h"
 
 namespace {
@@ -27,12 +28,12 @@ TEST(TextWindowGeometry, PlacementBesideTheObjectKeptInside) {
 }
 
 TEST(TextWindowClose, RuleTable) {
-    struct { bool file, modified, changed, geom_equal; int rule; } cases[] = {
-        {true, false, false, false, 1}, {true, true, false, false, 3}, {true, false, true, false, 3},
-        {false, false, false, true, 2}, {false, false, false, false, 4},  // moved: stores geometry
-        {false, true, false, true, 4},  {false, false, true, true, 4},
+    struct { bool file, modified, geom_equal; int rule; } cases[] = {
+        {true, false, false, 1}, {true, true, false, 3},
+        {false, false, true, 2}, {false, false, false, 4},  // moved: stores geometry
+        {false, true, true, 4},
     };
-    for (auto& c : cases) EXPECT_EQ(tw_close_rule(c.file, c.modified, c.changed, c.geom_equal), c.rule);
+    for (auto& c : cases) EXPECT_EQ(tw_close_rule(c.file, c.modified, c.geom_equal), c.rule);
     EXPECT_TRUE(tw_needs_recompute("42\r\n"));
     EXPECT_TRUE(tw_needs_recompute("=a+1"));
     EXPECT_FALSE(tw_needs_recompute("4 apples"));
@@ -66,6 +67,10 @@ TEST(TextActionArgs, SmallRules) {
     EXPECT_FALSE(action_prime_file_get(12));
     EXPECT_EQ(action_tcard_document(150), "");
     EXPECT_NE(action_tcard_document(101), "");
+    EXPECT_EQ(action_tcard_command(200), 999);
+    EXPECT_EQ(action_tcard_command(201), CMD_NEW);
+    EXPECT_EQ(action_tcard_command(299), 0);
+    EXPECT_EQ(action_tcard_command(150), 0);
     EXPECT_EQ(action_sound_kind("Exclamation"), SoundKind::System);
     EXPECT_EQ(action_sound_kind("song.mid repeat"), SoundKind::Command);
     EXPECT_EQ(action_sound_kind("bell.wav"), SoundKind::File);

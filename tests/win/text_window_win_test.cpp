@@ -14,6 +14,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "bars/help_context.h"
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
@@ -302,21 +303,34 @@ TEST_F(TextWin, CheckWhileTypingMarksMisspeltWordsInObjectTextsOnly) {
 }
 
 TEST_F(TextWin, PromoteTurnsSelectedLinesIntoLinkedObjects) {
+    // Select All and Promote in the object's window: each line becomes an object linked to it.
+    auto promote_all = [&](Key hub, std::initializer_list<const char*> ids) {
+        activate(hub);
+        HWND w = tw();
+        SetFocus(w);
+        pump(20);
+        SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+        SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
+        pump(30);
+        for (const char* id : ids) {
+            auto f = view_obj_find_id(id);
+            ASSERT_TRUE(f) << id;
+            EXPECT_TRUE(view_link_get(hub, f->key)) << id;
+        }
+        EXPECT_FALSE(IsWindow(w));  // the text windows close
+    };
     Key hub = obj("Hub", 0, "alpha\r\nbeta\r\ngamma");
-    activate(hub);
-    HWND w = tw();
-    SetFocus(w);
-    pump(20);
-    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
-    SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
-    pump(30);
-    for (const char* id : {"alpha", "beta", "gamma"}) {
-        auto f = view_obj_find_id(id);
-        ASSERT_TRUE(f) << id;
-        EXPECT_TRUE(view_link_get(hub, f->key)) << id;
-    }
-    EXPECT_FALSE(IsWindow(w));  // the text windows close
+    promote_all(hub, {"alpha", "beta", "gamma"});
     EXPECT_EQ(view_obj_get(hub)->ext, "");
+
+    // A read-only text gives its lines and keeps them; field markers stay out of the new IDs.
+    const std::string locked = std::string("\x0bnorth\x0e" "15Goal\x0f road\r\nsouth");
+    Key ro = obj("Locked", 0, locked);
+    Obj o = *view_obj_get(ro);
+    o.flags |= 8;
+    view_obj_put(o);
+    promote_all(ro, {"north road", "south"});
+    EXPECT_EQ(view_obj_get(ro)->ext, locked);
 }
 
 TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
@@ -338,6 +352,227 @@ TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
     SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
     pump(30);
     EXPECT_FALSE(IsWindow(d));
+}
+
+// Questions answered in turn from a list (the last answer repeats); each is recorded.
+struct Answers {
+    static inline std::vector<int> next;
+    static inline std::vector<std::string> asked;
+    static int ask(const std::string& t, const std::string& title, bool) {
+        asked.push_back(title + ": " + t);
+        int a = next.empty() ? 2 : next.front();
+        if (next.size() > 1) next.erase(next.begin());
+        return a;
+    }
+};
+
+// A key as the keyboard gives it: a key-down (which the message loop turns into its character)
+// and a key-up, each to the window that has the focus then.
+void press_key(char c) {
+    UINT vk = LOBYTE(VkKeyScanA(c));
+    PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1);
+    pump(5);
+    PostMessageA(GetFocus(), WM_KEYUP, vk, 0xC0000001);
+    pump(5);
+}
+void press_keys(const std::string& s) {
+    for (char c : s) press_key(c);
+}
+
+TEST_F(TextWin, SourceEditorNeverDropsUnsavedDiagramEdits) {
+    obj("Saved", 0, "");
+    save_doc("first.vrn");
+    ASSERT_EQ(file_open_document(path("first.vrn")), 1);
+    obj("Unsaved", 0, "");
+    file_mark_changed();
+    MsgHooks old = msg_set_hooks({Boxes::note, Boxes::error, Answers::ask});
+    Answers::asked.clear();
+
+    // Cancel: no source is shown over an unsaved diagram.
+    Answers::next = {3};
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    ASSERT_EQ(Answers::asked.size(), 1u);
+    EXPECT_NE(Answers::asked[0].find("has been changed, save it?"), std::string::npos);
+    EXPECT_TRUE(tw_inst_.empty());
+    // Yes saves the diagram first: the source shows the edit.
+    Answers::next = {1};
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    ASSERT_FALSE(tw_inst_.empty());
+    HWND w = tw();
+    EXPECT_EQ(tw_inst_.back().mode, 2);
+    EXPECT_NE(text(w).find("Unsaved"), std::string::npos);
+    EXPECT_FALSE(file_is_changed());
+
+    // Keys in the source mark nothing in the diagram; closing unedited asks nothing.
+    SetFocus(w);
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RIGHT, 0xC0000001);
+    pump(20);
+    EXPECT_FALSE(file_is_changed());
+    Answers::asked.clear();
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(Answers::asked.empty());
+
+    // An edited source over a diagram edited since: saving it asks before the edit is replaced.
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    w = tw();
+    SetFocus(w);
+    SendMessageA(w, WM_KEYDOWN, VK_HOME, 0);
+    press_keys(" ");
+    Key later = obj("Later", 0, "");
+    file_mark_changed();
+    const std::string on_disk = fe_model(w)->text().substr(1);
+    Answers::next = {1, 2};
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    ASSERT_EQ(Answers::asked.size(), 2u);
+    EXPECT_EQ(Answers::asked[0], "File Changed: Save textfile first.vrn ?");
+    EXPECT_NE(Answers::asked[1].find("replaces its unsaved changes"), std::string::npos);
+    EXPECT_TRUE(IsWindow(w));   // kept: nothing written, nothing reloaded
+    EXPECT_TRUE(view_obj_get(later));
+    std::ifstream in(path("first.vrn"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), on_disk);
+    // No: the source edit is dropped, the diagram keeps its edit and its history.
+    Answers::next = {2};
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(view_obj_get(later));
+    EXPECT_TRUE(file_is_changed());
+    msg_set_hooks(old);
+}
+
+TEST_F(TextWin, ClosingUnchangedWindowsStoresAndAsksNothing) {
+    // An object window neither edited nor moved adds no step, with the diagram changed elsewhere,
+    // and Redo stays.
+    Key k = obj("Idea", 0, "words");
+    Key other = obj("Other", 0, "");
+    activate(k);
+    SendMessageA(tw(), WM_CLOSE, 0, 0);   // the window's place is stored
+    {
+        marked_obj_ = {other};
+        UndoStep step;
+        Obj o = *view_obj_get(other);
+        o.id = "Renamed";
+        view_obj_put(o);
+        step.commit("Rename");
+        marked_obj_.clear();
+    }
+    SendMessageA(win_, WM_COMMAND, CMD_UNDO, 0);
+    ASSERT_TRUE(view_can_redo());
+    activate(k);
+    file_mark_changed();
+    const uint64_t state = view_undo_state();
+    SendMessageA(tw(), WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_EQ(view_undo_state(), state);
+    EXPECT_EQ(view_redo_name(), "Rename");
+
+    // A file window saved by Ctrl+S closes without asking; typing into it leaves the diagram alone.
+    file_clear_changed();
+    std::string name = path("Notes Mixed.txt");
+    std::ofstream(name) << "first";
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    press_keys("ab");
+    EXPECT_FALSE(file_is_changed());
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    EXPECT_EQ(Boxes::notes.back(), "File " + name + " is saved to disk");
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(Boxes::questions.empty());
+
+    // Save As keeps the name as typed.
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    w = tw();
+    SetFocus(w);
+    pump(20);
+    when_dialog("Save as Filename:", [&](HWND d) {
+        SetDlgItemTextA(d, 0x47c, path("Copy Of Notes.txt").c_str());
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    pump(100);
+    char title[MAX_PATH] = {};
+    GetWindowTextA(w, title, sizeof title);
+    EXPECT_NE(std::string(title).find("Copy Of Notes.txt"), std::string::npos) << title;
+}
+
+TEST_F(TextWin, CheckWhileTypingOnlyForKeysTypedIntoTheWindow) {
+    menu_check(CMD_CHECK_TYPING, 1);
+    Key k = obj("Notes", 0, "wrods first");
+    // Enter on the diagram opens the window; the key-up then reaches the window, and checks nothing.
+    marked_obj_ = {k};
+    SetFocus(view_inst_);
+    pump(10);
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+    pump(50);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    ASSERT_EQ(GetFocus(), w);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    pump(20);
+    EXPECT_EQ(text(w), "wrods first");
+
+    // Words before punctuation are checked; each field keeps the caret after what was typed.
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    press_keys(" teh, cat. hte;");
+    EXPECT_EQ(text(w), std::string("wrods first \x0bteh\x0e\x0f, cat. \x0bhte\x0e\x0f;"));
+    EXPECT_EQ(fe_model(w)->caret(), text(w).size());
+    press_key('\r');
+    EXPECT_EQ(text(w), std::string("wrods first \x0bteh\x0e\x0f, cat. \x0bhte\x0e\x0f;\r\n"));
+
+    // A read-only text is never changed.
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    Obj o = *view_obj_get(k);
+    o.flags |= 8;
+    o.ext = "locked wrods";
+    view_obj_put(o);
+    activate(k);
+    w = tw();
+    SetFocus(w);
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    press_key(' ');
+    EXPECT_EQ(text(w), "locked wrods");
+    menu_check(CMD_CHECK_TYPING, 0);
+}
+
+TEST_F(TextWin, HelpTopicsAndScrollRange) {
+    static std::vector<int> topics;
+    topics.clear();
+    auto old = help_context_hook_;
+    help_context_hook_ = [](int n) { topics.push_back(n); };
+    Key k = obj("Wide", 0, std::string(20, 'w') + "\r\n" + std::string(600, 'm'));
+    Obj o = *view_obj_get(k);
+    o.flags = 0;   // no word wrap
+    view_obj_put(o);
+    activate(k);
+    HWND w = tw();
+    for (int code : {4, 5, 9}) SendMessageA(w, WM_VORN_USER, static_cast<WPARAM>(3), code);
+    help_context_hook_ = old;
+    EXPECT_EQ(topics, (std::vector<int>{125, 57}));
+
+    // The horizontal range reaches the end of the longest line, and no further.
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(w, SB_HORZ, &si);
+    POINT end = fe_point_of(w, 22 + 600);
+    RECT c;
+    GetClientRect(w, &c);
+    EXPECT_GT(si.nMax, 2000);
+    EXPECT_NEAR(si.nMax, end.x, 12);
+    SendMessageA(w, WM_HSCROLL, SB_PAGERIGHT, 0);
+    for (int i = 0; i < 200; ++i) SendMessageA(w, WM_HSCROLL, SB_PAGERIGHT, 0);
+    GetScrollInfo(w, SB_HORZ, &si);
+    EXPECT_EQ(si.nPos, si.nMax - static_cast<int>(si.nPage) + 1);
 }
 
 // ---- The executor, with the platform behind its seam.
