@@ -381,7 +381,7 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
     EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
 
     // Each page of each copy is a job of its own: two PDFs.
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     std::vector<std::string> fresh = wait_for_pdfs(before, 2, work);
     ASSERT_EQ(fresh.size(), 2u);
     for (size_t k = 0; k < fresh.size(); ++k) {
@@ -427,7 +427,7 @@ TEST_F(Print, PrintedPagesCarryNoSelectionHandles) {
     s.bottom = 250;
     view_shape_put(s);
     view_param_set(118, 60);  // both prints at one scale and place
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     auto print_page = [&] {
         HWND dlg = open();
         EXPECT_NE(dlg, nullptr);
@@ -491,7 +491,7 @@ TEST_F(Print, AutoFitInPortraitPutsEveryObjectOnThePage) {
     std::set<std::string> before;
     for (auto& f : pdf_files()) before.insert(f);
     click(dlg, IDC_PRINT_PRINT);
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
     ASSERT_EQ(fresh.size(), 1u);
     Raster r = rasterise(fresh[0], work);
