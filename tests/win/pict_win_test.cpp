@@ -361,6 +361,52 @@ TEST_F(PictWindow, BrowserButtonsStayVisibleAtEverySize) {
     gbrows_browse(win_, "", dir_.string());
 }
 
+// Edit > Paste takes a metafile another program put on the clipboard, enhanced or old-style, as
+// the picture of a new object.
+TEST_F(PictWindow, PasteTakesMetafilesAsPictures) {
+    auto enhanced = [] {
+        HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        HBRUSH b = CreateSolidBrush(RGB(0, 0, 200));
+        RECT r{0, 0, 300, 150};
+        FillRect(m, &r, b);
+        DeleteObject(b);
+        return CloseEnhMetaFile(m);
+    };
+    auto old_style = [] {
+        HDC m = CreateMetaFileA(nullptr);
+        Rectangle(m, 0, 0, 200, 100);
+        HMETAFILE mf = CloseMetaFile(m);
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+        auto* p = static_cast<METAFILEPICT*>(GlobalLock(g));
+        *p = {MM_ANISOTROPIC, 5000, 2500, mf};
+        GlobalUnlock(g);
+        return g;
+    };
+    struct Row {
+        const char* what;
+        UINT format;
+        std::function<HANDLE()> make;
+    } rows[] = {{"enhanced", CF_ENHMETAFILE, [&] { return HANDLE(enhanced()); }},
+                {"old-style", CF_METAFILEPICT, [&] { return HANDLE(old_style()); }}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(OpenClipboard(win_));
+        EmptyClipboard();
+        SetClipboardData(r.format, r.make());
+        CloseClipboard();
+        const size_t before = view_doc().objs.size();
+        SendMessageA(win_, WM_COMMAND, CMD_PASTE, 0);
+        wt::pump(50);
+        EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
+        ASSERT_EQ(view_doc().objs.size(), before + 1);
+        ASSERT_EQ(marked_obj_.size(), 1u);
+        auto m = obj_picture_metafile(marked_obj_[0], "");
+        ASSERT_TRUE(m);
+        EXPECT_GT(m->width, 0);
+        EXPECT_GT(m->height, 0);
+    }
+}
+
 // Copy puts the highlighted picture, whatever its format, on the clipboard as a bitmap.
 TEST_F(PictWindow, BrowserCopyPutsAnyFormatOnTheClipboard) {
     write_picture("only.pcx", 0x336699, 33, 22);
