@@ -21,6 +21,7 @@
 #include "services/pictbrowse.h"
 #include "services/pictbrowse_win.h"
 #include "view/view_win.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -543,8 +544,7 @@ std::optional<std::string> host_shell(const std::string& dir_unix, const std::st
     STARTUPINFOA si{sizeof si};
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return std::nullopt;
-    if (pi.hProcess) CloseHandle(pi.hProcess);
-    if (pi.hThread) CloseHandle(pi.hThread);
+    util_close_process(pi);
     // Host processes give no handle to wait on: the marker file says when it is finished.
     for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
     if (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
@@ -567,7 +567,7 @@ std::string ppm_of(const Image& img) {
 // JPEG and GIF within a mean error of 3 % and 4 %); netpbm reads our PCX pixel-exact, and its own
 // PCX files (24-bit, 256 and 16 colours) load here pixel-exact.
 TEST(PictHostTools, WrittenFilesOpenInImageMagickAndNetpbm) {
-    const std::string unix_dir = "/tmp/vorn_pict_cmp_" + std::to_string(GetCurrentProcessId());
+    const std::string unix_dir = wt::host_tmp("vorn_pict_cmp");
     const std::string win_dir = "Z:" + unix_dir;
     if (!CreateDirectoryA(win_dir.c_str(), nullptr)) GTEST_SKIP() << "no host file system under Z:";
     struct Cleanup {

@@ -427,7 +427,7 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
     EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
 
     // Each page of each copy is a job of its own: two PDFs.
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     std::vector<std::string> fresh = wait_for_pdfs(before, 2, work);
     ASSERT_EQ(fresh.size(), 2u);
     for (size_t k = 0; k < fresh.size(); ++k) {
@@ -471,7 +471,7 @@ TEST_F(Print, PrintedPagesCarryNoSelectionHandles) {
     s.bottom = 250;
     view_shape_put(s);
     view_param_set(118, 60);  // both prints at one scale and place
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     auto print_page = [&] {
         HWND dlg = open();
         EXPECT_NE(dlg, nullptr);
@@ -523,7 +523,7 @@ TEST_F(Print, AutoFitInPortraitPutsEveryObjectOnThePage) {
     if (!unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
     const ExpectedPage expected = expected_page();
     ASSERT_FALSE(expected.grid.empty());
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     Raster r = print_one_page(dlg, work);
     ASSERT_GT(r.w, 0);
     EXPECT_LT(r.w, r.h) << "a portrait page";
@@ -569,7 +569,7 @@ TEST_F(Print, LargePicturesAreSentAtThePagesResolution) {
     choose(dlg, IDC_PRINT_SCALE, 2);
     const ExpectedPage expected = expected_page();
     ASSERT_GT(expected.ink, 0);
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     std::string pdf;
     Raster r = print_one_page(dlg, work, &pdf);
     ASSERT_GT(r.w, 0);
