@@ -14,8 +14,13 @@
 constexpr char kClipFormatName[] = "Vorn Diagram";
 
 // The marked objects (with their clusters, texts and attachments), the links among them and
-// the marked shapes, as record text; "" when nothing is marked.
+// the marked shapes, without settings; no objects or shapes when nothing is marked.
+Document view_clip_part();
+// The same as record text; "" when nothing is marked.
 std::string view_clip_text();
+// Gives `part` what painting it as the document shows it needs besides its records: the
+// document's settings and the values of its objects.
+void view_clip_add_look(Document& part);
 // The IDs of the marked objects, one per line (CR LF).
 std::string view_clip_ids();
 
@@ -31,7 +36,8 @@ std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, 
 // Splits pasted text into lines (CR LF, LF or CR).
 std::vector<std::string> view_split_lines(std::string_view text);
 
-// A "Picture" object (shape 173) at `at` holding the .bmp bytes as its embedded picture.
+// A "Picture" object (shape 173) at `at` holding the bytes of a .bmp file or of an enhanced
+// metafile as its embedded picture; nullopt for other bytes.
 std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level);
 // A .bmp file made from a packed DIB (header, colour table, bits); "" when the DIB is broken.
 std::string view_bmp_from_dib(std::string_view dib);
