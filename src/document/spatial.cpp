@@ -106,7 +106,18 @@ void SpatialGrid::query(int32_t level, int64_t x1, int64_t y1, int64_t x2, int64
         for (auto e = from; e != cells_.begin() + end && e->cx <= cx2; ++e)
             if (meets(items_[e->item])) out.push_back(items_[e->item].id);
     }
-    std::sort(out.begin(), out.end());
+    // In stored order. When much of the level is in view, marking each found item and reading
+    // the marks in order is far quicker than sorting (a million objects at Zoom Fit).
+    if (out.size() < 4096 || out.size() * 8 < items_.size()) {
+        std::sort(out.begin(), out.end());
+        return;
+    }
+    const uint32_t top = *std::max_element(out.begin(), out.end());
+    std::vector<bool> found(size_t{top} + 1, false);
+    for (uint32_t id : out) found[id] = true;
+    out.clear();
+    for (uint32_t id = 0; id <= top; ++id)
+        if (found[id]) out.push_back(id);
 }
 
 int32_t spatial_obj_reach(const Obj& o, int64_t char_units, int64_t pad) {

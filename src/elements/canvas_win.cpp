@@ -334,8 +334,25 @@ int GdiCanvas::round_down(double v) {
     return static_cast<int>(i > v ? i - 1 : i);
 }
 
+#if defined(__GNUC__) && defined(__i386__)
+// SSE2 works in double precision and truncates without switching the rounding mode: several
+// times quicker than the x87, which a million figures feel. Not local, so that it keeps the
+// usual calling convention.
+__attribute__((target("sse2,fpmath=sse"), noinline)) int gdi_canvas_to_device_sse2(int v, double scale, double offset) {
+    const double c = v * scale + offset + 0.5;
+    const int i = static_cast<int>(c);
+    return i > c ? i - 1 : i;
+}
+namespace {
+const bool kSse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2"));
+}  // namespace
+#endif
+
 // In double precision step by step, as GDI works it out, not in the x87's longer registers.
 int GdiCanvas::to_device(int v, double scale, double offset) {
+#if defined(__GNUC__) && defined(__i386__)
+    if (kSse2) return gdi_canvas_to_device_sse2(v, scale, offset);
+#endif
     volatile double a = v * scale;
     volatile double b = a + offset;
     volatile double c = b + 0.5;
@@ -381,13 +398,18 @@ bool GdiCanvas::raster_lines(const Pt* pts, size_t n) {
         big.resize(n);
         d = big.data();
     }
+    // A point repeated adds nothing; the others as GDI maps them.
+    size_t m = 0;
     for (size_t i = 0; i < n; ++i) {
-        d[i] = {dev_x(pts[i].x), dev_y(pts[i].y)};
-        if (i && d[i].x != d[i - 1].x && d[i].y != d[i - 1].y) return false;
+        if (i && pts[i].x == pts[i - 1].x && pts[i].y == pts[i - 1].y) continue;
+        d[m] = {dev_x(pts[i].x), dev_y(pts[i].y)};
+        if (m && d[m].x != d[m - 1].x && d[m].y != d[m - 1].y) return false;
+        ++m;
     }
+    if (m < 2) return true;
     soft_begin();
     const uint32_t px = dib_pixel(pen_.colour);
-    for (size_t i = 1; i < n; ++i) {
+    for (size_t i = 1; i < m; ++i) {
         const POINT a = d[i - 1], b = d[i];
         if (a.y == b.y && a.x < b.x) soft_fill(a.x, a.y, b.x, a.y + 1, px);
         else if (a.y == b.y && a.x > b.x) soft_fill(b.x + 1, a.y, a.x + 1, a.y + 1, px);

@@ -36,7 +36,6 @@
 #include "view/view_win.h"
 
 namespace {
-
 std::vector<ObjBox> g_objs;
 std::vector<LinkPath> g_links;
 ViewOverlay g_overlay;
@@ -257,6 +256,15 @@ struct PaintCtx {
     TextWidths* widths = nullptr;  // one per object font
     LevelIndex* index = nullptr;
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
+    // Settings do not change during a paint, and painters ask for several per object.
+    int32_t param(int code) const {
+        if (code < 0 || code >= static_cast<int>(params.size())) return doc.param(code);
+        int64_t& v = params[static_cast<size_t>(code)];
+        if (v == kUnread) v = doc.param(code);
+        return static_cast<int32_t>(v);
+    }
+    static constexpr int64_t kUnread = INT64_MIN;
+    mutable std::vector<int64_t> params = std::vector<int64_t>(1024, kUnread);
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
 
@@ -337,8 +345,9 @@ void paint_object(PaintCtx& p, const Obj& record) {
     bool printing = p.real.printing();
     if (printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
-    Font f = alt ? p.alt_font : p.obj_font;
-    if (o.flags & kFlagUnderline) f.underline = true;
+    Font underlined;
+    const Font& f = !(o.flags & kFlagUnderline) ? (alt ? p.alt_font : p.obj_font)
+                                                : (underlined = alt ? p.alt_font : p.obj_font, underlined.underline = true, underlined);
     std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
     std::string with_value = view_obj_value_text(p.doc, o);
     if (!text.empty() && !with_value.empty()) text = with_value;
@@ -355,10 +364,10 @@ void paint_object(PaintCtx& p, const Obj& record) {
                  : (o.flags & kFlagUnderline)
                      ? (p.real.set_font(f), p.real.text_extent(text).cx)
                      : p.widths[alt].get(p.real, f, text, p.culling && !p.culling->draws_text(f));
-    int line_h = object_line_height(p.doc.param(alt ? 62 : 52));
+    int line_h = object_line_height(p.param(alt ? 62 : 52));
     // A bound no figure, text or handle of the object passes; outside the update region the
     // object is only recorded.
-    int widest = std::max({p.doc.param(97), p.doc.param(225), p.doc.param(227), 0});
+    int widest = std::max({p.param(97), p.param(225), p.param(227), 0});
     int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * widest + 300;
     int hh = 5 * std::abs(o.size) + 5 * std::abs(line_h) + 300;
     bool off = p.geometry_only || !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
@@ -378,7 +387,7 @@ void paint_object(PaintCtx& p, const Obj& record) {
     a.align = (o.flags & kFlagNoCentre) ? 5 : 2;
     a.size = o.size;
     a.colour = o.colour;
-    a.edge = (o.flags & kFlagNoProtrude) ? 0 : (p.doc.param(68) == 0 ? 0xFFFFFF : 0);
+    a.edge = (o.flags & kFlagNoProtrude) ? 0 : (p.param(68) == 0 ? 0xFFFFFF : 0);
     std::string picture;
     if (o.shape == kShapePictureFile)
         for (const Attachment& b : p.doc.bins)
@@ -391,7 +400,7 @@ void paint_object(PaintCtx& p, const Obj& record) {
     if (!off) {
         c.set_pen({1, 0, 0});
         c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
-        c.set_text_colour(p.doc.param(76) ? 0 : tbar_text_color(0, o.colour));
+        c.set_text_colour(p.param(76) ? 0 : tbar_text_color(0, o.colour));
         c.set_text_bk(false, 0);
     }
     obj_draw(c, p.env, a);
@@ -624,7 +633,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     p.widths = picture ? g_picture_widths : g_widths;
     p.index = picture ? &g_picture_index : &g_index;
     p.env.colour = palette;
-    p.env.param = [&d](int code) { return d.param(code); };
+    p.env.param = [&p](int code) { return p.param(code); };
     if (picture) {
         // The part's objects may be gone from the document (Cut): their pictures come from the part.
         p.env.picture = [&d](Key k, std::string_view name) { return obj_picture_bitmap(d, k, name); };
