@@ -100,6 +100,15 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         if (error) *error = "The clipboard holds no diagram part";
         return std::nullopt;
     }
+    {
+        // The part keeps its shape: it stops at the edge of the coordinate range.
+        CoordSpan span;
+        for (const Obj& o : part.objs) span.add(o);
+        for (const Shape& s : part.shapes) span.add(s);
+        Pt m = span.room(dx, dy);
+        dx = m.x;
+        dy = m.y;
+    }
     Document& d = view_doc();
     KeyPool obj_keys(d.objs), shape_keys(d.shapes);
     std::vector<Key> remap(65536, 0);
@@ -193,7 +202,9 @@ std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, 
         size_t b = raw.find_first_not_of(" \t");
         if (b == std::string::npos) continue;
         size_t e = raw.find_last_not_of(" \t");
-        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, at.y - step_y * row}, level));
+        // The column stops at the lower edge of the coordinate range.
+        const int y = static_cast<int>(std::max<int64_t>(-kCoordMax, int64_t{at.y} - int64_t{step_y} * row));
+        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, y}, level));
         if (!k) break;
         keys.push_back(*k);
         ++row;

@@ -406,10 +406,22 @@ std::optional<int> view_user_command(int code, int param) {
 
 bool view_shift(int button, int step, int level) {
     Document& d = view_doc();
-    auto move_all = [&](int dx, int dy) {
+    // Everything moves together, as far as the coordinate range lets it.
+    auto move_all = [&](int64_t want_x, int64_t want_y) {
+        CoordSpan span;
+        for (const Obj& o : d.objs) span.add(o);
+        for (const Shape& s : d.shapes) span.add(s);
+        for (const PlotPoint& p : d.points) span.add(p);
+        const Pt m = span.room(want_x, want_y);
+        if (!m.x && !m.y) {
+            view_note("The diagram is at the edge of its area: it cannot move further");
+            return false;
+        }
+        const int dx = m.x, dy = m.y;
         for (Obj& o : d.objs) { o.x += dx; o.y += dy; }
         for (Shape& s : d.shapes) { s.left += dx; s.right += dx; s.top += dy; s.bottom += dy; }
         for (PlotPoint& p : d.points) { p.x += dx; p.y += dy; }
+        return true;
     };
     // Every item's level through f.
     auto relevel = [&](auto f) {
@@ -418,10 +430,10 @@ bool view_shift(int button, int step, int level) {
         for (PlotPoint& p : d.points) p.level = f(p.level);
     };
     switch (button) {
-    case 10421: move_all(-step, 0); break;
-    case 10424: move_all(step, 0); break;
-    case 10422: move_all(0, step); break;
-    case 10423: move_all(0, -step); break;
+    case 10421: if (!move_all(-int64_t{step}, 0)) return false; break;
+    case 10424: if (!move_all(step, 0)) return false; break;
+    case 10422: if (!move_all(0, step)) return false; break;
+    case 10423: if (!move_all(0, -int64_t{step})) return false; break;
     case 10425:
     case 10426: {
         if (step <= 0) return false;

@@ -208,9 +208,10 @@ void drag_to(HWND win, const ViewMapping& m, Pt dev, Pt lp) {
     case Drag::Move: {
         int dx = lp.x - g.down_lp.x - g.applied.x, dy = lp.y - g.down_lp.y - g.applied.y;
         if (dx || dy) {
-            view_move_marked(dx, dy, false);
-            g.applied.x += dx;
-            g.applied.y += dy;
+            // At the edge of the coordinate range the items stay while the pointer goes on.
+            Pt moved = view_move_marked(dx, dy, false);
+            g.applied.x += moved.x;
+            g.applied.y += moved.y;
         }
         break;
     }
@@ -742,7 +743,8 @@ bool view_key(HWND win, UINT vk) {
         if (!marked_obj_.empty() || !marked_shape_.empty()) {
             int step = shift ? 1 : ctrl ? 100 : 10;
             int d = back ? -step : step;
-            view_move_marked(horizontal ? d : 0, horizontal ? 0 : d, true);
+            Pt moved = view_move_marked(horizontal ? d : 0, horizontal ? 0 : d, true);
+            if (!moved.x && !moved.y) MessageBeep(MB_OK);  // at the edge of the coordinate range
         } else {
             // Left and up show what lies left and above.
             bool toward_start = vk == VK_LEFT || vk == VK_UP;
@@ -800,27 +802,15 @@ void view_escape() {
     view_invalidate();
 }
 
-void view_move_marked(int dx, int dy, bool record) {
-    if (!dx && !dy) return;
+Pt view_move_marked(int dx, int dy, bool record) {
+    if (!dx && !dy) return {};
     std::unique_ptr<UndoStep> step;
     if (record) step = std::make_unique<UndoStep>();
-    int level = current_level();
-    for (Key k : marked_obj_)
-        if (auto o = view_obj_get(k); o && o->level == level) {
-            o->x += dx;
-            o->y += dy;
-            view_obj_put(*o);
-        }
-    for (Key k : marked_shape_)
-        if (auto s = view_shape_get(k); s && s->level == level) {
-            s->left += dx;
-            s->right += dx;
-            s->top += dy;
-            s->bottom += dy;
-            view_shape_put(*s);
-        }
+    Pt moved = view_move_items(marked_obj_, marked_shape_, current_level(), dx, dy);
+    if (!moved.x && !moved.y) return moved;
     if (step) step->commit(marked_obj_.empty() ? "Move Shape" : "Move Object");
     view_invalidate();
+    return moved;
 }
 
 bool view_delete_marked() {

@@ -88,7 +88,7 @@ void view_menu_register_commands();
 void view_escape();
 
 // Edit steps shared by mouse and keys.
-void view_move_marked(int dx, int dy, bool record);
+Pt view_move_marked(int dx, int dy, bool record);
 bool view_delete_marked();
 bool view_connect_marked();
 void view_level_step(int step);

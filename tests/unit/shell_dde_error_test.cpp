@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/ddecmd.h"
 #include "base/error.h"
 
@@ -43,6 +45,19 @@ TEST(ShellDdeCommand, OnlyNamesTheProgramOpensAreAcceptedAndAFloodIsBounded) {
     EXPECT_FALSE(q.push("one-too-many.vrn"));
     EXPECT_TRUE(q.push("0.vrn"));  // already waiting
     EXPECT_EQ(q.pop(), "0.vrn");
+}
+
+TEST(ShellDdeCommand, ABurstsFailuresMakeOneListNamingEachFile) {
+    EXPECT_EQ(dde_failure_report({}), "");
+    EXPECT_EQ(dde_failure_report({{"c:\\a.vrn", "Cannot find c:\\a.vrn"}}), "Cannot find c:\\a.vrn");
+    std::vector<DdeFailure> many{{"C:\\A.vrn", "Cannot find c:\\a.vrn"}, {"c:\\b.vrn", "Loading c:\\b.vrn\r\nline 3: bad"},
+                                 {"c:\\c.vrn", "Incompatible Vorn file version"}};
+    EXPECT_EQ(dde_failure_report(many), "3 documents could not be opened:\nCannot find c:\\a.vrn\n"
+                                        "Loading c:\\b.vrn: line 3: bad\nc:\\c.vrn: Incompatible Vorn file version");
+    many.resize(kDdeReportShown + 5, {"x.vrn", "Cannot find x.vrn"});
+    std::string r = dde_failure_report(many);
+    EXPECT_EQ(std::count(r.begin(), r.end(), '\n'), static_cast<long>(kDdeReportShown) + 1);
+    EXPECT_NE(r.find("... and 5 more"), std::string::npos);
 }
 
 TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
