@@ -185,6 +185,28 @@ bool on_create(HWND win) {
     return true;
 }
 
+// ---- Keyboard focus: the diagram has it whenever the main window has it, so that arrows and
+// Enter work after any dialog, box or text box without a click first.
+
+HWND focus_child_ = nullptr;  // the main window's child that had the focus when it was left
+
+void on_activate(HWND win, WPARAM wp) {
+    if (LOWORD(wp) != WA_INACTIVE) return;
+    HWND f = GetFocus();
+    focus_child_ = f && IsChild(win, f) ? f : nullptr;
+}
+
+void on_set_focus(HWND win) {
+    HWND back = focus_child_;
+    focus_child_ = nullptr;
+    // A child left with the focus gets it back while it is still there (an open text box);
+    // otherwise the diagram.
+    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back))
+        SetFocus(back);
+    else if (view_inst_ && IsWindowEnabled(view_inst_))
+        SetFocus(view_inst_);
+}
+
 void on_size(HWND win) {
     bars_layout(win);
     view_layout();
@@ -297,6 +319,8 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return ok ? 0 : -1;
     }
     case WM_SIZE: trapped([&] { on_size(win); }); return 0;
+    case WM_ACTIVATE: on_activate(win, wp); break;  // the default gives the window the focus
+    case WM_SETFOCUS: on_set_focus(win); return 0;
     case WM_COMMAND:
         // Controls' notifications are their dialogs' business.
         if (lp == 0 || HIWORD(wp) == 0) trapped([&] { run_command(LOWORD(wp)); });

@@ -49,7 +49,6 @@ protected:
         sbar_cmd(kSbarZoom, kSbSet, 100);
         view_doc().set_param(1, 15);
         view_undo_clear();
-        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
     }
     void TearDown() override {
         textbox_close();
@@ -78,11 +77,10 @@ protected:
     }
     Pt dev(Pt lp) { return view_mapping().to_device(lp); }
     void mouse(UINT msg, Pt d, WPARAM keys) { SendMessageA(view_inst_, msg, keys, MAKELPARAM(d.x, d.y)); }
-    // A key as the message loop sees it: the accelerator table first.
+    // A key pressed while `target` should have the focus.
     void key(HWND target, UINT vk) {
-        MSG m{target, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
-        vorn_route_message(m, accel_);
-        pump(20);
+        EXPECT_EQ(GetFocus(), target) << "the key would go elsewhere";
+        wt::key(vk);
     }
     void command(int id) { SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     // A pop-up item chosen after a right click on device point d.
@@ -93,8 +91,6 @@ protected:
         command(id);
         paint();
     }
-
-    HACCEL accel_ = nullptr;
 };
 
 }  // namespace
@@ -122,7 +118,6 @@ TEST_F(ViewMenu, EscClosesTheTextBoxCancelsADragAndUnmarks) {
     ASSERT_NE(textbox_inst_.win, nullptr);
     Key made = textbox_inst_.k1;
     HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
-    SetFocus(edit);
     key(edit, VK_ESCAPE);
     EXPECT_EQ(textbox_inst_.win, nullptr);
     EXPECT_FALSE(view_doc().obj(made));
@@ -443,3 +438,45 @@ TEST_F(ViewMenu, BackReturnsFromAJumpIntoASubLevel) {
     EXPECT_EQ(st.y0, -40);
     EXPECT_TRUE(gosub_.empty());
 }
+
+// Arrows and Enter reach the diagram after a dialog, the text box, or another window had the
+// keyboard: no click is needed first.
+TEST_F(ViewMenu, TheDiagramHasTheKeysAgainAfterDialogsAndTheTextBox) {
+    Key a = add("Alpha", 0, 0);
+    Rc r = box(a);
+    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, centre, 0);
+    ASSERT_EQ(marked_obj_, std::vector<Key>{a});
+
+    wt::when_dialog("Level", [](HWND d) { wt::press(d, IDCANCEL); });
+    command(CMD_LEVEL);
+    EXPECT_TRUE(wt::dialog_drivers().empty());
+    key(view_inst_, VK_RIGHT);
+    EXPECT_EQ(view_doc().obj(a)->x, 10);
+
+    // Renamed in place: Enter in the box commits, and the next arrow moves the object.
+    popup(centre, 10773);
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+    SetWindowTextA(edit, "Beta");
+    key(edit, VK_RETURN);
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+    EXPECT_EQ(view_doc().obj(a)->id, "Beta");
+    const Pt named{view_doc().obj(a)->x, view_doc().obj(a)->y};  // the box may re-centre it
+    obj_mark_one(a);
+    key(view_inst_, VK_UP);
+    EXPECT_EQ(view_doc().obj(a)->y, named.y + 10);
+
+    // Another window took the keyboard; coming back to the main window gives it to the diagram.
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
+    SetActiveWindow(other);
+    SetFocus(other);
+    ASSERT_EQ(GetFocus(), other);
+    SetActiveWindow(win_);
+    EXPECT_EQ(GetFocus(), view_inst_);
+    DestroyWindow(other);
+    key(view_inst_, VK_LEFT);
+    EXPECT_EQ(view_doc().obj(a)->x, named.x - 10);
+}
+

@@ -23,6 +23,7 @@
 #include "base/settings_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
+#include "resources/ids.h"
 
 namespace wt {
 
@@ -72,6 +73,23 @@ inline long thread_windows() {
     long n = 0;
     EnumThreadWindows(GetCurrentThreadId(), count_window, reinterpret_cast<LPARAM>(&n));
     return n;
+}
+
+// A key as the user presses it: down, then up, to the window that has the keyboard focus,
+// through the program's routing (modeless dialogs, then the accelerator table) as its message
+// loop does. Nothing having the focus fails the test.
+inline void key(UINT vk) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    HWND to = GetFocus();
+    EXPECT_NE(to, nullptr) << "no window has the keyboard focus";
+    if (!to) return;
+    MSG down{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(down, accel);
+    pump(10);
+    HWND now = GetFocus();
+    MSG up{now ? now : to, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
+    vorn_route_message(up, accel);
+    pump(20);
 }
 
 // A closed main window posts WM_QUIT; it must not end the next test's loops.
