@@ -86,11 +86,16 @@ std::string ask_file_name(bool save, const char* title, const char* filter, cons
 }
 
 bool save_as() {
-    std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0", "vrn",
-                                     file_is_untitled() ? std::string() : file_name_part(file_current_name()));
-    if (name.empty()) return false;
-    auto vrn = file_vrn_name(name);
-    return vrn && file_save_document(*vrn);
+    std::string initial = file_is_untitled() ? std::string() : file_name_part(file_current_name());
+    for (;;) {
+        std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0",
+                                         "vrn", initial);
+        if (name.empty()) return false;
+        if (auto vrn = file_vrn_name_of(name)) return file_save_document(*vrn);
+        // Back to the dialog with the name, to mend its extension.
+        msg_error(name + "\nFile extension not valid");
+        initial = name;
+    }
 }
 
 bool save_current() {

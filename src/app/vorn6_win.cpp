@@ -208,6 +208,7 @@ void on_set_focus(HWND win) {
 }
 
 void on_size(HWND win) {
+    tip_hide();  // whatever it describes may have moved
     bars_layout(win);
     view_layout();
 }

@@ -2,9 +2,9 @@
 // with the record text of the marked part, the IDs as text, and pictures and text pasted in.
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
-#include <unordered_set>
 
 #include "bars/sbar.h"
 #include "base/commands_win.h"
@@ -15,6 +15,7 @@
 #include "document/view.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
+#include "view/viewgeom.h"
 
 namespace {
 
@@ -83,24 +84,35 @@ bool copy_marked() {
     return ok;
 }
 
-// Pasting where the copy came from would hide the originals: step aside until nothing sits on
-// an object of the same place.
+// Pasting where the copy came from would hide the originals: the copy steps aside until it
+// covers nothing of its level (objects as painted, or their usual size where not in view).
 Pt paste_offset(const std::string& records, int level) {
     Document part;
     LoadError err;
     if (!Document::from_text(records, part, err)) return {0, 0};
-    std::unordered_set<uint64_t> taken;
-    auto place = [](int64_t x, int64_t y) { return static_cast<uint64_t>(x) << 32 ^ static_cast<uint32_t>(y); };
-    for (const Obj& o : view_doc().objs)
-        if (o.level == level) taken.insert(place(o.x, o.y));
-    for (int n = 0; n < 20; ++n) {
-        Pt off{20 * n, -20 * n};
-        bool clash = false;
-        for (const Obj& p : part.objs)
-            if (taken.count(place(int64_t{p.x} + off.x, int64_t{p.y} + off.y))) { clash = true; break; }
-        if (!clash) return off;
+    const auto& painted = view_painted_objects();
+    auto around = [](int x, int y) {
+        auto at = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kCoordMax, kCoordMax)); };
+        return Rc{at(int64_t{x} - 100), at(int64_t{y} + 60), at(int64_t{x} + 100), at(int64_t{y} - 60)};
+    };
+    auto rect_of = [&](const Obj& o) {
+        const ObjBox* b = box_of(painted, o.key, level);
+        return b ? b->rect : around(o.x, o.y);
+    };
+    std::vector<Rc> taken, mine;
+    const Document& d = view_doc();
+    for (const Obj& o : d.objs)
+        if (o.level == level) taken.push_back(rect_of(o));
+    for (const Shape& s : d.shapes)
+        if (s.level == level && s.kind != kRegionShapeKind) taken.push_back({s.left, s.top, s.right, s.bottom});
+    for (const Obj& p : part.objs) {
+        // An item still lying where it was copied from is the original: it has its painted size.
+        const Obj* o = d.obj(p.key);
+        mine.push_back(o && o->level == level && o->x == p.x && o->y == p.y ? rect_of(*o) : around(p.x, p.y));
     }
-    return {20, -20};
+    for (const Shape& s : part.shapes)
+        if (s.kind != kRegionShapeKind) mine.push_back({s.left, s.top, s.right, s.bottom});
+    return view_clip_clear_offset(mine, taken, 40);
 }
 
 void run_copy() { copy_marked(); }
@@ -116,7 +128,8 @@ void run_delete() {
     if (view_clip_delete()) view_invalidate();
 }
 
-void run_paste() {
+// Pastes the clipboard; `at` puts it there (the pop-up's Paste), else beside what it copies.
+void paste(std::optional<Pt> at) {
     if (!OpenClipboard(clip_owner())) {
         msg_note("The clipboard is in use by another program");
         return;
@@ -128,19 +141,22 @@ void run_paste() {
     CloseClipboard();
 
     const int level = current_level();
+    const Pt place = at.value_or(paste_point());
     if (records) {
-        Pt off = paste_offset(*records, level);
+        Pt off = at ? view_clip_offset_to(*records, *at) : paste_offset(*records, level);
         std::string error;
         if (!view_clip_paste(*records, level, off.x, off.y, &error)) msg_note(error);
     } else if (dib) {
         std::string bmp = view_bmp_from_dib(*dib);
-        if (bmp.empty() || !view_paste_picture(bmp, paste_point(), level))
+        if (bmp.empty() || !view_paste_picture(bmp, place, level))
             msg_note("The picture on the clipboard cannot be pasted");
     } else if (text) {
-        view_paste_lines(view_split_lines(*text), paste_point(), level);
+        view_paste_lines(view_split_lines(*text), place, level);
     }
     view_invalidate();
 }
+
+void run_paste() { paste(std::nullopt); }
 
 void run_select_all() {
     view_select_all(current_level());
@@ -156,6 +172,10 @@ bool paste_enabled() {
 
 
 }  // namespace
+
+void view_paste_at(Pt lp) {
+    if (paste_enabled()) paste(lp);
+}
 
 // The export commands live in export_win.cpp.
 void view_export_html();

@@ -9,6 +9,7 @@
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
+#include "document/doc_util.h"
 #include "document/view.h"
 #include "elements/link.h"
 #include "elements/obj.h"
@@ -145,6 +146,20 @@ int view_group_shapes(bool group) {
     return change_marked(group ? "Group" : "Ungroup", no_obj, no_link, [&](Shape& s) {
         s.style = group ? (s.style | kShapeGrouped) : (s.style & ~kShapeGrouped);
     });
+}
+
+std::vector<Key> view_with_groups(const std::vector<Key>& shapes) {
+    Document& d = view_doc();
+    std::vector<int> levels;
+    for (Key k : shapes)
+        if (const Shape* s = d.shape(k); s && (s->style & kShapeGrouped)) levels.push_back(s->level);
+    std::vector<Key> out = shapes;
+    if (levels.empty()) return out;
+    for (const Shape& s : d.shapes)
+        if ((s.style & kShapeGrouped) && std::find(levels.begin(), levels.end(), s.level) != levels.end() &&
+            std::find(out.begin(), out.end(), s.key) == out.end())
+            out.push_back(s.key);
+    return out;
 }
 
 int view_front_back(bool front, int kind) {
@@ -523,7 +538,7 @@ std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lin
         if (!k) break;  // no key left: the user was told
         ++row;
         made.push_back(*k);
-        view_link_add(link_from_defaults(key, *k, ld, thick, tbar_current_color().index));
+        view_link_add(link_from_defaults(key, *k, ld, thick, view_new_item_colour().index));
     }
     step.commit("Promote");
     view_repaint();

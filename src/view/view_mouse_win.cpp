@@ -15,6 +15,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
@@ -23,6 +24,7 @@
 #include "elements/obj.h"
 #include "elements/shape.h"
 #include "resources/ids.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 namespace {
@@ -48,6 +50,7 @@ struct MouseState {
     bool rim = false;  // pressed on an object's rim: a drag links, a click marks
 };
 MouseState g;
+Pt popup_point_;  // the last right click, diagram units
 
 int current_level() { return sbar_view_state().level; }
 
@@ -175,7 +178,7 @@ int32_t new_shape_style() {
 
 void add_point(Pt lp) {
     int style = view_tool(3, 1);
-    view_point_add(current_level(), lp.x, lp.y, style, static_cast<int32_t>(tbar_current_color().colour));
+    view_point_add(current_level(), lp.x, lp.y, style, static_cast<int32_t>(view_new_item_colour().colour));
     view_invalidate_rect(16, {lp.x, lp.y, lp.x, lp.y});
 }
 
@@ -318,6 +321,7 @@ void finish_band(const ViewMapping& m, Pt lp, bool add) {
         if (!is_marked(marked_obj_, k)) marked_obj_.push_back(k);
     for (Key k : shapes)
         if (!is_marked(marked_shape_, k)) marked_shape_.push_back(k);
+    marked_shape_ = view_with_groups(marked_shape_);
     if (handle_tool_chosen()) mark_region(band);
     view_invalidate();
 }
@@ -329,7 +333,7 @@ void finish_shape(Pt lp) {
     Shape s;
     s.kind = g.tool;
     s.level = current_level();
-    s.colour_curve = tbar_current_color().index & 0xFF;
+    s.colour_curve = view_new_item_colour().index & 0xFF;
     s.style = new_shape_style();
     // Lines keep the direction they were drawn in.
     s.left = g.down_lp.x;
@@ -348,11 +352,18 @@ void finish_shape(Pt lp) {
 bool create_link(Key from, Key to) {
     if (from == to || view_link_get(from, to)) return false;
     int thick = view_tool(6, view_param_get(362));
-    Link l = link_from_defaults(from, to, link_defaults_get(), thick == 1, tbar_current_color().index);
+    Link l = link_from_defaults(from, to, link_defaults_get(), thick == 1, view_new_item_colour().index);
     UndoStep step;
     if (!view_link_add(l)) return false;
     step.commit("Create Link");
     view_invalidate();
+    // Link Defaults' "Always create Label": the new link's label is typed at once.
+    if (tip_prefs_get().d) {
+        view_unmark_all();
+        marked_link_ = {{from, to}};
+        if (view_inst_) UpdateWindow(view_inst_);  // the box sits where the label is painted
+        view_open_textbox(2, from, to, false);
+    }
     return true;
 }
 
@@ -523,6 +534,10 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
     case Hit::Shape: {
         bool was_marked = is_marked(marked_shape_, h.a);
         marked_shape_ = click_marking(marked_shape_, h.a, shift);
+        // A grouped shape takes its group along, marked or unmarked.
+        const std::vector<Key> group = view_with_groups({h.a});
+        if (is_marked(marked_shape_, h.a)) marked_shape_ = view_with_groups(marked_shape_);
+        else std::erase_if(marked_shape_, [&](Key k) { return is_marked(group, k); });
         if (!shift && !was_marked) {
             marked_obj_.clear();
             marked_link_.clear();
@@ -585,8 +600,12 @@ void view_mouse_move(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt dev{x, y};
     Pt lp = m.to_logical(dev);
+    if (status_shows_position()) {
+        g.hint = -1;  // the hint is shown afresh once the field shows hints again
+        status_show(status_position_text(lp));
+    }
     if (g.drag == Drag::None) {
-        set_hint(hint_of(hit_test(m, lp), keys));
+        if (!status_shows_position()) set_hint(hint_of(hit_test(m, lp), keys));
         return;
     }
     drag_to(win, m, dev, lp);
@@ -634,6 +653,8 @@ void view_mouse_timer(HWND win) {
         g.last_lp = m.to_logical(dev);
     }
 }
+
+Pt view_popup_point() { return popup_point_; }
 
 bool view_mouse_dragging() { return g.drag != Drag::None; }
 
@@ -690,6 +711,7 @@ void view_mouse_dbl(HWND win, int x, int y, UINT keys) {
 void view_mouse_right(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt lp = m.to_logical({x, y});
+    popup_point_ = lp;
     Hit h = hit_test(m, lp);
     int menu_id = IDM_POP_BACKGROUND;
     PopupSource src{static_cast<int16_t>(std::clamp(lp.x, -32768, 32767)),
@@ -708,7 +730,7 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         src = {static_cast<int16_t>(h.a), 0};
         if (!is_marked(marked_shape_, h.a)) {
             view_unmark_all();
-            marked_shape_ = {h.a};
+            marked_shape_ = view_with_groups({h.a});
         }
         break;
     case Hit::Link: case Hit::Label:

@@ -87,6 +87,11 @@ void view_menu_register_commands();
 // Esc in the diagram: a drag ends without its effect and nothing stays marked.
 void view_escape();
 
+// Pastes the clipboard with its middle at diagram point lp (the background pop-up's Paste).
+void view_paste_at(Pt lp);
+// Where the last right click in the diagram was, in diagram units.
+Pt view_popup_point();
+
 // Edit steps shared by mouse and keys.
 Pt view_move_marked(int dx, int dy, bool record);
 bool view_delete_marked();

@@ -321,6 +321,18 @@ TEST_F(ShellMainWindow, AnUntitledDocumentHasNoFileForAnyCommand) {
     EXPECT_EQ(file_read_text(path("untitled.vrn")), other);
 }
 
+// Save As with another extension: a box names the file and the dialog comes back to mend it.
+TEST_F(ShellMainWindow, SaveAsWithAnotherExtensionNamesItAndAsksAgain) {
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, path("notes.txt")); });
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, path("notes.vrn")); });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    EXPECT_TRUE(wt::dialog_drivers().empty()) << "the dialog did not come back";
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("notes.txt"), std::string::npos) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[0].find("File extension not valid"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(file_current_name(), path("notes.vrn"));
+    EXPECT_TRUE(file_exists(path("notes.vrn")));
+    EXPECT_FALSE(file_exists(path("notes.txt")));
 }
 
 TEST_F(ShellMainWindow, CloseAsksAndCancelKeepsTheWindow) {

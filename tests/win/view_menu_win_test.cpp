@@ -18,9 +18,11 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/palette.h"
+#include "base/tip_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "elements/link.h"
 #include "elements/obj.h"
 #include "elements/textbox.h"
 #include "resources/diag_ids.h"
@@ -332,9 +334,18 @@ TEST_F(ViewMenu, ToolboxGrabberMovesItAndTheResizedWindowKeepsItInView) {
     EXPECT_EQ(after.top - before.top, 30);
     EXPECT_EQ(file_setting_get_list("Toolbox", {}), (std::vector<int>{after.left, after.top, 1}));
 
-    // A smaller window keeps the whole toolbox inside the diagram.
+    // The grabber's tooltip shows while the pointer rests on it ...
+    s = {g.x + 6, g.y + 6};
+    ClientToScreen(toolbox_inst_, &s);
+    SetCursorPos(s.x, s.y);
+    SendMessageA(toolbox_inst_, WM_MOUSEMOVE, 0, MAKELPARAM(g.x + 6, g.y + 6));
+    pump(600);
+    ASSERT_TRUE(tip_visible());
+    // ... and goes when the window is resized under it.
     MoveWindow(win_, 0, 0, 560, 320, TRUE);
     pump(30);
+    EXPECT_FALSE(tip_visible());
+    // A smaller window keeps the whole toolbox inside the diagram.
     RECT v, t = wt::rect_in(toolbox_inst_, view_inst_);
     GetClientRect(view_inst_, &v);
     EXPECT_GE(t.left, 0);
@@ -480,3 +491,190 @@ TEST_F(ViewMenu, TheDiagramHasTheKeysAgainAfterDialogsAndTheTextBox) {
     EXPECT_EQ(view_doc().obj(a)->x, named.x - 10);
 }
 
+// Link Defaults' "Always create Label": a link made by a drag from the rim, or by Connect,
+// opens its label box.
+TEST_F(ViewMenu, AlwaysCreateLabelOpensTheBoxOfEachNewLink) {
+    TipPrefs prefs = tip_prefs_get();
+    prefs.d = 1;
+    tip_prefs_set(prefs);
+    Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0), c = add("Gamma", 0, -300);
+    Rc ra = box(a), rb = box(b);
+    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
+    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
+    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, target, 0);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.mode, 2);
+    HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+    SetWindowTextA(edit, "leads to");
+    key(edit, VK_RETURN);
+    EXPECT_EQ(view_link_get(a, b)->label, "leads to");
+
+    marked_obj_ = {b, c};
+    command(CMD_CONNECT);
+    ASSERT_TRUE(view_link_get(b, c));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.k1, b);
+    textbox_close();
+
+    prefs.d = 0;
+    tip_prefs_set(prefs);
+    marked_obj_ = {a, c};
+    command(CMD_CONNECT);
+    EXPECT_TRUE(view_link_get(a, c));
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+}
+
+// Warn Dupl ID On/Off switches the duplicate-ID note and is kept for the next run.
+TEST_F(ViewMenu, WarnDuplicateIdSwitchesTheNoteAndIsKept) {
+    HMENU bar = GetMenu(win_);
+    menu_refresh();
+    EXPECT_FALSE(GetMenuState(bar, CMD_WARN_DUPL, MF_BYCOMMAND) & MF_GRAYED);
+    const bool was = menu_checked(CMD_WARN_DUPL);
+    add("Alpha", -300, 0);
+    Key b = add("Beta", 300, 0);
+    auto rename_b = [&](const char* id) {
+        Boxes::notes.clear();
+        view_open_textbox(1, b, 0, false);
+        HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+        SetWindowTextA(edit, id);
+        key(edit, VK_RETURN);
+    };
+    command(CMD_WARN_DUPL);
+    EXPECT_NE(menu_checked(CMD_WARN_DUPL), was);
+    if (!menu_checked(CMD_WARN_DUPL)) command(CMD_WARN_DUPL);
+    rename_b("Alpha");
+    EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Alpha already exists (warn only)"});
+    command(CMD_WARN_DUPL);
+    rename_b("Beta");
+    rename_b("Alpha");
+    EXPECT_TRUE(Boxes::notes.empty());
+
+    close_main();
+    open_main();
+    EXPECT_FALSE(menu_checked(CMD_WARN_DUPL));
+    command(CMD_WARN_DUPL);
+    close_main();
+    open_main();
+    EXPECT_TRUE(menu_checked(CMD_WARN_DUPL));
+}
+
+// Status Display from the status bar's pop-up: the pointer's place in document units, or the
+// hint for what lies under it; both menus show which.
+TEST_F(ViewMenu, StatusDisplayShowsThePointersPlaceOrTheHint) {
+    add("Alpha", 0, 0);
+    auto choose = [&](int item) {
+        SetTimer(nullptr, 0, 50, close_menu);
+        SendMessageA(status_inst_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 8));
+        command(item);
+    };
+    choose(10734);
+    EXPECT_TRUE(menu_checked(CMD_SHOW_MOUSE_POS));
+    EXPECT_FALSE(menu_checked(CMD_SHOW_COMMANDS));
+    Pt d = dev({0, 0});
+    mouse(WM_MOUSEMOVE, {d.x + 50, d.y}, 0);
+    Pt lp = view_mapping().to_logical({d.x + 50, d.y});
+    EXPECT_EQ(status_model().status_text(), "X: " + std::to_string(lp.x) + "  Y: " + std::to_string(lp.y));
+    choose(10733);
+    EXPECT_TRUE(menu_checked(CMD_SHOW_COMMANDS));
+    mouse(WM_MOUSEMOVE, d, 0);
+    EXPECT_EQ(status_model().status_text(), "Object: Click to Mark, Drag to Move");
+}
+
+// Grouped shapes are marked and moved together; Group and Ungroup are one step each.
+TEST_F(ViewMenu, GroupedShapesAreMarkedAndMovedTogether) {
+    auto shape = [&](int l, int t, int r, int b) {
+        Shape s;
+        s.kind = 1;
+        s.level = 1;
+        s.left = l, s.top = t, s.right = r, s.bottom = b;
+        return view_shape_put(s).value_or(0);
+    };
+    Key s1 = shape(-400, 100, -300, 0), s2 = shape(-200, 100, -100, 0), s3 = shape(200, 100, 300, 0);
+    paint();
+    Pt on1 = dev({-350, 50}), on2 = dev({-150, 50});
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    mouse(WM_LBUTTONDOWN, on2, MK_LBUTTON | MK_SHIFT);
+    mouse(WM_LBUTTONUP, on2, MK_SHIFT);
+    ASSERT_EQ(marked_shape_.size(), 2u);
+    command(CMD_GROUP);
+    EXPECT_EQ(view_undo_name(), "Group");
+    view_unmark_all();
+    paint();
+
+    // A click on one marks the group; a drag moves it whole, as one step.
+    mouse(WM_LBUTTONDOWN, on2, MK_LBUTTON);
+    std::sort(marked_shape_.begin(), marked_shape_.end());
+    EXPECT_EQ(marked_shape_, (std::vector<Key>{s1, s2}));
+    mouse(WM_MOUSEMOVE, {on2.x + 40, on2.y}, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, {on2.x + 40, on2.y}, 0);
+    const int moved = view_shape_get(s1)->left + 400;
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(view_shape_get(s2)->left, -200 + moved);
+    EXPECT_EQ(view_shape_get(s3)->left, 200);
+    view_undo();
+    EXPECT_EQ(view_shape_get(s1)->left, -400);
+    EXPECT_EQ(view_shape_get(s2)->left, -200);
+    paint();
+
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    command(CMD_UNGROUP);
+    EXPECT_EQ(view_undo_name(), "Ungroup");
+    view_unmark_all();
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    EXPECT_EQ(marked_shape_, std::vector<Key>{s1});
+}
+
+// The background pop-up's Paste puts the copy where the user right-clicked; Ctrl+V puts it
+// where it covers nothing, the original least of all.
+TEST_F(ViewMenu, PasteGoesWhereClickedOrBesideTheOriginal) {
+    Key a = add("Alpha", 0, 0);
+    Rc r = box(a);
+    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, centre, 0);
+    command(CMD_COPY);
+
+    command(CMD_PASTE);
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    paint();
+    Rc copy = box(marked_obj_.front());
+    const bool apart = copy.left > r.right || copy.right < r.left || copy.bottom > r.top || copy.top < r.bottom;
+    EXPECT_TRUE(apart) << copy.left << "," << copy.top << " over " << r.left << "," << r.top;
+
+    Pt empty = dev({-400, -250});
+    Pt want = view_mapping().to_logical(empty);
+    popup(empty, 10806);
+    ASSERT_EQ(view_doc().objs.size(), 3u);
+    const Obj* pasted = view_doc().obj(marked_obj_.front());
+    EXPECT_EQ(pasted->x, want.x);
+    EXPECT_EQ(pasted->y, want.y);
+}
+
+// In a document without a background setting, new objects, links, shapes and points still show.
+TEST_F(ViewMenu, NewItemsShowOnABackgroundOfTheirColour) {
+    view_doc().params.erase(1);
+    tbar_set_current_color(view_param_get(1));
+    paint();
+    SendMessageA(view_inst_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(120, 120));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    Key made = textbox_inst_.k1;
+    textbox_close();
+    const Colour bg = tbar_color_or(view_param_get(1));
+    EXPECT_NE(tbar_color_or(view_doc().obj(made)->colour), bg);
+    Key other = add("Other", 300, 0);
+    marked_obj_ = {made, other};
+    command(CMD_CONNECT);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    EXPECT_NE(tbar_color_or(link_unpack(view_doc().links[0]).colour), bg);
+    // Chosen on purpose, another colour stays what it is.
+    tbar_set_current_color(4);
+    Key blue = add("Other colour", -300, 0);
+    EXPECT_EQ(view_doc().obj(blue)->colour, 4);
+}
