@@ -19,6 +19,8 @@ add_library(vorn_res OBJECT ${RC_SOURCES})
 
 add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
 target_link_libraries(vorn2001 PRIVATE vorn_win)
+# Large pictures: a 32-bit process gets 4 GB of address space where the system offers it.
+target_link_options(vorn2001 PRIVATE -Wl,--large-address-aware)
 
 # Data files ship beside the program.
 file(GLOB DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)

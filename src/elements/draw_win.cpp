@@ -108,6 +108,8 @@ int parts_choice(HWND dlg) {
 
 void draw_set_printer_page_hook(bool (*page)(int& px, int& py)) { printer_page_hook_ = page; }
 
+bool draw_printer_page(int& px, int& py) { return printer_page(px, py); }
+
 PreviewMapping draw_preview_mapping(HDC dc, int mode) {
     PreviewMapping out;
     HWND dlg = mode == 1 ? dlg_find_modeless(10380) : nullptr;

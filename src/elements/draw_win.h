@@ -31,3 +31,5 @@ PreviewMapping draw_preview_mapping(HDC dc, int mode);
 // The printing service installs the page size of the printer it will print on (its own
 // orientation); without it the default printer's default page is used.
 void draw_set_printer_page_hook(bool (*page)(int& px, int& py));
+// That page size in the printer's pixels; false without a printer.
+bool draw_printer_page(int& px, int& py);

@@ -64,12 +64,37 @@ std::string error_file_text() {
 
 // ---- Picture store.
 
+// What a picture file looked like when it was read: a file rewritten since is read again.
+struct Stamp {
+    bool exists = false;
+    uint64_t size = 0, time = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+Stamp stamp_of(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
+    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
+            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
+}
+
 struct Loaded {
     std::shared_ptr<const Dib> dib;
     HENHMETAFILE emf = nullptr;
     HICON icon = nullptr;
+    std::string path;
+    Stamp stamp;
+    DWORD checked = 0;  // tick count of the last look at the file
 };
 std::map<std::string, Loaded> pictures_;
+// A file is looked at again at most this often: a repaint stays free of file-system calls.
+constexpr DWORD kRecheckMs = 1000;
+
+void release(Loaded& l) {
+    if (l.emf) DeleteEnhMetaFile(l.emf);
+    if (l.icon) DestroyIcon(l.icon);
+    l = Loaded{};
+}
 
 std::optional<std::string> read_all(const std::string& path, unsigned long& err) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -91,9 +116,12 @@ std::optional<std::string> read_all(const std::string& path, unsigned long& err)
     return bytes;
 }
 
+// The file a picture name stands for; a name found nowhere is taken beside the document, so
+// that a report names the place it was looked for.
 std::string where(std::string_view name) {
     if (auto p = file_locate(std::string(name))) return *p;
-    return std::string(name);
+    auto cur = file_current();
+    return file_full_path(cur ? cur->dir : file_progdir_path(), name);
 }
 
 HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsigned long& err) {
@@ -120,13 +148,9 @@ HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsi
     return h;
 }
 
-const Loaded& load_file(std::string_view name) {
-    std::string low = lower(name);
-    auto it = pictures_.find(low);
-    if (it != pictures_.end()) return it->second;
-    Loaded l;
+void decode(Loaded& l, const std::string& low) {
     unsigned long err = 0;
-    std::string path = where(name);
+    const std::string& path = l.path;
     if (ends_with(low, ".emf") || ends_with(low, ".wmf")) {
         l.emf = load_metafile(path, low, err);
     } else if (low.find(".ico") != std::string::npos) {
@@ -141,7 +165,32 @@ const Loaded& load_file(std::string_view name) {
             err = ERROR_INVALID_DATA;
     }
     if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err);
-    return pictures_.emplace(low, l).first->second;
+}
+
+const Loaded& load_file(std::string_view name) {
+    std::string low = lower(name);
+    const DWORD now = GetTickCount();
+    auto it = pictures_.find(low);
+    if (it != pictures_.end()) {
+        Loaded& l = it->second;
+        if (now - l.checked < kRecheckMs) return l;
+        l.checked = now;
+        std::string path = where(name);
+        Stamp s = stamp_of(path);
+        if (path == l.path && s == l.stamp) return l;
+        release(l);
+        l.path = std::move(path);
+        l.stamp = s;
+        l.checked = now;
+        decode(l, low);
+        return l;
+    }
+    Loaded l;
+    l.path = where(name);
+    l.stamp = stamp_of(l.path);
+    l.checked = now;
+    decode(l, low);
+    return pictures_.emplace(low, std::move(l)).first->second;
 }
 
 bool picture_file_name(const std::string& low) {
@@ -285,16 +334,15 @@ const void* obj_picture_icon(std::string_view name) {
 }
 
 void obj_picture_cache_clear() {
-    for (auto& [name, l] : pictures_) {
-        if (l.emf) DeleteEnhMetaFile(l.emf);
-        if (l.icon) DestroyIcon(l.icon);
-    }
+    for (auto& [name, l] : pictures_) release(l);
     pictures_.clear();
     embedded_.clear();
     for (auto& [key, e] : embedded_emf_)
         if (e.emf) DeleteEnhMetaFile(e.emf);
     embedded_emf_.clear();
 }
+
+size_t obj_picture_cache_size() { return pictures_.size() + embedded_.size() + embedded_emf_.size(); }
 
 void obj_id_dup_warn(const std::string& new_id, const std::string& old_id) {
     HMENU m = main_inst_ ? GetMenu(main_inst_) : nullptr;

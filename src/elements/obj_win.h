@@ -15,12 +15,17 @@
 void obj_id_dup_warn(const std::string& new_id, const std::string& old_id);
 
 // Picture objects: a bitmap (".bmp" file, or the embedded data of a shape-173 object), an
-// enhanced or Windows metafile (".emf", ".wmf"), an icon file (".ico"). Loaded once per name and
-// kept; a name that cannot be loaded is reported once.
+// enhanced or Windows metafile (".emf", ".wmf"), an icon file (".ico"). Kept by name while the
+// file keeps its size and time (looked at again at most once a second); a name that cannot be
+// loaded is reported once.
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name);
 std::optional<ObjMetafile> obj_picture_metafile(Key key, std::string_view name);
 const void* obj_picture_icon(std::string_view name);
+// Releases every kept picture; the view calls it whenever another document (or the same one
+// again) becomes current.
 void obj_picture_cache_clear();
+// Pictures kept now.
+size_t obj_picture_cache_size();
 
 // "Loading %s" for path, at most once per path and run, shown after the current message (never
 // from inside a paint).

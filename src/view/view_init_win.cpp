@@ -18,6 +18,7 @@
 #include "elements/font.h"
 #include "elements/link.h"
 #include "elements/obj.h"
+#include "elements/obj_win.h"
 #include "resources/ids.h"
 #include "view/dialogs_hooks_win.h"
 #include "view/slideshow_win.h"
@@ -102,6 +103,8 @@ void view_init() {
 void view_after_load() {
     // The box edits an item of the document that was there before.
     textbox_close();
+    // Pictures of the document left go with it; a reload reads the files as they are now.
+    obj_picture_cache_clear();
     view_levels_shown_reset();
     font_init_defaults();
     Document& d = view_doc();

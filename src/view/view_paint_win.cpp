@@ -230,6 +230,7 @@ struct PaintCtx {
     Rc clip;  // diagram units of the level being painted
     int current_level;
     bool lower;  // a level below the current one
+    bool marks = true;  // handles of what is marked; never on paper
     std::unordered_set<Key> marked;
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
@@ -248,7 +249,7 @@ void paint_shape(PaintCtx& p, const Shape& s) {
     if (!intersects(normalised(shape_extent(s)), p.clip)) return;
     Canvas& c = p.real;
     shape_paint(c, s, p.doc.param(204));
-    if (!p.lower && std::find(marked_shape_.begin(), marked_shape_.end(), s.key) != marked_shape_.end()) {
+    if (p.marks && !p.lower && std::find(marked_shape_.begin(), marked_shape_.end(), s.key) != marked_shape_.end()) {
         Rc n = normalised({s.left, s.top, s.right, s.bottom});
         draw_mark_corners(c, n.left, n.top, n.right, n.bottom);
     }
@@ -374,7 +375,7 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     link_paint(c, l, e1, e2, p.link_options);
     if (p.lower) return;
     for (const auto& m : marked_link_)
-        if (m.from == l.from && m.to == l.to) {
+        if (p.marks && m.from == l.from && m.to == l.to) {
             c.set_pen({0, 0, 0});
             c.set_brush({2, 0xFFFFFF});
             draw_mark_square(c, e1.x, e1.y);
@@ -546,6 +547,14 @@ bool view_draw(int mode, HDC dc, int factor, double x, double y) {
     return true;
 }
 
+std::optional<Rc> view_print_frame() {
+    int w = 0, h = 0;
+    if (!draw_printer_page(w, h)) return std::nullopt;
+    PageFrame f = print_frame(view_mapping(), w, h);
+    if (f.frame.left == f.frame.right || f.frame.top == f.frame.bottom) return std::nullopt;
+    return f.frame;
+}
+
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer) {
     // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
     // like the counts, without marking the document changed.
@@ -589,7 +598,8 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
             g_widths[i].widths.clear();
         }
     }
-    p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+    p.marks = !printer;
+    if (p.marks) p.marked.insert(marked_obj_.begin(), marked_obj_.end());
     std::unordered_map<Key, int> seq_numbers;
     if (menu_checked(CMD_SEQ_SHOW)) {
         for (const auto& e : d.seq) seq_numbers.emplace(e.key, e.number);
@@ -624,7 +634,7 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     p.lower = false;
     bg_paint_level(canvas, d, m.pos.level);
     paint_level(p, m.pos.level, m);
-    paint_overlay(canvas);
+    if (p.marks) paint_overlay(canvas);
 
     for (const auto& e : obj_rect_each())
         if (e.level == m.pos.level) g_objs.push_back({e.key, e.level, normalised({e.l, e.t, e.r, e.b})});

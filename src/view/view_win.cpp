@@ -63,8 +63,9 @@ void apply_view_mapping(HDC dc) { view_apply_mapping(dc, view_mapping()); }
 
 std::optional<Pt> dp_to_lp(Pt p) { return view_mapping().to_logical(p); }
 
-// Zoom and origin that show every object of the current level.
-int fit_view() {
+// Zoom and origin that show every object of the current level in the window, or with
+// `for_print` 1 in the printed page's frame.
+int fit_view(int for_print) {
     ViewState st = sbar_view_state();
     std::optional<Rc> box;
     for (const auto& b : view_painted_objects())
@@ -80,7 +81,14 @@ int fit_view() {
     if (!box) return -1;
     ViewMapping m = view_mapping();
     Rc b = grown(*box, 40);
-    int percent = fit_zoom_percent(b, m.client_w, m.client_h);
+    int w = m.client_w, h = m.client_h;
+    // The frame keeps its size in the window at every zoom, centred as the diagram will be.
+    if (auto f = for_print == 1 ? view_print_frame() : std::nullopt) {
+        Rc d = m.to_device_rect(*f);
+        w = std::abs(d.right - d.left);
+        h = std::abs(d.bottom - d.top);
+    }
+    int percent = fit_zoom_percent(b, w, h);
     sbar_cmd(kSbarZoom, kSbSet, percent);
     view_scroll_to((b.left + b.right) / 2, (b.top + b.bottom) / 2, st.level);
     return 0;
@@ -92,7 +100,7 @@ LRESULT on_user(int code, int param) {
         create_obj_later_.reset();
         view_invalidate();
         return 0;
-    case 36: return fit_view();
+    case 36: return fit_view(param);
     case 53: return view_obj_run_action(static_cast<Key>(param)) ? 0 : -1;
     default: break;
     }

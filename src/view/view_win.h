@@ -51,6 +51,9 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer 
 // (x x page width, y x page height) and a part of the frame (its width / columns / factor,
 // its height / rows / factor) filling the page. False for another mode or a page of no size.
 bool view_draw(int mode, HDC dc, int factor, double x, double y);
+// The printed page's frame over the window (the Print dialog's Parts), in diagram units;
+// nullopt without a printer.
+std::optional<Rc> view_print_frame();
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);

@@ -78,4 +78,20 @@ inline bool unix_tool(const std::string& name) {
     return GetFileAttributesA(dos_path("/usr/bin/" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A folder of the host under /tmp, private to this process, for files made by host tools;
+// removed at the end.
+struct HostDir {
+    std::string unix_path;
+    explicit HostDir(const std::string& name)
+        : unix_path("/tmp/" + name + "-" + std::to_string(GetCurrentProcessId())) {
+        run_unix("rm -rf " + unix_path + " && mkdir -p " + unix_path);
+    }
+    ~HostDir() { run_unix("rm -rf " + unix_path); }
+    HostDir(const HostDir&) = delete;
+    HostDir& operator=(const HostDir&) = delete;
+    std::string dos(const std::string& file) const { return dos_path(unix_path + "/" + file); }
+    // Runs a shell script inside the folder.
+    bool run(const std::string& script, DWORD ms = 60000) const { return run_unix("cd " + unix_path + " && " + script, ms); }
+};
+
 }  // namespace wt

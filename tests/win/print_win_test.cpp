@@ -12,6 +12,7 @@
 #include "app/file_win.h"
 #include "base/dlg_win.h"
 #include "base/menu_win.h"
+#include "document/globals.h"
 #include "document/view.h"
 #include "print_unix.h"
 #include "resources/ids.h"
@@ -246,10 +247,12 @@ struct Raster {
     std::vector<unsigned char> grey;
 };
 
-Raster rasterise(const std::string& pdf, const std::string& work) {
+Raster rasterise(const std::string& pdf, const std::string& work, int dpi = 40) {
     Raster r;
     std::string out = work + "/page";
-    if (!run_unix("pdftoppm -r 40 -gray -singlefile \"" + std::string(kPdfDir) + "/" + pdf + "\" " + out)) return r;
+    if (!run_unix("pdftoppm -r " + std::to_string(dpi) + " -gray -singlefile \"" + std::string(kPdfDir) + "/" + pdf +
+                  "\" " + out))
+        return r;
     std::string data = read_text(dos_path(out + ".pgm"));
     std::istringstream in(data);
     std::string magic;
@@ -284,6 +287,30 @@ int agreement_percent(const Grid& a, const Grid& b) {
     return same * 100 / static_cast<int>(a.size());
 }
 
+// The PDFs of the jobs started since `before`, in job order, once `count` of them are there and
+// the queue is empty (the backend writes each file while its job runs). `work` is made for it.
+std::vector<std::string> wait_for_pdfs(const std::set<std::string>& before, size_t count, const std::string& work) {
+    std::vector<std::string> fresh;
+    for (int k = 0; k < 600 && fresh.size() < count; ++k) {
+        pump(100);
+        fresh.clear();
+        for (auto& f : pdf_files())
+            if (!before.count(f)) fresh.push_back(f);
+    }
+    run_unix("mkdir -p " + work);
+    for (int k = 0; k < 300; ++k) {
+        run_unix("lpstat -o > " + work + "/queue 2>&1");
+        if (read_text(dos_path(work + "/queue")).empty()) break;
+        pump(100);
+    }
+    std::sort(fresh.begin(), fresh.end(), [](const std::string& a, const std::string& b) {
+        // cups-pdf names each file after the job; the job number orders them.
+        auto job = [](const std::string& s) { return std::atoi(s.c_str() + s.rfind("job_") + 4); };
+        return job(a) < job(b);
+    });
+    return fresh;
+}
+
 TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) {
     if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
     if (!unix_tool("pdfinfo") || !unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
@@ -315,27 +342,9 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
     EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
 
     // Each page of each copy is a job of its own: two PDFs.
-    std::vector<std::string> fresh;
-    for (int k = 0; k < 600 && fresh.size() < 2; ++k) {
-        pump(100);
-        fresh.clear();
-        for (auto& f : pdf_files())
-            if (!before.count(f)) fresh.push_back(f);
-    }
-    ASSERT_EQ(fresh.size(), 2u);
-    // Done when the queue is empty (the backend writes each file while its job runs).
     const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
-    run_unix("mkdir -p " + work);
-    for (int k = 0; k < 300; ++k) {
-        run_unix("lpstat -o > " + work + "/queue 2>&1");
-        if (read_text(dos_path(work + "/queue")).empty()) break;
-        pump(100);
-    }
-    std::sort(fresh.begin(), fresh.end(), [](const std::string& a, const std::string& b) {
-        // cups-pdf names each file after the job; the job number orders them.
-        auto job = [](const std::string& s) { return std::atoi(s.c_str() + s.rfind("job_") + 4); };
-        return job(a) < job(b);
-    });
+    std::vector<std::string> fresh = wait_for_pdfs(before, 2, work);
+    ASSERT_EQ(fresh.size(), 2u);
     for (size_t k = 0; k < fresh.size(); ++k) {
         ASSERT_TRUE(run_unix("pdfinfo \"" + std::string(kPdfDir) + "/" + fresh[k] + "\" > " + work + "/info"));
         std::string info = read_text(dos_path(work + "/info"));
@@ -353,6 +362,112 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
         EXPECT_GE(agreement_percent(got, expected[k]), 90) << "page " << k + 1;
         EXPECT_LT(agreement_percent(got, expected[1 - k]), agreement_percent(got, expected[k])) << "page " << k + 1;
     }
+    run_unix("rm -rf " + work);
+}
+
+// Pixels that differ between two rasters of one size (grey levels more than 64 apart).
+int raster_difference(const Raster& a, const Raster& b) {
+    if (a.w != b.w || a.h != b.h) return -1;
+    int n = 0;
+    for (size_t k = 0; k < a.grey.size(); ++k) n += std::abs(int(a.grey[k]) - int(b.grey[k])) > 64;
+    return n;
+}
+
+// Objects, a shape and a link marked on screen: their page is the page printed with nothing
+// marked.
+TEST_F(Print, PrintedPagesCarryNoSelectionHandles) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    if (!unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
+    diagram();
+    Shape s;
+    s.kind = 1;
+    s.level = 1;
+    s.left = -200;
+    s.top = 500;
+    s.right = 300;
+    s.bottom = 250;
+    view_shape_put(s);
+    view_param_set(118, 60);  // both prints at one scale and place
+    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    auto print_page = [&] {
+        HWND dlg = open();
+        EXPECT_NE(dlg, nullptr);
+        std::set<std::string> before;
+        for (auto& f : pdf_files()) before.insert(f);
+        click(dlg, IDC_PRINT_PRINT);
+        std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
+        return fresh.size() == 1 ? rasterise(fresh[0], work, 75) : Raster{};
+    };
+    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+    pump(20);
+    ASSERT_FALSE(marked_obj_.empty());
+    ASSERT_FALSE(marked_shape_.empty());
+    marked_link_ = {{view_doc().links[0].from, view_doc().links[0].to}};
+    view_invalidate();
+    const Raster marked = print_page();
+    view_unmark_all();
+    const Raster plain = print_page();
+    ASSERT_GT(plain.w, 0);
+    EXPECT_EQ(raster_difference(marked, plain), 0);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+    run_unix("rm -rf " + work);
+}
+
+// Auto Fit for printing fits the page's frame, not the window: in portrait under a wide window
+// every object lies inside the frame, and the printed page shows all of it as the screen does,
+// with nothing cut at its edges.
+TEST_F(Print, AutoFitInPortraitPutsEveryObjectOnThePage) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    MoveWindow(win_, 0, 0, 1200, 500, TRUE);
+    pump(50);
+    put("West", -4000, 0);
+    put("East", 4000, 100);
+    put("Top", 0, 900);
+    put("Bottom", 300, -900);
+    const std::string name = path("wide.vrn");
+    ASSERT_TRUE(file_save_document(name));
+    ASSERT_EQ(file_open_document(name), 1);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    click(dlg, IDC_PRINT_PORTRAIT);
+    click(dlg, IDC_PRINT_FIT);
+    pump(50);
+    shot(win_, "print-autofit-portrait");
+    auto frame = view_print_frame();
+    ASSERT_TRUE(frame);
+    const Rc f = normalised(*frame);
+    EXPECT_LT(f.right - f.left, f.top - f.bottom) << "a portrait frame";
+    ASSERT_EQ(view_painted_objects().size(), 4u);
+    for (const auto& o : view_painted_objects()) EXPECT_TRUE(inside(o.rect, f)) << "object " << o.key;
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_SCALE, CB_GETCURSEL, 0, 0), sbar_view_state().zoom - 1);
+
+    if (!unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
+    PrintPageLayout lay{};
+    ASSERT_TRUE(print_page_layout(lay));
+    MemBitmap m(lay.w / 4, lay.h / 4, 0, 0);
+    SetMapMode(m.dc, MM_TEXT);
+    ASSERT_TRUE(view_draw(-1, m.dc, 1, 0.5, 0.5));
+    GdiFlush();
+    const Grid expected = ink_grid(0, 0, m.w, m.h, [&](int px, int py) { return m.px(px, py) != 0xFFFFFF; });
+    std::set<std::string> before;
+    for (auto& f : pdf_files()) before.insert(f);
+    click(dlg, IDC_PRINT_PRINT);
+    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
+    ASSERT_EQ(fresh.size(), 1u);
+    Raster r = rasterise(fresh[0], work);
+    ASSERT_GT(r.w, 0);
+    EXPECT_LT(r.w, r.h) << "a portrait page";
+    const int x0 = r.w * lay.off_x / lay.phys_w, y0 = r.h * lay.off_y / lay.phys_h;
+    const int w = r.w * lay.w / lay.phys_w, h = r.h * lay.h / lay.phys_h;
+    auto dark = [&](int px, int py) { return r.grey[static_cast<size_t>(py * r.w + px)] < 200; };
+    Grid got = ink_grid(x0, y0, w, h, dark);
+    EXPECT_GE(agreement_percent(got, expected), 90);
+    int edge_ink = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+            if (x < x0 + 2 || x >= x0 + w - 2 || y < y0 + 2 || y >= y0 + h - 2) edge_ink += dark(x, y);
+    EXPECT_EQ(edge_ink, 0) << "nothing cut at the page's edges";
     run_unix("rm -rf " + work);
 }
 

@@ -1,0 +1,123 @@
+// Pictures of objects in a running program: files made by ImageMagick at test time, a store that
+// follows the files and the document, and how the program is linked for large pictures.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/file_win.h"
+#include "document/globals.h"
+#include "document/view.h"
+#include "elements/obj_tables.h"
+#include "elements/obj_win.h"
+#include "print_unix.h"
+#include "resources/ids.h"
+#include "view/view_win.h"
+#include "win_test_util.h"
+
+using namespace wt;
+
+namespace {
+
+class ObjectPictures : public MainWindowTest {
+protected:
+    ObjectPictures() : MainWindowTest("vorn-object-pictures", SW_SHOWNORMAL) {}
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        if (!unix_tool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    }
+    void command(int id) {
+        SendMessageA(win_, WM_COMMAND, id, 0);
+        pump(100);
+    }
+    // Picture objects naming `files`, in a row across the middle of the window, saved and opened
+    // as the current document.
+    void picture_document(const std::vector<std::string>& files) {
+        int x = -300 * static_cast<int>(files.size() - 1) / 2;
+        for (const std::string& f : files) {
+            Obj o = view_obj_new("Picture", x, 0, 1);
+            o.shape = kShapePictureFile;
+            Key k = *view_obj_put(o);
+            view_obj_set_bin(k, kShapePictureFile, f);
+            x += 300;
+        }
+        const std::string name = path("pictures.vrn");
+        ASSERT_TRUE(file_save_document(name));
+        ASSERT_EQ(file_open_document(name), 1);
+        pump(100);
+    }
+    // The mean colour of the middle ninth of the first picture object as the window shows it.
+    COLORREF shown() {
+        view_invalidate();
+        UpdateWindow(view_inst_);
+        pump(50);
+        const auto& objs = view_painted_objects();
+        if (objs.empty()) return CLR_INVALID;
+        Rc d = normalised_device(objs[0].rect);
+        long r = 0, g = 0, b = 0, n = 0;
+        HDC dc = GetDC(view_inst_);
+        for (int y = d.top + (d.bottom - d.top) / 3; y < d.bottom - (d.bottom - d.top) / 3; ++y)
+            for (int x = d.left + (d.right - d.left) / 3; x < d.right - (d.right - d.left) / 3; ++x, ++n) {
+                COLORREF c = GetPixel(dc, x, y);
+                r += GetRValue(c);
+                g += GetGValue(c);
+                b += GetBValue(c);
+            }
+        ReleaseDC(view_inst_, dc);
+        if (n == 0) return CLR_INVALID;
+        return RGB(r / n, g / n, b / n);
+    }
+    static Rc normalised_device(const Rc& lr) {
+        Rc d = view_mapping().to_device_rect(lr);
+        return {std::min(d.left, d.right), std::min(d.top, d.bottom), std::max(d.left, d.right),
+                std::max(d.top, d.bottom)};
+    }
+};
+
+bool reddish(COLORREF c) { return GetRValue(c) > GetBValue(c) + 30; }
+bool bluish(COLORREF c) { return GetBValue(c) > GetRValue(c) + 30; }
+
+}  // namespace
+
+// A picture file rewritten on disk shows its new pixels after Reload, and without one once a
+// second has passed; a new document lets go of every picture kept for the old one.
+TEST_F(ObjectPictures, PicturesFollowTheirFilesAndGoWithTheDocument) {
+    HostDir host("vorn-object-pictures");
+    ASSERT_TRUE(host.run("convert rose: -scale 400% rose.png"));
+    picture_document({host.dos("rose.png")});
+    COLORREF first = shown();
+    EXPECT_TRUE(reddish(first)) << std::hex << first;
+    EXPECT_GT(obj_picture_cache_size(), 0u);
+
+    ASSERT_TRUE(host.run("convert rose: -scale 400% -negate rose.png"));
+    command(CMD_RELOAD);
+    COLORREF reloaded = shown();
+    EXPECT_TRUE(bluish(reloaded)) << std::hex << reloaded;
+
+    // No reload: the file is looked at again on a repaint a second later.
+    ASSERT_TRUE(host.run("convert rose: -scale 300% rose.png"));
+    pump(1100);
+    COLORREF repainted = shown();
+    EXPECT_TRUE(reddish(repainted)) << std::hex << repainted;
+
+    command(CMD_NEW);
+    EXPECT_EQ(obj_picture_cache_size(), 0u);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+}
+
+// A 32-bit program gets 4 GB of address space only when its image says it can use it.
+TEST(ProgramImage, IsLinkedLargeAddressAware) {
+    const std::string exe = file_progdir_path("vorn2001.exe");
+    HANDLE f = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << exe;
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_NT_HEADERS32 nt{};
+    DWORD got = 0;
+    ReadFile(f, &dos, sizeof dos, &got, nullptr);
+    SetFilePointer(f, dos.e_lfanew, nullptr, FILE_BEGIN);
+    ReadFile(f, &nt, sizeof nt, &got, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(nt.Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_EQ(nt.FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_TRUE(nt.FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
+}
