@@ -78,6 +78,19 @@ protected:
         return {};
     }
     Pt dev(Pt lp) { return view_mapping().to_device(lp); }
+    Pt centre(Key k) {
+        Rc r = box(k);
+        return dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    // A drag from the left rim of `from` onto `to`, as a user draws a link.
+    void drag_link(Key from, Key to) {
+        Rc r = box(from);
+        Pt rim = dev({r.left + 2, r.top - (r.top - r.bottom) / 4}), target = centre(to);
+        mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
+        mouse(WM_LBUTTONUP, target, 0);
+    }
     void mouse(UINT msg, Pt d, WPARAM keys) { SendMessageA(view_inst_, msg, keys, MAKELPARAM(d.x, d.y)); }
     // A key pressed while `target` should have the focus.
     void key(HWND target, UINT vk) {
@@ -358,13 +371,7 @@ TEST_F(ViewMenu, ToolboxGrabberMovesItAndTheResizedWindowKeepsItInView) {
 TEST_F(ViewMenu, NewLinksTakeTheToolboxRouteAndPagesLeaveOutNoPrintObjects) {
     Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0);
     toolbox_press(kTgRoute, 5);  // Curve1
-    Rc ra = box(a), rb = box(b);
-    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
-    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
-    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, target, 0);
+    drag_link(a, b);
     ASSERT_EQ(view_doc().links.size(), 1u);
     EXPECT_EQ(view_doc().links[0].route(), 5);
     toolbox_press(kTgRoute, 0);
@@ -454,10 +461,9 @@ TEST_F(ViewMenu, BackReturnsFromAJumpIntoASubLevel) {
 // keyboard: no click is needed first.
 TEST_F(ViewMenu, TheDiagramHasTheKeysAgainAfterDialogsAndTheTextBox) {
     Key a = add("Alpha", 0, 0);
-    Rc r = box(a);
-    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, centre, 0);
+    const Pt on_a = centre(a);
+    mouse(WM_LBUTTONDOWN, on_a, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on_a, 0);
     ASSERT_EQ(marked_obj_, std::vector<Key>{a});
 
     wt::when_dialog("Level", [](HWND d) { wt::press(d, IDCANCEL); });
@@ -467,7 +473,7 @@ TEST_F(ViewMenu, TheDiagramHasTheKeysAgainAfterDialogsAndTheTextBox) {
     EXPECT_EQ(view_doc().obj(a)->x, 10);
 
     // Renamed in place: Enter in the box commits, and the next arrow moves the object.
-    popup(centre, 10773);
+    popup(on_a, 10773);
     ASSERT_NE(textbox_inst_.win, nullptr);
     HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
     SetWindowTextA(edit, "Beta");
@@ -498,13 +504,7 @@ TEST_F(ViewMenu, AlwaysCreateLabelOpensTheBoxOfEachNewLink) {
     prefs.d = 1;
     tip_prefs_set(prefs);
     Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0), c = add("Gamma", 0, -300);
-    Rc ra = box(a), rb = box(b);
-    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
-    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
-    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, target, 0);
+    drag_link(a, b);
     ASSERT_EQ(view_doc().links.size(), 1u);
     ASSERT_NE(textbox_inst_.win, nullptr);
     EXPECT_EQ(textbox_inst_.mode, 2);
@@ -635,10 +635,9 @@ TEST_F(ViewMenu, GroupedShapesAreMarkedAndMovedTogether) {
 // where it covers nothing, the original least of all.
 TEST_F(ViewMenu, PasteGoesWhereClickedOrBesideTheOriginal) {
     Key a = add("Alpha", 0, 0);
-    Rc r = box(a);
-    Pt centre = dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    mouse(WM_LBUTTONDOWN, centre, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, centre, 0);
+    const Rc r = box(a);
+    mouse(WM_LBUTTONDOWN, centre(a), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, centre(a), 0);
     command(CMD_COPY);
 
     command(CMD_PASTE);
