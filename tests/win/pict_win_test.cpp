@@ -452,9 +452,13 @@ std::optional<std::string> host_shell(const std::string& dir_unix, const std::st
     STARTUPINFOA si{sizeof si};
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return std::nullopt;
-    if (pi.hProcess) CloseHandle(pi.hProcess);
-    if (pi.hThread) CloseHandle(pi.hThread);
-    // Host processes give no handle to wait on: the marker file says when it is finished.
+    // Host processes give no handle to wait on: the marker file says when it is finished. Wine
+    // then leaves a stale value in hThread, and closing it closed whatever handle had that
+    // number (the window station's: the next OpenClipboard failed).
+    if (pi.hProcess) {
+        CloseHandle(pi.hProcess);
+        if (pi.hThread) CloseHandle(pi.hThread);
+    }
     for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
     if (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return slurp(fs::path(dir_win) / "host.out");
