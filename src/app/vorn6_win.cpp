@@ -38,19 +38,25 @@ bool uninstall_run_ = false;
 
 // ---- Message boxes.
 
+// Long paths and addresses are broken into lines, or the box grows wider than the screen.
 void box_note(const std::string& t) {
     tip_hide();
-    MessageBoxA(main_inst_, t.c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }
 void box_error(const std::string& t) {
     tip_hide();
-    MessageBoxA(main_inst_, t.c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
+    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
 }
 int box_ask(const std::string& t, const std::string& title, bool with_cancel) {
     tip_hide();
-    int r = MessageBoxA(main_inst_, t.c_str(), title.c_str(),
+    int r = MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
                         (with_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION | MB_TASKMODAL);
     return r == IDYES ? 1 : r == IDNO ? 2 : 3;
+}
+bool box_ask_default_no(const std::string& t, const std::string& title) {
+    tip_hide();
+    return MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
+                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_TASKMODAL) == IDYES;
 }
 
 // ---- Start-up pieces.
@@ -273,7 +279,12 @@ void on_dde_open() {
     KillTimer(main_inst_, kDdeReportTimer);
     dde_opening_ = true;
     if (!run_.active) run_ = {true};
-    outer_boxes_ = msg_set_hooks({run_note, run_error, run_ask});
+    outer_boxes_ = msg_set_hooks({});
+    MsgHooks run = outer_boxes_;
+    run.note = run_note;
+    run.error = run_error;
+    run.ask = run_ask;
+    msg_set_hooks(run);
     while (auto name = dde_next_name()) {
         if (!main_inst_) break;
         if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
@@ -364,7 +375,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(win, msg, wp, lp);
 }
 
-void vorn_install_message_boxes() { msg_set_hooks({box_note, box_error, box_ask}); }
+void vorn_install_message_boxes() { msg_set_hooks({box_note, box_error, box_ask, box_ask_default_no}); }
 
 void vorn_register(HINSTANCE inst) {
     static bool done = false;

@@ -37,8 +37,8 @@ public:
         if (!font_) font_ = bars_font(bar, 9);
         // The history of earlier runs, unless this run has posted already.
         if (ticker_model().log_serial() == 0 && ticker_model().log().empty()) {
-            std::string text;
-            if (view_read_whole(history_path(), text)) ticker_model().set_log(std::move(text));
+            // Only the end is kept anyway: a huge history costs no more than a small one.
+            if (auto text = file_read_part(history_path(), kTickerLogMax, true)) ticker_model().set_log(std::move(*text));
         }
         saved_serial_ = ticker_model().log_serial();
         ticker_model().restart();

@@ -76,15 +76,25 @@ void dlg_on_destroy(HWND win, int dlg_id, int mode) {
     erase_dlg(modaldlg_inst_, win);
 }
 
-void dlg_error_msg(const std::string& fmt, const std::string& text, int err_no) {
-    tip_hide();
-    std::string table;
+std::string dlg_error_text(const std::string& fmt, const std::string& text, int err_no) {
+    std::string table, system;
     if (err_no != 0) {
         // Read quietly: a missing "error.txt" only drops the explanation.
         std::ifstream in(file_progdir_path("error.txt"), std::ios::binary);
         if (in) table.assign(std::istreambuf_iterator<char>(in), {});
+        char buf[512] = {};
+        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(err_no),
+                           0, buf, sizeof buf, nullptr))
+            system = buf;
+        while (!system.empty() && (system.back() == '\n' || system.back() == '\r' || system.back() == ' '))
+            system.pop_back();
     }
-    msg_error(error_message_text(fmt, text, err_no, table));
+    return error_message_text(fmt, text, err_no, table, system);
+}
+
+void dlg_error_msg(const std::string& fmt, const std::string& text, int err_no) {
+    tip_hide();
+    msg_error(dlg_error_text(fmt, text, err_no));
 }
 
 std::vector<std::string> dlg_num_strings(int from, int to, int step) {

@@ -12,8 +12,11 @@
 void dlg_on_create(HWND win, int dlg_id, int mode);
 // On its destruction: remembers its rectangle and removes its open record.
 void dlg_on_destroy(HWND win, int dlg_id, int mode);
-// Error box with format(fmt, text); a non-zero err_no adds the number and its "error.txt" text.
+// Error box with format(fmt, text); a non-zero err_no adds the number and its words (its
+// "error.txt" line, else the system's text for it).
 void dlg_error_msg(const std::string& fmt, const std::string& text, int err_no = 0);
+// The text of that box.
+std::string dlg_error_text(const std::string& fmt, const std::string& text, int err_no);
 // "From", "From+Step", ... up to To; Step 0 gives From alone.
 std::vector<std::string> dlg_num_strings(int from, int to, int step);
 int dlg_lbox_sel(HWND win, int id);

@@ -15,6 +15,31 @@ struct BoxScope {
 
 int msg_box_depth() { return box_depth_; }
 
+std::string msg_break_long_words(const std::string& text, size_t width) {
+    std::string out;
+    size_t run = 0, start = 0;  // length of the current run and where it starts in `out`
+    for (char c : text) {
+        if (c == ' ' || c == '\n' || c == '\t') {
+            out += c;
+            run = 0;
+            start = out.size();
+            continue;
+        }
+        if (run == width) {
+            // Break after the last separator in the second half of the run, else here.
+            size_t cut = out.size();
+            size_t sep = out.find_last_of("\\/", out.size() - 1);
+            if (sep != std::string::npos && sep >= start + width / 2) cut = sep + 1;
+            out.insert(cut, 1, '\n');
+            start = cut + 1;
+            run = out.size() - start;
+        }
+        out += c;
+        ++run;
+    }
+    return out;
+}
+
 MsgHooks msg_set_hooks(const MsgHooks& h) {
     MsgHooks old = hooks_;
     hooks_ = h;
@@ -36,6 +61,11 @@ void msg_error(const std::string& text) {
 bool msg_ask_yes_no(const std::string& text, const std::string& title) {
     BoxScope showing;
     return hooks_.ask && hooks_.ask(text, title, false) == 1;
+}
+
+bool msg_ask_default_no(const std::string& text, const std::string& title) {
+    BoxScope showing;
+    return hooks_.ask_default_no && hooks_.ask_default_no(text, title);
 }
 
 int msg_ask_yes_no_cancel(const std::string& text, const std::string& title) {
@@ -67,7 +97,7 @@ std::string error_text_lookup(const std::string& file_text, int err_no) {
 }
 
 std::string error_message_text(const std::string& fmt, const std::string& text, int err_no,
-                               const std::string& error_file_text) {
+                               const std::string& error_file_text, const std::string& system_text) {
     std::string out;
     for (size_t k = 0; k < fmt.size(); ++k) {
         if (fmt[k] == '%' && k + 1 < fmt.size() && fmt[k + 1] == 's') {
@@ -78,9 +108,11 @@ std::string error_message_text(const std::string& fmt, const std::string& text, 
         }
     }
     if (err_no != 0) {
-        out.append(" ErrNo=").append(std::to_string(err_no));
+        if (!out.empty()) out.push_back(' ');
+        out.append("ErrNo=").append(std::to_string(err_no));
         std::string t = error_text_lookup(error_file_text, err_no);
-        if (!t.empty()) out.append(" ").append(t);
+        if (t.empty()) t = system_text;
+        out.append(" ").append(t.empty() ? "Unexpected error" : t);
     }
     return out;
 }

@@ -24,11 +24,20 @@ void msg_error(const std::string& text);
 bool msg_ask_yes_no(const std::string& text, const std::string& title);
 // Yes/No/Cancel: 1 yes, 2 no, 3 cancel.
 int msg_ask_yes_no_cancel(const std::string& text, const std::string& title);
+// Yes/no question whose default button is No, for steps a careless Enter must not take; true
+// for yes. Without a hook of its own it is never answered yes.
+bool msg_ask_default_no(const std::string& text, const std::string& title);
+
+// The text with a line break inserted into every run of more than `width` characters without a
+// blank or line break (after a "\\" or "/" where one is near), so a long path or address
+// cannot make a message box wider than the screen.
+std::string msg_break_long_words(const std::string& text, size_t width = 64);
 
 struct MsgHooks {
     void (*note)(const std::string& text) = nullptr;
     void (*error)(const std::string& text) = nullptr;
     int (*ask)(const std::string& text, const std::string& title, bool with_cancel) = nullptr;
+    bool (*ask_default_no)(const std::string& text, const std::string& title) = nullptr;
 };
 // How many of these boxes are showing now (work that must not run under a box waits for 0).
 int msg_box_depth();
@@ -38,7 +47,7 @@ MsgHooks msg_set_hooks(const MsgHooks& h);
 
 // The error text of "error.txt" for `err_no` ("N text" lines); "" when absent.
 std::string error_text_lookup(const std::string& file_text, int err_no);
-// format(fmt, text), then with err_no <> 0 " ErrNo=<n> <text of error.txt>" (only the number when
-// the text is missing).
+// format(fmt, text), then with err_no <> 0 "ErrNo=<n> " and its words: the text of error.txt, else
+// `system_text` (the platform's own words for the number), else "Unexpected error".
 std::string error_message_text(const std::string& fmt, const std::string& text, int err_no,
-                               const std::string& error_file_text);
+                               const std::string& error_file_text, const std::string& system_text = {});

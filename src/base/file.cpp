@@ -149,13 +149,32 @@ std::optional<std::string> file_read_text(const std::string& name) {
     return std::nullopt;
 }
 
+std::optional<std::string> file_read_part(const std::string& name, size_t max, bool tail) {
+    std::ifstream in(to_path(name), std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 0) return std::nullopt;
+    bool cut = static_cast<unsigned long long>(size) > max;
+    std::streamoff want = cut ? static_cast<std::streamoff>(max) : size;
+    in.seekg(tail ? size - want : 0, std::ios::beg);
+    std::string text(static_cast<size_t>(want), '\0');
+    in.read(text.data(), want);
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    // A head cut inside a line keeps whole lines only.
+    if (cut && !tail) {
+        size_t lf = text.rfind('\n');
+        text.resize(lf == std::string::npos ? 0 : lf + 1);
+    }
+    return text;
+}
+
 std::optional<std::string> file_random_line(const std::string& name) {
     std::string path = name.find(':') != std::string::npos ? name : file_progdir_path(name);
-    std::ifstream in(to_path(path), std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
+    auto read = file_read_part(path, kFileListCap, false);
+    if (!read) return std::nullopt;
+    std::string text = std::move(*read);
     if (text.empty()) return std::nullopt;
     size_t at = static_cast<size_t>(util_random_int(static_cast<int>(std::min<size_t>(text.size(), 0x7FFFFFFF))));
     // A line feed belongs to the line it ends.

@@ -62,8 +62,13 @@ std::optional<std::string> file_locate(const std::string& name);
 // ---- Files.
 // Whole text; a name ending in "untitled.txt" is ""; a read error shows "Loading %s" and fails.
 std::optional<std::string> file_read_text(const std::string& name);
-// The line that holds a random character position (program directory unless there is a drive);
-// fails when unreadable or empty.
+// At most `max` bytes of a file, from its start (cut after its last whole line) or from its end;
+// nullopt, quietly, when it cannot be read.
+std::optional<std::string> file_read_part(const std::string& name, size_t max, bool tail);
+// How much of a list file (checklists, sayings) is read: a huge file must not stall the program.
+constexpr size_t kFileListCap = 1 << 20;
+// The line that holds a random character position (program directory unless there is a drive),
+// among the first kFileListCap bytes; fails when unreadable or empty.
 std::optional<std::string> file_random_line(const std::string& name);
 // Exists: true; else writes `text`; a failed write shows "Saving %s" and fails.
 bool file_create_if_missing(const std::string& name, const std::string& text);

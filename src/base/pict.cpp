@@ -30,6 +30,15 @@ bool size_ok(int64_t w, int64_t h) {
     return w > 0 && h > 0 && w <= 0xFFFF * 2 && h <= 0xFFFF * 2 && uint64_t(w) * uint64_t(h) <= kPictMaxPixels;
 }
 
+std::string grouped(uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+        out.push_back(digits[i]);
+    }
+    return out;
+}
+
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
 
 // Shift and width of a bit-field mask, to widen its value to 8 bits.
@@ -349,6 +358,33 @@ constexpr uint32_t kEga[16] = {0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000,
                                0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF};
 
 }  // namespace
+
+std::string pict_too_large_text(uint64_t w, uint64_t h) {
+    return std::to_string(w) + " x " + std::to_string(h) + " pixels, more than the " + grouped(kPictMaxPixels) +
+           " a picture may have";
+}
+
+std::optional<std::pair<uint64_t, uint64_t>> pict_header_too_large(int format, std::string_view file) {
+    const auto* f = reinterpret_cast<const uint8_t*>(file.data());
+    int64_t w = 0, h = 0;
+    if (format == kPictBmp) {
+        if (file.size() < 26 || f[0] != 'B' || f[1] != 'M') return std::nullopt;
+        if (rd32(f + 14) == 12) {
+            w = rd16(f + 18);
+            h = rd16(f + 20);
+        } else {
+            w = int32_t(rd32(f + 18));
+            h = int32_t(rd32(f + 22));
+            if (h < 0) h = -h;
+        }
+    } else if (format == kPictPcx) {
+        if (file.size() < 128 || f[0] != 0x0A) return std::nullopt;
+        w = int64_t(rd16(f + 8)) - int64_t(rd16(f + 4)) + 1;
+        h = int64_t(rd16(f + 10)) - int64_t(rd16(f + 6)) + 1;
+    }
+    if (w <= 0 || h <= 0 || uint64_t(w) * uint64_t(h) <= kPictMaxPixels) return std::nullopt;
+    return std::pair<uint64_t, uint64_t>{uint64_t(w), uint64_t(h)};
+}
 
 std::optional<Image> pcx_decode(std::string_view file) {
     if (file.size() < 128) return std::nullopt;

@@ -20,6 +20,7 @@ constexpr int kPictErrNotPicture = 6101;
 constexpr int kPictErrFormat = 6102;     // the name's extension is no picture format
 constexpr int kPictErrEncode = 6103;     // the picture could not be written in that format
 constexpr int kPictErrOperation = 6104;  // an unknown picture operation
+constexpr int kPictErrTooLarge = 6105;   // more pixels than kPictMaxPixels
 constexpr int kPictErrTwain = 6110;      // the scanner source failed
 
 // Format codes, chosen by extension.
@@ -32,6 +33,11 @@ int pict_format_code(std::string_view name);
 
 // Largest picture accepted anywhere (pixels), so a 32-bit process never tries an absurd block.
 constexpr uint64_t kPictMaxPixels = 1ull << 25;
+// "W x H pixels, more than the 33,554,432 a picture may have", told with kPictErrTooLarge.
+std::string pict_too_large_text(uint64_t w, uint64_t h);
+// The size a BMP or PCX file's header gives when it is over kPictMaxPixels (a file that is
+// otherwise no picture is left to its reader).
+std::optional<std::pair<uint64_t, uint64_t>> pict_header_too_large(int format, std::string_view file);
 
 // Pixels as 0x00RRGGBB, rows from the top.
 struct Image {

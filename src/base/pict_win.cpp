@@ -94,7 +94,8 @@ struct ImageHolder {
     UINT w = 0, h = 0;
     GdipGetImageWidth(bmp, &w);
     GdipGetImageHeight(bmp, &h);
-    if (w == 0 || h == 0 || uint64_t(w) * h > kPictMaxPixels) vorn_raise(kPictErrNotPicture);
+    if (w == 0 || h == 0) vorn_raise(kPictErrNotPicture);
+    if (uint64_t(w) * h > kPictMaxPixels) vorn_raise(kPictErrTooLarge, pict_too_large_text(w, h));
     GpRect r{0, 0, INT(w), INT(h)};
     BitmapData data{};
     if (GdipBitmapLockBits(bmp, &r, ImageLockModeRead, PixelFormat32bppARGB, &data) != Ok)
@@ -258,6 +259,9 @@ std::vector<uint8_t> pict_dib(HGLOBAL pic) {
 HGLOBAL pict_load(const std::string& file) {
     const int code = pict_format_code(file);
     const std::string bytes = read_file(file);
+    // Too large is told with the size: the file itself may be a sound picture.
+    if (auto big = pict_header_too_large(code, bytes))
+        vorn_raise(kPictErrTooLarge, file + " (" + pict_too_large_text(big->first, big->second) + ")");
     if (code == kPictBmp) {
         auto dib = bmp_parse(bytes);
         if (!dib) vorn_raise(kPictErrNotPicture, file);
@@ -272,7 +276,7 @@ HGLOBAL pict_load(const std::string& file) {
         try {
             img = decode_with_gdiplus(bytes);
         } catch (const VornError& e) {
-            vorn_raise(e.code, file);
+            vorn_raise(e.code, e.code == kPictErrTooLarge ? file + " (" + e.text + ")" : file);
         }
     }
     return pict_from_dib(image_to_dib24(*img));
@@ -311,7 +315,7 @@ HGLOBAL pict_transform(HGLOBAL src, const std::vector<PictOp>& ops) {
     return pict_from_dib(image_to_dib24(pict_apply(std::move(*img), ops)));
 }
 
-std::optional<Dib> pict_load_dib(const std::string& file, unsigned long& err) {
+std::optional<Dib> pict_load_dib(const std::string& file, unsigned long& err, std::string* what) {
     try {
         HGLOBAL h = pict_load(file);
         std::vector<uint8_t> dib;
@@ -330,6 +334,7 @@ std::optional<Dib> pict_load_dib(const std::string& file, unsigned long& err) {
         return d;
     } catch (const VornError& e) {
         err = unsigned(e.code);
+        if (what) *what = e.text;
     } catch (const std::bad_alloc&) {
         err = kPictErrMemory;
     }

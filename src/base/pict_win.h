@@ -26,8 +26,9 @@ void pict_save(HGLOBAL pic, const std::string& file);
 // A new picture; the source stays the caller's.
 HGLOBAL pict_transform(HGLOBAL src, const std::vector<PictOp>& ops);
 
-// For painters: the picture of a file as a Dib, or nullopt with the error code in `err`.
-std::optional<Dib> pict_load_dib(const std::string& file, unsigned long& err);
+// For painters: the picture of a file as a Dib, or nullopt with the error code in `err` and,
+// when given, the error's text (the file, with the size of one too large) in `what`.
+std::optional<Dib> pict_load_dib(const std::string& file, unsigned long& err, std::string* what = nullptr);
 
 // Scanner sources through the TWAIN source manager.
 bool twain_is_available();

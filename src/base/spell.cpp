@@ -11,13 +11,10 @@
 
 #include "base/error.h"
 #include "base/file.h"
+#include "base/file_save.h"
 #include "base/record.h"
 #include "base/settings.h"
 #include "base/util.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -118,24 +115,6 @@ std::optional<std::string> read_quiet(const std::string& name) {
     return s;
 }
 
-// Writes a temporary file beside `target`, then puts it in place; the old file stays on failure.
-bool write_replace(const std::string& target, std::string_view data) {
-    std::string tmp = target + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok) {
-#ifdef _WIN32
-        ok = MoveFileExA(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-        ok = std::rename(tmp.c_str(), target.c_str()) == 0;
-#endif
-    }
-    if (!ok) std::remove(tmp.c_str());
-    return ok;
-}
-
 void set_index(Dict& d, const std::vector<SpellIndexEntry>& index) {
     for (Block& b : d.blocks) b = Block{};
     for (const auto& e : index) {
@@ -153,12 +132,15 @@ void build_index(Dict& d) {
     auto index = spell_build_index(text ? *text : std::string());
     set_index(d, index);
     d.rebuilt = true;
+    // An unreadable list must not leave an empty index on disk that later loads would trust.
+    if (!text) return;
     std::string out;
     for (const auto& e : index)
         rec::write(out, rec::Record{"i_", {rec::Value(e.prefix), rec::Value(static_cast<int64_t>(e.offset)),
                                            rec::Value(static_cast<int64_t>(e.length))}});
     // A program directory that cannot be written keeps the index in memory for this load.
-    write_replace(file_progdir_path("spell.kba"), out);
+    std::string reason;
+    file_write_replace(file_progdir_path("spell.kba"), out, &reason);
 }
 
 bool read_index(Dict& d) {
@@ -292,30 +274,65 @@ bool found_with_endings(Dict& d, const ViewSet& set, std::string_view rest) {
     return false;
 }
 
-bool word_ok(Dict& d, std::string_view w, int depth) {
+// A word of the main or the variant list, by the ending rules.
+bool listed(Dict& d, std::string_view w) {
+    // Blanks separate the list's words: a word holding one is never in it.
+    if (w.size() < 3 || w.find(' ') != std::string_view::npos) return false;
+    int slot = block_slot(w.substr(0, 2));
+    if (slot >= 0 && d.blocks[slot].indexed && found_with_endings(d, block_words(d, slot), w.substr(2))) return true;
+    return found_with_endings(d, d.langwords, w);
+}
+
+// The usual slips inside the part after the prefix (a letter wrong, two swapped, a double letter
+// written single or a single one doubled) turn a "derivation" into a listed word: it is a
+// misspelling of that word (supercede, supersede), not a new word.
+bool slip_of_listed(Dict& d, std::string_view w, size_t from) {
+    std::string t;
+    for (size_t i = from; i < w.size(); ++i) {
+        t.assign(w);
+        for (char c = 'a'; c <= 'z'; ++c) {
+            if (c == w[i]) continue;
+            t[i] = c;
+            if (listed(d, t)) return true;
+        }
+        t.assign(w);
+        if (i + 1 < w.size() && w[i] != w[i + 1]) {
+            std::swap(t[i], t[i + 1]);
+            if (listed(d, t)) return true;
+            t.assign(w);
+        }
+        bool doubled = i + 1 < w.size() && w[i] == w[i + 1];
+        if (doubled ? listed(d, t.erase(i, 1)) : listed(d, t.insert(i, 1, w[i]))) return true;
+    }
+    return false;
+}
+
+// A prefix before a listed word of three letters or more (or before another prefixed word), that
+// is not a slip of a listed word. Function words take no prefix: "untill" and "reall" are no
+// derivations of till and all.
+bool derived(Dict& d, std::string_view w, int depth) {
+    for (const std::string& p : d.prefixes) {
+        if (w.size() < p.size() + 3 || w.compare(0, p.size(), p) != 0) continue;
+        std::string_view rest = w.substr(p.size());
+        if (d.comwords.count(rest)) continue;
+        if (!listed(d, rest) && !(depth < 8 && derived(d, rest, depth + 1))) continue;
+        if (depth == 0 && slip_of_listed(d, w, p.size())) continue;
+        return true;
+    }
+    return false;
+}
+
+bool word_ok(Dict& d, std::string_view w) {
     for (char c : w)
         if (c >= '0' && c <= '9') return true;
     // Editors that keep apostrophes inside words (don't, Alice's) get each part tested, as the
     // dialog's tokeniser splits them.
     size_t q = w.find_first_of("'\x92");
-    if (q != std::string_view::npos)
-        return word_ok(d, w.substr(0, q), depth) && word_ok(d, w.substr(q + 1), depth);
+    if (q != std::string_view::npos) return word_ok(d, w.substr(0, q)) && word_ok(d, w.substr(q + 1));
     if (w.size() < 3) return true;
-    if (d.comwords.count(w)) return true;
-    // Blanks separate the list's words: a word holding one is never in it.
-    if (w.find(' ') == std::string_view::npos) {
-        int slot = block_slot(w.substr(0, 2));
-        if (slot >= 0 && d.blocks[slot].indexed && found_with_endings(d, block_words(d, slot), w.substr(2)))
-            return true;
-        if (found_with_endings(d, d.langwords, w)) return true;
-    }
+    if (d.comwords.count(w) || listed(d, w)) return true;
     if (allowed().count(w) || d.custdict.count(w)) return true;
-    if (depth < 8)
-        for (const std::string& p : d.prefixes)
-            // A remainder must be a real word of three letters or more, not a short pass.
-            if (w.size() >= p.size() + 3 && w.compare(0, p.size(), p) == 0 && word_ok(d, w.substr(p.size()), depth + 1))
-                return true;
-    return false;
+    return derived(d, w, 0);
 }
 
 }  // namespace
@@ -375,18 +392,26 @@ void spell_dict(int mode) {
 
 bool spell_word_ok(std::string_view word) {
     spell_dict(1);
-    return word_ok(dict(), word, 0);
+    return word_ok(dict(), word);
 }
 
 void spell_learn(std::string_view word) {
     std::string name = spell_custdict_name();
-    std::string text = read_quiet(name).value_or(std::string());
+    std::optional<std::string> old = read_quiet(name);
+    // A dictionary that exists but cannot be read is never replaced by the new word alone.
+    std::error_code ec;
+    if (!old && fs::exists(fs::path(name), ec)) {
+        msg_error("Loading " + name);
+        return;
+    }
+    std::string text = old.value_or(std::string());
     std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     if (!text.empty()) text += eol;
     text += word;
     text += eol;
-    if (!write_replace(name, text)) msg_error("Saving " + name);
+    std::string reason;
+    if (!file_write_replace(name, text, &reason)) msg_error("Saving " + name + (reason.empty() ? "" : ": " + reason));
     if (dict().cust_loaded) dict().custdict.insert(util_lower(word));
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 
+#include "base/letters.h"
 
 namespace {
 
@@ -13,19 +14,11 @@ bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 bool is_skipped(unsigned char c) { return c == ' ' || c == '\t' || (c >= 10 && c <= 13) || c == 26; }
 
-bool is_name_char(unsigned char c) { return util_is_letter(c) || is_digit(c) || c == '_'; }
+bool is_name_char(unsigned char c) { return is_word_letter(c) || is_digit(c) || c == '_'; }
 
 std::mt19937& rng() {
     static std::mt19937 g(12345u);
     return g;
-}
-
-unsigned char lower_1252(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-    if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 16);
-    if (c == 0x9F) return 0xFF;
-    return c;
 }
 
 std::string_view trim_line_end(std::string_view s) {
@@ -36,18 +29,6 @@ std::string_view trim_line_end(std::string_view s) {
 
 }  // namespace
 
-bool util_is_letter(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
-    if (c < 0x80) return false;
-    // Lower-case letters of the old character set.
-    if ((c >= 0x81 && c <= 0x8D) || c == 0x91 || (c >= 0x93 && c <= 0x98) || c == 0x9B ||
-        (c >= 0x9F && c <= 0xA4) || c == 0xA6 || c == 0xA9)
-        return true;
-    // Its capitals.
-    return (c >= 0x8E && c <= 0x90) || c == 0x92 || c == 0x99 || c == 0x9A || c == 0x9D || c == 0x9E ||
-           c == 0xA5 || c == 0xA7 || c == 0xAA;
-}
-
 TokenSplit util_split_token(std::string_view text) {
     size_t p = 0;
     const size_t n = text.size();
@@ -56,7 +37,7 @@ TokenSplit util_split_token(std::string_view text) {
     if (p >= n) return {std::string_view(), std::string_view()};
     size_t start = p;
     unsigned char c = at(p);
-    if (util_is_letter(c) || c == '_') {
+    if (is_word_letter(c) || c == '_') {
         while (p < n && is_name_char(at(p))) ++p;
     } else if (is_digit(c)) {
         while (p < n && is_digit(at(p))) ++p;
@@ -264,7 +245,7 @@ std::string util_two_digits(int n) {
 
 std::string util_lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(lower_1252(static_cast<unsigned char>(c)));
+    for (char& c : out) c = static_cast<char>(to_lower_1252(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -282,8 +263,8 @@ int util_list_max(const std::vector<int>& list, int start) {
 int util_compare_nocase(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t k = 0; k < n; ++k) {
-        unsigned char x = lower_1252(static_cast<unsigned char>(a[k]));
-        unsigned char y = lower_1252(static_cast<unsigned char>(b[k]));
+        unsigned char x = to_lower_1252(static_cast<unsigned char>(a[k]));
+        unsigned char y = to_lower_1252(static_cast<unsigned char>(b[k]));
         if (x != y) return x < y ? -1 : 1;
     }
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;

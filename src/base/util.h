@@ -10,12 +10,9 @@
 #include "base/key.h"
 
 // ---- Tokeniser shared by the calculator, the word index, the Analyzer and the spell stepper.
-// Skips blanks, tabs, bytes 10-13 and 26; a token is a name (letter or '_' then letters, digits,
-// '_'), a number (digits, optional fraction with at least one digit, optional complete exponent;
-// never starting with '.'), or any other single byte.
-
-// Letters: A-Z, a-z and the high bytes the old character set treats as letters.
-bool util_is_letter(unsigned char c);
+// Skips blanks, tabs, bytes 10-13 and 26; a token is a name (a letter of base/letters.h or '_',
+// then letters, digits, '_'), a number (digits, optional fraction with at least one digit,
+// optional complete exponent; never starting with '.'), or any other single byte.
 
 struct TokenSplit {
     std::string_view token;  // empty when the text holds no token

@@ -462,6 +462,7 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
         return false;
     }
     // Older formats are brought up to date; every accepted one is written back as the current.
+    out.file_version = version;
     if (version != kFormatVersion) out.params[350] = kFormatVersion;
     out.changed = false;
     out.index_valid_ = false;

@@ -96,6 +96,9 @@ public:
     std::vector<rec::Record> unknown;       // records of other names, written back unchanged
 
     bool changed = false;
+    // Setting 350 as the file read held it (0: an older format); the settings always say the
+    // current format, in which the document is saved.
+    int32_t file_version = kFormatVersion;
     // Differs after every edit and between documents: what is worked out from the records
     // (the spatial index) is made again when it changes.
     uint64_t revision = next_revision();

@@ -220,7 +220,11 @@ std::vector<std::string> view_attached_files(int kind) {
     const std::string dir = file_dir_part(file_current_name());
     for (const std::string& n : names) {
         std::string full = file_full_path(dir, n);
-        if (!file_exists(full)) continue;
+        if (!file_exists(full)) {
+            // The report lists a picture it cannot find; mail cannot attach it.
+            if (kind == 1) out.push_back(n + " (missing)");
+            continue;
+        }
         // One file named twice (in other case) is sent once; the three kinds stay in step.
         bool dup = false;
         for (const std::string& s : seen) dup = dup || util_compare_nocase(s, full) == 0;

@@ -26,8 +26,8 @@ std::string view_outline_label(std::string_view format, const std::vector<int>& 
 std::vector<std::string> view_seq_listing();
 
 // Files the document refers to (picture files of "Picture*" objects, the background picture
-// when the background shows it), existing ones only: kind 2 full paths, kind 3 the file names,
-// kind 1 the names as stored.
+// when the background shows it): kind 2 full paths and kind 3 the file names of existing ones;
+// kind 1 the names as stored, a missing one followed by " (missing)".
 std::vector<std::string> view_attached_files(int kind);
 
 // The rich-text draft: the outline with each object's text.

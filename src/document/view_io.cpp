@@ -294,6 +294,7 @@ bool view_save_file(const std::string& name, std::string* error, bool backup_bk2
         return false;
     }
     view_doc().changed = false;
+    view_doc().file_version = kFormatVersion;
     set(error, warning);
     return true;
 }

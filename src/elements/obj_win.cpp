@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
@@ -31,35 +32,30 @@ bool ends_with(const std::string& s, const char* tail) {
 
 // ---- Reports of files that could not be loaded.
 
+struct Failure {
+    std::string what;  // the file, and what else its error tells
+    unsigned long err;
+};
 std::set<std::string> reported_;
-std::vector<std::string> pending_;
+std::vector<Failure> pending_;
 UINT_PTR report_timer_ = 0;
 
+// All files one paint could not load go into one box, a line each.
 void CALLBACK show_reports(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     report_timer_ = 0;
     auto list = std::move(pending_);
     pending_.clear();
-    for (const auto& text : list) msg_error(text);
-}
-
-std::string error_file_text() {
-    static std::string text = [] {
-        std::string t;
-        HANDLE f = CreateFileA(file_progdir_path("error.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (f == INVALID_HANDLE_VALUE) return t;
-        DWORD size = GetFileSize(f, nullptr);
-        if (size != INVALID_FILE_SIZE && size < (1u << 20)) {
-            t.resize(size);
-            DWORD got = 0;
-            if (!ReadFile(f, t.data(), size, &got, nullptr)) got = 0;
-            t.resize(got);
-        }
-        CloseHandle(f);
-        return t;
-    }();
-    return text;
+    if (list.size() == 1) {
+        msg_error(dlg_error_text("Loading %s", list[0].what, static_cast<int>(list[0].err)));
+        return;
+    }
+    constexpr size_t kLines = 20;
+    std::string text = std::to_string(list.size()) + " pictures could not be loaded:";
+    for (size_t k = 0; k < list.size() && k < kLines; ++k)
+        text += "\n" + dlg_error_text("%s", list[k].what, static_cast<int>(list[k].err));
+    if (list.size() > kLines) text += "\n... and " + std::to_string(list.size() - kLines) + " more";
+    if (!list.empty()) msg_error(text);
 }
 
 // ---- Picture store.
@@ -150,6 +146,7 @@ HENHMETAFILE load_metafile(const std::string& path, const std::string& low, unsi
 
 void decode(Loaded& l, const std::string& low) {
     unsigned long err = 0;
+    std::string what;
     const std::string& path = l.path;
     if (ends_with(low, ".emf") || ends_with(low, ".wmf")) {
         l.emf = load_metafile(path, low, err);
@@ -157,14 +154,14 @@ void decode(Loaded& l, const std::string& low) {
         l.icon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
         if (!l.icon) err = GetLastError() ? GetLastError() : ERROR_INVALID_DATA;
     } else if (pict_format_of(low)) {
-        if (auto d = pict_load_dib(path, err)) l.dib = std::make_shared<const Dib>(std::move(*d));
+        if (auto d = pict_load_dib(path, err, &what)) l.dib = std::make_shared<const Dib>(std::move(*d));
     } else if (auto bytes = read_all(path, err)) {
         if (auto d = icon_read_bmp(*bytes))
             l.dib = std::make_shared<const Dib>(std::move(*d));
         else
             err = ERROR_INVALID_DATA;
     }
-    if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err);
+    if (!l.dib && !l.emf && !l.icon) obj_report_load_failure(path, err, what);
 }
 
 const Loaded& load_file(std::string_view name) {
@@ -288,9 +285,9 @@ Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
 
 }  // namespace
 
-void obj_report_load_failure(const std::string& path, unsigned long err) {
+void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what) {
     if (!reported_.insert(lower(path)).second) return;
-    pending_.push_back(error_message_text("Loading %s", path, static_cast<int>(err), error_file_text()));
+    pending_.push_back({what.empty() ? path : what, err});
     if (!report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
 }
 

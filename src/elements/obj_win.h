@@ -27,9 +27,10 @@ void obj_picture_cache_clear();
 // Pictures kept now.
 size_t obj_picture_cache_size();
 
-// "Loading %s" for path, at most once per path and run, shown after the current message (never
-// from inside a paint).
-void obj_report_load_failure(const std::string& path, unsigned long err);
+// "Loading %s" for path (or `what`, the error's own account of the file), at most once per path
+// and run, shown after the current message (never from inside a paint); the failures of one
+// paint share one box.
+void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what = {});
 
 // Installs the painter's default hooks and the view-window conversion of obj_rect.
 void obj_win_install();

@@ -69,6 +69,28 @@ SyllableSplit analyze_split_syllables(std::string_view line) {
     return r;
 }
 
+void analyze_syllable_lines(std::string_view text, const AnalyzeSink& out) {
+    constexpr size_t kPiece = 1 << 16;
+    // The line feed put after the text makes its last line one of its own.
+    std::string all = std::string(text) + "\n";
+    std::string_view rest = all;
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        end = end == std::string_view::npos ? rest.size() : end + 1;
+        // A very long line goes in pieces, each cut after a character no syllable rule can look
+        // across, so the breaks are the same.
+        if (end > kPiece) {
+            for (size_t i = kPiece; i > 0; --i)
+                if (!is_vowel(rest[i - 1]) && !is_consonant(rest[i - 1])) {
+                    end = i;
+                    break;
+                }
+        }
+        if (!out(analyze_split_syllables(rest.substr(0, end)).shown)) return;
+        rest.remove_prefix(end);
+    }
+}
+
 long long analyze_count_breaks(std::string_view text) {
     long long n = 0;
     each_break(text, [&](size_t) { ++n; });

@@ -3,8 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+
+// Takes the next piece of output (possibly empty, to let the caller look at the clock); false
+// once the user stopped the run: the kind ends at once, keeping what it gave.
+using AnalyzeSink = std::function<bool(std::string_view piece)>;
 
 struct SyllableSplit {
     int breaks = 0;
@@ -13,6 +18,8 @@ struct SyllableSplit {
 
 // One line (or any text: blanks, punctuation and line feeds never join a syllable).
 SyllableSplit analyze_split_syllables(std::string_view line);
+// The Syllables kind: every line of `text` split, a last line without a line feed included.
+void analyze_syllable_lines(std::string_view text, const AnalyzeSink& out);
 // The number of breaks analyze_split_syllables finds, without building the shown text.
 long long analyze_count_breaks(std::string_view text);
 

@@ -1,11 +1,15 @@
 #include "ideas/analyze_kinds.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "base/util.h"
 
 namespace {
 
 // The pieces ending in ". ", the full stop kept. Text after the last ". " is a piece only when it
-// ends in a full stop itself: a text's last sentence has no blank after it.
+// ends in a full stop itself: a text's last sentence has no blank after it. `piece` returns
+// false to stop.
 template <class Piece> void each_sentence(std::string_view t, Piece piece) {
     size_t pos = 0;
     while (pos < t.size()) {
@@ -15,10 +19,13 @@ template <class Piece> void each_sentence(std::string_view t, Piece piece) {
             if (end != std::string_view::npos && end >= pos && t[end] == '.') piece(t.substr(pos, end + 1 - pos), pos == 0);
             return;
         }
-        piece(t.substr(pos, stop + 1 - pos), pos == 0);
+        if (!piece(t.substr(pos, stop + 1 - pos), pos == 0)) return;
         pos = stop + 1;
     }
 }
+
+// Tokens between two looks at the sink by the kinds that may write nothing for long.
+constexpr int kTokensPerLook = 256;
 
 void replace_all(std::string& s, std::string_view from, std::string_view to) {
     for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
@@ -27,33 +34,28 @@ void replace_all(std::string& s, std::string_view from, std::string_view to) {
 
 }  // namespace
 
-std::string analyze_sentences(std::string_view text) {
-    std::string out;
+void analyze_sentences(std::string_view text, const AnalyzeSink& out) {
     each_sentence(text, [&](std::string_view p, bool) {
         size_t lead = p.find_first_not_of(' ');
-        if (lead != std::string_view::npos) out.append(p.substr(lead));
-        out += '\n';
+        std::string line(lead == std::string_view::npos ? std::string_view() : p.substr(lead));
+        return out(line + '\n');
     });
-    return out;
 }
 
-std::string analyze_clauses(std::string_view text) {
-    std::string out;
+void analyze_clauses(std::string_view text, const AnalyzeSink& out) {
     each_sentence(text, [&](std::string_view p, bool first) {
         std::string s(first ? p : p.substr(1));
         s += '\n';
         replace_all(s, ", ", ",\n    ");
         replace_all(s, "- ", ",\n    - ");
-        out += s;
+        return out(s);
     });
-    return out;
 }
 
-std::string analyze_hypertext(std::string_view t) {
-    std::string out;
+void analyze_hypertext(std::string_view t, const AnalyzeSink& out) {
     for (;;) {
         size_t open = t.find('\x0b'), close = t.find('\x0f');
-        if (open == std::string_view::npos || close == std::string_view::npos) return out;
+        if (open == std::string_view::npos || close == std::string_view::npos) return;
         // A close before the open is a stray marker: an empty piece, and the text moves on.
         std::string piece(open < close ? t.substr(open + 1, close - open) : std::string_view());
         for (char& c : piece) {
@@ -61,15 +63,14 @@ std::string analyze_hypertext(std::string_view t) {
             else if (c == '\x0f') c = ']';
         }
         replace_all(piece, "[]", "");
-        out += piece + "\n";
+        if (!out(piece + "\n")) return;
         t = t.substr(close + 1);
     }
 }
 
-std::string analyze_numerics(std::string_view text) {
+void analyze_numerics(std::string_view text, const AnalyzeSink& out) {
     std::string t(text);
     t += ' ';
-    std::string out;
     size_t pos = 0;
     while (pos + 1 < t.size()) {
         if (t[pos] < '0' || t[pos] > '9') {
@@ -79,10 +80,15 @@ std::string analyze_numerics(std::string_view text) {
         std::string snip = t.substr(pos, 50);
         for (char& c : snip)
             if (c == '\n') c = ' ';
-        out += snip + "...\n";
+        if (!out(snip + "...\n")) return;
         pos = t.find(' ', pos) + 1;
     }
-    return out;
+}
+
+void analyze_plain(std::string_view text, const AnalyzeSink& out) {
+    constexpr size_t kPiece = 1 << 16;
+    for (size_t at = 0; at < text.size(); at += kPiece)
+        if (!out(text.substr(at, kPiece))) return;
 }
 
 std::string analyze_first_sentence(std::string_view text) {
@@ -90,10 +96,6 @@ std::string analyze_first_sentence(std::string_view text) {
     if (stop != std::string_view::npos) return std::string(text.substr(0, stop + 1));
     return std::string(text.substr(0, 80));
 }
-
-#include <algorithm>
-
-#include "base/util.h"
 
 namespace {
 
@@ -104,6 +106,14 @@ std::string lower(std::string_view s) {
     return r;
 }
 
+// Whether the token at `tok` (a view into `text`) is the first word of a sentence or a line:
+// looking back past blanks, quotes and opening brackets, the text starts or a sentence ends.
+bool sentence_start(std::string_view text, std::string_view tok) {
+    size_t i = static_cast<size_t>(tok.data() - text.data());
+    while (i > 0 && std::string_view(" \t\r\"'([\x0b\x0e\x0f").find(text[i - 1]) != std::string_view::npos) --i;
+    return i == 0 || std::string_view(".!?:\n").find(text[i - 1]) != std::string_view::npos;
+}
+
 bool word_char(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            static_cast<unsigned char>(c) >= 128;
@@ -111,48 +121,70 @@ bool word_char(char c) {
 
 }  // namespace
 
-std::string analyze_proper_nouns(std::string_view text, const std::function<bool(std::string_view)>& known) {
-    std::string out;
+void analyze_proper_nouns(std::string_view text, const NameTest& is_name, const AnalyzeSink& out) {
+    int n = 0;
     for (TokenSplit t = util_split_token(text); !t.token.empty(); t = util_split_token(t.rest)) {
         char c = t.token[0];
-        if (c >= 'A' && c <= 'Z' && !known(lower(t.token))) out += std::string(t.token) + "\n";
+        if (c >= 'A' && c <= 'Z' && is_name(t.token, sentence_start(text, t.token))) {
+            if (!out(std::string(t.token) + "\n")) return;
+        } else if (++n % kTokensPerLook == 0 && !out({})) {
+            return;
+        }
     }
-    return out;
 }
 
-std::string analyze_abstract(std::string_view text, std::string_view common) {
-    std::string out;
+ProperNames analyze_parse_names(std::string_view text) {
+    ProperNames names;
+    for (const auto& line : util_split_fields(text, '\n')) {
+        std::string w = line;
+        if (!w.empty() && w.back() == '\r') w.pop_back();
+        if (w.empty()) continue;
+        if (w.back() == '*') names.inside_sentence.insert(w.substr(0, w.size() - 1));
+        else names.always.insert(w);
+    }
+    return names;
+}
+
+bool analyze_is_name(const ProperNames& names, std::string_view token, bool sentence_start,
+                     const std::function<bool(std::string_view lower)>& known) {
+    std::string low = lower(token);
+    if (names.always.count(low)) return true;
+    if (!sentence_start && names.inside_sentence.count(low)) return true;
+    return !known(low);
+}
+
+void analyze_abstract(std::string_view text, std::string_view common, const AnalyzeSink& out) {
     for (TokenSplit t = util_split_token(text); !t.token.empty(); t = util_split_token(t.rest)) {
         std::string_view tok = t.token;
-        if (tok == "," || tok == "." || tok == ";") out += tok;
+        bool more = true;
+        if (tok == "," || tok == "." || tok == ";") more = out(tok);
         else if (tok == "-" || tok == "=") continue;
-        else if (common.find(lower(tok)) != std::string_view::npos) out += '.';
-        else out += " " + std::string(tok);
+        else if (common.find(lower(tok)) != std::string_view::npos) more = out(".");
+        else more = out(" " + std::string(tok));
+        if (!more) return;
     }
-    return out;
 }
 
-std::string analyze_checklist_words(std::string_view cl, std::string_view text) {
-    std::string out;
+void analyze_checklist_words(std::string_view cl, std::string_view text, const AnalyzeSink& out) {
     std::string_view rest = text;
     for (TokenSplit t = util_split_token(rest); !t.token.empty(); t = util_split_token(rest)) {
         size_t at = static_cast<size_t>(t.token.data() - rest.data());
-        out.append(rest.substr(0, at));
+        std::string piece(rest.substr(0, at));
         std::string l = lower(t.token);
         if (cl.find(l + "\n") != std::string_view::npos) {
             for (char& c : l)
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            out += l;
+            piece += l;
         } else {
-            out += t.token;
+            piece += t.token;
         }
+        if (!out(piece)) return;
         rest = t.rest;
     }
-    out.append(rest);
-    return out;
+    out(rest);
 }
 
-std::string analyze_checklist_freq(std::string_view cl, std::string_view text) {
+void analyze_checklist_freq(std::string_view cl, std::string_view text, const AnalyzeSink& out) {
     std::string t = lower(text);
     struct Item {
         std::string text;
@@ -166,9 +198,9 @@ std::string analyze_checklist_freq(std::string_view cl, std::string_view text) {
         // Counted where it begins a word: at the start, after a blank, a line feed or a bracket.
         for (size_t at = t.find(it.text); at != std::string::npos; at = t.find(it.text, at + 1))
             if (at == 0 || !word_char(t[at - 1])) ++it.count;
+        if (!out({})) return;
     }
     std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.count > b.count; });
-    std::string out;
-    for (const auto& it : items) out += it.text + "  " + std::to_string(it.count) + "\n";
-    return out;
+    for (const auto& it : items)
+        if (!out(it.text + "  " + std::to_string(it.count) + "\n")) return;
 }

@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "bars/help_context.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
+#include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/hypertext.h"
 #include "base/menu_win.h"
+#include "base/palette.h"
 #include "base/spell.h"
 #include "base/util.h"
 #include "document/doc_util.h"
@@ -26,6 +29,7 @@
 #include "ideas/index.h"
 #include "resources/analyze_ids.h"
 #include "resources/ids.h"
+#include "view/view_win.h"
 
 namespace {
 
@@ -50,12 +54,15 @@ constexpr const char* kPrefixes[] = {"1.1.1.1", "A.a.1", "~1 A(i)", "1 a(i)-1", 
 
 struct State {
     HWND dlg = nullptr;
-    HWND edit = nullptr;  // the output editor inside the "Analyze" window
+    HWND edit = nullptr;  // the output editor inside the "Analyze" window: one of these two
+    HWND edit_wrapped = nullptr, edit_long = nullptr;
     std::string text;     // the analysed text
     Key key = 0;          // 0: the whole document
     bool processing = false;
     bool stop = false;
     bool close_after_run = false;
+    bool prefix_edited = false;  // only the user's edit of the ID Prefix renumbers the document
+    int prev_show_seq = 0;       // Seq# Show/Hide when the window opened
     HFONT font = nullptr;
 };
 State st_;
@@ -72,6 +79,11 @@ std::vector<std::string> scope_lines() {
     return lines;
 }
 
+// The key a scope line names after the ID's 20 characters; 0 for "<Entire file>".
+Key line_key(const std::string& line) {
+    return line.size() > 20 ? static_cast<Key>(std::atoi(line.c_str() + 20)) : 0;
+}
+
 std::string scope_text(Key key) {
     if (key == 0) return view_write_outline(1, -1);
     // An object without a stored text is analysed as an empty text.
@@ -86,6 +98,19 @@ std::string to_crlf(std::string_view s) {
         if (c != '\r') out += c;
     }
     return out;
+}
+
+// The editor for output from a text of `size` bytes.
+void use_editor_for(size_t size) {
+    constexpr size_t kWrapMax = 1 << 17;
+    HWND want = size > kWrapMax ? st_.edit_long : st_.edit_wrapped;
+    if (!want || want == st_.edit) return;
+    bool focused = GetFocus() == st_.edit;
+    SetWindowTextA(st_.edit, "");
+    ShowWindow(st_.edit, SW_HIDE);
+    ShowWindow(want, SW_SHOW);
+    st_.edit = want;
+    if (focused) SetFocus(want);
 }
 
 void out_set(const std::string& lf_text) {
@@ -126,8 +151,7 @@ std::string word_count_lines(const std::vector<std::string>& items) {
 
 long long object_count() {
     if (st_.key != 0) return 1;
-    LRESULT n = SendDlgItemMessageA(st_.dlg, IDC_AN_SCOPE, CB_GETCOUNT, 0, 0);
-    return n > 0 ? n - 1 : 0;
+    return static_cast<long long>(view_doc().seq.size());
 }
 
 void run_statistics() {
@@ -155,25 +179,35 @@ void run_statistics() {
     out_append(analyze_statistics_report(s));
 }
 
-void run_syllables() {
-    std::string rest = tw_strip_hyperlinks(st_.text) + "\n";
-    std::string batch;
-    DWORD shown = GetTickCount();
-    size_t from = 0;
-    while (from < rest.size() && !st_.stop) {
-        size_t lf = rest.find('\n', from);
-        if (lf == std::string::npos) break;
-        batch += analyze_split_syllables(std::string_view(rest).substr(from, lf + 1 - from)).shown;
-        from = lf + 1;
-        // Lines go out in batches: one editor append per line is slow on long texts.
-        if (GetTickCount() - shown >= kProgressMs) {
-            out_append(batch);
-            batch.clear();
-            pump();
-            shown = GetTickCount();
-        }
+// Output goes to the editor in batches, and the queue is looked at between them: one append per
+// piece is slow on long texts, and Stop must get in while the kind runs.
+class OutSink {
+public:
+    bool put(std::string_view piece) {
+        batch_ += piece;
+        if (batch_.size() >= kBatchMax || GetTickCount() - last_ >= kLookMs) flush(true);
+        return !st_.stop;
     }
-    out_append(batch);
+    void flush(bool then_pump) {
+        if (!batch_.empty()) out_append(batch_);
+        batch_.clear();
+        if (then_pump) pump();
+        last_ = GetTickCount();
+    }
+
+private:
+    static constexpr DWORD kLookMs = 40;
+    // An editor append costs time too (wrapping, about 2.5 ms a KB under Wine): a batch is kept
+    // small enough to stay within the look.
+    static constexpr size_t kBatchMax = 1 << 14;
+    std::string batch_;
+    DWORD last_ = GetTickCount();
+};
+
+void run_kind(const std::function<void(const AnalyzeSink&)>& kind) {
+    OutSink out;
+    kind([&out](std::string_view piece) { return out.put(piece); });
+    out.flush(false);
 }
 
 std::string sentence1_line(Key key) {
@@ -187,7 +221,7 @@ std::string sentence1() {
     if (st_.key != 0) return sentence1_line(st_.key);
     std::string out;
     for (const auto& line : scope_lines())
-        if (line.size() > 20) out += sentence1_line(static_cast<Key>(std::atoi(line.c_str() + 20)));
+        if (Key k = line_key(line)) out += sentence1_line(k);
     return out;
 }
 
@@ -223,9 +257,9 @@ std::string ids_with_links(bool causes) {
 std::string checklist_text() {
     std::string name = dlg_get_text(st_.dlg, IDC_AN_CLIST);
     std::optional<std::string> text;
-    if (auto file = clist_file_of(name)) text = file_read_text(*file);
+    if (auto file = clist_file_of(name)) text = clist_read_list(*file);
     if (!text) {
-        MessageBoxA(st_.dlg, "Checklist not found", "Analyzer", MB_OK | MB_ICONINFORMATION);
+        msg_note("Checklist not found");
         return "";
     }
     std::string t = *text;
@@ -238,29 +272,40 @@ std::string spell_errors() {
     spell_dict(1);
     std::vector<std::string> items;
     std::string out;
-    if (word_index(3, st_.text, items))
+    if (word_index(3, tw_strip_hyperlinks(st_.text), items))
         for (const auto& w : items) out += w + "\n";
     spell_dict(0);
     return out;
 }
 
-std::string proper_nouns() {
+void proper_nouns() {
+    // The dictionary holds names lower-cased: the names file tells Paris from a common word.
+    ProperNames names;
+    if (auto text = file_read_part(file_progdir_path("names.txt"), 1 << 22, false)) names = analyze_parse_names(*text);
     spell_dict(1);
-    std::string out = analyze_proper_nouns(st_.text, [](std::string_view w) { return spell_word_ok(w); });
+    run_kind([&](const AnalyzeSink& out) {
+        analyze_proper_nouns(
+            st_.text,
+            [&](std::string_view tok, bool start) {
+                return analyze_is_name(names, tok, start, [](std::string_view w) { return spell_word_ok(w); });
+            },
+            out);
+    });
     spell_dict(0);
-    return out;
 }
 
-std::string abstract_text() {
+void abstract_text() {
     auto common = file_read_text(file_progdir_path("comwords.txt"));
-    if (!common) return "";
-    return analyze_abstract(tw_strip_hyperlinks(st_.text), *common);
+    if (!common) return;
+    std::string text = tw_strip_hyperlinks(st_.text);
+    run_kind([&](const AnalyzeSink& out) { analyze_abstract(text, *common, out); });
 }
 
 void dispatch(int code) {
+    use_editor_for(st_.text.size());
     out_set("");
     switch (code) {
-    case 1: out_set(st_.text); break;
+    case 1: run_kind([](const AnalyzeSink& out) { analyze_plain(st_.text, out); }); break;
     case 2: out_set(view_write_outline(2, -1)); break;
     case 3: {
         std::string t = view_write_outline(3, -1);
@@ -272,28 +317,39 @@ void dispatch(int code) {
         break;
     }
     case 18: out_set(view_write_outline(4, -1)); break;
-    case 22: out_set(view_write_outline(1, view_param_get(310))); break;
+    case 22: out_set(view_write_outline(1, tbar_current_color().index)); break;
     case 11:
     case 12: {
         std::vector<std::string> items;
         if (word_index(code == 11 ? 1 : 2, tw_strip_hyperlinks(st_.text), items)) out_set(word_count_lines(items));
         break;
     }
-    case 4: out_set(analyze_sentences(st_.text)); break;
-    case 5: out_set(analyze_clauses(st_.text)); break;
-    case 8: out_set(analyze_hypertext(st_.text)); break;
-    case 21: out_set(analyze_numerics(st_.text)); break;
+    case 4: run_kind([](const AnalyzeSink& out) { analyze_sentences(st_.text, out); }); break;
+    case 5: run_kind([](const AnalyzeSink& out) { analyze_clauses(st_.text, out); }); break;
+    case 8: run_kind([](const AnalyzeSink& out) { analyze_hypertext(st_.text, out); }); break;
+    case 21: run_kind([](const AnalyzeSink& out) { analyze_numerics(st_.text, out); }); break;
     case 19: out_set(sentence1()); break;
     case 15: out_set(links()); break;
     case 16:
     case 17: out_set(ids_with_links(code == 16)); break;
     case 9: out_set(spell_errors()); break;
-    case 20: out_set(proper_nouns()); break;
-    case 7: out_set(abstract_text()); break;
-    case 14: out_set(analyze_checklist_words(checklist_text(), st_.text)); break;
-    case 13: out_set(analyze_checklist_freq(checklist_text(), st_.text)); break;
+    case 20: proper_nouns(); break;
+    case 7: abstract_text(); break;
+    case 13:
+    case 14: {
+        std::string cl = checklist_text();
+        run_kind([&](const AnalyzeSink& out) {
+            if (code == 14) analyze_checklist_words(cl, st_.text, out);
+            else analyze_checklist_freq(cl, st_.text, out);
+        });
+        break;
+    }
     case 10: run_statistics(); break;
-    case 6: run_syllables(); break;
+    case 6: {
+        std::string stripped = tw_strip_hyperlinks(st_.text);
+        run_kind([&](const AnalyzeSink& out) { analyze_syllable_lines(stripped, out); });
+        break;
+    }
     default: break;
     }
     if (st_.edit) {
@@ -328,7 +384,7 @@ void restart_timer(HWND win) {
 void on_prefix_changed(HWND win) {
     std::string t = dlg_get_text(win, IDC_AN_PREFIX);
     if (t.find_first_of("[]") != std::string::npos) {
-        MessageBoxA(win, "Cannot use '[' or ']' in Prefix", "Analyzer", MB_OK | MB_ICONINFORMATION);
+        msg_note("Cannot use '[' or ']' in Prefix");
         return;
     }
     restart_timer(win);
@@ -341,7 +397,8 @@ void on_timer(HWND win) {
         restart_timer(win);
         return;
     }
-    view_text_param_set(25, dlg_get_text(win, IDC_AN_PREFIX));
+    if (st_.prefix_edited) view_text_param_set(25, dlg_get_text(win, IDC_AN_PREFIX));
+    st_.prefix_edited = false;
     st_.text = scope_text(st_.key);
     run_selected(win);
     if (!IsWindow(win)) return;
@@ -358,11 +415,11 @@ void on_scope_changed(HWND win) {
     if (sel > 0) {
         char buf[256] = {};
         SendDlgItemMessageA(win, IDC_AN_SCOPE, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(buf));
-        std::string line = buf;
-        if (line.size() > 20) key = static_cast<Key>(std::atoi(line.c_str() + 20));
+        key = line_key(buf);
     }
     st_.key = key;
     st_.text = scope_text(key);
+    use_editor_for(st_.text.size());
     out_set(st_.text);
     if (st_.edit) {
         SendMessageA(st_.edit, EM_SETSEL, 0, 0);
@@ -400,19 +457,27 @@ void on_init(HWND win) {
     HWND scope = GetDlgItem(win, IDC_AN_SCOPE);
     SendMessageA(scope, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("<Entire file>"));
     std::vector<std::string> lines = scope_lines();
-    for (const auto& l : lines) SendMessageA(scope, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
     int sel = 0;
     if (st_.key != 0) {
         size_t pos = util_obj_line_pos(st_.key, lines);
-        sel = pos < lines.size() ? static_cast<int>(pos) + 1 : 0;
+        if (pos < lines.size() && line_key(lines[pos]) == st_.key) {
+            sel = static_cast<int>(pos) + 1;
+        } else if (auto o = view_obj_get(st_.key)) {
+            // An object outside the sequence gets a line of its own, so the scope names it.
+            lines.push_back(util_obj_list_line(*o));
+            sel = static_cast<int>(lines.size());
+        }
     }
+    for (const auto& l : lines) SendMessageA(scope, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
     SendMessageA(scope, CB_SETCURSEL, sel, 0);
     HWND lists = GetDlgItem(win, IDC_AN_CLIST);
     for (const auto& w : clist_words()) SendMessageA(lists, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
     SendMessageA(lists, CB_SETCURSEL, prev_.checklist, 0);
     HWND prefix = GetDlgItem(win, IDC_AN_PREFIX);
     for (const char* p : kPrefixes) SendMessageA(prefix, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
-    SetWindowTextA(prefix, "");
+    SetWindowTextA(prefix, view_text_param_get(25).c_str());
+    st_.prefix_edited = false;
+    use_editor_for(st_.text.size());
     out_set(st_.text);
 }
 
@@ -420,9 +485,16 @@ void on_destroy(HWND win) {
     KillTimer(win, kReanalyzeTimer);
     int cl = static_cast<int>(SendDlgItemMessageA(win, IDC_AN_CLIST, CB_GETCURSEL, 0, 0));
     prev_ = {st_.key, std::max(cl, 0)};
+    clist_release_index();
     dlg_on_destroy(win, IDD_ANALYZE, 1);
+    // Sequence numbers shown while analysing go again (and hidden ones come back) on closing.
+    if (menu_checked(CMD_SEQ_SHOW) != st_.prev_show_seq) {
+        menu_check(CMD_SEQ_SHOW, st_.prev_show_seq);
+        view_send_user(33, st_.prev_show_seq);
+        view_invalidate();
+    }
     st_.dlg = nullptr;
-    st_.edit = nullptr;
+    st_.edit = st_.edit_wrapped = st_.edit_long = nullptr;
     st_.text.clear();
     st_.close_after_run = false;
     // A run still unwinding below this point sees the stop and ends.
@@ -447,7 +519,10 @@ bool on_command(HWND win, int id, int code) {
         if (code == CBN_SELCHANGE) on_scope_changed(win);
         return true;
     case IDC_AN_PREFIX:
-        if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) on_prefix_changed(win);
+        if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) {
+            st_.prefix_edited = true;
+            on_prefix_changed(win);
+        }
         return true;
     case IDC_AN_CLIST:
         if (code == CBN_SELCHANGE) on_prefix_changed(win);
@@ -468,21 +543,27 @@ bool on_command(HWND win, int id, int code) {
 LRESULT CALLBACK analyze_handler(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
-        HWND e = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                     ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
-                                 0, 0, 10, 10, win, nullptr, GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(e, EM_SETLIMITTEXT, 0, 0);
         if (!st_.font) st_.font = font_create(3, 1);
-        if (st_.font) SendMessageA(e, WM_SETFONT, reinterpret_cast<WPARAM>(st_.font), FALSE);
-        st_.edit = e;
+        // Wrapped lines for ordinary texts; a very long text stays unwrapped, as wrapping it in
+        // the editor takes seconds.
+        for (bool wrap : {true, false}) {
+            DWORD style = WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_WANTRETURN;
+            style |= wrap ? WS_VISIBLE : WS_HSCROLL | ES_AUTOHSCROLL;
+            HWND e = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, 0, 0, 10, 10, win, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(e, EM_SETLIMITTEXT, 0, 0);
+            if (st_.font) SendMessageA(e, WM_SETFONT, reinterpret_cast<WPARAM>(st_.font), FALSE);
+            (wrap ? st_.edit_wrapped : st_.edit_long) = e;
+        }
+        st_.edit = st_.edit_wrapped;
         return 0;
     }
     case WM_SIZE:
-        if (HWND e = GetWindow(win, GW_CHILD)) MoveWindow(e, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        for (HWND e : {st_.edit_wrapped, st_.edit_long})
+            if (e) MoveWindow(e, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
     case WM_SETFOCUS:
-        if (HWND e = GetWindow(win, GW_CHILD)) SetFocus(e);
+        if (st_.edit) SetFocus(st_.edit);
         return 0;
     default: return DefWindowProcA(win, msg, wp, lp);
     }
@@ -527,6 +608,7 @@ void analyze_open() {
     // Open text windows close first (this may change what is marked: the choice is made above).
     task_menu_cmd(CMD_CLOSE_WINDOWS);
     st_.key = key;
+    st_.prev_show_seq = menu_checked(CMD_SEQ_SHOW);
     st_.text = scope_text(key);
     st_.stop = false;
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, dlg_analyze_text_eh, 0);

@@ -163,11 +163,10 @@ void clist_record_checks(std::vector<ClistChecks>& checks, const std::string& fi
     std::erase_if(checks, [](const ClistChecks& c) { return c.items.empty(); });
 }
 
-std::string clist_selection_title(const std::string& title, int selected, int count) {
-    std::string head = title;
-    size_t dot = title.find('.');
-    if (dot != std::string::npos) head = title.substr(0, std::min(title.size(), dot + 2));
-    return head + " Selected " + std::to_string(selected) + " of " + std::to_string(count) + " items";
+std::string clist_title(int lists, const std::string& file, int selected, int count) {
+    if (file.empty()) return "Checklist - none selected";
+    return std::to_string(lists) + " Checklists - " + file + " Selected " + std::to_string(selected) + " of " +
+           std::to_string(count) + " items";
 }
 
 std::optional<std::string> clist_random_line(std::string_view text, const RandomInt& rnd) {
@@ -183,4 +182,43 @@ std::optional<std::string> clist_random_line(std::string_view text, const Random
     std::string line(text.substr(start, e == std::string_view::npos ? std::string_view::npos : e - start));
     while (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
+}
+
+std::optional<std::string> clist_rename_links(std::string_view text, const std::vector<std::pair<std::string, std::string>>& renames) {
+    std::string out;
+    bool changed = false;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t e = text.find('\n', at);
+        size_t end = e == std::string_view::npos ? text.size() : e;
+        std::string_view line = text.substr(at, end - at);
+        std::string_view cr = !line.empty() && line.back() == '\r' ? "\r" : "";
+        line.remove_suffix(cr.size());
+        std::string_view item = line;
+        while (!item.empty() && item.back() == ']') item.remove_suffix(1);
+        auto r = std::find_if(renames.begin(), renames.end(), [&](const auto& p) { return !item.empty() && item == p.first; });
+        if (r != renames.end()) {
+            out += r->second;
+            out += line.substr(item.size());
+            changed = true;
+        } else {
+            out += line;
+        }
+        out += cr;
+        if (e != std::string_view::npos) out += '\n';
+        at = end + 1;
+    }
+    if (!changed) return std::nullopt;
+    return out;
+}
+
+std::optional<std::string> clist_entry_fault(const ClistIndex& idx, std::string* which) {
+    for (size_t i = 0; i < idx.entries.size(); ++i) {
+        const std::string& d = idx.entries[i].desc;
+        if (which) *which = idx.entries[i].file;
+        if (d.find_first_not_of(' ') == std::string::npos) return std::string("Enter a description");
+        for (size_t j = 0; j < i; ++j)
+            if (idx.entries[j].desc == d) return "File description " + d + " already exists";
+    }
+    return std::nullopt;
 }

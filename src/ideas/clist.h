@@ -69,8 +69,17 @@ void clist_record_checks(std::vector<ClistChecks>& checks, const std::string& fi
 const ClistChecks* clist_find_checks(const std::vector<ClistChecks>& checks, std::string_view file);
 void clist_drop_checks(std::vector<ClistChecks>& checks, std::string_view file);
 
-// "%s Selected % of % items": the title cut after the character that follows its first ".".
-std::string clist_selection_title(const std::string& title, int selected, int count);
+// The Checklist dialog's title: "% Checklists - %s Selected % of % items" with the number of
+// checklists listed, the file shown and its ticks; "Checklist - none selected" without a file.
+std::string clist_title(int lists, const std::string& file, int selected, int count);
 
 // The line holding a random character position; nullopt for an empty text.
 std::optional<std::string> clist_random_line(std::string_view text, const RandomInt& rnd);
+
+// The items of a checklist text that link to a renamed description (old, new) made to link to
+// its new one, all renames at once; nullopt when no item does.
+std::optional<std::string> clist_rename_links(std::string_view text,
+                                              const std::vector<std::pair<std::string, std::string>>& renames);
+// The first entry with an empty description or one another entry has: the message, and its file
+// in `which`; nullopt when every entry is sound.
+std::optional<std::string> clist_entry_fault(const ClistIndex& idx, std::string* which);

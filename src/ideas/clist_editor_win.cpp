@@ -16,6 +16,7 @@ void clist_editor_open(HWND parent);
 namespace {
 
 std::string chosen_;                  // file shown in the editor
+std::vector<std::pair<std::string, std::string>> descs_at_open_;  // (file, description)
 std::vector<ClistChecks> checks_kept_;  // restored by Cancel
 bool filling_ = false;
 
@@ -111,9 +112,33 @@ INT_PTR CALLBACK add_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     return FALSE;
 }
 
+// Items that link to a renamed checklist name its new description, in every list of the index.
+void follow_renames() {
+    std::vector<std::pair<std::string, std::string>> renames;
+    for (const auto& [file, old] : descs_at_open_)
+        if (const ClistEntry* e = clist_index().by_file(file); e && e->desc != old) renames.emplace_back(old, e->desc);
+    if (renames.empty()) return;
+    for (const auto& e : clist_index().entries) {
+        auto path = clist_file_of(e.desc);
+        if (!path || !file_exists(*path)) continue;
+        auto text = file_read_text(*path);
+        auto renamed = text ? clist_rename_links(*text, renames) : std::nullopt;
+        std::string reason;
+        if (renamed && !file_write_replace(*path, *renamed, &reason)) dlg_error_msg("Saving %s", *path);
+    }
+}
+
 bool save(HWND win) {
     store_edits(win);
     ClistIndex& idx = clist_index();
+    std::string which;
+    if (auto fault = clist_entry_fault(idx, &which)) {
+        msg_error(*fault);
+        chosen_ = which;
+        build(win);
+        SetFocus(GetDlgItem(win, IDC_CLED_DESC));
+        return false;
+    }
     for (int i = 0; i < 16; ++i) idx.set_topic(i + 1, dlg_get_text(win, IDC_CLED_NAME1 + i));
     std::string path = clist_index_path();
     std::string reason;
@@ -121,6 +146,7 @@ bool save(HWND win) {
         dlg_error_msg("Saving %s", path);
         return false;
     }
+    follow_renames();
     clist_write_check_states();
     return true;
 }
@@ -186,13 +212,19 @@ INT_PTR CALLBACK dlg_checklist_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM) 
     switch (msg) {
     case WM_INITDIALOG:
         dlg_on_create(win, IDD_CLIST_EDITOR, 0);
+        clist_set_editing(true);
         checks_kept_ = clist_checks();
         chosen_ = clist_curr_file();
+        descs_at_open_.clear();
+        for (const auto& e : clist_index().entries) descs_at_open_.emplace_back(e.file, e.desc);
         build(win);
         return TRUE;
     case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
     case WM_CLOSE: on_command(win, IDCANCEL, 0); return TRUE;
-    case WM_DESTROY: dlg_on_destroy(win, IDD_CLIST_EDITOR, 0); break;
+    case WM_DESTROY:
+        clist_set_editing(false);
+        dlg_on_destroy(win, IDD_CLIST_EDITOR, 0);
+        break;
     default: break;
     }
     return FALSE;

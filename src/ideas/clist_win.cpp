@@ -33,6 +33,8 @@ struct State {
     std::vector<std::pair<std::string, int>> back;  // oldest first
     int prev_list = -1;
     HWND dlg = nullptr;
+    bool editing = false;  // the Checklist Editor holds unsaved edits of the loaded index
+    int title_lists = 0;   // checklists listed when the shown one was chosen
 };
 State st_;
 
@@ -65,16 +67,10 @@ std::vector<int> selected(HWND win) {
     return out;
 }
 
-std::string title_of(HWND win) {
-    char buf[512] = {};
-    GetWindowTextA(win, buf, sizeof buf);
-    return buf;
-}
-
 void update_title(HWND win) {
     int n = static_cast<int>(SendDlgItemMessageA(win, IDC_CLIST_ITEMS, LB_GETCOUNT, 0, 0));
     int sel = static_cast<int>(SendDlgItemMessageA(win, IDC_CLIST_ITEMS, LB_GETSELCOUNT, 0, 0));
-    SetWindowTextA(win, clist_selection_title(title_of(win), std::max(sel, 0), std::max(n, 0)).c_str());
+    SetWindowTextA(win, clist_title(st_.title_lists, st_.curr_file, std::max(sel, 0), std::max(n, 0)).c_str());
     dlg_enable(win, IDC_CLIST_PROMOTE, sel > 0);
 }
 
@@ -85,8 +81,7 @@ void record_checks(HWND win) {
 
 void show_file(HWND win, const std::string& file) {
     st_.curr_file = util_lower(file);
-    int lists = static_cast<int>(SendDlgItemMessageA(win, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0));
-    SetWindowTextA(win, (std::to_string(std::max(lists, 0)) + " Checklists - " + st_.curr_file).c_str());
+    st_.title_lists = std::max(static_cast<int>(SendDlgItemMessageA(win, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0)), 0);
     HWND items = GetDlgItem(win, IDC_CLIST_ITEMS);
     SendMessageA(items, WM_SETREDRAW, FALSE, 0);
     SendMessageA(items, LB_RESETCONTENT, 0, 0);
@@ -130,7 +125,6 @@ void build(HWND win) {
         }
     }
     st_.curr_file.clear();
-    SetWindowTextA(win, "Checklist - none selected");
     SendDlgItemMessageA(win, IDC_CLIST_ITEMS, LB_RESETCONTENT, 0, 0);
     dlg_enable(win, IDC_CLIST_BACK, !st_.back.empty());
     update_title(win);
@@ -175,6 +169,7 @@ void on_back(HWND win) {
     if (st_.back.empty()) return;
     auto [file, pos] = st_.back.front();
     st_.back.erase(st_.back.begin());
+    record_checks(win);
     show_file(win, file);
     SendDlgItemMessageA(win, IDC_CLIST_ITEMS, LB_SETTOPINDEX, pos, 0);
 }
@@ -219,6 +214,7 @@ void on_command(HWND win, int id, int code) {
     case IDC_CLIST_USER: {
         int want = id == IDC_CLIST_USER ? 1 : 0;
         if (view_param_get(16) == want) break;
+        record_checks(win);
         view_param_set_undoable(16, want);
         file_mark_changed();
         clist_drop_index();
@@ -253,6 +249,7 @@ void on_command(HWND win, int id, int code) {
     case IDCANCEL: close_dialog(win); break;
     default:
         if (id >= IDC_CLIST_TOPIC1 && id <= IDC_CLIST_TOPIC16) {
+            record_checks(win);
             view_param_set(15, static_cast<int32_t>(filter_from_boxes(win)));
             file_mark_changed();
             rebuild(win);
@@ -293,13 +290,16 @@ std::string clist_index_path() {
 }
 
 ClistIndex& clist_index() {
+    // Each document names its own index: another document's stays loaded no longer.
+    std::string path = clist_index_path();
+    if (st_.index && st_.index_path != path && !st_.editing) st_.index.reset();
     if (!st_.index) {
         st_.index.emplace();
-        st_.index_path = clist_index_path();
+        st_.index_path = path;
         file_create_if_missing(st_.index_path, "");
         if (auto text = file_read_text(st_.index_path)) {
             std::string err;
-            if (!clist_parse_index(*text, *st_.index, &err)) dlg_error_msg("Loading %s", st_.index_path);
+            if (!clist_parse_index(*text, *st_.index, &err)) dlg_error_msg("Loading %s", st_.index_path + " (" + err + ")");
         }
     }
     return *st_.index;
@@ -307,15 +307,22 @@ ClistIndex& clist_index() {
 
 void clist_drop_index() { st_.index.reset(); }
 
+void clist_release_index() {
+    if (!st_.dlg && !st_.editing) st_.index.reset();
+}
+
+void clist_set_editing(bool on) { st_.editing = on; }
+
 std::vector<ClistChecks>& clist_checks() {
     if (!st_.checks_loaded) {
         st_.checks_loaded = true;
         std::string name = checks_file();
         if (file_exists(name)) {
             auto text = file_read_text(name);
-            if (!text || !clist_parse_checks(*text, st_.checks)) {
+            std::string err;
+            if (!text || !clist_parse_checks(*text, st_.checks, &err)) {
                 st_.checks.clear();
-                if (text) dlg_error_msg("Loading %s", name);
+                if (text) dlg_error_msg("Loading %s", name + " (" + err + ")");
             }
         }
     }
@@ -339,6 +346,8 @@ void clist_set_checks_path(const std::string& path) {
     st_.checks.clear();
 }
 
+std::optional<std::string> clist_read_list(const std::string& path) { return file_read_part(path, kFileListCap, false); }
+
 std::vector<std::string> clist_read_items(const std::string& file) {
     std::optional<std::string> text;
     if (file.find(':') != std::string::npos) {
@@ -346,11 +355,11 @@ std::vector<std::string> clist_read_items(const std::string& file) {
             file_create_if_missing(file, "");
             return {};
         }
-        text = file_read_text(file);
+        text = clist_read_list(file);
     } else if (std::string p = file_full_path(file_dir_part(clist_index_path()), file); file_exists(p)) {
-        text = file_read_text(p);
+        text = clist_read_list(p);
     } else if (std::string q = file_progdir_path(file); file_exists(q)) {
-        text = file_read_text(q);
+        text = clist_read_list(q);
     }
     if (!text) return {file + " not found"};
     return clist_items(*text);
@@ -379,6 +388,8 @@ void clist_open(HWND parent) {
 }
 
 void clist_open_file(const std::string& file) {
+    const int32_t old_filter = view_param_get(15), old_index = view_param_get(16);
+    const bool was_changed = file_is_changed() != 0;
     view_param_set(15, 0);
     std::string name = util_lower(file);
     auto try_name = [&](const std::string& n) {
@@ -397,6 +408,11 @@ void clist_open_file(const std::string& file) {
     };
     if (try_name(name)) return;
     if (name.find(':') != std::string::npos && try_name(file_name_part(name))) return;
+    // A lookup that found nothing leaves the document as it was.
+    view_param_set(15, old_filter);
+    view_param_set(16, old_index);
+    clist_drop_index();
+    if (!was_changed) file_clear_changed();
     msg_note("Cannot find " + file + " in Checklist Index file");
 }
 

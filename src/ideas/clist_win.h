@@ -17,11 +17,17 @@ void clist_open_file(const std::string& file);
 std::vector<std::string> clist_words();
 // The full path of the checklist with this description; nullopt when none has it.
 std::optional<std::string> clist_file_of(const std::string& desc);
+// The text of a list file, at most its first kFileListCap bytes; nullopt when unreadable.
+std::optional<std::string> clist_read_list(const std::string& path);
 // The items of checklist `file` ("<file> not found" when it is nowhere).
 std::vector<std::string> clist_read_items(const std::string& file);
 // The loaded index (read on first use) and dropping it.
 ClistIndex& clist_index();
 void clist_drop_index();
+// Drops the loaded index unless the Checklist dialog or the editor is working on it.
+void clist_release_index();
+// The editor's unsaved edits keep the loaded index whatever the document names.
+void clist_set_editing(bool on);
 // Full path of the index file of setting 16.
 std::string clist_index_path();
 // The check states (loaded on first use) and writing them.

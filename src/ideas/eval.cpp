@@ -10,6 +10,7 @@
 
 #include "base/error.h"
 #include "base/eval_format.h"
+#include "base/letters.h"
 #include "base/util.h"
 #include "document/view.h"
 
@@ -90,7 +91,7 @@ std::vector<Tok> tokenize(std::string_view s) {
         if (t.token.empty()) break;
         unsigned char c = static_cast<unsigned char>(t.token[0]);
         TK k = (c >= '0' && c <= '9') ? TK::Number
-               : (util_is_letter(c) || c == '_') ? TK::Name
+               : (is_word_letter(c) || c == '_') ? TK::Name
                                                  : TK::Other;
         out.push_back({k, t.token});
         s = t.rest;

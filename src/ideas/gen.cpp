@@ -102,13 +102,22 @@ public:
     std::string expand(const std::string& s) {
         std::string out;
         bool first = true;
+        last_named_.clear();
         for (const auto& tok : split(s, '+')) {
             if (!first) out += '+';
             first = false;
-            out += choose(tok);
+            std::string e = choose(tok);
+            if (last_named_.empty() && e != tok) {
+                size_t name = tok.find_first_not_of("*#");
+                last_named_ = name == std::string::npos ? tok : tok.substr(name);
+            }
+            out += e;
         }
         return out;
     }
+
+    // The first name the last round expanded: when rounds never end, it names itself.
+    const std::string& last_named() const { return last_named_; }
 
     void step() {
         seq_.push_back({"", 32000, 32000});
@@ -139,6 +148,7 @@ private:
     std::map<std::string, std::string> once_;
     std::vector<Seq> seq_;
     std::map<std::string, std::set<int>> taken_;
+    std::string last_named_;
 };
 
 }  // namespace
@@ -195,14 +205,16 @@ GenResult gen_generate(const std::string& start, const GenOptions& opt, const Ge
             idea = std::move(next);
             if (round + 1 >= kGenMaxRounds || idea.size() > kGenMaxText) {
                 if (idea.size() > kGenMaxText) idea.resize(kGenMaxText);
+                if (!res.capped) res.capped_by = g.last_named();
                 res.capped = true;
                 break;
             }
         }
         std::replace(idea.begin(), idea.end(), '+', ' ');
-        if (opt.no_repeat && gen_has_repeat(idea)) continue;
-        if (!gen_contains(idea, opt.contains) || !gen_skip(idea, opt.skip)) continue;
-        for (auto& l : gen_show(idea, opt.capitalize)) res.lines.push_back(std::move(l));
+        bool shown = !(opt.no_repeat && gen_has_repeat(idea)) && gen_contains(idea, opt.contains) && gen_skip(idea, opt.skip);
+        if (shown)
+            for (auto& l : gen_show(idea, opt.capitalize)) res.lines.push_back(std::move(l));
+        // A rejected combination is passed over too, or the same one would fail every time.
         g.step();
     }
     return res;

@@ -20,6 +20,7 @@ struct GenOptions {
 struct GenResult {
     std::vector<std::string> lines;  // list box lines ("|" pieces indented)
     bool capped = false;             // an expansion was stopped (a list naming itself)
+    std::string capped_by;           // the object whose list named itself
     std::vector<std::string> missing;  // list files that could not be read, once each
 };
 

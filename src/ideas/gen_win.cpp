@@ -81,7 +81,8 @@ void generate(HWND win) {
     SendMessageA(lb, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(lb, nullptr, TRUE);
     for (const auto& m : r.missing) msg_note("File not found: " + m);
-    if (r.capped) msg_note("An object names itself in its own list; its expansion was stopped.");
+    if (r.capped)
+        msg_note("\"" + r.capped_by + "\" names itself in its own list (directly or through other objects); its expansion was stopped.");
 }
 
 void on_init(HWND win) {

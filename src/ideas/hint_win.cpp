@@ -35,7 +35,7 @@ void post(const HintRule& r) {
     switch (r.present) {
     case 6: {
         std::string name = file_progdir_path(r.detail);
-        auto text = file_exists(name) ? file_read_text(name) : std::nullopt;
+        auto text = file_exists(name) ? clist_read_list(name) : std::nullopt;
         auto line = text ? hint_list_line(*text, clist_default_random()) : std::nullopt;
         if (!line) {
             msg_note("File not found: " + r.detail);
@@ -47,7 +47,9 @@ void post(const HintRule& r) {
     case 7:
         if (auto t = advisor_.take_elaborate()) status_post_message(0, 0x808080, "Can you elaborate on " + *t, r.id);
         return;
-    case 8: status_post_message(0, 0x808080, "Quest: " + quest_random_question(), r.id); return;
+    case 8:
+        if (std::string q = quest_random_question(); !q.empty()) status_post_message(0, 0x808080, "Quest: " + q, r.id);
+        return;
     default: status_post_message(0, 0x808080, r.text, r.id); return;
     }
 }

@@ -71,7 +71,8 @@ std::vector<std::string> quest_list(const std::vector<QuestTemplate>& qs, const 
 std::string quest_random(const std::vector<QuestTemplate>& qs, const std::string& idea, unsigned mask,
                          const RandomInt& rnd) {
     auto all = quest_questions(qs, idea.empty() ? "[    ]" : idea, mask);
-    int r = rnd(static_cast<int>(all.size()) + 1);
+    if (all.empty()) return "";
+    int r = rnd(static_cast<int>(all.size()));
     if (r < 0 || r >= static_cast<int>(all.size())) return "";
     return all[static_cast<size_t>(r)].text;
 }

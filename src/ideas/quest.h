@@ -33,7 +33,7 @@ std::string quest_filter_word(const std::string& filter);
 // The questions whose text followed by their tag holds the filter word.
 std::vector<std::string> quest_list(const std::vector<QuestTemplate>& qs, const std::string& idea_text, unsigned mask,
                                     const std::string& filter);
-// One random question about `idea` ("[    ]" when empty); "" one time in (count + 1).
+// One random question about `idea` ("[    ]" when empty); "" only when no template fits.
 std::string quest_random(const std::vector<QuestTemplate>& qs, const std::string& idea, unsigned mask,
                          const RandomInt& rnd);
 

@@ -41,7 +41,8 @@ void load(bool for_ticker = false) {
         return;
     }
     auto text = file_read_text(name);
-    if (text && !quest_parse(*text, st_.qs) && !quiet) dlg_error_msg("Loading %s", name);
+    std::string err;
+    if (text && !quest_parse(*text, st_.qs, &err) && !quiet) dlg_error_msg("Loading %s", name + " (" + err + ")");
     if (text && !st_.qs.empty() && for_ticker) ticker_told_ = false;
 }
 

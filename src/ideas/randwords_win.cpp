@@ -24,7 +24,7 @@ std::optional<std::string> word_of(HWND win, int k) {
     if (!dlg_is_checked(win, IDC_RWORDS_USE1 + k)) return std::string();
     auto file = clist_file_of(dlg_get_text(win, IDC_RWORDS_LIST1 + k));
     if (!file || !file_exists(*file)) return std::nullopt;
-    auto text = file_read_text(*file);
+    auto text = clist_read_list(*file);
     if (!text) return std::nullopt;
     // An empty checklist gives no word rather than failing the draw.
     return clist_random_line(*text, clist_default_random()).value_or("");
@@ -87,9 +87,12 @@ INT_PTR CALLBACK dlg_random_words_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         case IDC_RWORDS_PROMOTE: on_promote(win); return TRUE;
         case IDC_RWORDS_COPY: on_copy(win); return TRUE;
         case IDC_RWORDS_TOGGLE: {
-            RECT r;
-            GetWindowRect(win, &r);
-            if (r.bottom - r.top > 100) dlg_fit_height(win, IDC_RWORDS_USE1, 24);
+            // The settings show while the second check box lies inside the window.
+            RECT cl, box;
+            GetClientRect(win, &cl);
+            GetWindowRect(GetDlgItem(win, IDC_RWORDS_USE2), &box);
+            MapWindowPoints(nullptr, win, reinterpret_cast<POINT*>(&box), 2);
+            if (box.bottom <= cl.bottom) dlg_fit_height(win, IDC_RWORDS_USE1, 24);
             else dlg_fit_height(win, IDC_RWORDS_USE2, 49);
             return TRUE;
         }
@@ -121,9 +124,8 @@ INT_PTR CALLBACK dlg_random_words_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 
 void rwords_open() {
     util_random_seed();
-    auto s = rwords_parse(file_setting_get_list("RWord", {1, 0, 0, 0}));
-    if (!s) return;
-    prev_ = *s;
+    // A value of the wrong form gives the defaults, as every setting does.
+    prev_ = rwords_parse(file_setting_get_list("RWord", {1, 0, 0, 0})).value_or(RwordSettings{});
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RWORDS), main_inst_, dlg_random_words_eh, 0);
 }
 

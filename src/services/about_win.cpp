@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include <algorithm>
+
 #include "base/error.h"
 #include "base/file.h"
+#include "base/globals_win.h"
 
 namespace {
 
@@ -11,6 +14,9 @@ constexpr char kClass[] = "VornAbout";
 constexpr char kPicture[] = "about.bmp";
 constexpr COLORREF kBand = RGB(28, 78, 112);
 constexpr COLORREF kCorner = RGB(240, 176, 48);
+constexpr int kAboutDlgId = 11015;  // its entry among the modeless windows
+
+HWND about_ = nullptr;
 
 struct AboutState {
     HFONT small = nullptr, big = nullptr;
@@ -79,8 +85,17 @@ LRESULT CALLBACK about_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) DestroyWindow(win);
         return 0;
+    // Listed with the modeless dialogs, the main loop's dialog keys reach it: Enter presses
+    // the default button, Esc sends IDCANCEL.
+    case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_KEYDOWN:
         if (wp == VK_ESCAPE || wp == VK_RETURN) DestroyWindow(win);
+        return 0;
+    case WM_DESTROY:
+        modelessdlg_inst_.erase(std::remove_if(modelessdlg_inst_.begin(), modelessdlg_inst_.end(),
+                                               [&](const DlgInst& d) { return d.win == win; }),
+                                modelessdlg_inst_.end());
+        if (about_ == win) about_ = nullptr;
         return 0;
     case WM_APP: {
         std::string path = file_progdir_path(kPicture);
@@ -109,6 +124,12 @@ LRESULT CALLBACK about_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 HWND about_window(HWND parent) {
+    if (about_ && IsWindow(about_)) {
+        SetForegroundWindow(about_);
+        SetWindowPos(about_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetFocus(GetDlgItem(about_, IDOK));
+        return about_;
+    }
     static bool registered = false;
     if (!registered) {
         registered = true;
@@ -126,6 +147,10 @@ HWND about_window(HWND parent) {
     AdjustWindowRectEx(&r, style, FALSE, ex);
     HWND w = CreateWindowExA(ex, kClass, "About", style, 200, 31, r.right - r.left, r.bottom - r.top, parent, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
-    if (w) SetFocus(GetDlgItem(w, IDOK));
+    if (w) {
+        about_ = w;
+        modelessdlg_inst_.push_back({w, kAboutDlgId});
+        SetFocus(GetDlgItem(w, IDOK));
+    }
     return w;
 }

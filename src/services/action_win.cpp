@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "bars/sbar.h"
 #include "base/commands_win.h"
@@ -44,6 +45,15 @@ void pump_once() {
     }
 }
 
+// Input meant for the diagram while a started program runs: the user waits for the program,
+// but menus, system keys and painting go on, so the program can still be closed.
+bool diagram_input(const MSG& m) {
+    bool input = (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST && m.message != WM_SYSKEYDOWN &&
+                  m.message != WM_SYSKEYUP && m.message != WM_SYSCHAR) ||
+                 (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST);
+    return input && view_inst_ && (m.hwnd == view_inst_ || IsChild(view_inst_, m.hwnd));
+}
+
 bool run_program_default(const std::string& command_line) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -53,8 +63,21 @@ bool run_program_default(const std::string& command_line) {
     std::string cmd = command_line;
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);
-    // Waits without freezing: paint, timers and DDE go on.
-    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) pump_once();
+    // Exit ends the wait: the WM_QUIT is posted again for the main loop, which then ends.
+    bool quit = false;
+    while (!quit && MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(m.wParam));
+                quit = true;
+                break;
+            }
+            if (diagram_input(m)) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
     CloseHandle(pi.hProcess);
     return true;
 }
@@ -184,14 +207,34 @@ bool goto_rule(const std::string& target, int level) {
     return false;
 }
 
-void push_return(Key key) {
-    std::string id = view_obj_id(key).value_or("");
+// Where a jump into a sub-level or sub-document returns to, taken before the jump and kept only
+// when the jump succeeds.
+struct ReturnPoint {
+    Key key = 0;
+    std::string id, document;
+    int x = 0, y = 0;
+};
+
+ReturnPoint return_point(Key key) {
     ViewState vs = sbar_view_state();
-    view_gosub_push(key, id, file_current_name(), vs.x0, vs.y0);
+    return {key, view_obj_id(key).value_or(""), file_current_name(), vs.x0, vs.y0};
+}
+
+void push_return(const ReturnPoint& r) {
+    view_gosub_push(r.key, r.id, r.document, r.x, r.y);
     if (shell_hooks_.set_title) shell_hooks_.set_title("");
 }
 
-// A file named by a document from the web archive runs only when the user agrees.
+bool trusted_ = false;  // the program's own request (the Help menu), not a document's
+
+// A document from the web archive starts programs, opens files with the shell and sends DDE
+// only when the user agrees; a stray Enter answers No.
+bool web_allows(const std::string& question, const std::string& title) {
+    auto cur = file_current();
+    if (trusted_ || !cur || !http_in_archive(cur->dir)) return true;
+    return msg_ask_default_no("This document came from the web. " + question, title);
+}
+
 bool from_web() {
     auto cur = file_current();
     return cur && http_in_archive(cur->dir);
@@ -201,12 +244,13 @@ std::optional<std::string> located(const std::string& ext) {
     return file_resolve(action_split_doc_arg(ext).file);
 }
 
-bool open_document(const std::string& ext) {
+// `opened` runs once the document is open, which for one from the web is when it has arrived.
+bool open_document(const std::string& ext, const std::function<void()>& opened = {}) {
     if (ext.rfind("http://", 0) == 0 && ext.find(".vrn", 7) != std::string::npos && shell_hooks_.open_url) {
         int a = shell_hooks_.ask_save ? shell_hooks_.ask_save() : 2;
         if (a == 3) return false;
         DocArg d = action_split_doc_arg(ext);
-        return http_open_url(d.file.substr(7), d.id.empty() ? "" : " " + d.id, d.level, 1);
+        return http_open_url(d.file.substr(7), d.id.empty() ? "" : " " + d.id, d.level, 1, opened);
     }
     DocArg d = action_split_doc_arg(ext);
     auto name = file_vrn_name(util_lower(d.file));
@@ -214,10 +258,11 @@ bool open_document(const std::string& ext) {
     // A web document names its neighbours on the same server.
     if (from_web() && name->find(':') == std::string::npos) {
         if (shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return false;
-        return http_open_relative(file_current_name(), *name, d.id.empty() ? "" : " " + d.id, d.level);
+        return http_open_relative(file_current_name(), *name, d.id.empty() ? "" : " " + d.id, d.level, opened);
     }
     auto path = file_resolve(*name);
     if (!path || !shell_hooks_.open_document || shell_hooks_.open_document(*path) != 1) return false;
+    if (opened) opened();
     return goto_rule(d.id.empty() ? "" : " " + d.id, d.level);
 }
 
@@ -307,10 +352,12 @@ bool dde(int code, const std::string& ext) {
         return false;
     }
     if (code == 29) {
-        if (!p.dde_execute) return false;
-        return p.dde_execute(d->service, "System", "[FileOpen .Name=\"" + d->command + "\"]", "Connecting to %s");
+        d->topic = "System";
+        d->command = "[FileOpen .Name=\"" + d->command + "\"]";
     }
-    if (code == 31) return p.dde_execute && p.dde_execute(d->service, d->topic, d->command, "Connecting %s");
+    if (!web_allows("Send \"" + d->command + "\" to " + d->service + " (" + d->topic + ")?", "DDE")) return false;
+    if (code != 32)
+        return p.dde_execute && p.dde_execute(d->service, d->topic, d->command, code == 29 ? "Connecting to %s" : "Connecting %s");
     std::string reply;
     if (!p.dde_request || !p.dde_request(d->service, d->topic, d->command, &reply)) return false;
     if (!reply.empty()) msg_note(reply);
@@ -325,13 +372,14 @@ bool help(const std::string& ext) {
         return true;
     }
     DocArg d = action_split_doc_arg(ext);
+    // Help files can carry macros that start programs.
+    if (!web_allows("Open the help file \"" + d.file + "\"?", "Help File")) return false;
     p.help_file(d.file, d.id);
     return true;
 }
 
 bool run_program(const std::string& ext) {
-    if (from_web() && !msg_ask_yes_no("This document came from the web. Run the program \"" + ext + "\"?", "Run Program"))
-        return false;
+    if (!web_allows("Run the program \"" + ext + "\"?", "Run Program")) return false;
     if (!action_platform().run_program || !action_platform().run_program(ext)) {
         dlg_error_msg("Opening File (%s)", ext, 10002);
         return false;
@@ -352,6 +400,7 @@ bool execute(int code, Key key, const std::string& ext) {
         return path && shell_hooks_.tw_open && shell_hooks_.tw_open(0, *path, 3);
     }
     case 2: case 3: case 4: case 39: {
+        if (!web_allows("Open \"" + ext + "\"?", "Open File")) return false;
         int r = action_platform().shell_open ? action_platform().shell_open(ext) : 0;
         if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", ext, 10000 + r);
         return true;
@@ -379,8 +428,10 @@ bool execute(int code, Key key, const std::string& ext) {
     case 23: task_menu_cmd(CMD_BACK); return true;
     case 25: {
         DocArg d = action_split_doc_arg("dummy.vrn " + ext);
-        push_return(key);
-        return goto_rule(d.id.empty() ? "" : " " + d.id, d.level);
+        ReturnPoint back = return_point(key);
+        if (!goto_rule(d.id.empty() ? "" : " " + d.id, d.level)) return false;
+        push_return(back);
+        return true;
     }
     case 26: task_menu_cmd(CMD_CLOSE_WINDOWS); return true;
     case 27: task_menu_cmd(CMD_ANALYZER); return true;
@@ -396,11 +447,11 @@ bool execute(int code, Key key, const std::string& ext) {
         auto path = located(ext);
         return path && shell_hooks_.tw_open && shell_hooks_.tw_open(0, *path, 6);
     }
-    case 40:
+    case 40: {
         if (!view_obj_get(key)) return false;
-        push_return(key);
-        goto_rule("", 1);
-        return open_document(ext);
+        ReturnPoint back = return_point(key);
+        return open_document(ext, [back] { push_return(back); });
+    }
     case 41:
         if (!view_obj_get(key)) return false;
         obj_mark_one(key);
@@ -483,6 +534,20 @@ bool action_do(int code, Key key, const std::string& ext) {
         throw;
     }
     --depth_;
+    return ok;
+}
+
+bool action_do_trusted(int code, const std::string& ext) {
+    bool was = trusted_;
+    trusted_ = true;
+    bool ok = false;
+    try {
+        ok = action_do(code, 0, ext);
+    } catch (...) {
+        trusted_ = was;
+        throw;
+    }
+    trusted_ = was;
     return ok;
 }
 

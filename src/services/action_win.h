@@ -12,6 +12,9 @@
 // Carries out action `code` of object `key` (0 for a file window's field) with extension `ext`;
 // false when the code has no behaviour or a step failed.
 bool action_do(int code, Key key, const std::string& ext);
+// The same for the program's own request (Help > Open Vorn Web): never asked about as a web
+// document's action would be.
+bool action_do_trusted(int code, const std::string& ext);
 // WM_TCARD with HELP_TCARD_DATA: 101-116 open a sample document, 200-299 run a main-menu command.
 void action_tcard_open(int number);
 // Shows a just-opened document: level `level` centred on (0, 0) when `target` is empty or " ",

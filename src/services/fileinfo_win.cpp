@@ -110,7 +110,7 @@ void info_dialog() {
     InfoFacts f;
     f.name = file_current_name();
     if (f.name.empty()) return;
-    f.version = view_param_get(350);
+    f.version = view_doc().file_version;
     // An untitled document has no file to describe, whatever lies under its name.
     if (file_is_untitled()) f.name = kUntitled;
     else read_file_facts(f);

@@ -383,9 +383,7 @@ void help_file(const std::string& file, const std::string& keyword) {
     else help_keyword_main(keyword);
 }
 
-void run_address(const std::string& target) {
-    if (shell_hooks_.action_do) shell_hooks_.action_do(39, 0, target);
-}
+void run_address(const std::string& target) { action_do_trusted(39, target); }
 
 }  // namespace
 

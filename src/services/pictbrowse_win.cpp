@@ -51,6 +51,9 @@ struct Browser {
     // Decoded thumbnails by path, newest last; a bounded few so a long folder stays cheap.
     std::map<std::string, std::shared_ptr<Thumb>> cache;
     std::list<std::string> order;
+    // The buttons' distance from the bottom and the dialog's smallest size, from its template.
+    int button_margin = -1;
+    SIZE min_size{};
 };
 Browser* br_ = nullptr;
 
@@ -427,12 +430,32 @@ void on_choose(HWND win, int id) {
                 return;
             }
         } catch (const VornError& e) {
-            dlg_error_msg("Loading %s", path, e.code);
+            dlg_error_msg("Loading %s", e.text.empty() ? path : e.text, e.code);
             return;
         }
         paste_after_ = id == IDC_GB_PASTE;
     }
     EndDialog(win, id);
+}
+
+constexpr int kButtons[] = {IDOK, IDC_GB_COPY, IDC_GB_PASTE, IDCANCEL};
+
+// The strip grows with the dialog; the buttons stay below it at every size.
+RECT button_rect(HWND win) {
+    RECT b{};
+    GetWindowRect(GetDlgItem(win, IDOK), &b);
+    MapWindowPoints(nullptr, win, reinterpret_cast<POINT*>(&b), 2);
+    return b;
+}
+
+void on_size(HWND win) {
+    if (!br_ || br_->button_margin < 0) return;  // before the template's layout was measured
+    const RECT b = button_rect(win);
+    const int strip_margin = std::max(30, int(b.bottom - b.top) + br_->button_margin + 6);
+    dlg_stretch_control(win, IDC_GB_PATH, 29, 0);
+    dlg_stretch_control(win, IDC_GB_STRIP, 29, strip_margin);
+    for (int id : kButtons) dlg_align_bottom(win, id, br_->button_margin);
+    InvalidateRect(win, nullptr, TRUE);
 }
 
 LRESULT CALLBACK lbox_eh(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
@@ -451,6 +474,12 @@ LRESULT CALLBACK lbox_eh(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
 INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
+        RECT w, cl;
+        GetWindowRect(win, &w);
+        GetClientRect(win, &cl);
+        br_->min_size = {w.right - w.left, w.bottom - w.top};
+        br_->button_margin = std::max(0, int(cl.bottom - button_rect(win).bottom));
+        on_size(win);
         dlg_on_create(win, IDD_GBROWS, 1);
         HWND ext = GetDlgItem(win, IDC_GB_EXT);
         SendMessageA(ext, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("*.*"));
@@ -464,9 +493,13 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     }
     case WM_SIZE:
-        dlg_stretch_control(win, IDC_GB_PATH, 29, 0);
-        dlg_stretch_control(win, IDC_GB_STRIP, 29, 30);
-        InvalidateRect(GetDlgItem(win, IDC_GB_STRIP), nullptr, TRUE);
+        on_size(win);
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        if (br_ && br_->min_size.cx > 0) {
+            auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
+            mm->ptMinTrackSize = {br_->min_size.cx, br_->min_size.cy};
+        }
         return TRUE;
     case WM_DRAWITEM: {
         const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);

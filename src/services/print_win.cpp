@@ -147,16 +147,39 @@ void on_init(HWND win) {
     view_invalidate();
 }
 
-void on_scale_typed(HWND win) {
+// A typed scale waits for a pause, Enter or leaving the box: "300" would otherwise pass
+// through 3 % and 30 % on its way.
+constexpr UINT_PTR kScaleTimer = 1;
+constexpr UINT kScalePauseMs = 700;
+bool scale_typed_ = false;
+
+// Applies a typed scale; false (after the error) when it is no scale. The box then shows the
+// zoom in force.
+bool apply_typed_scale(HWND win) {
+    KillTimer(win, kScaleTimer);
+    if (!scale_typed_) return true;
+    scale_typed_ = false;
     std::string text = dlg_get_text(win, IDC_PRINT_SCALE);
     // An emptied box is a keystroke on the way to a number, not an error.
-    if (text.find_first_not_of(' ') == std::string::npos) return;
-    if (auto z = print_parse_scale(text)) {
+    if (text.find_first_not_of(' ') == std::string::npos) return true;
+    auto z = print_parse_scale(text);
+    if (z) {
         set_zoom(*z);
         view_invalidate();
-    } else {
-        msg_error("Must be 1 to 275");
     }
+    select_scale(win);
+    if (!z) msg_error("Must be 1 to 275");
+    return z.has_value();
+}
+
+void on_scale_typed(HWND win) {
+    scale_typed_ = true;
+    SetTimer(win, kScaleTimer, kScalePauseMs, nullptr);
+}
+
+bool focus_in_scale(HWND win) {
+    HWND scale = GetDlgItem(win, IDC_PRINT_SCALE), f = GetFocus();
+    return f && (f == scale || IsChild(scale, f));
 }
 
 void on_orientation(HWND win, int orientation) {
@@ -177,6 +200,7 @@ void on_fit(HWND win) {
 }
 
 void on_print(HWND win) {
+    if (!apply_typed_scale(win)) return;
     int copies = static_cast<int>(SendDlgItemMessageA(win, IDC_PRINT_COPIES, CB_GETCURSEL, 0, 0)) + 1;
     int parts = static_cast<int>(SendDlgItemMessageA(win, IDC_PRINT_PARTS, CB_GETCURSEL, 0, 0));
     try {
@@ -207,6 +231,8 @@ void on_command(HWND win, int id, int code) {
             }
         } else if (code == CBN_EDITCHANGE) {
             on_scale_typed(win);
+        } else if (code == CBN_KILLFOCUS) {
+            apply_typed_scale(win);
         }
         break;
     case IDC_PRINT_PORTRAIT:
@@ -217,6 +243,12 @@ void on_command(HWND win, int id, int code) {
     case IDC_PRINT_HELP: help_show(104); break;
     case IDC_PRINT_PRINT: on_print(win); break;
     case IDOK:
+        // Enter in the Scale box takes the scale and leaves the preview open.
+        if (focus_in_scale(win)) {
+            apply_typed_scale(win);
+            break;
+        }
+        if (!apply_typed_scale(win)) break;
         save_settings(win);
         restore(win);
         close_dialog(win);
@@ -234,6 +266,9 @@ INT_PTR CALLBACK dlg_print_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         switch (msg) {
         case WM_INITDIALOG: on_init(win); return TRUE;
         case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
+        case WM_TIMER:
+            if (wp == kScaleTimer) apply_typed_scale(win);
+            return TRUE;
         case WM_CLOSE:
             restore(win);
             close_dialog(win);
@@ -242,6 +277,8 @@ INT_PTR CALLBACK dlg_print_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             // Closed with the main window or a new document: the view is left as it was found.
             if (orig_bg_) restore(win);
             dlg_on_destroy(win, IDD_PRINT, 1);
+            KillTimer(win, kScaleTimer);
+            scale_typed_ = false;
             print_dlg_ = nullptr;
             view_invalidate();
             return TRUE;

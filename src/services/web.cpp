@@ -153,6 +153,22 @@ std::optional<HttpRoute> http_route(const std::string& url_in, const HttpSetting
     return r;
 }
 
+std::string http_route_problem(const std::string& url_in, const HttpSetting& s, const std::string& server,
+                               const std::string& bypass) {
+    if (http_route(url_in, s, server, bypass)) return "";
+    std::string url = http_clean_address(url_in);
+    if (url.empty()) return "URL cannot be empty";
+    size_t slash = url.find('/');
+    std::string host = url.substr(0, slash);
+    if (host.find('@') != std::string::npos)
+        return "The address " + url + " holds a user name or password. Give them in the password dialog when the server asks.";
+    if (slash == std::string::npos)
+        return "The address " + url + " names no file on its server. Add the file's path, for example " + url + "/ideas.vrn";
+    if (size_t colon = host.rfind(':'); colon != std::string::npos && colon > 0)
+        return "The port in " + url + " must be a number from 1 to 65535.";
+    return "The address " + url + " names no valid server.";
+}
+
 // ---- Credentials and requests.
 
 bool http_prefix_matches(std::string_view prefix, std::string_view url) {
@@ -195,6 +211,7 @@ HttpRequest http_build_request(const HttpRoute& r, const HttpSetting& s, const H
 std::string http_serialize(const HttpRequest& r, const std::string& host) {
     std::string out = r.method + " " + r.target + " HTTP/" + std::to_string(r.major) + "." + std::to_string(r.minor) + "\r\n";
     if (!host.empty()) out += "Host: " + host + "\r\n";
+    out += "Accept-Encoding: identity\r\n";
     for (const auto& [name, value] : r.headers) {
         std::string v;
         for (char c : value)
@@ -203,6 +220,23 @@ std::string http_serialize(const HttpRequest& r, const std::string& host) {
     }
     out += "\r\n";
     return out + r.body;
+}
+
+std::string http_body_coding(std::string_view content_encoding, std::string_view transfer_encoding) {
+    auto coding = [](std::string_view list, bool chunked_ok) {
+        while (!list.empty()) {
+            size_t comma = list.find(',');
+            std::string_view c = trim(list.substr(0, comma));
+            list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+            if (c.empty() || iequal(c, "identity") || (chunked_ok && iequal(c, "chunked"))) continue;
+            std::string out;
+            for (char ch : c) out += lower(ch);
+            return out;
+        }
+        return std::string();
+    };
+    std::string c = coding(content_encoding, false);
+    return c.empty() ? coding(transfer_encoding, true) : c;
 }
 
 // ---- The response parser.
@@ -234,7 +268,8 @@ bool HttpResponseParser::headers_done() {
         state_ = State::Status;
         return true;
     }
-    if (auto te = header("Transfer-Encoding"); te && iequal(trim(*te), "chunked")) {
+    // Chunked is the last coding when it is there at all.
+    if (auto te = header("Transfer-Encoding"); te && iequal(trim(std::string_view(*te).substr(te->rfind(',') + 1)), "chunked")) {
         chunked_ = true;
         state_ = State::ChunkSize;
         return true;
@@ -267,6 +302,7 @@ bool HttpResponseParser::line(std::string_view l) {
         if (code.size() != 3 || !std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return bad(HttpFail::Malformed);
         status_ = (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+        reason_ = std::string(trim(trim(l.substr(sp + 1)).substr(3)));
         if (status_ < 100) return bad(HttpFail::Malformed);
         state_ = State::Headers;
         return true;
@@ -279,7 +315,7 @@ bool HttpResponseParser::line(std::string_view l) {
         }
         size_t colon = l.find(':');
         if (colon == std::string_view::npos || colon == 0) return bad(HttpFail::Malformed);
-        if (headers_.size() >= 200) return bad(HttpFail::Malformed);
+        if (headers_.size() >= kHttpMaxHeaders) return bad(HttpFail::LongHeader);
         headers_.emplace_back(std::string(trim(l.substr(0, colon))), std::string(trim(l.substr(colon + 1))));
         return true;
     }
@@ -326,7 +362,7 @@ bool HttpResponseParser::feed(const char* data, size_t n) {
         default: {
             const char* nl = static_cast<const char*>(std::memchr(data, '\n', n));
             size_t take = nl ? static_cast<size_t>(nl - data) + 1 : n;
-            if (pending_.size() + take > 16384) return bad(HttpFail::Malformed);  // a line never ends
+            if (pending_.size() + take > kHttpMaxLine) return bad(state_ == State::Status ? HttpFail::Malformed : HttpFail::LongHeader);
             pending_.append(data, take);
             data += take;
             n -= take;
@@ -446,6 +482,11 @@ std::string http_archive_name(std::string_view url) {
     return out;
 }
 
+bool http_archive_name_fits(std::string_view dir, std::string_view url) {
+    const size_t name = http_archive_name(url).size();
+    return name <= 255 && dir.size() + 1 + name < 260;
+}
+
 std::string http_url_from_archive_name(std::string_view name) {
     std::string out;
     for (size_t k = 0; k < name.size(); ++k) {
@@ -473,12 +514,47 @@ std::vector<std::string> http_archive_listing(const std::vector<std::string>& na
     for (const auto& n : names) {
         std::string l;
         for (char c : n) l += lower(c);
-        if (http_is_partial_name(l)) continue;
+        if (http_is_partial_name(l) || l == kHttpArchiveRecord) continue;
         if (l.size() >= 4 && l.compare(l.size() - 4, 4, ".bak") == 0) continue;
         if (!list_all && !(l.size() >= 4 && l.compare(l.size() - 4, 4, ".vrn") == 0)) continue;
         out.push_back(http_url_from_archive_name(l));
     }
     return out;
+}
+
+std::vector<std::string> http_record_names(std::string_view text) {
+    std::vector<std::string> out;
+    while (!text.empty()) {
+        size_t nl = text.find('\n');
+        std::string_view l = text.substr(0, nl);
+        text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+        if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
+        if (!l.empty()) out = http_record_add(std::move(out), std::string(l));
+    }
+    return out;
+}
+
+std::string http_record_text(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& n : names) out += n + "\r\n";
+    return out;
+}
+
+std::vector<std::string> http_record_add(std::vector<std::string> names, const std::string& name) {
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return iequal(n, name); })) names.push_back(name);
+    return names;
+}
+
+ArchiveClear http_archive_clear_plan(const std::vector<std::string>& record, const std::vector<ArchiveFile>& files,
+                                     int32_t today, int days) {
+    ArchiveClear plan;
+    for (const auto& name : record) {
+        auto f = std::find_if(files.begin(), files.end(), [&](const ArchiveFile& x) { return iequal(x.name, name); });
+        if (f == files.end()) continue;
+        if (http_archive_expired(today, f->day, days)) plan.remove.push_back(f->name);
+        else plan.record.push_back(name);
+    }
+    return plan;
 }
 
 // ---- The Open from Web dialog.
@@ -520,12 +596,20 @@ PortCheck http_check_port(std::string_view server_in, std::string_view port_in) 
 
 // ---- Texts.
 
-std::string http_status_note(int status, std::string_view body) {
-    std::string text(body.substr(0, 1024));
+std::string http_status_note(int status, std::string_view reason, std::string_view url, std::string_view content_type,
+                             std::string_view body) {
+    std::string note = "OK response with Status " + std::to_string(status);
+    if (!reason.empty()) note += " " + std::string(reason.substr(0, 80));
+    note += "\n" + std::string(url);
+    std::string_view type = trim(content_type.substr(0, content_type.find(';')));
+    std::string_view start = trim(body.substr(0, 64));
+    bool plain = type.empty() ? !start.empty() && start.front() != '<' : iequal(type, "text/plain");
+    if (!plain || trim(body).empty()) return note;
+    std::string text(trim(body.substr(0, 300)));
     for (auto& c : text)
-        if (c == '\0') c = ' ';
-    if (body.size() > 1024) text += "...";
-    return "OK response with Status " + std::to_string(status) + "\n" + text;
+        if (static_cast<unsigned char>(c) < 32 && c != '\n') c = ' ';
+    if (body.size() > 300) text += "...";
+    return note + "\n" + text;
 }
 
 std::string http_error_text(int code, std::string_view host) {
@@ -541,6 +625,9 @@ std::string http_error_text(int code, std::string_view host) {
     case 10065:
     case 10051: why = "The host " + h + " cannot be reached."; break;
     case kHttpErrMalformed: why = "The answer from " + h + " is not HTTP."; break;
+    case kHttpErrLongHeader:
+        why = "The answer from " + h + " has a header line above 16 KB or more than 200 header lines; nothing was saved.";
+        break;
     case kHttpErrTooLarge: why = "The answer from " + h + " is too large (above 64 MB); nothing was saved."; break;
     case kHttpErrTruncated: why = "The answer from " + h + " ended before it was complete; nothing was saved."; break;
     default: why = "The request to " + h + " failed."; break;

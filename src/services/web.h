@@ -30,6 +30,9 @@ struct HttpRoute {
 // no host. The proxy is used when it is on, has a server and `url` does not begin with `bypass`.
 std::optional<HttpRoute> http_route(const std::string& url, const HttpSetting& s, const std::string& server,
                                     const std::string& bypass);
+// Why http_route gives nothing for `url`, as a note for the user; "" when it gives a route.
+std::string http_route_problem(const std::string& url, const HttpSetting& s, const std::string& server,
+                               const std::string& bypass);
 // Trailing line breaks and blanks removed (action texts carry them).
 std::string http_clean_address(std::string_view url);
 
@@ -56,11 +59,16 @@ struct HttpRequest {
 // The GET request for a route, with "Authorization: Basic ..." when credentials are given.
 HttpRequest http_build_request(const HttpRoute& r, const HttpSetting& s, const HttpAuth* auth);
 // Request line and headers, each ending in CR LF, an empty line after them. `host` goes in a
-// Host header so that servers holding several sites answer for the right one.
+// Host header so that servers holding several sites answer for the right one; the body is
+// asked for as it is stored ("Accept-Encoding: identity"), never compressed.
 std::string http_serialize(const HttpRequest& r, const std::string& host);
+// The coding of an answer's body from its Content-Encoding and Transfer-Encoding values ("" when
+// the header is absent): "" for a body as stored (identity, or chunked alone, which the parser
+// undoes), else the coding named, e.g. "gzip".
+std::string http_body_coding(std::string_view content_encoding, std::string_view transfer_encoding);
 
 // ---- Responses.
-enum class HttpFail { None, Malformed, TooLarge, Truncated };
+enum class HttpFail { None, Malformed, TooLarge, Truncated, LongHeader };
 
 class HttpResponseParser {
 public:
@@ -73,6 +81,7 @@ public:
     bool done() const { return state_ == State::Done; }
     HttpFail fail() const { return fail_; }
     int status() const { return status_; }
+    const std::string& reason() const { return reason_; }  // "Not Found" of "HTTP/1.0 404 Not Found"
     const std::vector<std::pair<std::string, std::string>>& headers() const { return headers_; }
     // The first header of that name (any case); nullopt when absent.
     std::optional<std::string> header(std::string_view name) const;
@@ -89,6 +98,7 @@ private:
     size_t max_body_;
     std::string pending_;  // an unfinished line
     int status_ = 0;
+    std::string reason_;
     std::vector<std::pair<std::string, std::string>> headers_;
     std::string body_;
     std::optional<uint64_t> length_;  // Content-Length, or the size of the current chunk
@@ -110,6 +120,9 @@ constexpr int kHttpMaxRedirects = 5;
 // first letter of a reserved device name, so the name never leaves the archive directory and is
 // a valid Windows name.
 std::string http_archive_name(std::string_view url);
+// True when the archive's file for `url` in folder `dir` is a name Windows can make (at most
+// 255 characters) in a path shorter than MAX_PATH.
+bool http_archive_name_fits(std::string_view dir, std::string_view url);
 // The address again: spaces back to "/", %XX decoded.
 std::string http_url_from_archive_name(std::string_view name);
 // The list entries for the names found in the archive: lower-case, ".bak" and unfinished
@@ -119,6 +132,26 @@ std::vector<std::string> http_archive_listing(const std::vector<std::string>& na
 inline bool http_archive_expired(int32_t today, int32_t file_day, int days) { return today - file_day + 1 > days; }
 // True for the temporary name of a download still being written.
 bool http_is_partial_name(std::string_view name);
+
+// The archive keeps a record of the names it wrote, one a line, in this file of its folder:
+// clearing deletes only those, whatever else the folder holds.
+constexpr char kHttpArchiveRecord[] = "archive.lst";
+std::vector<std::string> http_record_names(std::string_view text);
+std::string http_record_text(const std::vector<std::string>& names);
+// `names` with `name` once (names compare in any case, as Windows does).
+std::vector<std::string> http_record_add(std::vector<std::string> names, const std::string& name);
+struct ArchiveFile {
+    std::string name;
+    int32_t day = 0;  // util_day_number of its date
+};
+struct ArchiveClear {
+    std::vector<std::string> remove;  // files to delete
+    std::vector<std::string> record;  // the record afterwards: recorded names still present
+};
+// Clearing on `today`: the recorded files at least `days` old go; files the record does not name
+// stay, and names whose files are gone leave the record.
+ArchiveClear http_archive_clear_plan(const std::vector<std::string>& record, const std::vector<ArchiveFile>& files,
+                                     int32_t today, int days);
 
 // ---- The Open from Web dialog's address.
 struct TypedAddress {
@@ -136,9 +169,13 @@ struct PortCheck {
 PortCheck http_check_port(std::string_view server, std::string_view port_text);
 
 // ---- Texts for the user.
-// "OK response with Status %\n%s" with about 1 KB of the body, NULs shown as blanks.
-std::string http_status_note(int status, std::string_view body);
+// "OK response with Status %\n%s": the status with its reason and the address; a plain-text
+// body follows (about 300 characters, control bytes as blanks), never a page of markup.
+std::string http_status_note(int status, std::string_view reason, std::string_view url, std::string_view content_type,
+                             std::string_view body);
 // Error codes of the layer beside the socket errors.
-constexpr int kHttpErrMalformed = 20001, kHttpErrTooLarge = 20002, kHttpErrTruncated = 20003;
+constexpr int kHttpErrMalformed = 20001, kHttpErrTooLarge = 20002, kHttpErrTruncated = 20003, kHttpErrLongHeader = 20004;
+// The longest status or header line, and the most header lines, an answer may have.
+constexpr size_t kHttpMaxLine = 16384, kHttpMaxHeaders = 200;
 // "Error: %U" and a line saying what went wrong.
 std::string http_error_text(int code, std::string_view host);

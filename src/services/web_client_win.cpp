@@ -28,13 +28,6 @@ struct Conn {
 };
 
 std::vector<std::unique_ptr<Conn>> conns_;
-// Finished sockets stay open a while: a closed handle is soon given to a new socket, and
-// messages still queued for the old one would then be taken for the new one's.
-struct Grave {
-    SOCKET s;
-    DWORD since;
-};
-std::vector<Grave> graves_;
 int next_id_ = 0;
 DWORD timeout_ms_ = 60000;
 size_t max_body_ = 64u << 20;
@@ -52,20 +45,16 @@ Conn* by_id(int id) {
     return nullptr;
 }
 
-void bury(SOCKET s, HWND win) {
+// Closes at once. Messages already queued for the socket go too: its handle is soon given to
+// a new socket, whose messages they would otherwise seem to be.
+void close_now(SOCKET s, HWND win) {
     WSAAsyncSelect(s, win, 0, 0);
-    shutdown(s, SD_BOTH);
-    graves_.push_back({s, GetTickCount()});
-}
-
-void sweep(bool all) {
-    DWORD now = GetTickCount();
-    auto old = std::remove_if(graves_.begin(), graves_.end(), [&](const Grave& g) {
-        if (!all && now - g.since < 5000) return false;
-        closesocket(g.s);
-        return true;
-    });
-    graves_.erase(old, graves_.end());
+    closesocket(s);
+    std::vector<MSG> others;
+    MSG m;
+    while (PeekMessageA(&m, win, kWebSelectMsg, kWebSelectMsg, PM_REMOVE))
+        if (static_cast<SOCKET>(m.wParam) != s) others.push_back(m);
+    for (const MSG& o : others) PostMessageA(win, o.message, o.wParam, o.lParam);
 }
 
 void fail_later(Conn* c, int error) {
@@ -87,11 +76,12 @@ WebEvent finish(Conn* c, int error) {
     e.error = error;
     if (!error) {
         e.status = c->parser.status();
+        e.reason = c->parser.reason();
         e.headers = c->parser.headers();
         e.body = c->parser.body();
     }
     if (c->task) WSACancelAsyncRequest(c->task);
-    if (c->s != INVALID_SOCKET) bury(c->s, c->win);
+    if (c->s != INVALID_SOCKET) close_now(c->s, c->win);
     HWND win = c->win;
     conns_.erase(std::remove_if(conns_.begin(), conns_.end(), [&](const auto& p) { return p.get() == c; }), conns_.end());
     update_timer(win);
@@ -102,6 +92,7 @@ int parser_error(const Conn* c) {
     switch (c->parser.fail()) {
     case HttpFail::TooLarge: return kHttpErrTooLarge;
     case HttpFail::Truncated: return kHttpErrTruncated;
+    case HttpFail::LongHeader: return kHttpErrLongHeader;
     default: return kHttpErrMalformed;
     }
 }
@@ -194,7 +185,6 @@ std::optional<std::string> WebEvent::header(const std::string& name) const {
 
 int web_send(HWND win, const std::string& host, int port, const std::string& bytes) {
     start_winsock();
-    sweep(false);
     auto c = std::make_unique<Conn>(max_body_);
     c->id = ++next_id_;
     if (next_id_ == 0x7fffffff) next_id_ = 0;
@@ -244,7 +234,6 @@ std::optional<WebEvent> web_event_step(UINT msg, WPARAM wp, LPARAM lp) {
         return std::nullopt;
     }
     if (msg == WM_TIMER && wp == kWebTimer) {
-        sweep(false);
         DWORD now = GetTickCount();
         for (auto& p : conns_)
             if (now - p->last > timeout_ms_) return finish(p.get(), WSAETIMEDOUT);
@@ -258,7 +247,6 @@ void web_close(int conn) {
 
 void web_close_all() {
     while (!conns_.empty()) finish(conns_.back().get(), 0);
-    sweep(true);
 }
 
 size_t web_connections() { return conns_.size(); }

@@ -20,6 +20,7 @@ struct WebEvent {
     int conn = 0;
     int error = 0;
     int status = 0;
+    std::string reason;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     std::optional<std::string> header(const std::string& name) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "bars/status.h"
 #include "base/commands_win.h"
@@ -13,6 +14,7 @@
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
+#include "document/document.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
 #include "services/action_win.h"
@@ -28,6 +30,7 @@ struct TrackRequest {
     int conn = 0;
     int hops = 0;  // redirections followed to get here
     std::string host;
+    std::function<void()> opened;  // run once the document is open
 };
 
 std::vector<TrackRequest> track_request_;
@@ -70,44 +73,99 @@ bool ensure_archive_dir(const std::string& dir) {
 
 std::string archive_path(const std::string& url) { return http_archive_dir() + "\\" + http_archive_name(url); }
 
-bool send_request(const std::string& url_in, const std::string& target, int level, int mode, int hops) {
+std::string shortened(const std::string& url) { return url.size() > 100 ? url.substr(0, 100) + "..." : url; }
+
+struct Sent {
+    bool sent = false;        // sent now, or the same request is already waiting
+    std::string problem;      // why nothing could be sent, for the user
+};
+
+Sent send_request(const std::string& url_in, const std::string& target, int level, int mode, int hops,
+                  const std::function<void()>& opened) {
     std::string url = http_clean_address(url_in);
     HttpSetting s = setting();
-    auto route = http_route(url, s, file_setting_get_text("Server", ""), file_setting_get_text("ProxyBypass", ""));
-    if (!route || !main_inst_) return false;
+    const std::string server = file_setting_get_text("Server", ""), bypass = file_setting_get_text("ProxyBypass", "");
+    auto route = http_route(url, s, server, bypass);
+    if (!route) return {false, http_route_problem(url, s, server, bypass)};
+    if (!http_archive_name_fits(http_archive_dir(), url))
+        return {false, "The address " + shortened(url) + " is too long to be kept in the archive folder " + http_archive_dir() +
+                           ". Nothing was sent."};
+    if (!main_inst_) return {};
     HttpRequest q = http_build_request(*route, s, http_find_credentials(track_authen_, url));
     for (const auto& t : track_request_)
-        if (t.url == url && t.target == target && t.level == level && t.mode == mode && t.request == q) return false;
+        if (t.url == url && t.target == target && t.level == level && t.mode == mode && t.request == q) return {true, ""};
     std::string host = route->port == 80 ? route->host : route->host + ":" + std::to_string(route->port);
     // Through the proxy the origin server names itself in the target.
     std::string host_header = route->proxy ? url.substr(0, url.find('/')) : host;
-    TrackRequest t{q, url, target, level, mode, 0, hops, host};
+    TrackRequest t{q, url, target, level, mode, 0, hops, host, opened};
     t.conn = web_send(main_inst_, route->host, route->port, http_serialize(q, host_header));
     track_request_.push_back(std::move(t));
     if (openweb_) dlg_enable(openweb_, IDC_WEB_STOP, 1);
     show_pending();
+    return {true, ""};
+}
+
+// Opens a ".vrn" copy and shows its target; any other file stays in the archive, which a
+// download that was asked for says.
+bool open_stored(const std::string& path, const std::string& target, int level, const std::string& downloaded_url = "") {
+    if (file_ext(path) != ".vrn") {
+        view_invalidate();
+        if (!downloaded_url.empty())
+            msg_note(shortened(downloaded_url) + " is not a document (\".vrn\"). It was kept in the archive as " + path + ".");
+        else
+            msg_note(path + " is not a document (\".vrn\"); only documents are opened.");
+        return false;
+    }
+    if (!shell_hooks_.open_document || shell_hooks_.open_document(path) != 1) return false;
+    action_goto_rule(target, level);
     return true;
 }
 
-void open_stored(const std::string& path, const std::string& target, int level) {
-    if (file_ext(path) != ".vrn") {
-        view_invalidate();
-        return;
-    }
-    if (!shell_hooks_.open_document || shell_hooks_.open_document(path) != 1) return;
-    action_goto_rule(target, level);
+std::string record_path(const std::string& dir) { return dir + "\\" + kHttpArchiveRecord; }
+
+std::vector<std::string> read_record(const std::string& dir) {
+    if (!file_exists(record_path(dir))) return {};
+    return http_record_names(file_read_text(record_path(dir)).value_or(""));
 }
 
-void store_answer(const TrackRequest& t, const std::string& body) {
+// The record of names the archive wrote; a failure to note one only keeps that file from
+// being cleared.
+void record_name(const std::string& dir, const std::string& name) {
+    auto names = read_record(dir);
+    auto more = http_record_add(names, name);
+    std::string reason;
+    if (more.size() != names.size()) file_write_replace(record_path(dir), http_record_text(more), &reason);
+}
+
+// What a 200 answer holds: a body as stored, and for a ".vrn" name a document that reads;
+// otherwise the reason it is refused.
+std::string refusal(const TrackRequest& t, const WebEvent& e) {
+    std::string coding = http_body_coding(e.header("Content-Encoding").value_or(""), e.header("Transfer-Encoding").value_or(""));
+    if (!coding.empty())
+        return "The answer from " + t.host + " came compressed (" + coding + "), though it was asked for as stored.";
+    if (file_ext(http_archive_name(t.url)) != ".vrn") return "";
+    Document d;
+    LoadError err;
+    if (Document::from_text(e.body, d, err)) return "";
+    return "The answer for " + t.url + " is not a document" +
+           (err.line ? " (line " + std::to_string(err.line) + ": " + err.message + ")" : "") + ".";
+}
+
+void store_answer(const TrackRequest& t, const WebEvent& e) {
+    if (std::string why = refusal(t, e); !why.empty()) {
+        msg_error(why + "\nNothing was kept in the archive; an earlier copy stays.");
+        return;
+    }
     std::string dir = http_archive_dir();
     if (!ensure_archive_dir(dir)) return;
     std::string path = archive_path(t.url), reason;
-    if (path.size() >= MAX_PATH || !file_write_replace(path, body, &reason)) {
+    if (path.size() >= MAX_PATH || !file_write_replace(path, e.body, &reason)) {
         dlg_error_msg("Saving %s", path, 0);
         return;
     }
+    record_name(dir, http_archive_name(t.url));
     if (openweb_) http_list_archive(openweb_);
-    open_stored(path, t.target, t.level);
+    if (open_stored(path, t.target, t.level, t.url) && t.opened) t.opened();
 }
 
 void on_event(const WebEvent& e) {
@@ -122,7 +180,7 @@ void on_event(const WebEvent& e) {
         return;
     }
     switch (e.status) {
-    case 200: store_answer(t, e.body); return;
+    case 200: store_answer(t, e); return;
     case 301:
     case 302:
     case 303:
@@ -139,7 +197,8 @@ void on_event(const WebEvent& e) {
             msg_note("Too many redirections: " + t.url + " was not opened.");
             return;
         }
-        send_request(*to, t.target, t.level, t.mode, t.hops + 1);
+        if (Sent r = send_request(*to, t.target, t.level, t.mode, t.hops + 1, t.opened); !r.problem.empty())
+            msg_note("Cannot follow the redirection of " + t.url + " to " + *loc + "\n" + r.problem);
         return;
     }
     case 401:
@@ -151,7 +210,7 @@ void on_event(const WebEvent& e) {
                                                [&](const HttpAuth& x) { return x.prefix == prefix; }),
                                 track_authen_.end());
         }
-        if (http_password_dialog(main_inst_, t.url)) send_request(t.url, t.target, t.level, t.mode, t.hops);
+        if (http_password_dialog(main_inst_, t.url)) send_request(t.url, t.target, t.level, t.mode, t.hops, t.opened);
         return;
     case 407:
         msg_note("The proxy server " + t.host + " asks for a password (status 407). Logging on to a proxy is not offered; " +
@@ -159,7 +218,7 @@ void on_event(const WebEvent& e) {
         return;
     default: break;
     }
-    msg_note(http_status_note(e.status, e.body));
+    msg_note(http_status_note(e.status, e.reason, t.url, e.header("Content-Type").value_or(""), e.body));
 }
 
 bool main_native(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
@@ -191,7 +250,8 @@ bool run_open(HWND win) {
     if (a.address.empty()) return false;
     on_archive_ = false;
     if (web) {
-        http_open_url(a.address, "", 1, 1);
+        // A refused address keeps the dialog open to be mended.
+        if (!http_open_url(a.address, "", 1, 1)) return false;
     } else {
         on_archive_ = true;
         http_open_archived(a.address, "", 1);
@@ -304,12 +364,13 @@ INT_PTR CALLBACK dlg_proxy_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         case IDC_WEB_USE_PROXY: enable_proxy_fields(win); return TRUE;
         case IDC_WEB_CLEAR: {
             int days = std::max(0, static_cast<int>(SendDlgItemMessageA(win, IDC_WEB_DAYS, CB_GETCURSEL, 0, 0)));
-            if (!msg_ask_yes_no("Archived files older than " + std::to_string(days) + " days will be deleted. Proceed?",
+            if (!msg_ask_yes_no("Archived files older than " + std::to_string(days) + " days will be deleted from " +
+                                    http_archive_dir() + ". Proceed?",
                                 "Clear Archive"))
                 return TRUE;
             http_clear_archive(days);
-            if (HWND parent = GetParent(win); parent == openweb_ && openweb_)
-                SendDlgItemMessageA(openweb_, IDC_WEB_LIST, LB_RESETCONTENT, 0, 0);
+            // Files the archive did not write stay, so the list is made again.
+            if (HWND parent = GetParent(win); parent == openweb_ && openweb_) http_list_archive(openweb_);
             return TRUE;
         }
         case IDOK:
@@ -383,15 +444,18 @@ bool http_in_archive(const std::string& dir) {
 
 int http_source_choice() { return on_archive_ ? IDC_WEB_ARCHIVE : IDC_WEB_ONWEB; }
 
-bool http_open_url(const std::string& url, const std::string& target, int level, int mode) {
-    return send_request(url, target, level, mode, 0);
+bool http_open_url(const std::string& url, const std::string& target, int level, int mode, const std::function<void()>& opened) {
+    Sent r = send_request(url, target, level, mode, 0, opened);
+    if (!r.problem.empty()) msg_note(r.problem);
+    return r.sent;
 }
 
-bool http_open_relative(const std::string& archived_path, const std::string& name, const std::string& target, int level) {
+bool http_open_relative(const std::string& archived_path, const std::string& name, const std::string& target, int level,
+                        const std::function<void()>& opened) {
     std::string rel = name;
     std::replace(rel.begin(), rel.end(), '\\', '/');
     auto url = http_redirect_address(http_url_from_archive_name(file_name_part(archived_path)), rel);
-    return url && http_open_url(*url, target, level, 1);
+    return url && http_open_url(*url, target, level, 1, opened);
 }
 
 bool http_request_pending(std::string* url) {
@@ -442,7 +506,7 @@ void http_clear_archive(int days) {
     GetLocalTime(&now);
     const int32_t today = util_day_number(now.wYear, now.wMonth, now.wDay);
     const std::string dir = http_archive_dir();
-    std::vector<std::string> gone;
+    std::vector<ArchiveFile> files;
     WIN32_FIND_DATAA f;
     HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &f);
     if (h == INVALID_HANDLE_VALUE) return;
@@ -452,15 +516,22 @@ void http_clear_archive(int days) {
         SYSTEMTIME st;
         FileTimeToLocalFileTime(&f.ftLastWriteTime, &local);
         FileTimeToSystemTime(&local, &st);
-        if (http_archive_expired(today, util_day_number(st.wYear, st.wMonth, st.wDay), days)) gone.emplace_back(f.cFileName);
+        files.push_back({f.cFileName, util_day_number(st.wYear, st.wMonth, st.wDay)});
     } while (FindNextFileA(h, &f));
     FindClose(h);
-    for (const auto& n : gone) DeleteFileA((dir + "\\" + n).c_str());
+    auto record = read_record(dir);
+    ArchiveClear plan = http_archive_clear_plan(record, files, today, days);
+    for (const auto& n : plan.remove)
+        if (!DeleteFileA((dir + "\\" + n).c_str())) plan.record.push_back(n);
+    std::string reason;
+    if (plan.record.empty()) DeleteFileA(record_path(dir).c_str());
+    else if (plan.record.size() != record.size()) file_write_replace(record_path(dir), http_record_text(plan.record), &reason);
 }
 
 void http_options_dialog(HWND parent) {
     if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WEB_OPTIONS), parent, dlg_proxy_eh, 0) != IDOK) return;
-    PortCheck p = http_check_port(options_.server, options_.port);
+    // The greyed proxy fields of a proxy that is off are kept as they are, not checked.
+    PortCheck p = options_.use_proxy ? http_check_port(options_.server, options_.port) : PortCheck{setting().port, ""};
     if (!p.note.empty()) {
         msg_note(p.note);
         return;

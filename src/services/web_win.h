@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,15 @@ void web_register();
 
 // File > Open from Web: the archive directory is made if needed, then the dialog opens.
 void http_open_from_web(HWND parent);
-// Sends a request for `url` (an address without "http://"); false when nothing was sent.
-// `target` (" " + object id, or empty) and `level` are where an opened document is shown.
-bool http_open_url(const std::string& url, const std::string& target, int level, int mode);
+// Sends a request for `url` (an address without "http://"); false, with a note saying why, when
+// nothing was sent. `target` (" " + object id, or empty) and `level` are where an opened
+// document is shown; `opened` runs once it is open.
+bool http_open_url(const std::string& url, const std::string& target, int level, int mode,
+                   const std::function<void()>& opened = {});
 // A relative document name met in an archived copy (`archived_path`) is fetched from beside the
 // address that copy came from; false when nothing was sent.
-bool http_open_relative(const std::string& archived_path, const std::string& name, const std::string& target, int level);
+bool http_open_relative(const std::string& archived_path, const std::string& name, const std::string& target, int level,
+                        const std::function<void()>& opened = {});
 // The address of the oldest request still waiting for its answer.
 bool http_request_pending(std::string* url);
 // Setting "URLlog", default the program directory's "url" (no trailing backslash).

@@ -23,6 +23,7 @@ struct FieldEdit {
     uint64_t laid_out = ~0ull;
     int laid_wrap = -1;
     int top_row = 0, left_x = 0;  // scroll position: first row shown, pixels scrolled right
+    int widest = 0;               // the longest row's width, unwrapped
     bool dragging = false, focused = false;
     // Find dialog state.
     HWND find_dlg = nullptr;
@@ -51,6 +52,7 @@ void relayout(HWND win, FieldEdit& e) {
     int wrap = e.wrap ? text_width(e, c) : 0;
     if (e.laid_out == e.model.version() && wrap == e.laid_wrap) return;
     e.layout = layout_rows(e.model.text(), e.widths, wrap, e.tab);
+    e.widest = wrap ? 0 : layout_widest(e.model.text(), e.layout, e.widths, e.tab);
     e.laid_out = e.model.version();
     e.laid_wrap = wrap;
 }
@@ -69,7 +71,7 @@ void update_scrollbars(HWND win, FieldEdit& e) {
     SetScrollInfo(win, SB_VERT, &si, TRUE);
     RECT c;
     GetClientRect(win, &c);
-    SCROLLINFO sh{sizeof sh, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, e.wrap ? 0 : 2000,
+    SCROLLINFO sh{sizeof sh, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, e.wrap ? 0 : e.widest + 2 * kMargin,
                   static_cast<UINT>(c.right), e.left_x, 0};
     SetScrollInfo(win, SB_HORZ, &sh, TRUE);
 }
@@ -349,7 +351,9 @@ void on_scroll(HWND win, FieldEdit& e, int bar, int code) {
         case SB_THUMBTRACK: case SB_THUMBPOSITION: pos = si.nTrackPos; break;
         default: return;
         }
-        e.left_x = std::clamp(pos, 0, 2000);
+        RECT c;
+        GetClientRect(win, &c);
+        e.left_x = std::clamp(pos, 0, std::max(0, e.widest + 2 * kMargin + 1 - static_cast<int>(c.right)));
     }
     update_scrollbars(win, e);
     InvalidateRect(win, nullptr, FALSE);

@@ -2,9 +2,11 @@
 
 #include <unordered_set>
 
+#include "base/hypertext.h"
 #include "base/util.h"
 #include "elements/link.h"
 #include "elements/obj_tables.h"
+#include "text/rich.h"
 
 std::string links_level_text(int from_level, int to_level) {
     if (from_level == to_level) return std::to_string(from_level);
@@ -59,13 +61,15 @@ std::vector<LvItem> findobj_rows(const Document& d, const FindObjFilter& f, cons
     for (const Obj& o : d.objs) {
         if (f.effects && !sources.count(o.key)) continue;
         if (f.causes && !targets.count(o.key)) continue;
-        if (!f.text.empty() && util_lower(o.id + o.ext).find(f.text) == std::string::npos) continue;
+        // What the reader sees of the text: no RTF source, no field markers or hidden texts.
+        std::string content = o.action == 42 ? rich_plain_text(o.ext) : tw_strip_hyperlinks(o.ext);
+        if (!f.text.empty() && util_lower(o.id + content).find(f.text) == std::string::npos) continue;
         LvItem it;
         it.id = ++*count;
         it.text = o.id;
         it.normal_bitmap = it.small_bitmap = 11030;
-        it.sub_texts = {obj_shape_name(o.shape).value_or(""), util_two_digits(o.colour), std::to_string(o.level), o.ext,
-                        file, std::to_string(o.key)};
+        it.sub_texts = {obj_shape_name(o.shape).value_or(""), util_two_digits(o.colour), std::to_string(o.level),
+                        std::move(content), file, std::to_string(o.key)};
         rows.push_back(std::move(it));
     }
     return rows;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 
+#include "base/letters.h"
 #include "base/util.h"
 
 std::string rich_text_to_rtf(std::string_view text, std::string_view font) {
@@ -33,6 +35,175 @@ std::string rich_text_to_rtf(std::string_view text, std::string_view font) {
     escape(text, out, true);
     out += "\r\n\\par }\r\n";
     return out;
+}
+
+namespace {
+
+// Groups whose text is not part of the document's text.
+bool skipped_destination(std::string_view word) {
+    static constexpr std::string_view kSkip[] = {"fonttbl", "colortbl", "stylesheet", "info",   "pict",
+                                                 "object",  "header",   "footer",     "listtable", "listoverridetable",
+                                                 "rsidtbl", "generator", "xmlnstbl",  "fldinst", "themedata"};
+    for (auto k : kSkip)
+        if (word == k) return true;
+    return false;
+}
+
+// A named character of the control's writer, as its Windows-1252 byte.
+int named_char(std::string_view word) {
+    static constexpr std::pair<std::string_view, int> kNamed[] = {
+        {"tab", '\t'},    {"emdash", 0x97}, {"endash", 0x96},    {"lquote", 0x91},   {"rquote", 0x92},
+        {"ldblquote", 0x93}, {"rdblquote", 0x94}, {"bullet", 0x95}, {"emspace", ' '}, {"enspace", ' '},
+    };
+    for (auto [k, c] : kNamed)
+        if (word == k) return c;
+    return -1;
+}
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// One piece of an RTF document: rtf[pos, pos + len).
+struct RtfToken {
+    enum Kind { Text, Hex, Symbol, Word, Other } kind = Other;
+    size_t pos = 0, len = 0;
+    char byte = 0;            // Text, Hex, Symbol: the character it stands for
+    std::string_view word;    // Word
+    long num = 0;
+    bool has_num = false;
+    bool skipped = false;     // inside a destination that holds no document text
+};
+
+// Calls `f` for every piece in order; braces and line ends of the source come as Other.
+template <class F>
+void rtf_scan(std::string_view rtf, F&& f) {
+    std::vector<bool> skip{false};
+    bool group_start = false;
+    for (size_t i = 0; i < rtf.size();) {
+        RtfToken t;
+        t.pos = i;
+        t.skipped = skip.back();
+        char c = rtf[i];
+        if (c == '{' || c == '}') {
+            if (c == '{') skip.push_back(skip.back());
+            else if (skip.size() > 1) skip.pop_back();
+            group_start = c == '{';
+            t.len = 1;
+            f(t);
+            ++i;
+            continue;
+        }
+        bool starts = group_start;
+        group_start = false;
+        if (c == '\r' || c == '\n' || c != '\\' || i + 1 >= rtf.size()) {
+            t.kind = c == '\r' || c == '\n' || c == '\\' ? RtfToken::Other : RtfToken::Text;
+            t.byte = c;
+            t.len = 1;
+        } else if (char n = rtf[i + 1]; n == '\'') {
+            int h = i + 3 < rtf.size() ? hex_digit(rtf[i + 2]) : -1, l = h >= 0 ? hex_digit(rtf[i + 3]) : -1;
+            t.kind = l >= 0 ? RtfToken::Hex : RtfToken::Other;
+            t.byte = static_cast<char>(l >= 0 ? h * 16 + l : 0);
+            t.len = l >= 0 ? 4 : 2;
+        } else if (std::isalpha(static_cast<unsigned char>(n))) {
+            size_t j = i + 1;
+            while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
+            t.kind = RtfToken::Word;
+            t.word = rtf.substr(i + 1, j - i - 1);
+            size_t k = j;
+            if (k < rtf.size() && rtf[k] == '-') ++k;
+            while (k < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[k]))) ++k;
+            t.has_num = k > j && std::isdigit(static_cast<unsigned char>(rtf[k - 1]));
+            if (t.has_num) t.num = std::strtol(std::string(rtf.substr(j, k - j)).c_str(), nullptr, 10);
+            else k = j;
+            if (k < rtf.size() && rtf[k] == ' ') ++k;
+            t.len = k - i;
+            if (starts && skipped_destination(t.word)) skip.back() = t.skipped = true;
+        } else {
+            if (n == '*' && starts) skip.back() = true;
+            t.kind = n == '\\' || n == '{' || n == '}' || n == '~' || n == '_' ? RtfToken::Symbol : RtfToken::Other;
+            t.byte = n == '~' ? '\xa0' : n == '_' ? '-' : n;
+            t.len = 2;
+            if (n == '\r' || n == '\n') {  // an escaped line end is a paragraph mark
+                t.kind = RtfToken::Word;
+                t.word = "par";
+            }
+        }
+        f(t);
+        i += t.len;
+    }
+}
+
+}  // namespace
+
+std::string rich_plain_text(std::string_view rtf) {
+    std::string out;
+    std::vector<int> uc{1};
+    int pending_skip = 0;  // fallback characters still to drop after \uN
+    auto emit = [&](char c) {
+        if (pending_skip > 0) --pending_skip;
+        else out += c;
+    };
+    rtf_scan(rtf, [&](const RtfToken& t) {
+        if (t.kind == RtfToken::Other && t.len == 1 && (rtf[t.pos] == '{' || rtf[t.pos] == '}')) {
+            if (rtf[t.pos] == '{') uc.push_back(uc.back());
+            else if (uc.size() > 1) uc.pop_back();
+            return;
+        }
+        if (t.skipped) return;
+        switch (t.kind) {
+        case RtfToken::Text: case RtfToken::Hex: case RtfToken::Symbol: emit(t.byte); break;
+        case RtfToken::Word:
+            if (t.word == "par" || t.word == "line" || t.word == "row") {
+                emit('\r');
+                emit('\n');
+            } else if (t.word == "uc") {
+                uc.back() = static_cast<int>(t.num);
+            } else if (t.word == "u" && t.has_num) {
+                long u = t.num < 0 ? t.num + 65536 : t.num;
+                emit(u < 256 ? static_cast<char>(u) : '?');
+                pending_skip = uc.back();
+            } else if (int ch = named_char(t.word); ch >= 0) {
+                emit(static_cast<char>(ch));
+            }
+            break;
+        default: break;
+        }
+    });
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
+std::string rich_rtf_change_case(std::string_view rtf, bool upper) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(rtf.size());
+    rtf_scan(rtf, [&](const RtfToken& t) {
+        unsigned char b = static_cast<unsigned char>(t.byte);
+        unsigned char to = upper ? to_upper_1252(b) : to_lower_1252(b);
+        if (t.skipped || to == b || (t.kind != RtfToken::Text && t.kind != RtfToken::Hex)) {
+            out.append(rtf.substr(t.pos, t.len));
+        } else if (t.kind == RtfToken::Text) {
+            out += static_cast<char>(to);
+        } else {
+            out += "\\'";
+            out += hex[to >> 4];
+            out += hex[to & 15];
+        }
+    });
+    return out;
+}
+
+std::string rich_too_large_text(const std::string& name, uint64_t bytes) {
+    auto mb = [](uint64_t b) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.1f MB", static_cast<double>(b) / 1e6);
+        return std::string(buf);
+    };
+    return name + " (" + mb(bytes) + ") is too large for a rich text window; it holds at most " + mb(kRichMaxFileBytes) + ".";
 }
 
 size_t RichChunks::take(char* out, size_t n) {
@@ -132,11 +303,3 @@ std::string rich_sort_lines(std::string_view text) {
     return out;
 }
 
-std::string rich_upper(std::string_view s) {
-    std::string out(s);
-    for (char& ch : out) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) ch = static_cast<char>(c - 32);
-    }
-    return out;
-}

@@ -14,6 +14,21 @@
 // become \'hh and every line break (CR LF, CR or LF) a \par, so any text survives the trip.
 std::string rich_text_to_rtf(std::string_view text, std::string_view font);
 
+// The plain text of an RTF document, for searching and listing: paragraphs and line breaks as
+// CR LF (none at the end), tabs, escaped and \'hh characters; font and colour tables, pictures
+// and other destinations left out.
+std::string rich_plain_text(std::string_view rtf);
+
+// The same document with its text (never control words, tables or hidden destinations) in upper
+// or lower case, Windows-1252 letters included; every formatting code stays where it was.
+std::string rich_rtf_change_case(std::string_view rtf, bool upper);
+
+// The largest ".rtf" file a rich window opens. The platform's control takes up to about 200 times a
+// file's size in memory; a 32-bit program has none to spare for larger ones.
+constexpr uint64_t kRichMaxFileBytes = 2'000'000;
+// The refusal of a file above that size, naming it and its size ("4.3 MB").
+std::string rich_too_large_text(const std::string& name, uint64_t bytes);
+
 // Hands a text to the control's stream callback in pieces no larger than what it offers.
 class RichChunks {
 public:
@@ -63,4 +78,3 @@ int rich_height_of_twips(long twips, int dpi);
 // paragraph break of the control).
 std::string rich_sort_lines(std::string_view text);
 std::vector<std::string> rich_split_lines(std::string_view text);
-std::string rich_upper(std::string_view s);

@@ -2,7 +2,6 @@
 
 #include <commdlg.h>
 #include <richedit.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -26,7 +25,6 @@
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
-#include "elements/draw_win.h"
 #include "elements/font.h"
 #include "elements/font_win.h"
 #include "resources/ids.h"
@@ -34,6 +32,7 @@
 #include "text/insert_win.h"
 #include "text/rich.h"
 #include "text/tw.h"
+#include "text/tw_frame_win.h"
 #include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
@@ -77,27 +76,7 @@ bool load_library() {
     return !dll_class_.empty();
 }
 
-std::string title_of(HWND win) {
-    char buf[MAX_PATH + 64] = {};
-    GetWindowTextA(win, buf, sizeof buf);
-    return buf;
-}
-
 bool untitled(const std::string& name) { return util_lower(name).find("untitled.rtf") != std::string::npos; }
-
-RECT rect_in_main(HWND win) {
-    RECT r;
-    GetWindowRect(win, &r);
-    MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-POINT object_point(const Obj& o) {
-    POINT p{0, 0};
-    if (auto d = draw_lp_to_dp_x({o.x, o.y})) p = {d->x, d->y};
-    if (view_inst_ && main_inst_) MapWindowPoints(view_inst_, main_inst_, &p, 1);
-    return p;
-}
 
 void pump_pending() {
     MSG m;
@@ -125,16 +104,20 @@ DWORD CALLBACK stream_out_cb(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
     return 0;
 }
 
-void stream_in(HWND edit, const std::string& rtf) {
+// False when the control reports an error or takes nothing of a text that holds something.
+bool stream_in(HWND edit, const std::string& rtf, WPARAM flags = SF_RTF) {
     RichChunks chunks(rtf);
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&chunks), 0, stream_in_cb};
-    SendMessageA(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    LRESULT n = SendMessageA(edit, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&es));
+    return es.dwError == 0 && (n > 0 || rich_plain_text(rtf).empty());
 }
 
-std::string stream_out(HWND edit) {
+std::string stream_out(HWND edit, WPARAM flags = SF_RTF) {
     std::string out;
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&out), 0, stream_out_cb};
-    SendMessageA(edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    SendMessageA(edit, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&es));
+    // The control's writer may end its text with a NUL byte; no file or object keeps one.
+    while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
 }
 
@@ -171,12 +154,14 @@ void replace_selection(HWND edit, const std::string& text) {
     SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void apply_font(HWND edit, const LOGFONTA& lf) {
+// The face and size that text streamed in starts from, with plain effects: RTF text that no code
+// makes bold is plain in every reader, but Wine's control starts reading from its default format,
+// which may be bold.
+void set_base_font(HWND edit, const LOGFONTA& lf) {
     CHARFORMATA cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = 0xF800001Fu;
-    cf.dwEffects = (lf.lfWeight > 500 ? CFE_BOLD : 0) | (lf.lfItalic ? CFE_ITALIC : 0) |
-                   (lf.lfUnderline ? CFE_UNDERLINE : 0) | (lf.lfStrikeOut ? CFE_STRIKEOUT : 0);
+    cf.dwEffects = 0;
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
@@ -184,14 +169,8 @@ void apply_font(HWND edit, const LOGFONTA& lf) {
     cf.bCharSet = lf.lfCharSet;
     cf.bPitchAndFamily = lf.lfPitchAndFamily;
     lstrcpynA(cf.szFaceName, lf.lfFaceName, LF_FACESIZE);
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
     SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-}
-
-bool write_file(const std::string& name, const std::string& text) {
-    std::string error;
-    if (view_write_replace(name, text, &error)) return true;
-    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
-    return false;
 }
 
 // Saving a file window under `name`; false when nothing was written.
@@ -202,7 +181,7 @@ bool save_file(HWND win, const std::string& name) {
         msg_note("Cannot save as untitled.rtf");
         return false;
     }
-    if (!write_file(name, stream_out(w->edit))) return false;
+    if (!tw_write_file(name, stream_out(w->edit))) return false;
     SendMessageA(w->edit, EM_SETMODIFY, 0, 0);
     return true;
 }
@@ -222,20 +201,14 @@ bool save_as(HWND win) {
     of.lpstrDefExt = "rtf";
     of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&of)) return false;
-    std::string name = util_lower(buf);
+    std::string name = buf;
     if (!save_file(win, name)) return false;
     SetWindowTextA(win, name.c_str());
     return true;
 }
 
 void print(HWND win) {
-    RichWin* w = info(win);
-    if (!w) return;
-    std::string file = file_progdir_path("temp_printfile.rtf");
-    DeleteFileA(file.c_str());
-    if (!write_file(file, stream_out(w->edit))) return;
-    auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+    if (RichWin* w = info(win)) tw_print_file(stream_out(w->edit));
 }
 
 void recolor(HWND win, int index) {
@@ -368,9 +341,10 @@ struct CreateData {
     Key key;
     int mode;
     const std::string* rtf;
+    bool unreadable = false;  // the control took nothing of the text
 };
 
-bool on_create(HWND win, const CreateData& cd) {
+bool on_create(HWND win, CreateData& cd) {
     RichWin& w = wins_[win];
     w.key = cd.key;
     w.mode = cd.mode;
@@ -394,8 +368,11 @@ bool on_create(HWND win, const CreateData& cd) {
     SendMessageA(w.edit, EM_EXLIMITTEXT, 0, 9437183);
     if (cd.mode != 11) focused_tw_ = {win, 7};
     if (cd.mode != 11) SetFocus(w.edit);
-    apply_font(w.edit, font_logfont(text_font(3, 1)));
-    stream_in(w.edit, *cd.rtf);
+    set_base_font(w.edit, font_logfont(text_font(3, 1)));
+    if (!stream_in(w.edit, *cd.rtf)) {
+        cd.unreadable = true;
+        return false;
+    }
     SendMessageA(w.edit, EM_SETMODIFY, 0, 0);
     SendMessageA(w.edit, EM_EMPTYUNDOBUFFER, 0, 0);
     return true;
@@ -455,15 +432,6 @@ void register_class() {
     done = RegisterClassA(&wc) != 0;
 }
 
-// Where the object's window goes, in the main window's client coordinates.
-RECT place(const Obj& o) {
-    RECT client{0, 0, 640, 480};
-    if (main_inst_) GetClientRect(main_inst_, &client);
-    POINT p = object_point(o);
-    TwRect r = tw_place(tw_unpack_geometry(o.geom), p.x, p.y, 400, 250, client.right, client.bottom);
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 HWND create(Key key, const std::string& title, int mode, const RECT& r, const std::string& rtf) {
     if (!main_inst_ || !load_library()) return nullptr;
     register_class();
@@ -473,9 +441,10 @@ HWND create(Key key, const std::string& title, int mode, const RECT& r, const st
                                    WS_CLIPSIBLINGS | WS_VISIBLE;
     HWND win = CreateWindowExA(0, kClass, title.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                main_inst_, nullptr, GetModuleHandleA(nullptr), &cd);
+    if (!win && cd.unreadable) dlg_error_msg("Loading %s", title);
     if (win && mode != 11) {
         if (RichWin* w = info(win)) {
-            RECT at = rect_in_main(win);
+            RECT at = tw_rect_in_main(win);
             w->opened_geom = tw_pack_geometry({at.left, at.top, at.right, at.bottom});
         }
         BringWindowToTop(win);
@@ -532,6 +501,16 @@ HWND rich_open(Key key, const std::string& name, int mode) {
         }
     }
     if (key == 0) {
+        // The control needs many times a file's size in memory: a file it cannot hold is refused
+        // before it is read, never shown empty (where Save would overwrite it).
+        WIN32_FILE_ATTRIBUTE_DATA fa{};
+        if (!untitled(name) && GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &fa)) {
+            uint64_t size = (static_cast<uint64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+            if (size > kRichMaxFileBytes) {
+                msg_error(rich_too_large_text(name, size));
+                return nullptr;
+            }
+        }
         std::string rtf;
         bool missing = false;
         if (untitled(name) || !view_read_whole(name, rtf, &missing)) {
@@ -546,9 +525,7 @@ HWND rich_open(Key key, const std::string& name, int mode) {
     auto o = view_obj_get(key);
     if (!o) return nullptr;
     if (mode == 11) return conversion_window(key);
-    RECT r = place(*o);
-    POINT p = object_point(*o);
-    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 1);
+    RECT r = tw_place_window(*o, 400, 250);
     return create(key, name.empty() ? o->id : name, mode, r, o->ext.empty() ? empty_rtf() : o->ext);
 }
 
@@ -579,6 +556,16 @@ HWND rich_control(HWND win) {
 
 bool rich_is_window(HWND win) { return info(win) != nullptr; }
 
+bool rich_select_text(HWND win, const std::string& text) {
+    HWND edit = rich_control(win);
+    if (!edit || text.empty()) return false;
+    FINDTEXTEXA ft{{0, -1}, text.c_str(), {0, 0}};
+    if (SendMessageA(edit, EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&ft)) < 0) return false;
+    SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&ft.chrgText));
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    return true;
+}
+
 bool rich_read_only(HWND win) {
     HWND e = rich_control(win);
     return !e || (GetWindowLongA(e, GWL_STYLE) & ES_READONLY) != 0;
@@ -594,7 +581,7 @@ bool rich_close(HWND win) {
     const bool modified = SendMessageA(w->edit, EM_GETMODIFY, 0, 0) != 0;
     if (key == 0) {
         if (modified) {
-            std::string name = title_of(win);
+            std::string name = tw_title(win);
             int a = msg_ask_yes_no_cancel("File " + name + " has been changed, save it?", "Save File");
             // Cancel, or a save that failed, keeps the window and its text.
             if (a == 3) return false;
@@ -608,7 +595,7 @@ bool rich_close(HWND win) {
         DestroyWindow(win);
         return true;
     }
-    RECT r = rect_in_main(win);
+    RECT r = tw_rect_in_main(win);
     const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
     Obj o = *obj;
     if (modified || (geom != o.geom && geom != w->opened_geom)) {
@@ -628,9 +615,7 @@ bool rich_close(HWND win) {
             step.commit("Change RichText");
         }
         marked_obj_.clear();
-        POINT p = object_point(o);
-        ShowWindow(win, SW_HIDE);
-        draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 0);
+        tw_close_effect(win, o);
     }
     DestroyWindow(win);
     return true;
@@ -673,8 +658,8 @@ int rich_menu(HWND win, int id) {
     case CMD_SAVE:
         if (w->key != 0) return 1;
         // A new text has no name yet: Save asks for one.
-        if (untitled(title_of(win))) save_as(win);
-        else save_file(win, title_of(win));
+        if (untitled(tw_title(win))) save_as(win);
+        else save_file(win, tw_title(win));
         return 0;
     case CMD_SAVE_AS:
         if (w->key != 0) return 1;
@@ -684,12 +669,21 @@ int rich_menu(HWND win, int id) {
     case CMD_FIND_TEXT: rich_find_dialog(win); return 0;
     case CMD_FIND_NEXT: rich_find_next(win); return 0;
     case CMD_REPLACE_TEXT: msg_note("Function not available"); return 0;
-    case CMD_UPPER_CASE: case CMD_LOWER_CASE: case CMD_SORT: {
+    case CMD_UPPER_CASE: case CMD_LOWER_CASE: {
+        CHARRANGE before = selection(edit);
+        if (rich_read_only(win) || before.cpMax <= before.cpMin) return 0;
+        // Through the selection's RTF, so that each run keeps its bold, italic and colour.
+        std::string rtf = rich_rtf_change_case(stream_out(edit, SF_RTF | SFF_SELECTION), id == CMD_UPPER_CASE);
+        stream_in(edit, rtf, SF_RTF | SFF_SELECTION);
+        SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&before));
+        return 0;
+    }
+    case CMD_SORT: {
         if (rich_read_only(win)) return 0;
         std::string sel = selected_text(edit);
         if (sel.empty()) return 0;
         CHARRANGE before = selection(edit);
-        std::string out = id == CMD_UPPER_CASE ? rich_upper(sel) : id == CMD_LOWER_CASE ? util_lower(sel) : rich_sort_lines(sel);
+        std::string out = rich_sort_lines(sel);
         replace_selection(edit, out);
         CHARRANGE after{before.cpMin, before.cpMin + static_cast<LONG>(out.size())};
         SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&after));

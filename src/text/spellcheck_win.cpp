@@ -1,6 +1,5 @@
 #include "text/spellcheck_win.h"
 
-#include <optional>
 #include <set>
 
 #include "base/commands_win.h"
@@ -10,9 +9,6 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/spell.h"
-#include "base/util.h"
-#include "document/doc_util.h"
-#include "document/undo.h"
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/spell_ids.h"
@@ -29,14 +25,12 @@ SpellTwAccess tw_;
 struct Check {
     HWND dlg = nullptr;
     bool filling = false;        // the program, not the user, is setting the correction field
-    // The word shown: in window `tw`, or in the text of object `obj` (Document scope).
-    HWND tw = nullptr;
-    Key obj = 0;
+    HWND tw = nullptr;           // the window whose word is shown
+    Key obj = 0;                 // Document scope: the object whose text window is checked
     int status = 0;
     size_t pos = 0;              // 1-based
     std::string word;
     std::string prev_word;
-    size_t next_from = 1;        // Document scope: where the next step of `obj` starts
     std::set<Key> done;          // objects whose text was checked to the end
     int prev_where = IDC_SPELL_TEXTWINDOW;
 };
@@ -57,41 +51,65 @@ void enable_word_buttons(bool allow, bool change) {
     dlg_enable(st_.dlg, IDC_SPELL_CHANGE_LEARN, change);
 }
 
-void enable_start(bool on) {
+void enable_start(bool on, const char* label = "&Start") {
+    SetDlgItemTextA(st_.dlg, IDC_SPELL_START, label);
     dlg_enable(st_.dlg, IDC_SPELL_START, on);
     if (on) SendMessageA(st_.dlg, DM_SETDEFID, IDC_SPELL_START, 0);
 }
 
-// The first object of the document still to check: action 0 and a text of more than 3 characters.
+bool window_open(HWND w) { return w && IsWindow(w) && tw_.text; }
+
+// The next object of the document to check: action 0 and a text of more than 3 characters. A
+// text with nothing to report needs no window of its own: it is done at once.
 Key next_object() {
     for (const ObjRef& r : view_obj_each()) {
         if (st_.done.count(r.key)) continue;
         auto o = view_obj_get(r.key);
-        if (o && o->action == 0 && o->ext.size() > 3) return r.key;
+        if (!o || o->action != 0 || o->ext.size() <= 3) continue;
+        std::string prev;
+        if (spell_find_next(o->ext, 1, prev, spell_word_ok).status != kSpellEnd) return r.key;
+        st_.done.insert(r.key);
     }
     return 0;
 }
 
-// The text the word stands in now.
-std::optional<std::string> current_text() {
-    if (st_.obj) return view_obj_ext(st_.obj);
-    if (st_.tw && IsWindow(st_.tw) && tw_.text) return tw_.text(st_.tw);
-    return std::nullopt;
-}
-
-void finished() {
-    set_text(IDC_SPELL_STATUS, "Check successful");
-    enable_word_buttons(false, false);
-    enable_start(true);
+// Stores the open texts, then opens the next object's window; false when none is left.
+bool open_next_object() {
+    if (!tw_inst_.empty()) task_menu_cmd(CMD_CLOSE_WINDOWS);
+    st_.obj = 0;
+    st_.tw = nullptr;
+    while (Key k = next_object()) {
+        if (HWND w = tw_.open ? tw_.open(k) : nullptr) {
+            st_.obj = k;
+            st_.tw = w;
+            st_.prev_word.clear();
+            return true;
+        }
+        st_.done.insert(k);
+    }
+    return false;
 }
 
 void document_completed() {
-    set_text(IDC_SPELL_STATUS, "Check successful");
     set_text(IDC_SPELL_WORD, "");
     set_text(IDC_SPELL_CORRECTION, "");
     enable_word_buttons(false, false);
     enable_start(false);
+    SendMessageA(st_.dlg, DM_SETDEFID, IDCANCEL, 0);  // Enter now closes the dialog
     msg_note("Document completed");
+}
+
+// The text of the window is checked to its end.
+void finished() {
+    set_text(IDC_SPELL_STATUS, "Check successful");
+    enable_word_buttons(false, false);
+    if (!is_document_scope() || !st_.obj) {
+        enable_start(true);
+        return;
+    }
+    st_.done.insert(st_.obj);
+    if (open_next_object()) enable_start(true, "Cont...");
+    else document_completed();
 }
 
 void show(const SpellFound& f) {
@@ -101,7 +119,7 @@ void show(const SpellFound& f) {
     set_text(IDC_SPELL_WORD, f.word);
     set_text(IDC_SPELL_CORRECTION, f.word);
     set_text(IDC_SPELL_STATUS, spell_msg(f.status));
-    if (st_.tw && tw_.select) tw_.select(st_.tw, f.pos - 1, f.pos - 1 + f.word.size());
+    if (window_open(st_.tw) && tw_.select) tw_.select(st_.tw, f.pos - 1, f.pos - 1 + f.word.size());
     enable_word_buttons(f.status != kSpellEnd, false);
     if (f.status == kSpellEnd) {
         finished();
@@ -114,70 +132,64 @@ void show(const SpellFound& f) {
     SendDlgItemMessageA(st_.dlg, IDC_SPELL_CORRECTION, EM_SETSEL, 0, -1);
 }
 
-// The next word to report in the document's texts, object after object; a text with nothing to
-// report needs no stop of its own.
-void step_document() {
-    // Open text windows hold newer texts than the document; they store them when closed.
-    if (!tw_inst_.empty()) task_menu_cmd(CMD_CLOSE_WINDOWS);
-    for (;;) {
-        if (!st_.obj) {
-            st_.obj = next_object();
-            st_.prev_word.clear();
-            st_.next_from = 1;
-            if (!st_.obj) {
-                document_completed();
-                return;
-            }
-        }
-        auto text = view_obj_ext(st_.obj);
-        SpellFound f = text ? spell_find_next(*text, st_.next_from, st_.prev_word, spell_word_ok) : SpellFound{};
-        if (f.status != kSpellEnd) {
-            show(f);
-            return;
-        }
-        st_.done.insert(st_.obj);
-        st_.obj = 0;
-    }
-}
-
-void step_window() {
-    HWND w = tw_.focused ? tw_.focused() : nullptr;
-    std::string text = w && tw_.text ? tw_.text(w) : std::string();
-    if (!w || text.empty()) {
-        msg_error("No textwindow opened or empty textwindow");
-        enable_start(true);
-        return;
-    }
+// The next word of window `w` from 1-based `from`.
+void step_in(HWND w, size_t from) {
     if (w != st_.tw) st_.prev_word.clear();
     st_.tw = w;
-    st_.obj = 0;
-    size_t caret = tw_.caret ? tw_.caret(w) : 0;
-    show(spell_find_next(text, spell_step_start(text, caret + 1), st_.prev_word, spell_word_ok));
+    show(spell_find_next(tw_.text(w), from, st_.prev_word, spell_word_ok));
 }
 
-void step() {
-    if (is_document_scope()) step_document();
-    else step_window();
+// From the caret of the focused window: the word under it, or the next one.
+bool step_at_caret(HWND w) {
+    std::string text = window_open(w) ? tw_.text(w) : std::string();
+    if (text.empty()) return false;
+    size_t caret = tw_.caret ? tw_.caret(w) : 0;
+    step_in(w, spell_step_start(text, caret + 1));
+    return true;
+}
+
+// Document scope: the focused window of an object still to check goes on from its caret;
+// otherwise the next object's window opens and is checked from its start.
+void start_document() {
+    HWND w = tw_.focused ? tw_.focused() : nullptr;
+    Key k = window_open(w) && tw_.key ? tw_.key(w) : 0;
+    if (k && !st_.done.count(k)) {
+        st_.obj = k;
+        if (step_at_caret(w)) return;
+    }
+    if (!open_next_object()) {
+        set_text(IDC_SPELL_STATUS, "Check successful");
+        document_completed();
+        return;
+    }
+    step_in(st_.tw, 1);
+}
+
+void start_window() {
+    st_.obj = 0;
+    if (!step_at_caret(tw_.focused ? tw_.focused() : nullptr)) {
+        msg_error("No textwindow opened or empty textwindow");
+        enable_start(true);
+    }
 }
 
 // Goes on after the word shown, from 1-based `from`.
 void continue_from(size_t from) {
-    if (st_.obj) {
-        st_.next_from = from;
-        step_document();
-    } else if (st_.tw && IsWindow(st_.tw)) {
-        if (tw_.select) tw_.select(st_.tw, from - 1, from - 1);
-        step_window();
-    } else {
+    if (!window_open(st_.tw)) {
         finished();
+        return;
     }
+    if (tw_.select) tw_.select(st_.tw, from - 1, from - 1);
+    if (st_.obj) step_in(st_.tw, from);
+    else step_at_caret(st_.tw);
 }
 
 void on_start() {
     enable_start(false);
     enable_word_buttons(true, true);
     dlg_fit_height(st_.dlg, IDC_SPELL_US, 26);
-    step();
+    if (is_document_scope()) start_document();
+    else start_window();
 }
 
 void on_allow() {
@@ -189,34 +201,20 @@ void on_allow() {
 void on_change() {
     std::string repl = dlg_get_text(st_.dlg, IDC_SPELL_CORRECTION);
     if (repl.empty() || st_.status == kSpellEnd || st_.word.empty()) return;
-    auto text = current_text();
-    if (!text) {
+    if (!window_open(st_.tw)) {
         finished();
         return;
     }
     // The dialog is modeless: a text edited since the word was shown is checked again from there.
-    if (!spell_replace_at(*text, st_.pos, st_.word, repl)) {
+    std::string text = tw_.text(st_.tw);
+    if (!spell_replace_at(text, st_.pos, st_.word, repl)) {
         st_.prev_word.clear();
         continue_from(st_.pos);
         return;
     }
-    if (st_.obj) {
-        auto o = view_obj_get(st_.obj);
-        if (!o) return;
-        if (util_bit_set(3, static_cast<uint32_t>(o->flags))) {
-            msg_error("The text is read-only");
-            return;
-        }
-        UndoStep undo;
-        o->ext = *text;
-        view_obj_put(*o);
-        undo.commit("Spell Check");
-    } else {
-        if (!tw_.replace || !tw_.replace(st_.tw, st_.pos - 1, st_.pos - 1 + st_.word.size(), repl)) {
-            msg_error("The text is read-only");
-            return;
-        }
-        file_mark_changed();
+    if (!tw_.replace || !tw_.replace(st_.tw, st_.pos - 1, st_.pos - 1 + st_.word.size(), repl)) {
+        msg_error("The text is read-only");
+        return;
     }
     st_.prev_word = repl;
     continue_from(st_.pos + repl.size());
@@ -321,6 +319,7 @@ INT_PTR CALLBACK dlg_spell_check_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 void spell_check_set_tw_access(const SpellTwAccess& access) { tw_ = access; }
+const SpellTwAccess& spell_check_tw_access() { return tw_; }
 
 HWND spell_check_window() { return st_.dlg && IsWindow(st_.dlg) ? st_.dlg : nullptr; }
 

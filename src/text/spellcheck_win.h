@@ -1,5 +1,5 @@
-// The Spell Check dialog: steps through the focused hypertext window, or through every object
-// text of the document, word by word, with Allow, Learn and Change.
+// The Spell Check dialog: steps through the focused hypertext window, or through the document's
+// object texts, each in its own text window, word by word, with Allow, Learn and Change.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +19,13 @@ struct SpellTwAccess {
     void (*select)(HWND win, size_t from, size_t to) = nullptr;
     // Replaces [from, to) by `text` as one undo step; false when the window is read-only.
     bool (*replace)(HWND win, size_t from, size_t to, const std::string& text) = nullptr;
+    // The object a window shows (0 for a file), and the window of an object, opened or brought
+    // forward; null when it cannot be opened.
+    Key (*key)(HWND win) = nullptr;
+    HWND (*open)(Key key) = nullptr;
 };
 void spell_check_set_tw_access(const SpellTwAccess& access);
+const SpellTwAccess& spell_check_tw_access();
 
 // Opens the modeless dialog; when it is open already it is brought to the front.
 void spell_check_open();

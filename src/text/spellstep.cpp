@@ -1,5 +1,6 @@
 #include "text/spellstep.h"
 
+#include "base/letters.h"
 #include "base/util.h"
 
 namespace {
@@ -7,11 +8,7 @@ namespace {
 constexpr std::string_view kDelimiters = ",.!@#$%^&*()_+|{}:<>?-=[];'/";
 constexpr char kFieldHidden = 14, kFieldEnd = 15;
 
-bool is_lower_letter(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || c == 0x9A || c == 0x9C || c == 0x9E || (c >= 0xE0 && c != 0xF7);
-}
-
-bool word_char(unsigned char c) { return util_is_letter(c) || (c >= '0' && c <= '9') || c == '_'; }
+bool word_char(unsigned char c) { return is_word_letter(c) || (c >= '0' && c <= '9') || c == '_'; }
 
 }  // namespace
 

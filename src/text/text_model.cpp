@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/hypertext.h"
+#include "base/letters.h"
 #include "base/util.h"
 
 namespace {
@@ -167,6 +168,15 @@ int layout_x(std::string_view t, const Layout& l, size_t c, const std::array<int
     return x;
 }
 
+int layout_widest(std::string_view t, const Layout& l, const std::array<int, 256>& widths, int tab) {
+    int widest = 0;
+    for (size_t r = 0; r < l.starts.size(); ++r) {
+        size_t e = l.row_end(t, r);
+        widest = std::max(widest, e > l.starts[r] ? layout_x(t, l, e, widths, tab) : 0);
+    }
+    return widest;
+}
+
 size_t layout_hit(std::string_view t, const Layout& l, size_t r, int x, const std::array<int, 256>& widths, int tab) {
     size_t s = l.starts[r], e = l.row_end(t, r);
     HiddenState st;
@@ -288,7 +298,7 @@ size_t TextModel::prev_stop(size_t c) const {
 bool TextModel::is_word_char(size_t i) const {
     if (i >= text_.size()) return false;
     unsigned char ch = static_cast<unsigned char>(text_[i]);
-    return (std::isalnum(ch) || ch == '_' || ch == '\'' || ch >= 0xC0) && visible(i);
+    return (is_word_letter(ch) || (ch >= '0' && ch <= '9') || ch == '_' || ch == '\'') && visible(i);
 }
 
 size_t TextModel::word_right(size_t c) const {
@@ -541,45 +551,68 @@ void TextModel::strip_all_fields() {
     set_caret(0);
 }
 
+namespace {
+
+// Matches of one search over a text, its shown characters worked out once.
+class Matcher {
+public:
+    Matcher(std::string_view text, std::string_view what, bool match_case, bool whole_word)
+        : t_(text), what_(what), case_(match_case), whole_(whole_word), m_(visible_mask(text)) {}
+
+    bool at(size_t p) const {
+        for (size_t k = 0; k < what_.size(); ++k)
+            if (!m_[p + k] || fold(t_[p + k]) != fold(what_[k])) return false;
+        return !whole_ || !((p > 0 && word(p - 1)) || (p + what_.size() < t_.size() && word(p + what_.size())));
+    }
+
+private:
+    char fold(char c) const { return case_ ? c : static_cast<char>(to_lower_1252(static_cast<unsigned char>(c))); }
+    bool word(size_t i) const {
+        unsigned char ch = static_cast<unsigned char>(t_[i]);
+        return m_[i] && (is_word_letter(ch) || (ch >= '0' && ch <= '9') || ch == '_');
+    }
+
+    std::string_view t_, what_;
+    bool case_, whole_;
+    std::vector<bool> m_;
+};
+
+}  // namespace
+
 std::optional<size_t> TextModel::find(std::string_view what, size_t from, bool down, bool match_case,
                                       bool whole_word) const {
     if (what.empty() || what.size() > text_.size()) return std::nullopt;
-    auto fold = [&](char ch) {
-        return match_case ? ch : static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    };
-    auto m = visible_mask(text_);
-    auto word = [&](size_t i) {
-        unsigned char ch = static_cast<unsigned char>(text_[i]);
-        return m[i] && (std::isalnum(ch) || ch == '_' || ch >= 0xC0);
-    };
-    auto match_at = [&](size_t p) {
-        for (size_t k = 0; k < what.size(); ++k)
-            if (!m[p + k] || fold(text_[p + k]) != fold(what[k])) return false;
-        if (whole_word && ((p > 0 && word(p - 1)) || (p + what.size() < text_.size() && word(p + what.size()))))
-            return false;
-        return true;
-    };
+    Matcher match(text_, what, match_case, whole_word);
     const size_t last = text_.size() - what.size();
     if (down) {
         for (size_t p = std::min(from, text_.size()); p <= last; ++p)
-            if (match_at(p)) return p;
+            if (match.at(p)) return p;
     } else {
         for (size_t p = std::min(from, last + 1); p-- > 0;)
-            if (match_at(p)) return p;
+            if (match.at(p)) return p;
     }
     return std::nullopt;
 }
 
 size_t TextModel::replace_all(std::string_view what, std::string_view with, bool match_case, bool whole_word) {
-    size_t n = 0, at = 0;
-    std::string w = sanitize(with, true);
-    begin_group();
-    while (auto p = find(what, at, true, match_case, whole_word)) {
-        replace(*p, what.size(), w);
-        at = *p + w.size();
-        ++n;
+    if (what.empty() || what.size() > text_.size()) return 0;
+    // One pass over the text and one edit: a match never rescans or shifts the whole text.
+    Matcher match(text_, what, match_case, whole_word);
+    const std::string w = sanitize(with, true);
+    std::string out;
+    size_t n = 0, first = 0, done = 0;
+    for (size_t p = 0; p + what.size() <= text_.size();) {
+        if (!match.at(p)) {
+            ++p;
+            continue;
+        }
+        if (n++ == 0) first = done = p;
+        out.append(text_, done, p - done);
+        out += w;
+        p += what.size();
+        done = p;
     }
-    end_group();
+    if (n) replace(first, done - first, out);
     return n;
 }
 

@@ -43,6 +43,8 @@ Layout layout_rows(std::string_view text, const std::array<int, 256>& widths, in
 // x of caret `c` on its row, and the caret on row r nearest to x.
 int layout_x(std::string_view text, const Layout& l, size_t c, const std::array<int, 256>& widths, int tab);
 size_t layout_hit(std::string_view text, const Layout& l, size_t r, int x, const std::array<int, 256>& widths, int tab);
+// Width of the widest row.
+int layout_widest(std::string_view text, const Layout& l, const std::array<int, 256>& widths, int tab);
 
 // Hidden text of a field: two digits of the action code, then the argument.
 std::string encode_hidden(int code, std::string_view arg);

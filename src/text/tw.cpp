@@ -31,10 +31,9 @@ std::string tw_status_line(size_t row, size_t col, size_t pos) {
     return "Row=" + std::to_string(row) + "  Col=" + std::to_string(col) + "  Pos=" + std::to_string(pos);
 }
 
-int tw_close_rule(bool file_window, bool modified, bool doc_changed, bool geometry_equal) {
-    if (file_window) return !modified && !doc_changed ? 1 : 3;
-    if (!modified && !doc_changed && geometry_equal) return 2;
-    return 4;
+int tw_close_rule(bool file_window, bool modified, bool geometry_equal) {
+    if (file_window) return modified ? 3 : 1;
+    return !modified && geometry_equal ? 2 : 4;
 }
 
 bool tw_needs_recompute(std::string_view text) {

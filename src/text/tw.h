@@ -25,8 +25,9 @@ TwRect tw_place(const TwRect& stored, int obj_x, int obj_y, int def_w, int def_h
 std::string tw_status_line(size_t row, size_t col, size_t pos);
 
 // Closing: 1 file window unchanged, 2 object window unchanged and not moved, 3 file window
-// changed (ask), 4 object window (store as one undoable step).
-int tw_close_rule(bool file_window, bool modified, bool doc_changed, bool geometry_equal);
+// changed (ask), 4 object window (store as one undoable step). Only the window's own text counts:
+// unsaved diagram edits elsewhere neither make a file window ask nor an object window store.
+int tw_close_rule(bool file_window, bool modified, bool geometry_equal);
 
 // A whole number or a formula: storing it asks for a recompute.
 bool tw_needs_recompute(std::string_view text);

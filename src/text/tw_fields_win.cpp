@@ -16,6 +16,8 @@
 #include "elements/action_args.h"
 #include "resources/text_ids.h"
 #include "text/fieldedit_win.h"
+#include "text/rich.h"
+#include "text/rich_win.h"
 #include "text/tw_win.h"
 
 namespace {
@@ -161,7 +163,14 @@ bool tw_activate_id(HWND source, const std::string& arg) {
                 bool open = false;
                 for (const auto& t : tw_inst_) open = open || t.key == r.key;
                 auto o = view_obj_get(r.key);
-                if (open || !o || o->action == 42) continue;  // rich text is no plain text
+                if (open || !o) continue;
+                if (o->action == 42) {
+                    // Rich text is searched as the reader sees it, never in its RTF source.
+                    if (rich_plain_text(o->ext).find(arg) == std::string::npos) continue;
+                    success = true;
+                    if (HWND win = rich_open(r.key, "", 0)) rich_select_text(win, arg);
+                    continue;
+                }
                 auto text = view_obj_richtext(r.key);
                 if (!text) continue;
                 size_t p = text->find(arg);

@@ -1,12 +1,12 @@
 #include "text/tw_win.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "bars/help_context.h"
 #include "bars/status.h"
 #include "bars/tbar_win.h"
 #include "base/commands_win.h"
@@ -24,7 +24,6 @@
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
-#include "elements/draw_win.h"
 #include "elements/font.h"
 #include "elements/font_win.h"
 #include "resources/ids.h"
@@ -33,6 +32,7 @@
 #include "text/rich_win.h"
 #include "text/spellcheck_win.h"
 #include "text/tw.h"
+#include "text/tw_frame_win.h"
 #include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
@@ -41,6 +41,14 @@ namespace {
 
 int default_w_ = 300, default_h_ = 180;  // default_size_
 bool suspend_leftclick_ = false;
+// Where a word-ending character was typed, and into which window; its key-up checks the word
+// before it. A key-up alone (the Enter that opened the window) checks nothing.
+HWND typed_break_ = nullptr;
+size_t typed_at_ = 0;
+
+bool ends_word(unsigned char c) { return c != 0 && std::strchr(" \r,.;:!?", c) != nullptr; }
+
+constexpr std::pair<int, int> kEditHelp[] = {{4, 125}, {5, 57}};  // edit_help_: code, help topic
 
 constexpr int kPassPopup[][2] = {
     {IDM_TW_CUT, CMD_CUT},       {IDM_TW_COPY, CMD_COPY},       {IDM_TW_PASTE, CMD_PASTE},
@@ -58,18 +66,11 @@ void remove_inst(HWND win) {
     std::erase_if(tw_inst_, [&](const TwInst& t) { return t.win == win; });
 }
 
-std::string window_title(HWND win) {
-    char buf[MAX_PATH + 64] = {};
-    GetWindowTextA(win, buf, sizeof buf);
-    return buf;
-}
-
-// The window's outer rectangle in the main window's client coordinates.
-RECT rect_in_main(HWND win) {
-    RECT r;
-    GetWindowRect(win, &r);
-    MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
-    return r;
+// Only an object's text belongs to the diagram: editing a file leaves the diagram unchanged.
+void mark_changed(HWND win, bool refresh = true) {
+    if (tw_entry(win).key == 0) return;
+    if (refresh) file_mark_changed();
+    else file_set_changed();
 }
 
 void show_status(HWND win) {
@@ -83,14 +84,6 @@ HWND create_editor(const std::string& title, const RECT& r, const LOGFONTA& font
                    bool keywords, const std::string& text);
 
 bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res);
-
-// The object's position in the main window's client coordinates.
-POINT object_point(const Obj& o) {
-    POINT p{0, 0};
-    if (auto d = draw_lp_to_dp_x({o.x, o.y})) p = {d->x, d->y};
-    if (view_inst_ && main_inst_) MapWindowPoints(view_inst_, main_inst_, &p, 1);
-    return p;
-}
 
 LOGFONTA file_font() {
     LOGFONTA lf{};
@@ -124,13 +117,6 @@ HWND create_editor(const std::string& title, const RECT& r, const LOGFONTA& font
     return win;
 }
 
-bool write_file(const std::string& name, const std::string& text) {
-    std::string error;
-    if (view_write_replace(name, text, &error)) return true;
-    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
-    return false;
-}
-
 bool save_as(HWND win, TextModel& m) {
     char buf[MAX_PATH] = {};
     std::string dir;
@@ -144,10 +130,10 @@ bool save_as(HWND win, TextModel& m) {
     of.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
     of.lpstrTitle = "Save as Filename:";
     of.lpstrDefExt = "txt";
-    of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&of)) return false;
-    std::string name = util_lower(buf);
-    if (!write_file(name, m.text())) return false;
+    std::string name = buf;
+    if (!tw_write_file(name, m.text())) return false;
     m.set_modified(false);
     SetWindowTextA(win, name.c_str());
     return true;
@@ -156,12 +142,12 @@ bool save_as(HWND win, TextModel& m) {
 int save(HWND win, const TwEntry& e) {
     TextModel* m = fe_model(win);
     if (e.key != 0 || !m) return 1;
-    std::string name = window_title(win);
+    std::string name = tw_title(win);
     if (util_lower(name).find("untitled.txt") != std::string::npos) {
         save_as(win, *m);
         return 0;
     }
-    if (!write_file(name, m->text())) return 0;
+    if (!tw_write_file(name, m->text())) return 0;
     m->set_modified(false);
     msg_note("File " + name + " is saved to disk");
     return 0;
@@ -179,10 +165,13 @@ void sort_selection(HWND win, TextModel& m) {
 }
 
 void promote(HWND win, const TwEntry& e, TextModel& m) {
-    auto lines = tw_promote_lines(m.selection());
+    auto lines = tw_promote_lines(strip_fields(m.selection()));
     std::reverse(lines.begin(), lines.end());  // reading order
-    m.insert_text("");
-    fe_changed(win);
+    // A read-only text gives its lines but keeps them.
+    if (!fe_read_only(win)) {
+        m.insert_text("");
+        fe_changed(win);
+    }
     view_obj_from_text(e.key, lines);
     task_menu_cmd(CMD_CLOSE_WINDOWS);
     file_mark_changed();
@@ -190,13 +179,7 @@ void promote(HWND win, const TwEntry& e, TextModel& m) {
 }
 
 void print(HWND win) {
-    TextModel* m = fe_model(win);
-    if (!m) return;
-    std::string file = file_progdir_path("temp_printfile.rtf");
-    DeleteFileA(file.c_str());
-    if (!write_file(file, strip_fields(m->text()))) return;
-    auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), "", "", 1));
-    if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+    if (TextModel* m = fe_model(win)) tw_print_file(strip_fields(m->text()));
 }
 
 // Menu state while a text window has the focus (user 4).
@@ -215,20 +198,20 @@ void menu_state(HWND win) {
     for (int id : {CMD_CUT, CMD_COPY, CMD_PROMOTE, CMD_UPPER_CASE, CMD_LOWER_CASE, CMD_SORT}) en(id, sel);
 }
 
-// Check while typing: the word before the caret becomes a No Action field when it is misspelt.
-void check_word(HWND win) {
+// Check while typing: the word that ends at `end` becomes a No Action field when it is misspelt.
+void check_word(HWND win, size_t end) {
     TextModel* m = fe_model(win);
-    if (!m) return;
-    size_t c = m->caret();
-    size_t p = c;
-    while (p > 0 && (m->text()[p - 1] == ' ' || m->text()[p - 1] == '\r' || m->text()[p - 1] == '\n')) --p;
+    if (!m || fe_read_only(win)) return;
+    size_t p = std::min(end, m->size());
+    while (p > 0 && (ends_word(static_cast<unsigned char>(m->text()[p - 1])) || m->text()[p - 1] == '\n')) --p;
     auto w = m->word_at(p);
     if (!w || field_at(m->text(), w->first + 1)) return;  // never a field inside a field
     std::string word = util_lower(m->text().substr(w->first, w->second - w->first));
     if (spell_word_ok(word)) return;
+    size_t c = m->caret();
     m->select(w->first, w->second);
-    int n = m->make_field("") ? 1 : 0;
-    m->set_caret(c + 3 * static_cast<size_t>(n));
+    if (!m->make_field("")) return;
+    m->set_caret(c >= w->second ? c + 3 : c);
     fe_changed(win);
 }
 
@@ -266,21 +249,26 @@ bool close_window(HWND win) {
         DestroyWindow(win);
         return true;
     }
-    RECT r = rect_in_main(win);
+    RECT r = tw_rect_in_main(win);
     const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
-    const int rule = tw_close_rule(file_window, m->modified(), file_is_changed() != 0, obj && obj->geom == geom);
+    const int rule = tw_close_rule(file_window, m->modified(), obj && obj->geom == geom);
     if (rule == 1 || rule == 2) {
         remove_inst(win);
         DestroyWindow(win);
         return true;
     }
     if (rule == 3) {
-        std::string name = window_title(win);
+        std::string name = tw_title(win);
         int a = msg_ask_yes_no_cancel("Save textfile " + util_lower(file_name_part(name)) + " ?", "File Changed");
         if (a == 3) return false;
+        // Saving the source reloads the diagram: edits made to it since are not dropped unasked.
+        if (a == 1 && t.mode == 2 && file_is_changed() &&
+            !msg_ask_yes_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
+                            "File Changed"))
+            return false;
         if (a == 1) {
             bool untitled = util_lower(name).find("untitled.txt") != std::string::npos;
-            bool ok = untitled ? save_as(win, *m) : write_file(name, m->text());
+            bool ok = untitled ? save_as(win, *m) : tw_write_file(name, m->text());
             if (!ok) return false;  // the text stays where the user can still save it
         }
         remove_inst(win);
@@ -308,9 +296,7 @@ bool close_window(HWND win) {
     }
     marked_obj_.clear();
     remove_inst(win);
-    POINT p = object_point(o);
-    ShowWindow(win, SW_HIDE);
-    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 0);
+    tw_close_effect(win, o);
     DestroyWindow(win);
     if (tw_needs_recompute(o.ext)) view_auto_recompute();
     if (o.flags & 1024) view_invalidate();
@@ -322,12 +308,19 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     switch (msg) {
     case WM_KEYDOWN:
         show_status(win);
-        if (wp != VK_SHIFT && wp != VK_CONTROL) file_set_changed();
+        if (wp != VK_SHIFT && wp != VK_CONTROL) mark_changed(win, false);
+        return false;
+    case WM_CHAR:
+        if (TextModel* m = fe_model(win); m && ends_word(static_cast<unsigned char>(wp))) {
+            typed_break_ = win;
+            typed_at_ = m->sel_start();
+        }
         return false;
     case WM_KEYUP: {
         TwInst* t = inst_of(win);
-        if ((wp == VK_RETURN || wp == VK_SPACE) && menu_checked(CMD_CHECK_TYPING) && t && (t->mode == 1 || t->mode == 3))
-            check_word(win);
+        if (typed_break_ == win && menu_checked(CMD_CHECK_TYPING) && t && (t->mode == 1 || t->mode == 3))
+            check_word(win, typed_at_);
+        typed_break_ = nullptr;
         tbar_refresh();
         return false;
     }
@@ -371,9 +364,13 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     case WM_VORN_USER:
         if (wp == 10003) tw_follow_field(win);
         else if (wp == 4) menu_state(win);
+        else if (wp == 3)
+            for (auto [code, topic] : kEditHelp)
+                if (code == static_cast<int>(lp)) help_context(topic);
         return true;
     case WM_CLOSE: close_window(win); return true;
     case WM_DESTROY:
+        if (typed_break_ == win) typed_break_ = nullptr;
         remove_inst(win);
         if (focused_tw_.win == win) focused_tw_ = {};
         spell_dict(0);
@@ -386,7 +383,9 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
 void open_hypertext_editor() { tw_open(0, file_progdir_path("untitled.txt"), 3); }
 
 void open_source_editor() {
-    const std::string& name = file_current_name();
+    // The editor shows the file on disk: unsaved diagram edits are saved first or kept apart.
+    if (file_is_changed() && shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
+    const std::string name = file_current_name();
     if (name.empty()) return;
     tw_open(0, name, 2);
 }
@@ -415,8 +414,6 @@ bool tw_open(Key key, const std::string& name, int mode) {
     if (!main_inst_) return false;
     for (const auto& t : std::vector<TwInst>(tw_inst_))
         if (IsWindow(t.win)) BringWindowToTop(t.win);
-    RECT client;
-    GetClientRect(main_inst_, &client);
     if (key == 0) {
         view_wait_cursor(true);
         auto text = file_read_text(name);
@@ -442,13 +439,9 @@ bool tw_open(Key key, const std::string& name, int mode) {
     auto o = view_obj_get(key);
     if (!o) return false;
     view_wait_cursor(true);
-    POINT p = object_point(*o);
-    TwRect stored = tw_unpack_geometry(o->geom);
-    TwRect r = tw_place(stored, p.x, p.y, default_w_, default_h_, client.right, client.bottom);
-    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 1);
+    RECT r = tw_place_window(*o, default_w_, default_h_);
     LOGFONTA lf = font_logfont(text_font(3, 1));
-    HWND win = create_editor(o->id, {r.left, r.top, r.right, r.bottom}, lf, (o->flags & 8) != 0, (o->flags & 1) != 0,
-                             false, o->ext);
+    HWND win = create_editor(o->id, r, lf, (o->flags & 8) != 0, (o->flags & 1) != 0, false, o->ext);
     view_wait_cursor(false);
     if (!win) return false;
     tw_inst_.push_back({win, key, 1});
@@ -468,32 +461,32 @@ int tw_menu(HWND win, int id) {
         if (e.key != 0) return 1;
         save_as(win, *m);
         return 0;
-    case CMD_CUT: fe_cut(win); file_mark_changed(); return 0;
+    case CMD_CUT: fe_cut(win); mark_changed(win); return 0;
     case CMD_COPY: fe_copy(win); return 0;
-    case CMD_PASTE: fe_paste(win); file_mark_changed(); return 0;
+    case CMD_PASTE: fe_paste(win); mark_changed(win); return 0;
     case CMD_DELETE: fe_delete(win); return 0;
-    case CMD_SELECT_ALL: fe_select_all(win); file_mark_changed(); return 0;
+    case CMD_SELECT_ALL: fe_select_all(win); mark_changed(win); return 0;
     case CMD_UNDO:
         if (m->can_undo()) {
             fe_undo(win);
-            file_mark_changed();
+            mark_changed(win);
         }
         return 0;
-    case CMD_REDO: fe_redo(win); file_mark_changed(); return 0;
+    case CMD_REDO: fe_redo(win); mark_changed(win); return 0;
     case CMD_FIND_TEXT: fe_find_dialog(win, false); return 0;
     case CMD_FIND_NEXT: fe_find_next(win); return 0;
-    case CMD_REPLACE_TEXT: fe_find_dialog(win, true); file_mark_changed(); return 0;
+    case CMD_REPLACE_TEXT: fe_find_dialog(win, true); mark_changed(win); return 0;
     case CMD_UPPER_CASE: case CMD_LOWER_CASE:
         if (fe_read_only(win)) return 0;
         m->change_case(id == CMD_UPPER_CASE);
         fe_changed(win);
-        file_mark_changed();
+        mark_changed(win);
         return 0;
     case CMD_SORT:
         if (!m->has_selection()) return 1;
         if (fe_read_only(win)) return 0;
         sort_selection(win, *m);
-        file_mark_changed();
+        mark_changed(win);
         return 0;
     case CMD_PROMOTE:
         if (!m->has_selection() || e.key == 0) return 1;
@@ -519,7 +512,7 @@ bool tw_insert_text(const std::string& text) {
     if (win) {
         if (fe_read_only(win)) return false;
         fe_insert(win, text);
-        file_mark_changed();
+        mark_changed(win);
         return true;
     }
     if (focused_tw_.kind == 7 && focused_tw_.win && IsWindow(focused_tw_.win)) {
@@ -564,9 +557,11 @@ static void spell_access() {
         m->select(from, to);
         m->insert_text(text);
         fe_changed(w);
-        file_mark_changed();
+        mark_changed(w);
         return true;
     };
+    a.key = [](HWND w) { return tw_entry(w).key; };
+    a.open = [](Key key) -> HWND { return tw_open(key, "", 1) && !tw_inst_.empty() ? tw_inst_.back().win : nullptr; };
     spell_check_set_tw_access(a);
 }
 

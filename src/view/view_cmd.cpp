@@ -500,6 +500,54 @@ bool view_shift(int button, int step, int level) {
 
 // ---- Promote ---------------------------------------------------------------------------------
 
+namespace {
+
+// Where objects of a level lie: as last painted, else as their text suggests, so new objects can
+// be put where they cover nothing.
+class Room {
+public:
+    explicit Room(int level) {
+        int chars = 0, width = 0;
+        for (const ObjRectEntry& e : obj_rect_each()) {
+            if (e.level != level) continue;
+            painted_[e.key] = Rc{e.l, e.t, e.r, e.b};
+            if (const Obj* o = view_doc().obj(e.key); o && !o->id.empty()) {
+                chars += static_cast<int>(o->id.size());
+                width += std::max(0, e.r - e.l - 30);
+            }
+        }
+        if (chars > 0) char_w_ = std::clamp(width / chars, 3, 40);
+        for (const Obj& o : view_doc().objs)
+            if (o.level == level) taken_.push_back(box(o.key, o.id, {o.x, o.y}));
+    }
+    // The box an object of this text takes at p.
+    Rc box(Key key, const std::string& id, Pt p) const {
+        if (auto it = painted_.find(key); key && it != painted_.end()) return it->second;
+        int hw = static_cast<int>(std::min<size_t>(id.size(), 200)) * char_w_ / 2 + 15;
+        return Rc{p.x - hw, p.y + kHalfHeight, p.x + hw, p.y - kHalfHeight};
+    }
+    // `p`, or the first point below it, `step` at a time, where `id` covers nothing; then taken.
+    Pt place(const std::string& id, Pt p, int step) {
+        for (int tries = 0; tries < 500 && covers(box(0, id, p)); ++tries) p.y -= step;
+        taken_.push_back(box(0, id, p));
+        return p;
+    }
+
+private:
+    static constexpr int kHalfHeight = 20, kGap = 6;
+    bool covers(const Rc& b) const {
+        for (const Rc& t : taken_)
+            if (b.left < t.right + kGap && t.left < b.right + kGap && b.bottom < t.top + kGap && t.bottom < b.top + kGap)
+                return true;
+        return false;
+    }
+    std::map<Key, Rc> painted_;
+    std::vector<Rc> taken_;
+    int char_w_ = 8;
+};
+
+}  // namespace
+
 std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lines, Pt at, int level) {
     std::vector<Key> made;
     Document& d = view_doc();
@@ -513,8 +561,9 @@ std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lin
     };
     if (key == 0) {
         if (lines.size() != 1 || strip(lines[0]).empty()) return made;
+        Pt spot = Room(level).place(strip(lines[0]), at, 60);
         UndoStep step;
-        if (auto k = make(strip(lines[0]), at.x, at.y, level)) made.push_back(*k);
+        if (auto k = make(strip(lines[0]), spot.x, spot.y, level)) made.push_back(*k);
         step.commit("Create Object");
         view_repaint();
         return made;
@@ -529,14 +578,16 @@ std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lin
     const int vert = std::max(60, view_cluster_vert_spacing());
     const LinkDefaults ld = link_defaults_get();
     const bool thick = view_param_get(362) == 1;
+    Room room(p.level);
     UndoStep step;
     int row = existing;
     for (const std::string& raw : lines) {
         std::string id = strip(raw);
         if (id.empty()) continue;
-        auto k = make(id, p.x + horz, p.y - vert * row, p.level);
+        Pt spot = room.place(id, {p.x + horz, p.y - vert * row}, vert);
+        auto k = make(id, spot.x, spot.y, p.level);
         if (!k) break;  // no key left: the user was told
-        ++row;
+        row = (p.y - spot.y) / vert + 1;
         made.push_back(*k);
         view_link_add(link_from_defaults(key, *k, ld, thick, view_new_item_colour().index));
     }

@@ -48,8 +48,9 @@ constexpr int kLowestLevel = -250, kHighestLevel = 250;
 bool view_shift(int button, int step, int level);
 
 // Promote: each line becomes a new object linked from object `key` (reading order, placed
-// below and right of it). Key 0 with one line: a new object at `at` on `level`. One undoable
-// step; gives the new keys.
+// below and right of it). Key 0 with one line: a new object at `at` on `level`. A new object
+// that would cover another moves down until it covers nothing. One undoable step; gives the
+// new keys.
 std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lines,
                                     Pt at = {}, int level = 1);
 

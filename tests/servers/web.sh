@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Local web servers for the web client's Windows tests, on 127.0.0.1 only:
 #   14380 plain files (python's http.server), 14381 hard cases and 14384 request capture
-#   (web_server.py), 14382 tinyproxy, 14383 nginx with Basic authorisation on /private/.
+#   (web_server.py), 14382 tinyproxy, 14383 nginx with Basic authorisation on /private/, 14385
+#   answers against the rules (hostile_server.py).
 # web.sh start|stop [owner]; idempotent and quiet. Several runs may share the servers: each names
 # itself (a process id) and the last one to stop stops them. A server that cannot start is left
 # out: its tests skip.
@@ -13,13 +14,23 @@ py=/usr/bin/python3
 
 running() { [ -f "$state/$1.pid" ] && kill -0 "$(cat "$state/$1.pid")" 2>/dev/null; }
 
+# Another run (a live process other than this owner) holds the servers.
+others_running() {
+  for u in "$state"/users/*; do
+    [ -e "$u" ] || continue
+    [ "$(basename "$u")" = "$owner" ] && continue
+    kill -0 "$(basename "$u")" 2>/dev/null && return 0
+  done
+  return 1
+}
+
 stop() {
   rm -f "$state/users/$owner"
   for u in "$state"/users/*; do
     [ -e "$u" ] && kill -0 "$(basename "$u")" 2>/dev/null && return 0
     rm -f "$u"
   done
-  for n in files handler tinyproxy; do
+  for n in files handler hostile tinyproxy; do
     if running "$n"; then kill "$(cat "$state/$n.pid")" 2>/dev/null; fi
     rm -f "$state/$n.pid"
   done
@@ -44,10 +55,23 @@ start() {
     (cd "$state/www" && exec setsid "$py" -m http.server 14380 --bind 127.0.0.1 >/dev/null 2>&1) &
     echo $! >"$state/files.pid"
   fi
-  if ! running handler; then
-    setsid "$py" "$here/web_server.py" "$state/www" 14381 14384 >/dev/null 2>&1 &
-    echo $! >"$state/handler.pid"
-  fi
+  # A Python server started from an older script is replaced when no other run is using it.
+  start_py() {  # name script args...
+    local name=$1 script=$2 version
+    shift 2
+    version=$(md5sum <"$here/$script" | cut -c1-32)
+    if running "$name" && [ "$(cat "$state/$name.version" 2>/dev/null)" != "$version" ] && ! others_running; then
+      kill "$(cat "$state/$name.pid")" 2>/dev/null
+      for _ in $(seq 30); do running "$name" || break; sleep 0.1; done
+    fi
+    if ! running "$name"; then
+      setsid "$py" "$here/$script" "$@" >/dev/null 2>&1 &
+      echo $! >"$state/$name.pid"
+      echo "$version" >"$state/$name.version"
+    fi
+  }
+  start_py handler web_server.py "$state/www" 14381 14384
+  start_py hostile hostile_server.py "$state/www" 14385
   if ! running tinyproxy && command -v tinyproxy >/dev/null; then
     cat >"$state/tinyproxy.conf" <<EOF
 Port 14382
@@ -91,7 +115,7 @@ EOF
   for _ in $(seq 50); do
     if "$py" - <<'EOF' 2>/dev/null; then break; fi
 import socket
-for p in (14380, 14381):
+for p in (14380, 14381, 14385):
     socket.create_connection(("127.0.0.1", p), timeout=0.2).close()
 EOF
     sleep 0.1

@@ -1,32 +1,47 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ideas/analyze_kinds.h"
 
 namespace {
 
+using Kind = std::function<void(const AnalyzeSink&)>;
+
+std::string all_of(const Kind& kind) {
+    std::string out;
+    kind([&](std::string_view p) {
+        out += p;
+        return true;
+    });
+    return out;
+}
+
 TEST(AnalyzeKinds, SentencesAndClausesEndAtFullStopAndBlank) {
-    EXPECT_EQ(analyze_sentences("One is here. Two is there. Three"), "One is here.\nTwo is there.\n");
+    auto sentences = [](std::string_view t) { return all_of([&](const AnalyzeSink& o) { analyze_sentences(t, o); }); };
+    EXPECT_EQ(sentences("One is here. Two is there. Three"), "One is here.\nTwo is there.\n");
     // The last sentence of a text has no blank after it.
-    EXPECT_EQ(analyze_sentences("One.  Two. Three."), "One.\nTwo.\nThree.\n");
-    EXPECT_EQ(analyze_sentences("Only one.\r\n"), "Only one.\n");
-    EXPECT_EQ(analyze_sentences("no stop at all"), "");
-    EXPECT_EQ(analyze_clauses("Red, green and blue. Then, at last - done."),
+    EXPECT_EQ(sentences("One.  Two. Three."), "One.\nTwo.\nThree.\n");
+    EXPECT_EQ(sentences("Only one.\r\n"), "Only one.\n");
+    EXPECT_EQ(sentences("no stop at all"), "");
+    EXPECT_EQ(all_of([](const AnalyzeSink& o) { analyze_clauses("Red, green and blue. Then, at last - done.", o); }),
               "Red,\n    green and blue.\nThen,\n    at last ,\n    - done.\n");
 }
 
 TEST(AnalyzeKinds, HypertextShowsFieldsWithHiddenTextInBrackets) {
-    EXPECT_EQ(analyze_hypertext("See \x0bthe map\x0emap.txt\x0f and \x0bplain\x0e\x0f here."),
-              "the map[map.txt]\nplain\n");
+    auto fields = [](std::string_view t) { return all_of([&](const AnalyzeSink& o) { analyze_hypertext(t, o); }); };
+    EXPECT_EQ(fields("See \x0bthe map\x0emap.txt\x0f and \x0bplain\x0e\x0f here."), "the map[map.txt]\nplain\n");
     // Stray markers never loop and lose nothing after them.
-    EXPECT_EQ(analyze_hypertext("end\x0f then \x0b" "field\x0f"), "\nfield]\n");
-    EXPECT_EQ(analyze_hypertext("\x0bopen only"), "");
+    EXPECT_EQ(fields("end\x0f then \x0b" "field\x0f"), "\nfield]\n");
+    EXPECT_EQ(fields("\x0bopen only"), "");
 }
 
 TEST(AnalyzeKinds, NumericsStartAtEachNumber) {
-    EXPECT_EQ(analyze_numerics("about 12 apples\nand 200"), "12 apples and 200 ...\n200 ...\n");
-    EXPECT_EQ(analyze_numerics("none"), "");
+    auto numerics = [](std::string_view t) { return all_of([&](const AnalyzeSink& o) { analyze_numerics(t, o); }); };
+    EXPECT_EQ(numerics("about 12 apples\nand 200"), "12 apples and 200 ...\n200 ...\n");
+    EXPECT_EQ(numerics("none"), "");
     std::string long_text = "7" + std::string(60, 'x');
-    EXPECT_EQ(analyze_numerics(long_text), long_text.substr(0, 50) + "...\n");
+    EXPECT_EQ(numerics(long_text), long_text.substr(0, 50) + "...\n");
 }
 
 TEST(AnalyzeKinds, FirstSentence) {
@@ -35,21 +50,71 @@ TEST(AnalyzeKinds, FirstSentence) {
     EXPECT_EQ(analyze_first_sentence(""), "");
 }
 
-}  // namespace
-
-namespace {
-
 TEST(AnalyzeKinds, ProperNounsAndAbstract) {
-    auto known = [](std::string_view w) { return w == "the" || w == "rain"; };
-    EXPECT_EQ(analyze_proper_nouns("Ann met Bob. The Rain (Ann) came.", known), "Ann\nBob\nAnn\n");
-    EXPECT_EQ(analyze_abstract("The storm, sadly - broke the dam.", "the\nand\n"), ". storm, sadly broke. dam.");
+    auto is_name = [](std::string_view w, bool) { return w != "The" && w != "Rain"; };
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) { analyze_proper_nouns("Ann met Bob. The Rain (Ann) came.", is_name, o); }),
+              "Ann\nBob\nAnn\n");
+    EXPECT_EQ(all_of([](const AnalyzeSink& o) { analyze_abstract("The storm, sadly - broke the dam.", "the\nand\n", o); }),
+              ". storm, sadly broke. dam.");
+}
+
+TEST(AnalyzeKinds, ProperNounsKnowTheNamesTheDictionaryHoldsLowerCased) {
+    ProperNames names = analyze_parse_names("paris\nlondon\r\nmaria*\nbill*\n");
+    auto known = [](std::string_view w) {
+        for (const char* k : {"paris", "london", "maria", "bill", "the", "met", "in", "and", "paid", "rain"})
+            if (w == k) return true;
+        return false;
+    };
+    auto is_name = [&](std::string_view tok, bool start) { return analyze_is_name(names, tok, start, known); };
+    // A name that is an ordinary word too counts only inside a sentence; a word the dictionary
+    // does not know counts anywhere.
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) {
+                  analyze_proper_nouns("Maria met Bill in Paris. Bill paid.\nThe Rain and London (Maria) met Zog.", is_name, o);
+              }),
+              "Bill\nParis\nLondon\nMaria\nZog\n");
 }
 
 TEST(AnalyzeKinds, ChecklistWordsAndFrequencies) {
     const char* cl = "dam\nrain\nstorm\n";
-    EXPECT_EQ(analyze_checklist_words(cl, "Rain hit the dam; storms  passed."), "RAIN hit the DAM; storms  passed.");
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) { analyze_checklist_words(cl, "Rain hit the dam; storms  passed.", o); }),
+              "RAIN hit the DAM; storms  passed.");
     // The first word and bracketed words count too; every item is listed, most frequent first.
-    EXPECT_EQ(analyze_checklist_freq(cl, "Rain and rain (rain) fell on the dam."), "rain  3\ndam  1\nstorm  0\n");
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) { analyze_checklist_freq(cl, "Rain and rain (rain) fell on the dam.", o); }),
+              "rain  3\ndam  1\nstorm  0\n");
+}
+
+// Every kind gives the sink a chance to stop it long before the end of a long text, and keeps
+// what it wrote until then.
+TEST(AnalyzeKinds, EveryKindStopsWhenTheSinkSaysSo) {
+    std::string text;
+    while (text.size() < 400000) text += "Maria saw 12 boats near Paris, then left - \x0b" "fast\x0eq\x0f. ";
+    std::string cl = "boats\nparis\nleft\n";
+    const Kind kinds[] = {
+        [&](const AnalyzeSink& o) { analyze_plain(text, o); },
+        [&](const AnalyzeSink& o) { analyze_sentences(text, o); },
+        [&](const AnalyzeSink& o) { analyze_clauses(text, o); },
+        [&](const AnalyzeSink& o) { analyze_hypertext(text, o); },
+        [&](const AnalyzeSink& o) { analyze_numerics(text, o); },
+        [&](const AnalyzeSink& o) { analyze_proper_nouns(text, [](std::string_view, bool) { return false; }, o); },
+        [&](const AnalyzeSink& o) { analyze_abstract(text, "then\nnear\n", o); },
+        [&](const AnalyzeSink& o) { analyze_checklist_words(cl, text, o); },
+        [&](const AnalyzeSink& o) { analyze_checklist_freq(cl, text, o); },
+        [&](const AnalyzeSink& o) { analyze_syllable_lines(text, o); },
+    };
+    int k = 0;
+    for (const Kind& kind : kinds) {
+        std::string whole = all_of(kind);
+        int calls = 0;
+        std::string kept;
+        kind([&](std::string_view p) {
+            kept += p;
+            return ++calls < 2;
+        });
+        EXPECT_EQ(calls, 2) << "kind " << k;
+        EXPECT_EQ(whole.compare(0, kept.size(), kept), 0) << "kind " << k;
+        EXPECT_LE(kept.size(), 3 * (1u << 16)) << "kind " << k;
+        ++k;
+    }
 }
 
 }  // namespace

@@ -112,11 +112,32 @@ TEST(Clist, CheckStatesFollowTheFileAndEmptyOnesVanish) {
     EXPECT_FALSE(clist_parse_checks("checks_(\"a.l\",1,[1\n", bad));
 }
 
-TEST(Clist, SelectionTitleCutsAfterTheFileName) {
-    EXPECT_EQ(clist_selection_title("16 Checklists - risk.l", 2, 9), "16 Checklists - risk.l Selected 2 of 9 items");
-    EXPECT_EQ(clist_selection_title("16 Checklists - risk.l Selected 2 of 9 items", 0, 9),
-              "16 Checklists - risk.l Selected 0 of 9 items");
-    EXPECT_EQ(clist_selection_title("Checklist - none selected", 0, 0), "Checklist - none selected Selected 0 of 0 items");
+TEST(Clist, TitleNamesTheWholeFileAndNoCountWithoutOne) {
+    EXPECT_EQ(clist_title(16, "risk.l", 2, 9), "16 Checklists - risk.l Selected 2 of 9 items");
+    // Dots in a folder or a name take nothing away.
+    EXPECT_EQ(clist_title(3, "c:\\lists.v2\\my.plan.l", 0, 4), "3 Checklists - c:\\lists.v2\\my.plan.l Selected 0 of 4 items");
+    EXPECT_EQ(clist_title(0, "", 0, 0), "Checklist - none selected");
+}
+
+TEST(Clist, LinksFollowRenamedChecklists) {
+    // All renames at once: a link to "Old" becomes "Risks", not "Dangers".
+    auto r = clist_rename_links("Plan it\r\nRisks]\r\nRisks to weigh\nRisks]]\nOld", {{"Risks", "Dangers"}, {"Old", "Risks"}});
+    ASSERT_TRUE(r);
+    EXPECT_EQ(*r, "Plan it\r\nDangers]\r\nRisks to weigh\nDangers]]\nRisks");
+    EXPECT_FALSE(clist_rename_links("a\nb]\n", {{"c", "d"}}));
+}
+
+TEST(Clist, EntriesNeedADescriptionOfTheirOwn) {
+    ClistIndex idx;
+    idx.entries = {{"a.l", "Alpha", 0, 0}, {"b.l", " ", 0, 0}, {"c.l", "Alpha", 0, 0}};
+    std::string which;
+    EXPECT_EQ(clist_entry_fault(idx, &which), "Enter a description");
+    EXPECT_EQ(which, "b.l");
+    idx.entries[1].desc = "Beta";
+    EXPECT_EQ(clist_entry_fault(idx, &which), "File description Alpha already exists");
+    EXPECT_EQ(which, "c.l");
+    idx.entries[2].desc = "Gamma";
+    EXPECT_FALSE(clist_entry_fault(idx, &which));
 }
 
 TEST(Clist, RandomLineIsTheLineHoldingTheDrawnPosition) {

@@ -49,6 +49,26 @@ TEST(Gen, SequentialRunsThroughEveryCombinationAndStartsAgain) {
     EXPECT_EQ(gen_generate("Sentence", o, l.entries(), fixed({0})).lines, (std::vector<std::string>{"Red cat"}));
 }
 
+TEST(Gen, SequentialPassesOverRejectedCombinations) {
+    Lists l = sample();
+    l.objs["Pair"] = "Animal+Pet+now";
+    l.objs["Pet"] = "cat\nbird";
+    GenOptions o;
+    o.sequential = true;
+    o.capitalize = false;
+    o.count = 4;
+    // The first combination repeats a word: the next ones still come.
+    EXPECT_EQ(gen_generate("Pair", o, l.entries(), fixed({0})).lines,
+              (std::vector<std::string>{"dog cat now", "cat bird now", "dog bird now"}));
+    o.skip = "green cat";
+    EXPECT_EQ(gen_generate("Sentence", o, l.entries(), fixed({0})).lines,
+              (std::vector<std::string>{"red cat", "red dog", "green dog"}));
+    o.skip.clear();
+    o.contains = "dog";
+    EXPECT_EQ(gen_generate("Sentence", o, l.entries(), fixed({0})).lines,
+              (std::vector<std::string>{"red dog", "green dog"}));
+}
+
 TEST(Gen, StarRepeatsAChoiceAndHashNeverTakesOneTwice) {
     Lists l = sample();
     GenOptions o;
@@ -74,6 +94,7 @@ TEST(Gen, SelfReferenceIsCappedAndMissingFilesReportedOnce) {
     o.count = 3;
     auto r = gen_generate("Loop", o, l.entries(), fixed({0}));
     EXPECT_TRUE(r.capped);
+    EXPECT_EQ(r.capped_by, "Loop");
     ASSERT_EQ(r.lines.size(), 3u);
     EXPECT_LE(r.lines[0].size(), kGenMaxText);
     auto m = gen_generate("Doc+Doc", o, l.entries(), fixed({0}));

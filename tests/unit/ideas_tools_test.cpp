@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "ideas/clist.h"
 #include "ideas/hint.h"
 #include "ideas/quest.h"
 #include "ideas/randwords.h"
@@ -63,12 +67,66 @@ TEST(Quest, FilterWordAndLiteralFillIn) {
     EXPECT_EQ(quest_list(qs, "50%s %d", 4, ""), (std::vector<std::string>{"Who is 50%s %d?"}));
 }
 
-TEST(Quest, RandomQuestionDrawsOnePastTheEndAsEmpty) {
+TEST(Quest, RandomQuestionIsNeverEmptyWhileATemplateFits) {
     std::vector<QuestTemplate> qs;
     ASSERT_TRUE(quest_parse(kQuestions, qs));
-    EXPECT_EQ(quest_random(qs, "", 4, fixed({0})), "Who is [    ]?");
-    EXPECT_EQ(quest_random(qs, "x", 4, fixed({1})), "");
+    // Every draw the generator can give names a question, and every question can be drawn.
+    std::set<std::string> seen;
+    auto rnd = fixed({0, 1, 2, 3, 4, 5, 6, 7});
+    for (int i = 0; i < 8; ++i) {
+        std::string q = quest_random(qs, "", 0, rnd);
+        EXPECT_FALSE(q.empty()) << i;
+        seen.insert(q);
+    }
+    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(quest_random(qs, "x", 4, fixed({1})), "Who is x?");
     EXPECT_EQ(quest_random({}, "x", 0, fixed({0})), "");
+    EXPECT_EQ(quest_random(qs, "x", 16, fixed({0})), "");
+}
+
+std::string shipped(const std::string& name) {
+    std::ifstream in(std::string(VORN_SOURCE_DIR) + "/data/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ShippedContent, EveryChecklistHasRoomForVariety) {
+    ClistIndex idx;
+    ASSERT_TRUE(clist_parse_index(shipped("clist.kba"), idx));
+    ASSERT_GE(idx.entries.size(), 16u);
+    for (const auto& e : idx.entries) {
+        std::string text = shipped(e.file);
+        auto items = clist_items(text);
+        EXPECT_GE(items.size(), 40u) << e.file;
+        EXPECT_TRUE(text.ends_with("\n")) << e.file;
+        for (const auto& it : items) EXPECT_FALSE(it.empty() || it[0] == ' ') << e.file << ": [" << it << "]";
+        // A link item names a checklist of the index.
+        for (const auto& it : items)
+            if (it.ends_with("]")) EXPECT_NE(clist_link(idx, it), nullptr) << e.file << ": " << it;
+    }
+}
+
+TEST(ShippedContent, SayingsNeverShowTheirTitleLine) {
+    for (const char* name : {"proverb.l", "quote.l"}) {
+        std::string text = shipped(name);
+        auto lines = clist_items(text);
+        // Every character position drawn: the title never comes up, every saying does.
+        std::set<std::string> posted;
+        for (int at = 0; at < static_cast<int>(text.size()); ++at)
+            if (auto l = hint_list_line(text, [at](int) { return at; })) posted.insert(*l);
+        EXPECT_EQ(posted.count(lines[0]), 0u) << name;
+        EXPECT_EQ(posted.size(), lines.size() - 1) << name;
+        EXPECT_GE(posted.size(), 40u) << name;
+    }
+}
+
+TEST(ShippedContent, QuestionsCoverEveryCategoryAndFilter) {
+    std::vector<QuestTemplate> qs;
+    std::string err;
+    ASSERT_TRUE(quest_parse(shipped("question.kba"), qs, &err)) << err;
+    EXPECT_GE(qs.size(), 150u);
+    for (unsigned bit = 1; bit <= 32; bit <<= 1) EXPECT_GE(quest_questions(qs, "X", bit).size(), 25u) << bit;
+    for (const char* f : kQuestFilters)
+        if (*f) EXPECT_GE(quest_list(qs, "X", 0, f).size(), 10u) << f;
 }
 
 TEST(Rwords, SettingsAndJoin) {

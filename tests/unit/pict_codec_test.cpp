@@ -240,6 +240,52 @@ TEST(PictBmp, BrokenFilesAreRefused) {
     EXPECT_TRUE(bmp_parse(set32(good(), 10, 0x7FFFFFF0)));
 }
 
+// A header naming more pixels than the limit is told apart from a broken file, with its size;
+// sizes within the limit, negative heights and other formats are left to the readers.
+TEST(PictLimit, HeadersOverThePixelLimitGiveTheirSize) {
+    auto bmp = [](int32_t w, int32_t h, uint32_t header = 40) {
+        std::string s(54, '\0');
+        s[0] = 'B', s[1] = 'M';
+        auto put32 = [&](size_t at, uint32_t v) {
+            for (int k = 0; k < 4; ++k) s[at + size_t(k)] = char(v >> (8 * k));
+        };
+        put32(14, header);
+        if (header == 12) {
+            s[18] = char(w), s[19] = char(w >> 8), s[20] = char(h), s[21] = char(h >> 8);
+        } else {
+            put32(18, uint32_t(w));
+            put32(22, uint32_t(h));
+        }
+        return s;
+    };
+    std::string pcx(128, '\0');
+    pcx[0] = 0x0A;
+    pcx[8] = char(0x3F), pcx[9] = char(0x1F);    // x 0..7999
+    pcx[10] = char(0x6F), pcx[11] = char(0x17);  // y 0..5999
+    using Size = std::optional<std::pair<uint64_t, uint64_t>>;
+    struct Row {
+        const char* what;
+        int format;
+        std::string bytes;
+        Size size;
+    } rows[] = {
+        {"8000 x 6000 bitmap", kPictBmp, bmp(8000, 6000), std::pair<uint64_t, uint64_t>{8000, 6000}},
+        {"top-down", kPictBmp, bmp(8000, -6000), std::pair<uint64_t, uint64_t>{8000, 6000}},
+        {"core header", kPictBmp, bmp(65535, 65535, 12), std::pair<uint64_t, uint64_t>{65535, 65535}},
+        {"at the limit", kPictBmp, bmp(8192, 4096), std::nullopt},
+        {"negative width", kPictBmp, bmp(-8000, 6000), std::nullopt},
+        {"no magic", kPictBmp, "XY" + bmp(8000, 6000).substr(2), std::nullopt},
+        {"cut header", kPictBmp, bmp(8000, 6000).substr(0, 20), std::nullopt},
+        {"8000 x 6000 PCX", kPictPcx, pcx, std::pair<uint64_t, uint64_t>{8000, 6000}},
+        {"a PNG is GDI+'s to measure", kPictPng, bmp(8000, 6000), std::nullopt},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(pict_header_too_large(r.format, r.bytes), r.size);
+    }
+    EXPECT_EQ(pict_too_large_text(8000, 6000), "8000 x 6000 pixels, more than the 33,554,432 a picture may have");
+}
+
 // Runs of an RLE bitmap that run off the picture or end early leave the rest black, never write
 // outside it.
 TEST(PictBmp, RleRunsStayInsideThePicture) {

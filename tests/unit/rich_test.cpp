@@ -90,6 +90,54 @@ TEST(RichRtf, OutsideReadersKeepTheText) {
     if (!checked) GTEST_SKIP() << "neither unrtf nor soffice is installed (scripts/setup installs them)";
 }
 
+// What Wine's rich edit control writes for "plain start BOLD plain end" with BOLD in bold (no
+// \plain anywhere): the outside readers take only BOLD as bold, as the program's windows do.
+TEST(RichRtf, OutsideReadersTakeTheControlsFormattingAsWritten) {
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\uc1\\deff0\\deflang1033\\deflangfe1033{\\fonttbl{\\f0 Arial;}}\r\r\n{\\colortbl;}\r\r\n"
+        "{\\*\\generator Wine Riched20 2.0;}\r\r\n\\pard\\sl-240\\slmult1 \\lang1033\\fs24\\f0 plain start \\b BOLD\\b0  plain "
+        "end\\par\r\r\n}";
+    const fs::path dir = fs::temp_directory_path() / ("vorn_rtf_bold_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "runs.rtf", std::ios::binary) << rtf;
+    EXPECT_EQ(rich_plain_text(rtf), "plain start BOLD plain end");
+    int checked = 0;
+    for (const char* tool : {"unrtf", "soffice"}) {
+        if (!have_tool(tool)) continue;
+        const std::string d = dir.string();
+        std::string cmd = std::string(tool) == "unrtf"
+                              ? "unrtf --html '" + d + "/runs.rtf' > '" + d + "/runs.html' 2>/dev/null"
+                              : "cd '" + d + "' && HOME='" + d + "' soffice --headless --convert-to html --outdir '" + d + "' '" +
+                                    d + "/runs.rtf' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << tool;
+        std::string html = read_file(dir / "runs.html");
+        size_t bold = html.find("<b>BOLD</b>");
+        EXPECT_NE(bold, std::string::npos) << tool << ": " << html;
+        EXPECT_EQ(html.find("<b>"), bold) << tool;            // nothing before it is bold
+        EXPECT_EQ(html.find("<b>", bold + 1), std::string::npos) << tool;
+        ++checked;
+    }
+    fs::remove_all(dir);
+    if (!checked) GTEST_SKIP() << "neither unrtf nor soffice is installed (scripts/setup installs them)";
+}
+
+TEST(RichRtf, PlainTextOfDocuments) {
+    struct Case { const char* rtf; const char* text; } cases[] = {
+        {"", ""},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+         "\\pard\\f0\\fs20 plain \\b bold\\b0\\par\r\nnext\\tab line\\par\r\n}",
+         "plain bold\r\nnext\tline"},
+        {"{\\rtf1{\\*\\generator Riched20 10.0;}caf\\'e9 \\{x\\} a\\\\b}", "caf\xe9 {x} a\\b"},
+        {"{\\rtf1\\uc1 x\\u8364?y \\u233\\'e9 \\ldblquote q\\rdblquote}", "x?y \xe9 \x93q\x94"},
+        {"{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\unknown zz}c}", "abc"},
+        {"{\\rtf1 unclosed \\b", "unclosed "},
+        {"{\\rtf1 end\\", "end"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(rich_plain_text(c.rtf), c.text) << c.rtf;
+    EXPECT_EQ(rich_plain_text(rich_text_to_rtf("one\r\ntwo {3}", "Arial")), "one\r\ntwo {3}");
+}
+
 TEST(RichRtf, ChunksDeliverTheWholeTextInPieces) {
     RichChunks c("abcdefg");
     char buf[8] = {};
@@ -169,7 +217,17 @@ TEST(RichCommands, SortAndCaseWorkOnTheControlsLineBreaks) {
     EXPECT_EQ(rich_sort_lines("b\r\na\nc"), "a\rb\rc");
     EXPECT_EQ(rich_sort_lines("b\ra\r"), "a\rb\r");
     EXPECT_EQ(rich_split_lines("x\r\n\ny"), (std::vector<std::string>{"x", "", "y"}));
-    EXPECT_EQ(rich_upper("caf\xE9 \xF7 z"), "CAF\xC9 \xF7 Z");
+}
+
+TEST(RichCommands, CaseChangeKeepsEveryFormattingCode) {
+    const std::string rtf = "{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\*\\generator Riched20;}\\f0 caf\\'e9 "
+                            "\\b bold\\b0  \\i \\'9a\\'ff x\\i0 \\{\\\\ \xf7\\par\r\n}";
+    EXPECT_EQ(rich_rtf_change_case(rtf, true),
+              "{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\*\\generator Riched20;}\\f0 CAF\\'c9 "
+              "\\b BOLD\\b0  \\i \\'8a\\'9f X\\i0 \\{\\\\ \xf7\\par\r\n}");
+    EXPECT_EQ(rich_rtf_change_case(rich_rtf_change_case(rtf, true), false),
+              "{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}{\\*\\generator Riched20;}\\f0 caf\\'e9 "
+              "\\b bold\\b0  \\i \\'9a\\'ff x\\i0 \\{\\\\ \xf7\\par\r\n}");
 }
 
 namespace {
@@ -269,6 +327,32 @@ TEST(FindObjects, RowsByFilterCausesAndEffects) {
     EXPECT_EQ(rows[0].id, 11);
     EXPECT_EQ(rows[0].sub_texts, (std::vector<std::string>{"Box", "03", "2", "", "other.vrn", "3"}));
     EXPECT_EQ(findobj_total_line(11), "Total items = 11");
+}
+
+TEST(FindObjects, RichTextsAndFieldsShownAndFilteredAsTheirPlainText) {
+    Document d;
+    Obj rich;
+    rich.key = 1;
+    rich.id = "Notes";
+    rich.action = 42;
+    rich.ext = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 Budget \\b review\\b0\\par}";
+    d.add_obj(rich);
+    Obj field;
+    field.key = 2;
+    field.id = "Plan";
+    field.ext = "See \x0bthe goal\x0e" "15Goal\x0f now";
+    d.add_obj(field);
+    auto ids = [&](const char* filter) {
+        int count = 0;
+        std::vector<std::string> got;
+        for (auto& r : findobj_rows(d, {filter, false, false}, "doc.vrn", &count)) got.push_back(r.text + "|" + r.sub_texts[3]);
+        return got;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(ids(""), (V{"Notes|Budget review", "Plan|See the goal now"}));
+    EXPECT_EQ(ids("budget review"), (V{"Notes|Budget review"}));
+    EXPECT_EQ(ids("the goal now"), (V{"Plan|See the goal now"}));
+    for (const char* source : {"rtf", "fonttbl", "arial", "15goal", "\x0b"}) EXPECT_TRUE(ids(source).empty()) << source;
 }
 
 TEST(Finders, FirstClickOnIdSortsAscendingOthersDescending) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "app/ddecmd.h"
 #include "base/error.h"
@@ -67,8 +68,34 @@ TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
     EXPECT_EQ(error_text_lookup(file, 12), "");
     EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 0, file), "Loading a.vrn");
     EXPECT_EQ(error_message_text("Loading %s", "a.vrn", 1031, file), "Loading a.vrn ErrNo=1031 A number is too large");
-    EXPECT_EQ(error_message_text("Oops", "", 77, file), "Oops ErrNo=77");
     EXPECT_EQ(error_message_text("50%% %s", "x", 0, ""), "50%% x");
 }
 
+// Every message has words: the file's, else the system's, else a general phrase; and an empty
+// text before the number leaves no blank at the start.
+TEST(ShellErrorText, EveryNumberComesWithWordsAndNoLeadingBlank) {
+    const std::string file = "6110 The scanner failed\n";
+    EXPECT_EQ(error_message_text("Oops", "", 77, file), "Oops ErrNo=77 Unexpected error");
+    EXPECT_EQ(error_message_text("Oops", "", 77, file, "Access denied."), "Oops ErrNo=77 Access denied.");
+    EXPECT_EQ(error_message_text("Opening %s", "a", 6110, file, "Other words"), "Opening a ErrNo=6110 The scanner failed");
+    EXPECT_EQ(error_message_text("%s", "", 6110, file), "ErrNo=6110 The scanner failed");
+}
+
 }  // namespace
+
+TEST(ShellErrorText, LongWordsAreBrokenForTheMessageBox) {
+    EXPECT_EQ(msg_break_long_words("short words stay as they are", 8), "short words stay as they are");
+    EXPECT_EQ(msg_break_long_words("abcdefghij", 4), "abcd\nefgh\nij");
+    // A separator in the second half of the run is where the line breaks.
+    EXPECT_EQ(msg_break_long_words("Saving c:\\aa\\bbbbbbbb", 8), "Saving c:\\aa\\\nbbbbbbbb");
+    std::string address = "host/" + std::string(2000, 'x') + ".vrn";
+    std::string broken = msg_break_long_words("Cannot keep " + address + " here", 64);
+    size_t run = 0, longest = 0;
+    for (char c : broken) {
+        run = (c == ' ' || c == '\n') ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    EXPECT_EQ(longest, 64u);
+    broken.erase(std::remove(broken.begin(), broken.end(), '\n'), broken.end());
+    EXPECT_EQ(broken, "Cannot keep " + address + " here");
+}

@@ -119,6 +119,22 @@ TEST_F(ShellFile, RandomLineGivesWholeLinesAndFailsOnEmptyFiles) {
     EXPECT_FALSE(file_random_line(path("none.txt")));
 }
 
+TEST_F(ShellFile, PartReadsKeepWholeLinesAtTheHeadAndTheLastBytesAtTheTail) {
+    write("list.l", "one\ntwo\nthree\n");
+    EXPECT_EQ(file_read_part(path("list.l"), 100, false), "one\ntwo\nthree\n");
+    EXPECT_EQ(file_read_part(path("list.l"), 10, false), "one\ntwo\n");
+    EXPECT_EQ(file_read_part(path("list.l"), 2, false), "");
+    EXPECT_EQ(file_read_part(path("list.l"), 6, true), "three\n");
+    EXPECT_FALSE(file_read_part(path("none.l"), 10, false));
+    EXPECT_TRUE(errors_.empty());
+    // A random line of a file past the cap comes from its first part.
+    std::string big;
+    while (big.size() <= kFileListCap) big += "near\n";
+    write("big.l", big + "far\n");
+    util_random_seed(5);
+    for (int k = 0; k < 50; ++k) EXPECT_EQ(file_random_line(path("big.l")), "near");
+}
+
 TEST_F(ShellFile, CreateIfMissingKeepsExistingFiles) {
     write("k.txt", "old");
     EXPECT_TRUE(file_create_if_missing(path("k.txt"), "new"));

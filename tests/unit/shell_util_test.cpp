@@ -39,10 +39,12 @@ TEST(ShellTokeniser, CutsNamesNumbersAndSingleCharacters) {
         // Digits inside a name stay in it; a name after a number is separate.
         {"9abc", {"9", "abc"}},
         {"(Paris)", {"(", "Paris", ")"}},
-        // High bytes: 0x81 is a letter of the old set, 0xE9 (1252 e-acute) is a single token.
-        {"a\x81z", {"a\x81z"}},
-        {"caf\xe9s", {"caf", "\xe9", "s"}},
-        {"don't", {"don", "'", "t"}},
+        // Windows-1252: accented letters, \x8a and \x9c belong to words; quotes, dashes, the
+        // ellipsis, the times sign and unassigned bytes stand alone.
+        {"caf\xe9s na\xefve M\xfcller \x8a" "a\x9c", {"caf\xe9s", "na\xefve", "M\xfcller", "\x8a" "a\x9c"}},
+        {"\x93wonderful\x94 a\x96z\x85", {"\x93", "wonderful", "\x94", "a", "\x96", "z", "\x85"}},
+        {"a\x81z 2\xd7x", {"a", "\x81", "z", "2", "\xd7", "x"}},
+        {"don't don\x92t", {"don", "'", "t", "don", "\x92", "t"}},
     };
     for (const auto& c : cases) EXPECT_EQ(all_tokens(c.text), c.want) << c.text;
 }

@@ -47,6 +47,9 @@ TEST(SpellStep, WalksTextsToTheEnd) {
         {"see \x0bthe mat\x0ezzqx.vrn\x0f here", "3:see@1 3:here@24 2:@28 "},   // hidden field text skipped
         {"the mat\x0eunterminated", "2:@21 "},
         {"cat\r\nthe\tmat qqq", "3:qqq@14 2:@17 "},
+        // Windows-1252 quotes and dashes are no part of a word; accented letters are.
+        {"\x93wonderfl\x94 \x96 the caf\xe9\x85", "3:wonderfl@2 3:caf\xe9@18 2:@23 "},
+        {"\xc9T\xc9 ABCD", "2:@9 "},                                      // capitals with accents
     };
     for (const auto& c : cases) EXPECT_EQ(walk(c.text), c.want) << c.text;
 }
@@ -105,6 +108,12 @@ TEST_F(WordIndex, ListsByModeWithoutCommonWords) {
     std::vector<std::string> out{"stale"};
     EXPECT_FALSE(word_index(4, text, out));
     EXPECT_TRUE(out.empty());
+}
+
+TEST_F(WordIndex, AccentedWordsStayWhole) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(run(1, "Na\xefve caf\xe9, M\xdcLLER \x93" "caf\xe9\x94"),
+              (V{"29998caf\xe9", "29999m\xfcller", "29999na\xefve"}));
 }
 
 TEST_F(WordIndex, LargeCountsKeepFiveDigitKeysInOrder) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -173,6 +174,35 @@ TEST_F(Spell, LearnedWordsPersistAndAllowedWordsSurviveAClear) {
     EXPECT_FALSE(spell_word_ok("zzyzx"));
 }
 
+// Learn never destroys files: a user's file named like a fixed temporary name is left alone, an
+// unreadable dictionary is not rebuilt from the new word alone, and an unreadable word list
+// leaves no empty index behind.
+TEST_F(Spell, LearnAndIndexWritesKeepUsersFiles) {
+    small_dictionary();
+    write("custdict.kba", "first\n");
+    write("custdict.kba.tmp", "a file of the user's");
+    spell_learn("frobnicate");
+    EXPECT_EQ(read("custdict.kba"), "first\nfrobnicate\n");
+    EXPECT_EQ(read("custdict.kba.tmp"), "a file of the user's");
+    for (const auto& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().extension() == ".tmp", e.path().filename() == "custdict.kba.tmp");
+
+    // A folder where the dictionary should be: reading fails, nothing is written.
+    file_setting_set_text("CustDictionary", (dir_ / "folder.kba").string());
+    fs::create_directories(dir_ / "folder.kba");
+    errors_.clear();
+    spell_learn("quux");
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_NE(errors_[0].find("folder.kba"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.kba"));
+
+    spell_dict(0);
+    fs::remove(dir_ / "spell.kba");
+    fs::remove(dir_ / "spell.txt");
+    fs::create_directories(dir_ / "spell.txt");
+    EXPECT_FALSE(spell_word_ok("cat"));
+    EXPECT_FALSE(fs::exists(dir_ / "spell.kba"));
+}
+
 // The shipped dictionaries, both variants.
 TEST_F(Spell, ShippedDictionaries) {
     for (const char* f : {"spell.txt", "root.kba", "comwords.txt"})
@@ -190,6 +220,29 @@ TEST_F(Spell, ShippedDictionaries) {
         spell_dict(0);
         for (const auto& c : cases) EXPECT_EQ(spell_word_ok(c.word), lang ? c.uk : c.us) << c.word << " lang " << lang;
     }
+    EXPECT_TRUE(errors_.empty());
+}
+
+// Common misspellings (every one rejected by hunspell) are rejected here too, their corrections
+// pass, and the prefix rule still takes real coinages.
+TEST_F(Spell, CommonMisspellingsRejectedPrefixedCoinagesKept) {
+    for (const char* f : {"spell.txt", "root.kba", "comwords.txt"})
+        fs::copy_file(fs::path(VORN_SOURCE_DIR) / "data" / f, dir_ / f);
+    std::ifstream in(fs::path(VORN_SOURCE_DIR) / "tests" / "data" / "misspellings.txt");
+    std::string wrong, right;
+    int pairs = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream(line) >> wrong >> right;
+        // Spellings the word lists themselves hold: a plural, a surname, variants.
+        if (wrong == "heros" || wrong == "que" || wrong == "sargent" || wrong == "miniscule" || wrong == "glamourous") continue;
+        EXPECT_FALSE(spell_word_ok(wrong)) << wrong;
+        EXPECT_TRUE(spell_word_ok(right)) << right;
+        ++pairs;
+    }
+    EXPECT_GT(pairs, 200);
+    for (const char* w : {"reimplement", "nonportable", "superfast", "multiuser", "preorder", "unflattering", "reupholster"})
+        EXPECT_TRUE(spell_word_ok(w)) << w;
     EXPECT_TRUE(errors_.empty());
 }
 

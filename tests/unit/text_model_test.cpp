@@ -173,6 +173,32 @@ TEST(TextModelEdit, FindSkipsHiddenTextAndHonoursOptions) {
     EXPECT_EQ(m.text(), "a-b a-b");
 }
 
+TEST(TextModelEdit, ReplaceAllInOnePassAndOneStep) {
+    // Matches never overlap, are judged in the text as it was, skip hidden texts, and fold
+    // accented capitals; the whole replacement is one undo step.
+    TextModel m(std::string("aaaa the\x0b" "the\x0e" "the\x0f THE them \xc9t\xc9 \xe9t\xe9"));
+    EXPECT_EQ(m.replace_all("aa", "a", true, false), 2u);
+    EXPECT_EQ(m.text().substr(0, 3), "aa ");
+    EXPECT_EQ(m.replace_all("the", "the the", false, true), 3u);
+    const std::string after = std::string("aa the the\x0b" "the the\x0e" "the\x0f the the them \xc9t\xc9 \xe9t\xe9");
+    EXPECT_EQ(m.text(), after);
+    EXPECT_EQ(m.replace_all("\xe9t\xe9", "summer", false, true), 2u);
+    EXPECT_EQ(m.replace_all("nothing", "x", false, false), 0u);
+    m.undo();
+    EXPECT_EQ(m.text(), after);
+    m.undo();
+    EXPECT_EQ(m.text().substr(0, 9), "aa the\x0b" "th");
+}
+
+TEST(TextModelEdit, AccentedWordsAreWholeWords) {
+    TextModel m("caf\xe9 na\xefve \x93quoted\x94");
+    EXPECT_EQ(m.word_at(2), std::make_pair(size_t{0}, size_t{4}));
+    EXPECT_EQ(m.word_at(4), std::make_pair(size_t{0}, size_t{4}));
+    EXPECT_EQ(m.word_at(7), std::make_pair(size_t{5}, size_t{10}));
+    EXPECT_EQ(m.word_at(12), std::make_pair(size_t{12}, size_t{18}));   // the quote is no letter
+    EXPECT_EQ(m.word_right(5), 12u);
+}
+
 TEST(TextModelEdit, CaseChangeLeavesHiddenTexts) {
     TextModel m(std::string("ab\x0bxy\x0e") + "06Doc.vrn\x0f");
     m.select(0, m.size());
@@ -211,6 +237,11 @@ TEST(TextLayout, RowsBreakAtEveryLineEndAndWrapAtBlanks) {
     // Hits land on the nearest stop.
     EXPECT_EQ(layout_hit(t, l, 1, 14, w, 80), 5u);
     EXPECT_EQ(layout_hit(t, l, 1, 999, w, 80), 6u);
+    // The scroll range follows the widest row: shown characters and tabs, no line ends or hidden texts.
+    std::string wide = std::string("ab\r\n") + std::string(300, 'x') + "\r\n\tz\x0byy\x0e" + std::string(500, 'h') + "\x0f\r\n";
+    EXPECT_EQ(layout_widest(wide, layout_rows(wide, w, 0, 80), w, 80), 3000);
+    EXPECT_EQ(layout_widest("\tz\x0byy\x0e" "hidden\x0f", layout_rows("\tz\x0byy\x0e" "hidden\x0f", w, 0, 80), w, 80), 110);
+    EXPECT_EQ(layout_widest("", layout_rows("", w, 0, 80), w, 80), 0);
 }
 
 TEST(TextSort, SelectionLinesSortedWithTrailingEmptyLineFirst) {

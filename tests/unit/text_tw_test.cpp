@@ -27,12 +27,12 @@ TEST(TextWindowGeometry, PlacementBesideTheObjectKeptInside) {
 }
 
 TEST(TextWindowClose, RuleTable) {
-    struct { bool file, modified, changed, geom_equal; int rule; } cases[] = {
-        {true, false, false, false, 1}, {true, true, false, false, 3}, {true, false, true, false, 3},
-        {false, false, false, true, 2}, {false, false, false, false, 4},  // moved: stores geometry
-        {false, true, false, true, 4},  {false, false, true, true, 4},
+    struct { bool file, modified, geom_equal; int rule; } cases[] = {
+        {true, false, false, 1}, {true, true, false, 3},
+        {false, false, true, 2}, {false, false, false, 4},  // moved: stores geometry
+        {false, true, true, 4},
     };
-    for (auto& c : cases) EXPECT_EQ(tw_close_rule(c.file, c.modified, c.changed, c.geom_equal), c.rule);
+    for (auto& c : cases) EXPECT_EQ(tw_close_rule(c.file, c.modified, c.geom_equal), c.rule);
     EXPECT_TRUE(tw_needs_recompute("42\r\n"));
     EXPECT_TRUE(tw_needs_recompute("=a+1"));
     EXPECT_FALSE(tw_needs_recompute("4 apples"));

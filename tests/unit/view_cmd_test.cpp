@@ -348,6 +348,25 @@ TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {
     EXPECT_TRUE(view_obj_from_text(999, {"a"}).empty());
 }
 
+TEST_F(ViewFixture, PromotedObjectsCoverNothing) {
+    const int horz = view_cluster_horz_spacing(), vert = std::max(60, view_cluster_vert_spacing());
+    Key p = add(0, 0);
+    // An object stands where the first new one would go; the parent where the random word would.
+    add(horz, 0);
+    auto made = view_obj_from_text(p, {"first idea", "second idea"});
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(view_obj_get(made[0])->x, horz);
+    EXPECT_EQ(view_obj_get(made[0])->y, -vert);
+    EXPECT_EQ(view_obj_get(made[1])->y, -2 * vert);
+    auto word = view_obj_from_text(0, {"Random word"}, {0, 0}, 1);
+    ASSERT_EQ(word.size(), 1u);
+    EXPECT_EQ(view_obj_get(word[0])->x, 0);
+    EXPECT_LE(view_obj_get(word[0])->y, -40);
+    // On a free level nothing moves.
+    auto alone = view_obj_from_text(0, {"Random word"}, {0, 0}, 2);
+    EXPECT_EQ(view_obj_get(alone[0])->y, 0);
+}
+
 TEST_F(ViewFixture, ClearLevelTakesOnlyThatLevelAsOneStep) {
     Key a = add(0, 0, 1), b = add(10, 0, 2), c = add(20, 0, 2);
     view_link_add(Link{a, b, 0, 0, 0, 0, ""});

@@ -45,16 +45,34 @@ TEST(WebRoute, DirectProxyAndBypass) {
         {"host/a\r\nX-Evil: 1", {}, "", "", true, "host", 80, "/a%0D%0AX-Evil:%201"},
         {"ho st/a", {}, "", "", false, "", 0, ""},
         {"/a.vrn", {}, "", "", false, "", 0, ""},
+        {"user:pw@host/a.vrn", {}, "", "", false, "", 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
         auto r = http_route(c.url, c.s, c.server, c.bypass);
         ASSERT_EQ(r.has_value(), c.ok);
+        // Every address that is not sent is explained.
+        EXPECT_EQ(http_route_problem(c.url, c.s, c.server, c.bypass).empty(), c.ok);
         if (!r) continue;
         EXPECT_EQ(r->host, c.host);
         EXPECT_EQ(r->port, c.port);
         EXPECT_EQ(r->target, c.target);
     }
+}
+
+TEST(WebRoute, ProblemsNameTheirCause) {
+    struct Case {
+        const char *url, *says;
+    } cases[] = {{"www.example.com", "names no file"},
+                 {"127.0.0.1:8080", "names no file"},
+                 {"host:99999/a.vrn", "must be a number from 1 to 65535"},
+                 {"user:pw@host/a.vrn", "user name or password"},
+                 {"ho st/a", "names no valid server"}};
+    for (const auto& c : cases) EXPECT_NE(http_route_problem(c.url, {}, "", "").find(c.says), std::string::npos) << c.url;
+    // The archive's file for an address must be a name Windows can make in a short enough path.
+    EXPECT_TRUE(http_archive_name_fits("C:\\url", "host/" + std::string(240, 'a')));
+    EXPECT_FALSE(http_archive_name_fits("C:\\url", "host/" + std::string(260, 'a')));
+    EXPECT_FALSE(http_archive_name_fits(std::string(200, 'd'), "host/" + std::string(60, 'a')));
 }
 
 TEST(WebSetting, MalformedValuesGiveTheDefaults) {
@@ -98,7 +116,8 @@ TEST(WebRequest, Base64AndRequestBytes) {
     HttpAuth a{"host", "alice", "secret", 0};
     HttpRequest q = http_build_request(r, {}, &a);
     EXPECT_EQ(http_serialize(q, "host:8001"),
-              "GET /dir/a.vrn HTTP/1.0\r\nHost: host:8001\r\nAuthorization: Basic YWxpY2U6c2VjcmV0\r\n\r\n");
+              "GET /dir/a.vrn HTTP/1.0\r\nHost: host:8001\r\nAccept-Encoding: identity\r\nAuthorization: Basic "
+              "YWxpY2U6c2VjcmV0\r\n\r\n");
     // Requests that differ only in credentials are different requests.
     EXPECT_FALSE(q == http_build_request(r, {}, nullptr));
     EXPECT_TRUE(q == http_build_request(r, {}, &a));
@@ -122,6 +141,7 @@ TEST(WebParser, AnswersInAnyCuts) {
         {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd", false, HttpFail::Malformed, 200, ""},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=y\r\n world\r\n0\r\n\r\n", true,
          HttpFail::None, 200, "hello world"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: identity, Chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", true, HttpFail::None, 200, "ok"},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel", false, HttpFail::Truncated, 200, ""},
         {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", true, HttpFail::None, 404, "no"},
         {"HTTP/1.0 204 No Content\r\n\r\n", true, HttpFail::None, 204, ""},
@@ -130,7 +150,9 @@ TEST(WebParser, AnswersInAnyCuts) {
         {"HTTP/1.0 200 OK\r\nno colon here\r\n\r\n", false, HttpFail::Malformed, 200, ""},
         {"HTTP/1.0 200 OK\r\nContent-Len", false, HttpFail::Malformed, 200, ""},
         {"", false, HttpFail::Truncated, 0, ""},
-        {"HTTP/1.0 200 OK\r\n" + std::string(20000, 'x'), false, HttpFail::Malformed, 200, ""},
+        // A header line that never ends is too long; a status line that never ends is not HTTP.
+        {"HTTP/1.0 200 OK\r\nX: " + std::string(20000, 'x'), false, HttpFail::LongHeader, 200, ""},
+        {"HTTP/1.0 200 OK" + std::string(20000, 'x'), false, HttpFail::Malformed, 0, ""},
         {"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nabEXTRA", true, HttpFail::None, 200, "ab"},
     };
     for (const auto& c : cases) {
@@ -206,7 +228,8 @@ TEST(WebArchive, NamesAreFlatValidAndReversible) {
         EXPECT_EQ(http_url_from_archive_name(c.name), c.url) << c.name;
     }
     // Listing: lower-case, no backups, no unfinished downloads, ".vrn" unless all are asked for.
-    std::vector<std::string> found = {"Host Dir A.VRN", "host a.vrn.bak", "~vs0123abcd.tmp", "host pic.png", "host%3A8001 b.vrn"};
+    std::vector<std::string> found = {"Host Dir A.VRN", "host a.vrn.bak", "~vs0123abcd.tmp", "host pic.png", "host%3A8001 b.vrn",
+                                      "Archive.lst"};
     EXPECT_EQ(http_archive_listing(found, false), (std::vector<std::string>{"host/dir/a.vrn", "host:8001/b.vrn"}));
     EXPECT_EQ(http_archive_listing(found, true), (std::vector<std::string>{"host/dir/a.vrn", "host/pic.png", "host:8001/b.vrn"}));
     // Days 0 clears everything; days 1 keeps today's files only.
@@ -214,6 +237,36 @@ TEST(WebArchive, NamesAreFlatValidAndReversible) {
     EXPECT_FALSE(http_archive_expired(100, 100, 1));
     EXPECT_TRUE(http_archive_expired(100, 99, 1));
     EXPECT_FALSE(http_archive_expired(100, 96, 5));
+}
+
+// Only the names the archive recorded are cleared, whatever else lies in its folder.
+TEST(WebArchive, ClearingTakesOnlyRecordedNames) {
+    auto record = http_record_names("host a.vrn\r\nHOST B.VRN\n\nhost gone.vrn\nhost a.vrn\n");
+    EXPECT_EQ(record, (std::vector<std::string>{"host a.vrn", "HOST B.VRN", "host gone.vrn"}));
+    EXPECT_EQ(http_record_names(http_record_text(record)), record);
+    EXPECT_EQ(http_record_add(record, "Host A.vrn").size(), 3u);
+    EXPECT_EQ(http_record_add(record, "host c.vrn").back(), "host c.vrn");
+
+    std::vector<ArchiveFile> files = {{"host a.vrn", 90}, {"host b.vrn", 100}, {"My ideas.vrn", 10}, {"archive.lst", 10}};
+    ArchiveClear all = http_archive_clear_plan(record, files, 100, 0);
+    EXPECT_EQ(all.remove, (std::vector<std::string>{"host a.vrn", "host b.vrn"}));
+    EXPECT_TRUE(all.record.empty());
+    ArchiveClear old = http_archive_clear_plan(record, files, 100, 5);
+    EXPECT_EQ(old.remove, std::vector<std::string>{"host a.vrn"});
+    EXPECT_EQ(old.record, std::vector<std::string>{"HOST B.VRN"});
+}
+
+TEST(WebAnswer, BodiesAreTakenOnlyAsStored) {
+    struct Case {
+        const char *content, *transfer, *coding;
+    } cases[] = {{"", "", ""},
+                 {"identity", "chunked", ""},
+                 {" Identity ", "identity, chunked", ""},
+                 {"GZIP", "", "gzip"},
+                 {"", "gzip, chunked", "gzip"},
+                 {"identity, br", "", "br"},
+                 {"", "chunked, deflate", "deflate"}};
+    for (const auto& c : cases) EXPECT_EQ(http_body_coding(c.content, c.transfer), c.coding) << c.content << "|" << c.transfer;
 }
 
 TEST(WebDialog, TypedAddressesAndPorts) {
@@ -252,7 +305,22 @@ TEST(WebDialog, TypedAddressesAndPorts) {
         EXPECT_EQ(r.port, p.value) << p.port;
         EXPECT_EQ(r.note, p.note) << p.port;
     }
-    EXPECT_EQ(http_status_note(404, std::string("no\0t", 4)), "OK response with Status 404\nno t");
+}
+
+// The note for another status names it and the address; a plain-text answer is quoted, a page
+// of markup never.
+TEST(WebAnswer, StatusNotesShowTheStatusNotThePage) {
+    EXPECT_EQ(http_status_note(404, "Not Found", "h/a.vrn", "", std::string("no\0t", 4)),
+              "OK response with Status 404 Not Found\nh/a.vrn\nno t");
+    EXPECT_EQ(http_status_note(404, "Not Found", "h/a.vrn", "text/html; charset=utf-8", "plain words"),
+              "OK response with Status 404 Not Found\nh/a.vrn");
+    EXPECT_EQ(http_status_note(500, "", "h/a.vrn", "", "  <!DOCTYPE html><html>"), "OK response with Status 500\nh/a.vrn");
+    EXPECT_EQ(http_status_note(403, "Forbidden", "h/a.vrn", "Text/Plain", std::string(400, 'y')),
+              "OK response with Status 403 Forbidden\nh/a.vrn\n" + std::string(300, 'y') + "...");
+    HttpResponseParser p;
+    std::string a = "HTTP/1.1 404  Not  Found \r\nContent-Length: 0\r\n\r\n";
+    ASSERT_TRUE(p.feed(a.data(), a.size()));
+    EXPECT_EQ(p.reason(), "Not  Found");
 }
 
 // Inputs the fuzzer kept are replayed on every run.

@@ -172,6 +172,26 @@ TEST_F(TickerMain, ClipboardMessagesAndTheHistorySurviveARestart) {
     EXPECT_TRUE(ticker_model().queue().empty());
 }
 
+TEST_F(TickerMain, AHugeHistoryGivesOnlyItsEnd) {
+    close_main();
+    // 3 GB of history, most of it a hole the file system does not store.
+    HANDLE f = CreateFileA(history().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = 3LL << 30;
+    ASSERT_TRUE(SetFilePointerEx(f, at, nullptr, FILE_BEGIN));
+    const char last[] = "the last message\n";
+    DWORD wrote = 0;
+    ASSERT_TRUE(WriteFile(f, last, sizeof last - 1, &wrote, nullptr));
+    CloseHandle(f);
+    ticker_model() = Ticker{};
+    open_main();
+    const std::string& log = ticker_model().log();
+    EXPECT_EQ(log.size(), kTickerLogMax);
+    EXPECT_TRUE(log.ends_with("the last message\n"));
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
 // Chooses Fast, Yellow and 60 seconds in the Preference dialog and presses `button_`.
 int button_ = IDOK;
 void CALLBACK answer_pref(HWND, UINT, UINT_PTR id, DWORD) {

@@ -5,7 +5,10 @@
 #include <fstream>
 #include <string>
 
+#include "bars/tbar.h"
 #include "base/globals_win.h"
+#include "base/menu_win.h"
+#include "base/palette.h"
 #include "base/file.h"
 #include "base/settings.h"
 #include "ideas/clist_win.h"
@@ -53,7 +56,12 @@ protected:
         pump(20);
         return dlg_find_modeless(IDD_ANALYZE);
     }
-    static HWND output(HWND dlg) { return GetWindow(GetDlgItem(dlg, IDC_AN_OUTPUT), GW_CHILD); }
+    // The editor that shows the output (a long text gets one that does not wrap).
+    static HWND output(HWND dlg) {
+        for (HWND e = GetWindow(GetDlgItem(dlg, IDC_AN_OUTPUT), GW_CHILD); e; e = GetWindow(e, GW_HWNDNEXT))
+            if (GetWindowLongA(e, GWL_STYLE) & WS_VISIBLE) return e;
+        return nullptr;
+    }
     static void choose(HWND dlg, const char* kind) {
         HWND lb = GetDlgItem(dlg, IDC_AN_KINDS);
         LRESULT i = SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(kind));
@@ -83,6 +91,15 @@ TEST_F(Analyzer, MarkedObjectsTextGivesStatisticsAndSyllables) {
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
 }
 
+TEST_F(Analyzer, SpellErrorReadsWhatTheTextShows) {
+    // A field's hidden action text is no word of the text; accented words stay whole.
+    marked_obj_.push_back(put("Notes", std::string("A wrng \x0bgoal\x0e" "15Goalzzq\x0f at the caf\xe9.")));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Spell Error");
+    EXPECT_EQ(text_of(output(dlg)), "wrng\r\n");
+}
+
 TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
     Key a = put("Rain", "Rain falls. It wets the ground. Then");
     Key b = put("Flood", "");
@@ -106,11 +123,15 @@ TEST_F(Analyzer, DiagramKindsListLinksAndTheirEnds) {
     EXPECT_EQ(text_of(output(dlg)), "Rain\r\n");
     choose(dlg, "ID:Effects");
     EXPECT_EQ(text_of(output(dlg)), "Flood\r\nDry\r\n");
-    // Only the objects of the toolbar's current colour.
+    // Only the objects of the colour picked in the palette now, not the one saved with the document.
     auto dry = view_obj_get(c);
     dry->colour = 5;
     view_obj_put(*dry);
-    view_param_set(310, 5);
+    view_param_set(310, view_obj_get(a)->colour);
+    SendMessageA(win_, WM_COMMAND, CMD_PALETTE1, 0);
+    Rc cell = tbar_model().cell_rect(5, false);
+    wt::click(tbar_inst_, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    ASSERT_EQ(tbar_current_color().index, 5);
     choose(dlg, "Text:Curr Color");
     std::string coloured = text_of(output(dlg));
     EXPECT_NE(coloured.find("Dry"), std::string::npos) << coloured;
@@ -141,6 +162,120 @@ TEST_F(Analyzer, ChecklistKindsUseTheChosenChecklist) {
     EXPECT_EQ(text_of(output(dlg)), "RAIN and RAIN (RAIN) fell on the DAM.");
     EXPECT_TRUE(wt::Boxes::errors.empty());
     clist_drop_index();
+}
+
+TEST_F(Analyzer, ChoosingAChecklistKeepsTheNumberingFormat) {
+    std::ofstream(path("index.kba"), std::ios::binary) << "index_(\"a.l\",\"Alpha\",1,0)\nindex_(\"b.l\",\"Beta\",1,0)\n";
+    file_setting_set_text("Checklist", path("index.kba"));
+    view_text_param_set(25, "A.a.1");
+    file_clear_changed();
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    HWND prefix = GetDlgItem(dlg, IDC_AN_PREFIX);
+    EXPECT_EQ(text_of(prefix), "A.a.1");
+    HWND lists = GetDlgItem(dlg, IDC_AN_CLIST);
+    SendMessageA(lists, CB_SETCURSEL, 1, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_AN_CLIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(lists));
+    pump(800);
+    EXPECT_EQ(view_text_param_get(25), "A.a.1");
+    EXPECT_EQ(file_is_changed(), 0);
+}
+
+TEST_F(Analyzer, EachDocumentGetsItsOwnChecklistIndex) {
+    std::ofstream(path("index.kba"), std::ios::binary) << "index_(\"weather.l\",\"Weather\",1,0)\n";
+    std::ofstream(path("weather.l"), std::ios::binary) << "rain\n";
+    std::ofstream(path("user.kba"), std::ios::binary) << "";
+    file_setting_set_text("Checklist", path("index.kba"));
+    file_setting_set_text("ChecklistUser", path("user.kba"));
+    view_param_set(16, 1);
+    marked_obj_.push_back(put("Note", "rain"));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_AN_CLIST, CB_GETCOUNT, 0, 0), 0);
+    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    pump(20);
+    // The next document uses the standard index.
+    view_doc() = Document();
+    marked_obj_ = {put("Note", "rain")};
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(SendDlgItemMessageA(dlg, IDC_AN_CLIST, CB_GETCOUNT, 0, 0), 1);
+    SendDlgItemMessageA(dlg, IDC_AN_CLIST, CB_SETCURSEL, 0, 0);
+    choose(dlg, "Chklist Freq");
+    EXPECT_EQ(text_of(output(dlg)), "rain  1\r\n");
+    EXPECT_TRUE(wt::Boxes::notes.empty());
+    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    pump(20);
+    // Closing let the records go: an index changed on disk meanwhile is read again.
+    std::ofstream(path("index.kba"), std::ios::binary) << "index_(\"weather.l\",\"Weather\",1,0)\nindex_(\"b.l\",\"Beta\",1,0)\n";
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_AN_CLIST, CB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(Analyzer, AnObjectOutsideTheSequenceIsTheScopeLineShown) {
+    Key first = put("First", "one");
+    Key second = put("Second", "two");
+    Key loose = put("Loose", "three");
+    view_doc().seq = {SeqEntry{first, 1, ""}, SeqEntry{second, 2, ""}};
+    marked_obj_ = {loose};
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    HWND scope = GetDlgItem(dlg, IDC_AN_SCOPE);
+    std::string line = text_of(scope);
+    EXPECT_EQ(line.rfind("Loose", 0), 0u) << line;
+    EXPECT_EQ(text_of(output(dlg)), "three");
+    // Statistics of the whole document still count the sequenced objects only.
+    SendMessageA(scope, CB_SETCURSEL, 0, 0);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_AN_SCOPE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(scope));
+    choose(dlg, "Statistics");
+    std::string r = text_of(output(dlg));
+    EXPECT_NE(r.find("Number of Objects = 2\r\n"), std::string::npos) << r;
+}
+
+TEST_F(Analyzer, ClosingPutsSeqShowHideBack) {
+    put("First", "one");
+    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 1);
+    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    pump(20);
+    EXPECT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
+    // Shown when the window opened: shown again after it.
+    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+    ASSERT_EQ(menu_checked(CMD_SEQ_SHOW), 0);
+    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    pump(20);
+    EXPECT_EQ(menu_checked(CMD_SEQ_SHOW), 1);
+    SendMessageA(win_, WM_COMMAND, CMD_SEQ_SHOW, 0);
+}
+
+TEST_F(Analyzer, OutputWrapsExceptForAVeryLongText) {
+    std::string line;
+    for (int i = 0; i < 60; ++i) line += "wrapped ";
+    Key k = put("Line", line);
+    marked_obj_ = {k};
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Plain Text");
+    EXPECT_GT(SendMessageA(output(dlg), EM_GETLINECOUNT, 0, 0), 2);
+    SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    pump(20);
+    // 200 KB on two lines: wrapping it would cost seconds, so it stays two lines.
+    std::string big;
+    while (big.size() < 200000) big += line;
+    auto o = view_obj_get(k);
+    o->ext = big + "\n" + line;
+    view_obj_put(*o);
+    dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, "Plain Text");
+    EXPECT_EQ(SendMessageA(output(dlg), EM_GETLINECOUNT, 0, 0), 2);
 }
 
 TEST_F(Analyzer, TextWithoutWordsShowsNoIndex) {
@@ -178,6 +313,25 @@ TEST_F(Analyzer, StopEndsALongRunAndCloseWaitsForIt) {
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
 }
 
+TEST_F(Analyzer, StopKeepsTheWindowAndTheOutputSoFarInEveryLongKind) {
+    std::string big;
+    while (big.size() < (1u << 20)) big += "Paris and London saw 12 boats. Lopez left - fast, then came back. ";
+    marked_obj_.push_back(put("Long", big));
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    for (const char* kind : {"Plain Text", "Syllables", "Sentences", "Clauses", "Abstract", "Proper Nouns", "Numerics"}) {
+        // The click on Stop waits in the queue until the run lets it in.
+        PostMessageA(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
+        choose(dlg, kind);
+        pump(20);
+        ASSERT_EQ(dlg_find_modeless(IDD_ANALYZE), dlg) << kind;
+        EXPECT_EQ(text_of(GetDlgItem(dlg, IDCANCEL)), "&Cancel") << kind;
+        std::string out = text_of(output(dlg));
+        EXPECT_FALSE(out.empty()) << kind;
+        EXPECT_LT(out.size(), big.size() / 4) << kind;
+    }
+}
+
 TEST_F(Analyzer, PrefixChangeReanalysesOnlyAfterAPause) {
     Key a = put("Plan", "");
     Key b = put("Build", "");
@@ -185,7 +339,7 @@ TEST_F(Analyzer, PrefixChangeReanalysesOnlyAfterAPause) {
     l.from = a;
     l.to = b;
     ASSERT_TRUE(view_link_add(l));
-    view_param_set(310, view_obj_get(a)->colour);
+    tbar_set_current_color(view_obj_get(a)->colour);
     HWND dlg = open();
     ASSERT_NE(dlg, nullptr);
     choose(dlg, "Text:Curr Color");

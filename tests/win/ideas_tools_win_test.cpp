@@ -142,8 +142,85 @@ TEST_F(IdeasTools, ChecklistItemsLinkAndBackReturns) {
     CheckDlgButton(dlg, IDC_CLIST_TOPIC1 + 3, BST_CHECKED);
     SendMessageA(dlg, WM_COMMAND, IDC_CLIST_TOPIC1 + 3, 0);
     EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(title(dlg).rfind("Checklist - none selected", 0), 0u);
+    EXPECT_EQ(title(dlg), "Checklist - none selected");
     EXPECT_EQ(view_param_get(15), 8);
+}
+
+TEST_F(IdeasTools, ChecklistTicksOutliveBackAFilterChangeAndAnIndexSwitch) {
+    write("user.kba", "index_(\"risk.l\",\"Risks\",1,0)\n");
+    file_setting_set_text("ChecklistUser", path("user.kba"));
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 1);
+    tick(dlg, 1);  // follows "Risks]"
+    ASSERT_EQ(clist_curr_file(), "risk.l");
+    tick(dlg, 0);
+    tick(dlg, 1);
+    SendDlgItemMessageA(dlg, IDC_CLIST_BACK, BM_CLICK, 0, 0);
+    ASSERT_EQ(clist_curr_file(), "plan.l");
+    tick(dlg, 1);
+    EXPECT_EQ(title(dlg), "3 Checklists - risk.l Selected 2 of 2 items");
+
+    // A topic box rebuilds the lists; the tick taken off before stays off, the other stays on.
+    tick(dlg, 0, false);
+    SendDlgItemMessageA(dlg, IDC_CLIST_TOPIC1, BM_CLICK, 0, 0);
+    ASSERT_EQ(view_param_get(15), 1);
+    pick_list(dlg, 1);  // Planning, Risks
+    ASSERT_EQ(clist_curr_file(), "risk.l");
+    EXPECT_EQ(title(dlg), "2 Checklists - risk.l Selected 1 of 2 items");
+
+    // The other index shows the same file with the tick made just before the switch.
+    tick(dlg, 0);
+    SendDlgItemMessageA(dlg, IDC_CLIST_USER, BM_CLICK, 0, 0);
+    ASSERT_EQ(view_param_get(16), 1);
+    pick_list(dlg, 0);
+    ASSERT_EQ(clist_curr_file(), "risk.l");
+    EXPECT_EQ(title(dlg), "1 Checklists - risk.l Selected 2 of 2 items");
+}
+
+TEST_F(IdeasTools, AFailedChecklistLookupLeavesTheDocumentAsItWas) {
+    write("user.kba", "");
+    file_setting_set_text("ChecklistUser", path("user.kba"));
+    Obj o = view_obj_new("Open", 0, 0, 1);
+    o.action = 19;
+    o.ext = "nowhere.l";
+    Key k = *view_obj_put(o);
+    view_param_set(15, 2);
+    file_clear_changed();
+    marked_obj_ = {k};
+    SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+    pump(20);
+    marked_obj_.clear();
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_EQ(Boxes::notes.back(), "Cannot find nowhere.l in Checklist Index file");
+    EXPECT_EQ(dlg_find_modeless(IDD_CLIST), nullptr);
+    EXPECT_EQ(view_param_get(16), 0);
+    EXPECT_EQ(view_param_get(15), 2);
+    EXPECT_EQ(file_is_changed(), 0);
+    // F6 shows the standard index again.
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_CLIST_STANDARD), BST_CHECKED);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 2);  // topic 2: Nothing, Risks
+}
+
+TEST_F(IdeasTools, DamagedKnowledgeFilesNameTheLineAndTheReason) {
+    write("index.kba", "index_(\"plan.l\",\"Planning\",1,0)\nindex_(\"risk.l\",\"Risks,3,0)\n");
+    write("ticks.chk", "checks_(\"plan.l\",1,[0])\nchecks_(\"risk.l\",1,[0,]\n");
+    clist_set_checks_path(path("ticks.chk"));
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 2u);
+    EXPECT_EQ(Boxes::errors[0], "Loading " + path("index.kba") + " (line 2: unterminated string)");
+    EXPECT_EQ(Boxes::errors[1], "Loading " + path("ticks.chk") + " (line 2: expected a number, string or list)");
+    DestroyWindow(dlg);
+
+    write("q.kba", "q_(\"100000\",\"When did %s start?\")\n\nq_(\"001000\" \"Who is %s?\")\n");
+    file_setting_set_text("Question", path("q.kba"));
+    SendMessageA(win_, WM_COMMAND, CMD_QUESTIONS, 0);
+    pump(20);
+    ASSERT_EQ(Boxes::errors.size(), 3u);
+    EXPECT_EQ(Boxes::errors[2], "Loading " + path("q.kba") + " (line 3: expected ',' or ')')");
 }
 
 TEST_F(IdeasTools, ChecklistPromoteNeedsAMarkAndLinksNewObjects) {
@@ -199,6 +276,38 @@ TEST_F(IdeasTools, RandomWordsDrawsFromBothChecklists) {
     EXPECT_EQ(seen[1].find(" + "), std::string::npos);
     EXPECT_TRUE(view_obj_find_id(seen[1]));
     EXPECT_EQ(file_setting_get_list("RWord", {}), (std::vector<int>{1, 0, 0, 1}));
+}
+
+TEST_F(IdeasTools, RandomWordsZShowsTheSettingsAgainAfterNext) {
+    file_setting_set_list("RWord", {1, 0, 1});  // the wrong length: the defaults are used
+    auto settings_shown = [](HWND dlg) {
+        RECT cl = {}, box = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_USE2), dlg);
+        GetClientRect(dlg, &cl);
+        return box.bottom <= cl.bottom;
+    };
+    std::vector<bool> shown;
+    bool opened = false, first_used = false, second_used = true;
+    drive_title_ = "Random Words";
+    drive_ = [&](HWND dlg) {
+        opened = true;
+        first_used = IsDlgButtonChecked(dlg, IDC_RWORDS_USE1) == BST_CHECKED;
+        second_used = IsDlgButtonChecked(dlg, IDC_RWORDS_USE2) == BST_CHECKED;
+        shown.push_back(settings_shown(dlg));
+        SendDlgItemMessageA(dlg, IDC_RWORDS_NEXT, BM_CLICK, 0, 0);
+        shown.push_back(settings_shown(dlg));
+        for (int i = 0; i < 3; ++i) {
+            SendDlgItemMessageA(dlg, IDC_RWORDS_TOGGLE, BM_CLICK, 0, 0);
+            shown.push_back(settings_shown(dlg));
+        }
+        SendDlgItemMessageA(dlg, IDCANCEL, BM_CLICK, 0, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(win_, WM_COMMAND, CMD_RANDOM_WORDS, 0);
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(first_used);
+    EXPECT_FALSE(second_used);
+    EXPECT_EQ(shown, (std::vector<bool>{true, false, true, false, true}));
+    EXPECT_EQ(file_setting_get_list("RWord", {}), (std::vector<int>{1, 0, 0, 0}));
 }
 
 TEST_F(IdeasTools, QuestionsFillWithTheIdeaAndCount) {
@@ -260,7 +369,7 @@ TEST_F(IdeasTools, GenerateIdeasRunsThroughCombinationsAndStopsASelfReference) {
     EXPECT_EQ(got, (std::vector<std::string>{"Red cat", "Green cat", "Red dog", "Green dog"}));
     EXPECT_EQ(view_param_get(216), static_cast<int>(loop));
     ASSERT_FALSE(Boxes::notes.empty());
-    EXPECT_NE(Boxes::notes.back().find("names itself"), std::string::npos);
+    EXPECT_EQ(Boxes::notes.back().rfind("\"Loop\" names itself", 0), 0u) << Boxes::notes.back();
 }
 
 TEST_F(IdeasTools, ChecklistEditorDeleteThenCancelLosesNothingAndSaveEditsInPlace) {
@@ -303,6 +412,34 @@ TEST_F(IdeasTools, ChecklistEditorDeleteThenCancelLosesNothingAndSaveEditsInPlac
     EXPECT_EQ(clist_index().entries[1], (ClistEntry{"risk.l", "Risks to weigh", 11, 0}));
     EXPECT_EQ(clist_index().topic_name(1), "Work");
     EXPECT_TRUE(Boxes::errors.empty());
+}
+
+TEST_F(IdeasTools, ChecklistEditorRefusesEmptyOrTakenDescriptionsAndRenamesLinks) {
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 2);  // Risks
+    const std::string before = read("index.kba");
+    std::vector<std::string> saved;
+    drive_title_ = "Checklist Editor";
+    drive_ = [&](HWND ed) {
+        for (const char* desc : {"", "Planning", "Dangers"}) {
+            SetDlgItemTextA(ed, IDC_CLED_DESC, desc);
+            SendDlgItemMessageA(ed, IDOK, BM_CLICK, 0, 0);
+            saved.push_back(read("index.kba"));
+        }
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendDlgItemMessageA(dlg, IDC_CLIST_ADVANCE, BM_CLICK, 0, 0);
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(saved[0], before);
+    EXPECT_EQ(saved[1], before);
+    EXPECT_NE(saved[2], before);
+    EXPECT_EQ(Boxes::errors, (std::vector<std::string>{"Enter a description", "File description Planning already exists"}));
+    // The item that linked to "Risks" links to the new description.
+    EXPECT_EQ(read("plan.l"), "Set a date\nDangers]\nName an owner\n");
+    clist_drop_index();
+    ASSERT_NE(clist_index().by_file("risk.l"), nullptr);
+    EXPECT_EQ(clist_index().by_file("risk.l")->desc, "Dangers");
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "app/file_win.h"
+#include "base/file.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/obj_tables.h"
@@ -103,6 +106,72 @@ TEST_F(ObjectPictures, PicturesFollowTheirFilesAndGoWithTheDocument) {
     command(CMD_NEW);
     EXPECT_EQ(obj_picture_cache_size(), 0u);
     EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+}
+
+// A sound photo with more pixels than the program reads is told as such, with its size and the
+// limit, not as a file that holds no picture.
+TEST_F(ObjectPictures, APictureOverThePixelLimitIsToldWithItsSize) {
+    HostDir host("vorn-big-picture");
+    ASSERT_TRUE(host.run("convert -size 8000x6000 xc:'#406080' -quality 60 big.jpg"));
+    picture_document({host.dos("big.jpg")});
+    pump(100);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    const std::string& e = Boxes::errors[0];
+    EXPECT_NE(e.find("big.jpg"), std::string::npos) << e;
+    EXPECT_NE(e.find("8000 x 6000 pixels"), std::string::npos) << e;
+    EXPECT_NE(e.find("33,554,432"), std::string::npos) << e;
+    EXPECT_NE(e.find("ErrNo=6105 The picture has more pixels"), std::string::npos) << e;
+}
+
+// Ten pictures of a document that will not load (hostile files and a missing one) are told in
+// one box, each under its full path.
+TEST_F(ObjectPictures, BrokenPicturesOfADocumentShareOneBox) {
+    HostDir host("vorn-broken-pictures");
+    ASSERT_TRUE(host.run("cp /usr/share/common-licenses/GPL-3 licence.png && convert rose: r.jpg && head -c 300 r.jpg > "
+                         "cut.jpg && convert rose: r.png && head -c 100 r.png > cut.png && : > empty.bmp && "
+                         "head -c 300 /bin/sh > sh.pcx && head -c 300 /bin/sh > sh.tif && head -c 300 /bin/sh > sh.ico && "
+                         "head -c 300 /bin/sh > sh.wmf && head -c 300 /bin/sh > sh.emf"));
+    std::vector<std::string> files;
+    for (const char* n : {"licence.png", "cut.jpg", "cut.png", "empty.bmp", "sh.pcx", "sh.tif", "sh.ico", "sh.wmf", "sh.emf"})
+        files.push_back(host.dos(n));
+    files.push_back("gone.png");
+    picture_document(files);
+    pump(200);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    const std::string& e = Boxes::errors[0];
+    EXPECT_EQ(e.rfind("10 pictures could not be loaded:", 0), 0u) << e;
+    for (size_t k = 0; k + 1 < files.size(); ++k) EXPECT_NE(e.find(file_lower(files[k])), std::string::npos) << files[k];
+    EXPECT_NE(e.find(file_lower(path("gone.png"))), std::string::npos) << e;
+    // Every line has words after its number.
+    for (size_t at = e.find("ErrNo="); at != std::string::npos; at = e.find("ErrNo=", at + 1)) {
+        size_t blank = e.find(' ', at);
+        ASSERT_NE(blank, std::string::npos);
+        EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(e[blank + 1]))) << e.substr(at, 40);
+    }
+}
+
+// An object opening a file no program takes is told in words, not by a bare number.
+TEST_F(ObjectPictures, AFileNoProgramOpensIsToldInWords) {
+    HostDir host("vorn-no-program");
+    ASSERT_TRUE(host.run("convert rose: rose.zzq9"));
+    Obj o = view_obj_new("Open it", 0, 0, 1);
+    o.action = 39;
+    o.ext = host.dos("rose.zzq9");
+    marked_obj_ = {*view_obj_put(o)};
+    view_invalidate();
+    pump(50);
+    SetFocus(view_inst_);
+    SendMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0);
+    pump(200);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    const std::string& e = Boxes::errors[0];
+    EXPECT_EQ(e.rfind("Opening File (", 0), 0u) << e;
+    const size_t at = e.find("ErrNo=100");
+    ASSERT_NE(at, std::string::npos) << e;
+    const size_t blank = e.find(' ', at);
+    ASSERT_NE(blank, std::string::npos) << e;
+    EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(e[blank + 1]))) << e;
 }
 
 // A 32-bit program gets 4 GB of address space only when its image says it can use it.

@@ -315,6 +315,51 @@ TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     EXPECT_EQ(def, gbrows_lower(path("c.gif")));
 }
 
+// However large or small the browser is made, its four buttons stay whole below the thumbnail
+// strip, also when the next browse opens at the size kept.
+TEST_F(PictWindow, BrowserButtonsStayVisibleAtEverySize) {
+    write_picture("one.png", 0x336699);
+    gbrows_set_default_file(path("one.png"));
+    auto buttons_clear = [](HWND dlg, const char* when) {
+        RECT cl;
+        GetClientRect(dlg, &cl);
+        const RECT strip = wt::rect_in(GetDlgItem(dlg, IDC_GB_STRIP), dlg);
+        for (int id : {IDOK, IDC_GB_COPY, IDC_GB_PASTE, IDCANCEL}) {
+            const RECT b = wt::rect_in(GetDlgItem(dlg, id), dlg);
+            EXPECT_GE(b.top, strip.bottom) << when << " button " << id;
+            EXPECT_LE(b.bottom, cl.bottom) << when << " button " << id;
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, id))) << when;
+        }
+    };
+    RECT opened{}, big{};
+    on_dialog("Picture Browser", [&](HWND dlg) {
+        GetWindowRect(dlg, &opened);
+        buttons_clear(dlg, "as opened");
+        SetWindowPos(dlg, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+        pump(50);
+        wt::shot(dlg, "picture_browser_large");
+        buttons_clear(dlg, "enlarged");
+        GetWindowRect(dlg, &big);
+        press(dlg, IDCANCEL);
+    });
+    gbrows_browse(win_, "", dir_.string());
+    EXPECT_EQ(big.right - big.left, 900);
+    on_dialog("Picture Browser", [&](HWND dlg) {
+        RECT r;
+        GetWindowRect(dlg, &r);
+        EXPECT_EQ(r.bottom - r.top, 700) << "the size is kept";
+        buttons_clear(dlg, "reopened");
+        // Never smaller than it was made.
+        SetWindowPos(dlg, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+        pump(50);
+        GetWindowRect(dlg, &r);
+        EXPECT_GE(r.bottom - r.top, opened.bottom - opened.top);
+        buttons_clear(dlg, "shrunk");
+        press(dlg, IDCANCEL);
+    });
+    gbrows_browse(win_, "", dir_.string());
+}
+
 // Copy puts the highlighted picture, whatever its format, on the clipboard as a bitmap.
 TEST_F(PictWindow, BrowserCopyPutsAnyFormatOnTheClipboard) {
     write_picture("only.pcx", 0x336699, 33, 22);

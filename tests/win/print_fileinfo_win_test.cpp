@@ -2,10 +2,14 @@
 // unchanged by merely looking.
 #include <windows.h>
 
+#include <fstream>
 #include <functional>
 
 #include "app/file_win.h"
+#include "base/file.h"
 #include "document/view.h"
+#include "elements/obj_tables.h"
+#include "print_unix.h"
 #include "resources/ids.h"
 #include "resources/print_ids.h"
 #include "win_test_util.h"
@@ -92,6 +96,45 @@ TEST_F(FileInfo, ReportShowsTrueFiguresAndLeavesTheDocumentUnchanged) {
     EXPECT_EQ(goals, 4);
     EXPECT_EQ(goal_first, "<Unknown>           0");
     EXPECT_FALSE(file_is_changed()) << "filling the report is no edit";
+}
+
+// The format line tells the file as it was read, until a save writes the current format; a
+// linked picture that is gone is listed, marked missing.
+TEST_F(FileInfo, FormatIsTheFilesAndMissingPicturesAreListed) {
+    HostDir host("vorn-info-pictures");
+    ASSERT_TRUE(host.run("convert rose: rose.png"));
+    for (const std::string& f : {host.dos("rose.png"), std::string("gone.png")}) {
+        Obj o = view_obj_new("Picture", 0, 0, 1);
+        o.shape = kShapePictureFile;
+        view_obj_set_bin(*view_obj_put(o), kShapePictureFile, f);
+    }
+    const std::string name = path("old.vrn");
+    ASSERT_TRUE(file_save_document(name));
+    // The same document as an older release wrote it: no format setting.
+    std::string text = read_text(name);
+    const size_t at = text.find("p_(350,");
+    ASSERT_NE(at, std::string::npos) << text;
+    text.erase(at, text.find('\n', at) + 1 - at);
+    std::ofstream(name, std::ios::binary) << text;
+    ASSERT_EQ(file_open_document(name), 1);
+    auto report = [&] {
+        std::string r;
+        with_dialog([&](HWND dlg) {
+            r = text_of(GetDlgItem(dlg, IDC_INFO_REPORT));
+            SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        });
+        return r;
+    };
+    std::string r = report();
+    EXPECT_NE(r.find("\r\nVorn98 or 99 Format\r\n"), std::string::npos) << r;
+    EXPECT_NE(file_lower(r).find(file_lower("Linked Pictures: \r\n  " + host.dos("rose.png") + "\r\n  gone.png (missing)\r\n")),
+              std::string::npos)
+        << r;
+    file_mark_changed();  // an edit, so that Save writes the file
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    pump(20);
+    r = report();
+    EXPECT_NE(r.find("\r\nVorn2001 Rel 1.0 Format\r\n"), std::string::npos) << r;
 }
 
 TEST_F(FileInfo, OkStoresTitleAndGoalAndUnknownClearsTheGoal) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/file_win.h"
+#include "app/vorn6_win.h"
 #include "base/dlg_win.h"
 #include "base/menu_win.h"
 #include "document/globals.h"
@@ -46,11 +47,25 @@ protected:
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
         pump(20);
     }
-    // Typing into the Scale box: the edit's text changes, then the combo tells its dialog.
-    static void type_scale(HWND dlg, const char* text) {
-        HWND c = GetDlgItem(dlg, IDC_PRINT_SCALE);
-        SetWindowTextA(c, text);
-        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_SCALE, CBN_EDITCHANGE), reinterpret_cast<LPARAM>(c));
+    // Keys as the program's message loop takes them, to the window with the focus.
+    static void route(UINT msg, WPARAM wp) {
+        MSG m{GetFocus(), msg, wp, 1, GetTickCount(), {}};
+        vorn_route_message(m, nullptr);
+    }
+    static void key(WPARAM vk) {
+        route(WM_KEYDOWN, vk);
+        route(WM_KEYUP, vk);
+        pump(20);
+    }
+    // Typing over the Scale box's text, a key at a time, quicker than the pause.
+    static void type_keys(HWND dlg, const char* text) {
+        SetFocus(GetDlgItem(dlg, IDC_PRINT_SCALE));
+        SendMessageA(GetFocus(), EM_SETSEL, 0, -1);
+        if (!*text) route(WM_CHAR, VK_BACK);
+        for (const char* c = text; *c; ++c) {
+            route(WM_CHAR, static_cast<unsigned char>(*c));
+            pump(30);
+        }
         pump(20);
     }
     Key put(const char* id, int x, int y) {
@@ -109,25 +124,49 @@ TEST_F(Print, NewDocumentOpensLandscapeFittedAndUnchanged) {
     EXPECT_FALSE(file_is_changed());
 }
 
-TEST_F(Print, ScaleTextOutsideOneTo275IsRefusedAndKeepsTheZoom) {
+// A typed scale is taken after a pause, on Enter or on leaving the box, never keystroke by
+// keystroke; a bad one is refused and the box shows the zoom in force.
+TEST_F(Print, TypedScaleIsTakenOnPauseEnterOrLeavingAndRefusedOutsideOneTo275) {
     HWND dlg = open();
     ASSERT_NE(dlg, nullptr);
-    type_scale(dlg, "120");
-    EXPECT_EQ(sbar_view_state().zoom, 120);
+    const int start = sbar_view_state().zoom;
+    type_keys(dlg, "300");
+    EXPECT_EQ(sbar_view_state().zoom, start) << "no zoom of 3 or 30 on the way";
+    EXPECT_TRUE(Boxes::errors.empty());
+    pump(900);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0], "Must be 1 to 275");
+    EXPECT_EQ(sbar_view_state().zoom, start);
+    EXPECT_EQ(dlg_get_text(dlg, IDC_PRINT_SCALE), std::to_string(start));
+
+    Boxes::errors.clear();
+    type_keys(dlg, "150");
+    key(VK_RETURN);
+    EXPECT_EQ(sbar_view_state().zoom, 150);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), dlg) << "Enter in the box keeps the preview";
     struct Case {
         const char* text;
         int errors;
-    } cases[] = {{"300", 1}, {"0", 1}, {"abc", 1}, {"", 0}, {"276", 1}};
+    } cases[] = {{"0", 1}, {"abc", 1}, {"", 0}, {"276", 1}};
     for (const auto& c : cases) {
         Boxes::errors.clear();
-        type_scale(dlg, c.text);
+        type_keys(dlg, c.text);
+        pump(900);
         EXPECT_EQ(static_cast<int>(Boxes::errors.size()), c.errors) << c.text;
-        if (c.errors) {
-            EXPECT_EQ(Boxes::errors[0], "Must be 1 to 275") << c.text;
-        }
-        EXPECT_EQ(sbar_view_state().zoom, 120) << c.text;
+        EXPECT_EQ(sbar_view_state().zoom, 150) << c.text;
     }
-    click(dlg, IDCANCEL);
+    // Leaving the box takes what it holds.
+    Boxes::errors.clear();
+    type_keys(dlg, "120");
+    SetFocus(GetDlgItem(dlg, IDC_PRINT_COPIES));
+    pump(20);
+    EXPECT_EQ(sbar_view_state().zoom, 120);
+    // OK takes a scale still waiting for its pause.
+    type_keys(dlg, "90");
+    click(dlg, IDOK);
+    EXPECT_EQ(dlg_find_modeless(IDD_PRINT), nullptr);
+    EXPECT_EQ(view_param_get(118), 90);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
 }
 
 TEST_F(Print, OkKeepsScaleAndOrientationForTheNextOpening) {

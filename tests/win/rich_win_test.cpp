@@ -29,6 +29,7 @@
 #include "resources/rich_ids.h"
 #include "services/help_win.h"
 #include "text/insert_win.h"
+#include "text/rich.h"
 #include "text/rich_win.h"
 #include "text/tw_win.h"
 #include "win/win_test_util.h"
@@ -441,6 +442,105 @@ TEST_F(RichWin, InsertTextAtTheCaretNeverIntoReadOnly) {
     EXPECT_EQ(Boxes::notes, (std::vector<std::string>{"No Textwindow selected"}));
 }
 
+// Runs of a text: plain, bold, plain again (positions of the control).
+void format_runs(HWND edit) {
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("plain start BOLD plain end"));
+    select(edit, 12, 16);
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_BOLD;
+    cf.dwEffects = CFE_BOLD;
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+void expect_runs(HWND edit, const char* where) {
+    EXPECT_EQ(edit_text(edit), "plain start BOLD plain end") << where;
+    EXPECT_FALSE(effects_at(edit, 0, 11) & CFE_BOLD) << where;
+    EXPECT_TRUE(effects_at(edit, 12, 16) & CFE_BOLD) << where;
+    EXPECT_FALSE(effects_at(edit, 17, 26) & CFE_BOLD) << where;
+}
+
+TEST_F(RichWin, FormattingReadsBackAsWritten) {
+    Key k = obj("Runs", 42, "");
+    activate(k);
+    format_runs(edit());
+    command(CMD_CLOSE_WINDOWS);
+    const std::string stored = view_obj_get(k)->ext;
+    EXPECT_NE(stored.back(), '\0');
+    for (int round = 0; round < 2; ++round) {   // and once more after storing what was read
+        activate(k);
+        expect_runs(edit(), "object");
+        SendMessageA(edit(), EM_SETMODIFY, TRUE, 0);
+        command(CMD_CLOSE_WINDOWS);
+    }
+
+    // A saved ".rtf" file, reopened.
+    const std::string name = path("runs.rtf");
+    ASSERT_TRUE(rich_open(0, path("untitled.rtf"), 0));
+    format_runs(edit());
+    SetWindowTextA(rich(), name.c_str());
+    command(CMD_SAVE);
+    command(CMD_CLOSE_WINDOWS);
+    const std::string saved = read_file(name);
+    ASSERT_FALSE(saved.empty());
+    EXPECT_NE(saved.back(), '\0');
+    ASSERT_TRUE(shell_hooks_.open_rich_file(name));
+    expect_runs(edit(), "file");
+}
+
+TEST_F(RichWin, CaseChangeKeepsBoldAndItalic) {
+    Key k = obj("Case", 42, "");
+    activate(k);
+    format_runs(edit());
+    select(edit(), 17, 22);
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_ITALIC;
+    cf.dwEffects = CFE_ITALIC;
+    SendMessageA(edit(), EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    select(edit(), 6, 26);
+    command(CMD_UPPER_CASE);
+    EXPECT_EQ(edit_text(edit()), "plain START BOLD PLAIN END");
+    EXPECT_EQ(sel_of(edit()).cpMin, 6);
+    EXPECT_EQ(sel_of(edit()).cpMax, 26);
+    EXPECT_TRUE(effects_at(edit(), 12, 16) & CFE_BOLD);
+    EXPECT_TRUE(effects_at(edit(), 17, 22) & CFE_ITALIC);
+    EXPECT_FALSE(effects_at(edit(), 17, 22) & CFE_BOLD);
+    EXPECT_FALSE(effects_at(edit(), 6, 11) & (CFE_BOLD | CFE_ITALIC));
+    select(edit(), 0, 26);
+    command(CMD_LOWER_CASE);
+    EXPECT_EQ(edit_text(edit()), "plain start bold plain end");
+    EXPECT_TRUE(effects_at(edit(), 12, 16) & CFE_BOLD);
+    EXPECT_TRUE(effects_at(edit(), 17, 22) & CFE_ITALIC);
+}
+
+TEST_F(RichWin, TooLargeFilesAreRefusedByName) {
+    const std::string name = path("huge.rtf");
+    {
+        std::ofstream f(name, std::ios::binary);
+        f << "{\\rtf1\\ansi ";
+        std::string line(99, 'x');
+        for (size_t n = 0; n * 100 <= kRichMaxFileBytes; ++n) f << line << "\n";
+        f << "}";
+    }
+    EXPECT_FALSE(shell_hooks_.open_rich_file(name));
+    EXPECT_EQ(rich(), nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find(name), std::string::npos);
+    EXPECT_NE(Boxes::errors[0].find("2.0 MB"), std::string::npos) << Boxes::errors[0];
+}
+
+TEST_F(RichWin, ActivateIdFindsRichTextsByWhatTheyShow) {
+    obj("Notes", 42, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 the \\b budget\\b0  for May\\par}");
+    obj("Other", 0, "no match");
+    EXPECT_FALSE(tw_activate_id(nullptr, "fonttbl"));
+    EXPECT_EQ(rich(), nullptr);
+    EXPECT_TRUE(tw_activate_id(nullptr, "budget for"));
+    ASSERT_NE(rich(), nullptr);
+    EXPECT_EQ(sel_of(edit()).cpMin, 4);
+    EXPECT_EQ(sel_of(edit()).cpMax, 14);
+}
+
 TEST_F(RichWin, InsertTextRefusesAMissingSnippetFile) {
     insert_set_file(path("nowhere.kba"));
     command(CMD_INSERT_TEXT);
@@ -610,6 +710,29 @@ TEST_F(Finders, FindObjectsKeepsUnsavedEditsAndReadsTheFolder) {
     click_button(dlg, IDCANCEL);
     pump(20);
     EXPECT_EQ(dlg_find_modeless(IDD_FIND_OBJECTS), nullptr);
+}
+
+TEST_F(Finders, FindObjectsShowsWhatRichTextsAndFieldsSay) {
+    obj("Notes", 42, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 Budget \\b review\\b0\\par}");
+    obj("Plan", 0, std::string("See \x0bthe goal\x0e" "15Goal\x0f now"));
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+    auto contents = [&] {
+        std::vector<std::string> out;
+        for (int id = 1; id <= 2; ++id)
+            if (auto it = lv_get_item(host, id); !it.text.empty()) out.push_back(it.text + "|" + it.sub_texts[3]);
+        return out;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(contents(), (V{"Notes|Budget review", "Plan|See the goal now"}));
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "fonttbl");
+    EXPECT_EQ(rows(dlg, IDC_FO_LIST), 0);
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "the goal now");
+    EXPECT_EQ(rows(dlg, IDC_FO_LIST), 1);
+    SetDlgItemTextA(dlg, IDC_FO_FILTER, "");   // the dialog keeps its filter for the next opening
+    click_button(dlg, IDCANCEL);
 }
 
 TEST_F(Finders, FindObjectsVisitsAnotherDocument) {

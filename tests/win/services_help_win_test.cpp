@@ -224,4 +224,26 @@ TEST_F(Help, AboutShowsItsPictureAndCloses) {
     EXPECT_FALSE(IsWindow(a));
 }
 
+// A second Help > About brings the open window forward; Esc and Enter close it as they close a
+// dialog, through the main loop's keys.
+TEST_F(Help, AboutIsOneWindowClosedByEscOrEnter) {
+    HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        command(CMD_ABOUT);
+        HWND a = FindWindowA("VornAbout", "About");
+        ASSERT_NE(a, nullptr);
+        command(CMD_ABOUT);
+        EXPECT_EQ(FindWindowA("VornAbout", "About"), a);
+        EXPECT_EQ(FindWindowExA(nullptr, a, "VornAbout", nullptr), nullptr) << "a second About window";
+        HWND focus = GetFocus();
+        ASSERT_TRUE(focus == a || IsChild(a, focus));
+        MSG down{focus, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+        vorn_route_message(down, accel);
+        MSG up{focus, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
+        if (IsWindow(focus)) vorn_route_message(up, accel);
+        wt::pump(30);
+        EXPECT_FALSE(IsWindow(a)) << key;
+    }
+}
+
 }  // namespace

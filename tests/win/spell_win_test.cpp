@@ -13,7 +13,9 @@
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/spell_ids.h"
+#include "text/fieldedit_win.h"
 #include "text/spellcheck_win.h"
+#include "text/tw_win.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -45,17 +47,19 @@ const SpellTwAccess kFakeAccess{
 
 class SpellCheck : public wt::MainWindowTest {
 protected:
-    SpellCheck() : MainWindowTest("vorn_spell_check_test") {}
+    SpellCheck() : MainWindowTest("vorn_spell_check_test", SW_SHOWNOACTIVATE) {}
     void SetUp() override {
         MainWindowTest::SetUp();
         view_doc() = Document();
         file_set_current_name((dir_ / "plan.vrn").string());
         file_setting_set_text("CustDictionary", path("cust.kba"));
         spell_dict(0);
+        real_access_ = spell_check_tw_access();
     }
     void TearDown() override {
         if (HWND d = spell_check_window()) SendMessageA(d, WM_COMMAND, IDCANCEL, 0);
-        spell_check_set_tw_access({});
+        spell_check_set_tw_access(real_access_);
+        tw_close_all();
         if (fake_tw_) DestroyWindow(fake_tw_);
         fake_tw_ = nullptr;
         MainWindowTest::TearDown();
@@ -93,9 +97,10 @@ protected:
     }
 
     HWND dlg_ = nullptr;
+    SpellTwAccess real_access_;
 };
 
-TEST_F(SpellCheck, DocumentScopeVisitsEachTextOnceAndEnds) {
+TEST_F(SpellCheck, DocumentScopeOpensEachTextInItsWindowAndEnds) {
     Key a = obj("A", "The cat sat on teh mat");
     Key b = obj("B", "hello wrldx");
     obj("C", "zzqx zzqx", 5);   // another action: not a text to check
@@ -106,23 +111,42 @@ TEST_F(SpellCheck, DocumentScopeVisitsEachTextOnceAndEnds) {
     EXPECT_EQ(field(IDC_SPELL_STATUS), "Press Start button");
     press(IDC_SPELL_DOCUMENT);
     press(IDC_SPELL_START);
+    // The first text's window is open with the word selected in it.
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    EXPECT_EQ(tw_inst_[0].key, a);
+    HWND w = tw_inst_[0].win;
+    EXPECT_EQ(fe_model(w)->selection(), "teh");
     EXPECT_EQ(field(IDC_SPELL_WORD), "teh");
     EXPECT_EQ(field(IDC_SPELL_STATUS), "Word not found");
     EXPECT_FALSE(enabled(IDC_SPELL_CHANGE));
     correct("the");
     EXPECT_TRUE(enabled(IDC_SPELL_CHANGE));
+    // Change edits the text the user sees; the finished text is stored as its window closes, and
+    // the next object's window waits for "Cont...".
     press(IDC_SPELL_CHANGE);
+    EXPECT_FALSE(IsWindow(w));
     EXPECT_EQ(ext(a), "The cat sat on the mat");
-    EXPECT_EQ(view_undo_name(), "Spell Check");
-    EXPECT_EQ(field(IDC_SPELL_WORD), "wrldx");   // on into the next object's text
+    EXPECT_EQ(view_undo_name(), "Change Text");
+    EXPECT_EQ(field(IDC_SPELL_STATUS), "Check successful");
+    EXPECT_EQ(field(IDC_SPELL_START), "Cont...");
+    EXPECT_TRUE(enabled(IDC_SPELL_START));
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    EXPECT_EQ(tw_inst_[0].key, b);
+    press(IDC_SPELL_START);
+    EXPECT_EQ(field(IDC_SPELL_WORD), "wrldx");
+    EXPECT_EQ(fe_model(tw_inst_[0].win)->selection(), "wrldx");
     press(IDC_SPELL_ALLOW_LEARN);
+    // E has nothing to report: F follows at once.
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    EXPECT_EQ(tw_inst_[0].key, f);
     EXPECT_EQ(ext(b), "hello wrldx");
-    // E has nothing to report; F's last word is checked too.
-    EXPECT_EQ(field(IDC_SPELL_WORD), "wrng");
+    press(IDC_SPELL_START);
+    EXPECT_EQ(field(IDC_SPELL_WORD), "wrng");   // the last word is checked too
     correct("wrong");
     press(IDC_SPELL_CHANGE_LEARN);
     EXPECT_EQ(ext(f), "last word wrong");
     EXPECT_EQ(ext(e), "fine words only");
+    EXPECT_TRUE(tw_inst_.empty());
     EXPECT_EQ(field(IDC_SPELL_STATUS), "Check successful");
     EXPECT_FALSE(enabled(IDC_SPELL_START));
     EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Document completed"});
@@ -138,34 +162,38 @@ TEST_F(SpellCheck, DocumentScopeVisitsEachTextOnceAndEnds) {
 }
 
 TEST_F(SpellCheck, ChangeLeavesTextsEditedSinceTheWordWasShown) {
-    Key a = obj("A", "one teh two");
+    obj("A", "one teh two");
     open();
     press(IDC_SPELL_DOCUMENT);
     press(IDC_SPELL_START);
     ASSERT_EQ(field(IDC_SPELL_WORD), "teh");
-    Obj o = *view_obj_get(a);
-    o.ext = "new text: one teh two";
-    view_obj_put(o);
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    HWND w = tw_inst_[0].win;
+    fe_model(w)->set_text("new text: one teh two");
+    fe_changed(w);
     correct("the");
     press(IDC_SPELL_CHANGE);       // the word moved: shown again where it stands now
-    EXPECT_EQ(ext(a), "new text: one teh two");
+    EXPECT_EQ(fe_model(w)->text(), "new text: one teh two");
     EXPECT_EQ(field(IDC_SPELL_WORD), "teh");
     correct("the");
     press(IDC_SPELL_CHANGE);
-    EXPECT_EQ(ext(a), "new text: one the two");
+    EXPECT_TRUE(tw_inst_.empty());
+    EXPECT_EQ(field(IDC_SPELL_START), "&Start");
 
     // A read-only text is shown but never changed.
-    Obj r = *view_obj_get(a);
-    r.ext = "locked teh text";
-    r.flags = 1 | 8;
-    view_obj_put(r);
+    Key r = obj("R", "locked teh text");
+    Obj o = *view_obj_get(r);
+    o.flags = 1 | 8;
+    view_obj_put(o);
     dlg_close_and_reopen();
     press(IDC_SPELL_DOCUMENT);
     press(IDC_SPELL_START);
     ASSERT_EQ(field(IDC_SPELL_WORD), "teh");
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    EXPECT_EQ(tw_inst_[0].key, r);
     correct("the");
     press(IDC_SPELL_CHANGE);
-    EXPECT_EQ(ext(a), "locked teh text");
+    EXPECT_EQ(fe_model(tw_inst_[0].win)->text(), "locked teh text");
     EXPECT_EQ(Boxes::errors, std::vector<std::string>{"The text is read-only"});
 }
 

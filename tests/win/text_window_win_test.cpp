@@ -10,9 +10,11 @@
 #include <string>
 
 #include "app/file_win.h"
+#include "app/vorn6_win.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "bars/help_context.h"
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
@@ -301,21 +303,34 @@ TEST_F(TextWin, CheckWhileTypingMarksMisspeltWordsInObjectTextsOnly) {
 }
 
 TEST_F(TextWin, PromoteTurnsSelectedLinesIntoLinkedObjects) {
+    // Select All and Promote in the object's window: each line becomes an object linked to it.
+    auto promote_all = [&](Key hub, std::initializer_list<const char*> ids) {
+        activate(hub);
+        HWND w = tw();
+        SetFocus(w);
+        pump(20);
+        SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+        SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
+        pump(30);
+        for (const char* id : ids) {
+            auto f = view_obj_find_id(id);
+            ASSERT_TRUE(f) << id;
+            EXPECT_TRUE(view_link_get(hub, f->key)) << id;
+        }
+        EXPECT_FALSE(IsWindow(w));  // the text windows close
+    };
     Key hub = obj("Hub", 0, "alpha\r\nbeta\r\ngamma");
-    activate(hub);
-    HWND w = tw();
-    SetFocus(w);
-    pump(20);
-    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
-    SendMessageA(win_, WM_COMMAND, CMD_PROMOTE, 0);
-    pump(30);
-    for (const char* id : {"alpha", "beta", "gamma"}) {
-        auto f = view_obj_find_id(id);
-        ASSERT_TRUE(f) << id;
-        EXPECT_TRUE(view_link_get(hub, f->key)) << id;
-    }
-    EXPECT_FALSE(IsWindow(w));  // the text windows close
+    promote_all(hub, {"alpha", "beta", "gamma"});
     EXPECT_EQ(view_obj_get(hub)->ext, "");
+
+    // A read-only text gives its lines and keeps them; field markers stay out of the new IDs.
+    const std::string locked = std::string("\x0bnorth\x0e" "15Goal\x0f road\r\nsouth");
+    Key ro = obj("Locked", 0, locked);
+    Obj o = *view_obj_get(ro);
+    o.flags |= 8;
+    view_obj_put(o);
+    promote_all(ro, {"north road", "south"});
+    EXPECT_EQ(view_obj_get(ro)->ext, locked);
 }
 
 TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
@@ -339,6 +354,227 @@ TEST_F(TextWin, FindDialogSelectsEachMatchInTurn) {
     EXPECT_FALSE(IsWindow(d));
 }
 
+// Questions answered in turn from a list (the last answer repeats); each is recorded.
+struct Answers {
+    static inline std::vector<int> next;
+    static inline std::vector<std::string> asked;
+    static int ask(const std::string& t, const std::string& title, bool) {
+        asked.push_back(title + ": " + t);
+        int a = next.empty() ? 2 : next.front();
+        if (next.size() > 1) next.erase(next.begin());
+        return a;
+    }
+};
+
+// A key as the keyboard gives it: a key-down (which the message loop turns into its character)
+// and a key-up, each to the window that has the focus then.
+void press_key(char c) {
+    UINT vk = LOBYTE(VkKeyScanA(c));
+    PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1);
+    pump(5);
+    PostMessageA(GetFocus(), WM_KEYUP, vk, 0xC0000001);
+    pump(5);
+}
+void press_keys(const std::string& s) {
+    for (char c : s) press_key(c);
+}
+
+TEST_F(TextWin, SourceEditorNeverDropsUnsavedDiagramEdits) {
+    obj("Saved", 0, "");
+    save_doc("first.vrn");
+    ASSERT_EQ(file_open_document(path("first.vrn")), 1);
+    obj("Unsaved", 0, "");
+    file_mark_changed();
+    MsgHooks old = msg_set_hooks({Boxes::note, Boxes::error, Answers::ask});
+    Answers::asked.clear();
+
+    // Cancel: no source is shown over an unsaved diagram.
+    Answers::next = {3};
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    ASSERT_EQ(Answers::asked.size(), 1u);
+    EXPECT_NE(Answers::asked[0].find("has been changed, save it?"), std::string::npos);
+    EXPECT_TRUE(tw_inst_.empty());
+    // Yes saves the diagram first: the source shows the edit.
+    Answers::next = {1};
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    ASSERT_FALSE(tw_inst_.empty());
+    HWND w = tw();
+    EXPECT_EQ(tw_inst_.back().mode, 2);
+    EXPECT_NE(text(w).find("Unsaved"), std::string::npos);
+    EXPECT_FALSE(file_is_changed());
+
+    // Keys in the source mark nothing in the diagram; closing unedited asks nothing.
+    SetFocus(w);
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RIGHT, 0xC0000001);
+    pump(20);
+    EXPECT_FALSE(file_is_changed());
+    Answers::asked.clear();
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(Answers::asked.empty());
+
+    // An edited source over a diagram edited since: saving it asks before the edit is replaced.
+    SendMessageA(win_, WM_COMMAND, CMD_SOURCE_EDITOR, 0);
+    pump(30);
+    w = tw();
+    SetFocus(w);
+    SendMessageA(w, WM_KEYDOWN, VK_HOME, 0);
+    press_keys(" ");
+    Key later = obj("Later", 0, "");
+    file_mark_changed();
+    const std::string on_disk = fe_model(w)->text().substr(1);
+    Answers::next = {1, 2};
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    ASSERT_EQ(Answers::asked.size(), 2u);
+    EXPECT_EQ(Answers::asked[0], "File Changed: Save textfile first.vrn ?");
+    EXPECT_NE(Answers::asked[1].find("replaces its unsaved changes"), std::string::npos);
+    EXPECT_TRUE(IsWindow(w));   // kept: nothing written, nothing reloaded
+    EXPECT_TRUE(view_obj_get(later));
+    std::ifstream in(path("first.vrn"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), on_disk);
+    // No: the source edit is dropped, the diagram keeps its edit and its history.
+    Answers::next = {2};
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(view_obj_get(later));
+    EXPECT_TRUE(file_is_changed());
+    msg_set_hooks(old);
+}
+
+TEST_F(TextWin, ClosingUnchangedWindowsStoresAndAsksNothing) {
+    // An object window neither edited nor moved adds no step, with the diagram changed elsewhere,
+    // and Redo stays.
+    Key k = obj("Idea", 0, "words");
+    Key other = obj("Other", 0, "");
+    activate(k);
+    SendMessageA(tw(), WM_CLOSE, 0, 0);   // the window's place is stored
+    {
+        marked_obj_ = {other};
+        UndoStep step;
+        Obj o = *view_obj_get(other);
+        o.id = "Renamed";
+        view_obj_put(o);
+        step.commit("Rename");
+        marked_obj_.clear();
+    }
+    SendMessageA(win_, WM_COMMAND, CMD_UNDO, 0);
+    ASSERT_TRUE(view_can_redo());
+    activate(k);
+    file_mark_changed();
+    const uint64_t state = view_undo_state();
+    SendMessageA(tw(), WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_EQ(view_undo_state(), state);
+    EXPECT_EQ(view_redo_name(), "Rename");
+
+    // A file window saved by Ctrl+S closes without asking; typing into it leaves the diagram alone.
+    file_clear_changed();
+    std::string name = path("Notes Mixed.txt");
+    std::ofstream(name) << "first";
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    press_keys("ab");
+    EXPECT_FALSE(file_is_changed());
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    EXPECT_EQ(Boxes::notes.back(), "File " + name + " is saved to disk");
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(Boxes::questions.empty());
+
+    // Save As keeps the name as typed.
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    w = tw();
+    SetFocus(w);
+    pump(20);
+    when_dialog("Save as Filename:", [&](HWND d) {
+        SetDlgItemTextA(d, 0x47c, path("Copy Of Notes.txt").c_str());
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, IDOK)));
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    pump(100);
+    char title[MAX_PATH] = {};
+    GetWindowTextA(w, title, sizeof title);
+    EXPECT_NE(std::string(title).find("Copy Of Notes.txt"), std::string::npos) << title;
+}
+
+TEST_F(TextWin, CheckWhileTypingOnlyForKeysTypedIntoTheWindow) {
+    menu_check(CMD_CHECK_TYPING, 1);
+    Key k = obj("Notes", 0, "wrods first");
+    // Enter on the diagram opens the window; the key-up then reaches the window, and checks nothing.
+    marked_obj_ = {k};
+    SetFocus(view_inst_);
+    pump(10);
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+    pump(50);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    ASSERT_EQ(GetFocus(), w);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    pump(20);
+    EXPECT_EQ(text(w), "wrods first");
+
+    // Words before punctuation are checked; each field keeps the caret after what was typed.
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    press_keys(" teh, cat. hte;");
+    EXPECT_EQ(text(w), std::string("wrods first \x0bteh\x0e\x0f, cat. \x0bhte\x0e\x0f;"));
+    EXPECT_EQ(fe_model(w)->caret(), text(w).size());
+    press_key('\r');
+    EXPECT_EQ(text(w), std::string("wrods first \x0bteh\x0e\x0f, cat. \x0bhte\x0e\x0f;\r\n"));
+
+    // A read-only text is never changed.
+    SendMessageA(w, WM_CLOSE, 0, 0);
+    pump(30);
+    Obj o = *view_obj_get(k);
+    o.flags |= 8;
+    o.ext = "locked wrods";
+    view_obj_put(o);
+    activate(k);
+    w = tw();
+    SetFocus(w);
+    SendMessageA(w, WM_KEYDOWN, VK_END, 0);
+    press_key(' ');
+    EXPECT_EQ(text(w), "locked wrods");
+    menu_check(CMD_CHECK_TYPING, 0);
+}
+
+TEST_F(TextWin, HelpTopicsAndScrollRange) {
+    static std::vector<int> topics;
+    topics.clear();
+    auto old = help_context_hook_;
+    help_context_hook_ = [](int n) { topics.push_back(n); };
+    Key k = obj("Wide", 0, std::string(20, 'w') + "\r\n" + std::string(600, 'm'));
+    Obj o = *view_obj_get(k);
+    o.flags = 0;   // no word wrap
+    view_obj_put(o);
+    activate(k);
+    HWND w = tw();
+    for (int code : {4, 5, 9}) SendMessageA(w, WM_VORN_USER, static_cast<WPARAM>(3), code);
+    help_context_hook_ = old;
+    EXPECT_EQ(topics, (std::vector<int>{125, 57}));
+
+    // The horizontal range reaches the end of the longest line, and no further.
+    SCROLLINFO si{sizeof si, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(w, SB_HORZ, &si);
+    POINT end = fe_point_of(w, 22 + 600);
+    RECT c;
+    GetClientRect(w, &c);
+    EXPECT_GT(si.nMax, 2000);
+    EXPECT_NEAR(si.nMax, end.x, 12);
+    SendMessageA(w, WM_HSCROLL, SB_PAGERIGHT, 0);
+    for (int i = 0; i < 200; ++i) SendMessageA(w, WM_HSCROLL, SB_PAGERIGHT, 0);
+    GetScrollInfo(w, SB_HORZ, &si);
+    EXPECT_EQ(si.nPos, si.nMax - static_cast<int>(si.nPage) + 1);
+}
+
 // ---- The executor, with the platform behind its seam.
 
 struct FakePlatform {
@@ -360,6 +596,7 @@ struct FakePlatform {
             *r = "42";
             return true;
         };
+        p.help_file = [](const std::string& f, const std::string& k) { calls.push_back("help " + f + "|" + k); };
         p.select_line = [](const std::string&, const std::vector<std::string>& l) {
             calls.push_back("select " + std::to_string(l.size()));
             return select;
@@ -457,18 +694,110 @@ TEST_F(ActionWin, RecursionStopsAndLevelsAreReached) {
     EXPECT_EQ(gosub_.front().object_id, "Gate");
 }
 
-TEST_F(ActionWin, ProgramsOfWebDocumentsAskFirst) {
-    std::string archive = file_progdir_path("url\\");
+// A document from the web archive starts no program, opens nothing through the shell, opens no
+// help file (they carry macros) and sends no DDE before a yes, and No is the default answer.
+// The program's own Help menu and local documents are not asked about.
+TEST_F(ActionWin, RiskyActionsOfWebDocumentsAskFirst) {
+    const std::string archive = path("archive"), page = archive + "\\127.0.0.1 page.vrn";
     CreateDirectoryA(archive.c_str(), nullptr);
-    file_set_current_name(archive + "host page.vrn");
-    Boxes::answer = 2;
-    EXPECT_FALSE(action_do(8, 0, "evil.exe"));
+    file_setting_set_text("URLlog", archive);
+    struct Case {
+        int code;
+        const char* ext;
+    } cases[] = {{8, "notepad.exe"},
+                 {2, "a.bat"},
+                 {3, "a.bat"},
+                 {4, "a.bat"},
+                 {39, "a.bat"},
+                 {29, "progman c:\\a.txt"},
+                 {31, "progman progman [CreateGroup(X)]"},
+                 {32, "progman progman [Groups]"},
+                 {37, "evil.hlp"}};
+    for (auto& c : cases) obj(std::to_string(c.code), c.code, c.ext);
+    obj("safe", 34, "=0");
+    std::string err;
+    ASSERT_TRUE(view_save_file(page, &err)) << err;
+    ASSERT_EQ(file_open_document(page), 1);
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        Key k = view_obj_find_id(std::to_string(c.code))->key;
+        Boxes::questions.clear();
+        Boxes::default_no = 0;
+        FakePlatform::calls.clear();
+        Boxes::answer = 2;
+        activate(k);
+        EXPECT_TRUE(FakePlatform::calls.empty());
+        ASSERT_EQ(Boxes::questions.size(), 1u);
+        EXPECT_EQ(Boxes::questions[0].find("This document came from the web."), Boxes::questions[0].find(": ") + 2);
+        EXPECT_EQ(Boxes::default_no, 1);
+        Boxes::answer = 1;
+        activate(k);
+        EXPECT_EQ(FakePlatform::calls.size(), 1u);
+    }
+    Boxes::questions.clear();
+    activate(view_obj_find_id("safe")->key);
+    SendMessageA(win_, WM_COMMAND, CMD_HELP_WEB, 0);
+    EXPECT_TRUE(Boxes::questions.empty());
+    ASSERT_FALSE(FakePlatform::calls.empty());
+    EXPECT_EQ(FakePlatform::calls.back(), "open http://www.example.com/");
+    view_doc() = Document();
+    file_set_current_name(path("local.vrn"));
+    FakePlatform::calls.clear();
+    activate(obj("run", 8, "tool.exe"));
+    EXPECT_EQ(FakePlatform::calls, std::vector<std::string>{"run tool.exe"});
+    EXPECT_TRUE(Boxes::questions.empty());
+}
+
+// With the real message box the question's default button is No, so Enter declines.
+UINT_PTR box_timer_ = 0;
+int box_default_ = 0;
+void CALLBACK answer_with_enter(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Run Program");
+    if (!box) return;
+    KillTimer(nullptr, id);
+    box_default_ = GetDlgCtrlID(GetFocus());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+TEST_F(ActionWin, EnterDeclinesAWebDocumentsProgram) {
+    const std::string archive = path("archive");
+    CreateDirectoryA(archive.c_str(), nullptr);
+    file_setting_set_text("URLlog", archive);
+    file_set_current_name(archive + "\\host page.vrn");
+    MsgHooks recorder = msg_set_hooks({});
+    vorn_install_message_boxes();
+    box_default_ = 0;
+    SetTimer(nullptr, 0, 50, answer_with_enter);
+    activate(obj("run", 8, "notepad.exe"));
+    msg_set_hooks(recorder);
+    EXPECT_EQ(box_default_, IDNO);
     EXPECT_TRUE(FakePlatform::calls.empty());
-    ASSERT_EQ(Boxes::questions.size(), 1u);
-    Boxes::answer = 1;
-    EXPECT_TRUE(action_do(8, 0, "tool.exe"));
-    ASSERT_EQ(FakePlatform::calls.size(), 1u);
-    RemoveDirectoryA(archive.c_str());
+}
+
+// A sub-document jump keeps its return point only when the document opened: a failed one leaves
+// no "(Sub 1)" in the title, for this document or later ones.
+TEST_F(ActionWin, OnlyASubDocumentJumpThatOpensKeepsItsReturnPoint) {
+    auto title = [&] {
+        char t[512] = {};
+        GetWindowTextA(win_, t, sizeof t);
+        return std::string(t);
+    };
+    obj("Inside", 12, "");
+    save_doc("inner.vrn");
+    view_doc() = Document();
+    file_set_current_name(path("first.vrn"));
+    Key lost = obj("Lost", 40, "missing.vrn");
+    Key gate = obj("Gate", 40, path("inner.vrn"));
+    save_doc("first.vrn");
+    activate(lost);
+    EXPECT_TRUE(gosub_.empty());
+    EXPECT_EQ(title().find("(Sub"), std::string::npos) << title();
+    activate(gate);
+    EXPECT_TRUE(view_obj_find_id("Inside"));
+    ASSERT_EQ(gosub_.size(), 1u);
+    EXPECT_EQ(gosub_.front().object_id, "Gate");
+    EXPECT_NE(title().find("(Sub 1)"), std::string::npos) << title();
 }
 
 TEST_F(ActionWin, TrainingCardsOpenTheirSampleDocuments) {
@@ -525,6 +854,43 @@ TEST_F(ActionWin, ProgramsAreWaitedForWithoutFreezing) {
     std::string cmd = std::string("\"") + exe + "\" --gtest_filter=ActionWin.ProgramsAreWaitedForWithoutFreezing";
     EXPECT_TRUE(action_do(8, 0, cmd));
     EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", nullptr);
+    CloseHandle(ev);
+}
+
+// While it waits, a click meant for the diagram is dropped; File > Exit ends the wait and the
+// program though the started program still runs.
+std::vector<Key> marked_during_wait_;
+void CALLBACK click_then_exit(HWND, UINT, UINT_PTR id, DWORD) {
+    static int step = 0;
+    if (++step == 1) {
+        PostMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(view_inst_, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        return;
+    }
+    KillTimer(nullptr, id);
+    step = 0;
+    marked_during_wait_ = marked_obj_;
+    PostMessageA(main_inst_, WM_COMMAND, CMD_EXIT, 0);
+}
+
+TEST_F(ActionWin, ExitDuringAProgramsWaitEndsTheWait) {
+    action_platform() = old_platform_;
+    HANDLE ev = CreateEventA(nullptr, TRUE, FALSE, "VornActionExitTest");
+    SetEnvironmentVariableA("VORN_WAIT_EVENT", "VornActionExitTest");
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    // The child waits for the event, which is set only after the test.
+    Key k = obj("Run", 8, std::string("\"") + exe + "\" --gtest_filter=ActionWin.ProgramsAreWaitedForWithoutFreezing");
+    file_clear_changed();
+    marked_during_wait_.clear();
+    SetTimer(nullptr, 0, 300, click_then_exit);
+    DWORD start = GetTickCount();
+    activate(k);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_EQ(marked_during_wait_, std::vector<Key>{k});
+    EXPECT_FALSE(IsWindow(win_));
+    SetEvent(ev);
     SetEnvironmentVariableA("VORN_WAIT_EVENT", nullptr);
     CloseHandle(ev);
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/file_win.h"
+#include "app/vorn6_win.h"
 #include "bars/status.h"
 #include "base/dlg_win.h"
 #include "base/file.h"
@@ -32,7 +33,7 @@ using wt::Boxes;
 
 // Ports of tests/servers/web.sh.
 const std::string kFiles = "127.0.0.1:14380", kHandler = "127.0.0.1:14381", kProxy = "14382", kNginx = "127.0.0.1:14383",
-                  kCapture = "127.0.0.1:14384";
+                  kCapture = "127.0.0.1:14384", kHostile = "127.0.0.1:14385";
 
 bool port_open(int port) {
     WSADATA d;
@@ -106,10 +107,12 @@ std::function<void(HWND)> password(const std::string& user, const std::string& p
     };
 }
 
+// The archive's own record of the names it wrote is left out.
 std::set<std::string> files_under(const fs::path& dir) {
     std::set<std::string> out;
     std::error_code ec;
-    for (const auto& e : fs::recursive_directory_iterator(dir, ec)) out.insert(fs::relative(e.path(), dir).string());
+    for (const auto& e : fs::recursive_directory_iterator(dir, ec))
+        if (e.path().filename() != kHttpArchiveRecord) out.insert(fs::relative(e.path(), dir).string());
     return out;
 }
 
@@ -117,7 +120,8 @@ class Web : public wt::MainWindowTest {
 protected:
     Web() : MainWindowTest("vorn_web_test") {}
     void SetUp() override {
-        if (!port_open(14381) || !port_open(14380)) GTEST_SKIP() << "the test web servers are not running (tests/servers/web.sh start)";
+        if (!port_open(14381) || !port_open(14380) || !port_open(14385))
+            GTEST_SKIP() << "the test web servers are not running (tests/servers/web.sh start)";
         MainWindowTest::SetUp();
         Boxes::notes.clear();  // another copy of the program may be running
         http_forget_credentials();
@@ -239,7 +243,7 @@ TEST_F(Web, RedirectionsAreFollowedFiveTimesAndStayInTheArchive) {
         {"/redirect/loop.vrn", "", "Too many redirections"},
         {"/redirect/https.vrn", "", "Cannot follow the redirection"},
         // "../../..\..\x.exe" climbs no higher than the host, and the backslashes stay in the name.
-        {"/redirect/escape.vrn", "127.0.0.1%3A14381 ..%5C..%5Cx.exe", ""},
+        {"/redirect/escape.vrn", "127.0.0.1%3A14381 ..%5C..%5Cx.exe", "is not a document"},
     };
     const auto outside = files_under(dir_.parent_path() / "");
     for (const auto& c : cases) {
@@ -250,13 +254,13 @@ TEST_F(Web, RedirectionsAreFollowedFiveTimesAndStayInTheArchive) {
         command(CMD_NEW);
         open_web(kHandler + c.path);
         auto in_archive = files_under(archive_);
-        if (c.archived.empty()) {
-            EXPECT_TRUE(in_archive.empty());
+        if (c.archived.empty()) EXPECT_TRUE(in_archive.empty());
+        else EXPECT_EQ(in_archive, std::set<std::string>{c.archived}) << (Boxes::errors.empty() ? "" : Boxes::errors.back());
+        if (c.note.empty()) {
+            EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
+        } else {
             ASSERT_EQ(Boxes::notes.size(), 1u);
             EXPECT_NE(Boxes::notes[0].find(c.note), std::string::npos) << Boxes::notes[0];
-        } else {
-            EXPECT_EQ(in_archive, std::set<std::string>{c.archived}) << (Boxes::errors.empty() ? "" : Boxes::errors.back());
-            EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
         }
     }
     EXPECT_TRUE(Boxes::errors.empty());
@@ -303,17 +307,29 @@ TEST_F(Web, PasswordDialogRetriesUntilRightOrCancelled) {
 
 TEST_F(Web, ProxyBypassAndAdvanceOptions) {
     if (!port_open(14382)) GTEST_SKIP() << "tinyproxy is not running";
-    // Advance Options: a port without a server is refused; a server and port are stored.
+    // Advance Options: with the proxy off its greyed fields are not checked, and the other
+    // changes are stored; with it on a port without a server is refused.
     command(CMD_OPEN_WEB);
     HWND d = http_openweb_window();
     Driver::steps = {{"Advance Options", [](HWND o) {
+                          EXPECT_FALSE(IsWindowEnabled(GetDlgItem(o, IDC_WEB_PORT)));
+                          EXPECT_EQ(dlg_get_text(o, IDC_WEB_PORT), "80");
+                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 5, 0);
+                          press(o, IDOK);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+    EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[80,1,0,5,0]");
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          CheckDlgButton(o, IDC_WEB_USE_PROXY, BST_CHECKED);
+                          press(o, IDC_WEB_USE_PROXY);
                           set_text(o, IDC_WEB_SERVER, "");
                           set_text(o, IDC_WEB_PORT, "8080");
                           press(o, IDOK);
                       }}};
     press(d, IDC_WEB_ADVANCED);
     EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Cannot have Port without Proxy"});
-    EXPECT_EQ(file_setting_get_text("HTTP", ""), "");
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[80,1,0,5,0]");
     Driver::steps = {{"Advance Options", [](HWND o) {
                           CheckDlgButton(o, IDC_WEB_USE_PROXY, BST_CHECKED);
                           press(o, IDC_WEB_USE_PROXY);
@@ -324,7 +340,7 @@ TEST_F(Web, ProxyBypassAndAdvanceOptions) {
                           press(o, IDOK);
                       }}};
     press(d, IDC_WEB_ADVANCED);
-    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[14382,1,0,1,1]");
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[14382,1,0,5,1]");
     DestroyWindow(d);
 
     // Through tinyproxy.
@@ -357,7 +373,10 @@ TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
         {kHandler + "/truncated.vrn", "Error: 20003", ""},
         {kHandler + "/big.vrn", "Error: 20002", ""},       // 100 MB announced
         {kHandler + "/endless.vrn", "Error: 20002", ""},   // no length, above the cap
-        {kHandler + "/missing.vrn", "", "OK response with Status 404\nNo such page here"},
+        {kHandler + "/missing.vrn", "", "OK response with Status 404 Not Found\n127.0.0.1:14381/missing.vrn\nNo such page here"},
+        // The status and the address, not the server's page of markup.
+        {kHostile + "/missing-html.vrn", "", "OK response with Status 404 Not Found\n127.0.0.1:14385/missing-html.vrn"},
+        {kHostile + "/longheader.vrn", "Error: 20004", ""},
         {kHandler + "/proxyauth.vrn", "", "status 407"},
         {"no-such-host.invalid/doc.vrn", "Error: 110", ""},
     };
@@ -373,6 +392,7 @@ TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
         } else {
             ASSERT_EQ(Boxes::notes.size(), 1u);
             EXPECT_NE(Boxes::notes[0].find(c.note), std::string::npos) << Boxes::notes[0];
+            EXPECT_EQ(Boxes::notes[0].find('<'), std::string::npos) << Boxes::notes[0];
         }
     }
     EXPECT_EQ(files_under(archive_), std::set<std::string>{earlier.filename().string()});
@@ -381,7 +401,7 @@ TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
 
 TEST_F(Web, RequestBytesLfAnswersAndHostileNames) {
     open_web(kCapture + "/cap/doc.vrn");
-    EXPECT_EQ(fetch(14381, "/captured"), "GET /cap/doc.vrn HTTP/1.0\r\nHost: 127.0.0.1:14384\r\n\r\n");
+    EXPECT_EQ(fetch(14381, "/captured"), "GET /cap/doc.vrn HTTP/1.0\r\nHost: 127.0.0.1:14384\r\nAccept-Encoding: identity\r\n\r\n");
 
     open_web(kHandler + "/lf.vrn");
     EXPECT_TRUE(opened(kHandler + "/lf.vrn"));
@@ -434,7 +454,7 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
     GetWindowRect(d, &r);
     EXPECT_GT(r.bottom - r.top, 100);
 
-    // Clear Archive with 0 days takes every file after a yes.
+    // Clear Archive with 0 days takes every file it wrote after a yes.
     Boxes::answer = 1;
     Driver::steps = {{"Advance Options", [](HWND o) {
                           SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
@@ -442,27 +462,147 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
                           press(o, IDCANCEL);
                       }}};
     press(d, IDC_WEB_ADVANCED);
-    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted. Proceed?"});
+    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted from " +
+                                                         archive_.string() + ". Proceed?"});
     EXPECT_TRUE(files_under(archive_).empty());
     EXPECT_TRUE(listed().empty());
 }
 
-// A web document's actions: a relative name is fetched from beside the document's address, and
-// a program it names runs only after a yes.
-TEST_F(Web, ActionsOfAWebDocumentFetchNeighboursAndAskBeforePrograms) {
+// An address that cannot be sent, or a download that cannot be opened, says so; the dialog stays
+// open to mend a typed address.
+TEST_F(Web, WhatCannotBeOpenedSaysWhy) {
+    struct Case {
+        std::string typed, note;
+    } cases[] = {
+        {"127.0.0.1:14380", "names no file on its server"},
+        {"www.example.com", "names no file on its server"},
+        {"bad_host!/doc.vrn", "names no valid server"},
+        {"127.0.0.1:99999/doc.vrn", "must be a number from 1 to 65535"},
+        {"127.0.0.1:14380/" + std::string(2000, 'x') + ".vrn", "is too long to be kept in the archive folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.substr(0, 40));
+        Boxes::notes.clear();
+        open_web(c.typed);
+        ASSERT_EQ(Boxes::notes.size(), 1u);
+        EXPECT_NE(Boxes::notes[0].find(c.note), std::string::npos) << Boxes::notes[0];
+        EXPECT_EQ(http_pending_count(), 0u);
+        EXPECT_NE(http_openweb_window(), nullptr);
+        DestroyWindow(http_openweb_window());
+    }
+    // A redirection to an address holding a password, and a file that is no document.
+    Boxes::notes.clear();
+    open_web(kHostile + "/redirect/userinfo.vrn");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("user name or password"), std::string::npos) << Boxes::notes[0];
+    Boxes::notes.clear();
+    open_web(kFiles + "/sub/notes.txt");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("is not a document"), std::string::npos) << Boxes::notes[0];
+    EXPECT_NE(Boxes::notes[0].find("127.0.0.1%3A14380 sub notes.txt"), std::string::npos) << Boxes::notes[0];
+    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub notes.txt"));
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+// The real note for a 2,000-character address fits on the screen.
+HWND long_box_ = nullptr;
+RECT long_box_rect_{};
+void CALLBACK measure_note(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Note");
+    if (!box) return;
+    KillTimer(nullptr, id);
+    long_box_ = box;
+    GetWindowRect(box, &long_box_rect_);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(Web, AVeryLongAddressIsRefusedInANoteThatFitsTheScreen) {
+    MsgHooks recorder = msg_set_hooks({});
+    vorn_install_message_boxes();
+    long_box_ = nullptr;
+    SetTimer(nullptr, 0, 50, measure_note);
+    http_open_url("127.0.0.1:14380/" + std::string(2000, 'x') + ".vrn", "", 1, 1);
+    msg_set_hooks(recorder);
+    ASSERT_NE(long_box_, nullptr);
+    EXPECT_LE(long_box_rect_.right - long_box_rect_.left, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(web_connections(), 0u);
+}
+
+// Stop closes the connection at once: the server meets a closed socket, not one only shut down.
+TEST_F(Web, StopClosesTheConnectionAtOnce) {
+    command(CMD_OPEN_WEB);
+    set_text(http_openweb_window(), IDC_WEB_URL, kHostile + "/hold.vrn");
+    press(http_openweb_window(), IDOK);
+    DWORD end = GetTickCount() + 5000;
+    while (fetch(14385, "/held") != "open" && static_cast<int>(end - GetTickCount()) > 0) wt::pump(50);
+    ASSERT_EQ(fetch(14385, "/held"), "open");
+    command(CMD_OPEN_WEB);
+    press(http_openweb_window(), IDC_WEB_STOP);
+    EXPECT_EQ(web_connections(), 0u);
+    end = GetTickCount() + 3000;
+    while (fetch(14385, "/held") != "closed" && static_cast<int>(end - GetTickCount()) > 0) Sleep(50);
+    EXPECT_EQ(fetch(14385, "/held"), "closed");
+}
+
+// The archive folder may be one of the user's own (Option > Files): clearing it deletes only
+// the downloads, even files named as a download would be.
+TEST_F(Web, ClearArchiveDeletesOnlyWhatTheArchiveWrote) {
+    fs::create_directories(archive_);
+    const std::set<std::string> own = {"My ideas.vrn", "notes.txt", "127.0.0.1%3A14380 doc.vrn", "archive.bak"};
+    for (const auto& n : own) std::ofstream(archive_ / n) << "p_(350,20110)\n";
+    open_web(kFiles + "/sub/page.vrn");
+    open_web(kFiles + "/sub/notes.txt");
+    ASSERT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    command(CMD_OPEN_WEB);
+    HWND d = http_openweb_window();
+    Boxes::answer = 1;
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
+                          press(o, IDC_WEB_CLEAR);
+                          press(o, IDCANCEL);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+    EXPECT_EQ(files_under(archive_), own);
+    // The list shows what is left.
+    auto left = listed();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"127.0.0.1:14380/doc.vrn", "my/ideas.vrn"}));
+    EXPECT_TRUE(Boxes::errors.empty());
+}
+
+// A body that is compressed against the request's wish, or a page that is no document, never
+// takes the place of a kept copy.
+TEST_F(Web, EncodedOrForeignAnswersNeverReplaceAKeptDocument) {
+    fs::create_directories(archive_);
+    const std::string kept = "j_(1,\"Kept\",1,0,0,3,0,161,20,1,0,0,\"\")\np_(350,20110)\n";
+    struct Case {
+        std::string path, why;
+    } cases[] = {
+        {"/gzip.vrn", "came compressed (gzip)"},
+        {"/te-gzip.vrn", "came compressed (gzip)"},
+        {"/html.vrn", "is not a document"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const fs::path copy = archive_ / http_archive_name(kHostile + c.path);
+        { std::ofstream(copy, std::ios::binary) << kept; }
+        Boxes::errors.clear();
+        command(CMD_NEW);
+        open_web(kHostile + c.path);
+        ASSERT_EQ(Boxes::errors.size(), 1u);
+        EXPECT_NE(Boxes::errors[0].find(c.why), std::string::npos) << Boxes::errors[0];
+        EXPECT_EQ(file_read_text(copy.string()).value_or(""), kept);
+        EXPECT_FALSE(opened(kHostile + c.path));
+        fs::remove(copy);
+        open_web(kHostile + c.path);
+        EXPECT_FALSE(fs::exists(copy)) << "nothing is kept without an earlier copy either";
+    }
+}
+
+// A web document's relative names are fetched from beside the document's address.
+TEST_F(Web, ActionsOfAWebDocumentFetchTheirNeighbours) {
     open_web(kFiles + "/actions.vrn");
     ASSERT_TRUE(file_lower(file_current_name()).find("actions.vrn") != std::string::npos);
-    ActionPlatform saved = action_platform();
-    static int runs = 0;
-    runs = 0;
-    action_platform().run_program = [](const std::string&) { return ++runs > 0; };
-    marked_obj_ = {2};
-    SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
-    wt::pump(30);
-    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Run Program: This document came from the web. Run the program \"winver.exe\"?"});
-    EXPECT_EQ(runs, 0);
-    action_platform() = saved;
-
     marked_obj_ = {1};
     SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
     wait();

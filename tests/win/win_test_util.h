@@ -297,22 +297,28 @@ struct MemBitmap {
     }
 };
 
-// Message boxes are recorded instead of shown; a question gets `answer`.
+// Message boxes are recorded instead of shown; a question gets `answer`. Questions whose
+// default button is No are recorded in `questions` too and counted in `default_no`.
 struct Boxes {
     static inline std::vector<std::string> notes, errors, questions;
-    static inline int answer = 2;
+    static inline int answer = 2, default_no = 0;
     static void note(const std::string& t) { notes.push_back(t); }
     static void error(const std::string& t) { errors.push_back(t); }
     static int ask(const std::string& t, const std::string& title, bool) {
         questions.push_back(title + ": " + t);
         return answer;
     }
+    static bool ask_no(const std::string& t, const std::string& title) {
+        ++default_no;
+        return ask(t, title, false) == 1;
+    }
     static MsgHooks install() {
         notes.clear();
         errors.clear();
         questions.clear();
         answer = 2;
-        return msg_set_hooks({note, error, ask});
+        default_no = 0;
+        return msg_set_hooks({note, error, ask, ask_no});
     }
 };
 

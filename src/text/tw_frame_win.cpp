@@ -1,0 +1,66 @@
+#include "text/tw_frame_win.h"
+
+#include <shellapi.h>
+
+#include "base/dlg_win.h"
+#include "base/file.h"
+#include "base/globals_win.h"
+#include "document/view_io.h"
+#include "elements/draw_win.h"
+#include "text/tw.h"
+
+namespace {
+
+// The object's position in the main window's client coordinates.
+POINT object_point(const Obj& o) {
+    POINT p{0, 0};
+    if (auto d = draw_lp_to_dp_x({o.x, o.y})) p = {d->x, d->y};
+    if (view_inst_ && main_inst_) MapWindowPoints(view_inst_, main_inst_, &p, 1);
+    return p;
+}
+
+}  // namespace
+
+RECT tw_rect_in_main(HWND win) {
+    RECT r;
+    GetWindowRect(win, &r);
+    MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+RECT tw_place_window(const Obj& o, int def_w, int def_h) {
+    RECT client{0, 0, 640, 480};
+    if (main_inst_) GetClientRect(main_inst_, &client);
+    POINT p = object_point(o);
+    TwRect r = tw_place(tw_unpack_geometry(o.geom), p.x, p.y, def_w, def_h, client.right, client.bottom);
+    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 1);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void tw_close_effect(HWND win, const Obj& o) {
+    RECT r = tw_rect_in_main(win);
+    POINT p = object_point(o);
+    ShowWindow(win, SW_HIDE);
+    draw_open_effect({p.x, p.y}, {r.left, r.top, r.right, r.bottom}, 0);
+}
+
+std::string tw_title(HWND win) {
+    char buf[MAX_PATH + 64] = {};
+    GetWindowTextA(win, buf, sizeof buf);
+    return buf;
+}
+
+bool tw_write_file(const std::string& name, std::string_view data) {
+    std::string error;
+    if (view_write_replace(name, data, &error)) return true;
+    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
+    return false;
+}
+
+void tw_print_file(std::string_view data) {
+    std::string file = file_progdir_path("temp_printfile.rtf");
+    DeleteFileA(file.c_str());
+    if (!tw_write_file(file, data)) return;
+    auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), "", "", SW_SHOWNORMAL));
+    if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+}

@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""A web server that answers against the rules, for the web client's Windows tests, on loopback.
+
+  hostile_server.py ROOT PORT
+
+Bodies compressed though the request asked for them as stored, a page that is no document under
+a document's name, a 100 KB header line, a 404 with a page of markup, a redirection to an
+address holding a user name and password, and a held connection whose closing it reports
+(GET /held says "open", "shut down" or "closed").
+"""
+import gzip
+import os
+import sys
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+ROOT, PORT = sys.argv[1], int(sys.argv[2])
+held = {"state": "none"}
+
+
+def document():
+    with open(os.path.join(ROOT, "doc.vrn"), "rb") as f:
+        return f.read()
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def answer(self, status, body=b"", headers=()):
+        self.send_response(status)
+        for k, v in headers:
+            self.send_header(k, v)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        p = self.path
+        if p == "/doc.vrn":
+            return self.answer(200, document())
+        if p == "/gzip.vrn":
+            return self.answer(200, gzip.compress(document()), [("Content-Encoding", "gzip")])
+        if p == "/te-gzip.vrn":
+            body = gzip.compress(document())
+            self.send_response(200)
+            self.send_header("Transfer-Encoding", "gzip, chunked")
+            self.end_headers()
+            self.wfile.write(b"%x\r\n%s\r\n0\r\n\r\n" % (len(body), body))
+            return
+        if p == "/html.vrn":
+            return self.answer(200, b"<html><body><h1>Welcome</h1></body></html>", [("Content-Type", "text/html")])
+        if p == "/longheader.vrn":
+            self.send_response(200)
+            self.send_header("X-Long", "a" * 100000)
+            self.end_headers()
+            return
+        if p == "/missing-html.vrn":
+            page = b"<!DOCTYPE html><html><head><title>404 Not Found</title></head><body>" + b"<p>gone</p>" * 200 + b"</body></html>"
+            return self.answer(404, page, [("Content-Type", "text/html")])
+        if p == "/redirect/userinfo.vrn":
+            return self.answer(302, b"", [("Location", f"http://user:pw@127.0.0.1:{PORT}/doc.vrn")])
+        if p == "/hold.vrn":
+            # "closed" only when the client's socket is gone, not merely shut down: bytes sent
+            # after its end of stream then meet a reset.
+            held["state"] = "open"
+            self.connection.settimeout(60)
+            try:
+                if self.connection.recv(1) != b"":
+                    return
+                held["state"] = "shut down"
+                for _ in range(20):
+                    self.connection.sendall(b"x")
+                    time.sleep(0.05)
+            except OSError:
+                held["state"] = "closed"
+            return
+        if p == "/held":
+            return self.answer(200, held["state"].encode())
+        return self.answer(404, b"No such page here")
+
+
+ThreadingHTTPServer.daemon_threads = True
+ThreadingHTTPServer(("127.0.0.1", PORT), Handler).serve_forever()
