@@ -48,8 +48,11 @@ inline bool run_unix(const std::string& script, DWORD ms = 60000) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // A host program gives no process handle, and Wine leaves a stale value in hThread then.
+    if (pi.hProcess) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
     const std::string mark_dos = dos_path(mark);
     for (DWORD waited = 0; waited < ms; waited += 50) {
         if (GetFileAttributesA(mark_dos.c_str()) != INVALID_FILE_ATTRIBUTES) {
