@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "bars/listview_win.h"
 #include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/file.h"
@@ -60,81 +61,62 @@ const FileSetting kFileSettings[] = {
     {"URLlog", "Web archive", [] { return file_progdir_path("url"); }},
 };
 
-LRESULT CALLBACK listview_filesettings(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_CREATE: {
-        RECT r;
-        GetClientRect(win, &r);
-        HWND lv = CreateWindowExA(0, WC_LISTVIEWA, "",
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                                      LVS_EDITLABELS,
-                                  0, 0, r.right, r.bottom, win, reinterpret_cast<HMENU>(1), GetModuleHandleA(nullptr),
-                                  nullptr);
-        ListView_SetExtendedListViewStyle(lv, LVS_EX_FULLROWSELECT);
-        LVCOLUMNA c = {};
-        c.mask = LVCF_TEXT | LVCF_WIDTH;
-        c.cx = r.right * 7 / 10;
-        c.pszText = const_cast<char*>("File");
-        SendMessageA(lv, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&c));
-        c.cx = r.right - c.cx - 4;
-        c.pszText = const_cast<char*>("Used for");
-        SendMessageA(lv, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&c));
-        return 0;
+// A click on a row edits its file name; the list's own label editing does the rest, and an
+// empty name is refused.
+bool files_note(const LvNotification& n, HWND host) {
+    switch (n.kind) {
+    case kLvClick: {
+        HWND lv = lv_control_handle(host);
+        LVHITTESTINFO hit = {};
+        hit.pt = {n.x, n.y};
+        int row = static_cast<int>(SendMessageA(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (row >= 0) SendMessageA(lv, LVM_EDITLABELA, static_cast<WPARAM>(row), 0);
+        return false;
     }
-    case WM_SIZE:
-        MoveWindow(GetDlgItem(win, 1), 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
-        return 0;
-    case WM_SETFOCUS: SetFocus(GetDlgItem(win, 1)); return 0;
-    case WM_NOTIFY: {
-        auto* h = reinterpret_cast<NMHDR*>(lp);
-        if (h->code == LVN_ENDLABELEDITA) {
-            auto* d = reinterpret_cast<NMLVDISPINFOA*>(lp);
-            return d->item.pszText && d->item.pszText[0] ? TRUE : FALSE;  // an empty name is refused
-        }
-        if (h->code == NM_CLICK) {
-            auto* ia = reinterpret_cast<NMITEMACTIVATE*>(lp);
-            if (ia->iItem >= 0) SendMessageA(h->hwndFrom, LVM_EDITLABELA, ia->iItem, 0);
-        }
-        return 0;
+    case kLvEndLabelEdit: return n.text.empty();
+    case kLvBeginDrag: case kLvBeginRDrag: return true;  // the rows have no other list to go to
+    default: return false;
     }
-    }
-    return DefWindowProcA(win, msg, wp, lp);
 }
 
-HWND files_list(HWND dlg) { return GetDlgItem(GetDlgItem(dlg, IDC_FILES_LIST), 1); }
+LRESULT CALLBACK listview_filesettings(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    // Tabbing to the list gives the keys to the list itself.
+    if (msg == WM_SETFOCUS) {
+        if (HWND lv = GetWindow(win, GW_CHILD)) SetFocus(lv);
+        return 0;
+    }
+    return lv_host_proc(win, msg, wp, lp, "filesettings_lv");
+}
 
 INT_PTR CALLBACK files_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG: {
         dlg_on_create(win, IDD_FILES, 0);
-        HWND lv = files_list(win);
-        int row = 0;
+        HWND host = GetDlgItem(win, IDC_FILES_LIST);
+        RECT r;
+        GetClientRect(host, &r);
+        const int file_w = r.right * 7 / 10;
+        std::vector<LvItem> rows;
+        int id = 0;
         for (const auto& f : kFileSettings) {
-            std::string v = file_setting_get_text(f.name, f.def());
-            LVITEMA it = {};
-            it.mask = LVIF_TEXT;
-            it.iItem = row;
-            it.pszText = v.data();
-            SendMessageA(lv, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it));
-            it.iSubItem = 1;
-            it.pszText = const_cast<char*>(f.label);
-            SendMessageA(lv, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&it));
-            ++row;
+            LvItem it;
+            it.id = ++id;
+            it.text = file_setting_get_text(f.name, f.def());
+            it.sub_texts = {f.label};
+            rows.push_back(std::move(it));
         }
+        lv_create(host, kLvReport, {LVS_SHOWSELALWAYS, LVS_EDITLABELS, LVS_AUTOARRANGE, LVS_SINGLESEL},
+                  {{"File", file_w}, {"Used for", r.right - file_w - 4}}, rows, 11231, 11231, files_note);
+        SendMessageA(lv_control_handle(host), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
         return TRUE;
     }
     case WM_COMMAND:
         return dlg_ok_cancel(win, wp, [](HWND win) {
-            HWND lv = files_list(win);
-            int row = 0;
+            HWND host = GetDlgItem(win, IDC_FILES_LIST);
+            int id = 0;
             for (const auto& f : kFileSettings) {
-                char buf[MAX_PATH + 1] = {};
-                LVITEMA it = {};
-                it.iSubItem = 0;
-                it.pszText = buf;
-                it.cchTextMax = sizeof buf;
-                SendMessageA(lv, LVM_GETITEMTEXTA, row++, reinterpret_cast<LPARAM>(&it));
-                if (buf[0] && buf != file_setting_get_text(f.name, f.def())) file_setting_set_text(f.name, buf);
+                std::string v = lv_get_item(host, ++id).text;
+                if (!v.empty() && v != file_setting_get_text(f.name, f.def())) file_setting_set_text(f.name, v);
             }
             return true;
         });

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -124,15 +125,28 @@ void view_changed() {
 
 // ---- Commands.
 
-// The trap around every command: an error stops the command, never the program.
+// The trap around every command: an error stops the command, never the program. Memory that
+// runs out takes back what the command had changed.
 template <class F> void trapped(F&& f) {
+    const uint64_t state = view_undo_state();
     try {
         f();
+    } catch (const std::bad_alloc&) {
+        bool back = view_undo_back_to(state);
+        msg_error(back ? "There is not enough memory for this command; the document is as it was before it."
+                       : "There is not enough memory for this command.");
     } catch (const VornError& e) {
         dlg_error_msg("%s", e.text, e.code);
     } catch (const std::exception& e) {
         msg_error(e.what());
     }
+}
+
+// A dialog's OK runs inside the system's dialog code, which no exception may cross.
+bool trapped_apply(HWND win, bool (*apply)(HWND)) {
+    bool ok = false;
+    trapped([&] { ok = apply(win); });
+    return ok;
 }
 
 void run_command(int id) {
@@ -385,6 +399,7 @@ void vorn_register(HINSTANCE inst) {
     file_set_progdir(program_dir());
     util_random_seed();
     view_on_changed(view_changed);
+    dlg_set_trap(trapped_apply);
     file_register_commands();
     elements_init();
     view_init();
@@ -468,13 +483,7 @@ int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
         HACCEL acc = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDA_MAIN));
         MSG m;
         while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-            try {
-                vorn_route_message(m, acc);
-            } catch (const VornError& e) {
-                dlg_error_msg("%s", e.text, e.code);
-            } catch (const std::exception& e) {
-                msg_error(e.what());
-            }
+            trapped([&] { vorn_route_message(m, acc); });
         }
         return static_cast<int>(m.wParam);
     } catch (const std::exception& e) {

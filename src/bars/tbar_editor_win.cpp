@@ -21,6 +21,8 @@ namespace {
 constexpr int kItemHeight = 26;
 
 int old_style_if_cancel_ = 1;
+// Where the user had put the toolbar: the editor leaves it there unless told otherwise.
+int old_orient_if_cancel_ = kTbarTop;
 std::map<int, HBITMAP> faces_;
 
 HBITMAP face(int id) {
@@ -76,10 +78,11 @@ std::vector<int> selected_buttons(HWND win) {
     return out;
 }
 
-void apply_layout(HWND win, int s) {
+// Layout s on the side it was stored with, or on `side`.
+void apply_layout(HWND win, int s, std::optional<int> side = {}) {
     tbar_set_style(s);
     const auto& styles = tbar_model().styles();
-    int orient = s >= 0 && s < static_cast<int>(styles.size()) ? styles[s].orientation : kTbarTop;
+    int orient = side ? *side : s >= 0 && s < static_cast<int>(styles.size()) ? styles[s].orientation : kTbarTop;
     tbar_set_orientation(tbar_command_of_orient(orient));
     tbar_refresh();
     if (win) {
@@ -155,7 +158,7 @@ void on_command(HWND win, int id, int code) {
         EndDialog(win, IDOK);
         break;
     case IDCANCEL:
-        apply_layout(nullptr, old_style_if_cancel_);
+        apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
         EndDialog(win, IDCANCEL);
         break;
     }
@@ -190,7 +193,8 @@ INT_PTR CALLBACK dlg_toolbar_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp)
 
 bool tbar_editor(HWND parent) {
     old_style_if_cancel_ = tbar_get_style();
-    apply_layout(nullptr, old_style_if_cancel_);
+    old_orient_if_cancel_ = current_orientation();
+    apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
     return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, dlg_toolbar_editor_eh, 0) ==
            IDOK;
 }

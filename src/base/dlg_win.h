@@ -47,3 +47,7 @@ RECT dlg_work_area();
 // OK applies the dialog and closes it, unless `apply` refuses; Cancel closes it. False for other
 // commands.
 bool dlg_ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND));
+// The shell's trap around commands, installed at start-up: OK's `apply` runs inside it, so an
+// error (or memory running out) is reported, refuses the OK, and never crosses the system's
+// dialog code.
+void dlg_set_trap(bool (*trap)(HWND win, bool (*apply)(HWND)));

@@ -459,6 +459,18 @@ void view_undo_clear() {
 
 uint64_t view_undo_state() { return undo_stack.empty() ? base_serial : undo_stack.back().serial; }
 
+bool view_undo_back_to(uint64_t state) {
+    if (depth > 0) return false;
+    bool undone = false;
+    // Serials only grow, so every step above `state` came after it.
+    while (!undo_stack.empty() && undo_stack.back().serial > state) {
+        if (!view_undo()) return false;
+        undone = true;
+    }
+    if (undone) drop_redo();
+    return view_undo_state() == state;
+}
+
 void view_redo_clear() {
     drop_redo();
 }

@@ -32,6 +32,10 @@ void view_undo_clear();
 // Names the point of the history the document is at: the same value again after undoing and
 // redoing back to it, a new one after every recorded step, clear or loss of history.
 uint64_t view_undo_state();
+// Takes back, for good, every step recorded since the history stood at `state`: a cancelled
+// dialog or a command that ran out of memory leaves the document as it found it. False when
+// the history no longer reaches back that far.
+bool view_undo_back_to(uint64_t state);
 
 // Opens a change for a scope; commit() names it, leaving the scope otherwise cancels it.
 class UndoStep {

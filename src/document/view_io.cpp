@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "base/file.h"
 #include "base/file_save.h"
@@ -17,6 +18,8 @@
 #endif
 
 namespace {
+
+std::vector<void (*)()> replaced_hooks_;
 
 std::string sys_reason() {
 #ifdef _WIN32
@@ -188,6 +191,7 @@ void view_use_document(Document&& d) {
     marked_link_.clear();
     marked_shape_.clear();
     marked_para_.clear();
+    for (auto hook : replaced_hooks_) hook();
 }
 
 CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name) {
@@ -223,6 +227,11 @@ bool view_text_looks_encrypted(std::string_view text) {
         if (c >= 0x80) ++high;
     }
     return high * 4 > n;
+}
+
+void view_on_replaced(void (*hook)()) {
+    if (std::find(replaced_hooks_.begin(), replaced_hooks_.end(), hook) == replaced_hooks_.end())
+        replaced_hooks_.push_back(hook);
 }
 
 bool view_write_replace(const std::string& name, std::string_view data, std::string* error) {

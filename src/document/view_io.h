@@ -20,6 +20,9 @@ std::string view_take_load_note();
 bool view_load_file(const std::string& name, std::string* error);
 // Makes `d` (read by view_read_document) the current document: no marks, no undo history.
 void view_use_document(Document&& d);
+// Called after view_load_file or view_use_document replaced the document: what still holds
+// values of the one before (an open modeless dialog) lets go of them.
+void view_on_replaced(void (*hook)());
 
 // What a document keeps of the window around it: the zoom (setting 21), the drawing colour
 // (310) and the current tools of the toolbox's object, route, point and weight groups (311,

@@ -1,7 +1,10 @@
 #include "elements/action_args.h"
 
+#include <iterator>
+
 #include "base/record.h"
 #include "base/util.h"
+#include "resources/ids.h"
 
 namespace {
 
@@ -144,6 +147,30 @@ std::string action_tcard_document(int number) {
     };
     if (number < 101 || number > 116) return {};
     return kFiles[number - 101];
+}
+
+int action_tcard_command(int number) {
+    static const int kCommands[] = {
+        999,  // 200
+        CMD_NEW,  // 201
+        CMD_TOOLBOX,  // 202
+        CMD_SLIDESHOW,  // 203
+        CMD_ANALYZER,  // 204
+        CMD_CHECKLISTS,  // 205
+        CMD_QUESTIONS,  // 206
+        CMD_RANDOM_WORDS,  // 207
+        CMD_GENERATOR,  // 208
+        CMD_FIND_OBJECTS,  // 209
+        CMD_OPEN_WEB,  // 210
+        CMD_OBJECT_DEFAULTS,  // 211
+        CMD_SEQUENCE_SETTINGS,  // 212
+        CMD_COMPUTE,  // 213
+        CMD_INSERT_ICON,  // 214
+        CMD_LEVEL,  // 215
+        CMD_ZOOM_FIT,  // 216
+    };
+    int k = number - 200;
+    return k >= 0 && k < static_cast<int>(std::size(kCommands)) ? kCommands[k] : 0;
 }
 
 SoundKind action_sound_kind(std::string_view ext) {

@@ -47,6 +47,9 @@ std::optional<DdeArg> action_dde_split(int code, std::string_view ext);
 
 // Training cards 101 to 116: the sample document of a card, "" for another number.
 std::string action_tcard_document(int number);
+// Training cards 200 to 299: the main-menu command a card runs, 0 for a number without one.
+// Card 200 names command 999, which nothing handles.
+int action_tcard_command(int number);
 
 // What the sound action plays: a system sound's name, the extension itself (a command with
 // arguments), or a file to be located.

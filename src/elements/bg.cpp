@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/pict.h"
+
 namespace {
 
 constexpr BgFillRow kFills[] = {
@@ -222,6 +224,21 @@ std::vector<Pt> bg_tile_origins(int cw, int ch, int pw, int ph) {
         }
         if (x >= cw) break;
     }
+    return out;
+}
+
+std::shared_ptr<const Dib> bg_tile_block(const std::shared_ptr<const Dib>& d, int min_side) {
+    if (!d || d->empty() || d->height <= 0 || (d->width >= min_side && d->height >= min_side)) return d;
+    auto img = image_from_dib(d->packed);
+    if (!img || img->width != d->width || img->height != d->height) return d;
+    const int w = img->width, h = img->height;
+    Image block((min_side + w - 1) / w * w, (min_side + h - 1) / h * h);
+    for (int y = 0; y < block.height; ++y)
+        for (int x = 0; x < block.width; ++x) block.at(x, y) = img->at(x % w, y % h);
+    auto out = std::make_shared<Dib>();
+    out->width = block.width;
+    out->height = block.height;
+    out->packed = image_to_dib24(block);
     return out;
 }
 

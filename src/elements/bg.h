@@ -47,6 +47,10 @@ const std::vector<std::vector<Pt>>& bg_world_map();
 // columns and rows go on while the previous start lies inside, so the last may start beyond
 // the edge. Empty for a picture without size (it would never cover anything).
 std::vector<Pt> bg_tile_origins(int cw, int ch, int pw, int ph);
+// What is tiled in place of a small picture: the picture repeated into a block at least
+// `min_side` pixels each way (whole copies only, so the tiles fall where the picture's own
+// would). A picture that large already, or that cannot be read, comes back as it is.
+std::shared_ptr<const Dib> bg_tile_block(const std::shared_ptr<const Dib>& d, int min_side);
 
 struct BgFillInput {
     int fill = kBgPlain;

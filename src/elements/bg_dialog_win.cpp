@@ -8,19 +8,26 @@
 
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "elements/bg.h"
 #include "elements/bg_dialog.h"
 #include "elements/elements_dlg_win.h"
 #include "elements/icon.h"
+#include "elements/obj_win.h"
 #include "resources/bg_ids.h"
 #include "resources/ids.h"
 
 namespace {
 
 constexpr int kPopupBackground = 10804;
+// A picture name is tried once the typing pauses this long (or the field is left), so no half
+// typed name is loaded.
+constexpr UINT_PTR kTryNameTimer = 1;
+constexpr UINT kTryNameMs = 700;
 const char* const kLights[] = {"Auto", "None", "Left-Top", "Right-Top", "Right-Bottom", "Left-Bottom"};
 
 int (*level_hook_)() = nullptr;
@@ -96,6 +103,12 @@ void choose_fill(HWND win) {
     }
 }
 
+void try_name(HWND win) {
+    KillTimer(win, kTryNameTimer);
+    std::string name = lower(text_of(win, IDC_BG_PICTURE));
+    if (preview_ && name != view_text_param_get(kBgPictureText)) preview_->set_picture(name);
+}
+
 void browse(HWND win) {
     char file[MAX_PATH] = {};
     OPENFILENAMEA ofn{};
@@ -107,9 +120,11 @@ void browse(HWND win) {
     ofn.lpstrTitle = "Picture file";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     std::string name;
+    const std::string dir = file_dir_of(text_of(win, IDC_BG_PICTURE));
     if (elements_dlg_hooks_.picture_browse) {
-        if (!elements_dlg_hooks_.picture_browse(win, &name)) return;
+        if (!elements_dlg_hooks_.picture_browse(win, ".*", dir, &name)) return;
     } else {
+        ofn.lpstrInitialDir = dir.c_str();
         if (!GetOpenFileNameA(&ofn)) return;
         name = file;
     }
@@ -119,10 +134,13 @@ void browse(HWND win) {
         view_note(note);
         return;
     }
-    SetDlgItemTextA(win, IDC_BG_PICTURE, name.c_str());  // the edit's notification stores it
+    SetDlgItemTextA(win, IDC_BG_PICTURE, name.c_str());
+    try_name(win);
 }
 
 void close(HWND win, bool keep) {
+    KillTimer(win, kTryNameTimer);
+    obj_hold_load_reports(false);
     if (preview_) keep ? preview_->commit() : preview_->cancel();
     preview_.reset();
     DestroyWindow(win);
@@ -154,10 +172,19 @@ bool on_command(HWND win, int id, int code) {
         if (code == BN_CLICKED) preview_->set(kBgDrawOrder, IsDlgButtonChecked(win, IDC_BG_SHAPES_BEHIND) == BST_CHECKED);
         return true;
     case IDC_BG_PICTURE:
-        if (code == EN_CHANGE) preview_->set_picture(lower(text_of(win, IDC_BG_PICTURE)));
+        // No box may take the keys of someone typing a name.
+        if (code == EN_SETFOCUS) {
+            obj_hold_load_reports(true);
+        } else if (code == EN_CHANGE) {
+            SetTimer(win, kTryNameTimer, kTryNameMs, nullptr);
+        } else if (code == EN_KILLFOCUS) {
+            try_name(win);
+            obj_hold_load_reports(false);
+        }
         return true;
     case IDC_BG_BROWSE: browse(win); return true;
     case IDOK:
+        try_name(win);
         if (bg_fill_code(selected(win, IDC_BG_FILL)) == kBgPicture && text_of(win, IDC_BG_PICTURE).empty()) {
             view_note("Picture file must be specified");
             return true;
@@ -178,6 +205,13 @@ void draw_swatch(const DRAWITEMSTRUCT& di) {
     if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &r);
 }
 
+// What is shown belongs to the document the dialog was opened for: another one closes it.
+void document_replaced() {
+    if (!dlg_) return;
+    preview_.reset();
+    DestroyWindow(dlg_);
+}
+
 void run_background() { bg_dialog(); }
 bool opened() { return true; }
 
@@ -193,6 +227,9 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: init(win); return TRUE;
     case WM_COMMAND: return on_command(win, LOWORD(wp), HIWORD(wp)) ? TRUE : FALSE;
     case WM_PAINT: follow_level(win); break;
+    case WM_TIMER:
+        if (wp == kTryNameTimer) try_name(win);
+        return TRUE;
     case WM_DRAWITEM: draw_swatch(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_SIZE:
         dlg_stretch_control(win, IDC_BG_PICTURE, 88, 0);
@@ -200,6 +237,7 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_CLOSE: close(win, false); return TRUE;
     case WM_DESTROY:
+        obj_hold_load_reports(false);
         dlg_on_destroy(win, IDD_BACKGROUND, 1);
         if (preview_) preview_->cancel();
         preview_.reset();
@@ -212,10 +250,17 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 
 void bg_dialog_set_level_hook(int (*current_level)()) { level_hook_ = current_level; }
 
+void bg_dialog_follow_level() {
+    if (dlg_) follow_level(dlg_);
+}
+
 void bg_dialog() {
     if (dlg_ || dlg_find_modeless(IDD_BACKGROUND)) return;
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BACKGROUND), main_inst_, dlg_background_eh, 0);
     if (dlg_) ShowWindow(dlg_, SW_SHOW);
 }
 
-void bg_dialog_init() { cmd_register_all(kCommands); }
+void bg_dialog_init() {
+    cmd_register_all(kCommands);
+    view_on_replaced(document_replaced);
+}

@@ -12,6 +12,20 @@ namespace {
 
 constexpr int kPrintDialog = 10380;
 constexpr int kPrintWhite = 10382;
+// Small pictures are tiled as blocks this large, so a repaint costs a few dozen drawing calls
+// whatever the picture's size.
+constexpr int kBlockSide = 256;
+
+// The block tiled for the last picture or icon.
+struct Block {
+    std::shared_ptr<const Dib> source, block;
+};
+Block block_;
+
+std::shared_ptr<const Dib> block_of(const std::shared_ptr<const Dib>& source) {
+    if (source != block_.source) block_ = {source, bg_tile_block(source, kBlockSide)};
+    return block_.block;
+}
 
 }  // namespace
 
@@ -28,10 +42,10 @@ void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
     } else if (in.fill == kBgIcon) {
         // No icon chosen yet (the browser was cancelled): the fallback picture, without a report.
         int icon = d.param(210);
-        in.tile = icon > 0 ? icon_bitmap(icon) : icon_resource_dib(kIconFallbackBitmap);
+        in.tile = block_of(icon > 0 ? icon_bitmap(icon) : icon_resource_dib(kIconFallbackBitmap));
     } else if (in.fill == kBgPicture) {
         std::string name = d.text_param(23);
-        if (!name.empty()) in.tile = obj_picture_bitmap(0, name);
+        if (!name.empty()) in.tile = block_of(obj_picture_bitmap(0, name));
     }
     bg_paint(c, in);
 }

@@ -11,8 +11,11 @@ struct ElementsDlgHooks {
     bool (*toolbox_press)(int group, int code) = nullptr;
     void (*tbar_refresh)() = nullptr;
     void (*help_context)(int n) = nullptr;
-    // The Picture Browser: true with the chosen file. Unset: the common open-file dialog.
-    bool (*picture_browse)(HWND owner, std::string* file) = nullptr;
+    // The Picture Browser: true with the chosen file. It shows the names ending in `filter`
+    // (all for "") in `start_dir` ("": the folder of the picture it remembers). Unset: the
+    // common open-file dialog.
+    bool (*picture_browse)(HWND owner, const std::string& filter, const std::string& start_dir,
+                           std::string* file) = nullptr;
 };
 extern ElementsDlgHooks elements_dlg_hooks_;
 

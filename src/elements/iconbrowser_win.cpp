@@ -294,6 +294,9 @@ void delete_icon(HWND win, Browser& b) {
     if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
         dlg_error_msg("Deleting %s", path, static_cast<int>(GetLastError()));
     icon_cache_clear();
+    // A deleted icon can no longer be inserted.
+    icon_current_set(0);
+    repaint(win, IDC_ICON_CURRENT);
     repaint(win, IDC_ICON_GRID);
 }
 
@@ -380,7 +383,8 @@ bool icon_browse(HWND parent) {
     g_br = nullptr;
     // Insert without an icon (after Create the clipboard image is shown) counts as Cancel.
     if (r != IDOK || icon_current_get().value_or(0) <= 0) {
-        icon_current_set(old);
+        // Nor can the one current before, should it have been deleted.
+        icon_current_set(icon_is_user(old) && !b.user.count(old) ? kInitialIcon : old);
         return false;
     }
     return true;

@@ -108,7 +108,7 @@ void browse_picture(HWND win) {
     std::string name;
     static const char kPictures[] = "Pictures\0*.bmp;*.emf;*.wmf;*.ico\0All Files(*.*)\0*.*\0";
     bool ok = elements_dlg_hooks_.picture_browse
-                  ? elements_dlg_hooks_.picture_browse(win, &name)
+                  ? elements_dlg_hooks_.picture_browse(win, "", "", &name)
                   : open_file(win, std::string(kPictures, sizeof kPictures), file_dir_of(""), "Select Picture", &name);
     if (ok) SetDlgItemTextA(win, IDC_OBJ_SHAPE_EXT, name.c_str());
 }

@@ -39,11 +39,13 @@ struct Failure {
 std::set<std::string> reported_;
 std::vector<Failure> pending_;
 UINT_PTR report_timer_ = 0;
+bool reports_held_ = false;
 
 // All files one paint could not load go into one box, a line each.
 void CALLBACK show_reports(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     report_timer_ = 0;
+    if (reports_held_) return;
     auto list = std::move(pending_);
     pending_.clear();
     if (list.size() == 1) {
@@ -288,7 +290,12 @@ Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
 void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what) {
     if (!reported_.insert(lower(path)).second) return;
     pending_.push_back({what.empty() ? path : what, err});
-    if (!report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+    if (!report_timer_ && !reports_held_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+}
+
+void obj_hold_load_reports(bool hold) {
+    reports_held_ = hold;
+    if (!hold && !pending_.empty() && !report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
 }
 
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {

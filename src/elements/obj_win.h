@@ -31,6 +31,8 @@ size_t obj_picture_cache_size();
 // and run, shown after the current message (never from inside a paint); the failures of one
 // paint share one box.
 void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what = {});
+// While held (a picture name is being typed), such reports wait, to be shown once let go.
+void obj_hold_load_reports(bool hold);
 
 // Installs the painter's default hooks and the view-window conversion of obj_rect.
 void obj_win_install();

@@ -58,6 +58,7 @@ std::array<int32_t, 7> reset_para_{};
 
 struct DefaultsDlg {
     ListShow depth, bar, symbol, icon, style, rich, sep;
+    uint64_t undo_state = 0;  // the history before the first live change
 };
 DefaultsDlg* g_def = nullptr;
 
@@ -97,6 +98,8 @@ void check_change(HWND win, int id, int code) {
 
 bool defaults_ok(HWND win) {
     DefaultsDlg& d = *g_def;
+    // The live changes become the one step OK makes.
+    view_undo_back_to(d.undo_state);
     auto keep_or = [&](int id, const ListShow& s, int code, int value) {
         int pos = combo_sel(win, id);
         view_param_set(code, s.keeps_stored(pos) ? view_param_get(code) : value);
@@ -145,6 +148,8 @@ INT_PTR CALLBACK dlg_object_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         else if (id == IDC_ODEF_NO_PROTRUDE && code == BN_CLICKED) check_change(win, id, 68);
         else if (id == IDC_ODEF_BLACK_ID && code == BN_CLICKED) check_change(win, id, 76);
         if (id == IDCANCEL) {
+            // Undo must never bring back what was cancelled.
+            view_undo_back_to(g_def->undo_state);
             for (size_t k = 0; k < kResetCodes.size(); ++k) view_param_set(kResetCodes[k], reset_para_[k]);
             view_repaint();
         }
@@ -295,6 +300,7 @@ void obj_defaults_dialog(HWND parent) {
     d.rich = objdef_pick_show(objdef_richtext_colours_, view_param_get(359));
     d.sep = objdef_pick_show(objdef_id_separators_, tip_prefs_get().e);
     for (size_t k = 0; k < kResetCodes.size(); ++k) reset_para_[k] = view_param_get(kResetCodes[k]);
+    d.undo_state = view_undo_state();
     g_def = &d;
     DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_OBJ_DEFAULTS), parent, dlg_object_defaults_eh, 0);
     g_def = nullptr;

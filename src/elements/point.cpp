@@ -6,7 +6,7 @@
 
 namespace {
 
-int current_j_ = 0;
+double current_j_ = 0;
 PointCalc calc_;
 
 }  // namespace
@@ -64,7 +64,7 @@ std::string point_xy_text(const PlotPoint& q) {
 }
 
 double point_current_j() { return current_j_; }
-void point_set_current_j(int j) { current_j_ = j; }
+void point_set_current_j(int64_t j) { current_j_ = static_cast<double>(j); }
 
 void point_set_calc(const PointCalc& calc) { calc_ = calc; }
 const PointCalc& point_calc() { return calc_; }
@@ -100,10 +100,13 @@ PlotSetting point_plot_setting(const std::vector<int>& stored) {
     return {stored[0], stored[1], stored[2], stored[3], stored[4], stored[5], stored[6]};
 }
 
-std::optional<std::vector<Pt>> point_plot_values(const PlotRange& r, const PlotEval& x, const PlotEval& y) {
+std::optional<std::vector<Pt>> point_plot_values(const PlotRange& r, const PlotEval& x, const PlotEval& y,
+                                                 const PlotProgress& go_on) {
     if (!x(1) || !y(1)) return std::nullopt;
     std::vector<Pt> out;
-    for (int j = 1; j <= r.n; ++j) {
+    // 64 bits, so that J = n = INT_MAX ends.
+    for (int64_t j = 1; j <= r.n; ++j) {
+        if (go_on && j % kPlotProgressEvery == 0 && !go_on(j)) return std::nullopt;
         auto vx = x(j);
         // NaN fails every comparison, so finiteness is tested first.
         if (!vx || !std::isfinite(*vx) || *vx < r.x_from || *vx > r.x_to) continue;

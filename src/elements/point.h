@@ -3,6 +3,7 @@
 // becomes a point record. Portable; the dialogs are in point_win.h.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,7 +35,7 @@ std::string point_xy_text(const PlotPoint& q);
 
 // current_j_: the index the formulas read as J.
 double point_current_j();
-void point_set_current_j(int j);
+void point_set_current_j(int64_t j);
 
 // The calculator, installed by the idea tools: a formula's value for an object (nullopt when it
 // fails; the calculator shows its own message), and a batch that keeps its look-up tables while
@@ -61,11 +62,18 @@ struct PlotSetting {
 // A stored list of another length gives the defaults; values are kept as stored.
 PlotSetting point_plot_setting(const std::vector<int>& stored);
 
+// The most J one plot runs through: the points of a larger plot would not fit in memory.
+constexpr int kPlotMaxN = 1000000;
+
 // Points for J = 1 .. n of two evaluators; a J whose X or Y has no finite value, or falls
 // outside the ranges (inclusive), gives no point. Values round halves away from zero.
-// nullopt when the first evaluation (J = 1) of either fails: nothing is plotted.
+// nullopt when the first evaluation (J = 1) of either fails, or when `go_on` (asked every
+// kPlotProgressEvery J with the J reached) says stop: nothing is plotted.
 struct PlotRange {
     int n = 10, x_from = -600, x_to = 600, y_from = -600, y_to = 600;
 };
-using PlotEval = std::function<std::optional<double>(int j)>;
-std::optional<std::vector<Pt>> point_plot_values(const PlotRange& r, const PlotEval& x, const PlotEval& y);
+using PlotEval = std::function<std::optional<double>(int64_t j)>;
+using PlotProgress = std::function<bool(int64_t j)>;
+constexpr int kPlotProgressEvery = 1024;
+std::optional<std::vector<Pt>> point_plot_values(const PlotRange& r, const PlotEval& x, const PlotEval& y,
+                                                 const PlotProgress& go_on = {});

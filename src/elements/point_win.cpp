@@ -59,6 +59,67 @@ void plot_init(HWND win) {
     SetDlgItemInt(win, IDC_PLOT_YTO, static_cast<UINT>(s.y_to), TRUE);
 }
 
+// A long plot shows how far it is in the caption and stops on Cancel; until then every other
+// command of the dialog waits.
+struct PlotRun {
+    HWND win;
+    int64_t n;
+    DWORD start = GetTickCount(), last = start;
+    bool shown = false, stop = false;
+};
+PlotRun* run_ = nullptr;
+
+bool plot_go_on(int64_t j) {
+    PlotRun& r = *run_;
+    const DWORD now = GetTickCount();
+    if (now - r.last < 50) return true;
+    r.last = now;
+    if (!r.shown && now - r.start >= 300) {
+        r.shown = true;
+        EnableWindow(GetDlgItem(r.win, IDOK), FALSE);
+    }
+    if (r.shown) {
+        std::string caption = "Plot Points " + std::to_string(j * 100 / r.n) + "%";
+        SetWindowTextA(r.win, caption.c_str());
+    }
+    MSG m;
+    while (!r.stop && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(m.wParam));
+            r.stop = true;
+        } else if (!IsDialogMessageA(r.win, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    if (!IsWindow(r.win)) r.stop = true;
+    return !r.stop;
+}
+
+// Runs the plot with progress; nullopt when it gave no points (first evaluation failed) or was
+// stopped (`stopped` says which).
+std::optional<std::vector<Pt>> plot_run(HWND win, const PlotRange& range, const PlotEval& x, const PlotEval& y,
+                                        bool* stopped) {
+    const PointCalc& calc = point_calc();
+    PlotRun run{win, range.n};
+    calc.eval("Reset~", 0);
+    if (calc.batch) calc.batch(true);
+    run_ = &run;
+    struct End {
+        ~End() {
+            run_ = nullptr;
+            if (point_calc().batch) point_calc().batch(false);
+        }
+    } end;
+    auto pts = point_plot_values(range, x, y, plot_go_on);
+    if (run.shown && IsWindow(win)) {
+        SetWindowTextA(win, "Plot Points");
+        EnableWindow(GetDlgItem(win, IDOK), TRUE);
+    }
+    *stopped = run.stop;
+    return pts;
+}
+
 bool plot_apply(HWND win) {
     auto n = edit_int(win, IDC_PLOT_N);
     auto xf = edit_int(win, IDC_PLOT_XFROM), xt = edit_int(win, IDC_PLOT_XTO);
@@ -67,8 +128,8 @@ bool plot_apply(HWND win) {
         msg_note("The number of points and the ranges must be whole numbers.");
         return false;
     }
-    if (*n < 1) {
-        msg_note("The number of points must be 1 or more.");
+    if (*n < 1 || *n > kPlotMaxN) {
+        msg_note("The number of points must be from 1 to " + std::to_string(kPlotMaxN) + ".");
         return false;
     }
     auto xk = selected_key(win, IDC_PLOT_XVAR), yk = selected_key(win, IDC_PLOT_YVAR);
@@ -86,6 +147,17 @@ bool plot_apply(HWND win) {
     const IndexColour colour = view_new_item_colour();
     const int style = view_tools_now().point;
 
+    auto value = [&](const std::string& text, Key key) {
+        return [&text, key, &calc](int64_t j) {
+            point_set_current_j(j);
+            return calc.eval(text, key);
+        };
+    };
+    // The points are worked out before anything is stored: a stopped plot leaves the document
+    // as it was.
+    bool stopped = false;
+    auto pts = plot_run(win, {*n, *xf, *xt, *yf, *yt}, value(*xtext, *xk), value(*ytext, *yk), &stopped);
+    if (stopped) return false;
     UndoStep step;
     if (dlg_is_checked(win, IDC_PLOT_FRAME)) {
         Shape frame;
@@ -95,16 +167,6 @@ bool plot_apply(HWND win) {
         frame.left = *xf, frame.top = *yt, frame.right = *xt, frame.bottom = *yf;
         view_shape_put(frame);
     }
-    calc.eval("Reset~", 0);
-    if (calc.batch) calc.batch(true);
-    auto value = [&](const std::string& text, Key key) {
-        return [&text, key, &calc](int j) {
-            point_set_current_j(j);
-            return calc.eval(text, key);
-        };
-    };
-    auto pts = point_plot_values({*n, *xf, *xt, *yf, *yt}, value(*xtext, *xk), value(*ytext, *yk));
-    if (calc.batch) calc.batch(false);
     if (pts) {
         auto& v = view_doc().points;
         v.reserve(v.size() + pts->size());
@@ -186,6 +248,10 @@ INT_PTR CALLBACK dlg_plot_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG: plot_init(win); return TRUE;
     case WM_COMMAND:
+        if (run_) {
+            if (LOWORD(wp) == IDCANCEL) run_->stop = true;
+            return TRUE;
+        }
         switch (LOWORD(wp)) {
         case IDC_PLOT_CLEAR: point_clear(win); return TRUE;
         case IDC_PLOT_HELP:

@@ -154,7 +154,7 @@ bool defaults_apply(HWND win) {
     if (c >= 0) view_param_set(204, c);
     for (int id : {IDC_SHAPE_DEF_DOTTED, IDC_SHAPE_DEF_DASHED, IDC_SHAPE_DEF_SOLID})
         if (dlg_is_checked(win, id)) shape_set_line_para(id);
-    view_repaint();
+    view_repaint();  // which also brings the toolbar in line
     return true;
 }
 
@@ -390,6 +390,4 @@ void shape_props_dialog(HWND, int a, int) {
     shape_properties();
 }
 
-void point_props_dialog(HWND parent, int a, int b) {
-    point_properties(parent, static_cast<int16_t>(a), static_cast<int16_t>(b));
-}
+void point_props_dialog(HWND parent, int x, int y) { point_properties(parent, x, y); }

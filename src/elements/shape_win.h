@@ -14,9 +14,9 @@ INT_PTR CALLBACK dlg_shape_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK dlg_shape_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK dlg_clone_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp);
 
-// Ctrl+click opens these: a shape by key a; a point by its coordinates (a, b) taken as 16-bit.
+// Ctrl+click opens these: a shape by key a; a point by its coordinates.
 void shape_props_dialog(HWND parent, int a, int b);
-void point_props_dialog(HWND parent, int a, int b);
+void point_props_dialog(HWND parent, int x, int y);
 
 // Registers the Shape menu's commands and the pop-up items of shapes and points.
 void shapes_init();

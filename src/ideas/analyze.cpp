@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/letters.h"
+
 namespace {
 
 constexpr bool is_vowel(char c) {
@@ -17,10 +19,9 @@ constexpr bool is_consonant(char c) { return c >= 'a' && c <= 'z' && !is_vowel(c
 
 constexpr bool is_white(char c) { return c == ' ' || c == '\n' || c == '\t'; }
 
-constexpr bool is_punct(char c) {
-    for (char p : std::string_view("-:!,#$%^()+=[]{};'.,?<>/"))
-        if (p == c) return true;
-    return false;
+// Closing quotes and brackets, Windows-1252 curly ones included.
+constexpr bool is_closing(unsigned char c) {
+    return c == '"' || c == '\'' || c == ')' || c == ']' || c == '}' || c == 0x92 || c == 0x94 || c == 0xBB;
 }
 
 // How many characters from `i` on belong to the syllable that ends there (0: none ends here).
@@ -97,27 +98,36 @@ long long analyze_count_breaks(std::string_view text) {
     return n;
 }
 
-void TextScanner::update(char c) {
-    if (c == ' ' && before_ == ' ' && is_punct(last_)) {
-        // a lone punctuation mark between blanks is no word
-    } else if (is_white(c) && !is_white(last_)) {
-        ++n_.words;
-        if (last_ == '.') ++n_.sentences;
-    } else {
-        ++n_.chars;
-    }
-    before_ = last_;
-    last_ = c;
+void TextScanner::end_run() {
+    if (!in_run_) return;
+    if (run_has_letter_) ++n_.words;
+    if (mark_ == '.' || mark_ == '?' || mark_ == '!') ++n_.sentences;
+    in_run_ = run_has_letter_ = false;
+    mark_ = ' ';
 }
 
 void TextScanner::feed(std::string_view piece) {
-    for (char c : piece)
-        if (c != '\r') update(c);
+    for (char ch : piece) {
+        auto c = static_cast<unsigned char>(ch);
+        if (is_white(ch) || c == '\r' || c == '\v' || c == '\f' || c == 0xA0) {
+            end_run();
+            continue;
+        }
+        in_run_ = true;
+        if (is_word_letter(c)) {
+            run_has_letter_ = true;
+            ++n_.chars;
+        } else if (c >= '0' && c <= '9') {
+            ++n_.chars;
+        }
+        // He said "Stop." ends a sentence too.
+        if (!is_closing(c)) mark_ = ch;
+    }
 }
 
 TextCounts TextScanner::finish() {
     TextScanner closed = *this;
-    closed.update(' ');
+    closed.end_run();
     return closed.n_;
 }
 

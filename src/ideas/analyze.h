@@ -29,7 +29,10 @@ struct TextCounts {
     long long chars = 0;
 };
 
-// The character scanner, fed in pieces so a long text can be interrupted between them.
+// The character scanner, fed in pieces so a long text can be interrupted between them. A word
+// is a run of characters between white space that holds a letter; a sentence ends where ".",
+// "?" or "!" (closing quotes and brackets after it aside) meets white space or the end;
+// characters are the letters and digits.
 class TextScanner {
 public:
     void feed(std::string_view piece);
@@ -37,9 +40,9 @@ public:
     TextCounts finish();
 
 private:
-    void update(char c);
-    char before_ = ' ';
-    char last_ = ' ';
+    void end_run();
+    bool in_run_ = false, run_has_letter_ = false;
+    char mark_ = ' ';  // the last character of the run that is no closing quote or bracket
     TextCounts n_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/letters.h"
 #include "base/util.h"
 
 namespace {
@@ -86,7 +87,7 @@ void analyze_numerics(std::string_view text, const AnalyzeSink& out) {
 }
 
 void analyze_plain(std::string_view text, const AnalyzeSink& out) {
-    constexpr size_t kPiece = 1 << 16;
+    constexpr size_t kPiece = 1 << 14;
     for (size_t at = 0; at < text.size(); at += kPiece)
         if (!out(text.substr(at, kPiece))) return;
 }
@@ -124,8 +125,8 @@ bool word_char(char c) {
 void analyze_proper_nouns(std::string_view text, const NameTest& is_name, const AnalyzeSink& out) {
     int n = 0;
     for (TokenSplit t = util_split_token(text); !t.token.empty(); t = util_split_token(t.rest)) {
-        char c = t.token[0];
-        if (c >= 'A' && c <= 'Z' && is_name(t.token, sentence_start(text, t.token))) {
+        auto c = static_cast<unsigned char>(t.token[0]);
+        if (to_lower_1252(c) != c && is_name(t.token, sentence_start(text, t.token))) {
             if (!out(std::string(t.token) + "\n")) return;
         } else if (++n % kTokensPerLook == 0 && !out({})) {
             return;
@@ -147,7 +148,7 @@ ProperNames analyze_parse_names(std::string_view text) {
 
 bool analyze_is_name(const ProperNames& names, std::string_view token, bool sentence_start,
                      const std::function<bool(std::string_view lower)>& known) {
-    std::string low = lower(token);
+    std::string low = util_lower(token);
     if (names.always.count(low)) return true;
     if (!sentence_start && names.inside_sentence.count(low)) return true;
     return !known(low);

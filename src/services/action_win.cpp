@@ -227,17 +227,15 @@ void push_return(const ReturnPoint& r) {
 
 bool trusted_ = false;  // the program's own request (the Help menu), not a document's
 
-// A document from the web archive starts programs, opens files with the shell and sends DDE
-// only when the user agrees; a stray Enter answers No.
-bool web_allows(const std::string& question, const std::string& title) {
-    auto cur = file_current();
-    if (trusted_ || !cur || !http_in_archive(cur->dir)) return true;
-    return msg_ask_default_no("This document came from the web. " + question, title);
-}
-
 bool from_web() {
     auto cur = file_current();
     return cur && http_in_archive(cur->dir);
+}
+
+// A document from the web archive starts programs, opens files with the shell and sends DDE
+// only when the user agrees; a stray Enter answers No.
+bool web_allows(const std::string& question, const std::string& title) {
+    return trusted_ || !from_web() || msg_ask_default_no("This document came from the web. " + question, title);
 }
 
 std::optional<std::string> located(const std::string& ext) {
@@ -555,8 +553,8 @@ void action_tcard_open(int number) {
     if (number >= 100 && number <= 199) {
         std::string doc = action_tcard_document(number);
         if (!doc.empty() && shell_hooks_.open_document) shell_hooks_.open_document(file_progdir_path(doc));
-    } else if (number == 200) {
-        task_menu_cmd(999);
+    } else if (int command = action_tcard_command(number)) {
+        task_menu_cmd(command);
     }
 }
 

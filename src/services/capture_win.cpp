@@ -259,10 +259,10 @@ void run_twain_source() {
     twain_select_source(owner());
 }
 
-bool browse_hook(HWND win, std::string* file) {
-    std::string start;
-    if (std::string def; gbrows_default_file(&def)) start = file_dir_of(def);
-    BrowseResult r = gbrows_browse(win, "", start);
+bool browse_hook(HWND win, const std::string& filter, const std::string& start_dir, std::string* file) {
+    std::string start = start_dir;
+    if (std::string def; start.empty() && gbrows_default_file(&def)) start = file_dir_of(def);
+    BrowseResult r = gbrows_browse(win, filter, start);
     if (r.code != 1) return false;
     *file = r.file;
     return true;

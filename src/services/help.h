@@ -6,6 +6,14 @@
 #include <string_view>
 #include <vector>
 
+// A training card a topic offers: its number goes to the main window as WM_TCARD (101-116 open a
+// sample document, 200-299 run a menu command).
+struct HelpCard {
+    int number = 0;
+    std::string label;
+    bool operator==(const HelpCard&) const = default;
+};
+
 struct HelpTopic {
     int id = 0;
     std::vector<int> also;  // further context numbers served by this topic
@@ -13,6 +21,7 @@ struct HelpTopic {
     std::vector<std::string> keys;
     std::vector<std::string> windows;  // captions whose F1 opens this topic
     std::vector<int> see;
+    std::vector<HelpCard> cards;
     std::string body;  // paragraphs separated by "\r\n\r\n", ready for an edit control
 };
 
@@ -23,8 +32,8 @@ struct HelpBook {
 };
 
 // Lines: "@topic N Title" starts a topic, "@popup N Title" a control's pop-up text; "@also N M", "@keys a; b", "@window Caption",
-// "@see N M" describe it; "#" at the start of a line is a comment; other lines are its text,
-// joined into paragraphs at blank lines.
+// "@see N M" and "@card N Label" (a training card) describe it; "#" at the start of a line is a
+// comment; other lines are its text, joined into paragraphs at blank lines.
 HelpBook help_parse(std::string_view text);
 
 // The topic serving context number n, or null.

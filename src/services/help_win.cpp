@@ -30,6 +30,7 @@ HFONT ui_font_ = nullptr, title_font_ = nullptr;
 enum class Mode { contents, index, search } mode_ = Mode::contents;
 std::vector<int> history_;
 size_t pos_ = 0;  // index into history_ of the topic shown
+bool has_cards_ = false;  // the topic shown offers training cards
 bool (*prev_dispatch_)(int) = nullptr;
 MainNativeHook prev_native_ = nullptr;
 
@@ -48,6 +49,7 @@ void load() {
 }
 
 HWND item(int id) { return GetDlgItem(viewer_, id); }
+void layout();
 
 void add_item(const std::string& text, int topic) {
     HWND list = item(IDC_HELP_LIST);
@@ -105,6 +107,14 @@ void show_in_window(const HelpTopic& t) {
             LRESULT i = SendMessageA(see, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l->title.c_str()));
             SendMessageA(see, LB_SETITEMDATA, static_cast<WPARAM>(i), l->id);
         }
+    HWND cards = item(IDC_HELP_CARDS);
+    SendMessageA(cards, LB_RESETCONTENT, 0, 0);
+    for (const HelpCard& c : t.cards) {
+        LRESULT i = SendMessageA(cards, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.label.c_str()));
+        SendMessageA(cards, LB_SETITEMDATA, static_cast<WPARAM>(i), c.number);
+    }
+    has_cards_ = !t.cards.empty();
+    layout();
     EnableWindow(item(IDC_HELP_BACK), pos_ > 0);
     EnableWindow(item(IDC_HELP_FORWARD), pos_ + 1 < history_.size());
     std::string caption = "Vorn Help - " + t.title;
@@ -137,6 +147,7 @@ void set_mode(Mode m) {
 }
 
 void layout() {
+    if (!viewer_) return;
     RECT r;
     GetClientRect(viewer_, &r);
     int w = r.right, h = r.bottom, m = 6, bh = 26, lw = std::max(160, w / 3);
@@ -151,8 +162,14 @@ void layout() {
     int rx = m + lw + m, rw = std::max(100, w - rx - m), see_h = 84;
     MoveWindow(item(IDC_HELP_TITLE), rx, top, rw, 26, TRUE);
     MoveWindow(item(IDC_HELP_TEXT), rx, top + 28, rw, std::max(40, h - top - 28 - see_h - 22 - 2 * m), TRUE);
-    MoveWindow(item(IDC_HELP_SEE_LABEL), rx, h - m - see_h - 20, rw, 18, TRUE);
-    MoveWindow(item(IDC_HELP_SEE), rx, h - m - see_h, rw, see_h, TRUE);
+    // The training cards share the bottom row with the links when the topic has any.
+    int sw = has_cards_ ? (rw - m) / 2 : rw, cx = rx + sw + m;
+    MoveWindow(item(IDC_HELP_SEE_LABEL), rx, h - m - see_h - 20, sw, 18, TRUE);
+    MoveWindow(item(IDC_HELP_SEE), rx, h - m - see_h, sw, see_h, TRUE);
+    MoveWindow(item(IDC_HELP_CARDS_LABEL), cx, h - m - see_h - 20, rw - sw - m, 18, TRUE);
+    MoveWindow(item(IDC_HELP_CARDS), cx, h - m - see_h, rw - sw - m, see_h, TRUE);
+    ShowWindow(item(IDC_HELP_CARDS_LABEL), has_cards_ ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(item(IDC_HELP_CARDS), has_cards_ ? SW_SHOWNA : SW_HIDE);
 }
 
 HWND child(HWND parent, const char* cls, const char* text, DWORD style, int id, DWORD ex = 0) {
@@ -185,6 +202,9 @@ void create_children(HWND win) {
           WS_EX_CLIENTEDGE);
     child(win, "STATIC", "See also:", SS_LEFT, IDC_HELP_SEE_LABEL);
     child(win, "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, IDC_HELP_SEE, WS_EX_CLIENTEDGE);
+    child(win, "STATIC", "Try it (double-click or Enter):", SS_LEFT, IDC_HELP_CARDS_LABEL);
+    child(win, "LISTBOX", "", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+          IDC_HELP_CARDS, WS_EX_CLIENTEDGE);
 }
 
 int list_topic(int id) {
@@ -192,6 +212,15 @@ int list_topic(int id) {
     LRESULT i = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (i == LB_ERR) return -1;
     return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0));
+}
+
+// A card goes to the main window as the help engine's training-card message.
+void run_card() {
+    int n = list_topic(IDC_HELP_CARDS);
+    if (n <= 0 || !main_inst_) return;
+    PostMessageA(main_inst_, WM_TCARD, HELP_TCARD_DATA, n);
+    // What the card opens is shown in the main window.
+    SetForegroundWindow(main_inst_);
 }
 
 void on_command(int id, int code) {
@@ -210,6 +239,9 @@ void on_command(int id, int code) {
         if (code == LBN_SELCHANGE || code == LBN_DBLCLK)
             if (int t = list_topic(id); t >= 0) go(t);
         break;
+    case IDC_HELP_CARDS:
+        if (code == LBN_DBLCLK) run_card();
+        break;
     }
 }
 
@@ -226,6 +258,12 @@ LRESULT CALLBACK viewer_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_COMMAND: on_command(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_VKEYTOITEM:
+        if (reinterpret_cast<HWND>(lp) == item(IDC_HELP_CARDS) && (LOWORD(wp) == VK_RETURN || LOWORD(wp) == VK_SPACE)) {
+            run_card();
+            return -2;
+        }
+        return -1;
     case WM_CTLCOLORSTATIC:
         // The topic text reads on white like a page, though it cannot be edited.
         if (reinterpret_cast<HWND>(lp) == item(IDC_HELP_TEXT)) {

@@ -364,8 +364,8 @@ INT_PTR CALLBACK dlg_proxy_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         case IDC_WEB_USE_PROXY: enable_proxy_fields(win); return TRUE;
         case IDC_WEB_CLEAR: {
             int days = std::max(0, static_cast<int>(SendDlgItemMessageA(win, IDC_WEB_DAYS, CB_GETCURSEL, 0, 0)));
-            if (!msg_ask_yes_no("Archived files older than " + std::to_string(days) + " days will be deleted from " +
-                                    http_archive_dir() + ". Proceed?",
+            if (!msg_ask_yes_no("Archived files older than " + std::to_string(days) + " days will be deleted. Proceed?\n\nFolder: " +
+                                    http_archive_dir(),
                                 "Clear Archive"))
                 return TRUE;
             http_clear_archive(days);

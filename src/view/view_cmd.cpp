@@ -438,11 +438,18 @@ bool view_shift(int button, int step, int level) {
         for (PlotPoint& p : d.points) { p.x += dx; p.y += dy; }
         return true;
     };
-    // Every item's level through f.
+    // Every item's level through f; a level's own settings (its figure pattern) go with it.
     auto relevel = [&](auto f) {
         for (Obj& o : d.objs) o.level = f(o.level);
         for (Shape& s : d.shapes) s.level = f(s.level);
         for (PlotPoint& p : d.points) p.level = f(p.level);
+        std::map<int, int32_t> moved;
+        auto it = d.params.lower_bound(kLevelSettings + kLowestLevel);
+        while (it != d.params.end() && it->first <= kLevelSettings + kHighestLevel) {
+            moved[kLevelSettings + f(it->first - kLevelSettings)] = it->second;
+            it = d.params.erase(it);
+        }
+        d.params.merge(moved);
     };
     switch (button) {
     case 10421: if (!move_all(-int64_t{step}, 0)) return false; break;
@@ -470,7 +477,8 @@ bool view_shift(int button, int step, int level) {
     case 10427: {
         const bool full = std::any_of(d.objs.begin(), d.objs.end(), [](const Obj& o) { return o.level >= kHighestLevel; }) ||
                           std::any_of(d.shapes.begin(), d.shapes.end(), [](const Shape& s) { return s.level >= kHighestLevel; }) ||
-                          std::any_of(d.points.begin(), d.points.end(), [](const PlotPoint& p) { return p.level >= kHighestLevel; });
+                          std::any_of(d.points.begin(), d.points.end(), [](const PlotPoint& p) { return p.level >= kHighestLevel; }) ||
+                          d.param(kLevelSettings + kHighestLevel) != 0;
         if (level >= kHighestLevel || full) {
             view_note("Level " + std::to_string(kHighestLevel) + " is in use: no level can be inserted");
             return false;
@@ -488,6 +496,7 @@ bool view_shift(int button, int step, int level) {
             view_note("Level " + std::to_string(level) + " is not empty");
             return false;
         }
+        d.params.erase(kLevelSettings + level);
         relevel([&](int l) { return l > level ? l - 1 : l; });
         break;
     }
@@ -534,7 +543,7 @@ public:
     }
 
 private:
-    static constexpr int kHalfHeight = 20, kGap = 6;
+    static constexpr int kHalfHeight = 20, kGap = 12;
     bool covers(const Rc& b) const {
         for (const Rc& t : taken_)
             if (b.left < t.right + kGap && t.left < b.right + kGap && b.bottom < t.top + kGap && t.bottom < b.top + kGap)

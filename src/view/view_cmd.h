@@ -41,6 +41,8 @@ std::vector<Key> view_sequence_order(int level);
 
 // Levels a diagram uses.
 constexpr int kLowestLevel = -250, kHighestLevel = 250;
+// Setting kLevelSettings + L is level L's own (its figure pattern).
+constexpr int kLevelSettings = 10000;
 // One move of the Shift dialog (10421-10428) at the current level `level`: 10425 moves it up
 // (toward smaller numbers), 10426 down, 10427 inserts an empty level below it. False when it was
 // refused (a level that is not empty, a move or insert past the level range), which the user is

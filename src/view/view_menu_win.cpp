@@ -99,7 +99,11 @@ void run_seq_show() {
 int held_arrow = 0;
 WNDPROC button_proc = nullptr;
 
+// An arrow's step is a few pixels at the zoom of the moment, so one click shows.
+constexpr int kShiftStepPixels = 4;
+
 bool shift_once(int id, int step) {
+    if (id >= IDC_SHIFT_LEFT && id <= IDC_SHIFT_RIGHT) step *= view_mapping().units(kShiftStepPixels);
     if (!view_shift(id, step, current_level())) return false;
     view_invalidate();
     return true;

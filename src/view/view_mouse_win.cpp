@@ -72,6 +72,7 @@ struct Hit {
     Key a = 0, b = 0;
     int handle = -1;
     Rc rect;
+    Pt point;  // a point's own coordinates: a and b hold only their low 16 bits
 };
 
 Hit hit_test(const ViewMapping& m, Pt lp) {
@@ -113,7 +114,8 @@ Hit hit_test(const ViewMapping& m, Pt lp) {
     int pi = point_at(view_doc().points, level, lp, reach(m, 6, 4));
     if (pi >= 0) {
         const auto& q = view_doc().points[static_cast<size_t>(pi)];
-        return {Hit::Point, static_cast<Key>(static_cast<uint16_t>(q.x)), static_cast<Key>(static_cast<uint16_t>(q.y))};
+        return {Hit::Point, static_cast<Key>(static_cast<uint16_t>(q.x)), static_cast<Key>(static_cast<uint16_t>(q.y)),
+                -1, {}, {q.x, q.y}};
     }
     return h;
 }
@@ -482,7 +484,8 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
         else if (kind == 2) marked_link_ = {{h.a, h.b}};
         else if (kind == 3) marked_shape_ = {h.a};
         view_invalidate();
-        view_open_properties(main_inst_, kind, h.a, h.b);
+        if (kind == 4) view_open_properties(main_inst_, kind, h.point.x, h.point.y);
+        else view_open_properties(main_inst_, kind, h.a, h.b);
         return;
     }
     // A slideshow runs the objects' actions.

@@ -16,6 +16,7 @@
 #include "document/globals.h"
 #include "document/spatial.h"
 #include "document/view.h"
+#include "elements/bg.h"
 #include "elements/bg_win.h"
 #include "elements/canvas_win.h"
 #include "elements/draw.h"
@@ -612,6 +613,8 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     // Lower levels first, each step smaller, so the current level lies on top.
     int span = std::clamp(sbar_level_span(), 0, 500);
     for (int depth = span; depth >= 1; --depth) {
+        // The user hid this level from the views of those above it.
+        if (d.param(kLevelSettings + m.pos.level + depth) == kBgInvisible) continue;
         ViewMapping lm = m;
         lm.extra_scale = level_scale(d.param(23), depth);
         gdi.flush();

@@ -22,6 +22,7 @@
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "elements/bg_dialog_win.h"
 #include "elements/draw_win.h"
 #include "elements/obj.h"
 #include "resources/ids.h"
@@ -47,6 +48,10 @@ public:
         if (view_inst_ && menu_checked(CMD_SCROLLBARS)) SetScrollPos(view_inst_, axis == 0 ? SB_HORZ : SB_VERT, pos, TRUE);
     }
     void mark_changed() override { view_mark_changed(); }
+    void status(int field, int value) override {
+        SbarHost::status(field, value);
+        if (field == 8) bg_dialog_follow_level();
+    }
     int screen_width() const override { return GetSystemMetrics(SM_CXSCREEN); }
     Sz client_size() const override {
         RECT r{};

@@ -102,7 +102,8 @@ bool view_connect_marked();
 void view_level_step(int step);
 
 // Installed by the properties dialogs when they exist: Ctrl+click opens them.
-using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);  // kind 1 object, 2 link, 3 shape, 4 point
+// Kind 1 object, 2 link, 3 shape (a and b: keys), 4 point (a and b: its x and y).
+using PropertiesHook = void (*)(HWND parent, int kind, int a, int b);
 void view_set_properties_hook(PropertiesHook hook);
 // The toolbox's current tool of a group, `fallback` when none.
 int view_tool(int group, int fallback);

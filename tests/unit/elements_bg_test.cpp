@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/pict.h"
 #include "elements/bg.h"
 
 namespace {
@@ -123,6 +124,37 @@ TEST(Background, TilesCoverTheClientColumnByColumn) {
     ASSERT_EQ(d.size(), 9u);
     EXPECT_EQ(d[0].args, (V{-64, 32, 0, 0, static_cast<int>(kRopSrcCopy), 64, 32}));
     EXPECT_EQ(d[1].args[1], 0);  // the same column, one row down
+}
+
+// A small picture is tiled as a block of whole copies, so a 1 x 1 picture costs a few tiles and
+// every pixel is the one the picture's own tile would have put there.
+TEST(Background, SmallPicturesTileAsBlocksOfWholeCopies) {
+    auto dib_of = [](const Image& img) {
+        return std::make_shared<const Dib>(Dib{img.width, img.height, image_to_dib24(img)});
+    };
+    Image small(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) small.at(x, y) = static_cast<uint32_t>(0x100000 * x + 0x100 * y + 7);
+    for (const Image& src : {small, Image(1, 1, 0x123456)}) {
+        auto block = bg_tile_block(dib_of(src), 256);
+        ASSERT_TRUE(block);
+        EXPECT_GE(block->width, 256);
+        EXPECT_GE(block->height, 256);
+        EXPECT_EQ(block->width % src.width, 0);
+        EXPECT_EQ(block->height % src.height, 0);
+        auto img = image_from_dib(block->packed);
+        ASSERT_TRUE(img);
+        for (int y : {0, 1, 255, block->height - 1})
+            for (int x : {0, 2, 200, block->width - 1}) EXPECT_EQ(img->at(x, y), src.at(x % src.width, y % src.height));
+        ViewCanvas c(1280, 1024);
+        bg_paint(c, {kBgPicture, kRed, kBlue, {0, 0, 1280, 1024}, block});
+        EXPECT_LE(c.of("dib").size(), 42u);
+    }
+    // Large enough, or unreadable: tiled as it is.
+    auto big = dib_of(Image(300, 256));
+    EXPECT_EQ(bg_tile_block(big, 256), big);
+    auto broken = std::make_shared<const Dib>(Dib{2, 2, std::vector<uint8_t>(8, 0)});
+    EXPECT_EQ(bg_tile_block(broken, 256), broken);
 }
 
 TEST(Background, FigurePatterns) {

@@ -67,6 +67,23 @@ TEST(Point, PlotKeepsInclusiveRangesAndRoundsHalvesAway) {
     EXPECT_TRUE(none->empty());
 }
 
+TEST(Point, PlotAsksToGoOnAndStopsWithNothing) {
+    auto one = [](int64_t) { return std::optional<double>(1); };
+    std::vector<int64_t> asked;
+    PlotRange r{5 * kPlotProgressEvery, -600, 600, -600, 600};
+    auto all = point_plot_values(r, one, one, [&](int64_t j) { asked.push_back(j); return true; });
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->size(), static_cast<size_t>(r.n));
+    EXPECT_EQ(asked.size(), 5u);
+    EXPECT_EQ(asked.back(), r.n);
+    // Told to stop at the third question: no points at all, and no further J evaluated.
+    int64_t last = 0;
+    auto counted = [&](int64_t j) { last = j; return std::optional<double>(1); };
+    int questions = 0;
+    EXPECT_FALSE(point_plot_values(r, counted, one, [&](int64_t) { return ++questions < 3; }));
+    EXPECT_EQ(last, 3 * kPlotProgressEvery - 1);
+}
+
 TEST(Point, EachStyleIsPaintedInsideItsRepaintMargin) {
     for (const auto& st : point_styles()) {
         RecordingCanvas c;

@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
+#include "elements/action_args.h"
 #include "services/help.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +45,9 @@ TEST(HelpParse, TopicsParagraphsAndMistakes) {
         "@keys Alpha; beta ;\n"
         "@also 6 7\n"
         "@see 9\n"
+        "@card 101 Open the first sample\n"
+        "@card 201\n"
+        "@card 99 Too low\n"
         "One line\n"
         "joined.\n"
         "\n"
@@ -63,13 +68,19 @@ TEST(HelpParse, TopicsParagraphsAndMistakes) {
     EXPECT_EQ(t.title, "First");
     EXPECT_EQ(t.keys, (std::vector<std::string>{"Alpha", "beta"}));
     EXPECT_EQ(t.body, "One line joined.\r\n\r\n- item one\r\n- item two");
+    EXPECT_EQ(t.cards, (std::vector<HelpCard>{{101, "Open the first sample"}}));
     EXPECT_EQ(help_find(b, 7), &b.topics[0]);
     EXPECT_EQ(help_find(b, 9), &b.topics[1]);
     ASSERT_EQ(b.popups.size(), 1u);  // popups number on their own: 5 is not a clash
     EXPECT_EQ(help_find_popup(b, 5)->body, "Short.");
-    std::vector<std::string> want = {"line 2: text before the first topic", "line 12: a topic needs a number and a title",
-                                     "line 15: context number 6 used twice", "line 17: context number 5 used twice",
-                                     "line 18: not a list of numbers", "line 19: unknown line @colour"};
+    std::vector<std::string> want = {"line 2: text before the first topic",
+                                     "line 8: a card needs a number from 100 to 299 and a label",
+                                     "line 9: a card needs a number from 100 to 299 and a label",
+                                     "line 15: a topic needs a number and a title",
+                                     "line 18: context number 6 used twice",
+                                     "line 20: context number 5 used twice",
+                                     "line 21: not a list of numbers",
+                                     "line 22: unknown line @colour"};
     EXPECT_EQ(b.errors, want);
 }
 
@@ -107,8 +118,8 @@ TEST(HelpLookup, TopicOfControl) {
     struct Case {
         int control, topic;
     } cases[] = {{1, 11},         {2, 12},         {10578, 283},  {10580, 285}, {10582, 287}, {10583, 80},
-                 {10059, 321},    {10060, 321},    {10056, 320},  {10045, 359}, {10650, 32},  {10634, 0},
-                 {10601, 37},     {10561, 108},    {10567, 0},    {3, 0}};
+                 {10059, 321},    {10060, 321},    {10056, 320},  {10045, 359}, {10650, 32},  {13999, 0},
+                 {10601, 37},     {10561, 108},    {13998, 0},    {3, 0}};
     for (auto& c : cases) EXPECT_EQ(help_topic_of_control(c.control), c.topic) << c.control;
 }
 
@@ -150,4 +161,50 @@ TEST(HelpShipped, EveryContextNumberAndDialogHasHelp) {
     }
     EXPECT_GT(captions.size(), 20u);
     for (auto& c : captions) EXPECT_NE(help_by_window(b, c), nullptr) << "no topic for the window " << c;
+}
+
+// Every control a user can click or type into, in every dialog script, has pop-up help of its
+// own; labels and frames lean on the control beside them.
+TEST(HelpShipped, EveryDialogControlHasItsOwnPopup) {
+    std::map<std::string, int> ids = {{"IDOK", 1}, {"IDCANCEL", 2}};
+    std::regex define(R"(#define\s+(\w+)\s+(\d+))");
+    for (auto& p : sources({"_ids.h", "ids.h"})) {
+        std::string text = read(p);
+        for (std::sregex_iterator it(text.begin(), text.end(), define), end; it != end; ++it)
+            ids[(*it)[1]] = std::stoi((*it)[2]);
+    }
+    // EDITTEXT ID, ... / COMBOBOX ID, ... / PUSHBUTTON "x", ID, ... / CONTROL "x", ID, ...
+    std::regex bare(R"(^\s*(EDITTEXT|COMBOBOX|LISTBOX)\s+(\w+)\s*,)"),
+        labelled(R"(^\s*(PUSHBUTTON|DEFPUSHBUTTON|AUTOCHECKBOX|AUTORADIOBUTTON|CONTROL)\s+"[^"]*"\s*,\s*(\w+)\s*,)");
+    int checked = 0;
+    for (auto& p : sources({".rc"})) {
+        std::istringstream in(read(p));
+        for (std::string line; std::getline(in, line);) {
+            std::smatch m;
+            if (!std::regex_search(line, m, bare) && !std::regex_search(line, m, labelled)) continue;
+            std::string id = m[2];
+            int n = ids.count(id) ? ids[id] : std::isdigit(static_cast<unsigned char>(id[0])) ? std::stoi(id) : -1;
+            ASSERT_GE(n, 0) << p.filename() << ": " << line;
+            int topic = help_topic_of_control(n);
+            EXPECT_NE(topic, 0) << p.filename() << ": " << id;
+            if (topic) EXPECT_NE(help_find_popup(shipped(), topic), nullptr) << id;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 500);
+}
+
+// Every card opens a sample or runs a command, and every sample has a card.
+TEST(HelpShipped, CardsReachEverySample) {
+    std::set<int> samples;
+    for (auto& t : shipped().topics)
+        for (auto& c : t.cards) {
+            if (c.number < 200) {
+                EXPECT_NE(action_tcard_document(c.number), "") << "topic " << t.id << " card " << c.number;
+                samples.insert(c.number);
+            } else {
+                EXPECT_NE(action_tcard_command(c.number), 0) << "topic " << t.id << " card " << c.number;
+            }
+        }
+    EXPECT_EQ(samples.size(), 16u);
 }

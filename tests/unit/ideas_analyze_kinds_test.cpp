@@ -69,9 +69,10 @@ TEST(AnalyzeKinds, ProperNounsKnowTheNamesTheDictionaryHoldsLowerCased) {
     // A name that is an ordinary word too counts only inside a sentence; a word the dictionary
     // does not know counts anywhere.
     EXPECT_EQ(all_of([&](const AnalyzeSink& o) {
-                  analyze_proper_nouns("Maria met Bill in Paris. Bill paid.\nThe Rain and London (Maria) met Zog.", is_name, o);
+                  analyze_proper_nouns("Maria met Bill in Paris. Bill paid.\nThe Rain and London (Maria) met Zog and \xc9mile.",
+                                       is_name, o);
               }),
-              "Bill\nParis\nLondon\nMaria\nZog\n");
+              "Bill\nParis\nLondon\nMaria\nZog\n\xc9mile\n");
 }
 
 TEST(AnalyzeKinds, ChecklistWordsAndFrequencies) {

@@ -34,14 +34,17 @@ TEST(AnalyzeScanner, WordsSentencesAndCharacters) {
     } cases[] = {
         {"", 0, 0, 0},
         {"word", 1, 0, 4},
-        {"end .", 1, 0, 4},        // a lone full stop after a blank is no word and no sentence
-        {"end.", 1, 1, 4},
-        {"One. Two.", 2, 2, 8},
-        {"a  b", 2, 0, 3},         // the second blank follows white space: a character
-        {"a\r\nb", 2, 0, 2},       // carriage returns count for nothing, line feeds end words
-        {"a\tb\n", 2, 0, 3},  // the closing blank follows white space
-        {"x - y", 2, 0, 3},
-        {"   ", 0, 0, 4},
+        {"end.", 1, 1, 3},
+        {"One. Two.", 2, 2, 6},
+        {"Is it? Yes! No", 4, 2, 9},        // "?" and "!" end sentences too
+        {"He said \"Stop.\" Then", 4, 1, 14},  // a closing quote after the full stop
+        {"a  b", 2, 0, 2},                  // characters are letters and digits only
+        {"a\r\nb", 2, 0, 2},
+        {"12 34 x.", 1, 1, 5},              // tokens without a letter are no words
+        {"x - y", 2, 0, 2},
+        {"caf\xe9 au lait", 3, 0, 10},      // accented letters are letters
+        {"\x93quoted\x94 3.5", 1, 0, 8},
+        {"   ", 0, 0, 0},
     };
     for (const auto& c : cases) {
         TextCounts n = analyze_count_text(c.in);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "elements/action_args.h"
+#include "resources/ids.h"
 #include "text/tw.h"
 
 namespace {
@@ -66,6 +67,10 @@ TEST(TextActionArgs, SmallRules) {
     EXPECT_FALSE(action_prime_file_get(12));
     EXPECT_EQ(action_tcard_document(150), "");
     EXPECT_NE(action_tcard_document(101), "");
+    EXPECT_EQ(action_tcard_command(200), 999);
+    EXPECT_EQ(action_tcard_command(201), CMD_NEW);
+    EXPECT_EQ(action_tcard_command(299), 0);
+    EXPECT_EQ(action_tcard_command(150), 0);
     EXPECT_EQ(action_sound_kind("Exclamation"), SoundKind::System);
     EXPECT_EQ(action_sound_kind("song.mid repeat"), SoundKind::Command);
     EXPECT_EQ(action_sound_kind("bell.wav"), SoundKind::File);

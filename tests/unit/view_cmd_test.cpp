@@ -325,6 +325,29 @@ TEST_F(ViewFixture, MovesPastesAndShiftsStopAtTheEdgeOfTheCoordinateRange) {
     EXPECT_EQ(view_obj_get(b)->x, edge - 49);
 }
 
+TEST_F(ViewFixture, ShiftCarriesEachLevelsPatternAndDropsADeletedOne) {
+    add(0, 0, 1);
+    add(0, 0, 3);
+    for (int l : {1, 2, 3}) view_doc().set_param(kLevelSettings + l, l);
+    view_doc().set_param(kLevelSettings + kLowestLevel, 7);
+    auto patterns = [] {
+        std::vector<int> p;
+        for (int l = 0; l <= 4; ++l) p.push_back(view_param_get(kLevelSettings + l));
+        return p;
+    };
+    ASSERT_TRUE(view_shift(10426, 2, 1));  // 1 to 3; 2 and 3 close up
+    EXPECT_EQ(patterns(), (std::vector<int>{0, 2, 3, 1, 0}));
+    ASSERT_TRUE(view_shift(10427, 1, 0));  // insert below 0
+    EXPECT_EQ(patterns(), (std::vector<int>{0, 0, 2, 3, 1}));
+    ASSERT_TRUE(view_shift(10428, 1, 2));  // the empty level 2 goes with its pattern
+    EXPECT_EQ(patterns(), (std::vector<int>{0, 0, 3, 1, 0}));
+    EXPECT_EQ(view_param_get(kLevelSettings + kLowestLevel), 7);
+    // A pattern keeps the last level in use: nothing is pushed out of range.
+    view_doc().set_param(kLevelSettings + kHighestLevel, 5);
+    EXPECT_FALSE(view_shift(10427, 1, 1));
+    EXPECT_EQ(view_param_get(kLevelSettings + kHighestLevel), 5);
+}
+
 TEST_F(ViewFixture, PromoteAddsLinkedObjectsInReadingOrder) {
     Key p = add(100, 100);
     Key old_child = add(0, 0);

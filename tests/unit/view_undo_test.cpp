@@ -301,3 +301,24 @@ TEST_F(ViewFixture, ValuesAreFoundAfterEveryKindOfChange) {
     EXPECT_EQ(*d.value(7), "seven");
     EXPECT_EQ(d.value(300), nullptr);
 }
+
+TEST_F(ViewFixture, BackToAStateTakesBackOnlyLaterStepsForGood) {
+    add(1, 10);
+    move(1, 20);
+    const uint64_t mark = view_undo_state();
+    EXPECT_TRUE(view_undo_back_to(mark));  // nothing since: nothing taken back
+    EXPECT_EQ(view_obj_get(1)->x, 20);
+    for (int x : {30, 40, 50}) move(1, x);
+    ASSERT_TRUE(view_undo_back_to(mark));
+    EXPECT_EQ(view_obj_get(1)->x, 20);
+    EXPECT_EQ(view_undo_state(), mark);
+    EXPECT_FALSE(view_can_redo());  // Redo must not bring them back
+    EXPECT_EQ(view_undo_name(), "Move Object");
+
+    // A history trimmed past the mark cannot reach it, and no step before the mark is touched.
+    const uint64_t early = view_undo_state();
+    for (int k = 0; k < 120; ++k) move(1, 100 + k);
+    EXPECT_FALSE(view_undo_back_to(early));
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_EQ(view_obj_get(1)->x, 100 + 19);
+}

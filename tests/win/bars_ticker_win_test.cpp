@@ -230,6 +230,7 @@ TEST_F(TickerMain, PreferenceDialogStoresSpeedColourAndTextBoxSeconds) {
 // Drives the Toolbar Editor once it shows: `editor_step_` says what to do.
 int editor_step_ = 0;
 size_t shown_in_dialog_ = 0;
+bool left_while_open_ = false;
 void CALLBACK drive_editor(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dlg = FindWindowA("#32770", "Toolbar Editor");
     if (!dlg) return;
@@ -240,6 +241,11 @@ void CALLBACK drive_editor(HWND, UINT, UINT_PTR id, DWORD) {
         SendMessageA(styles, LB_GETITEMRECT, n, reinterpret_cast<LPARAM>(&r));
         click(styles, r.left + 5, (r.top + r.bottom) / 2);
     };
+    if (editor_step_ == 2) {
+        left_while_open_ = menu_checked(CMD_TBAR_LEFT) && IsDlgButtonChecked(dlg, IDC_TBE_LEFT) == BST_CHECKED;
+        SendMessageA(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
+        return;
+    }
     if (editor_step_ == 0) {
         pick_style(3);  // Viewing
         shown_in_dialog_ = tbar_model().shown().size();
@@ -288,6 +294,23 @@ TEST_F(TickerMain, ToolbarEditorPreviewsCancelsAndStoresUserLayouts) {
     EXPECT_EQ(tbar_model().shown(), (std::vector<int>{1, 19}));
     task_menu_cmd(CMD_TBAR_TOP);
     tbar_set_style(1);
+}
+
+// The toolbar stays on the side the user put it while the editor is open and after Cancel,
+// whatever side its layout was stored with.
+TEST_F(TickerMain, ToolbarEditorCancelLeavesTheToolbarWhereItWas) {
+    tbar_set_style(1);
+    task_menu_cmd(CMD_TBAR_TOP);
+    task_menu_cmd(CMD_TBAR_LEFT);
+    editor_step_ = 2;
+    left_while_open_ = false;
+    SetTimer(nullptr, 0, 30, drive_editor);
+    SendMessageA(win_, WM_COMMAND, CMD_TBAR_EDITOR, 0);
+    EXPECT_TRUE(left_while_open_);
+    EXPECT_TRUE(menu_checked(CMD_TBAR_LEFT));
+    EXPECT_EQ(wt::rect_in(tbar_inst_, win_).right - wt::rect_in(tbar_inst_, win_).left, 28);
+    EXPECT_EQ(tbar_get_style(), 1);
+    task_menu_cmd(CMD_TBAR_TOP);
 }
 
 }  // namespace

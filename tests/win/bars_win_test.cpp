@@ -368,6 +368,26 @@ TEST_F(BarsMain, PicksRestyleTheMarkedItems) {
     marked_obj_.clear();
 }
 
+void CALLBACK ok_shape_defaults(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND d = FindWindowA("#32770", "Shape Defaults");
+    if (!d) return;
+    KillTimer(nullptr, id);
+    SendDlgItemMessageA(d, IDOK, BM_CLICK, 0, 0);
+}
+
+TEST_F(BarsMain, ShapeDefaultsOkBringsTheToolbarInLine) {
+    task_menu_cmd(CMD_TBAR_TOP);
+    tbar_set_style(1);
+    cmd_register({CMD_UNDO, count_cmd, never});
+    tbar_refresh();
+    pump(20);
+    ASSERT_EQ(pixel(tbar_inst_, 2 * 28, 0), 0x404040u);
+    cmd_register({CMD_UNDO, count_cmd});  // the menu offers it; the toolbar has not been told
+    SetTimer(nullptr, 0, 30, ok_shape_defaults);
+    SendMessageA(win_, WM_COMMAND, CMD_SHAPE_DEFAULTS, 0);
+    EXPECT_EQ(pixel(tbar_inst_, 2 * 28, 0), 0xFFFFFFu);
+}
+
 TEST_F(BarsMain, LayoutAndOrientationSurviveARestart) {
     task_menu_cmd(CMD_TBAR_TOP);
     tbar_set_style(2);

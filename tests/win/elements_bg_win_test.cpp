@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/file_win.h"
 #include "base/globals_win.h"
@@ -20,6 +21,9 @@
 #include "elements/net.h"
 #include "resources/bg_ids.h"
 #include "resources/ids.h"
+#include "resources/pict_ids.h"
+#include "services/pictbrowse_win.h"
+#include "bars/sbar.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
 
@@ -190,11 +194,136 @@ TEST_F(Backgrounds, OkWithARepeatingPictureNeedsAFile) {
     EXPECT_NE(std::find(Boxes::notes.begin(), Boxes::notes.end(), "Picture file must be specified"), Boxes::notes.end());
     EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), dlg);
     SetDlgItemTextA(dlg, IDC_BG_PICTURE, "Back.BMP");
-    EXPECT_EQ(view_text_param_get(23), "back.bmp");
-    press(dlg, IDOK);
+    press(dlg, IDOK);  // OK takes the name even before the typing pause is over
     wt::pump(20);
     EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
     EXPECT_EQ(view_param_get(7), 8);
+    EXPECT_EQ(view_text_param_get(23), "back.bmp");
+}
+
+// A picture name is tried once the typing pauses, never half typed; one that does not load
+// shows as the plain colour while the name is being typed, so no box takes the next keys, and
+// is reported once the field is left. The group caption follows a level change at once.
+TEST_F(Backgrounds, TypedPictureNameIsTriedAfterAPause) {
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_FILL, 8);
+    HWND edit = GetDlgItem(dlg, IDC_BG_PICTURE);
+    SetFocus(edit);
+    const std::string typed = path("No such.bmp");
+    for (char ch : typed) {
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
+        wt::pump(20);
+    }
+    EXPECT_EQ(view_text_param_get(23), "");
+    wt::pump(1000);
+    EXPECT_EQ(view_text_param_get(23), file_lower(typed));
+    wt::MemBitmap bm(400, 300, 200, 150);
+    paint(bm);
+    wt::pump(50);
+    EXPECT_TRUE(close_to(bm.at(10, 10), *tbar_color(view_param_get(1))));
+    EXPECT_TRUE(Boxes::errors.empty());
+
+    sbar_cmd(kSbarLevel, kSbSet, 3);
+    char caption[64] = {};
+    GetDlgItemTextA(dlg, IDC_BG_LEVEL_GROUP, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Lev 3 Pattern");
+    sbar_cmd(kSbarLevel, kSbSet, 1);
+
+    press(dlg, IDOK);
+    for (int k = 0; k < 2; ++k) {
+        wt::MemBitmap again(400, 300, 200, 150);
+        paint(again);
+        wt::pump(50);
+    }
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0].rfind("Loading " + file_lower(typed), 0), 0u) << Boxes::errors[0];
+}
+
+// The dialog belongs to the document it was opened for: reloading it or making a new one closes
+// it, and nothing it showed reaches the document that follows.
+TEST_F(Backgrounds, AnotherDocumentClosesTheDialog) {
+    std::string err, file = path("fill.vrn");
+    view_doc().set_param(7, 2);
+    view_doc().set_param(1, 5);
+    ASSERT_TRUE(view_save_file(file, &err)) << err;
+    ASSERT_EQ(file_open_document(file), 1);
+    auto left_alone = [&](const char* how, int fill, int back) {
+        // Were it still open, its Cancel would write its opening values into this document.
+        if (HWND d = dlg_find_modeless(IDD_BACKGROUND)) press(d, IDCANCEL);
+        wt::pump(20);
+        EXPECT_EQ(view_param_get(7), fill) << how;
+        EXPECT_EQ(view_param_get(1), back) << how;
+        EXPECT_FALSE(view_doc().changed) << how;
+        EXPECT_FALSE(view_can_undo()) << how;
+    };
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_FILL, 6);
+    SendMessageA(win_, WM_COMMAND, CMD_RELOAD, 0);
+    wt::pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    left_alone("reload", 2, 5);
+
+    dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    select(dlg, IDC_BG_BACK, 9);
+    SendMessageA(win_, WM_COMMAND, CMD_NEW, 0);
+    wt::pump(20);
+    EXPECT_FALSE(IsWindow(dlg));
+    left_alone("new", 0, Document().param(1));
+}
+
+// A lower level whose pattern is "Invisible" is left out of the views of the levels above it;
+// on its own level it is drawn as any other.
+TEST_F(Backgrounds, InvisibleLowerLevelIsLeftOut) {
+    Obj o = view_obj_new("Below", 0, 0, 2);
+    o.shape = 161;
+    ASSERT_TRUE(view_obj_put(o));
+    view_doc().set_param(366, 2);  // the current level and the one below
+    auto ink = [](int level) {
+        sbar_set_origin(level, 0, 0);
+        ViewMapping m = view_mapping();
+        wt::MemBitmap bm(m.client_w, m.client_h, 0, 0);
+        view_apply_mapping(bm.dc, m);
+        view_paint_dc(bm.dc, m, RECT{0, 0, m.client_w, m.client_h});
+        return bm.count_not(bm.at(1, 1), 0, 0, m.client_w, m.client_h);
+    };
+    EXPECT_GT(ink(1), 50);
+    view_doc().set_param(10002, kBgInvisible);
+    EXPECT_EQ(ink(1), 0);
+    EXPECT_GT(ink(2), 50);
+    view_doc().set_param(366, 0);
+}
+
+// Browse starts in the folder of the name typed in the dialog, showing every file.
+std::string browser_path_;
+LRESULT browser_ext_ = -1;
+void CALLBACK look_at_browser(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND d = FindWindowA("#32770", "Picture Browser");
+    if (!d) return;
+    KillTimer(nullptr, id);
+    char t[MAX_PATH] = {};
+    GetDlgItemTextA(d, IDC_GB_PATH, t, sizeof t);
+    browser_path_ = t;
+    browser_ext_ = SendDlgItemMessageA(d, IDC_GB_EXT, CB_GETCURSEL, 0, 0);
+    SendDlgItemMessageA(d, IDCANCEL, BM_CLICK, 0, 0);
+}
+
+TEST_F(Backgrounds, BrowseStartsInTheFolderOfTheTypedName) {
+    std::filesystem::create_directories(dir_ / "pics");
+    std::string tile = (dir_ / "pics" / "tile.bmp").string();
+    wt::MemBitmap(4, 4, 0, 0).save(tile);
+    gbrows_set_default_file(path("remembered.png"));
+    HWND dlg = open_dialog();
+    ASSERT_NE(dlg, nullptr);
+    SetDlgItemTextA(dlg, IDC_BG_PICTURE, tile.c_str());
+    browser_path_.clear();
+    SetTimer(nullptr, 0, 30, look_at_browser);
+    press(dlg, IDC_BG_BROWSE);
+    EXPECT_EQ(file_lower(browser_path_), file_lower((dir_ / "pics").string()));
+    EXPECT_EQ(browser_ext_, 0) << "\"*.*\"";
+    press(dlg, IDCANCEL);
 }
 
 // No network session ever opens: its three menu items stay greyed and do nothing.

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "bars/sbar.h"
+#include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
@@ -211,7 +212,7 @@ TEST_F(ElementsDialogs, ObjectPropertiesRefusesBadInputAndStaysOpen) {
         };
         // The picture chooser that "Picture*" opens is answered with Cancel.
         auto old_browse = elements_dlg_hooks_.picture_browse;
-        elements_dlg_hooks_.picture_browse = [](HWND, std::string*) { return false; };
+        elements_dlg_hooks_.picture_browse = [](HWND, const std::string&, const std::string&, std::string*) { return false; };
         for (auto c : checks) {
             Boxes::errors.clear();
             choose_text(dlg, IDC_OBJ_SHAPE, c.entry);
@@ -466,6 +467,37 @@ TEST_F(ElementsDialogs, ObjectDefaultsApplyAtOnceAndCancelPutsBack) {
     EXPECT_EQ(view_param_get(225), 10);
 }
 
+// The live changes leave no step after Cancel, and one step after OK.
+TEST_F(ElementsDialogs, ObjectDefaultsLeaveOneStepOrNone) {
+    view_param_set(225, 10);
+    view_param_set_undoable(363, 2);  // an earlier step Undo must reach next
+    auto change = [&](int button) {
+        on_dialog("Object Defaults", [&](HWND dlg) {
+            choose_text(dlg, IDC_ODEF_SYMBOL, "25");
+            choose_text(dlg, IDC_ODEF_SYMBOL, "100");
+            press(dlg, IDC_ODEF_BLACK_ID);
+            press(dlg, button);
+        });
+        command(CMD_OBJECT_DEFAULTS);
+    };
+    change(IDCANCEL);
+    EXPECT_EQ(view_param_get(225), 10);
+    EXPECT_FALSE(view_can_redo());
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_param_get(363), 0);
+    EXPECT_EQ(view_param_get(225), 10);  // not the cancelled "25"
+    EXPECT_EQ(view_param_get(76), 0);
+    EXPECT_FALSE(view_can_undo());
+
+    change(IDOK);
+    EXPECT_EQ(view_param_get(225), 20);
+    EXPECT_EQ(view_param_get(76), 1);
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_param_get(225), 10);
+    EXPECT_EQ(view_param_get(76), 0);
+    EXPECT_FALSE(view_can_undo());
+}
+
 TEST_F(ElementsDialogs, ClusterAndSequenceSettings) {
     on_dialog("Cluster Settings", [&](HWND dlg) {
         EXPECT_EQ(sel_text(dlg, IDC_CLU_VERT), "100");
@@ -569,4 +601,31 @@ TEST_F(ElementsDialogs, IconBrowserPicksFiltersAndManagesUserIcons) {
         press(dlg, IDCANCEL);
     });
     command(CMD_INSERT_ICON);
+}
+
+// A deleted user icon is current no more: Insert cannot make it the object tool, and should it
+// have been the icon current before, the first icon takes its place.
+TEST_F(ElementsDialogs, DeletedUserIconCannotBeInserted) {
+    std::string file = file_progdir_path("icon1001.bmp");
+    {
+        wt::MemBitmap bm(28, 28, 0, 0);
+        bm.save(file);
+    }
+    icon_current_set(1001);
+    Boxes::answer = 1;
+    on_dialog("Icon", [&](HWND dlg) {
+        press(dlg, IDC_ICON_CAT0 + 6);  // User Defined
+        SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        EXPECT_EQ(icon_current_get(), 1001);
+        press(dlg, IDC_ICON_DELETE);
+        EXPECT_FALSE(icon_current_get());
+        press(dlg, IDC_ICON_RESET);  // the filter is kept between openings
+        press(dlg, IDOK);
+    });
+    command(CMD_INSERT_ICON);
+    EXPECT_EQ(drives_, 1);
+    EXPECT_FALSE(file_exists(file));
+    EXPECT_EQ(icon_current_get(), kInitialIcon);
+    EXPECT_NE(toolbox_current(4), 1001);
+    EXPECT_TRUE(Boxes::errors.empty());
 }

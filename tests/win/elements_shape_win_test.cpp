@@ -305,6 +305,67 @@ TEST_F(ShapeMenu, PlotsAParabolaAndClearsOneColour) {
     EXPECT_EQ(pts.size(), 78u);
 }
 
+// Too many points are refused with a note; a long plot shows its progress in the caption and
+// Cancel stops it with nothing stored; the dialog stays for another try.
+HWND plot_dlg_ = nullptr;
+std::string progress_caption_;
+void CALLBACK cancel_plot(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    char t[64] = {};
+    GetWindowTextA(plot_dlg_, t, sizeof t);
+    progress_caption_ = t;
+    SendDlgItemMessageA(plot_dlg_, IDCANCEL, BM_CLICK, 0, 0);
+}
+
+TEST_F(ShapeMenu, PlotBoundsNAndALongPlotStopsOnCancel) {
+    formula("x", "=J/10000");
+    formula("y", "=J/20000");
+    view_undo_clear();
+    view_doc().changed = false;
+    with_dialog(CMD_PLOT_POINTS, "Plot Points", [&](HWND dlg) {
+        set(dlg, IDC_PLOT_N, "100000000");
+        press(dlg, IDOK);
+        EXPECT_EQ(Boxes::notes, std::vector<std::string>{"The number of points must be from 1 to 1000000."});
+        EXPECT_TRUE(IsWindow(dlg));
+        set(dlg, IDC_PLOT_N, "1000000");
+        plot_dlg_ = dlg;
+        progress_caption_.clear();
+        SetTimer(nullptr, 0, 700, cancel_plot);
+        press(dlg, IDOK);
+        EXPECT_TRUE(IsWindow(dlg)) << "Cancel stopped the plot, not the dialog";
+        EXPECT_EQ(wt::text_of(dlg), "Plot Points");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+        press(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(progress_caption_.rfind("Plot Points ", 0), 0u) << progress_caption_;
+    EXPECT_NE(progress_caption_.find('%'), std::string::npos) << progress_caption_;
+    EXPECT_TRUE(view_doc().points.empty());
+    EXPECT_FALSE(view_can_undo());
+    EXPECT_FALSE(view_doc().changed);
+}
+
+// Memory running out in the middle of a plot stops it with a message; the program and the
+// document stay as they were. The test takes the free address space itself.
+TEST_F(ShapeMenu, PlotThatRunsOutOfMemoryLeavesTheDocument) {
+    formula("x", "=0");
+    formula("y", "=0");
+    with_dialog(CMD_PLOT_POINTS, "Plot Points", [&](HWND dlg) {
+        set(dlg, IDC_PLOT_N, "1000000");
+        CheckDlgButton(dlg, IDC_PLOT_FRAME, BST_CHECKED);
+        {
+            wt::AddressSpaceTaken taken;
+            press(dlg, IDOK);
+        }
+        EXPECT_TRUE(IsWindow(dlg));
+        press(dlg, IDCANCEL);
+    });
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("not enough memory"), std::string::npos) << Boxes::errors[0];
+    EXPECT_TRUE(view_doc().points.empty());
+    EXPECT_TRUE(view_doc().shapes.empty());
+    EXPECT_FALSE(view_can_undo());
+}
+
 TEST_F(ShapeMenu, PointPropertiesMoveAndRestyleOnePointKeepingItsColour) {
     view_point_add(1, 9010, 9020, 1, 0x00FF00);
     view_point_add(1, 30, 40, 1, 0x0000FF);
@@ -329,6 +390,34 @@ TEST_F(ShapeMenu, PointPropertiesMoveAndRestyleOnePointKeepingItsColour) {
     EXPECT_TRUE(view_doc().changed);
     view_undo();
     EXPECT_EQ(pts[0], (PlotPoint{1, 1, 9010, 9020, 0x00FF00}));
+}
+
+// Ctrl+click finds a point far out by its own coordinates, not their low 16 bits.
+TEST_F(ShapeMenu, CtrlClickOpensAPointBeyondSixteenBits) {
+    sbar_cmd(kSbarZoom, kSbSet, 1);
+    view_point_add(1, 40000, -30000, 1, 0x00FF00);
+    view_point_add(1, 40000 - 65536, -30000 + 65536, 1, 0x0000FF);  // same low 16 bits, far off
+    view_undo_clear();
+    title_ = "Point Properties";
+    driven_ = false;
+    drive_ = [](HWND dlg) {
+        EXPECT_EQ(GetDlgItemInt(dlg, IDC_POINT_X, nullptr, TRUE), 40000u);
+        EXPECT_EQ(static_cast<int>(GetDlgItemInt(dlg, IDC_POINT_Y, nullptr, TRUE)), -30000);
+        set(dlg, IDC_POINT_X, "40100");
+        press(dlg, IDOK);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    Pt d = view_mapping().to_device({40000, -30000});
+    RECT c;
+    GetClientRect(view_inst_, &c);
+    ASSERT_TRUE(d.x > 0 && d.y > 0 && d.x < c.right && d.y < c.bottom) << d.x << "," << d.y;
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(d.x, d.y));
+    SendMessageA(view_inst_, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(d.x, d.y));
+    EXPECT_TRUE(driven_);
+    const auto& pts = view_doc().points;
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[1], (PlotPoint{1, 1, 40100, -30000, 0x00FF00}));
+    EXPECT_EQ(pts[0].x, 40000 - 65536);
 }
 
 }  // namespace

@@ -11,7 +11,11 @@
 
 #include "app/vorn6_win.h"
 #include "bars/help_context.h"
+#include "base/file.h"
 #include "base/globals_win.h"
+#include "base/util.h"
+#include "document/doc_util.h"
+#include "document/view.h"
 #include "elements/font_win.h"
 #include "resources/help_ids.h"
 #include "resources/ids.h"
@@ -123,6 +127,35 @@ TEST_F(Help, LinksBackForwardIndexAndSearch) {
     EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "Encrypt/Decrypt File");
 }
 
+// A topic's training cards reach the main window as WM_TCARD: a sample document opens, a menu
+// command runs; a double click or Enter on the card sends it.
+TEST_F(Help, CardsOpenSamplesAndRunCommands) {
+    command(CMD_HELP_TOPICS);
+    HWND cards = viewer_item(IDC_HELP_CARDS);
+    ASSERT_TRUE(IsWindowVisible(cards));
+    EXPECT_EQ(SendMessageA(cards, LB_GETCOUNT, 0, 0), 16);
+    wt::shot(help_viewer_window(), "help_cards");
+    pick(IDC_HELP_CARDS, "Sample: Levels");
+    EXPECT_EQ(file_name_part(file_current_name()), "untitled.vrn") << "a single click only selects";
+    SendMessageA(help_viewer_window(), WM_COMMAND, MAKEWPARAM(IDC_HELP_CARDS, LBN_DBLCLK), reinterpret_cast<LPARAM>(cards));
+    wt::pump(50);
+    EXPECT_EQ(util_lower(file_name_part(file_current_name())), "sample03.vrn");
+
+    // The Tutorial's first card starts a new document, through the keyboard.
+    command(CMD_HELP_TUTORIAL);
+    ASSERT_TRUE(IsWindowVisible(cards));
+    pick(IDC_HELP_CARDS, "Start a new document");
+    SetFocus(cards);
+    SendMessageA(cards, WM_KEYDOWN, VK_RETURN, 0);
+    wt::pump(50);
+    EXPECT_EQ(file_name_part(file_current_name()), "untitled.vrn");
+    EXPECT_TRUE(view_doc().objs.empty());
+
+    // A topic without cards shows none.
+    command(CMD_HELP_GLOSSARY);
+    EXPECT_FALSE(IsWindowVisible(cards));
+}
+
 // F1 on a control of a dialog reaches the main window as WM_HELP, the way Windows passes it on.
 TEST_F(Help, F1InADialogAndOnItsControls) {
     HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), win_, dlg_font_eh, 0);
@@ -142,7 +175,13 @@ TEST_F(Help, F1InADialogAndOnItsControls) {
     SendMessageA(pop, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(help_popup_window(), nullptr);
 
-    f1(IDC_FONT_NAME_HDR);  // no help of its own: the dialog's topic
+    // Every control beyond the listed ranges has its own text too.
+    f1(10591);
+    ASSERT_NE(help_popup_window(), nullptr);
+    SendMessageA(help_popup_window(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(help_viewer_window(), nullptr);
+
+    f1(IDC_FONT_NAME_HDR);  // a label: the dialog's topic
     ASSERT_NE(help_viewer_window(), nullptr);
     EXPECT_EQ(text_of(viewer_item(IDC_HELP_TITLE)), "The Option menu");
     DestroyWindow(d);

@@ -171,22 +171,11 @@ TEST_F(ShellFileWindow, OutOfMemoryWhileOpeningKeepsTheOpenDocument) {
         for (int k = 1; k <= 50000; ++k)
             out << "j_(" << k << ",\"Idea " << k << "\",1," << k % 300 << ",0,3,0,161,20,1,0,0,\"\")\r\n";
     }
-    std::vector<void*> taken;
-    for (SIZE_T chunk : {SIZE_T{64} << 20, SIZE_T{1} << 20, SIZE_T{64} << 10})
-        while (void* p = VirtualAlloc(nullptr, chunk, MEM_RESERVE, PAGE_NOACCESS)) taken.push_back(p);
-    // Room for small allocations only: the last few 1 MB pieces and every 64 KB one go back.
-    int back = 0;
-    for (auto it = taken.rbegin(); it != taken.rend() && back < 8; ++it) {
-        MEMORY_BASIC_INFORMATION mi;
-        if (VirtualQuery(*it, &mi, sizeof mi) && mi.RegionSize == (SIZE_T{1} << 20)) {
-            VirtualFree(*it, 0, MEM_RELEASE);
-            *it = nullptr;
-            ++back;
-        }
+    int opened = 0;
+    {
+        wt::AddressSpaceTaken taken;
+        opened = file_open_document(big);
     }
-    int opened = file_open_document(big);
-    for (void* p : taken)
-        if (p) VirtualFree(p, 0, MEM_RELEASE);
     EXPECT_EQ(opened, 0);
     ASSERT_EQ(Boxes::errors.size(), 1u);
     EXPECT_EQ(Boxes::errors[0], "Loading " + big + "\nThere is not enough memory to open this document");

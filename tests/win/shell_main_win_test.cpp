@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 
 #include "app/file_win.h"
 #include "app/vorn6_win.h"
+#include "bars/listview_win.h"
 #include "base/commands_win.h"
 #include "base/error.h"
 #include "base/file.h"
@@ -385,6 +387,53 @@ TEST_F(ShellMainWindow, FileMenuShowsRecentFiles) {
     EXPECT_TRUE(probe_.save_greyed);
     EXPECT_TRUE(probe_.file2_greyed);
     ShowWindow(win_, SW_HIDE);
+}
+
+// Option > Files: the list is the list-view wrapper's; a name edited in place is the wrapper's
+// item text, an empty one is refused, and OK stores what the list shows.
+struct FilesProbe {
+    bool wrapped = false;
+    int rows = 0;
+    std::string edited, refused;
+} files_;
+
+void edit_row(HWND host, int row, const char* text) {
+    HWND lv = lv_control_handle(host);
+    SetFocus(lv);
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(lv, LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, text);
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageA(edit, WM_KEYUP, VK_RETURN, 0);
+}
+
+void CALLBACK drive_files(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND d = FindWindowA("#32770", "Files");
+    if (!d) return;
+    KillTimer(nullptr, id);
+    HWND host = GetDlgItem(d, IDC_FILES_LIST);
+    try {
+        files_.rows = lv_item_count(host);
+        files_.wrapped = true;
+        edit_row(host, 4, "c:\\quiz\\q.kba");  // Questions
+        files_.edited = lv_get_item(host, 5).text;
+        edit_row(host, 1, "");
+        files_.refused = lv_get_item(host, 2).text;
+    } catch (const VornError&) {
+    }
+    SendDlgItemMessageA(d, IDOK, BM_CLICK, 0, 0);
+}
+
+TEST_F(ShellMainWindow, FilesSettingsEditNamesThroughTheListWrapper) {
+    files_ = {};
+    SetTimer(nullptr, 0, 30, drive_files);
+    SendMessageA(win_, WM_COMMAND, CMD_FILES_SETTINGS, 0);
+    ASSERT_TRUE(files_.wrapped);
+    EXPECT_EQ(files_.rows, 7);
+    EXPECT_EQ(files_.edited, "c:\\quiz\\q.kba");
+    EXPECT_EQ(files_.refused, file_progdir_path("vorn.tmp"));
+    EXPECT_EQ(file_setting_get_text("Question", ""), "c:\\quiz\\q.kba");
+    EXPECT_EQ(file_setting_get_text("TempFile", "unset"), "unset");
 }
 
 }  // namespace

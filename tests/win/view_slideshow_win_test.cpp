@@ -202,6 +202,14 @@ TEST_F(Slideshow, ShiftLevelButtonsInsertDeleteAndMoveAsUndoableSteps) {
     auto levels = [&] {
         return std::vector<int>{view_doc().obj(one)->level, view_doc().obj(two)->level, view_doc().obj(three)->level};
     };
+    // Each level's figure pattern is its own and goes where the level goes.
+    for (int l : {1, 2, 3}) view_doc().set_param(10000 + l, 10 + l);
+    auto patterns = [&] {
+        std::vector<int> p;
+        for (int l : levels()) p.push_back(view_param_get(10000 + l));
+        return p;
+    };
+    const std::vector<int> own = {11, 12, 13};
     view_doc().changed = false;
     sbar_set_origin(2, 0, 0);
     // Insert below level 2, then delete that empty level: back where it began, two steps.
@@ -210,6 +218,8 @@ TEST_F(Slideshow, ShiftLevelButtonsInsertDeleteAndMoveAsUndoableSteps) {
     command(CMD_SHIFT);
     ASSERT_NE(shift_dialog_, nullptr);
     EXPECT_EQ(levels(), (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(patterns(), own);
+    EXPECT_EQ(view_param_get(10003), 0) << "the new level has none";
     EXPECT_EQ(view_undo_name(), "Shift");
     EXPECT_TRUE(view_doc().changed);
     sbar_set_origin(3, 0, 0);
@@ -236,11 +246,14 @@ TEST_F(Slideshow, ShiftLevelButtonsInsertDeleteAndMoveAsUndoableSteps) {
     command(CMD_SHIFT);
     EXPECT_EQ(levels(), (std::vector<int>{2, 1, 3})) << "down again, into the gap it left";
     EXPECT_EQ(sbar_view_state().level, 1);
+    EXPECT_EQ(patterns(), own);
+    EXPECT_EQ(view_param_get(10000), 0);
 
     for (auto expect : {std::vector<int>{2, 0, 3}, std::vector<int>{2, 1, 3}, std::vector<int>{1, 2, 3},
                         std::vector<int>{1, 2, 4}, std::vector<int>{1, 2, 3}}) {
         ASSERT_TRUE(view_undo());
         EXPECT_EQ(levels(), expect);
+        EXPECT_EQ(patterns(), own);
     }
     EXPECT_FALSE(view_can_undo());
 }
@@ -256,10 +269,11 @@ TEST_F(Slideshow, HeldShiftArrowRepeatsFasterAndStopsOnReleaseOrLostCapture) {
         SetTimer(nullptr, 0, 30, hold_arrow);
         command(CMD_SHIFT);
         ASSERT_NE(shift_dialog_, nullptr);
+        const int unit = view_mapping().units(4);
         const int moved = view_doc().obj(k)->x - x0;
         // 100 + 50 + 33 + 25 + 20 ms of pauses before 400 ms: steps 1 to 5 at least, growing.
-        EXPECT_GE(moved, 1 + 2 + 3 + 4) << (lose ? "capture lost" : "released");
-        EXPECT_LE(moved, 1 + 2 + 3 + 4 + 5 + 6 * 40);
+        EXPECT_GE(moved, (1 + 2 + 3 + 4) * unit) << (lose ? "capture lost" : "released");
+        EXPECT_LE(moved, (1 + 2 + 3 + 4 + 5 + 6 * 40) * unit);
         pump(200);
         EXPECT_EQ(view_doc().obj(k)->x - x0, moved) << "nothing moves after the button is let go";
         EXPECT_EQ(view_undo_name(), "Shift");
@@ -269,13 +283,21 @@ TEST_F(Slideshow, HeldShiftArrowRepeatsFasterAndStopsOnReleaseOrLostCapture) {
     }
 }
 
-TEST_F(Slideshow, ShiftClickMovesOnceByOneStep) {
+// One click moves the diagram once, by one step that shows at any zoom: four pixels.
+TEST_F(Slideshow, ShiftClickMovesOnceByOneVisibleStep) {
     Key k = add("Moved", 0, 0);
     lose_capture_ = false;
     held_ms_ = 1;
-    SetTimer(nullptr, 0, 30, hold_arrow);
-    command(CMD_SHIFT);
-    EXPECT_EQ(view_doc().obj(k)->x, 1);
+    for (int zoom : {100, 10, 275}) {
+        sbar_cmd(kSbarZoom, kSbSet, zoom);
+        const int x0 = view_doc().obj(k)->x;
+        SetTimer(nullptr, 0, 30, hold_arrow);
+        command(CMD_SHIFT);
+        const double px = (view_doc().obj(k)->x - x0) * view_mapping().scale();
+        EXPECT_GE(px, 3.5) << zoom << "%";
+        EXPECT_LE(px, 4.5) << zoom << "%";
+    }
+    sbar_cmd(kSbarZoom, kSbSet, 100);
 }
 
 }  // namespace

@@ -462,8 +462,8 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
                           press(o, IDCANCEL);
                       }}};
     press(d, IDC_WEB_ADVANCED);
-    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted from " +
-                                                         archive_.string() + ". Proceed?"});
+    EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted. "
+                                                         "Proceed?\n\nFolder: " + archive_.string()});
     EXPECT_TRUE(files_under(archive_).empty());
     EXPECT_TRUE(listed().empty());
 }

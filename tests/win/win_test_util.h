@@ -297,6 +297,37 @@ struct MemBitmap {
     }
 };
 
+inline std::string text_of(HWND win) {
+    char t[512] = {};
+    GetWindowTextA(win, t, sizeof t);
+    return t;
+}
+
+// While it lives, the free address space is taken but for a few separate 1 MB pieces: small
+// allocations still succeed, larger ones fail for real.
+struct AddressSpaceTaken {
+    std::vector<void*> taken;
+    AddressSpaceTaken() {
+        for (SIZE_T chunk : {SIZE_T{64} << 20, SIZE_T{1} << 20, SIZE_T{64} << 10})
+            while (void* p = VirtualAlloc(nullptr, chunk, MEM_RESERVE, PAGE_NOACCESS)) taken.push_back(p);
+        int back = 0;
+        for (auto it = taken.rbegin(); it != taken.rend() && back < 8; ++it) {
+            MEMORY_BASIC_INFORMATION mi;
+            if (VirtualQuery(*it, &mi, sizeof mi) && mi.RegionSize == (SIZE_T{1} << 20)) {
+                VirtualFree(*it, 0, MEM_RELEASE);
+                *it = nullptr;
+                ++back;
+            }
+        }
+    }
+    ~AddressSpaceTaken() {
+        for (void* p : taken)
+            if (p) VirtualFree(p, 0, MEM_RELEASE);
+    }
+    AddressSpaceTaken(const AddressSpaceTaken&) = delete;
+    AddressSpaceTaken& operator=(const AddressSpaceTaken&) = delete;
+};
+
 // Message boxes are recorded instead of shown; a question gets `answer`. Questions whose
 // default button is No are recorded in `questions` too and counted in `default_no`.
 struct Boxes {
