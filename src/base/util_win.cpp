@@ -32,3 +32,11 @@ void util_play_sound(const std::string& name) {
 }
 
 void util_play_error_wav() { MessageBeep(MB_ICONHAND); }
+
+void util_close_process(PROCESS_INFORMATION& pi) {
+    if (pi.hProcess) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    pi.hProcess = pi.hThread = nullptr;
+}

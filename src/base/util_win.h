@@ -1,5 +1,7 @@
-// UTIL, Win32 side: sounds.
+// UTIL, Win32 side: sounds, started programs.
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 
@@ -8,3 +10,8 @@
 // through the media control interface.
 void util_play_sound(const std::string& name);
 void util_play_error_wav();
+
+// Lets go of what CreateProcess gave. Under Wine a host (Unix) program comes with no process
+// handle and a stale thread handle, which may name one of ours (the window station's, and then
+// the clipboard stops opening): those are left alone.
+void util_close_process(PROCESS_INFORMATION& pi);

@@ -302,7 +302,10 @@ std::string view_bmp_from_dib(std::string_view dib) {
 }
 
 std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level) {
-    if (bmp.size() < 2 || bmp.substr(0, 2) != "BM") return std::nullopt;
+    // An enhanced metafile starts with its header record (type 1) and " EMF" at byte 40.
+    const bool emf = bmp.size() >= 88 && bmp.substr(0, 4) == std::string_view("\x01\0\0\0", 4) &&
+                     bmp.substr(40, 4) == " EMF";
+    if (!emf && (bmp.size() < 2 || bmp.substr(0, 2) != "BM")) return std::nullopt;
     Obj o = new_obj("Picture", at, level);
     o.shape = kEmbeddedPictureShape;
     o.action = 0;

@@ -39,7 +39,8 @@ std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, 
 // Splits pasted text into lines (CR LF, LF or CR).
 std::vector<std::string> view_split_lines(std::string_view text);
 
-// A "Picture" object (shape 173) at `at` holding the .bmp bytes as its embedded picture.
+// A "Picture" object (shape 173) at `at` holding the bytes of a .bmp file or of an enhanced
+// metafile as its embedded picture; nullopt for other bytes.
 std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level);
 // A .bmp file made from a packed DIB (header, colour table, bits); "" when the DIB is broken.
 std::string view_bmp_from_dib(std::string_view dib);

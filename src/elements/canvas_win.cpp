@@ -453,6 +453,52 @@ void in_device_units(HDC dc, F f) {
     f();
     RestoreDC(dc, s);
 }
+
+// A picture for paper: only the part on the page (`r` in device pixels, clipped to it), at no
+// more pixels than the page gives that part. A large photo spooled at its own size would make
+// a job of hundreds of megabytes. 0 when nothing of the picture is on the page, -1 when the
+// reduced copy cannot be made.
+struct PagePicture {
+    RECT dst{};
+    BITMAPINFO bi{};
+    void* bits = nullptr;
+    HBITMAP section = nullptr;
+    ~PagePicture() {
+        if (section) DeleteObject(section);
+    }
+};
+
+int page_picture(HDC dc, const Dib& d, const BITMAPINFO* bi, const void* bits, const RECT& r, PagePicture& out) {
+    const RECT page{0, 0, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
+    RECT vis;
+    if (!IntersectRect(&vis, &r, &page)) return 0;
+    const double kx = double(d.width) / std::max(1L, r.right - r.left);
+    const double ky = double(d.height) / std::max(1L, r.bottom - r.top);
+    // The source part that lands on the page, rows counted from the top.
+    const int sx = std::clamp(int(std::floor((vis.left - r.left) * kx)), 0, d.width - 1);
+    const int sy = std::clamp(int(std::floor((vis.top - r.top) * ky)), 0, d.height - 1);
+    const int sw = std::clamp(int(std::ceil((vis.right - r.left) * kx)) - sx, 1, d.width - sx);
+    const int sh = std::clamp(int(std::ceil((vis.bottom - r.top) * ky)) - sy, 1, d.height - sy);
+    const int tw = std::min(sw, int(vis.right - vis.left)), th = std::min(sh, int(vis.bottom - vis.top));
+    out.bi.bmiHeader = {sizeof(BITMAPINFOHEADER), tw, -th, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    HDC mem = CreateCompatibleDC(nullptr);
+    out.section = mem ? CreateDIBSection(mem, &out.bi, DIB_RGB_COLORS, &out.bits, nullptr, 0) : nullptr;
+    if (!out.section) {
+        if (mem) DeleteDC(mem);
+        return -1;
+    }
+    HGDIOBJ old = SelectObject(mem, out.section);
+    SetStretchBltMode(mem, HALFTONE);
+    SetBrushOrgEx(mem, 0, 0, nullptr);
+    // StretchDIBits counts source rows from the bottom of a bottom-up bitmap.
+    const bool top_down = bi->bmiHeader.biHeight < 0;
+    StretchDIBits(mem, 0, 0, tw, th, sx, top_down ? sy : d.height - sy - sh, sw, sh, bits, bi, DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    out.dst = vis;
+    return 1;
+}
 }  // namespace
 
 void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
@@ -472,6 +518,16 @@ void GdiCanvas::draw_dib(const Dib& d, const Rc& dst, uint32_t rop) {
     }
     in_device_units(dc_, [&] {
         SetStretchBltMode(dc_, COLORONCOLOR);
+        PagePicture pp;
+        const int on_page = printer_ && GetDeviceCaps(dc_, TECHNOLOGY) == DT_RASPRINTER
+                                ? page_picture(dc_, d, bi, d.packed.data() + off, r, pp)
+                                : -1;
+        if (on_page == 0) return;
+        if (on_page == 1) {
+            StretchDIBits(dc_, pp.dst.left, pp.dst.top, pp.dst.right - pp.dst.left, pp.dst.bottom - pp.dst.top, 0, 0,
+                          pp.bi.bmiHeader.biWidth, -pp.bi.bmiHeader.biHeight, pp.bits, &pp.bi, DIB_RGB_COLORS, rop);
+            return;
+        }
         StretchDIBits(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, d.width, d.height,
                       d.packed.data() + off, bi, DIB_RGB_COLORS, rop);
     });

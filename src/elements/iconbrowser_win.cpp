@@ -12,6 +12,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "elements/elements_dlg_win.h"
 #include "elements/icon_win.h"
 #include "elements/iconbrowser.h"
@@ -273,8 +274,7 @@ void edit_icon(HWND win) {
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
+            util_close_process(pi);
             icon_cache_clear();
             return;
         }

@@ -62,7 +62,6 @@ bool run_program_default(const std::string& command_line) {
     PROCESS_INFORMATION pi{};
     std::string cmd = command_line;
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
     // Exit ends the wait: the WM_QUIT is posted again for the main loop, which then ends.
     bool quit = false;
     while (!quit && MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
@@ -78,7 +77,7 @@ bool run_program_default(const std::string& command_line) {
             DispatchMessageA(&m);
         }
     }
-    CloseHandle(pi.hProcess);
+    util_close_process(pi);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/util_win.h"
 #include "document/view_io.h"
 #include "elements/font.h"
 #include "elements/font_win.h"
@@ -91,21 +92,20 @@ void start_charmap() {
         msg_error("Cannot find charmap.exe");
         return;
     }
-    CloseHandle(pi.hThread);
     // The program waits for the character map, but keeps painting meanwhile.
     while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
             if (m.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(m.wParam));
-                CloseHandle(pi.hProcess);
+                util_close_process(pi);
                 return;
             }
             TranslateMessage(&m);
             DispatchMessageA(&m);
         }
     }
-    CloseHandle(pi.hProcess);
+    util_close_process(pi);
 }
 
 INT_PTR CALLBACK dlg_insert_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {

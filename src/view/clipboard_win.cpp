@@ -1,5 +1,6 @@
 // Cut, Copy, Paste, Delete and Select All of the diagram through the clipboard: a private format
-// with the record text of the marked part, the IDs as text, and pictures and text pasted in.
+// with the record text of the marked part, the IDs as text, and pictures (bitmaps, metafiles) and
+// text pasted in.
 #include <windows.h>
 
 #include <algorithm>
@@ -128,16 +129,34 @@ void run_delete() {
     if (view_clip_delete()) view_invalidate();
 }
 
+// The clipboard's metafile as enhanced-metafile bytes (the system turns an old-style metafile
+// picture into one); nullopt when there is none or it is unreadable.
+std::optional<std::string> get_metafile() {
+    auto emf = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+    if (!emf) return std::nullopt;
+    UINT n = GetEnhMetaFileBits(emf, 0, nullptr);
+    if (n == 0 || n > (256u << 20)) return std::nullopt;
+    std::string bytes(n, '\0');
+    if (GetEnhMetaFileBits(emf, n, reinterpret_cast<BYTE*>(bytes.data())) != n) return std::nullopt;
+    return bytes;
+}
+
+bool metafile_available() {
+    return IsClipboardFormatAvailable(CF_ENHMETAFILE) || IsClipboardFormatAvailable(CF_METAFILEPICT);
+}
+
 // Pastes the clipboard; `at` puts it there (the pop-up's Paste), else beside what it copies.
 void paste(std::optional<Pt> at) {
     if (!OpenClipboard(clip_owner())) {
         msg_note("The clipboard is in use by another program");
         return;
     }
-    std::optional<std::string> records, dib, text;
+    std::optional<std::string> records, dib, text, emf;
+    bool metafile = false;
     if (IsClipboardFormatAvailable(clip_format())) records = get(clip_format(), true);
     else if (IsClipboardFormatAvailable(CF_DIB)) dib = get(CF_DIB, false);
     else if (IsClipboardFormatAvailable(CF_TEXT)) text = get(CF_TEXT, true);
+    else if ((metafile = metafile_available())) emf = get_metafile();
     CloseClipboard();
 
     const int level = current_level();
@@ -152,6 +171,9 @@ void paste(std::optional<Pt> at) {
             msg_note("The picture on the clipboard cannot be pasted");
     } else if (text) {
         view_paste_lines(view_split_lines(*text), place, level);
+    } else if (metafile) {
+        if (!emf || !view_paste_picture(*emf, place, level))
+            msg_note("The metafile on the clipboard cannot be read");
     }
     view_invalidate();
 }
@@ -167,7 +189,7 @@ bool something_marked() { return !marked_obj_.empty() || !marked_shape_.empty() 
 bool copy_enabled() { return !marked_obj_.empty() || !marked_shape_.empty(); }
 bool paste_enabled() {
     return IsClipboardFormatAvailable(clip_format()) || IsClipboardFormatAvailable(CF_DIB) ||
-           IsClipboardFormatAvailable(CF_TEXT);
+           IsClipboardFormatAvailable(CF_TEXT) || metafile_available();
 }
 
 

@@ -33,6 +33,8 @@ static std::set<std::string> program_files() {
 
 int main(int argc, char** argv) {
     if (int rc = save_kill_child(argc, argv); rc >= 0) return rc;
+    // A test that ends the process still leaves every line written before it.
+    setvbuf(stdout, nullptr, _IONBF, 0);
     InitCommonControls();
     // The hooks between floors that the program installs at start-up, for tests that build
     // only part of it.

@@ -21,6 +21,7 @@
 #include "services/pictbrowse.h"
 #include "services/pictbrowse_win.h"
 #include "view/view_win.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -360,6 +361,52 @@ TEST_F(PictWindow, BrowserButtonsStayVisibleAtEverySize) {
     gbrows_browse(win_, "", dir_.string());
 }
 
+// Edit > Paste takes a metafile another program put on the clipboard, enhanced or old-style, as
+// the picture of a new object.
+TEST_F(PictWindow, PasteTakesMetafilesAsPictures) {
+    auto enhanced = [] {
+        HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        HBRUSH b = CreateSolidBrush(RGB(0, 0, 200));
+        RECT r{0, 0, 300, 150};
+        FillRect(m, &r, b);
+        DeleteObject(b);
+        return CloseEnhMetaFile(m);
+    };
+    auto old_style = [] {
+        HDC m = CreateMetaFileA(nullptr);
+        Rectangle(m, 0, 0, 200, 100);
+        HMETAFILE mf = CloseMetaFile(m);
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+        auto* p = static_cast<METAFILEPICT*>(GlobalLock(g));
+        *p = {MM_ANISOTROPIC, 5000, 2500, mf};
+        GlobalUnlock(g);
+        return g;
+    };
+    struct Row {
+        const char* what;
+        UINT format;
+        std::function<HANDLE()> make;
+    } rows[] = {{"enhanced", CF_ENHMETAFILE, [&] { return HANDLE(enhanced()); }},
+                {"old-style", CF_METAFILEPICT, [&] { return HANDLE(old_style()); }}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(OpenClipboard(win_));
+        EmptyClipboard();
+        SetClipboardData(r.format, r.make());
+        CloseClipboard();
+        const size_t before = view_doc().objs.size();
+        SendMessageA(win_, WM_COMMAND, CMD_PASTE, 0);
+        wt::pump(50);
+        EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes[0];
+        ASSERT_EQ(view_doc().objs.size(), before + 1);
+        ASSERT_EQ(marked_obj_.size(), 1u);
+        auto m = obj_picture_metafile(marked_obj_[0], "");
+        ASSERT_TRUE(m);
+        EXPECT_GT(m->width, 0);
+        EXPECT_GT(m->height, 0);
+    }
+}
+
 // Copy puts the highlighted picture, whatever its format, on the clipboard as a bitmap.
 TEST_F(PictWindow, BrowserCopyPutsAnyFormatOnTheClipboard) {
     write_picture("only.pcx", 0x336699, 33, 22);
@@ -497,13 +544,8 @@ std::optional<std::string> host_shell(const std::string& dir_unix, const std::st
     STARTUPINFOA si{sizeof si};
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return std::nullopt;
-    // Host processes give no handle to wait on: the marker file says when it is finished. Wine
-    // then leaves a stale value in hThread, and closing it closed whatever handle had that
-    // number (the window station's: the next OpenClipboard failed).
-    if (pi.hProcess) {
-        CloseHandle(pi.hProcess);
-        if (pi.hThread) CloseHandle(pi.hThread);
-    }
+    util_close_process(pi);
+    // Host processes give no handle to wait on: the marker file says when it is finished.
     for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
     if (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return slurp(fs::path(dir_win) / "host.out");
@@ -525,7 +567,7 @@ std::string ppm_of(const Image& img) {
 // JPEG and GIF within a mean error of 3 % and 4 %); netpbm reads our PCX pixel-exact, and its own
 // PCX files (24-bit, 256 and 16 colours) load here pixel-exact.
 TEST(PictHostTools, WrittenFilesOpenInImageMagickAndNetpbm) {
-    const std::string unix_dir = "/tmp/vorn_pict_cmp_" + std::to_string(GetCurrentProcessId());
+    const std::string unix_dir = wt::host_tmp("vorn_pict_cmp");
     const std::string win_dir = "Z:" + unix_dir;
     if (!CreateDirectoryA(win_dir.c_str(), nullptr)) GTEST_SKIP() << "no host file system under Z:";
     struct Cleanup {

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/util_win.h"
+
 namespace wt {
 
 // A Unix path as this process names it (Wine maps / to drive Z:).
@@ -20,12 +22,23 @@ inline std::string dos_path(const std::string& unix_path) {
     return p;
 }
 
+// A Unix path under /tmp for `name`, private to this run: Wine numbers processes afresh in every
+// prefix, so runs side by side share process ids; the counter at first use tells them apart.
+inline std::string host_tmp(const std::string& name) {
+    static const std::string run = [] {
+        LARGE_INTEGER t{};
+        QueryPerformanceCounter(&t);
+        return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(t.QuadPart);
+    }();
+    return "/tmp/" + name + "-" + run;
+}
+
 // Runs `script` with /bin/sh and waits up to `ms` for it to end; false when it could not start,
-// did not end in time or ended with an error. Wine's handle of a Unix process does not wait for
-// it, so the script leaves its exit status in a file of its own.
+// did not end in time or ended with an error. Wine gives no handle of a Unix process to wait on,
+// so the script leaves its exit status in a file of its own.
 inline bool run_unix(const std::string& script, DWORD ms = 60000) {
     static int runs = 0;
-    const std::string mark = "/tmp/vorn-unix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
+    const std::string mark = host_tmp("vorn-unix") + "-" + std::to_string(++runs);
     DeleteFileA(dos_path(mark).c_str());
     // Wine splits the command line by the Windows rules: one double-quoted argument for -c.
     std::string body = "PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin; export PATH; (" + script + "); echo $? > " +
@@ -48,11 +61,7 @@ inline bool run_unix(const std::string& script, DWORD ms = 60000) {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
         return false;
-    // A host program gives no process handle, and Wine leaves a stale value in hThread then.
-    if (pi.hProcess) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
+    util_close_process(pi);
     const std::string mark_dos = dos_path(mark);
     for (DWORD waited = 0; waited < ms; waited += 50) {
         if (GetFileAttributesA(mark_dos.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -81,12 +90,11 @@ inline bool unix_tool(const std::string& name) {
     return GetFileAttributesA(dos_path("/usr/bin/" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A folder of the host under /tmp, private to this process, for files made by host tools;
-// removed at the end.
+// A folder of the host under /tmp, private to this run, for files made by host tools; removed at
+// the end.
 struct HostDir {
     std::string unix_path;
-    explicit HostDir(const std::string& name)
-        : unix_path("/tmp/" + name + "-" + std::to_string(GetCurrentProcessId())) {
+    explicit HostDir(const std::string& name) : unix_path(host_tmp(name)) {
         run_unix("rm -rf " + unix_path + " && mkdir -p " + unix_path);
     }
     ~HostDir() { run_unix("rm -rf " + unix_path); }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "base/menu_win.h"
 #include "document/globals.h"
 #include "document/view.h"
+#include "elements/obj_tables.h"
 #include "print_unix.h"
 #include "resources/ids.h"
 #include "resources/print_ids.h"
@@ -350,6 +352,50 @@ std::vector<std::string> wait_for_pdfs(const std::set<std::string>& before, size
     return fresh;
 }
 
+// The printable area of a rasterised page, in raster pixels.
+struct PrintableArea {
+    int x0, y0, w, h;
+};
+PrintableArea printable_area(const Raster& r, const PrintPageLayout& lay) {
+    return {r.w * lay.off_x / lay.phys_w, r.h * lay.off_y / lay.phys_h, r.w * lay.w / lay.phys_w,
+            r.h * lay.h / lay.phys_h};
+}
+bool dark(const Raster& r, int x, int y) { return r.grey[static_cast<size_t>(y * r.w + x)] < 200; }
+Grid printed_grid(const Raster& r, const PrintPageLayout& lay) {
+    const PrintableArea a = printable_area(r, lay);
+    return ink_grid(a.x0, a.y0, a.w, a.h, [&](int x, int y) { return dark(r, x, y); });
+}
+
+// The page the open dialog would print now, drawn by the same paint routine on a memory page a
+// quarter of the printer's size each way: its ink grid and its inked pixels.
+struct ExpectedPage {
+    PrintPageLayout lay{};
+    Grid grid;
+    int ink = 0;
+};
+ExpectedPage expected_page() {
+    ExpectedPage e;
+    if (!print_page_layout(e.lay)) return e;
+    MemBitmap m(e.lay.w / 4, e.lay.h / 4, 0, 0);
+    SetMapMode(m.dc, MM_TEXT);
+    if (!view_draw(-1, m.dc, 1, 0.5, 0.5)) return e;
+    GdiFlush();
+    e.grid = ink_grid(0, 0, m.w, m.h, [&](int px, int py) { return m.px(px, py) != 0xFFFFFF; });
+    e.ink = m.ink_count();
+    return e;
+}
+
+// Presses Print in the dialog and gives the one page that arrives, rasterised at `dpi`.
+Raster print_one_page(HWND dlg, const std::string& work, std::string* pdf = nullptr, int dpi = 40) {
+    std::set<std::string> before;
+    for (auto& f : pdf_files()) before.insert(f);
+    SendMessageA(GetDlgItem(dlg, IDC_PRINT_PRINT), BM_CLICK, 0, 0);
+    std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
+    if (fresh.size() != 1) return {};
+    if (pdf) *pdf = fresh[0];
+    return rasterise(fresh[0], work, dpi);
+}
+
 TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) {
     if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
     if (!unix_tool("pdfinfo") || !unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
@@ -381,7 +427,7 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
     EXPECT_TRUE(Boxes::errors.empty()) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
 
     // Each page of each copy is a job of its own: two PDFs.
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     std::vector<std::string> fresh = wait_for_pdfs(before, 2, work);
     ASSERT_EQ(fresh.size(), 2u);
     for (size_t k = 0; k < fresh.size(); ++k) {
@@ -393,9 +439,7 @@ TEST_F(Print, TwoPartLandscapePrintArrivesAsTwoLandscapePagesShowingTheDiagram) 
         ASSERT_GT(r.w, 0);
         EXPECT_GT(r.w, r.h) << "landscape page " << k + 1;
         // The printable area of the page, then the same grid as the expected page.
-        int x0 = r.w * lay.off_x / lay.phys_w, y0 = r.h * lay.off_y / lay.phys_h;
-        int w = r.w * lay.w / lay.phys_w, h = r.h * lay.h / lay.phys_h;
-        Grid got = ink_grid(x0, y0, w, h, [&](int px, int py) { return r.grey[static_cast<size_t>(py * r.w + px)] < 200; });
+        Grid got = printed_grid(r, lay);
         int ink = static_cast<int>(std::count(got.begin(), got.end(), true));
         EXPECT_GT(ink, 4) << "page " << k + 1 << " carries the diagram";
         EXPECT_GE(agreement_percent(got, expected[k]), 90) << "page " << k + 1;
@@ -427,15 +471,11 @@ TEST_F(Print, PrintedPagesCarryNoSelectionHandles) {
     s.bottom = 250;
     view_shape_put(s);
     view_param_set(118, 60);  // both prints at one scale and place
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
+    const std::string work = host_tmp("vorn-print/work");
     auto print_page = [&] {
         HWND dlg = open();
         EXPECT_NE(dlg, nullptr);
-        std::set<std::string> before;
-        for (auto& f : pdf_files()) before.insert(f);
-        click(dlg, IDC_PRINT_PRINT);
-        std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
-        return fresh.size() == 1 ? rasterise(fresh[0], work, 75) : Raster{};
+        return print_one_page(dlg, work, nullptr, 75);
     };
     SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
     pump(20);
@@ -481,32 +521,65 @@ TEST_F(Print, AutoFitInPortraitPutsEveryObjectOnThePage) {
     EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_PRINT_SCALE, CB_GETCURSEL, 0, 0), sbar_view_state().zoom - 1);
 
     if (!unix_tool("pdftoppm")) GTEST_SKIP() << "poppler-utils not installed";
-    PrintPageLayout lay{};
-    ASSERT_TRUE(print_page_layout(lay));
-    MemBitmap m(lay.w / 4, lay.h / 4, 0, 0);
-    SetMapMode(m.dc, MM_TEXT);
-    ASSERT_TRUE(view_draw(-1, m.dc, 1, 0.5, 0.5));
-    GdiFlush();
-    const Grid expected = ink_grid(0, 0, m.w, m.h, [&](int px, int py) { return m.px(px, py) != 0xFFFFFF; });
-    std::set<std::string> before;
-    for (auto& f : pdf_files()) before.insert(f);
-    click(dlg, IDC_PRINT_PRINT);
-    const std::string work = "/tmp/vorn-print/work" + std::to_string(GetCurrentProcessId());
-    std::vector<std::string> fresh = wait_for_pdfs(before, 1, work);
-    ASSERT_EQ(fresh.size(), 1u);
-    Raster r = rasterise(fresh[0], work);
+    const ExpectedPage expected = expected_page();
+    ASSERT_FALSE(expected.grid.empty());
+    const std::string work = host_tmp("vorn-print/work");
+    Raster r = print_one_page(dlg, work);
     ASSERT_GT(r.w, 0);
     EXPECT_LT(r.w, r.h) << "a portrait page";
-    const int x0 = r.w * lay.off_x / lay.phys_w, y0 = r.h * lay.off_y / lay.phys_h;
-    const int w = r.w * lay.w / lay.phys_w, h = r.h * lay.h / lay.phys_h;
-    auto dark = [&](int px, int py) { return r.grey[static_cast<size_t>(py * r.w + px)] < 200; };
-    Grid got = ink_grid(x0, y0, w, h, dark);
-    EXPECT_GE(agreement_percent(got, expected), 90);
+    EXPECT_GE(agreement_percent(printed_grid(r, expected.lay), expected.grid), 90);
+    const PrintableArea a = printable_area(r, expected.lay);
     int edge_ink = 0;
-    for (int y = y0; y < y0 + h; ++y)
-        for (int x = x0; x < x0 + w; ++x)
-            if (x < x0 + 2 || x >= x0 + w - 2 || y < y0 + 2 || y >= y0 + h - 2) edge_ink += dark(x, y);
+    for (int y = a.y0; y < a.y0 + a.h; ++y)
+        for (int x = a.x0; x < a.x0 + a.w; ++x)
+            if (x < a.x0 + 2 || x >= a.x0 + a.w - 2 || y < a.y0 + 2 || y >= a.y0 + a.h - 2) edge_ink += dark(r, x, y);
     EXPECT_EQ(edge_ink, 0) << "nothing cut at the page's edges";
+    run_unix("rm -rf " + work);
+}
+
+// The size cups took in for a job (its "job-k-octets" in the job's control file), in KB.
+int job_kbytes(const std::string& pdf) {
+    const int job = std::atoi(pdf.c_str() + pdf.rfind("job_") + 4);
+    char name[32];
+    std::snprintf(name, sizeof name, "/var/spool/cups/c%05d", job);
+    const std::string c = read_text(dos_path(name));
+    const size_t at = c.find("job-k-octets");
+    if (at == std::string::npos || at + 18 > c.size()) return -1;
+    int v = 0;
+    for (size_t k = at + 14; k < at + 18; ++k) v = v << 8 | static_cast<unsigned char>(c[k]);
+    return v;
+}
+
+// A photo far larger than its place on paper is sent at the page's resolution: the job stays
+// small, and the page still shows the photo where the screen does.
+TEST_F(Print, LargePicturesAreSentAtThePagesResolution) {
+    if (!have_printer()) GTEST_SKIP() << "no printer (tests/servers/print.sh start)";
+    if (!unix_tool("pdftoppm") || !unix_tool("convert")) GTEST_SKIP() << "poppler-utils or ImageMagick not installed";
+    HostDir host("vorn-print-photo");
+    // Noise: no printer driver or PDF writer can squeeze it, so the job's size is its pixels'.
+    ASSERT_TRUE(host.run("convert -size 3000x2000 xc: +noise Random -depth 8 noise.png"));
+    Obj o = view_obj_new("Photo", 0, 0, 1);
+    o.shape = kShapePictureFile;
+    view_obj_set_bin(*view_obj_put(o), kShapePictureFile, host.dos("noise.png"));
+    const std::string name = path("photo.vrn");
+    ASSERT_TRUE(file_save_document(name));
+    ASSERT_EQ(file_open_document(name), 1);
+    HWND dlg = open();
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, IDC_PRINT_SCALE, 2);
+    const ExpectedPage expected = expected_page();
+    ASSERT_GT(expected.ink, 0);
+    const std::string work = host_tmp("vorn-print/work");
+    std::string pdf;
+    Raster r = print_one_page(dlg, work, &pdf);
+    ASSERT_GT(r.w, 0);
+    // The photo covers `ink` pixels of a page a quarter of the printer's size each way: the job
+    // may carry 16 times that in 3-byte pixels, with room for the page's own bytes.
+    const int kb = job_kbytes(pdf);
+    EXPECT_GT(kb, 0);
+    EXPECT_LT(kb, (16 * 3 * 2 * expected.ink) / 1024 + 500);
+    EXPECT_GE(agreement_percent(printed_grid(r, expected.lay), expected.grid), 90);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
     run_unix("rm -rf " + work);
 }
 

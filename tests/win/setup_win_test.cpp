@@ -109,8 +109,7 @@ TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string progdir = unix_of(exe);
     progdir = progdir.substr(0, progdir.rfind('/'));
-    // Wine numbers processes afresh in every prefix, so parallel runs share process ids.
-    const std::string work = "/tmp/vorn-setup-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+    const std::string work = host_tmp("vorn-setup-test");
     ASSERT_TRUE(run_unix("rm -rf " + work + " && mkdir -p " + work));
     {
         std::ofstream s(dos_path(work + "/run.sh"), std::ios::binary);
