@@ -60,7 +60,7 @@ constexpr int32_t kEmbeddedPictureShape = 173;
 
 }  // namespace
 
-std::string view_clip_text() {
+Document view_clip_part() {
     const Document& d = view_doc();
     const KeySet objs(marked_obj_), shapes(marked_shape_);
     Document part;
@@ -77,8 +77,24 @@ std::string view_clip_text() {
         if (objs.has(t.first)) part.drop_texts.push_back(t);
     for (const Attachment& b : d.bins)
         if (objs.has(b.key)) part.bins.push_back(b);
+    return part;
+}
+
+std::string view_clip_text() {
+    Document part = view_clip_part();
     if (part.objs.empty() && part.shapes.empty()) return {};
     return part.to_text();
+}
+
+void view_clip_add_look(Document& part) {
+    const Document& d = view_doc();
+    part.params = d.params;
+    part.text_params = d.text_params;
+    std::vector<Key> keys;
+    for (const Obj& o : part.objs) keys.push_back(o.key);
+    const KeySet objs(keys);
+    for (const auto& v : d.values)
+        if (objs.has(v.first)) part.set_value(v.first, v.second);
 }
 
 std::string view_clip_ids() {

@@ -14,8 +14,13 @@
 constexpr char kClipFormatName[] = "Vorn Diagram";
 
 // The marked objects (with their clusters, texts and attachments), the links among them and
-// the marked shapes, as record text; "" when nothing is marked.
+// the marked shapes, without settings; no objects or shapes when nothing is marked.
+Document view_clip_part();
+// The same as record text; "" when nothing is marked.
 std::string view_clip_text();
+// Gives `part` what painting it as the document shows it needs besides its records: the
+// document's settings and the values of its objects.
+void view_clip_add_look(Document& part);
 // The IDs of the marked objects, one per line (CR LF).
 std::string view_clip_ids();
 

@@ -205,8 +205,7 @@ int hex(char c) {
 }
 
 // Embedded picture data of a shape-173 object: the bytes of a .bmp file, raw or as hex digits.
-std::shared_ptr<const Dib> embedded(Key key) {
-    const Document& doc = view_doc();
+std::shared_ptr<const Dib> embedded(const Document& doc, Key key) {
     for (const auto& b : doc.bins) {
         if (b.key != key || b.kind != 1) continue;
         if (auto d = icon_read_bmp(b.data)) return std::make_shared<const Dib>(std::move(*d));
@@ -265,8 +264,7 @@ struct EmbeddedMetafile {
 };
 std::map<Key, EmbeddedMetafile> embedded_emf_;
 
-HENHMETAFILE embedded_metafile(Key key) {
-    const Document& doc = view_doc();
+HENHMETAFILE embedded_metafile(const Document& doc, Key key) {
     const Obj* o = doc.obj(key);
     if (!o || o->shape != kShapePicture) return nullptr;
     for (const auto& b : doc.bins) {
@@ -299,14 +297,17 @@ void obj_hold_load_reports(bool hold) {
 }
 
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {
-    const Document& doc = view_doc();
+    return obj_picture_bitmap(view_doc(), key, name);
+}
+
+std::shared_ptr<const Dib> obj_picture_bitmap(const Document& doc, Key key, std::string_view name) {
     const Obj* o = doc.obj(key);
     if (o && o->shape == kShapePicture) {
         // Embedded data may change with the document: keep it only while the data is the same.
         for (const auto& b : doc.bins) {
             if (b.key != key || b.kind != 1) continue;
             auto& slot = embedded_[key];
-            if (slot.first != b.data || !slot.second) slot = {b.data, embedded(key)};
+            if (slot.first != b.data || !slot.second) slot = {b.data, embedded(doc, key)};
             return slot.second;
         }
     }
@@ -316,7 +317,11 @@ std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {
 }
 
 std::optional<ObjMetafile> obj_picture_metafile(Key key, std::string_view name) {
-    HENHMETAFILE emf = embedded_metafile(key);
+    return obj_picture_metafile(view_doc(), key, name);
+}
+
+std::optional<ObjMetafile> obj_picture_metafile(const Document& doc, Key key, std::string_view name) {
+    HENHMETAFILE emf = embedded_metafile(doc, key);
     if (!emf) {
         std::string low = lower(name);
         if (!ends_with(low, ".emf") && !ends_with(low, ".wmf")) return std::nullopt;
@@ -361,8 +366,8 @@ void obj_id_dup_warn(const std::string& new_id, const std::string& old_id) {
 void obj_win_install() {
     ObjEnv d;
     d.icon_bitmap = [](int n) { return icon_bitmap(n); };
-    d.picture = obj_picture_bitmap;
-    d.metafile = obj_picture_metafile;
+    d.picture = [](Key k, std::string_view name) { return obj_picture_bitmap(k, name); };
+    d.metafile = [](Key k, std::string_view name) { return obj_picture_metafile(k, name); };
     d.icon_file = obj_picture_icon;
     d.now = [] {
         SYSTEMTIME t;

@@ -10,6 +10,8 @@
 
 #include "elements/obj_paint.h"
 
+class Document;
+
 // The duplicate-ID note "%s already exists (warn only)" when main-menu item 10916 is checked
 // and the rules of obj_id_dup_should_warn hold; the caller goes on either way.
 void obj_id_dup_warn(const std::string& new_id, const std::string& old_id);
@@ -20,6 +22,9 @@ void obj_id_dup_warn(const std::string& new_id, const std::string& old_id);
 // loaded is reported once.
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name);
 std::optional<ObjMetafile> obj_picture_metafile(Key key, std::string_view name);
+// The same for an object of `doc` rather than of the current document.
+std::shared_ptr<const Dib> obj_picture_bitmap(const Document& doc, Key key, std::string_view name);
+std::optional<ObjMetafile> obj_picture_metafile(const Document& doc, Key key, std::string_view name);
 const void* obj_picture_icon(std::string_view name);
 // Releases every kept picture; the view calls it whenever another document (or the same one
 // again) becomes current.

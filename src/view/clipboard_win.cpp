@@ -1,9 +1,10 @@
 // Cut, Copy, Paste, Delete and Select All of the diagram through the clipboard: a private format
-// with the record text of the marked part, the IDs as text, and pictures (bitmaps, metafiles) and
-// text pasted in.
+// with the record text of the marked part, the IDs as text and a metafile picture for other
+// programs, and pictures (bitmaps, metafiles) and text pasted in.
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -70,17 +71,74 @@ Pt paste_point() {
     return m.to_logical({m.client_w / 2, m.client_h / 2});
 }
 
+// The part last copied, as the window showed it: its picture is made only when a program asks
+// for it, as a picture of thousands of objects takes a while. Kept until the clipboard changes.
+struct Copied {
+    Document part;
+    ViewMapping mapping;
+};
+std::unique_ptr<Copied> g_copied;
+
+// One recording of the part at the window's scale, device point `origin` on diagram point 0,0.
+HENHMETAFILE record_picture(const Copied& c, Pt origin, const RECT* frame) {
+    HDC ref = GetDC(nullptr);
+    HDC dc = CreateEnhMetaFileA(ref, nullptr, frame, frame ? "Vorn\0Diagram\0" : nullptr);
+    ReleaseDC(nullptr, ref);
+    if (!dc) return nullptr;
+    ViewMapping m = c.mapping;
+    const double s = m.scale();
+    m.page = ViewMapping::Page{s, s, {0, 0}, origin};
+    view_apply_mapping(dc, m);
+    view_paint_part(dc, m, c.part);
+    return CloseEnhMetaFile(dc);
+}
+
+// The picture of the copied part: recorded once to learn where it draws, then again with its
+// top left corner at the picture's.
+HENHMETAFILE make_picture(const Copied& c) {
+    HENHMETAFILE probe = record_picture(c, {0, 0}, nullptr);
+    if (!probe) return nullptr;
+    ENHMETAHEADER h{};
+    const bool read = GetEnhMetaFileHeader(probe, sizeof h, &h) != 0;
+    DeleteEnhMetaFile(probe);
+    const RECTL b = h.rclBounds;
+    if (!read || b.right < b.left || b.bottom < b.top) return nullptr;
+    constexpr int kMargin = 2;
+    const int w = b.right - b.left + 1 + 2 * kMargin, ht = b.bottom - b.top + 1 + 2 * kMargin;
+    // The frame is in hundredths of a millimetre of the screen the window showed the part on.
+    HDC ref = GetDC(nullptr);
+    const double mm_x = GetDeviceCaps(ref, HORZSIZE) / double(std::max(1, GetDeviceCaps(ref, HORZRES)));
+    const double mm_y = GetDeviceCaps(ref, VERTSIZE) / double(std::max(1, GetDeviceCaps(ref, VERTRES)));
+    ReleaseDC(nullptr, ref);
+    const RECT frame{0, 0, static_cast<LONG>(w * mm_x * 100), static_cast<LONG>(ht * mm_y * 100)};
+    return record_picture(c, {kMargin - b.left, kMargin - b.top}, &frame);
+}
+
+void put_picture() {
+    if (!g_copied) return;
+    if (HENHMETAFILE emf = make_picture(*g_copied))
+        if (!SetClipboardData(CF_ENHMETAFILE, emf)) DeleteEnhMetaFile(emf);
+    g_copied.reset();
+}
+
 bool copy_marked() {
-    std::string records = view_clip_text();
-    if (records.empty() && marked_link_.empty()) return false;
+    Document part = view_clip_part();
+    const bool items = !part.objs.empty() || !part.shapes.empty();
+    if (!items && marked_link_.empty()) return false;
     if (!OpenClipboard(clip_owner())) {
         msg_note("The clipboard is in use by another program");
         return false;
     }
     EmptyClipboard();
-    bool ok = records.empty() || put(clip_format(), records);
+    bool ok = !items || put(clip_format(), part.to_text());
     std::string ids = view_clip_ids();
     if (!ids.empty()) ok = put(CF_TEXT, ids) && ok;
+    // Only the diagram window answers for a picture promised.
+    if (items && clip_owner() == view_inst_) {
+        view_clip_add_look(part);
+        g_copied = std::make_unique<Copied>(Copied{std::move(part), view_mapping()});
+        SetClipboardData(CF_ENHMETAFILE, nullptr);
+    }
     CloseClipboard();
     return ok;
 }
@@ -197,6 +255,23 @@ bool paste_enabled() {
 
 void view_paste_at(Pt lp) {
     if (paste_enabled()) paste(lp);
+}
+
+void view_clip_owner_message(HWND win, UINT msg, WPARAM wp) {
+    switch (msg) {
+    case WM_RENDERFORMAT:
+        // The asking program holds the clipboard open.
+        if (wp == CF_ENHMETAFILE) put_picture();
+        break;
+    case WM_RENDERALLFORMATS:
+        // The window closes: the picture stays for other programs.
+        if (!OpenClipboard(win)) break;
+        if (GetClipboardOwner() == win) put_picture();
+        CloseClipboard();
+        break;
+    case WM_DESTROYCLIPBOARD: g_copied.reset(); break;
+    default: break;
+    }
 }
 
 // The export commands live in export_win.cpp.

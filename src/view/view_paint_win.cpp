@@ -28,6 +28,7 @@
 #include "elements/link_route.h"
 #include "elements/obj.h"
 #include "elements/obj_paint.h"
+#include "elements/obj_win.h"
 #include "elements/point.h"
 #include "elements/shape.h"
 #include "resources/ids.h"
@@ -223,6 +224,8 @@ std::optional<ObjLight> view_light(int32_t setting) {
     }
 }
 
+struct TextWidths;
+
 struct PaintCtx {
     const Document& doc;
     Canvas& real;
@@ -241,6 +244,8 @@ struct PaintCtx {
     const std::unordered_map<Key, int>* seq_numbers = nullptr;
     std::optional<ObjLight> light = ObjLight{};
     CullingCanvas* culling = nullptr;
+    TextWidths* widths = nullptr;  // one per object font
+    LevelIndex* index = nullptr;
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
     Canvas& for_area(const Rc& r) { return intersects(r, clip) ? real : static_cast<Canvas&>(geom); }
 };
@@ -271,7 +276,8 @@ struct TextWidths {
         return w;
     }
 };
-TextWidths g_widths[2];
+// The window's, and a picture's own so that making one does not empty the window's.
+TextWidths g_widths[2], g_picture_widths[2];
 
 // The object as it is painted: far-out places clamped, sizes out of range at the default, the
 // text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
@@ -317,7 +323,7 @@ void paint_object(PaintCtx& p, const Obj& record) {
         }
     }
     int text_w = text.empty() ? 0 : (o.flags & kFlagUnderline) ? (p.real.set_font(f), p.real.text_extent(text).cx)
-                                                                : g_widths[alt].get(p.real, f, text);
+                                                                : p.widths[alt].get(p.real, f, text);
     int line_h = object_line_height(p.doc.param(alt ? 62 : 52));
     // A bound no figure, text or handle of the object passes; outside the update region the
     // object is only recorded.
@@ -343,7 +349,12 @@ void paint_object(PaintCtx& p, const Obj& record) {
     a.colour = o.colour;
     a.edge = (o.flags & kFlagNoProtrude) ? 0 : (p.doc.param(68) == 0 ? 0xFFFFFF : 0);
     std::string picture;
-    if (o.shape == kShapePictureFile) picture = view_obj_bin(o.key, 2).name;
+    if (o.shape == kShapePictureFile)
+        for (const Attachment& b : p.doc.bins)
+            if (b.key == o.key && b.kind == 2) {
+                picture = b.name;
+                break;
+            }
     a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
     a.light = p.light;
     if (!off) {
@@ -398,7 +409,7 @@ void paint_point(PaintCtx& p, const PlotPoint& q, int unit, bool with_xy) {
     c.text({q.x + 6 * unit, q.y + 3 * unit + std::abs(p.label_font.height)}, point_xy_text(q));
 }
 
-LevelIndex g_index;
+LevelIndex g_index, g_picture_index;
 
 struct VisibleItems {
     std::vector<uint32_t> objs, links;  // positions in the document's vectors, in stored order
@@ -416,8 +427,8 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
     int line_h = std::max(std::abs(object_line_height(d.param(52))), std::abs(object_line_height(d.param(62))));
     int64_t pad = 5 * int64_t{widest} + 5 * int64_t{line_h} + 300;
     VisibleItems v;
-    v.objs = g_index.objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
-    v.links = g_index.links(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
+    v.objs = p.index->objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
+    v.links = p.index->links(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
     // Only links need to know where objects go before they are painted.
     for (uint32_t k : v.links) {
         for (Key key : {d.links[k].from, d.links[k].to}) {
@@ -556,13 +567,15 @@ std::optional<Rc> view_print_frame() {
     return f.frame;
 }
 
-void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer) {
-    // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
-    // like the counts, without marking the document changed.
-    auto [low, high] = level_range(view_doc());
-    view_doc().set_param(50, low);
-    view_doc().set_param(51, high);
-    const Document& d = view_doc();
+namespace {
+
+enum class Target { Window, Page, Picture };
+
+// A picture has no window to clip to: all of its part is drawn.
+constexpr int kEverywhere = 1 << 28;
+
+void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Target target) {
+    const bool printer = target == Target::Page, picture = target == Target::Picture;
     struct PaintingFlag {
         PaintingFlag() { view_set_painting(true); }
         ~PaintingFlag() { view_set_painting(false); }
@@ -577,8 +590,15 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
     p.culling = &canvas;
+    p.widths = picture ? g_picture_widths : g_widths;
+    p.index = picture ? &g_picture_index : &g_index;
     p.env.colour = palette;
     p.env.param = [&d](int code) { return d.param(code); };
+    if (picture) {
+        // The part's objects may be gone from the document (Cut): their pictures come from the part.
+        p.env.picture = [&d](Key k, std::string_view name) { return obj_picture_bitmap(d, k, name); };
+        p.env.metafile = [&d](Key k, std::string_view name) { return obj_picture_metafile(d, k, name); };
+    }
     p.env.view_level = m.pos.level;
     p.env.zoom_percent = m.pos.zoom;
     // Pictures are sized by the window's height on screen and by the printer's resolution on a page.
@@ -594,12 +614,12 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
         std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
                           std::to_string(f.italic) + "/" + std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w) +
                           (m.page ? "/page" + std::to_string(m.page->sx) : std::string());
-        if (g_widths[i].signature != sig) {
-            g_widths[i].signature = sig;
-            g_widths[i].widths.clear();
+        if (p.widths[i].signature != sig) {
+            p.widths[i].signature = sig;
+            p.widths[i].widths.clear();
         }
     }
-    p.marks = !printer;
+    p.marks = target == Target::Window;
     if (p.marks) p.marked.insert(marked_obj_.begin(), marked_obj_.end());
     std::unordered_map<Key, int> seq_numbers;
     if (menu_checked(CMD_SEQ_SHOW)) {
@@ -608,10 +628,10 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     }
 
     Rc device_clip{clip.left, clip.top, clip.right, clip.bottom};
-    bg_paint_doc(canvas, d, printer ? device_clip : Rc{0, 0, m.client_w, m.client_h});
+    if (!picture) bg_paint_doc(canvas, d, printer ? device_clip : Rc{0, 0, m.client_w, m.client_h});
 
     // Lower levels first, each step smaller, so the current level lies on top.
-    int span = std::clamp(sbar_level_span(), 0, 500);
+    int span = picture ? 0 : std::clamp(sbar_level_span(), 0, 500);
     for (int depth = span; depth >= 1; --depth) {
         // The user hid this level from the views of those above it.
         if (d.param(kLevelSettings + m.pos.level + depth) == kBgInvisible) continue;
@@ -633,14 +653,37 @@ void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer)
     gdi.mapping_changed();
     if (!printer) canvas.set_screen(&m, device_clip);
     p.geom.set_mapping(m);
-    p.clip = m.to_logical_rect(device_clip);
+    p.clip = picture ? Rc{-kEverywhere, kEverywhere, kEverywhere, -kEverywhere} : m.to_logical_rect(device_clip);
     p.lower = false;
-    bg_paint_level(canvas, d, m.pos.level);
+    if (!picture) bg_paint_level(canvas, d, m.pos.level);
     paint_level(p, m.pos.level, m);
     if (p.marks) paint_overlay(canvas);
 
     for (const auto& e : obj_rect_each())
         if (e.level == m.pos.level) g_objs.push_back({e.key, e.level, normalised({e.l, e.t, e.r, e.b})});
+}
+
+}  // namespace
+
+void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer) {
+    // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
+    // like the counts, without marking the document changed.
+    auto [low, high] = level_range(view_doc());
+    view_doc().set_param(50, low);
+    view_doc().set_param(51, high);
+    paint(view_doc(), dc, m, clip, printer ? Target::Page : Target::Window);
+}
+
+void view_paint_part(HDC dc, const ViewMapping& m, const Document& part) {
+    // Hit tests go by what the window's last paint recorded until it paints again.
+    const std::vector<ObjBox> objs = g_objs;
+    const std::vector<LinkPath> links = g_links;
+    const std::vector<ObjRectEntry> rects = objrect_;
+    const RECT everywhere{-kEverywhere, -kEverywhere, kEverywhere, kEverywhere};
+    paint(part, dc, m, everywhere, Target::Picture);
+    g_objs = objs;
+    g_links = links;
+    objrect_ = rects;
 }
 
 void view_on_paint(HWND win) {

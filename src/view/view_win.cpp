@@ -177,6 +177,9 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_ERASEBKGND: return 1;  // the paint pass fills everything
     case WM_PAINT: view_on_paint(win); return 0;
+    case WM_RENDERFORMAT:
+    case WM_RENDERALLFORMATS:
+    case WM_DESTROYCLIPBOARD: view_clip_owner_message(win, msg, wp); return 0;
     case WM_PRINTCLIENT: {
         RECT r;
         GetClientRect(win, &r);

@@ -9,6 +9,8 @@
 #include "base/globals_win.h"
 #include "view/viewgeom.h"
 
+class Document;
+
 // User commands reach the view as this private message: wParam = code, lParam = parameter,
 // the result is the reply. (WM_USER stays free for drag and drop between windows.)
 constexpr UINT WM_VIEW_USER = WM_VORN_USER;
@@ -46,6 +48,10 @@ void view_apply_mapping(HDC dc, const ViewMapping& m);
 // (which must already carry that mapping), limited to the device rectangle `clip`.
 // `printer`: a page of a print run (no-print objects left out, pictures by the printer's path).
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer = false);
+// A picture of `part` (objects, links and shapes of level m.pos.level, pictures from its own
+// attachments) as the window shows them, without background, lower levels or marks; all of it
+// is drawn whatever the size of dc. What the window's last paint recorded stays.
+void view_paint_part(HDC dc, const ViewMapping& m, const Document& part);
 
 // Printing (mode -1): paints the diagram onto page dc, the print-preview frame's centre on
 // (x x page width, y x page height) and a part of the frame (its width / columns / factor,
@@ -54,6 +60,9 @@ bool view_draw(int mode, HDC dc, int factor, double x, double y);
 // The printed page's frame over the window (the Print dialog's Parts), in diagram units;
 // nullopt without a printer.
 std::optional<Rc> view_print_frame();
+
+// The clipboard owner's messages: the picture of what was copied is made when asked for.
+void view_clip_owner_message(HWND win, UINT msg, WPARAM wp);
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);

@@ -53,6 +53,24 @@ TEST_F(ViewFixture, CopyAndPasteRenumbersAndKeepsInnerLinks) {
     EXPECT_EQ(view_doc().shapes.size(), 1u);
 }
 
+// The picture of a copied part shows it in the document's settings, with the values of its own
+// objects only.
+TEST_F(ViewFixture, CopiedPartTakesTheSettingsAndItsOwnValues) {
+    Key a = add("a", 0), b = add("b", 100);
+    view_doc().set_value(a, "12");
+    view_doc().set_value(b, "34");
+    view_doc().set_param(52, 30);
+    marked_obj_ = {b};
+    Document part = view_clip_part();
+    ASSERT_EQ(part.objs.size(), 1u);
+    EXPECT_NE(part.param(52), 30);
+    view_clip_add_look(part);
+    EXPECT_EQ(part.param(52), 30);
+    EXPECT_EQ(part.value(a), nullptr);
+    ASSERT_NE(part.value(b), nullptr);
+    EXPECT_EQ(*part.value(b), "34");
+}
+
 TEST_F(ViewFixture, PasteRefusesWhatIsNoDiagramAndFullDocuments) {
     std::string err;
     EXPECT_FALSE(view_clip_paste("just some words", 1, 0, 0, &err));
