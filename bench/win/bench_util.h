@@ -55,9 +55,9 @@ inline DWORD run_child(const std::string& args) {
     return code;
 }
 
-// n objects on level 1 in rows of 200, keys repeating past 65,535 as in a merged old file; each
-// linked to the next, and the first `extra` also to the one below.
-inline Document grid(int n, int extra) {
+// n objects on level 1 in rows of `per_row`, keys repeating past 65,535 as in a merged old file;
+// each linked to the next, and the first `extra` also to the one below.
+inline Document grid(int n, int extra, int per_row = 200) {
     Document d;
     d.objs.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -65,16 +65,16 @@ inline Document grid(int n, int extra) {
         o.key = static_cast<Key>(i % 65535 + 1);
         o.id = "Idea " + std::to_string(i);
         o.level = 1;
-        o.x = (i % 200) * 300 - 30000;
-        o.y = 20000 - (i / 200) * 200;
+        o.x = (i % per_row) * 300 - 30000;
+        o.y = 20000 - (i / per_row) * 200;
         o.shape = 161;
         o.size = 15;
         o.colour = i % 32;
         d.objs.push_back(std::move(o));
         if (i + 1 < n && i < 65534) d.links.push_back(Link{static_cast<Key>(i + 1), static_cast<Key>(i + 2), 0, 0, 0, 0, ""});
     }
-    for (int i = 0; i < extra && i + 200 < n; ++i)
-        d.links.push_back(Link{static_cast<Key>(i + 1), static_cast<Key>(i + 201), 0, 0, 0, 0, ""});
+    for (int i = 0; i < extra && i + per_row < n; ++i)
+        d.links.push_back(Link{static_cast<Key>(i + 1), static_cast<Key>(i + per_row + 1), 0, 0, 0, 0, ""});
     d.touch_objs();
     return d;
 }

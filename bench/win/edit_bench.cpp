@@ -82,7 +82,8 @@ int edit_bench() {
         step("Undo of that Delete", [&] { command(win, CMD_UNDO); });
     }
 
-    open(win, bench::grid(1000000, 0));
+    // Rows of 1,000: at Zoom Fit the whole level is in view, every object painted.
+    open(win, bench::grid(1000000, 0, 1000));
     command(win, CMD_ZOOM_FIT);
     const int n = 5;
     auto t = bench::Clock::now();
