@@ -80,6 +80,10 @@ int edit_bench() {
         step("Paste of them", [&] { command(win, CMD_PASTE); });
         step("Delete of them", [&] { command(win, CMD_DELETE); });
         step("Undo of that Delete", [&] { command(win, CMD_UNDO); });
+        // A copy pasted beside its originals steps aside until it covers none of them.
+        command(win, CMD_SELECT_ALL);
+        command(win, CMD_COPY);
+        step("Paste of a copy of them beside them", [&] { command(win, CMD_PASTE); });
     }
 
     // Rows of 1,000: at Zoom Fit the whole level is in view, every object painted.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 #include "document/globals.h"
 #include "document/view.h"
@@ -208,6 +210,54 @@ bool overlap(const Box& a, int64_t dx, int64_t dy, const Box& b) {
     return a.l + dx <= b.r && b.l <= a.r + dx && a.b + dy <= b.t && b.b <= a.t + dy;
 }
 
+// Rectangles by the cells of a grid they cover, so that each rectangle of a part of thousands
+// is tested against its neighbours only, not against every item of the level.
+class BoxGrid {
+public:
+    explicit BoxGrid(const std::vector<Box>& boxes) : boxes_(boxes) {
+        int64_t extent = 0;
+        for (const Box& b : boxes) extent += (b.r - b.l) + (b.t - b.b);
+        cell_ = std::max<int64_t>(64, boxes.empty() ? 64 : 2 * extent / (2 * static_cast<int64_t>(boxes.size())) + 1);
+        for (uint32_t i = 0; i < boxes.size(); ++i) {
+            const Box& b = boxes[i];
+            if (cells(b) > kMaxCells) {
+                wide_.push_back(i);
+                continue;
+            }
+            for (int64_t y = at(b.b); y <= at(b.t); ++y)
+                for (int64_t x = at(b.l); x <= at(b.r); ++x) cells_[key(x, y)].push_back(i);
+        }
+    }
+    bool hits(const Box& a, int64_t dx, int64_t dy) const {
+        for (uint32_t i : wide_)
+            if (overlap(a, dx, dy, boxes_[i])) return true;
+        const Box s{a.l + dx, a.b + dy, a.r + dx, a.t + dy};
+        if (cells(s) > kMaxCells) {
+            for (const Box& b : boxes_)
+                if (overlap(a, dx, dy, b)) return true;
+            return false;
+        }
+        for (int64_t y = at(s.b); y <= at(s.t); ++y)
+            for (int64_t x = at(s.l); x <= at(s.r); ++x) {
+                auto it = cells_.find(key(x, y));
+                if (it == cells_.end()) continue;
+                for (uint32_t i : it->second)
+                    if (overlap(a, dx, dy, boxes_[i])) return true;
+            }
+        return false;
+    }
+
+private:
+    static constexpr int64_t kMaxCells = 64;
+    int64_t at(int64_t v) const { return v >= 0 ? v / cell_ : -((-v + cell_ - 1) / cell_); }
+    int64_t cells(const Box& b) const { return (at(b.r) - at(b.l) + 1) * (at(b.t) - at(b.b) + 1); }
+    static uint64_t key(int64_t x, int64_t y) { return static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(y); }
+    const std::vector<Box>& boxes_;
+    int64_t cell_ = 64;
+    std::vector<uint32_t> wide_;
+    std::unordered_map<uint64_t, std::vector<uint32_t>> cells_;
+};
+
 }  // namespace
 
 Pt view_clip_clear_offset(const std::vector<Rc>& part, const std::vector<Rc>& taken, int step, int tries) {
@@ -215,17 +265,17 @@ Pt view_clip_clear_offset(const std::vector<Rc>& part, const std::vector<Rc>& ta
     std::vector<Box> p, t;
     for (const Rc& r : part) p.push_back(box_of(r));
     for (const Rc& r : taken) t.push_back(box_of(r));
-    auto clear = [&](int64_t k, const std::vector<Box>& others) {
+    const BoxGrid taken_grid(t);
+    auto clear = [&](int64_t k) {
         for (const Box& a : p)
-            for (const Box& b : others)
-                if (overlap(a, k * step, -k * step, b)) return false;
+            if (taken_grid.hits(a, k * step, -k * step)) return false;
         return true;
     };
     auto at = [&](int64_t k) {
         return Pt{static_cast<int>(std::min<int64_t>(k * step, kCoordMax)), static_cast<int>(std::max<int64_t>(-k * step, -kCoordMax))};
     };
     for (int64_t k = 0; k < tries; ++k)
-        if (clear(k, t)) return at(k);
+        if (clear(k)) return at(k);
     // Crowded all around: at least off the original, whose place the part itself has.
     if (p.empty()) return {};
     Box all = p.front();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "bars/sbar.h"
 #include "base/commands_win.h"
@@ -149,14 +150,17 @@ Pt paste_offset(const std::string& records, int level) {
     Document part;
     LoadError err;
     if (!Document::from_text(records, part, err)) return {0, 0};
-    const auto& painted = view_painted_objects();
+    // Looked up once each, not searched for: a level may hold tens of thousands.
+    std::unordered_map<Key, Rc> painted;
+    for (const ObjBox& b : view_painted_objects())
+        if (b.level == level) painted.emplace(b.key, b.rect);
     auto around = [](int x, int y) {
         auto at = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kCoordMax, kCoordMax)); };
         return Rc{at(int64_t{x} - 100), at(int64_t{y} + 60), at(int64_t{x} + 100), at(int64_t{y} - 60)};
     };
     auto rect_of = [&](const Obj& o) {
-        const ObjBox* b = box_of(painted, o.key, level);
-        return b ? b->rect : around(o.x, o.y);
+        auto it = painted.find(o.key);
+        return it != painted.end() ? it->second : around(o.x, o.y);
     };
     std::vector<Rc> taken, mine;
     const Document& d = view_doc();

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <random>
+
 #include "document/clip.h"
 #include "document/export.h"
 #include "document/view.h"
@@ -127,6 +131,43 @@ TEST_F(ViewFixture, PicturesFromPackedDibs) {
     EXPECT_EQ(b.kind, 1);
     EXPECT_EQ(b.b, static_cast<int>(bmp.size()));
     EXPECT_EQ(b.data.substr(0, 4), "424d");  // "BM" as hex digits
+}
+
+// Thousands of items, some reaching far, at any place: the paste goes where a test of every
+// pair of rectangles says it first covers nothing.
+TEST(ViewClip, PasteOffsetIsThatOfTestingEveryPair) {
+    std::mt19937 rng(11);
+    auto box = [&](int spread, int size) {
+        std::uniform_int_distribution<int> at(-spread, spread), len(1, size);
+        const int x = at(rng), y = at(rng);
+        return Rc{x, y, x + len(rng), y - len(rng)};
+    };
+    auto brute = [](const std::vector<Rc>& part, const std::vector<Rc>& taken, int step) {
+        for (int k = 0; k < 40; ++k) {
+            bool clear = true;
+            for (const Rc& a : part)
+                for (const Rc& b : taken) {
+                    const int dx = k * step, dy = -k * step;
+                    clear &= !(std::min(a.left, a.right) + dx <= std::max(b.left, b.right) &&
+                               std::min(b.left, b.right) <= std::max(a.left, a.right) + dx &&
+                               std::min(a.top, a.bottom) + dy <= std::max(b.top, b.bottom) &&
+                               std::min(b.top, b.bottom) <= std::max(a.top, a.bottom) + dy);
+                }
+            if (clear) return std::optional<Pt>(Pt{k * step, -k * step});
+        }
+        return std::optional<Pt>();
+    };
+    int placed = 0;
+    for (int round = 0; round < 30; ++round) {
+        std::vector<Rc> part, taken;
+        for (int i = 0; i < 40; ++i) part.push_back(box(1000, 150));
+        for (int i = 0; i < 300; ++i) taken.push_back(box(round % 2 ? 30000 : 12000, i % 100 ? 300 : 6000));
+        const auto want = brute(part, taken, 40 + 10 * round);
+        if (!want) continue;
+        ++placed;
+        EXPECT_EQ(view_clip_clear_offset(part, taken, 40 + 10 * round), *want) << round;
+    }
+    EXPECT_GT(placed, 10);
 }
 
 // A paste steps aside until it covers nothing; crowded all around, it at least leaves its
