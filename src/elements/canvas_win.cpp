@@ -335,9 +335,9 @@ int GdiCanvas::round_down(double v) {
 }
 
 #if defined(__GNUC__) && defined(__i386__)
-// SSE2 works in double precision and truncates without switching the rounding mode: several
-// times quicker than the x87, which a million figures feel. Not local, so that it keeps the
-// usual calling convention.
+// SSE2 works in double precision, as GDI does, and truncates without switching the rounding
+// mode, where the x87 needs stores to round and a mode switch to truncate. Not local, so that
+// it keeps the usual calling convention.
 __attribute__((target("sse2,fpmath=sse"), noinline)) int gdi_canvas_to_device_sse2(int v, double scale, double offset) {
     const double c = v * scale + offset + 0.5;
     const int i = static_cast<int>(c);

@@ -301,8 +301,7 @@ struct TextWidths {
             }
             double sum = 0;
             for (unsigned char ch : text) sum += chars[ch];
-            const int w = static_cast<int>(std::lrint(sum));
-            return w;
+            return static_cast<int>(std::lrint(sum));
         }
         auto it = widths.find(std::string(text));
         if (it != widths.end()) return it->second;
@@ -345,9 +344,13 @@ void paint_object(PaintCtx& p, const Obj& record) {
     bool printing = p.real.printing();
     if (printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
+    const Font& base = alt ? p.alt_font : p.obj_font;
     Font underlined;
-    const Font& f = !(o.flags & kFlagUnderline) ? (alt ? p.alt_font : p.obj_font)
-                                                : (underlined = alt ? p.alt_font : p.obj_font, underlined.underline = true, underlined);
+    if (o.flags & kFlagUnderline) {
+        underlined = base;
+        underlined.underline = true;
+    }
+    const Font& f = (o.flags & kFlagUnderline) ? underlined : base;
     std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
     std::string with_value = view_obj_value_text(p.doc, o);
     if (!text.empty() && !with_value.empty()) text = with_value;
