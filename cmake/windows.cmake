@@ -1,9 +1,21 @@
-# MinGW build: the whole program into build/win, and the Windows tests run under Wine.
+# MinGW build: the program into build/win (the program directory: what ships, nothing else),
+# the Windows tests, their helpers and the benchmarks into build/win-tests, run under Wine.
 enable_language(RC)
 enable_testing()
 set(VORN_WIN_OUT ${CMAKE_SOURCE_DIR}/build/win CACHE PATH "Program directory of the MinGW build")
+set(VORN_WIN_TESTS_OUT "" CACHE PATH "Windows tests and benchmarks (default: the program directory's name + -tests)")
 set(WIN_OUT ${VORN_WIN_OUT})
+set(TESTS_OUT ${VORN_WIN_TESTS_OUT})
+if(NOT TESTS_OUT)
+  set(TESTS_OUT ${WIN_OUT}-tests)
+endif()
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
+# Build trees from before the split kept the tests in the program directory.
+foreach(old win_tests.exe win_bench.exe vorn_mapi_test.dll vorn_test_source.ds)
+  file(REMOVE ${WIN_OUT}/${old})
+endforeach()
+# The tests and benchmarks find the program directory from their own.
+file(RELATIVE_PATH PROGRAM_DIR_FROM_TESTS ${TESTS_OUT} ${WIN_OUT})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/resources -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/data")
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX)
 set(VORN_WIN_LIBS gdiplus comctl32 comdlg32 advapi32 shell32 ole32 uuid winmm ws2_32 wsock32 msimg32 gdi32 user32 kernel32 mpr)
@@ -43,19 +55,23 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:vorn_res>)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(win_tests PRIVATE vorn_win gtest)
+target_compile_definitions(win_tests PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
+set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
 add_dependencies(win_tests vorn2001 vorn_data vorn_mapi_test)
 # A Simple MAPI provider for the e-mail tests only: it records what it is handed.
 add_library(vorn_mapi_test SHARED ${CMAKE_SOURCE_DIR}/tests/win/mail_provider/mail_provider.cpp)
-set_target_properties(vorn_mapi_test PROPERTIES PREFIX "")
+set_target_properties(vorn_mapi_test PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
 target_link_options(vorn_mapi_test PRIVATE -Wl,--kill-at)
 # The tests run with the program directory as working directory, as the program does.
-add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
+add_test(NAME win_tests COMMAND wine ${TESTS_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
 set_tests_properties(win_tests PROPERTIES TIMEOUT 2400)
 
 # Speed measurements under Wine: built with the program, run by hand (not part of the tests).
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
 if(WIN_BENCH_SOURCES)
   add_executable(win_bench ${WIN_BENCH_SOURCES} $<TARGET_OBJECTS:vorn_res>)
-  target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(win_bench PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
+  set_target_properties(win_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
   target_link_libraries(win_bench PRIVATE vorn_win)
 endif()

@@ -11,10 +11,12 @@
 
 #include "app/wiring_win.h"
 #include "bars/sbar.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "view/view_win.h"
+#include "win/program_dir.h"
 
 namespace {
 
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
     // nothing else, for a profiler.
     const bool profile = argc > 1 && std::string(argv[1]) == "profile";
     InitCommonControls();
+    file_set_progdir(wt::program_dir());  // the program's data files are not beside the benchmarks
     // "win_bench analyzer" measures only the Analyzer.
     if (argc > 1 && std::string(argv[1]) == "analyzer") return analyzer_bench();
     WNDCLASSA wc{};

@@ -18,11 +18,7 @@
 int save_kill_child(int argc, char** argv);
 
 // The names in the program directory (where the program and its data files are installed).
-static std::filesystem::path program_dir() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    return std::filesystem::path(exe).parent_path();
-}
+static std::filesystem::path program_dir() { return wt::program_dir(); }
 
 static std::set<std::string> program_files() {
     std::set<std::string> out;
@@ -36,6 +32,8 @@ int main(int argc, char** argv) {
     // A test that ends the process still leaves every line written before it.
     setvbuf(stdout, nullptr, _IONBF, 0);
     InitCommonControls();
+    // The program's code looks for its data files where the program is, not beside the tests.
+    file_set_progdir(wt::program_dir());
     // The hooks between floors that the program installs at start-up, for tests that build
     // only part of it.
     bars_install_document_hooks();

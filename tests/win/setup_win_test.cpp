@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include "base/file.h"
 #include "print_unix.h"
 #include "services/setup_win.h"
+#include "win/program_dir.h"
 
 using namespace wt;
 
@@ -102,13 +106,28 @@ std::string section(const std::string& text, const std::string& name) {
     return out;
 }
 
+// The directory set-up registers and uninstall cleans holds the program, its data files and the
+// ticker history the program writes beside itself; nothing of the tests.
+TEST(Setup, TheProgramDirectoryHoldsOnlyWhatShips) {
+    namespace fs = std::filesystem;
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const fs::path dir = wt::program_dir();
+    EXPECT_FALSE(fs::equivalent(dir, fs::path(exe).parent_path()));
+    std::set<std::string> shipped{"message.txt"};
+    for (const std::string& f : setup_installed_files()) {
+        shipped.insert(file_lower(f));
+        EXPECT_TRUE(fs::exists(dir / f)) << f;
+    }
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.is_regular_file()) EXPECT_TRUE(shipped.count(file_lower(e.path().filename().string()))) << e.path();
+}
+
 TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     if (!unix_tool("xdotool") || !unix_tool("wine") || !std::getenv("DISPLAY"))
         GTEST_SKIP() << "needs wine, xdotool and an X display";
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string progdir = unix_of(exe);
-    progdir = progdir.substr(0, progdir.rfind('/'));
+    std::string progdir = unix_of(wt::program_dir());
+    progdir.pop_back();
     const std::string work = host_tmp("vorn-setup-test");
     ASSERT_TRUE(run_unix("rm -rf " + work + " && mkdir -p " + work));
     {

@@ -21,6 +21,7 @@
 #include "base/settings_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
+#include "win/program_dir.h"
 
 namespace wt {
 
