@@ -1,7 +1,7 @@
 // Speed of the diagram window under Wine or Windows: opening and first painting a document of
 // 5,000 objects and 5,000 links, repainting such a level, and repainting over a repeating
 // background picture. Prints milliseconds; the exit
-// code is 1 when a measure is over its budget. Run: wine build/win/win_bench.exe
+// code is 1 when a measure is over its budget. Run: wine build/win-tests/win_bench.exe
 #include <windows.h>
 #include <commctrl.h>
 

@@ -18,11 +18,9 @@
 int save_kill_child(int argc, char** argv);
 
 // The names in the program directory (where the program and its data files are installed).
-static std::filesystem::path program_dir() { return wt::program_dir(); }
-
 static std::set<std::string> program_files() {
     std::set<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(program_dir()))
+    for (const auto& e : std::filesystem::directory_iterator(wt::program_dir()))
         out.insert(e.path().filename().string());
     return out;
 }
@@ -45,7 +43,7 @@ int main(int argc, char** argv) {
     const std::set<std::string> before = program_files();
     int rc = RUN_ALL_TESTS();
     // The program the DDE tests start keeps its ticker history beside itself, as it should.
-    if (!before.count("message.txt")) DeleteFileA((program_dir() / "message.txt").string().c_str());
+    if (!before.count("message.txt")) DeleteFileA((wt::program_dir() + "message.txt").c_str());
     // Tests write in temporary folders, never beside the program.
     for (const std::string& n : program_files())
         if (!before.count(n)) {

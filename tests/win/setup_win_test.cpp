@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -106,21 +105,25 @@ std::string section(const std::string& text, const std::string& name) {
     return out;
 }
 
-// The directory set-up registers and uninstall cleans holds the program, its data files and the
-// ticker history the program writes beside itself; nothing of the tests.
+// The directory set-up registers and uninstall cleans holds the program and its data files (and
+// what the program itself writes beside itself: its custom dictionary, its ticker history); no
+// program or library of the tests.
 TEST(Setup, TheProgramDirectoryHoldsOnlyWhatShips) {
     namespace fs = std::filesystem;
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    const fs::path dir = wt::program_dir();
-    EXPECT_FALSE(fs::equivalent(dir, fs::path(exe).parent_path()));
-    std::set<std::string> shipped{"message.txt"};
-    for (const std::string& f : setup_installed_files()) {
-        shipped.insert(file_lower(f));
-        EXPECT_TRUE(fs::exists(dir / f)) << f;
+    const fs::path dir = wt::program_dir(), tests = fs::path(exe).parent_path();
+    EXPECT_FALSE(fs::equivalent(dir, tests));
+    for (const std::string& f : setup_installed_files()) EXPECT_TRUE(fs::exists(dir / f)) << f;
+    for (const auto& e : fs::directory_iterator(tests)) {
+        EXPECT_FALSE(fs::exists(dir / e.path().filename())) << e.path();
     }
-    for (const auto& e : fs::directory_iterator(dir))
-        if (e.is_regular_file()) EXPECT_TRUE(shipped.count(file_lower(e.path().filename().string()))) << e.path();
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string ext = file_lower(e.path().extension().string());
+        if (ext == ".exe" || ext == ".dll" || ext == ".ds") {
+            EXPECT_EQ(file_lower(e.path().filename().string()), "vorn2001.exe");
+        }
+    }
 }
 
 TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
