@@ -25,6 +25,25 @@ static std::set<std::string> program_files() {
     return out;
 }
 
+// Wine hands back a stale thread handle for a host program; closing one that named the standard
+// output silenced every later line of the run while its exit code and report stayed right. The
+// test after which the standard output is gone, or names something else, fails the run.
+class StdOutputKept : public testing::EmptyTestEventListener {
+public:
+    StdOutputKept() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), type_(GetFileType(out_)) {}
+    void OnTestEnd(const testing::TestInfo& test) override {
+        if (lost_ || type_ == FILE_TYPE_UNKNOWN || GetFileType(out_) == type_) return;
+        lost_ = true;
+        std::fprintf(stderr, "[  FAILED  ] %s.%s closed the standard output\n", test.test_suite_name(), test.name());
+    }
+    bool lost() const { return lost_; }
+
+private:
+    HANDLE out_;
+    DWORD type_;
+    bool lost_ = false;
+};
+
 int main(int argc, char** argv) {
     if (int rc = save_kill_child(argc, argv); rc >= 0) return rc;
     // A test that ends the process still leaves every line written before it.
@@ -40,8 +59,11 @@ int main(int argc, char** argv) {
     ticker_set_history_file(history);
     SetEnvironmentVariableA("VORN_SETTINGS_KEY", (wt::test_root() + "\\Program\\IniStr").c_str());
     testing::InitGoogleTest(&argc, argv);
+    auto* out_kept = new StdOutputKept;  // the listener list owns it
+    testing::UnitTest::GetInstance()->listeners().Append(out_kept);
     const std::set<std::string> before = program_files();
     int rc = RUN_ALL_TESTS();
+    if (out_kept->lost()) rc = 1;
     // The program the DDE tests start keeps its ticker history beside itself, as it should.
     if (!before.count("message.txt")) DeleteFileA((wt::program_dir() + "message.txt").c_str());
     // Tests write in temporary folders, never beside the program.
