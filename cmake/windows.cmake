@@ -9,28 +9,49 @@ set(TESTS_OUT ${VORN_WIN_TESTS_OUT})
 if(NOT TESTS_OUT)
   set(TESTS_OUT ${WIN_OUT}-tests)
 endif()
-set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
+# Whatever else is built (tests, their helpers, benchmarks) stays out of the program directory.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
 # Build trees from before the split kept the tests in the program directory.
-foreach(old win_tests.exe win_bench.exe vorn_mapi_test.dll vorn_test_source.ds)
+foreach(old win_tests.exe win_bench.exe bare_window.exe vorn_mapi_test.dll vorn_test_source.ds)
   file(REMOVE ${WIN_OUT}/${old})
 endforeach()
 # The tests and benchmarks find the program directory from their own.
 file(RELATIVE_PATH PROGRAM_DIR_FROM_TESTS ${TESTS_OUT} ${WIN_OUT})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/resources -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/data")
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX)
-set(VORN_WIN_LIBS gdiplus comctl32 comdlg32 advapi32 shell32 ole32 uuid winmm ws2_32 wsock32 msimg32 gdi32 user32 kernel32 mpr)
 add_link_options(-static -static-libgcc -static-libstdc++)
+
+# DLLs the first paint does not need are loaded at the first call of one of their functions,
+# so that start-up does not wait for them (see cmake/delaylib.cmake). Windows functions are
+# called through their import stubs, not through dllimport: for 32-bit code GNU ld leaves the
+# table entry of a delay-loaded function empty when it is reached through dllimport.
+add_compile_definitions(DECLSPEC_IMPORT=)
+set(VORN_DELAYED_DLLS comctl32 gdiplus comdlg32 shell32 ole32 winmm ws2_32)
+set(VORN_DELAY_LIBS "")
+foreach(dll ${VORN_DELAYED_DLLS})
+  find_library(VORN_IMPLIB_${dll} NAMES lib${dll}.a ${dll} REQUIRED)
+  set(out ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DDLL=${dll} -DIMPORT_LIB=${VORN_IMPLIB_${dll}} -DNM=${CMAKE_NM}
+            -DDLLTOOL=${CMAKE_DLLTOOL} -DOUT=${out} -P ${CMAKE_SOURCE_DIR}/cmake/delaylib.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delaylib.cmake)
+  list(APPEND VORN_DELAY_LIBS ${out})
+endforeach()
+add_custom_target(vorn_delay_libs DEPENDS ${VORN_DELAY_LIBS})
+set(VORN_WIN_LIBS ${VORN_DELAY_LIBS} advapi32 uuid wsock32 msimg32 gdi32 user32 kernel32 mpr)
 
 file(GLOB RC_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/*.rc)
 add_library(vorn_win STATIC ${WIN_SOURCES})
 target_include_directories(vorn_win PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(vorn_win PUBLIC vorn_core ${VORN_WIN_LIBS})
+add_dependencies(vorn_win vorn_delay_libs)
 
 # Resources are linked as objects so the tests get the same menus and dialogs.
 add_library(vorn_res OBJECT ${RC_SOURCES})
 
 add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
 target_link_libraries(vorn2001 PRIVATE vorn_win)
+set_target_properties(vorn2001 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
 # Large pictures: a 32-bit process gets 4 GB of address space where the system offers it.
 target_link_options(vorn2001 PRIVATE -Wl,--large-address-aware)
 
@@ -56,11 +77,10 @@ add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:vorn_res>)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(win_tests PRIVATE vorn_win gtest)
 target_compile_definitions(win_tests PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
-set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
 add_dependencies(win_tests vorn2001 vorn_data vorn_mapi_test)
 # A Simple MAPI provider for the e-mail tests only: it records what it is handed.
 add_library(vorn_mapi_test SHARED ${CMAKE_SOURCE_DIR}/tests/win/mail_provider/mail_provider.cpp)
-set_target_properties(vorn_mapi_test PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
+set_target_properties(vorn_mapi_test PROPERTIES PREFIX "")
 target_link_options(vorn_mapi_test PRIVATE -Wl,--kill-at)
 # The tests run with the program directory as working directory, as the program does.
 add_test(NAME win_tests COMMAND wine ${TESTS_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
@@ -72,6 +92,8 @@ if(WIN_BENCH_SOURCES)
   add_executable(win_bench ${WIN_BENCH_SOURCES} $<TARGET_OBJECTS:vorn_res>)
   target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(win_bench PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
-  set_target_properties(win_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
   target_link_libraries(win_bench PRIVATE vorn_win)
+  # The bare window "win_bench startup" sets the program's start-up against.
+  add_executable(bare_window WIN32 ${CMAKE_SOURCE_DIR}/bench/bare/bare_window.cpp)
+  add_dependencies(win_bench bare_window vorn2001 vorn_data)
 endif()

@@ -2,13 +2,22 @@
 
 #include <ddeml.h>
 
+#include <mutex>
+
 #include "app/ddecmd.h"
 
 namespace {
 
+// The server lives on a thread of its own: registering with DDE takes about as long as painting
+// the main window, and the two now overlap. DDEML instances belong to their thread, so every
+// DDE call of the server is made there.
 DWORD inst_ = 0;
 HSZ service_ = nullptr, topic_system_ = nullptr, topic_open_ = nullptr;
 HWND main_ = nullptr;
+HANDLE thread_ = nullptr, registered_ = nullptr;
+DWORD thread_id_ = 0;
+bool started_ = false;
+std::mutex queue_lock_;
 DdeQueue queued_;
 
 bool is_our_topic(HSZ topic) {
@@ -31,9 +40,12 @@ HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, H
         // A name the program would not open is refused now, not dropped silently later.
         for (const std::string& n : *names)
             if (!dde_opens(n)) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        // Opening may ask questions; that happens outside this callback, one name at a time.
+        // Opening may ask questions; that happens in the main window, one name at a time.
         bool all = true;
-        for (const std::string& n : *names) all = queued_.push(n) && all;
+        {
+            std::lock_guard<std::mutex> hold(queue_lock_);
+            for (const std::string& n : *names) all = queued_.push(n) && all;
+        }
         if (main_) PostMessageA(main_, WM_VORN_DDE_OPEN, 0, 0);
         if (!all) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
         return reinterpret_cast<HDDEDATA>(DDE_FACK);
@@ -42,11 +54,7 @@ HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, H
     return nullptr;
 }
 
-}  // namespace
-
-bool dde_server_start(HWND main) {
-    if (inst_) return true;
-    main_ = main;
+bool register_service() {
     if (DdeInitializeA(&inst_, dde_callback, APPCMD_FILTERINITS | CBF_FAIL_SELFCONNECTIONS | CBF_SKIP_ALLNOTIFICATIONS |
                                                  CBF_FAIL_ADVISES | CBF_FAIL_REQUESTS | CBF_FAIL_POKES,
                        0) != DMLERR_NO_ERROR) {
@@ -59,15 +67,14 @@ bool dde_server_start(HWND main) {
     return DdeNameService(inst_, service_, nullptr, DNS_REGISTER) != nullptr;
 }
 
-bool dde_other_instance_running() {
-    if (!inst_) return false;
+bool other_copy_answers() {
     HCONV c = DdeConnect(inst_, service_, topic_system_, nullptr);
     if (!c) return false;
     DdeDisconnect(c);
     return true;
 }
 
-void dde_server_stop() {
+void unregister_service() {
     if (!inst_) return;
     DdeNameService(inst_, service_, nullptr, DNS_UNREGISTER);
     DdeFreeStringHandle(inst_, service_);
@@ -76,8 +83,57 @@ void dde_server_stop() {
     DdeUninitialize(inst_);
     inst_ = 0;
     service_ = topic_system_ = topic_open_ = nullptr;
+}
+
+DWORD WINAPI server_thread(void*) {
+    MSG m;
+    PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);  // the queue dde_server_stop posts its quit to
+    const bool ok = register_service();
+    SetEvent(registered_);
+    // Asked after registering, so that two copies starting at once both see each other; asking
+    // every window takes longer than showing the main window, which does not wait for it.
+    if (ok && other_copy_answers() && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+    unregister_service();
+    return 0;
+}
+
+}  // namespace
+
+bool dde_server_start(HWND main) {
+    if (thread_) return started_;
+    main_ = main;
+    registered_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, server_thread, nullptr, 0, &thread_id_);
+    started_ = thread_ != nullptr;
+    return started_;
+}
+
+bool dde_server_wait() {
+    if (!started_) return false;
+    WaitForSingleObject(registered_, 10000);
+    return inst_ != 0;
+}
+
+void dde_server_stop() {
+    if (!thread_) return;
+    // A thread that never got to its message loop still ends: the quit waits in its queue.
+    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT) {}
+    WaitForSingleObject(thread_, INFINITE);
+    for (HANDLE* h : {&thread_, &registered_}) {
+        CloseHandle(*h);
+        *h = nullptr;
+    }
+    started_ = false;
     main_ = nullptr;
 }
 
-bool dde_pending() { return !queued_.empty(); }
-std::optional<std::string> dde_next_name() { return queued_.pop(); }
+bool dde_pending() {
+    std::lock_guard<std::mutex> hold(queue_lock_);
+    return !queued_.empty();
+}
+
+std::optional<std::string> dde_next_name() {
+    std::lock_guard<std::mutex> hold(queue_lock_);
+    return queued_.pop();
+}

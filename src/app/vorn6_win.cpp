@@ -1,6 +1,5 @@
 #include "app/vorn6_win.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -191,7 +190,8 @@ bool on_create(HWND win) {
         else MessageBoxA(win, "Uninstall is not available in this version.", "Note", MB_OK | MB_ICONINFORMATION);
         return false;
     }
-    if (dde_server_start(win) && dde_other_instance_running()) msg_note("Running more than 1 Vorn");
+    // Registers while the window is made; vorn_create_main waits for it.
+    dde_server_start(win);
     main_inst_ = win;
     // The check marks come first so that each bar finds its own state when it is built.
     menu_settings_load();
@@ -303,6 +303,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENTERMENULOOP: in_menu_loop_ = true; break;
     case WM_EXITMENULOOP: in_menu_loop_ = false; break;
     case WM_VORN_DDE_OPEN: on_dde_open(); return 0;
+    case WM_VORN_DDE_OTHER: msg_note("Running more than 1 Vorn"); return 0;
     case WM_CLOSE: trapped([&] { on_close(win); }); return 0;
     case WM_QUERYENDSESSION: {
         bool ok = true;
@@ -375,6 +376,9 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     trapped(open_start_document);
     UpdateWindow(win);
+    // The shell opens a document in a program it started by DDE once the program waits for
+    // input: the service must be there by then.
+    dde_server_wait();
     if (shell_hooks_.setup_check) trapped([&] { shell_hooks_.setup_check(win); });
     return win;
 }
@@ -414,8 +418,8 @@ void vorn_route_message(MSG& m, HACCEL acc) {
 
 int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
     try {
-        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&icc);
+        // The common controls (list views only) are registered where a list is made: the
+        // window and its bars are the program's own, and start-up does not wait for that DLL.
         // The tests run the program on a key of their own, never on the user's settings.
         const char* key = std::getenv("VORN_SETTINGS_KEY");
         settings_use_registry(key && *key ? key : kSettingsKey);

@@ -80,7 +80,9 @@ bool Reader::parse_field(RecordView& out, int depth) {
     const char* p = text_.data();
     unsigned char c = static_cast<unsigned char>(p[pos_]);
     size_t self = out.fields.size();
-    out.fields.emplace_back();
+    if (keep_) out.fields.emplace_back();
+    // Fields of a record whose fields are not wanted are checked in a scratch field.
+    auto field = [&]() -> FieldView& { return keep_ ? out.fields[self] : scratch_; };
     if (c == '"') {
         size_t start = ++pos_;
         bool escaped = false;
@@ -108,7 +110,7 @@ bool Reader::parse_field(RecordView& out, int depth) {
                 return fail("unknown escape in string");
             }
         }
-        FieldView& f = out.fields[self];
+        FieldView& f = field();
         f.kind = Kind::Str;
         f.escaped = escaped;
         f.raw = std::string_view(p + start, pos_ - start);
@@ -133,7 +135,7 @@ bool Reader::parse_field(RecordView& out, int depth) {
                 return fail("expected ',' or ']' in list");
             }
         }
-        FieldView& f = out.fields[self];
+        FieldView& f = field();
         f.kind = Kind::List;
         f.count = count;
         f.span = static_cast<uint32_t>(out.fields.size() - self);
@@ -165,7 +167,7 @@ bool Reader::parse_field(RecordView& out, int depth) {
             if (pos_ >= text_.size() || !is_digit(static_cast<unsigned char>(p[pos_]))) return fail("bad number");
             while (pos_ < text_.size() && is_digit(static_cast<unsigned char>(p[pos_]))) ++pos_;
         }
-        FieldView& f = out.fields[self];
+        FieldView& f = field();
         if (real) {
             char buf[64];
             size_t n = pos_ - start;
@@ -191,7 +193,6 @@ bool Reader::next(RecordView& out) {
     for (;;) {
         if (pos_ >= text_.size()) return false;
         ++line_;
-        size_t start = pos_;
         skip_blanks();
         // Empty line (LF or CRLF).
         if (pos_ < text_.size() && (p[pos_] == '\n' || p[pos_] == '\r')) {
@@ -210,6 +211,7 @@ bool Reader::next(RecordView& out) {
         if (!is_name_start(static_cast<unsigned char>(p[pos_]))) return fail("expected a record name");
         while (pos_ < text_.size() && is_name_char(static_cast<unsigned char>(p[pos_]))) ++pos_;
         out.name = std::string_view(p + ns, pos_ - ns);
+        keep_ = !wanted_ || wanted_(out.name);
         skip_blanks();
         if (pos_ >= text_.size() || p[pos_] != '(') return fail("expected '(' after the record name");
         ++pos_;
@@ -218,7 +220,7 @@ bool Reader::next(RecordView& out) {
             ++pos_;
         } else {
             for (;;) {
-                out.top.push_back(static_cast<uint32_t>(out.fields.size()));
+                if (keep_) out.top.push_back(static_cast<uint32_t>(out.fields.size()));
                 if (!parse_field(out, 0)) return false;
                 skip_blanks();
                 if (pos_ >= text_.size()) return fail("unexpected end of file");
@@ -227,8 +229,8 @@ bool Reader::next(RecordView& out) {
                 return fail("expected ',' or ')'");
             }
         }
+        raw_ = std::string_view(p + ns, pos_ - ns);
         skip_blanks();
-        size_t end = pos_;
         if (pos_ < text_.size()) {
             if (p[pos_] == '\r') {
                 ++pos_;
@@ -240,7 +242,6 @@ bool Reader::next(RecordView& out) {
                 return fail("unexpected text after the record");
             }
         }
-        raw_ = std::string_view(p + start, end - start);
         return true;
     }
 }

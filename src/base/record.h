@@ -53,8 +53,11 @@ public:
     bool next(RecordView& out);
     bool failed() const { return failed_; }
     const ParseError& error() const { return error_; }
-    // The raw text of the record last read (without line end).
+    // The text of the record last read, from its name to its closing parenthesis.
     std::string_view raw_line() const { return raw_; }
+    // Records whose name `wanted` refuses are checked whole but come without fields (arity 0):
+    // a record carried as text costs no memory for its fields.
+    void set_fields_wanted(bool (*wanted)(std::string_view name)) { wanted_ = wanted; }
 
 private:
     bool fail(const char* msg);
@@ -67,6 +70,9 @@ private:
     bool failed_ = false;
     ParseError error_;
     std::string_view raw_;
+    bool (*wanted_)(std::string_view) = nullptr;
+    bool keep_ = true;
+    FieldView scratch_;
 };
 
 // Owning value, for building records to write and for keeping records whole.

@@ -1,6 +1,8 @@
 #include "document/document.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
@@ -37,6 +39,32 @@ struct Line {
     Line& i(int64_t v) { sep(); put_int(out, v); return *this; }
     Line& s(std::string_view v) { sep(); rec::write_string(out, v); return *this; }
 };
+
+enum class RecordKind { Obj, Link, Shape, Param, TextParam, Value, X, Point, Seq, Cluster, DropText, Bin, Other };
+constexpr size_t kRecordKinds = 13;
+
+struct KindName {
+    std::string_view name;
+    RecordKind kind;
+    size_t shortest;  // characters of the shortest well-formed record
+};
+constexpr KindName kKindNames[] = {
+    {"j_", RecordKind::Obj, 31},      {"b_", RecordKind::Link, 18},     {"s_", RecordKind::Shape, 21},
+    {"p_", RecordKind::Param, 7},     {"q_", RecordKind::TextParam, 8}, {"f_", RecordKind::Value, 8},
+    {"x_", RecordKind::X, 4},         {"xy_", RecordKind::Point, 14},   {"obj_seq_", RecordKind::Seq, 16},
+    {"c_", RecordKind::Cluster, 7},   {"drop_text_", RecordKind::DropText, 16}, {"bin_", RecordKind::Bin, 19},
+};
+
+const KindName* kind_name(std::string_view name) {
+    for (const KindName& k : kKindNames)
+        if (k.name == name) return &k;
+    return nullptr;
+}
+
+RecordKind kind_of(std::string_view name) {
+    const KindName* k = kind_name(name);
+    return k ? k->kind : RecordKind::Other;
+}
 
 // Field checks for the reader: each names what was wrong for the error line.
 struct Fields {
@@ -319,7 +347,7 @@ size_t Document::remove_objs(const std::vector<Key>& keys) {
 std::string Document::to_text() const {
     std::string out;
     // Room for the whole text up front: growing a string of many megabytes copies it each time.
-    size_t size = 4096 + shapes.size() * 64 + points.size() * 40;
+    size_t size = 4096 + shapes.size() * 64 + points.size() * 40 + x_records.size() + unknown.size();
     for (const Obj& o : objs) size += 72 + o.id.size() + o.ext.size();
     for (const Link& l : links) size += 48 + l.label.size();
     for (const Attachment& b : bins) size += 48 + b.name.size() + b.data.size();
@@ -335,13 +363,13 @@ std::string Document::to_text() const {
     for (const auto& [code, v] : params) Line(out, "p_").i(code).i(code == 350 ? kFormatVersion : v);
     for (const auto& [code, t] : text_params) Line(out, "q_").i(code).s(t);
     for (const auto& [key, t] : values) Line(out, "f_").i(key).s(t);
-    for (const auto& r : x_records) rec::write(out, r);
+    out += x_records;
     for (const auto& p : points) Line(out, "xy_").i(p.style).i(p.level).i(p.x).i(p.y).i(p.colour);
     for (const auto& s : seq) Line(out, "obj_seq_").i(s.key).i(s.number).s(s.text);
     for (const auto& [key, c] : clusters) Line(out, "c_").i(key).i(c);
     for (const auto& [key, t] : drop_texts) Line(out, "drop_text_").i(key).s(t);
     for (const auto& b : bins) Line(out, "bin_").i(b.key).i(b.kind).s(b.name).i(b.a).i(b.b).s(b.data);
-    for (const auto& r : unknown) rec::write(out, r);
+    out += unknown;
     return out;
 }
 
@@ -349,25 +377,52 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
     out = Document();
     out.params.clear();
     {
-        // Room for the two large record kinds up front: growing the vectors costs more than
-        // counting the lines.
-        size_t n_obj = 0, n_link = 0;
+        // Room for every record kind up front, counted from the names: vectors grown by doubling
+        // hold up to twice what they need, and a document's memory should stay near its size.
+        // Lines too short to be a record of their kind are not counted, so that a broken file
+        // cannot ask for more than a sound one of its size.
+        std::array<size_t, kRecordKinds> n{};
+        size_t x_bytes = 0, other_bytes = 0;
         for (size_t p = 0; p < text.size();) {
-            if (text.compare(p, 3, "j_(") == 0) ++n_obj;
-            else if (text.compare(p, 3, "b_(") == 0) ++n_link;
             size_t nl = text.find('\n', p);
+            std::string_view line = text.substr(p, nl == std::string_view::npos ? std::string_view::npos : nl - p);
+            size_t b = line.find_first_not_of(" \t");
+            if (b != std::string_view::npos) {
+                size_t e = b;
+                while (e < line.size() && (std::isalnum(static_cast<unsigned char>(line[e])) || line[e] == '_')) ++e;
+                const KindName* k = kind_name(line.substr(b, e - b));
+                const size_t len = line.size() - b - (line.back() == '\r');
+                if (!k) other_bytes += len + 2;  // kept with a CR LF
+                else if (len >= k->shortest) ++n[static_cast<size_t>(k->kind)];
+                if (k && k->kind == RecordKind::X) x_bytes += len + 2;
+            }
             if (nl == std::string_view::npos) break;
             p = nl + 1;
         }
-        out.objs.reserve(n_obj);
-        out.links.reserve(n_link);
+        auto count = [&](RecordKind k) { return n[static_cast<size_t>(k)]; };
+        out.objs.reserve(count(RecordKind::Obj));
+        out.links.reserve(count(RecordKind::Link));
+        out.shapes.reserve(count(RecordKind::Shape));
+        out.values.reserve(count(RecordKind::Value));
+        out.points.reserve(count(RecordKind::Point));
+        out.seq.reserve(count(RecordKind::Seq));
+        out.clusters.reserve(count(RecordKind::Cluster));
+        out.drop_texts.reserve(count(RecordKind::DropText));
+        out.bins.reserve(count(RecordKind::Bin));
+        out.x_records.reserve(x_bytes);
+        out.unknown.reserve(other_bytes);
     }
     rec::Reader rd(text);
+    // Records carried as text are checked but not taken apart.
+    rd.set_fields_wanted([](std::string_view name) {
+        RecordKind k = kind_of(name);
+        return k != RecordKind::X && k != RecordKind::Other;
+    });
     rec::RecordView rv;
     while (rd.next(rv)) {
         Fields f{rv, err};
-        const std::string_view n = rv.name;
-        if (n == "j_") {
+        switch (kind_of(rv.name)) {
+        case RecordKind::Obj: {
             if (!f.arity(13)) return false;
             Obj o;
             o.key = f.key(0);
@@ -377,7 +432,9 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
             o.ext = f.s(12);
             if (!f.ok) return false;
             out.objs.push_back(std::move(o));
-        } else if (n == "b_") {
+            break;
+        }
+        case RecordKind::Link: {
             if (!f.arity(7)) return false;
             Link l;
             l.from = f.key(0); l.to = f.key(1);
@@ -385,7 +442,9 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
             l.label = f.s(6);
             if (!f.ok) return false;
             out.links.push_back(std::move(l));
-        } else if (n == "s_") {
+            break;
+        }
+        case RecordKind::Shape: {
             if (!f.arity(9)) return false;
             Shape s;
             s.key = f.key(0);
@@ -393,56 +452,79 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
             s.left = f.i(5); s.top = f.i(6); s.right = f.i(7); s.bottom = f.i(8);
             if (!f.ok) return false;
             out.shapes.push_back(s);
-        } else if (n == "p_") {
+            break;
+        }
+        case RecordKind::Param: {
             if (!f.arity(2)) return false;
             int code = f.i(0);
             int32_t v = f.i(1);
             if (!f.ok) return false;
             out.params[code] = v;
-        } else if (n == "q_") {
+            break;
+        }
+        case RecordKind::TextParam: {
             if (!f.arity(2)) return false;
             int code = f.i(0);
             std::string t = f.s(1);
             if (!f.ok) return false;
             out.text_params[code] = std::move(t);
-        } else if (n == "f_") {
+            break;
+        }
+        case RecordKind::Value: {
             if (!f.arity(2)) return false;
             Key k = f.key(0);
             std::string t = f.s(1);
             if (!f.ok) return false;
             out.values.emplace_back(k, std::move(t));
-        } else if (n == "x_") {
-            out.x_records.push_back(rec::to_record(rv));
-        } else if (n == "xy_") {
+            break;
+        }
+        case RecordKind::X: {
+            out.x_records += rd.raw_line();
+            out.x_records += "\r\n";
+            break;
+        }
+        case RecordKind::Point: {
             if (!f.arity(5)) return false;
             PlotPoint p{f.i(0), f.i(1), f.i(2), f.i(3), f.i(4)};
             if (!f.ok) return false;
             out.points.push_back(p);
-        } else if (n == "obj_seq_") {
+            break;
+        }
+        case RecordKind::Seq: {
             if (!f.arity(3)) return false;
             SeqEntry s{f.key(0), f.i(1), f.s(2)};
             if (!f.ok) return false;
             out.seq.push_back(std::move(s));
-        } else if (n == "c_") {
+            break;
+        }
+        case RecordKind::Cluster: {
             if (!f.arity(2)) return false;
             Key k = f.key(0);
             int32_t c = f.i(1);
             if (!f.ok) return false;
             out.clusters.emplace_back(k, c);
-        } else if (n == "drop_text_") {
+            break;
+        }
+        case RecordKind::DropText: {
             if (!f.arity(2)) return false;
             Key k = f.key(0);
             std::string t = f.s(1);
             if (!f.ok) return false;
             out.drop_texts.emplace_back(k, std::move(t));
-        } else if (n == "bin_") {
+            break;
+        }
+        case RecordKind::Bin: {
             if (!f.arity(6)) return false;
             Attachment b;
             b.key = f.key(0); b.kind = f.i(1); b.name = f.s(2); b.a = f.i(3); b.b = f.i(4); b.data = f.s(5);
             if (!f.ok) return false;
             out.bins.push_back(std::move(b));
-        } else {
-            out.unknown.push_back(rec::to_record(rv));
+            break;
+        }
+        case RecordKind::Other:
+            out.unknown += rd.raw_line();
+            out.unknown += "\r\n";
+            break;
         }
     }
     if (rd.failed()) {

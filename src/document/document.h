@@ -87,13 +87,13 @@ public:
     std::map<int, int32_t> params;          // p_: only values that differ from the defaults
     std::map<int, std::string> text_params; // q_
     std::vector<std::pair<Key, std::string>> values;  // f_: computed values
-    std::vector<rec::Record> x_records;     // x_: carried unchanged
+    std::string x_records;                  // x_: carried unchanged, as read, each line ending CR LF
     std::vector<PlotPoint> points;
     std::vector<SeqEntry> seq;
     std::vector<std::pair<Key, int32_t>> clusters;    // c_
     std::vector<std::pair<Key, std::string>> drop_texts;
     std::vector<Attachment> bins;
-    std::vector<rec::Record> unknown;       // records of other names, written back unchanged
+    std::string unknown;                    // records of other names, the same way
 
     bool changed = false;
     // Setting 350 as the file read held it (0: an older format); the settings always say the

@@ -18,7 +18,6 @@ size_t extra_bytes(const Link& l) { return l.label.capacity(); }
 size_t extra_bytes(const SeqEntry& s) { return s.text.capacity(); }
 size_t extra_bytes(const Attachment& b) { return b.name.capacity() + b.data.capacity(); }
 size_t extra_bytes(const std::pair<Key, std::string>& p) { return p.second.capacity(); }
-size_t extra_bytes(const rec::Record& r) { return r.name.capacity() + r.args.size() * sizeof(rec::Value); }
 template <class T> size_t extra_bytes(const T&) { return 0; }
 
 // The fields of the large record kinds: a step that edits records in place (a move, a new
@@ -220,13 +219,17 @@ struct Patch {
     }
 };
 
-// Settings are few: a step keeps the whole map when it changed one.
+size_t copy_bytes(const std::string& s) { return s.size(); }
+template <class M> size_t copy_bytes(const M& m) { return m.size() * 48; }
+
+// Settings are few and records carried as text change only as a whole: a step keeps the whole
+// map or text when it changed.
 template <class M>
-struct MapCopy {
+struct WholeCopy {
     std::optional<M> other;
     bool empty() const { return !other; }
-    size_t bytes() const { return other ? other->size() * 48 : 0; }
-    static MapCopy make(const M& before, const M& after) { return before == after ? MapCopy{} : MapCopy{before}; }
+    size_t bytes() const { return other ? copy_bytes(*other) : 0; }
+    static WholeCopy make(const M& before, const M& after) { return before == after ? WholeCopy{} : WholeCopy{before}; }
     bool fits(M&) const { return true; }
     void apply(M& m) {
         if (other) std::swap(*other, m);
@@ -246,16 +249,16 @@ struct Changes {
     Patch<Obj> objs;
     Patch<Link> links;
     Patch<Shape> shapes;
-    MapCopy<std::map<int, int32_t>> params;
-    MapCopy<std::map<int, std::string>> text_params;
+    WholeCopy<std::map<int, int32_t>> params;
+    WholeCopy<std::map<int, std::string>> text_params;
     Patch<std::pair<Key, std::string>> values;
-    Patch<rec::Record> x_records;
+    WholeCopy<std::string> x_records;
     Patch<PlotPoint> points;
     Patch<SeqEntry> seq;
     Patch<std::pair<Key, int32_t>> clusters;
     Patch<std::pair<Key, std::string>> drop_texts;
     Patch<Attachment> bins;
-    Patch<rec::Record> unknown;
+    WholeCopy<std::string> unknown;
 };
 
 // Applies f(change, member of document a, member of document b) to every record kind but shapes

@@ -111,6 +111,12 @@ bool view_read_whole(const std::string& name, std::string& out, bool* missing) {
         return false;
     }
     out.clear();
+    // The text sized once: grown by doubling, a large file would hold up to twice its size.
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        long size = std::ftell(f);
+        if (size > 0) out.reserve(static_cast<size_t>(size));
+        std::rewind(f);
+    }
     char buf[1 << 16];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);

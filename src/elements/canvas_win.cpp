@@ -109,7 +109,7 @@ void GdiCanvas::apply_pen(const Pen& p) {
     // A solid pen a pixel wide or less draws as the DC's own pen does; changing that pen's
     // colour is far cheaper than selecting a pen per colour.
     if (batch_ && p.style == 0) {
-        if (pixels_per_unit_ < 0) pixels_per_unit_ = 1.0 / units_per_pixel();
+        if (pixels_per_unit_ < 0) read_mapping();
         if (std::abs(p.width) * pixels_per_unit_ <= 1) {
             HGDIOBJ dc_pen = GetStockObject(DC_PEN);
             if (sel_pen_ != dc_pen) {
@@ -258,13 +258,29 @@ void GdiCanvas::mapping_changed() {
 // Lines go out when something else is drawn or the pen, mix or background they are drawn with
 // changes; anything else is drawn at once.
 void GdiCanvas::queue(int kind, const int (&v)[8], const Pt* pts, size_t n) {
+    // A rectangle whose corners fall on one pixel row or column draws nothing (a thin-pen handle
+    // at Zoom Fit mostly does): those cost no call.
+    if (kind == kRect && batch_ && pen_set_) {
+        if (pixels_per_unit_ < 0) read_mapping();
+        const bool thin = std::abs(pen_.width) * pixels_per_unit_ <= 1;
+        if (thin && std::min(std::abs(v[2] - v[0]), std::abs(v[3] - v[1])) * pixels_per_unit_ < 2) {
+            // lrint is one instruction; a cast or floor switches the processor's rounding mode.
+            auto down = [](double v) {
+                const long i = std::lrint(v);
+                return static_cast<int>(i > v ? i - 1 : i);
+            };
+            auto dx = [&](int x) { return down(x * map_[0] + map_[2] + 0.5); };
+            auto dy = [&](int y) { return down(y * map_[1] + map_[3] + 0.5); };
+            if (dx(v[0]) == dx(v[2]) || dy(v[1]) == dy(v[3])) return;
+        }
+    }
     if (kind == kLines && batch_ && pen_set_) {
         if (!counts_.empty() && !(pending_pen_ == pen_ && pending_mix_ == want_mix_ && pending_bk_mode_ == want_bk_mode_ &&
                                   pending_bk_colour_ == want_bk_colour_))
             flush();
         // A thin pen draws nothing from a point to itself (a line's end pixel is never drawn),
         // so repeated points are left out; a wide pen's ends could show there.
-        if (pixels_per_unit_ < 0) pixels_per_unit_ = 1.0 / units_per_pixel();
+        if (pixels_per_unit_ < 0) read_mapping();
         const bool thin = std::abs(pen_.width) * pixels_per_unit_ <= 1;
         const size_t kept = lines_.size();
         for (size_t i = 0; i < n; ++i)
@@ -425,6 +441,23 @@ Pt GdiCanvas::dp_to_lp(Pt p) const {
     POINT q{p.x, p.y};
     DPtoLP(dc_, &q, 1);
     return {q.x, q.y};
+}
+
+// The DC's mapping as GDI applies it to a point: scale and offset per axis, from the window and
+// viewport extents and origins, rounded halves up.
+void GdiCanvas::read_mapping() {
+    pixels_per_unit_ = 1.0 / units_per_pixel();
+    SIZE we{1, 1}, ve{1, 1};
+    POINT wo{}, vo{};
+    GetWindowExtEx(dc_, &we);
+    GetViewportExtEx(dc_, &ve);
+    GetWindowOrgEx(dc_, &wo);
+    GetViewportOrgEx(dc_, &vo);
+    const double sx = we.cx ? static_cast<double>(ve.cx) / we.cx : 1, sy = we.cy ? static_cast<double>(ve.cy) / we.cy : 1;
+    map_[0] = sx;
+    map_[1] = sy;
+    map_[2] = vo.x - sx * wo.x;
+    map_[3] = vo.y - sy * wo.y;
 }
 
 double GdiCanvas::units_per_pixel() const {

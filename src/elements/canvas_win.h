@@ -28,8 +28,8 @@ public:
     }
 
     // Runs of lines drawn with one pen go to GDI as one PolyPolyline, which draws them one by
-    // one as separate calls would: the picture is the same, a paint of thousands of objects
-    // makes far fewer calls. For owners that draw through the canvas alone, or call flush()
+    // one as separate calls would, and small rectangles that cover no pixel are left out: the
+    // picture is the same, a paint of thousands of objects makes far fewer calls. For owners that draw through the canvas alone, or call flush()
     // before drawing on the DC themselves and mapping_changed() after changing its mapping.
     void set_batching(bool on);
     void flush();
@@ -111,7 +111,9 @@ private:
     Pen pending_pen_;
     int pending_mix_ = 0, pending_bk_mode_ = 0;
     Colour pending_bk_colour_ = 0;
+    void read_mapping();
     double pixels_per_unit_ = -1;  // while batching; -1 until read
+    double map_[4] = {1, 1, 0, 0};  // x and y scale, x and y offset, read with pixels_per_unit_
     Colour dc_pen_colour_ = 0, dc_brush_colour_ = 0;
     int bk_mode_ = -1;
     std::vector<std::pair<Pen, HPEN>> pens_;

@@ -162,14 +162,15 @@ public:
     void arc(const Rc& r, Pt a, Pt b) override { real_.arc(r, a, b); }
     void pie(const Rc& r, Pt a, Pt b) override { real_.pie(r, a, b); }
     void fill_rect(const Rc& r, Colour c) override { real_.fill_rect(r, c); }
+    bool draws_text(const Font& f) const { return std::abs(f.height) >= min_text_; }
     void text(Pt at, std::string_view s) override {
-        if (std::abs(real_.current_font().height) < min_text_) return;
+        if (!draws_text(real_.current_font())) return;
         int reach = 4 * std::abs(real_.current_font().height) * static_cast<int>(std::min<size_t>(s.size(), 200) + 1);
         if (real_.visible({at.x - reach, at.y + reach, at.x + reach, at.y - reach})) real_.text(at, s);
     }
     Sz text_extent(std::string_view s) override { return real_.text_extent(s); }
     void draw_text(const Rc& r, std::string_view s, unsigned flags) override {
-        if (std::abs(real_.current_font().height) < min_text_) return;
+        if (!draws_text(real_.current_font())) return;
         Rc n = normalised(r);
         int spill = std::max(n.right - n.left, n.top - n.bottom) + 4 * std::abs(real_.current_font().height) + 40;
         if (real_.visible(grown(n, spill))) real_.draw_text(r, s, flags);
@@ -236,6 +237,7 @@ struct PaintCtx {
     bool lower;  // a level below the current one
     bool marks = true;  // handles of what is marked; never on paper
     std::unordered_set<Key> marked;
+    std::unordered_set<uint32_t> marked_links;  // from << 16 | to
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
     // Where each object of the level being painted lies in objrect_ (its first entry).
@@ -266,7 +268,26 @@ void paint_shape(PaintCtx& p, const Shape& s) {
 struct TextWidths {
     std::string signature;
     std::unordered_map<std::string, int> widths;
-    int get(Canvas& c, const Font& f, std::string_view text) {
+    // Text too small to draw still sizes its figure: there the sum of each character's width
+    // serves, which spares measuring (and keeping) each of a million texts at Zoom Fit.
+    std::vector<double> chars;
+    void clear() {
+        widths.clear();
+        chars.clear();
+    }
+    int get(Canvas& c, const Font& f, std::string_view text, bool unreadable) {
+        if (unreadable) {
+            if (chars.empty()) {
+                c.set_font(f);
+                chars.resize(256);
+                // A run of each character, so that what the mapping rounds is one unit in 16.
+                for (int i = 0; i < 256; ++i) chars[i] = c.text_extent(std::string(16, static_cast<char>(i))).cx / 16.0;
+            }
+            double sum = 0;
+            for (unsigned char ch : text) sum += chars[ch];
+            const int w = static_cast<int>(std::lrint(sum));
+            return w;
+        }
         auto it = widths.find(std::string(text));
         if (it != widths.end()) return it->second;
         c.set_font(f);
@@ -322,8 +343,10 @@ void paint_object(PaintCtx& p, const Obj& record) {
             text = numbered;
         }
     }
-    int text_w = text.empty() ? 0 : (o.flags & kFlagUnderline) ? (p.real.set_font(f), p.real.text_extent(text).cx)
-                                                                : p.widths[alt].get(p.real, f, text);
+    int text_w = text.empty() ? 0
+                 : (o.flags & kFlagUnderline)
+                     ? (p.real.set_font(f), p.real.text_extent(text).cx)
+                     : p.widths[alt].get(p.real, f, text, p.culling && !p.culling->draws_text(f));
     int line_h = object_line_height(p.doc.param(alt ? 62 : 52));
     // A bound no figure, text or handle of the object passes; outside the update region the
     // object is only recorded.
@@ -386,14 +409,13 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     c.set_font(p.label_font);
     link_paint(c, l, e1, e2, p.link_options);
     if (p.lower) return;
-    for (const auto& m : marked_link_)
-        if (p.marks && m.from == l.from && m.to == l.to) {
-            c.set_pen({0, 0, 0});
-            c.set_brush({2, 0xFFFFFF});
-            draw_mark_square(c, e1.x, e1.y);
-            draw_mark_square(c, e2.x, e2.y);
-            draw_mark_square(c, (e1.x + e2.x) / 2, (e1.y + e2.y) / 2);
-        }
+    if (p.marks && p.marked_links.count(uint32_t{l.from} << 16 | l.to)) {
+        c.set_pen({0, 0, 0});
+        c.set_brush({2, 0xFFFFFF});
+        draw_mark_square(c, e1.x, e1.y);
+        draw_mark_square(c, e2.x, e2.y);
+        draw_mark_square(c, (e1.x + e2.x) / 2, (e1.y + e2.y) / 2);
+    }
     g_links.push_back({l.from, l.to, link_route_path(look.route, e1, e2)});
 }
 
@@ -616,11 +638,14 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
                           (m.page ? "/page" + std::to_string(m.page->sx) : std::string());
         if (p.widths[i].signature != sig) {
             p.widths[i].signature = sig;
-            p.widths[i].widths.clear();
+            p.widths[i].clear();
         }
     }
     p.marks = target == Target::Window;
-    if (p.marks) p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+    if (p.marks) {
+        p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+        for (const MarkedLink& l : marked_link_) p.marked_links.insert(uint32_t{l.from} << 16 | l.to);
+    }
     std::unordered_map<Key, int> seq_numbers;
     if (menu_checked(CMD_SEQ_SHOW)) {
         for (const auto& e : d.seq) seq_numbers.emplace(e.key, e.number);

@@ -163,7 +163,6 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         draw_set_view_mapping(apply_view_mapping);
         obj_set_dp_to_lp(dp_to_lp);
         view_set_repaint_hook(view_invalidate);
-        DragAcceptFiles(win, TRUE);
         return 0;
     case WM_DESTROY:
         KillTimer(win, kViewAutoscrollTimer);

@@ -113,6 +113,31 @@ TEST(Record, StreamingReaderGivesRawLineAndViewsWithoutCopies) {
     EXPECT_FALSE(rd.failed());
 }
 
+// A record carried as text is still checked whole, but its fields cost nothing.
+TEST(Record, RecordsWithoutWantedFieldsAreCheckedNotTakenApart) {
+    auto only_j = [](std::string_view name) { return name == "j_"; };
+    std::string text = "  kept_( 1 , [2,\"x\"] ,3.5e1 )  \r\nj_(1,\"a\")\n";
+    rec::Reader rd(text);
+    rd.set_fields_wanted(only_j);
+    rec::RecordView rv;
+    ASSERT_TRUE(rd.next(rv));
+    EXPECT_EQ(rv.name, "kept_");
+    EXPECT_EQ(rv.arity(), 0u);
+    EXPECT_TRUE(rv.fields.empty());
+    EXPECT_EQ(rd.raw_line(), "kept_( 1 , [2,\"x\"] ,3.5e1 )");
+    ASSERT_TRUE(rd.next(rv));
+    ASSERT_EQ(rv.arity(), 2u);
+    EXPECT_EQ(rv.arg(1).text(), "a");
+
+    for (std::string_view bad : {"ok()\nkept_(1,\"\\q\")\n", "ok()\nkept_(1,[2)\n", "ok()\nkept_(" "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[1]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]])\n"}) {
+        rec::Reader r2(bad);
+        r2.set_fields_wanted(only_j);
+        while (r2.next(rv)) {}
+        EXPECT_TRUE(r2.failed()) << bad;
+        EXPECT_EQ(r2.error().line, 2u) << bad;
+    }
+}
+
 // Inputs the fuzzer found interesting are kept and replayed here: none may crash.
 TEST(Record, KeptFuzzCorpusNeverCrashes) {
     namespace fs = std::filesystem;

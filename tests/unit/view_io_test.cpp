@@ -120,7 +120,8 @@ TEST_F(ViewFiles, SaveAndLoadRoundTripKeepingUnknownRecords) {
         "x_(1,2,3,4,5)\r\n"
         "xy_(2,1,5,5,255)\r\n"
         "c_(1,3)\r\n"
-        "later_record_(1,[2,\"x\"],3.5)\r\n";
+        "later_record_(1,[2,\"x\"],3.5)\r\n"
+        "  later_( 1e5 , \"a\\x41\x01\" ,[ ] ) \n";
     write(path("a.vrn"), text);
     std::string err;
     ASSERT_TRUE(view_load_file(path("a.vrn"), &err)) << err;
@@ -131,6 +132,9 @@ TEST_F(ViewFiles, SaveAndLoadRoundTripKeepingUnknownRecords) {
     EXPECT_FALSE(view_doc().changed);
     std::string saved = read(path("b.vrn"));
     EXPECT_NE(saved.find("later_record_(1,[2,\"x\"],3.5)\r\n"), std::string::npos) << saved;
+    // Records the program does not know go back as they came, only the line end made CR LF.
+    EXPECT_NE(saved.find("\r\nlater_( 1e5 , \"a\\x41\x01\" ,[ ] )\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nx_(1,2,3,4,5)\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("p_(350,20110)"), std::string::npos);
     EXPECT_EQ(saved.find("s_(2,25"), std::string::npos);
 
@@ -141,6 +145,24 @@ TEST_F(ViewFiles, SaveAndLoadRoundTripKeepingUnknownRecords) {
     EXPECT_EQ(view_doc().unknown, before.unknown);
     EXPECT_EQ(view_doc().x_records, before.x_records);
     EXPECT_EQ(view_doc().shapes.size(), 1u);
+}
+
+// A document of many small records is held in about the size of its file, whatever the kind:
+// no vector left half empty by doubling, records carried as text kept as text.
+TEST(DocumentMemory, RecordsAreHeldNearTheirSize) {
+    std::string carried, text = "p_(350,20110)\r\n";
+    for (int i = 0; i < 3000; ++i) {
+        carried += "u_(0,1,2,3,4,5,6,7,8,9,[0,1],\"\")\r\n";
+        text += "f_(1,\"2\")\r\nxy_(1,1,0,0,0)\r\nc_(1,2)\r\nobj_seq_(1,2,\"\")\r\nb_(1,2,0,0,0,0,\"\")\r\n";
+    }
+    Document d;
+    LoadError err;
+    ASSERT_TRUE(Document::from_text(text + carried, d, err)) << err.message;
+    EXPECT_EQ(d.unknown, carried);
+    EXPECT_LE(d.unknown.capacity(), carried.size() + 64);
+    for (size_t cap : {d.values.capacity(), d.points.capacity(), d.clusters.capacity(), d.seq.capacity(),
+                       d.links.capacity()})
+        EXPECT_EQ(cap, 3000u);
 }
 
 TEST_F(ViewFiles, SaveReplacesWholeAndKeepsABackupWhenAsked) {

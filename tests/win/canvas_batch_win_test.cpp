@@ -146,3 +146,26 @@ TEST(CanvasBatching, DcHandedOutHasThePenAskedForAndTheLinesDrawn) {
     EXPECT_EQ(b.at(30, 40), 0xFFFFFFu) << "the batched line was drawn after the caller's own";
     EXPECT_EQ(b.at(30, 20), 0x00FF00u) << "the pen set last was not selected for the caller";
 }
+
+// Handles of objects far out of zoom are rectangles smaller than a pixel, most of which cover
+// none: those are left out, the others drawn as before, under any scale and window origin.
+TEST(CanvasBatching, RectanglesSmallerThanAPixelAsPlainCalls) {
+    std::vector<Op> ops{pen(0, 0, 0), brush(0xFFFFFF)};
+    unsigned seed = 7;
+    auto next = [&] { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (int k = 0; k < 600; ++k) {
+        if (k % 50 == 0) ops.push_back(pen(k % 100 ? 0 : 1, 0, k % 100 ? 0x0000FF : 0));
+        const int x = next() % 6000 - 3000, y = next() % 6000 - 3000, s = 6 + next() % 40;
+        ops.push_back(rect(x - s, y - s, x + s, y + s));
+    }
+    for (int units : {3, 7, 24, 60}) {
+        for (POINT org : {POINT{0, 0}, POINT{13, -7}}) {
+            wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
+            for (HDC dc : {got.dc, want.dc}) SetWindowOrgEx(dc, org.x * units, org.y * units, nullptr);
+            through_canvas(got.dc, ops, true);
+            plain(want.dc, ops);
+            EXPECT_EQ(differing_pixels(got, want), 0) << "at " << units << " units a pixel, origin " << org.x;
+            EXPECT_NE(want.ink_count(), 0) << units;
+        }
+    }
+}

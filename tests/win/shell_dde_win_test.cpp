@@ -104,6 +104,16 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
             CloseHandle(pi.hProcess);
         }
     } reaper{pi};
+    // As the shell does with a program it started: wait until it first waits for input, then
+    // connect once. The service must be there by then.
+    ASSERT_EQ(WaitForInputIdle(pi.hProcess, 20000), 0u);
+    DWORD inst = 0;
+    ASSERT_EQ(DdeInitializeA(&inst, client_cb, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
+    HSZ service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
+    HCONV conv = DdeConnect(inst, service, topic, nullptr);
+    ASSERT_NE(conv, nullptr);
+
     FindArgs fa{pi.dwProcessId, nullptr};
     for (int k = 0; k < 400 && !fa.found; ++k) {
         wt::pump(25);
@@ -114,17 +124,6 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     ASSERT_NE(fa.found, nullptr) << "the program's main window did not appear";
     std::printf("[ info ] process start to visible main window: %.0f ms\n",
                 (t1.QuadPart - t0.QuadPart) * 1000.0 / f.QuadPart);
-
-    DWORD inst = 0;
-    ASSERT_EQ(DdeInitializeA(&inst, client_cb, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
-    HSZ service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
-    HSZ topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
-    HCONV conv = nullptr;
-    for (int k = 0; k < 100 && !conv; ++k) {
-        conv = DdeConnect(inst, service, topic, nullptr);
-        if (!conv) wt::pump(50);
-    }
-    ASSERT_NE(conv, nullptr);
 
     auto execute = [&](const std::string& text) {
         DWORD result = 0;
@@ -170,6 +169,8 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
     MsgHooks old = msg_set_hooks({rec_note, rec_note, answer_no});
     HWND second = vorn_create_main(GetModuleHandleA(nullptr), "", SW_HIDE);
     ASSERT_NE(second, nullptr);
+    // It is told once its window is up.
+    for (int k = 0; k < 100 && notes_.empty(); ++k) wt::pump(20);
     ASSERT_FALSE(notes_.empty());
     EXPECT_EQ(notes_[0], "Running more than 1 Vorn");
     SendMessageA(second, WM_CLOSE, 0, 0);

@@ -167,9 +167,11 @@ TEST_F(ShellFileWindow, OutOfMemoryWhileOpeningKeepsTheOpenDocument) {
     std::string a = path("a.vrn"), big = path("big.vrn");
     open_doc(a, "old");
     {
+        // About 12 MB: more than the pieces of address space left below can hold together.
         std::ofstream out(big, std::ios::binary);
+        const std::string text(200, 'x');
         for (int k = 1; k <= 50000; ++k)
-            out << "j_(" << k << ",\"Idea " << k << "\",1," << k % 300 << ",0,3,0,161,20,1,0,0,\"\")\r\n";
+            out << "j_(" << k << ",\"Idea " << k << "\",1," << k % 300 << ",0,3,0,161,20,1,0,0,\"" << text << "\")\r\n";
     }
     int opened = 0;
     {

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "app/file_win.h"
 #include "app/vorn6_win.h"
@@ -341,3 +344,34 @@ TEST_F(ShellMainWindow, FilesSettingsEditNamesThroughTheListWrapper) {
 }
 
 }  // namespace
+
+// Start-up loads only what the first paint needs: the program imports these DLLs and no other,
+// the rest load at their first call.
+TEST(ShellStartUp, ProgramImportsOnlyWhatTheFirstPaintNeeds) {
+    const std::string path = wt::program_dir() + "vorn2001.exe";
+    std::ifstream in(path, std::ios::binary);
+    std::string pe((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(pe.size(), sizeof(IMAGE_DOS_HEADER)) << path;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pe.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(pe.data() + dos->e_lfanew);
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    auto at = [&](DWORD rva) -> const char* {
+        for (WORD k = 0; k < nt->FileHeader.NumberOfSections; ++k) {
+            const auto& s = sections[k];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData)
+                return pe.data() + s.PointerToRawData + (rva - s.VirtualAddress);
+        }
+        return nullptr;
+    };
+    const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+        at(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+    ASSERT_NE(d, nullptr);
+    std::vector<std::string> dlls;
+    for (; d->Name; ++d) {
+        std::string n = at(d->Name);
+        std::transform(n.begin(), n.end(), n.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        dlls.push_back(n);
+    }
+    std::sort(dlls.begin(), dlls.end());
+    EXPECT_EQ(dlls, (std::vector<std::string>{"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}));
+}
