@@ -258,20 +258,19 @@ void GdiCanvas::mapping_changed() {
 // Lines go out when something else is drawn or the pen, mix or background they are drawn with
 // changes; anything else is drawn at once.
 void GdiCanvas::queue(int kind, const int (&v)[8], const Pt* pts, size_t n) {
+    if (raster_ && batch_ && (kind == kRect || kind == kLines) && pen_set_ && pen_.style == 0 &&
+        want_mix_ == kMixCopyPen) {
+        if (pixels_per_unit_ < 0) read_mapping();
+        if (std::abs(pen_.width) * pixels_per_unit_ <= 1 && (kind == kRect ? raster_rect(v) : raster_lines(pts, n)))
+            return;
+    }
     // A rectangle whose corners fall on one pixel row or column draws nothing (a thin-pen handle
     // at Zoom Fit mostly does): those cost no call.
     if (kind == kRect && batch_ && pen_set_) {
         if (pixels_per_unit_ < 0) read_mapping();
         const bool thin = std::abs(pen_.width) * pixels_per_unit_ <= 1;
         if (thin && std::min(std::abs(v[2] - v[0]), std::abs(v[3] - v[1])) * pixels_per_unit_ < 2) {
-            // lrint is one instruction; a cast or floor switches the processor's rounding mode.
-            auto down = [](double v) {
-                const long i = std::lrint(v);
-                return static_cast<int>(i > v ? i - 1 : i);
-            };
-            auto dx = [&](int x) { return down(x * map_[0] + map_[2] + 0.5); };
-            auto dy = [&](int y) { return down(y * map_[1] + map_[3] + 0.5); };
-            if (dx(v[0]) == dx(v[2]) || dy(v[1]) == dy(v[3])) return;
+            if (dev_x(v[0]) == dev_x(v[2]) || dev_y(v[1]) == dev_y(v[3])) return;
         }
     }
     if (kind == kLines && batch_ && pen_set_) {
@@ -323,7 +322,107 @@ void GdiCanvas::draw_one(int kind, const int (&v)[8], const Pt* pts, size_t n) {
     }
 }
 
+// Rounding to nearest is one instruction; a cast or floor switches the processor's rounding
+// mode there and back.
+int GdiCanvas::round_down(double v) {
+#if defined(__GNUC__) && defined(__i386__)
+    long i;
+    __asm__("fistpl %0" : "=m"(i) : "t"(v) : "st");
+#else
+    const long i = std::lrint(v);
+#endif
+    return static_cast<int>(i > v ? i - 1 : i);
+}
+
+// In double precision step by step, as GDI works it out, not in the x87's longer registers.
+int GdiCanvas::to_device(int v, double scale, double offset) {
+    volatile double a = v * scale;
+    volatile double b = a + offset;
+    volatile double c = b + 0.5;
+    return round_down(c);
+}
+
+void GdiCanvas::set_raster(uint32_t* bits, int w, int h, const RECT& clip) {
+    flush();
+    raster_ = bits;
+    raster_w_ = w;
+    raster_clip_ = {std::max(0L, clip.left), std::max(0L, clip.top), std::min<LONG>(w, clip.right), std::min<LONG>(h, clip.bottom)};
+}
+
+// What GDI drew so far is in the bits before the canvas writes there itself.
+void GdiCanvas::soft_begin() {
+    if (soft_ && counts_.empty()) return;
+    flush();
+    GdiFlush();
+    soft_ = true;
+}
+
+void GdiCanvas::soft_fill(int l, int t, int r, int b, uint32_t px) {
+    l = std::max<int>(l, raster_clip_.left);
+    t = std::max<int>(t, raster_clip_.top);
+    r = std::min<int>(r, raster_clip_.right);
+    b = std::min<int>(b, raster_clip_.bottom);
+    if (l >= r) return;
+    for (int y = t; y < b; ++y) std::fill(raster_ + static_cast<size_t>(y) * raster_w_ + l, raster_ + static_cast<size_t>(y) * raster_w_ + r, px);
+}
+
+namespace {
+uint32_t dib_pixel(Colour c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+}  // namespace
+
+// A thin pen's lines along an axis, each without its end pixel, as GDI draws them; false (and
+// nothing drawn) when one runs aslant.
+bool GdiCanvas::raster_lines(const Pt* pts, size_t n) {
+    if (n < 2) return true;
+    POINT small[8];
+    std::vector<POINT> big;
+    POINT* d = small;
+    if (n > 8) {
+        big.resize(n);
+        d = big.data();
+    }
+    for (size_t i = 0; i < n; ++i) {
+        d[i] = {dev_x(pts[i].x), dev_y(pts[i].y)};
+        if (i && d[i].x != d[i - 1].x && d[i].y != d[i - 1].y) return false;
+    }
+    soft_begin();
+    const uint32_t px = dib_pixel(pen_.colour);
+    for (size_t i = 1; i < n; ++i) {
+        const POINT a = d[i - 1], b = d[i];
+        if (a.y == b.y && a.x < b.x) soft_fill(a.x, a.y, b.x, a.y + 1, px);
+        else if (a.y == b.y && a.x > b.x) soft_fill(b.x + 1, a.y, a.x + 1, a.y + 1, px);
+        else if (a.y < b.y) soft_fill(a.x, a.y, a.x + 1, b.y, px);
+        else if (a.y > b.y) soft_fill(a.x, b.y + 1, a.x + 1, a.y + 1, px);
+    }
+    return true;
+}
+
+// A rectangle with a thin pen and a solid or hollow brush: the pen on its edge pixels, the
+// brush within; one or two pixels across are all pen; a single pixel, or none across, is not
+// drawn.
+bool GdiCanvas::raster_rect(const int (&v)[8]) {
+    if (!brush_set_ || (brush_.pattern != 1 && brush_.pattern != 2)) return false;
+    int l = dev_x(v[0]), r = dev_x(v[2]), t = dev_y(v[1]), b = dev_y(v[3]);
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    const int w = r - l, h = b - t;
+    if (w == 0 || h == 0 || (w == 1 && h == 1)) return true;
+    soft_begin();
+    const uint32_t pen = dib_pixel(pen_.colour);
+    if (w <= 2 || h <= 2) {
+        soft_fill(l, t, r, b, pen);
+        return true;
+    }
+    soft_fill(l, t, r, t + 1, pen);
+    soft_fill(l, b - 1, r, b, pen);
+    soft_fill(l, t + 1, l + 1, b - 1, pen);
+    soft_fill(r - 1, t + 1, r, b - 1, pen);
+    if (brush_.pattern == 2) soft_fill(l + 1, t + 1, r - 1, b - 1, dib_pixel(brush_.colour));
+    return true;
+}
+
 void GdiCanvas::flush() {
+    soft_ = false;
     if (counts_.empty()) return;
     apply_state(&pending_pen_, nullptr, pending_mix_, pending_bk_mode_, pending_bk_colour_);
     // Each line is drawn as it would be alone: PolyPolyline draws its parts one by one.
@@ -454,10 +553,11 @@ void GdiCanvas::read_mapping() {
     GetWindowOrgEx(dc_, &wo);
     GetViewportOrgEx(dc_, &vo);
     const double sx = we.cx ? static_cast<double>(ve.cx) / we.cx : 1, sy = we.cy ? static_cast<double>(ve.cy) / we.cy : 1;
-    map_[0] = sx;
-    map_[1] = sy;
-    map_[2] = vo.x - sx * wo.x;
-    map_[3] = vo.y - sy * wo.y;
+    // GDI keeps the transform in single precision.
+    map_[0] = static_cast<float>(sx);
+    map_[1] = static_cast<float>(sy);
+    map_[2] = static_cast<float>(vo.x - sx * wo.x);
+    map_[3] = static_cast<float>(vo.y - sy * wo.y);
 }
 
 double GdiCanvas::units_per_pixel() const {

@@ -435,7 +435,10 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
             int d = obj_box_depth(a.picture_name.size(), a.fixed, param(env, 228));
             if (!hidden(c, l, t + d, r + d, b, a.line_h)) {
                 c.set_pen({3, 0, col});
-                c.polyline({{l, t}, {l + d, t + d}, {r + d, t + d}, {r + d, b + d}, {r, b}});
+                // Kept between objects: an allocation per object is a good part of a million.
+                static std::vector<Pt> outline(5);
+                outline = {{l, t}, {l + d, t + d}, {r + d, t + d}, {r + d, b + d}, {r, b}};
+                c.polyline(outline);
                 c.line({r + d, t + d}, {r, t});
                 c.rectangle({l, b, r, t});
                 obj_rect_highlight(c, a.edge, l, b, r, t, a.light);

@@ -42,18 +42,25 @@ std::vector<LinkPath> g_links;
 ViewOverlay g_overlay;
 
 // One back buffer for the window, kept between paints and re-made only when the size changes.
+// A 32-bit DIB section, so that the canvas can set the pixels of small figures itself.
 struct BackBuffer {
     HDC dc = nullptr;
     HBITMAP bmp = nullptr, old = nullptr;
+    uint32_t* bits = nullptr;
     int w = 0, h = 0;
     HDC get(HDC screen, int cw, int ch) {
         if (dc && cw <= w && ch <= h) return dc;
         release();
+        w = std::max(1, cw);
+        h = std::max(1, ch);
         dc = CreateCompatibleDC(screen);
-        bmp = CreateCompatibleBitmap(screen, std::max(1, cw), std::max(1, ch));
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* p = nullptr;
+        bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bits = static_cast<uint32_t*>(p);
+        if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
         old = static_cast<HBITMAP>(SelectObject(dc, bmp));
-        w = cw;
-        h = ch;
         return dc;
     }
     void release() {
@@ -63,6 +70,7 @@ struct BackBuffer {
         DeleteDC(dc);
         dc = nullptr;
         bmp = old = nullptr;
+        bits = nullptr;
         w = h = 0;
     }
     ~BackBuffer() { release(); }
@@ -609,6 +617,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
 
     GdiCanvas gdi(dc, printer);
     gdi.set_batching(!printer);
+    if (target == Target::Window && dc == g_buffer.dc && g_buffer.bits) gdi.set_raster(g_buffer.bits, g_buffer.w, g_buffer.h, clip);
     CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
     p.culling = &canvas;

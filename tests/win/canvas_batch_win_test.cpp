@@ -26,13 +26,17 @@ Op rect(int l, int t, int r, int b) { return {Op::Rect, 0, 0, 0, {{l, t}, {r, b}
 Op mix(int m) { return {Op::Mix, m}; }
 Op bk(bool opaque, Colour c) { return {Op::Bk, opaque, static_cast<int>(c)}; }
 
-void through_canvas(HDC dc, const std::vector<Op>& ops, bool batch) {
-    GdiCanvas c(dc);
-    c.set_batching(batch);
+enum class Mode { Plain, Batched, Raster };
+
+// Raster: lines along an axis and thin-pen rectangles go straight into the bitmap's bits.
+void through_canvas(wt::MemBitmap& b, const std::vector<Op>& ops, Mode mode, RECT clip = {0, 0, 1 << 20, 1 << 20}) {
+    GdiCanvas c(b.dc);
+    c.set_batching(mode != Mode::Plain);
+    if (mode == Mode::Raster) c.set_raster(b.bits, b.w, b.h, clip);
     for (const Op& o : ops) {
         switch (o.kind) {
         case Op::SetPen: c.set_pen({o.a, o.b, static_cast<Colour>(o.c)}); break;
-        case Op::SetBrush: c.set_brush({2, static_cast<Colour>(o.a)}); break;
+        case Op::SetBrush: c.set_brush(o.b ? Brush{1, 0xFFFFFF} : Brush{2, static_cast<Colour>(o.a)}); break;
         case Op::Line: c.line(o.pts[0], o.pts[1]); break;
         case Op::Poly: c.polyline(o.pts); break;
         case Op::Rect: c.rectangle({o.pts[0].x, o.pts[0].y, o.pts[1].x, o.pts[1].y}); break;
@@ -50,7 +54,14 @@ void plain(HDC dc, const std::vector<Op>& ops) {
     for (const Op& o : ops) {
         switch (o.kind) {
         case Op::SetPen: made.push_back(CreatePen(o.b, o.a, static_cast<COLORREF>(o.c))); SelectObject(dc, made.back()); break;
-        case Op::SetBrush: made.push_back(CreateSolidBrush(static_cast<COLORREF>(o.a))); SelectObject(dc, made.back()); break;
+        case Op::SetBrush:
+            if (o.b) {
+                SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
+                break;
+            }
+            made.push_back(CreateSolidBrush(static_cast<COLORREF>(o.a)));
+            SelectObject(dc, made.back());
+            break;
         case Op::Line:
             MoveToEx(dc, o.pts[0].x, o.pts[0].y, nullptr);
             LineTo(dc, o.pts[1].x, o.pts[1].y);
@@ -105,6 +116,12 @@ TEST(CanvasBatching, PictureIsThatOfPlainCallsInOrder) {
          {pen(1, 0, red), poly({{-30, 0}, {-30, 0}, {30, 0}, {30, 30}, {30, 30}}), line({10, 10}, {10, 10}),
           line({-30, -20}, {-30, -20}), pen(7, 0, blue), poly({{-40, -40}, {-40, -40}, {0, -40}, {0, -40}}),
           line({20, -30}, {20, -30}), pen(1, 2, green), line({-35, 35}, {-35, 35}), poly({{-35, 35}, {35, 35}, {35, 35}})}},
+        {"rectangles of every small size, hollow and filled, under and over lines",
+         {pen(1, 0, red), brush(green), rect(-40, 40, -40, 30), rect(-38, 40, -37, 30), rect(-35, 40, -33, 30),
+          rect(-30, 40, -27, 30), rect(-25, 40, -24, 39), rect(-22, 40, -20, 38), rect(-18, 40, -15, 37),
+          rect(-12, 40, -2, 39), rect(0, 40, 10, 38), line({-45, 35}, {45, 35}), poly({{-45, 20}, {45, 20}, {45, -20}}),
+          rect(40, 25, 20, 15), {Op::SetBrush, 0, 1}, rect(-40, 10, -20, -10), rect(-5, 5, 5, -5), pen(1, 0, blue),
+          line({-45, -30}, {-45, -30}), line({30, -40}, {10, -40}), line({-10, -45}, {-10, -25}), rect(-30, -35, 0, -25)}},
         {"a dotted line's gaps follow the background mode it was drawn under",
          {pen(1, 2, blue), line({-45, 0}, {45, 0}), bk(true, green), line({-45, 8}, {45, 8}), bk(false, 0),
           line({-45, 16}, {45, 16}), bk(true, red), line({-45, 24}, {45, 24})}},
@@ -112,11 +129,11 @@ TEST(CanvasBatching, PictureIsThatOfPlainCallsInOrder) {
     // At one unit a pixel and at four, where the wide pens are thinner than a pixel.
     for (int units : {1, 4}) {
         for (const auto& k : cases) {
-            for (bool batch : {false, true}) {
+            for (Mode mode : {Mode::Plain, Mode::Batched, Mode::Raster}) {
                 wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
-                through_canvas(got.dc, k.ops, batch);
+                through_canvas(got, k.ops, mode);
                 plain(want.dc, k.ops);
-                EXPECT_EQ(differing_pixels(got, want), 0) << k.what << (batch ? " (batched)" : "") << " at " << units;
+                EXPECT_EQ(differing_pixels(got, want), 0) << k.what << " (mode " << static_cast<int>(mode) << ") at " << units;
                 EXPECT_NE(got.ink_count(), 0) << k.what;
             }
         }
@@ -160,12 +177,29 @@ TEST(CanvasBatching, RectanglesSmallerThanAPixelAsPlainCalls) {
     }
     for (int units : {3, 7, 24, 60}) {
         for (POINT org : {POINT{0, 0}, POINT{13, -7}}) {
-            wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
-            for (HDC dc : {got.dc, want.dc}) SetWindowOrgEx(dc, org.x * units, org.y * units, nullptr);
-            through_canvas(got.dc, ops, true);
-            plain(want.dc, ops);
-            EXPECT_EQ(differing_pixels(got, want), 0) << "at " << units << " units a pixel, origin " << org.x;
-            EXPECT_NE(want.ink_count(), 0) << units;
+            for (Mode mode : {Mode::Batched, Mode::Raster}) {
+                wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
+                for (HDC dc : {got.dc, want.dc}) SetWindowOrgEx(dc, org.x * units, org.y * units, nullptr);
+                through_canvas(got, ops, mode);
+                plain(want.dc, ops);
+                EXPECT_EQ(differing_pixels(got, want), 0)
+                    << "at " << units << " units a pixel, origin " << org.x << ", mode " << static_cast<int>(mode);
+                EXPECT_NE(want.ink_count(), 0) << units;
+            }
         }
     }
+}
+
+// Written into the bits, figures keep to the update area as GDI's clipping keeps its calls.
+TEST(CanvasBatching, RasterKeepsToTheClipArea) {
+    const std::vector<Op> ops{pen(1, 0, 0x0000FF), brush(0x00FF00), rect(-50, 50, 50, -50), line({-55, 0}, {55, 0}),
+                              line({0, 55}, {0, -55})};
+    const RECT clip{20, 30, 70, 90};
+    wt::MemBitmap got(120, 120, 60, 60), want(120, 120, 60, 60);
+    through_canvas(got, ops, Mode::Raster, clip);
+    IntersectClipRect(want.dc, -40, 30, 10, -30);  // the same pixels in the logical units of the y-up mapping
+    plain(want.dc, ops);
+    EXPECT_EQ(differing_pixels(got, want), 0);
+    EXPECT_EQ(got.count_not(0xFFFFFF, 0, 0, 120, 30), 0) << "drawn above the clip area";
+    EXPECT_NE(got.ink_count(), 0);
 }

@@ -23,6 +23,7 @@
 #include "elements/draw_win.h"
 #include "elements/link_label.h"
 #include "elements/obj.h"
+#include "elements/obj_tables.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
@@ -687,5 +688,90 @@ TEST_F(ViewWin, ConversionsOutsidePaintingFollowTheViewsZoomAndScroll) {
             ASSERT_TRUE(back.has_value());
             EXPECT_NEAR(back->x, lp.x, 1 + 4 * 100 / c.zoom);
         }
+    }
+}
+
+namespace {
+
+// A 32-bit top-down bitmap in a memory DC of its own, in pixels.
+struct Pixels {
+    int w, h;
+    HDC dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+    uint32_t* bits = nullptr;
+    Pixels(int w_, int h_) : w(w_), h(h_) {
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        dc = CreateCompatibleDC(nullptr);
+        bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        old = SelectObject(dc, bmp);
+    }
+    ~Pixels() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    Pixels(const Pixels&) = delete;
+    Pixels& operator=(const Pixels&) = delete;
+    uint32_t at(int x, int y) const { return bits[y * w + x] & 0xFFFFFF; }
+};
+
+}  // namespace
+
+// A crowded level, far out of zoom and up close: what the window shows (the paint pass sets the
+// pixels of small figures itself) against every figure drawn by GDI, the picture WM_PRINTCLIENT
+// gets. Boxes, ellipses, diamonds, circles and bars, filled and transparent, handles on a third
+// of them, links straight and curved, some marked.
+TEST_F(ViewWin, CrowdedLevelShowsWhatDrawingEveryFigureGives) {
+    Document d;
+    const int n = 40000, per_row = 250;
+    const int shapes[] = {161, 161, 161, 162, 163, 164, 160};
+    for (int i = 0; i < n; ++i) {
+        Obj o;
+        o.key = static_cast<Key>(i + 1);
+        o.id = "Idea " + std::to_string(i);
+        o.level = 1;
+        o.x = (i % per_row) * 300 - 30000 + (i * 37) % 150;
+        o.y = 20000 - (i / per_row) * 200 + (i * 53) % 90;
+        o.shape = shapes[i % 7];
+        o.size = 5 + i % 30;
+        o.colour = i % 32;
+        if (i % 11 == 0) o.flags |= kFlagTransparent;
+        d.objs.push_back(std::move(o));
+        if (i + 1 < n) d.links.push_back(Link{static_cast<Key>(i + 1), static_cast<Key>(i + 2), 0, (i % 3) * 256, 0, 0, ""});
+    }
+    d.touch_objs();
+    d.set_param(1, 15);
+    view_doc() = std::move(d);
+    for (int i = 0; i < n; i += 3) marked_obj_.push_back(static_cast<Key>(i + 1));
+    for (int i = 0; i < 3000; i += 2) marked_link_.push_back({static_cast<Key>(i + 1), static_cast<Key>(i + 2)});
+
+    RECT c;
+    GetClientRect(view, &c);
+    struct View { const char* what; int zoom; };
+    for (View v : {View{"Zoom Fit", 0}, View{"100 %", 100}, View{"25 %", 25}}) {
+        if (v.zoom) {
+            sbar_cmd(kSbarZoom, kSbSet, v.zoom);
+            sbar_set_origin(1, -5000, 15000);
+        } else {
+            ASSERT_EQ(view_send_user(36, 0), 0);
+        }
+        paint();
+        Pixels shown(c.right, c.bottom), every(c.right, c.bottom);
+        HDC screen = GetDC(view);
+        BitBlt(shown.dc, 0, 0, c.right, c.bottom, screen, 0, 0, SRCCOPY);
+        ReleaseDC(view, screen);
+        SendMessageA(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(every.dc), PRF_CLIENT);
+        GdiFlush();
+        int differ = 0, ink = 0;
+        for (int y = 0; y < c.bottom; ++y)
+            for (int x = 0; x < c.right; ++x) {
+                differ += shown.at(x, y) != every.at(x, y);
+                ink += every.at(x, y) != 0xFFFFFF;
+            }
+        const int area = c.right * c.bottom;
+        EXPECT_LE(differ, area / 100) << v.what << ": " << differ << " of " << area << " pixels differ";
+        EXPECT_GT(ink, area / 10) << v.what << ": the crowd is not in view";
     }
 }
