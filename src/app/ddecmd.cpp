@@ -48,3 +48,18 @@ std::optional<std::string> DdeQueue::pop() {
     names_.pop_front();
     return n;
 }
+
+std::string dde_failure_report(const std::vector<DdeFailure>& failures) {
+    if (failures.empty()) return {};
+    if (failures.size() == 1) return failures[0].error;
+    std::string out = std::to_string(failures.size()) + " documents could not be opened:";
+    for (size_t k = 0; k < failures.size() && k < kDdeReportShown; ++k) {
+        const DdeFailure& f = failures[k];
+        std::string line = util_replace_all(util_replace_all(f.error, "\r", ""), "\n", ": ");
+        if (util_lower(line).find(util_lower(f.name)) == std::string::npos) line = f.name + ": " + line;
+        out += "\n" + line;
+    }
+    if (failures.size() > kDdeReportShown)
+        out += "\n... and " + std::to_string(failures.size() - kDdeReportShown) + " more";
+    return out;
+}

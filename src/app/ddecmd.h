@@ -30,3 +30,13 @@ public:
 private:
     std::deque<std::string> names_;
 };
+
+// What a burst of open requests failed on: each name with the error it met, in order.
+struct DdeFailure {
+    std::string name, error;
+};
+// The one error box of a burst: a single failure as it was; more as a list, one line each
+// (the error's lines joined, the name in front unless the error names it), at most kShown
+// lines and then how many more.
+std::string dde_failure_report(const std::vector<DdeFailure>& failures);
+constexpr size_t kDdeReportShown = 15;

@@ -37,6 +37,15 @@ std::string default_dir() {
     return cur ? cur->dir : file_progdir_path();
 }
 
+// The file a document name is read from: an older ".ide" of the same name when no ".vrn" exists.
+std::string document_source(const std::string& name) {
+    if (!file_exists(name)) {
+        std::string ide = file_with_ext(name, ".ide");
+        if (file_ext(name) == ".vrn" && file_exists(ide)) return ide;
+    }
+    return name;
+}
+
 bool starts_with_http(const std::string& name) {
     return util_lower(name.substr(0, 7)) == "http://";
 }
@@ -77,11 +86,16 @@ std::string ask_file_name(bool save, const char* title, const char* filter, cons
 }
 
 bool save_as() {
-    std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0", "vrn",
-                                     file_is_untitled() ? std::string() : file_name_part(file_current_name()));
-    if (name.empty()) return false;
-    auto vrn = file_vrn_name(name);
-    return vrn && file_save_document(*vrn);
+    std::string initial = file_is_untitled() ? std::string() : file_name_part(file_current_name());
+    for (;;) {
+        std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0",
+                                         "vrn", initial);
+        if (name.empty()) return false;
+        if (auto vrn = file_vrn_name_of(name)) return file_save_document(*vrn);
+        // Back to the dialog with the name, to mend its extension.
+        msg_error(name + "\nFile extension not valid");
+        initial = name;
+    }
 }
 
 bool save_current() {
@@ -136,6 +150,11 @@ void go_history(int delta) {
     auto name = stay ? std::optional<std::string>(h.items()[h.pos()]) : delta < 0 ? h.back() : h.forward();
     if (!name) return;
     if (stay) delta = 0;
+    if (!file_exists(document_source(*name))) {
+        dlg_error_msg("Cannot find %s", *name);
+        h.undo_move(delta);
+        return;
+    }
     if (file_ask_save() == 3 || !file_load_document(*name)) {
         h.undo_move(delta);
         return;
@@ -181,11 +200,20 @@ void cmd_encrypt() {
     std::string password;
     if (!dlg_password(main_inst_, name, &password)) return;
     std::string err;
-    if (!file_crypt_file(name, password, &err)) {
+    CryptOutcome done = CryptOutcome::either;
+    if (!file_crypt_file(name, password, &err, &done)) {
         dlg_error_msg("Saving %s", name + " (" + err + ")");
         return;
     }
-    msg_note("The file " + name + " was encrypted or decrypted.");
+    switch (done) {
+    case CryptOutcome::refused:
+        msg_error(name + " is not a readable document, and this password does not decrypt it.\n"
+                         "The file was left as it was.");
+        break;
+    case CryptOutcome::encrypted: msg_note("The file " + name + " was encrypted."); break;
+    case CryptOutcome::decrypted: msg_note("The file " + name + " was decrypted."); break;
+    case CryptOutcome::either: msg_note("The file " + name + " was encrypted or decrypted."); break;
+    }
 }
 
 void cmd_files() { dlg_files_open(main_inst_); }
@@ -235,9 +263,11 @@ int file_ask_save() {
 
 void file_set_title(const std::string& name) {
     if (!main_inst_) return;
-    std::string n = name.empty() ? current_display() : name;
+    std::string n = name.empty() ? file_current_name() : name;
+    // An untitled document lies in no folder yet; a file shows as its user named it.
+    if (n.empty() || file_lower(file_name_part(n)) == kUntitled) n = kUntitled;
     int depth = gosub_.empty() ? 0 : gosub_.front().depth;
-    std::string t = file_title_text(file_lower(n), file_is_changed(), view_text_param_get(22), depth);
+    std::string t = file_title_text(n, file_is_changed(), view_text_param_get(22), depth);
     // Called after every edit: the caption is only redrawn when its text changes.
     char shown[1024] = {};
     GetWindowTextA(main_inst_, shown, sizeof shown);
@@ -281,6 +311,11 @@ bool file_open_by_ext(const std::string& name) {
 }
 
 int file_open_document(const std::string& name) {
+    // Nothing to ask about a document that cannot come.
+    if (!file_exists(document_source(name))) {
+        dlg_error_msg("Cannot find %s", name);
+        return 0;
+    }
     // Text windows store their texts first, so that the question covers them.
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
     if (file_ask_save() == 3) return 0;
@@ -290,24 +325,24 @@ int file_open_document(const std::string& name) {
 }
 
 bool file_load_document(const std::string& name) {
-    std::string source = name;
-    // An older ".ide" document is read when no ".vrn" of that name exists; it is saved as ".vrn".
-    if (!file_exists(source)) {
-        std::string ide = file_with_ext(name, ".ide");
-        if (file_ext(name) == ".vrn" && file_exists(ide)) source = ide;
-    }
+    const std::string source = document_source(name);
     if (!file_exists(source)) {
         dlg_error_msg("Cannot find %s", name);
+        return false;
+    }
+    // Read whole before anything of the open document goes: a refused file leaves it on
+    // screen as it was.
+    Document next;
+    std::string err;
+    if (!view_read_document(source, next, &err)) {
+        view_repaint();  // painted while the box shows
+        msg_error(err.empty() ? "Loading " + source : err);
         return false;
     }
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
     // The document being left plays its closing transition; the new one its opening sound.
     bg_transition(view_inst_, view_param_get(61));
-    std::string err;
-    if (!view_load_file(source, &err)) {
-        msg_error(err.empty() ? "Loading " + source : err);
-        return false;
-    }
+    view_use_document(std::move(next));
     if (slideshow_effects_on() && !view_text_param_get(24).empty()) util_play_sound(view_text_param_get(24));
     return true;
 }
@@ -343,7 +378,7 @@ void file_new_document(const std::string& dir) {
     document_opened(name, true);
 }
 
-bool file_crypt_file(const std::string& name, const std::string& password, std::string* error) {
+bool file_crypt_file(const std::string& name, const std::string& password, std::string* error, CryptOutcome* outcome) {
     auto key = file_crypt_key(password);
     if (!key) {
         if (error) *error = "no password";
@@ -355,7 +390,10 @@ bool file_crypt_file(const std::string& name, const std::string& password, std::
         if (error) *error = missing ? "file not found" : "cannot read the file";
         return false;
     }
-    file_crypt(data, *key);
+    std::string ext = file_ext(name);
+    CryptOutcome done = view_crypt_text(data, *key, ext == ".vrn" || ext == ".ide");
+    if (outcome) *outcome = done;
+    if (done == CryptOutcome::refused) return true;
     return view_write_replace(name, data, error);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "document/view_io.h"
+
 // Asks "File %s has been changed, save it?" when the document changed; Yes saves.
 // 1 yes (saved), 2 no or nothing to save, 3 cancel (also when saving failed).
 int file_ask_save();
@@ -26,8 +28,10 @@ bool file_load_document(const std::string& name);
 bool file_save_document(const std::string& name);
 // Starts an empty "untitled.vrn" in `dir` (the program directory when empty).
 void file_new_document(const std::string& dir = {});
-// Encrypts or decrypts `name` in place with `password` (through a temporary file).
-bool file_crypt_file(const std::string& name, const std::string& password, std::string* error);
+// Encrypts or decrypts `name` in place with `password` (through a temporary file); *outcome
+// says which, or that a document the password does not open was left untouched.
+bool file_crypt_file(const std::string& name, const std::string& password, std::string* error,
+                     CryptOutcome* outcome = nullptr);
 
 // Registers the File-menu commands and the Option > Files / Snap dialogs.
 void file_register_commands();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/dde_win.h"
+#include "app/ddecmd.h"
 #include "app/file_win.h"
 #include "app/wiring_win.h"
 #include "base/commands_win.h"
@@ -204,7 +205,30 @@ bool on_create(HWND win) {
     return true;
 }
 
+// ---- Keyboard focus: the diagram has it whenever the main window has it, so that arrows and
+// Enter work after any dialog, box or text box without a click first.
+
+HWND focus_child_ = nullptr;  // the main window's child that had the focus when it was left
+
+void on_activate(HWND win, WPARAM wp) {
+    if (LOWORD(wp) != WA_INACTIVE) return;
+    HWND f = GetFocus();
+    focus_child_ = f && IsChild(win, f) ? f : nullptr;
+}
+
+void on_set_focus(HWND win) {
+    HWND back = focus_child_;
+    focus_child_ = nullptr;
+    // A child left with the focus gets it back while it is still there (an open text box);
+    // otherwise the diagram.
+    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back))
+        SetFocus(back);
+    else if (view_inst_ && IsWindowEnabled(view_inst_))
+        SetFocus(view_inst_);
+}
+
 void on_size(HWND win) {
+    tip_hide();  // whatever it describes may have moved
     bars_layout(win);
     view_layout();
 }
@@ -226,22 +250,32 @@ bool on_close(HWND win) {
 // so that a question always concerns the document it names.
 
 constexpr UINT_PTR kDdeRetryTimer = 0x4B02;
+// A burst of requests is one run: those that come before it has been quiet this long join it.
+constexpr UINT_PTR kDdeReportTimer = 0x4B03;
+constexpr UINT kDdeQuietMs = 300;
 bool dde_opening_ = false;
 bool in_menu_loop_ = false;
 
-// The same failure repeated by a flood of requests is shown once per run of the queue.
+// One run asks the save question at most once, shows each note once and gathers its errors
+// into one box at its end: a flood of requests never becomes a flood of boxes.
+struct DdeRun {
+    bool active = false;
+    int answer = 0;  // the save question's answer, once asked
+    std::vector<std::string> shown, errors;
+    std::vector<DdeFailure> failures;
+};
+DdeRun run_;
 MsgHooks outer_boxes_;
-std::vector<std::string> shown_;
-bool first_showing(const std::string& t) {
-    if (std::find(shown_.begin(), shown_.end(), t) != shown_.end()) return false;
-    shown_.push_back(t);
-    return true;
+
+void run_note(const std::string& t) {
+    if (std::find(run_.shown.begin(), run_.shown.end(), t) != run_.shown.end()) return;
+    run_.shown.push_back(t);
+    if (outer_boxes_.note) outer_boxes_.note(t);
 }
-void once_note(const std::string& t) {
-    if (first_showing(t) && outer_boxes_.note) outer_boxes_.note(t);
-}
-void once_error(const std::string& t) {
-    if (first_showing(t) && outer_boxes_.error) outer_boxes_.error(t);
+void run_error(const std::string& t) { run_.errors.push_back(t); }
+int run_ask(const std::string& t, const std::string& title, bool with_cancel) {
+    if (!run_.answer) run_.answer = outer_boxes_.ask ? outer_boxes_.ask(t, title, with_cancel) : 2;
+    return run_.answer;
 }
 
 bool dde_may_open_now() {
@@ -256,21 +290,43 @@ void on_dde_open() {
         return;
     }
     KillTimer(main_inst_, kDdeRetryTimer);
+    KillTimer(main_inst_, kDdeReportTimer);
     dde_opening_ = true;
+    if (!run_.active) run_ = {true};
     outer_boxes_ = msg_set_hooks({});
-    MsgHooks once = outer_boxes_;
-    once.note = once_note;
-    once.error = once_error;
-    msg_set_hooks(once);
+    MsgHooks run = outer_boxes_;
+    run.note = run_note;
+    run.error = run_error;
+    run.ask = run_ask;
+    msg_set_hooks(run);
     while (auto name = dde_next_name()) {
         if (!main_inst_) break;
         if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
         SetForegroundWindow(main_inst_);
+        const size_t before = run_.errors.size();
         trapped([&] { file_open_by_ext(*name); });
+        if (run_.errors.size() > before) run_.failures.push_back({*name, run_.errors[before]});
     }
     msg_set_hooks(outer_boxes_);
-    shown_.clear();
     dde_opening_ = false;
+    if (main_inst_) SetTimer(main_inst_, kDdeReportTimer, kDdeQuietMs, nullptr);
+}
+
+void on_dde_report() {
+    if (!main_inst_) return;
+    KillTimer(main_inst_, kDdeReportTimer);
+    // Never a box over another box, a dialog or a menu: the report waits for them.
+    if (!dde_may_open_now()) {
+        SetTimer(main_inst_, kDdeReportTimer, 200, nullptr);
+        return;
+    }
+    if (dde_pending()) {
+        on_dde_open();  // more came: the run goes on
+        return;
+    }
+    DdeRun done = std::move(run_);
+    run_ = {};
+    if (!done.failures.empty()) msg_error(dde_failure_report(done.failures));
 }
 
 }  // namespace
@@ -289,6 +345,8 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return ok ? 0 : -1;
     }
     case WM_SIZE: trapped([&] { on_size(win); }); return 0;
+    case WM_ACTIVATE: on_activate(win, wp); break;  // the default gives the window the focus
+    case WM_SETFOCUS: on_set_focus(win); return 0;
     case WM_COMMAND:
         // Controls' notifications are their dialogs' business.
         if (lp == 0 || HIWORD(wp) == 0) trapped([&] { run_command(LOWORD(wp)); });
@@ -299,6 +357,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         if (wp == kBackupTimer) trapped(file_backup_tick);
         if (wp == kDdeRetryTimer) on_dde_open();
+        if (wp == kDdeReportTimer) trapped(on_dde_report);
         return 0;
     case WM_ENTERMENULOOP: in_menu_loop_ = true; break;
     case WM_EXITMENULOOP: in_menu_loop_ = false; break;

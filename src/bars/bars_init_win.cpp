@@ -61,10 +61,24 @@ void route_press(int route) {
     if (toolbox_press(5, route) && toolbox_inst_) InvalidateRect(toolbox_inst_, nullptr, FALSE);
 }
 
+// Status Display: hints for what lies under the pointer, or the pointer's place.
+void check_status_display() {
+    menu_check_radio(CMD_SHOW_COMMANDS, CMD_SHOW_MOUSE_POS,
+                     status_shows_position() ? CMD_SHOW_MOUSE_POS : CMD_SHOW_COMMANDS);
+}
+void status_display(bool position) {
+    status_set_shows_position(position);
+    check_status_display();
+    if (!position) status_update(kStText, 6);  // the next move over the diagram shows its hint
+}
+void show_commands() { status_display(false); }
+void show_position() { status_display(true); }
+
 const Command kCommands[] = {
     {CMD_STATUSBAR, statusbar_onoff}, {CMD_TBAR_LEFT, tbar_left}, {CMD_TBAR_TOP, tbar_top},
     {CMD_TBAR_NONE, tbar_none},       {CMD_PALETTE1, palette1},   {CMD_PALETTE2, palette2},
     {CMD_INVERT, invert},             {CMD_TOOLBOX, toolbox_menu_cmd},
+    {CMD_SHOW_COMMANDS, show_commands}, {CMD_SHOW_MOUSE_POS, show_position},
 };
 
 }  // namespace
@@ -80,7 +94,10 @@ void bars_init() {
     tbar_editor_init();
 }
 
-void bars_create_status(HWND main) { status_create(main); }
+void bars_create_status(HWND main) {
+    status_create(main);
+    check_status_display();
+}
 
 void bars_create_toolbar(HWND main) {
     tbar_set_style(menu_setting_get(menu_setting::Layout));

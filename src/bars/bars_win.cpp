@@ -42,7 +42,7 @@ HFONT bars_font(HWND win, int points) {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
-int bars_popup(int id, HWND owner, int x, int y, PopupSource source) {
+int bars_popup(int id, HWND owner, int x, int y, PopupSource source, void (*prepare)(HMENU)) {
     HMENU m = LoadMenuA(bars_instance(), MAKEINTRESOURCEA(id));
     if (!m) return 0;
     POINT p = {x, y};
@@ -50,9 +50,11 @@ int bars_popup(int id, HWND owner, int x, int y, PopupSource source) {
     tip_hide();  // a tooltip left standing would cover the menu
     popup_menu_inst_ = source;
     int cmd = 0;
-    if (HMENU sub = GetSubMenu(m, 0))
+    if (HMENU sub = GetSubMenu(m, 0)) {
+        if (prepare) prepare(sub);
         cmd = TrackPopupMenu(sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, p.x,
                              p.y, 0, owner, nullptr);
+    }
     popup_menu_inst_.reset();
     DestroyMenu(m);
     return cmd;

@@ -31,8 +31,8 @@ void bars_edge(HDC dc, const RECT& r, bool sunken);
 // The bars' font of `points` size.
 HFONT bars_font(HWND win, int points);
 // Shows sub-menu 0 of menu resource `id` at client point (x, y) of `owner`, with popup_menu_inst_
-// naming `source` meanwhile; the chosen command or 0.
-int bars_popup(int id, HWND owner, int x, int y, PopupSource source);
+// naming `source` meanwhile; `prepare` may set its check marks first. The chosen command or 0.
+int bars_popup(int id, HWND owner, int x, int y, PopupSource source, void (*prepare)(HMENU) = nullptr);
 // Registers window class `cls` (once) and creates a child window of it.
 HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD style, int x, int y, int w, int h,
                        HWND parent);

@@ -3,6 +3,7 @@
 #include "bars/sbar.h"
 #include "bars/toolbox.h"
 #include "base/palette.h"
+#include "document/doc_util.h"
 #include "document/view.h"
 #include "elements/obj.h"
 
@@ -41,7 +42,7 @@ void tools_apply(const ViewTools& t) {
 Obj new_obj_look() {
     const ObjDefaults defaults = obj_defaults_get();
     Obj o;
-    o.colour = tbar_current_color().index;
+    o.colour = view_new_item_colour().index;
     o.action = defaults.action;
     o.shape = toolbox_current(kTgObject).value_or(161);
     o.size = defaults.size;

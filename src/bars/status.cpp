@@ -158,3 +158,11 @@ StatusModel& status_model() {
 void status_set_host(StatusHost* h) { host_ = h; }
 void status_update(int field, int value) { status_model().update(field, value, host()); }
 void status_show(const std::string& text) { status_model().show(text, host()); }
+
+namespace {
+bool shows_position_ = false;
+}
+
+bool status_shows_position() { return shows_position_; }
+void status_set_shows_position(bool on) { shows_position_ = on; }
+std::string status_position_text(Pt p) { return "X: " + std::to_string(p.x) + "  Y: " + std::to_string(p.y); }

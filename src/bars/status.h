@@ -80,6 +80,12 @@ void status_update(int field, int value);
 // Shows a free text in the Status field; an empty text is ignored.
 void status_show(const std::string& text);
 
+// What the Status field shows of the pointer over the diagram (Status Display > Commands or
+// > Position): the hint for what lies under it, or its place in document units.
+bool status_shows_position();
+void status_set_shows_position(bool on);
+std::string status_position_text(Pt p);
+
 // Delays of a held button: the command runs at once, then after 60, 30, 15 and every 10 ms.
 class RepeatDelay {
 public:

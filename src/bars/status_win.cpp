@@ -125,11 +125,18 @@ void on_lbutton_up() {
     click_action(field);
 }
 
+// The pop-up's Status Display items show which of the two the field shows.
+void check_status_display(HMENU m) {
+    const bool pos = status_shows_position();
+    CheckMenuItem(m, 10733, MF_BYCOMMAND | (pos ? MF_UNCHECKED : MF_CHECKED));
+    CheckMenuItem(m, 10734, MF_BYCOMMAND | (pos ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void on_rbutton_down(HWND win, int x, int y) {
     tip_hide();
     bool was_running = !ticker_->paused();
     if (was_running) ticker_->pause();
-    int cmd = bars_popup(IDM_POP_STATUS, win, x, y - 160, PopupSource{kPopupStatus, 0});
+    int cmd = bars_popup(IDM_POP_STATUS, win, x, y - 160, PopupSource{kPopupStatus, 0}, check_status_display);
     if (was_running) ticker_->resume();
     if (cmd) task_menu_cmd(cmd);
 }

@@ -96,9 +96,15 @@ ToolboxPlace clamped(HWND parent, ToolboxPlace p) {
     return toolbox_place_clamp(p, c.right, c.bottom);
 }
 
+RECT window_in_parent(HWND win);
+
 void place_window(HWND win) {
     ToolboxPlace p = clamped(GetParent(win), prev_pos_.value_or(ToolboxPlace{}));
     Rc r = toolbox_window_rect(p.x, p.y, p.orient);
+    RECT now = window_in_parent(win);
+    if (now.left == r.left && now.top == r.top && now.right == r.right && now.bottom == r.bottom) return;
+    // A tooltip would go on naming the button that was under the pointer.
+    tip_hide();
     MoveWindow(win, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 

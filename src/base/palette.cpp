@@ -1,6 +1,7 @@
 #include "base/palette.h"
 
 #include <array>
+#include <cstdlib>
 
 namespace {
 
@@ -43,6 +44,15 @@ bool tbar_set_current_color(int index) {
 Colour tbar_text_color(int flag, int index) {
     bool dark = index < 11 || (index >= 16 && index <= 25);
     return pal().color_[flag == 0 && dark ? 15 : 0];
+}
+
+int tbar_visible_on(int index, int background) {
+    auto c = tbar_color(index), bg = tbar_color(background);
+    if (!c || !bg || *c != *bg) return index;
+    auto lum = [](Colour x) { return 299 * int(x & 0xFF) + 587 * int((x >> 8) & 0xFF) + 114 * int((x >> 16) & 0xFF); };
+    // Black or white, whichever lies farther from the background (the palette may be inverted).
+    const int b = lum(*bg), black = 0, white = 15;
+    return std::abs(lum(*tbar_color(black)) - b) >= std::abs(lum(*tbar_color(white)) - b) ? black : white;
 }
 
 void tbar_invert_palette() {

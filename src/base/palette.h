@@ -22,6 +22,11 @@ bool tbar_set_current_color(int index);
 // Contrasting text colour for a palette index: white for flag 0 and dark entries, else black.
 Colour tbar_text_color(int flag, int index);
 
+// The palette index a new item is drawn in on a background of palette index `background`:
+// `index` itself, unless it has the background's very colour; then black, or white on a dark
+// background, so that the item shows.
+int tbar_visible_on(int index, int background);
+
 // Replaces every palette colour by its complement; twice restores the palette.
 void tbar_invert_palette();
 bool tbar_palette_inverted();

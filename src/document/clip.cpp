@@ -116,6 +116,15 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         if (error) *error = "The clipboard holds no diagram part";
         return std::nullopt;
     }
+    {
+        // The part keeps its shape: it stops at the edge of the coordinate range.
+        CoordSpan span;
+        for (const Obj& o : part.objs) span.add(o);
+        for (const Shape& s : part.shapes) span.add(s);
+        Pt m = span.room(dx, dy);
+        dx = m.x;
+        dy = m.y;
+    }
     Document& d = view_doc();
     KeyPool obj_keys(d.objs), shape_keys(d.shapes);
     std::vector<Key> remap(65536, 0);
@@ -186,6 +195,58 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
     return keys;
 }
 
+namespace {
+
+struct Box {
+    int64_t l, b, r, t;  // l <= r, b <= t
+};
+Box box_of(const Rc& c) {
+    return {std::min<int64_t>(c.left, c.right), std::min<int64_t>(c.top, c.bottom), std::max<int64_t>(c.left, c.right),
+            std::max<int64_t>(c.top, c.bottom)};
+}
+bool overlap(const Box& a, int64_t dx, int64_t dy, const Box& b) {
+    return a.l + dx <= b.r && b.l <= a.r + dx && a.b + dy <= b.t && b.b <= a.t + dy;
+}
+
+}  // namespace
+
+Pt view_clip_clear_offset(const std::vector<Rc>& part, const std::vector<Rc>& taken, int step, int tries) {
+    step = std::max(1, step);
+    std::vector<Box> p, t;
+    for (const Rc& r : part) p.push_back(box_of(r));
+    for (const Rc& r : taken) t.push_back(box_of(r));
+    auto clear = [&](int64_t k, const std::vector<Box>& others) {
+        for (const Box& a : p)
+            for (const Box& b : others)
+                if (overlap(a, k * step, -k * step, b)) return false;
+        return true;
+    };
+    auto at = [&](int64_t k) {
+        return Pt{static_cast<int>(std::min<int64_t>(k * step, kCoordMax)), static_cast<int>(std::max<int64_t>(-k * step, -kCoordMax))};
+    };
+    for (int64_t k = 0; k < tries; ++k)
+        if (clear(k, t)) return at(k);
+    // Crowded all around: at least off the original, whose place the part itself has.
+    if (p.empty()) return {};
+    Box all = p.front();
+    for (const Box& a : p) all = {std::min(all.l, a.l), std::min(all.b, a.b), std::max(all.r, a.r), std::max(all.t, a.t)};
+    const int64_t k = std::min(all.r - all.l, all.t - all.b) / step + 1;
+    return at(std::max<int64_t>(k, 1));
+}
+
+Pt view_clip_offset_to(std::string_view text, Pt at) {
+    Document part;
+    LoadError err;
+    if (!Document::from_text(text, part, err)) return {};
+    CoordSpan span;
+    for (const Obj& o : part.objs) span.add(o);
+    for (const Shape& s : part.shapes)
+        if (s.kind != kRegionShapeKind) span.add(s);
+    if (span.x_lo > span.x_hi) return {};
+    const int64_t dx = at.x - (span.x_lo + span.x_hi) / 2, dy = at.y - (span.y_lo + span.y_hi) / 2;
+    return span.room(dx, dy);
+}
+
 std::vector<std::string> view_split_lines(std::string_view text) {
     std::vector<std::string> out;
     size_t k = 0;
@@ -209,7 +270,9 @@ std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, 
         size_t b = raw.find_first_not_of(" \t");
         if (b == std::string::npos) continue;
         size_t e = raw.find_last_not_of(" \t");
-        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, at.y - step_y * row}, level));
+        // The column stops at the lower edge of the coordinate range.
+        const int y = static_cast<int>(std::max<int64_t>(-kCoordMax, int64_t{at.y} - int64_t{step_y} * row));
+        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, y}, level));
         if (!k) break;
         keys.push_back(*k);
         ++row;

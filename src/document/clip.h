@@ -31,6 +31,14 @@ std::string view_clip_ids();
 std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level, int dx, int dy,
                                                 std::string* error);
 
+// Where a pasted part goes so that it covers nothing: the first offset (k x step, -k x step),
+// k = 0, 1, 2 ..., at which no rectangle of `part` overlaps one of `taken` (rectangles in
+// diagram units, either corner order). After `tries` offsets it settles for the first that
+// clears the part's own place, where the original lies.
+Pt view_clip_clear_offset(const std::vector<Rc>& part, const std::vector<Rc>& taken, int step, int tries = 40);
+// The move that puts the middle of the part's items at `at`.
+Pt view_clip_offset_to(std::string_view text, Pt at);
+
 // Each non-empty line becomes an object, in a column from `at` downwards. One step "Paste".
 std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, int level);
 // Splits pasted text into lines (CR LF, LF or CR).

@@ -13,6 +13,11 @@ bool saved_reachable_ = true;
 
 }  // namespace
 
+IndexColour view_new_item_colour() {
+    const int index = tbar_visible_on(tbar_current_color().index, view_param_get(1));
+    return {index, tbar_color_or(index)};
+}
+
 int util_marked_kind() {
     if (!marked_obj_.empty()) return 1;
     if (!marked_shape_.empty()) return 3;

@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/palette.h"
 #include "document/document.h"
+
+// The colour a new object, link, shape or point takes: the current drawing colour, unless the
+// background (setting 1) has that very colour.
+IndexColour view_new_item_colour();
 
 // 1 objects marked, else 3 shapes, else 2 links, else 0.
 int util_marked_kind();

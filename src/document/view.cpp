@@ -398,6 +398,54 @@ void view_text_param_set(int code, const std::string& t) {
 
 // ---- Marking ---------------------------------------------------------------------------------
 
+void CoordSpan::add(int64_t x, int64_t y) {
+    x_lo = std::min(x_lo, x);
+    x_hi = std::max(x_hi, x);
+    y_lo = std::min(y_lo, y);
+    y_hi = std::max(y_hi, y);
+}
+
+void CoordSpan::add(const Shape& s) {
+    add(s.left, s.top);
+    add(s.right, s.bottom);
+}
+
+Pt CoordSpan::room(int64_t dx, int64_t dy) const {
+    if (x_lo > x_hi) return {static_cast<int>(std::clamp<int64_t>(dx, -kCoordMax, kCoordMax)),
+                             static_cast<int>(std::clamp<int64_t>(dy, -kCoordMax, kCoordMax))};
+    // An item already past the edge (a hand-made file) never makes the move go backwards.
+    auto fit = [](int64_t d, int64_t lo, int64_t hi) {
+        return static_cast<int>(std::clamp(d, std::min<int64_t>(0, -kCoordMax - lo), std::max<int64_t>(0, kCoordMax - hi)));
+    };
+    return {fit(dx, x_lo, x_hi), fit(dy, y_lo, y_hi)};
+}
+
+Pt view_move_items(const std::vector<Key>& objs, const std::vector<Key>& shapes, int level, int dx, int dy) {
+    Document& d = view_doc();
+    CoordSpan span;
+    for (Key k : objs)
+        if (const Obj* o = d.obj(k); o && o->level == level) span.add(*o);
+    for (Key k : shapes)
+        if (const Shape* s = d.shape(k); s && s->level == level) span.add(*s);
+    const Pt m = span.room(dx, dy);
+    if (!m.x && !m.y) return m;
+    for (Key k : objs)
+        if (auto o = view_obj_get(k); o && o->level == level) {
+            o->x += m.x;
+            o->y += m.y;
+            view_obj_put(*o);
+        }
+    for (Key k : shapes)
+        if (auto s = view_shape_get(k); s && s->level == level) {
+            s->left += m.x;
+            s->right += m.x;
+            s->top += m.y;
+            s->bottom += m.y;
+            view_shape_put(*s);
+        }
+    return m;
+}
+
 void view_unmark_all() {
     marked_obj_.clear();
     marked_link_.clear();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/canvas.h"
 #include "document/document.h"
 #include "document/outline.h"
 #include "document/undo.h"
@@ -138,6 +139,24 @@ std::optional<PlotPoint> view_point_remove(int32_t level, int32_t x, int32_t y);
 // Removes the matching points: style 0 = any style; colour_filter 1 = only points of `current`.
 // Gives the number removed.
 size_t view_clear_points(int32_t style, int32_t colour_filter, int32_t current = 0);
+
+// ---- Moving within the coordinate range -------------------------------------------------------
+
+// Coordinates run from -kCoordMax to kCoordMax; a move stops at that edge instead of wrapping.
+constexpr int32_t kCoordMax = 2147483647;
+// The coordinates a move takes along.
+struct CoordSpan {
+    int64_t x_lo = INT64_MAX, x_hi = INT64_MIN, y_lo = INT64_MAX, y_hi = INT64_MIN;
+    void add(int64_t x, int64_t y);
+    void add(const Obj& o) { add(o.x, o.y); }
+    void add(const Shape& s);
+    void add(const PlotPoint& p) { add(p.x, p.y); }
+    // As much of (dx, dy) as keeps every coordinate in range, never the other way.
+    Pt room(int64_t dx, int64_t dy) const;
+};
+// Moves the listed objects and shapes that lie on `level` by (dx, dy), together, as far as
+// the range lets them go; gives the move made.
+Pt view_move_items(const std::vector<Key>& objs, const std::vector<Key>& shapes, int level, int dx, int dy);
 
 // ---- Settings --------------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "base/file.h"
 #include "base/file_save.h"
 #include "document/globals.h"
 #include "document/outline.h"
@@ -152,7 +153,11 @@ static bool read_document(const std::string& name, Document& out, std::string* e
     Document d;
     LoadError err;
     if (!Document::from_text(text, d, err)) {
-        if (err.line)
+        if (view_text_looks_encrypted(text))
+            set(error, "Loading " + name +
+                           "\nThis file is not a readable document: it may be encrypted. Decrypt it with "
+                           "File > Encrypt/Decrypt File and its password.");
+        else if (err.line)
             set(error, "Loading " + name + "\nline " + std::to_string(err.line) + ": " + err.message);
         else
             set(error, "Loading " + name + "\n" + err.message);
@@ -179,6 +184,11 @@ std::string view_take_load_note() {
 bool view_load_file(const std::string& name, std::string* error) {
     Document d;
     if (!name.empty() && !view_read_document(name, d, error)) return false;
+    view_use_document(std::move(d));
+    return true;
+}
+
+void view_use_document(Document&& d) {
     view_doc() = std::move(d);
     view_doc().touch_objs();
     view_doc().changed = false;
@@ -188,7 +198,41 @@ bool view_load_file(const std::string& name, std::string* error) {
     marked_shape_.clear();
     marked_para_.clear();
     for (auto hook : replaced_hooks_) hook();
-    return true;
+}
+
+CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name) {
+    auto readable = [](const std::string& t) {
+        Document d;
+        LoadError err;
+        return Document::from_text(t, d, err);
+    };
+    if (readable(data)) {
+        file_crypt(data, key);
+        return CryptOutcome::encrypted;
+    }
+    std::string out = data;
+    file_crypt(out, key);
+    if (readable(out)) {
+        data.swap(out);
+        return CryptOutcome::decrypted;
+    }
+    // A document the password does not open: scrambling it once more would bury it deeper.
+    if (document_name) return CryptOutcome::refused;
+    data.swap(out);
+    return CryptOutcome::either;
+}
+
+bool view_text_looks_encrypted(std::string_view text) {
+    // Every key turns the record names, digits or line ends into control bytes, or most bytes
+    // into ones above 127; a document holds neither (11, 14 and 15 mark hypertext fields).
+    const size_t n = std::min<size_t>(text.size(), 4096);
+    size_t high = 0;
+    for (size_t i = 0; i < n; ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != 11 && c != 14 && c != 15) return true;
+        if (c >= 0x80) ++high;
+    }
+    return high * 4 > n;
 }
 
 void view_on_replaced(void (*hook)()) {

@@ -18,8 +18,10 @@ std::string view_take_load_note();
 // "" starts an empty document; otherwise the file replaces the current document (a missing file
 // gives an empty one). On failure the current document stays as it was.
 bool view_load_file(const std::string& name, std::string* error);
-// Called after view_load_file replaced the document: what still holds values of the one before
-// (an open modeless dialog) lets go of them.
+// Makes `d` (read by view_read_document) the current document: no marks, no undo history.
+void view_use_document(Document&& d);
+// Called after view_load_file or view_use_document replaced the document: what still holds
+// values of the one before (an open modeless dialog) lets go of them.
 void view_on_replaced(void (*hook)());
 
 // What a document keeps of the window around it: the zoom (setting 21), the drawing colour
@@ -70,6 +72,17 @@ bool view_write_replace(const std::string& name, std::string_view data, std::str
 
 // Reads a whole file; false when it cannot be opened (`missing` tells whether it does not exist).
 bool view_read_whole(const std::string& name, std::string& out, bool* missing = nullptr);
+
+// What Encrypt/Decrypt File did: a readable document is encrypted; an unreadable one that the
+// password turns into a document is decrypted; for other files the routine cannot tell.
+enum class CryptOutcome { encrypted, decrypted, either, refused };
+// Applies the routine with `key` to `data`, except when a file that should be a document
+// (`document_name`: ".vrn" or ".ide") is unreadable before and after (a wrong password): then
+// `data` stays byte for byte as it was and the outcome is `refused`.
+CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name);
+// True when the text of a file that does not read as a document looks scrambled (bytes no
+// document holds), as an encrypted document does.
+bool view_text_looks_encrypted(std::string_view text);
 
 // The document text the save writes (temporary region shapes left out).
 std::string view_document_text(const Document& d);

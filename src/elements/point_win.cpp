@@ -9,6 +9,7 @@
 #include "base/palette.h"
 #include "base/settings.h"
 #include "base/util.h"
+#include "document/doc_util.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -143,7 +144,7 @@ bool plot_apply(HWND win) {
         return false;
     }
     const int level = current_level();
-    const IndexColour colour = tbar_current_color();
+    const IndexColour colour = view_new_item_colour();
     const int style = view_tools_now().point;
 
     auto value = [&](const std::string& text, Key key) {

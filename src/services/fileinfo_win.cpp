@@ -111,7 +111,9 @@ void info_dialog() {
     f.name = file_current_name();
     if (f.name.empty()) return;
     f.version = view_doc().file_version;
-    read_file_facts(f);
+    // An untitled document has no file to describe, whatever lies under its name.
+    if (file_is_untitled()) f.name = kUntitled;
+    else read_file_facts(f);
     for (int k = 0; k < 5; ++k) f.counts[static_cast<size_t>(k)] = view_send_user(1, k + 1);
     f.pictures = view_attached_files(1);
     init.report = info_report(f);

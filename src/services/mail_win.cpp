@@ -57,6 +57,11 @@ unsigned long smapi_send_documents(HWND win, const std::string& delimiter, const
 
 void mail_send_command() {
     if (file_current_name().empty()) return;
+    // An untitled document has no file, whatever lies under its name in its folder.
+    if (file_is_untitled()) {
+        msg_note("Save the document before sending it");
+        return;
+    }
     // What is mailed is the file on disk, so unsaved edits are offered for saving first.
     if (file_is_changed() && shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
     const std::string doc = file_current_name();

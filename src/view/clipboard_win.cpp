@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 
 #include "bars/sbar.h"
 #include "base/commands_win.h"
@@ -18,6 +17,7 @@
 #include "document/view.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
+#include "view/viewgeom.h"
 
 namespace {
 
@@ -143,24 +143,35 @@ bool copy_marked() {
     return ok;
 }
 
-// Pasting where the copy came from would hide the originals: step aside until nothing sits on
-// an object of the same place.
+// Pasting where the copy came from would hide the originals: the copy steps aside until it
+// covers nothing of its level (objects as painted, or their usual size where not in view).
 Pt paste_offset(const std::string& records, int level) {
     Document part;
     LoadError err;
     if (!Document::from_text(records, part, err)) return {0, 0};
-    std::unordered_set<uint64_t> taken;
-    auto place = [](int64_t x, int64_t y) { return static_cast<uint64_t>(x) << 32 ^ static_cast<uint32_t>(y); };
-    for (const Obj& o : view_doc().objs)
-        if (o.level == level) taken.insert(place(o.x, o.y));
-    for (int n = 0; n < 20; ++n) {
-        Pt off{20 * n, -20 * n};
-        bool clash = false;
-        for (const Obj& p : part.objs)
-            if (taken.count(place(int64_t{p.x} + off.x, int64_t{p.y} + off.y))) { clash = true; break; }
-        if (!clash) return off;
+    const auto& painted = view_painted_objects();
+    auto around = [](int x, int y) {
+        auto at = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kCoordMax, kCoordMax)); };
+        return Rc{at(int64_t{x} - 100), at(int64_t{y} + 60), at(int64_t{x} + 100), at(int64_t{y} - 60)};
+    };
+    auto rect_of = [&](const Obj& o) {
+        const ObjBox* b = box_of(painted, o.key, level);
+        return b ? b->rect : around(o.x, o.y);
+    };
+    std::vector<Rc> taken, mine;
+    const Document& d = view_doc();
+    for (const Obj& o : d.objs)
+        if (o.level == level) taken.push_back(rect_of(o));
+    for (const Shape& s : d.shapes)
+        if (s.level == level && s.kind != kRegionShapeKind) taken.push_back({s.left, s.top, s.right, s.bottom});
+    for (const Obj& p : part.objs) {
+        // An item still lying where it was copied from is the original: it has its painted size.
+        const Obj* o = d.obj(p.key);
+        mine.push_back(o && o->level == level && o->x == p.x && o->y == p.y ? rect_of(*o) : around(p.x, p.y));
     }
-    return {20, -20};
+    for (const Shape& s : part.shapes)
+        if (s.kind != kRegionShapeKind) mine.push_back({s.left, s.top, s.right, s.bottom});
+    return view_clip_clear_offset(mine, taken, 40);
 }
 
 void run_copy() { copy_marked(); }
@@ -192,7 +203,8 @@ bool metafile_available() {
     return IsClipboardFormatAvailable(CF_ENHMETAFILE) || IsClipboardFormatAvailable(CF_METAFILEPICT);
 }
 
-void run_paste() {
+// Pastes the clipboard; `at` puts it there (the pop-up's Paste), else beside what it copies.
+void paste(std::optional<Pt> at) {
     if (!OpenClipboard(clip_owner())) {
         msg_note("The clipboard is in use by another program");
         return;
@@ -206,22 +218,25 @@ void run_paste() {
     CloseClipboard();
 
     const int level = current_level();
+    const Pt place = at.value_or(paste_point());
     if (records) {
-        Pt off = paste_offset(*records, level);
+        Pt off = at ? view_clip_offset_to(*records, *at) : paste_offset(*records, level);
         std::string error;
         if (!view_clip_paste(*records, level, off.x, off.y, &error)) msg_note(error);
     } else if (dib) {
         std::string bmp = view_bmp_from_dib(*dib);
-        if (bmp.empty() || !view_paste_picture(bmp, paste_point(), level))
+        if (bmp.empty() || !view_paste_picture(bmp, place, level))
             msg_note("The picture on the clipboard cannot be pasted");
     } else if (text) {
-        view_paste_lines(view_split_lines(*text), paste_point(), level);
+        view_paste_lines(view_split_lines(*text), place, level);
     } else if (metafile) {
-        if (!emf || !view_paste_picture(*emf, paste_point(), level))
+        if (!emf || !view_paste_picture(*emf, place, level))
             msg_note("The metafile on the clipboard cannot be read");
     }
     view_invalidate();
 }
+
+void run_paste() { paste(std::nullopt); }
 
 void run_select_all() {
     view_select_all(current_level());
@@ -237,6 +252,10 @@ bool paste_enabled() {
 
 
 }  // namespace
+
+void view_paste_at(Pt lp) {
+    if (paste_enabled()) paste(lp);
+}
 
 void view_clip_owner_message(HWND win, UINT msg, WPARAM wp) {
     switch (msg) {

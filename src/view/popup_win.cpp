@@ -227,7 +227,11 @@ void bg_recolour() {
     step.commit("Change Para");
     view_invalidate();
 }
-void bg_paste() { take(); task_menu_cmd(CMD_PASTE); }
+// Where the user right-clicked, as its help topic says.
+void bg_paste() {
+    take();
+    view_paste_at(view_popup_point());
+}
 void bg_centre_origin() { take(); task_menu_cmd(CMD_CENTRALIZE); }
 void bg_fit() { take(); task_menu_cmd(CMD_ZOOM_FIT); }
 void bg_centre_cursor() {

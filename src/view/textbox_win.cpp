@@ -318,6 +318,8 @@ LRESULT CALLBACK win_textbox_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DESTROY:
         if (textbox_inst_.win == win) textbox_inst_ = {};
+        // The keys go back to the diagram the box was typed over.
+        if (HWND f = GetFocus(); f && (f == win || IsChild(win, f))) view_focus();
         // However the box of a new object ends, the next object may be placed.
         if (b && b->is_new) create_obj_later_.reset();
         KillTimer(win, kTextboxTimer);

@@ -9,6 +9,7 @@
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "bars/toolbox.h"
+#include "document/doc_util.h"
 #include "document/view.h"
 #include "elements/link.h"
 #include "elements/obj.h"
@@ -145,6 +146,20 @@ int view_group_shapes(bool group) {
     return change_marked(group ? "Group" : "Ungroup", no_obj, no_link, [&](Shape& s) {
         s.style = group ? (s.style | kShapeGrouped) : (s.style & ~kShapeGrouped);
     });
+}
+
+std::vector<Key> view_with_groups(const std::vector<Key>& shapes) {
+    Document& d = view_doc();
+    std::vector<int> levels;
+    for (Key k : shapes)
+        if (const Shape* s = d.shape(k); s && (s->style & kShapeGrouped)) levels.push_back(s->level);
+    std::vector<Key> out = shapes;
+    if (levels.empty()) return out;
+    for (const Shape& s : d.shapes)
+        if ((s.style & kShapeGrouped) && std::find(levels.begin(), levels.end(), s.level) != levels.end() &&
+            std::find(out.begin(), out.end(), s.key) == out.end())
+            out.push_back(s.key);
+    return out;
 }
 
 int view_front_back(bool front, int kind) {
@@ -406,10 +421,22 @@ std::optional<int> view_user_command(int code, int param) {
 
 bool view_shift(int button, int step, int level) {
     Document& d = view_doc();
-    auto move_all = [&](int dx, int dy) {
+    // Everything moves together, as far as the coordinate range lets it.
+    auto move_all = [&](int64_t want_x, int64_t want_y) {
+        CoordSpan span;
+        for (const Obj& o : d.objs) span.add(o);
+        for (const Shape& s : d.shapes) span.add(s);
+        for (const PlotPoint& p : d.points) span.add(p);
+        const Pt m = span.room(want_x, want_y);
+        if (!m.x && !m.y) {
+            view_note("The diagram is at the edge of its area: it cannot move further");
+            return false;
+        }
+        const int dx = m.x, dy = m.y;
         for (Obj& o : d.objs) { o.x += dx; o.y += dy; }
         for (Shape& s : d.shapes) { s.left += dx; s.right += dx; s.top += dy; s.bottom += dy; }
         for (PlotPoint& p : d.points) { p.x += dx; p.y += dy; }
+        return true;
     };
     // Every item's level through f; a level's own settings (its figure pattern) go with it.
     auto relevel = [&](auto f) {
@@ -425,10 +452,10 @@ bool view_shift(int button, int step, int level) {
         d.params.merge(moved);
     };
     switch (button) {
-    case 10421: move_all(-step, 0); break;
-    case 10424: move_all(step, 0); break;
-    case 10422: move_all(0, step); break;
-    case 10423: move_all(0, -step); break;
+    case 10421: if (!move_all(-int64_t{step}, 0)) return false; break;
+    case 10424: if (!move_all(step, 0)) return false; break;
+    case 10422: if (!move_all(0, step)) return false; break;
+    case 10423: if (!move_all(0, -int64_t{step})) return false; break;
     case 10425:
     case 10426: {
         if (step <= 0) return false;
@@ -571,7 +598,7 @@ std::vector<Key> view_obj_from_text(Key key, const std::vector<std::string>& lin
         if (!k) break;  // no key left: the user was told
         row = (p.y - spot.y) / vert + 1;
         made.push_back(*k);
-        view_link_add(link_from_defaults(key, *k, ld, thick, tbar_current_color().index));
+        view_link_add(link_from_defaults(key, *k, ld, thick, view_new_item_colour().index));
     }
     step.commit("Promote");
     view_repaint();

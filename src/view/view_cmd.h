@@ -22,6 +22,9 @@ int view_count(int what);
 int view_recolour(int index);                // 11: objects, links and shapes marked
 int view_set_marked_property(int code, int value);  // 16-19, 23, 24, 50
 int view_group_shapes(bool group);           // 31
+// Grouped shapes of a level go together: `shapes` with every grouped shape of each level on
+// which one of them is grouped (the record holds one group mark, so a level has one group).
+std::vector<Key> view_with_groups(const std::vector<Key>& shapes);
 int view_front_back(bool front, int kind);   // 10 front / 9 back; kind 1 objects, 3 shapes
 int view_layout_clusters(Key key);           // 32: that object's cluster, or 0 for all
 int view_sequence(bool show);                // 33

@@ -180,6 +180,10 @@ INT_PTR CALLBACK dlg_global_shift_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     return FALSE;
 }
 
+// The duplicate-ID warning of the text box and Object Properties reads this check mark; the
+// menu settings keep it from run to run.
+void run_warn_dupl() { menu_toggle(CMD_WARN_DUPL); }
+
 void run_shift() { DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_SHIFT), main_inst_, dlg_global_shift_eh, 0); }
 
 const Command kCommands[] = {
@@ -187,6 +191,7 @@ const Command kCommands[] = {
     {CMD_CLEAR_LEVEL, run_clear_level},
     {CMD_SEQ_SHOW, run_seq_show},
     {CMD_SHIFT, run_shift},
+    {CMD_WARN_DUPL, run_warn_dupl},
 };
 
 }  // namespace

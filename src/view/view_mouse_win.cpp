@@ -15,6 +15,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
@@ -23,6 +24,7 @@
 #include "elements/obj.h"
 #include "elements/shape.h"
 #include "resources/ids.h"
+#include "view/view_cmd.h"
 #include "view/view_win.h"
 
 namespace {
@@ -48,6 +50,7 @@ struct MouseState {
     bool rim = false;  // pressed on an object's rim: a drag links, a click marks
 };
 MouseState g;
+Pt popup_point_;  // the last right click, diagram units
 
 int current_level() { return sbar_view_state().level; }
 
@@ -177,7 +180,7 @@ int32_t new_shape_style() {
 
 void add_point(Pt lp) {
     int style = view_tool(3, 1);
-    view_point_add(current_level(), lp.x, lp.y, style, static_cast<int32_t>(tbar_current_color().colour));
+    view_point_add(current_level(), lp.x, lp.y, style, static_cast<int32_t>(view_new_item_colour().colour));
     view_invalidate_rect(16, {lp.x, lp.y, lp.x, lp.y});
 }
 
@@ -210,9 +213,10 @@ void drag_to(HWND win, const ViewMapping& m, Pt dev, Pt lp) {
     case Drag::Move: {
         int dx = lp.x - g.down_lp.x - g.applied.x, dy = lp.y - g.down_lp.y - g.applied.y;
         if (dx || dy) {
-            view_move_marked(dx, dy, false);
-            g.applied.x += dx;
-            g.applied.y += dy;
+            // At the edge of the coordinate range the items stay while the pointer goes on.
+            Pt moved = view_move_marked(dx, dy, false);
+            g.applied.x += moved.x;
+            g.applied.y += moved.y;
         }
         break;
     }
@@ -319,6 +323,7 @@ void finish_band(const ViewMapping& m, Pt lp, bool add) {
         if (!is_marked(marked_obj_, k)) marked_obj_.push_back(k);
     for (Key k : shapes)
         if (!is_marked(marked_shape_, k)) marked_shape_.push_back(k);
+    marked_shape_ = view_with_groups(marked_shape_);
     if (handle_tool_chosen()) mark_region(band);
     view_invalidate();
 }
@@ -330,7 +335,7 @@ void finish_shape(Pt lp) {
     Shape s;
     s.kind = g.tool;
     s.level = current_level();
-    s.colour_curve = tbar_current_color().index & 0xFF;
+    s.colour_curve = view_new_item_colour().index & 0xFF;
     s.style = new_shape_style();
     // Lines keep the direction they were drawn in.
     s.left = g.down_lp.x;
@@ -349,11 +354,18 @@ void finish_shape(Pt lp) {
 bool create_link(Key from, Key to) {
     if (from == to || view_link_get(from, to)) return false;
     int thick = view_tool(6, view_param_get(362));
-    Link l = link_from_defaults(from, to, link_defaults_get(), thick == 1, tbar_current_color().index);
+    Link l = link_from_defaults(from, to, link_defaults_get(), thick == 1, view_new_item_colour().index);
     UndoStep step;
     if (!view_link_add(l)) return false;
     step.commit("Create Link");
     view_invalidate();
+    // Link Defaults' "Always create Label": the new link's label is typed at once.
+    if (tip_prefs_get().d) {
+        view_unmark_all();
+        marked_link_ = {{from, to}};
+        if (view_inst_) UpdateWindow(view_inst_);  // the box sits where the label is painted
+        view_open_textbox(2, from, to, false);
+    }
     return true;
 }
 
@@ -525,6 +537,10 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
     case Hit::Shape: {
         bool was_marked = is_marked(marked_shape_, h.a);
         marked_shape_ = click_marking(marked_shape_, h.a, shift);
+        // A grouped shape takes its group along, marked or unmarked.
+        const std::vector<Key> group = view_with_groups({h.a});
+        if (is_marked(marked_shape_, h.a)) marked_shape_ = view_with_groups(marked_shape_);
+        else std::erase_if(marked_shape_, [&](Key k) { return is_marked(group, k); });
         if (!shift && !was_marked) {
             marked_obj_.clear();
             marked_link_.clear();
@@ -587,8 +603,12 @@ void view_mouse_move(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt dev{x, y};
     Pt lp = m.to_logical(dev);
+    if (status_shows_position()) {
+        g.hint = -1;  // the hint is shown afresh once the field shows hints again
+        status_show(status_position_text(lp));
+    }
     if (g.drag == Drag::None) {
-        set_hint(hint_of(hit_test(m, lp), keys));
+        if (!status_shows_position()) set_hint(hint_of(hit_test(m, lp), keys));
         return;
     }
     drag_to(win, m, dev, lp);
@@ -636,6 +656,8 @@ void view_mouse_timer(HWND win) {
         g.last_lp = m.to_logical(dev);
     }
 }
+
+Pt view_popup_point() { return popup_point_; }
 
 bool view_mouse_dragging() { return g.drag != Drag::None; }
 
@@ -692,6 +714,7 @@ void view_mouse_dbl(HWND win, int x, int y, UINT keys) {
 void view_mouse_right(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt lp = m.to_logical({x, y});
+    popup_point_ = lp;
     Hit h = hit_test(m, lp);
     int menu_id = IDM_POP_BACKGROUND;
     PopupSource src{static_cast<int16_t>(std::clamp(lp.x, -32768, 32767)),
@@ -710,7 +733,7 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         src = {static_cast<int16_t>(h.a), 0};
         if (!is_marked(marked_shape_, h.a)) {
             view_unmark_all();
-            marked_shape_ = {h.a};
+            marked_shape_ = view_with_groups({h.a});
         }
         break;
     case Hit::Link: case Hit::Label:
@@ -745,7 +768,8 @@ bool view_key(HWND win, UINT vk) {
         if (!marked_obj_.empty() || !marked_shape_.empty()) {
             int step = shift ? 1 : ctrl ? 100 : 10;
             int d = back ? -step : step;
-            view_move_marked(horizontal ? d : 0, horizontal ? 0 : d, true);
+            Pt moved = view_move_marked(horizontal ? d : 0, horizontal ? 0 : d, true);
+            if (!moved.x && !moved.y) MessageBeep(MB_OK);  // at the edge of the coordinate range
         } else {
             // Left and up show what lies left and above.
             bool toward_start = vk == VK_LEFT || vk == VK_UP;
@@ -803,27 +827,15 @@ void view_escape() {
     view_invalidate();
 }
 
-void view_move_marked(int dx, int dy, bool record) {
-    if (!dx && !dy) return;
+Pt view_move_marked(int dx, int dy, bool record) {
+    if (!dx && !dy) return {};
     std::unique_ptr<UndoStep> step;
     if (record) step = std::make_unique<UndoStep>();
-    int level = current_level();
-    for (Key k : marked_obj_)
-        if (auto o = view_obj_get(k); o && o->level == level) {
-            o->x += dx;
-            o->y += dy;
-            view_obj_put(*o);
-        }
-    for (Key k : marked_shape_)
-        if (auto s = view_shape_get(k); s && s->level == level) {
-            s->left += dx;
-            s->right += dx;
-            s->top += dy;
-            s->bottom += dy;
-            view_shape_put(*s);
-        }
+    Pt moved = view_move_items(marked_obj_, marked_shape_, current_level(), dx, dy);
+    if (!moved.x && !moved.y) return moved;
     if (step) step->commit(marked_obj_.empty() ? "Move Shape" : "Move Object");
     view_invalidate();
+    return moved;
 }
 
 bool view_delete_marked() {

@@ -99,8 +99,13 @@ void view_menu_register_commands();
 // Esc in the diagram: a drag ends without its effect and nothing stays marked.
 void view_escape();
 
+// Pastes the clipboard with its middle at diagram point lp (the background pop-up's Paste).
+void view_paste_at(Pt lp);
+// Where the last right click in the diagram was, in diagram units.
+Pt view_popup_point();
+
 // Edit steps shared by mouse and keys.
-void view_move_marked(int dx, int dy, bool record);
+Pt view_move_marked(int dx, int dy, bool record);
 bool view_delete_marked();
 bool view_connect_marked();
 void view_level_step(int step);

@@ -48,6 +48,19 @@ TEST(ShellDdeCommand, OnlyNamesTheProgramOpensAreAcceptedAndAFloodIsBounded) {
     EXPECT_EQ(q.pop(), "0.vrn");
 }
 
+TEST(ShellDdeCommand, ABurstsFailuresMakeOneListNamingEachFile) {
+    EXPECT_EQ(dde_failure_report({}), "");
+    EXPECT_EQ(dde_failure_report({{"c:\\a.vrn", "Cannot find c:\\a.vrn"}}), "Cannot find c:\\a.vrn");
+    std::vector<DdeFailure> many{{"C:\\A.vrn", "Cannot find c:\\a.vrn"}, {"c:\\b.vrn", "Loading c:\\b.vrn\r\nline 3: bad"},
+                                 {"c:\\c.vrn", "Incompatible Vorn file version"}};
+    EXPECT_EQ(dde_failure_report(many), "3 documents could not be opened:\nCannot find c:\\a.vrn\n"
+                                        "Loading c:\\b.vrn: line 3: bad\nc:\\c.vrn: Incompatible Vorn file version");
+    many.resize(kDdeReportShown + 5, {"x.vrn", "Cannot find x.vrn"});
+    std::string r = dde_failure_report(many);
+    EXPECT_EQ(std::count(r.begin(), r.end(), '\n'), static_cast<long>(kDdeReportShown) + 1);
+    EXPECT_NE(r.find("... and 5 more"), std::string::npos);
+}
+
 TEST(ShellErrorText, AppendsNumberAndTextFromTheErrorFile) {
     const std::string file = "1031 A number is too large\r\n  6002 Out of memory\n-5 Negative\n12x Not a line\n";
     EXPECT_EQ(error_text_lookup(file, 6002), "Out of memory");

@@ -129,6 +129,26 @@ TEST_F(ViewFixture, PicturesFromPackedDibs) {
     EXPECT_EQ(b.data.substr(0, 4), "424d");  // "BM" as hex digits
 }
 
+// A paste steps aside until it covers nothing; crowded all around, it at least leaves its
+// original uncovered. A paste at a point puts the part's middle there.
+TEST_F(ViewFixture, PastePlacesTheCopyClearOfWhatIsThere) {
+    const std::vector<Rc> part{{0, 60, 200, -60}};
+    EXPECT_EQ(view_clip_clear_offset(part, {}, 40), (Pt{0, 0}));  // its place is free (a Cut)
+    EXPECT_EQ(view_clip_clear_offset(part, part, 40), (Pt{160, -160}));
+    // Corners either way round are the same rectangle.
+    EXPECT_EQ(view_clip_clear_offset({{200, -60, 0, 60}}, part, 40), (Pt{160, -160}));
+    std::vector<Rc> crowd;
+    for (int x = -5000; x <= 5000; x += 100)
+        for (int y = -5000; y <= 5000; y += 100) crowd.push_back({x, y + 60, x + 90, y});
+    Pt off = view_clip_clear_offset(part, crowd, 40);
+    EXPECT_TRUE(off.x > 200 || off.y < -120) << off.x << "," << off.y;
+
+    Key a = view_obj_put(view_obj_new("a", 100, 0, 1)).value();
+    view_obj_put(view_obj_new("b", 300, 200, 1));
+    marked_obj_ = {a, static_cast<Key>(a + 1)};
+    EXPECT_EQ(view_clip_offset_to(view_clip_text(), {1000, -1000}), (Pt{800, -1100}));
+}
+
 TEST_F(ViewFixture, DeleteAndSelectAll) {
     Key a = add("a", 0), b = add("b", 0), c = add("c", 0, 2);
     view_link_add(Link{a, b, 0, 0, 0, 0, ""});

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/palette.h"
+#include "document/clip.h"
 #include "document/view.h"
 #include "ideas/pert.h"
 #include "view/view_cmd.h"
@@ -279,6 +280,49 @@ TEST_F(ViewFixture, ShiftNeverTakesALevelOutOfRange) {
     ASSERT_TRUE(view_shift(10425, 1, 250));
     EXPECT_TRUE(view_shift(10427, 1, 1));
     EXPECT_EQ(view_obj_get(bottom)->level, 250);
+}
+
+// Near +-(2^31-1) a move, a paste or a shift stops at the edge: nothing wraps to the other end.
+TEST_F(ViewFixture, MovesPastesAndShiftsStopAtTheEdgeOfTheCoordinateRange) {
+    const int edge = kCoordMax;
+    Key a = add(edge - 5, 0), b = add(edge - 50, -edge + 3);
+    Key s = add_shape(3);
+    {
+        Shape sh = *view_shape_get(s);
+        sh.left = 0;
+        sh.right = edge - 1;
+        view_shape_put(sh);
+    }
+    // Moved together: the group stops when its first member reaches the edge.
+    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 10, 0), (Pt{1, 0}));
+    EXPECT_EQ(view_obj_get(a)->x, edge - 4);
+    EXPECT_EQ(view_obj_get(b)->x, edge - 49);
+    EXPECT_EQ(view_shape_get(s)->right, edge);
+    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 100, -100), (Pt{0, -3}));
+    EXPECT_EQ(view_obj_get(b)->y, -edge);
+    EXPECT_EQ(view_move_items({a}, {}, 1, -20, 0), (Pt{-20, 0}));  // away from the edge: all of it
+
+    // Pasting beside an item at the edge keeps the copy inside.
+    marked_obj_ = {a};
+    marked_shape_.clear();
+    std::string part = view_clip_text();
+    auto keys = view_clip_paste(part, 1, 1000, 0, nullptr);
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(view_obj_get(keys->front())->x, edge);
+    view_paste_lines({"one", "two"}, {0, -edge + 10}, 1);
+    EXPECT_EQ(view_obj_get(marked_obj_.back())->y, -edge);
+
+    // Shift moves what it can, and says so when nothing can move.
+    notes.clear();
+    EXPECT_FALSE(view_shift(10424, 1000, 1));  // the copy is at the right edge
+    EXPECT_FALSE(view_shift(10423, 10, 1));    // b at the lower one
+    EXPECT_EQ(notes.size(), 2u);
+    EXPECT_EQ(view_obj_get(b)->y, -edge);
+    EXPECT_TRUE(view_shift(10421, 10, 1));
+    EXPECT_EQ(view_shape_get(s)->right, edge - 10);
+    EXPECT_TRUE(view_shift(10424, 1000, 1));
+    EXPECT_EQ(view_shape_get(s)->right, edge);
+    EXPECT_EQ(view_obj_get(b)->x, edge - 49);
 }
 
 TEST_F(ViewFixture, ShiftCarriesEachLevelsPatternAndDropsADeletedOne) {

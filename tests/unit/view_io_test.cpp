@@ -69,7 +69,7 @@ TEST_F(ViewFiles, BadFilesLeaveTheOpenDocumentAlone) {
         {"p_(350,20200)\n", "Incompatible Vorn file version"},
         {"j_(70000,\"a\",0,0,0,0,0,0,0,1,0,0,\"\")\n", "line 1"},
         {"j_(1,\"unterminated\n", "line 1"},
-        {"\x01\x02\x03\xff garbage", "line 1"},
+        {"\x01\x02\x03\xff garbage", "may be encrypted"},
     };
     for (const Case& c : cases) {
         make_current("keep me");
@@ -401,4 +401,41 @@ TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopie
     ASSERT_TRUE(view_load_file(path("dup.vrn"), &err)) << err;
     EXPECT_EQ(view_doc().objs.size(), 50u);
     EXPECT_EQ(view_take_load_note(), "");
+}
+
+TEST_F(ViewFiles, EncryptionTellsWhichWayAndLeavesADocumentAWrongPasswordCannotOpen) {
+    const std::string doc = "j_(1,\"Plan\",1,10,20,2,0,161,100,1,0,0,\"\")\r\np_(350,20110)\r\n";
+    const uint16_t right = *file_crypt_key("right"), wrong = *file_crypt_key("wrong");
+    std::string data = doc;
+    EXPECT_EQ(view_crypt_text(data, right, true), CryptOutcome::encrypted);
+    const std::string sealed = data;
+    EXPECT_NE(sealed, doc);
+
+    // A wrong password would scramble it twice over: the bytes stay as they are.
+    EXPECT_EQ(view_crypt_text(data, wrong, true), CryptOutcome::refused);
+    EXPECT_EQ(data, sealed);
+    EXPECT_EQ(view_crypt_text(data, right, true), CryptOutcome::decrypted);
+    EXPECT_EQ(data, doc);
+
+    // Files of other kinds cannot be judged: the routine runs and says so.
+    std::string other("notes\0\x01\xff", 8);
+    const std::string before = other;
+    EXPECT_EQ(view_crypt_text(other, wrong, false), CryptOutcome::either);
+    EXPECT_NE(other, before);
+
+    // Opening the sealed file says what it may be instead of naming a parse error.
+    write(path("sealed.vrn"), sealed);
+    make_current("keep me");
+    std::string err;
+    EXPECT_FALSE(view_load_file(path("sealed.vrn"), &err));
+    EXPECT_NE(err.find("may be encrypted"), std::string::npos) << err;
+    EXPECT_NE(err.find("Encrypt/Decrypt File"), std::string::npos) << err;
+    EXPECT_EQ(view_doc().objs[0].id, "keep me");
+    // Every key leaves its mark: short and long passwords alike.
+    for (const char* pw : {"a", "abc", "secret", "a much longer pass phrase"}) {
+        std::string t = doc;
+        file_crypt(t, *file_crypt_key(pw));
+        EXPECT_TRUE(view_text_looks_encrypted(t)) << pw;
+    }
+    EXPECT_FALSE(view_text_looks_encrypted(doc + "j_(2,\"Caf\xe9\",1,0,0,2,0,161,100,1,0,0,\"\")\r\n"));
 }

@@ -13,6 +13,8 @@
 #include "base/file.h"
 #include "document/doc_util.h"
 #include "document/view.h"
+#include "elements/bg_transition.h"
+#include "base/globals_win.h"
 #include "resources/ids.h"
 #include "win/win_test_util.h"
 
@@ -57,7 +59,7 @@ protected:
 TEST_F(ShellDocWindow, TheTitleShowsWhetherTheDocumentDiffersFromItsFile) {
     open_doc(path("t.vrn"), "one");
     const std::string clean = title(win_);
-    EXPECT_EQ(clean, "Vorn Idea Processor - [" + file_lower(path("t.vrn")) + "]");
+    EXPECT_EQ(clean, "Vorn Idea Processor - [" + path("t.vrn") + "]");
     command(CMD_SELECT_ALL);
     command(CMD_DELETE);
     EXPECT_EQ(title(win_), clean + " *");
@@ -138,7 +140,7 @@ TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestionAndModalDialogs) {
     EXPECT_EQ(Asked::deepest, 1);
     ASSERT_EQ(Boxes::questions.size(), 1u);
     EXPECT_NE(Boxes::questions[0].find(a), std::string::npos);
-    EXPECT_EQ(Asked::titles, std::vector<std::string>{"Vorn Idea Processor - [" + file_lower(a) + "] *"});
+    EXPECT_EQ(Asked::titles, std::vector<std::string>{"Vorn Idea Processor - [" + a + "] *"});
     // The question saved a, with the edit; b and c opened after it, unchanged.
     EXPECT_EQ(read_file(a).find("ay 1"), std::string::npos);
     EXPECT_EQ(read_file(b), doc_text("bee"));
@@ -156,6 +158,64 @@ TEST_F(ShellDocWindow, DdeOpensWaitForTheSaveQuestionAndModalDialogs) {
     EnableWindow(win_, TRUE);
     pump(400);
     EXPECT_EQ(file_current_name(), b);
+}
+
+// A burst of requests for missing and refused documents: no question about a file that is not
+// there, one question at most, and one error box that lists what failed.
+TEST_F(ShellDocWindow, ABurstOfDdeRequestsAsksOnceAndReportsInOneBox) {
+    const std::string a = path("a.vrn"), broken = path("broken.vrn"), good = path("good.vrn");
+    open_doc(a, "ay");
+    command(CMD_SELECT_ALL);
+    command(CMD_DELETE);
+    std::ofstream(broken, std::ios::binary) << "j_(1,\"cut off\r\n";
+    std::ofstream(good, std::ios::binary) << doc_text("good");
+    DdeClient client;
+    ASSERT_TRUE(client.connect());
+    Boxes::answer = 2;
+    const int kMissing = 40;
+    for (int k = 0; k < kMissing; ++k)
+        ASSERT_TRUE(client.execute("[open(\"" + path(("gone" + std::to_string(k) + ".vrn").c_str()) + "\")]")) << k;
+    ASSERT_TRUE(client.execute("[open(\"" + broken + "\")][open(\"" + good + "\")]"));
+    for (int k = 0; k < 60 && Boxes::errors.empty(); ++k) pump(50);
+    pump(400);
+    ASSERT_EQ(Boxes::questions.size(), 1u);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    const std::string& box = Boxes::errors[0];
+    EXPECT_EQ(box.rfind(std::to_string(kMissing + 1) + " documents could not be opened:", 0), 0u) << box;
+    EXPECT_NE(box.find("gone0.vrn"), std::string::npos);
+    EXPECT_NE(box.find("and " + std::to_string(kMissing + 1 - 15) + " more"), std::string::npos) << box;
+    // The answer "No" stood for the whole burst: the good document opened after the broken one.
+    EXPECT_EQ(file_current_name(), good);
+}
+
+class ShellShownWindow : public wt::MainWindowTest {
+protected:
+    ShellShownWindow() : MainWindowTest("vorn_doc_shown_test", SW_SHOWNOACTIVATE) {}
+    void TearDown() override {
+        slideshow_effects_set(false);
+        MainWindowTest::TearDown();
+    }
+};
+
+// A document that is refused leaves the open one on screen: its closing transition (a wipe to
+// black) plays only when another document really comes.
+TEST_F(ShellShownWindow, ARefusedDocumentLeavesTheOpenOneOnScreen) {
+    const std::string shown = path("shown.vrn"), broken = path("broken.vrn");
+    std::ofstream(shown, std::ios::binary) << doc_text("shown") << "p_(61,1)\r\n";
+    std::ofstream(broken, std::ios::binary) << "j_(1,\"cut off\r\n";
+    ASSERT_EQ(file_open_document(shown), 1);
+    slideshow_effects_set(true);
+    pump(100);
+    RECT c;
+    GetClientRect(view_inst_, &c);
+    const POINT probes[] = {{4, 4}, {c.right - 4, c.bottom - 4}, {c.right / 2, 4}};
+    for (POINT p : probes) ASSERT_NE(wt::pixel(view_inst_, p.x, p.y), RGB(0, 0, 0)) << p.x << "," << p.y;
+    EXPECT_EQ(file_open_document(broken), 0);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    pump(100);
+    for (POINT p : probes) EXPECT_NE(wt::pixel(view_inst_, p.x, p.y), RGB(0, 0, 0)) << p.x << "," << p.y;
+    EXPECT_EQ(file_current_name(), shown);
+    wt::shot(win_, "refused_document");
 }
 
 }  // namespace

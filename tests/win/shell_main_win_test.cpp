@@ -22,6 +22,7 @@
 #include "document/doc_util.h"
 #include "document/view.h"
 #include "resources/ids.h"
+#include "resources/print_ids.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -233,15 +234,110 @@ TEST_F(ShellMainWindow, OldIdeDocumentsOpenUnderTheirNewName) {
 
 TEST_F(ShellMainWindow, EncryptionRoundTripsAFileInPlace) {
     std::string data("abc\0\x01\xff", 6);
-    std::ofstream(path("secret.vrn"), std::ios::binary) << data;
+    std::ofstream(path("secret.bin"), std::ios::binary) << data;
     std::string err;
-    ASSERT_TRUE(file_crypt_file(path("secret.vrn"), "pw", &err)) << err;
-    auto once = file_read_text(path("secret.vrn"));
+    ASSERT_TRUE(file_crypt_file(path("secret.bin"), "pw", &err)) << err;
+    auto once = file_read_text(path("secret.bin"));
     ASSERT_TRUE(once);
     EXPECT_NE(*once, data);
-    ASSERT_TRUE(file_crypt_file(path("secret.vrn"), "pw", &err)) << err;
-    EXPECT_EQ(file_read_text(path("secret.vrn")), data);
-    EXPECT_FALSE(file_crypt_file(path("secret.vrn"), "", &err));
+    ASSERT_TRUE(file_crypt_file(path("secret.bin"), "pw", &err)) << err;
+    EXPECT_EQ(file_read_text(path("secret.bin")), data);
+    EXPECT_FALSE(file_crypt_file(path("secret.bin"), "", &err));
+}
+
+// Through the menu, the file dialog and the password dialog, as a user does it.
+TEST_F(ShellMainWindow, EncryptDecryptSaysWhichAndAWrongPasswordLeavesTheFileAlone) {
+    const std::string doc = path("plan.vrn");
+    const std::string text = "j_(1,\"Plan\",1,0,0,2,0,161,100,1,0,0,\"\")\r\np_(350,20110)\r\n";
+    std::ofstream(doc, std::ios::binary) << text;
+    auto crypt = [&](const char* password) {
+        Boxes::notes.clear();
+        Boxes::errors.clear();
+        wt::when_dialog("Encrypt/Decrypt File", [&](HWND d) { wt::choose_file(d, doc); });
+        wt::when_dialog("Encrypt/Decrypt File", [password](HWND d) {
+            SetDlgItemTextA(d, IDC_PASSWORD_EDIT, password);
+            wt::press(d, IDOK);
+        }, IDC_PASSWORD_EDIT);
+        SendMessageA(win_, WM_COMMAND, CMD_ENCRYPT, 0);
+        EXPECT_TRUE(wt::dialog_drivers().empty()) << "a dialog did not come";
+    };
+    auto content = [&] { return file_read_text(doc).value_or(""); };
+
+    crypt("right");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("plan.vrn was encrypted."), std::string::npos) << Boxes::notes[0];
+    const std::string sealed = content();
+    EXPECT_NE(sealed, text);
+
+    crypt("wrong");
+    EXPECT_TRUE(Boxes::notes.empty());
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("plan.vrn"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(content(), sealed);
+
+    // Opening it says what it may be and how to undo that.
+    Boxes::errors.clear();
+    EXPECT_EQ(file_open_document(doc), 0);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("may be encrypted"), std::string::npos) << Boxes::errors[0];
+
+    crypt("right");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("plan.vrn was decrypted."), std::string::npos) << Boxes::notes[0];
+    EXPECT_EQ(content(), text);
+}
+
+// A new document has no file, even when one named "untitled.vrn" lies in its folder.
+TEST_F(ShellMainWindow, AnUntitledDocumentHasNoFileForAnyCommand) {
+    const std::string other = "j_(1,\"Not this one\",1,0,0,2,0,161,100,1,0,0,\"\")\r\n";
+    std::ofstream(path("untitled.vrn"), std::ios::binary) << other;
+    std::ofstream(path("Mixed Case.vrn"), std::ios::binary) << "p_(350,20110)\r\n";
+    auto title = [&] {
+        char t[512] = {};
+        GetWindowTextA(win_, t, sizeof t);
+        return std::string(t);
+    };
+    ASSERT_EQ(file_open_document(path("Mixed Case.vrn")), 1);
+    EXPECT_EQ(title(), "Vorn Idea Processor - [" + path("Mixed Case.vrn") + "]");  // as the user named it
+    auto command = [&](int id) { SendMessageA(win_, WM_COMMAND, id, 0); };
+    command(CMD_NEW);
+    ASSERT_EQ(file_lower(file_current_name()), file_lower(path("untitled.vrn")));
+    EXPECT_EQ(title(), "Vorn Idea Processor - [untitled.vrn]");
+
+    command(CMD_SEND);
+    EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Save the document before sending it"});
+    std::string report;
+    wt::when_dialog("File Information", [&](HWND d) {
+        char buf[2048] = {};
+        GetDlgItemTextA(d, IDC_INFO_REPORT, buf, sizeof buf);
+        report = buf;
+        wt::press(d, IDCANCEL);
+    });
+    command(CMD_INFO);
+    EXPECT_NE(report.find("Filename = untitled.vrn\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("not saved"), std::string::npos) << report;
+    bool asked = false;
+    wt::when_dialog("Save As", [&](HWND d) {
+        asked = true;
+        wt::press(d, IDCANCEL);
+    });
+    command(CMD_SAVE);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(file_read_text(path("untitled.vrn")), other);
+}
+
+// Save As with another extension: a box names the file and the dialog comes back to mend it.
+TEST_F(ShellMainWindow, SaveAsWithAnotherExtensionNamesItAndAsksAgain) {
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, path("notes.txt")); });
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, path("notes.vrn")); });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    EXPECT_TRUE(wt::dialog_drivers().empty()) << "the dialog did not come back";
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("notes.txt"), std::string::npos) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[0].find("File extension not valid"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(file_current_name(), path("notes.vrn"));
+    EXPECT_TRUE(file_exists(path("notes.vrn")));
+    EXPECT_FALSE(file_exists(path("notes.txt")));
 }
 
 TEST_F(ShellMainWindow, CloseAsksAndCancelKeepsTheWindow) {

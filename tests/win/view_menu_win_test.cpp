@@ -18,9 +18,11 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/palette.h"
+#include "base/tip_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "elements/link.h"
 #include "elements/obj.h"
 #include "elements/textbox.h"
 #include "resources/diag_ids.h"
@@ -49,7 +51,6 @@ protected:
         sbar_cmd(kSbarZoom, kSbSet, 100);
         view_doc().set_param(1, 15);
         view_undo_clear();
-        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
     }
     void TearDown() override {
         textbox_close();
@@ -77,12 +78,24 @@ protected:
         return {};
     }
     Pt dev(Pt lp) { return view_mapping().to_device(lp); }
+    Pt centre(Key k) {
+        Rc r = box(k);
+        return dev({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    // A drag from the left rim of `from` onto `to`, as a user draws a link.
+    void drag_link(Key from, Key to) {
+        Rc r = box(from);
+        Pt rim = dev({r.left + 2, r.top - (r.top - r.bottom) / 4}), target = centre(to);
+        mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
+        mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
+        mouse(WM_LBUTTONUP, target, 0);
+    }
     void mouse(UINT msg, Pt d, WPARAM keys) { SendMessageA(view_inst_, msg, keys, MAKELPARAM(d.x, d.y)); }
-    // A key as the message loop sees it: the accelerator table first.
+    // A key pressed while `target` should have the focus.
     void key(HWND target, UINT vk) {
-        MSG m{target, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
-        vorn_route_message(m, accel_);
-        pump(20);
+        EXPECT_EQ(GetFocus(), target) << "the key would go elsewhere";
+        wt::key(vk);
     }
     void command(int id) { SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     // A pop-up item chosen after a right click on device point d.
@@ -93,8 +106,6 @@ protected:
         command(id);
         paint();
     }
-
-    HACCEL accel_ = nullptr;
 };
 
 }  // namespace
@@ -122,7 +133,6 @@ TEST_F(ViewMenu, EscClosesTheTextBoxCancelsADragAndUnmarks) {
     ASSERT_NE(textbox_inst_.win, nullptr);
     Key made = textbox_inst_.k1;
     HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
-    SetFocus(edit);
     key(edit, VK_ESCAPE);
     EXPECT_EQ(textbox_inst_.win, nullptr);
     EXPECT_FALSE(view_doc().obj(made));
@@ -337,9 +347,18 @@ TEST_F(ViewMenu, ToolboxGrabberMovesItAndTheResizedWindowKeepsItInView) {
     EXPECT_EQ(after.top - before.top, 30);
     EXPECT_EQ(file_setting_get_list("Toolbox", {}), (std::vector<int>{after.left, after.top, 1}));
 
-    // A smaller window keeps the whole toolbox inside the diagram.
+    // The grabber's tooltip shows while the pointer rests on it ...
+    s = {g.x + 6, g.y + 6};
+    ClientToScreen(toolbox_inst_, &s);
+    SetCursorPos(s.x, s.y);
+    SendMessageA(toolbox_inst_, WM_MOUSEMOVE, 0, MAKELPARAM(g.x + 6, g.y + 6));
+    pump(600);
+    ASSERT_TRUE(tip_visible());
+    // ... and goes when the window is resized under it.
     MoveWindow(win_, 0, 0, 560, 320, TRUE);
     pump(30);
+    EXPECT_FALSE(tip_visible());
+    // A smaller window keeps the whole toolbox inside the diagram.
     RECT v, t = wt::rect_in(toolbox_inst_, view_inst_);
     GetClientRect(view_inst_, &v);
     EXPECT_GE(t.left, 0);
@@ -352,13 +371,7 @@ TEST_F(ViewMenu, ToolboxGrabberMovesItAndTheResizedWindowKeepsItInView) {
 TEST_F(ViewMenu, NewLinksTakeTheToolboxRouteAndPagesLeaveOutNoPrintObjects) {
     Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0);
     toolbox_press(kTgRoute, 5);  // Curve1
-    Rc ra = box(a), rb = box(b);
-    Pt rim = dev({ra.left + 2, ra.top - (ra.top - ra.bottom) / 4});
-    Pt target = dev({(rb.left + rb.right) / 2, (rb.top + rb.bottom) / 2});
-    mouse(WM_LBUTTONDOWN, rim, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, {rim.x + 20, rim.y}, MK_LBUTTON);
-    mouse(WM_MOUSEMOVE, target, MK_LBUTTON);
-    mouse(WM_LBUTTONUP, target, 0);
+    drag_link(a, b);
     ASSERT_EQ(view_doc().links.size(), 1u);
     EXPECT_EQ(view_doc().links[0].route(), 5);
     toolbox_press(kTgRoute, 0);
@@ -442,4 +455,225 @@ TEST_F(ViewMenu, BackReturnsFromAJumpIntoASubLevel) {
     EXPECT_EQ(st.x0, 120);
     EXPECT_EQ(st.y0, -40);
     EXPECT_TRUE(gosub_.empty());
+}
+
+// Arrows and Enter reach the diagram after a dialog, the text box, or another window had the
+// keyboard: no click is needed first.
+TEST_F(ViewMenu, TheDiagramHasTheKeysAgainAfterDialogsAndTheTextBox) {
+    Key a = add("Alpha", 0, 0);
+    const Pt on_a = centre(a);
+    mouse(WM_LBUTTONDOWN, on_a, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on_a, 0);
+    ASSERT_EQ(marked_obj_, std::vector<Key>{a});
+
+    wt::when_dialog("Level", [](HWND d) { wt::press(d, IDCANCEL); });
+    command(CMD_LEVEL);
+    EXPECT_TRUE(wt::dialog_drivers().empty());
+    key(view_inst_, VK_RIGHT);
+    EXPECT_EQ(view_doc().obj(a)->x, 10);
+
+    // Renamed in place: Enter in the box commits, and the next arrow moves the object.
+    popup(on_a, 10773);
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+    SetWindowTextA(edit, "Beta");
+    key(edit, VK_RETURN);
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+    EXPECT_EQ(view_doc().obj(a)->id, "Beta");
+    const Pt named{view_doc().obj(a)->x, view_doc().obj(a)->y};  // the box may re-centre it
+    obj_mark_one(a);
+    key(view_inst_, VK_UP);
+    EXPECT_EQ(view_doc().obj(a)->y, named.y + 10);
+
+    // Another window took the keyboard; coming back to the main window gives it to the diagram.
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
+    SetActiveWindow(other);
+    SetFocus(other);
+    ASSERT_EQ(GetFocus(), other);
+    SetActiveWindow(win_);
+    EXPECT_EQ(GetFocus(), view_inst_);
+    DestroyWindow(other);
+    key(view_inst_, VK_LEFT);
+    EXPECT_EQ(view_doc().obj(a)->x, named.x - 10);
+}
+
+// Link Defaults' "Always create Label": a link made by a drag from the rim, or by Connect,
+// opens its label box.
+TEST_F(ViewMenu, AlwaysCreateLabelOpensTheBoxOfEachNewLink) {
+    TipPrefs prefs = tip_prefs_get();
+    prefs.d = 1;
+    tip_prefs_set(prefs);
+    Key a = add("Alpha", -300, 0), b = add("Beta", 300, 0), c = add("Gamma", 0, -300);
+    drag_link(a, b);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.mode, 2);
+    HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+    SetWindowTextA(edit, "leads to");
+    key(edit, VK_RETURN);
+    EXPECT_EQ(view_link_get(a, b)->label, "leads to");
+
+    marked_obj_ = {b, c};
+    command(CMD_CONNECT);
+    ASSERT_TRUE(view_link_get(b, c));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.k1, b);
+    textbox_close();
+
+    prefs.d = 0;
+    tip_prefs_set(prefs);
+    marked_obj_ = {a, c};
+    command(CMD_CONNECT);
+    EXPECT_TRUE(view_link_get(a, c));
+    EXPECT_EQ(textbox_inst_.win, nullptr);
+}
+
+// Warn Dupl ID On/Off switches the duplicate-ID note and is kept for the next run.
+TEST_F(ViewMenu, WarnDuplicateIdSwitchesTheNoteAndIsKept) {
+    HMENU bar = GetMenu(win_);
+    menu_refresh();
+    EXPECT_FALSE(GetMenuState(bar, CMD_WARN_DUPL, MF_BYCOMMAND) & MF_GRAYED);
+    const bool was = menu_checked(CMD_WARN_DUPL);
+    add("Alpha", -300, 0);
+    Key b = add("Beta", 300, 0);
+    auto rename_b = [&](const char* id) {
+        Boxes::notes.clear();
+        view_open_textbox(1, b, 0, false);
+        HWND edit = GetDlgItem(textbox_inst_.win, kTextboxEditId);
+        SetWindowTextA(edit, id);
+        key(edit, VK_RETURN);
+    };
+    command(CMD_WARN_DUPL);
+    EXPECT_NE(menu_checked(CMD_WARN_DUPL), was);
+    if (!menu_checked(CMD_WARN_DUPL)) command(CMD_WARN_DUPL);
+    rename_b("Alpha");
+    EXPECT_EQ(Boxes::notes, std::vector<std::string>{"Alpha already exists (warn only)"});
+    command(CMD_WARN_DUPL);
+    rename_b("Beta");
+    rename_b("Alpha");
+    EXPECT_TRUE(Boxes::notes.empty());
+
+    close_main();
+    open_main();
+    EXPECT_FALSE(menu_checked(CMD_WARN_DUPL));
+    command(CMD_WARN_DUPL);
+    close_main();
+    open_main();
+    EXPECT_TRUE(menu_checked(CMD_WARN_DUPL));
+}
+
+// Status Display from the status bar's pop-up: the pointer's place in document units, or the
+// hint for what lies under it; both menus show which.
+TEST_F(ViewMenu, StatusDisplayShowsThePointersPlaceOrTheHint) {
+    add("Alpha", 0, 0);
+    auto choose = [&](int item) {
+        SetTimer(nullptr, 0, 50, close_menu);
+        SendMessageA(status_inst_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 8));
+        command(item);
+    };
+    choose(10734);
+    EXPECT_TRUE(menu_checked(CMD_SHOW_MOUSE_POS));
+    EXPECT_FALSE(menu_checked(CMD_SHOW_COMMANDS));
+    Pt d = dev({0, 0});
+    mouse(WM_MOUSEMOVE, {d.x + 50, d.y}, 0);
+    Pt lp = view_mapping().to_logical({d.x + 50, d.y});
+    EXPECT_EQ(status_model().status_text(), "X: " + std::to_string(lp.x) + "  Y: " + std::to_string(lp.y));
+    choose(10733);
+    EXPECT_TRUE(menu_checked(CMD_SHOW_COMMANDS));
+    mouse(WM_MOUSEMOVE, d, 0);
+    EXPECT_EQ(status_model().status_text(), "Object: Click to Mark, Drag to Move");
+}
+
+// Grouped shapes are marked and moved together; Group and Ungroup are one step each.
+TEST_F(ViewMenu, GroupedShapesAreMarkedAndMovedTogether) {
+    auto shape = [&](int l, int t, int r, int b) {
+        Shape s;
+        s.kind = 1;
+        s.level = 1;
+        s.left = l, s.top = t, s.right = r, s.bottom = b;
+        return view_shape_put(s).value_or(0);
+    };
+    Key s1 = shape(-400, 100, -300, 0), s2 = shape(-200, 100, -100, 0), s3 = shape(200, 100, 300, 0);
+    paint();
+    Pt on1 = dev({-350, 50}), on2 = dev({-150, 50});
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    mouse(WM_LBUTTONDOWN, on2, MK_LBUTTON | MK_SHIFT);
+    mouse(WM_LBUTTONUP, on2, MK_SHIFT);
+    ASSERT_EQ(marked_shape_.size(), 2u);
+    command(CMD_GROUP);
+    EXPECT_EQ(view_undo_name(), "Group");
+    view_unmark_all();
+    paint();
+
+    // A click on one marks the group; a drag moves it whole, as one step.
+    mouse(WM_LBUTTONDOWN, on2, MK_LBUTTON);
+    std::sort(marked_shape_.begin(), marked_shape_.end());
+    EXPECT_EQ(marked_shape_, (std::vector<Key>{s1, s2}));
+    mouse(WM_MOUSEMOVE, {on2.x + 40, on2.y}, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, {on2.x + 40, on2.y}, 0);
+    const int moved = view_shape_get(s1)->left + 400;
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(view_shape_get(s2)->left, -200 + moved);
+    EXPECT_EQ(view_shape_get(s3)->left, 200);
+    view_undo();
+    EXPECT_EQ(view_shape_get(s1)->left, -400);
+    EXPECT_EQ(view_shape_get(s2)->left, -200);
+    paint();
+
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    command(CMD_UNGROUP);
+    EXPECT_EQ(view_undo_name(), "Ungroup");
+    view_unmark_all();
+    mouse(WM_LBUTTONDOWN, on1, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, on1, 0);
+    EXPECT_EQ(marked_shape_, std::vector<Key>{s1});
+}
+
+// The background pop-up's Paste puts the copy where the user right-clicked; Ctrl+V puts it
+// where it covers nothing, the original least of all.
+TEST_F(ViewMenu, PasteGoesWhereClickedOrBesideTheOriginal) {
+    Key a = add("Alpha", 0, 0);
+    const Rc r = box(a);
+    mouse(WM_LBUTTONDOWN, centre(a), MK_LBUTTON);
+    mouse(WM_LBUTTONUP, centre(a), 0);
+    command(CMD_COPY);
+
+    command(CMD_PASTE);
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    paint();
+    Rc copy = box(marked_obj_.front());
+    const bool apart = copy.left > r.right || copy.right < r.left || copy.bottom > r.top || copy.top < r.bottom;
+    EXPECT_TRUE(apart) << copy.left << "," << copy.top << " over " << r.left << "," << r.top;
+
+    Pt empty = dev({-400, -250});
+    Pt want = view_mapping().to_logical(empty);
+    popup(empty, 10806);
+    ASSERT_EQ(view_doc().objs.size(), 3u);
+    const Obj* pasted = view_doc().obj(marked_obj_.front());
+    EXPECT_EQ(pasted->x, want.x);
+    EXPECT_EQ(pasted->y, want.y);
+}
+
+// In a document without a background setting, new objects, links, shapes and points still show.
+TEST_F(ViewMenu, NewItemsShowOnABackgroundOfTheirColour) {
+    view_doc().params.erase(1);
+    tbar_set_current_color(view_param_get(1));
+    paint();
+    SendMessageA(view_inst_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(120, 120));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    Key made = textbox_inst_.k1;
+    textbox_close();
+    const Colour bg = tbar_color_or(view_param_get(1));
+    EXPECT_NE(tbar_color_or(view_doc().obj(made)->colour), bg);
+    Key other = add("Other", 300, 0);
+    marked_obj_ = {made, other};
+    command(CMD_CONNECT);
+    ASSERT_EQ(view_doc().links.size(), 1u);
+    EXPECT_NE(tbar_color_or(link_unpack(view_doc().links[0]).colour), bg);
+    // Chosen on purpose, another colour stays what it is.
+    tbar_set_current_color(4);
+    Key blue = add("Other colour", -300, 0);
+    EXPECT_EQ(view_doc().obj(blue)->colour, 4);
 }

@@ -34,7 +34,6 @@ protected:
         view_undo_clear();
         sbar_set_origin(1, 0, 0);
         sbar_cmd(kSbarZoom, kSbSet, 100);
-        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
     }
     void TearDown() override {
         slideshow_stop();
@@ -50,10 +49,10 @@ protected:
         SendMessageA(win_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
         pump(30);
     }
+    // During a show the diagram has the keyboard.
     void key(UINT vk) {
-        MSG m{view_inst_, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
-        vorn_route_message(m, accel_);
-        pump(30);
+        EXPECT_EQ(GetFocus(), view_inst_);
+        wt::key(vk);
     }
     // Where object `k` is on screen, relative to the diagram window's centre.
     Pt off_centre(Key k) {
@@ -62,7 +61,6 @@ protected:
         Pt d = m.to_device({o->x, o->y});
         return {d.x - m.client_w / 2, d.y - m.client_h / 2};
     }
-    HACCEL accel_ = nullptr;
 };
 
 TEST_F(Slideshow, FullScreenWithoutBarsUntilEscPutsEverythingBack) {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "base/settings_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
+#include "resources/ids.h"
 #include "win/program_dir.h"
 
 namespace wt {
@@ -73,10 +76,91 @@ inline long thread_windows() {
     return n;
 }
 
+// A key as the user presses it: down, then up, to the window that has the keyboard focus,
+// through the program's routing (modeless dialogs, then the accelerator table) as its message
+// loop does. Nothing having the focus fails the test.
+inline void key(UINT vk) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    HWND to = GetFocus();
+    EXPECT_NE(to, nullptr) << "no window has the keyboard focus";
+    if (!to) return;
+    MSG down{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(down, accel);
+    pump(10);
+    HWND now = GetFocus();
+    MSG up{now ? now : to, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
+    vorn_route_message(up, accel);
+    pump(20);
+}
+
 // A closed main window posts WM_QUIT; it must not end the next test's loops.
 inline void drain_quit() {
     MSG m;
     while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+}
+
+// Modal dialogs run message loops of their own: queued handlers run from a timer, each on the
+// first visible dialog with its title (and, when given, a control of that id), in order.
+struct DialogDriver {
+    std::string title;
+    int control;
+    std::function<void(HWND)> act;
+};
+inline std::deque<DialogDriver>& dialog_drivers() {
+    static std::deque<DialogDriver> q;
+    return q;
+}
+inline UINT_PTR& dialog_timer_id() {
+    static UINT_PTR id = 0;
+    return id;
+}
+inline BOOL CALLBACK find_driven(HWND w, LPARAM lp) {
+    auto* d = reinterpret_cast<std::pair<const DialogDriver*, HWND>*>(lp);
+    char cls[16] = {}, title[256] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, title, sizeof title);
+    if (lstrcmpA(cls, "#32770") || d->first->title != title || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+    if (d->first->control && !GetDlgItem(w, d->first->control)) return TRUE;
+    d->second = w;
+    return FALSE;
+}
+inline void CALLBACK dialog_timer(HWND, UINT, UINT_PTR, DWORD) {
+    auto& q = dialog_drivers();
+    if (q.empty()) {
+        KillTimer(nullptr, dialog_timer_id());
+        dialog_timer_id() = 0;
+        return;
+    }
+    std::pair<const DialogDriver*, HWND> found{&q.front(), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), find_driven, reinterpret_cast<LPARAM>(&found));
+    if (!found.second) return;
+    auto act = std::move(q.front().act);
+    q.pop_front();
+    act(found.second);
+}
+inline void when_dialog(const std::string& title, std::function<void(HWND)> act, int control = 0) {
+    dialog_drivers().push_back({title, control, std::move(act)});
+    if (!dialog_timer_id()) dialog_timer_id() = SetTimer(nullptr, 0, 50, dialog_timer);
+}
+// Handlers that never found their dialog are dropped (a failed test must not drive the next).
+inline void forget_dialogs() {
+    dialog_drivers().clear();
+    if (dialog_timer_id()) KillTimer(nullptr, dialog_timer_id());
+    dialog_timer_id() = 0;
+}
+// Presses a dialog's button as a click does.
+inline void press(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+// Types `name` into a common file dialog and presses Open or Save.
+inline void choose_file(HWND dlg, const std::string& name) {
+    // The name box: edt1 in Wine's dialog, the edit inside cmb13 in Windows'.
+    HWND box = GetDlgItem(dlg, 0x480);
+    if (!box) {
+        HWND combo = GetDlgItem(dlg, 0x47C);
+        box = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+        if (!box) box = combo;
+    }
+    SetWindowTextA(box, name.c_str());
+    press(dlg, IDOK);
 }
 
 inline RECT rect_in(HWND child, HWND parent) {
@@ -299,6 +383,7 @@ protected:
         pump(50);
     }
     void TearDown() override {
+        forget_dialogs();
         close_main();
         settings_set_backend(nullptr);
         reg_delete_tree(HKEY_CURRENT_USER, test_root() + "\\Main");
