@@ -1,9 +1,22 @@
-# MinGW build: the whole program into build/win, and the Windows tests run under Wine.
+# MinGW build: the program into build/win (the program directory: what ships, nothing else),
+# the Windows tests, their helpers and the benchmarks into build/win-tests, run under Wine.
 enable_language(RC)
 enable_testing()
 set(VORN_WIN_OUT ${CMAKE_SOURCE_DIR}/build/win CACHE PATH "Program directory of the MinGW build")
+set(VORN_WIN_TESTS_OUT "" CACHE PATH "Windows tests and benchmarks (default: the program directory's name + -tests)")
 set(WIN_OUT ${VORN_WIN_OUT})
-set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
+set(TESTS_OUT ${VORN_WIN_TESTS_OUT})
+if(NOT TESTS_OUT)
+  set(TESTS_OUT ${WIN_OUT}-tests)
+endif()
+# Whatever else is built (tests, their helpers, benchmarks) stays out of the program directory.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${TESTS_OUT})
+# Build trees from before the split kept the tests in the program directory.
+foreach(old win_tests.exe win_bench.exe bare_window.exe vorn_mapi_test.dll vorn_test_source.ds)
+  file(REMOVE ${WIN_OUT}/${old})
+endforeach()
+# The tests and benchmarks find the program directory from their own.
+file(RELATIVE_PATH PROGRAM_DIR_FROM_TESTS ${TESTS_OUT} ${WIN_OUT})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/src/resources -I${CMAKE_SOURCE_DIR}/src -I${CMAKE_SOURCE_DIR}/data")
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX)
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -38,6 +51,7 @@ add_library(vorn_res OBJECT ${RC_SOURCES})
 
 add_executable(vorn2001 WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:vorn_res>)
 target_link_libraries(vorn2001 PRIVATE vorn_win)
+set_target_properties(vorn2001 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${WIN_OUT})
 # Large pictures: a 32-bit process gets 4 GB of address space where the system offers it.
 target_link_options(vorn2001 PRIVATE -Wl,--large-address-aware)
 
@@ -62,20 +76,22 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} $<TARGET_OBJECTS:vorn_res>)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(win_tests PRIVATE vorn_win gtest)
+target_compile_definitions(win_tests PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
 add_dependencies(win_tests vorn2001 vorn_data vorn_mapi_test)
 # A Simple MAPI provider for the e-mail tests only: it records what it is handed.
 add_library(vorn_mapi_test SHARED ${CMAKE_SOURCE_DIR}/tests/win/mail_provider/mail_provider.cpp)
 set_target_properties(vorn_mapi_test PROPERTIES PREFIX "")
 target_link_options(vorn_mapi_test PRIVATE -Wl,--kill-at)
 # The tests run with the program directory as working directory, as the program does.
-add_test(NAME win_tests COMMAND wine ${WIN_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
+add_test(NAME win_tests COMMAND wine ${TESTS_OUT}/win_tests.exe WORKING_DIRECTORY ${WIN_OUT})
 set_tests_properties(win_tests PROPERTIES TIMEOUT 2400)
 
 # Speed measurements under Wine: built with the program, run by hand (not part of the tests).
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
 if(WIN_BENCH_SOURCES)
   add_executable(win_bench ${WIN_BENCH_SOURCES} $<TARGET_OBJECTS:vorn_res>)
-  target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(win_bench PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(win_bench PRIVATE VORN_PROGRAM_DIR_FROM_TESTS="${PROGRAM_DIR_FROM_TESTS}")
   target_link_libraries(win_bench PRIVATE vorn_win)
   # The bare window "win_bench startup" sets the program's start-up against.
   add_executable(bare_window WIN32 ${CMAKE_SOURCE_DIR}/bench/bare/bare_window.cpp)

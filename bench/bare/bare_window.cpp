@@ -1,4 +1,4 @@
-// The smallest Win32 program with a window, built beside vorn2001.exe so that "win_bench startup"
+// The smallest Win32 program with a window, built beside win_bench so that "win_bench startup"
 // can set the program's start-up against what the system alone needs to show a window.
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // "win_bench startup [rounds]": from launch to the painted window, the program against the bare
-// Win32 window built beside it, started in turn under the same system. A process counts as shown
+// Win32 window built beside win_bench, started in turn under the same system. A process counts as shown
 // when it first waits for input: its windows, children included, have painted by then.
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/settings_win.h"
+#include "win/program_dir.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ int startup_bench(int rounds) {
     dir.erase(dir.find_last_of('\\') + 1);
     // The program runs on a settings key of its own: no set-up offer, nothing of the user's.
     SetEnvironmentVariableA("VORN_SETTINGS_KEY", (std::string(kBenchKey) + "\\IniStr").c_str());
-    const std::string bare = dir + "bare_window.exe", program = dir + "vorn2001.exe";
+    const std::string bare = dir + "bare_window.exe", program = wt::program_dir() + "vorn2001.exe";
     // A first start of each fills the system's caches, as any start but the very first finds them.
     launch(bare);
     launch(program);

@@ -2,7 +2,7 @@
 // 5,000 objects and 5,000 links, repainting such a level and over a repeating background
 // picture, edits and repaints at size, and the memory an open document takes. Prints each figure
 // against its budget; the exit code is 1 when one is over.
-// Run: wine build/win/win_bench.exe [profile|analyzer|memory|startup|edits]
+// Run: wine build/win-tests/win_bench.exe [profile|analyzer|memory|startup|edits]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -14,11 +14,13 @@
 
 #include "app/wiring_win.h"
 #include "bars/sbar.h"
+#include "base/file.h"
 #include "base/globals_win.h"
 #include "bench_util.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "view/view_win.h"
+#include "win/program_dir.h"
 
 namespace {
 
@@ -105,6 +107,7 @@ int main(int argc, char** argv) {
     // nothing else, for a profiler.
     const bool profile = mode == "profile";
     InitCommonControls();
+    file_set_progdir(wt::program_dir());  // the program's data files are not beside the benchmarks
     // "win_bench analyzer" measures only the Analyzer, "win_bench memory" only the memory,
     // "win_bench startup" only the program's start-up (bench/startup runs it), "win_bench
     // edits" only the edits in the whole program.

@@ -397,7 +397,8 @@ void vorn_register(HINSTANCE inst) {
     if (done) return;
     done = true;
     app_inst_ = inst;
-    file_set_progdir(program_dir());
+    // Tests and benchmarks run this code from their own directory and name the program's first.
+    if (file_progdir_path().empty()) file_set_progdir(program_dir());
     util_random_seed();
     view_on_changed(view_changed);
     dlg_set_trap(trapped_apply);

@@ -36,13 +36,19 @@ protected:
 }  // namespace
 
 TEST(ProcessHandles, AreClosedOnlyWhenTheProcessCameWithThem) {
-    // A host program's answer whose stale thread handle names our window station, with the low
-    // bits set as Wine left them (the plain value Wine refuses to close).
-    PROCESS_INFORMATION host{};
-    host.hThread = reinterpret_cast<HANDLE>(reinterpret_cast<UINT_PTR>(GetProcessWindowStation()) | 2);
-    util_close_process(host);
-    EXPECT_TRUE(handle_open(GetProcessWindowStation()));
+    // A host program's answer whose stale thread handle names our window station or the standard
+    // output, with the low bits set as Wine left them (the plain value Wine refuses to close).
+    const HANDLE window_station = GetProcessWindowStation(), out = GetStdHandle(STD_OUTPUT_HANDLE);
+    for (HANDLE ours : {window_station, out}) {
+        PROCESS_INFORMATION host{};
+        host.hThread = reinterpret_cast<HANDLE>(reinterpret_cast<UINT_PTR>(ours) | 2);
+        util_close_process(host);
+    }
+    EXPECT_TRUE(handle_open(window_station));
     EXPECT_TRUE(clipboard_opens());
+    if (out) {
+        EXPECT_TRUE(handle_open(out));
+    }
 
     char cmd[] = "cmd.exe /c exit 0";
     STARTUPINFOA si{};

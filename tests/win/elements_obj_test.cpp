@@ -127,7 +127,10 @@ protected:
         h.note = [](const std::string& t) { errors_seen.push_back(t); };
         old_ = msg_set_hooks(h);
     }
-    void TearDown() override { msg_set_hooks(old_); }
+    void TearDown() override {
+        msg_set_hooks(old_);
+        file_set_progdir(wt::program_dir());
+    }
     // The program directory is left as the build made it.
     static void TearDownTestSuite() {
         obj_picture_cache_clear();  // a cached metafile keeps its file open

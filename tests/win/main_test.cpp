@@ -18,24 +18,39 @@
 int save_kill_child(int argc, char** argv);
 
 // The names in the program directory (where the program and its data files are installed).
-static std::filesystem::path program_dir() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    return std::filesystem::path(exe).parent_path();
-}
-
 static std::set<std::string> program_files() {
     std::set<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(program_dir()))
+    for (const auto& e : std::filesystem::directory_iterator(wt::program_dir()))
         out.insert(e.path().filename().string());
     return out;
 }
+
+// Wine hands back a stale thread handle for a host program; closing one that named the standard
+// output silenced every later line of the run while its exit code and report stayed right. The
+// test after which the standard output is gone, or names something else, fails the run.
+class StdOutputKept : public testing::EmptyTestEventListener {
+public:
+    StdOutputKept() : out_(GetStdHandle(STD_OUTPUT_HANDLE)), type_(GetFileType(out_)) {}
+    void OnTestEnd(const testing::TestInfo& test) override {
+        if (lost_ || type_ == FILE_TYPE_UNKNOWN || GetFileType(out_) == type_) return;
+        lost_ = true;
+        std::fprintf(stderr, "[  FAILED  ] %s.%s closed the standard output\n", test.test_suite_name(), test.name());
+    }
+    bool lost() const { return lost_; }
+
+private:
+    HANDLE out_;
+    DWORD type_;
+    bool lost_ = false;
+};
 
 int main(int argc, char** argv) {
     if (int rc = save_kill_child(argc, argv); rc >= 0) return rc;
     // A test that ends the process still leaves every line written before it.
     setvbuf(stdout, nullptr, _IONBF, 0);
     InitCommonControls();
+    // The program's code looks for its data files where the program is, not beside the tests.
+    file_set_progdir(wt::program_dir());
     // The hooks between floors that the program installs at start-up, for tests that build
     // only part of it.
     bars_install_document_hooks();
@@ -44,10 +59,13 @@ int main(int argc, char** argv) {
     ticker_set_history_file(history);
     SetEnvironmentVariableA("VORN_SETTINGS_KEY", (wt::test_root() + "\\Program\\IniStr").c_str());
     testing::InitGoogleTest(&argc, argv);
+    auto* out_kept = new StdOutputKept;  // the listener list owns it
+    testing::UnitTest::GetInstance()->listeners().Append(out_kept);
     const std::set<std::string> before = program_files();
     int rc = RUN_ALL_TESTS();
+    if (out_kept->lost()) rc = 1;
     // The program the DDE tests start keeps its ticker history beside itself, as it should.
-    if (!before.count("message.txt")) DeleteFileA((program_dir() / "message.txt").string().c_str());
+    if (!before.count("message.txt")) DeleteFileA((wt::program_dir() + "message.txt").c_str());
     // Tests write in temporary folders, never beside the program.
     for (const std::string& n : program_files())
         if (!before.count(n)) {

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "base/file.h"
 #include "print_unix.h"
 #include "services/setup_win.h"
+#include "win/program_dir.h"
 
 using namespace wt;
 
@@ -102,13 +105,32 @@ std::string section(const std::string& text, const std::string& name) {
     return out;
 }
 
+// The directory set-up registers and uninstall cleans holds the program and its data files (and
+// what the program itself writes beside itself: its custom dictionary, its ticker history); no
+// program or library of the tests.
+TEST(Setup, TheProgramDirectoryHoldsOnlyWhatShips) {
+    namespace fs = std::filesystem;
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const fs::path dir = wt::program_dir(), tests = fs::path(exe).parent_path();
+    EXPECT_FALSE(fs::equivalent(dir, tests));
+    for (const std::string& f : setup_installed_files()) EXPECT_TRUE(fs::exists(dir / f)) << f;
+    for (const auto& e : fs::directory_iterator(tests)) {
+        EXPECT_FALSE(fs::exists(dir / e.path().filename())) << e.path();
+    }
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string ext = file_lower(e.path().extension().string());
+        if (ext == ".exe" || ext == ".dll" || ext == ".ds") {
+            EXPECT_EQ(file_lower(e.path().filename().string()), "vorn2001.exe");
+        }
+    }
+}
+
 TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     if (!unix_tool("xdotool") || !unix_tool("wine") || !std::getenv("DISPLAY"))
         GTEST_SKIP() << "needs wine, xdotool and an X display";
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string progdir = unix_of(exe);
-    progdir = progdir.substr(0, progdir.rfind('/'));
+    std::string progdir = unix_of(wt::program_dir());
+    progdir.pop_back();
     const std::string work = host_tmp("vorn-setup-test");
     ASSERT_TRUE(run_unix("rm -rf " + work + " && mkdir -p " + work));
     {

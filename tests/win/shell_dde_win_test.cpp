@@ -84,9 +84,7 @@ std::string window_title(HWND w) {
 
 // The program in another process, driven as the Windows shell drives it.
 TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    fs::path dir = fs::path(exe).parent_path();
+    fs::path dir = fs::path(wt::program_dir()).parent_path();
     fs::path doc = fs::temp_directory_path() / "vorn_dde_test.vrn";
     std::ofstream(doc, std::ios::binary) << "j_(1,\"Sent by DDE\",0,0,0,0,0,0,0,1,0,0,\"\")\r\np_(350,20110)\r\n";
 

@@ -11,6 +11,7 @@
 #include "base/menu_win.h"
 #include "base/tip_win.h"
 #include "resources/ids.h"
+#include "win/program_dir.h"
 
 namespace {
 
@@ -112,9 +113,7 @@ TEST_F(ShellDialogs, NumberListsAndErrorTexts) {
     EXPECT_EQ(dlg_num_strings(7, 9, 0), (std::vector<std::string>{"7"}));  // no endless list
     EXPECT_TRUE(dlg_num_strings(1, 9, -1).empty());
 
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    file_set_progdir(file_dir_part(exe));  // "error.txt" ships beside the program
+    file_set_progdir(wt::program_dir());  // "error.txt" ships beside the program
     dlg_error_msg("Bad value in %s", "Plot", 1031);
     dlg_error_msg("Bad value in %s", "Plot", 4242);
     ASSERT_EQ(errors_.size(), 2u);

@@ -444,10 +444,7 @@ TEST_F(ShellMainWindow, FilesSettingsEditNamesThroughTheListWrapper) {
 // Start-up loads only what the first paint needs: the program imports these DLLs and no other,
 // the rest load at their first call.
 TEST(ShellStartUp, ProgramImportsOnlyWhatTheFirstPaintNeeds) {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path(exe);
-    path = path.substr(0, path.find_last_of('\\') + 1) + "vorn2001.exe";
+    const std::string path = wt::program_dir() + "vorn2001.exe";
     std::ifstream in(path, std::ios::binary);
     std::string pe((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(pe.size(), sizeof(IMAGE_DOS_HEADER)) << path;

@@ -24,6 +24,7 @@
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "resources/ids.h"
+#include "win/program_dir.h"
 
 namespace wt {
 
