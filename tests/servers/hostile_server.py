@@ -9,34 +9,21 @@ address holding a user name and password, and a held connection whose closing it
 (GET /held says "open", "shut down" or "closed").
 """
 import gzip
-import os
 import sys
 import time
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from http.server import ThreadingHTTPServer
+
+from http_common import QuietHandler, read_document
 
 ROOT, PORT = sys.argv[1], int(sys.argv[2])
 held = {"state": "none"}
 
 
 def document():
-    with open(os.path.join(ROOT, "doc.vrn"), "rb") as f:
-        return f.read()
+    return read_document(ROOT)
 
 
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.0"
-
-    def log_message(self, *args):
-        pass
-
-    def answer(self, status, body=b"", headers=()):
-        self.send_response(status)
-        for k, v in headers:
-            self.send_header(k, v)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
+class Handler(QuietHandler):
     def do_GET(self):
         p = self.path
         if p == "/doc.vrn":

@@ -10,12 +10,13 @@ request it got (GET /captured on HANDLER_PORT gives them back) and answers with 
 Plain files come from ROOT through python's own http.server, started beside this by web.sh.
 """
 import base64
-import os
 import socket
 import sys
 import threading
 import time
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from http.server import ThreadingHTTPServer
+
+from http_common import QuietHandler, read_document
 
 ROOT, PORT, CAPTURE_PORT = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 USER, PASSWORD = "alice", "secret"
@@ -23,24 +24,10 @@ captured = {"bytes": b""}
 
 
 def document():
-    with open(os.path.join(ROOT, "doc.vrn"), "rb") as f:
-        return f.read()
+    return read_document(ROOT)
 
 
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.0"
-
-    def log_message(self, *args):
-        pass
-
-    def answer(self, status, body=b"", headers=()):
-        self.send_response(status)
-        for k, v in headers:
-            self.send_header(k, v)
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
+class Handler(QuietHandler):
     def do_GET(self):
         p = self.path
         if p.startswith("/auth/"):

@@ -98,6 +98,16 @@ struct Driver {
 void set_text(HWND d, int id, const std::string& t) { SetDlgItemTextA(d, id, t.c_str()); }
 void press(HWND d, int id) { SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, id))); }
 
+// Advance Options > Clear Archive with 0 days, as a user asks it from the Open Web dialog `d`.
+void clear_whole_archive(HWND d) {
+    Driver::steps = {{"Advance Options", [](HWND o) {
+                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
+                          press(o, IDC_WEB_CLEAR);
+                          press(o, IDCANCEL);
+                      }}};
+    press(d, IDC_WEB_ADVANCED);
+}
+
 std::function<void(HWND)> password(const std::string& user, const std::string& pass, const std::string& url = "") {
     return [=](HWND d) {
         set_text(d, IDC_WEB_USER, user);
@@ -456,12 +466,7 @@ TEST_F(Web, StopForgetsRequestsAndClearArchiveEmptiesIt) {
 
     // Clear Archive with 0 days takes every file it wrote after a yes.
     Boxes::answer = 1;
-    Driver::steps = {{"Advance Options", [](HWND o) {
-                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
-                          press(o, IDC_WEB_CLEAR);
-                          press(o, IDCANCEL);
-                      }}};
-    press(d, IDC_WEB_ADVANCED);
+    clear_whole_archive(d);
     EXPECT_EQ(Boxes::questions, std::vector<std::string>{"Clear Archive: Archived files older than 0 days will be deleted. "
                                                          "Proceed?\n\nFolder: " + archive_.string()});
     EXPECT_TRUE(files_under(archive_).empty());
@@ -556,12 +561,7 @@ TEST_F(Web, ClearArchiveDeletesOnlyWhatTheArchiveWrote) {
     command(CMD_OPEN_WEB);
     HWND d = http_openweb_window();
     Boxes::answer = 1;
-    Driver::steps = {{"Advance Options", [](HWND o) {
-                          SendDlgItemMessageA(o, IDC_WEB_DAYS, CB_SETCURSEL, 0, 0);
-                          press(o, IDC_WEB_CLEAR);
-                          press(o, IDCANCEL);
-                      }}};
-    press(d, IDC_WEB_ADVANCED);
+    clear_whole_archive(d);
     EXPECT_EQ(files_under(archive_), own);
     // The list shows what is left.
     auto left = listed();
