@@ -47,7 +47,8 @@ inline DWORD run_child(const std::string& args) {
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return 2;
-    WaitForSingleObject(pi.hProcess, INFINITE);
+    // Windows of this process go on answering while it waits: the child's start-up asks them.
+    while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pump();
     DWORD code = 2;
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);

@@ -119,7 +119,9 @@ void dde_server_stop() {
     if (!thread_) return;
     // A thread that never got to its message loop still ends: the quit waits in its queue.
     while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT) {}
-    WaitForSingleObject(thread_, INFINITE);
+    // Asking whether another copy runs waits on every top-level window; one that does not
+    // answer must not keep the program from closing. The thread ends on its own later.
+    WaitForSingleObject(thread_, 3000);
     for (HANDLE* h : {&thread_, &registered_}) {
         CloseHandle(*h);
         *h = nullptr;
