@@ -364,14 +364,7 @@ TEST_F(PictWindow, BrowserButtonsStayVisibleAtEverySize) {
 // Edit > Paste takes a metafile another program put on the clipboard, enhanced or old-style, as
 // the picture of a new object.
 TEST_F(PictWindow, PasteTakesMetafilesAsPictures) {
-    auto enhanced = [] {
-        HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-        HBRUSH b = CreateSolidBrush(RGB(0, 0, 200));
-        RECT r{0, 0, 300, 150};
-        FillRect(m, &r, b);
-        DeleteObject(b);
-        return CloseEnhMetaFile(m);
-    };
+    auto enhanced = [] { return wt::filled_metafile(RGB(0, 0, 200), 300, 150); };
     auto old_style = [] {
         HDC m = CreateMetaFileA(nullptr);
         Rectangle(m, 0, 0, 200, 100);

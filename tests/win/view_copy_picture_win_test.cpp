@@ -208,15 +208,7 @@ TEST_F(CopyPicture, CopyPutsThePictureOfTheMarkedItemsBesideItsOwnFormat) {
 
 TEST_F(CopyPicture, CutPictureOutlivesTheWindowAndPastesBackAsAPicture) {
     // A marked picture object too, its metafile embedded in the document.
-    HDC rec = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-    RECT sq{0, 0, 100, 100};
-    FillRect(rec, &sq, magenta);
-    DeleteObject(magenta);
-    HENHMETAFILE square = CloseEnhMetaFile(rec);
-    std::string bytes(GetEnhMetaFileBits(square, 0, nullptr), '\0');
-    GetEnhMetaFileBits(square, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
-    DeleteEnhMetaFile(square);
+    const std::string bytes = wt::filled_metafile_bytes(RGB(255, 0, 255));
     const Key picture = view_paste_picture(bytes, {0, -300}, 1).value_or(0);
     marked_obj_ = {a_, b_, picture};
     paint();

@@ -400,16 +400,7 @@ TEST_F(ViewMenu, NewLinksTakeTheToolboxRouteAndPagesLeaveOutNoPrintObjects) {
 
 TEST_F(ViewMenu, EmbeddedMetafilesPaint) {
     // A red square drawn into an enhanced metafile, embedded as hex digits.
-    HDC rec = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT sq{0, 0, 100, 100};
-    FillRect(rec, &sq, red);
-    DeleteObject(red);
-    HENHMETAFILE emf = CloseEnhMetaFile(rec);
-    UINT n = GetEnhMetaFileBits(emf, 0, nullptr);
-    std::string raw(n, '\0');
-    GetEnhMetaFileBits(emf, n, reinterpret_cast<BYTE*>(raw.data()));
-    DeleteEnhMetaFile(emf);
+    const std::string raw = wt::filled_metafile_bytes(RGB(255, 0, 0));
     std::string hex;
     for (unsigned char ch : raw) {
         char two[3];

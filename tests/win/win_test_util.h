@@ -298,6 +298,25 @@ struct MemBitmap {
     }
 };
 
+// An enhanced metafile that fills a w x h rectangle with `colour`; the caller deletes it.
+inline HENHMETAFILE filled_metafile(COLORREF colour, int w = 100, int h = 100) {
+    HDC m = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    HBRUSH b = CreateSolidBrush(colour);
+    RECT r{0, 0, w, h};
+    FillRect(m, &r, b);
+    DeleteObject(b);
+    return CloseEnhMetaFile(m);
+}
+
+// The bytes of such a metafile, as a document embeds them.
+inline std::string filled_metafile_bytes(COLORREF colour) {
+    HENHMETAFILE emf = filled_metafile(colour);
+    std::string bytes(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+    GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+    DeleteEnhMetaFile(emf);
+    return bytes;
+}
+
 inline std::string text_of(HWND win) {
     char t[512] = {};
     GetWindowTextA(win, t, sizeof t);
