@@ -357,11 +357,14 @@ void GdiCanvas::soft_begin() {
     soft_ = true;
 }
 
-void GdiCanvas::soft_fill(int l, int t, int r, int b, uint32_t px) {
-    l = std::max<int>(l, raster_clip_.left);
-    t = std::max<int>(t, raster_clip_.top);
-    r = std::min<int>(r, raster_clip_.right);
-    b = std::min<int>(b, raster_clip_.bottom);
+template <bool Clip>
+inline void GdiCanvas::soft_fill(int l, int t, int r, int b, uint32_t px) {
+    if (Clip) {
+        l = std::max<int>(l, raster_clip_.left);
+        t = std::max<int>(t, raster_clip_.top);
+        r = std::min<int>(r, raster_clip_.right);
+        b = std::min<int>(b, raster_clip_.bottom);
+    }
     if (l >= r) return;
     for (int y = t; y < b; ++y) std::fill(raster_ + static_cast<size_t>(y) * raster_w_ + l, raster_ + static_cast<size_t>(y) * raster_w_ + r, px);
 }
@@ -386,15 +389,16 @@ int map_lines(size_t n, Logical pt, Device dev, POINT* d) {
 }  // namespace
 
 // Each line without its end pixel, as GDI draws them.
+template <bool Clip>
 void GdiCanvas::soft_lines(const POINT* d, size_t m, uint32_t px) {
     if (m < 2) return;
     soft_begin();
     for (size_t i = 1; i < m; ++i) {
         const POINT a = d[i - 1], b = d[i];
-        if (a.y == b.y && a.x < b.x) soft_fill(a.x, a.y, b.x, a.y + 1, px);
-        else if (a.y == b.y && a.x > b.x) soft_fill(b.x + 1, a.y, a.x + 1, a.y + 1, px);
-        else if (a.y < b.y) soft_fill(a.x, a.y, a.x + 1, b.y, px);
-        else if (a.y > b.y) soft_fill(a.x, b.y + 1, a.x + 1, a.y + 1, px);
+        if (a.y == b.y && a.x < b.x) soft_fill<Clip>(a.x, a.y, b.x, a.y + 1, px);
+        else if (a.y == b.y && a.x > b.x) soft_fill<Clip>(b.x + 1, a.y, a.x + 1, a.y + 1, px);
+        else if (a.y < b.y) soft_fill<Clip>(a.x, a.y, a.x + 1, b.y, px);
+        else if (a.y > b.y) soft_fill<Clip>(a.x, b.y + 1, a.x + 1, a.y + 1, px);
     }
 }
 
@@ -416,6 +420,7 @@ bool GdiCanvas::raster_lines(const Pt* pts, size_t n) {
 // A rectangle with a thin pen and a solid or hollow brush, corners in pixels: the pen on its
 // edge pixels, the brush within; one or two pixels across are all pen; a single pixel, or none
 // across, is not drawn.
+template <bool Clip>
 void GdiCanvas::soft_rect(int l, int t, int r, int b, Colour pen_colour, const Brush& brush) {
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
@@ -424,14 +429,14 @@ void GdiCanvas::soft_rect(int l, int t, int r, int b, Colour pen_colour, const B
     soft_begin();
     const uint32_t pen = dib_pixel(pen_colour);
     if (w <= 2 || h <= 2) {
-        soft_fill(l, t, r, b, pen);
+        soft_fill<Clip>(l, t, r, b, pen);
         return;
     }
-    soft_fill(l, t, r, t + 1, pen);
-    soft_fill(l, b - 1, r, b, pen);
-    soft_fill(l, t + 1, l + 1, b - 1, pen);
-    soft_fill(r - 1, t + 1, r, b - 1, pen);
-    if (brush.pattern == 2) soft_fill(l + 1, t + 1, r - 1, b - 1, dib_pixel(brush.colour));
+    soft_fill<Clip>(l, t, r, t + 1, pen);
+    soft_fill<Clip>(l, b - 1, r, b, pen);
+    soft_fill<Clip>(l, t + 1, l + 1, b - 1, pen);
+    soft_fill<Clip>(r - 1, t + 1, r, b - 1, pen);
+    if (brush.pattern == 2) soft_fill<Clip>(l + 1, t + 1, r - 1, b - 1, dib_pixel(brush.colour));
 }
 
 bool GdiCanvas::raster_rect(const int (&v)[8]) {
@@ -446,14 +451,19 @@ bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
         return false;
     if (pixels_per_unit_ < 0) read_mapping();
     int xs[4], ys[4];
-    for (int i = 0; i < f.nx && i < 4; ++i) xs[i] = dev_x(f.xs[i]);
-    for (int i = 0; i < f.ny && i < 4; ++i) ys[i] = dev_y(f.ys[i]);
+    const int nx = std::clamp(f.nx, 1, 4), ny = std::clamp(f.ny, 1, 4);
+    for (int i = 0; i < nx; ++i) xs[i] = dev_x(f.xs[i]);
+    for (int i = 0; i < ny; ++i) ys[i] = dev_y(f.ys[i]);
+    // Every pixel of the figure lies within the box of its points (a line's end pixel is not drawn).
+    const auto [x0, x1] = std::minmax_element(xs, xs + nx);
+    const auto [y0, y1] = std::minmax_element(ys, ys + ny);
+    const bool inside = *x0 >= raster_clip_.left && *x1 < raster_clip_.right && *y0 >= raster_clip_.top && *y1 < raster_clip_.bottom;
     POINT d[kSteps][5];
     int kept[kSteps];
     // Every step is mapped before the first is drawn: a step GDI must draw leaves all to it.
     for (int i = 0; i < f.n; ++i) {
         const ObjFigureStep& s = f.steps[i];
-        if (s.pen.style != 0 || std::abs(s.pen.width) * pixels_per_unit_ > 1) return false;
+        if (s.pen.style != 0 || std::abs(s.pen.width) > thin_width_) return false;
         auto dev = [&](size_t k) { return POINT{xs[s.at[k] >> 2], ys[s.at[k] & 3]}; };
         if (s.rect) {
             d[i][0] = dev(0);
@@ -464,8 +474,12 @@ bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
     }
     for (int i = 0; i < f.n; ++i) {
         const ObjFigureStep& s = f.steps[i];
-        if (s.rect)
+        if (s.rect && inside)
+            soft_rect<false>(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
+        else if (s.rect)
             soft_rect(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
+        else if (inside)
+            soft_lines<false>(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
         else
             soft_lines(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
     }
@@ -597,6 +611,9 @@ Pt GdiCanvas::dp_to_lp(Pt p) const {
 // viewport extents and origins, rounded halves up.
 void GdiCanvas::read_mapping() {
     pixels_per_unit_ = 1.0 / units_per_pixel();
+    thin_width_ = static_cast<int>(std::min(1.0 / pixels_per_unit_, 1e6));
+    while ((thin_width_ + 1) * pixels_per_unit_ <= 1) ++thin_width_;
+    while (thin_width_ > 0 && thin_width_ * pixels_per_unit_ > 1) --thin_width_;
     SIZE we{1, 1}, ve{1, 1};
     POINT wo{}, vo{};
     GetWindowExtEx(dc_, &we);

@@ -94,10 +94,14 @@ private:
     void apply_state(const Pen* pen, const Brush* brush, int mix, int bk_mode, Colour bk_colour);
     void queue(int kind, const int (&v)[8], const Pt* pts, size_t n);
     void soft_begin();
+    // Clip false: the caller knows the pixels lie in the clip area.
+    template <bool Clip = true>
     void soft_fill(int l, int t, int r, int b, uint32_t px);
     bool raster_lines(const Pt* pts, size_t n);
     bool raster_rect(const int (&v)[8]);
+    template <bool Clip = true>
     void soft_lines(const POINT* d, size_t m, uint32_t px);
+    template <bool Clip = true>
     void soft_rect(int l, int t, int r, int b, Colour pen, const Brush& brush);
     // A point as GDI maps it, from the mapping read_mapping() took.
     static int to_device(int v, double scale, double offset);
@@ -137,6 +141,7 @@ private:
     Colour pending_bk_colour_ = 0;
     void read_mapping();
     double pixels_per_unit_ = -1;  // while batching; -1 until read
+    int thin_width_ = 0;            // the widest pen thinner than a pixel, read with it
     double map_[4] = {1, 1, 0, 0};  // x and y scale, x and y offset, read with pixels_per_unit_
     Colour dc_pen_colour_ = 0, dc_brush_colour_ = 0;
     int bk_mode_ = -1;

@@ -99,7 +99,8 @@ void rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f) {
     f.f2 = 1;
     if (a.shape == kShapeBox) {
         int l = X - w2 - 15, r = l + a.text_w + 30, t = Y + h, b = Y - h;
-        int d = obj_box_depth(a.picture_name.size(), a.fixed, param(env, 228));
+        // The setting only counts for fixed width.
+        int d = obj_box_depth(a.picture_name.size(), a.fixed, a.fixed ? param(env, 228) : 0);
         const Pen pen{3, 0, colour_of(env, a.colour)};
         f.cull = {l, t + d, r + d, b};
         f.record = {l, t, r, b};

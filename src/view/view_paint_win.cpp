@@ -240,6 +240,7 @@ struct PaintCtx {
     GeometryCanvas geom;
     ObjEnv env;
     Rc clip;  // diagram units of the level being painted
+    Rc clip_box;  // the same with its top above its bottom
     int current_level;
     bool lower;  // a level below the current one
     bool marks = true;  // handles of what is marked; never on paper
@@ -290,7 +291,7 @@ struct TextWidths {
     std::unordered_map<std::string, int> widths;
     // Text too small to draw still sizes its figure: there the sum of each character's width
     // serves, which spares measuring (and keeping) each of a million texts at Zoom Fit.
-    std::vector<double> chars;
+    std::vector<int64_t> chars;  // the width of 16 of each
     void clear() {
         widths.clear();
         chars.clear();
@@ -301,11 +302,15 @@ struct TextWidths {
                 c.set_font(f);
                 chars.resize(256);
                 // A run of each character, so that what the mapping rounds is one unit in 16.
-                for (int i = 0; i < 256; ++i) chars[i] = c.text_extent(std::string(16, static_cast<char>(i))).cx / 16.0;
+                for (int i = 0; i < 256; ++i) chars[i] = c.text_extent(std::string(16, static_cast<char>(i))).cx;
             }
-            double sum = 0;
+            int64_t sum = 0;
             for (unsigned char ch : text) sum += chars[ch];
-            return static_cast<int>(std::lrint(sum));
+            // Sixteenths to whole units, halves to even.
+            int64_t units = sum >> 4;
+            const int64_t rest = sum & 15;
+            if (rest > 8 || (rest == 8 && (units & 1))) ++units;
+            return static_cast<int>(units);
         }
         auto it = widths.find(std::string(text));
         if (it != widths.end()) return it->second;
@@ -321,11 +326,13 @@ TextWidths g_widths[2], g_picture_widths[2];
 
 // The object as it is painted: far-out places clamped, sizes out of range at the default, the
 // text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
+bool drawable_as_is(const Obj& o) {
+    auto in = [](int32_t v, int32_t max) { return v >= -max && v <= max; };
+    return in(o.x, kPaintedCoordMax) && in(o.y, kPaintedCoordMax) && in(o.size, kPaintedSizeMax) && o.id.size() <= kPaintedTextMax;
+}
 const Obj& drawable(const Obj& o, Obj& tmp) {
     auto out = [](int32_t v, int32_t max) { return v < -max || v > max; };
-    if (!out(o.x, kPaintedCoordMax) && !out(o.y, kPaintedCoordMax) && !out(o.size, kPaintedSizeMax) &&
-        o.id.size() <= kPaintedTextMax)
-        return o;
+    if (drawable_as_is(o)) return o;
     tmp.key = o.key;
     tmp.id.assign(o.id, 0, std::min(o.id.size(), kPaintedTextMax));
     tmp.level = o.level;
@@ -357,7 +364,7 @@ bool paint_small(PaintCtx& p, const ObjDrawArgs& a, const Brush& brush) {
 
 void paint_object(PaintCtx& p, const Obj& record) {
     Obj clamped;
-    const Obj& o = drawable(record, clamped);
+    const Obj& o = drawable_as_is(record) ? record : drawable(record, clamped);
     bool printing = p.real.printing();
     if (printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
@@ -389,7 +396,8 @@ void paint_object(PaintCtx& p, const Obj& record) {
     // object is only recorded.
     int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * p.widest + 300;
     int hh = 5 * std::abs(o.size) + 5 * std::abs(line_h) + 300;
-    bool off = p.geometry_only || !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
+    const Rc& n = p.clip_box;
+    bool off = p.geometry_only || o.x - hw > n.right || o.x + hw < n.left || o.y - hh > n.top || o.y + hh < n.bottom;
     ObjDrawArgs a;
     a.shape = o.shape;
     a.key = o.key;
@@ -504,6 +512,7 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
 void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     if (view_level_hidden(level)) return;
     const Document& d = p.doc;
+    p.clip_box = normalised(p.clip);
     auto shapes = [&] {
         for (const auto& s : d.shapes)
             if (s.level == level) paint_shape(p, s);
