@@ -14,6 +14,7 @@
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
 
@@ -41,9 +42,9 @@ void key(HWND win, UINT vk) {
     settle(win);
 }
 
+// As opening a file does: nothing marked, no undo.
 void open(HWND win, Document d) {
-    view_doc() = std::move(d);
-    view_undo_clear();
+    view_use_document(std::move(d));
     view_after_load();
     file_clear_changed();
     settle(win);
