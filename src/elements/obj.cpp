@@ -18,10 +18,13 @@ std::optional<ObjDefaults> obj_defaults_;
 int obj_round(double v) {
     if (std::isnan(v)) return 0;
     constexpr double hi = std::numeric_limits<int>::max(), lo = std::numeric_limits<int>::min();
-    double r = std::round(v);  // halves away from zero
-    if (r >= hi) return std::numeric_limits<int>::max();
-    if (r <= lo) return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
+    if (v >= hi) return std::numeric_limits<int>::max();
+    if (v <= lo) return std::numeric_limits<int>::min();
+    // Halves away from zero, as std::round, which is a library call here: painters round
+    // several times for each of a level's links. v - i is exact at this size.
+    const int i = static_cast<int>(v);
+    const double rest = v - i;
+    return rest >= 0.5 ? i + 1 : rest <= -0.5 ? i - 1 : i;
 }
 
 void obj_rect_cache_clear() { objrect_.clear(); }

@@ -1,6 +1,7 @@
 // Object vocabulary, geometry cache, link end points, defaults and the duplicate-ID rule.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -54,6 +55,12 @@ TEST(ObjRound, HalvesAwayAndNoOverflow) {
     EXPECT_EQ(obj_round(NAN), 0);
     EXPECT_EQ(obj_round(1e20), INT_MAX);
     EXPECT_EQ(obj_round(-1e20), INT_MIN);
+    // The library's rounding, at the edges of halves and of the range.
+    const double largest_below_half = std::nextafter(0.5, 0.0);
+    for (double v : {largest_below_half, -largest_below_half, 0.5, -0.5, 1.5, 2147483646.5, 2147483646.49, -2147483647.5,
+                     -2147483647.49, 2147483647.0, -2147483648.0, 4503599627370495.5, 1e-300, -0.0})
+        EXPECT_EQ(obj_round(v), static_cast<int>(std::clamp(std::round(v), -2147483648.0, 2147483647.0))) << v;
+    for (int k = -2000; k <= 2000; ++k) EXPECT_EQ(obj_round(k / 8.0), static_cast<int>(std::round(k / 8.0))) << k;
 }
 
 class ObjCache : public ::testing::Test {

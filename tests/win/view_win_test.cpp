@@ -762,6 +762,7 @@ TEST_F(ViewWin, CrowdedLevelShowsWhatDrawingEveryFigureGives) {
             ASSERT_EQ(view_send_user(36, 0), 0);
         }
         paint();
+        wt::shot(view, (std::string("crowded level ") + (v.zoom ? std::to_string(v.zoom) : "fit")).c_str());
         Pixels shown(c.right, c.bottom), every(c.right, c.bottom);
         HDC screen = GetDC(view);
         BitBlt(shown.dc, 0, 0, c.right, c.bottom, screen, 0, 0, SRCCOPY);
