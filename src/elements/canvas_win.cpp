@@ -333,8 +333,7 @@ int GdiCanvas::to_device(int v, double scale, double offset) {
     volatile double a = v * scale;
     volatile double b = a + offset;
     volatile double c = b + 0.5;
-    const int i = static_cast<int>(std::floor(c));
-    return i;
+    return static_cast<int>(std::floor(c));
 #else
     const double c = v * scale + offset + 0.5;
     const int i = static_cast<int>(c);

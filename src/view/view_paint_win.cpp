@@ -324,12 +324,14 @@ struct TextWidths {
 // The window's, and a picture's own so that making one does not empty the window's.
 TextWidths g_widths[2], g_picture_widths[2];
 
-// The object as it is painted: far-out places clamped, sizes out of range at the default, the
-// text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
+// Whether the record is painted as it stands, without the copy drawable() makes.
 bool drawable_as_is(const Obj& o) {
     auto in = [](int32_t v, int32_t max) { return v >= -max && v <= max; };
     return in(o.x, kPaintedCoordMax) && in(o.y, kPaintedCoordMax) && in(o.size, kPaintedSizeMax) && o.id.size() <= kPaintedTextMax;
 }
+
+// The object as it is painted: far-out places clamped, sizes out of range at the default, the
+// text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
 const Obj& drawable(const Obj& o, Obj& tmp) {
     auto out = [](int32_t v, int32_t max) { return v < -max || v > max; };
     if (drawable_as_is(o)) return o;
