@@ -251,6 +251,7 @@ struct PaintCtx {
     // Where each object of the level being painted lies in objrect_ (its first entry) + 1, by key.
     std::vector<uint32_t> painted = std::vector<uint32_t>(65536);
     bool geometry_only = false;  // record where objects go without drawing them
+    bool printing = false;
     const std::unordered_map<Key, int>* seq_numbers = nullptr;
     std::optional<ObjLight> light = ObjLight{};
     CullingCanvas* culling = nullptr;
@@ -365,10 +366,9 @@ bool paint_small(PaintCtx& p, const ObjDrawArgs& a, const Brush& brush) {
 }
 
 void paint_object(PaintCtx& p, const Obj& record) {
-    Obj clamped;
-    const Obj& o = drawable_as_is(record) ? record : drawable(record, clamped);
-    bool printing = p.real.printing();
-    if (printing && (o.flags & kFlagNoPrint)) return;
+    std::optional<Obj> clamped;
+    const Obj& o = drawable_as_is(record) ? record : drawable(record, clamped.emplace());
+    if (p.printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
     std::optional<Font> underlined;
     if (o.flags & kFlagUnderline) {
@@ -482,8 +482,11 @@ void paint_point(PaintCtx& p, const PlotPoint& q, int unit, bool with_xy) {
 LevelIndex g_index, g_picture_index;
 
 struct VisibleItems {
-    std::vector<uint32_t> objs, links;  // positions in the document's vectors, in stored order
-    std::vector<uint32_t> ends;         // the objects the links end on
+    // Positions in the document's vectors, in stored order. The objects are the index's own
+    // answer (a million at Zoom Fit), good until it is asked again.
+    const std::vector<uint32_t>* objs = nullptr;
+    std::vector<uint32_t> links;
+    std::vector<uint32_t> ends;  // the objects the links end on
 };
 
 // The objects and links of `level` that may paint into the window (or page) of mapping m.
@@ -497,7 +500,6 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
     int line_h = std::max(std::abs(object_line_height(d.param(52))), std::abs(object_line_height(d.param(62))));
     int64_t pad = 5 * int64_t{widest} + 5 * int64_t{line_h} + 300;
     VisibleItems v;
-    v.objs = p.index->objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
     v.links = p.index->links(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
     // Only links need to know where objects go before they are painted.
     for (uint32_t k : v.links) {
@@ -508,6 +510,7 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
     }
     std::sort(v.ends.begin(), v.ends.end());
     v.ends.erase(std::unique(v.ends.begin(), v.ends.end()), v.ends.end());
+    v.objs = &p.index->objects(d, level, area.left, area.top, area.right, area.bottom, char_units, pad);
     return v;
 }
 
@@ -545,7 +548,7 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
         paint_link(p, l, drawable(*a, ta), drawable(*b, tb));
     }
     objrect_.resize(first);
-    for (uint32_t i : vis.objs) paint_object(p, d.objs[i]);
+    for (uint32_t i : *vis.objs) paint_object(p, d.objs[i]);
     if (p.culling) p.culling->map_points(false);
     if (d.param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
@@ -665,6 +668,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     PaintCtx p(d, canvas, m);
     p.culling = &canvas;
     p.gdi = &gdi;
+    p.printing = gdi.printing();
     p.widths = picture ? g_picture_widths : g_widths;
     p.index = picture ? &g_picture_index : &g_index;
     p.env.colour = palette;
