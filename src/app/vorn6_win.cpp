@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,16 +81,21 @@ std::string first_arg(const char* cmd_line) {
     return s.substr(p, q == std::string::npos ? std::string::npos : q - p);
 }
 
-void apply_placement(HWND win, int show) {
+// Where the window was left, fitted to the work area; nothing when no place is kept.
+std::optional<Placement> kept_placement() {
     auto p = placement_get();
-    if (!p) return;
+    if (!p) return std::nullopt;
     RECT w = dlg_work_area();
-    Rect r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    p->r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    return p;
+}
+
+void apply_placement(HWND win, const Placement& p, int show) {
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
     GetWindowPlacement(win, &wp);
-    wp.rcNormalPosition = {r.left, r.top, r.right, r.bottom};
-    wp.showCmd = p->show == SW_SHOWMAXIMIZED && show != SW_HIDE ? SW_SHOWMAXIMIZED : SW_HIDE;
+    wp.rcNormalPosition = {p.r.left, p.r.top, p.r.right, p.r.bottom};
+    wp.showCmd = p.show == SW_SHOWMAXIMIZED && show != SW_HIDE ? SW_SHOWMAXIMIZED : SW_HIDE;
     SetWindowPlacement(win, &wp);
 }
 
@@ -210,21 +216,33 @@ bool on_create(HWND win) {
 
 HWND focus_child_ = nullptr;  // the main window's child that had the focus when it was left
 
-void on_activate(HWND win, WPARAM wp) {
-    if (LOWORD(wp) != WA_INACTIVE) return;
-    HWND f = GetFocus();
-    focus_child_ = f && IsChild(win, f) ? f : nullptr;
-}
-
-void on_set_focus(HWND win) {
+// The child that takes the focus when the main window gets it, or null.
+HWND focus_target(HWND win) {
     HWND back = focus_child_;
     focus_child_ = nullptr;
     // A child left with the focus gets it back while it is still there (an open text box);
     // otherwise the diagram.
-    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back))
-        SetFocus(back);
-    else if (view_inst_ && IsWindowEnabled(view_inst_))
-        SetFocus(view_inst_);
+    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back)) return back;
+    return view_inst_ && IsWindowEnabled(view_inst_) ? view_inst_ : nullptr;
+}
+
+// True when the focus went straight to a child: the default would hand it to the main window
+// first, one more round of focus messages (and input-method traffic) for nothing.
+bool on_activate(HWND win, WPARAM wp) {
+    if (LOWORD(wp) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        focus_child_ = f && IsChild(win, f) ? f : nullptr;
+        return false;
+    }
+    if (HIWORD(wp)) return false;  // minimized: the default keeps the focus off it
+    HWND target = focus_target(win);
+    if (!target) return false;
+    SetFocus(target);
+    return true;
+}
+
+void on_set_focus(HWND win) {
+    if (HWND target = focus_target(win)) SetFocus(target);
 }
 
 void on_size(HWND win) {
@@ -345,7 +363,9 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return ok ? 0 : -1;
     }
     case WM_SIZE: trapped([&] { on_size(win); }); return 0;
-    case WM_ACTIVATE: on_activate(win, wp); break;  // the default gives the window the focus
+    case WM_ACTIVATE:
+        if (on_activate(win, wp)) return 0;
+        break;  // the default gives the window the focus
     case WM_SETFOCUS: on_set_focus(win); return 0;
     case WM_COMMAND:
         // Controls' notifications are their dialogs' business.
@@ -428,10 +448,20 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     vorn_register(inst);
     start_arg_ = first_arg(cmd_line);
     uninstall_run_ = false;
-    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800,
-                             600, nullptr, nullptr, inst, nullptr);
+    // Made where it was left: placing it then moves nothing (a move lays out every bar and the
+    // diagram again) unless the work area does not start at the screen's corner.
+    const auto place = kept_placement();
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = 800, h = 600;
+    if (place) {
+        x = place->r.left;
+        y = place->r.top;
+        w = place->r.right - place->r.left;
+        h = place->r.bottom - place->r.top;
+    }
+    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr, inst,
+                             nullptr);
     if (!win) return nullptr;
-    apply_placement(win, show);
+    if (place) apply_placement(win, *place, show);
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     trapped(open_start_document);
     UpdateWindow(win);
