@@ -94,8 +94,13 @@ void apply_placement(HWND win, const Placement& p, int show) {
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
     GetWindowPlacement(win, &wp);
-    wp.rcNormalPosition = {p.r.left, p.r.top, p.r.right, p.r.bottom};
-    wp.showCmd = p.show == SW_SHOWMAXIMIZED && show != SW_HIDE ? SW_SHOWMAXIMIZED : SW_HIDE;
+    const RECT normal = {p.r.left, p.r.top, p.r.right, p.r.bottom};
+    const bool maximize = p.show == SW_SHOWMAXIMIZED && show != SW_HIDE;
+    // Made in its place (the usual case): placing it again is a round of position messages for
+    // nothing.
+    if (!maximize && EqualRect(&wp.rcNormalPosition, &normal)) return;
+    wp.rcNormalPosition = normal;
+    wp.showCmd = maximize ? SW_SHOWMAXIMIZED : SW_HIDE;
     SetWindowPlacement(win, &wp);
 }
 
