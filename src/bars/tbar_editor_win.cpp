@@ -12,6 +12,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "resources/bartools_ids.h"
 #include "resources/ids.h"
 
@@ -166,7 +167,7 @@ bool tbar_editor(HWND parent) {
     old_style_if_cancel_ = tbar_get_style();
     old_orient_if_cancel_ = current_orientation();
     apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
-    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, dlg_toolbar_editor_eh, 0) ==
+    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, trap_dlg<dlg_toolbar_editor_eh>, 0) ==
            IDOK;
 }
 

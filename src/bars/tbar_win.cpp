@@ -15,6 +15,7 @@
 #include "base/menu_win.h"
 #include "base/settings.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "resources/ids.h"
@@ -247,7 +248,7 @@ HWND tbar_create(HWND parent) {
     for (int n = 1; n <= 4; ++n)
         stored.push_back(file_setting_get_list("Toolbar" + std::to_string(n), tbar_user_layout_default()));
     tbar_model().load_user_layouts(stored);
-    return bars_create_child(kClass, win_toolbar_eh, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
+    return bars_create_child(kClass, trap_wnd<win_toolbar_eh>, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
 }
 
 int tbar_get_style() { return tbar_model().style(); }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+
+#include "elements/obj_paint.h"
 
 namespace {
 
@@ -322,41 +325,21 @@ void GdiCanvas::draw_one(int kind, const int (&v)[8], const Pt* pts, size_t n) {
     }
 }
 
-// Rounding to nearest is one instruction; a cast or floor switches the processor's rounding
-// mode there and back.
-int GdiCanvas::round_down(double v) {
-#if defined(__GNUC__) && defined(__i386__)
-    long i;
-    __asm__("fistpl %0" : "=m"(i) : "t"(v) : "st");
-#else
-    const long i = std::lrint(v);
-#endif
-    return static_cast<int>(i > v ? i - 1 : i);
-}
-
-#if defined(__GNUC__) && defined(__i386__)
-// SSE2 works in double precision, as GDI does, and truncates without switching the rounding
-// mode, where the x87 needs stores to round and a mode switch to truncate. Not local, so that
-// it keeps the usual calling convention.
-__attribute__((target("sse2,fpmath=sse"), noinline)) int gdi_canvas_to_device_sse2(int v, double scale, double offset) {
-    const double c = v * scale + offset + 0.5;
-    const int i = static_cast<int>(c);
-    return i > c ? i - 1 : i;
-}
-namespace {
-const bool kSse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2"));
-}  // namespace
-#endif
-
-// In double precision step by step, as GDI works it out, not in the x87's longer registers.
+// In double precision step by step, as GDI works it out. The paint pass's files are built for
+// SSE2, which truncates without switching the rounding mode; the x87's longer registers would
+// round differently, so there every step is stored.
 int GdiCanvas::to_device(int v, double scale, double offset) {
-#if defined(__GNUC__) && defined(__i386__)
-    if (kSse2) return gdi_canvas_to_device_sse2(v, scale, offset);
-#endif
+#if defined(__i386__) && !defined(__SSE2_MATH__)
     volatile double a = v * scale;
     volatile double b = a + offset;
     volatile double c = b + 0.5;
-    return round_down(c);
+    const int i = static_cast<int>(std::floor(c));
+    return i;
+#else
+    const double c = v * scale + offset + 0.5;
+    const int i = static_cast<int>(c);
+    return i > c ? i - 1 : i;
+#endif
 }
 
 void GdiCanvas::set_raster(uint32_t* bits, int w, int h, const RECT& clip) {
@@ -374,23 +357,53 @@ void GdiCanvas::soft_begin() {
     soft_ = true;
 }
 
-void GdiCanvas::soft_fill(int l, int t, int r, int b, uint32_t px) {
-    l = std::max<int>(l, raster_clip_.left);
-    t = std::max<int>(t, raster_clip_.top);
-    r = std::min<int>(r, raster_clip_.right);
-    b = std::min<int>(b, raster_clip_.bottom);
+template <bool Clip>
+inline void GdiCanvas::soft_fill(int l, int t, int r, int b, uint32_t px) {
+    if (Clip) {
+        l = std::max<int>(l, raster_clip_.left);
+        t = std::max<int>(t, raster_clip_.top);
+        r = std::min<int>(r, raster_clip_.right);
+        b = std::min<int>(b, raster_clip_.bottom);
+    }
     if (l >= r) return;
     for (int y = t; y < b; ++y) std::fill(raster_ + static_cast<size_t>(y) * raster_w_ + l, raster_ + static_cast<size_t>(y) * raster_w_ + r, px);
 }
 
 namespace {
 uint32_t dib_pixel(Colour c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+// A thin pen's lines along an axis through n points (pt(k) in units, dev(k) in pixels) into d,
+// a point repeated left out; how many are kept, or -1 when a line runs aslant.
+template <class Logical, class Device>
+int map_lines(size_t n, Logical pt, Device dev, POINT* d) {
+    int m = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (i && pt(i) == pt(i - 1)) continue;
+        d[m] = dev(i);
+        if (m && d[m].x != d[m - 1].x && d[m].y != d[m - 1].y) return -1;
+        ++m;
+    }
+    return m;
+}
+
 }  // namespace
 
-// A thin pen's lines along an axis, each without its end pixel, as GDI draws them; false (and
-// nothing drawn) when one runs aslant.
+// Each line without its end pixel, as GDI draws them.
+template <bool Clip>
+void GdiCanvas::soft_lines(const POINT* d, size_t m, uint32_t px) {
+    if (m < 2) return;
+    soft_begin();
+    for (size_t i = 1; i < m; ++i) {
+        const POINT a = d[i - 1], b = d[i];
+        if (a.y == b.y && a.x < b.x) soft_fill<Clip>(a.x, a.y, b.x, a.y + 1, px);
+        else if (a.y == b.y && a.x > b.x) soft_fill<Clip>(b.x + 1, a.y, a.x + 1, a.y + 1, px);
+        else if (a.y < b.y) soft_fill<Clip>(a.x, a.y, a.x + 1, b.y, px);
+        else if (a.y > b.y) soft_fill<Clip>(a.x, b.y + 1, a.x + 1, a.y + 1, px);
+    }
+}
+
+// False (and nothing drawn) when a line runs aslant.
 bool GdiCanvas::raster_lines(const Pt* pts, size_t n) {
-    if (n < 2) return true;
     POINT small[8];
     std::vector<POINT> big;
     POINT* d = small;
@@ -398,48 +411,78 @@ bool GdiCanvas::raster_lines(const Pt* pts, size_t n) {
         big.resize(n);
         d = big.data();
     }
-    // A point repeated adds nothing; the others as GDI maps them.
-    size_t m = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (i && pts[i].x == pts[i - 1].x && pts[i].y == pts[i - 1].y) continue;
-        d[m] = {dev_x(pts[i].x), dev_y(pts[i].y)};
-        if (m && d[m].x != d[m - 1].x && d[m].y != d[m - 1].y) return false;
-        ++m;
-    }
-    if (m < 2) return true;
-    soft_begin();
-    const uint32_t px = dib_pixel(pen_.colour);
-    for (size_t i = 1; i < m; ++i) {
-        const POINT a = d[i - 1], b = d[i];
-        if (a.y == b.y && a.x < b.x) soft_fill(a.x, a.y, b.x, a.y + 1, px);
-        else if (a.y == b.y && a.x > b.x) soft_fill(b.x + 1, a.y, a.x + 1, a.y + 1, px);
-        else if (a.y < b.y) soft_fill(a.x, a.y, a.x + 1, b.y, px);
-        else if (a.y > b.y) soft_fill(a.x, b.y + 1, a.x + 1, a.y + 1, px);
-    }
+    const int m = map_lines(n, [&](size_t k) { return pts[k]; }, [&](size_t k) { return POINT{dev_x(pts[k].x), dev_y(pts[k].y)}; }, d);
+    if (m < 0) return false;
+    soft_lines(d, static_cast<size_t>(m), dib_pixel(pen_.colour));
     return true;
 }
 
-// A rectangle with a thin pen and a solid or hollow brush: the pen on its edge pixels, the
-// brush within; one or two pixels across are all pen; a single pixel, or none across, is not
-// drawn.
-bool GdiCanvas::raster_rect(const int (&v)[8]) {
-    if (!brush_set_ || (brush_.pattern != 1 && brush_.pattern != 2)) return false;
-    int l = dev_x(v[0]), r = dev_x(v[2]), t = dev_y(v[1]), b = dev_y(v[3]);
+// A rectangle with a thin pen and a solid or hollow brush, corners in pixels: the pen on its
+// edge pixels, the brush within; one or two pixels across are all pen; a single pixel, or none
+// across, is not drawn.
+template <bool Clip>
+void GdiCanvas::soft_rect(int l, int t, int r, int b, Colour pen_colour, const Brush& brush) {
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     const int w = r - l, h = b - t;
-    if (w == 0 || h == 0 || (w == 1 && h == 1)) return true;
+    if (w == 0 || h == 0 || (w == 1 && h == 1)) return;
     soft_begin();
-    const uint32_t pen = dib_pixel(pen_.colour);
+    const uint32_t pen = dib_pixel(pen_colour);
     if (w <= 2 || h <= 2) {
-        soft_fill(l, t, r, b, pen);
-        return true;
+        soft_fill<Clip>(l, t, r, b, pen);
+        return;
     }
-    soft_fill(l, t, r, t + 1, pen);
-    soft_fill(l, b - 1, r, b, pen);
-    soft_fill(l, t + 1, l + 1, b - 1, pen);
-    soft_fill(r - 1, t + 1, r, b - 1, pen);
-    if (brush_.pattern == 2) soft_fill(l + 1, t + 1, r - 1, b - 1, dib_pixel(brush_.colour));
+    soft_fill<Clip>(l, t, r, t + 1, pen);
+    soft_fill<Clip>(l, b - 1, r, b, pen);
+    soft_fill<Clip>(l, t + 1, l + 1, b - 1, pen);
+    soft_fill<Clip>(r - 1, t + 1, r, b - 1, pen);
+    if (brush.pattern == 2) soft_fill<Clip>(l + 1, t + 1, r - 1, b - 1, dib_pixel(brush.colour));
+}
+
+bool GdiCanvas::raster_rect(const int (&v)[8]) {
+    if (!brush_set_ || (brush_.pattern != 1 && brush_.pattern != 2)) return false;
+    soft_rect(dev_x(v[0]), dev_y(v[1]), dev_x(v[2]), dev_y(v[3]), pen_.colour, brush_);
+    return true;
+}
+
+bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
+    constexpr int kSteps = static_cast<int>(std::size(ObjRectFigure{}.steps));
+    if (!raster_ || !batch_ || want_mix_ != kMixCopyPen || (brush.pattern != 1 && brush.pattern != 2) || f.n > kSteps)
+        return false;
+    if (pixels_per_unit_ < 0) read_mapping();
+    int xs[4], ys[4];
+    const int nx = std::clamp(f.nx, 1, 4), ny = std::clamp(f.ny, 1, 4);
+    for (int i = 0; i < nx; ++i) xs[i] = dev_x(f.xs[i]);
+    for (int i = 0; i < ny; ++i) ys[i] = dev_y(f.ys[i]);
+    // Every pixel of the figure lies within the box of its points (a line's end pixel is not drawn).
+    const auto [x0, x1] = std::minmax_element(xs, xs + nx);
+    const auto [y0, y1] = std::minmax_element(ys, ys + ny);
+    const bool inside = *x0 >= raster_clip_.left && *x1 < raster_clip_.right && *y0 >= raster_clip_.top && *y1 < raster_clip_.bottom;
+    POINT d[kSteps][5];
+    int kept[kSteps];
+    // Every step is mapped before the first is drawn: a step GDI must draw leaves all to it.
+    for (int i = 0; i < f.n; ++i) {
+        const ObjFigureStep& s = f.steps[i];
+        if (s.pen.style != 0 || std::abs(s.pen.width) > thin_width_) return false;
+        auto dev = [&](size_t k) { return POINT{xs[s.at[k] >> 2], ys[s.at[k] & 3]}; };
+        if (s.rect) {
+            d[i][0] = dev(0);
+            d[i][1] = dev(1);
+        } else if ((kept[i] = map_lines(static_cast<size_t>(std::min(s.n, 5)), [&](size_t k) { return f.point(s, static_cast<int>(k)); }, dev, d[i])) < 0) {
+            return false;
+        }
+    }
+    for (int i = 0; i < f.n; ++i) {
+        const ObjFigureStep& s = f.steps[i];
+        if (s.rect && inside)
+            soft_rect<false>(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
+        else if (s.rect)
+            soft_rect(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
+        else if (inside)
+            soft_lines<false>(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
+        else
+            soft_lines(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
+    }
     return true;
 }
 
@@ -568,6 +611,9 @@ Pt GdiCanvas::dp_to_lp(Pt p) const {
 // viewport extents and origins, rounded halves up.
 void GdiCanvas::read_mapping() {
     pixels_per_unit_ = 1.0 / units_per_pixel();
+    thin_width_ = static_cast<int>(std::min(1.0 / pixels_per_unit_, 1e6));
+    while ((thin_width_ + 1) * pixels_per_unit_ <= 1) ++thin_width_;
+    while (thin_width_ > 0 && thin_width_ * pixels_per_unit_ > 1) --thin_width_;
     SIZE we{1, 1}, ve{1, 1};
     POINT wo{}, vo{};
     GetWindowExtEx(dc_, &we);

@@ -13,6 +13,8 @@
 
 #include "base/canvas.h"
 
+struct ObjRectFigure;
+
 class GdiCanvas : public Canvas {
 public:
     explicit GdiCanvas(HDC dc, bool printer = false);
@@ -38,6 +40,10 @@ public:
     void set_raster(uint32_t* bits, int w, int h, const RECT& clip);
     void flush();
     void mapping_changed();
+    // A figure's steps (thin solid lines along an axis, thin-pen rectangles filled with `brush`)
+    // written into the raster as drawing them one by one would set its pixels; false, with
+    // nothing drawn, when there is no raster or a step needs GDI.
+    bool raster_figure(const ObjRectFigure& f, const Brush& brush);
 
     void set_pen(const Pen& p) override;
     void set_brush(const Brush& b) override;
@@ -88,11 +94,16 @@ private:
     void apply_state(const Pen* pen, const Brush* brush, int mix, int bk_mode, Colour bk_colour);
     void queue(int kind, const int (&v)[8], const Pt* pts, size_t n);
     void soft_begin();
+    // Clip false: the caller knows the pixels lie in the clip area.
+    template <bool Clip = true>
     void soft_fill(int l, int t, int r, int b, uint32_t px);
     bool raster_lines(const Pt* pts, size_t n);
     bool raster_rect(const int (&v)[8]);
+    template <bool Clip = true>
+    void soft_lines(const POINT* d, size_t m, uint32_t px);
+    template <bool Clip = true>
+    void soft_rect(int l, int t, int r, int b, Colour pen, const Brush& brush);
     // A point as GDI maps it, from the mapping read_mapping() took.
-    static int round_down(double v);
     static int to_device(int v, double scale, double offset);
     int dev_x(int x) const { return to_device(x, map_[0], map_[2]); }
     int dev_y(int y) const { return to_device(y, map_[1], map_[3]); }
@@ -130,6 +141,7 @@ private:
     Colour pending_bk_colour_ = 0;
     void read_mapping();
     double pixels_per_unit_ = -1;  // while batching; -1 until read
+    int thin_width_ = 0;            // the widest pen thinner than a pixel, read with it
     double map_[4] = {1, 1, 0, 0};  // x and y scale, x and y offset, read with pixels_per_unit_
     Colour dc_pen_colour_ = 0, dc_brush_colour_ = 0;
     int bk_mode_ = -1;

@@ -60,6 +60,87 @@ bool hidden(const Canvas& c, int l, int t, int r, int b, int line_h) {
     return !c.visible({l - m, t + m, r + m, b - m});
 }
 
+// A point of a figure: its x and y by their places in the figure's xs and ys.
+constexpr uint8_t at(int x, int y) { return static_cast<uint8_t>(x << 2 | y); }
+
+// The edge highlight: white lines along the lit edges of the rectangle xs[0], ys[b1], xs[1], ys[d1].
+void add_highlight(ObjRectFigure& f, Colour edge, int b1, int d1, const std::optional<ObjLight>& light) {
+    if (edge != kWhite || !light) return;
+    const Pen white{1, 0, kWhite};
+    int x = light->lx >= 0 ? 0 : 1;
+    f.steps[f.n++] = {false, white, {at(x, b1), at(x, d1)}, 2};
+    int y = light->ly > 0 ? d1 : b1;
+    f.steps[f.n++] = {false, white, {at(0, y), at(1, y)}, 2};
+}
+
+void draw_steps(Canvas& c, const ObjRectFigure& f) {
+    // Kept between objects: an allocation per object is a good part of a million.
+    static std::vector<Pt> points;
+    for (int i = 0; i < f.n; ++i) {
+        const ObjFigureStep& s = f.steps[i];
+        c.set_pen(s.pen);
+        if (s.rect) {
+            const Pt a = f.point(s, 0), b = f.point(s, 1);
+            c.rectangle({a.x, a.y, b.x, b.y});
+        } else if (s.n == 2) {
+            c.line(f.point(s, 0), f.point(s, 1));
+        } else {
+            points.clear();
+            for (int k = 0; k < s.n; ++k) points.push_back(f.point(s, k));
+            c.polyline(points);
+        }
+    }
+}
+
+// Box, Bar or Square of a size other than 0.
+void rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f) {
+    const int h = (a.size - 5) * 3 / 2 + a.line_h, w2 = a.text_w / 2, X = a.x, Y = a.y;
+    f.n = 0;
+    f.f2 = 1;
+    if (a.shape == kShapeBox) {
+        int l = X - w2 - 15, r = l + a.text_w + 30, t = Y + h, b = Y - h;
+        // The setting only counts for fixed width.
+        int d = obj_box_depth(a.picture_name.size(), a.fixed, a.fixed ? param(env, 228) : 0);
+        const Pen pen{3, 0, colour_of(env, a.colour)};
+        f.cull = {l, t + d, r + d, b};
+        f.record = {l, t, r, b};
+        f.f1 = 0;
+        // The outline of its depth, then the box.
+        f.xs[0] = l, f.xs[1] = r, f.xs[2] = l + d, f.xs[3] = r + d, f.nx = 4;
+        f.ys[0] = t, f.ys[1] = b, f.ys[2] = t + d, f.ys[3] = b + d, f.ny = 4;
+        f.steps[f.n++] = {false, pen, {at(0, 0), at(2, 2), at(3, 2), at(3, 3), at(1, 1)}, 5};
+        f.steps[f.n++] = {false, pen, {at(3, 2), at(1, 0)}, 2};
+        f.steps[f.n++] = {true, kBlackPen, {at(0, 1), at(1, 0)}, 2};
+        add_highlight(f, a.edge, 1, 0, a.light);
+        return;
+    }
+    int l, t, r, b;
+    if (a.shape == kShapeBar) {
+        int s97 = param(env, 97);
+        bool fixed = obj_fixed_width_applies(a.fixed, s97);
+        if (fixed) {
+            int w = 5 * s97;
+            l = X - w / 2;
+            r = l + w;
+        } else {
+            l = X - w2 - 15;
+            r = X - w2 + a.text_w + 15;
+        }
+        t = Y + h;
+        b = Y - h;
+        f.f1 = fixed ? 1 : 0;
+    } else {
+        int d = 5 * a.size + 45;
+        l = X - d, t = Y + d, r = X + d, b = Y - d;
+        f.f1 = 1;
+    }
+    f.cull = f.record = {l, t, r, b};
+    f.xs[0] = l, f.xs[1] = r, f.nx = 2;
+    f.ys[0] = t, f.ys[1] = b, f.ny = 2;
+    f.steps[f.n++] = {true, kBlackPen, {at(0, 0), at(1, 1)}, 2};
+    add_highlight(f, a.edge, 0, 1, a.light);
+}
+
 void record_and_text(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, Rc rec, int f1, int f2) {
     obj_rect_record(c, env, a.key, a.marked, a.level, rec.left, rec.top, rec.right, rec.bottom, f1, f2, a.light);
 }
@@ -297,13 +378,19 @@ void obj_symbol_shadow(Colour edge, int colour, Canvas& c, int l, int t, int r, 
 }
 
 void obj_rect_highlight(Canvas& c, Colour edge, int a, int b1, int cc, int d1, const std::optional<ObjLight>& light) {
-    if (edge != kWhite || !light) return;
-    c.set_pen({1, 0, kWhite});
-    int x = light->lx >= 0 ? a : cc;
-    c.line({x, b1}, {x, d1});
-    int y = light->ly > 0 ? d1 : b1;
-    c.line({a, y}, {cc, y});
+    ObjRectFigure f;
+    f.xs[0] = a, f.xs[1] = cc, f.nx = 2;
+    f.ys[0] = b1, f.ys[1] = d1, f.ny = 2;
+    add_highlight(f, edge, 0, 1, light);
+    draw_steps(c, f);
 }
+
+bool obj_rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f) {
+    if (a.size == 0 || (a.shape != kShapeBox && a.shape != kShapeBar && a.shape != kShapeSquare)) return false;
+    rect_figure(env, a, f);
+    return true;
+}
+
 
 void obj_ellipse_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, int l, int t, int r,
                            int b, int ym) {
@@ -420,7 +507,6 @@ void obj_icon_live(int icon, Canvas& c, const ObjEnv& env, int l, int t, int r, 
 void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
     const int h = (a.size - 5) * 3 / 2 + a.line_h;
     const int w2 = a.text_w / 2;
-    const Colour col = colour_of(env, a.colour);
     const int X = a.x, Y = a.y;
 
     if (a.size == 0) {
@@ -430,50 +516,33 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
         return;
     }
     switch (a.shape) {
-        case kShapeBox: {
-            int l = X - w2 - 15, r = l + a.text_w + 30, t = Y + h, b = Y - h;
-            int d = obj_box_depth(a.picture_name.size(), a.fixed, param(env, 228));
-            if (!hidden(c, l, t + d, r + d, b, a.line_h)) {
-                c.set_pen({3, 0, col});
-                // Kept between objects: an allocation per object is a good part of a million.
-                static std::vector<Pt> outline(5);
-                outline = {{l, t}, {l + d, t + d}, {r + d, t + d}, {r + d, b + d}, {r, b}};
-                c.polyline(outline);
-                c.line({r + d, t + d}, {r, t});
-                c.rectangle({l, b, r, t});
-                obj_rect_highlight(c, a.edge, l, b, r, t, a.light);
+        case kShapeBox:
+        case kShapeBar:
+        case kShapeSquare: {
+            ObjRectFigure f;
+            rect_figure(env, a, f);
+            const auto [l, t, r, b] = f.record;
+            const bool shown = !hidden(c, f.cull.left, f.cull.top, f.cull.right, f.cull.bottom, a.line_h);
+            if (shown) draw_steps(c, f);
+            if (a.shape == kShapeSquare) {
+                if (shown) obj_text_draw(c, 1, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
+                record_and_text(c, env, a, f.record, f.f1, f.f2);
+            } else if (a.shape == kShapeBox) {
+                record_and_text(c, env, a, f.record, f.f1, f.f2);
+                obj_text_draw(c, 0, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
+            } else {
+                record_and_text(c, env, a, f.record, f.f1, f.f2);
+                // Fixed width wraps the text in the bar.
+                if (shown && f.f1)
+                    obj_text_draw(c, 1, l, t, r, b, r - l, a.line_h, a.align, a.text);
+                else if (shown)
+                    obj_text_draw(c, 0, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
             }
-            record_and_text(c, env, a, {l, t, r, b}, 0, 1);
-            obj_text_draw(c, 0, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
             return;
         }
         case kShapeEllipse: {
             int d = 5 * a.size + 105, hh = d / 2;
             return round_figure(c, env, a, {X - d, Y + hh, X + d, Y - hh}, 0);
-        }
-        case kShapeBar: {
-            int s97 = param(env, 97);
-            bool fixed = obj_fixed_width_applies(a.fixed, s97);
-            int l, r;
-            if (fixed) {
-                int w = 5 * s97;
-                l = X - w / 2;
-                r = l + w;
-            } else {
-                l = X - w2 - 15;
-                r = X - w2 + a.text_w + 15;
-            }
-            int t = Y + h, b = Y - h;
-            if (hidden(c, l, t, r, b, a.line_h)) { record_and_text(c, env, a, {l, t, r, b}, fixed ? 1 : 0, 1); return; }
-            c.set_pen(kBlackPen);
-            c.rectangle({l, t, r, b});
-            obj_rect_highlight(c, a.edge, l, t, r, b, a.light);
-            record_and_text(c, env, a, {l, t, r, b}, fixed ? 1 : 0, 1);
-            if (fixed)
-                obj_text_draw(c, 1, l, t, r, b, r - l, a.line_h, a.align, a.text);
-            else
-                obj_text_draw(c, 0, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
-            return;
         }
         case kShapeCircle: {
             int d = 5 * a.size + 50;
@@ -488,18 +557,6 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
             }
             if (draw_bitmap_rule(c, env, a)) return;
             if (a.shape == kShapePictureFile) draw_icon_rules(c, env, a, 208);
-            return;
-        }
-        case kShapeSquare: {
-            int d = 5 * a.size + 45;
-            int l = X - d, t = Y + d, r = X + d, b = Y - d;
-            if (!hidden(c, l, t, r, b, a.line_h)) {
-                c.set_pen(kBlackPen);
-                c.rectangle({l, t, r, b});
-                obj_rect_highlight(c, a.edge, l, t, r, b, a.light);
-                obj_text_draw(c, 1, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
-            }
-            record_and_text(c, env, a, {l, t, r, b}, 1, 1);
             return;
         }
         case kShapeDiamond: {

@@ -68,6 +68,28 @@ struct ObjDrawArgs {
     std::optional<ObjLight> light = ObjLight{};
 };
 
+// Box, Bar and Square draw thin lines and one rectangle before their text: the figure as
+// obj_draw draws it, step by step, for a painter that sets the pixels of small figures itself.
+// Its points use a few x and y values, each painter maps each of them once.
+struct ObjFigureStep {
+    bool rect = false;  // a rectangle between two corners with the current brush, else lines
+    Pen pen;
+    uint8_t at[5] = {};  // the points: the place of x in xs times 4, plus the place of y in ys
+    int n = 0;
+};
+struct ObjRectFigure {
+    Rc cull;    // nothing of the figure is drawn unless this (with its text's spill) is visible
+    Rc record;  // the objrect_ rectangle
+    int f1 = 0, f2 = 1;
+    int xs[4] = {}, ys[4] = {};
+    int nx = 0, ny = 0;
+    ObjFigureStep steps[5];
+    int n = 0;
+    Pt point(const ObjFigureStep& s, int k) const { return {xs[s.at[k] >> 2], ys[s.at[k] & 3]}; }
+};
+// False for the other shapes and for size 0.
+bool obj_rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f);
+
 // Hooks an ObjEnv leaves empty are taken from these (the window side installs icon bitmaps,
 // pictures and the clock at start-up; the object's value defaults to view_obj_value).
 void obj_set_env_defaults(const ObjEnv& d);

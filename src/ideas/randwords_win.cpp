@@ -6,6 +6,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/view.h"
 #include "ideas/clist_win.h"
@@ -126,7 +127,7 @@ void rwords_open() {
     util_random_seed();
     // A value of the wrong form gives the defaults, as every setting does.
     prev_ = rwords_parse(file_setting_get_list("RWord", {1, 0, 0, 0})).value_or(RwordSettings{});
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RWORDS), main_inst_, dlg_random_words_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RWORDS), main_inst_, trap_dlg<dlg_random_words_eh>, 0);
 }
 
 void rwords_init() {

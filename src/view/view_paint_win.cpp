@@ -240,6 +240,7 @@ struct PaintCtx {
     GeometryCanvas geom;
     ObjEnv env;
     Rc clip;  // diagram units of the level being painted
+    Rc clip_box;  // the same with its top above its bottom
     int current_level;
     bool lower;  // a level below the current one
     bool marks = true;  // handles of what is marked; never on paper
@@ -247,13 +248,17 @@ struct PaintCtx {
     std::unordered_set<uint32_t> marked_links;  // from << 16 | to
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
-    // Where each object of the level being painted lies in objrect_ (its first entry).
-    std::unordered_map<Key, size_t> painted;
+    // Where each object of the level being painted lies in objrect_ (its first entry) + 1, by key.
+    std::vector<uint32_t> painted = std::vector<uint32_t>(65536);
     bool geometry_only = false;  // record where objects go without drawing them
     const std::unordered_map<Key, int>* seq_numbers = nullptr;
     std::optional<ObjLight> light = ObjLight{};
     CullingCanvas* culling = nullptr;
+    GdiCanvas* gdi = nullptr;  // the canvas under `culling`
+    ObjRectFigure figure;      // kept between objects
     TextWidths* widths = nullptr;  // one per object font
+    int line_h[2] = {};             // of the object font and the alternative one
+    int widest = 0;                 // the widest fixed width a setting asks for
     LevelIndex* index = nullptr;
     PaintCtx(const Document& d, Canvas& c, const ViewMapping& m) : doc(d), real(c), geom(c, m) {}
     // Settings do not change during a paint, and painters ask for several per object.
@@ -286,7 +291,7 @@ struct TextWidths {
     std::unordered_map<std::string, int> widths;
     // Text too small to draw still sizes its figure: there the sum of each character's width
     // serves, which spares measuring (and keeping) each of a million texts at Zoom Fit.
-    std::vector<double> chars;
+    std::vector<int64_t> chars;  // the width of 16 of each
     void clear() {
         widths.clear();
         chars.clear();
@@ -297,11 +302,15 @@ struct TextWidths {
                 c.set_font(f);
                 chars.resize(256);
                 // A run of each character, so that what the mapping rounds is one unit in 16.
-                for (int i = 0; i < 256; ++i) chars[i] = c.text_extent(std::string(16, static_cast<char>(i))).cx / 16.0;
+                for (int i = 0; i < 256; ++i) chars[i] = c.text_extent(std::string(16, static_cast<char>(i))).cx;
             }
-            double sum = 0;
+            int64_t sum = 0;
             for (unsigned char ch : text) sum += chars[ch];
-            return static_cast<int>(std::lrint(sum));
+            // Sixteenths to whole units, halves to even.
+            int64_t units = sum >> 4;
+            const int64_t rest = sum & 15;
+            if (rest > 8 || (rest == 8 && (units & 1))) ++units;
+            return static_cast<int>(units);
         }
         auto it = widths.find(std::string(text));
         if (it != widths.end()) return it->second;
@@ -317,11 +326,13 @@ TextWidths g_widths[2], g_picture_widths[2];
 
 // The object as it is painted: far-out places clamped, sizes out of range at the default, the
 // text cut to what can show. The record keeps its values; `tmp` holds the copy when one is needed.
+bool drawable_as_is(const Obj& o) {
+    auto in = [](int32_t v, int32_t max) { return v >= -max && v <= max; };
+    return in(o.x, kPaintedCoordMax) && in(o.y, kPaintedCoordMax) && in(o.size, kPaintedSizeMax) && o.id.size() <= kPaintedTextMax;
+}
 const Obj& drawable(const Obj& o, Obj& tmp) {
     auto out = [](int32_t v, int32_t max) { return v < -max || v > max; };
-    if (!out(o.x, kPaintedCoordMax) && !out(o.y, kPaintedCoordMax) && !out(o.size, kPaintedSizeMax) &&
-        o.id.size() <= kPaintedTextMax)
-        return o;
+    if (drawable_as_is(o)) return o;
     tmp.key = o.key;
     tmp.id.assign(o.id, 0, std::min(o.id.size(), kPaintedTextMax));
     tmp.level = o.level;
@@ -338,22 +349,35 @@ const Obj& drawable(const Obj& o, Obj& tmp) {
     return tmp;
 }
 
+// A Box, Bar or Square whose text is too small to show, as most of a crowded level far out of
+// zoom: its figure's pixels are set in the back buffer as drawing it step by step would set
+// them, without the calls. False when it must be drawn.
+bool paint_small(PaintCtx& p, const ObjDrawArgs& a, const Brush& brush) {
+    ObjRectFigure& f = p.figure;
+    if (!p.gdi || !obj_rect_figure(p.env, a, f)) return false;
+    // Not asked whether it is visible: the raster keeps to the update area, as GDI's clipping does.
+    if (!p.gdi->raster_figure(f, brush)) return false;
+    const Rc& r = f.record;
+    obj_rect_record(p.real, p.env, a.key, a.marked, a.level, r.left, r.top, r.right, r.bottom, f.f1, f.f2, a.light);
+    return true;
+}
+
 void paint_object(PaintCtx& p, const Obj& record) {
     Obj clamped;
-    const Obj& o = drawable(record, clamped);
+    const Obj& o = drawable_as_is(record) ? record : drawable(record, clamped);
     bool printing = p.real.printing();
     if (printing && (o.flags & kFlagNoPrint)) return;
     bool alt = o.flags & kFlagAltFont;
-    const Font& base = alt ? p.alt_font : p.obj_font;
-    Font underlined;
+    std::optional<Font> underlined;
     if (o.flags & kFlagUnderline) {
-        underlined = base;
-        underlined.underline = true;
+        underlined = alt ? p.alt_font : p.obj_font;
+        underlined->underline = true;
     }
-    const Font& f = (o.flags & kFlagUnderline) ? underlined : base;
+    const Font& f = underlined ? *underlined : alt ? p.alt_font : p.obj_font;
     std::string_view text = (o.flags & kFlagNoId) ? std::string_view{} : std::string_view{o.id};
-    std::string with_value = view_obj_value_text(p.doc, o);
-    if (!text.empty() && !with_value.empty()) text = with_value;
+    std::string with_value;
+    if (!text.empty() && !p.doc.values.empty()) with_value = view_obj_value_text(p.doc, o);
+    if (!with_value.empty()) text = with_value;
     // While sequence numbers are shown, each numbered object's text starts with its number.
     std::string numbered;
     if (p.seq_numbers && !text.empty()) {
@@ -367,19 +391,17 @@ void paint_object(PaintCtx& p, const Obj& record) {
                  : (o.flags & kFlagUnderline)
                      ? (p.real.set_font(f), p.real.text_extent(text).cx)
                      : p.widths[alt].get(p.real, f, text, p.culling && !p.culling->draws_text(f));
-    int line_h = object_line_height(p.param(alt ? 62 : 52));
+    const int line_h = p.line_h[alt];
     // A bound no figure, text or handle of the object passes; outside the update region the
     // object is only recorded.
-    int widest = std::max({p.param(97), p.param(225), p.param(227), 0});
-    int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * widest + 300;
+    int hw = text_w / 2 + 5 * std::abs(o.size) + 5 * p.widest + 300;
     int hh = 5 * std::abs(o.size) + 5 * std::abs(line_h) + 300;
-    bool off = p.geometry_only || !intersects({o.x - hw, o.y + hh, o.x + hw, o.y - hh}, p.clip);
-    Canvas& c = off ? static_cast<Canvas&>(p.geom) : p.real;
-    c.set_font(f);
+    const Rc& n = p.clip_box;
+    bool off = p.geometry_only || o.x - hw > n.right || o.x + hw < n.left || o.y - hh > n.top || o.y + hh < n.bottom;
     ObjDrawArgs a;
     a.shape = o.shape;
     a.key = o.key;
-    a.marked = !p.lower && p.marked.count(o.key);
+    a.marked = !p.lower && !p.marked.empty() && p.marked.count(o.key);
     a.text = text;
     a.level = o.level;
     a.x = o.x;
@@ -400,9 +422,13 @@ void paint_object(PaintCtx& p, const Obj& record) {
             }
     a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
     a.light = p.light;
+    const Brush brush = (o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)};
+    if (!off && p.culling && !p.culling->draws_text(f) && paint_small(p, a, brush)) return;
+    Canvas& c = off ? static_cast<Canvas&>(p.geom) : p.real;
+    c.set_font(f);
     if (!off) {
         c.set_pen({1, 0, 0});
-        c.set_brush((o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)});
+        c.set_brush(brush);
         c.set_text_colour(p.param(76) ? 0 : tbar_text_color(0, o.colour));
         c.set_text_bk(false, 0);
     }
@@ -415,8 +441,8 @@ void paint_link(PaintCtx& p, const Link& l, const Obj& from, const Obj& to) {
     auto end = [&](int position, const Obj& o, Pt a, Pt b) {
         // "Auto" meets the object's outline, so that an arrowhead is never hidden under it.
         if (position == 0) position = 52;
-        auto it = p.painted.find(o.key);
-        const ObjRectEntry* e = it == p.painted.end() ? nullptr : &objrect_[it->second];
+        const uint32_t at = p.painted[o.key];
+        const ObjRectEntry* e = at ? &objrect_[at - 1] : nullptr;
         int cluster = position == 51 ? p.doc.cluster(o.key) : 0;
         return obj_link_end_point_in(position, o.shape, cluster, e, a, b);
     };
@@ -486,6 +512,7 @@ VisibleItems visible_items(PaintCtx& p, int level, const ViewMapping& m) {
 void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     if (view_level_hidden(level)) return;
     const Document& d = p.doc;
+    p.clip_box = normalised(p.clip);
     auto shapes = [&] {
         for (const auto& s : d.shapes)
             if (s.level == level) paint_shape(p, s);
@@ -501,9 +528,11 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
     p.geometry_only = true;
     for (uint32_t i : vis.ends) paint_object(p, d.objs[i]);
     p.geometry_only = false;
-    p.painted.clear();
-    for (size_t i = first; i < objrect_.size(); ++i)
-        if (objrect_[i].level == level) p.painted.emplace(objrect_[i].key, i);
+    std::fill(p.painted.begin(), p.painted.end(), 0);
+    for (size_t i = first; i < objrect_.size(); ++i) {
+        uint32_t& at = p.painted[objrect_[i].key];
+        if (objrect_[i].level == level && !at) at = static_cast<uint32_t>(i + 1);
+    }
     for (uint32_t k : vis.links) {
         const Link& l = d.links[k];
         const Obj* a = d.obj(l.from);
@@ -633,6 +662,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     CullingCanvas canvas(gdi, gdi.printing() ? 0 : m.units(4));
     PaintCtx p(d, canvas, m);
     p.culling = &canvas;
+    p.gdi = &gdi;
     p.widths = picture ? g_picture_widths : g_widths;
     p.index = picture ? &g_picture_index : &g_index;
     p.env.colour = palette;
@@ -652,6 +682,9 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     p.label_font = font_to_canvas(text_font(kFontLinkLabel, 4));
     p.link_options = link_paint_options();
     p.light = view_light(d.param(363));
+    p.line_h[0] = object_line_height(p.param(52));
+    p.line_h[1] = object_line_height(p.param(62));
+    p.widest = std::max({p.param(97), p.param(225), p.param(227), 0});
     for (int i = 0; i < 2; ++i) {
         const Font& f = i ? p.alt_font : p.obj_font;
         std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
@@ -705,8 +738,10 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     paint_level(p, m.pos.level, m);
     if (p.marks) paint_overlay(canvas);
 
+    g_objs.reserve(obj_rect_each().size());
     for (const auto& e : obj_rect_each())
-        if (e.level == m.pos.level) g_objs.push_back({e.key, e.level, normalised({e.l, e.t, e.r, e.b})});
+        if (e.level == m.pos.level)
+            g_objs.push_back({e.key, e.level, {std::min(e.l, e.r), std::max(e.t, e.b), std::max(e.l, e.r), std::min(e.t, e.b)}});
 }
 
 }  // namespace
@@ -714,7 +749,16 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
 void view_paint_dc(HDC dc, const ViewMapping& m, const RECT& clip, bool printer) {
     // Settings 50 and 51 follow the levels in use (the status bar's "L of 50 to 51"); kept
     // like the counts, without marking the document changed.
-    auto [low, high] = level_range(view_doc());
+    // A pass over every object: kept while the document is unchanged.
+    static struct {
+        uint64_t revision = 0;
+        size_t objs = 0, shapes = 0;
+        std::pair<int, int> range;
+    } levels;
+    const Document& d = view_doc();
+    if (levels.revision != d.revision || levels.objs != d.objs.size() || levels.shapes != d.shapes.size())
+        levels = {d.revision, d.objs.size(), d.shapes.size(), level_range(d)};
+    auto [low, high] = levels.range;
     view_doc().set_param(50, low);
     view_doc().set_param(51, high);
     paint(view_doc(), dc, m, clip, printer ? Target::Page : Target::Window);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "elements/canvas_win.h"
+#include "elements/obj_paint.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -28,22 +29,24 @@ Op bk(bool opaque, Colour c) { return {Op::Bk, opaque, static_cast<int>(c)}; }
 
 enum class Mode { Plain, Batched, Raster };
 
+void draw(Canvas& c, const Op& o) {
+    switch (o.kind) {
+    case Op::SetPen: c.set_pen({o.a, o.b, static_cast<Colour>(o.c)}); break;
+    case Op::SetBrush: c.set_brush(o.b ? Brush{1, 0xFFFFFF} : Brush{2, static_cast<Colour>(o.a)}); break;
+    case Op::Line: c.line(o.pts[0], o.pts[1]); break;
+    case Op::Poly: c.polyline(o.pts); break;
+    case Op::Rect: c.rectangle({o.pts[0].x, o.pts[0].y, o.pts[1].x, o.pts[1].y}); break;
+    case Op::Mix: c.set_mix(o.a); break;
+    case Op::Bk: c.set_text_bk(o.a != 0, static_cast<Colour>(o.b)); break;
+    }
+}
+
 // Raster: lines along an axis and thin-pen rectangles go straight into the bitmap's bits.
 void through_canvas(wt::MemBitmap& b, const std::vector<Op>& ops, Mode mode, RECT clip = {0, 0, 1 << 20, 1 << 20}) {
     GdiCanvas c(b.dc);
     c.set_batching(mode != Mode::Plain);
     if (mode == Mode::Raster) c.set_raster(b.bits, b.w, b.h, clip);
-    for (const Op& o : ops) {
-        switch (o.kind) {
-        case Op::SetPen: c.set_pen({o.a, o.b, static_cast<Colour>(o.c)}); break;
-        case Op::SetBrush: c.set_brush(o.b ? Brush{1, 0xFFFFFF} : Brush{2, static_cast<Colour>(o.a)}); break;
-        case Op::Line: c.line(o.pts[0], o.pts[1]); break;
-        case Op::Poly: c.polyline(o.pts); break;
-        case Op::Rect: c.rectangle({o.pts[0].x, o.pts[0].y, o.pts[1].x, o.pts[1].y}); break;
-        case Op::Mix: c.set_mix(o.a); break;
-        case Op::Bk: c.set_text_bk(o.a != 0, static_cast<Colour>(o.b)); break;
-        }
-    }
+    for (const Op& o : ops) draw(c, o);
 }
 
 // The same with one plain GDI call per step and a new pen or brush for every change.
@@ -202,4 +205,90 @@ TEST(CanvasBatching, RasterKeepsToTheClipArea) {
     EXPECT_EQ(differing_pixels(got, want), 0);
     EXPECT_EQ(got.count_not(0xFFFFFF, 0, 0, 120, 30), 0) << "drawn above the clip area";
     EXPECT_NE(got.ink_count(), 0);
+}
+
+// Box, Bar and Square figures written into the bits whole give what drawing their steps one by
+// one with GDI gives: at any scale (where a pen is wider than a pixel GDI draws the figure),
+// window origin and size down to less than a pixel, with depth, highlight, hollow or filled.
+TEST(CanvasBatching, SmallFiguresWrittenWholeAsTheirStepsDrawn) {
+    ObjEnv env;
+    env.param = [](int code) { return code == 97 ? 30 : 0; };
+    const std::string hypertext(100, 'h');  // gives a box its depth
+    unsigned seed = 11;
+    auto next = [&] { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (int units : {2, 9, 40, 150}) {
+        for (POINT org : {POINT{0, 0}, POINT{5, -3}}) {
+            wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
+            for (HDC dc : {got.dc, want.dc}) SetWindowOrgEx(dc, org.x * units, org.y * units, nullptr);
+            std::vector<Op> all;
+            int written = 0;
+            {
+                GdiCanvas c(got.dc);
+                c.set_batching(true);
+                c.set_raster(got.bits, got.w, got.h, {0, 0, got.w, got.h});
+                for (int k = 0; k < 200; ++k) {
+                    ObjDrawArgs a;
+                    const int shapes[] = {kShapeBox, kShapeBar, kShapeSquare};
+                    a.shape = shapes[k % 3];
+                    a.x = (next() % 100 - 50) * units;
+                    a.y = (next() % 100 - 50) * units;
+                    a.size = 1 + next() % 40;
+                    a.text_w = next() % 900;
+                    a.line_h = 20 + next() % 180;
+                    a.fixed = k % 4 == 0;
+                    a.picture_name = k % 5 == 0 ? std::string_view{hypertext} : std::string_view{};
+                    a.edge = k % 2 ? 0xFFFFFF : 0;
+                    a.colour = k % 32;
+                    if (k % 7 == 0) a.light = ObjLight{-1, 1, 0xFFFFFF};
+                    ObjRectFigure f;
+                    ASSERT_TRUE(obj_rect_figure(env, a, f));
+                    std::vector<Op> ops{k % 6 ? brush(obj_palette_colour(a.colour)) : Op{Op::SetBrush, 0, 1}};
+                    for (int i = 0; i < f.n; ++i) {
+                        const ObjFigureStep& s = f.steps[i];
+                        ops.push_back(pen(s.pen.width, s.pen.style, s.pen.colour));
+                        std::vector<Pt> pts;
+                        for (int j = 0; j < s.n; ++j) pts.push_back(f.point(s, j));
+                        ops.push_back(s.rect ? rect(pts[0].x, pts[0].y, pts[1].x, pts[1].y) : poly(pts));
+                    }
+                    const Brush b = k % 6 ? Brush{2, obj_palette_colour(a.colour)} : Brush{1, 0xFFFFFF};
+                    if (c.raster_figure(f, b))
+                        ++written;
+                    else
+                        for (const Op& o : ops) draw(c, o);
+                    all.insert(all.end(), ops.begin(), ops.end());
+                }
+            }
+            plain(want.dc, all);
+            EXPECT_EQ(differing_pixels(got, want), 0) << "at " << units << " units a pixel, origin " << org.x;
+            EXPECT_NE(want.ink_count(), 0) << units;
+            if (units >= 9) {
+                EXPECT_GT(written, 100) << "figures at " << units << " units a pixel went to GDI";
+            }
+        }
+    }
+}
+
+// Thin pens and a solid or hollow brush only: anything else is left to GDI, untouched.
+TEST(CanvasBatching, FiguresTheRasterCannotWriteAreLeftWhole) {
+    wt::MemBitmap b(60, 60, 30, 30);
+    GdiCanvas c(b.dc);
+    c.set_batching(true);
+    c.set_raster(b.bits, b.w, b.h, {0, 0, b.w, b.h});
+    ObjRectFigure f;
+    f.xs[0] = -10, f.xs[1] = 10, f.nx = 2;
+    f.ys[0] = 10, f.ys[1] = -10, f.ny = 2;
+    f.steps[0] = {true, {1, 0, 0}, {0, 5}, 2};  // corners (-10, 10) and (10, -10)
+    f.steps[1] = {false, {1, 0, 0xFF}, {0, 5}, 2};
+    f.n = 2;
+    EXPECT_FALSE(c.raster_figure(f, {2, 0xFF00})) << "a slanted line";
+    f.steps[1] = {false, {3, 0, 0xFF}, {0, 4}, 2};
+    EXPECT_FALSE(c.raster_figure(f, {2, 0xFF00})) << "a pen three pixels wide";
+    f.steps[1] = {false, {1, 2, 0xFF}, {0, 4}, 2};
+    EXPECT_FALSE(c.raster_figure(f, {2, 0xFF00})) << "a dotted pen";
+    f.n = 1;
+    EXPECT_FALSE(c.raster_figure(f, {4, 0xFF00})) << "a hatched brush";
+    c.flush();
+    EXPECT_EQ(b.ink_count(), 0);
+    EXPECT_TRUE(c.raster_figure(f, {2, 0xFF00}));
+    EXPECT_NE(b.ink_count(), 0);
 }

@@ -721,12 +721,13 @@ struct Pixels {
 
 // A crowded level, far out of zoom and up close: what the window shows (the paint pass sets the
 // pixels of small figures itself) against every figure drawn by GDI, the picture WM_PRINTCLIENT
-// gets. Boxes, ellipses, diamonds, circles and bars, filled and transparent, handles on a third
-// of them, links straight and curved, some marked.
+// gets. Boxes (some with depth), ellipses, diamonds, circles, bars (some of fixed width) and
+// squares, filled and transparent, some less than a pixel across, handles on a third of them,
+// links straight and curved, some marked.
 TEST_F(ViewWin, CrowdedLevelShowsWhatDrawingEveryFigureGives) {
     Document d;
     const int n = 40000, per_row = 250;
-    const int shapes[] = {161, 161, 161, 162, 163, 164, 160};
+    const int shapes[] = {161, 161, 161, 162, 163, 164, 160, 166};
     for (int i = 0; i < n; ++i) {
         Obj o;
         o.key = static_cast<Key>(i + 1);
@@ -734,15 +735,18 @@ TEST_F(ViewWin, CrowdedLevelShowsWhatDrawingEveryFigureGives) {
         o.level = 1;
         o.x = (i % per_row) * 300 - 30000 + (i * 37) % 150;
         o.y = 20000 - (i / per_row) * 200 + (i * 53) % 90;
-        o.shape = shapes[i % 7];
-        o.size = 5 + i % 30;
+        o.shape = shapes[i % 8];
+        o.size = i % 13 ? 5 + i % 30 : 1;
         o.colour = i % 32;
         if (i % 11 == 0) o.flags |= kFlagTransparent;
+        if (i % 9 == 0) o.flags |= kFlagFixedWidth;
+        if (i % 5 == 0) o.ext = std::string(60 + i % 200, 'h');
         d.objs.push_back(std::move(o));
         if (i + 1 < n) d.links.push_back(Link{static_cast<Key>(i + 1), static_cast<Key>(i + 2), 0, (i % 3) * 256, 0, 0, ""});
     }
     d.touch_objs();
     d.set_param(1, 15);
+    d.set_param(97, 40);
     view_doc() = std::move(d);
     for (int i = 0; i < n; i += 3) marked_obj_.push_back(static_cast<Key>(i + 1));
     for (int i = 0; i < 3000; i += 2) marked_link_.push_back({static_cast<Key>(i + 1), static_cast<Key>(i + 2)});
