@@ -24,7 +24,7 @@ bool is_our_topic(HSZ topic) {
     return DdeCmpStringHandles(topic, topic_system_) == 0 || DdeCmpStringHandles(topic, topic_open_) == 0;
 }
 
-HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+HDDEDATA on_dde(UINT type, HSZ topic, HSZ service, HDDEDATA data) {
     switch (type) {
     case XTYP_CONNECT:
         return reinterpret_cast<HDDEDATA>(
@@ -52,6 +52,16 @@ HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, H
     }
     }
     return nullptr;
+}
+
+// Called from the system's DDE code, which no exception may cross: a request that cannot be
+// taken (memory running out) is refused.
+HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+    try {
+        return on_dde(type, topic, service, data);
+    } catch (...) {
+        return type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
+    }
 }
 
 bool register_service() {

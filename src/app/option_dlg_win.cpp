@@ -8,6 +8,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "resources/ids.h"
 
@@ -129,7 +130,7 @@ INT_PTR CALLBACK files_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 
 bool dlg_password(HWND parent, const std::string& file_name, std::string* password) {
     PasswordArgs a{file_name, {}};
-    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PASSWORD), parent, password_eh,
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PASSWORD), parent, trap_dlg<password_eh>,
                                 reinterpret_cast<LPARAM>(&a));
     if (r != IDOK) return false;
     *password = a.password;
@@ -140,14 +141,14 @@ void dlg_files_open(HWND parent) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = listview_filesettings;
+        wc.lpfnWndProc = trap_wnd<listview_filesettings>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_filesettings";
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         RegisterClassA(&wc);
         registered = true;
     }
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILES), parent, files_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILES), parent, trap_dlg<files_eh>, 0);
 }
 
 INT_PTR CALLBACK dlg_snap_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
@@ -168,5 +169,5 @@ INT_PTR CALLBACK dlg_snap_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void dlg_snap_open(HWND parent) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SNAP), parent, dlg_snap_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SNAP), parent, trap_dlg<dlg_snap_eh>, 0);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "base/settings_win.h"
 #include "base/shell_hooks_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -80,16 +82,26 @@ std::string first_arg(const char* cmd_line) {
     return s.substr(p, q == std::string::npos ? std::string::npos : q - p);
 }
 
-void apply_placement(HWND win, int show) {
+// Where the window was left, fitted to the work area; nothing when no place is kept.
+std::optional<Placement> kept_placement() {
     auto p = placement_get();
-    if (!p) return;
+    if (!p) return std::nullopt;
     RECT w = dlg_work_area();
-    Rect r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    p->r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    return p;
+}
+
+void apply_placement(HWND win, const Placement& p, int show) {
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
     GetWindowPlacement(win, &wp);
-    wp.rcNormalPosition = {r.left, r.top, r.right, r.bottom};
-    wp.showCmd = p->show == SW_SHOWMAXIMIZED && show != SW_HIDE ? SW_SHOWMAXIMIZED : SW_HIDE;
+    const RECT normal = {p.r.left, p.r.top, p.r.right, p.r.bottom};
+    const bool maximize = p.show == SW_SHOWMAXIMIZED && show != SW_HIDE;
+    // Made in its place (the usual case): placing it again is a round of position messages for
+    // nothing.
+    if (!maximize && EqualRect(&wp.rcNormalPosition, &normal)) return;
+    wp.rcNormalPosition = normal;
+    wp.showCmd = maximize ? SW_SHOWMAXIMIZED : SW_HIDE;
     SetWindowPlacement(win, &wp);
 }
 
@@ -123,30 +135,6 @@ void view_changed() {
 }
 
 // ---- Commands.
-
-// The trap around every command: an error stops the command, never the program. Memory that
-// runs out takes back what the command had changed.
-template <class F> void trapped(F&& f) {
-    const uint64_t state = view_undo_state();
-    try {
-        f();
-    } catch (const std::bad_alloc&) {
-        bool back = view_undo_back_to(state);
-        msg_error(back ? "There is not enough memory for this command; the document is as it was before it."
-                       : "There is not enough memory for this command.");
-    } catch (const VornError& e) {
-        dlg_error_msg("%s", e.text, e.code);
-    } catch (const std::exception& e) {
-        msg_error(e.what());
-    }
-}
-
-// A dialog's OK runs inside the system's dialog code, which no exception may cross.
-bool trapped_apply(HWND win, bool (*apply)(HWND)) {
-    bool ok = false;
-    trapped([&] { ok = apply(win); });
-    return ok;
-}
 
 void run_command(int id) {
     if (focused_tw_.win && !IsWindow(focused_tw_.win)) focused_tw_ = {};
@@ -210,21 +198,33 @@ bool on_create(HWND win) {
 
 HWND focus_child_ = nullptr;  // the main window's child that had the focus when it was left
 
-void on_activate(HWND win, WPARAM wp) {
-    if (LOWORD(wp) != WA_INACTIVE) return;
-    HWND f = GetFocus();
-    focus_child_ = f && IsChild(win, f) ? f : nullptr;
-}
-
-void on_set_focus(HWND win) {
+// The child that takes the focus when the main window gets it, or null.
+HWND focus_target(HWND win) {
     HWND back = focus_child_;
     focus_child_ = nullptr;
     // A child left with the focus gets it back while it is still there (an open text box);
     // otherwise the diagram.
-    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back))
-        SetFocus(back);
-    else if (view_inst_ && IsWindowEnabled(view_inst_))
-        SetFocus(view_inst_);
+    if (back && IsWindow(back) && IsChild(win, back) && IsWindowVisible(back) && IsWindowEnabled(back)) return back;
+    return view_inst_ && IsWindowEnabled(view_inst_) ? view_inst_ : nullptr;
+}
+
+// True when the focus went straight to a child: the default would hand it to the main window
+// first, one more round of focus messages (and input-method traffic) for nothing.
+bool on_activate(HWND win, WPARAM wp) {
+    if (LOWORD(wp) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        focus_child_ = f && IsChild(win, f) ? f : nullptr;
+        return false;
+    }
+    if (HIWORD(wp)) return false;  // minimized: the default keeps the focus off it
+    HWND target = focus_target(win);
+    if (!target) return false;
+    SetFocus(target);
+    return true;
+}
+
+void on_set_focus(HWND win) {
+    if (HWND target = focus_target(win)) SetFocus(target);
 }
 
 void on_size(HWND win) {
@@ -304,7 +304,7 @@ void on_dde_open() {
         if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
         SetForegroundWindow(main_inst_);
         const size_t before = run_.errors.size();
-        trapped([&] { file_open_by_ext(*name); });
+        trap_run([&] { file_open_by_ext(*name); });
         if (run_.errors.size() > before) run_.failures.push_back({*name, run_.errors[before]});
     }
     msg_set_hooks(outer_boxes_);
@@ -335,43 +335,45 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     if (shell_hooks_.main_native) {
         LRESULT r = 0;
         bool handled = false;
-        trapped([&] { handled = shell_hooks_.main_native(win, msg, wp, lp, &r); });
+        trap_run([&] { handled = shell_hooks_.main_native(win, msg, wp, lp, &r); });
         if (handled) return r;
     }
     switch (msg) {
     case WM_CREATE: {
         bool ok = true;
-        trapped([&] { ok = on_create(win); });
+        trap_run([&] { ok = on_create(win); });
         return ok ? 0 : -1;
     }
-    case WM_SIZE: trapped([&] { on_size(win); }); return 0;
-    case WM_ACTIVATE: on_activate(win, wp); break;  // the default gives the window the focus
+    case WM_SIZE: trap_run([&] { on_size(win); }); return 0;
+    case WM_ACTIVATE:
+        if (on_activate(win, wp)) return 0;
+        break;  // the default gives the window the focus
     case WM_SETFOCUS: on_set_focus(win); return 0;
     case WM_COMMAND:
         // Controls' notifications are their dialogs' business.
-        if (lp == 0 || HIWORD(wp) == 0) trapped([&] { run_command(LOWORD(wp)); });
+        if (lp == 0 || HIWORD(wp) == 0) trap_run([&] { run_command(LOWORD(wp)); });
         return 0;
     case WM_INITMENUPOPUP:
-        if (!HIWORD(lp)) trapped([&] { on_init_menu_popup(reinterpret_cast<HMENU>(wp)); });
+        if (!HIWORD(lp)) trap_run([&] { on_init_menu_popup(reinterpret_cast<HMENU>(wp)); });
         return 0;
     case WM_TIMER:
-        if (wp == kBackupTimer) trapped(file_backup_tick);
+        if (wp == kBackupTimer) trap_run(file_backup_tick);
         if (wp == kDdeRetryTimer) on_dde_open();
-        if (wp == kDdeReportTimer) trapped(on_dde_report);
+        if (wp == kDdeReportTimer) trap_run(on_dde_report);
         return 0;
     case WM_ENTERMENULOOP: in_menu_loop_ = true; break;
     case WM_EXITMENULOOP: in_menu_loop_ = false; break;
     case WM_VORN_DDE_OPEN: on_dde_open(); return 0;
     case WM_VORN_DDE_OTHER: msg_note("Running more than 1 Vorn"); return 0;
-    case WM_CLOSE: trapped([&] { on_close(win); }); return 0;
+    case WM_CLOSE: trap_run([&] { on_close(win); }); return 0;
     case WM_QUERYENDSESSION: {
         bool ok = true;
-        trapped([&] { ok = file_ask_save() != 3; });
+        trap_run([&] { ok = file_ask_save() != 3; });
         return ok;
     }
     case WM_ENDSESSION:
         if (wp) {
-            trapped([&] {
+            trap_run([&] {
                 save_placement(win);
                 menu_settings_save();
                 file_recent_save();
@@ -401,7 +403,7 @@ void vorn_register(HINSTANCE inst) {
     if (file_progdir_path().empty()) file_set_progdir(program_dir());
     util_random_seed();
     view_on_changed(view_changed);
-    dlg_set_trap(trapped_apply);
+    trap_set_hooks({view_undo_state, view_undo_back_to});
     file_register_commands();
     elements_init();
     view_init();
@@ -414,7 +416,7 @@ void vorn_register(HINSTANCE inst) {
     shell_hooks_.set_title = [](const std::string& name) { file_set_title(name); };
 
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = task_win_eh;
+    wc.lpfnWndProc = trap_wnd<task_win_eh>;
     wc.hInstance = inst;
     wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_MAIN));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -428,17 +430,27 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     vorn_register(inst);
     start_arg_ = first_arg(cmd_line);
     uninstall_run_ = false;
-    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 800,
-                             600, nullptr, nullptr, inst, nullptr);
+    // Made where it was left: placing it then moves nothing (a move lays out every bar and the
+    // diagram again) unless the work area does not start at the screen's corner.
+    const auto place = kept_placement();
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = 800, h = 600;
+    if (place) {
+        x = place->r.left;
+        y = place->r.top;
+        w = place->r.right - place->r.left;
+        h = place->r.bottom - place->r.top;
+    }
+    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr, inst,
+                             nullptr);
     if (!win) return nullptr;
-    apply_placement(win, show);
+    if (place) apply_placement(win, *place, show);
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
-    trapped(open_start_document);
+    trap_run(open_start_document);
     UpdateWindow(win);
     // The shell opens a document in a program it started by DDE once the program waits for
     // input: the service must be there by then.
     dde_server_wait();
-    if (shell_hooks_.setup_check) trapped([&] { shell_hooks_.setup_check(win); });
+    if (shell_hooks_.setup_check) trap_run([&] { shell_hooks_.setup_check(win); });
     return win;
 }
 
@@ -488,7 +500,7 @@ int vorn_main(HINSTANCE inst, const char* cmd_line, int show) {
         HACCEL acc = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDA_MAIN));
         MSG m;
         while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-            trapped([&] { vorn_route_message(m, acc); });
+            trap_run([&] { vorn_route_message(m, acc); });
         }
         return static_cast<int>(m.wParam);
     } catch (const std::exception& e) {

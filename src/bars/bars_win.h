@@ -14,6 +14,8 @@ enum PopupOwner : short { kPopupToolbar = 1, kPopupStatus = 2, kPopupToolbox = 3
 
 HINSTANCE bars_instance();
 void bars_fill(HDC dc, const RECT& r, COLORREF c);
+// Draws bitmap resource `id` stretched to (x, y, w, h); false when there is no such bitmap.
+bool bars_draw_face(HDC dc, int id, int x, int y, int w, int h);
 // Paints the window: the client area grey, then `draw` with the DC and the client rectangle.
 template <class Draw>
 void bars_paint(HWND win, Draw draw) {

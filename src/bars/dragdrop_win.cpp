@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "base/trap_win.h"
 #include "bars/bars_win.h"
 
 namespace {
@@ -123,7 +124,7 @@ void dd_register(HWND win, DdCallback cb) {
     if (!dd_info_.count(mw)) {
         auto old = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(mw, GWLP_WNDPROC));
         dd_info_[mw] = old;
-        SetWindowLongPtrA(mw, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dd_handler));
+        SetWindowLongPtrA(mw, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<dd_handler>));
     }
     dd_cb_[win] = cb;
 }

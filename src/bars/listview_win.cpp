@@ -12,6 +12,7 @@
 #include "bars/dragdrop_win.h"
 #include "bars/help_context.h"
 #include "base/error.h"
+#include "base/trap_win.h"
 
 namespace {
 
@@ -467,7 +468,7 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
     for (auto it = items.rbegin(); it != items.rend(); ++it) in.order.push_back(it->id);
     in.advanced = "";
     in.control_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lv_subclass_eh)));
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<lv_subclass_eh>)));
     dd_register(control, lv_dd_cb);
     if (HWND parent = GetParent(host))
         if (LRESULT font = SendMessageA(parent, WM_GETFONT, 0, 0)) send(in, WM_SETFONT, static_cast<WPARAM>(font), TRUE);

@@ -9,6 +9,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "resources/bars_ids.h"
 #include "resources/ids.h"
@@ -89,7 +90,7 @@ void sbar_show() {
 }
 
 int sbar_zoom_dialog(HWND parent) {
-    INT_PTR r = DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_ZOOM), parent, dlg_zoom_eh, 0);
+    INT_PTR r = DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_ZOOM), parent, trap_dlg<dlg_zoom_eh>, 0);
     return r > 0 ? static_cast<int>(r) : 0;
 }
 

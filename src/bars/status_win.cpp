@@ -8,6 +8,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "resources/ids.h"
 
@@ -204,7 +205,7 @@ LRESULT CALLBACK win_status_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HWND status_create(HWND parent) {
-    return bars_create_child(kClass, win_status_eh, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10,
+    return bars_create_child(kClass, trap_wnd<win_status_eh>, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10,
                              StatusModel::kHeight, parent);
 }
 

@@ -1,6 +1,5 @@
 #include "bars/tbar_editor_win.h"
 
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "resources/bartools_ids.h"
 #include "resources/ids.h"
 
@@ -23,33 +23,6 @@ constexpr int kItemHeight = 26;
 int old_style_if_cancel_ = 1;
 // Where the user had put the toolbar: the editor leaves it there unless told otherwise.
 int old_orient_if_cancel_ = kTbarTop;
-std::map<int, HBITMAP> faces_;
-
-HBITMAP face(int id) {
-    auto it = faces_.find(id);
-    if (it != faces_.end()) return it->second;
-    auto b = static_cast<HBITMAP>(LoadImageA(bars_instance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    return faces_[id] = b;
-}
-
-void free_faces() {
-    for (auto& f : faces_)
-        if (f.second) DeleteObject(f.second);
-    faces_.clear();
-}
-
-void draw_face(HDC dc, int bitmap, int x, int y, int size) {
-    HBITMAP bm = face(bitmap);
-    if (!bm) return;
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, bm);
-    BITMAP info;
-    GetObjectA(bm, sizeof info, &info);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, x, y, size, size, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-}
 
 int current_orientation() {
     if (menu_checked(kTbarCmdNone)) return kTbarNone;
@@ -118,7 +91,7 @@ void draw_item(const DRAWITEMSTRUCT& d) {
     bool sel = d.itemState & ODS_SELECTED;
     RECT r = d.rcItem;
     bars_fill(d.hDC, r, GetSysColor(sel ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    draw_face(d.hDC, b->bitmap, r.left + 2, r.top + 1, kItemHeight - 2);
+    bars_draw_face(d.hDC, b->bitmap, r.left + 2, r.top + 1, kItemHeight - 2, kItemHeight - 2);
     SetBkMode(d.hDC, TRANSPARENT);
     SetTextColor(d.hDC, GetSysColor(sel ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT t = {r.left + kItemHeight + 6, r.top, r.right, r.bottom};
@@ -132,7 +105,7 @@ void draw_preview(HWND win, const DRAWITEMSTRUCT& d) {
     int x = d.rcItem.left, size = d.rcItem.bottom - d.rcItem.top;
     for (int b : selected_buttons(win)) {
         if (x + size > d.rcItem.right) break;
-        draw_face(d.hDC, tbar_button(b)->bitmap, x, d.rcItem.top, size);
+        bars_draw_face(d.hDC, tbar_button(b)->bitmap, x, d.rcItem.top, size, size);
         x += size;
     }
 }
@@ -182,7 +155,6 @@ INT_PTR CALLBACK dlg_toolbar_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp)
         case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
         case WM_DESTROY:
             dlg_on_destroy(win, IDD_TBAR_EDITOR, 0);
-            free_faces();
             break;
         }
     } catch (...) {
@@ -195,7 +167,7 @@ bool tbar_editor(HWND parent) {
     old_style_if_cancel_ = tbar_get_style();
     old_orient_if_cancel_ = current_orientation();
     apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
-    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, dlg_toolbar_editor_eh, 0) ==
+    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, trap_dlg<dlg_toolbar_editor_eh>, 0) ==
            IDOK;
 }
 

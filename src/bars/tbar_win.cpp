@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,6 +15,7 @@
 #include "base/menu_win.h"
 #include "base/settings.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "resources/ids.h"
@@ -30,19 +30,10 @@ struct Pressed { int pos; RECT rect; };
 std::optional<Pressed> but_pressed_;
 std::set<int> but_disabled_;  // positions
 HFONT font_ = nullptr;
-std::map<int, HBITMAP> bitmaps_;
 
 bool on_left() { return orient0_ == kTbarLeft; }
 
 RECT to_rect(const Rc& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-HBITMAP bitmap(int id) {
-    auto it = bitmaps_.find(id);
-    if (it != bitmaps_.end()) return it->second;
-    auto b = static_cast<HBITMAP>(LoadImageA(bars_instance(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    bitmaps_[id] = b;
-    return b;
-}
 
 void draw_button(HDC dc, int pos) {
     const auto& shown = tbar_model().shown();
@@ -52,16 +43,7 @@ void draw_button(HDC dc, int pos) {
     bool down = (but_pressed_ && but_pressed_->pos == pos) || but_disabled_.count(pos);
     int d = down ? 1 : 0;
     bars_fill(dc, r, kBarGrey);
-    if (HBITMAP bm = bitmap(b->bitmap)) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, bm);
-        BITMAP info;
-        GetObjectA(bm, sizeof info, &info);
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, r.left + 2 + d, r.top + 2 + d, kB - 4, kB - 4, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-    } else {
+    if (!bars_draw_face(dc, b->bitmap, r.left + 2 + d, r.top + 2 + d, kB - 4, kB - 4)) {
         // A face missing from the resources still shows what the button does.
         HGDIOBJ old = SelectObject(dc, font_);
         SetBkMode(dc, TRANSPARENT);
@@ -112,7 +94,8 @@ void draw_strip(HDC dc) {
 }
 
 void with_dc(void (*fn)(HDC, int), int arg) {
-    if (!tbar_inst_) return;
+    // A hidden bar is painted whole when it is shown.
+    if (!tbar_inst_ || !IsWindowVisible(tbar_inst_)) return;
     HDC dc = GetDC(tbar_inst_);
     fn(dc, arg);
     ReleaseDC(tbar_inst_, dc);
@@ -265,7 +248,7 @@ HWND tbar_create(HWND parent) {
     for (int n = 1; n <= 4; ++n)
         stored.push_back(file_setting_get_list("Toolbar" + std::to_string(n), tbar_user_layout_default()));
     tbar_model().load_user_layouts(stored);
-    return bars_create_child(kClass, win_toolbar_eh, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
+    return bars_create_child(kClass, trap_wnd<win_toolbar_eh>, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
 }
 
 int tbar_get_style() { return tbar_model().style(); }

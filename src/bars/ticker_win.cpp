@@ -17,6 +17,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "document/view_io.h"
 #include "resources/bartools_ids.h"
 #include "resources/ids.h"
@@ -287,7 +288,7 @@ INT_PTR CALLBACK dlg_messgpref_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 bool status_preference_dlg(HWND parent) {
-    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_MESSGPREF), parent, dlg_messgpref_eh, 0) == IDOK;
+    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_MESSGPREF), parent, trap_dlg<dlg_messgpref_eh>, 0) == IDOK;
 }
 
 int status_ticker_pause() {

@@ -14,6 +14,7 @@
 #include "base/menu_win.h"
 #include "base/settings.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/obj.h"
@@ -313,7 +314,7 @@ HWND toolbox_onoff(HWND parent) {
     if (toolbox_inst_) return toolbox_inst_;
     if (!parent) return nullptr;
     if (!prev_pos_) prev_pos_ = toolbox_place_from(file_setting_get_list("Toolbox", toolbox_place_default()));
-    return bars_create_child(kClass, win_shapebar_eh, "Shapebar", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 100,
+    return bars_create_child(kClass, trap_wnd<win_shapebar_eh>, "Shapebar", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS, 100,
                              80, 569, 43, parent);
 }
 

@@ -10,13 +10,13 @@
 #include "base/palette.h"
 #include "base/settings.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "resources/ids.h"
 
 namespace {
 
 constexpr int kIconBrowser = 10552;
 std::map<int, RECT> remembered_;
-bool (*trap_)(HWND, bool (*)(HWND)) = nullptr;
 
 void erase_dlg(std::vector<DlgInst>& list, HWND win) {
     for (auto it = list.begin(); it != list.end();)
@@ -34,12 +34,12 @@ RECT control_rect(HWND win, int id) {
 
 }  // namespace
 
-void dlg_set_trap(bool (*trap)(HWND win, bool (*apply)(HWND))) { trap_ = trap; }
-
 bool dlg_ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND)) {
     int id = LOWORD(wp);
     if (id != IDOK && id != IDCANCEL) return false;
-    if (id == IDOK && !(trap_ ? trap_(win, apply) : apply(win))) return true;
+    bool ok = id != IDOK;
+    if (!ok) trap_run([&] { ok = apply(win); });
+    if (!ok) return true;
     EndDialog(win, id);
     return true;
 }

@@ -44,10 +44,6 @@ void dlg_copy_lbox(HWND win, int id);
 
 // The work area of the monitor (for clamping remembered rectangles).
 RECT dlg_work_area();
-// OK applies the dialog and closes it, unless `apply` refuses; Cancel closes it. False for other
-// commands.
+// OK applies the dialog and closes it, unless `apply` refuses or throws (the error is reported);
+// Cancel closes it. False for other commands.
 bool dlg_ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND));
-// The shell's trap around commands, installed at start-up: OK's `apply` runs inside it, so an
-// error (or memory running out) is reported, refuses the OK, and never crosses the system's
-// dialog code.
-void dlg_set_trap(bool (*trap)(HWND win, bool (*apply)(HWND)));

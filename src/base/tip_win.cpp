@@ -2,6 +2,7 @@
 
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "resources/ids.h"
 
 namespace {
@@ -25,7 +26,7 @@ HWND tip_window() {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = tip_win_eh;
+        wc.lpfnWndProc = trap_wnd<tip_win_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);

@@ -11,6 +11,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "document/view_io.h"
 #include "elements/bg.h"
@@ -256,7 +257,7 @@ void bg_dialog_follow_level() {
 
 void bg_dialog() {
     if (dlg_ || dlg_find_modeless(IDD_BACKGROUND)) return;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BACKGROUND), main_inst_, dlg_background_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_BACKGROUND), main_inst_, trap_dlg<dlg_background_eh>, 0);
     if (dlg_) ShowWindow(dlg_, SW_SHOW);
 }
 

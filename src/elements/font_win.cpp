@@ -9,6 +9,7 @@
 
 #include "base/dlg_win.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "resources/links_ids.h"
 
@@ -137,7 +138,7 @@ void font_set_chooser(FontChooser chooser) { g_chooser = chooser ? chooser : &ch
 void font_dialog(HWND parent) {
     if (dlg_find_modeless(kInsertTextDlg)) return;
     g_temp = {};
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), parent, dlg_font_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), parent, trap_dlg<dlg_font_eh>, 0);
 }
 
 INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {

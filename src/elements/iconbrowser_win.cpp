@@ -11,6 +11,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "base/util_win.h"
 #include "elements/elements_dlg_win.h"
@@ -307,7 +308,7 @@ void init(HWND win, Browser& b) {
                  SWP_NOMOVE | SWP_NOZORDER);
     SetWindowPos(GetDlgItem(win, IDC_ICON_CURRENT), nullptr, 0, 0, kIconCell, kIconCell, SWP_NOMOVE | SWP_NOZORDER);
     b.grid_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(GetDlgItem(win, IDC_ICON_GRID), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(grid_eh)));
+        SetWindowLongPtrA(GetDlgItem(win, IDC_ICON_GRID), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<grid_eh>)));
     build_list(win, b);
 }
 
@@ -379,7 +380,7 @@ bool icon_browse(HWND parent) {
     util_random_seed();
     scan_user_icons(b.user);
     INT_PTR r = DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ICONS), parent,
-                                dlg_icon_eh, 0);
+                                trap_dlg<dlg_icon_eh>, 0);
     g_br = nullptr;
     // Insert without an icon (after Create the clipboard image is shown) counts as Cancel.
     if (r != IDOK || icon_current_get().value_or(0) <= 0) {

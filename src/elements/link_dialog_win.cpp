@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/view.h"
@@ -355,7 +356,7 @@ bool link_properties(HWND parent) {
     d.head = link_list_show(LinkList::Arrow, d.look.head_kind);
     d.curve_sel = link_curve_sel(d.look.route, d.look.curve_option);
     view_repaint();
-    DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LINK), parent, dlg_link_eh,
+    DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LINK), parent, trap_dlg<dlg_link_eh>,
                     reinterpret_cast<LPARAM>(&d));
     view_unmark_all();
     view_repaint();
@@ -364,5 +365,5 @@ bool link_properties(HWND parent) {
 
 void link_defaults_dialog(HWND parent) {
     DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_LINK_DEFAULTS), parent,
-                    dlg_link_defaults_eh, 0);
+                    trap_dlg<dlg_link_defaults_eh>, 0);
 }

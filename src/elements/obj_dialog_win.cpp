@@ -12,6 +12,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -329,7 +330,7 @@ bool obj_properties(HWND parent) {
     d.colour = obj_list_show(ObjList::Colour, o->colour);
     if (o->shape > kLastShapeCode) icon_current_set(o->shape);
     DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OBJECT), parent,
-                    dlg_object_eh, reinterpret_cast<LPARAM>(&d));
+                    trap_dlg<dlg_object_eh>, reinterpret_cast<LPARAM>(&d));
     view_unmark_all();
     view_repaint();
     return d.changed;

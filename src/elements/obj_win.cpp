@@ -13,6 +13,7 @@
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "base/pict_win.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/icon_win.h"
@@ -288,12 +289,12 @@ Colour toolbar_colour(int index) { return tbar_color_or(index, 0); }
 void obj_report_load_failure(const std::string& path, unsigned long err, const std::string& what) {
     if (!reported_.insert(lower(path)).second) return;
     pending_.push_back({what.empty() ? path : what, err});
-    if (!report_timer_ && !reports_held_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+    if (!report_timer_ && !reports_held_) report_timer_ = SetTimer(nullptr, 0, 1, trap_timer<show_reports>);
 }
 
 void obj_hold_load_reports(bool hold) {
     reports_held_ = hold;
-    if (!hold && !pending_.empty() && !report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, show_reports);
+    if (!hold && !pending_.empty() && !report_timer_) report_timer_ = SetTimer(nullptr, 0, 1, trap_timer<show_reports>);
 }
 
 std::shared_ptr<const Dib> obj_picture_bitmap(Key key, std::string_view name) {

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
@@ -302,14 +303,14 @@ void obj_defaults_dialog(HWND parent) {
     for (size_t k = 0; k < kResetCodes.size(); ++k) reset_para_[k] = view_param_get(kResetCodes[k]);
     d.undo_state = view_undo_state();
     g_def = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_OBJ_DEFAULTS), parent, dlg_object_defaults_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_OBJ_DEFAULTS), parent, trap_dlg<dlg_object_defaults_eh>, 0);
     g_def = nullptr;
 }
 
 void obj_cluster_settings(HWND parent) {
     ClusterDlg d{cluster_vert_show(view_param_get(213)), cluster_horz_show(view_param_get(214))};
     g_clu = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLUSTER), parent, dlg_cluster_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLUSTER), parent, trap_dlg<dlg_cluster_eh>, 0);
     g_clu = nullptr;
 }
 
@@ -327,6 +328,6 @@ void obj_sequence_settings(HWND parent) {
     d.min_dist = seq_min_dist_show(view_param_get(317));
     d.direction = seq_direction_show(view_param_get(318));
     g_seq = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SEQUENCE), parent, dlg_object_sequence_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SEQUENCE), parent, trap_dlg<dlg_object_sequence_eh>, 0);
     g_seq = nullptr;
 }

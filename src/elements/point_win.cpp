@@ -8,6 +8,7 @@
 #include "base/globals_win.h"
 #include "base/palette.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/undo.h"
@@ -293,16 +294,16 @@ INT_PTR CALLBACK dlg_point_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void point_plot(HWND parent) {
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_PLOT), parent, dlg_plot_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_PLOT), parent, trap_dlg<dlg_plot_eh>, 0);
 }
 
 void point_clear(HWND parent) {
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLEAR_POINTS), parent, dlg_clear_points_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLEAR_POINTS), parent, trap_dlg<dlg_clear_points_eh>, 0);
 }
 
 bool point_properties(HWND parent, int x, int y) {
     g_point = {current_level(), x, y};
     if (!find_point(g_point)) return false;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_POINT_PROPS), parent, dlg_point_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_POINT_PROPS), parent, trap_dlg<dlg_point_eh>, 0);
     return true;
 }

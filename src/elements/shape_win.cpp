@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -332,19 +333,19 @@ bool shape_properties() {
     // The region marker and the Handle have no entry in the kind list.
     if (s.kind == kShapeHandle || s.kind == kShapeRegion) return false;
     g_props_key = s.key;
-    INT_PTR r = DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_PROPS), owner(), dlg_shape_eh, 0);
+    INT_PTR r = DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_PROPS), owner(), trap_dlg<dlg_shape_eh>, 0);
     if (r == kCloneAfter) shape_clone(owner());
     return r != -1;
 }
 
 void shape_defaults(HWND parent) {
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_DEFAULTS), parent, dlg_shape_defaults_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_DEFAULTS), parent, trap_dlg<dlg_shape_defaults_eh>, 0);
 }
 
 void shape_clone(HWND parent) {
     Shape s;
     if (!the_marked_shape(s)) return;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_CLONE), parent, dlg_clone_eh, 0);
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_CLONE), parent, trap_dlg<dlg_clone_eh>, 0);
 }
 
 bool shape_menu(int id) {

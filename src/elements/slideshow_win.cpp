@@ -8,6 +8,7 @@
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "base/util_win.h"
 #include "document/view.h"
 #include "elements/bg_transition.h"
@@ -121,7 +122,7 @@ INT_PTR CALLBACK dlg_slideshow_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void slideshow_settings(HWND parent) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SLIDESHOW), parent, dlg_slideshow_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SLIDESHOW), parent, trap_dlg<dlg_slideshow_eh>, 0);
 }
 
 void slideshow_init() { cmd_register_all(kCommands); }

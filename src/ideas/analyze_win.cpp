@@ -16,6 +16,7 @@
 #include "base/menu_win.h"
 #include "base/palette.h"
 #include "base/spell.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -611,7 +612,7 @@ void analyze_open() {
     st_.prev_show_seq = menu_checked(CMD_SEQ_SHOW);
     st_.text = scope_text(key);
     st_.stop = false;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, dlg_analyze_text_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, trap_dlg<dlg_analyze_text_eh>, 0);
     if (!st_.dlg) return;
     ShowWindow(st_.dlg, SW_SHOW);
     RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -619,7 +620,7 @@ void analyze_open() {
 
 void analyze_init() {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = analyze_handler;
+    wc.lpfnWndProc = trap_wnd<analyze_handler>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "Analyze";
     wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));

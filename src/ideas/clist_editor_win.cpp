@@ -7,6 +7,7 @@
 #include "base/file_save.h"
 #include "base/globals_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "ideas/clist_win.h"
 #include "resources/ideas_tools_ids.h"
@@ -163,7 +164,7 @@ void on_command(HWND win, int id, int code) {
         if (code == EN_CHANGE) store_edits(win);
         break;
     case IDC_CLED_ADD:
-        if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_ADD), win, add_eh, 0) == IDOK) {
+        if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_ADD), win, trap_dlg<add_eh>, 0) == IDOK) {
             chosen_ = clist_index().entries.front().file;
             clist_curr_file() = chosen_;
             build(win);
@@ -233,5 +234,5 @@ INT_PTR CALLBACK dlg_checklist_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM) 
 }  // namespace
 
 void clist_editor_open(HWND parent) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_EDITOR), parent, dlg_checklist_editor_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST_EDITOR), parent, trap_dlg<dlg_checklist_editor_eh>, 0);
 }

@@ -11,6 +11,7 @@
 #include "base/file_save.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -381,7 +382,7 @@ std::optional<std::string> clist_file_of(const std::string& desc) {
 
 void clist_open(HWND parent) {
     if (dlg_find_modeless(IDD_CLIST) || st_.dlg) return;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST), parent, dlg_clist_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLIST), parent, trap_dlg<dlg_clist_eh>, 0);
     if (!st_.dlg) return;
     ShowWindow(st_.dlg, SW_SHOW);
     RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -7,6 +7,7 @@
 #include "base/dlg_win.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "ideas/eval.h"
 #include "ideas/pert.h"
@@ -66,7 +67,7 @@ INT_PTR CALLBACK dlg_compute_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void dlg_compute_open(HWND parent) {
-    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMPUTE), parent, dlg_compute_eh, 0);
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMPUTE), parent, trap_dlg<dlg_compute_eh>, 0);
     // Recompute runs once the dialog is gone, so its messages have the main window as owner.
     if (r == IDOK) task_menu_cmd(CMD_RECOMPUTE);
 }

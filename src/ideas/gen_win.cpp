@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
@@ -159,7 +160,7 @@ INT_PTR CALLBACK dlg_generate_ideas_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void gen_open(HWND parent) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GEN), parent, dlg_generate_ideas_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GEN), parent, trap_dlg<dlg_generate_ideas_eh>, 0);
 }
 
 void gen_init() {

@@ -8,6 +8,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
@@ -100,7 +101,7 @@ INT_PTR CALLBACK ask_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 
 void ask(const HintRule& r) {
     Ask a{&r, advisor_.fact(r.target).value_or(0)};
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HINT_ASK), main_inst_, ask_eh,
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HINT_ASK), main_inst_, trap_dlg<ask_eh>,
                         reinterpret_cast<LPARAM>(&a)) != IDOK)
         return;
     HintEnv e = env();
@@ -210,7 +211,7 @@ INT_PTR CALLBACK dlg_answers_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void hint_previous_answers(HWND parent) {
-    while (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HINT_ANSWERS), parent, dlg_answers_eh, 0) ==
+    while (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HINT_ANSWERS), parent, trap_dlg<dlg_answers_eh>, 0) ==
            IDC_HINT_CHANGE)
         parent = main_inst_;
 }

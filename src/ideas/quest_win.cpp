@@ -8,6 +8,7 @@
 #include "base/globals_win.h"
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/view.h"
 #include "ideas/quest.h"
@@ -162,7 +163,7 @@ INT_PTR CALLBACK dlg_questions_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 
 void quest_open() {
     if (st_.dlg || dlg_find_modeless(IDD_QUEST)) return;
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUEST), main_inst_, dlg_questions_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUEST), main_inst_, trap_dlg<dlg_questions_eh>, 0);
     if (!st_.dlg) return;
     ShowWindow(st_.dlg, SW_SHOW);
     RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

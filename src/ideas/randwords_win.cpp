@@ -6,6 +6,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/view.h"
 #include "ideas/clist_win.h"
@@ -18,6 +19,28 @@
 namespace {
 
 RwordSettings prev_;
+
+// Folded, the window ends a little below the words; unfolded, a little below the second
+// checklist. Measured from the controls, so no part of a settings row is left showing.
+void show_settings(HWND win, bool show) {
+    RECT w, c, last, margin{0, 0, 0, 6};
+    GetWindowRect(win, &w);
+    GetClientRect(win, &c);
+    GetWindowRect(GetDlgItem(win, show ? IDC_RWORDS_LIST2 : IDC_RWORDS_WORDS), &last);
+    MapWindowPoints(nullptr, win, reinterpret_cast<POINT*>(&last), 2);
+    MapDialogRect(win, &margin);
+    const int frame = (w.bottom - w.top) - (c.bottom - c.top);
+    SetWindowPos(win, nullptr, 0, 0, w.right - w.left, frame + last.bottom + margin.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool settings_shown(HWND win) {
+    RECT c, box;
+    GetClientRect(win, &c);
+    GetWindowRect(GetDlgItem(win, IDC_RWORDS_USE2), &box);
+    MapWindowPoints(nullptr, win, reinterpret_cast<POINT*>(&box), 2);
+    return box.bottom <= c.bottom;
+}
 
 // A random line of the chosen checklist; nullopt when it cannot be read.
 std::optional<std::string> word_of(HWND win, int k) {
@@ -35,7 +58,7 @@ void on_next(HWND win) {
     auto b = a ? word_of(win, 1) : std::nullopt;
     if (!a || !b) return;
     SetDlgItemTextA(win, IDC_RWORDS_WORDS, rwords_join(*a, *b).c_str());
-    dlg_fit_height(win, IDC_RWORDS_USE1, 24);
+    show_settings(win, false);
 }
 
 void on_promote(HWND win) {
@@ -86,16 +109,7 @@ INT_PTR CALLBACK dlg_random_words_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         case IDC_RWORDS_NEXT: on_next(win); return TRUE;
         case IDC_RWORDS_PROMOTE: on_promote(win); return TRUE;
         case IDC_RWORDS_COPY: on_copy(win); return TRUE;
-        case IDC_RWORDS_TOGGLE: {
-            // The settings show while the second check box lies inside the window.
-            RECT cl, box;
-            GetClientRect(win, &cl);
-            GetWindowRect(GetDlgItem(win, IDC_RWORDS_USE2), &box);
-            MapWindowPoints(nullptr, win, reinterpret_cast<POINT*>(&box), 2);
-            if (box.bottom <= cl.bottom) dlg_fit_height(win, IDC_RWORDS_USE1, 24);
-            else dlg_fit_height(win, IDC_RWORDS_USE2, 49);
-            return TRUE;
-        }
+        case IDC_RWORDS_TOGGLE: show_settings(win, !settings_shown(win)); return TRUE;
         case IDC_RWORDS_USE1:
         case IDC_RWORDS_USE2: prev_.use[id - IDC_RWORDS_USE1] = dlg_is_checked(win, id) ? 1 : 0; return TRUE;
         case IDC_RWORDS_LIST1:
@@ -113,7 +127,7 @@ INT_PTR CALLBACK dlg_random_words_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     case WM_SIZE: dlg_stretch_control(win, IDC_RWORDS_WORDS, 24, 0); break;
     case WM_DESTROY:
         // Saved in its expanded form.
-        dlg_fit_height(win, IDC_RWORDS_USE2, 49);
+        show_settings(win, true);
         dlg_on_destroy(win, IDD_RWORDS, 0);
         file_setting_set_list("RWord", rwords_list(prev_));
         break;
@@ -126,7 +140,7 @@ void rwords_open() {
     util_random_seed();
     // A value of the wrong form gives the defaults, as every setting does.
     prev_ = rwords_parse(file_setting_get_list("RWord", {1, 0, 0, 0})).value_or(RwordSettings{});
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RWORDS), main_inst_, dlg_random_words_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RWORDS), main_inst_, trap_dlg<dlg_random_words_eh>, 0);
 }
 
 void rwords_init() {

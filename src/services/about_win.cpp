@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ HWND about_window(HWND parent) {
     if (!registered) {
         registered = true;
         WNDCLASSA wc{};
-        wc.lpfnWndProc = about_proc;
+        wc.lpfnWndProc = trap_wnd<about_proc>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));

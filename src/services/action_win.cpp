@@ -14,6 +14,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "base/util_win.h"
 #include "document/globals.h"
@@ -179,7 +180,7 @@ INT_PTR CALLBACK select_id_eh(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 int select_line_default(const std::string&, const std::vector<std::string>& lines) {
     select_lines_ = &lines;
     select_result_ = -1;
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECT_ID), main_inst_, select_id_eh, 0);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECT_ID), main_inst_, trap_dlg<select_id_eh>, 0);
     select_lines_ = nullptr;
     return select_result_;
 }

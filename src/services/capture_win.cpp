@@ -13,6 +13,7 @@
 #include "base/menu_win.h"
 #include "base/pict_win.h"
 #include "base/settings_win.h"
+#include "base/trap_win.h"
 #include "bars/sbar.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -380,7 +381,7 @@ bool gbrows_capture_store(int dest, const std::string& name, HGLOBAL pic) {
 
 void gbrows_capture_dialog(HWND parent) {
     CaptureChoice ch;
-    const INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CAPTURE), parent, dlg_capture_eh,
+    const INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CAPTURE), parent, trap_dlg<dlg_capture_eh>,
                                        reinterpret_cast<LPARAM>(&ch));
     if (rc != IDOK) return;
     HGLOBAL pic = gbrows_capture_grab(ch.source);

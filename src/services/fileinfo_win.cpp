@@ -9,6 +9,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
@@ -119,7 +120,7 @@ void info_dialog() {
     init.report = info_report(f);
     init.goals = info_goal_lines(util_obj_list_lines());
     init.goal_sel = util_obj_line_pos(static_cast<Key>(view_param_get(343)), init.goals);
-    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILE_INFO), main_inst_, dlg_file_info_eh,
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILE_INFO), main_inst_, trap_dlg<dlg_file_info_eh>,
                                 reinterpret_cast<LPARAM>(&init));
     if (r == IDOK) info_apply(init.result);
     else if (r == IDC_INFO_SOURCE) task_menu_cmd(CMD_SOURCE_EDITOR);

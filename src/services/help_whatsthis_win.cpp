@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "base/trap_win.h"
 #include "resources/ids.h"
 
 namespace {
@@ -92,7 +93,7 @@ LRESULT CALLBACK cbt_proc(int code, WPARAM wp, LPARAM lp) {
         HWND win = reinterpret_cast<HWND>(wp);
         if (cs && is_dialog_class(cs->lpszClass) && cs->hInstance == GetModuleHandleA(nullptr) &&
             (cs->style & WS_CAPTION) == WS_CAPTION && !(cs->style & (WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
-            LONG_PTR old = SetWindowLongPtrA(win, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&dialog_proc));
+            LONG_PTR old = SetWindowLongPtrA(win, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<dialog_proc>));
             SetPropA(win, kOldProc, reinterpret_cast<HANDLE>(old));
         }
     }

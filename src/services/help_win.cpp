@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "resources/help_ids.h"
 #include "resources/ids.h"
 #include "services/about_win.h"
@@ -286,7 +287,7 @@ void register_classes() {
     if (done) return;
     done = true;
     WNDCLASSA wc{};
-    wc.lpfnWndProc = viewer_proc;
+    wc.lpfnWndProc = trap_wnd<viewer_proc>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -354,7 +355,7 @@ void show_popup(HWND near_window, const HelpTopic& t) {
         registered = true;
         WNDCLASSA wc{};
         wc.style = CS_DROPSHADOW;
-        wc.lpfnWndProc = popup_proc;
+        wc.lpfnWndProc = trap_wnd<popup_proc>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);

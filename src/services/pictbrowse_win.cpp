@@ -15,6 +15,7 @@
 #include "base/file.h"
 #include "base/menu_win.h"
 #include "base/pict_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "resources/pict_ids.h"
 #include "services/pictbrowse.h"
@@ -488,7 +489,7 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         SendDlgItemMessageA(win, IDC_GB_DIRS, LB_SETITEMHEIGHT, 0, 17);
         const std::string d = dir_file_.dir;
         refill(win, d, d);
-        SetWindowSubclass(GetDlgItem(win, IDC_GB_DIRS), lbox_eh, 1, 0);
+        SetWindowSubclass(GetDlgItem(win, IDC_GB_DIRS), trap_sub<lbox_eh>, 1, 0);
         SetFocus(GetDlgItem(win, IDC_GB_DIRS));
         return FALSE;
     }
@@ -574,7 +575,7 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     }
     case WM_DESTROY:
-        RemoveWindowSubclass(GetDlgItem(win, IDC_GB_DIRS), lbox_eh, 1);
+        RemoveWindowSubclass(GetDlgItem(win, IDC_GB_DIRS), trap_sub<lbox_eh>, 1);
         dlg_on_destroy(win, IDD_GBROWS, 1);
         return FALSE;
     }
@@ -603,7 +604,7 @@ BrowseResult gbrows_browse(HWND owner, const std::string& filter, const std::str
     GetCurrentDirectoryA(MAX_PATH, keep);
     Browser* outer = br_;
     br_ = &b;
-    const INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GBROWS), owner, dlg_gbrows_eh, 0);
+    const INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GBROWS), owner, trap_dlg<dlg_gbrows_eh>, 0);
     br_ = outer;
     SetCurrentDirectoryA(keep);
     BrowseResult out;

@@ -12,6 +12,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
 #include "resources/bars_ids.h"
@@ -370,7 +371,7 @@ void print_command(HWND parent) {
     printer_load();
     print_set_orientation(1 - view_param_get(119));
     view_invalidate();
-    if (HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT), parent, dlg_print_eh, 0)) {
+    if (HWND dlg = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PRINT), parent, trap_dlg<dlg_print_eh>, 0)) {
         ShowWindow(dlg, SW_SHOW);
         RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }

@@ -13,6 +13,7 @@
 #include "base/globals_win.h"
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/document.h"
 #include "resources/ids.h"
@@ -470,7 +471,7 @@ void http_open_from_web(HWND parent) {
         SetForegroundWindow(openweb_);
         return;
     }
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPENWEB), parent, dlg_openweb_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPENWEB), parent, trap_dlg<dlg_openweb_eh>, 0);
     if (!openweb_) return;
     ShowWindow(openweb_, SW_SHOW);
     // Without a window manager the new dialog would wait for its first paint.
@@ -529,7 +530,7 @@ void http_clear_archive(int days) {
 }
 
 void http_options_dialog(HWND parent) {
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WEB_OPTIONS), parent, dlg_proxy_eh, 0) != IDOK) return;
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WEB_OPTIONS), parent, trap_dlg<dlg_proxy_eh>, 0) != IDOK) return;
     // The greyed proxy fields of a proxy that is off are kept as they are, not checked.
     PortCheck p = options_.use_proxy ? http_check_port(options_.server, options_.port) : PortCheck{setting().port, ""};
     if (!p.note.empty()) {
@@ -542,7 +543,7 @@ void http_options_dialog(HWND parent) {
 }
 
 bool http_password_dialog(HWND parent, const std::string& url) {
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WEB_PASSWORD), parent, dlg_authentication_eh,
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_WEB_PASSWORD), parent, trap_dlg<dlg_authentication_eh>,
                         reinterpret_cast<LPARAM>(url.c_str())) != IDOK)
         return false;
     track_authen_.erase(std::remove_if(track_authen_.begin(), track_authen_.end(),

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 
 namespace {
 
@@ -499,7 +500,7 @@ void register_class() {
     if (done) return;
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = fe_proc;
+    wc.lpfnWndProc = trap_wnd<fe_proc>;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);

@@ -11,6 +11,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -294,14 +295,14 @@ void findobj_open() {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = host_eh;
+        wc.lpfnWndProc = trap_wnd<host_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_obj";
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         registered = RegisterClassA(&wc) != 0;
     }
     HWND win = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_OBJECTS), main_inst_,
-                                  dlg_find_objects_eh, 0);
+                                  trap_dlg<dlg_find_objects_eh>, 0);
     if (!win) return;
     ShowWindow(win, SW_SHOW);
     // Painted at once: it opens over a window that may be busy.

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "base/util_win.h"
 #include "document/view_io.h"
 #include "elements/font.h"
@@ -184,7 +185,7 @@ bool tw_insert_dialog_open(HWND parent) {
     e_.clear();
     for (const std::string& a : insert_ansi_rows()) e_.emplace_back(4, a);
     e_.insert(e_.end(), rows.begin(), rows.end());
-    HWND win = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INSERT_TEXT), parent, dlg_insert_eh, 0);
+    HWND win = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INSERT_TEXT), parent, trap_dlg<dlg_insert_eh>, 0);
     if (!win) {
         e_.clear();
         return false;

@@ -7,6 +7,7 @@
 #include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/elements_dlg_win.h"
@@ -112,11 +113,11 @@ bool links_open(HWND parent) {
     static bool registered = false;
     if (!registered) {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = host_eh;
+        wc.lpfnWndProc = trap_wnd<host_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_link";
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         registered = RegisterClassA(&wc) != 0;
     }
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_LINKS), parent, dlg_links_eh, 0) == 1;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_LINKS), parent, trap_dlg<dlg_links_eh>, 0) == 1;
 }

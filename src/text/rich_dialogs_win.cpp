@@ -6,6 +6,7 @@
 #include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
+#include "base/trap_win.h"
 #include "resources/rich_ids.h"
 #include "text/rich.h"
 #include "text/rich_win.h"
@@ -155,7 +156,7 @@ void rich_find_dialog(HWND win) {
     if (!edit) return;
     CHARRANGE sel = selection(edit);
     FindDlg d{rich_find_settings(), sel.cpMax > sel.cpMin ? IDC_RF_SELECTION : IDC_RF_CURSOR};
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RICH_FIND), main_inst_, dlg_find_text_eh,
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RICH_FIND), main_inst_, trap_dlg<dlg_find_text_eh>,
                         reinterpret_cast<LPARAM>(&d)) != 1)
         return;
     if (!IsWindow(edit)) return;
@@ -177,7 +178,7 @@ void rich_para_dialog(HWND win) {
     ParaDlg d;
     d.pf.cbSize = sizeof d.pf;
     SendMessageA(edit, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&d.pf));
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RICH_PARA), main_inst_, dlg_indent_eh,
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RICH_PARA), main_inst_, trap_dlg<dlg_indent_eh>,
                         reinterpret_cast<LPARAM>(&d)) != 1)
         return;
     if (IsWindow(edit)) SendMessageA(edit, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&d.pf));

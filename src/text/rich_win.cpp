@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <new>
 
 #include "bars/status.h"
 #include "bars/tbar_win.h"
@@ -19,6 +20,7 @@
 #include "base/palette.h"
 #include "base/shell_hooks_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -98,8 +100,23 @@ DWORD CALLBACK stream_in_cb(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
     return 0;
 }
 
+struct StreamSink {
+    std::string text;
+    bool short_of_memory = false;
+};
+
+// Memory that runs out stops the control's writer here and is raised again once the control has
+// returned: the system's code between cannot pass an exception on, and half a text must never
+// be taken for the whole.
 DWORD CALLBACK stream_out_cb(DWORD_PTR cookie, LPBYTE buf, LONG n, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf), static_cast<size_t>(std::max(n, 0L)));
+    auto* sink = reinterpret_cast<StreamSink*>(cookie);
+    try {
+        sink->text.append(reinterpret_cast<const char*>(buf), static_cast<size_t>(std::max(n, 0L)));
+    } catch (const std::bad_alloc&) {
+        sink->short_of_memory = true;
+        *done = 0;
+        return 1;
+    }
     *done = n;
     return 0;
 }
@@ -113,9 +130,12 @@ bool stream_in(HWND edit, const std::string& rtf, WPARAM flags = SF_RTF) {
 }
 
 std::string stream_out(HWND edit, WPARAM flags = SF_RTF) {
-    std::string out;
-    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&out), 0, stream_out_cb};
+    StreamSink sink;
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&sink), 0, stream_out_cb};
     SendMessageA(edit, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&es));
+    if (sink.short_of_memory) throw std::bad_alloc();
+    if (es.dwError != 0) vorn_raise(static_cast<int>(es.dwError), "The text could not be taken from its window.");
+    std::string out = std::move(sink.text);
     // The control's writer may end its text with a NUL byte; no file or object keeps one.
     while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
@@ -361,7 +381,7 @@ bool on_create(HWND win, CreateData& cd) {
     w.edit = CreateWindowExA(0, dll_class_.c_str(), "", style, 0, 0, c.right, c.bottom, win,
                              reinterpret_cast<HMENU>(IDC_RICH_EDIT), GetModuleHandleA(nullptr), nullptr);
     if (!w.edit) return false;
-    w.edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(w.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(edit_eh)));
+    w.edit_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(w.edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<edit_eh>)));
     int bg = rich_background_index(view_param_get(359), o.colour, [](int code) { return view_param_get(code); });
     SendMessageA(w.edit, EM_SETBKGNDCOLOR, 0, bg < 0 ? 0xFFFFFF : tbar_color_or(bg, 0xFFFFFF));
     SendMessageA(w.edit, EM_SETEVENTMASK, 0, ENM_CHANGE);
@@ -424,7 +444,7 @@ void register_class() {
     if (done) return;
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = win_rich_eh;
+    wc.lpfnWndProc = trap_wnd<win_rich_eh>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);

@@ -9,6 +9,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/spell.h"
+#include "base/trap_win.h"
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/spell_ids.h"
@@ -332,7 +333,7 @@ void spell_check_open() {
     // Loaded afresh: the current document's spelling variant may differ from the last one's.
     spell_dict(0);
     spell_dict(1);
-    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPELL_CHECK), main_inst_, dlg_spell_check_eh, 0);
+    CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPELL_CHECK), main_inst_, trap_dlg<dlg_spell_check_eh>, 0);
     if (!st_.dlg) return;
     ShowWindow(st_.dlg, SW_SHOW);
     RedrawWindow(st_.dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

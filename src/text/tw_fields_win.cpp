@@ -10,6 +10,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
@@ -109,7 +110,7 @@ bool tw_edit_hyperlink(HWND win) {
     if (!m || !field_at(m->text(), m->caret())) return false;
     dlg_editor_ = win;
     INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HIDDEN_TEXT), main_inst_,
-                                dlg_hidden_text_eh, 0);
+                                trap_dlg<dlg_hidden_text_eh>, 0);
     dlg_editor_ = nullptr;
     return r == IDOK;
 }

@@ -7,6 +7,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/tip_win.h"
+#include "base/trap_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
@@ -145,7 +146,7 @@ bool on_create(HWND win, Box* b) {
     MoveWindow(b->edit, 0, 0, w, h + 1, FALSE);
 
     b->edit_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(b->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&edit_eh)));
+        SetWindowLongPtrA(b->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<edit_eh>)));
     SetWindowTextA(b->edit, current.c_str());
     SendMessageA(b->edit, EM_SETSEL, 0, 99);
 
@@ -231,7 +232,7 @@ void register_class() {
     static bool done = false;
     if (done) return;
     WNDCLASSA wc{};
-    wc.lpfnWndProc = win_textbox_eh;
+    wc.lpfnWndProc = trap_wnd<win_textbox_eh>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_IBEAM);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);

@@ -10,6 +10,7 @@
 #include "base/menu_win.h"
 #include "base/settings.h"
 #include "base/shell_hooks_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/clip.h"
 #include "document/globals.h"
@@ -129,7 +130,7 @@ HWND view_create_window(HWND main) {
     if (!GetClassInfoA(inst, kViewClass, &wc)) {
         wc = {};
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = win_view_eh;
+        wc.lpfnWndProc = trap_wnd<win_view_eh>;
         wc.hInstance = inst;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.lpszClassName = kViewClass;

@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/trap_win.h"
 #include "base/util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -66,7 +67,7 @@ INT_PTR CALLBACK dlg_level_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void run_level() {
-    INT_PTR r = DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_LEVEL), main_inst_, dlg_level_eh, 0);
+    INT_PTR r = DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_LEVEL), main_inst_, trap_dlg<dlg_level_eh>, 0);
     if (r <= 0) return;
     int level = static_cast<int>(r) - 1000;
     if (level == current_level()) return;
@@ -161,7 +162,7 @@ INT_PTR CALLBACK dlg_global_shift_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         for (int id : {IDC_SHIFT_RIGHT, IDC_SHIFT_UP, IDC_SHIFT_LEFT, IDC_SHIFT_DOWN}) {
             HWND b = GetDlgItem(win, id);
             WNDPROC old = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(b, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&shift_arrow_eh)));
+                SetWindowLongPtrA(b, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<shift_arrow_eh>)));
             if (!button_proc) button_proc = old;
         }
         dlg_on_create(win, IDD_SHIFT, 0);
@@ -184,7 +185,7 @@ INT_PTR CALLBACK dlg_global_shift_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 // menu settings keep it from run to run.
 void run_warn_dupl() { menu_toggle(CMD_WARN_DUPL); }
 
-void run_shift() { DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_SHIFT), main_inst_, dlg_global_shift_eh, 0); }
+void run_shift() { DialogBoxParamA(instance(), MAKEINTRESOURCEA(IDD_SHIFT), main_inst_, trap_dlg<dlg_global_shift_eh>, 0); }
 
 const Command kCommands[] = {
     {CMD_LEVEL, run_level},

@@ -280,10 +280,18 @@ TEST_F(IdeasTools, RandomWordsDrawsFromBothChecklists) {
 
 TEST_F(IdeasTools, RandomWordsZShowsTheSettingsAgainAfterNext) {
     file_setting_set_list("RWord", {1, 0, 1});  // the wrong length: the defaults are used
+    // Shown: the second checklist's row whole. Folded: the words whole and nothing of either
+    // checklist's row.
     auto settings_shown = [](HWND dlg) {
-        RECT cl = {}, box = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_USE2), dlg);
+        RECT cl = {}, second = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_LIST2), dlg);
+        RECT words = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_WORDS), dlg);
+        RECT first = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_USE1), dlg);
+        RECT list = wt::rect_in(GetDlgItem(dlg, IDC_RWORDS_LIST1), dlg);
         GetClientRect(dlg, &cl);
-        return box.bottom <= cl.bottom;
+        if (second.bottom <= cl.bottom) return true;
+        EXPECT_LE(words.bottom, cl.bottom);
+        EXPECT_GE(std::min(first.top, list.top), cl.bottom) << "part of the settings still shows";
+        return false;
     };
     std::vector<bool> shown;
     bool opened = false, first_used = false, second_used = true;

@@ -514,6 +514,33 @@ TEST_F(RichWin, CaseChangeKeepsBoldAndItalic) {
     EXPECT_TRUE(effects_at(edit(), 17, 22) & CFE_ITALIC);
 }
 
+// Memory that runs out while the control hands its text over never saves half of it: the file
+// stays as it was, the window keeps its changes, and the user is told.
+TEST_F(RichWin, SaveWithoutMemoryLeavesTheFileAndTheChanges) {
+    const std::string name = path("long.rtf");
+    std::ofstream(name, std::ios::binary) << "{\\rtf1\\ansi Hello}";
+    const std::string before = read_file(name);
+    ASSERT_TRUE(shell_hooks_.open_rich_file(name));
+    SetFocus(edit());
+    {
+        // A paste larger than any free block the heap has kept.
+        std::string pasted;
+        for (int n = 0; n < 120000; ++n) pasted += "A long line of pasted text, seventy characters of it, and a break.\r\n";
+        SendMessageA(edit(), EM_SETSEL, -1, -1);
+        SendMessageA(edit(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    }
+    ASSERT_NE(SendMessageA(edit(), EM_GETMODIFY, 0, 0), 0);
+    {
+        wt::AddressSpaceTaken taken;
+        command(CMD_SAVE);
+    }
+    EXPECT_TRUE(IsWindow(rich()));
+    EXPECT_NE(SendMessageA(edit(), EM_GETMODIFY, 0, 0), 0);
+    EXPECT_TRUE(read_file(name) == before) << "the file changed";
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("not enough memory"), std::string::npos) << Boxes::errors[0];
+}
+
 TEST_F(RichWin, TooLargeFilesAreRefusedByName) {
     const std::string name = path("huge.rtf");
     {

@@ -13,6 +13,7 @@
 #include "app/vorn6_win.h"
 #include "bars/listview_win.h"
 #include "base/commands_win.h"
+#include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
@@ -78,6 +79,47 @@ TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
     ASSERT_GT(ids.size(), 100u);
     for (int id : {CMD_NEW, CMD_SAVE, CMD_BACK, CMD_TBAR_TOP, 11015}) EXPECT_NE(std::count(ids.begin(), ids.end(), id), 0) << id;
     for (int id : ids) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << "twice: " << id;
+}
+
+// The window opens where it was left (pulled inside the work area), and coming back to it gives
+// the keyboard to the child that had it, else to the diagram.
+TEST_F(ShellMainWindow, OpensWhereItWasLeftAndGivesTheFocusBackToWhatHadIt) {
+    const RECT work = dlg_work_area();
+    auto reopen_at = [&](Rect kept) {
+        close_main();
+        placement_set({SW_SHOWNORMAL, kept});
+        open_main();
+        RECT r{};
+        GetWindowRect(win_, &r);
+        return r;
+    };
+    const Rect inside{work.left + 40, work.top + 30, work.left + 640, work.top + 470};
+    RECT r = reopen_at(inside);
+    EXPECT_EQ(r.left, inside.left);
+    EXPECT_EQ(r.top, inside.top);
+    EXPECT_EQ(r.right, inside.right);
+    EXPECT_EQ(r.bottom, inside.bottom);
+    r = reopen_at({work.left - 300, work.top + 20, work.left + 300, work.top + 420});
+    EXPECT_EQ(r.left, work.left);
+    EXPECT_EQ(r.right - r.left, 600);
+    EXPECT_EQ(r.bottom - r.top, 400);
+
+    // A child gets the keyboard back only while it can be seen.
+    ShowWindow(win_, SW_SHOWNA);
+    HWND other = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
+    auto away_and_back = [&] {
+        SetActiveWindow(other);
+        SetFocus(other);
+        EXPECT_EQ(GetFocus(), other);
+        SetActiveWindow(win_);
+        return GetFocus();
+    };
+    HWND child = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 60, 20, win_, nullptr, nullptr, nullptr);
+    SetFocus(child);
+    EXPECT_EQ(away_and_back(), child);
+    DestroyWindow(child);
+    EXPECT_EQ(away_and_back(), view_inst_);
+    DestroyWindow(other);
 }
 
 TEST_F(ShellMainWindow, OpeningAMenuGreysWhatCannotRun) {
