@@ -444,6 +444,9 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
                              nullptr);
     if (!win) return nullptr;
     if (place) apply_placement(win, *place, show);
+    // The caption an untitled document will have: when that is what starts, setting it after
+    // the window shows would paint the frame and the menu bar a second time.
+    file_set_title();
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     trap_run(open_start_document);
     UpdateWindow(win);
