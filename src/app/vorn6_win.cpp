@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>

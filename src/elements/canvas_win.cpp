@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <type_traits>
 
 #include "elements/obj_paint.h"
 
@@ -471,17 +472,16 @@ bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
             return false;
         }
     }
-    for (int i = 0; i < f.n; ++i) {
-        const ObjFigureStep& s = f.steps[i];
-        if (s.rect && inside)
-            soft_rect<false>(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
-        else if (s.rect)
-            soft_rect(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
-        else if (inside)
-            soft_lines<false>(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
-        else
-            soft_lines(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
-    }
+    auto write = [&](auto clip) {
+        constexpr bool kClip = decltype(clip)::value;
+        for (int i = 0; i < f.n; ++i) {
+            const ObjFigureStep& s = f.steps[i];
+            if (s.rect) soft_rect<kClip>(d[i][0].x, d[i][0].y, d[i][1].x, d[i][1].y, s.pen.colour, brush);
+            else soft_lines<kClip>(d[i], static_cast<size_t>(kept[i]), dib_pixel(s.pen.colour));
+        }
+    };
+    if (inside) write(std::false_type{});
+    else write(std::true_type{});
     return true;
 }
 

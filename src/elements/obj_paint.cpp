@@ -391,7 +391,6 @@ bool obj_rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f) 
     return true;
 }
 
-
 void obj_ellipse_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, int l, int t, int r,
                            int b, int ym) {
     if (edge != kWhite) return;
@@ -533,10 +532,7 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
             } else {
                 record_and_text(c, env, a, f.record, f.f1, f.f2);
                 // Fixed width wraps the text in the bar.
-                if (shown && f.f1)
-                    obj_text_draw(c, 1, l, t, r, b, r - l, a.line_h, a.align, a.text);
-                else if (shown)
-                    obj_text_draw(c, 0, l, t, r, b, a.text_w, a.line_h, a.align, a.text);
+                if (shown) obj_text_draw(c, f.f1, l, t, r, b, f.f1 ? r - l : a.text_w, a.line_h, a.align, a.text);
             }
             return;
         }
