@@ -15,3 +15,8 @@ void util_play_error_wav();
 // handle and a stale thread handle, which may name one of ours (the window station's, and then
 // the clipboard stops opening): those are left alone.
 void util_close_process(PROCESS_INFORMATION& pi);
+
+// `name` with each folder and file written as the disk has it (a drive letter in capitals);
+// parts that cannot be found stay as given. A name lower-cased for comparing shows as its user
+// wrote it again.
+std::string util_disk_case(const std::string& name);

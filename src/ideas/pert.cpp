@@ -404,6 +404,11 @@ struct ProgramHost : PertHost {
     void error(const std::string& text) override { msg_error(text); }
     std::string document_name() override { return file_current_name(); }
     bool write_report(const std::string& name, const std::string& text) override {
+        // An earlier report goes without a word; a text of the user's under that name is asked about.
+        const size_t first_line = text.find('\n') + 1;
+        auto head = file_read_part(name, first_line, false);
+        const bool earlier_report = head && head->size() == first_line && text.compare(0, first_line, *head) == 0;
+        if (!earlier_report && !file_may_replace(name, "Recompute")) return false;
         auto out = file_open_output(name);  // says "Opening ..." when it fails
         if (!out) return false;
         out->write(text.data(), static_cast<std::streamsize>(text.size()));
