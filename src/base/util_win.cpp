@@ -40,3 +40,10 @@ void util_close_process(PROCESS_INFORMATION& pi) {
     }
     pi.hProcess = pi.hThread = nullptr;
 }
+
+FileStamp file_stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
+    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
+            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
+}

@@ -1,8 +1,9 @@
-// UTIL, Win32 side: sounds, started programs.
+// UTIL, Win32 side: sounds, started programs, what a file looks like on disk.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // "" shows "No file/parameter specified"; "Critical Stop", "Exclamation", "Asterisk" and
@@ -15,3 +16,11 @@ void util_play_error_wav();
 // handle and a stale thread handle, which may name one of ours (the window station's, and then
 // the clipboard stops opening): those are left alone.
 void util_close_process(PROCESS_INFORMATION& pi);
+
+// Size and last write time of a file, to tell whether it was rewritten since it was read.
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0, time = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp file_stamp(const std::string& path);
