@@ -1,7 +1,6 @@
 // The main window and its document: the changed mark in the title, and documents opened over
 // DDE that wait until no question or dialog is showing.
 #include <windows.h>
-#include <ddeml.h>
 
 #include <gtest/gtest.h>
 
