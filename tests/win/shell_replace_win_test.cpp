@@ -231,41 +231,4 @@ TEST_F(WrittenFiles, DraftAsksBeforeReplacingAndSaysWhereItWroteOrWhyNot) {
     EXPECT_EQ(dlg_find_modeless(IDD_ANALYZE), nullptr);
 }
 
-// The critical-path report goes beside the document: a text of the user's under its name is asked
-// about, the program's own earlier report is not.
-TEST_F(WrittenFiles, RecomputeAsksBeforeReplacingATextThatIsNoReport) {
-    ASSERT_TRUE(host_.run("printf 'Notes for the plan\\r\\n' > plan.txt"));
-    view_doc() = Document();
-    Obj o = view_obj_new("Start", 0, 0, 1);
-    Key a = *view_obj_put(o);
-    o = view_obj_new("End", 300, 0, 1);
-    Key b = *view_obj_put(o);
-    Link l;
-    l.from = a;
-    l.to = b;
-    l.label = "5 days";
-    view_link_add(l);
-    view_param_set(209, 2);
-    save_as_doc("plan.vrn");
-    const std::string notes = bytes_of(at("plan.txt"));
-
-    BoxSeen asked;
-    wt::answer_box("Recompute", IDNO, &asked);
-    command(CMD_RECOMPUTE);
-    EXPECT_NE(asked.text.find("plan.txt exists. Replace it?"), std::string::npos) << asked.text;
-    EXPECT_EQ(asked.default_button, IDNO);
-    EXPECT_EQ(bytes_of(at("plan.txt")), notes);
-    EXPECT_EQ(view_obj_id(b).value_or(""), "End[ES=5  LC=5]");
-
-    wt::answer_box("Recompute", IDYES);
-    command(CMD_RECOMPUTE);
-    EXPECT_TRUE(wt::dialog_drivers().empty());
-    EXPECT_EQ(bytes_of(at("plan.txt")).rfind("EVENT1", 0), 0u);
-    wt::answer_box("Recompute", IDNO, &asked);
-    asked = {};
-    command(CMD_RECOMPUTE);
-    EXPECT_FALSE(asked.shown) << "the earlier report was asked about";
-    wt::forget_dialogs();
-}
-
 }  // namespace
