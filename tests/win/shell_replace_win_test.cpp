@@ -170,7 +170,9 @@ TEST_F(WrittenFiles, CaptureAsksBeforeReplacingAPictureBesideTheDocumentOrOnTheD
         command(CMD_CAPTURE);
         EXPECT_TRUE(wt::dialog_drivers().empty()) << dest;
         wt::forget_dialogs();
-        if (here) EXPECT_EQ(proposed, "plan.jpg");
+        if (here) {
+            EXPECT_EQ(proposed, "plan.jpg");
+        }
         EXPECT_NE(asked.text.find(here ? "plan.jpg exists. Replace it?" : "vorn_written_test.jpg exists. Replace it?"),
                   std::string::npos)
             << asked.text;
