@@ -359,8 +359,9 @@ PertResult critical_path(Document& doc, PertHost& host) {
             const double es_from = es[index[a.from]], lc_to = lc[index[a.to]];
             const bool crit = a.flt < threshold;
             std::string row = fmt_text_col(id_of(a.from), 20) + " " + fmt_text_col(id_of(a.to), 20);
+            // Six digits, not two: a plan of more than 99 days would read 1e+02 for 106.
             for (double v : {a.dur, es_from, es_from + a.dur, lc_to - a.dur, lc_to, a.flt})
-                row += " " + fmt_g_width(v, 8, 2);
+                row.append(" ").append(fmt_g_width(v, 8, 6));
             row += crit ? " CP" : " ";
             report += row + "\r\n";
             if (!chart) continue;
@@ -412,7 +413,7 @@ double pert_label_duration(std::string_view label, bool* capped) {
     if (capped) *capped = false;
     std::string_view first = util_split_token(label).token;
     if (first == ".") {
-        std::string zero = "0" + std::string(label);
+        std::string zero = std::string("0").append(label);
         std::string_view num = util_split_token(zero).token;
         auto v = util_str_to_num(num);
         return v ? *v : 0.0;

@@ -77,7 +77,7 @@ struct Net {
 
 std::string printf_row(const char* a, const char* b, std::vector<double> v, const char* mark) {
     char buf[256];
-    std::snprintf(buf, sizeof buf, "%-20.20s %-20.20s %8.2g %8.2g %8.2g %8.2g %8.2g %8.2g %s", a, b, v[0], v[1],
+    std::snprintf(buf, sizeof buf, "%-20.20s %-20.20s %8g %8g %8g %8g %8g %8g %s", a, b, v[0], v[1],
                   v[2], v[3], v[4], v[5], mark);
     return buf;
 }
@@ -445,8 +445,9 @@ TEST(Pert, AnEarlierChartIsReplacedWithoutAQuestionAndNeverTakesTheKeysOfThePlan
         << rep;
 }
 
-TEST(Pert, LongDurationsGiveOneNoteARun) {
+TEST(Pert, LongDurationsGiveOneNoteARunAndTheReportEveryDigit) {
     Net n;
+    n.host.name = "long.vrn";
     Key prev = n.event("E0");
     for (int k = 1; k <= 30; ++k) {
         Key next = n.event("E" + std::to_string(k));
@@ -456,6 +457,10 @@ TEST(Pert, LongDurationsGiveOneNoteARun) {
     n.run();
     EXPECT_EQ(n.host.notes, std::vector<std::string>{"Max Duration is 1000.0"});
     EXPECT_EQ(n.id(prev), "E30[ES=30000  LC=30000]");
+    const std::string& rep = n.host.reports["long.txt"];
+    EXPECT_NE(rep.find(printf_row("E29[ES=29000  LC=290", "E30[ES=30000  LC=300", {1000, 29000, 30000, 29000, 30000, 0}, "CP")),
+              std::string::npos)
+        << rep;
 }
 
 // Random activity networks against a plain relaxation of longest paths.
