@@ -1,4 +1,5 @@
-// UTIL, Win32 side: sounds, started programs, file names from the wide-character API.
+// UTIL, Win32 side: sounds, started programs, file names as the file system knows them and as
+// the A calls reach names from the wide-character API.
 #pragma once
 
 #include <windows.h>
@@ -28,3 +29,12 @@ std::wstring util_wide(const std::string& text);
 std::optional<std::string> util_ansi_path(const std::wstring& path);
 // The name as the code page spells it, with "?" for what it lacks: for messages only.
 std::string util_ansi_shown(const std::wstring& text);
+
+// The full name of `name` as the file system knows it: "/" made a backslash, "." and ".."
+// resolved, short (8.3) names expanded as far as the path exists, a \\?\ prefix dropped, no
+// trailing backslash but a root's. "" when no full name can be made. Compare in any case.
+std::string util_canonical_path(const std::string& name);
+// True when `path` is the folder `dir` or lies in it, however either is spelt: compared by
+// canonical name and, where the file system tells, by the identity of the folders on the way
+// up (another drive letter, a share or a link for the same folder).
+bool util_path_within(const std::string& path, const std::string& dir);
