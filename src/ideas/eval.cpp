@@ -819,7 +819,8 @@ struct Eval::Impl {
         const Obj* o = doc.obj(k);
         if (!o || (o->action != 0 && o->action != 34)) return std::nullopt;
         if (is_formula(o->ext)) {
-            auto it = named_.find(k);
+            // A value known by name is refused after an error like any other formula.
+            auto it = suspended_ ? named_.end() : named_.find(k);
             auto r = it != named_.end() ? std::optional<double>(it->second) : formula_value(k, false);
             // Exact: six digits or the Decimal Point Format are for drawing only.
             if (r) store(k, fmt_exact(*r));

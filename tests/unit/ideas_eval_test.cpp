@@ -367,16 +367,18 @@ TEST_F(Calc, RecomputeStoresExactValuesAndOnlyForComputedObjects) {
 }
 
 TEST_F(Calc, OneMessagePerPassAndLaterObjectsGetNoValue) {
-    Key before = add("Before", "=1");
+    Key before = add("Before", "=Later+1");
     add("Bad", "=1/0");
     Key after = add("After", "=2");
     Key bad2 = add("Bad2", "=sqrt(-1)");
+    Key later = add("Later", "=5");  // known by name before the error: no value after it either
     eval.recompute();
     EXPECT_EQ(host.msgs, std::vector<std::string>{"In Variable Bad, div by zero"});
     EXPECT_TRUE(f(before));
     EXPECT_TRUE(f(2));  // the erroneous object keeps its value 0
     EXPECT_EQ(f(after), nullptr);
     EXPECT_EQ(f(bad2), nullptr);
+    EXPECT_EQ(f(later), nullptr);
     eval.recompute();
     EXPECT_EQ(host.msgs.size(), 2u);
 }
