@@ -31,7 +31,6 @@
 #include "ideas/index.h"
 #include "resources/analyze_ids.h"
 #include "resources/ids.h"
-#include "view/view_win.h"
 
 namespace {
 

@@ -206,16 +206,6 @@ TEST(TextModelEdit, CaseChangeLeavesHiddenTexts) {
     EXPECT_EQ(m.text(), std::string("AB\x0bXY\x0e") + "06Doc.vrn\x0f");
 }
 
-// Accented letters of Windows-1252 change case too; ß, which has no capital, stays.
-TEST(TextModelEdit, CaseChangeTakesAccentedLetters) {
-    TextModel m("caf\xe9 na\xefve \xfc\xff\x9a\xdf");
-    m.select(0, m.size());
-    m.change_case(true);
-    EXPECT_EQ(m.text(), "CAF\xc9 NA\xcfVE \xdc\x9f\x8a\xdf");
-    m.change_case(false);
-    EXPECT_EQ(m.text(), "caf\xe9 na\xefve \xfc\xff\x9a\xdf");
-}
-
 TEST(TextModelEdit, WordsForCheckingAndCtrlArrows) {
     TextModel m("one two's  three\r\nfour");
     EXPECT_EQ(m.word_at(2), std::make_pair(size_t{0}, size_t{3}));

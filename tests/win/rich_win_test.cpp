@@ -581,19 +581,6 @@ TEST_F(RichWin, TextsTheControlCannotHoldAreRefusedAndTheDocumentStays) {
     EXPECT_NE(file_is_changed(), 0);
 }
 
-// The plain form of rich text keeps the characters above 255 the code page has (dashes, curly
-// quotes): Find Objects finds them.
-TEST_F(RichWin, FindObjectsFindsDashesAndQuotesOfRichTexts) {
-    obj("Styled", 42, "{\\rtf1\\ansi\\uc1 naive \\u8211\\'96 \\u8220\\'93quoted\\u8221\\'94 end.\\par}");
-    command(CMD_FIND_OBJECTS);
-    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
-    ASSERT_TRUE(dlg);
-    SetDlgItemTextA(dlg, IDC_FO_FILTER, "\x96 \x93quoted\x94");
-    EXPECT_EQ(lv_item_count(GetDlgItem(dlg, IDC_FO_LIST)), 1);
-    SetDlgItemTextA(dlg, IDC_FO_FILTER, "");
-    click_button(dlg, IDCANCEL);
-}
-
 TEST_F(RichWin, ActivateIdFindsRichTextsByWhatTheyShow) {
     obj("Notes", 42, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 the \\b budget\\b0  for May\\par}");
     obj("Other", 0, "no match");
