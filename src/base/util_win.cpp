@@ -112,3 +112,10 @@ bool util_path_within(const std::string& path, const std::string& dir) {
         up.resize(cut);
     }
 }
+
+FileStamp file_stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
+    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
+            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
+}

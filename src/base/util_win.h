@@ -1,8 +1,10 @@
-// UTIL, Win32 side: sounds, started programs, file names as the file system knows them.
+// UTIL, Win32 side: sounds, started programs, file names as the file system knows them and
+// what a file looks like on disk.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 // "" shows "No file/parameter specified"; "Critical Stop", "Exclamation", "Asterisk" and
@@ -24,3 +26,11 @@ std::string util_canonical_path(const std::string& name);
 // canonical name and, where the file system tells, by the identity of the folders on the way
 // up (another drive letter, a share or a link for the same folder).
 bool util_path_within(const std::string& path, const std::string& dir);
+
+// Size and last write time of a file, to tell whether it was rewritten since it was read.
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0, time = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp file_stamp(const std::string& path);
