@@ -165,6 +165,8 @@ void paint_current(HWND win, Browser& b, const DRAWITEMSTRUCT& di) {
         draw_clipboard_crop(di.hDC, *clip, 0, 0);
         SetWindowTextA(win, "Icon in Clipboard");
         SetDlgItemTextA(win, IDC_ICON_TOTAL, "Clipboard image");
+    } else {
+        SetWindowTextA(win, "Icon Browser");  // no longer the name of an icon just deleted
     }
 }
 

@@ -616,12 +616,18 @@ TEST_F(ElementsDialogs, DeletedUserIconCannotBeInserted) {
     }
     icon_current_set(1001);
     Boxes::answer = 1;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
     on_dialog("Icon", [&](HWND dlg) {
         press(dlg, IDC_ICON_CAT0 + 6);  // User Defined
         SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         EXPECT_EQ(icon_current_get(), 1001);
         press(dlg, IDC_ICON_DELETE);
         EXPECT_FALSE(icon_current_get());
+        UpdateWindow(dlg);
+        pump(50);
+        EXPECT_EQ(title(dlg), "Icon Browser") << "the deleted file is named no more";
         // Its cell is gone from the grid: a click there picks nothing.
         EXPECT_EQ(text(dlg, IDC_ICON_TOTAL), "Total: 0");
         SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
