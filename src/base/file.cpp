@@ -93,6 +93,17 @@ bool file_may_replace(const std::string& name, const std::string& title) {
     return !file_exists(name) || msg_ask_default_no(name + " exists. Replace it?", title);
 }
 
+bool file_is_folder(const std::string& name) {
+    std::error_code ec;
+    return !name.empty() && fs::is_directory(to_path(name), ec);
+}
+
+std::string file_failed_text(const char* what, const std::string& name) {
+    std::string t = with_format(what, name);
+    if (file_is_folder(name)) t += "\n" + name + " is a folder, not a file.";
+    return t;
+}
+
 const std::string& file_current_name() { return current_; }
 void file_set_current_name(const std::string& full_name, bool untitled) {
     current_ = full_name;
@@ -153,7 +164,7 @@ std::optional<std::string> file_read_text(const std::string& name) {
         ss << in.rdbuf();
         if (!in.bad()) return ss.str();
     }
-    msg_error(with_format("Loading %s", name));
+    msg_error(file_failed_text("Loading %s", name));
     return std::nullopt;
 }
 
@@ -202,7 +213,7 @@ bool file_create_if_missing(const std::string& name, const std::string& text) {
     std::ofstream out(to_path(name), std::ios::binary);
     if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!out || !out.good()) {
-        msg_error(with_format("Saving %s", name));
+        msg_error(file_failed_text("Saving %s", name));
         return false;
     }
     return true;

@@ -38,6 +38,10 @@ bool file_exists(const std::string& name);
 // `name` does not exist, or the user answers Yes to "<name> exists. Replace it?" (titled
 // `title`, No the default button). The caller goes back to its choice on false.
 bool file_may_replace(const std::string& name, const std::string& title);
+bool file_is_folder(const std::string& name);
+// The message for a file that could not be read or written, `what` being "Loading %s" or
+// "Saving %s"; a name that is a folder's says so.
+std::string file_failed_text(const char* what, const std::string& name);
 
 // ---- The current document.
 // "" when none is current. A new document's name is "untitled.vrn" in the folder it was
