@@ -93,6 +93,25 @@ inline void key(UINT vk) {
     pump(20);
 }
 
+// Ctrl+key as the message loop sees it, to `to` or else the window with the keyboard focus:
+// the accelerator table first.
+inline void ctrl_key(UINT vk, HWND to = nullptr) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    if (!to) to = GetFocus();
+    EXPECT_NE(to, nullptr) << "no window has the keyboard focus";
+    if (!to) return;
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG m{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(m, accel);
+    keys[VK_CONTROL] = was;
+    SetKeyboardState(keys);
+    pump(20);
+}
+
 // A closed main window posts WM_QUIT; it must not end the next test's loops.
 inline void drain_quit() {
     MSG m;
