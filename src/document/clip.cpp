@@ -46,9 +46,9 @@ private:
 };
 
 std::string too_many_objects(size_t wanted, size_t free) {
-    return std::to_string(wanted - free) + " of the " + std::to_string(wanted) +
-           " objects do not fit: a document has 65535 keys and only " + std::to_string(free) +
-           (free == 1 ? " is" : " are") + " free. Nothing was pasted.";
+    return "Nothing was pasted: " + std::to_string(wanted - free) + " of the " + std::to_string(wanted) +
+           " objects do not fit, as every object needs a key of its own and " + std::to_string(free) +
+           (free == 1 ? " is" : " are") + " free";
 }
 
 uint32_t le32(std::string_view s, size_t at) {
