@@ -145,6 +145,7 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         dy = m.y;
     }
     Document& d = view_doc();
+    shape_groups_renumber(part.shapes, d.shapes);
     KeyPool obj_keys(d.objs), shape_keys(d.shapes);
     // Every object needs a key of its own, also where the part's keys repeat: without room for
     // all of them nothing is pasted.

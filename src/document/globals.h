@@ -26,8 +26,9 @@ struct Gosub {
     int scroll_x = 0, scroll_y = 0;
 };
 
-// What opened the current pop-up menu: two 16-bit fields whose meaning the opener chooses.
-struct PopupSource { int16_t a = 0, b = 0; };
+// What opened the current pop-up menu: two fields whose meaning the opener chooses (keys, or a
+// point's coordinates, which need all 32 bits).
+struct PopupSource { int32_t a = 0, b = 0; };
 
 // The marked objects, each by its key and, where the marking knew it, by its place in the
 // document's objects. Keys repeat only in a document of more objects than keys (as old files
