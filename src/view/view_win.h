@@ -84,6 +84,9 @@ void view_mouse_move(HWND win, int x, int y, UINT keys);
 void view_mouse_up(HWND win, int x, int y, UINT keys);
 void view_mouse_dbl(HWND win, int x, int y, UINT keys);
 void view_mouse_right(HWND win, int x, int y, UINT keys);
+// WM_CONTEXTMENU: at a screen point as a right click there; from the keyboard (-1, -1: Shift+F10,
+// the Menu key) the pop-up menu of the marked item.
+void view_context_menu(HWND win, int screen_x, int screen_y);
 void view_mouse_timer(HWND win);
 void view_mouse_capture_lost(HWND win);
 bool view_mouse_set_cursor(HWND win);

@@ -12,6 +12,7 @@
 #include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/letters.h"
 #include "document/clip.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -367,6 +368,40 @@ TEST_F(ViewFiles, AFullDiskIsReportedAndTheDocumentKept) {
         EXPECT_TRUE(view_doc().changed);
         EXPECT_EQ(save_temps(), 0);
     }
+}
+
+// Text as other editors write UTF-8: characters of Windows-1252 come through, others and broken
+// sequences become '?' and are counted.
+TEST(Utf8Text, ReadsInWindows1252) {
+    struct Case { std::string in, want; size_t unmapped; } cases[] = {
+        {"plain", "plain", 0},
+        {"Caf\xC3\xA9 \xE2\x82\xAC" "5 \xC5\x93", "Caf\xE9 \x80" "5 \x9C", 0},   // é € œ
+        {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94", 0},                      // curly quotes
+        {"snow \xE2\x98\x83 \xF0\x9F\x98\x80!", "snow ? ?!", 2},               // ☃ and an emoji
+        {"cut \xC3", "cut ?", 1},                                               // ends inside one
+        {"\xC0\xAF\xED\xA0\x80", "?????", 5},                                  // overlong, surrogate
+        {"\xA9 raw", "? raw", 1},                                               // a 1252 byte, not UTF-8
+    };
+    for (const auto& c : cases) {
+        size_t n = 99;
+        EXPECT_EQ(utf8_to_1252(c.in, &n), c.want) << c.in;
+        EXPECT_EQ(n, c.unmapped) << c.in;
+    }
+}
+
+// A document saved with a UTF-8 mark opens, its texts in the program's characters; what has no
+// form there is told in a note.
+TEST_F(ViewFiles, ADocumentMarkedAsUtf8Opens) {
+    write(path("bom.vrn"), "\xEF\xBB\xBFj_(1,\"Caf\xC3\xA9\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n"
+                           "j_(2,\"\xE2\x98\x83\",1,0,90,0,0,161,0,1,0,0,\"\")\r\n");
+    std::string err;
+    ASSERT_TRUE(view_load_file(path("bom.vrn"), &err)) << err;
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    EXPECT_EQ(view_doc().objs[0].id, "Caf\xE9");
+    EXPECT_EQ(view_doc().objs[1].id, "?");
+    EXPECT_EQ(view_take_load_note(),
+              path("bom.vrn") + "\n1 character has no form in the Windows-1252 character set and reads as \"?\"");
+    EXPECT_FALSE(view_doc().changed);
 }
 
 TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopied) {
