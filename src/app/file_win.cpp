@@ -24,6 +24,7 @@
 #include "elements/bg_transition_win.h"
 #include "resources/ids.h"
 #include "services/web_win.h"
+#include "view/textbox_win.h"
 #include "view/view_win.h"
 
 namespace {
@@ -104,12 +105,12 @@ bool save_current() {
 }
 
 void cmd_new() {
-    if (file_ask_save() == 3) return;
+    if (file_ask_save(true) == 3) return;
     file_new_document(default_dir());
 }
 
 void cmd_open() {
-    if (file_ask_save() == 3) return;
+    if (file_ask_save(true) == 3) return;
     std::string name = ask_file_name(false, "Open File",
                                      "Vorn files (*.vrn)\0*.vrn\0Older Vorn files (*.ide)\0*.ide\0"
                                      "Text files (*.txt)\0*.txt\0Rich text (*.rtf)\0*.rtf\0All files (*.*)\0*.*\0",
@@ -127,8 +128,7 @@ void cmd_open() {
 
 void cmd_reload() {
     if (file_is_untitled()) return;
-    int a = file_ask_save();
-    if (a == 3) return;
+    if (file_ask_save(true) == 3) return;
     std::string name = file_current_name();
     if (file_load_document(name)) document_opened(name, false);
 }
@@ -155,7 +155,7 @@ void go_history(int delta) {
         h.undo_move(delta);
         return;
     }
-    if (file_ask_save() == 3 || !file_load_document(*name)) {
+    if (file_ask_save(true) == 3 || !file_load_document(*name)) {
         h.undo_move(delta);
         return;
     }
@@ -164,8 +164,12 @@ void go_history(int delta) {
 
 void cmd_back() { go_history(-1); }
 void cmd_forward() { go_history(1); }
-void cmd_save() { save_current(); }
-void cmd_save_as() { save_as(); }
+void cmd_save() {
+    if (file_hand_over(false)) save_current();
+}
+void cmd_save_as() {
+    if (file_hand_over(false)) save_as();
+}
 void cmd_exit() {
     if (main_inst_) PostMessageA(main_inst_, WM_CLOSE, 0, 0);
 }
@@ -219,7 +223,11 @@ void cmd_encrypt() {
 void cmd_files() { dlg_files_open(main_inst_); }
 void cmd_snap() { dlg_snap_open(main_inst_); }
 
-bool can_save() { return file_is_changed() || file_is_untitled(); }
+// What the text box or an object's window holds is a change Save writes.
+bool can_save() {
+    return file_is_changed() || file_is_untitled() || textbox_holds_change() ||
+           (shell_hooks_.text_holds_change && shell_hooks_.text_holds_change());
+}
 bool can_reload() { return !file_is_untitled(); }
 bool can_back() {
     const FileHistory& h = file_history();
@@ -248,7 +256,13 @@ const Command kCommands[] = {
 
 }  // namespace
 
-int file_ask_save() {
+bool file_hand_over(bool leaving) {
+    textbox_hand_over();
+    return !shell_hooks_.text_hand_over || shell_hooks_.text_hand_over(leaving);
+}
+
+int file_ask_save(bool leaving) {
+    if (!file_hand_over(leaving)) return 3;
     if (!file_is_changed()) return 2;
     // A document marked changed is asked about even during a slideshow or lock: nothing is lost.
     std::string text = util_replace_all("File %s has been changed, save it?", "%s", current_display());
@@ -316,9 +330,7 @@ int file_open_document(const std::string& name) {
         dlg_error_msg("Cannot find %s", name);
         return 0;
     }
-    // Text windows store their texts first, so that the question covers them.
-    if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
-    if (file_ask_save() == 3) return 0;
+    if (file_ask_save(true) == 3) return 0;
     if (!file_load_document(name)) return 0;
     document_opened(name, true);
     return 1;
@@ -367,6 +379,13 @@ bool file_save_document(const std::string& name) {
     if (!same || file_history().items().empty()) file_history().visit(name);
     recent_ = recent_files_push(recent_, name);
     file_set_title(name);
+    return true;
+}
+
+bool file_reload_document() {
+    const std::string name = file_current_name();
+    if (!file_load_document(name)) return false;
+    document_opened(name, false);
     return true;
 }
 

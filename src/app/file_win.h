@@ -9,9 +9,14 @@
 
 #include "document/view_io.h"
 
-// Asks "File %s has been changed, save it?" when the document changed; Yes saves.
-// 1 yes (saved), 2 no or nothing to save, 3 cancel (also when saving failed).
-int file_ask_save();
+// Runs before anything saves the document, replaces it or ends the program: the text box and
+// the text windows hand over what they hold, as Enter or their own Save would. Leaving, every
+// text window closes by its closing rules; otherwise objects' windows store their texts and stay.
+// False when one could not (it said why): the action stops.
+bool file_hand_over(bool leaving);
+// The hand-over, then "File %s has been changed, save it?" when the document changed; Yes saves.
+// 1 yes (saved), 2 no or nothing to save, 3 cancel (also when the hand-over or saving failed).
+int file_ask_save(bool leaving = false);
 // Title from `name` (the current document when empty), the changed mark, setting 22 and depth.
 void file_set_title(const std::string& name = {});
 // Windows directory, lower-case, trailing backslash.
@@ -24,6 +29,9 @@ bool file_open_by_ext(const std::string& name);
 int file_open_document(const std::string& name);
 // Closes the text windows and the text box, then loads `name` into the view.
 bool file_load_document(const std::string& name);
+// Reads the current document again from its file, asking nothing; false (with the reason shown)
+// when it does not load, and the document stays as it was with its history.
+bool file_reload_document();
 // Saves the current document under `name` (".bk2" first when the Backup setting asks).
 bool file_save_document(const std::string& name);
 // Starts an empty "untitled.vrn" in `dir` (the program directory when empty).

@@ -128,11 +128,6 @@ void open_start_document() {
     file_new_document(file_progdir_path());
 }
 
-void view_changed() {
-    file_note_edit();
-    file_set_title();
-}
-
 // ---- Commands.
 
 void run_command(int id) {
@@ -233,7 +228,7 @@ void on_size(HWND win) {
 }
 
 bool on_close(HWND win) {
-    if (file_ask_save() == 3) return false;
+    if (file_ask_save(true) == 3) return false;
     save_placement(win);
     menu_settings_save();
     file_recent_save();
@@ -255,11 +250,17 @@ constexpr UINT kDdeQuietMs = 300;
 bool dde_opening_ = false;
 bool in_menu_loop_ = false;
 
-// One run asks the save question at most once, shows each note once and gathers its errors
-// into one box at its end: a flood of requests never becomes a flood of boxes.
+// One run asks each question at most once, shows each note once and gathers its errors into
+// one box at its end: a flood of requests never becomes a flood of boxes.
+struct DdeAnswer {
+    std::string question;
+    int answer;
+    size_t request;  // the request that asked it
+};
 struct DdeRun {
     bool active = false;
-    int answer = 0;  // the save question's answer, once asked
+    size_t request = 0;  // requests taken so far
+    std::vector<DdeAnswer> answers;
     std::vector<std::string> shown, errors;
     std::vector<DdeFailure> failures;
 };
@@ -272,9 +273,16 @@ void run_note(const std::string& t) {
     if (outer_boxes_.note) outer_boxes_.note(t);
 }
 void run_error(const std::string& t) { run_.errors.push_back(t); }
+// A question met again by a later request concerns the same document or window, still unsaved:
+// its answer stands. Every other question is asked, even one worded alike within one request
+// (two windows of files with one name).
 int run_ask(const std::string& t, const std::string& title, bool with_cancel) {
-    if (!run_.answer) run_.answer = outer_boxes_.ask ? outer_boxes_.ask(t, title, with_cancel) : 2;
-    return run_.answer;
+    const std::string q = title + "\n" + t;
+    for (const auto& a : run_.answers)
+        if (a.question == q && a.request != run_.request) return a.answer;
+    const int a = outer_boxes_.ask ? outer_boxes_.ask(t, title, with_cancel) : 2;
+    run_.answers.push_back({q, a, run_.request});
+    return a;
 }
 
 bool dde_may_open_now() {
@@ -303,6 +311,7 @@ void on_dde_open() {
         if (IsIconic(main_inst_)) ShowWindow(main_inst_, SW_RESTORE);
         SetForegroundWindow(main_inst_);
         const size_t before = run_.errors.size();
+        ++run_.request;
         trap_run([&] { file_open_by_ext(*name); });
         if (run_.errors.size() > before) run_.failures.push_back({*name, run_.errors[before]});
     }
@@ -367,7 +376,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: trap_run([&] { on_close(win); }); return 0;
     case WM_QUERYENDSESSION: {
         bool ok = true;
-        trap_run([&] { ok = file_ask_save() != 3; });
+        trap_run([&] { ok = file_ask_save(true) != 3; });
         return ok;
     }
     case WM_ENDSESSION:
@@ -401,7 +410,9 @@ void vorn_register(HINSTANCE inst) {
     // Tests and benchmarks run this code from their own directory and name the program's first.
     if (file_progdir_path().empty()) file_set_progdir(program_dir());
     util_random_seed();
-    view_on_changed(view_changed);
+    view_on_changed(file_note_edit);
+    // The title's "*" follows every change of the mark, whoever makes it.
+    file_set_mark_hook([] { file_set_title(); });
     trap_set_hooks({view_undo_state, view_undo_back_to});
     file_register_commands();
     elements_init();
@@ -411,7 +422,8 @@ void vorn_register(HINSTANCE inst) {
     ideas_init();
     services_init();
     shell_hooks_.open_document = file_open_document;
-    shell_hooks_.ask_save = file_ask_save;
+    shell_hooks_.ask_save = [] { return file_ask_save(); };
+    shell_hooks_.reload_document = file_reload_document;
     shell_hooks_.set_title = [](const std::string& name) { file_set_title(name); };
 
     WNDCLASSA wc = {};
@@ -476,6 +488,11 @@ bool vorn_accel_applies(const MSG& m) {
     // Text windows take the Ctrl commands through the forwarding rule; plain keys (Del, Esc,
     // PgUp, PgDn) always stay with the edit control.
     if (text_window) return fkey || alt || ctrl;
+    // From the text box, Save, Open and New take what it holds with them; its other Ctrl keys
+    // edit its text.
+    const bool in_box = textbox_inst_.win && (textbox_inst_.win == m.hwnd || IsChild(textbox_inst_.win, m.hwnd));
+    if (in_box && ctrl && m.message == WM_KEYDOWN && (m.wParam == 'S' || m.wParam == 'O' || m.wParam == 'N'))
+        return true;
     return fkey || alt;
 }
 

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <deque>
 #include <map>
 
 #include "base/error.h"
@@ -32,7 +33,50 @@ RECT control_rect(HWND win, int id) {
     return r;
 }
 
+// Each step belongs to the main window it came for; another window's never runs.
+struct Waiting {
+    HWND main;
+    std::function<void()> step;
+};
+std::deque<Waiting> waiting_;
+UINT_PTR wait_timer_ = 0;
+bool running_waiting_ = false;
+
+void run_waiting();
+
+void CALLBACK waiting_tick(HWND, UINT, UINT_PTR, DWORD) { run_waiting(); }
+
+void run_waiting() {
+    if (running_waiting_) return;
+    running_waiting_ = true;
+    while (!waiting_.empty() && !dlg_document_held()) {
+        Waiting w = std::move(waiting_.front());
+        waiting_.pop_front();
+        if (w.main == main_inst_) trap_run(w.step);
+    }
+    running_waiting_ = false;
+    if (waiting_.empty() && wait_timer_) {
+        KillTimer(nullptr, wait_timer_);
+        wait_timer_ = 0;
+    } else if (!waiting_.empty() && !wait_timer_) {
+        // A thread timer: every message loop, a modal one's too, runs it.
+        wait_timer_ = SetTimer(nullptr, 0, 150, trap_timer<waiting_tick>);
+    }
+}
+
 }  // namespace
+
+bool dlg_document_held() {
+    return !modaldlg_inst_.empty() || msg_box_depth() > 0 || (main_inst_ && !IsWindowEnabled(main_inst_)) ||
+           (textbox_inst_.win && IsWindow(textbox_inst_.win));
+}
+
+void dlg_when_document_free(std::function<void()> step) {
+    waiting_.push_back({main_inst_, std::move(step)});
+    run_waiting();
+}
+
+size_t dlg_document_waiting() { return waiting_.size(); }
 
 bool dlg_ok_cancel(HWND win, WPARAM wp, bool (*apply)(HWND)) {
     int id = LOWORD(wp);

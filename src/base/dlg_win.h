@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,14 @@
 void dlg_on_create(HWND win, int dlg_id, int mode);
 // On its destruction: remembers its rectangle and removes its open record.
 void dlg_on_destroy(HWND win, int dlg_id, int mode);
+// True while the open document must stay in place: a modal dialog or message box runs, the main
+// window is disabled under another modal loop (a file dialog), or the in-place text box is open.
+bool dlg_document_held();
+// Runs `step` (which may replace the document: a finished download, a training card) now when
+// nothing holds the document, else once nothing does; waiting steps run in the order they came.
+void dlg_when_document_free(std::function<void()> step);
+// How many steps wait.
+size_t dlg_document_waiting();
 // Error box with format(fmt, text); a non-zero err_no adds the number and its words (its
 // "error.txt" line, else the system's text for it).
 void dlg_error_msg(const std::string& fmt, const std::string& text, int err_no = 0);

@@ -18,8 +18,14 @@ struct ShellHooks {
     bool (*open_text_file)(const std::string& name) = nullptr;
     bool (*open_rich_file)(const std::string& name) = nullptr;
     bool (*open_url)(const std::string& url) = nullptr;
-    // Closes every text window and the in-place text box (before another document loads).
+    // Closes every text window (before another document loads).
     void (*close_text_windows)() = nullptr;
+    // Before the document is saved, left or the program ends, the text windows hand over what
+    // they hold: leaving, each closes by its closing rules; otherwise object windows store their
+    // texts and stay open. False when a window stayed (Cancel, a failed save): the action stops.
+    bool (*text_hand_over)(bool leaving) = nullptr;
+    // An object's text window holds text its object does not have yet.
+    bool (*text_holds_change)() = nullptr;
     // Command line "/u".
     void (*setup_uninstall)(HWND main) = nullptr;
     // After the main window shows: set-up when this copy of the program is not registered yet.
@@ -37,10 +43,13 @@ struct ShellHooks {
     bool (*tw_open)(Key key, const std::string& name, int mode) = nullptr;
     bool (*action_do)(int code, Key key, const std::string& ext) = nullptr;
     // The shell's document services for the floors above the view (set by the main window):
-    // open as the current document (1 done, 0 cancelled or failed), the save question (1 yes,
-    // 2 no, 3 cancel) and the title.
+    // open as the current document (1 done, 0 cancelled or failed), the save question after the
+    // open editors handed over what they hold (1 yes, 2 no, 3 cancel) and the title.
     int (*open_document)(const std::string& name) = nullptr;
     int (*ask_save)() = nullptr;
+    // Reads the current document again from its file, unasked (the Source Editor wrote it);
+    // false when it does not load: the reason was shown and the document is kept as it was.
+    bool (*reload_document)() = nullptr;
     void (*set_title)(const std::string& name) = nullptr;
     // Tools the object actions open on sibling floors: a rich-text window (key 0 opens file
     // `name`), Find Links, a checklist file; false when nothing was opened.

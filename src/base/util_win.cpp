@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "base/error.h"
 #include "base/util.h"
 
@@ -39,4 +42,80 @@ void util_close_process(PROCESS_INFORMATION& pi) {
         CloseHandle(pi.hProcess);
     }
     pi.hProcess = pi.hThread = nullptr;
+}
+
+namespace {
+
+std::string without_trailing_slash(std::string p) {
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    return p;
+}
+
+struct FolderId {
+    DWORD volume = 0, high = 0, low = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
+std::optional<FolderId> folder_id(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION i{};
+    bool ok = GetFileInformationByHandle(h, &i) && (i.nFileIndexHigh || i.nFileIndexLow);
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return FolderId{i.dwVolumeSerialNumber, i.nFileIndexHigh, i.nFileIndexLow};
+}
+
+}  // namespace
+
+std::string util_canonical_path(const std::string& name) {
+    std::string n = name;
+    std::replace(n.begin(), n.end(), '/', '\\');
+    // "\\?\c:\..." and "\\.\c:\..." name a drive path while skipping its normalisation.
+    if ((n.rfind("\\\\?\\", 0) == 0 || n.rfind("\\\\.\\", 0) == 0) && n.size() > 5 && n[5] == ':') n.erase(0, 4);
+    else if (util_lower(n.substr(0, 8)) == "\\\\?\\unc\\") n.erase(2, 6);
+    if (n.empty()) return "";
+    char full[MAX_PATH];
+    DWORD k = GetFullPathNameA(n.c_str(), MAX_PATH, full, nullptr);
+    if (k == 0 || k >= MAX_PATH) return "";
+    std::string f = without_trailing_slash(std::string(full, k));
+    // Short names are expanded only where the path exists: the longest head that does.
+    std::string head = f, tail;
+    for (;;) {
+        char longer[MAX_PATH];
+        DWORD m = GetLongPathNameA(head.c_str(), longer, MAX_PATH);
+        if (m > 0 && m < MAX_PATH) {
+            f = without_trailing_slash(std::string(longer, m)) + tail;
+            break;
+        }
+        size_t cut = head.find_last_of('\\');
+        if (cut == std::string::npos || cut < 3) break;
+        tail = head.substr(cut) + tail;
+        head.resize(cut);
+    }
+    return f;
+}
+
+bool util_path_within(const std::string& path, const std::string& dir) {
+    const std::string p = util_lower(util_canonical_path(path)), d = util_lower(util_canonical_path(dir));
+    if (p.empty() || d.empty()) return false;
+    const std::string d_slash = d.back() == '\\' ? d : d + "\\";
+    if (p == d || p.rfind(d_slash, 0) == 0) return true;
+    auto want = folder_id(d);
+    if (!want) return false;
+    for (std::string up = p;;) {
+        if (folder_id(up) == want) return true;
+        // Up to the folder below the drive's root, or a share's: a whole drive is no archive.
+        size_t cut = up.find_last_of('\\');
+        if (cut == std::string::npos || cut <= 2) return false;
+        up.resize(cut);
+    }
+}
+
+FileStamp file_stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
+    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
+            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
 }

@@ -8,6 +8,11 @@
 namespace {
 
 void (*tbar_refresh_)() = nullptr;
+void (*mark_shown_)() = nullptr;
+
+void show_mark() {
+    if (mark_shown_) mark_shown_();
+}
 uint64_t saved_state_ = 0, seen_state_ = 0;
 bool saved_reachable_ = true;
 
@@ -51,13 +56,18 @@ size_t util_obj_line_pos(Key key, const std::vector<std::string>& lines) {
 
 void file_mark_changed() {
     view_doc().changed = true;
+    show_mark();
     if (tbar_refresh_) tbar_refresh_();
 }
-void file_set_changed() { view_doc().changed = true; }
+void file_set_changed() {
+    view_doc().changed = true;
+    show_mark();
+}
 void file_clear_changed() {
     view_doc().changed = false;
     saved_state_ = seen_state_ = view_undo_state();
     saved_reachable_ = true;
+    show_mark();
 }
 
 void file_note_edit() {
@@ -65,7 +75,9 @@ void file_note_edit() {
     if (now == seen_state_) saved_reachable_ = false;
     seen_state_ = now;
     view_doc().changed = !(saved_reachable_ && now == saved_state_);
+    show_mark();
     if (tbar_refresh_) tbar_refresh_();
 }
 int file_is_changed() { return view_doc().changed ? 1 : 0; }
 void file_set_tbar_refresh_hook(void (*hook)()) { tbar_refresh_ = hook; }
+void file_set_mark_hook(void (*hook)()) { mark_shown_ = hook; }

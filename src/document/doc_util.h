@@ -34,3 +34,5 @@ int file_is_changed();
 void file_note_edit();
 // The toolbar refresh the change mark triggers (set by the bars).
 void file_set_tbar_refresh_hook(void (*hook)());
+// Shows the mark wherever it shows (the title); called whenever it is set or cleared.
+void file_set_mark_hook(void (*hook)());

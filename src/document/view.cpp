@@ -206,7 +206,7 @@ std::optional<double> view_obj_value(Key key) {
         auto r = eval_hook(formula, key);
         if (!r) return std::nullopt;
         // The object may have moved in memory while the calculator read the document.
-        d.set_value(key, fmt_g(*r));
+        d.set_value(key, fmt_exact(*r));
         return r;
     }
     // Read as the calculator reads numbers: no hex, "inf" or "nan".

@@ -106,20 +106,16 @@ std::vector<std::string> action_lines(std::string_view text) {
 }
 
 std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id) {
-    std::string pattern = ",\"" + std::string(id) + "\",";
-    size_t p = file_text.find(pattern);
-    if (p == std::string_view::npos) return std::nullopt;
-    size_t from = file_text.find(",\"", p + pattern.size() - 1);
-    if (from == std::string_view::npos) return std::nullopt;
-    from += 2;
-    size_t to = file_text.find("\")", from);
-    if (to == std::string_view::npos) return std::nullopt;
-    // The string field as written, decoded by the record reader.
-    std::string rec = "clone_(\"" + std::string(file_text.substr(from, to - from)) + "\")";
-    rec::Reader r(rec);
+    // Read as records, so that escaped quotes and parentheses inside texts are only text.
+    rec::Reader r(file_text);
     rec::RecordView v;
-    if (!r.next(v) || v.arity() != 1 || v.arg(0).kind != rec::Kind::Str) return std::nullopt;
-    return v.arg(0).text();
+    while (r.next(v)) {
+        if (v.name != "j_" || v.arity() < 3 || v.arg(1).kind != rec::Kind::Str || v.arg(1).text() != id) continue;
+        for (size_t k = 2; k < v.arity(); ++k)
+            if (v.arg(k).kind == rec::Kind::Str) return v.arg(k).text();
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<DdeArg> action_dde_split(int code, std::string_view ext) {

@@ -240,15 +240,16 @@ bool apply(HWND win) {
         view_obj_set_cluster(d.key, cluster);
         view_obj_put(o);
         view_obj_set_bin(d.key, shape, shape_ext);
-        // Laying the cluster out again belongs to the same step.
+        // Laying the cluster out again belongs to the same step; so do the values and the chart
+        // that Auto mode works out for the changed object, which Undo takes back with it.
         view_send_user(32, d.key);
+        view_auto_recompute();
         step.commit("Change Object");
     }
     if (IsDlgButtonChecked(win, IDC_OBJ_DEFAULT) == BST_CHECKED) {
         obj_defaults_set(o.id, o.action, o.size, flags & 0xFFFF);
         if (elements_dlg_hooks_.toolbox_press) elements_dlg_hooks_.toolbox_press(4, shape);
     }
-    view_auto_recompute();
     d.changed = true;
     return true;
 }

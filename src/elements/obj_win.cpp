@@ -14,6 +14,7 @@
 #include "base/palette.h"
 #include "base/pict_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/view.h"
 #include "elements/draw_win.h"
 #include "elements/icon_win.h"
@@ -63,26 +64,12 @@ void CALLBACK show_reports(HWND, UINT, UINT_PTR id, DWORD) {
 
 // ---- Picture store.
 
-// What a picture file looked like when it was read: a file rewritten since is read again.
-struct Stamp {
-    bool exists = false;
-    uint64_t size = 0, time = 0;
-    bool operator==(const Stamp&) const = default;
-};
-
-Stamp stamp_of(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA a{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return {};
-    return {true, uint64_t{a.nFileSizeHigh} << 32 | a.nFileSizeLow,
-            uint64_t{a.ftLastWriteTime.dwHighDateTime} << 32 | a.ftLastWriteTime.dwLowDateTime};
-}
-
 struct Loaded {
     std::shared_ptr<const Dib> dib;
     HENHMETAFILE emf = nullptr;
     HICON icon = nullptr;
     std::string path;
-    Stamp stamp;
+    FileStamp stamp;  // a file rewritten since it was read is read again
     DWORD checked = 0;  // tick count of the last look at the file
 };
 std::map<std::string, Loaded> pictures_;
@@ -176,7 +163,7 @@ const Loaded& load_file(std::string_view name) {
         if (now - l.checked < kRecheckMs) return l;
         l.checked = now;
         std::string path = where(name);
-        Stamp s = stamp_of(path);
+        FileStamp s = file_stamp(path);
         if (path == l.path && s == l.stamp) return l;
         release(l);
         l.path = std::move(path);
@@ -187,7 +174,7 @@ const Loaded& load_file(std::string_view name) {
     }
     Loaded l;
     l.path = where(name);
-    l.stamp = stamp_of(l.path);
+    l.stamp = file_stamp(l.path);
     l.checked = now;
     decode(l, low);
     return pictures_.emplace(low, std::move(l)).first->second;

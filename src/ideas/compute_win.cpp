@@ -5,9 +5,12 @@
 
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
+#include "base/error.h"
+#include "base/eval_format.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/trap_win.h"
+#include "document/undo.h"
 #include "document/view.h"
 #include "ideas/eval.h"
 #include "ideas/pert.h"
@@ -18,7 +21,17 @@ namespace {
 
 const char* const kComputations[] = {"No Computation", "Compute Objects", "Critical Path"};
 
-void on_init(HWND win) {
+// What OK takes from the dialog; applied once the dialog is gone.
+struct ComputeChoice {
+    int manual = 0;
+    int mode = 0;
+    std::string format;
+};
+
+ComputeChoice* choice_of(HWND win) { return reinterpret_cast<ComputeChoice*>(GetWindowLongPtrA(win, DWLP_USER)); }
+
+void on_init(HWND win, LPARAM lp) {
+    SetWindowLongPtrA(win, DWLP_USER, lp);
     dlg_on_create(win, IDD_COMPUTE, 0);
     CheckRadioButton(win, IDC_COMPUTE_AUTO, IDC_COMPUTE_MANUAL,
                      view_param_get(69) == 1 ? IDC_COMPUTE_MANUAL : IDC_COMPUTE_AUTO);
@@ -30,10 +43,19 @@ void on_init(HWND win) {
 }
 
 void on_ok(HWND win) {
-    view_param_set(69, dlg_is_checked(win, IDC_COMPUTE_MANUAL) ? 1 : 0);
-    pert_recompute(9);
-    view_param_set(209, dlg_lbox_sel(win, IDC_COMPUTE_LIST));
-    view_text_param_set(26, dlg_get_text(win, IDC_COMPUTE_FORMAT));
+    std::string format = dlg_get_text(win, IDC_COMPUTE_FORMAT);
+    if (!eval_format_valid(format)) {
+        msg_note("Decimal Point Format takes a width and a number of decimals, such as 8.2, 8.2f, .2f or %8.2f "
+                 "(f fixed, e with exponent, g general).");
+        HWND edit = GetDlgItem(win, IDC_COMPUTE_FORMAT);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        return;
+    }
+    ComputeChoice& c = *choice_of(win);
+    c.manual = dlg_is_checked(win, IDC_COMPUTE_MANUAL) ? 1 : 0;
+    c.mode = dlg_lbox_sel(win, IDC_COMPUTE_LIST);
+    c.format = format;
     EndDialog(win, IDOK);
 }
 
@@ -45,10 +67,10 @@ std::optional<double> eval_hook(const std::string& text, Key key) {
 
 }  // namespace
 
-INT_PTR CALLBACK dlg_compute_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK dlg_compute_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
-        on_init(win);
+        on_init(win, lp);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
@@ -67,9 +89,19 @@ INT_PTR CALLBACK dlg_compute_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void dlg_compute_open(HWND parent) {
-    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMPUTE), parent, trap_dlg<dlg_compute_eh>, 0);
-    // Recompute runs once the dialog is gone, so its messages have the main window as owner.
-    if (r == IDOK) task_menu_cmd(CMD_RECOMPUTE);
+    ComputeChoice c;
+    INT_PTR r = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COMPUTE), parent,
+                                trap_dlg<dlg_compute_eh>, reinterpret_cast<LPARAM>(&c));
+    if (r != IDOK) return;
+    // The choices, the removal of the old critical marks and the Recompute they lead to are one
+    // step. Recompute runs once the dialog is gone, so its messages have the main window as owner.
+    UndoStep step;
+    view_param_set(69, c.manual);
+    pert_recompute(9);
+    view_param_set(209, c.mode);
+    view_text_param_set(26, c.format);
+    task_menu_cmd(CMD_RECOMPUTE);
+    step.commit("Compute");
 }
 
 void compute_recompute_command() { pert_recompute(view_param_get(209)); }

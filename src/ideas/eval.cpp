@@ -324,11 +324,21 @@ struct Eval::Impl {
     int nest_ = 0;
     long steps_ = 0;
     bool prewarm_ok_ = false;
-    bool deferring_ = false;  // an input is to be computed from the top level first
+    bool deferring_ = false;  // an input or a named object is to be computed from the top level first
     Key deferred_ = 0;
+    bool deferred_name_ = false;  // deferred_ is named in a formula, not an input
     std::vector<uint8_t> evaluating_ = std::vector<uint8_t>(65536, 0);
     std::vector<Key> keys_;  // objects whose formulas are being evaluated, innermost last
-    std::vector<uint8_t> warm_ = std::vector<uint8_t>(65536, 0);  // computed ahead in top_value
+    // Computed ahead in from_top: kWarmInput as an input (its value stored), kWarmName as a
+    // named object (its value in named_).
+    static constexpr uint8_t kWarmInput = 1, kWarmName = 2;
+    std::vector<uint8_t> warm_ = std::vector<uint8_t>(65536, 0);
+    // Values of formula objects as a name reference gives them, kept for the top-level call or
+    // the whole Recompute pass: a running balance of thousands of rows then costs as little as
+    // the same chain of links. A formula that drew a random number or read J is not kept, so
+    // each reference draws afresh as before.
+    std::unordered_map<Key, double> named_;
+    uint64_t volatile_ = 0;  // counts random() and J
     std::vector<std::string> pending_;
 
     // Look-up tables of the current batch, built on first use.
@@ -415,11 +425,19 @@ struct Eval::Impl {
     // ---- messages
 
     // Once per pass: the first error suspends the pass and is shown, later ones are not.
-    void error(std::string_view msg, std::string_view arg = {}) {
+    // `outermost`: the fault is the size of the whole evaluation, which belongs to the object
+    // computed from the top, not to the innermost one it happened to reach.
+    void error(std::string_view msg, std::string_view arg = {}, bool outermost = false) {
         if (suspended_) return;
         suspended_ = true;
         // A label formula runs with key 0; name the object that needed it.
         Key k = curr_ref_;
+        if (outermost)
+            for (Key f : keys_)
+                if (f) {
+                    k = f;
+                    break;
+                }
         for (auto it = keys_.rbegin(); k == 0 && it != keys_.rend(); ++it) k = *it;
         const Obj* o = k ? doc.obj(k) : nullptr;
         // With no object to name the message still goes out, bare: a silent error would stop
@@ -447,7 +465,7 @@ struct Eval::Impl {
             throw Cycle{key};
         }
         if (depth_ + kNestCost > kMaxDepth || (steps_ += kNestSteps) > kMaxSteps) {
-            error("expression too complex%s");
+            error("expression too complex%s", {}, true);
             return std::nullopt;
         }
 
@@ -482,7 +500,11 @@ struct Eval::Impl {
                 error("expression too complex%s");
                 return std::nullopt;
             }
-            if (!root) return std::nullopt;
+            if (!root) {
+                // An operator without its operand, an unclosed aggregate, nothing at all.
+                error("cannot evaluate %s", formula);
+                return std::nullopt;
+            }
             bool ok = parser.pos() == toks.size();
             if (!ok) error("cannot evaluate %s", formula);
             auto v = eval(tree, *root);
@@ -590,6 +612,7 @@ struct Eval::Impl {
         case Op::Tan: return checked(std::tan(a));
         case Op::Arctan: return std::atan(a);
         case Op::Random: {
+            ++volatile_;
             double n = std::round(a);  // halves away from zero
             if (!(n >= INT32_MIN && n <= INT32_MAX)) {
                 error("number too large for an integer%s");
@@ -608,7 +631,7 @@ struct Eval::Impl {
     std::optional<double> eval(const Tree& t, int index) {
         if (deferring_) return std::nullopt;
         if (++steps_ > kMaxSteps) {
-            error("expression too complex%s");
+            error("expression too complex%s", {}, true);
             return std::nullopt;
         }
         const Node& n = t.nodes[index];
@@ -643,7 +666,10 @@ struct Eval::Impl {
     // ---- names
 
     std::optional<double> name_value(std::string_view name) {
-        if (name == "J") return host->current_j();
+        if (name == "J") {
+            ++volatile_;
+            return host->current_j();
+        }
         if (name == "Xpos" || name == "Ypos" || name == "Size") {
             if (const Obj* o = curr_ref_ ? doc.obj(curr_ref_) : nullptr)
                 return name == "Xpos" ? o->x : name == "Ypos" ? o->y : o->size;
@@ -652,11 +678,15 @@ struct Eval::Impl {
         if (auto k = find_id(name)) {
             const Obj* o = doc.obj(*k);
             if (o && is_formula(o->ext)) {
-                // Afresh, not from the stored value. Copied: the text must outlive this frame.
-                std::string ext = o->ext;
-                auto r = evaluate(std::string_view(ext).substr(1), *k);
-                if (!r) return std::nullopt;
-                return r->value;
+                // Never the stored value, which may be that of an earlier pass. After an error
+                // the pass refuses every formula, a known one too.
+                if (suspended_) return std::nullopt;
+                if (auto it = named_.find(*k); it != named_.end()) return it->second;
+                if (deep() && !(warm_[*k] & kWarmName)) {
+                    defer(*k, true);
+                    return std::nullopt;
+                }
+                return formula_value(*k, false);
             }
             if (o && o->ext.empty()) return 0.0;
             if (o)
@@ -759,14 +789,22 @@ struct Eval::Impl {
         }
     }
 
+    // So deep in nested formulas that what they need next is computed from the top level first.
+    bool deep() const { return prewarm_ok_ && (nest_ >= kPrewarmNest || depth_ > kMaxDepth / 2); }
+
+    // Unwinds by plain returns: everything on the way gives up while deferring_.
+    void defer(Key k, bool by_name) {
+        deferring_ = true;
+        deferred_ = k;
+        deferred_name_ = by_name;
+    }
+
     // An input's value: its stored value, else its formula or number, stored on the way.
     std::optional<double> input_value(Key k) {
-        if (prewarm_ok_ && !warm_[k] && (nest_ >= kPrewarmNest || depth_ > kMaxDepth / 2) && !stored(k)) {
+        if (deep() && !(warm_[k] & kWarmInput) && !stored(k)) {
             const Obj* o = doc.obj(k);
             if (o && (o->action == 0 || o->action == 34) && is_formula(o->ext)) {
-                // Unwind by plain returns: everything on the way gives up while deferring_.
-                deferring_ = true;
-                deferred_ = k;
+                defer(k, false);
                 return std::nullopt;
             }
         }
@@ -778,14 +816,11 @@ struct Eval::Impl {
         const Obj* o = doc.obj(k);
         if (!o || (o->action != 0 && o->action != 34)) return std::nullopt;
         if (is_formula(o->ext)) {
-            std::string ext = o->ext;
-            auto r = evaluate(std::string_view(ext).substr(1), k);
-            if (!r) return std::nullopt;
-            std::string text = fmt_g(r->value);
-            // Read back, so every reader of this pass sees the same value.
-            auto v = util_str_to_num(text);
-            store(k, std::move(text));
-            return v;
+            auto it = named_.find(k);
+            auto r = it != named_.end() ? std::optional<double>(it->second) : formula_value(k, false);
+            // Exact: six digits or the Decimal Point Format are for drawing only.
+            if (r) store(k, fmt_exact(*r));
+            return r;
         }
         auto v = util_str_to_num(o->ext);
         if (!v) return std::nullopt;
@@ -795,41 +830,72 @@ struct Eval::Impl {
         return v;
     }
 
-    // The value of object k from the top level. Chains of input formulas deeper than the stack
-    // allows are computed from their far end first, then the evaluation is started again.
-    std::optional<double> top_value(Key k) {
-        std::vector<Key> pending{k};
+    // The value of formula object k, kept for later references by name. `ahead`: computed
+    // from the top level for a chain too deep to follow, kept even when it drew a random number.
+    std::optional<double> formula_value(Key k, bool ahead) {
+        const Obj* o = doc.obj(k);
+        if (!o || !is_formula(o->ext)) return std::nullopt;
+        // Copied: the text must outlive this frame.
+        std::string ext = o->ext;
+        const uint64_t before = volatile_;
+        auto r = evaluate(std::string_view(ext).substr(1), k);
+        if (!r || deferring_) return std::nullopt;
+        if (ahead || volatile_ == before) named_[k] = r->value;
+        return r->value;
+    }
+
+    // `root` from the top level. Chains of formulas deeper than the stack allows (inputs of
+    // aggregates, names) are computed from their far end first, then `root` is started again.
+    template <class F>
+    auto from_top(F root) -> decltype(root()) {
+        struct Ahead {
+            Key key;
+            bool by_name;
+            bool operator==(const Ahead&) const = default;
+        };
+        std::vector<Ahead> pending;
         std::vector<Key> warmed;
+        const bool outer = !prewarm_ok_;
         prewarm_ok_ = true;
-        std::optional<double> result;
-        while (!pending.empty()) {
-            Key t = pending.back();
+        decltype(root()) result;
+        for (;;) {
             steps_ = 0;
-            std::optional<double> v;
+            const bool at_root = pending.empty();
             try {
-                v = value_of(t);
+                if (at_root) result = root();
+                else if (pending.back().by_name) formula_value(pending.back().key, true);
+                else value_of(pending.back().key);
             } catch (const Cycle&) {
+                result.reset();
                 break;
             }
             if (deferring_) {
                 deferring_ = false;
-                if (std::find(pending.begin(), pending.end(), deferred_) != pending.end()) {
-                    const Obj* o = doc.obj(deferred_);
+                result.reset();
+                Ahead next{deferred_, deferred_name_};
+                if (std::find(pending.begin(), pending.end(), next) != pending.end()) {
+                    const Obj* o = doc.obj(next.key);
                     error("circular reference to %s", o ? std::string_view(o->id) : std::string_view());
                     break;
                 }
-                pending.push_back(deferred_);
+                pending.push_back(next);
                 continue;
             }
-            pending.pop_back();
+            if (at_root) break;
             // Even without a value it is not tried ahead again.
-            warm_[t] = 1;
-            warmed.push_back(t);
-            if (pending.empty()) result = v;
+            warm_[pending.back().key] |= pending.back().by_name ? kWarmName : kWarmInput;
+            warmed.push_back(pending.back().key);
+            pending.pop_back();
         }
-        prewarm_ok_ = false;
-        for (Key w : warmed) warm_[w] = 0;
+        if (outer) {
+            prewarm_ok_ = false;
+            for (Key w : warmed) warm_[w] = 0;
+        }
         return result;
+    }
+
+    std::optional<double> top_value(Key k) {
+        return from_top([&] { return value_of(k); });
     }
 };
 
@@ -852,11 +918,8 @@ std::optional<EvalResult> Eval::expression(std::string_view text, Key key) {
     ++m.busy_;
     m.open_batch();
     m.steps_ = 0;
-    std::optional<EvalResult> r;
-    try {
-        r = m.evaluate(text, key);
-    } catch (const Cycle&) {
-    }
+    auto r = m.from_top([&] { return m.evaluate(text, key); });
+    m.named_.clear();
     m.close_batch();
     --m.busy_;
     m.flush();
@@ -869,6 +932,7 @@ std::optional<double> Eval::obj_value(Key key) {
     ++m.busy_;
     m.open_batch();
     auto r = m.top_value(key);
+    m.named_.clear();
     m.close_batch();
     --m.busy_;
     m.flush();
@@ -884,10 +948,12 @@ void Eval::recompute() {
     m.doc.values.clear();
     m.value_pos_.clear();
     m.values_built_ = true;
+    m.named_.clear();
     for (size_t n = 0; n < m.doc.objs.size(); ++n) {
         m.top_value(m.doc.objs[n].key);
         m.flush();
     }
+    m.named_.clear();
     m.close_batch();
     --m.busy_;
 }

@@ -27,9 +27,8 @@ void ideas_init() {
     rwords_init();
     hint_init();
     gen_init();
-    // The critical path's chart is the view's command 27, one undoable step.
+    // The view's command 27 draws the critical path's time scale.
     view_set_chart_hook(pert_chart_level);
-    pert_set_chart_hook([] { view_chart_level(); });
     // Plot Points evaluates its two formulas here, with J read from the plot's index.
     point_set_calc({[](const std::string& text, Key key) -> std::optional<double> {
                         auto r = eval_expression(text, key);

@@ -16,6 +16,7 @@
 #include "document/undo.h"
 #include "document/view.h"
 #include "ideas/eval.h"
+#include "view/view_cmd.h"
 
 namespace {
 
@@ -42,14 +43,17 @@ uint32_t pair_key(Key from, Key to) { return (uint32_t(from) << 16) | to; }
 Network build_network(const Document& doc, PertHost& host) {
     Network net;
     std::unordered_map<uint32_t, uint32_t> seen;
+    bool capped_any = false;
     for (const Link& l : doc.links) {
         if (l.route() == 16) continue;
         bool capped = false;
         double d = pert_label_duration(l.label, &capped);
-        if (capped) host.note("Max Duration is 1000.0");
+        capped_any = capped_any || capped;
         uint32_t occ = seen[pair_key(l.from, l.to)]++;
         net.acts.push_back({l.from, l.to, d, l.label_pos_colour, occ});
     }
+    // Once a run: a plan of many long activities would otherwise bring a box for each.
+    if (capped_any) host.note("Max Duration is 1000.0");
     std::vector<uint8_t> end(65536, 0);
     for (const auto& a : net.acts) end[a.from] = end[a.to] = 1;
     for (const Obj& o : doc.objs)
@@ -67,13 +71,16 @@ Network build_network(const Document& doc, PertHost& host) {
     return net;
 }
 
-// Finds free keys from 1 upward, once per run rather than once per new record.
+// Finds free keys from 1 upward, once per run rather than once per new record. Keys in
+// `reserved` are never given out: the ends of the network being computed keep theirs, also
+// where a link names an object that is gone.
 class KeyPool {
 public:
     template <class C>
-    explicit KeyPool(const C& records) : used_(65536, false) {
+    KeyPool(const C& records, const std::vector<Key>& reserved) : used_(65536, false) {
         used_[0] = true;
         for (const auto& r : records) used_[r.key] = true;
+        for (Key k : reserved) used_[k] = true;
     }
     std::optional<Key> next() {
         while (cursor_ < 65536 && used_[cursor_]) ++cursor_;
@@ -94,7 +101,8 @@ int32_t clamp32(double v) {
 
 class Chart {
 public:
-    explicit Chart(Document& doc) : doc_(doc), objs_(doc.objs), shapes_(doc.shapes) {}
+    Chart(Document& doc, const std::vector<Key>& reserved)
+        : doc_(doc), objs_(doc.objs, reserved), shapes_(doc.shapes, {}) {}
 
     // Slot R, or the next of R + 40, R + 80 ... that is neither 0 nor 40 nor used.
     int64_t slot(int64_t r) {
@@ -163,6 +171,72 @@ private:
         doc_.shapes.push_back(sh);
     }
 };
+
+// Objects and bars as the chart makes them. Whatever else lies on the chart level is the
+// user's, which a run never clears unasked.
+bool chart_made(const Obj& o) {
+    if (o.action != 12 || o.shape != 170 || o.size != 10 || o.flags != 0 || !o.ext.empty()) return false;
+    if (o.x == -1000) return true;  // the text of a row
+    return o.y == -20 && o.x >= 0 && o.x <= 4000 && o.x % 200 == 0 && o.id == std::to_string(o.x / 10);
+}
+
+bool chart_made(const Shape& s) { return s.kind == 1 && (s.style == 0 || s.style == 1025) && s.top - s.bottom == 40; }
+
+struct ChartLevel {
+    std::vector<Key> plan;  // events of the network being computed
+    bool foreign = false;   // anything else the chart did not make
+};
+
+ChartLevel chart_level_content(const Document& doc, const Network& net) {
+    std::vector<uint8_t> on(65536, 0);  // 1 on the chart level, 2 an event there
+    for (const Obj& o : doc.objs)
+        if (o.level == kChartLevel) on[o.key] = 1;
+    for (Key k : net.events)
+        if (on[k]) on[k] = 2;
+    ChartLevel c;
+    for (const Obj& o : doc.objs) {
+        if (o.level != kChartLevel) continue;
+        if (on[o.key] == 2) c.plan.push_back(o.key);
+        else if (!chart_made(o)) c.foreign = true;
+    }
+    auto any_on = [&](const auto& records, auto key_of) {
+        return std::any_of(records.begin(), records.end(), [&](const auto& r) { return on[key_of(r)] != 0; });
+    };
+    auto first = [](const auto& r) { return r.first; };
+    auto key = [](const auto& r) { return r.key; };
+    // The chart links nothing and gives its objects no value, cluster, text or picture.
+    c.foreign = c.foreign || any_on(doc.links, [](const Link& l) { return l.from; }) ||
+                any_on(doc.links, [](const Link& l) { return l.to; }) || any_on(doc.values, first) ||
+                any_on(doc.clusters, first) || any_on(doc.drop_texts, first) || any_on(doc.seq, key) ||
+                any_on(doc.bins, key);
+    for (const Shape& s : doc.shapes)
+        c.foreign = c.foreign || (s.level == kChartLevel && !chart_made(s));
+    for (const PlotPoint& p : doc.points) c.foreign = c.foreign || p.level == kChartLevel;
+    return c;
+}
+
+std::string bare_id(const std::string& id) {
+    std::string s = id == "\n" ? std::string() : id;
+    if (size_t p = s.find("[ES="); p != std::string::npos) s.resize(p);
+    return s;
+}
+
+// Level 2 is given over to the chart, but never at the price of the plan or of what the user
+// keeps there: events of the plan on it keep the chart away, anything else is cleared only
+// after a yes.
+bool may_draw_chart(const Document& doc, const Network& net, PertHost& host) {
+    ChartLevel c = chart_level_content(doc, net);
+    if (!c.plan.empty()) {
+        std::string ids;
+        for (size_t k = 0; k < c.plan.size() && k < 3; ++k) ids += (k ? ", " : "") + bare_id(doc.obj(c.plan[k])->id);
+        if (c.plan.size() > 3) ids += ", ...";
+        host.note("The chart was not drawn: it goes on level 2, which holds events of the plan (" + ids +
+                  "). Move them to another level to have the chart.");
+        return false;
+    }
+    return !c.foreign || host.ask("Level 2 holds objects the critical path chart did not make. Clear level 2 and "
+                                  "draw the chart there?");
+}
 
 bool ends_with_vrn(const std::string& name) {
     if (name.size() < 4) return false;
@@ -256,23 +330,23 @@ PertResult critical_path(Document& doc, PertHost& host) {
         lc[k] = v;
     }
 
-    host.prepare_chart(doc);
+    const bool chart_drawn = may_draw_chart(doc, net, host);
+    if (chart_drawn) host.prepare_chart(doc, net.events);
 
     const double threshold = 0.01 * doc.param(75) + 0.0001;
     for (auto& a : net.acts) a.flt = lc[index[a.to]] - es[index[a.from]] - a.dur;
 
     for (size_t k = 0; k < n; ++k) {
         Obj* o = doc.obj(net.events[k]);
-        if (!o) continue;  // it was on the chart level
-        std::string id = o->id == "\n" ? std::string() : o->id;
-        if (size_t p = id.find("[ES="); p != std::string::npos) id.resize(p);
-        o->id = id + "[ES=" + fmt_g(es[k]) + "  LC=" + fmt_g(lc[k]) + "]";
+        if (!o) continue;  // a link end whose object is gone
+        o->id = bare_id(o->id) + "[ES=" + fmt_g(es[k]) + "  LC=" + fmt_g(lc[k]) + "]";
     }
 
     const std::string name = host.document_name();
     if (ends_with_vrn(name)) {
         std::string report = std::string(kHeader) + "\r\n";
-        Chart chart(doc);
+        std::optional<Chart> chart;
+        if (chart_drawn) chart.emplace(doc, net.events);
         auto id_of = [&](Key k) {
             const Obj* o = doc.obj(k);
             return o ? o->id : std::string();
@@ -285,21 +359,25 @@ PertResult critical_path(Document& doc, PertHost& host) {
             const double es_from = es[index[a.from]], lc_to = lc[index[a.to]];
             const bool crit = a.flt < threshold;
             std::string row = fmt_text_col(id_of(a.from), 20) + " " + fmt_text_col(id_of(a.to), 20);
+            // Six digits, not two: a plan of more than 99 days would read 1e+02 for 106.
             for (double v : {a.dur, es_from, es_from + a.dur, lc_to - a.dur, lc_to, a.flt})
-                row += " " + fmt_g_width(v, 8, 2);
+                row.append(" ").append(fmt_g_width(v, 8, 6));
             row += crit ? " CP" : " ";
             report += row + "\r\n";
+            if (!chart) continue;
             int64_t r = (y_of(a.from) + y_of(a.to)) / 2 / 30 * 40;
             int32_t colour = crit ? 4 : a.colour_field % 65536;
-            chart.bar(chart.slot(r), colour, es_from, lc_to, a.dur, row);
+            chart->bar(chart->slot(r), colour, es_from, lc_to, a.dur, row);
         }
-        chart.bar(chart.max_slot() + 60, doc.param(5), 0, 0, 0, kHeader);
-        if (chart.out_of_keys()) host.note("The chart is incomplete: every key is in use");
+        if (chart) {
+            chart->bar(chart->max_slot() + 60, doc.param(5), 0, 0, 0, kHeader);
+            if (chart->out_of_keys()) host.note("The chart is incomplete: every key is in use");
+        }
         // A report that cannot be written is reported; the links are marked all the same.
         host.write_report(name.substr(0, name.size() - 4) + ".txt", report);
     }
 
-    // Each activity marks its own link; the chart level may have taken some links with it.
+    // Each activity marks its own link.
     std::unordered_map<uint32_t, std::vector<size_t>> links;
     for (size_t k = 0; k < doc.links.size(); ++k)
         if (doc.links[k].route() != 16) links[pair_key(doc.links[k].from, doc.links[k].to)].push_back(k);
@@ -314,8 +392,7 @@ PertResult critical_path(Document& doc, PertHost& host) {
     return PertResult::Changed;
 }
 
-PertResult clear_marks(Document& doc, PertHost& host) {
-    build_network(doc, host);  // its notes about long durations, as every run gives them
+PertResult clear_marks(Document& doc) {
     bool changed = false;
     for (Link& l : doc.links) {
         if (l.route() == 16 || !(l.flags & kCriticalBit)) continue;
@@ -329,13 +406,14 @@ PertResult clear_marks(Document& doc, PertHost& host) {
 
 }  // namespace
 
-void PertHost::prepare_chart(Document& doc) { pert_chart_level(doc); }
+void PertHost::prepare_chart(Document& doc, const std::vector<Key>& reserved) { pert_chart_level(doc, reserved); }
+bool PertHost::ask(const std::string&) { return false; }
 
 double pert_label_duration(std::string_view label, bool* capped) {
     if (capped) *capped = false;
     std::string_view first = util_split_token(label).token;
     if (first == ".") {
-        std::string zero = "0" + std::string(label);
+        std::string zero = std::string("0").append(label);
         std::string_view num = util_split_token(zero).token;
         auto v = util_str_to_num(num);
         return v ? *v : 0.0;
@@ -347,7 +425,9 @@ double pert_label_duration(std::string_view label, bool* capped) {
     return 1000.0;
 }
 
-void pert_chart_level(Document& doc) {
+void pert_chart_level(Document& doc) { pert_chart_level(doc, {}); }
+
+void pert_chart_level(Document& doc, const std::vector<Key>& reserved) {
     std::vector<uint8_t> gone(65536, 0);
     for (const Obj& o : doc.objs)
         if (o.level == kChartLevel) gone[o.key] = 1;
@@ -363,7 +443,7 @@ void pert_chart_level(Document& doc) {
     std::erase_if(doc.points, [](const PlotPoint& p) { return p.level == kChartLevel; });
     doc.touch_objs();
     doc.set_param(10000 + kChartLevel, 15);
-    KeyPool pool(doc.objs);
+    KeyPool pool(doc.objs, reserved);
     for (int v = 0; v <= 400; v += 20) {
         auto key = pool.next();
         if (!key) break;
@@ -388,7 +468,7 @@ PertResult pert_recompute(Document& doc, int mode, PertHost& host) {
     case 0: return PertResult::Unchanged;
     case 1: host.recompute_objects(); return PertResult::Unchanged;
     case 2: return critical_path(doc, host);
-    case 9: return clear_marks(doc, host);
+    case 9: return clear_marks(doc);
     default: return PertResult::Failed;
     }
 }
@@ -397,13 +477,28 @@ PertResult pert_recompute(Document& doc, int mode, PertHost& host) {
 
 namespace {
 
-void (*chart_hook)() = nullptr;
+constexpr char kTitle[] = "Critical Path";
+
+// The report goes beside the document under the document's name: a file of that name which is
+// not an earlier report is the user's, and is replaced only after a yes.
+bool report_may_replace(const std::string& name) {
+    if (!file_exists(name)) return true;
+    auto head = file_read_part(name, 4096, false);
+    if (head && head->rfind(kHeader, 0) == 0) {
+        std::string_view rest = std::string_view(*head).substr(std::string_view(kHeader).size());
+        if (rest.empty() || rest[0] == '\r' || rest[0] == '\n') return true;
+    }
+    return msg_ask_default_no(name + " exists and is not a report of the critical path. Replace it with the report?",
+                              kTitle);
+}
 
 struct ProgramHost : PertHost {
     void note(const std::string& text) override { msg_note(text); }
     void error(const std::string& text) override { msg_error(text); }
+    bool ask(const std::string& text) override { return msg_ask_default_no(text, kTitle); }
     std::string document_name() override { return file_current_name(); }
     bool write_report(const std::string& name, const std::string& text) override {
+        if (!report_may_replace(name)) return false;
         auto out = file_open_output(name);  // says "Opening ..." when it fails
         if (!out) return false;
         out->write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -414,24 +509,23 @@ struct ProgramHost : PertHost {
         }
         return true;
     }
-    void prepare_chart(Document& doc) override {
-        if (chart_hook) chart_hook();
-        else pert_chart_level(doc);
+    void prepare_chart(Document& doc, const std::vector<Key>& reserved) override {
+        pert_chart_level(doc, reserved);
+        view_unmark_level(2);
     }
     void recompute_objects() override { eval_recompute(); }
 };
 
 }  // namespace
 
-void pert_set_chart_hook(void (*hook)()) { chart_hook = hook; }
-
 bool pert_recompute(int mode) {
     ProgramHost host;
-    // The chart and the times and marks written after it are one undoable step.
+    // The chart and the times and marks written after it are one undoable step; so is the
+    // removal of the marks.
     std::optional<UndoStep> step;
-    if (mode == 2) step.emplace();
+    if (mode == 2 || mode == 9) step.emplace();
     PertResult r = pert_recompute(view_doc(), mode, host);
-    if (step) step->commit("Chart");
+    if (step) step->commit(mode == 2 ? "Chart" : "Compute");
     if (r == PertResult::Changed) view_mark_changed();
     if (r != PertResult::Failed) view_repaint();
     return r != PertResult::Failed;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 
@@ -18,8 +19,10 @@ public:
     virtual std::string document_name() = 0;
     // Writes the report file; false, after telling the user, when it cannot be written.
     virtual bool write_report(const std::string& name, const std::string& text) = 0;
-    // The view's user command 27: level 2 cleared and given the chart's time scale.
-    virtual void prepare_chart(Document& doc);
+    // Level 2 cleared and given the chart's time scale; no new object takes a key of `reserved`.
+    virtual void prepare_chart(Document& doc, const std::vector<Key>& reserved);
+    // A yes/no question whose careless answer is no.
+    virtual bool ask(const std::string& text);
     // Compute Objects: the calculator's Recompute pass.
     virtual void recompute_objects() = 0;
 };
@@ -35,11 +38,11 @@ PertResult pert_recompute(Document& doc, int mode, PertHost& host);
 double pert_label_duration(std::string_view label, bool* capped = nullptr);
 
 // The worker of the view's user command 27 (parameter 0): clears level 2, sets its background
-// pattern to 15 and adds the time scale 0, 20, ... 400.
+// pattern to 15 and adds the time scale 0, 20, ... 400, whose objects take no key of `reserved`.
 void pert_chart_level(Document& doc);
+void pert_chart_level(Document& doc, const std::vector<Key>& reserved);
 
 // The program's Recompute over the current document: messages through the note and error
-// boxes, the report beside the document.
+// boxes, the report beside the document (a file of that name which is not an earlier report is
+// replaced only after a yes).
 bool pert_recompute(int mode);
-// Replaces how the program prepares the chart level (the diagram window's command 27).
-void pert_set_chart_hook(void (*hook)());

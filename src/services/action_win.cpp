@@ -501,7 +501,8 @@ MainNativeHook prev_native_ = nullptr;
 
 bool main_native(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
     if (msg == WM_TCARD && wp == HELP_TCARD_DATA) {
-        action_tcard_open(static_cast<int>(lp));
+        // A card may replace the document: it waits for the dialog or box the help was used beside.
+        dlg_when_document_free([n = static_cast<int>(lp)] { action_tcard_open(n); });
         *r = 0;
         return true;
     }

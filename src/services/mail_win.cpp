@@ -62,8 +62,9 @@ void mail_send_command() {
         msg_note("Save the document before sending it");
         return;
     }
-    // What is mailed is the file on disk, so unsaved edits are offered for saving first.
-    if (file_is_changed() && shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
+    // What is mailed is the file on disk, so unsaved edits (typed ones too) are offered for
+    // saving first.
+    if (shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
     const std::string doc = file_current_name();
     if (!file_exists(doc)) {
         msg_note("Save the document before sending it");

@@ -48,17 +48,35 @@ std::vector<RegKey> setup_uninstall_keys(const std::string& settings_key) {
 }
 
 std::string setup_uninstall_script(const std::string& progdir, const std::vector<std::string>& files,
-                                   const std::string& script_path) {
+                                   const std::string& script_path, int tries) {
     const std::string exe = progdir + kSetupExe;
     std::string s = "@echo off\r\n";
+    s += "title Uninstall Vorn2001\r\n";
+    s += "echo Removing Vorn Idea Processor ...\r\n";
     // The program is still ending when the script starts: wait until its file can go.
+    s += "set tries=0\r\n";
     s += ":wait\r\n";
     s += "del /f /q \"" + exe + "\" >nul 2>nul\r\n";
-    s += "if exist \"" + exe + "\" (\r\n  ping -n 2 127.0.0.1 >nul\r\n  goto wait\r\n)\r\n";
+    s += "if not exist \"" + exe + "\" goto gone\r\n";
+    s += "set /a tries+=1\r\n";
+    s += "if %tries% geq " + std::to_string(tries) + " goto stuck\r\n";
+    s += "ping -n 2 127.0.0.1 >nul\r\n";
+    s += "goto wait\r\n";
+    s += ":stuck\r\n";
+    s += "echo.\r\n";
+    s += "echo Vorn Idea Processor could not be removed completely:\r\n";
+    s += "echo \"" + exe + "\" is in use or may not be deleted.\r\n";
+    s += "echo Its other files stay. Close every copy of the program and delete them by hand.\r\n";
+    s += "pause\r\n";
+    s += "goto end\r\n";
+    s += ":gone\r\n";
     for (const std::string& f : files) {
         if (f.empty() || f.find_first_of("*?\\/:\"<>|") != std::string::npos) continue;
         s += "del /f /q \"" + progdir + f + "\" >nul 2>nul\r\n";
     }
+    s += ":end\r\n";
     s += "del /f /q \"" + script_path + "\" >nul 2>nul\r\n";
     return s;
 }
+
+std::string setup_uninstall_args(const std::string& script_path) { return "/c \"\"" + script_path + "\"\""; }

@@ -37,7 +37,13 @@ struct RegKey {
 };
 std::vector<RegKey> setup_uninstall_keys(const std::string& settings_key);
 
-// A batch file that waits until the program has ended, deletes exactly `files` (names inside
-// progdir; never a wildcard), then itself. Lines end in CR LF.
+// A batch file that waits until the program file can be deleted, then deletes exactly `files`
+// (names inside progdir; never a wildcard), then itself. The wait ends after `tries` seconds or
+// so: the file is then in use by another program or may not be deleted, every other file stays
+// and the window says so until a key is pressed. Lines end in CR LF.
+constexpr int kSetupUninstallTries = 30;
 std::string setup_uninstall_script(const std::string& progdir, const std::vector<std::string>& files,
-                                   const std::string& script_path);
+                                   const std::string& script_path, int tries = kSetupUninstallTries);
+// cmd.exe's arguments that run the script: the name inside a second pair of quotes, which cmd
+// takes off, so a folder with blanks or parentheses ("Temp (2)") is still one name.
+std::string setup_uninstall_args(const std::string& script_path);

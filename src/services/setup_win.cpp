@@ -78,6 +78,21 @@ std::string temp_dir() {
     return d;
 }
 
+// Another copy of the program answers on its DDE service (this one, started with "/u", has
+// none): its program file cannot be deleted while it runs.
+bool other_copy_running() {
+    DWORD inst = 0;
+    if (DdeInitializeA(&inst, dde_callback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+    HSZ service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
+    HSZ topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
+    HCONV conv = DdeConnect(inst, service, topic, nullptr);
+    if (conv) DdeDisconnect(conv);
+    DdeFreeStringHandle(inst, service);
+    DdeFreeStringHandle(inst, topic);
+    DdeUninitialize(inst);
+    return conv != nullptr;
+}
+
 void pump_messages() {
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -142,6 +157,10 @@ void setup_check(HWND main) {
 }
 
 void setup_uninstall(HWND win) {
+    if (other_copy_running()) {
+        msg_note("Vorn Idea Processor is running. Close every copy of it, then start the uninstall again.");
+        return;
+    }
     const bool yes = msg_ask_yes_no("Remove Vorn Idea Processor?", "Uninstall Vorn2001");
     std::string script;
     if (yes) {
@@ -161,8 +180,9 @@ void setup_uninstall(HWND win) {
     }
     // The main window refuses its creation after this, which ends the program.
     if (!script.empty()) {
-        std::string args = "/c \"" + script + "\"";
-        ShellExecuteA(nullptr, "open", "cmd.exe", args.c_str(), nullptr, SW_HIDE);
+        std::string args = setup_uninstall_args(script);
+        // Shown: it says so when the program's file cannot be deleted.
+        ShellExecuteA(nullptr, "open", "cmd.exe", args.c_str(), nullptr, SW_SHOWNORMAL);
     }
 }
 

@@ -15,7 +15,8 @@ bool setup_is_done();
 // Start-up: when this copy is not registered, asks once and sets up on yes.
 void setup_check(HWND main);
 // Command line "/u" (during the main window's creation, which then fails and ends the program):
-// asks, removes the registrations and deletes the program's files.
+// refused while another copy runs; else asks, removes the registrations and deletes the
+// program's files.
 void setup_uninstall(HWND win);
 
 // The file names (in the program directory) the program ships with; uninstall deletes these.

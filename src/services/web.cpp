@@ -282,6 +282,15 @@ bool HttpResponseParser::headers_done() {
         len = l;
     }
     if (status_ == 204 || status_ == 304) len = 0;
+    for (const auto& [n, v] : headers_)
+        if (iequal(n, "Connection"))
+            for (std::string_view rest = v; !rest.empty();) {
+                size_t comma = rest.find(',');
+                std::string_view token = trim(rest.substr(0, comma));
+                if (iequal(token, "close")) keeps_open_ = false;
+                if (iequal(token, "keep-alive")) keeps_open_ = true;
+                rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+            }
     if (len && *len > max_body_) return bad(HttpFail::TooLarge);
     length_ = len;
     state_ = len && *len == 0 ? State::Done : State::Body;
@@ -302,6 +311,9 @@ bool HttpResponseParser::line(std::string_view l) {
         if (code.size() != 3 || !std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return bad(HttpFail::Malformed);
         status_ = (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
+        // "HTTP/1.0" and older answers end by closing; later ones may keep the connection.
+        std::string_view version = l.substr(5, sp - 5);
+        keeps_open_ = !(version.empty() || version == "0.9" || version == "1.0" || version[0] == '0');
         reason_ = std::string(trim(trim(l.substr(sp + 1)).substr(3)));
         if (status_ < 100) return bad(HttpFail::Malformed);
         state_ = State::Headers;
@@ -554,7 +566,30 @@ ArchiveClear http_archive_clear_plan(const std::vector<std::string>& record, con
         if (http_archive_expired(today, f->day, days)) plan.remove.push_back(f->name);
         else plan.record.push_back(name);
     }
+    for (const auto& f : files)
+        if (!iequal(f.name, kHttpArchiveRecord) &&
+            std::none_of(record.begin(), record.end(), [&](const std::string& n) { return iequal(n, f.name); }))
+            ++plan.unrecorded;
     return plan;
+}
+
+namespace {
+
+std::string count_of(size_t n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+}  // namespace
+
+std::string http_clear_report(const ArchiveClear& plan, size_t failed, int days) {
+    const size_t deleted = plan.remove.size() - std::min(failed, plan.remove.size());
+    std::string out = deleted == 0 ? "No file was deleted." : count_of(deleted, "file was deleted.", "files were deleted.");
+    const size_t younger = plan.record.size() - std::min(failed, plan.record.size());
+    if (younger) out += "\n" + count_of(younger, "download is", "downloads are") + " less than " + count_of(days, "day", "days") + " old and stayed.";
+    if (failed) out += "\n" + count_of(failed, "file", "files") + " could not be deleted (in use, or read-only).";
+    if (plan.unrecorded)
+        out += "\n" + count_of(plan.unrecorded, "file stayed that", "files stayed that") +
+               " the archive did not note as its downloads (your own files, or copies kept before it noted them); "
+               "delete them by hand if you no longer need them.";
+    return out;
 }
 
 // ---- The Open from Web dialog.
@@ -630,6 +665,9 @@ std::string http_error_text(int code, std::string_view host) {
         break;
     case kHttpErrTooLarge: why = "The answer from " + h + " is too large (above 64 MB); nothing was saved."; break;
     case kHttpErrTruncated: why = "The answer from " + h + " ended before it was complete; nothing was saved."; break;
+    case kHttpErrStalled:
+        why = "The answer from " + h + " began but stopped before it was complete, and the server did not end it; nothing was saved.";
+        break;
     default: why = "The request to " + h + " failed."; break;
     }
     return "Error: " + std::to_string(static_cast<unsigned>(code)) + "\n" + why;

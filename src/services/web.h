@@ -86,6 +86,11 @@ public:
     // The first header of that name (any case); nullopt when absent.
     std::optional<std::string> header(std::string_view name) const;
     const std::string& body() const { return body_; }
+    // A body without a length or chunks from a server that keeps its connection open (HTTP/1.1
+    // without "Connection: close"): only a pause tells its end.
+    bool ends_by_pause() const { return state_ == State::Body && !length_ && keeps_open_; }
+    // The status line and headers have arrived.
+    bool in_body() const { return state_ != State::Status && state_ != State::Headers; }
 
 private:
     enum class State { Status, Headers, Body, ChunkSize, ChunkData, ChunkEnd, Trailer, Done, Failed };
@@ -103,6 +108,7 @@ private:
     std::string body_;
     std::optional<uint64_t> length_;  // Content-Length, or the size of the current chunk
     bool chunked_ = false;
+    bool keeps_open_ = false;
 };
 
 // The value of a "Location" header split at its first ":" (scheme, rest); no ":" gives ("", value).
@@ -147,11 +153,15 @@ struct ArchiveFile {
 struct ArchiveClear {
     std::vector<std::string> remove;  // files to delete
     std::vector<std::string> record;  // the record afterwards: recorded names still present
+    size_t unrecorded = 0;            // files of the folder the record does not name
 };
 // Clearing on `today`: the recorded files at least `days` old go; files the record does not name
 // stay, and names whose files are gone leave the record.
 ArchiveClear http_archive_clear_plan(const std::vector<std::string>& record, const std::vector<ArchiveFile>& files,
                                      int32_t today, int days);
+// What a clearing did, for the user: how many files went, and which stayed and why (`failed` of
+// the plan's files could not be deleted).
+std::string http_clear_report(const ArchiveClear& plan, size_t failed, int days);
 
 // ---- The Open from Web dialog's address.
 struct TypedAddress {
@@ -174,7 +184,8 @@ PortCheck http_check_port(std::string_view server, std::string_view port_text);
 std::string http_status_note(int status, std::string_view reason, std::string_view url, std::string_view content_type,
                              std::string_view body);
 // Error codes of the layer beside the socket errors.
-constexpr int kHttpErrMalformed = 20001, kHttpErrTooLarge = 20002, kHttpErrTruncated = 20003, kHttpErrLongHeader = 20004;
+constexpr int kHttpErrMalformed = 20001, kHttpErrTooLarge = 20002, kHttpErrTruncated = 20003, kHttpErrLongHeader = 20004,
+              kHttpErrStalled = 20005;
 // The longest status or header line, and the most header lines, an answer may have.
 constexpr size_t kHttpMaxLine = 16384, kHttpMaxHeaders = 200;
 // "Error: %U" and a line saying what went wrong.

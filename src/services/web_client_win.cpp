@@ -30,6 +30,7 @@ struct Conn {
 std::vector<std::unique_ptr<Conn>> conns_;
 int next_id_ = 0;
 DWORD timeout_ms_ = 60000;
+constexpr DWORD kBodyPauseMs = 2000;
 size_t max_body_ = 64u << 20;
 bool started_ = false;
 
@@ -235,8 +236,14 @@ std::optional<WebEvent> web_event_step(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_TIMER && wp == kWebTimer) {
         DWORD now = GetTickCount();
-        for (auto& p : conns_)
-            if (now - p->last > timeout_ms_) return finish(p.get(), WSAETIMEDOUT);
+        for (auto& p : conns_) {
+            Conn* c = p.get();
+            // A server that keeps the connection open after a body without a length has said
+            // all it will once it pauses; what arrived is then checked as any answer is.
+            if (c->parser.ends_by_pause() && now - c->last > std::min(kBodyPauseMs, timeout_ms_))
+                return c->parser.finish() ? finish(c, 0) : finish(c, parser_error(c));
+            if (now - c->last > timeout_ms_) return finish(c, c->parser.in_body() ? kHttpErrStalled : WSAETIMEDOUT);
+        }
     }
     return std::nullopt;
 }

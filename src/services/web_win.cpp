@@ -15,6 +15,7 @@
 #include "base/shell_hooks_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/document.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
@@ -30,7 +31,9 @@ struct TrackRequest {
     int level = 1, mode = 0;
     int conn = 0;
     int hops = 0;  // redirections followed to get here
-    std::string host;
+    std::string host;    // where the connection goes: the server, or the proxy
+    std::string server;  // the address's own server, which made the answer
+    bool proxy = false;
     std::function<void()> opened;  // run once the document is open
 };
 
@@ -97,9 +100,9 @@ Sent send_request(const std::string& url_in, const std::string& target, int leve
         if (t.url == url && t.target == target && t.level == level && t.mode == mode && t.request == q) return {true, ""};
     std::string host = route->port == 80 ? route->host : route->host + ":" + std::to_string(route->port);
     // Through the proxy the origin server names itself in the target.
-    std::string host_header = route->proxy ? url.substr(0, url.find('/')) : host;
-    TrackRequest t{q, url, target, level, mode, 0, hops, host, opened};
-    t.conn = web_send(main_inst_, route->host, route->port, http_serialize(q, host_header));
+    std::string origin = route->proxy ? url.substr(0, url.find('/')) : host;
+    TrackRequest t{q, url, target, level, mode, 0, hops, host, origin, route->proxy, opened};
+    t.conn = web_send(main_inst_, route->host, route->port, http_serialize(q, origin));
     track_request_.push_back(std::move(t));
     if (openweb_) dlg_enable(openweb_, IDC_WEB_STOP, 1);
     show_pending();
@@ -138,23 +141,27 @@ void record_name(const std::string& dir, const std::string& name) {
     if (more.size() != names.size()) file_write_replace(record_path(dir), http_record_text(more), &reason);
 }
 
-// What a 200 answer holds: a body as stored, and for a ".vrn" name a document that reads;
-// otherwise the reason it is refused.
+// What a 200 answer holds: a body as stored, not empty, and for a ".vrn" name a document that
+// reads whole; otherwise the reason it is refused, with what arrived.
 std::string refusal(const TrackRequest& t, const WebEvent& e) {
     std::string coding = http_body_coding(e.header("Content-Encoding").value_or(""), e.header("Transfer-Encoding").value_or(""));
     if (!coding.empty())
-        return "The answer from " + t.host + " came compressed (" + coding + "), though it was asked for as stored.";
+        return "The answer from " + t.server + " came compressed (" + coding + "), though it was asked for as stored.";
+    if (e.body.empty()) return "The answer for " + t.url + " is empty: " + t.server + " sent no document.";
     if (file_ext(http_archive_name(t.url)) != ".vrn") return "";
     Document d;
     LoadError err;
     if (Document::from_text(e.body, d, err)) return "";
+    const std::string type = e.header("Content-Type").value_or("");
     return "The answer for " + t.url + " is not a document" +
-           (err.line ? " (line " + std::to_string(err.line) + ": " + err.message + ")" : "") + ".";
+           (err.line ? " (line " + std::to_string(err.line) + ": " + err.message + ")" : "") + ": " +
+           std::to_string(e.body.size()) + " bytes" + (type.empty() ? "" : " of " + type.substr(0, 80)) + " arrived.";
 }
 
 void store_answer(const TrackRequest& t, const WebEvent& e) {
     if (std::string why = refusal(t, e); !why.empty()) {
-        msg_error(why + "\nNothing was kept in the archive; an earlier copy stays.");
+        msg_error(why + (file_exists(archive_path(t.url)) ? "\nThe copy kept earlier stays as it was."
+                                                          : "\nNothing was kept in the archive."));
         return;
     }
     std::string dir = http_archive_dir();
@@ -169,7 +176,7 @@ void store_answer(const TrackRequest& t, const WebEvent& e) {
     if (open_stored(path, t.target, t.level, t.url) && t.opened) t.opened();
 }
 
-void on_event(const WebEvent& e) {
+void handle_event(const WebEvent& e) {
     auto it = std::find_if(track_request_.begin(), track_request_.end(), [&](const TrackRequest& t) { return t.conn == e.conn; });
     if (it == track_request_.end()) return;  // stopped
     TrackRequest t = *it;
@@ -177,7 +184,7 @@ void on_event(const WebEvent& e) {
     if (openweb_ && track_request_.empty()) dlg_enable(openweb_, IDC_WEB_STOP, 0);
     show_pending();
     if (e.error) {
-        msg_error(http_error_text(e.error, t.host));
+        msg_error(http_error_text(e.error, t.proxy ? t.host + " (the proxy server)" : t.host));
         return;
     }
     switch (e.status) {
@@ -222,9 +229,15 @@ void on_event(const WebEvent& e) {
     msg_note(http_status_note(e.status, e.reason, t.url, e.header("Content-Type").value_or(""), e.body));
 }
 
+// A finished answer may replace the document or ask something: it waits while a dialog, a box
+// or the text box holds the document (still counted as pending, and Stop still forgets it).
+void on_event(WebEvent e) {
+    dlg_when_document_free([e = std::move(e)] { handle_event(e); });
+}
+
 bool main_native(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
     if (web_is_layer_message(msg, wp)) {
-        if (auto e = web_event_step(msg, wp, lp)) on_event(*e);
+        if (auto e = web_event_step(msg, wp, lp)) on_event(std::move(*e));
         *r = 0;
         return true;
     }
@@ -290,7 +303,9 @@ INT_PTR CALLBACK dlg_openweb_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         dlg_on_create(win, IDD_OPENWEB, 1);
         CheckRadioButton(win, IDC_WEB_ONWEB, IDC_WEB_ARCHIVE, http_source_choice());
         http_list_archive(win);
-        return TRUE;
+        // Typing at once types the address: on a button it would press buttons by their letters.
+        SetFocus(GetDlgItem(win, IDC_WEB_URL));
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK:
@@ -369,9 +384,10 @@ INT_PTR CALLBACK dlg_proxy_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
                                     http_archive_dir(),
                                 "Clear Archive"))
                 return TRUE;
-            http_clear_archive(days);
+            std::string report = http_clear_archive(days);
             // Files the archive did not write stay, so the list is made again.
             if (HWND parent = GetParent(win); parent == openweb_ && openweb_) http_list_archive(openweb_);
+            msg_note(report);
             return TRUE;
         }
         case IDOK:
@@ -437,11 +453,7 @@ std::string http_archive_dir() {
     return d;
 }
 
-bool http_in_archive(const std::string& dir) {
-    std::string a = util_lower(http_archive_dir()) + "\\", d = util_lower(dir);
-    if (d.empty() || d.back() != '\\') d += "\\";
-    return d.rfind(a, 0) == 0;
-}
+bool http_in_archive(const std::string& path) { return !path.empty() && util_path_within(path, http_archive_dir()); }
 
 int http_source_choice() { return on_archive_ ? IDC_WEB_ARCHIVE : IDC_WEB_ONWEB; }
 
@@ -455,7 +467,9 @@ bool http_open_relative(const std::string& archived_path, const std::string& nam
                         const std::function<void()>& opened) {
     std::string rel = name;
     std::replace(rel.begin(), rel.end(), '\\', '/');
-    auto url = http_redirect_address(http_url_from_archive_name(file_name_part(archived_path)), rel);
+    // The copy's long name holds its address, whatever spelling it was opened by.
+    std::string copy = util_canonical_path(archived_path);
+    auto url = http_redirect_address(http_url_from_archive_name(file_name_part(copy.empty() ? archived_path : copy)), rel);
     return url && http_open_url(*url, target, level, 1, opened);
 }
 
@@ -502,7 +516,7 @@ void http_list_archive(HWND dlg) {
     for (const auto& n : http_archive_listing(names, all)) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(n.c_str()));
 }
 
-void http_clear_archive(int days) {
+std::string http_clear_archive(int days) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const int32_t today = util_day_number(now.wYear, now.wMonth, now.wDay);
@@ -510,7 +524,7 @@ void http_clear_archive(int days) {
     std::vector<ArchiveFile> files;
     WIN32_FIND_DATAA f;
     HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return;
+    if (h == INVALID_HANDLE_VALUE) return "No file was deleted: the archive folder " + dir + " is empty or missing.";
     do {
         if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         FILETIME local;
@@ -522,11 +536,16 @@ void http_clear_archive(int days) {
     FindClose(h);
     auto record = read_record(dir);
     ArchiveClear plan = http_archive_clear_plan(record, files, today, days);
+    size_t failed = 0;
     for (const auto& n : plan.remove)
-        if (!DeleteFileA((dir + "\\" + n).c_str())) plan.record.push_back(n);
+        if (!DeleteFileA((dir + "\\" + n).c_str())) {
+            plan.record.push_back(n);
+            ++failed;
+        }
     std::string reason;
     if (plan.record.empty()) DeleteFileA(record_path(dir).c_str());
     else if (plan.record.size() != record.size()) file_write_replace(record_path(dir), http_record_text(plan.record), &reason);
+    return http_clear_report(plan, failed, days);
 }
 
 void http_options_dialog(HWND parent) {

@@ -28,12 +28,14 @@ bool http_open_relative(const std::string& archived_path, const std::string& nam
 bool http_request_pending(std::string* url);
 // Setting "URLlog", default the program directory's "url" (no trailing backslash).
 std::string http_archive_dir();
-// True when `dir` (a folder, with or without its trailing backslash) lies in the archive.
-bool http_in_archive(const std::string& dir);
+// True when `path` (a file or folder) is or lies in the archive, by whatever spelling: a
+// document kept there came from the web.
+bool http_in_archive(const std::string& path);
 int http_source_choice();
 bool http_open_archived(const std::string& url, const std::string& target, int level);
 void http_list_archive(HWND dlg);
-void http_clear_archive(int days);
+// Deletes the downloads at least `days` old; what it did, for the user.
+std::string http_clear_archive(int days);
 void http_options_dialog(HWND parent);
 // The password dialog for `url`; true for OK (the credentials are stored).
 bool http_password_dialog(HWND parent, const std::string& url);

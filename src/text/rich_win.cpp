@@ -498,6 +498,28 @@ void set_drop_text(Key key, const std::string& text) {
     dt.emplace_back(key, text);
 }
 
+// The window's text (when changed) and place go into its object as one step.
+Obj store(const RichWin& w, Obj o, int32_t geom, bool modified) {
+    const Key key = w.key;
+    std::string plain;
+    if (modified) {
+        o.ext = stream_out(w.edit);
+        plain = plain_text(w.edit);
+    }
+    o.geom = geom;
+    file_mark_changed();
+    view_unmark_all();
+    marked_obj_ = {key};
+    {
+        UndoStep step;
+        view_obj_put(o);
+        if (modified) set_drop_text(key, plain);
+        step.commit("Change RichText");
+    }
+    marked_obj_.clear();
+    return o;
+}
+
 void open_new() { rich_open(0, file_progdir_path("untitled.rtf"), 0); }
 
 bool open_rich_file(const std::string& name) { return rich_open(0, name, 0) != nullptr; }
@@ -617,28 +639,29 @@ bool rich_close(HWND win) {
     }
     RECT r = tw_rect_in_main(win);
     const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
-    Obj o = *obj;
-    if (modified || (geom != o.geom && geom != w->opened_geom)) {
-        std::string plain;
-        if (modified) {
-            o.ext = stream_out(w->edit);
-            plain = plain_text(w->edit);
-        }
-        o.geom = geom;
-        file_mark_changed();
-        view_unmark_all();
-        marked_obj_ = {key};
-        {
-            UndoStep step;
-            view_obj_put(o);
-            if (modified) set_drop_text(key, plain);
-            step.commit("Change RichText");
-        }
-        marked_obj_.clear();
-        tw_close_effect(win, o);
-    }
+    if (modified || (geom != obj->geom && geom != w->opened_geom)) tw_close_effect(win, store(*w, *obj, geom, modified));
     DestroyWindow(win);
     return true;
+}
+
+void rich_store(HWND win) {
+    RichWin* w = info(win);
+    if (!w || w->key == 0 || !SendMessageA(w->edit, EM_GETMODIFY, 0, 0)) return;
+    auto obj = view_obj_get(w->key);
+    if (!obj) return;
+    RECT r = tw_rect_in_main(win);
+    const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
+    {
+        TwKeepMarks keep;
+        store(*w, *obj, geom, true);
+    }
+    SendMessageA(w->edit, EM_SETMODIFY, FALSE, 0);
+    w->opened_geom = geom;
+}
+
+bool rich_modified(HWND win) {
+    RichWin* w = info(win);
+    return w && SendMessageA(w->edit, EM_GETMODIFY, 0, 0) != 0;
 }
 
 int rich_menu(HWND win, int id) {

@@ -25,6 +25,10 @@ HWND rich_control(HWND win);
 // Closes `win` by its closing rules; false when it stays open (Cancel, a failed save).
 bool rich_close(HWND win);
 bool rich_is_window(HWND win);
+// An object's window stores its changed text into the object as one step and stays open.
+void rich_store(HWND win);
+// The window's text changed since it opened or was last stored or saved.
+bool rich_modified(HWND win);
 // Selects the first occurrence of `text` (case kept) and scrolls it into view; false when none.
 bool rich_select_text(HWND win, const std::string& text);
 // Read-only rich window: nothing may be inserted.

@@ -6,8 +6,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
+#include "document/globals.h"
 
 // The window's outer rectangle in the main window's client coordinates.
 RECT tw_rect_in_main(HWND win);
@@ -19,5 +21,16 @@ void tw_close_effect(HWND win, const Obj& o);
 std::string tw_title(HWND win);
 // Writes `data` through a temporary file; "Saving %s" and false on failure.
 bool tw_write_file(const std::string& name, std::string_view data);
+// While it lives, the marking is set aside: a text stored while its window stays open leaves
+// what the user marked as it was.
+struct TwKeepMarks {
+    std::vector<Key> objs = marked_obj_, shapes = marked_shape_;
+    std::vector<MarkedLink> links = marked_link_;
+    ~TwKeepMarks() {
+        marked_obj_ = objs;
+        marked_shape_ = shapes;
+        marked_link_ = links;
+    }
+};
 // Prints `data` through the shell as "temp_printfile.rtf" in the program directory.
 void tw_print_file(std::string_view data);

@@ -20,6 +20,7 @@
 #include "base/spell.h"
 #include "base/tip_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -232,6 +233,78 @@ void context_menu(HWND win, int x, int y) {
     DestroyMenu(res);
 }
 
+int32_t packed_geometry(HWND win) {
+    RECT r = tw_rect_in_main(win);
+    return tw_pack_geometry({r.left, r.top, r.right, r.bottom});
+}
+
+// Rule 4: the window's text and place go into its object as one step.
+Obj store_text(Key key, TextModel& m, Obj o, int32_t geom) {
+    if (m.modified()) {
+        file_mark_changed();
+        menu_enable(CMD_SAVE, 1);
+    }
+    o.geom = geom;
+    o.ext = m.text();
+    view_unmark_all();
+    marked_obj_ = {key};
+    {
+        UndoStep step;
+        view_obj_put(o);
+        step.commit("Change Text");
+    }
+    marked_obj_.clear();
+    return o;
+}
+
+void after_store(const Obj& o) {
+    if (tw_needs_recompute(o.ext)) view_auto_recompute();
+    if (o.flags & 1024) view_invalidate();
+}
+
+// The Source Editor's file as it was read: a file saved since (by the diagram's Save) is not
+// written over unasked.
+struct SourceFile {
+    HWND win;
+    FileStamp read;
+};
+std::vector<SourceFile> sources_;
+
+FileStamp* source_stamp(HWND win) {
+    for (auto& f : sources_)
+        if (f.win == win) return &f.read;
+    return nullptr;
+}
+
+// Yes to the Source Editor's question: write the source and read the diagram again from it.
+// False keeps the window with its text: a question declined, a failed write, or a source that
+// does not load (the diagram then keeps its edits, its mark and its history).
+bool save_source(HWND win, const TwInst& t, TextModel& m) {
+    const std::string name = tw_title(win);
+    const FileStamp* read = source_stamp(win);
+    if (read && *read != file_stamp(name) &&
+        !msg_ask_default_no(file_name_part(name) + " was saved after the Source Editor opened it. Saving the source "
+                            "text replaces that version. Replace it?",
+                            "File Changed"))
+        return false;
+    // Saving the source reloads the diagram: edits made to it since are not dropped unasked.
+    if (file_is_changed() &&
+        !msg_ask_yes_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
+                        "File Changed"))
+        return false;
+    if (!tw_write_file(name, m.text())) return false;
+    if (FileStamp* s = source_stamp(win)) *s = file_stamp(name);
+    // Out of the registry while the diagram loads, so that the load's closing of text windows
+    // passes it by.
+    remove_inst(win);
+    if (!shell_hooks_.reload_document || !shell_hooks_.reload_document()) {
+        tw_inst_.push_back(t);
+        return false;
+    }
+    DestroyWindow(win);
+    return true;
+}
+
 // The closing rules; false when the window stays.
 bool close_window(HWND win) {
     if (focused_tw_.win == win) focused_tw_ = {};
@@ -249,8 +322,7 @@ bool close_window(HWND win) {
         DestroyWindow(win);
         return true;
     }
-    RECT r = tw_rect_in_main(win);
-    const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
+    const int32_t geom = packed_geometry(win);
     const int rule = tw_close_rule(file_window, m->modified(), obj && obj->geom == geom);
     if (rule == 1 || rule == 2) {
         remove_inst(win);
@@ -261,11 +333,7 @@ bool close_window(HWND win) {
         std::string name = tw_title(win);
         int a = msg_ask_yes_no_cancel("Save textfile " + util_lower(file_name_part(name)) + " ?", "File Changed");
         if (a == 3) return false;
-        // Saving the source reloads the diagram: edits made to it since are not dropped unasked.
-        if (a == 1 && t.mode == 2 && file_is_changed() &&
-            !msg_ask_yes_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
-                            "File Changed"))
-            return false;
+        if (a == 1 && t.mode == 2) return save_source(win, t, *m);
         if (a == 1) {
             bool untitled = util_lower(name).find("untitled.txt") != std::string::npos;
             bool ok = untitled ? save_as(win, *m) : tw_write_file(name, m->text());
@@ -273,34 +341,28 @@ bool close_window(HWND win) {
         }
         remove_inst(win);
         DestroyWindow(win);
-        if (a == 1 && t.mode == 2) {
-            file_clear_changed();
-            task_menu_cmd(CMD_RELOAD);
-        }
         return true;
     }
-    // Rule 4: text and geometry into the object as one step.
-    if (m->modified()) {
-        file_mark_changed();
-        menu_enable(CMD_SAVE, 1);
-    }
-    Obj o = *obj;
-    o.geom = geom;
-    o.ext = m->text();
-    view_unmark_all();
-    marked_obj_ = {t.key};
-    {
-        UndoStep step;
-        view_obj_put(o);
-        step.commit("Change Text");
-    }
-    marked_obj_.clear();
+    Obj o = store_text(t.key, *m, *obj, geom);
     remove_inst(win);
     tw_close_effect(win, o);
     DestroyWindow(win);
-    if (tw_needs_recompute(o.ext)) view_auto_recompute();
-    if (o.flags & 1024) view_invalidate();
+    after_store(o);
     return true;
+}
+
+// Save: an object window's typed text goes into its object; the window stays open.
+void store_staying(HWND win, Key key) {
+    TextModel* m = fe_model(win);
+    auto obj = view_obj_get(key);
+    if (!m || !obj || !m->modified()) return;
+    Obj o;
+    {
+        TwKeepMarks keep;
+        o = store_text(key, *m, *obj, packed_geometry(win));
+    }
+    m->set_modified(false);
+    after_store(o);
 }
 
 bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
@@ -372,6 +434,7 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     case WM_DESTROY:
         if (typed_break_ == win) typed_break_ = nullptr;
         remove_inst(win);
+        std::erase_if(sources_, [&](const SourceFile& f) { return f.win == win; });
         if (focused_tw_.win == win) focused_tw_ = {};
         spell_dict(0);
         tbar_refresh();
@@ -384,7 +447,7 @@ void open_hypertext_editor() { tw_open(0, file_progdir_path("untitled.txt"), 3);
 
 void open_source_editor() {
     // The editor shows the file on disk: unsaved diagram edits are saved first or kept apart.
-    if (file_is_changed() && shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
+    if (shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return;
     const std::string name = file_current_name();
     if (name.empty()) return;
     tw_open(0, name, 2);
@@ -424,6 +487,7 @@ bool tw_open(Key key, const std::string& name, int mode) {
         HWND win = create_editor(name, r, file_font(), false, wrap, mode == 6, *text);
         if (!win) return false;
         tw_inst_.push_back({win, 0, mode});
+        if (mode == 2) sources_.push_back({win, file_stamp(name)});
         return true;
     }
     for (size_t k = 0; k < tw_inst_.size(); ++k) {
@@ -534,6 +598,32 @@ void tw_close_all() {
         if (IsWindow(t.win)) rich_is_window(t.win) ? rich_close(t.win) : close_window(t.win);
 }
 
+bool tw_hand_over(bool leaving) {
+    // Objects' windows first: their texts are part of the document a file window's question may
+    // save (the Source Editor) or read again.
+    std::vector<TwInst> all(tw_inst_);
+    std::stable_partition(all.begin(), all.end(), [](const TwInst& t) { return t.key != 0; });
+    for (const auto& t : all) {
+        if (!IsWindow(t.win)) continue;
+        const bool rich = rich_is_window(t.win);
+        if (leaving) {
+            if (!(rich ? rich_close(t.win) : close_window(t.win))) return false;
+        } else if (t.key != 0) {
+            rich ? rich_store(t.win) : store_staying(t.win, t.key);
+        }
+    }
+    return true;
+}
+
+bool tw_holds_change() {
+    for (const auto& t : tw_inst_) {
+        if (t.key == 0 || !IsWindow(t.win)) continue;
+        TextModel* m = rich_is_window(t.win) ? nullptr : fe_model(t.win);
+        if (m ? m->modified() : rich_modified(t.win)) return true;
+    }
+    return false;
+}
+
 TwEntry tw_entry(HWND win) {
     if (TwInst* t = inst_of(win)) return {t->key, t->mode};
     return {};
@@ -585,6 +675,8 @@ void tw_register() {
     shell_hooks_.tw_forward_menu = tw_forward_menu;
     shell_hooks_.open_text_file = open_text_file;
     shell_hooks_.close_text_windows = tw_close_all;
+    shell_hooks_.text_hand_over = tw_hand_over;
+    shell_hooks_.text_holds_change = tw_holds_change;
     shell_hooks_.tw_open = tw_open;
     spell_access();
 }

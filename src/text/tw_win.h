@@ -21,6 +21,13 @@ bool tw_insert_text(const std::string& text);
 HWND tw_focused_window(int kind);
 // Closes every text window by its closing rules (a Cancel keeps that window).
 void tw_close_all();
+// Before the document is saved, left or the program ends. Leaving: every text and rich window
+// closes by its closing rules, objects' windows first; false at the first that stays (Cancel, a
+// failed save, a source that does not load). Otherwise objects' windows store their typed texts
+// and stay open.
+bool tw_hand_over(bool leaving);
+// An object's window (plain or rich) holds text its object does not have yet.
+bool tw_holds_change();
 // Text windows' record of `win`: its key and mode; mode 0 when it is none.
 struct TwEntry { Key key = 0; int mode = 0; };
 TwEntry tw_entry(HWND win);

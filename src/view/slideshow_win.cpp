@@ -109,7 +109,7 @@ bool slideshow_running() { return running_; }
 
 void slideshow_start(bool effects_off) {
     if (running_ || !main_inst_) return;
-    textbox_close();
+    textbox_hand_over();
     tip_hide();
     view_unmark_all();
     saved_ = {};

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bars/status.h"
+#include "bars/tbar_win.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/tip_win.h"
@@ -33,6 +34,7 @@ struct Box {
     HFONT font = nullptr;
     WNDPROC edit_proc = nullptr;
     std::string default_text;
+    std::string opened_text;
 };
 
 Box* box_of(HWND win) { return reinterpret_cast<Box*>(GetWindowLongPtrA(win, GWLP_USERDATA)); }
@@ -149,6 +151,7 @@ bool on_create(HWND win, Box* b) {
         SetWindowLongPtrA(b->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<edit_eh>)));
     SetWindowTextA(b->edit, current.c_str());
     SendMessageA(b->edit, EM_SETSEL, 0, 99);
+    b->opened_text = current;
 
     textbox_inst_ = {win, b->mode, b->k1, b->k2};
     KillTimer(win, kTextboxTimer);
@@ -245,7 +248,7 @@ void register_class() {
 bool textbox_open(HWND parent, int mode, Key k1, Key k2, bool is_new) {
     if (mode == 0) return true;
     if (mode != 1 && mode != 2) return false;
-    textbox_close();
+    textbox_hand_over();
     register_class();
     tip_suspend();
     tip_hide();
@@ -269,6 +272,19 @@ bool textbox_open(HWND parent, int mode, Key k1, Key k2, bool is_new) {
 void textbox_close() {
     if (textbox_inst_.win && IsWindow(textbox_inst_.win)) DestroyWindow(textbox_inst_.win);
     textbox_inst_ = {};
+}
+
+void textbox_hand_over() {
+    HWND win = textbox_inst_.win;
+    if (!win || !IsWindow(win)) return;
+    SendMessageA(win, WM_TEXTBOX_USER, 3, 0);
+    textbox_close();
+}
+
+bool textbox_holds_change() {
+    HWND win = textbox_inst_.win;
+    Box* b = win && IsWindow(win) ? box_of(win) : nullptr;
+    return b && b->edit && edit_text(b->edit) != b->opened_text;
 }
 
 void textbox_cancel() {
@@ -309,6 +325,10 @@ LRESULT CALLBACK win_textbox_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_TIMER:
         if (wp == kTextboxTimer && b && b->edit) on_timer(win, b);
+        return 0;
+    case WM_COMMAND:
+        // The first key typed makes Save available.
+        if (HIWORD(wp) == EN_CHANGE) tbar_refresh();
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;

@@ -380,19 +380,23 @@ ChartHook chart_hook = nullptr;
 
 void view_set_chart_hook(ChartHook hook) { chart_hook = hook; }
 
+void view_unmark_level(int level) {
+    Document& d = view_doc();
+    auto gone = [&](Key k) {
+        const Obj* o = d.obj(k);
+        return !o || o->level == level;
+    };
+    std::erase_if(marked_obj_, gone);
+    std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
+    std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
+}
+
 int view_chart_level() {
     Document& d = view_doc();
     UndoStep step;
     if (chart_hook) chart_hook(d);
     // Keys of level 2 may have been given to the new scale objects: no mark stays there.
-    constexpr int kChart = 2;
-    auto gone = [&](Key k) {
-        const Obj* o = d.obj(k);
-        return !o || o->level == kChart;
-    };
-    std::erase_if(marked_obj_, gone);
-    std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
-    std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
+    view_unmark_level(2);
     view_mark_changed();
     step.commit("Chart");
     view_repaint();

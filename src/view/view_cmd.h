@@ -29,6 +29,8 @@ int view_front_back(bool front, int kind);   // 10 front / 9 back; kind 1 object
 int view_layout_clusters(Key key);           // 32: that object's cluster, or 0 for all
 int view_sequence(bool show);                // 33
 int view_chart_level();                      // 27
+// Drops the marks of objects on `level`, of links touching one, and of anything gone.
+void view_unmark_level(int level);
 // The critical path draws its chart on level 2 of a document; the calculator installs it.
 using ChartHook = void (*)(Document& doc);
 void view_set_chart_hook(ChartHook hook);

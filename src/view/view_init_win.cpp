@@ -42,12 +42,22 @@ void after_history_step() {
     view_invalidate();
 }
 
+// In Auto mode the computed values follow the document back and forth, so none drawn is stale.
+// A chart belongs to the steps themselves: drawing it again would be a new step.
+void recompute_after_history_step() {
+    if (view_param_get(209) == 1) view_auto_recompute();
+}
+
 void run_undo() {
-    if (view_undo()) after_history_step();
+    if (!view_undo()) return;
+    recompute_after_history_step();
+    after_history_step();
 }
 
 void run_redo() {
-    if (view_redo()) after_history_step();
+    if (!view_redo()) return;
+    recompute_after_history_step();
+    after_history_step();
 }
 
 void run_connect() { view_connect_marked(); }

@@ -24,6 +24,7 @@
 #include "elements/obj.h"
 #include "elements/shape.h"
 #include "resources/ids.h"
+#include "view/textbox_win.h"
 #include "view/view_cmd.h"
 #include "view/view_win.h"
 
@@ -464,6 +465,13 @@ void finish_same_as(HWND win, const Hit& h) {
 void view_mouse_down(HWND win, int x, int y, UINT keys) {
     SetFocus(win);
     if (g.drag != Drag::None) end_drag(win, {x, y}, g.last_lp, keys, false);
+    // A click beside the text box ends it as Enter would, keeping what was typed; that is all
+    // the click does.
+    if (textbox_inst_.win) {
+        g = MouseState{};
+        textbox_hand_over();
+        return;
+    }
     ViewMapping m = view_mapping();
     Pt dev{x, y};
     Pt lp = m.to_logical(dev);

@@ -4,13 +4,16 @@
   hostile_server.py ROOT PORT
 
 Bodies compressed though the request asked for them as stored, a page that is no document under
-a document's name, a 100 KB header line, a 404 with a page of markup, a redirection to an
-address holding a user name and password, and a held connection whose closing it reports
-(GET /held says "open", "shut down" or "closed").
+a document's name, an empty 200 answer, a 100 KB header line, a 404 with a page of markup, a
+redirection to an address holding a user name and password, an HTTP/1.1 answer without a length
+on a connection it keeps open, one that stops half-way, a document whose jump names any path it
+is given (GET /launder.vrn?to=PATH), and a held connection whose closing it reports (GET /held
+says "open", "shut down" or "closed").
 """
 import gzip
 import sys
 import time
+import urllib.parse
 from http.server import ThreadingHTTPServer
 
 from http_common import QuietHandler, read_document
@@ -39,6 +42,35 @@ class Handler(QuietHandler):
             return
         if p == "/html.vrn":
             return self.answer(200, b"<html><body><h1>Welcome</h1></body></html>", [("Content-Type", "text/html")])
+        if p in ("/empty.vrn", "/empty.txt"):
+            return self.answer(200, b"")
+        if p == "/http11nolen.vrn":
+            # The whole document, then silence on a connection left open.
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + document())
+            self.wfile.flush()
+            self.connection.settimeout(30)
+            try:
+                self.connection.recv(1)
+            except OSError:
+                pass
+            return
+        if p == "/stall.vrn":
+            # Half a document, then silence: the answer never ends.
+            body = document()
+            self.wfile.write(b"HTTP/1.0 200 OK\r\n\r\n" + body[: len(body) // 2])
+            self.wfile.flush()
+            self.connection.settimeout(30)
+            try:
+                self.connection.recv(1)
+            except OSError:
+                pass
+            return
+        if p.startswith("/launder.vrn?"):
+            to = urllib.parse.parse_qs(urllib.parse.urlsplit(p).query).get("to", [""])[0]
+            quoted = '"\\"' + to.replace("\\", "\\\\").replace('"', '\\"') + '\\""'
+            doc = ('j_(1,"Reopen",1,0,0,3,6,161,20,1,0,0,%s)\r\n'
+                   'j_(2,"Run",1,200,0,3,8,161,20,1,0,0,"winver.exe")\r\np_(350,20110)\r\n' % quoted)
+            return self.answer(200, doc.encode("cp1252"))
         if p == "/longheader.vrn":
             self.send_response(200)
             self.send_header("X-Long", "a" * 100000)

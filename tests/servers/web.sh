@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Local web servers for the web client's Windows tests, on 127.0.0.1 only:
-#   14380 plain files (python's http.server), 14381 hard cases and 14384 request capture
-#   (web_server.py), 14382 tinyproxy, 14383 nginx with Basic authorisation on /private/, 14385
+# Local web servers for the web client's Windows tests, on 127.0.0.1 only, from port P
+# (VORN_WEB_PORT, 14380 unless set; the tests read the same variable):
+#   P plain files (python's http.server), P+1 hard cases and P+4 request capture
+#   (web_server.py), P+2 tinyproxy, P+3 nginx with Basic authorisation on /private/, P+5
 #   answers against the rules (hostile_server.py).
-# web.sh start|stop [owner]; idempotent and quiet. Several runs may share the servers: each names
-# itself (a process id) and the last one to stop stops them. A server that cannot start is left
-# out: its tests skip.
+# web.sh start|stop [owner]; idempotent and quiet. Several runs may share the servers of one P:
+# each names itself (a process id) and the last one to stop stops them. A server that cannot
+# start is left out: its tests skip.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+base=${VORN_WEB_PORT:-14380}
 state=/tmp/vorn-web-servers
+[ "$base" = 14380 ] || state=/tmp/vorn-web-servers-$base
 py=/usr/bin/python3
 [ -x "$py" ] || py=python3
 
@@ -52,7 +55,7 @@ start() {
   chmod 644 "$state/www"/*.vrn "$state/www"/*/*
 
   if ! running files; then
-    (cd "$state/www" && exec setsid "$py" -m http.server 14380 --bind 127.0.0.1 >/dev/null 2>&1) &
+    (cd "$state/www" && exec setsid "$py" -m http.server "$base" --bind 127.0.0.1 >/dev/null 2>&1) &
     echo $! >"$state/files.pid"
   fi
   # A Python server started from an older script is replaced when no other run is using it.
@@ -70,11 +73,11 @@ start() {
       echo "$version" >"$state/$name.version"
     fi
   }
-  start_py handler web_server.py "$state/www" 14381 14384
-  start_py hostile hostile_server.py "$state/www" 14385
+  start_py handler web_server.py "$state/www" $((base + 1)) $((base + 4))
+  start_py hostile hostile_server.py "$state/www" $((base + 5))
   if ! running tinyproxy && command -v tinyproxy >/dev/null; then
     cat >"$state/tinyproxy.conf" <<EOF
-Port 14382
+Port $((base + 2))
 Listen 127.0.0.1
 Timeout 30
 Allow 127.0.0.1
@@ -102,7 +105,7 @@ http {
   uwsgi_temp_path $state/nginx/uwsgi;
   scgi_temp_path $state/nginx/scgi;
   server {
-    listen 127.0.0.1:14383;
+    listen 127.0.0.1:$((base + 3));
     root $state/www;
     location /private/ { auth_basic "vorn"; auth_basic_user_file $state/htpasswd; }
     location = /moved { return 302 /sub/page.vrn; }
@@ -113,9 +116,10 @@ EOF
   fi
   # Ready when they answer.
   for _ in $(seq 50); do
-    if "$py" - <<'EOF' 2>/dev/null; then break; fi
-import socket
-for p in (14380, 14381, 14385):
+    if "$py" - "$base" <<'EOF' 2>/dev/null; then break; fi
+import socket, sys
+base = int(sys.argv[1])
+for p in (base, base + 1, base + 5):
     socket.create_connection(("127.0.0.1", p), timeout=0.2).close()
 EOF
     sleep 0.1

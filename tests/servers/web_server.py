@@ -4,8 +4,8 @@
   web_server.py ROOT HANDLER_PORT CAPTURE_PORT
 
 HANDLER_PORT answers the hard cases: 401 with Basic credentials, redirections (absolute,
-relative, chains, loops, leading out of the host), an answer that never comes, a truncated one,
-LF-only headers, a 100 MB body, a 404 and a 407. CAPTURE_PORT keeps the bytes of the last
+relative, chains, loops, leading out of the host), an answer that never comes, one that comes
+late (/delay/SECONDS/...), a truncated one, LF-only headers, a 100 MB body, a 404 and a 407. CAPTURE_PORT keeps the bytes of the last
 request it got (GET /captured on HANDLER_PORT gives them back) and answers with the document.
 Plain files come from ROOT through python's own http.server, started beside this by web.sh.
 """
@@ -53,6 +53,9 @@ class Handler(QuietHandler):
             return self.answer(200, document())
         if p.endswith("x.exe"):
             return self.answer(200, b"MZ not a program")
+        if p.startswith("/delay/"):
+            time.sleep(float(p.split("/")[2]))
+            return self.answer(200, document())
         if p == "/silent.vrn":
             time.sleep(30)
             return

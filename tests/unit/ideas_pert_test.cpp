@@ -1,22 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "base/error.h"
+#include "base/file.h"
+#include "document/undo.h"
+#include "document/view.h"
 #include "ideas/pert.h"
 
 namespace {
 
 struct RecHost : PertHost {
-    std::vector<std::string> notes, errors;
+    std::vector<std::string> notes, errors, questions;
     std::string name;
     std::map<std::string, std::string> reports;
     bool can_write = true;
+    bool answer = false;
     int recomputes = 0;
     void note(const std::string& t) override { notes.push_back(t); }
+    bool ask(const std::string& t) override {
+        questions.push_back(t);
+        return answer;
+    }
     void error(const std::string& t) override { errors.push_back(t); }
     std::string document_name() override { return name; }
     bool write_report(const std::string& n, const std::string& text) override {
@@ -65,7 +77,7 @@ struct Net {
 
 std::string printf_row(const char* a, const char* b, std::vector<double> v, const char* mark) {
     char buf[256];
-    std::snprintf(buf, sizeof buf, "%-20.20s %-20.20s %8.2g %8.2g %8.2g %8.2g %8.2g %8.2g %s", a, b, v[0], v[1],
+    std::snprintf(buf, sizeof buf, "%-20.20s %-20.20s %8g %8g %8g %8g %8g %8g %s", a, b, v[0], v[1],
                   v[2], v[3], v[4], v[5], mark);
     return buf;
 }
@@ -199,6 +211,7 @@ TEST(Pert, RefusedNetworksChangeNothing) {
 TEST(Pert, ChartOnLevelTwo) {
     Net n;
     n.host.name = "C:\\Plans\\Big.VRN";
+    n.host.answer = true;
     Key a = n.event("A", 0), b = n.event("B", 0), c = n.event("C", 100);
     n.act(a, b, "20", 0, 0x00030007);
     n.act(b, c, "30");
@@ -209,6 +222,7 @@ TEST(Pert, ChartOnLevelTwo) {
     n.doc.shapes.push_back(Shape{.key = 10, .kind = 1, .level = 1});
     n.doc.points.push_back(PlotPoint{.style = 1, .level = 2});
     n.run();
+    EXPECT_EQ(n.host.questions.size(), 1u);  // none of it is the chart's
     for (const Obj& o : n.doc.objs) EXPECT_NE(o.id, "old row");
     EXPECT_EQ(n.doc.links.size(), 2u);
     EXPECT_EQ(n.doc.points.size(), 0u);
@@ -318,13 +332,135 @@ TEST(Pert, OtherModes) {
     EXPECT_EQ(n.run(9), PertResult::Changed);
     EXPECT_EQ(n.doc.links[0].flags, 0x00FF0000);
     EXPECT_EQ(n.doc.links[1].flags, 0x00000004);
-    EXPECT_EQ(n.host.notes, std::vector<std::string>{"Max Duration is 1000.0"});
+    EXPECT_TRUE(n.host.notes.empty());  // durations play no part in removing the marks
     EXPECT_EQ(n.run(9), PertResult::Unchanged);
     EXPECT_EQ(n.run(1), PertResult::Unchanged);
     EXPECT_EQ(n.host.recomputes, 1);
     EXPECT_EQ(n.run(0), PertResult::Unchanged);
     EXPECT_EQ(n.run(5), PertResult::Failed);
     EXPECT_EQ(n.id(a), "A");
+}
+
+// The plan drawn on the chart's level: nothing of it goes, and the chart stays away.
+TEST(Pert, PlanOnLevelTwoKeepsEveryEventAndLinkAndGetsNoChart) {
+    Net n;
+    n.host.name = "lvl2.vrn";
+    n.host.answer = true;  // never even asked
+    n.event("note", 0, 1);
+    Key a = n.event("A", 0, 2), b = n.event("B", 30, 2), c = n.event("C", 60, 2);
+    n.doc.obj(a)->ext = "my text A";
+    n.event("L2note", 90, 2);
+    n.act(a, b, "30");
+    n.act(b, c, "40");
+    const std::vector<Shape> shapes = n.doc.shapes;
+    EXPECT_EQ(n.run(), PertResult::Changed);
+    EXPECT_TRUE(n.host.questions.empty());
+    ASSERT_EQ(n.host.notes.size(), 1u);
+    EXPECT_NE(n.host.notes[0].find("(A, B, C)"), std::string::npos) << n.host.notes[0];
+    ASSERT_EQ(n.doc.objs.size(), 5u);
+    EXPECT_EQ(n.id(a), "A[ES=0  LC=0]");
+    EXPECT_EQ(n.doc.obj(a)->ext, "my text A");
+    EXPECT_EQ(n.id(b), "B[ES=30  LC=30]");
+    EXPECT_EQ(n.id(c), "C[ES=70  LC=70]");
+    EXPECT_EQ(n.id(5), "L2note");
+    ASSERT_EQ(n.doc.links.size(), 2u);
+    EXPECT_EQ(n.doc.links[1].flags & 4, 4);
+    EXPECT_EQ(n.doc.shapes, shapes);
+    EXPECT_EQ(n.doc.param(10002), 0);
+    // The report names the events, not the scale.
+    const std::string& rep = n.host.reports["lvl2.txt"];
+    EXPECT_EQ(rep.find("\r\n0[ES="), std::string::npos) << rep;
+    EXPECT_NE(rep.find("\r\nB[ES=30  LC=30]"), std::string::npos) << rep;
+}
+
+TEST(Pert, WhatTheUserKeepsOnLevelTwoIsClearedOnlyAfterAYes) {
+    struct S {
+        const char* name;
+        void (*add)(Net&);
+    };
+    const S cases[] = {
+        {"an object", [](Net& n) { n.event("mine", 0, 2); }},
+        {"a scale-like object with a text", [](Net& n) {
+             Key k = n.event("20", -20, 2);
+             Obj& o = *n.doc.obj(k);
+             o.x = 200, o.action = 12, o.shape = 170, o.size = 10, o.flags = 0, o.ext = "notes";
+         }},
+        {"a drawn rectangle", [](Net& n) { n.doc.shapes.push_back(Shape{.key = 1, .kind = 1, .level = 2, .top = 0, .bottom = 90}); }},
+        {"a plotted point", [](Net& n) { n.doc.points.push_back(PlotPoint{.style = 1, .level = 2}); }},
+    };
+    for (const auto& c : cases) {
+        for (bool yes : {false, true}) {
+            Net n;
+            n.host.name = "p.vrn";
+            n.host.answer = yes;
+            Key a = n.event("A"), b = n.event("B");
+            n.act(a, b, "20");
+            c.add(n);
+            const Document before = n.doc;
+            n.run();
+            EXPECT_EQ(n.host.questions.size(), 1u) << c.name;
+            // Times, marks and report come either way.
+            EXPECT_EQ(n.id(b), "B[ES=20  LC=20]") << c.name;
+            EXPECT_EQ(n.doc.links[0].flags & 4, 4) << c.name;
+            EXPECT_EQ(n.host.reports.size(), 1u) << c.name;
+            if (yes) {
+                EXPECT_EQ(n.on_level2().size(), 21u + 2u) << c.name;  // scale, one row, header
+                EXPECT_EQ(n.doc.points.size(), 0u) << c.name;
+            } else {
+                std::vector<Obj> objs = before.objs;
+                objs[0].id = n.id(a);
+                objs[1].id = n.id(b);
+                EXPECT_EQ(n.doc.objs, objs) << c.name;
+                EXPECT_EQ(n.doc.shapes, before.shapes) << c.name;
+                EXPECT_EQ(n.doc.points, before.points) << c.name;
+            }
+        }
+    }
+}
+
+TEST(Pert, AnEarlierChartIsReplacedWithoutAQuestionAndNeverTakesTheKeysOfThePlan) {
+    Net n;
+    n.host.name = "p.vrn";
+    Key a = n.event("A"), b = n.event("B");
+    n.act(a, b, "20");
+    // Key 3 names an event whose object is gone, key 5 one further on: neither may become a
+    // chart object, which the event labels and the report would then name.
+    n.act(b, 3, "15");
+    n.act(3, 5, "5");
+    n.run();
+    n.run();
+    EXPECT_TRUE(n.host.questions.empty());
+    for (const Obj& o : n.doc.objs) {
+        EXPECT_NE(o.key, 3) << o.id;
+        EXPECT_NE(o.key, 5) << o.id;
+    }
+    auto lv2 = n.on_level2();
+    ASSERT_EQ(lv2.size(), 21u + 3u + 1u);
+    EXPECT_EQ(lv2[0]->id, "0");
+    EXPECT_EQ(lv2[20]->id, "400");
+    const std::string& rep = n.host.reports["p.txt"];
+    EXPECT_EQ(std::count(rep.begin(), rep.end(), '\n'), 4) << rep;
+    EXPECT_NE(rep.find("\r\n" + printf_row("B[ES=20  LC=20]", "", {15, 20, 35, 20, 35, 0}, "CP") + "\r\n"),
+              std::string::npos)
+        << rep;
+}
+
+TEST(Pert, LongDurationsGiveOneNoteARunAndTheReportEveryDigit) {
+    Net n;
+    n.host.name = "long.vrn";
+    Key prev = n.event("E0");
+    for (int k = 1; k <= 30; ++k) {
+        Key next = n.event("E" + std::to_string(k));
+        n.act(prev, next, "2000");
+        prev = next;
+    }
+    n.run();
+    EXPECT_EQ(n.host.notes, std::vector<std::string>{"Max Duration is 1000.0"});
+    EXPECT_EQ(n.id(prev), "E30[ES=30000  LC=30000]");
+    const std::string& rep = n.host.reports["long.txt"];
+    EXPECT_NE(rep.find(printf_row("E29[ES=29000  LC=290", "E30[ES=30000  LC=300", {1000, 29000, 30000, 29000, 30000, 0}, "CP")),
+              std::string::npos)
+        << rep;
 }
 
 // Random activity networks against a plain relaxation of longest paths.
@@ -364,6 +500,63 @@ TEST(Pert, AgreesWithRelaxationOnRandomNetworks) {
             EXPECT_EQ((n.doc.links[k].flags & 4) != 0, crit) << "trial " << trial << " act " << k;
         }
     }
+}
+
+// The program's run writes its report beside the document under the document's name: a file
+// of that name which is not an earlier report is the user's.
+TEST(PertProgram, ReportReplacesAnEarlierReportButAsksForAnyOtherFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "vorn_pert_report_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string txt = (dir / "plan.txt").string();
+    auto read = [&] {
+        std::ifstream in(txt, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto write = [&](const std::string& t) { std::ofstream(txt, std::ios::binary) << t; };
+    static std::vector<std::string> asked;
+    static bool yes = false;
+    asked.clear();
+    MsgHooks old = msg_set_hooks({[](const std::string&) {}, [](const std::string&) {}, nullptr,
+                                  [](const std::string& t, const std::string&) {
+                                      asked.push_back(t);
+                                      return yes;
+                                  }});
+    file_set_current_name((dir / "plan.vrn").string());
+    view_doc() = Document();
+    view_undo_clear();
+    Obj o;
+    o.id = "Start";
+    Key a = *view_obj_put(o);
+    o.id = "End";
+    Key b = *view_obj_put(o);
+    view_link_add(Link{a, b, 0, 0, 0, 0, "20"});
+
+    pert_recompute(2);  // no file yet
+    const std::string report = read();
+    EXPECT_EQ(report.rfind("EVENT1 ", 0), 0u);
+    view_doc().links[0].label = "30";
+    pert_recompute(2);  // an earlier report
+    EXPECT_NE(read(), report);
+    EXPECT_NE(read().find("End[ES=30  LC=30]"), std::string::npos);
+    EXPECT_TRUE(asked.empty());
+
+    for (bool answer : {false, true}) {
+        write("my own notes, do not lose\r\n");
+        yes = answer;
+        view_doc().links[0].flags = 0;
+        pert_recompute(2);
+        ASSERT_EQ(asked.size(), answer ? 2u : 1u);
+        EXPECT_NE(asked.back().find(txt), std::string::npos) << asked.back();
+        EXPECT_EQ(read() == "my own notes, do not lose\r\n", !answer);
+        EXPECT_EQ(view_doc().links[0].flags & 4, 4);  // the plan is computed either way
+    }
+    msg_set_hooks(old);
+    file_set_current_name("");
+    view_doc() = Document();
+    view_undo_clear();
+    fs::remove_all(dir);
 }
 
 }  // namespace

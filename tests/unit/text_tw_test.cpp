@@ -81,6 +81,12 @@ TEST(TextActionArgs, CloneTakesTheStringOfTheRecordWithThatId) {
                       "j_(2,\"Goal\",1,0,0,0,0,0,0,1,0,0,\"line one\\nsaid \\\"hi\\\"\")\n";
     EXPECT_EQ(action_clone_text(doc, "Goal"), "line one\nsaid \"hi\"");
     EXPECT_EQ(action_clone_text(doc, "None"), std::nullopt);
+    // A quoted word before ")" is text, and so is an ID named inside another object's text.
+    std::string tricky = "j_(1,\"Note\",1,0,0,0,0,0,0,1,0,0,\"see ,\\\"Cl\\\", here\")\n"
+                         "b_(1,2,0,0,0,0,\"Cl\")\n"
+                         "j_(2,\"Cl\",1,0,0,0,0,0,0,1,0,0,\"Budget (see \\\"plan\\\")\")\n";
+    EXPECT_EQ(action_clone_text(tricky, "Cl"), "Budget (see \"plan\")");
+    EXPECT_EQ(action_clone_text(tricky, "Note"), "see ,\"Cl\", here");
 }
 
 TEST(TextActionArgs, DdeArguments) {

@@ -172,6 +172,22 @@ TEST(WebParser, AnswersInAnyCuts) {
             }
         }
     }
+    // Without a length, only an answer that keeps its connection open ends by a pause.
+    struct Open {
+        std::string head;
+        bool by_pause;
+    } opens[] = {{"HTTP/1.1 200 OK\r\n\r\nab", true},
+                 {"HTTP/1.1 200 OK\r\nConnection: Close\r\n\r\nab", false},
+                 {"HTTP/1.0 200 OK\r\n\r\nab", false},
+                 {"HTTP/1.0 200 OK\r\nConnection: upgrade, keep-alive\r\n\r\nab", true},
+                 {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nab", false},
+                 {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab", false}};
+    for (const auto& o : opens) {
+        HttpResponseParser q;
+        ASSERT_TRUE(q.feed(o.head.data(), o.head.size()));
+        EXPECT_EQ(q.ends_by_pause(), o.by_pause) << o.head;
+        EXPECT_TRUE(q.in_body());
+    }
     // A body without a length grows only to the cap.
     HttpResponseParser p(10);
     std::string head = "HTTP/1.0 200 OK\r\n\r\n", big(11, 'x');
@@ -254,6 +270,20 @@ TEST(WebArchive, ClearingTakesOnlyRecordedNames) {
     ArchiveClear old = http_archive_clear_plan(record, files, 100, 5);
     EXPECT_EQ(old.remove, std::vector<std::string>{"host a.vrn"});
     EXPECT_EQ(old.record, std::vector<std::string>{"HOST B.VRN"});
+    EXPECT_EQ(old.unrecorded, 1u) << "the user's own file; the record itself is not counted";
+
+    // The report says what went, what stayed and why.
+    EXPECT_EQ(http_clear_report(all, 0, 0), "2 files were deleted.\n1 file stayed that the archive did not note as its "
+                                            "downloads (your own files, or copies kept before it noted them); delete "
+                                            "them by hand if you no longer need them.");
+    ArchiveClear one_failed = old;
+    one_failed.record.push_back("host a.vrn");
+    EXPECT_EQ(http_clear_report(one_failed, 1, 5).rfind("No file was deleted.\n1 download is less than 5 days old and "
+                                                        "stayed.\n1 file could not be deleted (in use, or read-only).\n1 file "
+                                                        "stayed that",
+                                                        0),
+              0u);
+    EXPECT_EQ(http_clear_report(ArchiveClear{{"x"}, {}, 0}, 0, 1), "1 file was deleted.");
 }
 
 TEST(WebAnswer, BodiesAreTakenOnlyAsStored) {

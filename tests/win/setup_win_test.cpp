@@ -12,6 +12,7 @@
 
 #include "base/file.h"
 #include "print_unix.h"
+#include "services/setup.h"
 #include "services/setup_win.h"
 #include "win/program_dir.h"
 
@@ -67,6 +68,26 @@ answer "Set-up" || echo "no set-up question" >> "$work/log.txt"
 sleep 4
 wineserver -k; wineserver -w
 snap setup
+
+# With a second copy running, "/u" refuses and changes nothing: no question, only a note.
+wine "$dir/vorn2001.exe" >/dev/null 2>&1 &
+sleep 4
+wine "$dir/vorn2001.exe" /u >/dev/null 2>&1 &
+pid=$!
+box=""
+for _ in $(seq 1 300); do
+  if xdotool search --name "^Note\$" >/dev/null 2>&1; then box=Note; break; fi
+  if xdotool search --name "^Uninstall Vorn2001\$" >/dev/null 2>&1; then box=question; break; fi
+  sleep 0.2
+done
+if [ "$box" = Note ]; then answer "Note"; else echo "no refusal while another copy runs: $box" >> "$work/log.txt"; fi
+if [ "$box" = question ]; then
+  id=$(xdotool search --name "^Uninstall Vorn2001\$" | head -1)
+  xdotool windowfocus --sync "$id" key --clearmodifiers n 2>/dev/null
+fi
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+wineserver -k; wineserver -w
+snap refused
 
 wine "$dir/vorn2001.exe" /u >/dev/null 2>&1 &
 pid=$!
@@ -148,6 +169,7 @@ TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     const std::string before = read_text(dos_path(work + "/before.txt"));
     const std::string setup = read_text(dos_path(work + "/setup.txt"));
     const std::string after = read_text(dos_path(work + "/uninstall.txt"));
+    const std::string refused = read_text(dos_path(work + "/refused.txt"));
 
     // Before: nothing of ours but the copied program and the user's file.
     EXPECT_EQ(section(before, "registry"), "") << before;
@@ -163,6 +185,12 @@ TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     EXPECT_NE(reg.find("\"DisplayName\"=\"Vorn2001\""), std::string::npos) << setup;
     EXPECT_NE(section(setup, "start menu").find("Vorn Group/vorn2001.lnk"), std::string::npos) << setup;
 
+    // "/u" while another copy runs: everything as set-up left it.
+    EXPECT_EQ(section(refused, "files"), section(setup, "files")) << refused;
+    EXPECT_EQ(section(refused, "start menu"), section(setup, "start menu")) << refused;
+    EXPECT_NE(section(refused, "registry").find("vorn test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << refused;
+    EXPECT_NE(section(refused, "registry").find("vornfile\\\\shell\\\\open\\\\command"), std::string::npos) << refused;
+
     // After "/u": only ".vrn" stays (pointing to the removed "vornfile"), no group, and of the
     // files only what the user made.
     const std::string left = section(after, "registry");
@@ -175,6 +203,53 @@ TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     EXPECT_NE(files.find("mine.vrn\n"), std::string::npos) << after;
     for (const auto& f : setup_installed_files()) EXPECT_EQ(files.find(f + "\n"), std::string::npos) << f << "\n" << after;
     run_unix("rm -rf " + work, 60000);
+}
+
+// The uninstall script gives up on a program file it cannot delete: it ends after its tries,
+// saying so, and every other file stays; once the file is free it removes exactly its files.
+TEST(Setup, UninstallScriptGivesUpOnAProgramFileItCannotDelete) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "vorn uninstall (script)";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const char* f : {"vorn2001.exe", "a.txt", "b.dat", "mine.vrn"}) std::ofstream(dir / f) << f;
+    const std::string progdir = dir.string() + "\\";
+    auto run = [&](int tries) {
+        const std::string script = (dir / "uninstal_test.bat").string();
+        std::ofstream(script, std::ios::binary) << setup_uninstall_script(progdir, {"a.txt", "b.dat"}, script, tries);
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                                 OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul;
+        PROCESS_INFORMATION pi{};
+        std::string cmd = "cmd.exe " + setup_uninstall_args(script);
+        bool ended = false;
+        if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+            ended = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
+            if (!ended) TerminateProcess(pi.hProcess, 1);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        CloseHandle(nul);
+        EXPECT_FALSE(fs::exists(script));
+        return ended;
+    };
+    HANDLE held = CreateFileA((dir / "vorn2001.exe").string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(run(3));
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    for (const char* f : {"vorn2001.exe", "a.txt", "b.dat", "mine.vrn"}) EXPECT_TRUE(fs::exists(dir / f)) << f;
+    CloseHandle(held);
+    EXPECT_TRUE(run(3));
+    for (const char* f : {"vorn2001.exe", "a.txt", "b.dat"}) EXPECT_FALSE(fs::exists(dir / f)) << f;
+    EXPECT_TRUE(fs::exists(dir / "mine.vrn"));
+    fs::remove_all(dir);
 }
 
 }  // namespace

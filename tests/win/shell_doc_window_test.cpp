@@ -1,7 +1,6 @@
 // The main window and its document: the changed mark in the title, and documents opened over
 // DDE that wait until no question or dialog is showing.
 #include <windows.h>
-#include <ddeml.h>
 
 #include <gtest/gtest.h>
 
@@ -77,31 +76,7 @@ TEST_F(ShellDocWindow, TheTitleShowsWhetherTheDocumentDiffersFromItsFile) {
 
 // Open requests that arrive over DDE while the save question or a modal dialog is showing wait;
 // the answer saves the document it was asked about, and the requests then open one by one.
-struct DdeClient {
-    DWORD inst = 0;
-    HSZ service = nullptr, topic = nullptr;
-    HCONV conv = nullptr;
-    static HDDEDATA CALLBACK cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
-    bool connect() {
-        if (DdeInitializeA(&inst, cb, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
-        service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
-        topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
-        conv = DdeConnect(inst, service, topic, nullptr);
-        return conv != nullptr;
-    }
-    bool execute(const std::string& text) {
-        DWORD result = 0;
-        return DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<char*>(text.c_str())),
-                                    static_cast<DWORD>(text.size() + 1), conv, nullptr, 0, XTYP_EXECUTE, 5000,
-                                    &result) != nullptr;
-    }
-    ~DdeClient() {
-        if (conv) DdeDisconnect(conv);
-        if (service) DdeFreeStringHandle(inst, service);
-        if (topic) DdeFreeStringHandle(inst, topic);
-        if (inst) DdeUninitialize(inst);
-    }
-};
+using wt::DdeClient;
 
 struct Asked {
     static inline DdeClient* client = nullptr;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "base/file.h"
 #include "document/doc_util.h"
 #include "document/view.h"
+#include "resources/dlgs_ids.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
 #include "services/action_win.h"
@@ -30,10 +32,22 @@ namespace {
 
 namespace fs = std::filesystem;
 using wt::Boxes;
+using wt::DdeClient;
 
-// Ports of tests/servers/web.sh.
-const std::string kFiles = "127.0.0.1:14380", kHandler = "127.0.0.1:14381", kProxy = "14382", kNginx = "127.0.0.1:14383",
-                  kCapture = "127.0.0.1:14384", kHostile = "127.0.0.1:14385";
+// Ports of tests/servers/web.sh: from VORN_WEB_PORT, 14380 unless set.
+int port(int k) {
+    static const int base = [] {
+        const char* v = std::getenv("VORN_WEB_PORT");
+        int b = v ? std::atoi(v) : 0;
+        return b > 0 && b < 65530 ? b : 14380;
+    }();
+    return base + k;
+}
+std::string server(int k) { return "127.0.0.1:" + std::to_string(port(k)); }
+const std::string kFiles = server(0), kHandler = server(1), kProxy = std::to_string(port(2)), kNginx = server(3),
+                  kCapture = server(4), kHostile = server(5);
+// The name a download of `url` is kept under.
+std::string kept(const std::string& url) { return http_archive_name(url); }
 
 bool port_open(int port) {
     WSADATA d;
@@ -130,7 +144,7 @@ class Web : public wt::MainWindowTest {
 protected:
     Web() : MainWindowTest("vorn_web_test") {}
     void SetUp() override {
-        if (!port_open(14381) || !port_open(14380) || !port_open(14385))
+        if (!port_open(port(1)) || !port_open(port(0)) || !port_open(port(5)))
             GTEST_SKIP() << "the test web servers are not running (tests/servers/web.sh start)";
         MainWindowTest::SetUp();
         Boxes::notes.clear();  // another copy of the program may be running
@@ -195,13 +209,13 @@ TEST_F(Web, OpensFromTheWebKeepsTheCopyAndOpensItAgainFromTheArchive) {
     const std::string url = kFiles + "/doc.vrn";
     open_web(url);
     EXPECT_TRUE(Boxes::errors.empty() && Boxes::notes.empty()) << (Boxes::errors.empty() ? Boxes::notes[0] : Boxes::errors[0]);
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 doc.vrn"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/doc.vrn")));
     EXPECT_TRUE(opened(url));
     EXPECT_EQ(http_openweb_window(), nullptr) << "Open closes the dialog";
 
     // A text file is kept but not opened, and listed only with "List all".
     open_web(kFiles + "/sub/notes.txt");
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub notes.txt"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/notes.txt")));
     EXPECT_TRUE(opened(url));
     command(CMD_OPEN_WEB);
     EXPECT_EQ(listed(), std::vector<std::string>{url});
@@ -225,7 +239,7 @@ TEST_F(Web, OpensFromTheWebKeepsTheCopyAndOpensItAgainFromTheArchive) {
 TEST_F(Web, AnArchivedCopyFetchesItsRelativeNamesAndIsNeverSavedOver) {
     open_web(kFiles + "/doc.vrn");
     ASSERT_TRUE(opened(kFiles + "/doc.vrn"));
-    const fs::path copy = archive_ / "127.0.0.1%3A14380 doc.vrn";
+    const fs::path copy = archive_ / kept(kFiles + "/doc.vrn");
     const auto before = fs::last_write_time(copy);
     view_doc().set_param(350, 20111);
     file_set_changed();
@@ -238,22 +252,22 @@ TEST_F(Web, AnArchivedCopyFetchesItsRelativeNamesAndIsNeverSavedOver) {
 
     EXPECT_TRUE(file_open_by_ext("sub\\page.vrn"));
     wait();
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
-    EXPECT_EQ(file_lower(file_current_name()), file_lower((archive_ / "127.0.0.1%3A14380 sub page.vrn").string()));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/page.vrn")));
+    EXPECT_EQ(file_lower(file_current_name()), file_lower((archive_ / kept(kFiles + "/sub/page.vrn")).string()));
 }
 
 TEST_F(Web, RedirectionsAreFollowedFiveTimesAndStayInTheArchive) {
     struct Case {
         std::string path, archived, note;
     } cases[] = {
-        {"/redirect/abs.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
-        {"/redirect/dir/rel.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
-        {"/redirect/chain/5.vrn", "127.0.0.1%3A14381 doc.vrn", ""},
+        {"/redirect/abs.vrn", kept(kHandler + "/doc.vrn"), ""},
+        {"/redirect/dir/rel.vrn", kept(kHandler + "/doc.vrn"), ""},
+        {"/redirect/chain/5.vrn", kept(kHandler + "/doc.vrn"), ""},
         {"/redirect/chain/6.vrn", "", "Too many redirections"},
         {"/redirect/loop.vrn", "", "Too many redirections"},
         {"/redirect/https.vrn", "", "Cannot follow the redirection"},
         // "../../..\..\x.exe" climbs no higher than the host, and the backslashes stay in the name.
-        {"/redirect/escape.vrn", "127.0.0.1%3A14381 ..%5C..%5Cx.exe", "is not a document"},
+        {"/redirect/escape.vrn", kept(kHandler + "/..\\..\\x.exe"), "is not a document"},
     };
     const auto outside = files_under(dir_.parent_path() / "");
     for (const auto& c : cases) {
@@ -302,10 +316,10 @@ TEST_F(Web, PasswordDialogRetriesUntilRightOrCancelled) {
     Driver::seen = 0;
     open_web(kHandler + "/auth/other.vrn");
     EXPECT_EQ(Driver::seen, 0) << "no second question on the same host";
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14381 auth other.vrn"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kHandler + "/auth/other.vrn")));
 
     // nginx's Basic authorisation, where it runs.
-    if (port_open(14383)) {
+    if (port_open(port(3))) {
         Driver::steps = {{"Password needed to access URL", password("alice", "secret")}};
         Driver::seen = 0;
         open_web(kNginx + "/private/doc.vrn");
@@ -316,7 +330,7 @@ TEST_F(Web, PasswordDialogRetriesUntilRightOrCancelled) {
 }
 
 TEST_F(Web, ProxyBypassAndAdvanceOptions) {
-    if (!port_open(14382)) GTEST_SKIP() << "tinyproxy is not running";
+    if (!port_open(port(2))) GTEST_SKIP() << "tinyproxy is not running";
     // Advance Options: with the proxy off its greyed fields are not checked, and the other
     // changes are stored; with it on a port without a server is refused.
     command(CMD_OPEN_WEB);
@@ -350,12 +364,16 @@ TEST_F(Web, ProxyBypassAndAdvanceOptions) {
                           press(o, IDOK);
                       }}};
     press(d, IDC_WEB_ADVANCED);
-    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[14382,1,0,5,1]");
+    EXPECT_EQ(file_setting_get_text("HTTP", ""), "[" + kProxy + ",1,0,5,1]");
     DestroyWindow(d);
 
-    // Through tinyproxy.
+    // Through tinyproxy; what the answer holds is the address's server's doing, and is said so.
     open_web(kFiles + "/doc.vrn");
     EXPECT_TRUE(opened(kFiles + "/doc.vrn")) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+    open_web(kHostile + "/gzip.vrn");
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("The answer from " + kHostile + " came compressed"), std::string::npos) << Boxes::errors[0];
+    Boxes::errors.clear();
 
     // A dead proxy fails, unless the address is bypassed.
     file_setting_set_list("HTTP", {14399, 1, 0, 1, 1});
@@ -363,17 +381,18 @@ TEST_F(Web, ProxyBypassAndAdvanceOptions) {
     open_web(kFiles + "/sub/page.vrn");
     ASSERT_EQ(Boxes::errors.size(), 1u);
     EXPECT_EQ(Boxes::errors[0].rfind("Error: 10061", 0), 0u) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[0].find("The server 127.0.0.1:14399 (the proxy server) refused"), std::string::npos) << Boxes::errors[0];
     file_setting_set_text("ProxyBypass", kFiles);
     open_web(kFiles + "/sub/page.vrn");
     EXPECT_EQ(Boxes::errors.size(), 1u);
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/page.vrn")));
 }
 
 TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
     web_set_limits(1500, 1u << 20);
     // An earlier copy survives a download cut short.
     fs::create_directories(archive_);
-    const fs::path earlier = archive_ / "127.0.0.1%3A14381 truncated.vrn";
+    const fs::path earlier = archive_ / kept(kHandler + "/truncated.vrn");
     { std::ofstream(earlier, std::ios::binary) << "p_(350,20110)\n"; }
     struct Case {
         std::string url, error, note;
@@ -383,9 +402,9 @@ TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
         {kHandler + "/truncated.vrn", "Error: 20003", ""},
         {kHandler + "/big.vrn", "Error: 20002", ""},       // 100 MB announced
         {kHandler + "/endless.vrn", "Error: 20002", ""},   // no length, above the cap
-        {kHandler + "/missing.vrn", "", "OK response with Status 404 Not Found\n127.0.0.1:14381/missing.vrn\nNo such page here"},
+        {kHandler + "/missing.vrn", "", "OK response with Status 404 Not Found\n" + kHandler + "/missing.vrn\nNo such page here"},
         // The status and the address, not the server's page of markup.
-        {kHostile + "/missing-html.vrn", "", "OK response with Status 404 Not Found\n127.0.0.1:14385/missing-html.vrn"},
+        {kHostile + "/missing-html.vrn", "", "OK response with Status 404 Not Found\n" + kHostile + "/missing-html.vrn"},
         {kHostile + "/longheader.vrn", "Error: 20004", ""},
         {kHandler + "/proxyauth.vrn", "", "status 407"},
         {"no-such-host.invalid/doc.vrn", "Error: 110", ""},
@@ -411,7 +430,7 @@ TEST_F(Web, EveryFailureIsReportedAndNothingHalfWrittenIsKept) {
 
 TEST_F(Web, RequestBytesLfAnswersAndHostileNames) {
     open_web(kCapture + "/cap/doc.vrn");
-    EXPECT_EQ(fetch(14381, "/captured"), "GET /cap/doc.vrn HTTP/1.0\r\nHost: 127.0.0.1:14384\r\nAccept-Encoding: identity\r\n\r\n");
+    EXPECT_EQ(fetch(port(1), "/captured"), "GET /cap/doc.vrn HTTP/1.0\r\nHost: " + kCapture + "\r\nAccept-Encoding: identity\r\n\r\n");
 
     open_web(kHandler + "/lf.vrn");
     EXPECT_TRUE(opened(kHandler + "/lf.vrn"));
@@ -419,7 +438,7 @@ TEST_F(Web, RequestBytesLfAnswersAndHostileNames) {
     // ':', '*' and '?' of an address never reach the file name.
     const std::string weird = kHandler + "/weird/a:b*c?d.vrn";
     open_web(weird);
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14381 weird a%3Ab%2Ac%3Fd.vrn"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kHandler + "/weird/a:b*c?d.vrn")));
     EXPECT_TRUE(opened(weird));
     command(CMD_OPEN_WEB);
     auto l = listed();
@@ -479,11 +498,11 @@ TEST_F(Web, WhatCannotBeOpenedSaysWhy) {
     struct Case {
         std::string typed, note;
     } cases[] = {
-        {"127.0.0.1:14380", "names no file on its server"},
+        {kFiles, "names no file on its server"},
         {"www.example.com", "names no file on its server"},
         {"bad_host!/doc.vrn", "names no valid server"},
         {"127.0.0.1:99999/doc.vrn", "must be a number from 1 to 65535"},
-        {"127.0.0.1:14380/" + std::string(2000, 'x') + ".vrn", "is too long to be kept in the archive folder"},
+        {kFiles + "/" + std::string(2000, 'x') + ".vrn", "is too long to be kept in the archive folder"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed.substr(0, 40));
@@ -504,8 +523,8 @@ TEST_F(Web, WhatCannotBeOpenedSaysWhy) {
     open_web(kFiles + "/sub/notes.txt");
     ASSERT_EQ(Boxes::notes.size(), 1u);
     EXPECT_NE(Boxes::notes[0].find("is not a document"), std::string::npos) << Boxes::notes[0];
-    EXPECT_NE(Boxes::notes[0].find("127.0.0.1%3A14380 sub notes.txt"), std::string::npos) << Boxes::notes[0];
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub notes.txt"));
+    EXPECT_NE(Boxes::notes[0].find(kept(kFiles + "/sub/notes.txt")), std::string::npos) << Boxes::notes[0];
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/notes.txt")));
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
@@ -526,7 +545,7 @@ TEST_F(Web, AVeryLongAddressIsRefusedInANoteThatFitsTheScreen) {
     vorn_install_message_boxes();
     long_box_ = nullptr;
     SetTimer(nullptr, 0, 50, measure_note);
-    http_open_url("127.0.0.1:14380/" + std::string(2000, 'x') + ".vrn", "", 1, 1);
+    http_open_url(kFiles + "/" + std::string(2000, 'x') + ".vrn", "", 1, 1);
     msg_set_hooks(recorder);
     ASSERT_NE(long_box_, nullptr);
     EXPECT_LE(long_box_rect_.right - long_box_rect_.left, GetSystemMetrics(SM_CXSCREEN));
@@ -539,40 +558,45 @@ TEST_F(Web, StopClosesTheConnectionAtOnce) {
     set_text(http_openweb_window(), IDC_WEB_URL, kHostile + "/hold.vrn");
     press(http_openweb_window(), IDOK);
     DWORD end = GetTickCount() + 5000;
-    while (fetch(14385, "/held") != "open" && static_cast<int>(end - GetTickCount()) > 0) wt::pump(50);
-    ASSERT_EQ(fetch(14385, "/held"), "open");
+    while (fetch(port(5), "/held") != "open" && static_cast<int>(end - GetTickCount()) > 0) wt::pump(50);
+    ASSERT_EQ(fetch(port(5), "/held"), "open");
     command(CMD_OPEN_WEB);
     press(http_openweb_window(), IDC_WEB_STOP);
     EXPECT_EQ(web_connections(), 0u);
     end = GetTickCount() + 3000;
-    while (fetch(14385, "/held") != "closed" && static_cast<int>(end - GetTickCount()) > 0) Sleep(50);
-    EXPECT_EQ(fetch(14385, "/held"), "closed");
+    while (fetch(port(5), "/held") != "closed" && static_cast<int>(end - GetTickCount()) > 0) Sleep(50);
+    EXPECT_EQ(fetch(port(5), "/held"), "closed");
 }
 
 // The archive folder may be one of the user's own (Option > Files): clearing it deletes only
 // the downloads, even files named as a download would be.
 TEST_F(Web, ClearArchiveDeletesOnlyWhatTheArchiveWrote) {
     fs::create_directories(archive_);
-    const std::set<std::string> own = {"My ideas.vrn", "notes.txt", "127.0.0.1%3A14380 doc.vrn", "archive.bak"};
+    const std::set<std::string> own = {"My ideas.vrn", "notes.txt", kept(kFiles + "/doc.vrn"), "archive.bak"};
     for (const auto& n : own) std::ofstream(archive_ / n) << "p_(350,20110)\n";
     open_web(kFiles + "/sub/page.vrn");
     open_web(kFiles + "/sub/notes.txt");
-    ASSERT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    ASSERT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/page.vrn")));
     command(CMD_OPEN_WEB);
     HWND d = http_openweb_window();
     Boxes::answer = 1;
     clear_whole_archive(d);
     EXPECT_EQ(files_under(archive_), own);
+    // Clearing says what it left and why.
+    ASSERT_FALSE(Boxes::notes.empty());
+    EXPECT_EQ(Boxes::notes.back(), "2 files were deleted.\n4 files stayed that the archive did not note as its downloads "
+                                   "(your own files, or copies kept before it noted them); delete them by hand if you "
+                                   "no longer need them.");
     // The list shows what is left.
     auto left = listed();
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"127.0.0.1:14380/doc.vrn", "my/ideas.vrn"}));
+    EXPECT_EQ(left, (std::vector<std::string>{kFiles + "/doc.vrn", "my/ideas.vrn"}));
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
-// A body that is compressed against the request's wish, or a page that is no document, never
-// takes the place of a kept copy.
-TEST_F(Web, EncodedOrForeignAnswersNeverReplaceAKeptDocument) {
+// A body that is compressed against the request's wish, an empty one, or a page that is no
+// document never takes the place of a kept copy; the user is told what arrived.
+TEST_F(Web, EncodedEmptyOrForeignAnswersNeverReplaceAKeptDocument) {
     fs::create_directories(archive_);
     const std::string kept = "j_(1,\"Kept\",1,0,0,3,0,161,20,1,0,0,\"\")\np_(350,20110)\n";
     struct Case {
@@ -580,7 +604,9 @@ TEST_F(Web, EncodedOrForeignAnswersNeverReplaceAKeptDocument) {
     } cases[] = {
         {"/gzip.vrn", "came compressed (gzip)"},
         {"/te-gzip.vrn", "came compressed (gzip)"},
-        {"/html.vrn", "is not a document"},
+        {"/html.vrn", "is not a document (line 1: "},
+        {"/empty.vrn", kHostile + "/empty.vrn is empty: " + kHostile + " sent no document."},
+        {"/empty.txt", "is empty"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -591,12 +617,20 @@ TEST_F(Web, EncodedOrForeignAnswersNeverReplaceAKeptDocument) {
         open_web(kHostile + c.path);
         ASSERT_EQ(Boxes::errors.size(), 1u);
         EXPECT_NE(Boxes::errors[0].find(c.why), std::string::npos) << Boxes::errors[0];
+        EXPECT_NE(Boxes::errors[0].find("The copy kept earlier stays as it was."), std::string::npos) << Boxes::errors[0];
         EXPECT_EQ(file_read_text(copy.string()).value_or(""), kept);
         EXPECT_FALSE(opened(kHostile + c.path));
+        EXPECT_FALSE(file_is_changed());
         fs::remove(copy);
+        Boxes::errors.clear();
         open_web(kHostile + c.path);
         EXPECT_FALSE(fs::exists(copy)) << "nothing is kept without an earlier copy either";
+        ASSERT_EQ(Boxes::errors.size(), 1u);
+        EXPECT_NE(Boxes::errors[0].find("Nothing was kept in the archive."), std::string::npos) << Boxes::errors[0];
     }
+    // The page that arrived is named by its size and type.
+    open_web(kHostile + "/html.vrn");
+    EXPECT_NE(Boxes::errors.back().find(": 42 bytes of text/html arrived."), std::string::npos) << Boxes::errors.back();
 }
 
 // A web document's relative names are fetched from beside the document's address.
@@ -606,9 +640,208 @@ TEST_F(Web, ActionsOfAWebDocumentFetchTheirNeighbours) {
     marked_obj_ = {1};
     SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
     wait();
-    EXPECT_TRUE(fs::exists(archive_ / "127.0.0.1%3A14380 sub page.vrn"));
+    EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/page.vrn")));
     EXPECT_TRUE(opened(kFiles + "/sub/page.vrn"));
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
 }  // namespace
+
+namespace {
+
+// Programs a document would start are recorded, never run.
+std::vector<std::string> started_;
+bool record_start(const std::string& command) {
+    started_.push_back(command);
+    return true;
+}
+
+// The query value of an address: what the server's decoder gives back as `text`.
+std::string query_value(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%') out += "%25";
+        else if (c == ' ') out += "%20";
+        else if (c == '+') out += "%2B";
+        else out += c;
+    }
+    return out;
+}
+
+class WebKept : public Web {
+protected:
+    void SetUp() override {
+        Web::SetUp();
+        if (IsSkipped()) return;
+        saved_ = action_platform();
+        action_platform().run_program = record_start;
+        started_.clear();
+    }
+    void TearDown() override {
+        if (!IsSkipped()) action_platform() = saved_;
+        Web::TearDown();
+    }
+    // Enter on the object with this ID, as the user runs its action.
+    void run(const std::string& id) {
+        auto o = view_obj_find_id(id);
+        ASSERT_TRUE(o) << id;
+        marked_obj_ = {o->key};
+        SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+        SendMessageA(view_inst_, WM_KEYUP, VK_RETURN, 0);
+        wait();
+    }
+    // The program was asked about with No as the default, and started nothing.
+    void expect_asked(const std::string& what) {
+        ASSERT_EQ(Boxes::questions.size(), 1u) << what;
+        EXPECT_NE(Boxes::questions[0].find("This document came from the web."), std::string::npos) << Boxes::questions[0];
+        EXPECT_EQ(Boxes::default_no, 1) << what;
+        EXPECT_TRUE(started_.empty()) << what;
+        Boxes::questions.clear();
+        Boxes::default_no = 0;
+    }
+    // Edits are refused a save in the archive, and the kept copy stays as it was.
+    void expect_no_save_in_place(const fs::path& copy) {
+        const std::string before = file_read_text(copy.string()).value_or("");
+        view_doc().set_param(350, 20111);
+        file_set_changed();
+        Boxes::errors.clear();
+        command(CMD_SAVE);
+        ASSERT_EQ(Boxes::errors.size(), 1u);
+        EXPECT_NE(Boxes::errors[0].find("web archive"), std::string::npos) << Boxes::errors[0];
+        EXPECT_EQ(file_read_text(copy.string()).value_or(""), before);
+        EXPECT_FALSE(fs::exists(fs::path(copy).replace_extension(".bk2")));
+        file_clear_changed();
+        Boxes::errors.clear();
+    }
+    ActionPlatform saved_;
+};
+
+}  // namespace
+
+// A kept copy is known as one from the web whatever spelling of its path opened it: over DDE,
+// in the Open dialog, or by another web document's jump.
+TEST_F(WebKept, AKeptCopyAsksFirstUnderEverySpellingOfItsPath) {
+    open_web(kFiles + "/actions.vrn");
+    const fs::path copy = archive_ / kept(kFiles + "/actions.vrn");
+    ASSERT_TRUE(fs::exists(copy));
+    const std::string full = copy.string(), name = copy.filename().string();
+    char short_name[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameA(full.c_str(), short_name, MAX_PATH), 0u);
+    std::string upper = full, slashes = full;
+    for (auto& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    const std::vector<std::string> spellings = {
+        dir_.string() + "\\.\\archive\\" + name,
+        dir_.string() + "\\elsewhere\\..\\archive\\" + name,
+        archive_.string() + "\\..\\archive\\.\\" + name,
+        slashes,
+        upper,
+        short_name,
+        "\\\\?\\" + full,
+    };
+    EXPECT_NE(file_lower(short_name), file_lower(full)) << "no short name to try";
+
+    DdeClient dde;
+    ASSERT_TRUE(dde.connect());
+    for (const auto& s : spellings) {
+        SCOPED_TRACE(s);
+        command(CMD_NEW);
+        ASSERT_TRUE(dde.execute("[open(\"" + s + "\")]"));
+        for (int k = 0; k < 60 && file_current_name() != s; ++k) wt::pump(50);
+        ASSERT_EQ(file_current_name(), s);
+        run("Run it");
+        expect_asked("DDE");
+        expect_no_save_in_place(copy);
+    }
+
+    // The Open dialog, with the short name typed.
+    command(CMD_NEW);
+    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, short_name); });
+    command(CMD_OPEN);
+    ASSERT_TRUE(view_obj_find_id("Run it"));
+    run("Run it");
+    expect_asked("Open dialog");
+    expect_no_save_in_place(copy);
+
+    // A web document whose jump names the kept copy by another spelling: the copy still asks.
+    const std::string detour = dir_.string() + "\\.\\archive\\" + name;
+    open_web(kHostile + "/launder.vrn?to=" + query_value(detour));
+    ASSERT_TRUE(view_obj_find_id("Reopen")) << (Boxes::errors.empty() ? "" : Boxes::errors[0]);
+    run("Run");
+    expect_asked("the web document");
+    run("Reopen");
+    ASSERT_EQ(file_lower(file_current_name()), file_lower(detour));
+    EXPECT_TRUE(Boxes::questions.empty()) << "opening a document is no risk";
+    run("Run it");
+    expect_asked("after the jump");
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+}
+
+// A finished download waits while Object Properties is open, so OK changes the document the
+// dialog was opened on; the downloaded one opens after it, as it came. A training card waits
+// the same way.
+TEST_F(Web, AnAnswerOrACardWaitsForObjectPropertiesToClose) {
+    const std::string local = (dir_ / "local.vrn").string();
+    std::ofstream(local, std::ios::binary) << "j_(1,\"Actions\",1,0,200,4,0,161,30,1,0,0,\"mine\")\r\np_(350,20110)\r\n";
+    ASSERT_EQ(file_open_document(local), 1);
+    const std::string url = kHandler + "/delay/1/doc.vrn";
+    http_open_url(url, "", 1, 1);
+    size_t waiting_seen = 0;
+    std::string current_seen;
+    wt::when_dialog("Object Properties [#1]", [&](HWND d) {
+        wt::pump(2500);  // the answer arrives while the dialog runs
+        waiting_seen = dlg_document_waiting();
+        current_seen = file_current_name();
+        SendMessageA(win_, WM_TCARD, HELP_TCARD_DATA, 105);  // a training card, as the help sends it
+        waiting_seen += dlg_document_waiting();
+        SetDlgItemTextA(d, IDC_OBJ_ID, "CHANGED");
+        wt::press(d, IDOK);
+    });
+    marked_obj_ = {1};
+    command(10772);  // Object Properties of the pop-up menu
+    EXPECT_EQ(current_seen, local) << "the document under the dialog stayed";
+    EXPECT_EQ(waiting_seen, 1u + 2u);
+    wait();
+    // The edit went to the local document, which asked to be saved; then the card's sample
+    // opened after the download.
+    ASSERT_EQ(Boxes::questions.size(), 1u);
+    EXPECT_NE(Boxes::questions[0].find("local.vrn"), std::string::npos) << Boxes::questions[0];
+    EXPECT_EQ(file_lower(file_name_part(file_current_name())), "sample05.vrn");
+    EXPECT_EQ(dlg_document_waiting(), 0u);
+    const std::string kept = file_read_text((archive_ / http_archive_name(url)).string()).value_or("");
+    EXPECT_NE(kept.find("\"From the web\""), std::string::npos);
+    EXPECT_EQ(kept.find("CHANGED"), std::string::npos);
+}
+
+// Open from Web takes what is typed at once in its address box: no letter presses a button.
+TEST_F(Web, OpenFromWebTakesTypingInItsAddressBox) {
+    command(CMD_OPEN_WEB);
+    HWND d = http_openweb_window();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(GetFocus(), GetDlgItem(d, IDC_WEB_URL));
+    const std::string typed = kFiles + "/act.vrn";
+    for (char c : typed) {
+        MSG m{GetFocus(), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1, GetTickCount(), {}};
+        vorn_route_message(m, nullptr);
+        wt::pump(5);
+    }
+    ASSERT_EQ(http_openweb_window(), d) << "a letter closed the dialog";
+    EXPECT_EQ(dlg_get_text(d, IDC_WEB_URL), typed);
+    EXPECT_EQ(http_pending_count(), 0u);
+}
+
+// A server that sends an HTTP/1.1 answer without a length and keeps the connection open: the
+// document is taken once it pauses. One that stops half-way is refused, saying so.
+TEST_F(Web, AnAnswerWithoutALengthEndsWhenTheServerPauses) {
+    const DWORD t0 = GetTickCount();
+    open_web(kHostile + "/http11nolen.vrn");
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+    EXPECT_TRUE(opened(kHostile + "/http11nolen.vrn"));
+    EXPECT_LT(GetTickCount() - t0, 10000u);
+    web_set_limits(1500, 64u << 20);
+    open_web(kHostile + "/stall.vrn");
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0].rfind("Error: 20005", 0), 0u) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[0].find("did not end it"), std::string::npos) << Boxes::errors[0];
+    EXPECT_FALSE(fs::exists(archive_ / http_archive_name(kHostile + "/stall.vrn")));
+}

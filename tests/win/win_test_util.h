@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ddeml.h>
 
 #include <gtest/gtest.h>
 
@@ -361,6 +362,34 @@ struct AddressSpaceTaken {
     }
     AddressSpaceTaken(const AddressSpaceTaken&) = delete;
     AddressSpaceTaken& operator=(const AddressSpaceTaken&) = delete;
+};
+
+// A DDE client of the program's "Vorn" service, topic "System", as the shell or another program
+// talks to it.
+struct DdeClient {
+    DWORD inst = 0;
+    HSZ service = nullptr, topic = nullptr;
+    HCONV conv = nullptr;
+    static HDDEDATA CALLBACK cb(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+    bool connect() {
+        if (DdeInitializeA(&inst, cb, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+        service = DdeCreateStringHandleA(inst, "Vorn", CP_WINANSI);
+        topic = DdeCreateStringHandleA(inst, "System", CP_WINANSI);
+        conv = DdeConnect(inst, service, topic, nullptr);
+        return conv != nullptr;
+    }
+    bool execute(const std::string& text) {
+        DWORD result = 0;
+        return DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<char*>(text.c_str())),
+                                    static_cast<DWORD>(text.size() + 1), conv, nullptr, 0, XTYP_EXECUTE, 5000,
+                                    &result) != nullptr;
+    }
+    ~DdeClient() {
+        if (conv) DdeDisconnect(conv);
+        if (service) DdeFreeStringHandle(inst, service);
+        if (topic) DdeFreeStringHandle(inst, topic);
+        if (inst) DdeUninitialize(inst);
+    }
 };
 
 // Message boxes are recorded instead of shown; a question gets `answer`. Questions whose
