@@ -146,7 +146,7 @@ void on_rbutton_up(HWND win, int x, int y) {
     TbarModel::Hit h = tbar_model().hit(x, y, on_left());
     if (h.kind == TbarModel::Hit::None) return;
     bool button = h.kind == TbarModel::Hit::Button;
-    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y + 16, PopupSource{kPopupToolbar, static_cast<int16_t>(button ? 1 : 2)});
+    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y + 16, PopupSource{kPopupToolbar, button ? 1 : 2});
     if (cmd == 10725) help_context(button ? 33 : 23);
 }
 

@@ -34,45 +34,45 @@ unsigned char to_upper_1252(unsigned char c) {
     return c;
 }
 
-namespace {
-
-// Code points of the bytes 0x80-0x9F of Windows-1252; 0 where the code page has none.
-constexpr char16_t kHigh1252[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
-};
-
-int byte_of(char32_t cp) {
+int letters_1252_of(unsigned long cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    static constexpr unsigned short kHigh[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     for (int k = 0; k < 32; ++k)
-        if (kHigh1252[k] && kHigh1252[k] == cp) return 0x80 + k;
+        if (kHigh[k] && kHigh[k] == cp) return 0x80 + k;
     return -1;
 }
 
-}  // namespace
-
-std::string utf8_to_1252(std::string_view in, size_t* unmapped) {
+std::optional<std::string> letters_from_utf8(std::string_view t, size_t* unmapped) {
+    if (t.substr(0, 3) == "\xEF\xBB\xBF") t.remove_prefix(3);
+    size_t lacking = 0;
     std::string out;
-    out.reserve(in.size());
-    size_t bad = 0;
-    for (size_t k = 0; k < in.size();) {
-        const auto b = static_cast<unsigned char>(in[k]);
-        int len = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
-        char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len > 0 && k + static_cast<size_t>(len) <= in.size();
-        for (int j = 1; ok && j < len; ++j) {
-            const auto c = static_cast<unsigned char>(in[k + static_cast<size_t>(j)]);
-            ok = (c & 0xC0) == 0x80;
-            cp = (cp << 6) | (c & 0x3F);
+    out.reserve(t.size());
+    for (size_t i = 0; i < t.size();) {
+        auto c = static_cast<unsigned char>(t[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+            continue;
         }
-        // Overlong forms and surrogates are no characters.
-        constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
-        ok = ok && cp >= kLeast[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        const int byte = ok ? byte_of(cp) : -1;
-        if (byte < 0) ++bad;
-        out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-        k += ok ? static_cast<size_t>(len) : 1;
+        const size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+        if (n == 0 || (n == 3 && c > 0xEF) || i + n > t.size()) return std::nullopt;
+        unsigned long cp = c & (0xFF >> (n + 1));
+        for (size_t k = 1; k < n; ++k) {
+            auto d = static_cast<unsigned char>(t[i + k]);
+            if ((d & 0xC0) != 0x80) return std::nullopt;
+            cp = cp << 6 | (d & 0x3F);
+        }
+        // Overlong forms and surrogates are no UTF-8.
+        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+            return std::nullopt;
+        int b = letters_1252_of(cp);
+        lacking += b < 0;
+        out += b < 0 ? '?' : static_cast<char>(b);
+        i += n;
     }
-    if (unmapped) *unmapped = bad;
+    if (unmapped) *unmapped = lacking;
     return out;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ unsigned char to_lower_1252(unsigned char c);
 // The capital of a lower-case letter (é -> É, š -> Š, ÿ -> Ÿ); ß and any other byte unchanged.
 unsigned char to_upper_1252(unsigned char c);
 
-// UTF-8 text (as other editors write it) in Windows-1252. A character the code page lacks, and
-// a byte that is no part of a well-formed character, become '?'; `unmapped` counts them.
-std::string utf8_to_1252(std::string_view in, size_t* unmapped = nullptr);
+// The Windows-1252 byte of a Unicode character; -1 for one the code page lacks.
+int letters_1252_of(unsigned long code_point);
+// A UTF-8 text (a byte-order mark before it dropped) in Windows-1252, "?" for characters the
+// code page lacks (counted in `unmapped`); nullopt when `text` is not UTF-8.
+std::optional<std::string> letters_from_utf8(std::string_view text, size_t* unmapped = nullptr);

@@ -56,6 +56,10 @@ struct ShellHooks {
     bool (*rich_open)(Key key, const std::string& name, int mode) = nullptr;
     bool (*links_open)(HWND parent) = nullptr;
     bool (*clist_open_file)(const std::string& file) = nullptr;
+    // The text windows' editor control as a child of `parent` for a tool on a sibling floor: it
+    // lays out a text of any length in linear time and answers the system edit control's
+    // messages, WM_SETTEXT and WM_GETTEXT being its text. Null when it could not be made.
+    HWND (*text_editor)(HWND parent, const LOGFONTA& font, bool wrap) = nullptr;
 };
 extern ShellHooks shell_hooks_;
 

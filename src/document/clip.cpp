@@ -128,6 +128,7 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         dy = m.y;
     }
     Document& d = view_doc();
+    shape_groups_renumber(part.shapes, d.shapes);
     KeyPool obj_keys(d.objs), shape_keys(d.shapes);
     std::vector<Key> remap(65536, 0);
     std::vector<Obj> objs;

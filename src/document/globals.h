@@ -25,8 +25,9 @@ struct Gosub {
     int scroll_x = 0, scroll_y = 0;
 };
 
-// What opened the current pop-up menu: two 16-bit fields whose meaning the opener chooses.
-struct PopupSource { int16_t a = 0, b = 0; };
+// What opened the current pop-up menu: two fields whose meaning the opener chooses (keys, or a
+// point's coordinates, which need all 32 bits).
+struct PopupSource { int32_t a = 0, b = 0; };
 
 extern std::vector<Key> marked_obj_;
 extern std::vector<MarkedLink> marked_link_;

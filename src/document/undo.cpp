@@ -27,7 +27,7 @@ auto fields(Obj& o) {
 }
 auto fields(Link& l) { return std::tie(l.from, l.to, l.flags, l.kind, l.label_pos_colour, l.end_positions, l.label); }
 auto fields(Shape& s) {
-    return std::tie(s.key, s.kind, s.level, s.colour_curve, s.style, s.left, s.top, s.right, s.bottom);
+    return std::tie(s.key, s.kind, s.level, s.colour_curve, s.style, s.left, s.top, s.right, s.bottom, s.group);
 }
 template <class T> constexpr bool kHasFields = requires(T& t) { fields(t); };
 

@@ -151,9 +151,13 @@ static bool read_document(const std::string& name, Document& out, std::string* e
         set(error, "Loading " + name + "\n" + sys_reason());
         return false;
     }
-    // Written by an editor that marks UTF-8 text: read in the program's code page.
+    // Written by an editor that marks UTF-8 text: read in the program's code page (text that is
+    // not UTF-8 after all is read as it is).
     size_t unmapped = 0;
-    if (text.starts_with("\xEF\xBB\xBF")) text = utf8_to_1252(std::string_view(text).substr(3), &unmapped);
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        auto ansi = letters_from_utf8(text, &unmapped);
+        text = ansi ? std::move(*ansi) : text.substr(3);
+    }
     Document d;
     LoadError err;
     if (!Document::from_text(text, d, err)) {

@@ -585,10 +585,11 @@ std::string http_clear_report(const ArchiveClear& plan, size_t failed, int days)
     const size_t younger = plan.record.size() - std::min(failed, plan.record.size());
     if (younger) out += "\n" + count_of(younger, "download is", "downloads are") + " less than " + count_of(days, "day", "days") + " old and stayed.";
     if (failed) out += "\n" + count_of(failed, "file", "files") + " could not be deleted (in use, or read-only).";
-    if (plan.unrecorded)
-        out += "\n" + count_of(plan.unrecorded, "file stayed that", "files stayed that") +
-               " the archive did not note as its downloads (your own files, or copies kept before it noted them); "
-               "delete them by hand if you no longer need them.";
+    if (plan.unrecorded == 1)
+        out += "\n1 file that the archive did not write stayed: delete it by hand if you no longer need it.";
+    else if (plan.unrecorded > 1)
+        out += "\n" + std::to_string(plan.unrecorded) +
+               " files that the archive did not write stayed: delete them by hand if you no longer need them.";
     return out;
 }
 

@@ -369,6 +369,7 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     *res = 0;
     switch (msg) {
     case WM_KEYDOWN:
+        if (tw_close_key(win, wp)) return true;
         show_status(win);
         if (wp != VK_SHIFT && wp != VK_CONTROL) mark_changed(win, false);
         return false;
@@ -454,9 +455,8 @@ void open_source_editor() {
 }
 
 void open_dictionary_editor() {
-    std::string name = file_setting_get_text("CustDictionary", file_progdir_path("custdict.kba"));
-    file_create_if_missing(name, "");
-    tw_open(0, name, 5);
+    std::string name = spell_custdict_name();
+    if (file_create_if_missing(name, "")) tw_open(0, name, 5);
 }
 
 void toggle_wordwrap() {

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr uint32_t kNoPrintSeq = 0x0200;
-constexpr int32_t kShapeGrouped = 0x20;
+constexpr int32_t kShapeGrouped = kShapeGroupBit;
 constexpr int32_t kShapeThick = 0x2;
 constexpr int32_t kShapeDashed = 0x4;
 constexpr int32_t kShapeDotted = 0x8;
@@ -143,23 +143,16 @@ int view_group_shapes(bool group) {
         view_note("First mark 2 or more Shapes");
         return -1;
     }
+    // Each Group makes a group of its own; marked members of older groups join it.
+    const int32_t number = group ? shape_group_free(view_doc().shapes) : 0;
     return change_marked(group ? "Group" : "Ungroup", no_obj, no_link, [&](Shape& s) {
         s.style = group ? (s.style | kShapeGrouped) : (s.style & ~kShapeGrouped);
+        s.group = number;
     });
 }
 
 std::vector<Key> view_with_groups(const std::vector<Key>& shapes) {
-    Document& d = view_doc();
-    std::vector<int> levels;
-    for (Key k : shapes)
-        if (const Shape* s = d.shape(k); s && (s->style & kShapeGrouped)) levels.push_back(s->level);
-    std::vector<Key> out = shapes;
-    if (levels.empty()) return out;
-    for (const Shape& s : d.shapes)
-        if ((s.style & kShapeGrouped) && std::find(levels.begin(), levels.end(), s.level) != levels.end() &&
-            std::find(out.begin(), out.end(), s.key) == out.end())
-            out.push_back(s.key);
-    return out;
+    return shape_with_groups(view_doc().shapes, shapes);
 }
 
 int view_front_back(bool front, int kind) {

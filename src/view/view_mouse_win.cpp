@@ -68,12 +68,15 @@ bool in_link_rim(const ViewMapping& m, const Rc& r0, Pt p) {
     return p.x - r.left < rim || r.right - p.x < rim || r.top - p.y < rim || p.y - r.bottom < rim;
 }
 
+// Shape > Show/Hide Points: hidden points are neither hit nor erased.
+bool points_hidden() { return menu_checked(CMD_SHOW_POINTS); }
+
 struct Hit {
     enum Kind { Void, ObjHandle, ShapeHandle, Object, ObjectRim, Label, Link, Shape, Point } kind = Void;
     Key a = 0, b = 0;
     int handle = -1;
     Rc rect;
-    Pt point;  // a point's own coordinates: a and b hold only their low 16 bits
+    Pt point;  // a point's own coordinates
 };
 
 Hit hit_test(const ViewMapping& m, Pt lp) {
@@ -112,11 +115,10 @@ Hit hit_test(const ViewMapping& m, Pt lp) {
     }
     if (const LinkPath* l = link_at(view_painted_links(), lp, reach(m, 8, 4))) return {Hit::Link, l->from, l->to};
     if (auto k = shape_at(view_doc().shapes, level, lp, reach(m, 4, 3))) return {Hit::Shape, *k};
-    int pi = point_at(view_doc().points, level, lp, reach(m, 6, 4));
+    int pi = points_hidden() ? -1 : point_at(view_doc().points, level, lp, reach(m, 6, 4));
     if (pi >= 0) {
         const auto& q = view_doc().points[static_cast<size_t>(pi)];
-        return {Hit::Point, static_cast<Key>(static_cast<uint16_t>(q.x)), static_cast<Key>(static_cast<uint16_t>(q.y)),
-                -1, {}, {q.x, q.y}};
+        return {Hit::Point, 0, 0, -1, {}, {q.x, q.y}};
     }
     return h;
 }
@@ -186,6 +188,7 @@ void add_point(Pt lp) {
 }
 
 void erase_points(const ViewMapping& m, Pt lp) {
+    if (points_hidden()) return;
     int r = reach(m, 6, 5);
     for (;;) {
         int i = point_at(view_doc().points, current_level(), lp, r);
@@ -347,8 +350,8 @@ void finish_shape(Pt lp) {
     auto key = view_shape_put(s);
     if (!key) return;
     step.commit("Create Shape");
+    // Left unmarked: picking the next tool would otherwise re-kind or restyle it.
     view_unmark_all();
-    marked_shape_ = {*key};
     view_invalidate();
 }
 
@@ -741,12 +744,11 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
     popup_point_ = lp;
     Hit h = hit_test(m, lp);
     int menu_id = IDM_POP_BACKGROUND;
-    PopupSource src{static_cast<int16_t>(std::clamp(lp.x, -32768, 32767)),
-                    static_cast<int16_t>(std::clamp(lp.y, -32768, 32767))};
+    PopupSource src{lp.x, lp.y};
     switch (h.kind) {
     case Hit::Object: case Hit::ObjectRim: case Hit::ObjHandle:
         menu_id = IDM_POP_OBJECT;
-        src = {static_cast<int16_t>(h.a), 0};
+        src = {h.a, 0};
         if (!is_marked(marked_obj_, h.a)) {
             view_unmark_all();
             obj_mark_one(h.a);
@@ -754,7 +756,7 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         break;
     case Hit::Shape: case Hit::ShapeHandle:
         menu_id = IDM_POP_SHAPE;
-        src = {static_cast<int16_t>(h.a), 0};
+        src = {h.a, 0};
         if (!is_marked(marked_shape_, h.a)) {
             view_unmark_all();
             marked_shape_ = view_with_groups({h.a});
@@ -762,12 +764,12 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         break;
     case Hit::Link: case Hit::Label:
         menu_id = IDM_POP_LINK;
-        src = {static_cast<int16_t>(h.a), static_cast<int16_t>(h.b)};
+        src = {h.a, h.b};
         marked_link_ = {{h.a, h.b}};
         break;
     case Hit::Point:
         menu_id = IDM_POP_POINT;
-        src = {static_cast<int16_t>(h.a), static_cast<int16_t>(h.b)};
+        src = {h.point.x, h.point.y};
         break;
     default: break;
     }

@@ -40,39 +40,49 @@ std::vector<ObjBox> g_objs;
 std::vector<LinkPath> g_links;
 ViewOverlay g_overlay;
 
-// One back buffer for the window, kept between paints and re-made only when the size changes.
-// A 32-bit DIB section, so that the canvas can set the pixels of small figures itself.
+// One back buffer for the window: its bitmap is kept between paints and re-made only when the
+// size changes. A 32-bit DIB section, so that the canvas can set the pixels of small figures
+// itself. Its DC is made afresh for every paint, so that no clip, mapping or selected object of
+// an earlier paint reaches the next, not even of one the system abandoned half-way.
 struct BackBuffer {
-    HDC dc = nullptr;
+    HDC dc = nullptr;  // while a paint runs
     HBITMAP bmp = nullptr, old = nullptr;
     uint32_t* bits = nullptr;
     int w = 0, h = 0;
-    HDC get(HDC screen, int cw, int ch) {
-        if (dc && cw <= w && ch <= h) return dc;
-        release();
-        w = std::max(1, cw);
-        h = std::max(1, ch);
+    HDC begin(HDC screen, int cw, int ch) {
+        end();  // left by a paint that never finished
+        if (!bmp || cw > w || ch > h) {
+            drop_bitmap();
+            w = std::max(1, cw);
+            h = std::max(1, ch);
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* p = nullptr;
+            bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+            bits = static_cast<uint32_t*>(p);
+            if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
+        }
         dc = CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* p = nullptr;
-        bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-        bits = static_cast<uint32_t*>(p);
-        if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
         old = static_cast<HBITMAP>(SelectObject(dc, bmp));
         return dc;
     }
-    void release() {
+    void end() {
         if (!dc) return;
         SelectObject(dc, old);
-        DeleteObject(bmp);
         DeleteDC(dc);
         dc = nullptr;
-        bmp = old = nullptr;
+        old = nullptr;
+    }
+    void drop_bitmap() {
+        if (bmp) DeleteObject(bmp);
+        bmp = nullptr;
         bits = nullptr;
         w = h = 0;
     }
-    ~BackBuffer() { release(); }
+    ~BackBuffer() {
+        end();
+        drop_bitmap();
+    }
 };
 BackBuffer g_buffer;
 
@@ -782,6 +792,8 @@ void view_paint_part(HDC dc, const ViewMapping& m, const Document& part) {
     objrect_ = rects;
 }
 
+HDC view_paint_begin(HDC screen, int w, int h) { return g_buffer.begin(screen, w, h); }
+
 void view_on_paint(HWND win) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(win, &ps);
@@ -789,7 +801,11 @@ void view_on_paint(HWND win) {
     GetClientRect(win, &client);
     RECT clip;
     if (IntersectRect(&clip, &ps.rcPaint, &client)) {
-        HDC mem = g_buffer.get(dc, client.right, client.bottom);
+        HDC mem = view_paint_begin(dc, client.right, client.bottom);
+        // A paint that ends by an exception lets go of its DC as well.
+        struct End {
+            ~End() { g_buffer.end(); }
+        } end;
         int saved = SaveDC(mem);
         IntersectClipRect(mem, clip.left, clip.top, clip.right, clip.bottom);
         ViewMapping m = view_mapping();

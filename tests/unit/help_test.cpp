@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -207,4 +208,34 @@ TEST(HelpShipped, CardsReachEverySample) {
             }
         }
     EXPECT_EQ(samples.size(), 16u);
+}
+
+// A command the help names with its key, "Analyzer (F5)", is the menu item that shows that key
+// (named in the words just before it).
+TEST(HelpShipped, KeysNamedInTopicsAreTheMenusOwn) {
+    std::multimap<std::string, std::string> items;  // key -> item text without "&" and "..."
+    std::regex item(R"~(MENUITEM\s+"([^"\\]*)\\t([^"]+)")~");
+    const std::string rc = read(fs::path(VORN_SOURCE_DIR) / "src" / "resources" / "main.rc");
+    for (std::sregex_iterator it(rc.begin(), rc.end(), item), end; it != end; ++it) {
+        std::string name = (*it)[1];
+        name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
+        if (name.ends_with("...")) name.resize(name.size() - 3);
+        items.emplace((*it)[2], name);
+    }
+    ASSERT_GT(items.size(), 20u);
+    std::regex named(R"(\((F\d+|Ctrl\+[A-Z]|Esc)\))");
+    int checked = 0;
+    for (const auto& t : shipped().topics) {
+        for (std::sregex_iterator it(t.body.begin(), t.body.end(), named), end; it != end; ++it) {
+            const std::string before = t.body.substr(0, static_cast<size_t>(it->position()));
+            auto [a, b] = items.equal_range((*it)[1]);
+            bool found = false;
+            const std::string near = before.substr(before.size() - std::min<size_t>(40, before.size()));
+            for (auto i = a; i != b && !found; ++i) found = near.find(i->second + " ") != std::string::npos;
+            EXPECT_TRUE(found) << "topic " << t.id << ": \"..." << before.substr(before.size() - std::min<size_t>(30, before.size()))
+                               << (*it)[0] << "\" names no menu item with that key";
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 10);
 }

@@ -102,6 +102,24 @@ TEST(ViewGeom, FitZoomShowsTheWholeRectangle) {
     }
 }
 
+// Objects at the edges of the coordinate range, framed with their margins: the frame spans the
+// whole range, so the fit is the smallest zoom, centred inside the range.
+TEST(ViewGeom, FitOverTheWholeCoordinateRangeGivesTheSmallestZoom) {
+    FitFrame f;
+    for (int64_t x : {int64_t{2147483600}, int64_t{-2147483600}, int64_t{INT32_MIN}, int64_t{INT32_MAX}})
+        f.add(x - 100, 60, x + 100, -60);
+    f.add(-100, int64_t{2147483600} + 60, 100, int64_t{2147483600} - 60);
+    EXPECT_EQ(fit_zoom_percent(f, 40, 800, 600), 1);
+    Pt c = fit_centre(f);
+    EXPECT_LE(std::abs(c.x), 1);
+    EXPECT_GT(c.y, 1000000000);
+    // One object near the limit alone is framed as closely as any other.
+    FitFrame one;
+    one.add(int64_t{2147483600} - 100, 60, int64_t{2147483600} + 100, -60);
+    EXPECT_EQ(fit_zoom_percent(one, 40, 800, 600), 275);
+    EXPECT_EQ(fit_centre(one), (Pt{2147483600, 0}));
+}
+
 TEST(ViewGeom, LinkPathsTurnWhereOrthogonalRoutesTurn) {
     Pt a{0, 0}, b{100, 50};
     EXPECT_EQ(link_route_path(0, a, b), (std::vector<Pt>{a, b}));

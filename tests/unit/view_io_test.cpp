@@ -194,11 +194,15 @@ TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
 
 TEST_F(ViewFiles, RichTextDraftIsEscaped) {
     make_current("a{b}\\c \xe9");
+    // A field of the object's text shows as its text alone, as a reader sees it.
+    view_doc().objs[0].ext = "See the \x0b" "budget\x0e" "budget.vrn\x0f now.";
     std::string err;
     ASSERT_TRUE(view_save(path("draft.rtf"), &err)) << err;
     std::string rtf = read(path("draft.rtf"));
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("a\\{b\\}\\\\c \\'e9"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("See the budget now."), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("\\'0"), std::string::npos) << rtf;
     // Braces balance, so the file stays readable.
     int depth = 0;
     for (size_t k = 0; k < rtf.size(); ++k) {
@@ -370,25 +374,6 @@ TEST_F(ViewFiles, AFullDiskIsReportedAndTheDocumentKept) {
     }
 }
 
-// Text as other editors write UTF-8: characters of Windows-1252 come through, others and broken
-// sequences become '?' and are counted.
-TEST(Utf8Text, ReadsInWindows1252) {
-    struct Case { std::string in, want; size_t unmapped; } cases[] = {
-        {"plain", "plain", 0},
-        {"Caf\xC3\xA9 \xE2\x82\xAC" "5 \xC5\x93", "Caf\xE9 \x80" "5 \x9C", 0},   // é € œ
-        {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94", 0},                      // curly quotes
-        {"snow \xE2\x98\x83 \xF0\x9F\x98\x80!", "snow ? ?!", 2},               // ☃ and an emoji
-        {"cut \xC3", "cut ?", 1},                                               // ends inside one
-        {"\xC0\xAF\xED\xA0\x80", "?????", 5},                                  // overlong, surrogate
-        {"\xA9 raw", "? raw", 1},                                               // a 1252 byte, not UTF-8
-    };
-    for (const auto& c : cases) {
-        size_t n = 99;
-        EXPECT_EQ(utf8_to_1252(c.in, &n), c.want) << c.in;
-        EXPECT_EQ(n, c.unmapped) << c.in;
-    }
-}
-
 // A document saved with a UTF-8 mark opens, its texts in the program's characters; what has no
 // form there is told in a note.
 TEST_F(ViewFiles, ADocumentMarkedAsUtf8Opens) {
@@ -402,6 +387,11 @@ TEST_F(ViewFiles, ADocumentMarkedAsUtf8Opens) {
     EXPECT_EQ(view_take_load_note(),
               path("bom.vrn") + "\n1 character has no form in the Windows-1252 character set and reads as \"?\"");
     EXPECT_FALSE(view_doc().changed);
+    // A mark before text that is not UTF-8 after all: the text is read as it stands.
+    write(path("odd.vrn"), "\xEF\xBB\xBFj_(1,\"Caf\xE9\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n");
+    ASSERT_TRUE(view_load_file(path("odd.vrn"), &err)) << err;
+    EXPECT_EQ(view_doc().objs[0].id, "Caf\xE9");
+    EXPECT_EQ(view_take_load_note(), "");
 }
 
 TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopied) {

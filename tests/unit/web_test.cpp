@@ -273,14 +273,13 @@ TEST(WebArchive, ClearingTakesOnlyRecordedNames) {
     EXPECT_EQ(old.unrecorded, 1u) << "the user's own file; the record itself is not counted";
 
     // The report says what went, what stayed and why.
-    EXPECT_EQ(http_clear_report(all, 0, 0), "2 files were deleted.\n1 file stayed that the archive did not note as its "
-                                            "downloads (your own files, or copies kept before it noted them); delete "
-                                            "them by hand if you no longer need them.");
+    EXPECT_EQ(http_clear_report(all, 0, 0), "2 files were deleted.\n1 file that the archive did not write stayed: delete it "
+                                            "by hand if you no longer need it.");
     ArchiveClear one_failed = old;
     one_failed.record.push_back("host a.vrn");
     EXPECT_EQ(http_clear_report(one_failed, 1, 5).rfind("No file was deleted.\n1 download is less than 5 days old and "
                                                         "stayed.\n1 file could not be deleted (in use, or read-only).\n1 file "
-                                                        "stayed that",
+                                                        "that the archive",
                                                         0),
               0u);
     EXPECT_EQ(http_clear_report(ArchiveClear{{"x"}, {}, 0}, 0, 1), "1 file was deleted.");

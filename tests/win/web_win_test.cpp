@@ -584,9 +584,8 @@ TEST_F(Web, ClearArchiveDeletesOnlyWhatTheArchiveWrote) {
     EXPECT_EQ(files_under(archive_), own);
     // Clearing says what it left and why.
     ASSERT_FALSE(Boxes::notes.empty());
-    EXPECT_EQ(Boxes::notes.back(), "2 files were deleted.\n4 files stayed that the archive did not note as its downloads "
-                                   "(your own files, or copies kept before it noted them); delete them by hand if you "
-                                   "no longer need them.");
+    EXPECT_EQ(Boxes::notes.back(), "2 files were deleted.\n4 files that the archive did not write stayed: delete them by "
+                                   "hand if you no longer need them.");
     // The list shows what is left.
     auto left = listed();
     std::sort(left.begin(), left.end());
