@@ -336,7 +336,7 @@ int file_open_document(const std::string& name) {
     return 1;
 }
 
-bool file_load_document(const std::string& name) {
+bool file_load_document(const std::string& name, const std::string& if_refused) {
     const std::string source = document_source(name);
     if (!file_exists(source)) {
         dlg_error_msg("Cannot find %s", name);
@@ -348,7 +348,7 @@ bool file_load_document(const std::string& name) {
     std::string err;
     if (!view_read_document(source, next, &err)) {
         view_repaint();  // painted while the box shows
-        msg_error(err.empty() ? "Loading " + source : err);
+        msg_error((err.empty() ? "Loading " + source : err) + (if_refused.empty() ? "" : "\n\n" + if_refused));
         return false;
     }
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
@@ -382,9 +382,9 @@ bool file_save_document(const std::string& name) {
     return true;
 }
 
-bool file_reload_document() {
+bool file_reload_document(const std::string& if_refused) {
     const std::string name = file_current_name();
-    if (!file_load_document(name)) return false;
+    if (!file_load_document(name, if_refused)) return false;
     document_opened(name, false);
     return true;
 }

@@ -193,11 +193,15 @@ TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
 
 TEST_F(ViewFiles, RichTextDraftIsEscaped) {
     make_current("a{b}\\c \xe9");
+    // A field of the object's text shows as its text alone, as a reader sees it.
+    view_doc().objs[0].ext = "See the \x0b" "budget\x0e" "budget.vrn\x0f now.";
     std::string err;
     ASSERT_TRUE(view_save(path("draft.rtf"), &err)) << err;
     std::string rtf = read(path("draft.rtf"));
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("a\\{b\\}\\\\c \\'e9"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("See the budget now."), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("\\'0"), std::string::npos) << rtf;
     // Braces balance, so the file stays readable.
     int depth = 0;
     for (size_t k = 0; k < rtf.size(); ++k) {
