@@ -66,8 +66,8 @@ void view_clip_owner_message(HWND win, UINT msg, WPARAM wp);
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);
-// The back buffer's device context for one paint of a window of w x h pixels, made afresh: what
-// a paint that never ended left in the last one (clip, mapping, objects) is gone.
+// The back buffer's device context for one paint of a window of w x h pixels: a fresh one when
+// the last paint never ended, so nothing it left (clip, mapping, objects) reaches this one.
 HDC view_paint_begin(HDC screen, int w, int h);
 
 // What the last paint put where, for hit tests between paints.
