@@ -256,6 +256,7 @@ std::vector<Key> shape_with_groups(const std::vector<Shape>& shapes, const std::
 }
 
 void shape_groups_renumber(std::vector<Shape>& added, const std::vector<Shape>& existing) {
+    if (std::none_of(added.begin(), added.end(), grouped)) return;
     std::vector<Shape> all = existing;
     std::map<std::pair<int32_t, int32_t>, int32_t> given;  // (level, old number) -> new number
     for (Shape& s : added) {

@@ -741,6 +741,22 @@ void view_mouse_dbl(HWND win, int x, int y, UINT keys) {
     if (!view_open_textbox(1, *key, 0, true)) create_obj_later_.reset();
 }
 
+namespace {
+
+// Pop-up menu `menu_id` at client point `at`, its commands acting on `src`.
+void show_popup(HWND win, int menu_id, PopupSource src, POINT at) {
+    view_invalidate();
+    popup_menu_inst_ = src;
+    HMENU res = LoadMenuA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menu_id));
+    if (!res) return;
+    ClientToScreen(win, &at);
+    HWND owner = main_inst_ ? main_inst_ : win;
+    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    DestroyMenu(res);
+}
+
+}  // namespace
+
 void view_mouse_right(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt lp = m.to_logical({x, y});
@@ -776,16 +792,51 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         break;
     default: break;
     }
+    show_popup(win, menu_id, src, {x, y});
+}
+
+void view_context_menu(HWND win, int screen_x, int screen_y) {
+    if (screen_x != -1 || screen_y != -1) {
+        POINT p{screen_x, screen_y};
+        ScreenToClient(win, &p);
+        view_mouse_right(win, p.x, p.y, 0);
+        return;
+    }
+    // From the keyboard: the menu of the marked item, shown on it; without one, the
+    // background's, in the middle of the window.
+    const ViewMapping m = view_mapping();
+    RECT c;
+    GetClientRect(win, &c);
+    Pt at = m.to_logical({c.right / 2, c.bottom / 2});
+    int menu_id = IDM_POP_BACKGROUND;
+    std::optional<PopupSource> src;
+    const int level = m.pos.level;
+    auto middle = [](const Rc& r) { return Pt{r.left / 2 + r.right / 2, r.top / 2 + r.bottom / 2}; };
+    if (!marked_obj_.empty()) {
+        menu_id = IDM_POP_OBJECT;
+        src = PopupSource{static_cast<int16_t>(marked_obj_.front()), 0};
+        if (const ObjBox* b = box_of(view_painted_objects(), marked_obj_.front(), level)) at = middle(b->rect);
+    } else if (!marked_shape_.empty()) {
+        menu_id = IDM_POP_SHAPE;
+        src = PopupSource{static_cast<int16_t>(marked_shape_.front()), 0};
+        if (auto sh = view_shape_get(marked_shape_.front())) at = middle(Rc{sh->left, sh->top, sh->right, sh->bottom});
+    } else if (!marked_link_.empty()) {
+        menu_id = IDM_POP_LINK;
+        const MarkedLink l = marked_link_.front();
+        src = PopupSource{static_cast<int16_t>(l.from), static_cast<int16_t>(l.to)};
+        for (const LinkPath& path : view_painted_links())
+            if (path.from == l.from && path.to == l.to && !path.pts.empty()) at = path.pts[path.pts.size() / 2];
+    }
+    popup_point_ = at;
+    if (!src)
+        src = PopupSource{static_cast<int16_t>(std::clamp(at.x, -32768, 32767)),
+                          static_cast<int16_t>(std::clamp(at.y, -32768, 32767))};
     if (menu_checked(CMD_SLIDESHOW)) menu_id = IDM_POP_SLIDESHOW;
-    view_invalidate();
-    popup_menu_inst_ = src;
-    HMENU res = LoadMenuA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menu_id));
-    if (!res) return;
-    POINT sp{x, y};
-    ClientToScreen(win, &sp);
-    HWND owner = main_inst_ ? main_inst_ : win;
-    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, sp.x, sp.y, 0, owner, nullptr);
-    DestroyMenu(res);
+    // An item scrolled out of sight has its menu in the middle of the window.
+    Pt d = m.to_device(at);
+    POINT p{d.x, d.y};
+    if (!PtInRect(&c, p)) p = {c.right / 2, c.bottom / 2};
+    show_popup(win, menu_id, *src, p);
 }
 
 bool view_key(HWND win, UINT vk) {
@@ -815,6 +866,7 @@ bool view_key(HWND win, UINT vk) {
         if (marked_obj_.size() != 1) return false;
         view_obj_run_action(marked_obj_.front());
         return true;
+    case VK_APPS: view_context_menu(win, -1, -1); return true;
     case VK_PRIOR: view_level_step(-1); return true;
     case VK_NEXT: view_level_step(1); return true;
     default: return false;

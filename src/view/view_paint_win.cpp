@@ -41,17 +41,18 @@ std::vector<uint32_t> g_places;  // the document place of each objrect_ entry
 std::vector<LinkPath> g_links;
 ViewOverlay g_overlay;
 
-// One back buffer for the window: its bitmap is kept between paints and re-made only when the
-// size changes. A 32-bit DIB section, so that the canvas can set the pixels of small figures
-// itself. Its DC is made afresh for every paint, so that no clip, mapping or selected object of
-// an earlier paint reaches the next, not even of one the system abandoned half-way.
+// One back buffer for the window, kept between paints and re-made only when the size changes.
+// A 32-bit DIB section, so that the canvas can set the pixels of small figures itself. A paint
+// that never ended (the system abandoned it half-way, or an exception left it) may have left a
+// clip, a mapping or objects in the DC: the next paint then takes a fresh DC.
 struct BackBuffer {
-    HDC dc = nullptr;  // while a paint runs
+    HDC dc = nullptr;
     HBITMAP bmp = nullptr, old = nullptr;
     uint32_t* bits = nullptr;
     int w = 0, h = 0;
+    bool painting = false;  // between begin and end
     HDC begin(HDC screen, int cw, int ch) {
-        end();  // left by a paint that never finished
+        if (painting || cw > w || ch > h) release_dc();
         if (!bmp || cw > w || ch > h) {
             drop_bitmap();
             w = std::max(1, cw);
@@ -63,11 +64,16 @@ struct BackBuffer {
             bits = static_cast<uint32_t*>(p);
             if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
         }
-        dc = CreateCompatibleDC(screen);
-        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        if (!dc) {
+            dc = CreateCompatibleDC(screen);
+            old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        }
+        painting = true;
         return dc;
     }
-    void end() {
+    // The DC is as the paint found it again.
+    void end() { painting = false; }
+    void release_dc() {
         if (!dc) return;
         SelectObject(dc, old);
         DeleteDC(dc);
@@ -81,7 +87,7 @@ struct BackBuffer {
         w = h = 0;
     }
     ~BackBuffer() {
-        end();
+        release_dc();
         drop_bitmap();
     }
 };
@@ -855,10 +861,6 @@ void view_on_paint(HWND win) {
     RECT clip;
     if (IntersectRect(&clip, &ps.rcPaint, &client)) {
         HDC mem = view_paint_begin(dc, client.right, client.bottom);
-        // A paint that ends by an exception lets go of its DC as well.
-        struct End {
-            ~End() { g_buffer.end(); }
-        } end;
         int saved = SaveDC(mem);
         IntersectClipRect(mem, clip.left, clip.top, clip.right, clip.bottom);
         ViewMapping m = view_mapping();
@@ -870,6 +872,7 @@ void view_on_paint(HWND win) {
             draw_preview_mapping(mem, 1);
         }
         RestoreDC(mem, saved);
+        g_buffer.end();
         BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, mem, clip.left, clip.top,
                SRCCOPY);
     }

@@ -170,23 +170,23 @@ TEST_F(RepeatedKeys, EveryMarkedObjectMovesAndComesBackFromACutAndIsSaved) {
     ASSERT_EQ(view_doc().objs[65535].key, 1);  // keys repeat
 
     SetFocus(view_inst_);
-    wt::ctrl_key('A');
+    wt::key_with(VK_CONTROL, 'A');
     wt::key(VK_RIGHT);
     for (Obj& o : objs) o.x += 10;
     EXPECT_TRUE(view_doc().objs == objs) << "each object moves once";
 
-    wt::ctrl_key('X');
+    wt::key_with(VK_CONTROL, 'X');
     EXPECT_TRUE(view_doc().objs.empty());
     EXPECT_EQ(view_undo_name(), "Cut");
     ASSERT_EQ(wt::Boxes::notes.size(), 1u);  // the move gave way to it
     EXPECT_NE(wt::Boxes::notes[0].find("\"Cut\""), std::string::npos) << wt::Boxes::notes[0];
 
-    wt::ctrl_key('V');
+    wt::key_with(VK_CONTROL, 'V');
     ASSERT_EQ(wt::Boxes::notes.size(), 2u);
     EXPECT_NE(wt::Boxes::notes[1].find("4465 of the 70000 objects do not fit"), std::string::npos) << wt::Boxes::notes[1];
     EXPECT_TRUE(view_doc().objs.empty());
 
-    wt::ctrl_key('Z');
+    wt::key_with(VK_CONTROL, 'Z');
     EXPECT_TRUE(view_doc().objs == objs);
     ASSERT_TRUE(file_save_document(path("saved.vrn")));
     const std::vector<Obj> saved = objects_in_file(path("saved.vrn"));
@@ -206,7 +206,7 @@ TEST_F(RepeatedKeys, DeleteWithoutMemoryForUndoAsksFirst) {
     view_use_document(std::move(d));
     view_after_load();
     SetFocus(view_inst_);
-    wt::ctrl_key('A');
+    wt::key_with(VK_CONTROL, 'A');
     for (int answer : {2, 1}) {
         wt::Boxes::answer = answer;
         {
