@@ -48,8 +48,9 @@ struct ShellHooks {
     int (*open_document)(const std::string& name) = nullptr;
     int (*ask_save)() = nullptr;
     // Reads the current document again from its file, unasked (the Source Editor wrote it);
-    // false when it does not load: the reason was shown and the document is kept as it was.
-    bool (*reload_document)() = nullptr;
+    // false when it does not load: the reason was shown with `if_refused` after it, and the
+    // document is kept as it was.
+    bool (*reload_document)(const std::string& if_refused) = nullptr;
     void (*set_title)(const std::string& name) = nullptr;
     // Tools the object actions open on sibling floors: a rich-text window (key 0 opens file
     // `name`), Find Links, a checklist file; false when nothing was opened.

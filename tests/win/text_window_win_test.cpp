@@ -617,6 +617,28 @@ TEST_F(TextWin, MinimisedCloseKeepsThePlaceAndKeysClose) {
     EXPECT_EQ(tw_inst_[0].key, second);
 }
 
+// An object's window closed by its close box stores the text and leaves the object marked, so
+// the arrow keys go on moving it.
+TEST_F(TextWin, ClosingAnObjectsWindowLeavesTheObjectMarked) {
+    Key k = obj("Alpha", 0, "words");
+    Key other = obj("Other", 0, "", 900, -100);
+    activate(k);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    type(w, "more ");
+    SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(view_undo_name(), "Change Text");
+    EXPECT_NE(view_obj_get(k)->ext, "words");
+    EXPECT_EQ(marked_obj_, std::vector<Key>{k});
+    SetFocus(view_inst_);
+    const int x = view_obj_get(k)->x;
+    wt::key(VK_RIGHT);
+    EXPECT_EQ(view_obj_get(k)->x, x + 10);
+    EXPECT_EQ(view_obj_get(other)->x, 900);
+}
+
 TEST_F(TextWin, CheckWhileTypingOnlyForKeysTypedIntoTheWindow) {
     menu_check(CMD_CHECK_TYPING, 1);
     Key k = obj("Notes", 0, "wrods first");
