@@ -604,13 +604,7 @@ TEST_F(TextWin, MinimisedCloseKeepsThePlaceAndKeysClose) {
     w = tw();
     SetFocus(w);
     pump(20);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    wt::key(VK_F4);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    wt::key_with(VK_CONTROL, VK_F4);
     pump(30);
     EXPECT_FALSE(IsWindow(w));
     ASSERT_EQ(tw_inst_.size(), 1u);
@@ -882,7 +876,6 @@ TEST_F(ActionWin, RiskyActionsOfWebDocumentsAskFirst) {
 }
 
 // With the real message box the question's default button is No, so Enter declines.
-UINT_PTR box_timer_ = 0;
 int box_default_ = 0;
 void CALLBACK answer_with_enter(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = FindWindowA("#32770", "Run Program");
