@@ -51,7 +51,7 @@ constexpr UINT_PTR kBackupTimer = 0x4B01;
 void file_backup_tick();
 // Writes recent files merged with those another running copy stored.
 void file_recent_save();
-// Texts of the File1-File4 items.
+// Lists the recent files between Information and Exit of the File menu, as many as there are.
 void file_recent_menu_update(HMENU file_menu);
 // Current recent list (newest first).
 const std::vector<std::string>& file_recent_list();

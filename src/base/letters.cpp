@@ -45,8 +45,9 @@ int letters_1252_of(unsigned long cp) {
     return -1;
 }
 
-std::optional<std::string> letters_from_utf8(std::string_view t) {
+std::optional<std::string> letters_from_utf8(std::string_view t, size_t* unmapped) {
     if (t.substr(0, 3) == "\xEF\xBB\xBF") t.remove_prefix(3);
+    size_t lacking = 0;
     std::string out;
     out.reserve(t.size());
     for (size_t i = 0; i < t.size();) {
@@ -68,8 +69,10 @@ std::optional<std::string> letters_from_utf8(std::string_view t) {
         if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
             return std::nullopt;
         int b = letters_1252_of(cp);
+        lacking += b < 0;
         out += b < 0 ? '?' : static_cast<char>(b);
         i += n;
     }
+    if (unmapped) *unmapped = lacking;
     return out;
 }

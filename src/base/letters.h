@@ -3,6 +3,7 @@
 // calculator names), the editor's word moves and check while typing.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,5 +21,5 @@ unsigned char to_upper_1252(unsigned char c);
 // The Windows-1252 byte of a Unicode character; -1 for one the code page lacks.
 int letters_1252_of(unsigned long code_point);
 // A UTF-8 text (a byte-order mark before it dropped) in Windows-1252, "?" for characters the
-// code page lacks; nullopt when `text` is not UTF-8.
-std::optional<std::string> letters_from_utf8(std::string_view text);
+// code page lacks (counted in `unmapped`); nullopt when `text` is not UTF-8.
+std::optional<std::string> letters_from_utf8(std::string_view text, size_t* unmapped = nullptr);

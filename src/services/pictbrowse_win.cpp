@@ -187,7 +187,8 @@ void fill_files(HWND win) {
     InvalidateRect(list, nullptr, TRUE);
     SetDlgItemTextA(win, IDC_GB_PATH, br_->list_dir.c_str());
     InvalidateRect(GetDlgItem(win, IDC_GB_STRIP), nullptr, TRUE);
-    EnableWindow(GetDlgItem(win, IDOK), n > 0);
+    // Insert, Copy and Paste act on the file chosen; an empty list has none.
+    for (int id : {IDOK, IDC_GB_COPY, IDC_GB_PASTE}) EnableWindow(GetDlgItem(win, id), n > 0);
 }
 
 // Drive list and directory tree for the tree directory; false when its drive cannot be entered.

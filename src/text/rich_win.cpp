@@ -656,7 +656,11 @@ bool rich_close(HWND win) {
     }
     RECT r = tw_rect_in_main(win);
     const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
-    if (modified || (geom != obj->geom && geom != w->opened_geom)) tw_close_effect(win, store(*w, *obj, geom, modified));
+    if (modified || (geom != obj->geom && geom != w->opened_geom)) {
+        // What the user marked stays marked, so the keys go on acting on it.
+        TwKeepMarks keep;
+        tw_close_effect(win, store(*w, *obj, geom, modified));
+    }
     DestroyWindow(win);
     return true;
 }

@@ -22,8 +22,8 @@ void tw_close_effect(HWND win, const Obj& o);
 std::string tw_title(HWND win);
 // Writes `data` through a temporary file; "Saving %s" with the reason and false on failure.
 bool tw_write_file(const std::string& name, std::string_view data);
-// While it lives, the marking is set aside: a text stored while its window stays open leaves
-// what the user marked as it was.
+// While it lives, the marking is set aside: a text stored, while its window stays open or as it
+// closes, leaves what the user marked as it was.
 struct TwKeepMarks {
     std::vector<Key> objs = marked_obj_, shapes = marked_shape_;
     std::vector<MarkedLink> links = marked_link_;

@@ -346,7 +346,12 @@ bool close_window(HWND win) {
         DestroyWindow(win);
         return true;
     }
-    Obj o = store_text(t.key, *m, *obj, geom);
+    Obj o;
+    {
+        // What the user marked stays marked, so the keys go on acting on it.
+        TwKeepMarks keep;
+        o = store_text(t.key, *m, *obj, geom);
+    }
     remove_inst(win);
     tw_close_effect(win, o);
     DestroyWindow(win);

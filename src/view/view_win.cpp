@@ -209,6 +209,7 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP: view_mouse_up(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
     case WM_LBUTTONDBLCLK: view_mouse_dbl(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
     case WM_RBUTTONUP: view_mouse_right(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_CONTEXTMENU: view_context_menu(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
     case WM_CAPTURECHANGED: view_mouse_capture_lost(win); return 0;
     case WM_CANCELMODE: view_mouse_capture_lost(win); break;
     case WM_TIMER:
@@ -219,6 +220,17 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_KEYDOWN:
         if (view_key(win, static_cast<UINT>(wp))) return 0;
+        break;
+    // The pop-up menu keys are taken here, down and up: the system's own handling of Shift+F10
+    // would also enter the menu bar when the key goes up.
+    case WM_SYSKEYDOWN:
+        if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            view_context_menu(win, -1, -1);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if (wp == VK_APPS) return 0;
         break;
     case WM_MOUSEWHEEL:
         sbar_cmd(kSbarWheel, GET_WHEEL_DELTA_WPARAM(wp) >= 0 ? 1 : 0, 0);
@@ -247,6 +259,8 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     std::string error;
     try {
         return dispatch(win, msg, wp, lp);
+    } catch (const VornDeclined&) {
+        return msg == WM_VIEW_USER ? -1 : 0;  // the user said no: nothing to report
     } catch (const VornError& e) {
         error = e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " (" + std::to_string(e.code) + ")";
     } catch (const std::exception& e) {

@@ -275,8 +275,9 @@ protected:
 }  // namespace
 
 // Insert Picture: the browser opens on the remembered file's folder with its extension, lists only
-// pictures (in lower case) under "*.*", shows thumbnails (a broken file crossed, no message), and
-// the fourth thumbnail picked chooses the file three places after the selection.
+// pictures (in lower case) under "*.*", offers its choices only with a file listed, shows
+// thumbnails (a broken file crossed, no message), and the fourth thumbnail picked chooses the file
+// three places after the selection.
 TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     fs::create_directories(dir_ / "sub");
     write_picture("a.png", 0xFF0000);
@@ -287,13 +288,20 @@ TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     std::ofstream(path("notes.txt")) << "text";
     gbrows_set_default_file(path("a.png"));
     std::vector<std::string> first, all, dirs;
-    bool ok_enabled = false;
+    std::vector<bool> enabled_on_none, enabled_on_all;
+    auto choices = [](HWND dlg) {
+        std::vector<bool> on;
+        for (int id : {IDOK, IDC_GB_COPY, IDC_GB_PASTE}) on.push_back(IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE);
+        return on;
+    };
     on_dialog("Picture Browser", [&](HWND dlg) {
         first = list_items(dlg, IDC_GB_FILES);
+        choose_combo(dlg, IDC_GB_EXT, 1);  // "*.bmp": none here
+        enabled_on_none = choices(dlg);
         choose_combo(dlg, IDC_GB_EXT, 0);  // "*.*"
         all = list_items(dlg, IDC_GB_FILES);
         dirs = list_items(dlg, IDC_GB_DIRS);
-        ok_enabled = IsWindowEnabled(GetDlgItem(dlg, IDOK));
+        enabled_on_all = choices(dlg);
         HWND strip = GetDlgItem(dlg, IDC_GB_STRIP);
         RECT rc;
         GetClientRect(strip, &rc);
@@ -310,7 +318,9 @@ TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     EXPECT_EQ(all, (std::vector<std::string>{"a.png", "b.jpg", "broken.png", "c.gif", "d.pcx"}));
     ASSERT_FALSE(dirs.empty());
     EXPECT_EQ(dirs.back(), "sub");
-    EXPECT_TRUE(ok_enabled);
+    // Insert, Copy and Paste need a file to act on.
+    EXPECT_EQ(enabled_on_none, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(enabled_on_all, (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(Boxes::errors.empty());
     ASSERT_EQ(view_doc().objs.size(), objects_before + 1);
     ASSERT_EQ(marked_obj_.size(), 1u);

@@ -210,6 +210,15 @@ TEST_F(RichWin, UnchangedCloseStoresNothingAndMovingStoresGeometry) {
     EXPECT_EQ(view_undo_name(), "Change RichText");
     EXPECT_NE(view_obj_get(k)->geom, 0);
     EXPECT_EQ(view_obj_get(k)->ext, "");  // the text was not touched
+
+    // Typed into and closed by its close box: stored, and the object is still the marked one.
+    activate(k);
+    type("words");
+    SendMessageA(rich(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump(30);
+    EXPECT_EQ(rich(), nullptr);
+    EXPECT_EQ(view_undo_name(), "Change RichText");
+    EXPECT_EQ(marked_obj_, std::vector<Key>{k});
 }
 
 TEST_F(RichWin, SecondOpenOfAFocusedWindowFailsAndOtherwiseComesForward) {

@@ -85,12 +85,42 @@ inline void key(UINT vk) {
     HWND to = GetFocus();
     EXPECT_NE(to, nullptr) << "no window has the keyboard focus";
     if (!to) return;
-    MSG down{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    // F10 comes as a system key, as the system sends it.
+    const bool sys = vk == VK_F10;
+    MSG down{to, static_cast<UINT>(sys ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, 1, GetTickCount(), {}};
     vorn_route_message(down, accel);
     pump(10);
     HWND now = GetFocus();
-    MSG up{now ? now : to, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
+    MSG up{now ? now : to, static_cast<UINT>(sys ? WM_SYSKEYUP : WM_KEYUP), vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
     vorn_route_message(up, accel);
+    pump(20);
+}
+
+// A key pressed while `held` (VK_CONTROL, VK_SHIFT ...) is down.
+inline void key_with(UINT held, UINT vk) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[held];
+    keys[held] = 0x80;
+    SetKeyboardState(keys);
+    key(vk);
+    GetKeyboardState(keys);
+    keys[held] = was;
+    SetKeyboardState(keys);
+}
+
+// Ctrl+key pressed on `to` as the message loop sees it: the accelerator table first.
+inline void ctrl_key(UINT vk, HWND to) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG m{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(m, accel);
+    keys[VK_CONTROL] = was;
+    SetKeyboardState(keys);
     pump(20);
 }
 
