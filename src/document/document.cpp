@@ -383,11 +383,25 @@ void Document::remove_obj(Key key) {
     touch_objs();
 }
 
-size_t Document::remove_objs(const std::vector<Key>& keys) {
+size_t Document::remove_objs_at(const std::vector<uint32_t>& places) {
+    std::vector<bool> out(objs.size(), false);
     std::vector<bool> gone(65536, false);
-    for (Key k : keys) gone[k] = true;
-    size_t n = std::erase_if(objs, [&](const Obj& o) { return gone[o.key]; });
+    for (uint32_t at : places)
+        if (at < objs.size()) {
+            out[at] = true;
+            gone[objs[at].key] = true;
+        }
+    size_t kept = 0;
+    for (size_t i = 0; i < objs.size(); ++i) {
+        if (out[i]) continue;
+        if (kept != i) objs[kept] = std::move(objs[i]);
+        ++kept;
+    }
+    const size_t n = objs.size() - kept;
+    objs.resize(kept);
     if (!n) return 0;
+    // A key another object still holds keeps its records.
+    for (const Obj& o : objs) gone[o.key] = false;
     std::erase_if(links, [&](const Link& l) { return gone[l.from] || gone[l.to]; });
     std::erase_if(values, [&](const auto& v) { return gone[v.first]; });
     std::erase_if(clusters, [&](const auto& c) { return gone[c.first]; });

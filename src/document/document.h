@@ -154,8 +154,9 @@ public:
 
     // Removes every record of object `key`: links touching it, value, cluster, seq, attachments.
     void remove_obj(Key key);
-    // The same for many objects in one pass over each record kind; gives the objects removed.
-    size_t remove_objs(const std::vector<Key>& keys);
+    // Removes the objects at `places` (positions in objs) in one pass over each record kind;
+    // the records of a key go with the last object that holds it. Gives the objects removed.
+    size_t remove_objs_at(const std::vector<uint32_t>& places);
 
     // The whole document as record text in the file's record order.
     std::string to_text() const;

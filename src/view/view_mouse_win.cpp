@@ -15,6 +15,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "document/clip.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -40,6 +41,7 @@ struct MouseState {
     Drag drag = Drag::None;
     Pt down_dev, down_lp, last_dev, last_lp;
     Key key = 0, key2 = 0;
+    uint32_t at = MarkedObjs::kFirst;  // the pressed object's place
     int handle = -1;
     int tool = 0;
     Rc start_rect;
@@ -77,28 +79,44 @@ struct Hit {
     int handle = -1;
     Rc rect;
     Pt point;  // a point's own coordinates
+    uint32_t at = MarkedObjs::kFirst;  // an object's place in the document
 };
+
+// Marking by click on an object (the rules of click_marking), by the object itself: its key
+// may repeat.
+void click_mark_object(Key key, uint32_t at, bool toggle) {
+    const bool was = view_obj_marked(key, at);
+    if (toggle) {
+        if (was) view_obj_unmark(key, at);
+        else marked_obj_.push_back(key, at);
+        return;
+    }
+    if (was) return;
+    marked_obj_.clear();
+    marked_obj_.push_back(key, at);
+}
 
 Hit hit_test(const ViewMapping& m, Pt lp) {
     int level = m.pos.level;
     const auto& boxes = view_painted_objects();
     int handle_reach = reach(m, 12, 4);
     Hit h;
-    for (Key k : marked_obj_)
-        if (const ObjBox* b = box_of(boxes, k, level)) {
-            int i = handle_at(b->rect, lp, handle_reach);
-            if (i >= 0) return {Hit::ObjHandle, k, 0, i, b->rect};
+    if (!marked_obj_.empty()) {
+        // The marked objects' boxes in one pass over the level: thousands may be marked.
+        const std::vector<uint32_t> places = view_marked_places();
+        for (const ObjBox& b : boxes) {
+            if (b.level != level || !std::binary_search(places.begin(), places.end(), b.at)) continue;
+            int i = handle_at(b.rect, lp, handle_reach);
+            if (i >= 0) return {Hit::ObjHandle, b.key, 0, i, b.rect, {}, b.at};
         }
+    }
     for (Key k : marked_shape_)
         if (auto s = view_shape_get(k); s && s->level == level) {
             int i = handle_at(shape_rect(*s), lp, handle_reach);
             if (i >= 0) return {Hit::ShapeHandle, k, 0, i, shape_rect(*s)};
         }
-    if (auto k = object_at(boxes, level, lp)) {
-        const ObjBox* b = box_of(boxes, *k, level);
-        Rc r = b ? b->rect : Rc{};
-        return {in_link_rim(m, r, lp) ? Hit::ObjectRim : Hit::Object, *k, 0, -1, r};
-    }
+    if (const ObjBox* b = object_box_at(boxes, level, lp))
+        return {in_link_rim(m, b->rect, lp) ? Hit::ObjectRim : Hit::Object, b->key, 0, -1, b->rect, {}, b->at};
     Pt dp = m.to_device(lp);
     // A flat label is hit on its painted text; a tilted one in the 250 x 50 box around it.
     double sc = m.scale();
@@ -323,8 +341,8 @@ void finish_band(const ViewMapping& m, Pt lp, bool add) {
         marked_obj_.clear();
         marked_shape_.clear();
     }
-    for (Key k : objs)
-        if (!is_marked(marked_obj_, k)) marked_obj_.push_back(k);
+    for (const ObjBox* b : objs)
+        if (!view_obj_marked(b->key, b->at)) marked_obj_.push_back(b->key, b->at);
     for (Key k : shapes)
         if (!is_marked(marked_shape_, k)) marked_shape_.push_back(k);
     marked_shape_ = view_with_groups(marked_shape_);
@@ -428,7 +446,7 @@ void end_drag(HWND win, Pt dev, Pt lp, UINT keys, bool completed) {
         break;
     case Drag::Pending:
         if (completed && g.rim) {
-            marked_obj_ = click_marking(marked_obj_, g.key, false);
+            click_mark_object(g.key, g.at, false);
             unmark_links_and_shapes();
             view_invalidate();
         }
@@ -531,12 +549,13 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
             g.drag = Drag::Pending;
             g.rim = true;
             g.key = h.a;
+            g.at = h.at;
             break;
         }
         [[fallthrough]];
     case Hit::Object: {
-        bool was_marked = is_marked(marked_obj_, h.a);
-        marked_obj_ = click_marking(marked_obj_, h.a, shift);
+        bool was_marked = view_obj_marked(h.a, h.at);
+        click_mark_object(h.a, h.at, shift);
         if (!shift && !was_marked) unmark_links_and_shapes();
         view_invalidate();
         if (!shift) {
@@ -749,9 +768,9 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
     case Hit::Object: case Hit::ObjectRim: case Hit::ObjHandle:
         menu_id = IDM_POP_OBJECT;
         src = {h.a, 0};
-        if (!is_marked(marked_obj_, h.a)) {
+        if (!view_obj_marked(h.a, h.at)) {
             view_unmark_all();
-            obj_mark_one(h.a);
+            marked_obj_.push_back(h.a, h.at);
         }
         break;
     case Hit::Shape: case Hit::ShapeHandle:
@@ -893,7 +912,7 @@ Pt view_move_marked(int dx, int dy, bool record) {
     if (!dx && !dy) return {};
     std::unique_ptr<UndoStep> step;
     if (record) step = std::make_unique<UndoStep>();
-    Pt moved = view_move_items(marked_obj_, marked_shape_, current_level(), dx, dy);
+    Pt moved = view_move_items(view_marked_places(), marked_shape_, current_level(), dx, dy);
     if (!moved.x && !moved.y) return moved;
     if (step) step->commit(marked_obj_.empty() ? "Move Shape" : "Move Object");
     view_invalidate();
@@ -901,15 +920,7 @@ Pt view_move_marked(int dx, int dy, bool record) {
 }
 
 bool view_delete_marked() {
-    if (marked_obj_.empty() && marked_shape_.empty() && marked_link_.empty()) return false;
-    UndoStep step;
-    for (const auto& l : marked_link_) view_link_remove(l.from, l.to);
-    for (Key k : marked_shape_) view_shape_remove(k);
-    for (Key k : marked_obj_) view_obj_remove(k);
-    step.commit("Delete");
-    marked_obj_.clear();
-    marked_shape_.clear();
-    marked_link_.clear();
+    if (!view_clip_delete("Delete")) return false;
     view_invalidate();
     return true;
 }

@@ -259,6 +259,8 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     std::string error;
     try {
         return dispatch(win, msg, wp, lp);
+    } catch (const VornDeclined&) {
+        return msg == WM_VIEW_USER ? -1 : 0;  // the user said no: nothing to report
     } catch (const VornError& e) {
         error = e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " (" + std::to_string(e.code) + ")";
     } catch (const std::exception& e) {

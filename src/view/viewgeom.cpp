@@ -1,6 +1,7 @@
 #include "view/viewgeom.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
@@ -283,17 +284,24 @@ int handle_at(const Rc& r, Pt p, int reach) {
     return best;
 }
 
-std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
+const ObjBox* object_box_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
     for (auto it = boxes.rbegin(); it != boxes.rend(); ++it)
-        if (it->level == level && contains(it->rect, p, margin)) return it->key;
-    return std::nullopt;
+        if (it->level == level && contains(it->rect, p, margin)) return &*it;
+    return nullptr;
 }
 
-std::vector<Key> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band) {
-    std::vector<Key> out;
+std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
+    const ObjBox* b = object_box_at(boxes, level, p, margin);
+    return b ? std::optional<Key>(b->key) : std::nullopt;
+}
+
+std::vector<const ObjBox*> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band) {
+    std::vector<const ObjBox*> out;
+    // A band round a crowded level holds many: each object once, by key and place.
+    std::unordered_set<uint64_t> seen;
     for (const auto& b : boxes)
-        if (b.level == level && inside(b.rect, band) && std::find(out.begin(), out.end(), b.key) == out.end())
-            out.push_back(b.key);
+        if (b.level == level && inside(b.rect, band) && seen.insert(uint64_t{b.key} << 32 | b.at).second)
+            out.push_back(&b);
     return out;
 }
 

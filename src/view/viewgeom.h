@@ -132,12 +132,14 @@ struct ObjBox {
     Key key = 0;
     int level = 0;
     Rc rect;  // diagram units
+    uint32_t at = UINT32_MAX;  // its place in the document's objects, where known
 };
 
 // The topmost (last painted) object of `level` under p, or nullopt.
 std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin = 0);
+const ObjBox* object_box_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin = 0);
 // Objects of `level` lying wholly inside `band`, each once, in painting order.
-std::vector<Key> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band);
+std::vector<const ObjBox*> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band);
 const ObjBox* box_of(const std::vector<ObjBox>& boxes, Key key, int level);
 
 // A link as painted: the points of its route in diagram units.

@@ -342,13 +342,14 @@ TEST_F(ViewFixture, MovesPastesAndShiftsStopAtTheEdgeOfTheCoordinateRange) {
         view_shape_put(sh);
     }
     // Moved together: the group stops when its first member reaches the edge.
-    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 10, 0), (Pt{1, 0}));
+    const uint32_t pa = view_doc().obj_index(a), pb = view_doc().obj_index(b);
+    EXPECT_EQ(view_move_items({pa, pb}, {s}, 1, 10, 0), (Pt{1, 0}));
     EXPECT_EQ(view_obj_get(a)->x, edge - 4);
     EXPECT_EQ(view_obj_get(b)->x, edge - 49);
     EXPECT_EQ(view_shape_get(s)->right, edge);
-    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 100, -100), (Pt{0, -3}));
+    EXPECT_EQ(view_move_items({pa, pb}, {s}, 1, 100, -100), (Pt{0, -3}));
     EXPECT_EQ(view_obj_get(b)->y, -edge);
-    EXPECT_EQ(view_move_items({a}, {}, 1, -20, 0), (Pt{-20, 0}));  // away from the edge: all of it
+    EXPECT_EQ(view_move_items({pa}, {}, 1, -20, 0), (Pt{-20, 0}));  // away from the edge: all of it
 
     // Pasting beside an item at the edge keeps the copy inside.
     marked_obj_ = {a};

@@ -180,10 +180,18 @@ TEST(ViewGeom, ObjectHitsTakeTheTopmostOnTheLevel) {
     EXPECT_EQ(object_at(boxes, 1, {200, 200}), std::nullopt);
     EXPECT_EQ(object_at(boxes, 1, {104, 20}, 5), std::optional<Key>(1));
 
-    // Marking by area takes only objects wholly inside, of the level, each once.
+    // Marking by area takes only objects wholly inside, of the level, each once; an object
+    // whose key repeats (another place) is another object.
     boxes.push_back({1, 1, {0, 100, 100, 0}});
-    EXPECT_EQ(objects_in(boxes, 1, Rc{-10, 110, 110, -10}), (std::vector<Key>{1}));
-    EXPECT_EQ(objects_in(boxes, 1, Rc{160, -10, -10, 160}), (std::vector<Key>{1, 2}));
+    boxes.push_back({1, 1, {0, 100, 100, 0}, 7});
+    auto keys_in = [&](const Rc& band) {
+        std::vector<std::pair<Key, uint32_t>> out;
+        for (const ObjBox* b : objects_in(boxes, 1, band)) out.emplace_back(b->key, b->at);
+        return out;
+    };
+    using KP = std::vector<std::pair<Key, uint32_t>>;
+    EXPECT_EQ(keys_in(Rc{-10, 110, 110, -10}), (KP{{1, UINT32_MAX}, {1, 7}}));
+    EXPECT_EQ(keys_in(Rc{160, -10, -10, 160}), (KP{{1, UINT32_MAX}, {2, UINT32_MAX}, {1, 7}}));
     EXPECT_TRUE(objects_in(boxes, 3, Rc{-1000, 1000, 1000, -1000}).empty());
 }
 

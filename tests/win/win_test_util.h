@@ -109,6 +109,21 @@ inline void key_with(UINT held, UINT vk) {
     SetKeyboardState(keys);
 }
 
+// Ctrl+key pressed on `to` as the message loop sees it: the accelerator table first.
+inline void ctrl_key(UINT vk, HWND to) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG m{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(m, accel);
+    keys[VK_CONTROL] = was;
+    SetKeyboardState(keys);
+    pump(20);
+}
+
 // A closed main window posts WM_QUIT; it must not end the next test's loops.
 inline void drain_quit() {
     MSG m;
