@@ -197,6 +197,7 @@ int main(int argc, char** argv) {
     ok &= big_document_benches(g_view);
     // The whole program, in a process of its own: its main window makes a diagram window of its own.
     ok &= bench::run_child("edits") == 0;
+    ok &= bench::run_child("analyzer") == 0;
     ok &= memory_benches();
 
     DestroyWindow(parent);

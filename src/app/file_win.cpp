@@ -336,7 +336,7 @@ int file_open_document(const std::string& name) {
     return 1;
 }
 
-bool file_load_document(const std::string& name) {
+bool file_load_document(const std::string& name, const std::string& if_refused) {
     const std::string source = document_source(name);
     if (!file_exists(source)) {
         dlg_error_msg("Cannot find %s", name);
@@ -348,7 +348,7 @@ bool file_load_document(const std::string& name) {
     std::string err;
     if (!view_read_document(source, next, &err)) {
         view_repaint();  // painted while the box shows
-        msg_error(err.empty() ? "Loading " + source : err);
+        msg_error((err.empty() ? "Loading " + source : err) + (if_refused.empty() ? "" : "\n\n" + if_refused));
         return false;
     }
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
@@ -382,9 +382,9 @@ bool file_save_document(const std::string& name) {
     return true;
 }
 
-bool file_reload_document() {
+bool file_reload_document(const std::string& if_refused) {
     const std::string name = file_current_name();
-    if (!file_load_document(name)) return false;
+    if (!file_load_document(name, if_refused)) return false;
     document_opened(name, false);
     return true;
 }
@@ -442,10 +442,21 @@ void file_recent_save() {
 }
 
 void file_recent_menu_update(HMENU menu) {
-    for (int k = 0; k < kRecentMax; ++k) {
-        std::string label = "&" + std::to_string(k + 1);
-        if (k < static_cast<int>(recent_.size())) label += " " + util_replace_all(recent_[static_cast<size_t>(k)], "&", "&&");
-        ModifyMenuA(menu, static_cast<UINT>(CMD_FILE1 + k), MF_BYCOMMAND | MF_STRING, static_cast<UINT_PTR>(CMD_FILE1 + k),
-                    label.c_str());
+    // The files sit between Information and Exit, with a separator after them; the menu lists
+    // only the files there are, so it is made again each time.
+    auto pos_of = [&](UINT id) {
+        for (int k = 0, n = GetMenuItemCount(menu); k < n; ++k)
+            if (GetMenuItemID(menu, k) == id) return k;
+        return -1;
+    };
+    const int info = pos_of(CMD_INFO), exit = pos_of(CMD_EXIT);
+    if (info < 0 || exit <= info) return;
+    for (int k = exit - 1; k > info + 1; --k) DeleteMenu(menu, static_cast<UINT>(k), MF_BYPOSITION);
+    UINT at = static_cast<UINT>(info + 2);
+    for (size_t k = 0; k < recent_.size() && k < static_cast<size_t>(kRecentMax); ++k) {
+        std::string label = "&" + std::to_string(k + 1) + " " + util_replace_all(recent_[k], "&", "&&");
+        const UINT id = static_cast<UINT>(CMD_FILE1 + static_cast<int>(k));
+        InsertMenuA(menu, at++, MF_BYPOSITION | MF_STRING, id, label.c_str());
     }
+    if (!recent_.empty()) InsertMenuA(menu, at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
 }

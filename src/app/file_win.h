@@ -27,11 +27,12 @@ bool file_open_by_ext(const std::string& name);
 // Asks to save, then opens `name` as the current document: 1 on success, 0 when cancelled or
 // the file could not be read (the open document is kept).
 int file_open_document(const std::string& name);
-// Closes the text windows and the text box, then loads `name` into the view.
-bool file_load_document(const std::string& name);
-// Reads the current document again from its file, asking nothing; false (with the reason shown)
-// when it does not load, and the document stays as it was with its history.
-bool file_reload_document();
+// Closes the text windows and the text box, then loads `name` into the view. A file that does
+// not load is reported, with `if_refused` after the reason.
+bool file_load_document(const std::string& name, const std::string& if_refused = {});
+// Reads the current document again from its file, asking nothing; false (reported with
+// `if_refused`) when it does not load, and the document stays as it was with its history.
+bool file_reload_document(const std::string& if_refused);
 // Saves the current document under `name` (".bk2" first when the Backup setting asks).
 bool file_save_document(const std::string& name);
 // Starts an empty "untitled.vrn" in `dir` (the program directory when empty).
@@ -50,7 +51,7 @@ constexpr UINT_PTR kBackupTimer = 0x4B01;
 void file_backup_tick();
 // Writes recent files merged with those another running copy stored.
 void file_recent_save();
-// Texts of the File1-File4 items.
+// Lists the recent files between Information and Exit of the File menu, as many as there are.
 void file_recent_menu_update(HMENU file_menu);
 // Current recent list (newest first).
 const std::vector<std::string>& file_recent_list();

@@ -84,7 +84,7 @@ std::optional<Placement> kept_placement() {
     auto p = placement_get();
     if (!p) return std::nullopt;
     RECT w = dlg_work_area();
-    p->r = rect_clamp_to(p->r, {w.left, w.top, w.right, w.bottom});
+    p->r = placement_fit(p->r, {w.left, w.top, w.right, w.bottom});
     return p;
 }
 
@@ -155,7 +155,7 @@ void update_edit_labels(HMENU menu) {
 }
 
 void on_init_menu_popup(HMENU popup) {
-    if (GetMenuState(popup, CMD_FILE1, MF_BYCOMMAND) != 0xFFFFFFFFu) file_recent_menu_update(popup);
+    if (GetMenuState(popup, CMD_EXIT, MF_BYCOMMAND) != 0xFFFFFFFFu) file_recent_menu_update(popup);
     if (GetMenuState(popup, CMD_UNDO, MF_BYCOMMAND) != 0xFFFFFFFFu) update_edit_labels(popup);
     menu_apply_state(popup, false);
     if (focused_tw_.win && IsWindow(focused_tw_.win)) SendMessageA(focused_tw_.win, WM_VORN_USER, 4, 0);
@@ -447,7 +447,7 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     // Made where it was left: placing it then moves nothing (a move lays out every bar and the
     // diagram again) unless the work area does not start at the screen's corner.
     const auto place = kept_placement();
-    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = 800, h = 600;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT, w = kMainWidth, h = kMainHeight;
     if (place) {
         x = place->r.left;
         y = place->r.top;

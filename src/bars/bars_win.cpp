@@ -116,6 +116,8 @@ HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD sty
 void bars_trap() {
     try {
         throw;
+    } catch (const VornDeclined&) {
+        // The user said no: nothing to report.
     } catch (const VornError& e) {
         msg_error(e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " ErrNo=" + std::to_string(e.code));
     } catch (const std::exception& e) {

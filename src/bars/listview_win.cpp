@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -440,10 +441,14 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
     InitCommonControls();
     unsigned style = static_cast<unsigned>(view_mode & 3);
     for (unsigned f : style_flags) style |= f & ~0x1000u;
+    // A sorting control looks through its rows for each row inserted, which takes minutes for
+    // tens of thousands: the rows go in unsorted, in the order it would give them, and the
+    // control sorts what comes later.
+    const unsigned sorting = style & (LVS_SORTASCENDING | LVS_SORTDESCENDING);
     RECT c;
     GetClientRect(host, &c);
-    HWND control = CreateWindowExA(0, WC_LISTVIEWA, "List View", style | 0x50800000, 0, 0, c.right, c.bottom, host,
-                                   nullptr, bars_instance(), nullptr);
+    HWND control = CreateWindowExA(0, WC_LISTVIEWA, "List View", (style & ~sorting) | 0x50800000, 0, 0, c.right,
+                                   c.bottom, host, nullptr, bars_instance(), nullptr);
     if (!control) vorn_raise(9000, "Cannot create the list");
     LvInfo& in = lv_info_[host];
     in.control = control;
@@ -458,13 +463,36 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
         send(in, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
     }
     in.columns = static_cast<int>(columns.size());
+    std::vector<const LvItem*> rows;
+    rows.reserve(items.size());
+    for (const LvItem& i : items) rows.push_back(&i);
+    if (sorting) {
+        // By the item texts as the control compares them (their sort keys order as the texts
+        // compare, one call a row instead of one a comparison); rows of equal texts keep their order.
+        std::vector<std::pair<std::string, const LvItem*>> keyed;
+        keyed.reserve(items.size());
+        for (const LvItem* i : rows) {
+            std::string key(static_cast<size_t>(std::max(1, LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, nullptr, 0))), '\0');
+            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, key.data(), static_cast<int>(key.size()));
+            keyed.emplace_back(std::move(key), i);
+        }
+        const bool down = sorting & LVS_SORTDESCENDING;
+        std::stable_sort(keyed.begin(), keyed.end(), [down](const auto& a, const auto& b) {
+            const int c = std::strcmp(a.first.c_str(), b.first.c_str());
+            return down ? c > 0 : c < 0;
+        });
+        for (size_t k = 0; k < keyed.size(); ++k) rows[k] = keyed[k].second;
+    }
     int row = 0;
     send(in, WM_SETREDRAW, FALSE, 0);
-    for (const LvItem& i : items) insert_at(in, i, row++, false);
+    send(in, LVM_SETITEMCOUNT, items.size(), 0);
+    for (const LvItem* i : rows) insert_at(in, *i, row++, false);
+    in.records.clear();
+    for (const LvItem& i : items) in.records.push_back(i.id);
+    if (sorting) SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | sorting);
     renumber(in);
     send(in, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control, nullptr, TRUE);
-    set_images(in);
     for (auto it = items.rbegin(); it != items.rend(); ++it) in.order.push_back(it->id);
     in.advanced = "";
     in.control_proc = reinterpret_cast<WNDPROC>(

@@ -1,5 +1,6 @@
 #include "bars/tbar.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -105,6 +106,11 @@ bool TbarModel::replace_style(int no, const std::vector<int>& buttons, int orien
     styles_[no].orientation = orientation >= kTbarTop && orientation <= kTbarNone ? orientation : kTbarTop;
     if (no == style_) set_style(no);
     return true;
+}
+
+int TbarModel::buttons_fitting() const {
+    const int n = static_cast<int>(shown_.size());
+    return std::clamp((room_ - kStripLength) / kButton, 0, n);
 }
 
 Rc TbarModel::button_rect(int pos, bool left) {

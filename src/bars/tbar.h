@@ -62,8 +62,15 @@ public:
 
     // Button numbers as shown, position 0 first.
     const std::vector<int>& shown() const { return shown_; }
-    // Pixel offset where the colour strip begins.
-    int strip_offset() const { return static_cast<int>(shown_.size()) * kButton; }
+    // The bar's length in pixels (its height on the left, its width on top). The colour strip
+    // always stays whole: buttons that would push it past the end are left out.
+    void set_room(int length) { room_ = length; }
+    // How many of the shown buttons the bar has room for, from position 0.
+    int buttons_fitting() const;
+    // Pixel offset where the colour strip begins, just after the buttons that fit.
+    int strip_offset() const { return buttons_fitting() * kButton; }
+    // The strip's length along the bar: 9 cells and the line closing the last.
+    static constexpr int kStripLength = 9 * 12 + 1;
 
     // Geometry; `left` when the bar stands on the left.
     static Rc button_rect(int pos, bool left);
@@ -84,6 +91,7 @@ private:
     std::vector<TbarStyle> styles_;
     int style_ = 1;
     std::vector<int> shown_;
+    int room_ = 1 << 30;
 };
 
 // The program's toolbar.

@@ -37,7 +37,7 @@ RECT to_rect(const Rc& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void draw_button(HDC dc, int pos) {
     const auto& shown = tbar_model().shown();
-    if (pos < 0 || pos >= static_cast<int>(shown.size())) return;
+    if (pos < 0 || pos >= tbar_model().buttons_fitting()) return;
     const TbarButton* b = tbar_button(shown[pos]);
     RECT r = to_rect(TbarModel::button_rect(pos, on_left()));
     bool down = (but_pressed_ && but_pressed_->pos == pos) || but_disabled_.count(pos);
@@ -146,7 +146,7 @@ void on_rbutton_up(HWND win, int x, int y) {
     TbarModel::Hit h = tbar_model().hit(x, y, on_left());
     if (h.kind == TbarModel::Hit::None) return;
     bool button = h.kind == TbarModel::Hit::Button;
-    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y + 16, PopupSource{kPopupToolbar, static_cast<int16_t>(button ? 1 : 2)});
+    int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y + 16, PopupSource{kPopupToolbar, button ? 1 : 2});
     if (cmd == 10725) help_context(button ? 33 : 23);
 }
 
@@ -174,7 +174,7 @@ void on_mouse_move(HWND win, int x, int y) {
 
 void on_paint(HWND win) {
     bars_paint(win, [](HDC dc, const RECT&) {
-        for (int p = 0; p < static_cast<int>(tbar_model().shown().size()); ++p) draw_button(dc, p);
+        for (int p = 0; p < tbar_model().buttons_fitting(); ++p) draw_button(dc, p);
         draw_strip(dc);
     });
 }
@@ -299,7 +299,10 @@ void tbar_place() {
     RECT c;
     GetClientRect(GetParent(tbar_inst_), &c);
     Rc r = TbarModel::place(orient0_, c.right, c.bottom);
+    // What of the bar lies inside the main window's client area.
+    tbar_model().set_room(on_left() ? c.bottom - r.top : c.right - r.left);
     MoveWindow(tbar_inst_, r.left, r.top, r.right, r.bottom, TRUE);
+    InvalidateRect(tbar_inst_, nullptr, FALSE);
 }
 
 void tbar_refresh() {

@@ -81,9 +81,17 @@ TickerMessage Ticker::current(const TickerSources& src) {
 
 Ticker::Step Ticker::tick(const TickerSources& src, const std::function<int(char)>& char_width,
                           const HintPrefs& prefs) {
-    TickerMessage m = current(src);
+    // The head message is read in place: a copy a tick would cost a long one dearly.
+    TickerMessage drawn;
+    if (q_.empty()) drawn = current(src);
+    const TickerMessage& m = q_.empty() ? drawn : q_.front();
     size_t y = std::min(static_cast<size_t>(y_), m.text.size());
-    std::string rest = m.text.substr(y);
+    // No field shows more than this much of it.
+    constexpr size_t kShownMax = 4096;
+    std::string rest = m.text.substr(y, kShownMax);
+    // Line breaks and tabs of a pasted text read as blanks on the one line.
+    for (char& c : rest)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
     Step s{rest + " ", m.colour, x_, 0};
     if (x_ == 0) {
         if (rest.empty()) {

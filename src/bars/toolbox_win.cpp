@@ -258,7 +258,7 @@ void on_mouse_move(HWND win, int x, int y) {
 void on_rbutton_up(HWND win, int x, int y) {
     tip_hide();
     int cmd = bars_popup(IDM_POP_WHATSTHIS, win, x, y,
-                         PopupSource{kPopupToolbox, static_cast<int16_t>(toolbox_position_at(x, y, orient()))});
+                         PopupSource{kPopupToolbox, toolbox_position_at(x, y, orient())});
     if (cmd == 10725) help_context(100);
 }
 

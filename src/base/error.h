@@ -15,6 +15,12 @@ struct VornError : std::exception {
     const char* what() const noexcept override { return text.empty() ? "VornError" : text.c_str(); }
 };
 
+// Raised where the user declined a command (a question answered No) before it changed
+// anything: the trap ends the command without a message.
+struct VornDeclined : std::exception {
+    const char* what() const noexcept override { return "declined"; }
+};
+
 [[noreturn]] inline void vorn_raise(int code, std::string text = {}) { throw VornError(code, std::move(text)); }
 
 // The note (title "Note", information icon) and the error box (title "Error", stop icon).

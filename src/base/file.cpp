@@ -88,6 +88,17 @@ bool file_exists(const std::string& name) {
     return !name.empty() && fs::is_regular_file(to_path(name), ec);
 }
 
+bool file_is_folder(const std::string& name) {
+    std::error_code ec;
+    return !name.empty() && fs::is_directory(to_path(name), ec);
+}
+
+std::string file_failed_text(const char* what, const std::string& name) {
+    std::string t = with_format(what, name);
+    if (file_is_folder(name)) t += "\n" + name + " is a folder, not a file.";
+    return t;
+}
+
 const std::string& file_current_name() { return current_; }
 void file_set_current_name(const std::string& full_name) { current_ = full_name; }
 
@@ -145,7 +156,7 @@ std::optional<std::string> file_read_text(const std::string& name) {
         ss << in.rdbuf();
         if (!in.bad()) return ss.str();
     }
-    msg_error(with_format("Loading %s", name));
+    msg_error(file_failed_text("Loading %s", name));
     return std::nullopt;
 }
 
@@ -194,7 +205,7 @@ bool file_create_if_missing(const std::string& name, const std::string& text) {
     std::ofstream out(to_path(name), std::ios::binary);
     if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!out || !out.good()) {
-        msg_error(with_format("Saving %s", name));
+        msg_error(file_failed_text("Saving %s", name));
         return false;
     }
     return true;

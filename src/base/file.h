@@ -34,6 +34,10 @@ std::optional<std::string> file_vrn_name_of(std::string_view in);
 // The same with the error note "File extension not valid".
 std::optional<std::string> file_vrn_name(std::string_view in);
 bool file_exists(const std::string& name);
+bool file_is_folder(const std::string& name);
+// The message for a file that could not be read or written, `what` being "Loading %s" or
+// "Saving %s"; a name that is a folder's says so.
+std::string file_failed_text(const char* what, const std::string& name);
 
 // ---- The current document.
 // "" when none is current.

@@ -3,6 +3,11 @@
 // calculator names), the editor's word moves and check while typing.
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
 // A letter: a-z, A-Z, the accented letters (é, ü, ß, ÿ ...), Š, Œ, Ž, š, œ, ž, Ÿ, ƒ. Quotes,
 // dashes, the ellipsis, symbols, × and ÷ are not.
 bool is_word_letter(unsigned char c);
@@ -12,3 +17,9 @@ bool is_lower_letter(unsigned char c);
 unsigned char to_lower_1252(unsigned char c);
 // The capital of a lower-case letter (é -> É, š -> Š, ÿ -> Ÿ); ß and any other byte unchanged.
 unsigned char to_upper_1252(unsigned char c);
+
+// The Windows-1252 byte of a Unicode character; -1 for one the code page lacks.
+int letters_1252_of(unsigned long code_point);
+// A UTF-8 text (a byte-order mark before it dropped) in Windows-1252, "?" for characters the
+// code page lacks (counted in `unmapped`); nullopt when `text` is not UTF-8.
+std::optional<std::string> letters_from_utf8(std::string_view text, size_t* unmapped = nullptr);

@@ -1,7 +1,8 @@
 #include "base/palette.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cmath>
 
 namespace {
 
@@ -46,13 +47,30 @@ Colour tbar_text_color(int flag, int index) {
     return pal().color_[flag == 0 && dark ? 15 : 0];
 }
 
+namespace {
+
+// Relative luminance of a colour, 0 (black) to 1 (white), with the screen's gamma undone.
+double luminance(Colour x) {
+    auto lin = [](unsigned v) {
+        double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(x & 0xFF) + 0.7152 * lin((x >> 8) & 0xFF) + 0.0722 * lin((x >> 16) & 0xFF);
+}
+
+}  // namespace
+
+double tbar_contrast(Colour a, Colour b) {
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 int tbar_visible_on(int index, int background) {
     auto c = tbar_color(index), bg = tbar_color(background);
-    if (!c || !bg || *c != *bg) return index;
-    auto lum = [](Colour x) { return 299 * int(x & 0xFF) + 587 * int((x >> 8) & 0xFF) + 114 * int((x >> 16) & 0xFF); };
-    // Black or white, whichever lies farther from the background (the palette may be inverted).
-    const int b = lum(*bg), black = 0, white = 15;
-    return std::abs(lum(*tbar_color(black)) - b) >= std::abs(lum(*tbar_color(white)) - b) ? black : white;
+    if (!c || !bg || tbar_contrast(*c, *bg) >= kTbarMinContrast) return index;
+    // Black or white, whichever stands out more (the palette may be inverted).
+    const int black = 0, white = 15;
+    return tbar_contrast(*tbar_color(black), *bg) >= tbar_contrast(*tbar_color(white), *bg) ? black : white;
 }
 
 void tbar_invert_palette() {

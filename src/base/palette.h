@@ -22,9 +22,15 @@ bool tbar_set_current_color(int index);
 // Contrasting text colour for a palette index: white for flag 0 and dark entries, else black.
 Colour tbar_text_color(int flag, int index);
 
+// Contrast of two colours: the ratio of their luminances (each plus 0.05), 1 for the same
+// colour up to 21 for black on white.
+double tbar_contrast(Colour a, Colour b);
+// Below this an item is hard to tell from its background (blue on navy is 1.9).
+constexpr double kTbarMinContrast = 2.0;
+
 // The palette index a new item is drawn in on a background of palette index `background`:
-// `index` itself, unless it has the background's very colour; then black, or white on a dark
-// background, so that the item shows.
+// `index` itself, unless its colour stands out too little from the background's; then black or
+// white, whichever stands out more, so that the item shows.
 int tbar_visible_on(int index, int background);
 
 // Replaces every palette colour by its complement; twice restores the palette.

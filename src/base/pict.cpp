@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <unordered_map>
 
 #include "base/error.h"
@@ -384,6 +385,56 @@ std::optional<std::pair<uint64_t, uint64_t>> pict_header_too_large(int format, s
     }
     if (w <= 0 || h <= 0 || uint64_t(w) * uint64_t(h) <= kPictMaxPixels) return std::nullopt;
     return std::pair<uint64_t, uint64_t>{uint64_t(w), uint64_t(h)};
+}
+
+bool pict_tiff_whole(std::string_view file) {
+    const auto* f = reinterpret_cast<const uint8_t*>(file.data());
+    const uint64_t size = file.size();
+    if (size < 4) return true;
+    const bool le = f[0] == 'I' && f[1] == 'I', be = f[0] == 'M' && f[1] == 'M';
+    if (!le && !be) return true;
+    auto u16 = [&](uint64_t at) -> uint32_t { return le ? rd16(f + at) : uint32_t(f[at]) << 8 | f[at + 1]; };
+    auto u32 = [&](uint64_t at) -> uint32_t {
+        return le ? rd32(f + at) : uint32_t(f[at]) << 24 | uint32_t(f[at + 1]) << 16 | uint32_t(f[at + 2]) << 8 | f[at + 3];
+    };
+    const uint32_t magic = u16(2);
+    if (magic != 42) return magic != 43;  // BigTIFF: not read here
+    if (size < 8) return false;
+    // Sizes of the field types 1 to 13; 0 for types no reader knows.
+    static constexpr uint8_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4};
+    std::set<uint32_t> seen;
+    for (uint32_t ifd = u32(4); ifd != 0;) {
+        if (!seen.insert(ifd).second || seen.size() > 1000) return false;  // a loop of directories
+        if (uint64_t(ifd) + 2 > size) return false;
+        const uint32_t n = u16(ifd);
+        if (uint64_t(ifd) + 2 + 12 * uint64_t(n) + 4 > size) return false;
+        // Offsets and byte counts of the strips (273, 279) or tiles (324, 325).
+        std::vector<uint64_t> offsets[2], counts[2];
+        for (uint32_t e = 0; e < n; ++e) {
+            const uint64_t at = uint64_t(ifd) + 2 + 12 * uint64_t(e);
+            const uint32_t tag = u16(at), type = u16(at + 2), count = u32(at + 4);
+            const uint64_t unit = type < sizeof kTypeSize ? kTypeSize[type] : 0, bytes = unit * count;
+            uint64_t data = at + 8;
+            if (bytes > 4) {
+                data = u32(at + 8);
+                if (data + bytes > size) return false;
+            }
+            std::vector<uint64_t>* list = tag == 273 ? &offsets[0] : tag == 279 ? &counts[0]
+                                        : tag == 324 ? &offsets[1] : tag == 325 ? &counts[1] : nullptr;
+            if (!list) continue;
+            if (type != 3 && type != 4) return false;
+            for (uint32_t i = 0; i < count; ++i) list->push_back(type == 3 ? u16(data + 2 * uint64_t(i)) : u32(data + 4 * uint64_t(i)));
+        }
+        for (int k = 0; k < 2; ++k) {
+            if (!counts[k].empty() && counts[k].size() != offsets[k].size()) return false;
+            for (size_t i = 0; i < offsets[k].size(); ++i) {
+                const uint64_t len = counts[k].empty() ? 1 : counts[k][i];
+                if (offsets[k][i] + len > size) return false;
+            }
+        }
+        ifd = u32(uint64_t(ifd) + 2 + 12 * uint64_t(n));
+    }
+    return true;
 }
 
 std::optional<Image> pcx_decode(std::string_view file) {

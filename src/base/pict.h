@@ -39,6 +39,11 @@ std::string pict_too_large_text(uint64_t w, uint64_t h);
 // otherwise no picture is left to its reader).
 std::optional<std::pair<uint64_t, uint64_t>> pict_header_too_large(int format, std::string_view file);
 
+// Whether a TIFF file's directories and the strips or tiles they name lie wholly inside it: the
+// system's decoder reads past the end of a file cut short. True for bytes that are no TIFF, which
+// are left to their decoder; false for BigTIFF, which is not read.
+bool pict_tiff_whole(std::string_view file);
+
 // Pixels as 0x00RRGGBB, rows from the top.
 struct Image {
     int width = 0, height = 0;

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/twain_win.h"
+#include "base/util_win.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -16,14 +17,6 @@ namespace {
 
 ULONG_PTR gdiplus_token_ = 0;
 bool started_ = false;
-
-std::wstring wide(const std::string& s) {
-    int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(size_t(n > 0 ? n : 1), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
-    w.resize(wcslen(w.c_str()));
-    return w;
-}
 
 std::string read_file(const std::string& path) {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -200,7 +193,7 @@ bool save_with_gdiplus(const ::Image& img, int format, const std::string& path) 
         if (GdipCreateBitmapFromScan0(img.width, img.height, stride, PixelFormat24bppRGB, pixels.data(), &bmp) != Ok)
             return false;
     }
-    const GpStatus st = GdipSaveImageToFile(bmp, wide(path).c_str(), &clsid, nullptr);
+    const GpStatus st = GdipSaveImageToFile(bmp, util_wide(path).c_str(), &clsid, nullptr);
     GdipDisposeImage(bmp);
     if (st != Ok) return false;
     // Read it back: an encoder that reports success on a broken file is not believed.
@@ -272,6 +265,9 @@ HGLOBAL pict_load(const std::string& file) {
         img = pcx_decode(bytes);
         if (!img) vorn_raise(kPictErrNotPicture, file);
     } else {
+        // The system's decoder reads a cut TIFF's strips past the end of its buffer, and the
+        // fault can take the painting window with it: it never sees such a file.
+        if (!pict_tiff_whole(bytes)) vorn_raise(kPictErrNotPicture, file);
         pict_library_reset();
         try {
             img = decode_with_gdiplus(bytes);

@@ -132,6 +132,12 @@ Rect rect_clamp_to(const Rect& in, const Rect& area) {
     return r;
 }
 
+Rect placement_fit(const Rect& kept, const Rect& area) {
+    Rect r = rect_clamp_to(kept, area);
+    if (r.right - r.left >= kMainMinWidth && r.bottom - r.top >= kMainMinHeight) return r;
+    return rect_clamp_to({r.left, r.top, r.left + kMainWidth, r.top + kMainHeight}, area);
+}
+
 std::optional<Placement> placement_get() {
     auto text = settings_backend()->get("Placement");
     if (!text) return std::nullopt;

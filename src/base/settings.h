@@ -57,6 +57,11 @@ struct Placement { int show = 1; Rect r; };
 // Moves (and if needed shrinks) `r` so it lies inside `area`; a rectangle smaller than 1 pixel
 // gets a sensible size.
 Rect rect_clamp_to(const Rect& r, const Rect& area);
+// The main window's size when no place is kept, and the least size it is usable at.
+constexpr int kMainWidth = 800, kMainHeight = 600, kMainMinWidth = 320, kMainMinHeight = 240;
+// The main window's kept rectangle fitted to the work area; one too small to use (a damaged
+// setting) takes the first size at its place.
+Rect placement_fit(const Rect& kept, const Rect& area);
 // "Placement" = [show, left, top, right, bottom]; nullopt when absent or malformed.
 std::optional<Placement> placement_get();
 void placement_set(const Placement& p);

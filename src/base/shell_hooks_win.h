@@ -48,14 +48,19 @@ struct ShellHooks {
     int (*open_document)(const std::string& name) = nullptr;
     int (*ask_save)() = nullptr;
     // Reads the current document again from its file, unasked (the Source Editor wrote it);
-    // false when it does not load: the reason was shown and the document is kept as it was.
-    bool (*reload_document)() = nullptr;
+    // false when it does not load: the reason was shown with `if_refused` after it, and the
+    // document is kept as it was.
+    bool (*reload_document)(const std::string& if_refused) = nullptr;
     void (*set_title)(const std::string& name) = nullptr;
     // Tools the object actions open on sibling floors: a rich-text window (key 0 opens file
     // `name`), Find Links, a checklist file; false when nothing was opened.
     bool (*rich_open)(Key key, const std::string& name, int mode) = nullptr;
     bool (*links_open)(HWND parent) = nullptr;
     bool (*clist_open_file)(const std::string& file) = nullptr;
+    // The text windows' editor control as a child of `parent` for a tool on a sibling floor: it
+    // lays out a text of any length in linear time and answers the system edit control's
+    // messages, WM_SETTEXT and WM_GETTEXT being its text. Null when it could not be made.
+    HWND (*text_editor)(HWND parent, const LOGFONTA& font, bool wrap) = nullptr;
 };
 extern ShellHooks shell_hooks_;
 

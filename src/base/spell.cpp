@@ -401,7 +401,7 @@ void spell_learn(std::string_view word) {
     // A dictionary that exists but cannot be read is never replaced by the new word alone.
     std::error_code ec;
     if (!old && fs::exists(fs::path(name), ec)) {
-        msg_error("Loading " + name);
+        msg_error(file_failed_text("Loading %s", name));
         return;
     }
     std::string text = old.value_or(std::string());

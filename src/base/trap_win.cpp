@@ -27,6 +27,8 @@ std::string text_of_current(uint64_t mark) {
         const bool back = hooks_.back_to && hooks_.back_to(mark);
         return back ? "There is not enough memory for this command; the document is as it was before it."
                     : "There is not enough memory for this command.";
+    } catch (const VornDeclined&) {
+        return {};
     } catch (const VornError& e) {
         return dlg_error_text("%s", e.text, e.code);
     } catch (const std::exception& e) {
@@ -49,6 +51,7 @@ void trap_report(uint64_t mark, bool later) {
     } catch (...) {
         text = "There is not enough memory for this command.";
     }
+    if (text.empty()) return;
     if (!later) {
         last_deferred_.clear();
         tip_hide();

@@ -1,10 +1,11 @@
-// UTIL, Win32 side: sounds, started programs, file names as the file system knows them and
-// what a file looks like on disk.
+// UTIL, Win32 side: sounds, started programs, file names as the file system knows them and as
+// the A calls reach names from the wide-character API, and what a file looks like on disk.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // "" shows "No file/parameter specified"; "Critical Stop", "Exclamation", "Asterisk" and
@@ -17,6 +18,18 @@ void util_play_error_wav();
 // handle and a stale thread handle, which may name one of ours (the window station's, and then
 // the clipboard stops opening): those are left alone.
 void util_close_process(PROCESS_INFORMATION& pi);
+
+// The code page's exact spelling of `text`, or nullopt when a character has none.
+std::optional<std::string> util_ansi_exact(const std::wstring& text);
+// An ANSI text in the wide characters the W calls take.
+std::wstring util_wide(const std::string& text);
+// A file name or path from the wide-character API as the program's A calls reach it: itself when
+// the code page holds every character and it fits MAX_PATH, else its short form when that does
+// (the file must exist for one). Nullopt when neither: the caller refuses the name, never a cut
+// or "?"-spelt one that names another file or none.
+std::optional<std::string> util_ansi_path(const std::wstring& path);
+// The name as the code page spells it, with "?" for what it lacks: for messages only.
+std::string util_ansi_shown(const std::wstring& text);
 
 // The full name of `name` as the file system knows it: "/" made a backslash, "." and ".."
 // resolved, short (8.3) names expanded as far as the path exists, a \\?\ prefix dropped, no

@@ -35,10 +35,21 @@ public:
         used_[next_] = true;
         return static_cast<Key>(next_);
     }
+    size_t free() const {
+        size_t n = 0;
+        for (uint32_t k = next_; k < 65536; ++k) n += !used_[k];
+        return n;
+    }
 private:
     std::vector<bool> used_;
     uint32_t next_ = 1;
 };
+
+std::string too_many_objects(size_t wanted, size_t free) {
+    return "Nothing was pasted: " + std::to_string(wanted - free) + " of the " + std::to_string(wanted) +
+           " objects do not fit, as every object needs a key of its own and " + std::to_string(free) +
+           (free == 1 ? " is" : " are") + " free";
+}
 
 uint32_t le32(std::string_view s, size_t at) {
     return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
@@ -57,6 +68,13 @@ const char kHex[] = "0123456789abcdef";
 
 Obj new_obj(const std::string& id, Pt at, int level) { return view_obj_new(id, at.x, at.y, level); }
 
+// Marks the objects just appended to the document from place `first` on.
+void mark_appended(const std::vector<Key>& keys, size_t first) {
+    marked_obj_.clear();
+    marked_obj_.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) marked_obj_.push_back(keys[i], static_cast<uint32_t>(first + i));
+}
+
 // Pasted pictures are embedded in the document (attachment kind 1) under this shape.
 constexpr int32_t kEmbeddedPictureShape = 173;
 
@@ -67,8 +85,9 @@ Document view_clip_part() {
     const KeySet objs(marked_obj_), shapes(marked_shape_);
     Document part;
     part.params.clear();
-    for (const Obj& o : d.objs)
-        if (objs.has(o.key)) part.objs.push_back(o);
+    const std::vector<uint32_t> places = view_marked_places();
+    part.objs.reserve(places.size());
+    for (uint32_t at : places) part.objs.push_back(d.objs[at]);
     for (const Link& l : d.links)
         if (objs.has(l.from) && objs.has(l.to)) part.links.push_back(l);
     for (const Shape& s : d.shapes)
@@ -101,10 +120,8 @@ void view_clip_add_look(Document& part) {
 
 std::string view_clip_ids() {
     std::string out;
-    const KeySet marked(marked_obj_);
-    for (const Obj& o : view_doc().objs) {
-        if (!marked.has(o.key)) continue;
-        out += o.id;
+    for (uint32_t at : view_marked_places()) {
+        out += view_doc().objs[at].id;
         out += "\r\n";
     }
     return out;
@@ -128,24 +145,30 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         dy = m.y;
     }
     Document& d = view_doc();
+    shape_groups_renumber(part.shapes, d.shapes);
     KeyPool obj_keys(d.objs), shape_keys(d.shapes);
+    // Every object needs a key of its own, also where the part's keys repeat: without room for
+    // all of them nothing is pasted.
+    if (const size_t free = obj_keys.free(); part.objs.size() > free) {
+        if (error) *error = free == 0 ? std::string("No more objects can be added: every key is in use")
+                                      : too_many_objects(part.objs.size(), free);
+        return std::nullopt;
+    }
     std::vector<Key> remap(65536, 0);
     std::vector<Obj> objs;
     std::vector<Shape> shapes;
-    for (Obj o : part.objs) {
-        if (remap[o.key]) continue;  // a duplicate key in the pasted text
+    objs.reserve(part.objs.size());
+    for (Obj& o : part.objs) {
         auto k = obj_keys.take();
-        if (!k) {
-            if (error) *error = "No more objects can be added: every key is in use";
-            return std::nullopt;
-        }
-        remap[o.key] = *k;
+        // Links and texts of a repeated key belong to its first object, as lookups go.
+        if (!remap[o.key]) remap[o.key] = *k;
         o.key = *k;
         o.level = level;
         o.x += dx;
         o.y += dy;
         objs.push_back(std::move(o));
     }
+    part.objs.clear();
     for (Shape s : part.shapes) {
         if (s.kind == kRegionShapeKind) continue;
         auto k = shape_keys.take();
@@ -162,8 +185,10 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
         shapes.push_back(s);
     }
 
-    UndoStep step;
+    UndoStep step("Paste");
     std::vector<Key> keys;
+    keys.reserve(objs.size());
+    const size_t first = d.objs.size();
     for (Obj& o : objs) {
         keys.push_back(o.key);
         d.add_obj(std::move(o));
@@ -191,7 +216,7 @@ std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level
     }
     view_mark_changed();
     step.commit("Paste");
-    marked_obj_ = keys;
+    mark_appended(keys, first);
     marked_link_.clear();
     view_repaint();
     return keys;
@@ -312,27 +337,39 @@ std::vector<std::string> view_split_lines(std::string_view text) {
 }
 
 std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, int level) {
-    std::vector<Key> keys;
+    size_t wanted = 0;
+    for (const std::string& raw : lines) wanted += raw.find_first_not_of(" \t") != std::string::npos;
+    if (wanted == 0) return {};
+    Document& d = view_doc();
+    KeyPool obj_keys(d.objs);
+    if (const size_t free = obj_keys.free(); wanted > free) {
+        view_note(free == 0 ? std::string("No more objects can be added: every key is in use")
+                            : too_many_objects(wanted, free));
+        return {};
+    }
     const int step_y = std::max(60, view_cluster_vert_spacing());
-    UndoStep step;
-    int row = 0;
+    std::vector<Key> keys;
+    keys.reserve(wanted);
+    UndoStep step("Paste");
+    const size_t first = d.objs.size();
+    int64_t row = 0;
     for (const std::string& raw : lines) {
         size_t b = raw.find_first_not_of(" \t");
         if (b == std::string::npos) continue;
         size_t e = raw.find_last_not_of(" \t");
         // The column stops at the lower edge of the coordinate range.
         const int y = static_cast<int>(std::max<int64_t>(-kCoordMax, int64_t{at.y} - int64_t{step_y} * row));
-        auto k = view_obj_put(new_obj(raw.substr(b, e - b + 1), {at.x, y}, level));
-        if (!k) break;
-        keys.push_back(*k);
+        Obj o = new_obj(raw.substr(b, e - b + 1), {at.x, y}, level);
+        o.key = *obj_keys.take();
+        keys.push_back(o.key);
+        d.add_obj(std::move(o));
         ++row;
     }
+    view_mark_changed();
     step.commit("Paste");
-    if (!keys.empty()) {
-        marked_obj_ = keys;
-        marked_link_.clear();
-        marked_shape_.clear();
-    }
+    mark_appended(keys, first);
+    marked_link_.clear();
+    marked_shape_.clear();
     view_repaint();
     return keys;
 }
@@ -398,10 +435,11 @@ std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level) {
     return key;
 }
 
-bool view_clip_delete() {
+bool view_clip_delete(const char* name) {
     if (marked_obj_.empty() && marked_shape_.empty() && marked_link_.empty()) return false;
     Document& d = view_doc();
-    UndoStep step;
+    const std::vector<uint32_t> places = view_marked_places();
+    UndoStep step(name);
     // One pass over each record kind, whatever the number marked.
     std::vector<uint32_t> pairs;
     pairs.reserve(marked_link_.size());
@@ -412,9 +450,9 @@ bool view_clip_delete() {
     });
     const KeySet shapes(marked_shape_);
     n += std::erase_if(d.shapes, [&](const Shape& s) { return shapes.has(s.key); });
-    n += d.remove_objs(marked_obj_);
+    n += d.remove_objs_at(places);
     if (n) view_mark_changed();
-    step.commit("Delete");
+    step.commit(name);
     marked_obj_.clear();
     marked_link_.clear();
     marked_shape_.clear();
@@ -428,9 +466,9 @@ void view_select_all(int level) {
     marked_shape_.clear();
     marked_link_.clear();
     std::vector<bool> on_level(65536, false);
-    for (const Obj& o : d.objs)
-        if (o.level == level) {
-            marked_obj_.push_back(o.key);
+    for (size_t i = 0; i < d.objs.size(); ++i)
+        if (const Obj& o = d.objs[i]; o.level == level) {
+            marked_obj_.push_back(o.key, static_cast<uint32_t>(i));
             on_level[o.key] = true;
         }
     std::vector<uint32_t> seen;  // each pair once

@@ -27,7 +27,7 @@ std::string view_clip_ids();
 // Adds the records of `text` to the document on `level`, moved by (dx, dy): objects and shapes
 // get new keys, links follow their objects, links to objects not pasted are dropped. The new
 // items become the marked ones. One step "Paste"; nullopt with a message when the text is no
-// diagram part or no key is left.
+// diagram part or there are not keys for all of its objects (then nothing is pasted).
 std::optional<std::vector<Key>> view_clip_paste(std::string_view text, int level, int dx, int dy,
                                                 std::string* error);
 
@@ -40,6 +40,8 @@ Pt view_clip_clear_offset(const std::vector<Rc>& part, const std::vector<Rc>& ta
 Pt view_clip_offset_to(std::string_view text, Pt at);
 
 // Each non-empty line becomes an object, in a column from `at` downwards. One step "Paste".
+// When not every line can have a key, the user is told how many do not fit and nothing is
+// pasted.
 std::vector<Key> view_paste_lines(const std::vector<std::string>& lines, Pt at, int level);
 // Splits pasted text into lines (CR LF, LF or CR).
 std::vector<std::string> view_split_lines(std::string_view text);
@@ -50,8 +52,9 @@ std::optional<Key> view_paste_picture(std::string_view bmp, Pt at, int level);
 // A .bmp file made from a packed DIB (header, colour table, bits); "" when the DIB is broken.
 std::string view_bmp_from_dib(std::string_view dib);
 
-// Removes the marked objects, links and shapes as one step "Delete"; false when none.
-bool view_clip_delete();
+// Removes the marked objects, links and shapes as one step `name` ("Delete", "Cut"); false
+// when none.
+bool view_clip_delete(const char* name = "Delete");
 // Marks every object and shape of `level` and the links among those objects.
 void view_select_all(int level);
 

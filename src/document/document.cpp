@@ -5,6 +5,8 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <set>
+#include <unordered_map>
 
 namespace {
 
@@ -40,8 +42,8 @@ struct Line {
     Line& s(std::string_view v) { sep(); rec::write_string(out, v); return *this; }
 };
 
-enum class RecordKind { Obj, Link, Shape, Param, TextParam, Value, X, Point, Seq, Cluster, DropText, Bin, Other };
-constexpr size_t kRecordKinds = 13;
+enum class RecordKind { Obj, Link, Shape, ShapeGroup, Param, TextParam, Value, X, Point, Seq, Cluster, DropText, Bin, Other };
+constexpr size_t kRecordKinds = 14;
 
 struct KindName {
     std::string_view name;
@@ -53,6 +55,7 @@ constexpr KindName kKindNames[] = {
     {"p_", RecordKind::Param, 7},     {"q_", RecordKind::TextParam, 8}, {"f_", RecordKind::Value, 8},
     {"x_", RecordKind::X, 4},         {"xy_", RecordKind::Point, 14},   {"obj_seq_", RecordKind::Seq, 16},
     {"c_", RecordKind::Cluster, 7},   {"drop_text_", RecordKind::DropText, 16}, {"bin_", RecordKind::Bin, 19},
+    {"shape_group_", RecordKind::ShapeGroup, 17},
 };
 
 const KindName* kind_name(std::string_view name) {
@@ -219,6 +222,57 @@ std::optional<Key> Document::free_shape_key() const {
     return std::nullopt;
 }
 
+namespace {
+bool grouped(const Shape& s) { return (s.style & kShapeGroupBit) != 0; }
+}  // namespace
+
+int32_t shape_group_free(const std::vector<Shape>& shapes) {
+    std::vector<int32_t> used;
+    for (const Shape& s : shapes)
+        if (grouped(s) && s.group > 0) used.push_back(s.group);
+    std::sort(used.begin(), used.end());
+    int32_t n = 1;
+    for (int32_t g : used) {
+        if (g > n) break;
+        if (g == n) ++n;
+    }
+    return n;
+}
+
+std::vector<Key> shape_with_groups(const std::vector<Shape>& shapes, const std::vector<Key>& keys) {
+    std::vector<uint8_t> in(65536, 0);
+    for (Key k : keys) in[k] = 1;
+    std::set<std::pair<int32_t, int32_t>> groups;  // level, number
+    for (const Shape& s : shapes)
+        if (in[s.key] && grouped(s)) groups.emplace(s.level, s.group);
+    std::vector<Key> out = keys;
+    if (groups.empty()) return out;
+    for (const Shape& s : shapes)
+        if (!in[s.key] && grouped(s) && groups.count({s.level, s.group})) {
+            in[s.key] = 1;
+            out.push_back(s.key);
+        }
+    return out;
+}
+
+void shape_groups_renumber(std::vector<Shape>& added, const std::vector<Shape>& existing) {
+    if (std::none_of(added.begin(), added.end(), grouped)) return;
+    std::vector<Shape> all = existing;
+    std::map<std::pair<int32_t, int32_t>, int32_t> given;  // (level, old number) -> new number
+    for (Shape& s : added) {
+        if (!grouped(s)) continue;
+        auto [it, fresh] = given.try_emplace({s.level, s.group}, 0);
+        if (fresh) {
+            it->second = shape_group_free(all);
+            Shape mark;
+            mark.style = kShapeGroupBit;
+            mark.group = it->second;
+            all.push_back(mark);
+        }
+        s.group = it->second;
+    }
+}
+
 Shape* Document::shape(Key key) {
     for (auto& s : shapes)
         if (s.key == key) return &s;
@@ -339,11 +393,25 @@ void Document::remove_obj(Key key) {
     touch_objs();
 }
 
-size_t Document::remove_objs(const std::vector<Key>& keys) {
+size_t Document::remove_objs_at(const std::vector<uint32_t>& places) {
+    std::vector<bool> out(objs.size(), false);
     std::vector<bool> gone(65536, false);
-    for (Key k : keys) gone[k] = true;
-    size_t n = std::erase_if(objs, [&](const Obj& o) { return gone[o.key]; });
+    for (uint32_t at : places)
+        if (at < objs.size()) {
+            out[at] = true;
+            gone[objs[at].key] = true;
+        }
+    size_t kept = 0;
+    for (size_t i = 0; i < objs.size(); ++i) {
+        if (out[i]) continue;
+        if (kept != i) objs[kept] = std::move(objs[i]);
+        ++kept;
+    }
+    const size_t n = objs.size() - kept;
+    objs.resize(kept);
     if (!n) return 0;
+    // A key another object still holds keeps its records.
+    for (const Obj& o : objs) gone[o.key] = false;
     std::erase_if(links, [&](const Link& l) { return gone[l.from] || gone[l.to]; });
     std::erase_if(values, [&](const auto& v) { return gone[v.first]; });
     std::erase_if(clusters, [&](const auto& c) { return gone[c.first]; });
@@ -370,6 +438,9 @@ std::string Document::to_text() const {
     for (const auto& s : shapes)
         Line(out, "s_").i(s.key).i(s.kind).i(s.level).i(s.colour_curve).i(s.style).i(s.left).i(s.top)
             .i(s.right).i(s.bottom);
+    // Other readers keep a record they do not know and see the group bit alone.
+    for (const auto& s : shapes)
+        if ((s.style & kShapeGroupBit) && s.group != 0) Line(out, "shape_group_").i(s.key).i(s.group);
     for (const auto& [code, v] : params) Line(out, "p_").i(code).i(code == 350 ? kFormatVersion : v);
     for (const auto& [code, t] : text_params) Line(out, "q_").i(code).s(t);
     for (const auto& [key, t] : values) Line(out, "f_").i(key).s(t);
@@ -422,6 +493,7 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
         out.x_records.reserve(x_bytes);
         out.unknown.reserve(other_bytes);
     }
+    std::vector<std::pair<Key, int32_t>> groups;  // applied once every shape is read
     rec::Reader rd(text);
     // Records carried as text are checked but not taken apart.
     rd.set_fields_wanted([](std::string_view name) {
@@ -462,6 +534,14 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
             s.left = f.i(5); s.top = f.i(6); s.right = f.i(7); s.bottom = f.i(8);
             if (!f.ok) return false;
             out.shapes.push_back(s);
+            break;
+        }
+        case RecordKind::ShapeGroup: {
+            if (!f.arity(2)) return false;
+            Key k = f.key(0);
+            int32_t g = f.i(1);
+            if (!f.ok) return false;
+            groups.emplace_back(k, g);
             break;
         }
         case RecordKind::Param: {
@@ -541,6 +621,12 @@ bool Document::from_text(std::string_view text, Document& out, LoadError& err) {
         err.line = rd.error().line;
         err.message = rd.error().message;
         return false;
+    }
+    if (!groups.empty()) {
+        std::unordered_map<Key, Shape*> by_key;
+        for (Shape& s : out.shapes) by_key.emplace(s.key, &s);
+        for (auto [k, g] : groups)
+            if (auto it = by_key.find(k); it != by_key.end()) it->second->group = g;
     }
     // Settings stored at their default values are dropped, as a save would.
     for (auto it = out.params.begin(); it != out.params.end();) {

@@ -35,6 +35,9 @@ struct Link {
     bool operator==(const Link&) const = default;
 };
 
+// The style bit of a shape that belongs to a group.
+constexpr int32_t kShapeGroupBit = 0x20;
+
 // s_: one free shape.
 struct Shape {
     Key key = 0;
@@ -42,8 +45,20 @@ struct Shape {
     int32_t colour_curve = 0;  // low byte palette index, high byte curvature 0-64
     int32_t style = 0;
     int32_t left = 0, top = 0, right = 0, bottom = 0;
+    // Which group a shape whose style has the group bit (0x20) belongs to, kept in a
+    // shape_group_ record of its own. 0 (files written before groups had numbers): all such
+    // shapes of a level form one group.
+    int32_t group = 0;
     bool operator==(const Shape&) const = default;
 };
+
+// Groups of shapes: a new group's number (the first unused from 1), and `keys` with every shape
+// of each group one of them belongs to (same level and number).
+int32_t shape_group_free(const std::vector<Shape>& shapes);
+std::vector<Key> shape_with_groups(const std::vector<Shape>& shapes, const std::vector<Key>& keys);
+// Gives the grouped shapes of `added` numbers no group of `existing` has, one per group they
+// brought (pasted copies form groups of their own, never join the originals').
+void shape_groups_renumber(std::vector<Shape>& added, const std::vector<Shape>& existing);
 
 // xy_: one plotted point; colour is a colour value 0x00BBGGRR.
 struct PlotPoint {
@@ -146,8 +161,9 @@ public:
 
     // Removes every record of object `key`: links touching it, value, cluster, seq, attachments.
     void remove_obj(Key key);
-    // The same for many objects in one pass over each record kind; gives the objects removed.
-    size_t remove_objs(const std::vector<Key>& keys);
+    // Removes the objects at `places` (positions in objs) in one pass over each record kind;
+    // the records of a key go with the last object that holds it. Gives the objects removed.
+    size_t remove_objs_at(const std::vector<uint32_t>& places);
 
     // The whole document as record text in the file's record order.
     std::string to_text() const;

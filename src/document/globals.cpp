@@ -1,6 +1,6 @@
 #include "document/globals.h"
 
-std::vector<Key> marked_obj_;
+MarkedObjs marked_obj_;
 std::vector<MarkedLink> marked_link_;
 std::vector<Key> marked_shape_;
 std::vector<int> marked_para_;

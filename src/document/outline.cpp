@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/file.h"
+#include "base/hypertext.h"
 #include "base/util.h"
 #include "document/view.h"
 
@@ -262,7 +263,8 @@ std::string view_rtf_text() {
     std::string out = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 ";
     out += view_rtf_escape(view_text_param_get(13));
     out += ";}}\n\\f0\\fs20 ";
-    out += view_rtf_escape(view_write_outline(1, -1));
+    // A draft is read as a document: a field shows its text, never its markers or its hidden action.
+    out += view_rtf_escape(tw_strip_hyperlinks(view_write_outline(1, -1)));
     out += "}\n";
     return out;
 }

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/error.h"
 #include "document/globals.h"
 #include "document/view.h"
 
@@ -27,7 +28,7 @@ auto fields(Obj& o) {
 }
 auto fields(Link& l) { return std::tie(l.from, l.to, l.flags, l.kind, l.label_pos_colour, l.end_positions, l.label); }
 auto fields(Shape& s) {
-    return std::tie(s.key, s.kind, s.level, s.colour_curve, s.style, s.left, s.top, s.right, s.bottom);
+    return std::tie(s.key, s.kind, s.level, s.colour_curve, s.style, s.left, s.top, s.right, s.bottom, s.group);
 }
 template <class T> constexpr bool kHasFields = requires(T& t) { fields(t); };
 
@@ -127,11 +128,18 @@ struct Patch {
         return n;
     }
 
-    // The patch that turns `after` back into `before`. One pass: elements that match are kept;
-    // where they differ, the side with more left over lost or gained elements, else one replaced
-    // the other. Deletions, appends and edits in place come out as small as they are.
-    static Patch make(const std::vector<T>& before, const std::vector<T>& after) {
+    // The patch that turns `after` back into `before`, taking what it keeps out of `before`
+    // (the copy made when the change opened): the records a step removed cost no second copy.
+    // One pass: elements that match are kept; where they differ, the side with more left over
+    // lost or gained elements, else one replaced the other. Deletions, appends and edits in
+    // place come out as small as they are.
+    static Patch make(std::vector<T>&& before, const std::vector<T>& after) {
         Patch p;
+        if (after.empty()) {
+            // Everything went (Select All, Delete): the copy itself is the way back.
+            if (!before.empty()) p.runs.push_back(Run{0, {}, std::move(before)});
+            return p;
+        }
         size_t i = 0, j = 0;
         const size_t bn = before.size(), an = after.size();
         Run* open = nullptr;
@@ -148,11 +156,11 @@ struct Patch {
             }
             size_t rb = bn - i, ra = an - j;
             if (rb > ra) {
-                open->then.push_back(before[i++]);
+                open->then.push_back(std::move(before[i++]));
             } else if (ra > rb) {
                 open->now.push_back(after[j++]);
             } else {
-                open->then.push_back(before[i++]);
+                open->then.push_back(std::move(before[i++]));
                 open->now.push_back(after[j++]);
             }
         }
@@ -229,7 +237,9 @@ struct WholeCopy {
     std::optional<M> other;
     bool empty() const { return !other; }
     size_t bytes() const { return other ? copy_bytes(*other) : 0; }
-    static WholeCopy make(const M& before, const M& after) { return before == after ? WholeCopy{} : WholeCopy{before}; }
+    static WholeCopy make(M&& before, const M& after) {
+        return before == after ? WholeCopy{} : WholeCopy{std::move(before)};
+    }
     bool fits(M&) const { return true; }
     void apply(M& m) {
         if (other) std::swap(*other, m);
@@ -297,8 +307,10 @@ std::deque<Step> undo_stack, redo_stack;
 size_t total_bytes = 0;
 uint64_t next_serial = 0, base_serial = 0;  // base: the state below the oldest step
 
+// Older steps give way; the newest stays whatever its size, as what it keeps was in the
+// document a moment before.
 void trim() {
-    while (!undo_stack.empty() && (undo_stack.size() > kMaxSteps || total_bytes > kMaxBytes)) {
+    while (undo_stack.size() > 1 && (undo_stack.size() > kMaxSteps || total_bytes > kMaxBytes)) {
         total_bytes -= undo_stack.front().bytes;
         base_serial = undo_stack.front().serial;
         undo_stack.pop_front();
@@ -318,14 +330,15 @@ void forget(const std::string& why) {
     view_note(why);
 }
 
-// The changes between the copy taken when the change opened and the document now.
-Changes diff(const Document& b, const Document& d) {
+// The changes between the copy taken when the change opened and the document now; what the
+// step keeps is taken out of the copy.
+Changes diff(Document& b, const Document& d) {
     Changes c;
-    each_kind(c, b, d, [](auto& change, const auto& then, const auto& now) {
-        change = std::decay_t<decltype(change)>::make(then, now);
+    each_kind(c, b, d, [](auto& change, auto& then, const auto& now) {
+        change = std::decay_t<decltype(change)>::make(std::move(then), now);
     });
     c.shapes = Patch<Shape>::make(lasting_shapes(b.shapes), lasting_shapes(d.shapes));
-    c.values = Patch<std::pair<Key, std::string>>::make(b.values, d.values);
+    c.values = Patch<std::pair<Key, std::string>>::make(std::move(b.values), d.values);
     return c;
 }
 
@@ -362,7 +375,7 @@ bool apply(Changes& c) {
 
 }  // namespace
 
-void view_edit(int) {
+void view_edit(int, const char* name) {
     if (depth++ > 0) return;
     before.reset();
     open_failed = false;
@@ -370,6 +383,17 @@ void view_edit(int) {
         before.emplace(view_doc());
     } catch (const std::bad_alloc&) {
         before.reset();
+        // Nothing is changed yet: the user chooses between the change without Undo and none.
+        const std::string what = name ? "\"" + std::string(name) + "\"" : std::string("this change");
+        if (!msg_ask_default_no("There is not enough memory to keep " + what +
+                                    " for Undo.\n\nGo on? It cannot be undone.", "Undo")) {
+            --depth;
+            throw VornDeclined();
+        }
+        undo_stack.clear();
+        redo_stack.clear();
+        total_bytes = 0;
+        base_serial = ++next_serial;
         open_failed = true;
     }
 }
@@ -377,8 +401,9 @@ void view_edit(int) {
 static void close_change(const std::string* name) {
     Document& d = view_doc();
     if (open_failed) {
+        // The user chose to go on without Undo.
         open_failed = false;
-        forget("Not enough memory to keep this change for Undo; earlier changes can no longer be undone");
+        base_serial = ++next_serial;
         return;
     }
     if (!before) return;
@@ -392,14 +417,14 @@ static void close_change(const std::string* name) {
         step.name = name ? *name : "Edit";
         step.bytes = bytes_of(step.changes);
         drop_redo();
-        if (step.bytes > kMaxBytes) {
-            forget("\"" + step.name + "\" is too large to be undone; earlier changes can no longer be undone");
-            return;
-        }
+        const bool crowds_out = step.bytes > kMaxBytes && !undo_stack.empty();
         total_bytes += step.bytes;
         step.serial = ++next_serial;
         undo_stack.push_back(std::move(step));
         trim();
+        if (crowds_out)
+            view_note("\"" + undo_stack.back().name +
+                      "\" is kept for Undo; there is no room left for earlier changes, which can no longer be undone");
     } catch (const std::bad_alloc&) {
         before.reset();
         forget("Not enough memory to keep this change for Undo; earlier changes can no longer be undone");

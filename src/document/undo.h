@@ -1,15 +1,17 @@
 // Undo and redo of document edits. An edit opens a change (view_edit), makes it and closes it
 // under an action name (view_undo_record). A step keeps only what changed, so large documents
-// keep their 100 steps; a step that cannot be kept (too large, out of memory) clears the history
-// and the user is told.
+// keep their 100 steps; the newest step is kept whatever its size, older ones giving way. When
+// there is no memory to open a change, the user is asked before anything changes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 // Opens a change: the document's records are copied. A change opened while another is open
-// joins it (the outermost close names the step).
-void view_edit(int what = 7);
+// joins it (the outermost close names the step). When the copy cannot be made, asks whether to
+// go on without Undo (No the default, naming the step `name` when given); No throws
+// VornDeclined with no change open.
+void view_edit(int what = 7, const char* name = nullptr);
 // Closes the open change as one step named `name`. No open change: nothing happens. A change
 // that altered nothing leaves no step.
 void view_undo_record(const std::string& name);
@@ -40,7 +42,7 @@ bool view_undo_back_to(uint64_t state);
 // Opens a change for a scope; commit() names it, leaving the scope otherwise cancels it.
 class UndoStep {
 public:
-    UndoStep() { view_edit(7); }
+    explicit UndoStep(const char* name = nullptr) { view_edit(7, name); }
     ~UndoStep() { if (!done_) view_edit_cancel(); }
     void commit(const std::string& name) { done_ = true; view_undo_record(name); }
     UndoStep(const UndoStep&) = delete;

@@ -420,21 +420,24 @@ Pt CoordSpan::room(int64_t dx, int64_t dy) const {
     return {fit(dx, x_lo, x_hi), fit(dy, y_lo, y_hi)};
 }
 
-Pt view_move_items(const std::vector<Key>& objs, const std::vector<Key>& shapes, int level, int dx, int dy) {
+Pt view_move_items(const std::vector<uint32_t>& objs, const std::vector<Key>& shapes, int level, int dx, int dy) {
     Document& d = view_doc();
     CoordSpan span;
-    for (Key k : objs)
-        if (const Obj* o = d.obj(k); o && o->level == level) span.add(*o);
+    auto on_level = [&](uint32_t at) { return at < d.objs.size() && d.objs[at].level == level; };
+    for (uint32_t at : objs)
+        if (on_level(at)) span.add(d.objs[at]);
     for (Key k : shapes)
         if (const Shape* s = d.shape(k); s && s->level == level) span.add(*s);
     const Pt m = span.room(dx, dy);
     if (!m.x && !m.y) return m;
-    for (Key k : objs)
-        if (auto o = view_obj_get(k); o && o->level == level) {
-            o->x += m.x;
-            o->y += m.y;
-            view_obj_put(*o);
+    bool moved = false;
+    for (uint32_t at : objs)
+        if (on_level(at)) {
+            d.objs[at].x += m.x;
+            d.objs[at].y += m.y;
+            moved = true;
         }
+    if (moved) view_mark_changed();
     for (Key k : shapes)
         if (auto s = view_shape_get(k); s && s->level == level) {
             s->left += m.x;
@@ -444,6 +447,77 @@ Pt view_move_items(const std::vector<Key>& objs, const std::vector<Key>& shapes,
             view_shape_put(*s);
         }
     return m;
+}
+
+namespace {
+std::vector<uint32_t> marked_places(const Document& d) {
+    const size_t n = d.objs.size(), m = marked_obj_.size();
+    auto place_of = [&](size_t i) -> int64_t {
+        const uint32_t at = marked_obj_.place(i);
+        if (at < n && d.objs[at].key == marked_obj_[i]) return at;
+        return d.obj_index(marked_obj_[i]);
+    };
+    std::vector<uint32_t> out;
+    if (m * 16 < n) {
+        out.reserve(m);
+        for (size_t i = 0; i < m; ++i)
+            if (int64_t at = place_of(i); at >= 0) out.push_back(static_cast<uint32_t>(at));
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+        return out;
+    }
+    // Many marked (Select All of a large level): a table of the document's objects, not a sort.
+    std::vector<bool> in(n, false);
+    size_t count = 0;
+    for (size_t i = 0; i < m; ++i)
+        if (int64_t at = place_of(i); at >= 0 && !in[static_cast<size_t>(at)]) {
+            in[static_cast<size_t>(at)] = true;
+            ++count;
+        }
+    out.reserve(count);
+    for (size_t at = 0; at < n; ++at)
+        if (in[at]) out.push_back(static_cast<uint32_t>(at));
+    return out;
+}
+}  // namespace
+
+std::vector<uint32_t> view_marked_places() {
+    const Document& d = view_doc();
+    // Painting asks at every paint: the answer is kept while the marks and the document stay.
+    static struct {
+        uint64_t marks = UINT64_MAX, revision = 0;
+        const Document* doc = nullptr;
+        size_t objs = 0;
+        std::vector<uint32_t> places;
+    } kept;
+    if (kept.marks == marked_obj_.version() && kept.doc == &d && kept.revision == d.revision && kept.objs == d.objs.size())
+        return kept.places;
+    kept = {marked_obj_.version(), d.revision, &d, d.objs.size(), marked_places(d)};
+    return kept.places;
+}
+
+
+namespace {
+// Whether entry i of the marks names the object at `place`, of key `key`.
+bool names(size_t i, Key key, uint32_t place) {
+    if (marked_obj_[i] != key) return false;
+    const Document& d = view_doc();
+    const uint32_t at = marked_obj_.place(i);
+    if (at == place) return true;
+    const bool at_valid = at < d.objs.size() && d.objs[at].key == key;
+    return !at_valid && d.obj_index(key) == static_cast<int64_t>(place);
+}
+}  // namespace
+
+bool view_obj_marked(Key key, uint32_t place) {
+    for (size_t i = 0; i < marked_obj_.size(); ++i)
+        if (names(i, key, place)) return true;
+    return false;
+}
+
+void view_obj_unmark(Key key, uint32_t place) {
+    for (size_t i = marked_obj_.size(); i-- > 0;)
+        if (names(i, key, place)) marked_obj_.erase_at(i);
 }
 
 void view_unmark_all() {

@@ -154,9 +154,9 @@ struct CoordSpan {
     // As much of (dx, dy) as keeps every coordinate in range, never the other way.
     Pt room(int64_t dx, int64_t dy) const;
 };
-// Moves the listed objects and shapes that lie on `level` by (dx, dy), together, as far as
-// the range lets them go; gives the move made.
-Pt view_move_items(const std::vector<Key>& objs, const std::vector<Key>& shapes, int level, int dx, int dy);
+// Moves the objects at the listed places in the document and the listed shapes that lie on
+// `level` by (dx, dy), together, as far as the range lets them go; gives the move made.
+Pt view_move_items(const std::vector<uint32_t>& objs, const std::vector<Key>& shapes, int level, int dx, int dy);
 
 // ---- Settings --------------------------------------------------------------------------------
 
@@ -173,6 +173,14 @@ int view_cluster_horz_spacing();
 void view_text_param_set(int code, const std::string& t);
 
 // ---- Marking ---------------------------------------------------------------------------------
+
+// The marked objects as places in the document's objects, each once, in stored order: an
+// entry of marked_obj_ whose place holds an object of its key names that object, any other
+// entry the first object of its key.
+std::vector<uint32_t> view_marked_places();
+// Whether the object at `place`, of key `key`, is marked; unmarking it.
+bool view_obj_marked(Key key, uint32_t place);
+void view_obj_unmark(Key key, uint32_t place);
 
 // Clears every marking (objects, links, shapes, settings) and drops the temporary region shapes.
 void view_unmark_all();

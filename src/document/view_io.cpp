@@ -9,6 +9,7 @@
 
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/letters.h"
 #include "document/globals.h"
 #include "document/outline.h"
 #include "document/view.h"
@@ -150,6 +151,13 @@ static bool read_document(const std::string& name, Document& out, std::string* e
         set(error, "Loading " + name + "\n" + sys_reason());
         return false;
     }
+    // Written by an editor that marks UTF-8 text: read in the program's code page (text that is
+    // not UTF-8 after all is read as it is).
+    size_t unmapped = 0;
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        auto ansi = letters_from_utf8(text, &unmapped);
+        text = ansi ? std::move(*ansi) : text.substr(3);
+    }
     Document d;
     LoadError err;
     if (!Document::from_text(text, d, err)) {
@@ -167,10 +175,15 @@ static bool read_document(const std::string& name, Document& out, std::string* e
     load_note_.clear();
     if (renumbered) {
         d.touch_objs();
-        load_note_ = name + "\n" + std::to_string(renumbered) +
+        load_note_ = "\n" + std::to_string(renumbered) +
                      (renumbered == 1 ? " item shared its key with another and was given a new key"
                                       : " items shared their keys with others and were given new keys");
     }
+    if (unmapped)
+        load_note_ += "\n" + std::to_string(unmapped) +
+                      (unmapped == 1 ? " character has no form in the Windows-1252 character set and reads as \"?\""
+                                     : " characters have no form in the Windows-1252 character set and read as \"?\"");
+    if (!load_note_.empty()) load_note_ = name + load_note_;
     out = std::move(d);
     return true;
 }

@@ -232,7 +232,18 @@ std::shared_ptr<const Dib> bg_tile_block(const std::shared_ptr<const Dib>& d, in
     auto img = image_from_dib(d->packed);
     if (!img || img->width != d->width || img->height != d->height) return d;
     const int w = img->width, h = img->height;
-    Image block((min_side + w - 1) / w * w, (min_side + h - 1) / h * h);
+    int across = (min_side + w - 1) / w, down = (min_side + h - 1) / h;
+    // A long thin picture (1 x 100,000) repeats only as far as a block of about a megapixel
+    // along its short side: a full-size block would hold hundreds of megabytes.
+    constexpr int64_t kMaxPixels = 1 << 20;
+    const int64_t copy = int64_t{w} * h;
+    if (copy * across * down > kMaxPixels) {
+        const int most = static_cast<int>(std::max<int64_t>(1, kMaxPixels / copy));
+        across = std::min(across, most);
+        down = std::min(down, std::max(1, most / across));
+        if (across == 1 && down == 1) return d;
+    }
+    Image block(across * w, down * h);
     for (int y = 0; y < block.height; ++y)
         for (int x = 0; x < block.width; ++x) block.at(x, y) = img->at(x % w, y % h);
     auto out = std::make_shared<Dib>();

@@ -49,7 +49,8 @@ const std::vector<std::vector<Pt>>& bg_world_map();
 std::vector<Pt> bg_tile_origins(int cw, int ch, int pw, int ph);
 // What is tiled in place of a small picture: the picture repeated into a block at least
 // `min_side` pixels each way (whole copies only, so the tiles fall where the picture's own
-// would). A picture that large already, or that cannot be read, comes back as it is.
+// would), or as far toward that as a block of about a megapixel goes. A picture that large
+// already, or that cannot be read, comes back as it is.
 std::shared_ptr<const Dib> bg_tile_block(const std::shared_ptr<const Dib>& d, int min_side);
 
 struct BgFillInput {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <type_traits>
+#include <unordered_map>
 
 #include "elements/obj_paint.h"
 
@@ -485,6 +486,196 @@ bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
     return true;
 }
 
+namespace {
+
+// The pixels GDI sets for one small figure: runs of a row, each of one of the figure's colours.
+struct Stamp {
+    struct Run {
+        int8_t y, x;
+        uint8_t n, what;  // what: 0 the outline pen, 1 the brush, 2 the highlight pen
+    };
+    std::vector<Run> runs;
+};
+
+// What GDI's picture of a small figure depends on, in pixels: its kind, the turn of the axes,
+// the brush, its points from the corner of its box, an ellipse's axes, the highlight's points.
+struct StampKey {
+    uint8_t b[24] = {};
+    int n = 0;
+    void put(int v) { b[n++] = static_cast<uint8_t>(v); }
+    bool operator==(const StampKey& o) const { return n == o.n && std::equal(b, b + n, o.b); }
+};
+struct StampHash {
+    size_t operator()(const StampKey& k) const {
+        uint64_t h = 1469598103934665603ull;
+        for (int i = 0; i < k.n; ++i) h = (h ^ k.b[i]) * 1099511628211ull;
+        return static_cast<size_t>(h);
+    }
+};
+std::unordered_map<StampKey, Stamp, StampHash>& stamps() {
+    static std::unordered_map<StampKey, Stamp, StampHash> s;
+    return s;
+}
+constexpr int kStampMax = 48;  // pixels across, at most
+
+// A figure in pixels, as a stamp is learnt from it.
+struct StampFigure {
+    bool ellipse = true;
+    POINT pts[4] = {};
+    int n = 2;
+    int axis_x = 0, axis_y = 0;  // an ellipse's axes, as GDI maps its size on its own
+    int highlight = 0;           // 1 an arc, 2 a line
+    POINT h0{}, h1{};
+    bool hollow = false;
+};
+
+// Draws the figure with GDI into a scratch bitmap in colours of its own and reads back which
+// pixels each part set, as a stamp. The mapping turns the axes as the painter's does, since
+// which way an arc runs and which edges a figure leaves out follow their direction.
+Stamp learn_stamp(const StampFigure& f, int w, int h, bool flip_x, bool flip_y) {
+    Stamp st;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return st;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp) {
+        DeleteDC(dc);
+        return st;
+    }
+    HGDIOBJ old_bmp = SelectObject(dc, bmp);
+    auto* px = static_cast<uint32_t*>(bits);
+    std::fill(px, px + static_cast<size_t>(w) * h, 0u);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, 1, 1, nullptr);
+    SetViewportExtEx(dc, flip_x ? -1 : 1, flip_y ? -1 : 1, nullptr);
+    auto logical = [&](POINT p) { return POINT{flip_x ? -p.x : p.x, flip_y ? -p.y : p.y}; };
+    POINT pts[4];
+    for (int i = 0; i < f.n; ++i) pts[i] = logical(f.pts[i]);
+    const POINT h0 = logical(f.h0), h1 = logical(f.h1);
+    constexpr COLORREF kPen = RGB(255, 0, 0), kBrush = RGB(0, 255, 0), kLight = RGB(0, 0, 255);
+    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(DC_PEN));
+    HGDIOBJ old_brush = SelectObject(dc, GetStockObject(f.hollow ? HOLLOW_BRUSH : DC_BRUSH));
+    SetDCPenColor(dc, kPen);
+    SetDCBrushColor(dc, kBrush);
+    // GDI draws an ellipse as a rectangle with round corners the size of its axes.
+    if (f.ellipse) RoundRect(dc, pts[0].x, pts[0].y, pts[1].x, pts[1].y, f.axis_x, f.axis_y);
+    else Polygon(dc, pts, f.n);
+    SetDCPenColor(dc, kLight);
+    if (f.highlight == 1) Arc(dc, pts[0].x, pts[0].y, pts[1].x, pts[1].y, h0.x, h0.y, h1.x, h1.y);
+    if (f.highlight == 2) {
+        MoveToEx(dc, h0.x, h0.y, nullptr);
+        LineTo(dc, h1.x, h1.y);
+    }
+    GdiFlush();
+    auto what = [](uint32_t v) {
+        switch (v & 0xFFFFFF) {
+        case 0xFF0000: return 0;  // the DIB holds red in the high byte
+        case 0x00FF00: return 1;
+        case 0x0000FF: return 2;
+        default: return -1;
+        }
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w;) {
+            const int k = what(px[static_cast<size_t>(y) * w + x]);
+            int e = x + 1;
+            while (e < w && what(px[static_cast<size_t>(y) * w + e]) == k) ++e;
+            if (k >= 0) st.runs.push_back({static_cast<int8_t>(y), static_cast<int8_t>(x), static_cast<uint8_t>(e - x), static_cast<uint8_t>(k)});
+            x = e;
+        }
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    SelectObject(dc, old_bmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return st;
+}
+
+}  // namespace
+
+bool GdiCanvas::raster_round(const ObjRoundFigure& f, const Brush& brush) {
+    if (!raster_ || !batch_ || want_mix_ != kMixCopyPen || (brush.pattern != 1 && brush.pattern != 2)) return false;
+    if (pixels_per_unit_ < 0) read_mapping();
+    // The outline's pen is a thin black one; so must the highlight's be.
+    if (thin_width_ < 1 || (f.highlight != ObjRoundFigure::kNone && (f.highlight_pen.style != 0 || std::abs(f.highlight_pen.width) > thin_width_)))
+        return false;
+    StampFigure s;
+    s.ellipse = f.ellipse;
+    s.n = std::clamp(f.n, 2, 4);
+    s.hollow = brush.pattern == 1;
+    for (int i = 0; i < s.n; ++i) s.pts[i] = {dev_x(f.pts[i].x), dev_y(f.pts[i].y)};
+    s.highlight = f.highlight == ObjRoundFigure::kArc ? 1 : f.highlight == ObjRoundFigure::kLine ? 2 : 0;
+    s.h0 = {dev_x(f.h0.x), dev_y(f.h0.y)};
+    s.h1 = {dev_x(f.h1.x), dev_y(f.h1.y)};
+    if (s.ellipse) {
+        s.axis_x = std::abs(dev_x(f.pts[1].x - f.pts[0].x) - dev_x(0));
+        s.axis_y = std::abs(dev_y(f.pts[1].y - f.pts[0].y) - dev_y(0));
+    }
+    int x0 = s.pts[0].x, x1 = x0, y0 = s.pts[0].y, y1 = y0;
+    for (int i = 1; i < s.n; ++i) {
+        x0 = std::min<int>(x0, s.pts[i].x), x1 = std::max<int>(x1, s.pts[i].x);
+        y0 = std::min<int>(y0, s.pts[i].y), y1 = std::max<int>(y1, s.pts[i].y);
+    }
+    // A pixel of room on each side of the points: nothing of the figure reaches further.
+    --x0, --y0;
+    const int w = x1 - x0 + 2, h = y1 - y0 + 2;
+    if (w > kStampMax || h > kStampMax || s.axis_x > kStampMax || s.axis_y > kStampMax) return false;
+    auto local = [&](POINT& p) { p = {p.x - x0, p.y - y0}; };
+    for (int i = 0; i < s.n; ++i) local(s.pts[i]);
+    local(s.h0);
+    local(s.h1);
+    StampKey key;
+    key.put(s.ellipse | s.highlight << 1 | s.hollow << 3 | (map_[0] < 0) << 4 | (map_[1] < 0) << 5);
+    for (int i = 0; i < s.n; ++i) {
+        key.put(s.pts[i].x);
+        key.put(s.pts[i].y);
+    }
+    key.put(s.axis_x);
+    key.put(s.axis_y);
+    if (s.highlight) {
+        // An arc's ends lie anywhere on their rays; a line's are two of the points.
+        for (const POINT& p : {s.h0, s.h1}) {
+            if (p.x < -100 || p.x > 150 || p.y < -100 || p.y > 150) return false;
+            key.put(p.x + 100);
+            key.put(p.y + 100);
+        }
+    }
+    // The figures of a crowded level come in few shapes: the last few found are tried first.
+    static std::pair<StampKey, const Stamp*> recent[8];
+    static int next_recent = 0;
+    const Stamp* stamp = nullptr;
+    for (const auto& [k, st] : recent)
+        if (st && k == key) {
+            stamp = st;
+            break;
+        }
+    if (!stamp) {
+        auto& cache = stamps();
+        auto it = cache.find(key);
+        if (it == cache.end()) {
+            if (cache.size() > 4096) {
+                cache.clear();
+                for (auto& r : recent) r.second = nullptr;
+            }
+            it = cache.emplace(key, learn_stamp(s, w, h, map_[0] < 0, map_[1] < 0)).first;
+        }
+        stamp = &it->second;  // elements of the map stay where they are while it grows
+        recent[next_recent] = {key, stamp};
+        next_recent = (next_recent + 1) % 8;
+    }
+    soft_begin();
+    const uint32_t colours[3] = {dib_pixel(0), dib_pixel(brush.colour), dib_pixel(f.highlight_pen.colour)};
+    const bool inside = x0 >= raster_clip_.left && x0 + w <= raster_clip_.right && y0 >= raster_clip_.top && y0 + h <= raster_clip_.bottom;
+    for (const Stamp::Run& r : stamp->runs) {
+        const int y = y0 + r.y, x = x0 + r.x;
+        if (inside) soft_fill<false>(x, y, x + r.n, y + 1, colours[r.what]);
+        else soft_fill<true>(x, y, x + r.n, y + 1, colours[r.what]);
+    }
+    return true;
+}
+
 void GdiCanvas::flush() {
     soft_ = false;
     if (counts_.empty()) return;
@@ -609,7 +800,7 @@ Pt GdiCanvas::dp_to_lp(Pt p) const {
 // The DC's mapping as GDI applies it to a point: scale and offset per axis, from the window and
 // viewport extents and origins, rounded halves up.
 void GdiCanvas::read_mapping() {
-    pixels_per_unit_ = 1.0 / units_per_pixel();
+    pixels_per_unit_ = 1.0 / measured_units_per_pixel();
     thin_width_ = static_cast<int>(std::min(1.0 / pixels_per_unit_, 1e6));
     while ((thin_width_ + 1) * pixels_per_unit_ <= 1) ++thin_width_;
     while (thin_width_ > 0 && thin_width_ * pixels_per_unit_ > 1) --thin_width_;
@@ -628,6 +819,15 @@ void GdiCanvas::read_mapping() {
 }
 
 double GdiCanvas::units_per_pixel() const {
+    // While batching the mapping is read once (painters ask for it per object).
+    if (batch_) {
+        if (pixels_per_unit_ < 0) const_cast<GdiCanvas*>(this)->read_mapping();
+        return 1.0 / pixels_per_unit_;
+    }
+    return measured_units_per_pixel();
+}
+
+double GdiCanvas::measured_units_per_pixel() const {
     POINT p[2] = {{0, 0}, {1000, 0}};
     DPtoLP(dc_, p, 2);
     double d = std::abs(static_cast<double>(p[1].x - p[0].x)) / 1000.0;

@@ -14,6 +14,7 @@
 #include "base/canvas.h"
 
 struct ObjRectFigure;
+struct ObjRoundFigure;
 
 class GdiCanvas : public Canvas {
 public:
@@ -44,6 +45,10 @@ public:
     // written into the raster as drawing them one by one would set its pixels; false, with
     // nothing drawn, when there is no raster or a step needs GDI.
     bool raster_figure(const ObjRectFigure& f, const Brush& brush);
+    // An ellipse or polygon a few pixels across, with thin pens: the pixels GDI sets for a
+    // figure of its shape at that size, learnt from GDI once and then copied into the raster;
+    // false, with nothing drawn, when there is no raster or the figure is larger.
+    bool raster_round(const ObjRoundFigure& f, const Brush& brush);
 
     void set_pen(const Pen& p) override;
     void set_brush(const Brush& b) override;
@@ -140,6 +145,7 @@ private:
     int pending_mix_ = 0, pending_bk_mode_ = 0;
     Colour pending_bk_colour_ = 0;
     void read_mapping();
+    double measured_units_per_pixel() const;
     double pixels_per_unit_ = -1;  // while batching; -1 until read
     int thin_width_ = 0;            // the widest pen thinner than a pixel, read with it
     double map_[4] = {1, 1, 0, 0};  // x and y scale, x and y offset, read with pixels_per_unit_

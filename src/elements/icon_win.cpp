@@ -25,7 +25,9 @@ bool write_time(const std::string& path, FILETIME& t) {
     return true;
 }
 
-std::shared_ptr<const Dib> read_file_dib(const std::string& path, unsigned long& err) {
+}  // namespace
+
+std::shared_ptr<const Dib> icon_file_dib(const std::string& path, unsigned long& err) {
     err = 0;
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) {
@@ -48,7 +50,6 @@ std::shared_ptr<const Dib> read_file_dib(const std::string& path, unsigned long&
     }
     return std::make_shared<const Dib>(std::move(*d));
 }
-}  // namespace
 
 std::shared_ptr<const Dib> icon_resource_dib(int id) {
     auto it = resources_.find(id);
@@ -81,7 +82,7 @@ std::shared_ptr<const Dib> icon_bitmap(int number) {
                         (!exists || CompareFileTime(&t, &it->second.written) == 0);
             if (!same) {
                 unsigned long err = 0;
-                UserIcon u{read_file_dib(path, err), t, now};
+                UserIcon u{icon_file_dib(path, err), t, now};
                 if (!u.dib) obj_report_load_failure(path, err);
                 it = user_.insert_or_assign(number, u).first;
             }

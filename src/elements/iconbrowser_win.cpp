@@ -47,20 +47,6 @@ void scan_user_icons(std::set<int>& out) {
     FindClose(h);
 }
 
-std::shared_ptr<const Dib> read_bmp_file(const std::string& path) {
-    std::string bytes;
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return nullptr;
-    DWORD size = GetFileSize(f, nullptr), got = 0;
-    if (size != INVALID_FILE_SIZE && size <= 16u * 1024 * 1024) {
-        bytes.resize(size);
-        if (!ReadFile(f, bytes.data(), size, &got, nullptr) || got != size) bytes.clear();
-    }
-    CloseHandle(f);
-    auto d = icon_read_bmp(bytes);
-    return d ? std::make_shared<const Dib>(std::move(*d)) : nullptr;
-}
-
 // The bitmap and name an icon is shown with in the browser.
 std::pair<std::shared_ptr<const Dib>, std::string> display_bitmap(Browser& b, HWND dlg, int n) {
     if (n < 1000) {
@@ -68,7 +54,8 @@ std::pair<std::shared_ptr<const Dib>, std::string> display_bitmap(Browser& b, HW
     }
     if (b.user.count(n)) {
         std::string path = user_path(n);
-        if (auto d = read_bmp_file(path)) return {d, path};
+        unsigned long err = 0;
+        if (auto d = icon_file_dib(path, err)) return {d, path};
         if (b.reported.insert(path).second) {
             b.reports.push_back(path);
             PostMessageA(dlg, WM_ICON_REPORT, 0, 0);
@@ -177,6 +164,8 @@ void paint_current(HWND win, Browser& b, const DRAWITEMSTRUCT& di) {
         draw_clipboard_crop(di.hDC, *clip, 0, 0);
         SetWindowTextA(win, "Icon in Clipboard");
         SetDlgItemTextA(win, IDC_ICON_TOTAL, "Clipboard image");
+    } else {
+        SetWindowTextA(win, "Icon Browser");  // no longer the name of an icon just deleted
     }
 }
 
@@ -295,8 +284,9 @@ void delete_icon(HWND win, Browser& b) {
     if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
         dlg_error_msg("Deleting %s", path, static_cast<int>(GetLastError()));
     icon_cache_clear();
-    // A deleted icon can no longer be inserted.
+    // A deleted icon can no longer be inserted: it leaves the grid and the current icon.
     icon_current_set(0);
+    build_list(win, b);
     repaint(win, IDC_ICON_CURRENT);
     repaint(win, IDC_ICON_GRID);
 }

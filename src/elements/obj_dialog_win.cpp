@@ -167,9 +167,11 @@ bool move_text_to_file(const std::string& name, const std::string& text, bool ap
 // OK: checks first, then the whole change as one step. False keeps the dialog open.
 bool apply(HWND win) {
     ObjDlg& d = *dlg_of(win);
-    auto x = obj_parse_whole(dlg_get_text(win, IDC_OBJ_X)), y = obj_parse_whole(dlg_get_text(win, IDC_OBJ_Y));
+    // The range every move keeps, so that nothing placed here wraps when moved.
+    auto coord = [](std::optional<int32_t> v) { return v && *v >= -kCoordMax ? v : std::nullopt; };
+    auto x = coord(obj_parse_whole(dlg_get_text(win, IDC_OBJ_X))), y = coord(obj_parse_whole(dlg_get_text(win, IDC_OBJ_Y)));
     if (!x || !y) {
-        msg_error("X and Y must be whole numbers");
+        msg_error("X and Y must be whole numbers from " + std::to_string(-kCoordMax) + " to " + std::to_string(kCoordMax));
         SetFocus(GetDlgItem(win, x ? IDC_OBJ_Y : IDC_OBJ_X));
         return false;
     }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 #include "document/view.h"
 #include "elements/draw.h"
@@ -244,17 +246,25 @@ bool draw_bitmap_rule(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
     return true;
 }
 
+// A Symbol's line height: the object font's, scaled as its own font's text is wider. Without
+// text there is nothing to scale the line by.
+int symbol_line(const ObjDrawArgs& a, int tw) { return a.text_w > 0 ? mul_div(a.line_h, tw, a.text_w) : a.line_h; }
+
+Rc symbol_rect(const ObjDrawArgs& a, int tw, int lh) {
+    int w = tw + 20;
+    int l = a.x - w / 2, r = l + w, t = a.y + lh, b = t - 2 * lh - 10;
+    return {l, t, r, b};
+}
+
 void draw_symbol(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a, bool fixed_rule) {
     Colour col = colour_of(env, a.colour);
     if (fixed_rule) c.set_text_colour(col);
     Font kept = c.current_font();
     obj_symbol_font(c, a.size);
     int tw = c.text_extent(a.text).cx;
-    // Without text there is nothing to scale the line by.
-    int lh = a.text_w > 0 ? mul_div(a.line_h, tw, a.text_w) : a.line_h;
+    int lh = symbol_line(a, tw);
     if (!fixed_rule) {
-        int w = tw + 20;
-        int l = a.x - w / 2, r = l + w, t = a.y + lh, b = t - 2 * lh - 10;
+        const auto [l, t, r, b] = symbol_rect(a, tw, lh);
         if (!hidden(c, l, t, r, b, lh)) {
             obj_symbol_shadow(a.edge, a.colour, c, l, t, r, b, a.align, a.text);
             c.set_text_colour(col);
@@ -360,13 +370,23 @@ void obj_text_draw(Canvas& c, int mode, int l, int t, int r, int b, int text_w, 
     c.draw_text({l, top, r, b}, text, al | kDtWordBreak | kDtNoPrefix | kDtNoClip);
 }
 
-int obj_symbol_font(Canvas& c, int size) {
-    Font f = c.current_font();
-    int h = -std::abs(f.height);
-    int nh = std::min(-38, h - 4 * (size - 15));
+Font obj_symbol_font_of(const Font& object_font, int size) {
+    Font f = object_font;
+    int nh = std::min(-38, -std::abs(f.height) - 4 * (size - 15));
     f.height = -nh;
-    c.set_font(f);
-    return h;
+    return f;
+}
+
+int obj_symbol_font(Canvas& c, int size) {
+    const Font f = c.current_font();
+    c.set_font(obj_symbol_font_of(f, size));
+    return -std::abs(f.height);
+}
+
+bool obj_symbol_record(const ObjEnv& env, const ObjDrawArgs& a, int symbol_text_w, Rc& record) {
+    if (obj_fixed_width_applies(a.fixed, param(env, 225))) return false;
+    record = symbol_rect(a, symbol_text_w, symbol_line(a, symbol_text_w));
+    return true;
 }
 
 void obj_symbol_shadow(Colour edge, int colour, Canvas& c, int l, int t, int r, int b, int align,
@@ -391,29 +411,92 @@ bool obj_rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f) 
     return true;
 }
 
+namespace {
+// The lit edge of an ellipse runs from the first point to the second, counter-clockwise.
+std::pair<Pt, Pt> ellipse_highlight_ends(const std::optional<ObjLight>& light, int l, int r, int ym) {
+    if (light && light->ly > 0) return {{l, ym}, {r, ym}};
+    return {{r, ym}, {l, ym}};
+}
+
+std::pair<Pt, Pt> diamond_highlight_edge(const std::optional<ObjLight>& light, Pt top, Pt right, Pt bottom, Pt left) {
+    ObjLight l = light.value_or(ObjLight{});
+    bool a = l.lx >= 0, b = l.ly >= 0;
+    if (a && b) return {bottom, left};
+    if (a) return {top, left};
+    if (b) return {right, bottom};
+    return {top, right};
+}
+
+Rc ellipse_rect(const ObjDrawArgs& a) {
+    if (a.shape == kShapeEllipse) {
+        int d = 5 * a.size + 105, hh = d / 2;
+        return {a.x - d, a.y + hh, a.x + d, a.y - hh};
+    }
+    int d = 5 * a.size + 50;
+    return {a.x - d, a.y + d, a.x + d, a.y - d};
+}
+
+struct Diamond {
+    int d, hh;
+    Pt top, right, bottom, left;
+};
+Diamond diamond_of(const ObjDrawArgs& a) {
+    int d = 5 * a.size + 125, hh = d / 2;
+    return {d, hh, {a.x, a.y + hh}, {a.x + d, a.y}, {a.x, a.y - hh}, {a.x - d, a.y}};
+}
+}  // namespace
+
+bool obj_round_figure(const ObjDrawArgs& a, ObjRoundFigure& f) {
+    if (a.size == 0) return false;
+    f.highlight = ObjRoundFigure::kNone;
+    f.highlight_pen = {1, 0, kWhite};
+    if (a.shape == kShapeEllipse || a.shape == kShapeCircle) {
+        const Rc r = ellipse_rect(a);
+        f.ellipse = true;
+        f.pts[0] = {r.left, r.top};
+        f.pts[1] = {r.right, r.bottom};
+        f.n = 2;
+        f.record = r;
+        f.f1 = a.shape == kShapeCircle ? 1 : 0;
+        f.f2 = 1;
+        if (a.edge == kWhite) {
+            f.highlight = ObjRoundFigure::kArc;
+            std::tie(f.h0, f.h1) = ellipse_highlight_ends(a.light, r.left, r.right, (r.top + r.bottom) / 2);
+        }
+        return true;
+    }
+    if (a.shape == kShapeDiamond) {
+        const Diamond dm = diamond_of(a);
+        f.ellipse = false;
+        f.pts[0] = dm.top;
+        f.pts[1] = dm.right;
+        f.pts[2] = dm.bottom;
+        f.pts[3] = dm.left;
+        f.n = 4;
+        f.record = {a.x - dm.d, a.y + dm.hh, a.x + dm.d, a.y - dm.hh};
+        f.f1 = f.f2 = 0;
+        if (a.edge != 0) {
+            f.highlight = ObjRoundFigure::kLine;
+            std::tie(f.h0, f.h1) = diamond_highlight_edge(a.light, dm.top, dm.right, dm.bottom, dm.left);
+        }
+        return true;
+    }
+    return false;
+}
+
 void obj_ellipse_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, int l, int t, int r,
                            int b, int ym) {
     if (edge != kWhite) return;
-    if (light && light->ly > 0)
-        c.arc({l, t, r, b}, {l, ym}, {r, ym});
-    else
-        c.arc({l, t, r, b}, {r, ym}, {l, ym});
+    const auto [from, to] = ellipse_highlight_ends(light, l, r, ym);
+    c.arc({l, t, r, b}, from, to);
 }
 
 void obj_diamond_highlight(Colour edge, const std::optional<ObjLight>& light, Canvas& c, Pt top, Pt right,
                            Pt bottom, Pt left) {
     if (edge == 0) return;
-    ObjLight l = light.value_or(ObjLight{});
-    bool a = l.lx >= 0, b = l.ly >= 0;
     c.set_pen({1, 0, kWhite});
-    if (a && b)
-        c.line(bottom, left);
-    else if (a)
-        c.line(top, left);
-    else if (b)
-        c.line(right, bottom);
-    else
-        c.line(top, right);
+    const auto [from, to] = diamond_highlight_edge(light, top, right, bottom, left);
+    c.line(from, to);
 }
 
 std::vector<Pt> obj_polygon_points(int n, int d, int x, int y) {
@@ -536,14 +619,9 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
             }
             return;
         }
-        case kShapeEllipse: {
-            int d = 5 * a.size + 105, hh = d / 2;
-            return round_figure(c, env, a, {X - d, Y + hh, X + d, Y - hh}, 0);
-        }
-        case kShapeCircle: {
-            int d = 5 * a.size + 50;
-            return round_figure(c, env, a, {X - d, Y + d, X + d, Y - d}, 1);
-        }
+        case kShapeEllipse:
+        case kShapeCircle:
+            return round_figure(c, env, a, ellipse_rect(a), a.shape == kShapeCircle ? 1 : 0);
         case kShapePicture:
         case kShapePictureFile: {
             if (draw_metafile_rule(c, env, a)) return;
@@ -556,8 +634,7 @@ void obj_draw(Canvas& c, const ObjEnv& env, const ObjDrawArgs& a) {
             return;
         }
         case kShapeDiamond: {
-            int d = 5 * a.size + 125, hh = d / 2;
-            Pt top{X, Y + hh}, right{X + d, Y}, bottom{X, Y - hh}, left{X - d, Y};
+            const auto [d, hh, top, right, bottom, left] = diamond_of(a);
             if (!hidden(c, X - d, Y + hh, X + d, Y - hh, a.line_h)) {
                 c.set_pen(kBlackPen);
                 c.polygon({top, right, bottom, left});

@@ -90,6 +90,26 @@ struct ObjRectFigure {
 // False for the other shapes and for size 0.
 bool obj_rect_figure(const ObjEnv& env, const ObjDrawArgs& a, ObjRectFigure& f);
 
+// Ellipse, Circle and Diamond draw their outline with a thin black pen, filled with the brush,
+// then one highlight (an arc of the ellipse or a line between two corners) before their text.
+struct ObjRoundFigure {
+    bool ellipse = true;  // else the polygon of pts
+    Pt pts[4];            // the ellipse's corners (two), or the polygon's points
+    int n = 2;
+    enum { kNone, kArc, kLine } highlight = kNone;
+    Pen highlight_pen;
+    Pt h0, h1;  // the arc's start and end, or the line's ends (two of pts)
+    Rc record;  // the objrect_ rectangle
+    int f1 = 0, f2 = 1;
+};
+// False for the other shapes and for size 0.
+bool obj_round_figure(const ObjDrawArgs& a, ObjRoundFigure& f);
+// The objrect_ rectangle of a Symbol whose text, in its own font, is `symbol_text_w` wide;
+// false for a Symbol of fixed width (its text is measured as it is wrapped).
+bool obj_symbol_record(const ObjEnv& env, const ObjDrawArgs& a, int symbol_text_w, Rc& record);
+// The font a Symbol's text is drawn in, from the object font.
+Font obj_symbol_font_of(const Font& object_font, int size);
+
 // Hooks an ObjEnv leaves empty are taken from these (the window side installs icon bitmaps,
 // pictures and the clock at start-up; the object's value defaults to view_obj_value).
 void obj_set_env_defaults(const ObjEnv& d);

@@ -333,6 +333,8 @@ const void* obj_picture_icon(std::string_view name) {
 void obj_picture_cache_clear() {
     for (auto& [name, l] : pictures_) release(l);
     pictures_.clear();
+    // Each opening of a document tells of its broken files again.
+    reported_.clear();
     embedded_.clear();
     for (auto& [key, e] : embedded_emf_)
         if (e.emf) DeleteEnhMetaFile(e.emf);

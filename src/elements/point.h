@@ -38,8 +38,9 @@ double point_current_j();
 void point_set_current_j(int64_t j);
 
 // The calculator, installed by the idea tools: a formula's value for an object (nullopt when it
-// fails; the calculator shows its own message), and a batch that keeps its look-up tables while
-// a plot runs. "Reset~" with key 0 starts a new pass.
+// fails; the calculator shows its own message, once per pass, and a failure does not keep later
+// formulas from being evaluated), and a batch that keeps its look-up tables while a plot runs.
+// "Reset~" with key 0 starts a new pass.
 struct PointCalc {
     std::optional<double> (*eval)(const std::string& text, Key key) = nullptr;
     void (*batch)(bool open) = nullptr;

@@ -77,6 +77,8 @@ bool plot_go_on(int64_t j) {
     r.last = now;
     if (!r.shown && now - r.start >= 300) {
         r.shown = true;
+        // Plot usually has the focus; a disabled focus would leave Escape with nowhere to go.
+        SendMessageA(r.win, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(r.win, IDCANCEL)), TRUE);
         EnableWindow(GetDlgItem(r.win, IDOK), FALSE);
     }
     if (r.shown) {
@@ -116,6 +118,7 @@ std::optional<std::vector<Pt>> plot_run(HWND win, const PlotRange& range, const 
     if (run.shown && IsWindow(win)) {
         SetWindowTextA(win, "Plot Points");
         EnableWindow(GetDlgItem(win, IDOK), TRUE);
+        SendMessageA(win, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(win, IDOK)), TRUE);
     }
     *stopped = run.stop;
     return pts;
@@ -169,10 +172,13 @@ bool plot_apply(HWND win) {
         view_shape_put(frame);
     }
     if (pts) {
-        auto& v = view_doc().points;
-        v.reserve(v.size() + pts->size());
-        for (Pt p : *pts) v.push_back({style, level, p.x, p.y, static_cast<int32_t>(colour.colour)});
-        view_mark_changed();
+        // A plot whose values all fell outside the ranges leaves the document as it was.
+        if (!pts->empty()) {
+            auto& v = view_doc().points;
+            v.reserve(v.size() + pts->size());
+            for (Pt p : *pts) v.push_back({style, level, p.x, p.y, static_cast<int32_t>(colour.colour)});
+            view_mark_changed();
+        }
         PlotSetting s{combo_pos(win, IDC_PLOT_XVAR), combo_pos(win, IDC_PLOT_YVAR), *n, *xf, *xt, *yf, *yt};
         file_setting_set_list("Plot", s.list());
     }

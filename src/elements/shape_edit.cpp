@@ -80,6 +80,9 @@ std::optional<std::vector<Shape>> shape_clones(const Shape& s, int n, int xs, in
         if (!fits(l) || !fits(t) || !fits(r) || !fits(b)) return std::nullopt;
         Shape c = s;
         c.key = 0;
+        // A copy joins no group: it would move and delete with shapes the user never grouped it with.
+        c.style &= ~kShapeGroup;
+        c.group = 0;
         c.left = static_cast<int32_t>(l);
         c.top = static_cast<int32_t>(t);
         c.right = static_cast<int32_t>(r);

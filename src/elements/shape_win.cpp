@@ -235,7 +235,7 @@ void show_xy() {
 // Pop-up items act on what the pop-up was opened for.
 void popup_shape_properties() {
     if (popup_menu_inst_) {
-        Key k = static_cast<Key>(static_cast<uint16_t>(popup_menu_inst_->a));
+        Key k = static_cast<Key>(popup_menu_inst_->a);
         if (k != 0 && view_shape_get(k)) marked_shape_ = {k};
     }
     shape_properties();

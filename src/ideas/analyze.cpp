@@ -92,17 +92,60 @@ void analyze_syllable_lines(std::string_view text, const AnalyzeSink& out) {
     }
 }
 
-long long analyze_count_breaks(std::string_view text) {
-    long long n = 0;
-    each_break(text, [&](size_t) { ++n; });
-    return n;
+namespace {
+
+constexpr bool is_group_vowel(char c) {
+    return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
 }
 
-void TextScanner::end_run() {
-    if (!in_run_) return;
-    if (run_has_letter_) ++n_.words;
-    if (mark_ == '.' || mark_ == '?' || mark_ == '!') ++n_.sentences;
-    in_run_ = run_has_letter_ = false;
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool is_alnum(char c) { return is_digit(c) || is_word_letter(static_cast<unsigned char>(c)); }
+
+// Opening quotes and brackets before a sentence's first word.
+constexpr bool is_opening(unsigned char c) {
+    return c == '"' || c == '\'' || c == '(' || c == '[' || c == '{' || c == 0x91 || c == 0x93 || c == 0xAB;
+}
+
+constexpr bool ends_sentence(char c) { return c == '.' || c == '?' || c == '!'; }
+
+}  // namespace
+
+void TextScanner::end_word() {
+    if (!in_word_) return;
+    long long n = groups_;
+    if (in_vowels_) --n;  // a vowel that ends the word is not heard: "table", "copy"
+    else if (before_last_ == 'e' && last_ == 'd') --n;
+    token_.syllables += std::max(n, 1LL);
+    ++token_.words;
+    in_word_ = word_joiner_ = in_vowels_ = false;
+    groups_ = 0;
+    last_ = before_last_ = 0;
+}
+
+void TextScanner::add(TextCounts& to, const TextCounts& c) const {
+    to.words += c.words;
+    to.chars += c.chars;
+    to.syllables += c.syllables;
+}
+
+void TextScanner::end_token() {
+    end_word();
+    if (!in_token_) return;
+    add(all_, token_);
+    if (ends_sentence(mark_) && token_alnum_) ++all_.sentences;
+    if (!in_sentence_ && token_capital_) in_sentence_ = true;
+    if (in_sentence_) {
+        add(sentence_, token_);
+        if ((ends_sentence(mark_) || mark_ == ':') && token_alnum_) {
+            add(kept_, sentence_);
+            ++kept_.sentences;
+            sentence_ = TextCounts{};
+            in_sentence_ = false;
+        }
+    }
+    token_ = TextCounts{};
+    in_token_ = token_started_ = token_capital_ = token_alnum_ = false;
     mark_ = ' ';
 }
 
@@ -110,42 +153,59 @@ void TextScanner::feed(std::string_view piece) {
     for (char ch : piece) {
         auto c = static_cast<unsigned char>(ch);
         if (is_white(ch) || c == '\r' || c == '\v' || c == '\f' || c == 0xA0) {
-            end_run();
+            end_token();
             continue;
         }
-        in_run_ = true;
-        if (is_word_letter(c)) {
-            run_has_letter_ = true;
-            ++n_.chars;
-        } else if (c >= '0' && c <= '9') {
-            ++n_.chars;
+        in_token_ = true;
+        if (!token_started_ && !is_opening(c)) {
+            token_started_ = true;
+            token_capital_ = is_word_letter(c) && !is_lower_letter(c);
         }
         // He said "Stop." ends a sentence too.
         if (!is_closing(c)) mark_ = ch;
+        if (!is_alnum(ch)) {
+            // A joiner waits for what follows: "don't" and "3.5" are one word, "e.g." two.
+            bool joins = ch == '\'' || ch == '-' || ((ch == '.' || ch == ',') && is_digit(last_));
+            if (in_word_ && !word_joiner_ && joins) {
+                word_joiner_ = true;
+                joiner_ = ch;
+            } else {
+                end_word();
+            }
+            continue;
+        }
+        if (word_joiner_ && (joiner_ == '.' || joiner_ == ',') && !is_digit(ch)) end_word();
+        word_joiner_ = false;
+        in_word_ = token_alnum_ = true;
+        ++token_.chars;
+        const bool vowel = is_group_vowel(ch);
+        if (vowel && !in_vowels_) ++groups_;
+        in_vowels_ = vowel;
+        before_last_ = last_;
+        last_ = ch;
     }
 }
 
-TextCounts TextScanner::finish() {
+TextCounts TextScanner::finish() const {
     TextScanner closed = *this;
-    closed.end_run();
-    return closed.n_;
+    closed.end_token();
+    return closed.kept_.sentences > 0 ? closed.kept_ : closed.all_;
 }
 
 TextCounts analyze_count_text(std::string_view text) {
-    if (text.empty()) return {};
     TextScanner s;
     s.feed(text);
     return s.finish();
 }
 
-TextStatistics analyze_statistics_of(std::string_view raw, std::string_view stripped, long long objects) {
+TextStatistics analyze_statistics_of(std::string_view stripped, long long objects) {
     TextStatistics s;
     TextCounts c = analyze_count_text(stripped);
     s.objects = objects;
     s.words = c.words;
     s.sentences = c.sentences;
     s.chars = c.chars;
-    s.syllables = analyze_count_breaks(raw) + c.words;
+    s.syllables = c.syllables;
     s.bytes = static_cast<long long>(stripped.size());
     return s;
 }

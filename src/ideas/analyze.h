@@ -20,30 +20,49 @@ struct SyllableSplit {
 SyllableSplit analyze_split_syllables(std::string_view line);
 // The Syllables kind: every line of `text` split, a last line without a line feed included.
 void analyze_syllable_lines(std::string_view text, const AnalyzeSink& out);
-// The number of breaks analyze_split_syllables finds, without building the shown text.
-long long analyze_count_breaks(std::string_view text);
 
 struct TextCounts {
     long long words = 0;
     long long sentences = 0;
     long long chars = 0;
+    long long syllables = 0;
 };
 
-// The character scanner, fed in pieces so a long text can be interrupted between them. A word
-// is a run of characters between white space that holds a letter; a sentence ends where ".",
-// "?" or "!" (closing quotes and brackets after it aside) meets white space or the end;
-// characters are the letters and digits.
+// The character scanner of Statistics, fed in pieces so a long text can be interrupted between
+// them. It counts what is read as prose, the way readability is measured elsewhere:
+// - a word is a run of letters and digits; an apostrophe or hyphen inside one, and a point or
+//   comma between digits, keep it whole ("don't", "well-known", "3.5"); other characters part
+//   words ("/usr/share" is two);
+// - a sentence begins with a word that starts with a capital and ends with a word that ends in
+//   ".", "!", "?" or ":" (closing quotes and brackets after it aside) and holds a letter or a
+//   digit; what lies between two sentences (list numbers, command lines, addresses, lower-case
+//   fragments) and a last sentence left open are not counted;
+// - a text without any such sentence is counted whole, a sentence ending at each word that
+//   ends in ".", "!" or "?" and holds a letter or digit;
+// - characters are the letters and digits of the words counted;
+// - syllables are a word's groups of vowels (a e i o u y, lower case), less one for a group
+//   that ends the word or a final "ed", and at least one.
 class TextScanner {
 public:
     void feed(std::string_view piece);
     // Closes a last word; the counts reached so far.
-    TextCounts finish();
+    TextCounts finish() const;
 
 private:
-    void end_run();
-    bool in_run_ = false, run_has_letter_ = false;
-    char mark_ = ' ';  // the last character of the run that is no closing quote or bracket
-    TextCounts n_;
+    void end_word();
+    void end_token();
+    void add(TextCounts& to, const TextCounts& c) const;
+    // The word being read.
+    bool in_word_ = false, word_joiner_ = false, in_vowels_ = false;
+    char joiner_ = 0, last_ = 0, before_last_ = 0;
+    long long groups_ = 0;
+    // The token (between white space) being read.
+    bool in_token_ = false, token_started_ = false, token_capital_ = false, token_alnum_ = false;
+    char mark_ = ' ';  // the token's last character that is no closing quote or bracket
+    TextCounts token_;
+    // The sentence being read, the sentences finished, and the whole text.
+    bool in_sentence_ = false;
+    TextCounts sentence_, kept_, all_;
 };
 
 TextCounts analyze_count_text(std::string_view text);
@@ -52,13 +71,13 @@ struct TextStatistics {
     long long objects = 0;
     long long words = 0;
     long long sentences = 0;  // as scanned; the report shows at least 1
-    long long syllables = 0;  // syllable breaks plus words
+    long long syllables = 0;
     long long chars = 0;
     long long bytes = 0;
 };
 
-// Breaks over `raw` (fields included), words, sentences and characters over `stripped`.
-TextStatistics analyze_statistics_of(std::string_view raw, std::string_view stripped, long long objects);
+// The counts of `stripped` (the text without its fields' markers and hidden texts).
+TextStatistics analyze_statistics_of(std::string_view stripped, long long objects);
 
 struct Readability {
     bool defined = false;  // false without words: no index can be computed

@@ -107,12 +107,26 @@ std::string lower(std::string_view s) {
     return r;
 }
 
+// A title before a name: its full stop ends no sentence, and it is no name itself.
+bool is_title(std::string_view word) {
+    for (std::string_view t : {"mr", "mrs", "ms", "dr", "prof"})
+        if (util_lower(word) == t) return true;
+    return false;
+}
+
 // Whether the token at `tok` (a view into `text`) is the first word of a sentence or a line:
-// looking back past blanks, quotes and opening brackets, the text starts or a sentence ends.
+// looking back past blanks, quotes and opening brackets, the text starts or a sentence ends. A
+// quotation opening just before it starts one too ("He said, "It works."").
 bool sentence_start(std::string_view text, std::string_view tok) {
     size_t i = static_cast<size_t>(tok.data() - text.data());
+    if (i > 0 && (text[i - 1] == '"' || text[i - 1] == '\x93')) return true;
     while (i > 0 && std::string_view(" \t\r\"'([\x0b\x0e\x0f").find(text[i - 1]) != std::string_view::npos) --i;
-    return i == 0 || std::string_view(".!?:\n").find(text[i - 1]) != std::string_view::npos;
+    if (i == 0) return true;
+    if (std::string_view(".!?:\n").find(text[i - 1]) == std::string_view::npos) return false;
+    if (text[i - 1] != '.') return true;
+    size_t w = i - 1;
+    while (w > 0 && is_word_letter(static_cast<unsigned char>(text[w - 1]))) --w;
+    return !is_title(text.substr(w, i - 1 - w));
 }
 
 bool word_char(char c) {
@@ -134,7 +148,7 @@ void analyze_proper_nouns(std::string_view text, const NameTest& is_name, const 
     }
 }
 
-ProperNames analyze_parse_names(std::string_view text) {
+ProperNames analyze_parse_names(std::string_view text, std::string_view common_words) {
     ProperNames names;
     for (const auto& line : util_split_fields(text, '\n')) {
         std::string w = line;
@@ -143,14 +157,23 @@ ProperNames analyze_parse_names(std::string_view text) {
         if (w.back() == '*') names.inside_sentence.insert(w.substr(0, w.size() - 1));
         else names.always.insert(w);
     }
+    for (const auto& line : util_split_fields(common_words, '\n')) {
+        std::string w = util_lower(line);
+        if (!w.empty() && w.back() == '\r') w.pop_back();
+        if (!w.empty()) names.common.insert(w);
+    }
     return names;
 }
 
 bool analyze_is_name(const ProperNames& names, std::string_view token, bool sentence_start,
                      const std::function<bool(std::string_view lower)>& known) {
     std::string low = util_lower(token);
+    if (names.common.count(low) || is_title(low)) return false;
     if (names.always.count(low)) return true;
-    if (!sentence_start && names.inside_sentence.count(low)) return true;
+    bool capitals = token.size() > 1 && std::none_of(token.begin(), token.end(), [](char c) {
+        return is_lower_letter(static_cast<unsigned char>(c));
+    });
+    if (!sentence_start && !capitals && names.inside_sentence.count(low)) return true;
     return !known(low);
 }
 
@@ -166,13 +189,39 @@ void analyze_abstract(std::string_view text, std::string_view common, const Anal
     }
 }
 
+std::string analyze_checklist_lines(std::string_view file_text) {
+    std::string out;
+    out.reserve(file_text.size() + 1);
+    for (size_t i = 0; i < file_text.size(); ++i) {
+        char c = file_text[i];
+        if (c == '\r') {
+            if (i + 1 < file_text.size() && file_text[i + 1] == '\n') continue;
+            c = '\n';
+        }
+        out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out + '\n';
+}
+
 void analyze_checklist_words(std::string_view cl, std::string_view text, const AnalyzeSink& out) {
+    // A token is a checklist word when a line of the checklist ends with it: every line reversed
+    // and sorted, the reversed token begins one of them. One look per token, however long the list.
+    std::vector<std::string> ends;
+    for (size_t at = 0, lf; (lf = cl.find('\n', at)) != std::string_view::npos; at = lf + 1)
+        ends.emplace_back(cl.rbegin() + static_cast<std::ptrdiff_t>(cl.size() - lf),
+                          cl.rbegin() + static_cast<std::ptrdiff_t>(cl.size() - at));
+    std::sort(ends.begin(), ends.end());
+    auto listed = [&](const std::string& low) {
+        std::string rev(low.rbegin(), low.rend());
+        auto it = std::lower_bound(ends.begin(), ends.end(), rev);
+        return it != ends.end() && it->compare(0, rev.size(), rev) == 0;
+    };
     std::string_view rest = text;
     for (TokenSplit t = util_split_token(rest); !t.token.empty(); t = util_split_token(rest)) {
         size_t at = static_cast<size_t>(t.token.data() - rest.data());
         std::string piece(rest.substr(0, at));
         std::string l = lower(t.token);
-        if (cl.find(l + "\n") != std::string_view::npos) {
+        if (listed(l)) {
             for (char& c : l)
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
             piece += l;

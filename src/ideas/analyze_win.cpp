@@ -15,6 +15,7 @@
 #include "base/hypertext.h"
 #include "base/menu_win.h"
 #include "base/palette.h"
+#include "base/shell_hooks_win.h"
 #include "base/spell.h"
 #include "base/trap_win.h"
 #include "base/util.h"
@@ -30,7 +31,6 @@
 #include "ideas/index.h"
 #include "resources/analyze_ids.h"
 #include "resources/ids.h"
-#include "view/view_win.h"
 
 namespace {
 
@@ -55,15 +55,13 @@ constexpr const char* kPrefixes[] = {"1.1.1.1", "A.a.1", "~1 A(i)", "1 a(i)-1", 
 
 struct State {
     HWND dlg = nullptr;
-    HWND edit = nullptr;  // the output editor inside the "Analyze" window: one of these two
-    HWND edit_wrapped = nullptr, edit_long = nullptr;
+    HWND edit = nullptr;  // the output editor inside the "Analyze" window
     std::string text;     // the analysed text
     Key key = 0;          // 0: the whole document
     bool processing = false;
     bool stop = false;
     bool close_after_run = false;
     bool prefix_edited = false;  // only the user's edit of the ID Prefix renumbers the document
-    int prev_show_seq = 0;       // Seq# Show/Hide when the window opened
     HFONT font = nullptr;
 };
 State st_;
@@ -101,28 +99,8 @@ std::string to_crlf(std::string_view s) {
     return out;
 }
 
-// The editor for output from a text of `size` bytes.
-void use_editor_for(size_t size) {
-    constexpr size_t kWrapMax = 1 << 17;
-    HWND want = size > kWrapMax ? st_.edit_long : st_.edit_wrapped;
-    if (!want || want == st_.edit) return;
-    bool focused = GetFocus() == st_.edit;
-    SetWindowTextA(st_.edit, "");
-    ShowWindow(st_.edit, SW_HIDE);
-    ShowWindow(want, SW_SHOW);
-    st_.edit = want;
-    if (focused) SetFocus(want);
-}
-
 void out_set(const std::string& lf_text) {
     if (st_.edit) SetWindowTextA(st_.edit, to_crlf(lf_text).c_str());
-}
-
-void out_append(const std::string& lf_text) {
-    if (!st_.edit) return;
-    int n = GetWindowTextLengthA(st_.edit);
-    SendMessageA(st_.edit, EM_SETSEL, n, n);
-    SendMessageA(st_.edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(to_crlf(lf_text).c_str()));
 }
 
 // Lets Stop, Close and other windows run in the middle of a long analysis.
@@ -142,11 +120,9 @@ void pump() {
 
 std::string word_count_lines(const std::vector<std::string>& items) {
     std::string out;
-    for (const auto& it : items) {
-        if (it.size() < 5) continue;
-        int n = 30000 - std::atoi(it.substr(0, 5).c_str());
-        out += it.substr(5) + "   " + std::to_string(n) + "\n";
-    }
+    for (const auto& it : items)
+        if (it.size() >= kWordIndexDigits)
+            out += std::string(word_index_word(it)) + "   " + std::to_string(word_index_number(it)) + "\n";
     return out;
 }
 
@@ -156,7 +132,6 @@ long long object_count() {
 }
 
 void run_statistics() {
-    long long breaks = analyze_count_breaks(st_.text);
     std::string stripped = tw_strip_hyperlinks(st_.text);
     TextScanner scan;
     DWORD shown = GetTickCount();
@@ -168,47 +143,53 @@ void run_statistics() {
         }
         pump();
     }
-    TextCounts c = stripped.empty() ? TextCounts{} : scan.finish();
+    TextCounts c = scan.finish();
     TextStatistics s;
     s.objects = object_count();
     s.words = c.words;
     s.sentences = c.sentences;
     s.chars = c.chars;
-    s.syllables = breaks + c.words;
+    s.syllables = c.syllables;
     s.bytes = static_cast<long long>(stripped.size());
-    out_set("");
-    out_append(analyze_statistics_report(s));
+    out_set(analyze_statistics_report(s));
 }
 
-// Output goes to the editor in batches, and the queue is looked at between them: one append per
-// piece is slow on long texts, and Stop must get in while the kind runs.
+// Output is kept here while a kind runs and shown now and then: showing lays the whole text out
+// again, so it waits until the text has grown by half since the last time (or a while has
+// passed), which keeps a run linear in its output. The queue is looked at far more often, for Stop.
 class OutSink {
 public:
     bool put(std::string_view piece) {
-        batch_ += piece;
-        if (batch_.size() >= kBatchMax || GetTickCount() - last_ >= kLookMs) flush(true);
+        all_ += piece;
+        if (GetTickCount() - looked_ >= kLookMs) {
+            if (all_.size() - shown_ >= std::max(kShowFirst, shown_ / 2) || GetTickCount() - shown_at_ >= kShowMs) show();
+            pump();
+            looked_ = GetTickCount();
+        }
         return !st_.stop;
     }
-    void flush(bool then_pump) {
-        if (!batch_.empty()) out_append(batch_);
-        batch_.clear();
-        if (then_pump) pump();
-        last_ = GetTickCount();
+    void finish() {
+        if (shown_ != all_.size() || all_.empty()) show();
     }
 
 private:
-    static constexpr DWORD kLookMs = 40;
-    // An editor append costs time too (wrapping, about 2.5 ms a KB under Wine): a batch is kept
-    // small enough to stay within the look.
-    static constexpr size_t kBatchMax = 1 << 14;
-    std::string batch_;
-    DWORD last_ = GetTickCount();
+    void show() {
+        out_set(all_);
+        shown_ = all_.size();
+        shown_at_ = GetTickCount();
+    }
+    static constexpr DWORD kLookMs = 40, kShowMs = 500;
+    static constexpr size_t kShowFirst = 1 << 14;
+    std::string all_;
+    size_t shown_ = 0;
+    // The first piece looks at once: a Stop or Close already waiting ends even a short run.
+    DWORD looked_ = GetTickCount() - kLookMs, shown_at_ = GetTickCount();
 };
 
 void run_kind(const std::function<void(const AnalyzeSink&)>& kind) {
     OutSink out;
     kind([&out](std::string_view piece) { return out.put(piece); });
-    out.flush(false);
+    out.finish();
 }
 
 std::string sentence1_line(Key key) {
@@ -254,19 +235,16 @@ std::string ids_with_links(bool causes) {
     return out;
 }
 
-// The chosen checklist, lower-cased and ending in a line feed; empty (after a note) when missing.
+// The chosen checklist as the checklist kinds read it; empty (after a note) when missing.
 std::string checklist_text() {
     std::string name = dlg_get_text(st_.dlg, IDC_AN_CLIST);
     std::optional<std::string> text;
-    if (auto file = clist_file_of(name)) text = clist_read_list(*file);
+    if (auto file = clist_file_of(name)) text = clist_read_list(*file, true);
     if (!text) {
         msg_note("Checklist not found");
         return "";
     }
-    std::string t = *text;
-    for (char& c : t)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return t + "\n";
+    return analyze_checklist_lines(*text);
 }
 
 std::string spell_errors() {
@@ -282,7 +260,8 @@ std::string spell_errors() {
 void proper_nouns() {
     // The dictionary holds names lower-cased: the names file tells Paris from a common word.
     ProperNames names;
-    if (auto text = file_read_part(file_progdir_path("names.txt"), 1 << 22, false)) names = analyze_parse_names(*text);
+    if (auto text = file_read_part(file_progdir_path("names.txt"), 1 << 22, false))
+        names = analyze_parse_names(*text, file_read_part(file_progdir_path("comwords.txt"), 1 << 20, false).value_or(""));
     spell_dict(1);
     run_kind([&](const AnalyzeSink& out) {
         analyze_proper_nouns(
@@ -303,7 +282,6 @@ void abstract_text() {
 }
 
 void dispatch(int code) {
-    use_editor_for(st_.text.size());
     out_set("");
     switch (code) {
     case 1: run_kind([](const AnalyzeSink& out) { analyze_plain(st_.text, out); }); break;
@@ -424,7 +402,6 @@ void on_scope_changed(HWND win) {
     }
     st_.key = key;
     st_.text = scope_text(key);
-    use_editor_for(st_.text.size());
     out_set(st_.text);
     if (st_.edit) {
         SendMessageA(st_.edit, EM_SETSEL, 0, 0);
@@ -482,7 +459,6 @@ void on_init(HWND win) {
     for (const char* p : kPrefixes) SendMessageA(prefix, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p));
     SetWindowTextA(prefix, view_text_param_get(25).c_str());
     st_.prefix_edited = false;
-    use_editor_for(st_.text.size());
     out_set(st_.text);
 }
 
@@ -492,14 +468,10 @@ void on_destroy(HWND win) {
     prev_ = {st_.key, std::max(cl, 0)};
     clist_release_index();
     dlg_on_destroy(win, IDD_ANALYZE, 1);
-    // Sequence numbers shown while analysing go again (and hidden ones come back) on closing.
-    if (menu_checked(CMD_SEQ_SHOW) != st_.prev_show_seq) {
-        menu_check(CMD_SEQ_SHOW, st_.prev_show_seq);
-        view_send_user(33, st_.prev_show_seq);
-        view_invalidate();
-    }
+    // Seq# Show/Hide is left as it is: the Analyzer never changes it, so putting back the state
+    // of its opening would only undo what the user chose meanwhile.
     st_.dlg = nullptr;
-    st_.edit = st_.edit_wrapped = st_.edit_long = nullptr;
+    st_.edit = nullptr;
     st_.text.clear();
     st_.close_after_run = false;
     // A run still unwinding below this point sees the stop and ends.
@@ -549,23 +521,22 @@ LRESULT CALLBACK analyze_handler(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: {
         if (!st_.font) st_.font = font_create(3, 1);
-        // Wrapped lines for ordinary texts; a very long text stays unwrapped, as wrapping it in
-        // the editor takes seconds.
-        for (bool wrap : {true, false}) {
-            DWORD style = WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_WANTRETURN;
-            style |= wrap ? WS_VISIBLE : WS_HSCROLL | ES_AUTOHSCROLL;
-            HWND e = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, 0, 0, 10, 10, win, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
-            SendMessageA(e, EM_SETLIMITTEXT, 0, 0);
-            if (st_.font) SendMessageA(e, WM_SETFONT, reinterpret_cast<WPARAM>(st_.font), FALSE);
-            (wrap ? st_.edit_wrapped : st_.edit_long) = e;
+        // The text windows' editor lays out any text, wrapped, in linear time; the system's edit
+        // control takes minutes over a long paragraph.
+        LOGFONTA lf{};
+        if (st_.font) GetObjectA(st_.font, sizeof lf, &lf);
+        st_.edit = shell_hooks_.text_editor ? shell_hooks_.text_editor(win, lf, true) : nullptr;
+        if (!st_.edit) {
+            st_.edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                       WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                                       0, 0, 10, 10, win, nullptr, GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(st_.edit, EM_SETLIMITTEXT, 0, 0);
+            if (st_.font) SendMessageA(st_.edit, WM_SETFONT, reinterpret_cast<WPARAM>(st_.font), FALSE);
         }
-        st_.edit = st_.edit_wrapped;
         return 0;
     }
     case WM_SIZE:
-        for (HWND e : {st_.edit_wrapped, st_.edit_long})
-            if (e) MoveWindow(e, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        if (st_.edit) MoveWindow(st_.edit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
         return 0;
     case WM_SETFOCUS:
         if (st_.edit) SetFocus(st_.edit);
@@ -620,7 +591,6 @@ void analyze_open() {
     // Open text windows close first (this may change what is marked: the choice is made above).
     task_menu_cmd(CMD_CLOSE_WINDOWS);
     st_.key = key;
-    st_.prev_show_seq = menu_checked(CMD_SEQ_SHOW);
     st_.text = scope_text(key);
     st_.stop = false;
     CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ANALYZE), main_inst_, trap_dlg<dlg_analyze_text_eh>, 0);

@@ -1,7 +1,9 @@
 #include "ideas/clist.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "base/letters.h"
 #include "base/util.h"
 
 RandomInt clist_default_random() { return [](int n) { return util_random_int(n); }; }
@@ -92,6 +94,21 @@ std::vector<std::string> clist_filter(const ClistIndex& idx, uint32_t filter) {
     for (const auto& e : idx.entries)
         if ((e.topics & filter) == filter) out.push_back(e.desc);
     return util_sort_strings(std::move(out));
+}
+
+std::string clist_list_text(std::string raw) {
+    const bool marked = raw.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    if (!marked && std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return raw;
+    if (auto text = letters_from_utf8(raw)) return std::move(*text);
+    return raw;
+}
+
+std::string clist_cut_note(const std::string& file, unsigned long long bytes, size_t cap) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return file + " holds " + size + ": only its lines in the first " + std::to_string(cap / (1 << 20)) +
+           " MB are used.";
 }
 
 std::vector<std::string> clist_items(std::string_view text) {

@@ -49,6 +49,12 @@ bool clist_topic_enabled(const ClistIndex& idx, int n);
 // Descriptions whose topics hold every topic of `filter`, sorted as a list box sorts them.
 std::vector<std::string> clist_filter(const ClistIndex& idx, uint32_t filter);
 
+// A list file's text as the program keeps text: one saved as UTF-8 (with a byte-order mark, or
+// without one when it holds characters beyond ASCII and reads as UTF-8) in Windows-1252.
+std::string clist_list_text(std::string raw);
+// The note for a list file cut to its first `cap` bytes.
+std::string clist_cut_note(const std::string& file, unsigned long long bytes, size_t cap);
+
 // One item per line; the text after the last line feed is an item unless empty.
 std::vector<std::string> clist_items(std::string_view text);
 

@@ -352,7 +352,16 @@ void clist_set_checks_path(const std::string& path) {
     st_.checks.clear();
 }
 
-std::optional<std::string> clist_read_list(const std::string& path) { return file_read_part(path, kFileListCap, false); }
+std::optional<std::string> clist_read_list(const std::string& path, bool tell_cut) {
+    auto text = file_read_part(path, kFileListCap, false);
+    if (!text) return text;
+    WIN32_FILE_ATTRIBUTE_DATA fa{};
+    if (tell_cut && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &fa)) {
+        unsigned long long size = (static_cast<unsigned long long>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+        if (size > kFileListCap) msg_note(clist_cut_note(path, size, kFileListCap));
+    }
+    return clist_list_text(std::move(*text));
+}
 
 std::vector<std::string> clist_read_items(const std::string& file) {
     std::optional<std::string> text;
@@ -361,11 +370,11 @@ std::vector<std::string> clist_read_items(const std::string& file) {
             file_create_if_missing(file, "");
             return {};
         }
-        text = clist_read_list(file);
+        text = clist_read_list(file, true);
     } else if (std::string p = file_full_path(file_dir_part(clist_index_path()), file); file_exists(p)) {
-        text = clist_read_list(p);
+        text = clist_read_list(p, true);
     } else if (std::string q = file_progdir_path(file); file_exists(q)) {
-        text = clist_read_list(q);
+        text = clist_read_list(q, true);
     }
     if (!text) return {file + " not found"};
     return clist_items(*text);

@@ -17,8 +17,9 @@ void clist_open_file(const std::string& file);
 std::vector<std::string> clist_words();
 // The full path of the checklist with this description; nullopt when none has it.
 std::optional<std::string> clist_file_of(const std::string& desc);
-// The text of a list file, at most its first kFileListCap bytes; nullopt when unreadable.
-std::optional<std::string> clist_read_list(const std::string& path);
+// The text of a list file (UTF-8 read as Windows-1252), at most its first kFileListCap bytes;
+// nullopt when unreadable. With `tell_cut`, a note says when the file was longer.
+std::optional<std::string> clist_read_list(const std::string& path, bool tell_cut = false);
 // The items of checklist `file` ("<file> not found" when it is nowhere).
 std::vector<std::string> clist_read_items(const std::string& file);
 // The loaded index (read on first use) and dropping it.

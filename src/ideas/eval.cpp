@@ -317,6 +317,7 @@ struct Eval::Impl {
 
     Key curr_ref_ = 0;
     bool suspended_ = false;
+    bool reported_ = false;  // the pass has shown its error
 
     int busy_ = 0;
     int batch_ = 0;
@@ -430,6 +431,8 @@ struct Eval::Impl {
     void error(std::string_view msg, std::string_view arg = {}, bool outermost = false) {
         if (suspended_) return;
         suspended_ = true;
+        if (reported_) return;
+        reported_ = true;
         // A label formula runs with key 0; name the object that needed it.
         Key k = curr_ref_;
         if (outermost)
@@ -905,6 +908,7 @@ Eval::~Eval() = default;
 
 void Eval::set_host(EvalHost& host) { p_->host = &host; }
 bool Eval::suspended() const { return p_->suspended_; }
+void Eval::resume() { p_->suspended_ = false; }
 void Eval::begin_batch() { p_->open_batch(); }
 void Eval::end_batch() { p_->close_batch(); }
 
@@ -913,7 +917,7 @@ std::optional<EvalResult> Eval::expression(std::string_view text, Key key) {
     // Re-entry from a message box's message loop finds the calculator busy.
     if (m.busy_) return std::nullopt;
     if (text == "Reset~" && key == 0) {
-        m.suspended_ = false;
+        m.suspended_ = m.reported_ = false;
         return EvalResult{0, true};
     }
     ++m.busy_;
@@ -943,7 +947,7 @@ std::optional<double> Eval::obj_value(Key key) {
 void Eval::recompute() {
     Impl& m = *p_;
     if (m.busy_) return;
-    m.suspended_ = false;
+    m.suspended_ = m.reported_ = false;
     ++m.busy_;
     m.open_batch();
     m.doc.values.clear();

@@ -55,6 +55,9 @@ public:
     void end_batch();
 
     bool suspended() const;
+    // Lets a pass that met an error go on: later formulas are evaluated again, but the pass
+    // shows no further error (Plot Points skips one failing J and plots the rest).
+    void resume();
 
 private:
     struct Impl;

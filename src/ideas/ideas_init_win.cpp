@@ -31,8 +31,10 @@ void ideas_init() {
     view_set_chart_hook(pert_chart_level);
     // Plot Points evaluates its two formulas here, with J read from the plot's index.
     point_set_calc({[](const std::string& text, Key key) -> std::optional<double> {
+                        // Each J is worked out afresh; one that raised an error has no value.
+                        eval_calc().resume();
                         auto r = eval_expression(text, key);
-                        if (!r || !r->ok) return std::nullopt;
+                        if (!r || !r->ok || eval_calc().suspended()) return std::nullopt;
                         return r->value;
                     },
                     [](bool open) { open ? eval_calc().begin_batch() : eval_calc().end_batch(); }});

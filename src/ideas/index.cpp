@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <unordered_map>
 
 #include "base/file.h"
@@ -10,15 +11,25 @@
 
 namespace {
 
-// Five digits so that the items sort as text and the Analyzer reads five characters; counts
-// and lengths of 30000 and more share the smallest key instead of turning negative.
+// The complement of the count in a fixed number of digits, so that the items sort as text from
+// the largest count down; any count a text can hold fits.
+constexpr long long kKeyTop = 9'999'999'999;
 std::string key(size_t n) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%05d", 30000 - static_cast<int>(std::min<size_t>(n, 29999)));
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%010lld", kKeyTop - static_cast<long long>(n));
     return buf;
 }
 
 }  // namespace
+
+long long word_index_number(std::string_view item) {
+    if (item.size() < kWordIndexDigits) return 0;
+    return kKeyTop - std::atoll(std::string(item.substr(0, kWordIndexDigits)).c_str());
+}
+
+std::string_view word_index_word(std::string_view item) {
+    return item.size() < kWordIndexDigits ? std::string_view() : item.substr(kWordIndexDigits);
+}
 
 bool word_index(int mode, std::string_view text, std::vector<std::string>& result) {
     result.clear();

@@ -4,6 +4,7 @@
 #include "bars/ticker.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
+#include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
@@ -38,7 +39,9 @@ void load(bool for_ticker = false) {
     bool quiet = for_ticker && ticker_told_;
     if (for_ticker) ticker_told_ = true;
     if (!file_exists(name)) {
-        if (!quiet) dlg_error_msg("Loading %s", name, 2);
+        if (quiet) return;
+        if (file_is_folder(name)) msg_error(file_failed_text("Loading %s", name));
+        else dlg_error_msg("Loading %s", name, 2);
         return;
     }
     auto text = file_read_text(name);

@@ -493,7 +493,7 @@ bool execute(int code, Key key, const std::string& ext) {
 void activate_command() {
     Key key = 0;
     if (popup_menu_inst_) {
-        key = static_cast<Key>(static_cast<uint16_t>(popup_menu_inst_->a));
+        key = static_cast<Key>(popup_menu_inst_->a);
         popup_menu_inst_.reset();
     } else if (marked_obj_.size() == 1) {
         key = marked_obj_.front();

@@ -9,6 +9,8 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 
 #include "base/dlg_win.h"
 #include "base/error.h"
@@ -17,6 +19,7 @@
 #include "base/pict_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "resources/pict_ids.h"
 #include "services/pictbrowse.h"
 
@@ -55,6 +58,8 @@ struct Browser {
     // The buttons' distance from the bottom and the dialog's smallest size, from its template.
     int button_margin = -1;
     SIZE min_size{};
+    // Files listed as the code page spells them that no A call can open (no short name either).
+    std::set<std::string> unusable;
 };
 Browser* br_ = nullptr;
 
@@ -145,19 +150,33 @@ namespace {
 
 // ---- Lists.
 
+// A found file's name as the A calls reach it in `dir`: its own, else its short name; nullopt
+// when neither works (the code page cannot spell it, or the path grows too long).
+std::optional<std::string> usable_name(const std::string& dir, const WIN32_FIND_DATAW& fd) {
+    for (const wchar_t* n : {fd.cFileName, fd.cAlternateFileName}) {
+        auto a = n[0] ? util_ansi_exact(n) : std::nullopt;
+        if (a && dir.size() + 1 + a->size() < MAX_PATH) return a;
+    }
+    return std::nullopt;
+}
+
 void fill_files(HWND win) {
     HWND list = GetDlgItem(win, IDC_GB_FILES);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    const std::string pattern = gbrows_trim_slashes(br_->list_dir) + "\\" + ext_pattern_at(br_->ext_index);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+    const std::string dir = gbrows_trim_slashes(br_->list_dir);
+    br_->unusable.clear();
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(util_wide(dir + "\\" + ext_pattern_at(br_->ext_index)).c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            if (!gbrows_is_supported(fd.cFileName)) continue;
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbrows_lower(fd.cFileName).c_str()));
-        } while (FindNextFileA(h, &fd));
+            auto name = usable_name(dir, fd);
+            const std::string shown = gbrows_lower(name ? *name : util_ansi_shown(fd.cFileName));
+            if (!gbrows_is_supported(shown)) continue;
+            if (!name) br_->unusable.insert(shown);
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
@@ -168,7 +187,8 @@ void fill_files(HWND win) {
     InvalidateRect(list, nullptr, TRUE);
     SetDlgItemTextA(win, IDC_GB_PATH, br_->list_dir.c_str());
     InvalidateRect(GetDlgItem(win, IDC_GB_STRIP), nullptr, TRUE);
-    EnableWindow(GetDlgItem(win, IDOK), n > 0);
+    // Insert, Copy and Paste act on the file chosen; an empty list has none.
+    for (int id : {IDOK, IDC_GB_COPY, IDC_GB_PASTE}) EnableWindow(GetDlgItem(win, id), n > 0);
 }
 
 // Drive list and directory tree for the tree directory; false when its drive cannot be entered.
@@ -214,14 +234,15 @@ bool fill_dirs(HWND win) {
         br_->tree_dir = reached.size() == 2 ? reached + "\\" : reached;
         br_->curr_dir = depth;
         std::vector<std::string> subs;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((gbrows_trim_slashes(reached) + "\\*.*").c_str(), &fd);
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(util_wide(gbrows_trim_slashes(reached) + "\\*.*").c_str(), &fd);
         if (h != INVALID_HANDLE_VALUE) {
             do {
                 if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-                if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
-                subs.push_back(fd.cFileName);
-            } while (FindNextFileA(h, &fd));
+                if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+                // A folder no A call can enter is not offered.
+                if (auto name = usable_name(gbrows_trim_slashes(reached), fd)) subs.push_back(*name);
+            } while (FindNextFileW(h, &fd));
             FindClose(h);
         }
         for (const auto& s : util_sort_strings(std::move(subs)))
@@ -422,6 +443,11 @@ bool copy_to_clipboard(HWND win, const std::string& path) {
 void on_choose(HWND win, int id) {
     const std::string file = chosen_file(win);
     if (file.empty()) return;
+    if (br_->unusable.count(file)) {
+        msg_note("Cannot use " + gbrows_trim_slashes(br_->list_dir) + "\\" + file +
+                 ": its name has characters outside the code page, and there is no short name to use instead.");
+        return;
+    }
     dir_file_ = {dlg_get_text(win, IDC_GB_PATH), file, id == IDOK ? 1 : 0};
     if (id != IDOK) {
         const std::string path = gbrows_trim_slashes(dir_file_.dir) + "\\" + file;

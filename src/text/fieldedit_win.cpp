@@ -17,7 +17,7 @@ struct FieldEdit {
     TextModel model;
     FieldEditHandler handler = nullptr;
     HFONT font = nullptr, link_font = nullptr;
-    bool read_only = false, wrap = false, keywords = false;
+    bool read_only = false, wrap = false, keywords = false, text_is_content = false;
     std::array<int, 256> widths{};
     int line_h = 16, tab = 64, ascent = 12;
     Layout layout;
@@ -122,6 +122,19 @@ void measure(HWND win, FieldEdit& e) {
     SelectObject(dc, old);
     ReleaseDC(win, dc);
     e.laid_out = ~0ull;
+}
+
+// The control's own copies of a font and of its underlined form for fields.
+void set_font(FieldEdit& e, LOGFONTA lf) {
+    if (!lf.lfFaceName[0]) {
+        lf.lfHeight = -12;
+        std::strcpy(lf.lfFaceName, "Courier New");
+    }
+    if (e.font) DeleteObject(e.font);
+    if (e.link_font) DeleteObject(e.link_font);
+    e.font = CreateFontIndirectA(&lf);
+    lf.lfUnderline = TRUE;
+    e.link_font = CreateFontIndirectA(&lf);
 }
 
 bool is_word_byte(unsigned char ch) { return std::isalnum(ch) || ch == '_'; }
@@ -479,7 +492,48 @@ LRESULT CALLBACK fe_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR: on_char(win, e, static_cast<unsigned char>(wp)); return 0;
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(e.model.size());
-    case WM_SETFONT: break;
+    case WM_SETTEXT:
+        if (!e.text_is_content) break;
+        e.model.set_text(lp ? reinterpret_cast<const char*>(lp) : "");
+        e.top_row = e.left_x = 0;
+        refresh(win, e);
+        return TRUE;
+    case WM_GETTEXT: {
+        if (!e.text_is_content) break;
+        if (wp == 0 || !lp) return 0;
+        size_t n = std::min(e.model.size(), static_cast<size_t>(wp) - 1);
+        std::memcpy(reinterpret_cast<char*>(lp), e.model.text().data(), n);
+        reinterpret_cast<char*>(lp)[n] = '\0';
+        return static_cast<LRESULT>(n);
+    }
+    case EM_GETSEL: {
+        auto a = static_cast<DWORD>(e.model.sel_start()), b = static_cast<DWORD>(e.model.sel_end());
+        if (wp) *reinterpret_cast<DWORD*>(wp) = a;
+        if (lp) *reinterpret_cast<DWORD*>(lp) = b;
+        return a > 0xFFFF || b > 0xFFFF ? -1 : MAKELRESULT(a, b);
+    }
+    case EM_SETSEL: {
+        // A start of -1 only drops the selection; an end of -1 is the end of the text.
+        const auto start = static_cast<int>(wp), end = static_cast<int>(lp);
+        if (start < 0) e.model.set_caret(e.model.caret());
+        else e.model.select(static_cast<size_t>(start), end < 0 ? e.model.size() : static_cast<size_t>(end));
+        InvalidateRect(win, nullptr, FALSE);
+        place_caret(win, e);
+        return 0;
+    }
+    case EM_SCROLLCARET: refresh(win, e); return TRUE;
+    case EM_GETLINECOUNT: relayout(win, e); return static_cast<LRESULT>(e.layout.starts.size());
+    case WM_COPY: fe_copy(win); return 0;
+    case WM_CUT: fe_cut(win); return 0;
+    case WM_PASTE: fe_paste(win); return 0;
+    case WM_SETFONT: {
+        LOGFONTA lf{};
+        if (!wp || !GetObjectA(reinterpret_cast<HFONT>(wp), sizeof lf, &lf)) return 0;
+        set_font(e, lf);
+        measure(win, e);
+        if (lp) refresh(win, e);
+        return 0;
+    }
     case WM_NCDESTROY: {
         if (e.find_dlg && IsWindow(e.find_dlg)) DestroyWindow(e.find_dlg);
         for (size_t k = 0; k < modelessdlg_inst_.size(); ++k)
@@ -521,14 +575,8 @@ HWND fe_create(const FieldEditCreate& c) {
     e->read_only = c.read_only;
     e->wrap = c.wrap;
     e->keywords = c.keywords;
-    LOGFONTA lf = c.font;
-    if (!lf.lfFaceName[0]) {
-        lf.lfHeight = -12;
-        std::strcpy(lf.lfFaceName, "Courier New");
-    }
-    e->font = CreateFontIndirectA(&lf);
-    lf.lfUnderline = TRUE;
-    e->link_font = CreateFontIndirectA(&lf);
+    e->text_is_content = c.text_is_content;
+    set_font(*e, c.font);
     HWND win = CreateWindowExA(WS_EX_CLIENTEDGE, kFieldEditClass, c.title.c_str(), c.style | WS_VSCROLL | WS_HSCROLL,
                                c.rect.left, c.rect.top, c.rect.right - c.rect.left, c.rect.bottom - c.rect.top, c.parent,
                                nullptr, GetModuleHandleA(nullptr), e);

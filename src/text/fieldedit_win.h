@@ -26,8 +26,12 @@ struct FieldEditCreate {
     bool keywords = false;  // colour program keywords
     std::string text;
     FieldEditHandler handler = nullptr;
+    // A child editor of another window: WM_SETTEXT and WM_GETTEXT are its text, not its title.
+    bool text_is_content = false;
 };
 
+// Besides its own operations below, the control answers the system edit control's EM_GETSEL,
+// EM_SETSEL, EM_SCROLLCARET, EM_GETLINECOUNT, WM_COPY, WM_CUT, WM_PASTE and WM_SETFONT.
 HWND fe_create(const FieldEditCreate& c);
 
 // The text of a control; null when `win` is none.

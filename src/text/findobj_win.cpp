@@ -42,6 +42,9 @@ struct Cached {
     Document doc;
 };
 std::map<std::string, Cached> cache_;
+// The full name of the document each row comes from, by row id ("" for an untitled one): files
+// of the same name in two folders are two documents.
+std::map<int, std::string> row_path_;
 
 std::string folder_of(const std::string& path) {
     size_t p = path.find_last_of("\\/");
@@ -81,7 +84,10 @@ const Document* other_document(const std::string& path, const FILETIME& written)
 std::vector<LvItem> collect() {
     count_ = 0;
     skipped_ = 0;
+    row_path_.clear();
     std::vector<LvItem> rows = findobj_rows(view_doc(), filter_.f, current_file(), &count_);
+    const std::string open_path = file_is_untitled() ? std::string() : file_current_name();
+    for (const LvItem& it : rows) row_path_[it.id] = open_path;
     if (!filter_.global) return rows;
     const std::string pattern = path_pattern();
     const std::string dir = folder_of(pattern);
@@ -111,6 +117,7 @@ std::vector<LvItem> collect() {
             continue;
         }
         auto more = findobj_rows(*d, filter_.f, lower, &count_);
+        for (const LvItem& it : more) row_path_[it.id] = dir + f.name;
         rows.insert(rows.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     return rows;
@@ -152,12 +159,13 @@ bool compare(HWND host, int id1, int id2, LPARAM column, bool* before) {
 bool visit(HWND host, int id) {
     LvItem it = lv_get_item(host, id);
     if (it.sub_texts.size() < kFindObjRefColumn - 1) return false;
-    const std::string file = it.sub_texts[kFindObjFileColumn - 2];
     auto key = util_str_to_int(it.sub_texts[kFindObjRefColumn - 2]);
-    if (!key) return false;
-    if (file != current_file()) {
-        const std::string dir = filter_.global ? folder_of(path_pattern()) : current_dir();
-        if (!shell_hooks_.open_document || shell_hooks_.open_document(dir + file) != 1) return false;
+    auto from = row_path_.find(id);
+    if (!key || from == row_path_.end()) return false;
+    const std::string& path = from->second;
+    const bool open_one = path.empty() ? file_is_untitled() : util_lower(path) == util_lower(file_current_name());
+    if (!open_one) {
+        if (path.empty() || !shell_hooks_.open_document || shell_hooks_.open_document(path) != 1) return false;
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
             if (m.message == WM_QUIT) {
@@ -286,6 +294,7 @@ INT_PTR CALLBACK dlg_find_objects_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         filter_.path.clear();
         filter_.global = false;
         cache_.clear();
+        row_path_.clear();
         dlg_on_destroy(win, IDD_FIND_OBJECTS, 1);
         view_invalidate();
         break;

@@ -93,7 +93,8 @@ INT_PTR CALLBACK dlg_links_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDC_FL_FILTER:
-            if (HIWORD(wp) == EN_CHANGE) {
+            // Setting the kept filter when the dialog opens changes nothing to list again.
+            if (HIWORD(wp) == EN_CHANGE && dlg_get_text(win, IDC_FL_FILTER) != filter_) {
                 filter_ = dlg_get_text(win, IDC_FL_FILTER);
                 build(win);
             }

@@ -23,11 +23,24 @@ std::string rich_plain_text(std::string_view rtf);
 // or lower case, Windows-1252 letters included; every formatting code stays where it was.
 std::string rich_rtf_change_case(std::string_view rtf, bool upper);
 
-// The largest ".rtf" file a rich window opens. The platform's control takes up to about 200 times a
-// file's size in memory; a 32-bit program has none to spare for larger ones.
+// The largest ".rtf" file a rich window reads at all.
 constexpr uint64_t kRichMaxFileBytes = 2'000'000;
 // The refusal of a file above that size, naming it and its size ("4.3 MB").
 std::string rich_too_large_text(const std::string& name, uint64_t bytes);
+
+// What the platform's rich text control takes in memory for a document, estimated from what it
+// keeps for each paragraph (about 3 KB) and each byte; a window that wraps lines also keeps its
+// rows, whose cost grows with the square of a paragraph's length.
+struct RichCost {
+    uint64_t paragraphs = 0;
+    uint64_t bytes = 0;  // the estimate
+};
+RichCost rich_cost(std::string_view rtf, bool wrap);
+// What every rich text window open at once may take together: a 32-bit program's memory is
+// shared with the document, its pictures and the rest of the program.
+constexpr uint64_t kRichCostBudget = 512ull << 20;
+// The refusal of a text that would take `cost` while the open windows take `in_use`.
+std::string rich_too_costly_text(const std::string& name, const RichCost& cost, uint64_t in_use);
 
 // Hands a text to the control's stream callback in pieces no larger than what it offers.
 class RichChunks {

@@ -50,6 +50,7 @@ struct RichWin {
     HWND edit = nullptr;
     WNDPROC edit_proc = nullptr;
     int32_t opened_geom = 0;  // where the window opened: closing it there stores no geometry
+    uint64_t cost = 0;        // what its control was estimated to take
 };
 std::map<HWND, RichWin> wins_;
 
@@ -339,6 +340,7 @@ LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
             return r;
         }
     case WM_KEYDOWN: {
+        if (w->mode != 11 && tw_close_key(win, wp)) return 0;
         LRESULT r = CallWindowProcA(proc, edit, msg, wp, lp);
         show_status(edit);
         return r;
@@ -361,6 +363,7 @@ struct CreateData {
     Key key;
     int mode;
     const std::string* rtf;
+    uint64_t cost = 0;
     bool unreadable = false;  // the control took nothing of the text
 };
 
@@ -368,6 +371,7 @@ bool on_create(HWND win, CreateData& cd) {
     RichWin& w = wins_[win];
     w.key = cd.key;
     w.mode = cd.mode;
+    w.cost = cd.cost;
     tw_inst_.push_back({win, cd.key, 7});
     Obj o;
     if (cd.key)
@@ -452,10 +456,23 @@ void register_class() {
     done = RegisterClassA(&wc) != 0;
 }
 
+// Whether the control may be given `rtf` besides what the open windows hold; a note says why not.
+bool affordable(Key key, const std::string& title, const std::string& rtf, uint64_t* cost) {
+    std::optional<Obj> o = key ? view_obj_get(key) : std::nullopt;
+    RichCost c = rich_cost(rtf, o && (o->flags & 1));
+    uint64_t in_use = 0;
+    for (const auto& [w, r] : wins_) in_use += r.cost;
+    *cost = c.bytes;
+    if (c.bytes + in_use <= kRichCostBudget) return true;
+    msg_error(rich_too_costly_text(o ? o->id : title, c, in_use));
+    return false;
+}
+
 HWND create(Key key, const std::string& title, int mode, const RECT& r, const std::string& rtf) {
     if (!main_inst_ || !load_library()) return nullptr;
     register_class();
     CreateData cd{key, mode, &rtf};
+    if (!affordable(key, title, rtf, &cd.cost)) return nullptr;
     DWORD style = mode == 11 ? WS_CHILD
                              : WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
                                    WS_CLIPSIBLINGS | WS_VISIBLE;
@@ -639,7 +656,11 @@ bool rich_close(HWND win) {
     }
     RECT r = tw_rect_in_main(win);
     const int32_t geom = tw_pack_geometry({r.left, r.top, r.right, r.bottom});
-    if (modified || (geom != obj->geom && geom != w->opened_geom)) tw_close_effect(win, store(*w, *obj, geom, modified));
+    if (modified || (geom != obj->geom && geom != w->opened_geom)) {
+        // What the user marked stays marked, so the keys go on acting on it.
+        TwKeepMarks keep;
+        tw_close_effect(win, store(*w, *obj, geom, modified));
+    }
     DestroyWindow(win);
     return true;
 }

@@ -510,7 +510,7 @@ void TextModel::change_case(bool upper) {
     for (char& ch : s) {
         if (!st.step(ch)) continue;
         unsigned char u = static_cast<unsigned char>(ch);
-        ch = static_cast<char>(upper ? std::toupper(u) : std::tolower(u));
+        ch = static_cast<char>(upper ? to_upper_1252(u) : to_lower_1252(u));
     }
     if (s == text_.substr(a, b - a)) return;
     size_t an = anchor_, ca = caret_;

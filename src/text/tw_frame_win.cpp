@@ -3,10 +3,12 @@
 #include <shellapi.h>
 
 #include "base/dlg_win.h"
+#include "base/error.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "document/view_io.h"
 #include "elements/draw_win.h"
+#include "resources/ids.h"
 #include "text/tw.h"
 
 namespace {
@@ -22,6 +24,11 @@ POINT object_point(const Obj& o) {
 }  // namespace
 
 RECT tw_rect_in_main(HWND win) {
+    // A minimised window keeps the place it had before: the strip it shows now is no place to
+    // open it at again.
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (IsIconic(win) && GetParent(win) == main_inst_ && GetWindowPlacement(win, &wp)) return wp.rcNormalPosition;
     RECT r;
     GetWindowRect(win, &r);
     MapWindowPoints(nullptr, main_inst_, reinterpret_cast<POINT*>(&r), 2);
@@ -53,7 +60,8 @@ std::string tw_title(HWND win) {
 bool tw_write_file(const std::string& name, std::string_view data) {
     std::string error;
     if (view_write_replace(name, data, &error)) return true;
-    dlg_error_msg("Saving %s", name, static_cast<int>(GetLastError()));
+    // The reason the save gave (a full disk says so), as the document's own save shows it.
+    msg_error(error.empty() ? "Saving " + name : error);
     return false;
 }
 
@@ -63,4 +71,17 @@ void tw_print_file(std::string_view data) {
     if (!tw_write_file(file, data)) return;
     auto r = reinterpret_cast<INT_PTR>(ShellExecuteA(main_inst_, "print", file.c_str(), "", "", SW_SHOWNORMAL));
     if (r >= 0 && r <= 31) dlg_error_msg("Opening File (%s)", file, 10000 + static_cast<int>(r));
+}
+
+bool tw_close_key(HWND win, WPARAM vk) {
+    if (vk == VK_ESCAPE && main_inst_) {
+        // What the View menu's Close TextBox, TextWindows names Esc for, as from the diagram.
+        PostMessageA(main_inst_, WM_COMMAND, CMD_CLOSE_WINDOWS, 0);
+        return true;
+    }
+    if (vk == VK_F4 && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        PostMessageA(win, WM_CLOSE, 0, 0);
+        return true;
+    }
+    return false;
 }

@@ -11,7 +11,8 @@
 #include "document/document.h"
 #include "document/globals.h"
 
-// The window's outer rectangle in the main window's client coordinates.
+// The window's outer rectangle in the main window's client coordinates (a minimised window's
+// place before it was minimised).
 RECT tw_rect_in_main(HWND win);
 // Where object `o`'s window opens: its stored place, else def_w x def_h below the object, kept
 // inside the main window; the opening animation runs from the object to it.
@@ -19,10 +20,10 @@ RECT tw_place_window(const Obj& o, int def_w, int def_h);
 // The closing animation from the window back to its object; the window is hidden first.
 void tw_close_effect(HWND win, const Obj& o);
 std::string tw_title(HWND win);
-// Writes `data` through a temporary file; "Saving %s" and false on failure.
+// Writes `data` through a temporary file; "Saving %s" with the reason and false on failure.
 bool tw_write_file(const std::string& name, std::string_view data);
-// While it lives, the marking is set aside: a text stored while its window stays open leaves
-// what the user marked as it was.
+// While it lives, the marking is set aside: a text stored, while its window stays open or as it
+// closes, leaves what the user marked as it was.
 struct TwKeepMarks {
     std::vector<Key> objs = marked_obj_, shapes = marked_shape_;
     std::vector<MarkedLink> links = marked_link_;
@@ -34,3 +35,6 @@ struct TwKeepMarks {
 };
 // Prints `data` through the shell as "temp_printfile.rtf" in the program directory.
 void tw_print_file(std::string_view data);
+// The keys that close text windows from the keyboard: Esc closes them all (and the text box),
+// Ctrl+F4 the focused one. True when `vk` was one of them.
+bool tw_close_key(HWND win, WPARAM vk);

@@ -297,7 +297,10 @@ bool save_source(HWND win, const TwInst& t, TextModel& m) {
     // Out of the registry while the diagram loads, so that the load's closing of text windows
     // passes it by.
     remove_inst(win);
-    if (!shell_hooks_.reload_document || !shell_hooks_.reload_document()) {
+    if (!shell_hooks_.reload_document ||
+        !shell_hooks_.reload_document("The source text was saved, but the diagram cannot be read from it, so the "
+                                      "diagram keeps what it shows. Mend the line and close the Source Editor "
+                                      "again, or save the diagram to write it over the source.")) {
         tw_inst_.push_back(t);
         return false;
     }
@@ -343,7 +346,12 @@ bool close_window(HWND win) {
         DestroyWindow(win);
         return true;
     }
-    Obj o = store_text(t.key, *m, *obj, geom);
+    Obj o;
+    {
+        // What the user marked stays marked, so the keys go on acting on it.
+        TwKeepMarks keep;
+        o = store_text(t.key, *m, *obj, geom);
+    }
     remove_inst(win);
     tw_close_effect(win, o);
     DestroyWindow(win);
@@ -369,6 +377,7 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     *res = 0;
     switch (msg) {
     case WM_KEYDOWN:
+        if (tw_close_key(win, wp)) return true;
         show_status(win);
         if (wp != VK_SHIFT && wp != VK_CONTROL) mark_changed(win, false);
         return false;
@@ -454,9 +463,8 @@ void open_source_editor() {
 }
 
 void open_dictionary_editor() {
-    std::string name = file_setting_get_text("CustDictionary", file_progdir_path("custdict.kba"));
-    file_create_if_missing(name, "");
-    tw_open(0, name, 5);
+    std::string name = spell_custdict_name();
+    if (file_create_if_missing(name, "")) tw_open(0, name, 5);
 }
 
 void toggle_wordwrap() {

@@ -182,7 +182,7 @@ void run_copy() { copy_marked(); }
 
 void run_cut() {
     if (copy_marked()) {
-        view_clip_delete();
+        view_clip_delete("Cut");
         view_invalidate();
     }
 }

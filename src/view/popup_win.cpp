@@ -32,7 +32,7 @@ std::optional<PopupSource> take() {
     return src;
 }
 
-Key key_of(int16_t v) { return static_cast<Key>(static_cast<uint16_t>(v)); }
+Key key_of(int32_t v) { return static_cast<Key>(v); }
 
 std::optional<Obj> take_object() {
     auto src = take();

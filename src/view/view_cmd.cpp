@@ -17,7 +17,7 @@
 namespace {
 
 constexpr uint32_t kNoPrintSeq = 0x0200;
-constexpr int32_t kShapeGrouped = 0x20;
+constexpr int32_t kShapeGrouped = kShapeGroupBit;
 constexpr int32_t kShapeThick = 0x2;
 constexpr int32_t kShapeDashed = 0x4;
 constexpr int32_t kShapeDotted = 0x8;
@@ -43,12 +43,11 @@ int change_marked(const char* name, FO fo, FL fl, FS fs) {
     Document& d = view_doc();
     UndoStep step;
     bool changed = false;
-    for (Key k : marked_obj_) {
-        if (Obj* o = d.obj(k)) {
-            Obj before = *o;
-            fo(*o);
-            changed = changed || !(before == *o);
-        }
+    for (uint32_t at : view_marked_places()) {
+        Obj& o = d.objs[at];
+        Obj before = o;
+        fo(o);
+        changed = changed || !(before == o);
     }
     // A marked pair names every link between those objects the user sees as one.
     for (Link& l : d.links) {
@@ -143,23 +142,16 @@ int view_group_shapes(bool group) {
         view_note("First mark 2 or more Shapes");
         return -1;
     }
+    // Each Group makes a group of its own; marked members of older groups join it.
+    const int32_t number = group ? shape_group_free(view_doc().shapes) : 0;
     return change_marked(group ? "Group" : "Ungroup", no_obj, no_link, [&](Shape& s) {
         s.style = group ? (s.style | kShapeGrouped) : (s.style & ~kShapeGrouped);
+        s.group = number;
     });
 }
 
 std::vector<Key> view_with_groups(const std::vector<Key>& shapes) {
-    Document& d = view_doc();
-    std::vector<int> levels;
-    for (Key k : shapes)
-        if (const Shape* s = d.shape(k); s && (s->style & kShapeGrouped)) levels.push_back(s->level);
-    std::vector<Key> out = shapes;
-    if (levels.empty()) return out;
-    for (const Shape& s : d.shapes)
-        if ((s.style & kShapeGrouped) && std::find(levels.begin(), levels.end(), s.level) != levels.end() &&
-            std::find(out.begin(), out.end(), s.key) == out.end())
-            out.push_back(s.key);
-    return out;
+    return shape_with_groups(view_doc().shapes, shapes);
 }
 
 int view_front_back(bool front, int kind) {
@@ -173,10 +165,27 @@ int view_front_back(bool front, int kind) {
     UndoStep step;
     if (kind == 1) {
         if (marked_obj_.empty()) return -1;
-        auto before = d.objs;
-        reorder(d.objs, marked_obj_);
+        // The marked objects themselves (keys may repeat), and their marks follow them.
+        const std::vector<uint32_t> places = view_marked_places();
+        if (places.empty()) return -1;
+        std::vector<bool> in(d.objs.size(), false);
+        for (uint32_t at : places) in[at] = true;
+        std::vector<Obj> out;
+        out.reserve(d.objs.size());
+        auto take = [&](bool marked_ones) {
+            for (size_t i = 0; i < d.objs.size(); ++i)
+                if (in[i] == marked_ones) out.push_back(std::move(d.objs[i]));
+        };
+        take(!front);
+        take(front);
+        const size_t first = front ? d.objs.size() - places.size() : 0;
+        d.objs = std::move(out);
         d.touch_objs();
-        if (before != d.objs) view_mark_changed();
+        marked_obj_.clear();
+        for (size_t i = 0; i < places.size(); ++i)
+            marked_obj_.push_back(d.objs[first + i].key, static_cast<uint32_t>(first + i));
+        const bool stayed = places.front() == first && places.back() - places.front() + 1 == places.size();
+        if (!stayed) view_mark_changed();
     } else if (kind == 3) {
         if (marked_shape_.empty()) return -1;
         auto before = d.shapes;
@@ -386,7 +395,7 @@ void view_unmark_level(int level) {
         const Obj* o = d.obj(k);
         return !o || o->level == level;
     };
-    std::erase_if(marked_obj_, gone);
+    marked_obj_.erase_keys_if(gone);
     std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
     std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
 }
@@ -650,7 +659,7 @@ bool view_clear_level(int level) {
     view_mark_changed();
     step.commit("Clear Level");
     auto gone = [&](Key k) { return !d.obj(k); };
-    std::erase_if(marked_obj_, gone);
+    marked_obj_.erase_keys_if(gone);
     std::erase_if(marked_link_, [&](const MarkedLink& l) { return gone(l.from) || gone(l.to); });
     std::erase_if(marked_shape_, [&](Key k) { return !d.shape(k); });
     view_repaint();

@@ -15,6 +15,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "document/clip.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -40,6 +41,7 @@ struct MouseState {
     Drag drag = Drag::None;
     Pt down_dev, down_lp, last_dev, last_lp;
     Key key = 0, key2 = 0;
+    uint32_t at = MarkedObjs::kFirst;  // the pressed object's place
     int handle = -1;
     int tool = 0;
     Rc start_rect;
@@ -68,34 +70,53 @@ bool in_link_rim(const ViewMapping& m, const Rc& r0, Pt p) {
     return p.x - r.left < rim || r.right - p.x < rim || r.top - p.y < rim || p.y - r.bottom < rim;
 }
 
+// Shape > Show/Hide Points: hidden points are neither hit nor erased.
+bool points_hidden() { return menu_checked(CMD_SHOW_POINTS); }
+
 struct Hit {
     enum Kind { Void, ObjHandle, ShapeHandle, Object, ObjectRim, Label, Link, Shape, Point } kind = Void;
     Key a = 0, b = 0;
     int handle = -1;
     Rc rect;
-    Pt point;  // a point's own coordinates: a and b hold only their low 16 bits
+    Pt point;  // a point's own coordinates
+    uint32_t at = MarkedObjs::kFirst;  // an object's place in the document
 };
+
+// Marking by click on an object (the rules of click_marking), by the object itself: its key
+// may repeat.
+void click_mark_object(Key key, uint32_t at, bool toggle) {
+    const bool was = view_obj_marked(key, at);
+    if (toggle) {
+        if (was) view_obj_unmark(key, at);
+        else marked_obj_.push_back(key, at);
+        return;
+    }
+    if (was) return;
+    marked_obj_.clear();
+    marked_obj_.push_back(key, at);
+}
 
 Hit hit_test(const ViewMapping& m, Pt lp) {
     int level = m.pos.level;
     const auto& boxes = view_painted_objects();
     int handle_reach = reach(m, 12, 4);
     Hit h;
-    for (Key k : marked_obj_)
-        if (const ObjBox* b = box_of(boxes, k, level)) {
-            int i = handle_at(b->rect, lp, handle_reach);
-            if (i >= 0) return {Hit::ObjHandle, k, 0, i, b->rect};
+    if (!marked_obj_.empty()) {
+        // The marked objects' boxes in one pass over the level: thousands may be marked.
+        const std::vector<uint32_t> places = view_marked_places();
+        for (const ObjBox& b : boxes) {
+            if (b.level != level || !std::binary_search(places.begin(), places.end(), b.at)) continue;
+            int i = handle_at(b.rect, lp, handle_reach);
+            if (i >= 0) return {Hit::ObjHandle, b.key, 0, i, b.rect, {}, b.at};
         }
+    }
     for (Key k : marked_shape_)
         if (auto s = view_shape_get(k); s && s->level == level) {
             int i = handle_at(shape_rect(*s), lp, handle_reach);
             if (i >= 0) return {Hit::ShapeHandle, k, 0, i, shape_rect(*s)};
         }
-    if (auto k = object_at(boxes, level, lp)) {
-        const ObjBox* b = box_of(boxes, *k, level);
-        Rc r = b ? b->rect : Rc{};
-        return {in_link_rim(m, r, lp) ? Hit::ObjectRim : Hit::Object, *k, 0, -1, r};
-    }
+    if (const ObjBox* b = object_box_at(boxes, level, lp))
+        return {in_link_rim(m, b->rect, lp) ? Hit::ObjectRim : Hit::Object, b->key, 0, -1, b->rect, {}, b->at};
     Pt dp = m.to_device(lp);
     // A flat label is hit on its painted text; a tilted one in the 250 x 50 box around it.
     double sc = m.scale();
@@ -112,11 +133,10 @@ Hit hit_test(const ViewMapping& m, Pt lp) {
     }
     if (const LinkPath* l = link_at(view_painted_links(), lp, reach(m, 8, 4))) return {Hit::Link, l->from, l->to};
     if (auto k = shape_at(view_doc().shapes, level, lp, reach(m, 4, 3))) return {Hit::Shape, *k};
-    int pi = point_at(view_doc().points, level, lp, reach(m, 6, 4));
+    int pi = points_hidden() ? -1 : point_at(view_doc().points, level, lp, reach(m, 6, 4));
     if (pi >= 0) {
         const auto& q = view_doc().points[static_cast<size_t>(pi)];
-        return {Hit::Point, static_cast<Key>(static_cast<uint16_t>(q.x)), static_cast<Key>(static_cast<uint16_t>(q.y)),
-                -1, {}, {q.x, q.y}};
+        return {Hit::Point, 0, 0, -1, {}, {q.x, q.y}};
     }
     return h;
 }
@@ -186,6 +206,7 @@ void add_point(Pt lp) {
 }
 
 void erase_points(const ViewMapping& m, Pt lp) {
+    if (points_hidden()) return;
     int r = reach(m, 6, 5);
     for (;;) {
         int i = point_at(view_doc().points, current_level(), lp, r);
@@ -320,8 +341,8 @@ void finish_band(const ViewMapping& m, Pt lp, bool add) {
         marked_obj_.clear();
         marked_shape_.clear();
     }
-    for (Key k : objs)
-        if (!is_marked(marked_obj_, k)) marked_obj_.push_back(k);
+    for (const ObjBox* b : objs)
+        if (!view_obj_marked(b->key, b->at)) marked_obj_.push_back(b->key, b->at);
     for (Key k : shapes)
         if (!is_marked(marked_shape_, k)) marked_shape_.push_back(k);
     marked_shape_ = view_with_groups(marked_shape_);
@@ -347,8 +368,8 @@ void finish_shape(Pt lp) {
     auto key = view_shape_put(s);
     if (!key) return;
     step.commit("Create Shape");
+    // Left unmarked: picking the next tool would otherwise re-kind or restyle it.
     view_unmark_all();
-    marked_shape_ = {*key};
     view_invalidate();
 }
 
@@ -425,7 +446,7 @@ void end_drag(HWND win, Pt dev, Pt lp, UINT keys, bool completed) {
         break;
     case Drag::Pending:
         if (completed && g.rim) {
-            marked_obj_ = click_marking(marked_obj_, g.key, false);
+            click_mark_object(g.key, g.at, false);
             unmark_links_and_shapes();
             view_invalidate();
         }
@@ -528,12 +549,13 @@ void view_mouse_down(HWND win, int x, int y, UINT keys) {
             g.drag = Drag::Pending;
             g.rim = true;
             g.key = h.a;
+            g.at = h.at;
             break;
         }
         [[fallthrough]];
     case Hit::Object: {
-        bool was_marked = is_marked(marked_obj_, h.a);
-        marked_obj_ = click_marking(marked_obj_, h.a, shift);
+        bool was_marked = view_obj_marked(h.a, h.at);
+        click_mark_object(h.a, h.at, shift);
         if (!shift && !was_marked) unmark_links_and_shapes();
         view_invalidate();
         if (!shift) {
@@ -719,26 +741,41 @@ void view_mouse_dbl(HWND win, int x, int y, UINT keys) {
     if (!view_open_textbox(1, *key, 0, true)) create_obj_later_.reset();
 }
 
+namespace {
+
+// Pop-up menu `menu_id` at client point `at`, its commands acting on `src`.
+void show_popup(HWND win, int menu_id, PopupSource src, POINT at) {
+    view_invalidate();
+    popup_menu_inst_ = src;
+    HMENU res = LoadMenuA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menu_id));
+    if (!res) return;
+    ClientToScreen(win, &at);
+    HWND owner = main_inst_ ? main_inst_ : win;
+    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    DestroyMenu(res);
+}
+
+}  // namespace
+
 void view_mouse_right(HWND win, int x, int y, UINT keys) {
     ViewMapping m = view_mapping();
     Pt lp = m.to_logical({x, y});
     popup_point_ = lp;
     Hit h = hit_test(m, lp);
     int menu_id = IDM_POP_BACKGROUND;
-    PopupSource src{static_cast<int16_t>(std::clamp(lp.x, -32768, 32767)),
-                    static_cast<int16_t>(std::clamp(lp.y, -32768, 32767))};
+    PopupSource src{lp.x, lp.y};
     switch (h.kind) {
     case Hit::Object: case Hit::ObjectRim: case Hit::ObjHandle:
         menu_id = IDM_POP_OBJECT;
-        src = {static_cast<int16_t>(h.a), 0};
-        if (!is_marked(marked_obj_, h.a)) {
+        src = {h.a, 0};
+        if (!view_obj_marked(h.a, h.at)) {
             view_unmark_all();
-            obj_mark_one(h.a);
+            marked_obj_.push_back(h.a, h.at);
         }
         break;
     case Hit::Shape: case Hit::ShapeHandle:
         menu_id = IDM_POP_SHAPE;
-        src = {static_cast<int16_t>(h.a), 0};
+        src = {h.a, 0};
         if (!is_marked(marked_shape_, h.a)) {
             view_unmark_all();
             marked_shape_ = view_with_groups({h.a});
@@ -746,25 +783,60 @@ void view_mouse_right(HWND win, int x, int y, UINT keys) {
         break;
     case Hit::Link: case Hit::Label:
         menu_id = IDM_POP_LINK;
-        src = {static_cast<int16_t>(h.a), static_cast<int16_t>(h.b)};
+        src = {h.a, h.b};
         marked_link_ = {{h.a, h.b}};
         break;
     case Hit::Point:
         menu_id = IDM_POP_POINT;
-        src = {static_cast<int16_t>(h.a), static_cast<int16_t>(h.b)};
+        src = {h.point.x, h.point.y};
         break;
     default: break;
     }
+    show_popup(win, menu_id, src, {x, y});
+}
+
+void view_context_menu(HWND win, int screen_x, int screen_y) {
+    if (screen_x != -1 || screen_y != -1) {
+        POINT p{screen_x, screen_y};
+        ScreenToClient(win, &p);
+        view_mouse_right(win, p.x, p.y, 0);
+        return;
+    }
+    // From the keyboard: the menu of the marked item, shown on it; without one, the
+    // background's, in the middle of the window.
+    const ViewMapping m = view_mapping();
+    RECT c;
+    GetClientRect(win, &c);
+    Pt at = m.to_logical({c.right / 2, c.bottom / 2});
+    int menu_id = IDM_POP_BACKGROUND;
+    std::optional<PopupSource> src;
+    const int level = m.pos.level;
+    auto middle = [](const Rc& r) { return Pt{r.left / 2 + r.right / 2, r.top / 2 + r.bottom / 2}; };
+    if (!marked_obj_.empty()) {
+        menu_id = IDM_POP_OBJECT;
+        src = PopupSource{static_cast<int16_t>(marked_obj_.front()), 0};
+        if (const ObjBox* b = box_of(view_painted_objects(), marked_obj_.front(), level)) at = middle(b->rect);
+    } else if (!marked_shape_.empty()) {
+        menu_id = IDM_POP_SHAPE;
+        src = PopupSource{static_cast<int16_t>(marked_shape_.front()), 0};
+        if (auto sh = view_shape_get(marked_shape_.front())) at = middle(Rc{sh->left, sh->top, sh->right, sh->bottom});
+    } else if (!marked_link_.empty()) {
+        menu_id = IDM_POP_LINK;
+        const MarkedLink l = marked_link_.front();
+        src = PopupSource{static_cast<int16_t>(l.from), static_cast<int16_t>(l.to)};
+        for (const LinkPath& path : view_painted_links())
+            if (path.from == l.from && path.to == l.to && !path.pts.empty()) at = path.pts[path.pts.size() / 2];
+    }
+    popup_point_ = at;
+    if (!src)
+        src = PopupSource{static_cast<int16_t>(std::clamp(at.x, -32768, 32767)),
+                          static_cast<int16_t>(std::clamp(at.y, -32768, 32767))};
     if (menu_checked(CMD_SLIDESHOW)) menu_id = IDM_POP_SLIDESHOW;
-    view_invalidate();
-    popup_menu_inst_ = src;
-    HMENU res = LoadMenuA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menu_id));
-    if (!res) return;
-    POINT sp{x, y};
-    ClientToScreen(win, &sp);
-    HWND owner = main_inst_ ? main_inst_ : win;
-    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, sp.x, sp.y, 0, owner, nullptr);
-    DestroyMenu(res);
+    // An item scrolled out of sight has its menu in the middle of the window.
+    Pt d = m.to_device(at);
+    POINT p{d.x, d.y};
+    if (!PtInRect(&c, p)) p = {c.right / 2, c.bottom / 2};
+    show_popup(win, menu_id, *src, p);
 }
 
 bool view_key(HWND win, UINT vk) {
@@ -794,6 +866,7 @@ bool view_key(HWND win, UINT vk) {
         if (marked_obj_.size() != 1) return false;
         view_obj_run_action(marked_obj_.front());
         return true;
+    case VK_APPS: view_context_menu(win, -1, -1); return true;
     case VK_PRIOR: view_level_step(-1); return true;
     case VK_NEXT: view_level_step(1); return true;
     default: return false;
@@ -839,7 +912,7 @@ Pt view_move_marked(int dx, int dy, bool record) {
     if (!dx && !dy) return {};
     std::unique_ptr<UndoStep> step;
     if (record) step = std::make_unique<UndoStep>();
-    Pt moved = view_move_items(marked_obj_, marked_shape_, current_level(), dx, dy);
+    Pt moved = view_move_items(view_marked_places(), marked_shape_, current_level(), dx, dy);
     if (!moved.x && !moved.y) return moved;
     if (step) step->commit(marked_obj_.empty() ? "Move Shape" : "Move Object");
     view_invalidate();
@@ -847,15 +920,7 @@ Pt view_move_marked(int dx, int dy, bool record) {
 }
 
 bool view_delete_marked() {
-    if (marked_obj_.empty() && marked_shape_.empty() && marked_link_.empty()) return false;
-    UndoStep step;
-    for (const auto& l : marked_link_) view_link_remove(l.from, l.to);
-    for (Key k : marked_shape_) view_shape_remove(k);
-    for (Key k : marked_obj_) view_obj_remove(k);
-    step.commit("Delete");
-    marked_obj_.clear();
-    marked_shape_.clear();
-    marked_link_.clear();
+    if (!view_clip_delete("Delete")) return false;
     view_invalidate();
     return true;
 }

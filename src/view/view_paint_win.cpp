@@ -37,42 +37,59 @@
 
 namespace {
 std::vector<ObjBox> g_objs;
+std::vector<uint32_t> g_places;  // the document place of each objrect_ entry
 std::vector<LinkPath> g_links;
 ViewOverlay g_overlay;
 
 // One back buffer for the window, kept between paints and re-made only when the size changes.
-// A 32-bit DIB section, so that the canvas can set the pixels of small figures itself.
+// A 32-bit DIB section, so that the canvas can set the pixels of small figures itself. A paint
+// that never ended (the system abandoned it half-way, or an exception left it) may have left a
+// clip, a mapping or objects in the DC: the next paint then takes a fresh DC.
 struct BackBuffer {
     HDC dc = nullptr;
     HBITMAP bmp = nullptr, old = nullptr;
     uint32_t* bits = nullptr;
     int w = 0, h = 0;
-    HDC get(HDC screen, int cw, int ch) {
-        if (dc && cw <= w && ch <= h) return dc;
-        release();
-        w = std::max(1, cw);
-        h = std::max(1, ch);
-        dc = CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* p = nullptr;
-        bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-        bits = static_cast<uint32_t*>(p);
-        if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
-        old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+    bool painting = false;  // between begin and end
+    HDC begin(HDC screen, int cw, int ch) {
+        if (painting || cw > w || ch > h) release_dc();
+        if (!bmp || cw > w || ch > h) {
+            drop_bitmap();
+            w = std::max(1, cw);
+            h = std::max(1, ch);
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* p = nullptr;
+            bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+            bits = static_cast<uint32_t*>(p);
+            if (!bmp) bmp = CreateCompatibleBitmap(screen, w, h);
+        }
+        if (!dc) {
+            dc = CreateCompatibleDC(screen);
+            old = static_cast<HBITMAP>(SelectObject(dc, bmp));
+        }
+        painting = true;
         return dc;
     }
-    void release() {
+    // The DC is as the paint found it again.
+    void end() { painting = false; }
+    void release_dc() {
         if (!dc) return;
         SelectObject(dc, old);
-        DeleteObject(bmp);
         DeleteDC(dc);
         dc = nullptr;
-        bmp = old = nullptr;
+        old = nullptr;
+    }
+    void drop_bitmap() {
+        if (bmp) DeleteObject(bmp);
+        bmp = nullptr;
         bits = nullptr;
         w = h = 0;
     }
-    ~BackBuffer() { release(); }
+    ~BackBuffer() {
+        release_dc();
+        drop_bitmap();
+    }
 };
 BackBuffer g_buffer;
 
@@ -244,7 +261,7 @@ struct PaintCtx {
     int current_level;
     bool lower;  // a level below the current one
     bool marks = true;  // handles of what is marked; never on paper
-    std::unordered_set<Key> marked;
+    std::vector<bool> marked;  // by place in the document's objects
     std::unordered_set<uint32_t> marked_links;  // from << 16 | to
     Font obj_font, alt_font, label_font;
     LinkPaintOptions link_options;
@@ -257,6 +274,9 @@ struct PaintCtx {
     CullingCanvas* culling = nullptr;
     GdiCanvas* gdi = nullptr;  // the canvas under `culling`
     ObjRectFigure figure;      // kept between objects
+    ObjRoundFigure round;
+    std::string width_zoom;    // what text widths depend on besides the font
+    std::vector<std::pair<Font, TextWidths*>> symbol_widths;  // of the Symbol fonts met
     TextWidths* widths = nullptr;  // one per object font
     int line_h[2] = {};             // of the object font and the alternative one
     int widest = 0;                 // the widest fixed width a setting asks for
@@ -324,6 +344,26 @@ struct TextWidths {
 };
 // The window's, and a picture's own so that making one does not empty the window's.
 TextWidths g_widths[2], g_picture_widths[2];
+// Symbols' texts in their own fonts, by font and zoom.
+std::unordered_map<std::string, TextWidths> g_symbol_widths;
+
+std::string width_signature(const Font& f, const std::string& zoom) {
+    return f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" + std::to_string(f.italic) + "/" + zoom;
+}
+
+TextWidths& symbol_widths(PaintCtx& p, const Font& f) {
+    for (auto& [font, w] : p.symbol_widths)
+        if (font == f) return *w;
+    const std::string sig = width_signature(f, p.width_zoom);
+    if (g_symbol_widths.size() > 64 && !g_symbol_widths.count(sig)) {
+        g_symbol_widths.clear();
+        p.symbol_widths.clear();
+    }
+    TextWidths& w = g_symbol_widths[sig];
+    w.signature = sig;
+    p.symbol_widths.emplace_back(f, &w);
+    return w;
+}
 
 // Whether the record is painted as it stands, without the copy drawable() makes.
 bool drawable_as_is(const Obj& o) {
@@ -352,16 +392,32 @@ const Obj& drawable(const Obj& o, Obj& tmp) {
     return tmp;
 }
 
-// A Box, Bar or Square whose text is too small to show, as most of a crowded level far out of
-// zoom: its figure's pixels are set in the back buffer as drawing it step by step would set
-// them, without the calls. False when it must be drawn.
-bool paint_small(PaintCtx& p, const ObjDrawArgs& a, const Brush& brush) {
-    ObjRectFigure& f = p.figure;
-    if (!p.gdi || !obj_rect_figure(p.env, a, f)) return false;
-    // Not asked whether it is visible: the raster keeps to the update area, as GDI's clipping does.
-    if (!p.gdi->raster_figure(f, brush)) return false;
-    const Rc& r = f.record;
-    obj_rect_record(p.real, p.env, a.key, a.marked, a.level, r.left, r.top, r.right, r.bottom, f.f1, f.f2, a.light);
+// An object whose text is too small to show, as most of a crowded level far out of zoom: the
+// pixels of a Box, Bar, Square, Ellipse, Circle or Diamond are set in the back buffer as drawing
+// it would set them, without the calls; a Symbol, all text, only records where it lies. `off`
+// (outside the update area, or only its place wanted): nothing is drawn, its place is recorded.
+// False when it must be drawn. Not asked whether it is visible: the raster keeps to the update
+// area, as GDI's clipping does.
+bool paint_small(PaintCtx& p, const ObjDrawArgs& a, const Brush& brush, const Font& font, bool off) {
+    if (!off && !p.gdi) return false;
+    Rc r;
+    int f1 = 0, f2 = 1;
+    if (obj_rect_figure(p.env, a, p.figure)) {
+        if (!off && !p.gdi->raster_figure(p.figure, brush)) return false;
+        r = p.figure.record, f1 = p.figure.f1, f2 = p.figure.f2;
+    } else if (obj_round_figure(a, p.round)) {
+        if (!off && !p.gdi->raster_round(p.round, brush)) return false;
+        r = p.round.record, f1 = p.round.f1, f2 = p.round.f2;
+    } else if (a.shape == kShapeSymbol && !a.text.empty()) {
+        const Font sf = obj_symbol_font_of(font, a.size);
+        if (p.culling->draws_text(sf)) return false;
+        const int tw = symbol_widths(p, sf).get(p.real, sf, a.text, true);
+        if (!obj_symbol_record(p.env, a, tw, r)) return false;
+    } else {
+        return false;
+    }
+    obj_rect_record(off ? static_cast<Canvas&>(p.geom) : p.real, p.env, a.key, a.marked, a.level, r.left, r.top, r.right,
+                    r.bottom, f1, f2, a.light);
     return true;
 }
 
@@ -403,7 +459,9 @@ void paint_object(PaintCtx& p, const Obj& record) {
     ObjDrawArgs a;
     a.shape = o.shape;
     a.key = o.key;
-    a.marked = !p.lower && !p.marked.empty() && p.marked.count(o.key);
+    // The record is the document's own: its place tells a marked object from others of its key.
+    const size_t place = static_cast<size_t>(&record - p.doc.objs.data());
+    a.marked = !p.lower && place < p.marked.size() && p.marked[place];
     a.text = text;
     a.level = o.level;
     a.x = o.x;
@@ -425,7 +483,7 @@ void paint_object(PaintCtx& p, const Obj& record) {
     a.picture_name = o.shape == kShapePictureFile ? std::string_view{picture} : std::string_view{o.ext};
     a.light = p.light;
     const Brush brush = (o.flags & kFlagTransparent) ? Brush{1, 0xFFFFFF} : Brush{2, palette(o.colour)};
-    if (!off && p.culling && !p.culling->draws_text(f) && paint_small(p, a, brush)) return;
+    if (p.culling && !p.culling->draws_text(f) && paint_small(p, a, brush, f, off)) return;
     Canvas& c = off ? static_cast<Canvas&>(p.geom) : p.real;
     c.set_font(f);
     if (!off) {
@@ -548,7 +606,11 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
         paint_link(p, l, drawable(*a, ta), drawable(*b, tb));
     }
     objrect_.resize(first);
-    for (uint32_t i : *vis.objs) paint_object(p, d.objs[i]);
+    g_places.resize(first, UINT32_MAX);
+    for (uint32_t i : *vis.objs) {
+        paint_object(p, d.objs[i]);
+        g_places.resize(objrect_.size(), i);
+    }
     if (p.culling) p.culling->map_points(false);
     if (d.shown_param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
@@ -659,6 +721,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     obj_rect_cache_clear();
     link_label_cache_clear();
     g_objs.clear();
+    g_places.clear();
     g_links.clear();
 
     GdiCanvas gdi(dc, printer);
@@ -691,11 +754,11 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     p.line_h[0] = object_line_height(p.param(52));
     p.line_h[1] = object_line_height(p.param(62));
     p.widest = std::max({p.param(97), p.param(225), p.param(227), 0});
+    p.width_zoom = std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w) +
+                   (m.page ? "/page" + std::to_string(m.page->sx) : std::string());
     for (int i = 0; i < 2; ++i) {
         const Font& f = i ? p.alt_font : p.obj_font;
-        std::string sig = f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.weight) + "/" +
-                          std::to_string(f.italic) + "/" + std::to_string(m.pos.zoom) + "/" + std::to_string(m.screen_w) +
-                          (m.page ? "/page" + std::to_string(m.page->sx) : std::string());
+        std::string sig = width_signature(f, p.width_zoom);
         if (p.widths[i].signature != sig) {
             p.widths[i].signature = sig;
             p.widths[i].clear();
@@ -703,7 +766,10 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     }
     p.marks = target == Target::Window;
     if (p.marks) {
-        p.marked.insert(marked_obj_.begin(), marked_obj_.end());
+        if (!marked_obj_.empty()) {
+            p.marked.assign(d.objs.size(), false);
+            for (uint32_t at : view_marked_places()) p.marked[at] = true;
+        }
         for (const MarkedLink& l : marked_link_) p.marked_links.insert(uint32_t{l.from} << 16 | l.to);
     }
     std::unordered_map<Key, int> seq_numbers;
@@ -744,10 +810,13 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     paint_level(p, m.pos.level, m);
     if (p.marks) paint_overlay(canvas);
 
-    g_objs.reserve(obj_rect_each().size());
-    for (const auto& e : obj_rect_each())
-        if (e.level == m.pos.level)
-            g_objs.push_back({e.key, e.level, {std::min(e.l, e.r), std::max(e.t, e.b), std::max(e.l, e.r), std::min(e.t, e.b)}});
+    const std::vector<ObjRectEntry>& rects = obj_rect_each();
+    g_objs.reserve(rects.size());
+    g_places.resize(rects.size(), UINT32_MAX);
+    for (size_t i = 0; i < rects.size(); ++i)
+        if (const ObjRectEntry& e = rects[i]; e.level == m.pos.level)
+            g_objs.push_back({e.key, e.level, {std::min(e.l, e.r), std::max(e.t, e.b), std::max(e.l, e.r), std::min(e.t, e.b)},
+                              g_places[i]});
 }
 
 }  // namespace
@@ -782,6 +851,8 @@ void view_paint_part(HDC dc, const ViewMapping& m, const Document& part) {
     objrect_ = rects;
 }
 
+HDC view_paint_begin(HDC screen, int w, int h) { return g_buffer.begin(screen, w, h); }
+
 void view_on_paint(HWND win) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(win, &ps);
@@ -789,7 +860,7 @@ void view_on_paint(HWND win) {
     GetClientRect(win, &client);
     RECT clip;
     if (IntersectRect(&clip, &ps.rcPaint, &client)) {
-        HDC mem = g_buffer.get(dc, client.right, client.bottom);
+        HDC mem = view_paint_begin(dc, client.right, client.bottom);
         int saved = SaveDC(mem);
         IntersectClipRect(mem, clip.left, clip.top, clip.right, clip.bottom);
         ViewMapping m = view_mapping();
@@ -801,6 +872,7 @@ void view_on_paint(HWND win) {
             draw_preview_mapping(mem, 1);
         }
         RestoreDC(mem, saved);
+        g_buffer.end();
         BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, mem, clip.left, clip.top,
                SRCCOPY);
     }

@@ -19,6 +19,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/util_win.h"
 #include "base/menu_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -73,20 +74,14 @@ std::optional<Pt> dp_to_lp(Pt p) { return view_mapping().to_logical(p); }
 // `for_print` 1 in the printed page's frame.
 int fit_view(int for_print) {
     ViewState st = sbar_view_state();
-    std::optional<Rc> box;
+    FitFrame box;
     for (const auto& b : view_painted_objects())
-        if (b.level == st.level) box = box ? united(*box, b.rect) : b.rect;
-    {
-        // Only objects in the window are painted; the others count by their places.
-        for (const auto& o : view_doc().objs)
-            if (o.level == st.level) {
-                Rc r{o.x - 100, o.y + 60, o.x + 100, o.y - 60};
-                box = box ? united(*box, r) : r;
-            }
-    }
-    if (!box) return -1;
+        if (b.level == st.level) box.add(b.rect);
+    // Only objects in the window are painted; the others count by their places.
+    for (const auto& o : view_doc().objs)
+        if (o.level == st.level) box.add(int64_t{o.x} - 100, int64_t{o.y} + 60, int64_t{o.x} + 100, int64_t{o.y} - 60);
+    if (box.empty) return -1;
     ViewMapping m = view_mapping();
-    Rc b = grown(*box, 40);
     int w = m.client_w, h = m.client_h;
     // The frame keeps its size in the window at every zoom, centred as the diagram will be.
     if (auto f = for_print == 1 ? view_print_frame() : std::nullopt) {
@@ -94,9 +89,9 @@ int fit_view(int for_print) {
         w = std::abs(d.right - d.left);
         h = std::abs(d.bottom - d.top);
     }
-    int percent = fit_zoom_percent(b, w, h);
-    sbar_cmd(kSbarZoom, kSbSet, percent);
-    view_scroll_to((b.left + b.right) / 2, (b.top + b.bottom) / 2, st.level);
+    sbar_cmd(kSbarZoom, kSbSet, fit_zoom_percent(box, 40, w, h));
+    const Pt centre = fit_centre(box);
+    view_scroll_to(centre.x, centre.y, st.level);
     return 0;
 }
 
@@ -118,16 +113,24 @@ void on_drop_files(HWND win, HDROP drop) {
     POINT at{};
     DragQueryPoint(drop, &at);
     Pt lp = view_mapping().to_logical({at.x, at.y});
-    UINT n = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     // Dropped files become objects that open their file (action 39); the user's object
     // defaults stay as they are for objects made afterwards.
     int level = sbar_view_state().level;
     UndoStep step;
     bool any = false;
+    std::string refused;
     for (UINT i = 0; i < n; ++i) {
-        char name[MAX_PATH] = {};
-        if (!DragQueryFileA(drop, i, name, sizeof name)) continue;
-        std::string path = name;
+        // Whole and wide: a name the code page cannot spell is taken by its short form or refused.
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+        if (name.empty()) continue;
+        auto ansi = util_ansi_path(name);
+        if (!ansi) {
+            refused += "\n" + util_ansi_shown(name);
+            continue;
+        }
+        std::string path = *ansi;
         std::string id = path.substr(path.find_last_of("\\/") + 1);
         Pt p = drop_position(lp, static_cast<int>(i));
         Obj o = view_obj_new(id, p.x, p.y, level);
@@ -140,6 +143,9 @@ void on_drop_files(HWND win, HDROP drop) {
         step.commit("Create Object");
         view_invalidate();
     }
+    if (!refused.empty())
+        msg_error("Cannot take these files: their names have characters outside the code page or are too long, "
+                  "and there is no short name to use instead:" + refused);
 }
 
 void on_scroll(int axis, UINT code, int pos) {
@@ -216,6 +222,7 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP: view_mouse_up(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
     case WM_LBUTTONDBLCLK: view_mouse_dbl(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
     case WM_RBUTTONUP: view_mouse_right(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp), static_cast<UINT>(wp)); return 0;
+    case WM_CONTEXTMENU: view_context_menu(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
     case WM_CAPTURECHANGED: view_mouse_capture_lost(win); return 0;
     case WM_CANCELMODE: view_mouse_capture_lost(win); break;
     case WM_TIMER:
@@ -226,6 +233,17 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_KEYDOWN:
         if (view_key(win, static_cast<UINT>(wp))) return 0;
+        break;
+    // The pop-up menu keys are taken here, down and up: the system's own handling of Shift+F10
+    // would also enter the menu bar when the key goes up.
+    case WM_SYSKEYDOWN:
+        if (wp == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            view_context_menu(win, -1, -1);
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if (wp == VK_APPS) return 0;
         break;
     case WM_MOUSEWHEEL:
         sbar_cmd(kSbarWheel, GET_WHEEL_DELTA_WPARAM(wp) >= 0 ? 1 : 0, 0);
@@ -260,6 +278,8 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     std::string error;
     try {
         return dispatch(win, msg, wp, lp);
+    } catch (const VornDeclined&) {
+        return msg == WM_VIEW_USER ? -1 : 0;  // the user said no: nothing to report
     } catch (const VornError& e) {
         error = e.text.empty() ? "Error " + std::to_string(e.code) : e.text + " (" + std::to_string(e.code) + ")";
     } catch (const std::exception& e) {

@@ -66,6 +66,9 @@ void view_clip_owner_message(HWND win, UINT msg, WPARAM wp);
 
 // WM_PAINT: double-buffered, limited to the update region.
 void view_on_paint(HWND win);
+// The back buffer's device context for one paint of a window of w x h pixels: a fresh one when
+// the last paint never ended, so nothing it left (clip, mapping, objects) reaches this one.
+HDC view_paint_begin(HDC screen, int w, int h);
 
 // What the last paint put where, for hit tests between paints.
 const std::vector<ObjBox>& view_painted_objects();
@@ -84,6 +87,9 @@ void view_mouse_move(HWND win, int x, int y, UINT keys);
 void view_mouse_up(HWND win, int x, int y, UINT keys);
 void view_mouse_dbl(HWND win, int x, int y, UINT keys);
 void view_mouse_right(HWND win, int x, int y, UINT keys);
+// WM_CONTEXTMENU: at a screen point as a right click there; from the keyboard (-1, -1: Shift+F10,
+// the Menu key) the pop-up menu of the marked item.
+void view_context_menu(HWND win, int screen_x, int screen_y);
 void view_mouse_timer(HWND win);
 void view_mouse_capture_lost(HWND win);
 bool view_mouse_set_cursor(HWND win);

@@ -1,10 +1,12 @@
 #include "view/viewgeom.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
 
+#include "document/view.h"
 #include "elements/draw.h"
 
 namespace {
@@ -167,13 +169,37 @@ Pt origin_for_centre(const ViewMapping& m, Pt lp) {
     return {std::clamp(x0, -2000, 2000), std::clamp(y0, -2000, 2000)};
 }
 
-int fit_zoom_percent(const Rc& r0, int w, int h) {
-    Rc r = normalised(r0);
-    double bw = std::max(1, r.right - r.left), bh = std::max(1, r.top - r.bottom);
+void FitFrame::add(int64_t l, int64_t t, int64_t r, int64_t b) {
+    if (l > r) std::swap(l, r);
+    if (b > t) std::swap(b, t);
+    if (empty) {
+        left = l, top = t, right = r, bottom = b;
+        empty = false;
+        return;
+    }
+    left = std::min(left, l), top = std::max(top, t), right = std::max(right, r), bottom = std::min(bottom, b);
+}
+
+int fit_zoom_percent(const FitFrame& f, int margin, int w, int h) {
     if (w <= 0 || h <= 0) return 100;
+    const double bw = std::max<double>(1, double(f.right - f.left) + 2.0 * margin);
+    const double bh = std::max<double>(1, double(f.top - f.bottom) + 2.0 * margin);
     double px_per_unit = std::min(w / bw, h / bh);
     int percent = static_cast<int>(std::floor(px_per_unit * 100.0 * kUnitsPerPixel));
     return std::clamp(percent, 1, 275);
+}
+
+Pt fit_centre(const FitFrame& f) {
+    auto mid = [](int64_t a, int64_t b) {
+        return static_cast<int>(std::clamp<int64_t>((a + b) / 2, -kCoordMax, kCoordMax));
+    };
+    return {mid(f.left, f.right), mid(f.top, f.bottom)};
+}
+
+int fit_zoom_percent(const Rc& r, int w, int h) {
+    FitFrame f;
+    f.add(r);
+    return fit_zoom_percent(f, 0, w, h);
 }
 
 int level_percent(int setting23) {
@@ -258,17 +284,24 @@ int handle_at(const Rc& r, Pt p, int reach) {
     return best;
 }
 
-std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
+const ObjBox* object_box_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
     for (auto it = boxes.rbegin(); it != boxes.rend(); ++it)
-        if (it->level == level && contains(it->rect, p, margin)) return it->key;
-    return std::nullopt;
+        if (it->level == level && contains(it->rect, p, margin)) return &*it;
+    return nullptr;
 }
 
-std::vector<Key> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band) {
-    std::vector<Key> out;
+std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin) {
+    const ObjBox* b = object_box_at(boxes, level, p, margin);
+    return b ? std::optional<Key>(b->key) : std::nullopt;
+}
+
+std::vector<const ObjBox*> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band) {
+    std::vector<const ObjBox*> out;
+    // A band round a crowded level holds many: each object once, by key and place.
+    std::unordered_set<uint64_t> seen;
     for (const auto& b : boxes)
-        if (b.level == level && inside(b.rect, band) && std::find(out.begin(), out.end(), b.key) == out.end())
-            out.push_back(b.key);
+        if (b.level == level && inside(b.rect, band) && seen.insert(uint64_t{b.key} << 32 | b.at).second)
+            out.push_back(&b);
     return out;
 }
 

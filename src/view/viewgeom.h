@@ -84,6 +84,18 @@ Pt origin_for_centre(const ViewMapping& m, Pt lp);
 
 // Zoom percent (1 .. 275) at which the diagram rectangle r fills a w x h window.
 int fit_zoom_percent(const Rc& r, int w, int h);
+// Zoom Fit's frame: rectangles (y up) gathered in 64 bits, so that those of objects at the
+// coordinate limit, grown by a margin, neither wrap nor turn the frame inside out.
+struct FitFrame {
+    bool empty = true;
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+    void add(int64_t l, int64_t t, int64_t r, int64_t b);
+    void add(const Rc& r) { add(r.left, r.top, r.right, r.bottom); }
+};
+// The zoom (1 .. 275) at which the frame grown by `margin` units on each side fills w x h
+// pixels, and its centre, inside the coordinate range.
+int fit_zoom_percent(const FitFrame& f, int margin, int w, int h);
+Pt fit_centre(const FitFrame& f);
 
 // Setting 23 is a list position 0..17 standing for 20 + 10 x position percent (8 = 100 %).
 int level_percent(int setting23);
@@ -120,12 +132,14 @@ struct ObjBox {
     Key key = 0;
     int level = 0;
     Rc rect;  // diagram units
+    uint32_t at = UINT32_MAX;  // its place in the document's objects, where known
 };
 
 // The topmost (last painted) object of `level` under p, or nullopt.
 std::optional<Key> object_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin = 0);
+const ObjBox* object_box_at(const std::vector<ObjBox>& boxes, int level, Pt p, int margin = 0);
 // Objects of `level` lying wholly inside `band`, each once, in painting order.
-std::vector<Key> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band);
+std::vector<const ObjBox*> objects_in(const std::vector<ObjBox>& boxes, int level, const Rc& band);
 const ObjBox* box_of(const std::vector<ObjBox>& boxes, Key key, int level);
 
 // A link as painted: the points of its route in diagram units.

@@ -47,6 +47,31 @@ TEST_F(Palette, TextColourContrasts) {
     for (const auto& c : cases) EXPECT_EQ(tbar_text_color(c.flag, c.index), c.want) << c.flag << "," << c.index;
 }
 
+// A new item's colour is kept unless it would hardly show on the background; then black or
+// white, whichever shows better, also in the inverted palette.
+TEST_F(Palette, NewItemsTakeAColourThatShowsOnTheBackground) {
+    struct Case { int index, background, want; } cases[] = {
+        {2, 1, 15},   // blue on navy (a new document)
+        {2, 2, 15},   // the background's very colour
+        {5, 2, 15}, {3, 2, 15},
+        {4, 2, 4},    // red on blue shows
+        {0, 2, 0},    // so does black
+        {13, 15, 0},  // cyan on white
+        {11, 15, 0},  // silver on white
+        {1, 0, 15},   // navy on black
+        {10, 15, 10}, {12, 0, 12}, {7, 1, 7},
+    };
+    for (const auto& c : cases) EXPECT_EQ(tbar_visible_on(c.index, c.background), c.want) << c.index << " on " << c.background;
+    EXPECT_NEAR(tbar_contrast(0x000000, 0xffffff), 21.0, 1e-9);
+    EXPECT_DOUBLE_EQ(tbar_contrast(0xff0000, 0x800000), tbar_contrast(0x800000, 0xff0000));
+    // Out of the palette: left as it is.
+    EXPECT_EQ(tbar_visible_on(40, 2), 40);
+    tbar_invert_palette();
+    // Blue and navy become light colours, and entry 15 is black.
+    EXPECT_EQ(tbar_visible_on(1, 2), 15);
+    EXPECT_EQ(tbar_visible_on(2, 2), 15);
+}
+
 TEST(TbarLayouts, StoredUserLayoutsAndDamagedValues) {
     TbarModel m;
     m.load_user_layouts({{1, 1, 19, 0}, {5}, {}, {2, 77, 3, 99, -4, 18}});
@@ -97,6 +122,26 @@ TEST(TbarGeometry, LeftBar) {
     EXPECT_EQ(m.hit(3, 279, true), (TbarModel::Hit{TbarModel::Hit::Button, 9}));
     EXPECT_EQ(m.hit(3, 280 + 9 * 12, true).kind, TbarModel::Hit::None);
     EXPECT_EQ(m.hit(-1, 5, true).kind, TbarModel::Hit::None);
+}
+
+// A bar too short for all its buttons keeps the whole colour strip and leaves out the buttons
+// that do not fit, last first; the rest hit and draw as before.
+TEST(TbarGeometry, TheStripStaysWholeOnAShortBar) {
+    TbarModel m;
+    m.set_style(1);  // 18 buttons: 504 pixels before the strip
+    m.set_room(504 + TbarModel::kStripLength);
+    EXPECT_EQ(m.buttons_fitting(), 18);
+    m.set_room(540);  // the 792 x 573 window's left bar
+    EXPECT_EQ(m.buttons_fitting(), 15);
+    EXPECT_EQ(m.strip_offset(), 420);
+    EXPECT_LE(m.cell_rect(17, true).bottom + 1, 540);
+    EXPECT_EQ(m.hit(20, 420 + 12 * 7 + 2, true), (TbarModel::Hit{TbarModel::Hit::Cell, 15}));
+    EXPECT_EQ(m.hit(3, 419, true), (TbarModel::Hit{TbarModel::Hit::Button, 14}));
+    m.set_room(50);
+    EXPECT_EQ(m.buttons_fitting(), 0);
+    EXPECT_EQ(m.hit(3, 5, true), (TbarModel::Hit{TbarModel::Hit::Cell, 0}));
+    m.set_room(-5);
+    EXPECT_EQ(m.strip_offset(), 0);
 }
 
 }  // namespace

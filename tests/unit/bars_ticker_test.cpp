@@ -99,6 +99,31 @@ TEST(Ticker, StepsMoveOnePixelThenDropOneCharacter) {
     EXPECT_EQ(idle, 1);
 }
 
+// A pasted text's line breaks and tabs pass as blanks, each as wide as one; the history keeps
+// them. Of a very long message a tick hands over only what a field can show.
+TEST(Ticker, LineBreaksShowAsBlanksAndLongMessagesAreShownInPart) {
+    Ticker t;
+    t.post(0, 0, "GNU\r\nGPL\tv3", 0, {});
+    std::vector<char> measured;
+    auto width = [&](char c) {
+        measured.push_back(c);
+        return 3;
+    };
+    HintPrefs fast{0, 3, 0, 0};
+    Ticker::Step s = t.tick({}, width, fast);
+    EXPECT_EQ(s.text, "GNU  GPL v3 ");
+    for (int i = 0; i < 20 + 3 * 4; ++i) s = t.tick({}, width, fast);
+    EXPECT_EQ(s.text, "  GPL v3 ");  // the tick that moves past the line break
+    EXPECT_EQ(measured, (std::vector<char>{'G', 'N', 'U', ' '}));
+    EXPECT_EQ(t.log(), "GNU\r\nGPL\tv3\n");
+
+    Ticker big;
+    big.post(0, 0, std::string(5'000'000, 'x') + "end", 0, {});
+    s = big.tick({}, w3, fast);
+    EXPECT_LT(s.text.size(), 10'000u);
+    EXPECT_EQ(s.text.substr(0, 3), "xxx");
+}
+
 TEST(Ticker, HistoryKeepsExactlyTheLastCharacters) {
     Ticker t;
     std::string all;

@@ -155,6 +155,19 @@ TEST(Background, SmallPicturesTileAsBlocksOfWholeCopies) {
         bg_paint(c, {kBgPicture, kRed, kBlue, {0, 0, 1280, 1024}, block});
         EXPECT_LE(c.of("dib").size(), 42u);
     }
+    // A long thin picture is repeated only into a block of about a megapixel, still of whole
+    // copies.
+    Image thin(1, 131070);
+    for (int y = 0; y < thin.height; ++y) thin.at(0, y) = static_cast<uint32_t>(y * 131) & 0xFFFFFF;
+    auto block = bg_tile_block(dib_of(thin), 256);
+    ASSERT_TRUE(block);
+    EXPECT_LE(int64_t{block->width} * block->height, int64_t{1} << 20);
+    EXPECT_GT(block->width, 1);
+    EXPECT_EQ(block->height, thin.height);
+    auto img = image_from_dib(block->packed);
+    ASSERT_TRUE(img);
+    for (int y : {0, 77777, thin.height - 1})
+        for (int x : {0, block->width - 1}) EXPECT_EQ(img->at(x, y), thin.at(0, y));
     // Large enough, or unreadable: tiled as it is.
     auto big = dib_of(Image(300, 256));
     EXPECT_EQ(bg_tile_block(big, 256), big);

@@ -75,6 +75,48 @@ TEST(AnalyzeKinds, ProperNounsKnowTheNamesTheDictionaryHoldsLowerCased) {
               "Bill\nParis\nLondon\nMaria\nZog\n\xc9mile\n");
 }
 
+// Common words are no names, in whatever case; neither are titles nor words in capitals that are
+// ordinary words as well. A name after a title or an opening quote is found.
+TEST(AnalyzeKinds, ProperNounsLeaveCommonWordsAndFindNamesAfterTitlesAndQuotes) {
+    ProperNames names = analyze_parse_names("anna\nrome\nparis\nit*\nis*\nas*\nof*\nsmith*\nbrown*\nstory*\nwill*\n",
+                                            "it\r\nis\r\nas\r\nof\r\nor\r\nthe\r\nmy\r\n");
+    auto known = [](std::string_view w) {
+        for (const char* k : {"she", "said", "works", "we", "met", "in", "software", "provided", "without", "warranty",
+                              "any", "kind", "then", "read", "story", "life", "and", "came", "from", "mr", "dr", "smith",
+                              "brown", "or", "will", "go"})
+            if (w == k) return true;
+        return false;
+    };
+    auto is_name = [&](std::string_view tok, bool start) { return analyze_is_name(names, tok, start, known); };
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) {
+                  analyze_proper_nouns("She said, \"It works.\" We met Anna in Rome. THE SOFTWARE IS PROVIDED AS IS, "
+                                       "WITHOUT WARRANTY OF ANY KIND OR WILL. Then we read The Story Of My Life. "
+                                       "Mr. Smith and Dr. Brown came from Paris.",
+                                       is_name, o);
+              }),
+              "Anna\nRome\nStory\nSmith\nBrown\nParis\n");
+    // A word in capitals that is a name wherever it stands is one in a heading too.
+    EXPECT_TRUE(analyze_is_name(names, "PARIS", false, known));
+    EXPECT_FALSE(analyze_is_name(names, "WILL", false, known));
+    EXPECT_TRUE(analyze_is_name(names, "Will", false, known));
+}
+
+// A checklist saved with CR LF (as the program's text windows save it) matches as one saved with
+// LF; so does a word that ends an item. A long list costs one look per word of the text.
+TEST(AnalyzeKinds, ChecklistWordsReadCrLfListsAndItemEnds) {
+    std::string cl = analyze_checklist_lines("Alpha\r\nBeta\r\nGreen light\r\ngamma");
+    EXPECT_EQ(cl, "alpha\nbeta\ngreen light\ngamma\n");
+    EXPECT_EQ(all_of([&](const AnalyzeSink& o) { analyze_checklist_words(cl, "alpha beta text. Light, gamma; ALPHA again.", o); }),
+              "ALPHA BETA text. LIGHT, GAMMA; ALPHA again.");
+    EXPECT_EQ(analyze_checklist_lines(""), "\n");
+    std::string big;
+    for (int k = 0; k < 50000; ++k) big += "item" + std::to_string(k) + "\r\n";
+    std::string text;
+    for (int k = 0; k < 20000; ++k) text += "word item49999 ";
+    std::string out = all_of([&](const AnalyzeSink& o) { analyze_checklist_words(analyze_checklist_lines(big), text, o); });
+    EXPECT_EQ(out.substr(0, 30), "word ITEM49999 word ITEM49999 ");
+}
+
 TEST(AnalyzeKinds, ChecklistWordsAndFrequencies) {
     const char* cl = "dam\nrain\nstorm\n";
     EXPECT_EQ(all_of([&](const AnalyzeSink& o) { analyze_checklist_words(cl, "Rain hit the dam; storms  passed.", o); }),

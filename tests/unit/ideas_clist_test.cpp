@@ -84,6 +84,19 @@ TEST(Clist, ItemsAreLinesWithTheLastKeptOnlyWhenNotEmpty) {
     for (const auto& c : cases) EXPECT_EQ(clist_items(c.text), c.want) << c.text;
 }
 
+// A list saved as UTF-8 (as an office suite's "encoded text" writes it, with or without its mark)
+// reads as the program's own text; a Windows-1252 list and one that is no UTF-8 stay as they are.
+TEST(Clist, ListsSavedAsUtf8ReadAsTheProgramsText) {
+    EXPECT_EQ(clist_list_text("\xEF\xBB\xBFPremi\xC3\xA8re id\xC3\xA9" "e\r\n\xE2\x80\x9CGo\xE2\x80\x9D \xE2\x82\xAC" "5\r\n"),
+              "Premi\xe8re id\xe9" "e\r\n\x93Go\x94 \x80" "5\r\n");
+    EXPECT_EQ(clist_list_text("na\xC3\xAFve \xE2\x88\x9E"), "na\xefve ?");  // no infinity in the code page
+    EXPECT_EQ(clist_list_text("caf\xe9\nplain"), "caf\xe9\nplain");
+    EXPECT_EQ(clist_list_text("\xC3\xA9t\xE9"), "\xC3\xA9t\xE9");  // half UTF-8, half not: as it is
+    EXPECT_EQ(clist_list_text("\xEF\xBB\xBF"), "");
+    EXPECT_NE(clist_cut_note("big.l", 3'200'000, 1 << 20).find("big.l holds 3.2 MB: only its lines in the first 1 MB"),
+              std::string::npos);
+}
+
 TEST(Clist, ItemsLinkToChecklistsByDescriptionLessTrailingBrackets) {
     ClistIndex idx;
     idx.entries = {{"r.l", "Risks", 0, 0}};

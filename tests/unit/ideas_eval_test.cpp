@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,31 @@ TEST_F(Calc, ErrorsGiveTheirValueAndOneMessageNamingTheObject) {
         EXPECT_TRUE(e.expression("Reset~", 0));
         EXPECT_TRUE(e.expression("1+1", 1));
     }
+}
+
+// Plot Points resumes the pass before each J: the J that fails (the pass is suspended after it)
+// gives nothing, the others give their values, and the pass tells its error once.
+TEST_F(Calc, AResumedPassGoesOnAndTellsItsErrorOnce) {
+    Key k = add("xdiv", "=100/(J-5)");
+    auto value = [&](const char* formula) -> std::optional<double> {
+        eval.resume();
+        auto r = eval.expression(formula, k);
+        if (!r || !r->ok || eval.suspended()) return std::nullopt;
+        return r->value;
+    };
+    std::vector<double> got;
+    for (int j = 1; j <= 8; ++j) {
+        host.j = j;
+        if (auto v = value("=100/(J-5)")) got.push_back(*v);
+        if (j == 7) EXPECT_FALSE(value("=1/0"));  // another failure in the same pass stays silent
+    }
+    EXPECT_EQ(got, (std::vector<double>{-25, -100.0 / 3, -50, -100, 100, 50, 100.0 / 3}));
+    ASSERT_EQ(host.msgs.size(), 1u);
+    EXPECT_NE(host.msgs[0].find("xdiv"), std::string::npos) << host.msgs[0];
+    // A new pass tells its first error again.
+    eval.expression("Reset~", 0);
+    EXPECT_FALSE(value("=1/0"));
+    EXPECT_EQ(host.msgs.size(), 2u);
 }
 
 TEST_F(Calc, RandomRoundsHalvesAwayFromZero) {

@@ -197,6 +197,37 @@ TEST_F(Scratch, BmpKindsMatchImageMagick) {
     }
 }
 
+// TIFF files as ImageMagick and netpbm write them pass whole; cut anywhere inside their strips,
+// tiles or directories they are refused before a decoder sees them.
+TEST_F(Scratch, TiffStripsAndTilesMustLieInsideTheFile) {
+    if (!have_tool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    struct Row {
+        const char* make;
+    } rows[] = {
+        {"convert rose: -resize 300x200! -compress LZW out.tif"},
+        {"convert rose: -resize 300x200! -compress None -define tiff:endian=msb out.tif"},
+        {"convert rose: -resize 300x200! -compress Zip -define tiff:tile-geometry=64x64 out.tif"},
+        {"convert rose: -resize 300x200! -compress LZW -define tiff:rows-per-strip=7 out.tif"},
+        {"convert rose: rose: -compress LZW out.tif"},  // two pages
+        {"convert rose: ppm:- | pnmtotiff -lzw > out.tif"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.make);
+        if (std::string(r.make).find("pnmtotiff") != std::string::npos && !have_tool("pnmtotiff")) continue;
+        ASSERT_EQ(run(r.make), 0);
+        const std::string whole = slurp(dir / "out.tif");
+        ASSERT_GT(whole.size(), 1000u);
+        EXPECT_TRUE(pict_tiff_whole(whole));
+        for (size_t cut : {whole.size() / 2, whole.size() - 1, size_t(100), size_t(9), size_t(6)})
+            EXPECT_FALSE(pict_tiff_whole(whole.substr(0, cut))) << "cut at " << cut;
+    }
+    // Bytes that are no TIFF are left to their decoder; BigTIFF and a loop of directories are not.
+    EXPECT_TRUE(pict_tiff_whole("\x89PNG\r\n\x1a\n"));
+    EXPECT_TRUE(pict_tiff_whole(""));
+    EXPECT_FALSE(pict_tiff_whole(std::string("II+\0\x08\0\0\0\0\0\0\0\0\0\0\0", 16)));
+    EXPECT_FALSE(pict_tiff_whole(std::string("II*\0\x08\0\0\0\0\0\x08\0\0\0", 14)));
+}
+
 TEST(PictBmp, BrokenFilesAreRefused) {
     auto good = [] {
         auto dib = image_to_dib24(photo(8, 4));

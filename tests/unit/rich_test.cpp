@@ -129,13 +129,44 @@ TEST(RichRtf, PlainTextOfDocuments) {
          "\\pard\\f0\\fs20 plain \\b bold\\b0\\par\r\nnext\\tab line\\par\r\n}",
          "plain bold\r\nnext\tline"},
         {"{\\rtf1{\\*\\generator Riched20 10.0;}caf\\'e9 \\{x\\} a\\\\b}", "caf\xe9 {x} a\\b"},
-        {"{\\rtf1\\uc1 x\\u8364?y \\u233\\'e9 \\ldblquote q\\rdblquote}", "x?y \xe9 \x93q\x94"},
+        {"{\\rtf1\\uc1 x\\u8364?y \\u233\\'e9 \\ldblquote q\\rdblquote}", "x\x80y \xe9 \x93q\x94"},
+        // Characters above 255 as a word processor writes them: the code page's own, else the stand-in.
+        {"{\\rtf1\\uc1 a\\u8211\\'96 b \\u8220\\'93q\\u8221\\'94 \\u8734?\\uc2 \\u8212--c}", "a\x96 b \x93q\x94 ?\x97" "c"},
         {"{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\unknown zz}c}", "abc"},
         {"{\\rtf1 unclosed \\b", "unclosed "},
         {"{\\rtf1 end\\", "end"},
     };
     for (const auto& c : cases) EXPECT_EQ(rich_plain_text(c.rtf), c.text) << c.rtf;
     EXPECT_EQ(rich_plain_text(rich_text_to_rtf("one\r\ntwo {3}", "Arial")), "one\r\ntwo {3}");
+}
+
+// The control's memory follows the paragraphs (and, wrapped, their lengths), not the file's bytes:
+// a compact file of short paragraphs is refused where a longer one of few paragraphs is not.
+TEST(RichRtf, CostFollowsParagraphsNotBytes) {
+    std::string compact = "{\\rtf1 ";
+    for (int k = 0; k < 280000; ++k) compact += "p0\\par ";
+    compact += "}";
+    RichCost many = rich_cost(compact, false);
+    EXPECT_EQ(many.paragraphs, 280001u);
+    EXPECT_GT(many.bytes, kRichCostBudget);
+    EXPECT_LT(compact.size(), kRichMaxFileBytes);
+
+    std::string prose = "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\*\\generator x;}";
+    for (int k = 0; k < 2000; ++k) prose += std::string(400, 'w') + "\\par\r\n";
+    prose += "}";
+    RichCost few = rich_cost(prose, false);
+    EXPECT_EQ(few.paragraphs, 2001u);
+    EXPECT_LT(few.bytes, kRichCostBudget / 4);
+    EXPECT_GT(prose.size(), compact.size() / 3);
+    // Wrapped, one long paragraph costs more than many short ones of the same length.
+    std::string one = "{\\rtf1 " + std::string(60000, 'w') + "}";
+    EXPECT_GT(rich_cost(one, true).bytes, kRichCostBudget);
+    EXPECT_LT(rich_cost(one, false).bytes, kRichCostBudget / 100);
+    // Table cells and rows are paragraphs of the control too; hidden groups are not.
+    EXPECT_EQ(rich_cost("{\\rtf1{\\fonttbl{\\f0\\par x;}}\\trowd a\\cell b\\cell\\row}", false).paragraphs, 4u);
+    std::string t = rich_too_costly_text("paras.rtf", many, 100u << 20);
+    EXPECT_NE(t.find("paras.rtf is too large for a rich text window: its 280001 paragraphs"), std::string::npos) << t;
+    EXPECT_NE(t.find("(those open take 100 MB)"), std::string::npos) << t;
 }
 
 TEST(RichRtf, ChunksDeliverTheWholeTextInPieces) {

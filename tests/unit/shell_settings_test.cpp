@@ -95,6 +95,31 @@ TEST(ShellSettings, RectanglesAreClampedToTheWorkArea) {
     EXPECT_EQ(r.top, 300);
 }
 
+// A kept main window too small to use opens at the first size, where it was; a usable one as
+// it was.
+TEST(ShellSettings, AMainWindowTooSmallToUseTakesTheFirstSize) {
+    const Rect area{0, 0, 1280, 1000};
+    struct Case { Rect in, want; } cases[] = {
+        {{100, 100, 105, 105}, {100, 100, 900, 700}},
+        {{104, 123, 208, 124}, {104, 123, 904, 723}},                        // a strip 1 pixel high
+        {{-99999, -99999, -99990, -99990}, {0, 0, 800, 600}},
+        {{1200, 950, 1210, 960}, {480, 400, 1280, 1000}},                    // kept inside the area
+        {{50, 60, 50 + kMainMinWidth, 60 + kMainMinHeight}, {50, 60, 50 + kMainMinWidth, 60 + kMainMinHeight}},
+        {{50, 60, 1000, 900}, {50, 60, 1000, 900}},
+    };
+    for (const auto& c : cases) {
+        Rect r = placement_fit(c.in, area);
+        EXPECT_EQ(r.left, c.want.left);
+        EXPECT_EQ(r.top, c.want.top);
+        EXPECT_EQ(r.right, c.want.right);
+        EXPECT_EQ(r.bottom, c.want.bottom);
+    }
+    // A screen smaller than the first size: the whole of it.
+    Rect r = placement_fit({5, 5, 6, 6}, {0, 0, 640, 480});
+    EXPECT_EQ(r.right - r.left, 640);
+    EXPECT_EQ(r.bottom - r.top, 480);
+}
+
 TEST_F(ShellSettingsStore, RecentFilesKeepFourNewestWithoutDuplicates) {
     std::vector<std::string> l;
     for (const char* f : {"a.vrn", "b.vrn", "c.vrn", "d.vrn", "e.vrn"}) l = recent_files_push(l, f);

@@ -96,6 +96,57 @@ TEST_F(ViewFixture, GroupNeedsTwoShapes) {
     EXPECT_FALSE(view_doc().shape(s1)->style & 0x20);
 }
 
+// Each Group command makes a group of its own: a member brings along its own group only, on
+// every way a document or part comes back (save and load, copy and paste); files written
+// before groups had numbers keep one group per level.
+TEST_F(ViewFixture, EachGroupIsItsOwnAndSurvivesSaveAndPaste) {
+    Key r = add_shape(1), e = add_shape(3), d = add_shape(4), t = add_shape(5), lone = add_shape(7);
+    marked_shape_ = {r, e};
+    ASSERT_EQ(view_user_command(31, 1), 0);
+    marked_shape_ = {d, t};
+    ASSERT_EQ(view_user_command(31, 1), 0);
+    using Keys = std::vector<Key>;
+    EXPECT_EQ(view_with_groups({r}), (Keys{r, e}));
+    EXPECT_EQ(view_with_groups({t}), (Keys{t, d}));
+    EXPECT_EQ(view_with_groups({lone}), (Keys{lone}));
+    // Grouping one member of each makes a new group of those two; the others keep theirs.
+    marked_shape_ = {e, d};
+    ASSERT_EQ(view_user_command(31, 1), 0);
+    EXPECT_EQ(view_with_groups({r}), (Keys{r}));
+    EXPECT_EQ(view_with_groups({e}), (Keys{e, d}));
+    while (view_undo()) {}
+    marked_shape_ = {r, e};
+    view_user_command(31, 1);
+    marked_shape_ = {d, t};
+    view_user_command(31, 1);
+
+    const std::string text = view_doc().to_text();
+    Document back;
+    LoadError err;
+    ASSERT_TRUE(Document::from_text(text, back, err)) << err.message;
+    EXPECT_EQ(back.shapes, view_doc().shapes);
+    EXPECT_EQ(shape_with_groups(back.shapes, {e}), (Keys{e, r}));
+
+    // A copy of one group pasted forms a group of its own.
+    marked_obj_.clear();
+    marked_shape_ = {r, e};
+    auto keys = view_clip_paste(view_clip_text(), 1, 500, 0, nullptr);
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(marked_shape_.size(), 2u);
+    const Key copy = marked_shape_[0];
+    EXPECT_EQ(view_with_groups({copy}), marked_shape_);
+    EXPECT_EQ(view_with_groups({r}), (Keys{r, e}));
+
+    // Written before groups had numbers: the group bit alone, every such shape of a level together.
+    Document old;
+    ASSERT_TRUE(Document::from_text("s_(1,1,1,0,32,0,10,10,0)\r\ns_(2,3,1,0,32,0,10,10,0)\r\n"
+                                    "s_(3,4,2,0,32,0,10,10,0)\r\ns_(4,4,1,0,0,0,10,10,0)\r\n",
+                                    old, err))
+        << err.message;
+    EXPECT_EQ(shape_with_groups(old.shapes, {2}), (Keys{2, 1}));
+    EXPECT_EQ(old.to_text().find("shape_group_"), std::string::npos);
+}
+
 TEST_F(ViewFixture, CountsLeaveOutTemporaryItems) {
     Key a = add(0, 0), b = add(1, 1);
     view_link_add(Link{a, b, 0, 0, 0, 0, ""});
@@ -291,13 +342,14 @@ TEST_F(ViewFixture, MovesPastesAndShiftsStopAtTheEdgeOfTheCoordinateRange) {
         view_shape_put(sh);
     }
     // Moved together: the group stops when its first member reaches the edge.
-    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 10, 0), (Pt{1, 0}));
+    const uint32_t pa = view_doc().obj_index(a), pb = view_doc().obj_index(b);
+    EXPECT_EQ(view_move_items({pa, pb}, {s}, 1, 10, 0), (Pt{1, 0}));
     EXPECT_EQ(view_obj_get(a)->x, edge - 4);
     EXPECT_EQ(view_obj_get(b)->x, edge - 49);
     EXPECT_EQ(view_shape_get(s)->right, edge);
-    EXPECT_EQ(view_move_items({a, b}, {s}, 1, 100, -100), (Pt{0, -3}));
+    EXPECT_EQ(view_move_items({pa, pb}, {s}, 1, 100, -100), (Pt{0, -3}));
     EXPECT_EQ(view_obj_get(b)->y, -edge);
-    EXPECT_EQ(view_move_items({a}, {}, 1, -20, 0), (Pt{-20, 0}));  // away from the edge: all of it
+    EXPECT_EQ(view_move_items({pa}, {}, 1, -20, 0), (Pt{-20, 0}));  // away from the edge: all of it
 
     // Pasting beside an item at the edge keeps the copy inside.
     marked_obj_ = {a};

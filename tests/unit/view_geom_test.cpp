@@ -102,6 +102,24 @@ TEST(ViewGeom, FitZoomShowsTheWholeRectangle) {
     }
 }
 
+// Objects at the edges of the coordinate range, framed with their margins: the frame spans the
+// whole range, so the fit is the smallest zoom, centred inside the range.
+TEST(ViewGeom, FitOverTheWholeCoordinateRangeGivesTheSmallestZoom) {
+    FitFrame f;
+    for (int64_t x : {int64_t{2147483600}, int64_t{-2147483600}, int64_t{INT32_MIN}, int64_t{INT32_MAX}})
+        f.add(x - 100, 60, x + 100, -60);
+    f.add(-100, int64_t{2147483600} + 60, 100, int64_t{2147483600} - 60);
+    EXPECT_EQ(fit_zoom_percent(f, 40, 800, 600), 1);
+    Pt c = fit_centre(f);
+    EXPECT_LE(std::abs(c.x), 1);
+    EXPECT_GT(c.y, 1000000000);
+    // One object near the limit alone is framed as closely as any other.
+    FitFrame one;
+    one.add(int64_t{2147483600} - 100, 60, int64_t{2147483600} + 100, -60);
+    EXPECT_EQ(fit_zoom_percent(one, 40, 800, 600), 275);
+    EXPECT_EQ(fit_centre(one), (Pt{2147483600, 0}));
+}
+
 TEST(ViewGeom, LinkPathsTurnWhereOrthogonalRoutesTurn) {
     Pt a{0, 0}, b{100, 50};
     EXPECT_EQ(link_route_path(0, a, b), (std::vector<Pt>{a, b}));
@@ -162,10 +180,18 @@ TEST(ViewGeom, ObjectHitsTakeTheTopmostOnTheLevel) {
     EXPECT_EQ(object_at(boxes, 1, {200, 200}), std::nullopt);
     EXPECT_EQ(object_at(boxes, 1, {104, 20}, 5), std::optional<Key>(1));
 
-    // Marking by area takes only objects wholly inside, of the level, each once.
+    // Marking by area takes only objects wholly inside, of the level, each once; an object
+    // whose key repeats (another place) is another object.
     boxes.push_back({1, 1, {0, 100, 100, 0}});
-    EXPECT_EQ(objects_in(boxes, 1, Rc{-10, 110, 110, -10}), (std::vector<Key>{1}));
-    EXPECT_EQ(objects_in(boxes, 1, Rc{160, -10, -10, 160}), (std::vector<Key>{1, 2}));
+    boxes.push_back({1, 1, {0, 100, 100, 0}, 7});
+    auto keys_in = [&](const Rc& band) {
+        std::vector<std::pair<Key, uint32_t>> out;
+        for (const ObjBox* b : objects_in(boxes, 1, band)) out.emplace_back(b->key, b->at);
+        return out;
+    };
+    using KP = std::vector<std::pair<Key, uint32_t>>;
+    EXPECT_EQ(keys_in(Rc{-10, 110, 110, -10}), (KP{{1, UINT32_MAX}, {1, 7}}));
+    EXPECT_EQ(keys_in(Rc{160, -10, -10, 160}), (KP{{1, UINT32_MAX}, {2, UINT32_MAX}, {1, 7}}));
     EXPECT_TRUE(objects_in(boxes, 3, Rc{-1000, 1000, 1000, -1000}).empty());
 }
 

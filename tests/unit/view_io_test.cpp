@@ -12,6 +12,7 @@
 #include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/letters.h"
 #include "document/clip.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -193,11 +194,15 @@ TEST_F(ViewFiles, FailedSaveKeepsTheTargetAndLeavesNoTemporaryFile) {
 
 TEST_F(ViewFiles, RichTextDraftIsEscaped) {
     make_current("a{b}\\c \xe9");
+    // A field of the object's text shows as its text alone, as a reader sees it.
+    view_doc().objs[0].ext = "See the \x0b" "budget\x0e" "budget.vrn\x0f now.";
     std::string err;
     ASSERT_TRUE(view_save(path("draft.rtf"), &err)) << err;
     std::string rtf = read(path("draft.rtf"));
     EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
     EXPECT_NE(rtf.find("a\\{b\\}\\\\c \\'e9"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("See the budget now."), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("\\'0"), std::string::npos) << rtf;
     // Braces balance, so the file stays readable.
     int depth = 0;
     for (size_t k = 0; k < rtf.size(); ++k) {
@@ -367,6 +372,26 @@ TEST_F(ViewFiles, AFullDiskIsReportedAndTheDocumentKept) {
         EXPECT_TRUE(view_doc().changed);
         EXPECT_EQ(save_temps(), 0);
     }
+}
+
+// A document saved with a UTF-8 mark opens, its texts in the program's characters; what has no
+// form there is told in a note.
+TEST_F(ViewFiles, ADocumentMarkedAsUtf8Opens) {
+    write(path("bom.vrn"), "\xEF\xBB\xBFj_(1,\"Caf\xC3\xA9\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n"
+                           "j_(2,\"\xE2\x98\x83\",1,0,90,0,0,161,0,1,0,0,\"\")\r\n");
+    std::string err;
+    ASSERT_TRUE(view_load_file(path("bom.vrn"), &err)) << err;
+    ASSERT_EQ(view_doc().objs.size(), 2u);
+    EXPECT_EQ(view_doc().objs[0].id, "Caf\xE9");
+    EXPECT_EQ(view_doc().objs[1].id, "?");
+    EXPECT_EQ(view_take_load_note(),
+              path("bom.vrn") + "\n1 character has no form in the Windows-1252 character set and reads as \"?\"");
+    EXPECT_FALSE(view_doc().changed);
+    // A mark before text that is not UTF-8 after all: the text is read as it stands.
+    write(path("odd.vrn"), "\xEF\xBB\xBFj_(1,\"Caf\xE9\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n");
+    ASSERT_TRUE(view_load_file(path("odd.vrn"), &err)) << err;
+    EXPECT_EQ(view_doc().objs[0].id, "Caf\xE9");
+    EXPECT_EQ(view_take_load_note(), "");
 }
 
 TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopied) {

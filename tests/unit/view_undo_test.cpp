@@ -16,6 +16,12 @@ void add(Key key, int x) {
     view_obj_put(o);
 }
 
+void add_in_step(Key key) {
+    UndoStep step;
+    add(key, 0);
+    step.commit("Create Object");
+}
+
 void move(Key key, int x) {
     view_edit(7);
     Obj o = *view_obj_get(key);
@@ -225,17 +231,40 @@ TEST_F(ViewFixture, HundredStepsOfTwentyThousandObjectsAreKept) {
     EXPECT_TRUE(notes.empty());
 }
 
-TEST_F(ViewFixture, StepTooLargeToKeepTellsTheUser) {
+// The newest step is kept whatever its size; the earlier ones give way, and the user is told
+// so under the step's own name.
+TEST_F(ViewFixture, StepLargerThanTheHistoryIsKeptAlone) {
     Document d;
     d.objs.push_back(Obj{1, "big"});
+    d.objs.push_back(Obj{2, "small"});
     view_doc() = d;
     move(1, 5);
-    view_edit(7);
     view_doc().objs[0].ext.assign(80u << 20, 'x');  // more than the whole history may hold
-    view_undo_record("Change Text");
-    EXPECT_FALSE(view_can_undo());
+    view_doc().bump();
+    const std::string full = view_doc().to_text();
+    view_select_all(0);
+    ASSERT_TRUE(view_clip_delete("Cut"));
+    EXPECT_TRUE(view_doc().objs.empty());
     ASSERT_EQ(notes.size(), 1u);
-    EXPECT_NE(notes[0].find("Change Text"), std::string::npos);
+    EXPECT_NE(notes[0].find("\"Cut\""), std::string::npos) << notes[0];
+    EXPECT_EQ(view_undo_name(), "Cut");
+    ASSERT_TRUE(view_undo());
+    EXPECT_TRUE(view_doc().to_text() == full);
+    EXPECT_FALSE(view_can_undo());  // the move gave way
+    ASSERT_TRUE(view_redo());
+    EXPECT_TRUE(view_doc().objs.empty());
+
+    // Alone in the history, a large step needs no note; it gives way to the next step.
+    notes.clear();
+    view_undo();
+    view_undo_clear();
+    view_select_all(0);
+    view_clip_delete();
+    EXPECT_TRUE(notes.empty());
+    add_in_step(3);
+    ASSERT_TRUE(view_undo());
+    EXPECT_TRUE(view_doc().objs.empty());
+    EXPECT_FALSE(view_can_undo());
 }
 
 // Changes no step recorded: the temporary region shape comes and goes, computed values are

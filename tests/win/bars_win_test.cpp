@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,33 @@ TEST_F(BarsMain, ColourCellsChooseTheDrawingColour) {
     task_menu_cmd(CMD_INVERT);
     EXPECT_FALSE(tbar_palette_inverted());
     task_menu_cmd(CMD_PALETTE1);
+}
+
+// On the left of a window too short for every button, the toolbar keeps its colour strip whole:
+// the last colour and the swatch show and choose, and the buttons that fit still work.
+TEST_F(BarsMain, ALeftToolbarKeepsItsWholePaletteInASmallWindow) {
+    tbar_set_style(1);  // 18 buttons
+    MoveWindow(win_, 0, 0, 792, 573, TRUE);
+    task_menu_cmd(CMD_PALETTE1);
+    task_menu_cmd(CMD_TBAR_LEFT);
+    pump(30);
+    RECT bar;
+    GetClientRect(tbar_inst_, &bar);
+    const RECT c = client();
+    const int room = std::min<int>(bar.bottom, c.bottom - rect_in(tbar_inst_, win_).top);
+    ASSERT_LT(room, 18 * 28 + TbarModel::kStripLength) << "the window leaves room for every button";
+    const Rc last = tbar_model().cell_rect(15, true), swatch = tbar_model().cell_rect(17, true);
+    EXPECT_LE(swatch.bottom + 1, room);
+    EXPECT_EQ(pixel(tbar_inst_, last.left + 4, last.top + 4), tbar_color(15).value());
+    click(tbar_inst_, last.left + 4, last.top + 4);
+    EXPECT_EQ(tbar_current_color().index, 15);
+    EXPECT_EQ(pixel(tbar_inst_, swatch.left + 3, swatch.top + 3), tbar_color(15).value());
+    // Only the buttons that would push it out are left out.
+    EXPECT_EQ(tbar_model().buttons_fitting(), (room - TbarModel::kStripLength) / 28);
+    shot(win_, "toolbar_left_small");
+    task_menu_cmd(CMD_PALETTE1);
+    tbar_set_current_color(2);
+    task_menu_cmd(CMD_TBAR_TOP);
 }
 
 TEST_F(BarsMain, ButtonsRunTheirCommandOnlyWhenReleasedOnThem) {

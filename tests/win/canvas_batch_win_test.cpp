@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -291,4 +292,92 @@ TEST(CanvasBatching, FiguresTheRasterCannotWriteAreLeftWhole) {
     EXPECT_EQ(b.ink_count(), 0);
     EXPECT_TRUE(c.raster_figure(f, {2, 0xFF00}));
     EXPECT_NE(b.ink_count(), 0);
+}
+
+namespace {
+
+void round_through_canvas(Canvas& c, const ObjRoundFigure& f, const Brush& b) {
+    c.set_brush(b);
+    c.set_pen({1, 0, 0});
+    if (f.ellipse) c.ellipse({f.pts[0].x, f.pts[0].y, f.pts[1].x, f.pts[1].y});
+    else c.polygon(std::vector<Pt>(f.pts, f.pts + f.n));
+    c.set_pen(f.highlight_pen);
+    if (f.highlight == ObjRoundFigure::kArc) c.arc({f.pts[0].x, f.pts[0].y, f.pts[1].x, f.pts[1].y}, f.h0, f.h1);
+    if (f.highlight == ObjRoundFigure::kLine) c.line(f.h0, f.h1);
+}
+
+void round_plain(HDC dc, const ObjRoundFigure& f, const Brush& b) {
+    HPEN black = CreatePen(PS_SOLID, 1, 0), light = CreatePen(PS_SOLID, 1, f.highlight_pen.colour);
+    HBRUSH fill = b.pattern == 2 ? CreateSolidBrush(b.colour) : static_cast<HBRUSH>(GetStockObject(HOLLOW_BRUSH));
+    HGDIOBJ old_pen = SelectObject(dc, black), old_brush = SelectObject(dc, fill);
+    if (f.ellipse) {
+        Ellipse(dc, f.pts[0].x, f.pts[0].y, f.pts[1].x, f.pts[1].y);
+    } else {
+        POINT p[4];
+        for (int i = 0; i < f.n; ++i) p[i] = {f.pts[i].x, f.pts[i].y};
+        Polygon(dc, p, f.n);
+    }
+    SelectObject(dc, light);
+    if (f.highlight == ObjRoundFigure::kArc)
+        Arc(dc, f.pts[0].x, f.pts[0].y, f.pts[1].x, f.pts[1].y, f.h0.x, f.h0.y, f.h1.x, f.h1.y);
+    if (f.highlight == ObjRoundFigure::kLine) {
+        MoveToEx(dc, f.h0.x, f.h0.y, nullptr);
+        LineTo(dc, f.h1.x, f.h1.y);
+    }
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(black);
+    DeleteObject(light);
+    if (b.pattern == 2) DeleteObject(fill);
+}
+
+}  // namespace
+
+// Ellipse, Circle and Diamond figures copied from what GDI drew for their size give what drawing
+// each with GDI gives: at several scales (larger figures and wide pens go to GDI) and window
+// origins, lit from any side or not, hollow or filled, inside and across the clip area.
+TEST(CanvasBatching, RoundFiguresWrittenAsGdiDrawsThem) {
+    unsigned seed = 5;
+    auto next = [&] { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16); };
+    const std::optional<ObjLight> lights[] = {ObjLight{}, std::nullopt, ObjLight{-1, 1, 0xFFFFFF}, ObjLight{0, 1, 0xFFFFFF}};
+    for (int units : {3, 9, 40, 150}) {
+        for (POINT org : {POINT{0, 0}, POINT{7, -2}}) {
+            const RECT clip{10, 20, 110, 100};
+            wt::MemBitmap got(120, 120, 60, 60, 1, units), want(120, 120, 60, 60, 1, units);
+            for (HDC dc : {got.dc, want.dc}) SetWindowOrgEx(dc, org.x * units, org.y * units, nullptr);
+            POINT lp[2] = {{clip.left, clip.top}, {clip.right, clip.bottom}};
+            DPtoLP(want.dc, lp, 2);
+            IntersectClipRect(want.dc, lp[0].x, lp[0].y, lp[1].x, lp[1].y);
+            std::vector<std::pair<ObjRoundFigure, Brush>> drawn;
+            int written = 0;
+            {
+                GdiCanvas c(got.dc);
+                c.set_batching(true);
+                c.set_raster(got.bits, got.w, got.h, clip);
+                IntersectClipRect(got.dc, lp[0].x, lp[0].y, lp[1].x, lp[1].y);
+                for (int k = 0; k < 300; ++k) {
+                    ObjDrawArgs a;
+                    const int shapes[] = {kShapeEllipse, kShapeCircle, kShapeDiamond};
+                    a.shape = shapes[k % 3];
+                    a.x = (next() % 140 - 70) * units;
+                    a.y = (next() % 140 - 70) * units;
+                    a.size = 1 + next() % (k % 10 ? 30 : 200);
+                    a.edge = k % 2 ? 0xFFFFFF : 0;
+                    a.light = lights[k % 4];
+                    ObjRoundFigure f;
+                    ASSERT_TRUE(obj_round_figure(a, f));
+                    const Brush b = k % 5 ? Brush{2, obj_palette_colour(k % 32)} : Brush{1, 0xFFFFFF};
+                    if (c.raster_round(f, b)) ++written;
+                    else round_through_canvas(c, f, b);
+                    drawn.emplace_back(f, b);
+                }
+            }
+            for (const auto& [f, b] : drawn) round_plain(want.dc, f, b);
+            EXPECT_EQ(differing_pixels(got, want), 0) << "at " << units << " units a pixel, origin " << org.x;
+            EXPECT_NE(want.ink_count(), 0) << units;
+            if (units >= 40) {
+                EXPECT_GT(written, 200) << "figures at " << units << " units a pixel went to GDI";
+            }
+        }
+    }
 }

@@ -24,6 +24,7 @@
 #include "resources/dlgs_ids.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -194,7 +195,9 @@ TEST_F(ElementsDialogs, ObjectPropertiesRefusesBadInputAndStaysOpen) {
     Key k = add("Beta", 0, 0);
     marked_obj_ = {k};
     on_dialog("Object Properties", [&](HWND dlg) {
-        struct { const char* x; const char* y; } bad[] = {{"1.5", "0"}, {"", "0"}, {"0", "4294967296"}, {"12a", "3"}};
+        // Outside the range the moves keep too: -2147483648 and 3000000000 are whole numbers.
+        struct { const char* x; const char* y; } bad[] = {{"1.5", "0"}, {"", "0"}, {"0", "4294967296"}, {"12a", "3"},
+                                                          {"-2147483648", "0"}, {"3000000000", "0"}};
         for (auto b : bad) {
             Boxes::errors.clear();
             type(dlg, IDC_OBJ_X, b.x);
@@ -202,7 +205,7 @@ TEST_F(ElementsDialogs, ObjectPropertiesRefusesBadInputAndStaysOpen) {
             press(dlg, IDOK);
             EXPECT_TRUE(IsWindow(dlg)) << b.x << " " << b.y;
             ASSERT_EQ(Boxes::errors.size(), 1u);
-            EXPECT_EQ(Boxes::errors[0], "X and Y must be whole numbers");
+            EXPECT_EQ(Boxes::errors[0], "X and Y must be whole numbers from -2147483647 to 2147483647");
         }
         type(dlg, IDC_OBJ_X, "5");
         type(dlg, IDC_OBJ_Y, "5");
@@ -613,11 +616,21 @@ TEST_F(ElementsDialogs, DeletedUserIconCannotBeInserted) {
     }
     icon_current_set(1001);
     Boxes::answer = 1;
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
     on_dialog("Icon", [&](HWND dlg) {
         press(dlg, IDC_ICON_CAT0 + 6);  // User Defined
         SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         EXPECT_EQ(icon_current_get(), 1001);
         press(dlg, IDC_ICON_DELETE);
+        EXPECT_FALSE(icon_current_get());
+        UpdateWindow(dlg);
+        pump(50);
+        EXPECT_EQ(title(dlg), "Icon Browser") << "the deleted file is named no more";
+        // Its cell is gone from the grid: a click there picks nothing.
+        EXPECT_EQ(text(dlg, IDC_ICON_TOTAL), "Total: 0");
+        SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         EXPECT_FALSE(icon_current_get());
         press(dlg, IDC_ICON_RESET);  // the filter is kept between openings
         press(dlg, IDOK);
@@ -628,4 +641,42 @@ TEST_F(ElementsDialogs, DeletedUserIconCannotBeInserted) {
     EXPECT_EQ(icon_current_get(), kInitialIcon);
     EXPECT_NE(toolbox_current(4), 1001);
     EXPECT_TRUE(Boxes::errors.empty());
+}
+
+// The browser shows every user icon file the objects paint (a large photo-sized bitmap made by
+// ImageMagick too), and Create and Random each answer a mnemonic of their own.
+TEST_F(ElementsDialogs, IconBrowserTakesWhatObjectsPaintAndReachesCreateByItsKey) {
+    if (!wt::unix_tool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    wt::HostDir host("vorn-icon-browser");
+    ASSERT_TRUE(host.run("convert -size 3000x2000 xc:'#c02020' -type TrueColor BMP3:big.bmp"));
+    const std::string file = file_progdir_path("icon1001.bmp");
+    ASSERT_TRUE(CopyFileA(host.dos("big.bmp").c_str(), file.c_str(), FALSE));
+    struct Remove {
+        std::string f;
+        ~Remove() { DeleteFileA(f.c_str()); }
+    } remove{file};
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    icon_current_set(201);
+    on_dialog("Icon", [&](HWND dlg) {
+        press(dlg, IDC_ICON_CAT0 + 6);  // User Defined
+        EXPECT_EQ(text(dlg, IDC_ICON_TOTAL), "Total: 1");
+        SendDlgItemMessageA(dlg, IDC_ICON_GRID, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        pump(100);
+        EXPECT_EQ(title(dlg), "Icon - " + file);
+        EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+        press(dlg, IDC_ICON_ADVANCED);
+        // Alt+T: Create, which asks for a picture on the clipboard first.
+        SetFocus(GetDlgItem(dlg, IDOK));
+        MSG alt_t{GetFocus(), WM_SYSCHAR, 't', 0x20000001, GetTickCount(), {}};
+        EXPECT_TRUE(IsDialogMessageA(dlg, &alt_t));
+        pump(50);
+        EXPECT_EQ(Boxes::notes, std::vector<std::string>{"First Copy a small bitmap to the Windows Clipboard"});
+        press(dlg, IDC_ICON_RESET);
+        press(dlg, IDCANCEL);
+    });
+    command(CMD_INSERT_ICON);
+    EXPECT_EQ(drives_, 1);
+    EXPECT_EQ(icon_current_get(), 201);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bars/sbar.h"
+#include "bars/toolbox.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
@@ -264,6 +265,84 @@ TEST_F(ShapeMenu, MenuCommandsGroupGravitySameAsAndDefaults) {
     shape_set_line_para(IDC_SHAPE_DEF_SOLID);
 }
 
+// Two Group commands make two groups: a click marks one group, a drag moves it alone, and a
+// clone of a grouped shape belongs to no group.
+TEST_F(ShapeMenu, AClickAndADragTakeOnlyTheirOwnGroup) {
+    Key rect = shape(1, -300, 200, -200, 100), ell = shape(3, -100, 200, 0, 100);
+    Key dia = shape(4, 100, 200, 200, 100), tri = shape(5, 300, 200, 400, 100);
+    auto at = [](int x, int y) {
+        Pt d = view_mapping().to_device({x, y});
+        return MAKELPARAM(d.x, d.y);
+    };
+    auto click = [&](int x, int y, WPARAM keys = 0) {
+        SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON | keys, at(x, y));
+        SendMessageA(view_inst_, WM_LBUTTONUP, keys, at(x, y));
+    };
+    click(-250, 150);
+    click(-50, 150, MK_SHIFT);
+    command(CMD_GROUP);
+    click(150, 150);
+    click(350, 150, MK_SHIFT);
+    command(CMD_GROUP);
+    click(-250, 150);
+    EXPECT_EQ(marked_shape_, (std::vector<Key>{rect, ell}));
+
+    // Dragged 100 pixels right at 100 %: the first group moves, the second stays.
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON, at(-250, 150));
+    SendMessageA(view_inst_, WM_MOUSEMOVE, MK_LBUTTON, at(-200, 150));
+    SendMessageA(view_inst_, WM_MOUSEMOVE, MK_LBUTTON, at(-150, 150));
+    SendMessageA(view_inst_, WM_LBUTTONUP, 0, at(-150, 150));
+    const int moved = view_shape_get(rect)->left - -300;
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(view_shape_get(ell)->left, -100 + moved);
+    EXPECT_EQ(view_shape_get(dia)->left, 100);
+    EXPECT_EQ(view_shape_get(tri)->left, 300);
+
+    // Clone of the grouped diamond.
+    click(150, 150);
+    with_dialog(IDM_POP_SHAPE_PROPS, "Shape Properties [#" + std::to_string(dia) + "]", [](HWND dlg) {
+        title_ = "Clone a Shape";
+        drive_ = [](HWND clone) { press(clone, IDOK); };
+        SetTimer(nullptr, 0, 30, drive_timer);
+        press(dlg, IDC_SHAPE_CLONE);
+    });
+    ASSERT_EQ(view_doc().shapes.size(), 5u);
+    const Shape& copy = view_doc().shapes.back();
+    EXPECT_EQ(copy.style & kShapeGroup, 0);
+    click(110, 190);  // on the diamond, clear of its copy
+    EXPECT_EQ(marked_shape_, (std::vector<Key>{dia, tri}));
+}
+
+// A shape just drawn is left unmarked, so picking the next tool on the Shapebar does not
+// turn it into the new kind.
+TEST_F(ShapeMenu, TheNextToolDoesNotRekindTheShapeJustDrawn) {
+    task_menu_cmd(CMD_TOOLBOX);
+    wt::pump(30);
+    ASSERT_NE(toolbox_inst_, nullptr);
+    auto tool = [](int pos) {
+        Pt c = toolbox_cell_origin(pos, 1, false);
+        wt::click(toolbox_inst_, c.x + 8, c.y + 8);
+    };
+    tool(1);  // Toggle: the shapes
+    tool(7);  // Rectangle
+    ASSERT_EQ(toolbox_current(kTgShape), 1);
+    SendMessageA(view_inst_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 200));
+    SendMessageA(view_inst_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 230));
+    SendMessageA(view_inst_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 260));
+    SendMessageA(view_inst_, WM_LBUTTONUP, 0, MAKELPARAM(200, 260));
+    ASSERT_EQ(view_doc().shapes.size(), 1u);
+    EXPECT_EQ(view_doc().shapes[0].kind, 1);
+    EXPECT_EQ(view_undo_name(), "Create Shape");
+    tool(9);  // Ellipse
+    EXPECT_EQ(toolbox_current(kTgShape), 3);
+    EXPECT_EQ(view_doc().shapes[0].kind, 1);
+    EXPECT_EQ(view_undo_name(), "Create Shape");
+    tool(1);
+    Pt close = toolbox_cell_origin(2, 1, false);
+    wt::click(toolbox_inst_, close.x + 8, close.y + 8);
+    EXPECT_EQ(toolbox_inst_, nullptr);
+}
+
 TEST_F(ShapeMenu, PlotsAParabolaAndClearsOneColour) {
     formula("x", "=J-21");
     formula("y", "=(J-21)*(J-21)");
@@ -305,6 +384,40 @@ TEST_F(ShapeMenu, PlotsAParabolaAndClearsOneColour) {
     EXPECT_EQ(pts.size(), 78u);
 }
 
+// A J whose formula fails is skipped and the plot goes on, with one box for the plot; a plot
+// whose values all fall outside the ranges leaves the document unchanged.
+TEST_F(ShapeMenu, PlotSkipsTheJThatFailsAndAnEmptyPlotChangesNothing) {
+    formula("xdiv", "=100/(J-5)");
+    formula("yj", "=J*10");
+    view_undo_clear();
+    auto plot = [&](const char* y_from, const char* y_to) {
+        with_dialog(CMD_PLOT_POINTS, "Plot Points", [&](HWND dlg) {
+            set(dlg, IDC_PLOT_N, "20");
+            set(dlg, IDC_PLOT_XFROM, "-1000");
+            set(dlg, IDC_PLOT_XTO, "1000");
+            set(dlg, IDC_PLOT_YFROM, y_from);
+            set(dlg, IDC_PLOT_YTO, y_to);
+            press(dlg, IDOK);
+            if (IsWindow(dlg)) press(dlg, IDCANCEL);
+        });
+    };
+    plot("-1000", "1000");
+    const auto& pts = view_doc().points;
+    ASSERT_EQ(pts.size(), 19u);
+    EXPECT_EQ((Pt{pts[3].x, pts[3].y}), (Pt{-100, 40}));
+    EXPECT_EQ((Pt{pts[4].x, pts[4].y}), (Pt{100, 60}));  // J = 6 follows J = 4
+    EXPECT_EQ((Pt{pts[18].x, pts[18].y}), (Pt{7, 200}));
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0], "In Variable xdiv, div by zero");
+
+    view_undo_clear();
+    view_doc().changed = false;
+    plot("100000", "100001");
+    EXPECT_EQ(pts.size(), 19u);
+    EXPECT_FALSE(view_doc().changed);
+    EXPECT_FALSE(view_can_undo());
+}
+
 // Too many points are refused with a note; a long plot shows its progress in the caption and
 // Cancel stops it with nothing stored; the dialog stays for another try.
 HWND plot_dlg_ = nullptr;
@@ -315,6 +428,15 @@ void CALLBACK cancel_plot(HWND, UINT, UINT_PTR id, DWORD) {
     GetWindowTextA(plot_dlg_, t, sizeof t);
     progress_caption_ = t;
     SendDlgItemMessageA(plot_dlg_, IDCANCEL, BM_CLICK, 0, 0);
+}
+// Escape pressed on the keyboard: down and up to the window with the focus, through the queue
+// the plot's own loop reads.
+void CALLBACK escape_plot(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND to = GetFocus();
+    EXPECT_NE(to, nullptr) << "nothing has the focus while the plot runs";
+    PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(to, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
 }
 
 TEST_F(ShapeMenu, PlotBoundsNAndALongPlotStopsOnCancel) {
@@ -334,6 +456,14 @@ TEST_F(ShapeMenu, PlotBoundsNAndALongPlotStopsOnCancel) {
         press(dlg, IDOK);
         EXPECT_TRUE(IsWindow(dlg)) << "Cancel stopped the plot, not the dialog";
         EXPECT_EQ(wt::text_of(dlg), "Plot Points");
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
+        // Escape stops it as Cancel does.
+        SetFocus(GetDlgItem(dlg, IDOK));
+        SetTimer(nullptr, 0, 700, escape_plot);
+        const DWORD started = GetTickCount();
+        press(dlg, IDOK);
+        EXPECT_LT(GetTickCount() - started, 5000u);
+        EXPECT_TRUE(IsWindow(dlg));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDOK)));
         press(dlg, IDCANCEL);
     });
@@ -418,6 +548,69 @@ TEST_F(ShapeMenu, CtrlClickOpensAPointBeyondSixteenBits) {
     ASSERT_EQ(pts.size(), 2u);
     EXPECT_EQ(pts[1], (PlotPoint{1, 1, 40100, -30000, 0x00FF00}));
     EXPECT_EQ(pts[0].x, 40000 - 65536);
+}
+
+// The first item of the pop-up menu on screen, read when it is up; then the menu is closed.
+UINT popup_first_item_ = 0;
+void CALLBACK read_and_close_menu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND m = FindWindowA("#32768", nullptr))
+        if (auto menu = reinterpret_cast<HMENU>(SendMessageA(m, 0x01E1 /* MN_GETHMENU */, 0, 0)))
+            popup_first_item_ = GetMenuItemID(menu, 0);
+    EndMenu();
+}
+
+// The point pop-up's commands act on the right-clicked point at any coordinate; a point hidden
+// by Show/Hide Points is no longer hit, so its menu does not open.
+TEST_F(ShapeMenu, PointPopupActsOnTheClickedPointFarOutAndNotOnHiddenOnes) {
+    sbar_cmd(kSbarZoom, kSbSet, 1);
+    view_point_add(1, 40000, -30000, 1, 0x00FF00);
+    view_point_add(1, 40000 - 65536, -30000 + 65536, 1, 0x0000FF);  // same low 16 bits, far off
+    view_point_add(1, -40000, 30000, 1, 0xFF0000);
+    view_undo_clear();
+    const auto& pts = view_doc().points;
+    auto right_click = [&](Pt p, int command) {
+        Pt d = view_mapping().to_device(p);
+        RECT c;
+        GetClientRect(view_inst_, &c);
+        ASSERT_TRUE(d.x > 0 && d.y > 0 && d.x < c.right && d.y < c.bottom) << d.x << "," << d.y;
+        popup_first_item_ = 0;
+        SetTimer(nullptr, 0, 50, read_and_close_menu);
+        SendMessageA(view_inst_, WM_RBUTTONUP, 0, MAKELPARAM(d.x, d.y));
+        wt::pump(20);
+        if (command) SendMessageA(win_, WM_COMMAND, command, 0);
+    };
+
+    right_click({40000, -30000}, 10770);  // Delete
+    EXPECT_EQ(popup_first_item_, 10768u);
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[0].x, 40000 - 65536);
+    EXPECT_EQ(view_undo_name(), "Delete");
+
+    tbar_set_current_color(4);
+    right_click({-40000, 30000}, 10769);  // Re-color
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[0], (PlotPoint{1, 1, 40000 - 65536, -30000 + 65536, 0x0000FF}));
+    EXPECT_EQ(pts[1], (PlotPoint{1, 1, -40000, 30000, static_cast<int32_t>(*tbar_color(4))}));
+
+    title_ = "Point Properties";
+    driven_ = false;
+    drive_ = [](HWND dlg) {
+        EXPECT_EQ(static_cast<int>(GetDlgItemInt(dlg, IDC_POINT_X, nullptr, TRUE)), 40000 - 65536);
+        set(dlg, IDC_POINT_Y, "36000");
+        press(dlg, IDOK);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    right_click({40000 - 65536, -30000 + 65536}, IDM_POP_POINT_PROPS);
+    EXPECT_TRUE(driven_);
+    ASSERT_EQ(pts.size(), 2u);
+    EXPECT_EQ(pts[1], (PlotPoint{1, 1, 40000 - 65536, 36000, 0x0000FF}));
+
+    command(CMD_SHOW_POINTS);  // hide them
+    right_click({-40000, 30000}, 0);
+    EXPECT_NE(popup_first_item_, 0u);
+    EXPECT_NE(popup_first_item_, 10768u) << "the hidden point's menu opened";
+    command(CMD_SHOW_POINTS);
 }
 
 }  // namespace

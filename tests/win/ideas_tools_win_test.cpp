@@ -340,6 +340,37 @@ TEST_F(IdeasTools, QuestionsFillWithTheIdeaAndCount) {
     EXPECT_TRUE(Boxes::errors.empty());
 }
 
+// A checklist saved as UTF-8 by an office suite shows its accents; one over the 1 MB a list may
+// have says how much of it is used.
+TEST_F(IdeasTools, ChecklistsInUtf8AndOverALimitAreShownAsSuch) {
+    write("plan.l", "\xEF\xBB\xBFPremi\xC3\xA8re id\xC3\xA9" "e\r\nDeuxi\xC3\xA8me \xE2\x80\x93 fin\r\n");
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 1);
+    EXPECT_EQ(lb_text(dlg, IDC_CLIST_ITEMS, 0), "Premi\xe8re id\xe9" "e");
+    EXPECT_EQ(lb_text(dlg, IDC_CLIST_ITEMS, 1), "Deuxi\xe8me \x96 fin");
+    EXPECT_TRUE(Boxes::notes.empty());
+    std::string big;
+    for (int k = 0; big.size() < 3'000'000; ++k) big += "Item number " + std::to_string(k) + "\r\n";
+    write("risk.l", big);
+    pick_list(dlg, 2);
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("risk.l holds 3.0 MB: only its lines in the first 1 MB are used."), std::string::npos)
+        << Boxes::notes[0];
+    EXPECT_LT(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETCOUNT, 0, 0), 80000);
+}
+
+// The Questions file setting names a folder: the message says so.
+TEST_F(IdeasTools, AQuestionsSettingNamingAFolderSaysSo) {
+    std::filesystem::create_directories(path("questions"));
+    file_setting_set_text("Question", path("questions"));
+    SendMessageA(win_, WM_COMMAND, CMD_QUESTIONS, 0);
+    pump(20);
+    file_setting_set_text("Question", "");
+    ASSERT_FALSE(Boxes::errors.empty());
+    EXPECT_NE(Boxes::errors[0].find(path("questions") + " is a folder, not a file."), std::string::npos) << Boxes::errors[0];
+}
+
 TEST_F(IdeasTools, GenerateIdeasRunsThroughCombinationsAndStopsASelfReference) {
     auto add = [](const std::string& id, const std::string& ext) {
         Obj o = view_obj_new(id, 0, 0, 1);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <vector>
 
 #include "app/file_win.h"
 #include "base/file.h"
@@ -138,7 +140,7 @@ TEST_F(ObjectPictures, BrokenPicturesOfADocumentShareOneBox) {
     picture_document(files);
     pump(200);
     ASSERT_EQ(Boxes::errors.size(), 1u);
-    const std::string& e = Boxes::errors[0];
+    const std::string e = Boxes::errors[0];
     EXPECT_EQ(e.rfind("10 pictures could not be loaded:", 0), 0u) << e;
     for (size_t k = 0; k + 1 < files.size(); ++k) EXPECT_NE(e.find(file_lower(files[k])), std::string::npos) << files[k];
     EXPECT_NE(e.find(file_lower(path("gone.png"))), std::string::npos) << e;
@@ -148,6 +150,83 @@ TEST_F(ObjectPictures, BrokenPicturesOfADocumentShareOneBox) {
         ASSERT_NE(blank, std::string::npos);
         EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(e[blank + 1]))) << e.substr(at, 40);
     }
+    // Repaints say nothing more; opening the document again, after another, tells it all again.
+    view_invalidate();
+    pump(200);
+    EXPECT_EQ(Boxes::errors.size(), 1u);
+    command(CMD_NEW);
+    command(CMD_FILE1);
+    EXPECT_EQ(file_current_name(), path("pictures.vrn"));
+    pump(200);
+    ASSERT_EQ(Boxes::errors.size(), 2u);
+    EXPECT_EQ(Boxes::errors[1], e);
+}
+
+namespace {
+
+// The view's pixels as the screen shows them.
+std::vector<uint32_t> view_pixels() {
+    view_invalidate();
+    UpdateWindow(view_inst_);
+    pump(50);
+    RECT c;
+    GetClientRect(view_inst_, &c);
+    MemBitmap copy(c.right, c.bottom, 0, 0);
+    SetMapMode(copy.dc, MM_TEXT);
+    SetViewportOrgEx(copy.dc, 0, 0, nullptr);
+    HDC dc = GetDC(view_inst_);
+    BitBlt(copy.dc, 0, 0, c.right, c.bottom, dc, 0, 0, SRCCOPY);
+    ReleaseDC(view_inst_, dc);
+    GdiFlush();
+    return {copy.bits, copy.bits + size_t(c.right) * size_t(c.bottom)};
+}
+
+std::string record_path(const std::string& p) {
+    std::string out;
+    for (char c : p) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+}
+
+}  // namespace
+
+// A picture cut short (an LZW TIFF whose second half is missing, as an interrupted copy leaves
+// it) is told and drawn as a broken picture, never handed to the system's decoder; the window
+// keeps painting the next document as it did before, even after a paint that never ended.
+TEST_F(ObjectPictures, ACutTiffIsRefusedAndNoPaintHarmsTheNext) {
+    HostDir host("vorn-cut-tiff");
+    ASSERT_TRUE(host.run("convert rose: -resize 300x200! -compress LZW whole.tif && "
+                         "head -c $(( $(stat -c %s whole.tif) / 2 )) whole.tif > half.tif"));
+    const std::string plan = path("plan.vrn"), cut = path("cut.vrn");
+    std::ofstream(plan, std::ios::binary) << "j_(1,\"Objects\",1,-300,100,0,0,161,5,1,0,0,\"\")\r\n"
+                                             "j_(2,\"Second\",1,300,-100,0,0,162,5,1,0,0,\"\")\r\n"
+                                             "b_(1,2,0,0,0,0,\"to\")\r\np_(350,20110)\r\n";
+    std::ofstream(cut, std::ios::binary) << "j_(1,\"B1\",1,0,0,15,0,169,5,1,0,0,\"\")\r\n"
+                                            "bin_(1,2,\"" + record_path(host.dos("half.tif")) + "\",0,0,\"\")\r\n"
+                                            "p_(350,20110)\r\n";
+    ASSERT_EQ(file_open_document(plan), 1);
+    const std::vector<uint32_t> before = view_pixels();
+
+    ASSERT_EQ(file_open_document(cut), 1);
+    const std::vector<uint32_t> broken = view_pixels();
+    pump(100);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find(file_lower(host.dos("half.tif"))), std::string::npos) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[0].find("ErrNo=6101"), std::string::npos) << Boxes::errors[0];
+    ASSERT_EQ(view_painted_objects().size(), 1u);
+    EXPECT_EQ(broken.front(), before.front()) << "the background is painted";
+
+    // A paint the system abandoned: its DC left clipped and mirrored eight times over.
+    HDC screen = GetDC(view_inst_);
+    HDC left = view_paint_begin(screen, 100, 100);
+    SetMapMode(left, MM_ANISOTROPIC);
+    SetWindowExtEx(left, 1, 1, nullptr);
+    SetViewportExtEx(left, -8, 8, nullptr);
+    IntersectClipRect(left, 0, 0, 3, 3);
+    SaveDC(left);
+    ReleaseDC(view_inst_, screen);
+
+    ASSERT_EQ(file_open_document(plan), 1);
+    EXPECT_TRUE(view_pixels() == before) << "the same document paints as it did before";
 }
 
 // An object opening a file no program takes is told in words, not by a bare number.

@@ -2,10 +2,13 @@
 // files, pictures of objects in each format, the Picture Browser and Capture Picture driven
 // through the main window's commands.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,6 +16,8 @@
 
 #include "base/pict.h"
 #include "base/pict_win.h"
+#include "base/util_win.h"
+#include "document/globals.h"
 #include "document/view.h"
 #include "elements/obj_tables.h"
 #include "elements/obj_win.h"
@@ -270,8 +275,9 @@ protected:
 }  // namespace
 
 // Insert Picture: the browser opens on the remembered file's folder with its extension, lists only
-// pictures (in lower case) under "*.*", shows thumbnails (a broken file crossed, no message), and
-// the fourth thumbnail picked chooses the file three places after the selection.
+// pictures (in lower case) under "*.*", offers its choices only with a file listed, shows
+// thumbnails (a broken file crossed, no message), and the fourth thumbnail picked chooses the file
+// three places after the selection.
 TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     fs::create_directories(dir_ / "sub");
     write_picture("a.png", 0xFF0000);
@@ -282,13 +288,20 @@ TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     std::ofstream(path("notes.txt")) << "text";
     gbrows_set_default_file(path("a.png"));
     std::vector<std::string> first, all, dirs;
-    bool ok_enabled = false;
+    std::vector<bool> enabled_on_none, enabled_on_all;
+    auto choices = [](HWND dlg) {
+        std::vector<bool> on;
+        for (int id : {IDOK, IDC_GB_COPY, IDC_GB_PASTE}) on.push_back(IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE);
+        return on;
+    };
     on_dialog("Picture Browser", [&](HWND dlg) {
         first = list_items(dlg, IDC_GB_FILES);
+        choose_combo(dlg, IDC_GB_EXT, 1);  // "*.bmp": none here
+        enabled_on_none = choices(dlg);
         choose_combo(dlg, IDC_GB_EXT, 0);  // "*.*"
         all = list_items(dlg, IDC_GB_FILES);
         dirs = list_items(dlg, IDC_GB_DIRS);
-        ok_enabled = IsWindowEnabled(GetDlgItem(dlg, IDOK));
+        enabled_on_all = choices(dlg);
         HWND strip = GetDlgItem(dlg, IDC_GB_STRIP);
         RECT rc;
         GetClientRect(strip, &rc);
@@ -305,7 +318,9 @@ TEST_F(PictWindow, BrowserListsPicturesAndInsertPlacesThePick) {
     EXPECT_EQ(all, (std::vector<std::string>{"a.png", "b.jpg", "broken.png", "c.gif", "d.pcx"}));
     ASSERT_FALSE(dirs.empty());
     EXPECT_EQ(dirs.back(), "sub");
-    EXPECT_TRUE(ok_enabled);
+    // Insert, Copy and Paste need a file to act on.
+    EXPECT_EQ(enabled_on_none, (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(enabled_on_all, (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(Boxes::errors.empty());
     ASSERT_EQ(view_doc().objs.size(), objects_before + 1);
     ASSERT_EQ(marked_obj_.size(), 1u);
@@ -398,6 +413,91 @@ TEST_F(PictWindow, PasteTakesMetafilesAsPictures) {
         EXPECT_GT(m->width, 0);
         EXPECT_GT(m->height, 0);
     }
+}
+
+// Names the code page cannot spell, made at test time (a picture by ImageMagick among them): the
+// browser lists and inserts such a file by its short name, and a drop takes it so too, as it
+// takes a path longer than MAX_PATH; a name with no form the program can open is refused with a
+// message naming it. No object ever names a cut or "?"-spelt path.
+TEST_F(PictWindow, WideNamesAreTakenByTheirShortNamesOrRefused) {
+    if (!wt::unix_tool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    wt::HostDir host("vorn-wide-names");
+    ASSERT_TRUE(host.run("convert rose: rose.png"));
+    const std::wstring wdir = util_wide(dir_.string());
+    const std::wstring japanese = wdir + L"\\\u65e5\u672c.png";
+    ASSERT_TRUE(CopyFileW(util_wide(host.dos("rose.png")).c_str(), japanese.c_str(), FALSE));
+    // Made by hand: std::filesystem reads narrow names as UTF-8, not in the code page.
+    const std::string cafe = dir_.string() + "\\caf\xe9.png";
+    HGLOBAL pic = pict_from_dib(image_to_dib24(Image(64, 40, 0x336699)));
+    pict_save(pic, cafe);
+    GlobalFree(pic);
+    gbrows_set_default_file(cafe);
+    std::vector<std::string> files;
+    on_dialog("Picture Browser", [&](HWND dlg) {
+        files = list_items(dlg, IDC_GB_FILES);
+        for (size_t i = 0; i < files.size(); ++i)
+            if (files[i] != "caf\xe9.png") {
+                SendDlgItemMessageA(dlg, IDC_GB_FILES, LB_SETCURSEL, WPARAM(i), 0);
+                SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_GB_FILES, LBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_GB_FILES)));
+            }
+        press(dlg, IDOK);
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_INSERT_PICTURE, 0);
+    pump(100);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(std::count(files.begin(), files.end(), "caf\xe9.png"), 1) << testing::PrintToString(files);
+    for (const std::string& f : files) EXPECT_EQ(f.find('?'), std::string::npos) << f;
+    ASSERT_EQ(marked_obj_.size(), 1u);
+    const std::string inserted = view_obj_bin(marked_obj_[0], 2).name;
+    EXPECT_NE(GetFileAttributesA(inserted.c_str()), INVALID_FILE_ATTRIBUTES) << inserted;
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
+
+    // Dropped: the same file, one in folders past MAX_PATH, one with a Latin-1 name kept as it
+    // is, and one that has no short name (it does not exist).
+    std::wstring deep = L"\\\\?\\" + wdir;
+    // Folders past MAX_PATH are gone again at the end: the fixture's clean-up cannot reach them.
+    struct Deep {
+        std::vector<std::wstring> dirs;
+        std::wstring file;
+        ~Deep() {
+            DeleteFileW(file.c_str());
+            for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) RemoveDirectoryW(it->c_str());
+        }
+    } made;
+    for (wchar_t c : {L'1', L'2', L'3', L'4', L'5'}) {
+        deep += L"\\d" + std::wstring(60, c);
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+        made.dirs.push_back(deep);
+    }
+    made.file = deep + L"\\target_file_name.txt";
+    const std::wstring far_file = deep.substr(4) + L"\\target_file_name.txt";
+    ASSERT_GT(far_file.size(), size_t(MAX_PATH));
+    ASSERT_TRUE(CopyFileW(util_wide(host.dos("rose.png")).c_str(), (deep + L"\\target_file_name.txt").c_str(), FALSE));
+    const std::wstring ghost = wdir + L"\\ghost \u2603.txt";
+    std::wstring names;
+    for (const std::wstring& n : {japanese, far_file, util_wide(cafe), ghost}) names += n + L'\0';
+    names += L'\0';
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->pt = {50, 50};
+    df->fWide = TRUE;
+    std::memcpy(df + 1, names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    const size_t before = view_doc().objs.size();
+    SendMessageA(view_inst_, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    pump(50);
+    ASSERT_EQ(view_doc().objs.size(), before + 3);
+    for (size_t i = before; i < before + 3; ++i) {
+        const Obj& o = view_doc().objs[i];
+        EXPECT_LT(o.ext.size(), size_t(MAX_PATH)) << o.ext;
+        EXPECT_NE(GetFileAttributesA(o.ext.c_str()), INVALID_FILE_ATTRIBUTES) << o.ext;
+        EXPECT_EQ(o.ext.find('?'), std::string::npos) << o.ext;
+    }
+    EXPECT_EQ(view_doc().objs[before + 2].ext, cafe);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("ghost ?.txt"), std::string::npos) << Boxes::errors[0];
 }
 
 // Copy puts the highlighted picture, whatever its format, on the clipboard as a bitmap.

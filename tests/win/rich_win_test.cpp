@@ -28,6 +28,7 @@
 #include "resources/ids.h"
 #include "resources/rich_ids.h"
 #include "services/help_win.h"
+#include "text/finders.h"
 #include "text/insert_win.h"
 #include "text/rich.h"
 #include "text/rich_win.h"
@@ -209,6 +210,15 @@ TEST_F(RichWin, UnchangedCloseStoresNothingAndMovingStoresGeometry) {
     EXPECT_EQ(view_undo_name(), "Change RichText");
     EXPECT_NE(view_obj_get(k)->geom, 0);
     EXPECT_EQ(view_obj_get(k)->ext, "");  // the text was not touched
+
+    // Typed into and closed by its close box: stored, and the object is still the marked one.
+    activate(k);
+    type("words");
+    SendMessageA(rich(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump(30);
+    EXPECT_EQ(rich(), nullptr);
+    EXPECT_EQ(view_undo_name(), "Change RichText");
+    EXPECT_EQ(marked_obj_, std::vector<Key>{k});
 }
 
 TEST_F(RichWin, SecondOpenOfAFocusedWindowFailsAndOtherwiseComesForward) {
@@ -557,6 +567,29 @@ TEST_F(RichWin, TooLargeFilesAreRefusedByName) {
     EXPECT_NE(Boxes::errors[0].find("2.0 MB"), std::string::npos) << Boxes::errors[0];
 }
 
+// A compact file under the size limit whose paragraphs the control could not hold, and an
+// object's rich text of that kind, are refused by what they would cost; the document and its
+// unsaved change stay.
+TEST_F(RichWin, TextsTheControlCannotHoldAreRefusedAndTheDocumentStays) {
+    std::string rtf = "{\\rtf1\\ansi ";
+    for (int k = 0; k < 280000; ++k) rtf += "p0\\par ";
+    rtf += "}";
+    ASSERT_LT(rtf.size(), kRichMaxFileBytes);
+    const std::string name = path("paras.rtf");
+    std::ofstream(name, std::ios::binary) << rtf;
+    Key k = obj("Heavy", 42, rtf);
+    file_mark_changed();
+    EXPECT_FALSE(shell_hooks_.open_rich_file(name));
+    activate(k);
+    EXPECT_EQ(rich(), nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 2u);
+    EXPECT_EQ(Boxes::errors[0].rfind(name + " is too large for a rich text window: its 280001 paragraphs", 0), 0u)
+        << Boxes::errors[0];
+    EXPECT_EQ(Boxes::errors[1].rfind("Heavy is too large for a rich text window", 0), 0u) << Boxes::errors[1];
+    EXPECT_EQ(view_obj_get(k)->ext, rtf);
+    EXPECT_NE(file_is_changed(), 0);
+}
+
 TEST_F(RichWin, ActivateIdFindsRichTextsByWhatTheyShow) {
     obj("Notes", 42, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 the \\b budget\\b0  for May\\par}");
     obj("Other", 0, "no match");
@@ -785,6 +818,45 @@ TEST_F(Finders, FindObjectsVisitsAnotherDocument) {
     pump(100);
     EXPECT_EQ(util_lower(file_current_name()), util_lower(path("second.vrn")));
     EXPECT_TRUE(view_obj_find_id("Remote"));
+}
+
+// Global over another folder: a file there with the open document's name is another document;
+// its rows show and act on its own objects.
+TEST_F(Finders, FindObjectsGlobalTellsSameNamedFilesOfAnotherFolderApart) {
+    std::string err;
+    obj("Wrong", 12, "");
+    obj("Other", 12, "");
+    ASSERT_TRUE(view_save_file(path("doc3.vrn"), &err)) << err;
+    file_set_current_name(path("doc3.vrn"));
+    CreateDirectoryA(path("other").c_str(), nullptr);
+    Document d;
+    for (auto [key, id] : {std::pair<Key, const char*>{1, "Elsewhere"}, {7, "Seventh"}}) {
+        Obj o;
+        o.key = key;
+        o.id = id;
+        o.level = 1;
+        o.action = 12;
+        d.add_obj(o);
+    }
+    ASSERT_TRUE(view_write_replace(path("other\\doc3.vrn"), view_document_text(d), &err));
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    CheckDlgButton(dlg, IDC_FO_GLOBAL, BST_CHECKED);
+    click_button(dlg, IDC_FO_GLOBAL);
+    SetDlgItemTextA(dlg, IDC_FO_PATH, path("other\\*.vrn").c_str());
+    HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+    ASSERT_EQ(rows(dlg, IDC_FO_LIST), 4);
+    int seventh = 0;
+    for (int id = 1; id <= 4; ++id)
+        if (lv_get_item(host, id).text == "Seventh") seventh = id;
+    ASSERT_NE(seventh, 0);
+    EXPECT_EQ(lv_get_item(host, seventh).sub_texts[kFindObjFileColumn - 2], "doc3.vrn");
+    lv_select_items(host, {seventh}, true);
+    pump(100);
+    EXPECT_EQ(util_lower(file_current_name()), util_lower(path("other\\doc3.vrn")));
+    EXPECT_TRUE(view_obj_find_id("Seventh"));
+    EXPECT_FALSE(view_obj_find_id("Wrong"));
 }
 
 }  // namespace

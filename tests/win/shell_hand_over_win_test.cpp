@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,80 +31,7 @@
 
 namespace {
 
-// ---- The program's own message boxes, answered by their buttons.
-
-struct Reply {
-    std::string title;
-    std::function<void(HWND)> act;
-};
-std::deque<Reply> replies_;
-std::vector<std::string> asked_;       // "title: text" of every box answered
-std::vector<std::string> unexpected_;  // boxes nobody expected (answered Cancel or No)
-int idle_ticks_ = 0;
-
-std::string box_text(HWND box) {
-    char t[2048] = {};
-    GetDlgItemTextA(box, 0xFFFF, t, sizeof t);
-    std::string s;
-    for (char c : std::string(t))
-        if (c != '\n') s += c;  // long paths are broken into lines
-    return s;
-}
-
-BOOL CALLBACK first_box(HWND w, LPARAM lp) {
-    char cls[16] = {};
-    GetClassNameA(w, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-}
-
-void CALLBACK answer_boxes(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), first_box, reinterpret_cast<LPARAM>(&box));
-    if (!box) return;
-    const std::string title = wt::text_of(box);
-    if (!replies_.empty() && replies_.front().title == title) {
-        auto act = std::move(replies_.front().act);
-        replies_.pop_front();
-        idle_ticks_ = 0;
-        act(box);
-        return;
-    }
-    // A box nobody waits for would hold the test for ever.
-    if (++idle_ticks_ < 60) return;
-    idle_ticks_ = 0;
-    unexpected_.push_back(title + ": " + box_text(box));
-    wt::press(box, GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO);
-}
-
-// The next box titled `title` is answered by its button `button`.
-void answer(const std::string& title, int button) {
-    replies_.push_back({title, [title, button](HWND box) {
-                            asked_.push_back(title + ": " + box_text(box));
-                            wt::press(box, button);
-                        }});
-}
-
-// The real boxes while it lives; the tests' recorder again after.
-struct RealBoxes {
-    MsgHooks recorder;
-    UINT_PTR timer;
-    RealBoxes() {
-        replies_.clear();
-        asked_.clear();
-        unexpected_.clear();
-        recorder = msg_set_hooks({});
-        vorn_install_message_boxes();
-        timer = SetTimer(nullptr, 0, 50, answer_boxes);
-    }
-    ~RealBoxes() {
-        KillTimer(nullptr, timer);
-        msg_set_hooks(recorder);
-        EXPECT_TRUE(replies_.empty()) << "a box that was waited for never came: " << replies_.front().title;
-        EXPECT_TRUE(unexpected_.empty()) << unexpected_.front();
-    }
-};
+std::vector<std::string>& asked_ = wt::RealBoxes::asked;
 
 std::string disk(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
@@ -199,12 +124,12 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedByExitSaveAndAClickBesideIt) {
     make("one.vrn", {obj("Alpha", 0, 0)});
     open("one.vrn");
     {
-        RealBoxes boxes;
+        wt::RealBoxes boxes;
         // A new object's box, typed into, then File > Exit and Yes.
         double_click(dev({300, -200}));
         ASSERT_NE(textbox_inst_.win, nullptr);
         type("important");
-        answer("Save File", IDYES);
+        wt::answer("Save File", IDYES);
         command(CMD_EXIT);
         EXPECT_FALSE(IsWindow(win_));
         ASSERT_EQ(asked_.size(), 1u);
@@ -216,7 +141,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedByExitSaveAndAClickBesideIt) {
     open_main();
     open("one.vrn");
     {
-        RealBoxes boxes;
+        wt::RealBoxes boxes;
         // Rename ID: while the box holds a change Save is offered, and Ctrl+S from the box saves it.
         double_click(dev({0, 0}));
         ASSERT_EQ(textbox_inst_.mode, 1);
@@ -250,12 +175,12 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     open("two.vrn");
     wt::DdeClient client;
     ASSERT_TRUE(client.connect());
-    RealBoxes boxes;
+    wt::RealBoxes boxes;
 
     // Alt+Left from the Rename ID box.
     double_click(dev({0, 0}));
     type("renamed");
-    answer("Save File", IDYES);
+    wt::answer("Save File", IDYES);
     chord(VK_MENU, VK_LEFT);
     EXPECT_EQ(file_current_name(), path("one.vrn"));
     EXPECT_TRUE(has(disk(path("two.vrn")), "\"renamed\"")) << disk(path("two.vrn"));
@@ -263,7 +188,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     // A DDE open.
     double_click(dev({0, 0}));
     type("typed");
-    answer("Save File", IDYES);
+    wt::answer("Save File", IDYES);
     ASSERT_TRUE(client.execute("[open(\"" + path("two.vrn") + "\")]"));
     pump(500);
     EXPECT_EQ(file_current_name(), path("two.vrn"));
@@ -272,15 +197,15 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     // Ctrl+O, with the file dialog cancelled after the question.
     double_click(dev({300, -200}));
     type("opened");
-    answer("Save File", IDYES);
-    answer("Open File", IDCANCEL);
+    wt::answer("Save File", IDYES);
+    wt::answer("Open File", IDCANCEL);
     chord(VK_CONTROL, 'O');
     EXPECT_TRUE(has(disk(path("two.vrn")), "\"opened\"")) << disk(path("two.vrn"));
 
     // Ctrl+N.
     double_click(dev({-300, -200}));
     type("fresh");
-    answer("Save File", IDYES);
+    wt::answer("Save File", IDYES);
     chord(VK_CONTROL, 'N');
     EXPECT_TRUE(file_is_untitled());
     EXPECT_TRUE(has(disk(path("two.vrn")), "\"fresh\"")) << disk(path("two.vrn"));
@@ -295,11 +220,11 @@ TEST_F(HandOver, TextWindowsHandOverBeforeTheSaveQuestionAtExit) {
     std::ofstream(path("styled.rtf"), std::ios::binary) << "{\\rtf1\\ansi plain\\par}";
     open("one.vrn");
     {
-        RealBoxes boxes;
+        wt::RealBoxes boxes;
         // A changed file window asked first, and Cancel keeps the program.
         ASSERT_TRUE(file_open_by_ext(path("notes.txt")));
         type("more ");
-        answer("File Changed", IDCANCEL);
+        wt::answer("File Changed", IDCANCEL);
         command(CMD_EXIT);
         ASSERT_TRUE(IsWindow(win_));
         EXPECT_EQ(asked_, std::vector<std::string>{"File Changed: Save textfile notes.txt ?"});
@@ -312,9 +237,9 @@ TEST_F(HandOver, TextWindowsHandOverBeforeTheSaveQuestionAtExit) {
         ASSERT_TRUE(file_open_by_ext(path("styled.rtf")));
         type("rich ");
         asked_.clear();
-        answer("File Changed", IDYES);
-        answer("Save File", IDYES);
-        answer("Save File", IDYES);
+        wt::answer("File Changed", IDYES);
+        wt::answer("Save File", IDYES);
+        wt::answer("Save File", IDYES);
         command(CMD_EXIT);
         EXPECT_FALSE(IsWindow(win_));
         ASSERT_EQ(asked_.size(), 3u);
@@ -330,7 +255,7 @@ TEST_F(HandOver, TextWindowsHandOverBeforeTheSaveQuestionAtExit) {
 TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
     make("one.vrn", {obj("Alpha", 0, 0, 0, "old")});
     open("one.vrn");
-    RealBoxes boxes;
+    wt::RealBoxes boxes;
     auto typed_into_alpha = [&](const char* words) {
         click(dev({0, 0}));
         wt::key(VK_RETURN);
@@ -340,15 +265,15 @@ TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
     auto alpha_text = [&] { return view_obj_find_id("Alpha") ? view_doc().objs.at(0).ext : std::string("gone"); };
 
     typed_into_alpha("reload ");
-    answer("Save File", IDYES);
+    wt::answer("Save File", IDYES);
     command(CMD_RELOAD);
     EXPECT_TRUE(tw_inst_.empty());
     EXPECT_EQ(alpha_text(), "reload old");
     EXPECT_TRUE(has(disk(path("one.vrn")), "\"reload old\""));
 
     typed_into_alpha("open ");
-    answer("Save File", IDYES);
-    answer("Open File", IDCANCEL);
+    wt::answer("Save File", IDYES);
+    wt::answer("Open File", IDCANCEL);
     command(CMD_OPEN);
     EXPECT_TRUE(has(disk(path("one.vrn")), "\"open reload old\"")) << disk(path("one.vrn"));
 
@@ -363,7 +288,7 @@ TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
     // Ctrl+N from the diagram, the window still open with more typed.
     type("new ");
     click(dev({300, 300}));
-    answer("Save File", IDYES);
+    wt::answer("Save File", IDYES);
     chord(VK_CONTROL, 'N');
     EXPECT_TRUE(file_is_untitled());
     EXPECT_TRUE(has(disk(path("one.vrn")), "\"save new open reload old\"")) << disk(path("one.vrn"));
@@ -385,13 +310,13 @@ TEST_F(HandOver, ADdeOpenAsksAboutTheTextWindowAndTheDiagramApart) {
     wt::DdeClient client;
     ASSERT_TRUE(client.connect());
     {
-        RealBoxes boxes;
+        wt::RealBoxes boxes;
         ASSERT_TRUE(client.execute("[open(\"" + path("notes2.txt") + "\")]"));
         pump(500);
         ASSERT_FALSE(tw_inst_.empty());
         type("abc");
-        answer("File Changed", IDNO);
-        answer("Save File", IDYES);
+        wt::answer("File Changed", IDNO);
+        wt::answer("Save File", IDYES);
         ASSERT_TRUE(client.execute("[open(\"" + path("other.vrn") + "\")]"));
         pump(800);
         ASSERT_EQ(asked_.size(), 2u);
@@ -408,7 +333,7 @@ TEST_F(HandOver, ADdeOpenAsksAboutTheTextWindowAndTheDiagramApart) {
 TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
     make("first.vrn", {obj("Alpha", 0, 0)});
     open("first.vrn");
-    RealBoxes boxes;
+    wt::RealBoxes boxes;
     command(CMD_SOURCE_EDITOR);
     ASSERT_FALSE(tw_inst_.empty());
     HWND source = newest_window();
@@ -423,8 +348,8 @@ TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
     const std::string saved = disk(path("first.vrn"));
     ASSERT_FALSE(file_is_changed());
 
-    answer("File Changed", IDYES);
-    answer("File Changed", IDNO);
+    wt::answer("File Changed", IDYES);
+    wt::answer("File Changed", IDNO);
     SendMessageA(source, WM_CLOSE, 0, 0);
     pump();
     ASSERT_EQ(asked_.size(), 2u);
@@ -436,23 +361,23 @@ TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
 TEST_F(HandOver, ASavedSourceThatDoesNotLoadKeepsTheDiagramItsMarkAndItsHistory) {
     make("first.vrn", {obj("Alpha", 0, 0)});
     open("first.vrn");
-    RealBoxes boxes;
+    wt::RealBoxes boxes;
     click(dev({300, 300}));
     command(CMD_SELECT_ALL);
     wt::key(VK_RIGHT);
     ASSERT_TRUE(file_is_changed());
     const int moved_x = view_doc().objs.at(0).x;
 
-    answer("Save File", IDNO);
+    wt::answer("Save File", IDNO);
     command(CMD_SOURCE_EDITOR);
     HWND source = newest_window();
     ASSERT_NE(source, nullptr);
     wt::key(VK_HOME);
     type("x");
     wt::key(VK_RETURN);  // "x" alone on line 1
-    answer("File Changed", IDYES);
-    answer("File Changed", IDYES);
-    answer("Error", IDOK);
+    wt::answer("File Changed", IDYES);
+    wt::answer("File Changed", IDYES);
+    wt::answer("Error", IDOK);
     SendMessageA(source, WM_CLOSE, 0, 0);
     pump();
     ASSERT_EQ(asked_.size(), 4u);
@@ -469,7 +394,7 @@ TEST_F(HandOver, ASavedSourceThatDoesNotLoadKeepsTheDiagramItsMarkAndItsHistory)
     std::string err;
     EXPECT_TRUE(view_read_document(path("first.vrn"), back, &err)) << err;
     EXPECT_EQ(back.objs.at(0).x, moved_x);
-    answer("File Changed", IDNO);
+    wt::answer("File Changed", IDNO);
     SendMessageA(source, WM_CLOSE, 0, 0);
     pump();
 }
@@ -482,9 +407,9 @@ TEST_F(HandOver, AFailedChecklistLookupLeavesTheTitleUnmarked) {
     file_setting_set_text("ChecklistUser", path("user.kba"));
     make("one.vrn", {obj("Check", 0, 0, 19, "nowhere.l")});
     open("one.vrn");
-    RealBoxes boxes;
+    wt::RealBoxes boxes;
     click(dev({0, 0}));
-    answer("Note", IDOK);
+    wt::answer("Note", IDOK);
     wt::key(VK_RETURN);
     ASSERT_EQ(asked_.size(), 1u);
     EXPECT_TRUE(has(asked_[0], "Cannot find nowhere.l")) << asked_[0];

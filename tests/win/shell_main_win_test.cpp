@@ -20,10 +20,12 @@
 #include "base/menu_win.h"
 #include "base/settings_win.h"
 #include "base/shell_hooks_win.h"
+#include "base/util.h"
 #include "document/doc_util.h"
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/print_ids.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -81,8 +83,8 @@ TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
     for (int id : ids) EXPECT_EQ(std::count(ids.begin(), ids.end(), id), 1) << "twice: " << id;
 }
 
-// The window opens where it was left (pulled inside the work area), and coming back to it gives
-// the keyboard to the child that had it, else to the diagram.
+// The window opens where it was left (pulled inside the work area, at a usable size), and coming
+// back to it gives the keyboard to the child that had it, else to the diagram.
 TEST_F(ShellMainWindow, OpensWhereItWasLeftAndGivesTheFocusBackToWhatHadIt) {
     const RECT work = dlg_work_area();
     auto reopen_at = [&](Rect kept) {
@@ -103,6 +105,18 @@ TEST_F(ShellMainWindow, OpensWhereItWasLeftAndGivesTheFocusBackToWhatHadIt) {
     EXPECT_EQ(r.left, work.left);
     EXPECT_EQ(r.right - r.left, 600);
     EXPECT_EQ(r.bottom - r.top, 400);
+    // Kept too small to use: the first size, where it was.
+    for (Rect tiny : {Rect{work.left + 100, work.top + 100, work.left + 105, work.top + 105},
+                      Rect{work.left + 104, work.top + 123, work.left + 208, work.top + 124}}) {
+        r = reopen_at(tiny);
+        EXPECT_EQ(r.left, tiny.left);
+        EXPECT_EQ(r.top, tiny.top);
+        EXPECT_EQ(r.right - r.left, kMainWidth);
+        EXPECT_EQ(r.bottom - r.top, kMainHeight);
+        RECT client;
+        GetClientRect(view_inst_, &client);
+        EXPECT_GT(client.bottom, 300) << "the diagram has room";
+    }
 
     // A child gets the keyboard back only while it can be seen.
     ShowWindow(win_, SW_SHOWNA);
@@ -253,6 +267,22 @@ TEST_F(ShellMainWindow, SaveOpenAndTheSaveQuestion) {
     EXPECT_FALSE(Boxes::errors.empty());
 }
 
+// A document another editor saved as UTF-8 with its byte order mark opens with Ctrl+O, its
+// accented letters and euro sign as this program writes them.
+TEST_F(ShellMainWindow, ADocumentSavedAsUtf8WithItsMarkOpens) {
+    wt::HostDir host("vorn-utf8-mark");
+    ASSERT_TRUE(host.run(R"(printf 'j_(1,"Caf\351 \200",1,0,0,0,0,161,0,1,0,0,"")\r\n' |)"
+                         R"( iconv -f WINDOWS-1252 -t UTF-8 > body && { printf '\357\273\277'; cat body; } > bom.vrn)"));
+    SetFocus(view_inst_);
+    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, host.dos("bom.vrn")); });
+    wt::key_with(VK_CONTROL, 'O');
+    wt::pump(100);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
+    EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes.front();
+    EXPECT_EQ(util_lower(file_current_name()), util_lower(host.dos("bom.vrn")));
+    EXPECT_TRUE(view_obj_find_id("Caf\xE9 \x80"));
+}
+
 TEST_F(ShellMainWindow, BackFromANewDocumentReturnsToTheLastFile) {
     file_history().clear();
     std::string a = path("last.vrn");
@@ -401,36 +431,56 @@ TEST_F(ShellMainWindow, CloseAsksAndCancelKeepsTheWindow) {
 
 struct MenuProbe {
     HMENU file;
-    std::string label1;
-    bool save_greyed = false, file2_greyed = false;
+    std::vector<std::string> after_info;  // the items from Information to Exit, "-" a separator
+    bool save_greyed = false;
 } probe_;
 
 void CALLBACK probe_open_menu(HWND win, UINT, UINT_PTR id, DWORD) {
     KillTimer(win, id);
-    char t[256] = {};
-    GetMenuStringA(probe_.file, CMD_FILE1, t, sizeof t, MF_BYCOMMAND);
-    probe_.label1 = t;
+    probe_.after_info.clear();
+    bool in = false;
+    for (int k = 0, n = GetMenuItemCount(probe_.file); k < n; ++k) {
+        const UINT item = GetMenuItemID(probe_.file, k);
+        in = in || item == CMD_INFO;
+        if (!in) continue;
+        char t[256] = {};
+        GetMenuStringA(probe_.file, static_cast<UINT>(k), t, sizeof t, MF_BYPOSITION);
+        probe_.after_info.push_back(item == 0 ? "-" : t);
+    }
     probe_.save_greyed = greyed(probe_.file, CMD_SAVE);
-    probe_.file2_greyed = greyed(probe_.file, CMD_FILE2);
     EndMenu();
 }
 
-// The File menu as the user opens it: recent files listed, unavailable items grey.
+// The File menu as the user opens it: the recent files there are, and no empty places for
+// more; unavailable items grey.
 TEST_F(ShellMainWindow, FileMenuShowsRecentFiles) {
-    std::string a = path("recent.vrn");
-    ASSERT_TRUE(file_save_document(a));
     ShowWindow(win_, SW_SHOWNORMAL);
     SetForegroundWindow(win_);
     pump(50);
     probe_ = {popup_holding(GetMenu(win_), CMD_NEW)};
     ASSERT_NE(probe_.file, nullptr);
-    SetTimer(win_, 77, 100, probe_open_menu);
     RECT r;
     GetWindowRect(win_, &r);
-    TrackPopupMenu(probe_.file, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + 4, r.top + 40, 0, win_, nullptr);
-    EXPECT_EQ(probe_.label1, "&1 " + a);
+    auto open_file_menu = [&] {
+        SetTimer(win_, 77, 100, probe_open_menu);
+        TrackPopupMenu(probe_.file, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + 4, r.top + 40, 0, win_, nullptr);
+    };
+    ASSERT_TRUE(file_recent_list().empty());
+    open_file_menu();
+    EXPECT_EQ(probe_.after_info, (std::vector<std::string>{"&Information...", "-", "E&xit"}));
+
+    std::string a = path("recent.vrn"), b = path("R&D.vrn");
+    ASSERT_TRUE(file_save_document(a));
+    open_file_menu();
+    EXPECT_EQ(probe_.after_info, (std::vector<std::string>{"&Information...", "-", "&1 " + a, "-", "E&xit"}));
     EXPECT_TRUE(probe_.save_greyed);
-    EXPECT_TRUE(probe_.file2_greyed);
+    ASSERT_TRUE(file_save_document(b));
+    open_file_menu();
+    EXPECT_EQ(probe_.after_info,
+              (std::vector<std::string>{"&Information...", "-", "&1 " + path("R&&D.vrn"), "&2 " + a, "-", "E&xit"}));
+    // The items run their files.
+    SendMessageA(win_, WM_COMMAND, CMD_FILE2, 0);
+    EXPECT_EQ(file_current_name(), a);
     ShowWindow(win_, SW_HIDE);
 }
 

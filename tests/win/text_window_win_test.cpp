@@ -12,6 +12,8 @@
 #include "app/file_win.h"
 #include "app/vorn6_win.h"
 #include "base/file.h"
+#include "base/file_save.h"
+#include "base/settings.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "bars/help_context.h"
@@ -504,6 +506,137 @@ TEST_F(TextWin, ClosingUnchangedWindowsStoresAndAsksNothing) {
     char title[MAX_PATH] = {};
     GetWindowTextA(w, title, sizeof title);
     EXPECT_NE(std::string(title).find("Copy Of Notes.txt"), std::string::npos) << title;
+}
+
+// Ctrl+S of a file window on a full disk gives the reason, as the document's save does; the text
+// stays in the window and the file on disk as it was.
+TEST_F(TextWin, SavingToAFullDiskSaysSoAndKeepsTheText) {
+    std::string name = path("notes.txt");
+    std::ofstream(name) << "first";
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    press_keys("xyz");
+    file_save_fail_writes(ERROR_DISK_FULL, 2);
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    file_save_fail_writes(0);
+    char reason[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_DISK_FULL, 0, reason,
+                   sizeof reason, nullptr);
+    std::string want = reason;
+    while (!want.empty() && (want.back() == '\n' || want.back() == '\r' || want.back() == '.')) want.pop_back();
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_EQ(Boxes::errors[0], "Saving " + name + "\n" + want);
+    EXPECT_EQ(text(w), "xyzfirst");
+    std::ifstream in(name);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "first");
+}
+
+// The dictionary setting names a folder: the dictionary editor says so instead of an unrelated
+// reason, and opens nothing.
+TEST_F(TextWin, ADictionarySettingNamingAFolderSaysSo) {
+    std::string folder = path("dictionaries");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    file_setting_set_text("CustDictionary", folder);
+    SendMessageA(win_, WM_COMMAND, CMD_DICT_EDITOR, 0);
+    pump(30);
+    file_setting_set_text("CustDictionary", "");
+    EXPECT_TRUE(tw_inst_.empty());
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find(folder + " is a folder, not a file."), std::string::npos) << Boxes::errors[0];
+}
+
+// Upper Case and Lower Case in a plain text window take the accented letters too.
+TEST_F(TextWin, CaseCommandsChangeAccentedLetters) {
+    std::string name = path("accents.txt");
+    std::ofstream(name, std::ios::binary) << "Caf\xe9 na\xefve \xe9t\xe9 \xfc" "ber \xe6sir";
+    ASSERT_TRUE(shell_hooks_.open_text_file(name));
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    SendMessageA(win_, WM_COMMAND, CMD_SELECT_ALL, 0);
+    SendMessageA(win_, WM_COMMAND, CMD_UPPER_CASE, 0);
+    EXPECT_EQ(text(w), "CAF\xc9 NA\xcfVE \xc9T\xc9 \xdc" "BER \xc6SIR");
+    SendMessageA(win_, WM_COMMAND, CMD_LOWER_CASE, 0);
+    EXPECT_EQ(text(w), "caf\xe9 na\xefve \xe9t\xe9 \xfc" "ber \xe6sir");
+    Boxes::answer = 2;
+}
+
+// A window closed while minimised keeps the place it had before, and adds no step when it opened
+// there; Esc and Ctrl+F4 close a focused text window from the keyboard.
+TEST_F(TextWin, MinimisedCloseKeepsThePlaceAndKeysClose) {
+    Key k = obj("Other", 0, "words");
+    activate(k);
+    SendMessageA(tw(), WM_CLOSE, 0, 0);   // the window's place is stored
+    pump(30);
+    const int32_t place = view_obj_get(k)->geom;
+    ASSERT_NE(place, 0);
+    activate(k);
+    ShowWindow(tw(), SW_MINIMIZE);
+    pump(20);
+    ASSERT_TRUE(IsIconic(tw()));
+    const uint64_t state = view_undo_state();
+    SendMessageA(tw(), WM_CLOSE, 0, 0);
+    pump(30);
+    EXPECT_TRUE(tw_inst_.empty());
+    EXPECT_EQ(view_obj_get(k)->geom, place);
+    EXPECT_EQ(view_undo_state(), state);
+
+    // Esc in the focused window closes it, as View's Close TextBox, TextWindows (Esc) does.
+    activate(k);
+    HWND w = tw();
+    SetFocus(w);
+    pump(20);
+    ASSERT_EQ(GetFocus(), w);
+    wt::key(VK_ESCAPE);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(tw_inst_.empty());
+
+    // Ctrl+F4 closes the focused window only.
+    Key second = obj("Second", 0, "more");
+    menu_check(CMD_MULTI_WINDOWS, 1);
+    activate(second);
+    activate(k);
+    menu_check(CMD_MULTI_WINDOWS, 0);
+    ASSERT_EQ(tw_inst_.size(), 2u);
+    w = tw();
+    SetFocus(w);
+    pump(20);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    wt::key(VK_F4);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    ASSERT_EQ(tw_inst_.size(), 1u);
+    EXPECT_EQ(tw_inst_[0].key, second);
+}
+
+// An object's window closed by its close box stores the text and leaves the object marked, so
+// the arrow keys go on moving it.
+TEST_F(TextWin, ClosingAnObjectsWindowLeavesTheObjectMarked) {
+    Key k = obj("Alpha", 0, "words");
+    Key other = obj("Other", 0, "", 900, -100);
+    activate(k);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    type(w, "more ");
+    SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    pump(30);
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(view_undo_name(), "Change Text");
+    EXPECT_NE(view_obj_get(k)->ext, "words");
+    EXPECT_EQ(marked_obj_, std::vector<Key>{k});
+    SetFocus(view_inst_);
+    const int x = view_obj_get(k)->x;
+    wt::key(VK_RIGHT);
+    EXPECT_EQ(view_obj_get(k)->x, x + 10);
+    EXPECT_EQ(view_obj_get(other)->x, 900);
 }
 
 TEST_F(TextWin, CheckWhileTypingOnlyForKeysTypedIntoTheWindow) {

@@ -55,7 +55,6 @@ protected:
         MainWindowTest::SetUp();
         sbar_set_origin(1, 0, 0);
         sbar_cmd(kSbarZoom, kSbSet, 100);
-        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
         // Marked: two objects, the link between them and a shape; unmarked: an object between them.
         a_ = add("Alpha", -800, 400, 2);
         b_ = add("Beta", 800, -400, 12);
@@ -89,19 +88,7 @@ protected:
         InvalidateRect(view_inst_, nullptr, FALSE);
         UpdateWindow(view_inst_);
     }
-    // Ctrl+key as the message loop sees it: the accelerator table first.
-    void ctrl_key(UINT vk) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        const BYTE was = keys[VK_CONTROL];
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        MSG m{view_inst_, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
-        vorn_route_message(m, accel_);
-        keys[VK_CONTROL] = was;
-        SetKeyboardState(keys);
-        pump(20);
-    }
+    void ctrl_key(UINT vk) { wt::ctrl_key(vk, view_inst_); }
     // The window's pixels as they are now.
     std::unique_ptr<Pixels> screen() {
         RECT c;
@@ -139,7 +126,6 @@ protected:
         return p;
     }
 
-    HACCEL accel_ = nullptr;
     Key a_ = 0, b_ = 0, c_ = 0;
 };
 

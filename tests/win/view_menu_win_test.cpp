@@ -647,7 +647,8 @@ TEST_F(ViewMenu, PasteGoesWhereClickedOrBesideTheOriginal) {
     EXPECT_EQ(pasted->y, want.y);
 }
 
-// In a document without a background setting, new objects, links, shapes and points still show.
+// New objects, links, shapes and points show on the background: on its very colour (a document
+// without a background setting) and on one too close to theirs.
 TEST_F(ViewMenu, NewItemsShowOnABackgroundOfTheirColour) {
     view_doc().params.erase(1);
     tbar_set_current_color(view_param_get(1));
@@ -667,4 +668,19 @@ TEST_F(ViewMenu, NewItemsShowOnABackgroundOfTheirColour) {
     tbar_set_current_color(4);
     Key blue = add("Other colour", -300, 0);
     EXPECT_EQ(view_doc().obj(blue)->colour, 4);
+
+    // Blue on a navy background is too dark to read, though not the same colour: the new object
+    // and its link come out white.
+    view_doc().set_param(1, 1);
+    tbar_set_current_color(2);
+    paint();
+    SendMessageA(view_inst_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 300));
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    Key on_navy = textbox_inst_.k1;
+    textbox_close();
+    EXPECT_EQ(view_doc().obj(on_navy)->colour, 15);
+    marked_obj_ = {on_navy, other};
+    command(CMD_CONNECT);
+    ASSERT_EQ(view_doc().links.size(), 2u);
+    EXPECT_EQ(link_unpack(view_doc().links[1]).colour, 15);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,6 +29,22 @@ using wt::pump;
 
 void CALLBACK close_menu(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    EndMenu();
+}
+
+// The pop-up menu that was open: its first command and where it stood on the screen.
+struct OpenMenu {
+    UINT first = 0;
+    RECT rect{};
+} open_menu_;
+
+// Ends any menu, the menu bar's too, until it is killed, so no key can leave a test waiting.
+void CALLBACK note_and_close_menu(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND w = FindWindowA("#32768", nullptr); w && !open_menu_.first) {
+        auto menu = reinterpret_cast<HMENU>(SendMessageA(w, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        open_menu_.first = menu ? GetMenuItemID(menu, 0) : 0;
+        GetWindowRect(w, &open_menu_.rect);
+    }
     EndMenu();
 }
 
@@ -214,6 +231,58 @@ TEST_F(PopupCommands, CreateSubwindowOpensTheObjectsOwnText) {
     ASSERT_FALSE(tw_inst_.empty());
     EXPECT_EQ(tw_inst_.back().key, a_);
     EXPECT_EQ(tw_inst_.back().mode, 1);
+}
+
+// Shift+F10 and the Menu key open the marked item's own menu on it, as a right click on it
+// would, and its commands act on that item; with nothing marked, the background's menu.
+TEST_F(PopupCommands, TheKeyboardOpensTheMarkedItemsMenu) {
+    SetFocus(view_inst_);
+    auto by_keyboard = [&](UINT held, UINT vk) {
+        open_menu_ = {};
+        popup_menu_inst_.reset();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, note_and_close_menu);
+        if (held) wt::key_with(held, vk);
+        else wt::key(vk);
+        pump(100);
+        KillTimer(nullptr, timer);
+    };
+    auto at_point = [](const RECT& r, Pt d) {
+        POINT p{d.x, d.y};
+        ClientToScreen(view_inst_, &p);
+        return std::abs(r.left - p.x) <= 2 && std::abs(r.top - p.y) <= 2;
+    };
+    // The marked object's menu, at the object: Rename ID opens its box.
+    marked_obj_ = {b_};
+    by_keyboard(VK_SHIFT, VK_F10);
+    EXPECT_EQ(open_menu_.first, 12000u);
+    const ObjBox* box = box_of(view_painted_objects(), b_, 1);
+    ASSERT_NE(box, nullptr);
+    const Pt at = view_mapping().to_device({box->rect.left / 2 + box->rect.right / 2, box->rect.top / 2 + box->rect.bottom / 2});
+    EXPECT_TRUE(at_point(open_menu_.rect, at)) << open_menu_.rect.left << "," << open_menu_.rect.top;
+    ASSERT_TRUE(popup_menu_inst_.has_value());
+    SendMessageA(win_, WM_COMMAND, 10773, 0);
+    ASSERT_NE(textbox_inst_.win, nullptr);
+    EXPECT_EQ(textbox_inst_.k1, b_);
+    SendMessageA(win_, WM_COMMAND, CMD_CLOSE_WINDOWS, 0);
+    SetFocus(view_inst_);
+
+    // The marked link's: Reverse turns it.
+    marked_obj_.clear();
+    marked_link_ = {{a_, b_}};
+    by_keyboard(0, VK_APPS);
+    EXPECT_EQ(open_menu_.first, 10794u);
+    ASSERT_TRUE(popup_menu_inst_.has_value());
+    SendMessageA(win_, WM_COMMAND, 10799, 0);
+    EXPECT_TRUE(view_link_get(b_, a_));
+    EXPECT_FALSE(view_link_get(a_, b_));
+
+    // Nothing marked: the background's, in the middle of the window.
+    marked_link_.clear();
+    by_keyboard(0, VK_APPS);
+    EXPECT_EQ(open_menu_.first, 10804u);
+    RECT c;
+    GetClientRect(view_inst_, &c);
+    EXPECT_TRUE(at_point(open_menu_.rect, {c.right / 2, c.bottom / 2}));
 }
 
 TEST_F(PopupCommands, SlideshowMenuStepsAndShowsTheBlankPage) {

@@ -5,14 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <fstream>
 #include <string>
+#include <vector>
 
+#include "app/file_win.h"
 #include "bars/sbar.h"
 #include "bars/tbar.h"
 #include "base/globals_win.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "resources/ids.h"
 #include "view/view_win.h"
 #include "win/win_test_util.h"
@@ -122,4 +126,100 @@ TEST_F(ViewSize, ObjectsAtTheExtremesLeaveTheirNeighboursVisible) {
     EXPECT_EQ(pixel({300, -150}), white);
     EXPECT_EQ(view_obj_get(3)->x, INT_MAX);
     EXPECT_EQ(view_obj_get(4)->size, INT_MAX);
+}
+
+namespace {
+
+// The main window shown, so that keys reach the diagram through the focus.
+class RepeatedKeys : public wt::MainWindowTest {
+protected:
+    RepeatedKeys() : MainWindowTest("vorn_repeated_keys_test", SW_SHOWNORMAL) {}
+};
+
+// What a file holds as objects, in stored order.
+std::vector<Obj> objects_in_file(const std::string& name) {
+    std::string text, err;
+    Document d;
+    LoadError le;
+    EXPECT_TRUE(view_read_whole(name, text, nullptr));
+    EXPECT_TRUE(Document::from_text(text, d, le)) << le.message;
+    return d.objs;
+}
+
+}  // namespace
+
+// A document of more objects than keys, as old files may be, over 64 MB: Select All and an arrow
+// move every object once, Cut removes them all and stays undoable, a Paste that cannot key them
+// all pastes nothing, and the saved file holds every object as it was moved.
+TEST_F(RepeatedKeys, EveryMarkedObjectMovesAndComesBackFromACutAndIsSaved) {
+    const int kN = 70000;
+    std::vector<Obj> objs;
+    {
+        Document d;
+        for (int i = 0; i < kN; ++i) {
+            Obj o = object(static_cast<Key>(i % 65535 + 1), "Idea " + std::to_string(i), (i % 300) * 300, -(i / 300) * 200);
+            o.ext.assign(1000, static_cast<char>('a' + i % 26));
+            d.objs.push_back(std::move(o));
+        }
+        d.links.push_back(Link{1, 2, 0, 0, 0, 0, ""});
+        objs = d.objs;
+        std::ofstream(path("many.vrn"), std::ios::binary) << d.to_text();
+    }
+    ASSERT_EQ(file_open_document(path("many.vrn")), 1);
+    ASSERT_EQ(view_doc().objs.size(), size_t{kN});
+    ASSERT_EQ(view_doc().objs[65535].key, 1);  // keys repeat
+
+    SetFocus(view_inst_);
+    wt::key_with(VK_CONTROL, 'A');
+    wt::key(VK_RIGHT);
+    for (Obj& o : objs) o.x += 10;
+    EXPECT_TRUE(view_doc().objs == objs) << "each object moves once";
+
+    wt::key_with(VK_CONTROL, 'X');
+    EXPECT_TRUE(view_doc().objs.empty());
+    EXPECT_EQ(view_undo_name(), "Cut");
+    ASSERT_EQ(wt::Boxes::notes.size(), 1u);  // the move gave way to it
+    EXPECT_NE(wt::Boxes::notes[0].find("\"Cut\""), std::string::npos) << wt::Boxes::notes[0];
+
+    wt::key_with(VK_CONTROL, 'V');
+    ASSERT_EQ(wt::Boxes::notes.size(), 2u);
+    EXPECT_NE(wt::Boxes::notes[1].find("4465 of the 70000 objects do not fit"), std::string::npos) << wt::Boxes::notes[1];
+    EXPECT_TRUE(view_doc().objs.empty());
+
+    wt::key_with(VK_CONTROL, 'Z');
+    EXPECT_TRUE(view_doc().objs == objs);
+    ASSERT_TRUE(file_save_document(path("saved.vrn")));
+    const std::vector<Obj> saved = objects_in_file(path("saved.vrn"));
+    ASSERT_EQ(saved.size(), objs.size());
+    for (size_t i = 0; i < saved.size(); ++i)
+        if (!(saved[i] == objs[i])) FAIL() << "object " << i << " (" << saved[i].id << ") differs";
+    EXPECT_TRUE(wt::Boxes::errors.empty());
+}
+
+// With no memory to keep the step, Delete asks first, No being the default: No keeps every
+// object, Yes deletes them without Undo. (The copy Undo needs is larger than the heap has
+// room for without more address space.)
+TEST_F(RepeatedKeys, DeleteWithoutMemoryForUndoAsksFirst) {
+    const size_t kN = 120000;
+    Document d;
+    for (size_t i = 0; i < kN; ++i) d.objs.push_back(object(static_cast<Key>(i % 65535 + 1), "Idea " + std::to_string(i), static_cast<int>(i % 400) * 300, -static_cast<int>(i / 400) * 200));
+    view_use_document(std::move(d));
+    view_after_load();
+    SetFocus(view_inst_);
+    wt::key_with(VK_CONTROL, 'A');
+    for (int answer : {2, 1}) {
+        wt::Boxes::answer = answer;
+        {
+            wt::AddressSpaceTaken taken;
+            SendMessageA(GetFocus(), WM_KEYDOWN, VK_DELETE, 1);
+        }
+        wt::pump(20);
+        ASSERT_EQ(wt::Boxes::questions.size(), answer == 2 ? 1u : 2u);
+        EXPECT_NE(wt::Boxes::questions.back().find("\"Delete\""), std::string::npos) << wt::Boxes::questions.back();
+        EXPECT_EQ(wt::Boxes::default_no, answer == 2 ? 1 : 2);
+        EXPECT_EQ(view_doc().objs.size(), answer == 2 ? kN : 0u);
+        EXPECT_FALSE(view_can_undo());
+    }
+    EXPECT_TRUE(wt::Boxes::errors.empty()) << wt::Boxes::errors.front();
+    EXPECT_TRUE(wt::Boxes::notes.empty()) << wt::Boxes::notes.front();
 }

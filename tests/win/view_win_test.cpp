@@ -177,6 +177,23 @@ TEST_F(ViewWin, CreatesTheWindowAndFollowsTheMenuInItsLayout) {
     }
 }
 
+// Zoom Fit on objects at the edges of the coordinate range: the smallest zoom, never the largest
+// on one of them.
+TEST_F(ViewWin, ZoomFitAtTheCoordinateLimitGivesTheSmallestZoom) {
+    add("East", 2147483600, 0);
+    add("West", -2147483600, 0);
+    add("North", 0, 2147483600);
+    add("Mid", 0, 0);
+    paint();
+    ASSERT_EQ(view_send_user(36, 0), 0);  // what Zoom Fit sends the view
+    paint();
+    EXPECT_EQ(sbar_view_state().zoom, 1);
+    Pt mid = view_mapping().to_device({0, 0});
+    RECT c;
+    GetClientRect(view, &c);
+    EXPECT_NEAR(mid.x, c.right / 2, 2) << "centred between East and West";
+}
+
 TEST_F(ViewWin, PaintsObjectsLinksAndHandlesWhereTheMappingSays) {
     view_doc().set_param(1, 15);
     Key a = add("Alpha", -300, 0);

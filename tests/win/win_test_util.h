@@ -85,12 +85,42 @@ inline void key(UINT vk) {
     HWND to = GetFocus();
     EXPECT_NE(to, nullptr) << "no window has the keyboard focus";
     if (!to) return;
-    MSG down{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    // F10 comes as a system key, as the system sends it.
+    const bool sys = vk == VK_F10;
+    MSG down{to, static_cast<UINT>(sys ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, 1, GetTickCount(), {}};
     vorn_route_message(down, accel);
     pump(10);
     HWND now = GetFocus();
-    MSG up{now ? now : to, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
+    MSG up{now ? now : to, static_cast<UINT>(sys ? WM_SYSKEYUP : WM_KEYUP), vk, static_cast<LPARAM>(0xC0000001u), GetTickCount(), {}};
     vorn_route_message(up, accel);
+    pump(20);
+}
+
+// A key pressed while `held` (VK_CONTROL, VK_SHIFT ...) is down.
+inline void key_with(UINT held, UINT vk) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[held];
+    keys[held] = 0x80;
+    SetKeyboardState(keys);
+    key(vk);
+    GetKeyboardState(keys);
+    keys[held] = was;
+    SetKeyboardState(keys);
+}
+
+// Ctrl+key pressed on `to` as the message loop sees it: the accelerator table first.
+inline void ctrl_key(UINT vk, HWND to) {
+    static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    const BYTE was = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG m{to, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
+    vorn_route_message(m, accel);
+    keys[VK_CONTROL] = was;
+    SetKeyboardState(keys);
     pump(20);
 }
 
@@ -401,6 +431,74 @@ struct Boxes {
         return msg_set_hooks({note, error, ask, ask_no});
     }
 };
+
+// The program's own message boxes, shown for real while it lives and answered by their buttons
+// in the order `answer` asked for; the recorder again after. A box nobody waits for is answered
+// Cancel (or No) after three seconds and fails the test, so that it cannot hold it for ever.
+struct RealBoxes {
+    struct Reply {
+        std::string title;
+        int button;
+    };
+    static inline std::deque<Reply> replies;
+    static inline std::vector<std::string> asked, unexpected;  // "title: text" of each box
+    static inline int idle_ticks = 0;
+
+    static std::string text(HWND box) {
+        char t[2048] = {};
+        GetDlgItemTextA(box, 0xFFFF, t, sizeof t);
+        std::string s;
+        for (char c : std::string(t))
+            if (c != '\n') s += c;  // long paths are broken into lines
+        return s;
+    }
+    static BOOL CALLBACK first_box(HWND w, LPARAM lp) {
+        char cls[16] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND box = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), first_box, reinterpret_cast<LPARAM>(&box));
+        if (!box) return;
+        const std::string title = text_of(box);
+        if (!replies.empty() && replies.front().title == title) {
+            const int button = replies.front().button;
+            replies.pop_front();
+            idle_ticks = 0;
+            asked.push_back(title + ": " + text(box));
+            press(box, button);
+            return;
+        }
+        if (++idle_ticks < 60) return;
+        idle_ticks = 0;
+        unexpected.push_back(title + ": " + text(box));
+        press(box, GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO);
+    }
+
+    MsgHooks recorder;
+    UINT_PTR timer;
+    RealBoxes() {
+        replies.clear();
+        asked.clear();
+        unexpected.clear();
+        recorder = msg_set_hooks({});
+        vorn_install_message_boxes();
+        timer = SetTimer(nullptr, 0, 50, tick);
+    }
+    ~RealBoxes() {
+        KillTimer(nullptr, timer);
+        msg_set_hooks(recorder);
+        EXPECT_TRUE(replies.empty()) << "a box that was waited for never came: " << replies.front().title;
+        EXPECT_TRUE(unexpected.empty()) << unexpected.front();
+    }
+    RealBoxes(const RealBoxes&) = delete;
+    RealBoxes& operator=(const RealBoxes&) = delete;
+};
+// The next box (or file dialog) titled `title` is answered by its button `button`.
+inline void answer(const std::string& title, int button) { RealBoxes::replies.push_back({title, button}); }
 
 // The program's main window on a fresh test registry key, with a fresh temporary folder.
 class MainWindowTest : public testing::Test {
