@@ -374,8 +374,9 @@ void on_prefix_changed(HWND win) {
 
 void on_timer(HWND win) {
     KillTimer(win, kReanalyzeTimer);
-    // The text never changes under a running analysis: try again after it.
-    if (st_.processing) {
+    // The text never changes under a running analysis, nor the document under a dialog or a
+    // box: try again after them.
+    if (st_.processing || dlg_document_held()) {
         restart_timer(win);
         return;
     }
