@@ -31,7 +31,8 @@ namespace {
 
 std::vector<std::string> recent_;
 
-std::string current_display() { return file_current_name().empty() ? std::string(kUntitled) : file_current_name(); }
+// A new document lies in no folder yet.
+std::string current_display() { return file_is_untitled() ? std::string(kUntitled) : file_current_name(); }
 
 std::string default_dir() {
     auto cur = file_current();
@@ -47,13 +48,22 @@ std::string document_source(const std::string& name) {
     return name;
 }
 
+// An older ".ide" chosen where a ".vrn" of its name lies: the ".vrn" is what opened.
+void note_vrn_opened_for(const std::string& chosen, const std::string& vrn) {
+    if (file_ext(chosen) == ".ide" && file_exists(vrn))
+        msg_note(vrn + " was opened instead of " + file_name_part(chosen) +
+                 ": an older .ide file opens only where no .vrn of its name exists.");
+}
+
 bool starts_with_http(const std::string& name) {
     return util_lower(name.substr(0, 7)) == "http://";
 }
 
 // After a document became current.
-void document_opened(const std::string& name, bool record_history) {
-    file_set_current_name(name);
+void document_opened(const std::string& opened, bool record_history, bool untitled = false) {
+    // Names reach here lower-cased from links and lists; titles and questions show the disk's.
+    const std::string name = util_disk_case(opened);
+    file_set_current_name(name, untitled);
     view_after_load();
     view_undo_clear();
     file_clear_changed();  // after the history is cleared: the file is its starting point
@@ -92,10 +102,16 @@ bool save_as() {
         std::string name = ask_file_name(true, "Save As", "Vorn files (*.vrn)\0*.vrn\0All files (*.*)\0*.*\0",
                                          "vrn", initial);
         if (name.empty()) return false;
-        if (auto vrn = file_vrn_name_of(name)) return file_save_document(*vrn);
-        // Back to the dialog with the name, to mend its extension.
-        msg_error(name + "\nFile extension not valid");
         initial = name;
+        auto vrn = file_vrn_name_of(name);
+        if (!vrn) {
+            // Back to the dialog with the name, to mend its extension.
+            msg_error(name + "\nFile extension not valid");
+            continue;
+        }
+        // The dialog asked about the name typed, not about the one written.
+        if (util_lower(*vrn) != util_lower(name) && !file_may_replace(*vrn, "Save As")) continue;
+        return file_save_document(*vrn);
     }
 }
 
@@ -123,7 +139,9 @@ void cmd_open() {
     }
     auto vrn = file_vrn_name(name);
     // The save question was answered above.
-    if (vrn && file_load_document(*vrn)) document_opened(*vrn, true);
+    if (!vrn || !file_load_document(*vrn)) return;
+    document_opened(*vrn, true);
+    note_vrn_opened_for(name, *vrn);
 }
 
 void cmd_reload() {
@@ -197,8 +215,9 @@ bool has_file4() { return recent_.size() > 3; }
 void cmd_encrypt() {
     std::string name = ask_file_name(false, "Encrypt/Decrypt File", "All files (*.*)\0*.*\0", nullptr, "");
     if (name.empty()) return;
-    if (auto cur = file_current(); cur && util_lower(name) == cur->full && file_is_changed()) {
-        msg_error("Save or close " + name + " first");
+    // Its next Save would write it back in plain text.
+    if (!file_is_untitled() && util_lower(name) == util_lower(file_current_name())) {
+        msg_error(name + " is the open document: close it first (open another document or choose New).");
         return;
     }
     std::string password;
@@ -211,12 +230,15 @@ void cmd_encrypt() {
     }
     switch (done) {
     case CryptOutcome::refused:
-        msg_error(name + " is not a readable document, and this password does not decrypt it.\n"
+        msg_error(name + " does not read, and this password does not make it read (a wrong password?).\n"
                          "The file was left as it was.");
         break;
     case CryptOutcome::encrypted: msg_note("The file " + name + " was encrypted."); break;
     case CryptOutcome::decrypted: msg_note("The file " + name + " was decrypted."); break;
-    case CryptOutcome::either: msg_note("The file " + name + " was encrypted or decrypted."); break;
+    case CryptOutcome::either:
+        msg_note("The file " + name + " was encrypted or decrypted: a file of this kind cannot be checked, so a "
+                 "wrong password scrambles it further. The same password again undoes the change.");
+        break;
     }
 }
 
@@ -279,7 +301,7 @@ void file_set_title(const std::string& name) {
     if (!main_inst_) return;
     std::string n = name.empty() ? file_current_name() : name;
     // An untitled document lies in no folder yet; a file shows as its user named it.
-    if (n.empty() || file_lower(file_name_part(n)) == kUntitled) n = kUntitled;
+    if (n.empty() || (file_is_untitled() && n == file_current_name())) n = kUntitled;
     int depth = gosub_.empty() ? 0 : gosub_.front().depth;
     std::string t = file_title_text(n, file_is_changed(), view_text_param_get(22), depth);
     // Called after every edit: the caption is only redrawn when its text changes.
@@ -319,7 +341,9 @@ bool file_open_by_ext(const std::string& name) {
     }
     if (ext.empty() || ext == ".vrn" || ext == ".ide") {
         auto vrn = file_vrn_name(name);
-        return vrn && file_open_document(*vrn) == 1;
+        if (!vrn || file_open_document(*vrn) != 1) return false;
+        note_vrn_opened_for(name, *vrn);
+        return true;
     }
     return false;
 }
@@ -394,7 +418,7 @@ void file_new_document(const std::string& dir) {
     if (shell_hooks_.close_text_windows) shell_hooks_.close_text_windows();
     view_load_file("", &err);
     std::string name = (dir.empty() ? file_progdir_path() : dir) + kUntitled;
-    document_opened(name, true);
+    document_opened(name, true, true);
 }
 
 bool file_crypt_file(const std::string& name, const std::string& password, std::string* error, CryptOutcome* outcome) {
@@ -409,8 +433,7 @@ bool file_crypt_file(const std::string& name, const std::string& password, std::
         if (error) *error = missing ? "file not found" : "cannot read the file";
         return false;
     }
-    std::string ext = file_ext(name);
-    CryptOutcome done = view_crypt_text(data, *key, ext == ".vrn" || ext == ".ide");
+    CryptOutcome done = view_crypt_text(data, *key, name);
     if (outcome) *outcome = done;
     if (done == CryptOutcome::refused) return true;
     return view_write_replace(name, data, error);

@@ -16,6 +16,7 @@ namespace {
 
 std::string progdir_;
 std::string current_;
+bool untitled_ = false;
 bool locked_ = false;
 
 bool is_sep(char c) { return c == '\\' || c == '/'; }
@@ -88,6 +89,10 @@ bool file_exists(const std::string& name) {
     return !name.empty() && fs::is_regular_file(to_path(name), ec);
 }
 
+bool file_may_replace(const std::string& name, const std::string& title) {
+    return !file_exists(name) || msg_ask_default_no(name + " exists. Replace it?", title);
+}
+
 bool file_is_folder(const std::string& name) {
     std::error_code ec;
     return !name.empty() && fs::is_directory(to_path(name), ec);
@@ -100,7 +105,10 @@ std::string file_failed_text(const char* what, const std::string& name) {
 }
 
 const std::string& file_current_name() { return current_; }
-void file_set_current_name(const std::string& full_name) { current_ = full_name; }
+void file_set_current_name(const std::string& full_name, bool untitled) {
+    current_ = full_name;
+    untitled_ = untitled;
+}
 
 std::optional<CurrentFile> file_current() {
     if (current_.empty()) return std::nullopt;
@@ -108,7 +116,7 @@ std::optional<CurrentFile> file_current() {
     return CurrentFile{full, file_dir_part(full)};
 }
 
-bool file_is_untitled() { return current_.empty() || file_lower(file_name_part(current_)) == kUntitled; }
+bool file_is_untitled() { return current_.empty() || untitled_; }
 
 void file_set_locked(bool on) { locked_ = on; }
 bool file_locked() { return locked_; }

@@ -34,18 +34,25 @@ std::optional<std::string> file_vrn_name_of(std::string_view in);
 // The same with the error note "File extension not valid".
 std::optional<std::string> file_vrn_name(std::string_view in);
 bool file_exists(const std::string& name);
+// Before the program writes a file the user did not name as the document to save: true when
+// `name` does not exist, or the user answers Yes to "<name> exists. Replace it?" (titled
+// `title`, No the default button). The caller goes back to its choice on false.
+bool file_may_replace(const std::string& name, const std::string& title);
 bool file_is_folder(const std::string& name);
 // The message for a file that could not be read or written, `what` being "Loading %s" or
 // "Saving %s"; a name that is a folder's says so.
 std::string file_failed_text(const char* what, const std::string& name);
 
 // ---- The current document.
-// "" when none is current.
+// "" when none is current. A new document's name is "untitled.vrn" in the folder it was
+// started from, and it stays untitled until it is saved or another document opens: a real
+// file of that name is a document like any other.
 const std::string& file_current_name();
-void file_set_current_name(const std::string& full_name);
+void file_set_current_name(const std::string& full_name, bool untitled = false);
 struct CurrentFile { std::string full, dir; };
 // Lower-case full name and its directory; nullopt when no document is current.
 std::optional<CurrentFile> file_current();
+// No document, or a new one that has no file yet.
 bool file_is_untitled();
 
 // A run-time lock: no backups and no save question while set.

@@ -376,4 +376,28 @@ bool parse_all(std::string_view text, std::vector<Record>& out, ParseError* err)
     return true;
 }
 
+bool parse_keeping(std::string_view text, std::vector<Record>& out, std::vector<std::string>& refused, ParseError* err) {
+    const size_t first_out = out.size();
+    if (parse_all(text, out, err)) return true;
+    out.resize(first_out);
+    bool first = true;
+    uint32_t line_no = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        ++line_no;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const size_t before = out.size();
+        ParseError pe;
+        if (parse_all(line, out, &pe)) continue;
+        out.resize(before);
+        refused.emplace_back(line);
+        if (first && err) *err = {line_no, pe.message};
+        first = false;
+    }
+    return first;
+}
+
 }  // namespace rec

@@ -118,5 +118,10 @@ std::string escape(std::string_view s);
 
 // Reads a whole text into records; false with the error's line on malformed input.
 bool parse_all(std::string_view text, std::vector<Record>& out, ParseError* err = nullptr);
+// Reads what it can of a text whose records each take one line: a line the reader refuses is
+// kept whole in `refused` (without its line end), so that it can be written back as it was, and
+// the other lines are read. False, with the first refusal in `err`, when a line was refused.
+bool parse_keeping(std::string_view text, std::vector<Record>& out, std::vector<std::string>& refused,
+                   ParseError* err = nullptr);
 
 }  // namespace rec

@@ -44,6 +44,46 @@ void util_close_process(PROCESS_INFORMATION& pi) {
     pi.hProcess = pi.hThread = nullptr;
 }
 
+std::string util_disk_case(const std::string& name) {
+    auto is_sep = [](char c) { return c == '\\' || c == '/'; };
+    std::string out;
+    size_t at = 0;
+    if (name.size() >= 2 && name[1] == ':') {
+        const char d = name[0];
+        out = {d >= 'a' && d <= 'z' ? static_cast<char>(d - 'a' + 'A') : d, ':'};
+        at = 2;
+    } else if (name.size() >= 2 && is_sep(name[0]) && is_sep(name[1])) {
+        // A share's server and name are the network's, not a folder's.
+        size_t share = name.find_first_of("\\/", 2);
+        share = share == std::string::npos ? std::string::npos : name.find_first_of("\\/", share + 1);
+        if (share == std::string::npos) return name;
+        out = name.substr(0, share);
+        at = share;
+    }
+    while (at < name.size()) {
+        if (is_sep(name[at])) {
+            out += name[at++];
+            continue;
+        }
+        size_t end = name.find_first_of("\\/", at);
+        if (end == std::string::npos) end = name.size();
+        const std::string part = name.substr(at, end - at);
+        WIN32_FIND_DATAA fd;
+        HANDLE h = part == "." || part == ".." || part.find_first_of("*?") != std::string::npos
+                       ? INVALID_HANDLE_VALUE
+                       : FindFirstFileA((out + part).c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            FindClose(h);
+            // A short name's long form is another spelling, not another case.
+            out += lstrcmpiA(fd.cFileName, part.c_str()) == 0 ? std::string(fd.cFileName) : part;
+        } else {
+            out += part;
+        }
+        at = end;
+    }
+    return out;
+}
+
 std::optional<std::string> util_ansi_exact(const std::wstring& w) {
     if (w.empty()) return std::string();
     BOOL lost = FALSE;

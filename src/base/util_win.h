@@ -19,6 +19,11 @@ void util_play_error_wav();
 // the clipboard stops opening): those are left alone.
 void util_close_process(PROCESS_INFORMATION& pi);
 
+// `name` with each folder and file written as the disk has it (a drive letter in capitals);
+// parts that cannot be found stay as given. A name lower-cased for comparing shows as its user
+// wrote it again.
+std::string util_disk_case(const std::string& name);
+
 // The code page's exact spelling of `text`, or nullopt when a character has none.
 std::optional<std::string> util_ansi_exact(const std::wstring& text);
 // An ANSI text in the wide characters the W calls take.

@@ -213,8 +213,11 @@ void view_use_document(Document&& d) {
     for (auto hook : replaced_hooks_) hook();
 }
 
-CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name) {
-    auto readable = [](const std::string& t) {
+CryptOutcome view_crypt_text(std::string& data, uint16_t key, std::string_view name) {
+    const std::string ext = file_ext(name);
+    const bool document = ext == ".vrn" || ext == ".ide";
+    auto readable = [document](const std::string& t) {
+        if (!document) return !view_text_looks_encrypted(t);
         Document d;
         LoadError err;
         return Document::from_text(t, d, err);
@@ -229,8 +232,8 @@ CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name
         data.swap(out);
         return CryptOutcome::decrypted;
     }
-    // A document the password does not open: scrambling it once more would bury it deeper.
-    if (document_name) return CryptOutcome::refused;
+    // A wrong password: scrambling it once more would bury it deeper.
+    if (document || ext == ".txt" || ext == ".rtf") return CryptOutcome::refused;
     data.swap(out);
     return CryptOutcome::either;
 }

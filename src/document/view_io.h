@@ -73,13 +73,15 @@ bool view_write_replace(const std::string& name, std::string_view data, std::str
 // Reads a whole file; false when it cannot be opened (`missing` tells whether it does not exist).
 bool view_read_whole(const std::string& name, std::string& out, bool* missing = nullptr);
 
-// What Encrypt/Decrypt File did: a readable document is encrypted; an unreadable one that the
-// password turns into a document is decrypted; for other files the routine cannot tell.
+// What Encrypt/Decrypt File did: a file that reads (as a document, or as plain text) is
+// encrypted; one the password turns into such a file is decrypted; a file that neither reads
+// nor is made to read is `refused` when its name says what it should be, else (pictures and
+// other binary files, which cannot be judged) the routine runs and the outcome is `either`.
 enum class CryptOutcome { encrypted, decrypted, either, refused };
-// Applies the routine with `key` to `data`, except when a file that should be a document
-// (`document_name`: ".vrn" or ".ide") is unreadable before and after (a wrong password): then
-// `data` stays byte for byte as it was and the outcome is `refused`.
-CryptOutcome view_crypt_text(std::string& data, uint16_t key, bool document_name);
+// Applies the routine with `key` to `data`, the bytes of file `name` (judged by its extension:
+// ".vrn" and ".ide" as documents, ".txt" and ".rtf" as text); `refused` leaves `data` byte for
+// byte as it was.
+CryptOutcome view_crypt_text(std::string& data, uint16_t key, std::string_view name);
 // True when the text of a file that does not read as a document looks scrambled (bytes no
 // document holds), as an encrypted document does.
 bool view_text_looks_encrypted(std::string_view text);

@@ -105,7 +105,8 @@ std::vector<std::string> action_lines(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id) {
+std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id, std::string* error) {
+    if (error) error->clear();
     // Read as records, so that escaped quotes and parentheses inside texts are only text.
     rec::Reader r(file_text);
     rec::RecordView v;
@@ -115,6 +116,8 @@ std::optional<std::string> action_clone_text(std::string_view file_text, std::st
             if (v.arg(k).kind == rec::Kind::Str) return v.arg(k).text();
         return std::nullopt;
     }
+    // A damaged file hides what follows the damage: that is no missing ID.
+    if (r.failed() && error) *error = "line " + std::to_string(r.error().line) + ": " + r.error().message;
     return std::nullopt;
 }
 

@@ -36,7 +36,10 @@ std::string action_toggle_text(std::string_view text);
 std::vector<std::string> action_lines(std::string_view text);
 
 // Clone: the text the record of object `id` holds in a document's text; nullopt when absent.
-std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id);
+// When the text stops reading as records before `id` is met, `error` (if given) says where
+// ("line 3: ...") and stays empty otherwise.
+std::optional<std::string> action_clone_text(std::string_view file_text, std::string_view id,
+                                             std::string* error = nullptr);
 
 // DDE: 29 "service file"; 31 and 32 "service topic [command or item".
 struct DdeArg {

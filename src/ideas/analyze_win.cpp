@@ -419,15 +419,20 @@ void copy_output() {
 }
 
 void draft(HWND win) {
+    const std::string name = file_current_name();
+    const bool beside = !file_is_untitled() && file_ext(name) == ".vrn";
+    const std::string rtf = beside ? file_with_ext(name, ".rtf") : std::string();
+    // Asked while the Analyzer is open: No leaves everything as it was.
+    if (beside && !file_may_replace(rtf, "Draft")) return;
     DestroyWindow(win);
-    std::string name = file_current_name();
-    if (name.size() < 4) return;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ext != ".vrn") return;
+    if (!beside) {
+        msg_note("The document has no file yet, so the draft has no place beside it: nothing was written.\n"
+                 "Save the document, then Draft again.");
+        return;
+    }
     std::string err;
-    std::string rtf = name.substr(0, name.size() - 4) + ".rtf";
-    if (!view_save(rtf, &err)) dlg_error_msg("Saving %s", rtf);
+    if (view_save(rtf, &err)) msg_note("The draft was written to " + rtf);
+    else msg_error(err.empty() ? "Saving " + rtf : err);
 }
 
 void on_init(HWND win) {

@@ -50,14 +50,27 @@ bool is_str(const rec::Value& v) { return v.kind == rec::Kind::Str; }
 
 }  // namespace
 
+namespace {
+
+// Reads the lines that read; false with the first that did not in `err`.
+bool parse_lines(std::string_view text, std::vector<rec::Record>& recs, std::vector<std::string>& damaged,
+                 std::string* err) {
+    rec::ParseError pe;
+    if (rec::parse_keeping(text, recs, damaged, &pe)) return true;
+    if (err) *err = "line " + std::to_string(pe.line) + ": " + pe.message;
+    return false;
+}
+
+void write_damaged(std::string& out, const std::vector<std::string>& damaged) {
+    for (const auto& line : damaged) out += line + "\r\n";
+}
+
+}  // namespace
+
 bool clist_parse_index(std::string_view text, ClistIndex& out, std::string* err) {
     out = {};
     std::vector<rec::Record> recs;
-    rec::ParseError pe;
-    if (!rec::parse_all(text, recs, &pe)) {
-        if (err) *err = "line " + std::to_string(pe.line) + ": " + pe.message;
-        return false;
-    }
+    const bool whole = parse_lines(text, recs, out.damaged, err);
     for (auto& r : recs) {
         const auto& a = r.args;
         if (r.name == "index_" && a.size() == 4 && is_str(a[0]) && is_str(a[1]) && is_int(a[2]) && is_int(a[3])) {
@@ -69,7 +82,7 @@ bool clist_parse_index(std::string_view text, ClistIndex& out, std::string* err)
             out.others.push_back(std::move(r));
         }
     }
-    return true;
+    return whole;
 }
 
 std::string clist_write_index(const ClistIndex& idx) {
@@ -78,6 +91,7 @@ std::string clist_write_index(const ClistIndex& idx) {
         rec::write(out, {"index_", {e.file, e.desc, static_cast<int>(e.topics), static_cast<int>(e.extra)}});
     for (const auto& t : idx.topics) rec::write(out, {"topic_", {t.first, t.second}});
     for (const auto& r : idx.others) rec::write(out, r);
+    write_damaged(out, idx.damaged);
     return out;
 }
 
@@ -131,14 +145,13 @@ const ClistEntry* clist_link(const ClistIndex& idx, std::string_view item) {
     return idx.by_desc(item);
 }
 
-bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, std::string* err) {
+bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, std::string* err,
+                        std::vector<std::string>* damaged) {
     out.clear();
     std::vector<rec::Record> recs;
-    rec::ParseError pe;
-    if (!rec::parse_all(text, recs, &pe)) {
-        if (err) *err = "line " + std::to_string(pe.line) + ": " + pe.message;
-        return false;
-    }
+    std::vector<std::string> bad;
+    const bool whole = parse_lines(text, recs, bad, err);
+    if (damaged) *damaged = std::move(bad);
     for (const auto& r : recs) {
         const auto& a = r.args;
         if (r.name != "checks_" || a.size() != 3 || !is_str(a[0]) || !is_int(a[1]) || a[2].kind != rec::Kind::List)
@@ -148,17 +161,27 @@ bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, st
             if (is_int(v) && v.i >= 0 && v.i < 1000000) c.items.push_back(static_cast<int>(v.i));
         if (!c.items.empty()) out.push_back(std::move(c));
     }
-    return true;
+    return whole;
 }
 
-std::string clist_write_checks(const std::vector<ClistChecks>& checks) {
+std::string clist_write_checks(const std::vector<ClistChecks>& checks, const std::vector<std::string>& damaged) {
     std::string out;
     for (const auto& c : checks) {
         if (c.items.empty()) continue;
         std::vector<rec::Value> items(c.items.begin(), c.items.end());
         rec::write(out, {"checks_", {c.file, c.day, rec::Value::list(std::move(items))}});
     }
+    write_damaged(out, damaged);
     return out;
+}
+
+std::vector<ClistChecks> clist_merge_checks(std::vector<ClistChecks> disk, const std::vector<ClistChecks>& ours,
+                                            const std::vector<std::string>& changed) {
+    for (const auto& file : changed) {
+        clist_drop_checks(disk, file);
+        if (const ClistChecks* c = clist_find_checks(ours, file); c && !c->items.empty()) disk.push_back(*c);
+    }
+    return disk;
 }
 
 const ClistChecks* clist_find_checks(const std::vector<ClistChecks>& checks, std::string_view file) {

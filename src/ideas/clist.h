@@ -27,6 +27,7 @@ struct ClistIndex {
     std::vector<ClistEntry> entries;
     std::vector<std::pair<int, std::string>> topics;  // (1..16, name), file order
     std::vector<rec::Record> others;                  // unknown records, written back as read
+    std::vector<std::string> damaged;                 // lines that did not read, written back as they were
 
     const ClistEntry* by_file(std::string_view file) const;  // compared lower-cased
     const ClistEntry* by_desc(std::string_view desc) const;
@@ -37,7 +38,8 @@ struct ClistIndex {
     void add_default_topics();
 };
 
-// Reads an index; false with `err` set on a broken file (the index is then empty).
+// Reads an index; a line that does not read is kept in `damaged` and the others are read:
+// false, with `err` naming the first such line.
 bool clist_parse_index(std::string_view text, ClistIndex& out, std::string* err = nullptr);
 std::string clist_write_index(const ClistIndex& idx);
 
@@ -67,8 +69,14 @@ struct ClistChecks {
     std::vector<int> items;
     bool operator==(const ClistChecks&) const = default;
 };
-bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, std::string* err = nullptr);
-std::string clist_write_checks(const std::vector<ClistChecks>& checks);
+// Reads check states as the index is read; lines that do not read go to `damaged` when given.
+bool clist_parse_checks(std::string_view text, std::vector<ClistChecks>& out, std::string* err = nullptr,
+                        std::vector<std::string>* damaged = nullptr);
+std::string clist_write_checks(const std::vector<ClistChecks>& checks, const std::vector<std::string>& damaged = {});
+// What to write when the file holds `disk` now (another running copy may have written it): its
+// records, with those of the checklists in `changed` taken from `ours` (none when ours has none).
+std::vector<ClistChecks> clist_merge_checks(std::vector<ClistChecks> disk, const std::vector<ClistChecks>& ours,
+                                            const std::vector<std::string>& changed);
 // Replaces the record of `file` by one at the end; drops every record with no ticks.
 void clist_record_checks(std::vector<ClistChecks>& checks, const std::string& file, int32_t day,
                          const std::vector<int>& items);

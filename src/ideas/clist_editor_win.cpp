@@ -17,8 +17,8 @@ void clist_editor_open(HWND parent);
 namespace {
 
 std::string chosen_;                  // file shown in the editor
-std::vector<std::pair<std::string, std::string>> descs_at_open_;  // (file, description)
-std::vector<ClistChecks> checks_kept_;  // restored by Cancel
+ClistIndex at_open_;                  // the index as the editor found it
+std::vector<std::string> deleted_;    // checklists whose ticks go with Save Changes
 bool filling_ = false;
 
 std::string combo_sel(HWND win) {
@@ -116,8 +116,8 @@ INT_PTR CALLBACK add_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 // Items that link to a renamed checklist name its new description, in every list of the index.
 void follow_renames() {
     std::vector<std::pair<std::string, std::string>> renames;
-    for (const auto& [file, old] : descs_at_open_)
-        if (const ClistEntry* e = clist_index().by_file(file); e && e->desc != old) renames.emplace_back(old, e->desc);
+    for (const auto& was : at_open_.entries)
+        if (const ClistEntry* e = clist_index().by_file(was.file); e && e->desc != was.desc) renames.emplace_back(was.desc, e->desc);
     if (renames.empty()) return;
     for (const auto& e : clist_index().entries) {
         auto path = clist_file_of(e.desc);
@@ -140,16 +140,31 @@ bool save(HWND win) {
         SetFocus(GetDlgItem(win, IDC_CLED_DESC));
         return false;
     }
-    for (int i = 0; i < 16; ++i) idx.set_topic(i + 1, dlg_get_text(win, IDC_CLED_NAME1 + i));
     std::string path = clist_index_path();
+    if (clist_index_unread()) {
+        msg_error(path + " could not be read, so it is not written over: nothing was saved.");
+        return false;
+    }
+    for (int i = 0; i < 16; ++i) idx.set_topic(i + 1, dlg_get_text(win, IDC_CLED_NAME1 + i));
     std::string reason;
     if (!file_write_replace(path, clist_write_index(idx), &reason)) {
         dlg_error_msg("Saving %s", path);
         return false;
     }
     follow_renames();
+    for (const auto& file : deleted_) clist_forget_checks(file);
+    deleted_.clear();
     clist_write_check_states();
     return true;
+}
+
+// Edits not yet saved: checklists added, removed or described anew, topic names retyped.
+bool has_edits(HWND win) {
+    store_edits(win);
+    if (clist_index().entries != at_open_.entries) return true;
+    for (int i = 0; i < 16; ++i)
+        if (dlg_get_text(win, IDC_CLED_NAME1 + i) != clist_topic_label(at_open_, i + 1, false)) return true;
+    return false;
 }
 
 void on_command(HWND win, int id, int code) {
@@ -173,7 +188,7 @@ void on_command(HWND win, int id, int code) {
     case IDC_CLED_DELETE:
         if (!chosen_.empty() && msg_ask_yes_no_cancel("Delete " + chosen_ + " ?", "Delete Checklist") == 1) {
             std::erase_if(clist_index().entries, [](const ClistEntry& e) { return e.file == chosen_; });
-            clist_drop_checks(clist_checks(), chosen_);
+            deleted_.push_back(chosen_);
             chosen_.clear();
             build(win);
         }
@@ -186,10 +201,15 @@ void on_command(HWND win, int id, int code) {
                 msg_note("File not found: " + file);
                 break;
             }
+            if (has_edits(win)) {
+                int a = msg_ask_yes_no_cancel("Save the changes to the checklist index before editing " + file + "?",
+                                              "Checklist Editor");
+                if (a == 3 || (a == 1 && !save(win))) break;
+            }
             EndDialog(win, IDCANCEL);
             clist_drop_index();
             // Its item positions may change.
-            clist_drop_checks(clist_checks(), file);
+            clist_forget_checks(file);
             clist_write_check_states();
             if (shell_hooks_.tw_open) shell_hooks_.tw_open(0, *found, 3);
         }
@@ -200,7 +220,6 @@ void on_command(HWND win, int id, int code) {
         break;
     case IDCANCEL:
         clist_drop_index();
-        clist_checks() = checks_kept_;
         EndDialog(win, IDCANCEL);
         break;
     default:
@@ -214,10 +233,9 @@ INT_PTR CALLBACK dlg_checklist_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM) 
     case WM_INITDIALOG:
         dlg_on_create(win, IDD_CLIST_EDITOR, 0);
         clist_set_editing(true);
-        checks_kept_ = clist_checks();
+        deleted_.clear();
         chosen_ = clist_curr_file();
-        descs_at_open_.clear();
-        for (const auto& e : clist_index().entries) descs_at_open_.emplace_back(e.file, e.desc);
+        at_open_ = clist_index();
         build(win);
         return TRUE;
     case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;

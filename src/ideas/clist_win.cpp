@@ -27,8 +27,10 @@ namespace {
 struct State {
     std::optional<ClistIndex> index;
     std::string index_path;
+    bool index_unread = false;  // the file is there but could not be read: never written over
     bool checks_loaded = false;
     std::vector<ClistChecks> checks;
+    std::vector<std::string> checks_changed;  // checklists whose ticks this run changed, unwritten
     std::string checks_path;
     std::string curr_file;
     std::vector<std::pair<std::string, int>> back;  // oldest first
@@ -38,6 +40,9 @@ struct State {
     int title_lists = 0;   // checklists listed when the shown one was chosen
 };
 State st_;
+
+// Lines that do not read stay in the file, so the user's ticks and lists are never lost to a typo.
+const char kKeptAsItWas[] = "what did not read stays in the file as it was.";
 
 std::string checks_file() { return st_.checks_path.empty() ? file_progdir_path("vorn2001.chk") : st_.checks_path; }
 
@@ -76,8 +81,7 @@ void update_title(HWND win) {
 }
 
 void record_checks(HWND win) {
-    if (st_.curr_file.empty()) return;
-    clist_record_checks(clist_checks(), st_.curr_file, today(), selected(win));
+    if (!st_.curr_file.empty()) clist_set_checks(st_.curr_file, selected(win));
 }
 
 void show_file(HWND win, const std::string& file) {
@@ -267,6 +271,8 @@ INT_PTR CALLBACK dlg_clist_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         st_.dlg = win;
         dlg_on_create(win, IDD_CLIST, 1);
         clist_index();
+        // Ticks another running copy wrote since are shown; this run's unwritten ones stay.
+        if (st_.checks_changed.empty()) st_.checks_loaded = false;
         clist_checks();
         util_random_seed();
         build(win);
@@ -303,10 +309,11 @@ ClistIndex& clist_index() {
         st_.index.emplace();
         st_.index_path = path;
         file_create_if_missing(st_.index_path, "");
-        if (auto text = file_read_text(st_.index_path)) {
-            std::string err;
-            if (!clist_parse_index(*text, *st_.index, &err)) dlg_error_msg("Loading %s", st_.index_path + " (" + err + ")");
-        }
+        auto text = file_read_text(st_.index_path);
+        st_.index_unread = !text;
+        std::string err;
+        if (text && !clist_parse_index(*text, *st_.index, &err))
+            dlg_error_msg("Loading %s", st_.index_path + " (" + err + ")\nThe other lines were read; " + kKeptAsItWas);
     }
     return *st_.index;
 }
@@ -323,26 +330,50 @@ std::vector<ClistChecks>& clist_checks() {
     if (!st_.checks_loaded) {
         st_.checks_loaded = true;
         std::string name = checks_file();
+        st_.checks.clear();
         if (file_exists(name)) {
-            auto text = file_read_text(name);
             std::string err;
-            if (!text || !clist_parse_checks(*text, st_.checks, &err)) {
-                st_.checks.clear();
-                if (text) dlg_error_msg("Loading %s", name + " (" + err + ")");
-            }
+            if (auto text = file_read_text(name); text && !clist_parse_checks(*text, st_.checks, &err))
+                dlg_error_msg("Loading %s", name + " (" + err + ")\nThe other lines were read; " + kKeptAsItWas);
         }
     }
     return st_.checks;
 }
 
+void clist_set_checks(const std::string& file, const std::vector<int>& items) {
+    const ClistChecks* had = clist_find_checks(clist_checks(), file);
+    if (had ? had->items == items : items.empty()) return;
+    clist_record_checks(clist_checks(), file, today(), items);
+    if (std::find(st_.checks_changed.begin(), st_.checks_changed.end(), util_lower(file)) == st_.checks_changed.end())
+        st_.checks_changed.push_back(util_lower(file));
+}
+
+void clist_forget_checks(const std::string& file) { clist_set_checks(file, {}); }
+
 bool clist_write_check_states() {
+    if (st_.checks_changed.empty()) return true;
+    // Another running copy may have written ticks of other checklists since: the file is read
+    // again and only the checklists changed here are replaced.
+    const std::string name = checks_file();
+    std::vector<ClistChecks> disk;
+    std::vector<std::string> damaged;
+    if (file_exists(name)) {
+        auto text = file_read_text(name);
+        if (!text) return false;  // told by the read; a file that did not read is not written over
+        clist_parse_checks(*text, disk, nullptr, &damaged);
+    }
+    auto merged = clist_merge_checks(std::move(disk), clist_checks(), st_.checks_changed);
     std::string reason;
-    if (!file_write_replace(checks_file(), clist_write_checks(clist_checks()), &reason)) {
-        dlg_error_msg("Saving %s", checks_file());
+    if (!file_write_replace(name, clist_write_checks(merged, damaged), &reason)) {
+        dlg_error_msg("Saving %s", name);
         return false;
     }
+    st_.checks = std::move(merged);
+    st_.checks_changed.clear();
     return true;
 }
+
+bool clist_index_unread() { return st_.index && st_.index_unread; }
 
 std::string& clist_curr_file() { return st_.curr_file; }
 
@@ -350,6 +381,7 @@ void clist_set_checks_path(const std::string& path) {
     st_.checks_path = path;
     st_.checks_loaded = false;
     st_.checks.clear();
+    st_.checks_changed.clear();
 }
 
 std::optional<std::string> clist_read_list(const std::string& path, bool tell_cut) {

@@ -31,9 +31,14 @@ void clist_release_index();
 void clist_set_editing(bool on);
 // Full path of the index file of setting 16.
 std::string clist_index_path();
-// The check states (loaded on first use) and writing them.
+// The check states (loaded on first use), changing them, and writing them: the file is read
+// again first and only the checklists whose ticks this run changed are replaced.
 std::vector<ClistChecks>& clist_checks();
+void clist_set_checks(const std::string& file, const std::vector<int>& items);
+void clist_forget_checks(const std::string& file);
 bool clist_write_check_states();
+// The index file is there but could not be read: it must not be written over.
+bool clist_index_unread();
 // The checklist shown now.
 std::string& clist_curr_file();
 // Tests point the check-state file elsewhere ("" restores "vorn2001.chk" in the program's folder).

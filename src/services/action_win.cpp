@@ -277,7 +277,12 @@ bool clone_from_file(Key key, const std::string& ext) {
     if (!path) return false;
     auto text = file_read_text(*path);
     if (!text) return false;
-    auto found = action_clone_text(*text, view_obj_id(key).value_or(""));
+    std::string unreadable;
+    auto found = action_clone_text(*text, view_obj_id(key).value_or(""), &unreadable);
+    if (!found && !unreadable.empty()) {
+        msg_error("Loading " + *path + "\n" + unreadable);
+        return false;
+    }
     if (!found) {
         dlg_error_msg("ID not found in %s", ext, 0);
         return false;

@@ -97,10 +97,12 @@ bool region_marked() {
     return s && (s->left != s->right || s->top != s->bottom);
 }
 
+// The current document's folder as its user wrote it; "" without one.
+std::string doc_dir() { return file_dir_part(file_current_name()); }
+
 void capture_filename(HWND win) {
-    auto cur = file_current();
-    if (!cur) return;
-    const std::string name = gbrows_capture_filename_for(cur->full, dlg_get_text(win, IDC_CAP_FORMAT));
+    if (file_current_name().empty()) return;
+    const std::string name = gbrows_capture_filename_for(file_current_name(), dlg_get_text(win, IDC_CAP_FORMAT));
     SetDlgItemTextA(win, IDC_CAP_NAME, name.c_str());
     dlg_enable(win, IDC_CAP_NAME, !dlg_is_checked(win, IDC_CAP_CLIPBOARD));
 }
@@ -171,6 +173,12 @@ INT_PTR CALLBACK dlg_capture_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             ch->source = dlg_is_checked(win, IDC_CAP_REGION) ? IDC_CAP_REGION : IDC_CAP_WINDOW;
             for (int d : {IDC_CAP_CLIPBOARD, IDC_CAP_DESKTOP, IDC_CAP_CURRENT, IDC_CAP_PREVIEW})
                 if (dlg_is_checked(win, d)) ch->dest = d;
+            // Asked while the choices can still change; the preview file is the program's own.
+            if (ch->dest == IDC_CAP_DESKTOP || ch->dest == IDC_CAP_CURRENT) {
+                std::string target = gbrows_capture_path(ch->dest, ch->name, ch->dest == IDC_CAP_DESKTOP ? desktop_dir() : "",
+                                                          doc_dir(), "");
+                if (!ch->name.empty() && !target.empty() && !file_may_replace(target, "Capture Picture")) return TRUE;
+            }
             EndDialog(win, IDOK);
             return TRUE;
         }
@@ -352,8 +360,7 @@ bool gbrows_capture_store(int dest, const std::string& name, HGLOBAL pic) {
         if (!ok) GlobalFree(copy);
         return ok;
     }
-    std::string doc_dir;
-    if (auto cur = file_current()) doc_dir = cur->dir;
+    const std::string folder = doc_dir();
     std::string prog = file_progdir_path();
     if (dest == IDC_CAP_PREVIEW && !dir_writable(prog)) {
         char tmp[MAX_PATH] = {};
@@ -361,7 +368,7 @@ bool gbrows_capture_store(int dest, const std::string& name, HGLOBAL pic) {
         prog = tmp;
     }
     const std::string desktop = dest == IDC_CAP_DESKTOP ? desktop_dir() : std::string();
-    if (dest == IDC_CAP_CURRENT && doc_dir.empty()) {
+    if (dest == IDC_CAP_CURRENT && folder.empty()) {
         msg_note("There is no current document: the picture was not saved");
         return false;
     }
@@ -373,7 +380,7 @@ bool gbrows_capture_store(int dest, const std::string& name, HGLOBAL pic) {
         msg_note("Type a file name for the picture");
         return false;
     }
-    const std::string path = gbrows_capture_path(dest, name.empty() ? ".bmp" : name, desktop, doc_dir, prog);
+    const std::string path = gbrows_capture_path(dest, name.empty() ? ".bmp" : name, desktop, folder, prog);
     pict_save(pic, path);
     if (dest == IDC_CAP_PREVIEW) action_do(39, 0, path);
     return true;

@@ -25,7 +25,8 @@ bool tw_write_file(const std::string& name, std::string_view data);
 // While it lives, the marking is set aside: a text stored, while its window stays open or as it
 // closes, leaves what the user marked as it was.
 struct TwKeepMarks {
-    std::vector<Key> objs = marked_obj_, shapes = marked_shape_;
+    MarkedObjs objs = marked_obj_;
+    std::vector<Key> shapes = marked_shape_;
     std::vector<MarkedLink> links = marked_link_;
     ~TwKeepMarks() {
         marked_obj_ = objs;

@@ -17,14 +17,13 @@
 
 namespace {
 
-// Asks for the name to export to; "" when the user cancels.
-std::string ask_name(const char* title, const char* filter, const char* ext) {
+// Asks for the name to export to, starting from `start` (else the document's name); "" when the
+// user cancels.
+std::string ask_name(const char* title, const char* filter, const char* ext, std::string start = {}) {
     char name[MAX_PATH] = {};
-    std::string start = file_current_name();
-    if (!start.empty()) {
-        start = file_with_ext(file_name_part(start), std::string(".") + ext);
-        lstrcpynA(name, start.c_str(), MAX_PATH);
-    }
+    if (start.empty() && !file_current_name().empty())
+        start = file_with_ext(file_name_part(file_current_name()), std::string(".") + ext);
+    lstrcpynA(name, start.c_str(), MAX_PATH);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = main_inst_;
@@ -37,6 +36,9 @@ std::string ask_name(const char* title, const char* filter, const char* ext) {
     if (!GetSaveFileNameA(&ofn)) return {};
     return name;
 }
+
+// GIF: every browser shows it, and a diagram's few flat colours keep it exact.
+std::string picture_of(const std::string& page) { return file_with_ext(page, ".gif"); }
 
 // The diagram as the window shows it, as the bytes of a 24-bit .bmp file.
 std::string picture_bmp(const ViewMapping& m) {
@@ -93,8 +95,7 @@ bool view_export_html_to(const std::string& page, std::string* error) {
         if (error) *error = "Saving " + page + "\nThe picture of the diagram could not be made";
         return false;
     }
-    // GIF: every browser shows it, and a diagram's few flat colours keep it exact.
-    const std::string image = file_with_ext(page, ".gif");
+    const std::string image = picture_of(page);
     const int level = sbar_view_state().level;
     std::vector<MapArea> areas;
     for (const ObjBox& b : view_painted_objects()) {
@@ -129,8 +130,12 @@ bool view_export_html_to(const std::string& page, std::string* error) {
 
 void view_export_html() {
     if (!view_inst_) return;
-    std::string page = ask_name("Export HTML", "Web page (*.htm)\0*.htm;*.html\0All files (*.*)\0*.*\0", "htm");
-    if (page.empty()) return;
+    std::string page;
+    do {
+        page = ask_name("Export HTML", "Web page (*.htm)\0*.htm;*.html\0All files (*.*)\0*.*\0", "htm", page);
+        if (page.empty()) return;
+        // The dialog asked about the page; the picture beside it is asked about here.
+    } while (!file_may_replace(picture_of(page), "Export HTML"));
     std::string error;
     if (!view_export_html_to(page, &error)) msg_error(error);
 }

@@ -814,23 +814,21 @@ void view_context_menu(HWND win, int screen_x, int screen_y) {
     auto middle = [](const Rc& r) { return Pt{r.left / 2 + r.right / 2, r.top / 2 + r.bottom / 2}; };
     if (!marked_obj_.empty()) {
         menu_id = IDM_POP_OBJECT;
-        src = PopupSource{static_cast<int16_t>(marked_obj_.front()), 0};
+        src = PopupSource{marked_obj_.front(), 0};
         if (const ObjBox* b = box_of(view_painted_objects(), marked_obj_.front(), level)) at = middle(b->rect);
     } else if (!marked_shape_.empty()) {
         menu_id = IDM_POP_SHAPE;
-        src = PopupSource{static_cast<int16_t>(marked_shape_.front()), 0};
+        src = PopupSource{marked_shape_.front(), 0};
         if (auto sh = view_shape_get(marked_shape_.front())) at = middle(Rc{sh->left, sh->top, sh->right, sh->bottom});
     } else if (!marked_link_.empty()) {
         menu_id = IDM_POP_LINK;
         const MarkedLink l = marked_link_.front();
-        src = PopupSource{static_cast<int16_t>(l.from), static_cast<int16_t>(l.to)};
+        src = PopupSource{l.from, l.to};
         for (const LinkPath& path : view_painted_links())
             if (path.from == l.from && path.to == l.to && !path.pts.empty()) at = path.pts[path.pts.size() / 2];
     }
     popup_point_ = at;
-    if (!src)
-        src = PopupSource{static_cast<int16_t>(std::clamp(at.x, -32768, 32767)),
-                          static_cast<int16_t>(std::clamp(at.y, -32768, 32767))};
+    if (!src) src = PopupSource{at.x, at.y};
     if (menu_checked(CMD_SLIDESHOW)) menu_id = IDM_POP_SLIDESHOW;
     // An item scrolled out of sight has its menu in the middle of the window.
     Pt d = m.to_device(at);

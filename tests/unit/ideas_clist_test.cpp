@@ -31,11 +31,44 @@ TEST(Clist, IndexReadsLowerCasesAndWritesBackUnknownRecords) {
     ASSERT_EQ(again.others.size(), 2u);  // keep_ and the out-of-range topic survive
     EXPECT_EQ(again.others[0].name, "keep_");
 
+}
+
+// One damaged line costs nothing: the other records read, and the line is written back as it was.
+TEST(Clist, ADamagedLineKeepsTheOtherRecordsAndIsWrittenBackAsItWas) {
     std::string err;
     ClistIndex broken;
-    EXPECT_FALSE(clist_parse_index("index_(\"a.l\",\"A\",1,0)\nindex_(\"b.l\n", broken, &err));
-    EXPECT_TRUE(broken.entries.empty());
-    EXPECT_NE(err.find("line 2"), std::string::npos);
+    EXPECT_FALSE(clist_parse_index("index_(\"a.l\",\"A\",1,0)\r\nindex_(\"b.l\r\ntopic_(3,\"Risks\")\r\nindex_(\"c.l\",\"C\",0,0)\r\n",
+                                   broken, &err));
+    EXPECT_NE(err.find("line 2"), std::string::npos) << err;
+    ASSERT_EQ(broken.entries.size(), 2u);
+    EXPECT_EQ(broken.entries[1].file, "c.l");
+    EXPECT_EQ(broken.topic_name(3), "Risks");
+    EXPECT_EQ(broken.damaged, std::vector<std::string>{"index_(\"b.l"});
+    broken.entries.push_back({"new.l", "New list", 0, 0});
+    const std::string written = clist_write_index(broken);
+    EXPECT_NE(written.find("\r\nindex_(\"b.l\r\n"), std::string::npos) << written;
+    ClistIndex again;
+    EXPECT_FALSE(clist_parse_index(written, again));
+    EXPECT_EQ(again.entries.size(), 3u);
+
+    std::vector<ClistChecks> checks;
+    std::vector<std::string> damaged;
+    EXPECT_FALSE(clist_parse_checks("checks_(\"a.l\",1,[0])\ncheks_(\"b.l\",1,[1\nchecks_(\"c.l\",2,[2,3])\n", checks, &err,
+                                    &damaged));
+    EXPECT_EQ(checks, (std::vector<ClistChecks>{{"a.l", 1, {0}}, {"c.l", 2, {2, 3}}}));
+    EXPECT_EQ(clist_write_checks(checks, damaged),
+              "checks_(\"a.l\",1,[0])\r\nchecks_(\"c.l\",2,[2,3])\r\ncheks_(\"b.l\",1,[1\r\n");
+}
+
+// Two running copies: each writes only the checklists it changed over what the file holds now.
+TEST(Clist, MergingKeepsTheTicksAnotherCopyWrote) {
+    const std::vector<ClistChecks> disk = {{"a.l", 5, {1}}, {"b.l", 5, {2}}, {"c.l", 5, {3}}};
+    const std::vector<ClistChecks> ours = {{"a.l", 1, {9}}, {"b.l", 6, {4, 5}}};  // a.l as read long ago
+    EXPECT_EQ(clist_merge_checks(disk, ours, {"b.l"}),
+              (std::vector<ClistChecks>{{"a.l", 5, {1}}, {"c.l", 5, {3}}, {"b.l", 6, {4, 5}}}));
+    // Ticks cleared here go; a checklist new to the file comes in.
+    EXPECT_EQ(clist_merge_checks(disk, ours, {"c.l"}), (std::vector<ClistChecks>{{"a.l", 5, {1}}, {"b.l", 5, {2}}}));
+    EXPECT_EQ(clist_merge_checks({}, ours, {"a.l"}), (std::vector<ClistChecks>{{"a.l", 1, {9}}}));
 }
 
 TEST(Clist, TopicFilterListsSortedDescriptionsHoldingEveryTopic) {

@@ -91,7 +91,10 @@ TEST_F(ShellFile, CurrentDocumentResolvesRelativeNames) {
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0], "Filename is empty");
     EXPECT_FALSE(file_is_untitled());
+    // Untitled is what New makes, not a name: a real file may be called so.
     file_set_current_name("c:\\x\\untitled.vrn");
+    EXPECT_FALSE(file_is_untitled());
+    file_set_current_name("c:\\x\\untitled.vrn", true);
     EXPECT_TRUE(file_is_untitled());
 }
 

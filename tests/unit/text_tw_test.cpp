@@ -87,6 +87,16 @@ TEST(TextActionArgs, CloneTakesTheStringOfTheRecordWithThatId) {
                          "j_(2,\"Cl\",1,0,0,0,0,0,0,1,0,0,\"Budget (see \\\"plan\\\")\")\n";
     EXPECT_EQ(action_clone_text(tricky, "Cl"), "Budget (see \"plan\")");
     EXPECT_EQ(action_clone_text(tricky, "Note"), "see ,\"Cl\", here");
+    // A damage before the ID hides it: said with its line, unlike an ID that is not there.
+    std::string error = "stale";
+    EXPECT_EQ(action_clone_text(doc, "None", &error), std::nullopt);
+    EXPECT_EQ(error, "");
+    std::string damaged = "j_(1,\"Other\",1,0,0,0,0,0,0,1,0,0,\"x\")\nj_(2,\"Cut\",1,0\n" +
+                          std::string("j_(3,\"Goal\",1,0,0,0,0,0,0,1,0,0,\"found\")\n");
+    EXPECT_EQ(action_clone_text(damaged, "Goal", &error), std::nullopt);
+    EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
+    EXPECT_EQ(action_clone_text(damaged, "Other", &error), "x");
+    EXPECT_EQ(error, "");
 }
 
 TEST(TextActionArgs, DdeArguments) {

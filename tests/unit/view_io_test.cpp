@@ -432,20 +432,34 @@ TEST_F(ViewFiles, EncryptionTellsWhichWayAndLeavesADocumentAWrongPasswordCannotO
     const std::string doc = "j_(1,\"Plan\",1,10,20,2,0,161,100,1,0,0,\"\")\r\np_(350,20110)\r\n";
     const uint16_t right = *file_crypt_key("right"), wrong = *file_crypt_key("wrong");
     std::string data = doc;
-    EXPECT_EQ(view_crypt_text(data, right, true), CryptOutcome::encrypted);
+    EXPECT_EQ(view_crypt_text(data, right, "plan.vrn"), CryptOutcome::encrypted);
     const std::string sealed = data;
     EXPECT_NE(sealed, doc);
 
     // A wrong password would scramble it twice over: the bytes stay as they are.
-    EXPECT_EQ(view_crypt_text(data, wrong, true), CryptOutcome::refused);
+    EXPECT_EQ(view_crypt_text(data, wrong, "plan.vrn"), CryptOutcome::refused);
     EXPECT_EQ(data, sealed);
-    EXPECT_EQ(view_crypt_text(data, right, true), CryptOutcome::decrypted);
+    EXPECT_EQ(view_crypt_text(data, right, "plan.vrn"), CryptOutcome::decrypted);
     EXPECT_EQ(data, doc);
 
-    // Files of other kinds cannot be judged: the routine runs and says so.
-    std::string other("notes\0\x01\xff", 8);
+    // Text files are judged by what a plain text holds, whatever their name.
+    const std::string notes = "Meeting notes\r\n\tBudget: 1200\r\nCaf\xe9 at ten.\r\n";
+    for (const char* name : {"notes.TXT", "notes.rtf", "notes.dat"}) {
+        std::string t = notes;
+        EXPECT_EQ(view_crypt_text(t, right, name), CryptOutcome::encrypted) << name;
+        const std::string scrambled = t;
+        EXPECT_EQ(view_crypt_text(t, wrong, name), std::string(name) == "notes.dat" ? CryptOutcome::either : CryptOutcome::refused)
+            << name;
+        if (std::string(name) != "notes.dat") {
+            EXPECT_EQ(t, scrambled) << name;
+            EXPECT_EQ(view_crypt_text(t, right, name), CryptOutcome::decrypted) << name;
+            EXPECT_EQ(t, notes) << name;
+        }
+    }
+    // Binary files cannot be judged: the routine runs and says so.
+    std::string other("GIF89a\0\x01\xff", 9);
     const std::string before = other;
-    EXPECT_EQ(view_crypt_text(other, wrong, false), CryptOutcome::either);
+    EXPECT_EQ(view_crypt_text(other, wrong, "photo.gif"), CryptOutcome::either);
     EXPECT_NE(other, before);
 
     // Opening the sealed file says what it may be instead of naming a parse error.

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "bars/status.h"
 #include "bars/tbar.h"
@@ -170,6 +172,45 @@ TEST_F(TickerMain, ClipboardMessagesAndTheHistorySurviveARestart) {
     open_main();
     EXPECT_EQ(ticker_model().log(), "first\nFrom the Clipboard\nlater\n");
     EXPECT_TRUE(ticker_model().queue().empty());
+}
+
+// Lines of a text put on the clipboard by another program run past as blanks: the field shows
+// just what the same words with blanks in their place show.
+TEST_F(TickerMain, LineBreaksOfAClipboardMessageShowAsBlanks) {
+    // The title lines of Debian's copy of the GPL, as a text editor copies them.
+    std::istringstream gpl(read_file("Z:\\usr\\share\\common-licenses\\GPL-3"));
+    std::string line, text, blanks;
+    for (int k = 0; k < 3 && std::getline(gpl, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.empty()) continue;
+        text += (k ? "\r\n" : "") + line.substr(0, 12);
+        blanks += (k ? "  " : "") + line.substr(0, 12);
+        ++k;
+    }
+    ASSERT_GT(text.size(), 20u) << "no GPL-3 text";
+    auto shown = [&] {
+        for (int k = 0; k < 5; ++k) tick();
+        RECT r = field(kStMessage);
+        std::vector<COLORREF> px;
+        HDC dc = GetDC(status_inst_);
+        for (int y = r.top + 1; y < r.bottom - 1; ++y)
+            for (int x = r.left + 1; x < r.right - 1; ++x) px.push_back(GetPixel(dc, x, y));
+        ReleaseDC(status_inst_, dc);
+        return px;
+    };
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    GlobalUnlock(h);
+    ASSERT_TRUE(OpenClipboard(win_));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+    SendMessageA(win_, WM_COMMAND, 10729, 0);
+    ASSERT_EQ(ticker_model().queue().back().text, text);
+    const auto with_breaks = shown();
+    ticker_model() = Ticker{};
+    status_post_message(0, 0, blanks, 0);
+    EXPECT_EQ(shown(), with_breaks);
 }
 
 TEST_F(TickerMain, AHugeHistoryGivesOnlyItsEnd) {

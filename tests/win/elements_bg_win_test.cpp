@@ -25,6 +25,7 @@
 #include "services/pictbrowse_win.h"
 #include "bars/sbar.h"
 #include "view/view_win.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -136,6 +137,43 @@ TEST_F(Backgrounds, RepeatingPictureTilesAndAMissingOneLeavesThePlainColour) {
     wt::MemBitmap plain(400, 300, 200, 150);
     paint(plain);
     EXPECT_TRUE(close_to(plain.at(10, 10), *tbar_color(2)));
+}
+
+// Private memory committed in the process.
+double committed() {
+    double n = 0;
+    MEMORY_BASIC_INFORMATION mi;
+    for (char* p = nullptr; VirtualQuery(p, &mi, sizeof mi) == sizeof mi; p = static_cast<char*>(mi.BaseAddress) + mi.RegionSize) {
+        if (mi.State == MEM_COMMIT && mi.Type == MEM_PRIVATE) n += static_cast<double>(mi.RegionSize);
+        if (static_cast<char*>(mi.BaseAddress) + mi.RegionSize < p) break;
+    }
+    return n;
+}
+
+// A repeating picture one pixel wide and 131,070 high (a 512 KB file) tiles the window as the
+// picture would, without holding a hundred megabytes to do it.
+TEST_F(Backgrounds, AVeryTallThinRepeatingPictureTilesInLittleMemory) {
+    wt::HostDir host("vorn-tall-tile");
+    if (!wt::unix_tool("ppmmake")) GTEST_SKIP() << "netpbm is not installed";
+    // 100 red rows over 130,970 blue ones (ImageMagick refuses a side this long).
+    ASSERT_TRUE(host.run("ppmmake red 1 100 > top.ppm && ppmmake blue 1 130970 > rest.ppm && "
+                         "pnmcat -tb top.ppm rest.ppm | ppmtobmp -bpp 24 > tall.bmp"));
+    view_doc().set_param(7, kBgPicture);
+    view_doc().set_text_param(23, host.dos("tall.bmp"));
+    const double before = committed();
+    wt::MemBitmap bm(400, 300, 200, 150);
+    paint(bm);
+    const double grown = committed() - before;
+    EXPECT_LT(grown, 30e6) << "bytes";
+    // Every column shows the picture: its red rows on top, then blue.
+    for (int x : {0, 1, 7, 8, 200, 399}) {
+        EXPECT_EQ(bm.at(x, 0), RGB(255, 0, 0)) << x;
+        EXPECT_EQ(bm.at(x, 99), RGB(255, 0, 0)) << x;
+        EXPECT_EQ(bm.at(x, 100), RGB(0, 0, 255)) << x;
+        EXPECT_EQ(bm.at(x, 299), RGB(0, 0, 255)) << x;
+    }
+    wt::pump(30);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
 }
 
 TEST_F(Backgrounds, DialogPreviewsAndCancelPutsBackWithoutMarking) {

@@ -46,7 +46,6 @@ protected:
         marked_link_.clear();
         file_set_current_name(path("plan.vrn"));
         sbar_set_origin(1, 0, 0);
-        accel_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
     }
 
     Key add(const std::string& id, int x, int y, const std::string& ext = {}) {
@@ -78,19 +77,7 @@ protected:
         return s.str();
     }
 
-    // Ctrl+key as the message loop sees it: the accelerator table first.
-    void ctrl_key(UINT vk) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        const BYTE was = keys[VK_CONTROL];
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        MSG m{view_inst_, WM_KEYDOWN, vk, 1, GetTickCount(), {}};
-        vorn_route_message(m, accel_);
-        keys[VK_CONTROL] = was;
-        SetKeyboardState(keys);
-        pump(20);
-    }
+    void ctrl_key(UINT vk) { wt::ctrl_key(vk, view_inst_); }
     void command(int id) { SendMessageA(win_, WM_COMMAND, id, 0); }
     // File > Save, then what it wrote. Painted first: a paint records the levels in use.
     std::string saved() {
@@ -136,7 +123,6 @@ protected:
         return v ? *v : "(none)";
     }
 
-    HACCEL accel_ = nullptr;
 };
 
 TEST_F(IdeasPlan, CriticalPathThroughTheComputeDialogUndoesAndRedoesAsSteps) {

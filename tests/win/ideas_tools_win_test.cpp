@@ -7,6 +7,7 @@
 #include <functional>
 #include <iterator>
 
+#include "app/file_win.h"
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/settings.h"
@@ -15,6 +16,7 @@
 #include "ideas/clist_win.h"
 #include "resources/ideas_tools_ids.h"
 #include "resources/ids.h"
+#include "win/print_unix.h"
 #include "win/win_test_util.h"
 
 namespace {
@@ -211,8 +213,10 @@ TEST_F(IdeasTools, DamagedKnowledgeFilesNameTheLineAndTheReason) {
     HWND dlg = open_checklists();
     ASSERT_NE(dlg, nullptr);
     ASSERT_EQ(Boxes::errors.size(), 2u);
-    EXPECT_EQ(Boxes::errors[0], "Loading " + path("index.kba") + " (line 2: unterminated string)");
-    EXPECT_EQ(Boxes::errors[1], "Loading " + path("ticks.chk") + " (line 2: expected a number, string or list)");
+    EXPECT_EQ(Boxes::errors[0].rfind("Loading " + path("index.kba") + " (line 2: unterminated string)\n", 0), 0u)
+        << Boxes::errors[0];
+    EXPECT_EQ(Boxes::errors[1].rfind("Loading " + path("ticks.chk") + " (line 2: expected a number, string or list)\n", 0), 0u)
+        << Boxes::errors[1];
     DestroyWindow(dlg);
 
     write("q.kba", "q_(\"100000\",\"When did %s start?\")\n\nq_(\"001000\" \"Who is %s?\")\n");
@@ -221,6 +225,84 @@ TEST_F(IdeasTools, DamagedKnowledgeFilesNameTheLineAndTheReason) {
     pump(20);
     ASSERT_EQ(Boxes::errors.size(), 3u);
     EXPECT_EQ(Boxes::errors[2], "Loading " + path("q.kba") + " (line 3: expected ',' or ')')");
+}
+
+// One damaged line of an index made elsewhere: the checklists and topics around it stay usable, and
+// what the editor saves keeps every line. Edit File offers to save the editor's changes first.
+TEST_F(IdeasTools, ADamagedIndexKeepsEveryLineAndEditFileOffersToSaveFirst) {
+    wt::HostDir host("vorn-clist");
+    ASSERT_TRUE(host.run("printf 'index_(\"plan.l\",\"Planning\",1,0)\\r\\nindex_(\"risk.l\",\"Risks\\r\\n"
+                         "index_(\"goal.l\",\"Goals\",2,0)\\r\\ntopic_(1,\"Work\")\\r\\ntopic_(2,\"Later\")\\r\\n' > clist.kba && "
+                         "printf 'Set a date\\nName an owner\\n' > plan.l && printf 'Aim high\\n' > goal.l"));
+    const std::string index = host.dos("clist.kba");
+    file_setting_set_text("Checklist", index);
+    ASSERT_TRUE(file_save_document(host.dos("plan.vrn")));  // Edit File looks beside the document
+    clist_drop_index();
+    const std::string made = wt::read_text(index);
+    wt::use_real_questions();
+
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("line 2: unterminated string"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 2);  // Goals, Planning
+    pick_list(dlg, 0);
+    EXPECT_EQ(wt::text_of(GetDlgItem(dlg, IDC_CLIST_TOPIC1 + 1)), "*Later");
+
+    // An edit, then Edit File answered No: nothing is written, the list opens to be edited.
+    auto edit_then_edit_file = [&](int answer, wt::BoxSeen* asked) {
+        wt::when_dialog("Checklist Editor", [](HWND ed) {
+            SetDlgItemTextA(ed, IDC_CLED_DESC, "Goals to reach");
+            wt::press(ed, IDC_CLED_EDIT);
+        }, IDC_CLED_EDIT);
+        wt::answer_box("Checklist Editor", answer, asked);
+        SendMessageA(dlg_find_modeless(IDD_CLIST), WM_COMMAND, IDC_CLIST_ADVANCE, 0);
+        EXPECT_TRUE(wt::dialog_drivers().empty());
+        wt::forget_dialogs();
+    };
+    wt::BoxSeen asked;
+    edit_then_edit_file(IDNO, &asked);
+    EXPECT_NE(asked.text.find("Save the changes"), std::string::npos) << asked.text;
+    EXPECT_EQ(wt::read_text(index), made);
+    EXPECT_FALSE(tw_inst_.empty()) << "the list did not open";
+
+    dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    pick_list(dlg, 0);
+    edit_then_edit_file(IDYES, nullptr);
+    const std::string saved = wt::read_text(index);
+    EXPECT_NE(saved.find("index_(\"goal.l\",\"Goals to reach\",2,0)"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("index_(\"plan.l\",\"Planning\",1,0)"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nindex_(\"risk.l\",\"Risks\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("topic_(2,\"Later\")"), std::string::npos) << saved;
+}
+
+// Ticks written by another running copy since this one read the file stay; so does a damaged line.
+TEST_F(IdeasTools, CheckStatesMergeWithAnotherRunningCopyAndKeepADamagedLine) {
+    write("ticks.chk", "checks_(\"risk.l\",17000,[1])\r\nchecks_(\"goal.l\",17143,[1\r\n");
+    clist_set_checks_path(path("ticks.chk"));
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    pick_list(dlg, 1);  // Planning
+    tick(dlg, 0);
+    // The other copy writes its ticks of another checklist meanwhile.
+    write("ticks.chk", "checks_(\"risk.l\",17000,[1])\r\nchecks_(\"empty.l\",17200,[0])\r\nchecks_(\"goal.l\",17143,[1\r\n");
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    pump(20);
+    const std::string after = read("ticks.chk");
+    EXPECT_NE(after.find("checks_(\"risk.l\",17000,[1])"), std::string::npos) << after;
+    EXPECT_NE(after.find("checks_(\"empty.l\",17200,[0])"), std::string::npos) << after;
+    EXPECT_NE(after.find("checks_(\"plan.l\","), std::string::npos) << after;
+    EXPECT_NE(after.find("checks_(\"goal.l\",17143,[1\r\n"), std::string::npos) << after;
+
+    // Opening again shows what the other copy ticked.
+    write("ticks.chk", "checks_(\"risk.l\",17300,[0,1])\r\n");
+    dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    const ClistChecks* risk = clist_find_checks(clist_checks(), "risk.l");
+    ASSERT_NE(risk, nullptr);
+    EXPECT_EQ(risk->items, (std::vector<int>{0, 1}));
 }
 
 TEST_F(IdeasTools, ChecklistPromoteNeedsAMarkAndLinksNewObjects) {

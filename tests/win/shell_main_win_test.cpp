@@ -359,6 +359,110 @@ TEST_F(ShellMainWindow, EncryptDecryptSaysWhichAndAWrongPasswordLeavesTheFileAlo
     EXPECT_EQ(content(), text);
 }
 
+// Text files are judged as documents are: a wrong password changes nothing. The open document
+// is refused whole, or its next Save would write it back in plain text.
+TEST_F(ShellMainWindow, AWrongPasswordLeavesATextFileAsItWasAndTheOpenDocumentIsRefused) {
+    wt::HostDir host("vorn-crypt");
+    ASSERT_TRUE(host.run("cp /usr/share/common-licenses/GPL-3 notes.txt"));
+    const std::string notes = host.dos("notes.txt"), doc = host.dos("onelev.vrn");
+    auto crypt = [&](const std::string& file, const char* password) {
+        Boxes::notes.clear();
+        Boxes::errors.clear();
+        wt::when_dialog("Encrypt/Decrypt File", [&](HWND d) { wt::choose_file(d, file); });
+        wt::when_dialog("Encrypt/Decrypt File", [password](HWND d) {
+            SetDlgItemTextA(d, IDC_PASSWORD_EDIT, password);
+            wt::press(d, IDOK);
+        }, IDC_PASSWORD_EDIT);
+        SendMessageA(win_, WM_COMMAND, CMD_ENCRYPT, 0);
+    };
+    const std::string plain = wt::read_text(notes);
+    ASSERT_GT(plain.size(), 30000u);
+
+    crypt(notes, "opensesame");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("notes.txt was encrypted."), std::string::npos) << Boxes::notes[0];
+    const std::string sealed = wt::read_text(notes);
+    EXPECT_NE(sealed, plain);
+    crypt(notes, "wrongpass");
+    EXPECT_TRUE(Boxes::notes.empty());
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("left as it was"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(wt::read_text(notes), sealed);
+    crypt(notes, "opensesame");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("notes.txt was decrypted."), std::string::npos) << Boxes::notes[0];
+    EXPECT_EQ(wt::read_text(notes), plain);
+
+    ASSERT_TRUE(file_save_document(doc));
+    const std::string saved = wt::read_text(doc);
+    crypt(doc, "opensesame");
+    EXPECT_FALSE(wt::dialog_drivers().empty()) << "the password was asked for";
+    wt::forget_dialogs();
+    ASSERT_EQ(Boxes::errors.size(), 1u);
+    EXPECT_NE(Boxes::errors[0].find("close it first"), std::string::npos) << Boxes::errors[0];
+    EXPECT_EQ(wt::read_text(doc), saved);
+}
+
+// A real file named "untitled.vrn" is a document like any other; a new document's question
+// names no folder, and names keep the case the disk has, however they reached the program.
+TEST_F(ShellMainWindow, ARealUntitledVrnSavesInPlaceAndNamesKeepTheirCase) {
+    wt::HostDir host("vorn-untitled");
+    ASSERT_TRUE(host.run("printf 'j_(1,\"Alpha\",1,0,0,2,0,161,100,1,0,0,\"\")\\r\\np_(350,20110)\\r\\n' > untitled.vrn && "
+                         "printf 'j_(1,\"Inside\",1,0,0,2,0,161,100,1,0,0,\"\")\\r\\np_(350,20110)\\r\\n' > 'Two Lev.vrn'"));
+    wt::use_real_questions();
+    auto title = [&] { return wt::text_of(win_); };
+    auto flat = [](std::string t) {
+        std::erase(t, '\n');
+        return t;
+    };
+    const std::string real = host.dos("untitled.vrn");
+    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, real); });
+    SendMessageA(win_, WM_COMMAND, CMD_OPEN, 0);
+    ASSERT_EQ(file_current_name(), real);
+    EXPECT_EQ(title(), "Vorn Idea Processor - [" + real + "]");
+    view_obj_put(view_obj_new("Beta", 200, 0, 1));
+    file_set_changed();
+    bool asked_name = false;
+    wt::when_dialog("Save As", [&](HWND d) {
+        asked_name = true;
+        wt::press(d, IDCANCEL);
+    });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE, 0);
+    wt::forget_dialogs();
+    EXPECT_FALSE(asked_name);
+    EXPECT_NE(wt::read_text(real).find("\"Beta\""), std::string::npos);
+    EXPECT_EQ(title(), "Vorn Idea Processor - [" + real + "]");
+
+    // New, an edit, Back: the question names the new document without a folder.
+    SendMessageA(win_, WM_COMMAND, CMD_NEW, 0);
+    view_obj_put(view_obj_new("Gamma", 0, 0, 1));
+    file_set_changed();
+    wt::BoxSeen asked;
+    wt::answer_box("Save File", IDNO, &asked);
+    SendMessageA(win_, WM_COMMAND, CMD_BACK, 0);
+    EXPECT_EQ(flat(asked.text), "File untitled.vrn has been changed, save it?");
+    EXPECT_EQ(file_current_name(), real);
+
+    // An object's sub-document named in lower case: title and question show the disk's case.
+    Obj gate = view_obj_new("Gate", 0, 300, 1);
+    gate.action = 40;
+    gate.ext = file_lower(host.dos("Two Lev.vrn"));
+    Key k = *view_obj_put(gate);
+    ASSERT_TRUE(file_save_document(real));
+    marked_obj_ = {k};
+    SendMessageA(view_inst_, WM_KEYDOWN, VK_RETURN, 0);
+    pump(20);
+    marked_obj_.clear();
+    ASSERT_TRUE(view_obj_find_id("Inside"));
+    EXPECT_EQ(title(), "Vorn Idea Processor - [" + host.dos("Two Lev.vrn") + "] (Sub 1)");
+    view_obj_put(view_obj_new("Delta", 0, 0, 1));
+    file_set_changed();
+    wt::answer_box("Save File", IDCANCEL, &asked);
+    SendMessageA(win_, WM_COMMAND, CMD_BACK, 0);
+    EXPECT_EQ(flat(asked.text), "File " + host.dos("Two Lev.vrn") + " has been changed, save it?");
+    file_clear_changed();
+}
+
 // A new document has no file, even when one named "untitled.vrn" lies in its folder.
 TEST_F(ShellMainWindow, AnUntitledDocumentHasNoFileForAnyCommand) {
     const std::string other = "j_(1,\"Not this one\",1,0,0,2,0,161,100,1,0,0,\"\")\r\n";

@@ -604,13 +604,7 @@ TEST_F(TextWin, MinimisedCloseKeepsThePlaceAndKeysClose) {
     w = tw();
     SetFocus(w);
     pump(20);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    wt::key(VK_F4);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
+    wt::key_with(VK_CONTROL, VK_F4);
     pump(30);
     EXPECT_FALSE(IsWindow(w));
     ASSERT_EQ(tw_inst_.size(), 1u);
@@ -882,7 +876,6 @@ TEST_F(ActionWin, RiskyActionsOfWebDocumentsAskFirst) {
 }
 
 // With the real message box the question's default button is No, so Enter declines.
-UINT_PTR box_timer_ = 0;
 int box_default_ = 0;
 void CALLBACK answer_with_enter(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = FindWindowA("#32770", "Run Program");
@@ -958,6 +951,15 @@ TEST_F(ActionWin, CloneShowsTheTextOfTheSameIdInAnotherDocument) {
     EXPECT_FALSE(action_do(7, lost, "other.vrn"));
     ASSERT_FALSE(Boxes::errors.empty());
     EXPECT_NE(Boxes::errors.back().find("ID not found in other.vrn"), std::string::npos);
+    // A file that stops reading before the ID says so and where, rather than that the ID is missing.
+    std::ofstream(path("damaged.vrn"), std::ios::binary) << "j_(1,\"Other\",1,0,0,3,0,161,20,1,0,0,\"x\")\r\n"
+                                                            "j_(2,\"Oops\",1,0,0\r\n"
+                                                            "j_(3,\"Start\",1,0,300,3,0,161,20,1,0,0,\"found\")\r\n";
+    activate(obj("Start", 7, "damaged.vrn"));
+    EXPECT_TRUE(tw_inst_.empty());
+    ASSERT_FALSE(Boxes::errors.empty());
+    EXPECT_EQ(Boxes::errors.back().rfind("Loading ", 0), 0u) << Boxes::errors.back();
+    EXPECT_NE(Boxes::errors.back().find("damaged.vrn\nline 2:"), std::string::npos) << Boxes::errors.back();
 }
 
 HANDLE wait_event_ = nullptr;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/vorn6_win.h"
 #include "bars/sbar.h"
@@ -19,6 +20,7 @@
 #include "base/menu_win.h"
 #include "base/palette.h"
 #include "base/tip_win.h"
+#include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
@@ -645,6 +647,80 @@ TEST_F(ViewMenu, PasteGoesWhereClickedOrBesideTheOriginal) {
     const Obj* pasted = view_doc().obj(marked_obj_.front());
     EXPECT_EQ(pasted->x, want.x);
     EXPECT_EQ(pasted->y, want.y);
+}
+
+namespace {
+
+// The view's pixels on a grid, in screen places; the box's own area is left out.
+struct ViewPixels {
+    std::vector<COLORREF> px;
+    static ViewPixels take(const RECT& leave_out) {
+        ViewPixels v;
+        RECT c;
+        GetClientRect(view_inst_, &c);
+        HDC dc = GetDC(view_inst_);
+        for (int y = 0; y < c.bottom; y += 6)
+            for (int x = 0; x < c.right; x += 6) {
+                POINT p{x, y};
+                ClientToScreen(view_inst_, &p);
+                v.px.push_back(PtInRect(&leave_out, p) ? CLR_INVALID : GetPixel(dc, x, y));
+            }
+        ReleaseDC(view_inst_, dc);
+        return v;
+    }
+};
+ViewPixels under_box_;
+RECT box_rect_;
+
+// While the error box shows: what the view shows around it; then OK.
+void CALLBACK look_under_box(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Error");
+    if (!box || !IsWindowVisible(box)) return;
+    KillTimer(nullptr, id);
+    wt::pump(100);  // the view repaints under the box
+    GetWindowRect(box, &box_rect_);
+    under_box_ = ViewPixels::take(box_rect_);
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
+
+}  // namespace
+
+// While the box of a document that is refused shows, the diagram under it is drawn whole, every
+// object of the level and the level below, as it was before.
+TEST_F(ViewMenu, ARefusedDocumentsBoxShowsTheLevelWhole) {
+    add("First", -300, 100);
+    add("Second", 300, 100);
+    add("Below", 0, -150, 2);
+    add("Last", 0, -300);
+    file_clear_changed();
+    paint();
+    const std::string broken = (dir_ / "broken.vrn").string();
+    std::FILE* f = std::fopen(broken.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("j_(1,\"abc\n", f);
+    std::fclose(f);
+    {
+        // Boxes shown for real, as the user sees them.
+        MsgHooks recorder = msg_set_hooks({});
+        vorn_install_message_boxes();
+        under_box_ = {};
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, look_under_box);
+        wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, broken); });
+        SetFocus(view_inst_);
+        wt::key_with(VK_CONTROL, 'O');
+        pump(100);
+        KillTimer(nullptr, timer);
+        msg_set_hooks(recorder);
+    }
+    ASSERT_FALSE(under_box_.px.empty()) << "no error box";
+    EXPECT_EQ(view_doc().objs.size(), 4u);
+    paint();
+    pump(50);
+    const ViewPixels after = ViewPixels::take(box_rect_);
+    ASSERT_EQ(after.px.size(), under_box_.px.size());
+    size_t differ = 0;
+    for (size_t k = 0; k < after.px.size(); ++k) differ += after.px[k] != under_box_.px[k];
+    EXPECT_EQ(differ, 0u);
 }
 
 // New objects, links, shapes and points show on the background: on its very colour (a document

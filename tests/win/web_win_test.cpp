@@ -746,8 +746,9 @@ TEST_F(WebKept, AKeptCopyAsksFirstUnderEverySpellingOfItsPath) {
         SCOPED_TRACE(s);
         command(CMD_NEW);
         ASSERT_TRUE(dde.execute("[open(\"" + s + "\")]"));
-        for (int k = 0; k < 60 && file_current_name() != s; ++k) wt::pump(50);
-        ASSERT_EQ(file_current_name(), s);
+        // The title shows the name as the disk writes it, whatever spelling came.
+        for (int k = 0; k < 60 && file_lower(file_current_name()) != file_lower(s); ++k) wt::pump(50);
+        ASSERT_EQ(file_lower(file_current_name()), file_lower(s));
         run("Run it");
         expect_asked("DDE");
         expect_no_save_in_place(copy);

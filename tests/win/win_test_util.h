@@ -432,6 +432,35 @@ struct Boxes {
     }
 };
 
+// Questions show as the real message boxes (notes and errors are still recorded): the test
+// answers them with their buttons, through answer_box.
+inline void use_real_questions() {
+    vorn_install_message_boxes();
+    MsgHooks real = msg_set_hooks({});
+    msg_set_hooks({Boxes::note, Boxes::error, real.ask, real.ask_default_no});
+}
+
+// What a real message box showed.
+struct BoxSeen {
+    bool shown = false;
+    std::string text;
+    int default_button = 0;
+};
+// The next message box titled `title` that has the button `button` (IDYES, IDNO, ...) is answered
+// with a click on it; its text and default button go to `seen`.
+inline void answer_box(const std::string& title, int button, BoxSeen* seen = nullptr) {
+    when_dialog(title, [button, seen](HWND box) {
+        if (seen) {
+            char t[2048] = {};
+            GetDlgItemTextA(box, 0xFFFF, t, sizeof t);  // the box's text
+            seen->shown = true;
+            seen->text = t;
+            seen->default_button = GetDlgCtrlID(GetFocus());  // the box gives its default button the focus
+        }
+        press(box, button);
+    }, button);
+}
+
 // The program's own message boxes, shown for real while it lives and answered by their buttons
 // in the order `answer` asked for; the recorder again after. A box nobody waits for is answered
 // Cancel (or No) after three seconds and fails the test, so that it cannot hold it for ever.
