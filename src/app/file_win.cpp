@@ -24,6 +24,7 @@
 #include "elements/bg_transition_win.h"
 #include "resources/ids.h"
 #include "services/web_win.h"
+#include "text/tw_win.h"
 #include "view/textbox_win.h"
 #include "view/view_win.h"
 
@@ -215,9 +216,14 @@ bool has_file4() { return recent_.size() > 3; }
 void cmd_encrypt() {
     std::string name = ask_file_name(false, "Encrypt/Decrypt File", "All files (*.*)\0*.*\0", nullptr, "");
     if (name.empty()) return;
-    // Its next Save would write it back in plain text.
-    if (!file_is_untitled() && util_lower(name) == util_lower(file_current_name())) {
+    // Its next Save, or its window's, would write it back in plain text.
+    HWND shown = tw_file_window(name);
+    if ((!file_is_untitled() && util_same_file(name, file_current_name())) || (shown && tw_entry(shown).mode == 2)) {
         msg_error(name + " is the open document: close it first (open another document or choose New).");
+        return;
+    }
+    if (shown) {
+        msg_error(name + " is open in a text window: close it first.");
         return;
     }
     std::string password;

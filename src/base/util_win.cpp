@@ -140,12 +140,12 @@ std::string without_trailing_slash(std::string p) {
     return p;
 }
 
-struct FolderId {
+struct FileId {
     DWORD volume = 0, high = 0, low = 0;
-    bool operator==(const FolderId&) const = default;
+    bool operator==(const FileId&) const = default;
 };
 
-std::optional<FolderId> folder_id(const std::string& path) {
+std::optional<FileId> file_id(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -153,7 +153,7 @@ std::optional<FolderId> folder_id(const std::string& path) {
     bool ok = GetFileInformationByHandle(h, &i) && (i.nFileIndexHigh || i.nFileIndexLow);
     CloseHandle(h);
     if (!ok) return std::nullopt;
-    return FolderId{i.dwVolumeSerialNumber, i.nFileIndexHigh, i.nFileIndexLow};
+    return FileId{i.dwVolumeSerialNumber, i.nFileIndexHigh, i.nFileIndexLow};
 }
 
 }  // namespace
@@ -191,15 +191,23 @@ bool util_path_within(const std::string& path, const std::string& dir) {
     if (p.empty() || d.empty()) return false;
     const std::string d_slash = d.back() == '\\' ? d : d + "\\";
     if (p == d || p.rfind(d_slash, 0) == 0) return true;
-    auto want = folder_id(d);
+    auto want = file_id(d);
     if (!want) return false;
     for (std::string up = p;;) {
-        if (folder_id(up) == want) return true;
+        if (file_id(up) == want) return true;
         // Up to the folder below the drive's root, or a share's: a whole drive is no archive.
         size_t cut = up.find_last_of('\\');
         if (cut == std::string::npos || cut <= 2) return false;
         up.resize(cut);
     }
+}
+
+bool util_same_file(const std::string& a, const std::string& b) {
+    const std::string x = util_lower(util_canonical_path(a)), y = util_lower(util_canonical_path(b));
+    if (x.empty() || y.empty()) return false;
+    if (x == y) return true;
+    auto id = file_id(x);
+    return id && id == file_id(y);
 }
 
 FileStamp file_stamp(const std::string& path) {

@@ -44,6 +44,9 @@ std::string util_canonical_path(const std::string& name);
 // canonical name and, where the file system tells, by the identity of the folders on the way
 // up (another drive letter, a share or a link for the same folder).
 bool util_path_within(const std::string& path, const std::string& dir);
+// True when `a` and `b` name one file, however either is spelt (case, "/", short names, another
+// drive letter or a link for the same file).
+bool util_same_file(const std::string& a, const std::string& b);
 
 // Size and last write time of a file, to tell whether it was rewritten since it was read.
 struct FileStamp {

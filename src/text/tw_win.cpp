@@ -637,6 +637,12 @@ TwEntry tw_entry(HWND win) {
     return {};
 }
 
+HWND tw_file_window(const std::string& name) {
+    for (const auto& t : tw_inst_)
+        if (t.key == 0 && IsWindow(t.win) && util_same_file(tw_title(t.win), name)) return t.win;
+    return nullptr;
+}
+
 // What the Spell Check dialog reads and changes of the focused text window.
 static void spell_access() {
     SpellTwAccess a;

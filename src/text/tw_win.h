@@ -31,6 +31,8 @@ bool tw_holds_change();
 // Text windows' record of `win`: its key and mode; mode 0 when it is none.
 struct TwEntry { Key key = 0; int mode = 0; };
 TwEntry tw_entry(HWND win);
+// The open text or rich window that shows file `name`, however either is spelt; null when none.
+HWND tw_file_window(const std::string& name);
 
 // Registers the text windows' main-menu commands and hooks.
 void tw_register();

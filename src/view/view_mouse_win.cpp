@@ -824,8 +824,12 @@ void view_context_menu(HWND win, int screen_x, int screen_y) {
         menu_id = IDM_POP_LINK;
         const MarkedLink l = marked_link_.front();
         src = PopupSource{l.from, l.to};
-        for (const LinkPath& path : view_painted_links())
-            if (path.from == l.from && path.to == l.to && !path.pts.empty()) at = path.pts[path.pts.size() / 2];
+        for (const LinkPath& path : view_painted_links()) {
+            if (path.from != l.from || path.to != l.to || path.pts.empty()) continue;
+            const size_t n = path.pts.size();
+            const Pt a = path.pts[(n - 1) / 2], b = path.pts[n / 2];
+            at = {a.x / 2 + b.x / 2, a.y / 2 + b.y / 2};  // halfway along
+        }
     }
     popup_point_ = at;
     if (!src) src = PopupSource{at.x, at.y};

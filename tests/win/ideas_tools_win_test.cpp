@@ -277,6 +277,31 @@ TEST_F(IdeasTools, ADamagedIndexKeepsEveryLineAndEditFileOffersToSaveFirst) {
     EXPECT_NE(saved.find("topic_(2,\"Later\")"), std::string::npos) << saved;
 }
 
+// An index that could not be read (another program held it) is never written over by the nothing
+// that loaded, even once it could be.
+TEST_F(IdeasTools, AnIndexThatCouldNotBeReadIsNeverWrittenOver) {
+    const std::string before = read("index.kba");
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    HANDLE held = CreateFileA(path("index.kba").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    drive_title_ = "Checklist Editor";
+    drive_ = [&](HWND ed) {
+        EXPECT_EQ(SendDlgItemMessageA(ed, IDC_CLED_FILE, CB_GETCOUNT, 0, 0), 0);
+        CloseHandle(held);
+        held = nullptr;
+        SendMessageA(ed, WM_COMMAND, IDOK, 0);
+        SendMessageA(ed, WM_COMMAND, IDCANCEL, 0);
+    };
+    SetTimer(nullptr, 0, 30, drive_timer);
+    SendMessageA(dlg, WM_COMMAND, IDC_CLIST_ADVANCE, 0);
+    if (held) CloseHandle(held);
+    EXPECT_EQ(read("index.kba"), before);
+    ASSERT_EQ(Boxes::errors.size(), 2u);
+    EXPECT_EQ(Boxes::errors[0].rfind("Loading " + path("index.kba"), 0), 0u) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[1].find("not written over"), std::string::npos) << Boxes::errors[1];
+}
+
 // Ticks written by another running copy since this one read the file stay; so does a damaged line.
 TEST_F(IdeasTools, CheckStatesMergeWithAnotherRunningCopyAndKeepADamagedLine) {
     write("ticks.chk", "checks_(\"risk.l\",17000,[1])\r\nchecks_(\"goal.l\",17143,[1\r\n");

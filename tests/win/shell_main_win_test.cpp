@@ -63,6 +63,17 @@ protected:
         shell_hooks_ = saved_hooks_;
         MainWindowTest::TearDown();
     }
+    // File > Encrypt/Decrypt File on `file` with `password`, typed into its dialogs.
+    void encrypt(const std::string& file, const char* password) {
+        Boxes::notes.clear();
+        Boxes::errors.clear();
+        wt::when_dialog("Encrypt/Decrypt File", [file](HWND d) { wt::choose_file(d, file); });
+        wt::when_dialog("Encrypt/Decrypt File", [password](HWND d) {
+            SetDlgItemTextA(d, IDC_PASSWORD_EDIT, password);
+            wt::press(d, IDOK);
+        }, IDC_PASSWORD_EDIT);
+        SendMessageA(win_, WM_COMMAND, CMD_ENCRYPT, 0);
+    }
     ShellHooks saved_hooks_;
 };
 
@@ -323,14 +334,7 @@ TEST_F(ShellMainWindow, EncryptDecryptSaysWhichAndAWrongPasswordLeavesTheFileAlo
     const std::string text = "j_(1,\"Plan\",1,0,0,2,0,161,100,1,0,0,\"\")\r\np_(350,20110)\r\n";
     std::ofstream(doc, std::ios::binary) << text;
     auto crypt = [&](const char* password) {
-        Boxes::notes.clear();
-        Boxes::errors.clear();
-        wt::when_dialog("Encrypt/Decrypt File", [&](HWND d) { wt::choose_file(d, doc); });
-        wt::when_dialog("Encrypt/Decrypt File", [password](HWND d) {
-            SetDlgItemTextA(d, IDC_PASSWORD_EDIT, password);
-            wt::press(d, IDOK);
-        }, IDC_PASSWORD_EDIT);
-        SendMessageA(win_, WM_COMMAND, CMD_ENCRYPT, 0);
+        encrypt(doc, password);
         EXPECT_TRUE(wt::dialog_drivers().empty()) << "a dialog did not come";
     };
     auto content = [&] { return file_read_text(doc).value_or(""); };
@@ -365,16 +369,7 @@ TEST_F(ShellMainWindow, AWrongPasswordLeavesATextFileAsItWasAndTheOpenDocumentIs
     wt::HostDir host("vorn-crypt");
     ASSERT_TRUE(host.run("cp /usr/share/common-licenses/GPL-3 notes.txt"));
     const std::string notes = host.dos("notes.txt"), doc = host.dos("onelev.vrn");
-    auto crypt = [&](const std::string& file, const char* password) {
-        Boxes::notes.clear();
-        Boxes::errors.clear();
-        wt::when_dialog("Encrypt/Decrypt File", [&](HWND d) { wt::choose_file(d, file); });
-        wt::when_dialog("Encrypt/Decrypt File", [password](HWND d) {
-            SetDlgItemTextA(d, IDC_PASSWORD_EDIT, password);
-            wt::press(d, IDOK);
-        }, IDC_PASSWORD_EDIT);
-        SendMessageA(win_, WM_COMMAND, CMD_ENCRYPT, 0);
-    };
+    auto crypt = [&](const std::string& file, const char* password) { encrypt(file, password); };
     const std::string plain = wt::read_text(notes);
     ASSERT_GT(plain.size(), 30000u);
 
@@ -401,6 +396,37 @@ TEST_F(ShellMainWindow, AWrongPasswordLeavesATextFileAsItWasAndTheOpenDocumentIs
     ASSERT_EQ(Boxes::errors.size(), 1u);
     EXPECT_NE(Boxes::errors[0].find("close it first"), std::string::npos) << Boxes::errors[0];
     EXPECT_EQ(wt::read_text(doc), saved);
+}
+
+// A file open in a text or rich window is refused as the document is, under any spelling of its
+// name: the window's next Save would write it back in plain text. Once closed, it is encrypted.
+TEST_F(ShellMainWindow, AFileOpenInATextOrRichWindowIsNotEncrypted) {
+    wt::HostDir host("vorn-crypt-open");
+    ASSERT_TRUE(host.run("cp /usr/share/common-licenses/GPL-3 Notes.txt && cp Notes.txt letter.txt && "
+                         "soffice -env:UserInstallation=file://$PWD/lo --headless --convert-to rtf letter.txt "
+                         "> /dev/null 2>&1 && mv letter.rtf Letter.rtf",
+                         180000));
+    for (const char* name : {"Notes.txt", "Letter.rtf"}) {
+        const std::string file = host.dos(name), before = wt::read_text(file);
+        ASSERT_FALSE(before.empty()) << name;
+        wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, file); });
+        SendMessageA(win_, WM_COMMAND, CMD_OPEN, 0);
+        ASSERT_EQ(tw_inst_.size(), 1u) << name << " did not open";
+
+        encrypt(util_lower(file), "opensesame");
+        EXPECT_FALSE(wt::dialog_drivers().empty()) << "the password was asked for";
+        wt::forget_dialogs();
+        ASSERT_EQ(Boxes::errors.size(), 1u) << name;
+        EXPECT_NE(Boxes::errors[0].find("is open in a text window: close it first"), std::string::npos) << Boxes::errors[0];
+        EXPECT_EQ(wt::read_text(file), before) << name;
+
+        SendMessageA(win_, WM_COMMAND, CMD_CLOSE_WINDOWS, 0);
+        pump(20);
+        ASSERT_TRUE(tw_inst_.empty());
+        encrypt(file, "opensesame");
+        ASSERT_EQ(Boxes::notes.size(), 1u) << name;
+        EXPECT_NE(Boxes::notes[0].find("was encrypted."), std::string::npos) << Boxes::notes[0];
+    }
 }
 
 // A real file named "untitled.vrn" is a document like any other; a new document's question

@@ -447,7 +447,9 @@ struct BoxSeen {
     int default_button = 0;
 };
 // The next message box titled `title` that has the button `button` (IDYES, IDNO, ...) is answered
-// with a click on it; its text and default button go to `seen`.
+// with a click on it; its text and default button go to `seen`. Unlike RealBoxes it takes its turn
+// among the when_dialog handlers and leaves modeless dialogs alone, so a question titled like the
+// file dialog before it ("Save As") is never taken for that dialog, nor the other way round.
 inline void answer_box(const std::string& title, int button, BoxSeen* seen = nullptr) {
     when_dialog(title, [button, seen](HWND box) {
         if (seen) {
