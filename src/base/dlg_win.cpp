@@ -118,8 +118,14 @@ DlgBoxHold::~DlgBoxHold() { give_back(held_); }
 void dlg_document_replaced() {
     std::vector<HWND> open;
     for (const DlgInst& d : modelessdlg_inst_) open.push_back(d.win);
-    for (HWND w : open)
+    bool closed = false;
+    for (HWND w : open) {
         if (IsWindow(w) && SendMessageA(w, WM_VORN_REPLACED, 0, 0) != 1 && IsWindow(w)) DestroyWindow(w);
+        closed = closed || !IsWindow(w);
+    }
+    // A tool closed in the middle of an open can leave its picture on the diagram (seen under
+    // Wine) until something else repaints it.
+    if (closed && main_inst_) RedrawWindow(main_inst_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 INT_PTR dlg_stay_open(HWND win) {

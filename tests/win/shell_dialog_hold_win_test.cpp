@@ -47,6 +47,8 @@ namespace {
 using wt::Boxes;
 using wt::press;
 
+constexpr int kLinkProperties = 10794;  // of the link's pop-up menu
+
 std::string disk(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     std::stringstream ss;
@@ -201,6 +203,8 @@ TEST_F(DialogHold, ABoxInsideAModalDialogKeepsTheProgramHeld) {
         top.id = "Top";
         top.level = -250;
         d.add_obj(top);
+        d.links.push_back(Link{1, 2, 0, 0, 0, 0, ""});
+        d.links.push_back(Link{2, 3, 0, 0, 0, 0, ""});
     });
     open(doc);
     const ModalCase cases[] = {
@@ -229,6 +233,29 @@ TEST_F(DialogHold, ABoxInsideAModalDialogKeepsTheProgramHeld) {
          },
          [](HWND) {}, "Note", "Levels run from", [](DialogHold& t) { PostMessageA(t.main_window(), WM_COMMAND, CMD_SHIFT, 0); },
          IDC_SHIFT_LEVEL_UP},
+        {"Link Properties",
+         [](DialogHold& t) {
+             marked_link_ = {{1, 2}};
+             t.command(kLinkProperties);
+         },
+         [](HWND d) {
+             const LRESULT to = SendDlgItemMessageA(d, IDC_LINK_TO, CB_GETCURSEL, 0, 0);
+             pick(d, IDC_LINK_FROM, static_cast<int>(to));
+         },
+         "Note", "From and To must be two different objects",
+         [](DialogHold& t) {
+             marked_link_ = {{2, 3}};
+             PostMessageA(t.main_window(), WM_COMMAND, kLinkProperties, 0);
+         }},
+        {"Icon Browser", [](DialogHold& t) { t.command(CMD_INSERT_ICON); },
+         [](HWND d) {
+             OpenClipboard(d);
+             EmptyClipboard();
+             CloseClipboard();
+             press(d, IDC_ICON_ADVANCED);
+         },
+         "Note", "First Copy a small bitmap",
+         [](DialogHold& t) { PostMessageA(t.main_window(), WM_COMMAND, CMD_INSERT_ICON, 0); }, IDC_ICON_CREATE},
     };
     for (const ModalCase& c : cases) {
         SCOPED_TRACE(c.title);
@@ -272,6 +299,7 @@ TEST_F(DialogHold, ABoxInsideAModalDialogKeepsTheProgramHeld) {
         EXPECT_TRUE(IsWindowEnabled(win_));
         EXPECT_EQ(view_document_text(view_doc()), before);
         marked_shape_.clear();
+        marked_link_.clear();
         sbar_cmd(kSbarLevel, kSbSet, 1);
     }
 }
@@ -356,6 +384,29 @@ TEST_F(DialogHold, ShapeDefaultsCancelTakesBackItsRestyle) {
     EXPECT_FALSE(file_is_changed());
 }
 
+// A training card chosen in the help beside Object Properties waits for it: OK changes the
+// object of the document the dialog was opened for, and the card's document opens afterwards,
+// untouched.
+TEST_F(DialogHold, ATrainingCardWaitsForObjectProperties) {
+    open(make("card.vrn", {{"Alpha", ""}}));
+    std::string during;
+    wt::when_dialog("Object Properties [#1]", [&](HWND dlg) {
+        PostMessageA(win_, WM_TCARD, HELP_TCARD_DATA, 105);
+        wt::pump(300);
+        during = file_current_name();
+        SetDlgItemTextA(dlg, IDC_OBJ_ID, "Edited");
+        press(dlg, IDOK);
+    });
+    ctrl_click({-300, 0});
+    EXPECT_EQ(during, path("card.vrn"));
+    wt::pump(300);
+    ASSERT_EQ(file_lower(file_current_name()), file_lower(file_progdir_path("sample05.vrn")));
+    ASSERT_EQ(Boxes::questions.size(), 1u);  // card.vrn has the edit: save it? No
+    EXPECT_TRUE(has(Boxes::questions[0], "card.vrn")) << Boxes::questions[0];
+    EXPECT_FALSE(file_is_changed());
+    for (const Obj& o : view_doc().objs) EXPECT_NE(o.id, "Edited");
+}
+
 // ---- A modeless dialog follows its document.
 
 // Print closes when another document opens under it: the choices made for the first never reach
@@ -416,6 +467,17 @@ TEST_F(DialogHold, AnalyzerClosesWithItsDocumentAndStoresNoRefusedPrefix) {
     wt::pump(900);
     EXPECT_FALSE(file_is_changed());
     EXPECT_EQ(saved_now(), b_alone);
+
+    // What it covered is painted again even when the document itself comes without a paint.
+    command(CMD_ANALYZER);
+    an = dlg_find_modeless(IDD_ANALYZE);
+    ASSERT_TRUE(an);
+    wt::pump(50);
+    ValidateRect(view_inst_, nullptr);
+    view_use_document(Document());
+    EXPECT_FALSE(IsWindow(an));
+    EXPECT_TRUE(GetUpdateRect(view_inst_, nullptr, FALSE));
+    open(b);
 
     command(CMD_ANALYZER);
     an = dlg_find_modeless(IDD_ANALYZE);
