@@ -29,6 +29,7 @@
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
+#include "elements/icon.h"
 #include "resources/analyze_ids.h"
 #include "resources/diag_ids.h"
 #include "resources/bg_ids.h"
@@ -247,13 +248,16 @@ TEST_F(DialogHold, ABoxInsideAModalDialogKeepsTheProgramHeld) {
              marked_link_ = {{2, 3}};
              PostMessageA(t.main_window(), WM_COMMAND, kLinkProperties, 0);
          }},
-        {"Icon Browser", [](DialogHold& t) { t.command(CMD_INSERT_ICON); },
-         [](HWND d) {
-             OpenClipboard(d);
+        {"Icon Browser",
+         [](DialogHold& t) {
+             // No icon chosen and nothing in the clipboard: the browser keeps its own title.
+             icon_current_set(0);
+             OpenClipboard(t.main_window());
              EmptyClipboard();
              CloseClipboard();
-             press(d, IDC_ICON_ADVANCED);
+             t.command(CMD_INSERT_ICON);
          },
+         [](HWND d) { press(d, IDC_ICON_ADVANCED); },
          "Note", "First Copy a small bitmap",
          [](DialogHold& t) { PostMessageA(t.main_window(), WM_COMMAND, CMD_INSERT_ICON, 0); }, IDC_ICON_CREATE},
     };
