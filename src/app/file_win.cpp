@@ -63,7 +63,8 @@ bool starts_with_http(const std::string& name) {
 // After a document became current.
 void document_opened(const std::string& opened, bool record_history, bool untitled = false) {
     // Names reach here lower-cased from links and lists; titles and questions show the disk's.
-    const std::string name = util_disk_case(opened);
+    // An untitled document has no file on the disk.
+    const std::string name = untitled ? opened : util_disk_case(opened);
     file_set_current_name(name, untitled);
     view_after_load();
     view_undo_clear();

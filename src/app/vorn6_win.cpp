@@ -112,6 +112,9 @@ void save_placement(HWND win) {
     placement_set(p);
 }
 
+// True when the run starts on an untitled document: nothing named to open, no home document.
+bool starts_untitled() { return start_arg_.empty() && !file_exists(file_home_name()); }
+
 void open_start_document() {
     if (!start_arg_.empty()) {
         std::string name = start_arg_;
@@ -444,6 +447,8 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     vorn_register(inst);
     start_arg_ = first_arg(cmd_line);
     uninstall_run_ = false;
+    // The window, its bars and the first document read a dozen settings.
+    SettingsReadOnce settings_read_once;
     // Made where it was left: placing it then moves nothing (a move lays out every bar and the
     // diagram again) unless the work area does not start at the screen's corner.
     const auto place = kept_placement();
@@ -461,8 +466,13 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     // The caption an untitled document will have: when that is what starts, setting it after
     // the window shows would paint the frame and the menu bar a second time.
     file_set_title();
+    // An untitled document is made before the window shows, so that what it sets (tools, the
+    // toolbar's buttons, the status bar) is painted once. A document that is opened may have
+    // something to say, over the window it will show in.
+    const bool untitled = starts_untitled();
+    if (untitled) trap_run(open_start_document);
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
-    trap_run(open_start_document);
+    if (!untitled) trap_run(open_start_document);
     UpdateWindow(win);
     // The shell opens a document in a program it started by DDE once the program waits for
     // input: the service must be there by then.

@@ -181,6 +181,7 @@ LRESULT CALLBACK win_status_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             ticker_->created(win);
             return 0;
         case WM_PAINT: on_paint(win); return 0;
+        case WM_NCPAINT: return 0;  // no frame to draw
         case WM_ERASEBKGND: return 1;
         case WM_LBUTTONDOWN: on_lbutton_down(win, GET_X_LPARAM(lp)); return 0;
         case WM_LBUTTONUP: on_lbutton_up(); return 0;

@@ -93,6 +93,11 @@ void draw_strip(HDC dc) {
     SelectObject(dc, old);
 }
 
+void set_orientation(int command) {
+    menu_check_radio(kTbarCmdLeft, kTbarCmdNone, command);
+    orient0_ = tbar_orient_of_command(command);
+}
+
 void with_dc(void (*fn)(HDC, int), int arg) {
     // A hidden bar is painted whole when it is shown.
     if (!tbar_inst_ || !IsWindowVisible(tbar_inst_)) return;
@@ -199,7 +204,10 @@ void on_create(HWND win) {
     but_disabled_.clear();
     // The palette half restored with the menu settings, else the first.
     tbar_palette_cmd(menu_checked(10989) ? 10989 : 10988);
-    tbar_set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
+    // The main window is being made: it lays out its bars when it is first sized.
+    set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
+    tbar_place();
+    status_layout();
     // Paste follows the clipboard, whoever changes it.
     clipboard_listen(win, true);
     tbar_refresh();
@@ -218,6 +226,7 @@ LRESULT CALLBACK win_toolbar_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         switch (msg) {
         case WM_CREATE: on_create(win); return 0;
         case WM_PAINT: on_paint(win); return 0;
+        case WM_NCPAINT: return 0;  // no frame to draw
         case WM_ERASEBKGND: return 1;
         case WM_LBUTTONDOWN: on_lbutton_down(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
         case WM_LBUTTONUP: on_lbutton_up(GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return 0;
@@ -275,8 +284,7 @@ void tbar_show_buttons(const std::vector<int>& buttons) {
 }
 
 void tbar_set_orientation(int command) {
-    menu_check_radio(kTbarCmdLeft, kTbarCmdNone, command);
-    orient0_ = tbar_orient_of_command(command);
+    set_orientation(command);
     // The main window's size event places the view, the toolbar and the status bar.
     if (main_inst_) {
         RECT c;

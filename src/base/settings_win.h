@@ -12,6 +12,19 @@ extern const char kSettingsKey[];
 // Makes the registry the settings store, under HKCU\subkey.
 void settings_use_registry(const std::string& subkey = kSettingsKey);
 
+// While one lives, the registry store's values come from one reading of its key, not one
+// reading each; what is written goes to the registry as ever.
+class SettingsReadOnce {
+public:
+    SettingsReadOnce();
+    ~SettingsReadOnce();
+    SettingsReadOnce(const SettingsReadOnce&) = delete;
+    SettingsReadOnce& operator=(const SettingsReadOnce&) = delete;
+
+private:
+    bool owner_ = false;
+};
+
 struct RegValue { std::string text; bool found = false; };
 // A text value; `def` and found = false when the key or value is missing.
 RegValue reg_get(HKEY root, const std::string& subkey, const std::string& value, const std::string& def);

@@ -50,6 +50,40 @@ TEST_F(ShellRegistry, ForeignValuesFallBackToDefaults) {
     EXPECT_EQ(file_setting_get_text("Raw", ""), "abc");
 }
 
+// Start-up reads its settings from one reading of the key: each reads as it would alone.
+TEST_F(ShellRegistry, ReadOnceGivesWhatEachReadWould) {
+    {
+        SettingsReadOnce none;  // no key yet: every default
+        EXPECT_EQ(file_setting_get_text("Server", "dflt"), "dflt");
+        file_setting_set_text("Server", "first");  // a first run writes while it reads
+        EXPECT_EQ(file_setting_get_text("server", ""), "first");
+    }
+    ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTestKey, "Plot", "[0,1,10]"));
+    ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTestKey, "Long", std::string(3000, 'x')));
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kTestKey.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+    DWORD dw = 7;
+    RegSetValueExA(k, "RWord", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dw), sizeof dw);
+    RegSetValueExA(k, "Raw", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
+    RegCloseKey(k);
+    {
+        SettingsReadOnce once;
+        SettingsReadOnce inner;  // a second one inside changes nothing
+        EXPECT_EQ(file_setting_get_text("Server", ""), "first");
+        EXPECT_EQ(file_setting_get_list("PLOT", {1}), (std::vector<int>{0, 1, 10}));
+        EXPECT_EQ(file_setting_get_text("Long", "").size(), 3000u);
+        EXPECT_EQ(file_setting_get_list("RWord", {1, 0}), (std::vector<int>{1, 0}));
+        EXPECT_EQ(file_setting_get_text("Raw", ""), "abc");
+        EXPECT_EQ(file_setting_get_text("Missing", "dflt"), "dflt");
+        file_setting_set_text("Server", "second");
+        EXPECT_EQ(file_setting_get_text("Server", ""), "second");
+    }
+    EXPECT_EQ(reg_get(HKEY_CURRENT_USER, kTestKey, "Server", "").text, "second");
+    // Afterwards each read goes to the key again.
+    ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTestKey, "Server", "third"));
+    EXPECT_EQ(file_setting_get_text("Server", ""), "third");
+}
+
 TEST_F(ShellRegistry, RegGetReportsMissingKeysAndValues) {
     RegValue v = reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Settings\\Nowhere", "X", "def");
     EXPECT_FALSE(v.found);
