@@ -15,8 +15,10 @@
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
 #include "base/util_win.h"
+#include "bars/sbar.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
+#include "document/levels.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -65,6 +67,8 @@ void document_opened(const std::string& opened, bool record_history, bool untitl
     // Names reach here lower-cased from links and lists; titles and questions show the disk's.
     const std::string name = util_disk_case(opened);
     file_set_current_name(name, untitled);
+    // The level left behind may not exist here; whoever opened it for a level goes there after.
+    sbar_cmd(kSbarLevel, kSbSet, level_on_open(view_doc()));
     view_after_load();
     view_undo_clear();
     file_clear_changed();  // after the history is cleared: the file is its starting point

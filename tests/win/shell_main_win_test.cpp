@@ -11,6 +11,8 @@
 
 #include "app/file_win.h"
 #include "app/vorn6_win.h"
+#include "bars/sbar.h"
+#include "bars/status.h"
 #include "bars/listview_win.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
@@ -25,6 +27,7 @@
 #include "document/view.h"
 #include "resources/ids.h"
 #include "resources/print_ids.h"
+#include "view/view_win.h"
 #include "win/print_unix.h"
 #include "win/win_test_util.h"
 
@@ -297,6 +300,70 @@ TEST_F(ShellMainWindow, ADocumentSavedAsUnicodeWithItsMarkOpens) {
         EXPECT_EQ(util_lower(file_current_name()), util_lower(host.dos(name)));
         EXPECT_TRUE(view_obj_find_id("Caf\xE9 \x80")) << name;
     }
+}
+
+// A document comes up at a level it has, whatever brought it and whatever level the one before
+// was left at: level 1, or the nearest level in use when it has nothing there.
+TEST_F(ShellMainWindow, EveryDocumentThatComesShowsALevelItHas) {
+    auto save = [&](const char* name, std::initializer_list<int> levels) {
+        view_doc() = Document();
+        for (int l : levels) view_obj_put(view_obj_new("On " + std::to_string(l), 0, 0, l));
+        ASSERT_TRUE(file_save_document(path(name)));
+    };
+    save("deep.vrn", {1, 2});
+    save("one.vrn", {1});
+    save("high.vrn", {3, 4});
+    file_history().clear();
+    auto shown = [] {
+        UpdateWindow(view_inst_);
+        EXPECT_FALSE(view_painted_objects().empty()) << "nothing shows";
+        return status_model().field_text(kStLevel, StatusHost());
+    };
+    auto down = [&](const char* expect) {
+        SetFocus(view_inst_);
+        wt::key(VK_NEXT);
+        EXPECT_EQ(shown(), expect);
+    };
+    auto open_with_ctrl_o = [&](const char* name) {
+        wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, path(name)); });
+        SetFocus(view_inst_);
+        wt::key_with(VK_CONTROL, 'O');
+        pump(100);
+        EXPECT_EQ(file_current_name(), path(name));
+    };
+    auto command = [&](int id) {
+        SendMessageA(win_, WM_COMMAND, id, 0);
+        pump(50);
+    };
+
+    open_with_ctrl_o("deep.vrn");
+    EXPECT_EQ(shown(), "1 of 2");
+    down("2 of 2");
+    open_with_ctrl_o("one.vrn");
+    EXPECT_EQ(shown(), "1 of 1");
+    EXPECT_EQ(sbar_view_state().level, 1);
+
+    command(CMD_BACK);
+    EXPECT_EQ(file_current_name(), path("deep.vrn"));
+    EXPECT_EQ(shown(), "1 of 2");
+    down("2 of 2");
+    command(CMD_FORWARD);
+    EXPECT_EQ(shown(), "1 of 1");
+
+    command(CMD_BACK);
+    down("2 of 2");
+    command(CMD_RELOAD);
+    EXPECT_EQ(shown(), "1 of 2");
+
+    down("2 of 2");
+    open_with_ctrl_o("high.vrn");
+    EXPECT_EQ(shown(), "3 of 3 to 4");
+    down("4 of 3 to 4");
+    command(CMD_NEW);
+    UpdateWindow(view_inst_);
+    EXPECT_EQ(status_model().field_text(kStLevel, StatusHost()), "1 of 1");
+    EXPECT_EQ(sbar_view_state().level, 1);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
 }
 
 TEST_F(ShellMainWindow, BackFromANewDocumentReturnsToTheLastFile) {
