@@ -79,8 +79,8 @@ int view_mode(const LvInfo& in) { return static_cast<int>(GetWindowLongA(in.cont
 
 // Rows follow the control's order again after it moved them.
 void renumber(LvInfo& in) {
-    for (int row = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_ALL)); row >= 0;
-         row = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_ALL))) {
+    const int rows = static_cast<int>(send(in, LVM_GETITEMCOUNT));
+    for (int row = 0; row < rows; ++row) {
         auto it = in.items.find(row_id(in, row));
         if (it != in.items.end()) it->second.row = row;
     }
@@ -471,10 +471,15 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
         // compare, one call a row instead of one a comparison); rows of equal texts keep their order.
         std::vector<std::pair<std::string, const LvItem*>> keyed;
         keyed.reserve(items.size());
+        std::vector<char> buf(256);
         for (const LvItem* i : rows) {
-            std::string key(static_cast<size_t>(std::max(1, LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, nullptr, 0))), '\0');
-            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, key.data(), static_cast<int>(key.size()));
-            keyed.emplace_back(std::move(key), i);
+            // Most keys fit the buffer at once; a longer one is asked for its size first.
+            int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
+            if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+                buf.resize(static_cast<size_t>(std::max(1, LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, nullptr, 0))));
+                n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
+            }
+            keyed.emplace_back(std::string(buf.data(), static_cast<size_t>(std::max(0, n))), i);
         }
         const bool down = sorting & LVS_SORTDESCENDING;
         std::stable_sort(keyed.begin(), keyed.end(), [down](const auto& a, const auto& b) {

@@ -76,3 +76,32 @@ std::optional<std::string> letters_from_utf8(std::string_view t, size_t* unmappe
     if (unmapped) *unmapped = lacking;
     return out;
 }
+
+std::optional<std::string> letters_from_utf16(std::string_view t, size_t* unmapped) {
+    const bool little = t.substr(0, 2) == "\xFF\xFE";
+    if (!little && t.substr(0, 2) != "\xFE\xFF") return std::nullopt;
+    t.remove_prefix(2);
+    if (t.size() % 2) return std::nullopt;
+    auto unit = [&](size_t i) {
+        const auto a = static_cast<unsigned char>(t[i]), b = static_cast<unsigned char>(t[i + 1]);
+        return little ? static_cast<unsigned long>(b << 8 | a) : static_cast<unsigned long>(a << 8 | b);
+    };
+    size_t lacking = 0;
+    std::string out;
+    out.reserve(t.size() / 2);
+    for (size_t i = 0; i < t.size(); i += 2) {
+        unsigned long cp = unit(i);
+        if (cp >= 0xDC00 && cp <= 0xDFFF) return std::nullopt;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            // A character beyond the first 65,536 comes as two units; none is in the code page.
+            if (i + 2 >= t.size() || unit(i + 2) < 0xDC00 || unit(i + 2) > 0xDFFF) return std::nullopt;
+            i += 2;
+            cp = 0x10000;
+        }
+        const int b = letters_1252_of(cp);
+        lacking += b < 0;
+        out += b < 0 ? '?' : static_cast<char>(b);
+    }
+    if (unmapped) *unmapped = lacking;
+    return out;
+}

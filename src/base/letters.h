@@ -23,3 +23,7 @@ int letters_1252_of(unsigned long code_point);
 // A UTF-8 text (a byte-order mark before it dropped) in Windows-1252, "?" for characters the
 // code page lacks (counted in `unmapped`); nullopt when `text` is not UTF-8.
 std::optional<std::string> letters_from_utf8(std::string_view text, size_t* unmapped = nullptr);
+// A UTF-16 text after its byte-order mark (FF FE or FE FF, which tells the byte order) in
+// Windows-1252, "?" for characters the code page lacks (counted in `unmapped`); nullopt when
+// `text` has no such mark or is not UTF-16.
+std::optional<std::string> letters_from_utf16(std::string_view text, size_t* unmapped = nullptr);

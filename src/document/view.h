@@ -28,7 +28,8 @@ void view_set_eval_hook(EvalHook hook);
 using NoteHook = void (*)(const std::string& text);
 void view_set_note_hook(NoteHook hook);
 void view_note(const std::string& text);
-// Runs the Recompute command (the calculator's, honouring setting 209); unset = view_recompute.
+// The Recompute that follows an edit in Auto mode (the calculator's, honouring setting 209);
+// unset = view_recompute.
 using RecomputeHook = void (*)();
 void view_set_recompute_hook(RecomputeHook hook);
 // Asks the diagram window for a repaint; unset in native tests.

@@ -151,12 +151,14 @@ static bool read_document(const std::string& name, Document& out, std::string* e
         set(error, "Loading " + name + "\n" + sys_reason());
         return false;
     }
-    // Written by an editor that marks UTF-8 text: read in the program's code page (text that is
-    // not UTF-8 after all is read as it is).
+    // Written by an editor that marks UTF-8 or UTF-16 text: read in the program's code page (text
+    // that is not UTF-8 after all is read as it is).
     size_t unmapped = 0;
     if (text.starts_with("\xEF\xBB\xBF")) {
         auto ansi = letters_from_utf8(text, &unmapped);
         text = ansi ? std::move(*ansi) : text.substr(3);
+    } else if (auto ansi = letters_from_utf16(text, &unmapped)) {
+        text = std::move(*ansi);
     }
     Document d;
     LoadError err;

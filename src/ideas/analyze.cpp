@@ -19,11 +19,6 @@ constexpr bool is_consonant(char c) { return c >= 'a' && c <= 'z' && !is_vowel(c
 
 constexpr bool is_white(char c) { return c == ' ' || c == '\n' || c == '\t'; }
 
-// Closing quotes and brackets, Windows-1252 curly ones included.
-constexpr bool is_closing(unsigned char c) {
-    return c == '"' || c == '\'' || c == ')' || c == ']' || c == '}' || c == 0x92 || c == 0x94 || c == 0xBB;
-}
-
 // How many characters from `i` on belong to the syllable that ends there (0: none ends here).
 // The syllable's first character is the vowel at i; its tail is 1 (vowel) or 2 (vowel, consonant).
 int syllable_tail(std::string_view t, size_t i) {
@@ -98,97 +93,124 @@ constexpr bool is_group_vowel(char c) {
     return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y';
 }
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_digit(int c) { return c >= '0' && c <= '9'; }
 
-bool is_alnum(char c) { return is_digit(c) || is_word_letter(static_cast<unsigned char>(c)); }
-
-// Opening quotes and brackets before a sentence's first word.
-constexpr bool is_opening(unsigned char c) {
+// Opening quotes and brackets, Windows-1252 curly ones included.
+constexpr bool is_opening(int c) {
     return c == '"' || c == '\'' || c == '(' || c == '[' || c == '{' || c == 0x91 || c == 0x93 || c == 0xAB;
 }
 
-constexpr bool ends_sentence(char c) { return c == '.' || c == '?' || c == '!'; }
+constexpr bool is_blank(int c) { return is_white(static_cast<char>(c)) || c == '\r' || c == '\v' || c == '\f' || c == 0xA0; }
+
+// What may follow the mark that ends a sentence: a blank, the end, or a closing double quote
+// (Windows-1252's curly one and the guillemet too).
+constexpr bool closes_sentence(int next) { return next < 0 || is_blank(next) || next == '"' || next == 0x94 || next == 0xBB; }
 
 }  // namespace
 
 void TextScanner::end_word() {
-    if (!in_word_) return;
+    if (word_ == Word::none) return;
     long long n = groups_;
     if (in_vowels_) --n;  // a vowel that ends the word is not heard: "table", "copy"
     else if (before_last_ == 'e' && last_ == 'd') --n;
-    token_.syllables += std::max(n, 1LL);
-    ++token_.words;
-    in_word_ = word_joiner_ = in_vowels_ = false;
-    groups_ = 0;
+    TextCounts w;
+    w.words = 1;
+    w.chars = word_chars_;
+    w.syllables = std::max(n, 1LL);
+    for (TextCounts* to : {&all_, in_sentence_ ? &sentence_ : nullptr}) {
+        if (!to) continue;
+        to->words += w.words;
+        to->chars += w.chars;
+        to->syllables += w.syllables;
+    }
+    word_ = Word::none;
+    in_vowels_ = false;
+    groups_ = word_chars_ = 0;
     last_ = before_last_ = 0;
 }
 
-void TextScanner::add(TextCounts& to, const TextCounts& c) const {
-    to.words += c.words;
-    to.chars += c.chars;
-    to.syllables += c.syllables;
+void TextScanner::add_letter(unsigned char c) {
+    const bool vowel = is_group_vowel(static_cast<char>(c));
+    if (vowel && !in_vowels_) ++groups_;
+    in_vowels_ = vowel;
+    before_last_ = last_;
+    last_ = static_cast<char>(c);
 }
 
-void TextScanner::end_token() {
-    end_word();
-    if (!in_token_) return;
-    add(all_, token_);
-    if (ends_sentence(mark_) && token_alnum_) ++all_.sentences;
-    if (!in_sentence_ && token_capital_) in_sentence_ = true;
-    if (in_sentence_) {
-        add(sentence_, token_);
-        if ((ends_sentence(mark_) || mark_ == ':') && token_alnum_) {
-            add(kept_, sentence_);
-            ++kept_.sentences;
-            sentence_ = TextCounts{};
-            in_sentence_ = false;
-        }
+void TextScanner::step(unsigned char c, int next) {
+    if (hash_line_ || (line_start_ && c == '#')) {
+        hash_line_ = c != '\n';
+        line_start_ = !hash_line_;
+        return;
     }
-    token_ = TextCounts{};
-    in_token_ = token_started_ = token_capital_ = token_alnum_ = false;
-    mark_ = ' ';
+    line_start_ = c == '\n';
+    const bool letter = is_word_letter(c), digit = is_digit(c);
+    const bool after_word = word_ != Word::none;
+    dots_ = c == '.' ? dots_ + 1 : 0;
+    if (dots_ == 1) before_dots_ = last_seen_;
+    last_seen_ = c;
+    // The words before a capital are no part of the sentence it opens.
+    if (!in_sentence_ && letter && !is_lower_letter(c)) {
+        end_word();
+        in_sentence_ = true;
+    }
+    if (word_ == Word::letters && (letter || c == '-' || (c == '\'' && next >= 0 && is_word_letter(static_cast<unsigned char>(next))))) {
+        ++word_chars_;
+        if (letter) add_letter(c);
+        else in_vowels_ = false;
+        return;
+    }
+    if (word_ == Word::number && (digit || ((c == '.' || c == ',') && is_digit(next)))) {
+        ++word_chars_;
+        return;
+    }
+    // A digit right after letters, or a letter right after digits, ends the word and begins none.
+    const bool glued = after_word && (letter || digit);
+    end_word();
+    if (letter || digit) {
+        if (glued) return;
+        word_ = letter ? Word::letters : Word::number;
+        word_chars_ = 1;
+        if (letter) add_letter(c);
+        return;
+    }
+
+    if (c != '.' && c != '!' && c != '?' && c != ':') return;
+    if (c == '.' && next == '.') return;  // a run of points is read at its last
+    // An ellipsis ends the sentence it trails ("and so on..."), and what goes on after a blank
+    // is read as the next sentence even without a capital; one standing apart or leading a
+    // word ("(...and") ends nothing.
+    const bool ellipsis = c == '.' && dots_ == 3;
+    if (ellipsis) {
+        const bool open_before = is_blank(before_dots_) || is_opening(before_dots_);
+        if (open_before && (next < 0 || is_blank(next) || is_word_letter(static_cast<unsigned char>(next)) || is_digit(next)))
+            return;
+    } else if (!closes_sentence(next)) {
+        return;
+    }
+    if (c != ':' && (ellipsis || after_word)) ++all_.sentences;
+    if (!in_sentence_) return;
+    kept_.words += sentence_.words;
+    kept_.chars += sentence_.chars;
+    kept_.syllables += sentence_.syllables;
+    ++kept_.sentences;
+    sentence_ = TextCounts{};
+    in_sentence_ = ellipsis && next >= 0 && is_blank(next);
 }
 
 void TextScanner::feed(std::string_view piece) {
     for (char ch : piece) {
         auto c = static_cast<unsigned char>(ch);
-        if (is_white(ch) || c == '\r' || c == '\v' || c == '\f' || c == 0xA0) {
-            end_token();
-            continue;
-        }
-        in_token_ = true;
-        if (!token_started_ && !is_opening(c)) {
-            token_started_ = true;
-            token_capital_ = is_word_letter(c) && !is_lower_letter(c);
-        }
-        // He said "Stop." ends a sentence too.
-        if (!is_closing(c)) mark_ = ch;
-        if (!is_alnum(ch)) {
-            // A joiner waits for what follows: "don't" and "3.5" are one word, "e.g." two.
-            bool joins = ch == '\'' || ch == '-' || ((ch == '.' || ch == ',') && is_digit(last_));
-            if (in_word_ && !word_joiner_ && joins) {
-                word_joiner_ = true;
-                joiner_ = ch;
-            } else {
-                end_word();
-            }
-            continue;
-        }
-        if (word_joiner_ && (joiner_ == '.' || joiner_ == ',') && !is_digit(ch)) end_word();
-        word_joiner_ = false;
-        in_word_ = token_alnum_ = true;
-        ++token_.chars;
-        const bool vowel = is_group_vowel(ch);
-        if (vowel && !in_vowels_) ++groups_;
-        in_vowels_ = vowel;
-        before_last_ = last_;
-        last_ = ch;
+        if (held_) step(held_char_, c);
+        held_ = true;
+        held_char_ = c;
     }
 }
 
 TextCounts TextScanner::finish() const {
     TextScanner closed = *this;
-    closed.end_token();
+    if (closed.held_) closed.step(closed.held_char_, -1);
+    closed.end_word();
     return closed.kept_.sentences > 0 ? closed.kept_ : closed.all_;
 }
 

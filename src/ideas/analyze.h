@@ -30,18 +30,21 @@ struct TextCounts {
 
 // The character scanner of Statistics, fed in pieces so a long text can be interrupted between
 // them. It counts what is read as prose, the way readability is measured elsewhere:
-// - a word is a run of letters and digits; an apostrophe or hyphen inside one, and a point or
-//   comma between digits, keep it whole ("don't", "well-known", "3.5"); other characters part
-//   words ("/usr/share" is two);
-// - a sentence begins with a word that starts with a capital and ends with a word that ends in
-//   ".", "!", "?" or ":" (closing quotes and brackets after it aside) and holds a letter or a
-//   digit; what lies between two sentences (list numbers, command lines, addresses, lower-case
-//   fragments) and a last sentence left open are not counted;
-// - a text without any such sentence is counted whole, a sentence ending at each word that
-//   ends in ".", "!" or "?" and holds a letter or digit;
-// - characters are the letters and digits of the words counted;
-// - syllables are a word's groups of vowels (a e i o u y, lower case), less one for a group
-//   that ends the word or a final "ed", and at least one.
+// - a word is a run of letters, with the hyphens in and after it and an apostrophe between
+//   letters ("well-known", "don't"), or a number, with a point or comma between digits ("3.5",
+//   "3,500"); any other character parts words ("/usr/share" is two); a digit right after a word
+//   of letters, or a letter right after a number, ends it and is not read, as the grades we are
+//   measured against do ("MD5" is "MD", "i686" is "i" and "86");
+// - a sentence begins at a capital, even one inside a word ("the/Docs", "CI"), and ends at ".",
+//   "!", "?" or ":" followed by a blank, a double quote or the end of the text (not by a bracket:
+//   "(see below.)" goes on); what lies between two sentences (list numbers, command lines,
+//   addresses, lower-case fragments) and a last sentence left open are not counted;
+// - a line that begins with "#" (a heading of a plain-text file, a comment) is left out;
+// - a text without any such sentence is counted whole, a sentence ending at each ".", "!" or "?"
+//   right after a word and followed by a blank, a double quote or the end;
+// - characters are those of the words counted, hyphens, points and apostrophes in them included;
+// - syllables are a word's groups of vowels (a e i o u y, lower case; a hyphen parts groups),
+//   less one for a group that ends the word or a final "ed", and at least one.
 class TextScanner {
 public:
     void feed(std::string_view piece);
@@ -49,17 +52,22 @@ public:
     TextCounts finish() const;
 
 private:
+    // `next` is the character after `c`, -1 at the end of the text.
+    void step(unsigned char c, int next);
+    void add_letter(unsigned char c);
     void end_word();
-    void end_token();
-    void add(TextCounts& to, const TextCounts& c) const;
+    // A character waits until the one after it is known.
+    bool held_ = false, line_start_ = true, hash_line_ = false;
+    unsigned char held_char_ = 0;
+    // The points read in a row, and the character before them.
+    int dots_ = 0;
+    unsigned char before_dots_ = ' ', last_seen_ = ' ';
     // The word being read.
-    bool in_word_ = false, word_joiner_ = false, in_vowels_ = false;
-    char joiner_ = 0, last_ = 0, before_last_ = 0;
-    long long groups_ = 0;
-    // The token (between white space) being read.
-    bool in_token_ = false, token_started_ = false, token_capital_ = false, token_alnum_ = false;
-    char mark_ = ' ';  // the token's last character that is no closing quote or bracket
-    TextCounts token_;
+    enum class Word : unsigned char { none, letters, number };
+    Word word_ = Word::none;
+    bool in_vowels_ = false;
+    char last_ = 0, before_last_ = 0;
+    long long groups_ = 0, word_chars_ = 0;
     // The sentence being read, the sentences finished, and the whole text.
     bool in_sentence_ = false;
     TextCounts sentence_, kept_, all_;

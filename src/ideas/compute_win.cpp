@@ -106,6 +106,10 @@ void dlg_compute_open(HWND parent) {
 
 void compute_recompute_command() { pert_recompute(view_param_get(209)); }
 
+namespace {
+void recompute_after_edit() { pert_recompute(view_param_get(209), PertRun::after_edit); }
+}  // namespace
+
 void compute_init() {
     static const Command commands[] = {
         {CMD_COMPUTE, [] { dlg_compute_open(main_inst_); }},
@@ -113,5 +117,5 @@ void compute_init() {
     };
     cmd_register_all(commands);
     view_set_eval_hook(eval_hook);
-    view_set_recompute_hook(compute_recompute_command);
+    view_set_recompute_hook(recompute_after_edit);
 }

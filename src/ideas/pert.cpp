@@ -481,24 +481,54 @@ constexpr char kTitle[] = "Critical Path";
 
 // The report goes beside the document under the document's name: a file of that name which is
 // not an earlier report is the user's, and is replaced only after a yes.
-bool report_may_replace(const std::string& name) {
+bool report_may_replace(const std::string& name, PertHost& host) {
     if (!file_exists(name)) return true;
     auto head = file_read_part(name, 4096, false);
     if (head && head->rfind(kHeader, 0) == 0) {
         std::string_view rest = std::string_view(*head).substr(std::string_view(kHeader).size());
         if (rest.empty() || rest[0] == '\r' || rest[0] == '\n') return true;
     }
-    return msg_ask_default_no(name + " exists and is not a report of the critical path. Replace it with the report?",
-                              kTitle);
+    return host.ask(name + " exists and is not a report of the critical path. Replace it with the report?");
 }
 
+// Notes shown and questions answered no, kept so that the runs after edits do not say them
+// again for as long as each comes up run after run: a no stands, and nothing is written over
+// the user's file. A run with an error may stop before its notes and questions: it forgets none.
+// A run asked for by the user, and another document, start afresh.
+struct Said {
+    std::unordered_set<std::string> before, now;
+};
+Said said_;
+
+void forget_said() { said_.before.clear(); }
+
 struct ProgramHost : PertHost {
-    void note(const std::string& text) override { msg_note(text); }
-    void error(const std::string& text) override { msg_error(text); }
-    bool ask(const std::string& text) override { return msg_ask_default_no(text, kTitle); }
+    explicit ProgramHost(PertRun run) {
+        view_on_replaced(forget_said);  // here, as the native tests run this without start-up
+        if (run == PertRun::command) said_.before.clear();
+        said_.now.clear();
+    }
+    ~ProgramHost() override {
+        if (failed_) said_.before.insert(said_.now.begin(), said_.now.end());
+        else said_.before.swap(said_.now);
+    }
+
+    void note(const std::string& text) override {
+        said_.now.insert(text);
+        if (!said_.before.count(text)) msg_note(text);
+    }
+    void error(const std::string& text) override {
+        failed_ = true;
+        msg_error(text);
+    }
+    bool ask(const std::string& text) override {
+        if (!said_.before.count(text) && msg_ask_default_no(text, kTitle)) return true;
+        said_.now.insert(text);
+        return false;
+    }
     std::string document_name() override { return file_current_name(); }
     bool write_report(const std::string& name, const std::string& text) override {
-        if (!report_may_replace(name)) return false;
+        if (!report_may_replace(name, *this)) return false;
         auto out = file_open_output(name);  // says "Opening ..." when it fails
         if (!out) return false;
         out->write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -514,12 +544,15 @@ struct ProgramHost : PertHost {
         view_unmark_level(2);
     }
     void recompute_objects() override { eval_recompute(); }
+
+private:
+    bool failed_ = false;
 };
 
 }  // namespace
 
-bool pert_recompute(int mode) {
-    ProgramHost host;
+bool pert_recompute(int mode, PertRun run) {
+    ProgramHost host(run);
     // The chart and the times and marks written after it are one undoable step; so is the
     // removal of the marks.
     std::optional<UndoStep> step;

@@ -42,7 +42,11 @@ double pert_label_duration(std::string_view label, bool* capped = nullptr);
 void pert_chart_level(Document& doc);
 void pert_chart_level(Document& doc, const std::vector<Key>& reserved);
 
+// Who asked for a run: the user (Recompute, the Compute dialog's OK) or an edit in Auto mode.
+enum class PertRun { command, after_edit };
+
 // The program's Recompute over the current document: messages through the note and error
 // boxes, the report beside the document (a file of that name which is not an earlier report is
-// replaced only after a yes).
-bool pert_recompute(int mode);
+// replaced only after a yes). A run after an edit repeats no note that the run before it showed
+// and no question answered no there; a command run says everything again.
+bool pert_recompute(int mode, PertRun run = PertRun::command);

@@ -242,11 +242,10 @@ std::optional<std::string> located(const std::string& ext) {
     return file_resolve(action_split_doc_arg(ext).file);
 }
 
-// `opened` runs once the document is open, which for one from the web is when it has arrived.
+// `opened` runs once the document is open, which for one from the web is when it has arrived; the
+// open one is asked about then, once, edits made during the download with the rest.
 bool open_document(const std::string& ext, const std::function<void()>& opened = {}) {
     if (ext.rfind("http://", 0) == 0 && ext.find(".vrn", 7) != std::string::npos && shell_hooks_.open_url) {
-        int a = shell_hooks_.ask_save ? shell_hooks_.ask_save() : 2;
-        if (a == 3) return false;
         DocArg d = action_split_doc_arg(ext);
         return http_open_url(d.file.substr(7), d.id.empty() ? "" : " " + d.id, d.level, 1, opened);
     }
@@ -254,10 +253,8 @@ bool open_document(const std::string& ext, const std::function<void()>& opened =
     auto name = file_vrn_name(util_lower(d.file));
     if (!name) return false;
     // A web document names its neighbours on the same server.
-    if (from_web() && name->find(':') == std::string::npos) {
-        if (shell_hooks_.ask_save && shell_hooks_.ask_save() == 3) return false;
+    if (from_web() && name->find(':') == std::string::npos)
         return http_open_relative(file_current_name(), *name, d.id.empty() ? "" : " " + d.id, d.level, opened);
-    }
     auto path = file_resolve(*name);
     if (!path || !shell_hooks_.open_document || shell_hooks_.open_document(*path) != 1) return false;
     if (opened) opened();

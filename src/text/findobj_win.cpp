@@ -13,6 +13,7 @@
 #include "base/shell_hooks_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/view.h"
 #include "document/view_io.h"
 #include "resources/ids.h"
@@ -106,8 +107,13 @@ std::vector<LvItem> collect() {
     }
     // Folder order differs between file systems; name order is the same everywhere.
     std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) { return util_lower(a.name) < util_lower(b.name); });
-    const std::string self = current_file();
-    const bool same_folder = util_lower(dir) == util_lower(current_dir());
+    // The pattern may spell the open document's folder in another way (case, "." or "..",
+    // slashes, short names, another drive letter), and the document's name may be a short one;
+    // the file system decides.
+    const std::string open_full = util_canonical_path(file_current_name());
+    const std::string self = open_full.empty() ? current_file() : util_lower(file_name_part(open_full));
+    const std::string here = dir.empty() ? "." : dir;
+    const bool same_folder = util_path_within(here, current_dir()) && util_path_within(current_dir(), here);
     for (const Found& f : files) {
         const std::string lower = util_lower(f.name);
         if (same_folder && lower == self) continue;  // the open document, with its unsaved edits, is listed above
@@ -163,7 +169,7 @@ bool visit(HWND host, int id) {
     auto from = row_path_.find(id);
     if (!key || from == row_path_.end()) return false;
     const std::string& path = from->second;
-    const bool open_one = path.empty() ? file_is_untitled() : util_lower(path) == util_lower(file_current_name());
+    const bool open_one = path.empty() ? file_is_untitled() : util_same_file(path, file_current_name());
     if (!open_one) {
         if (path.empty() || !shell_hooks_.open_document || shell_hooks_.open_document(path) != 1) return false;
         MSG m;

@@ -140,6 +140,8 @@ bool save_as(HWND win, TextModel& m) {
     return true;
 }
 
+bool save_source(HWND win, const TwInst& t, TextModel& m, bool stay);
+
 int save(HWND win, const TwEntry& e) {
     TextModel* m = fe_model(win);
     if (e.key != 0 || !m) return 1;
@@ -148,7 +150,14 @@ int save(HWND win, const TwEntry& e) {
         save_as(win, *m);
         return 0;
     }
-    if (!tw_write_file(name, m->text())) return 0;
+    if (e.mode == 2) {
+        // The source asks and reloads the diagram as its closing does, or the diagram's next Save
+        // would write its older state back over the source.
+        const TwInst* t = inst_of(win);
+        if (!t || !save_source(win, TwInst(*t), *m, true)) return 0;
+    } else if (!tw_write_file(name, m->text())) {
+        return 0;
+    }
     m->set_modified(false);
     msg_note("File " + name + " is saved to disk");
     return 0;
@@ -276,10 +285,10 @@ FileStamp* source_stamp(HWND win) {
     return nullptr;
 }
 
-// Yes to the Source Editor's question: write the source and read the diagram again from it.
-// False keeps the window with its text: a question declined, a failed write, or a source that
-// does not load (the diagram then keeps its edits, its mark and its history).
-bool save_source(HWND win, const TwInst& t, TextModel& m) {
+// Yes to the Source Editor's question, or its Save (`stay`): write the source and read the
+// diagram again from it. False keeps the window with its text: a question declined, a failed
+// write, or a source that does not load (the diagram then keeps its edits, its mark and its history).
+bool save_source(HWND win, const TwInst& t, TextModel& m, bool stay) {
     const std::string name = tw_title(win);
     const FileStamp* read = source_stamp(win);
     if (read && *read != file_stamp(name) &&
@@ -303,6 +312,11 @@ bool save_source(HWND win, const TwInst& t, TextModel& m) {
                                       "again, or save the diagram to write it over the source.")) {
         tw_inst_.push_back(t);
         return false;
+    }
+    if (stay) {
+        tw_inst_.push_back(t);
+        m.set_modified(false);
+        return true;
     }
     DestroyWindow(win);
     return true;
@@ -336,7 +350,7 @@ bool close_window(HWND win) {
         std::string name = tw_title(win);
         int a = msg_ask_yes_no_cancel("Save textfile " + file_name_part(name) + " ?", "File Changed");
         if (a == 3) return false;
-        if (a == 1 && t.mode == 2) return save_source(win, t, *m);
+        if (a == 1 && t.mode == 2) return save_source(win, t, *m, false);
         if (a == 1) {
             bool untitled = util_lower(name).find("untitled.txt") != std::string::npos;
             bool ok = untitled ? save_as(win, *m) : tw_write_file(name, m->text());

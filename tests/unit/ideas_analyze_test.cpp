@@ -37,15 +37,23 @@ TEST(AnalyzeScanner, WordsSentencesAndCharacters) {
         {"One. Two.", 2, 2, 6},
         {"Is it? Yes! No", 3, 2, 7},        // "?" and "!" end sentences too; an open one is left out
         {"He said \"Stop.\" Then", 3, 1, 10},  // a closing quote after the full stop
-        {"a  b", 2, 0, 2},                  // characters are letters and digits only
+        {"a  b", 2, 0, 2},                  // blanks are no characters
         {"a\r\nb", 2, 0, 2},
         {"12 34 x.", 3, 1, 5},              // numbers are words; a token without a letter or digit is not
         {"x - y", 2, 0, 2},
         {"caf\xe9 au lait", 3, 0, 10},      // accented letters are letters
-        {"\x93quoted\x94 3.5", 2, 0, 8},
+        {"\x93quoted\x94 3.5", 2, 0, 9},      // a number's point is one of its characters
         {"   ", 0, 0, 0},
         // Joined and parted words: "don't", "well-known" and "3,500" are one, a path is several.
-        {"Don't take well-known 3,500 /usr/share/doc.", 7, 1, 32},
+        {"Don't take well-known 3,500 /usr/share/doc.", 7, 1, 35},
+        // A point inside a name ends nothing; a tag glued to a word loses its first character.
+        {"See README.md now. Ok", 4, 1, 14},
+        {"Use MD5 or i686.", 5, 1, 10},
+        // Headings and comments of plain-text files; a full stop inside brackets goes on; an
+        // ellipsis ends its sentence.
+        {"# Heading\nThe end.", 2, 1, 6},
+        {"It ends (see below.) Then it goes on.", 8, 1, 26},
+        {"And so on... next one. Done", 5, 2, 14},
         // Between sentences: list numbers, lower-case command lines and addresses are no text.
         {"Install:\n\n  $ make install\n\n1. Read it. 2. Run it.\n  http://x.org/a\nDone: yes", 6, 4, 22},
         // A title's or a heading's words go with the sentence they open.

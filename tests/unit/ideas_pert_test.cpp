@@ -559,4 +559,74 @@ TEST(PertProgram, ReportReplacesAnEarlierReportButAsksForAnyOtherFile) {
     fs::remove_all(dir);
 }
 
+// In Auto mode every edit runs the critical path again: what a run said or asked stays unsaid
+// in the runs after edits while its cause stays, and is said again when the cause comes back,
+// on the user's own Recompute and for another document.
+TEST(PertProgram, RunsAfterEditsRepeatNoNoteNorQuestionWhileTheirCauseStays) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "vorn_pert_quiet_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string txt = (dir / "plan.txt").string();
+    std::ofstream(txt, std::ios::binary) << "my own notes\r\n";
+    static std::vector<std::string> said;
+    said.clear();
+    MsgHooks old = msg_set_hooks({[](const std::string& t) { said.push_back(t); }, [](const std::string&) {}, nullptr,
+                                  [](const std::string& t, const std::string&) {
+                                      said.push_back(t);
+                                      return false;
+                                  }});
+    file_set_current_name((dir / "plan.vrn").string());
+    view_doc() = Document();
+    view_undo_clear();
+    Obj o;
+    o.id = "Start";
+    Key a = *view_obj_put(o);
+    o.id = "End";
+    o.level = 2;
+    Key b = *view_obj_put(o);
+    view_link_add(Link{a, b, 0, 0, 0, 0, "2000"});
+    auto run = [&](PertRun r) {
+        said.clear();
+        pert_recompute(2, r);
+        std::vector<std::string> s = said;
+        for (std::string& t : s) t = t.substr(0, t.find_first_of(" :"));  // first word enough
+        return s;
+    };
+    using V = std::vector<std::string>;
+    const V all{"Max", "The", txt};
+
+    EXPECT_EQ(run(PertRun::command), all);
+    EXPECT_EQ(run(PertRun::after_edit), V{});
+    EXPECT_EQ(run(PertRun::after_edit), V{});
+    EXPECT_EQ(run(PertRun::command), all);
+
+    // The event leaves level 2 for a note of the user's: that note goes, a question comes.
+    view_doc().obj(b)->level = 1;
+    o.id = "Memo";
+    Key memo = *view_obj_put(o);
+    EXPECT_EQ(run(PertRun::after_edit), V{"Level"});
+    EXPECT_EQ(run(PertRun::after_edit), V{});
+    view_doc().obj(memo)->level = 1;
+    view_doc().obj(b)->level = 2;
+    EXPECT_EQ(run(PertRun::after_edit), V{"The"});
+    // An edit that breaks the plan for a while brings nothing back once it is mended.
+    view_link_add(Link{b, a, 0, 0, 0, 0, "3"});
+    EXPECT_EQ(run(PertRun::after_edit), V{});
+    view_link_remove(b, a);
+    EXPECT_EQ(run(PertRun::after_edit), V{});
+    std::ifstream in(txt, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "my own notes\r\n");
+
+    Document again = view_doc();
+    view_use_document(std::move(again));
+    EXPECT_EQ(run(PertRun::after_edit), all);
+
+    msg_set_hooks(old);
+    file_set_current_name("");
+    view_doc() = Document();
+    view_undo_clear();
+    fs::remove_all(dir);
+}
+
 }  // namespace

@@ -394,6 +394,33 @@ TEST_F(ViewFiles, ADocumentMarkedAsUtf8Opens) {
     EXPECT_EQ(view_take_load_note(), "");
 }
 
+// The same from an editor that writes UTF-16 with its mark, in either byte order: a character
+// written as two units counts as one.
+TEST_F(ViewFiles, ADocumentMarkedAsUtf16Opens) {
+    const std::u16string text = u"j_(1,\"Caf\u00E9 \u20AC\",1,0,0,0,0,161,0,1,0,0,\"\")\r\n"
+                                u"j_(2,\"\u2603\U0001F600\",1,0,90,0,0,161,0,1,0,0,\"\")\r\n";
+    for (bool little : {true, false}) {
+        std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (char16_t u : text) {
+            const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+            bytes += little ? std::string{lo, hi} : std::string{hi, lo};
+        }
+        write(path("u16.vrn"), bytes);
+        std::string err;
+        ASSERT_TRUE(view_load_file(path("u16.vrn"), &err)) << err;
+        ASSERT_EQ(view_doc().objs.size(), 2u);
+        EXPECT_EQ(view_doc().objs[0].id, "Caf\xE9 \x80");
+        EXPECT_EQ(view_doc().objs[1].id, "??");
+        EXPECT_EQ(view_take_load_note(),
+                  path("u16.vrn") + "\n2 characters have no form in the Windows-1252 character set and read as \"?\"");
+    }
+    // Cut off in the middle of a character: refused, and the document open stays.
+    write(path("cut.vrn"), std::string("\xFF\xFEj\0_\0(", 7));
+    std::string err;
+    EXPECT_FALSE(view_load_file(path("cut.vrn"), &err));
+    EXPECT_EQ(view_doc().objs.size(), 2u);
+}
+
 TEST_F(ViewFiles, DuplicateKeysOfAnOldFileAreRenumberedSoEachCanBeMarkedAndCopied) {
     // 50 objects on three keys, a link on the first of key 1, two shapes on one key.
     std::string text;

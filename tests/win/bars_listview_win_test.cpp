@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -103,15 +104,23 @@ TEST_F(TwoLists, ItemsAreFoundByIdWhereverTheControlPutsThem) {
     EXPECT_EQ(lv_get_item(a_, 2), (LvItem{2, "Apple", 11038, 11038, {}, {"5"}}));
     EXPECT_EQ(lv_get_column(a_, 1).align, LvAlign::left);  // the first column is always left
     EXPECT_EQ(lv_get_column(a_, 2).align, LvAlign::right);
-    // A list sorted by text puts new rows in their place.
+    // A list sorted by text puts its rows, and new ones, in their place; a text whose sort key is
+    // long goes where it belongs too.
+    const std::string long_text = "figs" + std::string(400, 'x');
     lv_create(a_, kLvReport, {0x8, 0x4, 0x10}, {{"Name", 150, LvAlign::left}, {"Size", 80, LvAlign::right}},
-              {row(1, "pear", "30", 11037), row(2, "Apple", "5", 11038), row(3, "fig", "120", 11041)}, 0, 0, owner_cb);
+              {row(1, "pear", "30", 11037), row(4, long_text.c_str(), "1", 11037), row(2, "Apple", "5", 11038),
+               row(3, "fig", "120", 11041)},
+              0, 0, owner_cb);
     lv_insert_item(a_, row(9, "banana", "7", 11042));
-    EXPECT_EQ(rows_shown(a_), (std::vector<std::string>{"Apple", "banana", "fig", "pear"}));
-    for (int id : {1, 2, 3, 9}) EXPECT_EQ(lv_get_item(a_, id).id, id);
+    std::vector<std::string> shown = rows_shown(a_);
+    for (std::string& t : shown) t.resize(std::min<size_t>(t.size(), 8));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Apple", "banana", "fig", "figsxxxx", "pear"}));
+    for (int id : {1, 2, 3, 4, 9}) EXPECT_EQ(lv_get_item(a_, id).id, id);
+    EXPECT_EQ(lv_get_item(a_, 4).text, long_text);
     lv_put_item(a_, {3, "fig tree", 11043, 11043, {2}, {"121"}});
     EXPECT_EQ(lv_get_selected(a_), std::vector<int>{3});
     lv_delete_item(a_, 9);
+    lv_delete_item(a_, 4);
     EXPECT_EQ(lv_item_count(a_), 3);
 
     struct Bad { void (*op)(HWND); int code; } bad[] = {

@@ -206,6 +206,64 @@ TEST_F(IdeasPlan, AnEventMovedToTheChartLevelStaysWithItsLinks) {
     EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
 }
 
+// Auto mode runs the critical path after every edit: a question answered no and a note once
+// shown are not put again by those runs, but Tools > Recompute puts them again.
+TEST_F(IdeasPlan, EditsInAutoModeDoNotRepeatWhatTheUserWasAskedOrTold) {
+    plan();
+    Key memo = add("Memo", 0, 300);
+    view_doc().obj(memo)->level = 2;
+    std::ofstream(path("plan.txt"), std::ios::binary) << "my own notes\r\n";
+    auto edit = [&](Key k, const char* new_id, const char* level) {
+        wt::when_dialog("Object Properties [#" + std::to_string(k) + "]", [&](HWND dlg) {
+            if (new_id) SetDlgItemTextA(dlg, IDC_OBJ_ID, new_id);
+            if (level) {
+                HWND box = GetDlgItem(dlg, IDC_OBJ_LEVEL);
+                LRESULT i = SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(level));
+                ASSERT_GE(i, 0);
+                SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+                SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_OBJ_LEVEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+            }
+            wt::press(dlg, IDOK);
+        });
+        ctrl_click(k);
+        pump(50);
+    };
+    auto first_words = [](const std::vector<std::string>& v) {
+        std::vector<std::string> r;
+        for (const std::string& t : v) r.push_back(t.substr(0, t.find(' ', t.find(": ") + 2)));
+        return r;
+    };
+    using V = std::vector<std::string>;
+    const std::string report_q = "Critical Path: " + path("plan.txt");
+
+    compute("Critical Path");  // Auto stays on
+    const V asked{"Critical Path: Level", report_q};
+    EXPECT_EQ(first_words(Boxes::questions), asked);
+    edit(1, "Start", nullptr);
+    EXPECT_EQ(id(1), "Start[ES=0  LC=0]");
+    EXPECT_EQ(first_words(Boxes::questions), asked);
+    command(CMD_RECOMPUTE);
+    V twice = asked;
+    twice.insert(twice.end(), asked.begin(), asked.end());
+    EXPECT_EQ(first_words(Boxes::questions), twice);
+
+    edit(5, nullptr, "2");
+    ASSERT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_NE(Boxes::notes[0].find("(E5)"), std::string::npos) << Boxes::notes[0];
+    edit(2, "Second", nullptr);
+    EXPECT_EQ(id(2).substr(0, 10), "Second[ES=");
+    EXPECT_EQ(Boxes::notes.size(), 1u);
+    EXPECT_EQ(first_words(Boxes::questions), twice);
+    command(CMD_RECOMPUTE);
+    EXPECT_EQ(Boxes::notes.size(), 2u);
+    EXPECT_EQ(Boxes::questions.size(), 5u);
+
+    EXPECT_EQ(view_doc().obj(memo)->level, 2);
+    std::ifstream in(path("plan.txt"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "my own notes\r\n");
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
+}
+
 TEST_F(IdeasPlan, UndoInAutoModeShowsNoStaleValue) {
     Key a = add("A", 0, 0, "=2");
     Key b = add("B", 200, 0, "=A*3");

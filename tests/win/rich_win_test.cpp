@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -857,6 +858,49 @@ TEST_F(Finders, FindObjectsGlobalTellsSameNamedFilesOfAnotherFolderApart) {
     EXPECT_EQ(util_lower(file_current_name()), util_lower(path("other\\doc3.vrn")));
     EXPECT_TRUE(view_obj_find_id("Seventh"));
     EXPECT_FALSE(view_obj_find_id("Wrong"));
+}
+
+// Global over the open document's own folder, however the path spells it: the document is
+// listed once, with its unsaved edits, and choosing one of its rows reloads nothing.
+TEST_F(Finders, FindObjectsGlobalKnowsTheOpenDocumentHoweverItsFolderIsSpelt) {
+    std::string err;
+    obj("Saved", 12, "");
+    const std::string doc = path("Long name.vrn");
+    ASSERT_TRUE(view_save_file(doc, &err)) << err;
+    file_set_current_name(doc);
+    Key fresh = obj("Unsaved idea", 12, "");
+    const std::string dir = dir_.string(), leaf = dir_.filename().string();
+    char short_dir[MAX_PATH] = {}, short_doc[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA(dir.c_str(), short_dir, MAX_PATH), 0u);
+    ASSERT_NE(GetShortPathNameA(doc.c_str(), short_doc, MAX_PATH), 0u);
+    ASSERT_NE(util_lower(short_dir), util_lower(dir));
+    std::string upper = dir, slashes = dir;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(toupper(c)); });
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    CheckDlgButton(dlg, IDC_FO_GLOBAL, BST_CHECKED);
+    click_button(dlg, IDC_FO_GLOBAL);
+    HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+    auto check = [&](const std::string& folder) {
+        SetDlgItemTextA(dlg, IDC_FO_PATH, (folder + "*.vrn").c_str());
+        ASSERT_EQ(rows(dlg, IDC_FO_LIST), 2) << folder;
+        int saved = lv_get_item(host, 1).text == "Saved" ? 1 : 2;
+        lv_select_items(host, {saved}, true);
+        pump(60);
+        lv_select_items(host, {saved}, false);
+        EXPECT_TRUE(Boxes::questions.empty()) << folder;
+        EXPECT_TRUE(view_obj_get(fresh)) << folder;
+    };
+    for (const std::string& folder : {dir + "\\", upper + "\\", dir + "\\.\\", dir + "\\..\\" + leaf + "\\",
+                                      slashes + "/", std::string(short_dir) + "\\"})
+        check(folder);
+    // The document known by its short name.
+    file_set_current_name(short_doc);
+    check(dir + "\\");
+    EXPECT_EQ(file_current_name(), short_doc);
+    click_button(dlg, IDCANCEL);
 }
 
 }  // namespace

@@ -358,6 +358,64 @@ TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
     EXPECT_EQ(disk(path("first.vrn")), saved);
 }
 
+// The Source Editor's own Save asks as its close does, and the diagram then reads what it wrote:
+// a later Save of the diagram keeps the source's edit.
+TEST_F(HandOver, TheSourceEditorsSaveAsksAndTheDiagramReadsWhatItWrote) {
+    make("first.vrn", {obj("Alpha", 0, 0)});
+    open("first.vrn");
+    wt::RealBoxes boxes;
+    command(CMD_SOURCE_EDITOR);
+    HWND source = newest_window();
+    ASSERT_NE(source, nullptr);
+    ASSERT_EQ(tw_inst_.back().mode, 2);
+    // "Alpha" becomes "Alphaz" in the source.
+    wt::key(VK_HOME);
+    for (int i = 0; i < 11; ++i) wt::key(VK_RIGHT);
+    type("z");
+    // The diagram is moved and saved meanwhile.
+    click(dev({300, 300}));
+    command(CMD_SELECT_ALL);
+    wt::key(VK_RIGHT);
+    chord(VK_CONTROL, 'S');
+    const std::string saved = disk(path("first.vrn"));
+    const int moved_x = view_doc().objs.at(0).x;
+
+    SetFocus(source);
+    wt::answer("File Changed", IDNO);
+    chord(VK_CONTROL, 'S');
+    ASSERT_EQ(asked_.size(), 1u) << testing::PrintToString(asked_);
+    EXPECT_TRUE(has(asked_[0], "first.vrn was saved after the Source Editor opened it")) << asked_[0];
+    EXPECT_EQ(disk(path("first.vrn")), saved);
+
+    SetFocus(source);
+    wt::answer("File Changed", IDYES);
+    wt::answer("Note", IDOK);
+    chord(VK_CONTROL, 'S');
+    ASSERT_EQ(asked_.size(), 3u) << testing::PrintToString(asked_);
+    EXPECT_TRUE(has(asked_[2], "is saved to disk")) << asked_[2];
+    EXPECT_TRUE(IsWindow(source));
+    EXPECT_TRUE(has(disk(path("first.vrn")), "\"Alphaz\"")) << disk(path("first.vrn"));
+    EXPECT_TRUE(view_obj_find_id("Alphaz")) << "the diagram shows what the source wrote";
+    EXPECT_NE(view_doc().objs.at(0).x, moved_x);
+    EXPECT_FALSE(file_is_changed());
+
+    // Saved once more, unchanged since: asked nothing, the source written as it is.
+    SetFocus(source);
+    wt::answer("Note", IDOK);
+    chord(VK_CONTROL, 'S');
+    EXPECT_EQ(asked_.size(), 4u) << testing::PrintToString(asked_);
+
+    // The diagram's own Save now writes what it shows: the source's edit stays.
+    click(dev({300, 300}));
+    command(CMD_SELECT_ALL);
+    wt::key(VK_LEFT);
+    chord(VK_CONTROL, 'S');
+    EXPECT_TRUE(has(disk(path("first.vrn")), "\"Alphaz\"")) << disk(path("first.vrn"));
+    SendMessageA(source, WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_FALSE(IsWindow(source)) << "nothing to ask: the source was saved";
+}
+
 TEST_F(HandOver, ASavedSourceThatDoesNotLoadKeepsTheDiagramItsMarkAndItsHistory) {
     make("first.vrn", {obj("Alpha", 0, 0)});
     open("first.vrn");

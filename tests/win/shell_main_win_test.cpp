@@ -278,20 +278,25 @@ TEST_F(ShellMainWindow, SaveOpenAndTheSaveQuestion) {
     EXPECT_FALSE(Boxes::errors.empty());
 }
 
-// A document another editor saved as UTF-8 with its byte order mark opens with Ctrl+O, its
-// accented letters and euro sign as this program writes them.
-TEST_F(ShellMainWindow, ADocumentSavedAsUtf8WithItsMarkOpens) {
+// A document another editor saved as UTF-8 or UTF-16 with its byte order mark opens with Ctrl+O,
+// its accented letters and euro sign as this program writes them.
+TEST_F(ShellMainWindow, ADocumentSavedAsUnicodeWithItsMarkOpens) {
     wt::HostDir host("vorn-utf8-mark");
-    ASSERT_TRUE(host.run(R"(printf 'j_(1,"Caf\351 \200",1,0,0,0,0,161,0,1,0,0,"")\r\n' |)"
-                         R"( iconv -f WINDOWS-1252 -t UTF-8 > body && { printf '\357\273\277'; cat body; } > bom.vrn)"));
-    SetFocus(view_inst_);
-    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, host.dos("bom.vrn")); });
-    wt::key_with(VK_CONTROL, 'O');
-    wt::pump(100);
-    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
-    EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes.front();
-    EXPECT_EQ(util_lower(file_current_name()), util_lower(host.dos("bom.vrn")));
-    EXPECT_TRUE(view_obj_find_id("Caf\xE9 \x80"));
+    // iconv writes UTF-16 with its own mark.
+    ASSERT_TRUE(host.run(R"(printf 'j_(1,"Caf\351 \200",1,0,0,0,0,161,0,1,0,0,"")\r\n' > ansi && )"
+                         R"(iconv -f WINDOWS-1252 -t UTF-8 ansi > body && { printf '\357\273\277'; cat body; } > bom.vrn && )"
+                         R"(iconv -f WINDOWS-1252 -t UTF-16 ansi > wide.vrn)"));
+    for (const char* name : {"bom.vrn", "wide.vrn"}) {
+        SendMessageA(win_, WM_COMMAND, CMD_NEW, 0);
+        SetFocus(view_inst_);
+        wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, host.dos(name)); });
+        wt::key_with(VK_CONTROL, 'O');
+        wt::pump(100);
+        EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
+        EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes.front();
+        EXPECT_EQ(util_lower(file_current_name()), util_lower(host.dos(name)));
+        EXPECT_TRUE(view_obj_find_id("Caf\xE9 \x80")) << name;
+    }
 }
 
 TEST_F(ShellMainWindow, BackFromANewDocumentReturnsToTheLastFile) {

@@ -266,11 +266,15 @@ TEST_F(PopupCommands, TheKeyboardOpensTheMarkedItemsMenu) {
     SendMessageA(win_, WM_COMMAND, CMD_CLOSE_WINDOWS, 0);
     SetFocus(view_inst_);
 
-    // The marked link's: Reverse turns it.
+    // The marked link's, halfway between its two objects (not at an end): Reverse turns it.
     marked_obj_.clear();
     marked_link_ = {{a_, b_}};
     by_keyboard(0, VK_APPS);
     EXPECT_EQ(open_menu_.first, 10794u);
+    POINT halfway{view_mapping().to_device({0, 0}).x, view_mapping().to_device({0, 0}).y};
+    ClientToScreen(view_inst_, &halfway);
+    EXPECT_LE(std::abs(open_menu_.rect.left - halfway.x), 20) << open_menu_.rect.left << " for " << halfway.x;
+    EXPECT_LE(std::abs(open_menu_.rect.top - halfway.y), 2) << open_menu_.rect.top << " for " << halfway.y;
     ASSERT_TRUE(popup_menu_inst_.has_value());
     SendMessageA(win_, WM_COMMAND, 10799, 0);
     EXPECT_TRUE(view_link_get(b_, a_));

@@ -738,13 +738,13 @@ struct Pixels {
 
 // A crowded level, far out of zoom and up close: what the window shows (the paint pass sets the
 // pixels of small figures itself) against every figure drawn by GDI, the picture WM_PRINTCLIENT
-// gets. Boxes (some with depth), ellipses, diamonds, circles, bars (some of fixed width) and
-// squares, filled and transparent, some less than a pixel across, handles on a third of them,
-// links straight and curved, some marked.
+// gets. Boxes (some with depth), ellipses, diamonds, circles, bars (some of fixed width),
+// squares and symbols, filled and transparent, some less than a pixel across, handles on a third
+// of them, links straight and curved, some marked.
 TEST_F(ViewWin, CrowdedLevelShowsWhatDrawingEveryFigureGives) {
     Document d;
     const int n = 40000, per_row = 250;
-    const int shapes[] = {161, 161, 161, 162, 163, 164, 160, 166};
+    const int shapes[] = {161, 161, 170, 162, 163, 164, 160, 166};
     for (int i = 0; i < n; ++i) {
         Obj o;
         o.key = static_cast<Key>(i + 1);

@@ -20,6 +20,7 @@
 #include "base/file.h"
 #include "document/doc_util.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "resources/dlgs_ids.h"
 #include "resources/ids.h"
 #include "resources/web_ids.h"
@@ -642,6 +643,66 @@ TEST_F(Web, ActionsOfAWebDocumentFetchTheirNeighbours) {
     EXPECT_TRUE(fs::exists(archive_ / kept(kFiles + "/sub/page.vrn")));
     EXPECT_TRUE(opened(kFiles + "/sub/page.vrn"));
     EXPECT_TRUE(Boxes::errors.empty());
+}
+
+// An object's action that fetches a document asks about the changed open one once, when the
+// download arrives to replace it, by the real box: No, Yes and Cancel each keep their meaning.
+TEST_F(Web, AnActionFetchingADocumentAsksAboutTheOpenOneOnce) {
+    const std::string local = (dir_ / "local.vrn").string();
+    const std::string url = kFiles + "/doc.vrn";
+    std::ofstream(local, std::ios::binary) << "j_(1,\"Go\",1,0,0,3,6,161,20,1,0,0,\"http://" + url + "\")\r\np_(350,20110)\r\n";
+    const std::string as_written = file_read_text(local).value_or("");
+    auto key = [&](UINT vk) {
+        SendMessageA(view_inst_, WM_KEYDOWN, vk, 0);
+        SendMessageA(view_inst_, WM_KEYUP, vk, 0);
+        wt::pump(20);
+    };
+    // The object moved by a key, then its action run by Enter.
+    auto move_and_go = [&] {
+        marked_obj_ = {1};
+        key(VK_RIGHT);
+        ASSERT_TRUE(file_is_changed());
+        marked_obj_ = {1};
+        key(VK_RETURN);
+        wait();
+    };
+    wt::RealBoxes boxes;
+    auto& asked = wt::RealBoxes::asked;
+
+    ASSERT_EQ(file_open_document(local), 1);
+    wt::answer("Save File", IDNO);
+    move_and_go();
+    ASSERT_EQ(asked.size(), 1u) << testing::PrintToString(asked);
+    EXPECT_NE(asked[0].find("local.vrn has been changed"), std::string::npos) << asked[0];
+    EXPECT_TRUE(opened(url));
+    EXPECT_EQ(file_read_text(local).value_or(""), as_written);
+
+    ASSERT_EQ(file_open_document(local), 1);
+    wt::answer("Save File", IDYES);
+    move_and_go();
+    EXPECT_EQ(asked.size(), 2u) << testing::PrintToString(asked);
+    EXPECT_TRUE(opened(url));
+    Document back;
+    std::string err;
+    ASSERT_TRUE(view_read_document(local, back, &err)) << err;
+    EXPECT_NE(back.objs.at(0).x, 0) << "Yes saved the move";
+
+    // Cancel keeps the document and its edit; the download stays in the archive only.
+    ASSERT_EQ(file_open_document(local), 1);
+    wt::answer("Save File", IDCANCEL);
+    move_and_go();
+    EXPECT_EQ(asked.size(), 3u) << testing::PrintToString(asked);
+    EXPECT_EQ(file_lower(file_current_name()), file_lower(local));
+    EXPECT_TRUE(file_is_changed());
+
+    // A web document's relative neighbour: the same single question.
+    file_clear_changed();
+    open_web(kFiles + "/actions.vrn");
+    wt::answer("Save File", IDNO);
+    move_and_go();
+    EXPECT_EQ(asked.size(), 4u) << testing::PrintToString(asked);
+    EXPECT_TRUE(opened(kFiles + "/sub/page.vrn"));
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors[0];
 }
 
 }  // namespace

@@ -465,7 +465,7 @@ inline void answer_box(const std::string& title, int button, BoxSeen* seen = nul
 
 // The program's own message boxes, shown for real while it lives and answered by their buttons
 // in the order `answer` asked for; the recorder again after. A box nobody waits for is answered
-// Cancel (or No) after three seconds and fails the test, so that it cannot hold it for ever.
+// Cancel (or No, or OK) after three seconds and fails the test, so that it cannot hold it for ever.
 struct RealBoxes {
     struct Reply {
         std::string title;
@@ -506,7 +506,8 @@ struct RealBoxes {
         if (++idle_ticks < 60) return;
         idle_ticks = 0;
         unexpected.push_back(title + ": " + text(box));
-        press(box, GetDlgItem(box, IDCANCEL) ? IDCANCEL : IDNO);
+        // A note has neither: its OK, or the box would hold the run for ever.
+        press(box, GetDlgItem(box, IDCANCEL) ? IDCANCEL : GetDlgItem(box, IDNO) ? IDNO : IDOK);
     }
 
     MsgHooks recorder;
