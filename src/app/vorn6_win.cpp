@@ -27,6 +27,7 @@
 #include "document/globals.h"
 #include "document/undo.h"
 #include "document/view.h"
+#include "document/view_io.h"
 #include "resources/ids.h"
 
 namespace {
@@ -39,25 +40,22 @@ bool uninstall_run_ = false;
 
 // ---- Message boxes.
 
-// Long paths and addresses are broken into lines, or the box grows wider than the screen.
-void box_note(const std::string& t) {
+// Each box belongs to the window it interrupts (a running dialog, not the main window under
+// it), and nothing else takes input while it shows. Long paths and addresses are broken into
+// lines, or the box grows wider than the screen.
+int show_box(const std::string& t, const std::string& title, UINT style) {
     tip_hide();
-    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Note", MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+    DlgBoxHold hold;
+    return MessageBoxA(hold.owner(), msg_break_long_words(t).c_str(), title.c_str(), style | MB_TASKMODAL);
 }
-void box_error(const std::string& t) {
-    tip_hide();
-    MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), "Error", MB_OK | MB_ICONHAND | MB_TASKMODAL);
-}
+void box_note(const std::string& t) { show_box(t, "Note", MB_OK | MB_ICONINFORMATION); }
+void box_error(const std::string& t) { show_box(t, "Error", MB_OK | MB_ICONHAND); }
 int box_ask(const std::string& t, const std::string& title, bool with_cancel) {
-    tip_hide();
-    int r = MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
-                        (with_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION | MB_TASKMODAL);
+    int r = show_box(t, title, (with_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONQUESTION);
     return r == IDYES ? 1 : r == IDNO ? 2 : 3;
 }
 bool box_ask_default_no(const std::string& t, const std::string& title) {
-    tip_hide();
-    return MessageBoxA(main_inst_, msg_break_long_words(t).c_str(), title.c_str(),
-                       MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_TASKMODAL) == IDYES;
+    return show_box(t, title, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
 }
 
 // ---- Start-up pieces.
@@ -358,7 +356,10 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         break;  // the default gives the window the focus
     case WM_SETFOCUS: on_set_focus(win); return 0;
     case WM_COMMAND:
-        // Controls' notifications are their dialogs' business.
+        // Controls' notifications are their dialogs' business. While a modal dialog or a box
+        // holds the program no user can choose a command here: one that arrives came from
+        // elsewhere and would reach the document under the dialog.
+        if (dlg_program_held() && !menu_command_from_program()) return 0;
         if (lp == 0 || HIWORD(wp) == 0) trap_run([&] { run_command(LOWORD(wp)); });
         return 0;
     case WM_INITMENUPOPUP:
@@ -411,6 +412,8 @@ void vorn_register(HINSTANCE inst) {
     if (file_progdir_path().empty()) file_set_progdir(program_dir());
     util_random_seed();
     view_on_changed(file_note_edit);
+    // Every open modeless dialog and tool follows the document it works on.
+    view_on_replaced(dlg_document_replaced);
     // The title's "*" follows every change of the mark, whoever makes it.
     file_set_mark_hook([] { file_set_title(); });
     trap_set_hooks({view_undo_state, view_undo_back_to});

@@ -107,7 +107,7 @@ int ViewPosition::level_span() const {
 }
 
 bool ViewPosition::full_repaint_needed() const {
-    int bg = view_doc().param(7);
+    int bg = view_doc().shown_param(7);
     return bg == 1 || bg == 7 || bg == 8 || level_span() > 0 || !gosub_.empty() ||
            host().windows_force_full_repaint();
 }

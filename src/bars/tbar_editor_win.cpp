@@ -20,9 +20,12 @@ namespace {
 
 constexpr int kItemHeight = 26;
 
-int old_style_if_cancel_ = 1;
-// Where the user had put the toolbar: the editor leaves it there unless told otherwise.
-int old_orient_if_cancel_ = kTbarTop;
+// What Cancel puts back: the style, and where the user had put the toolbar (the editor leaves
+// it there unless told otherwise).
+struct Before {
+    int style = 1;
+    int orient = kTbarTop;
+};
 
 int current_orientation() {
     if (menu_checked(kTbarCmdNone)) return kTbarNone;
@@ -64,13 +67,14 @@ void apply_layout(HWND win, int s, std::optional<int> side = {}) {
     }
 }
 
-void init(HWND win) {
+void init(HWND win, LPARAM lp) {
+    const Before& before = dlg_keep_state<Before>(win, lp);
     dlg_on_create(win, IDD_TBAR_EDITOR, 0);
     for (const TbarStyle& s : tbar_model().styles())
         SendDlgItemMessageA(win, IDC_TBE_STYLES, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.name.c_str()));
     for (const TbarButton& b : tbar_buttons())
         SendDlgItemMessageA(win, IDC_TBE_BUTTONS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(b.label));
-    SendDlgItemMessageA(win, IDC_TBE_STYLES, LB_SETCURSEL, static_cast<WPARAM>(old_style_if_cancel_), 0);
+    SendDlgItemMessageA(win, IDC_TBE_STYLES, LB_SETCURSEL, static_cast<WPARAM>(before.style), 0);
     select_shown(win);
     check_orientation(win, current_orientation());
 }
@@ -131,7 +135,7 @@ void on_command(HWND win, int id, int code) {
         EndDialog(win, IDOK);
         break;
     case IDCANCEL:
-        apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
+        if (const Before* b = dlg_state<Before>(win)) apply_layout(nullptr, b->style, b->orient);
         EndDialog(win, IDCANCEL);
         break;
     }
@@ -144,7 +148,7 @@ void editor_cmd() { tbar_editor(main_inst_); }
 INT_PTR CALLBACK dlg_toolbar_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         switch (msg) {
-        case WM_INITDIALOG: init(win); return TRUE;
+        case WM_INITDIALOG: init(win, lp); return TRUE;
         case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = kItemHeight; return TRUE;
         case WM_DRAWITEM: {
             const auto& d = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
@@ -164,11 +168,10 @@ INT_PTR CALLBACK dlg_toolbar_editor_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp)
 }
 
 bool tbar_editor(HWND parent) {
-    old_style_if_cancel_ = tbar_get_style();
-    old_orient_if_cancel_ = current_orientation();
-    apply_layout(nullptr, old_style_if_cancel_, old_orient_if_cancel_);
-    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, trap_dlg<dlg_toolbar_editor_eh>, 0) ==
-           IDOK;
+    Before before{tbar_get_style(), current_orientation()};
+    apply_layout(nullptr, before.style, before.orient);
+    return DialogBoxParamA(bars_instance(), MAKEINTRESOURCEA(IDD_TBAR_EDITOR), parent, trap_dlg<dlg_toolbar_editor_eh>,
+                           dlg_state_param(before)) == IDOK;
 }
 
 void tbar_editor_init() { cmd_register({CMD_TBAR_EDITOR, editor_cmd}); }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 
@@ -64,7 +65,75 @@ void run_waiting() {
     }
 }
 
+// The windows a modal dialog (or a box) took the input from, to give it back when it ends.
+struct Held {
+    HWND by;
+    std::vector<HWND> windows;
+};
+std::vector<Held> held_;
+
+// Disables the main window and the modeless dialogs that take input now, but `keep`.
+std::vector<HWND> hold_others(HWND keep) {
+    std::vector<HWND> out, candidates{main_inst_};
+    for (const DlgInst& d : modelessdlg_inst_) candidates.push_back(d.win);
+    for (HWND w : candidates) {
+        if (!w || w == keep || !IsWindow(w) || !IsWindowEnabled(w)) continue;
+        EnableWindow(w, FALSE);
+        out.push_back(w);
+    }
+    return out;
+}
+
+void give_back(const std::vector<HWND>& windows) {
+    for (HWND w : windows)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
+void release_hold(HWND by) {
+    for (auto it = held_.begin(); it != held_.end(); ++it) {
+        if (it->by != by) continue;
+        std::vector<HWND> windows = std::move(it->windows);
+        held_.erase(it);
+        give_back(windows);
+        return;
+    }
+}
+
 }  // namespace
+
+HWND dlg_box_owner() {
+    for (auto it = modaldlg_inst_.rbegin(); it != modaldlg_inst_.rend(); ++it)
+        if (IsWindow(it->win) && IsWindowEnabled(it->win)) return it->win;
+    HWND active = GetActiveWindow();
+    if (active && IsWindowEnabled(active)) return active;
+    if (!main_inst_) return nullptr;
+    HWND popup = GetLastActivePopup(main_inst_);
+    return popup && IsWindowEnabled(popup) ? popup : main_inst_;
+}
+
+DlgBoxHold::DlgBoxHold() : owner_(dlg_box_owner()), held_(hold_others(owner_)) {}
+
+DlgBoxHold::~DlgBoxHold() { give_back(held_); }
+
+void dlg_document_replaced() {
+    std::vector<HWND> open;
+    for (const DlgInst& d : modelessdlg_inst_) open.push_back(d.win);
+    bool closed = false;
+    for (HWND w : open) {
+        if (IsWindow(w) && SendMessageA(w, WM_VORN_REPLACED, 0, 0) != 1 && IsWindow(w)) DestroyWindow(w);
+        closed = closed || !IsWindow(w);
+    }
+    // A tool closed in the middle of an open can leave its picture on the diagram (seen under
+    // Wine) until something else repaints it.
+    if (closed && main_inst_) RedrawWindow(main_inst_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+INT_PTR dlg_stay_open(HWND win) {
+    SetWindowLongPtrA(win, DWLP_MSGRESULT, 1);
+    return TRUE;
+}
+
+bool dlg_program_held() { return main_inst_ && !IsWindowEnabled(main_inst_); }
 
 bool dlg_document_held() {
     return !modaldlg_inst_.empty() || msg_box_depth() > 0 || (main_inst_ && !IsWindowEnabled(main_inst_)) ||
@@ -114,6 +183,9 @@ void dlg_on_create(HWND win, int dlg_id, int mode) {
     auto& list = mode == 1 ? modelessdlg_inst_ : modaldlg_inst_;
     erase_dlg(list, win);
     list.push_back({win, dlg_id});
+    // Its owner is disabled by the dialog box itself.
+    if (mode == 0 && std::none_of(held_.begin(), held_.end(), [&](const Held& h) { return h.by == win; }))
+        held_.push_back({win, hold_others(win)});
 }
 
 void dlg_on_destroy(HWND win, int dlg_id, int mode) {
@@ -121,6 +193,7 @@ void dlg_on_destroy(HWND win, int dlg_id, int mode) {
     if (GetWindowRect(win, &r)) remembered_[dlg_id] = r;
     erase_dlg(modelessdlg_inst_, win);
     erase_dlg(modaldlg_inst_, win);
+    release_hold(win);
 }
 
 std::string dlg_error_text(const std::string& fmt, const std::string& text, int err_no) {

@@ -120,9 +120,18 @@ void menu_bar_show(bool show) {
     }
 }
 
+namespace {
+int program_commands_ = 0;  // task_menu_cmd calls under way
+}  // namespace
+
 void task_menu_cmd(int id) {
-    if (main_inst_) SendMessageA(main_inst_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    if (!main_inst_) return;
+    ++program_commands_;
+    SendMessageA(main_inst_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    --program_commands_;
 }
+
+bool menu_command_from_program() { return program_commands_ > 0; }
 
 int menu_setting_get(int index) {
     return index >= 0 && index < static_cast<int>(settings_.size()) ? settings_[static_cast<size_t>(index)] : 0;

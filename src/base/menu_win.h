@@ -24,6 +24,8 @@ void menu_refresh();
 void menu_bar_show(bool show);
 // Runs main-menu command `id` synchronously through task_win_eh.
 void task_menu_cmd(int id);
+// True while task_menu_cmd runs a command: the program's own, not one that arrived from outside.
+bool menu_command_from_program();
 
 // Whether a command is offered now: registered, its own test, the disabled set, and the
 // text-window forwarding rule.

@@ -308,6 +308,16 @@ std::string Document::text_param(int code) const {
     return default_text_param(code).value_or("");
 }
 
+int32_t Document::shown_param(int code) const {
+    auto it = shown_params.find(code);
+    return it != shown_params.end() ? it->second : param(code);
+}
+
+std::string Document::shown_text_param(int code) const {
+    auto it = shown_text_params.find(code);
+    return it != shown_text_params.end() ? it->second : text_param(code);
+}
+
 bool Document::set_param(int code, int32_t v) {
     if (param(code) == v) return false;
     auto d = default_param(code);

@@ -146,6 +146,13 @@ public:
     static std::optional<int32_t> default_param(int code);
     static std::optional<std::string> default_text_param(int code);
 
+    // Settings a dialog shows before they are kept (the Background dialog's choices): painted in
+    // place of the stored values, never saved, never part of an undo step, gone with the document.
+    std::map<int, int32_t> shown_params;
+    std::map<int, std::string> shown_text_params;
+    int32_t shown_param(int code) const;
+    std::string shown_text_param(int code) const;
+
     const std::string* value(Key key) const;  // f_
     void set_value(Key key, std::string text);
     void clear_value(Key key);

@@ -3,51 +3,44 @@
 #include "document/view.h"
 
 void BgPreview::set(int code, int32_t v) {
-    Document& d = view_doc();
-    if (!before_.count(code)) before_[code] = d.param(code);
-    d.set_param(code, v);
+    view_doc().shown_params[code] = v;
     view_repaint();
 }
 
 void BgPreview::set_picture(const std::string& name) {
-    Document& d = view_doc();
-    if (!picture_touched_) {
-        picture_touched_ = true;
-        picture_before_ = d.text_param(kBgPictureText);
-    }
-    d.set_text_param(kBgPictureText, name);
+    view_doc().shown_text_params[kBgPictureText] = name;
     view_repaint();
 }
 
+int32_t BgPreview::shown(int code) const { return view_doc().shown_param(code); }
+
 bool BgPreview::changed() const {
     const Document& d = view_doc();
-    for (const auto& [code, v] : before_)
+    for (const auto& [code, v] : d.shown_params)
         if (d.param(code) != v) return true;
-    return picture_touched_ && d.text_param(kBgPictureText) != picture_before_;
+    for (const auto& [code, t] : d.shown_text_params)
+        if (d.text_param(code) != t) return true;
+    return false;
 }
 
 void BgPreview::commit() {
     Document& d = view_doc();
-    std::map<int, int32_t> now;
-    for (const auto& [code, v] : before_) now[code] = d.param(code);
-    std::string picture = d.text_param(kBgPictureText);
-    bool any = changed();
+    const bool any = changed();
+    auto params = std::move(d.shown_params);
+    auto texts = std::move(d.shown_text_params);
     cancel();
     if (!any) return;
-    // Put back, then make the whole change again inside one step so Undo takes it back at once.
     UndoStep step;
-    for (const auto& [code, v] : now) view_param_set(code, v);
-    if (picture_touched_) view_text_param_set(kBgPictureText, picture);
+    for (const auto& [code, v] : params) view_param_set(code, v);
+    for (const auto& [code, t] : texts) view_text_param_set(code, t);
     step.commit("Change Para");
-    before_.clear();
-    picture_touched_ = false;
     view_repaint();
 }
 
 void BgPreview::cancel() {
     Document& d = view_doc();
-    for (const auto& [code, v] : before_) d.set_param(code, v);
-    if (picture_touched_) d.set_text_param(kBgPictureText, picture_before_);
+    d.shown_params.clear();
+    d.shown_text_params.clear();
     view_repaint();
 }
 

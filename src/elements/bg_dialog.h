@@ -1,10 +1,10 @@
 // What the Background dialog keeps while it is open: every choice shows at once in the
-// document, yet only OK keeps it (as one undoable step); Cancel puts back what was there and
-// leaves the changed mark alone.
+// diagram, yet only OK keeps it (as one undoable step). Until then the choices are the
+// document's shown settings, apart from what it stores: a save, another undo step or a move of
+// the levels never takes them, and Cancel only lets go of them.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,20 +16,17 @@ enum BgSetting : int {
 
 class BgPreview {
 public:
-    // Shows v in the document without recording or marking anything.
+    // Shows v in the document's view without recording or marking anything.
     void set(int code, int32_t v);
     void set_picture(const std::string& name);
+    // What the dialog shows for `code`: its own choice, else what the document holds.
+    int32_t shown(int code) const;
     bool changed() const;
     // Keeps the shown values as one step "Change Para" (marks the document changed when anything
-    // differs from the opening values).
+    // differs from what it holds).
     void commit();
-    // Puts back every value shown since opening.
+    // Lets go of every value shown since opening.
     void cancel();
-
-private:
-    std::map<int, int32_t> before_;
-    bool picture_touched_ = false;
-    std::string picture_before_;
 };
 
 // "Lev 3 Pattern" for level 3.

@@ -13,7 +13,6 @@
 #include "base/palette.h"
 #include "base/trap_win.h"
 #include "document/view.h"
-#include "document/view_io.h"
 #include "elements/bg.h"
 #include "elements/bg_dialog.h"
 #include "elements/elements_dlg_win.h"
@@ -63,7 +62,7 @@ void follow_level(HWND win) {
     int level = current_level();
     std::string caption = bg_level_caption(level);
     if (text_of(win, IDC_BG_LEVEL_GROUP) != caption) SetDlgItemTextA(win, IDC_BG_LEVEL_GROUP, caption.c_str());
-    int pos = std::max(0, bg_figure_pos(view_param_get(kBgLevelFigure + level)));
+    int pos = std::max(0, bg_figure_pos(view_doc().shown_param(kBgLevelFigure + level)));
     if (selected(win, IDC_BG_FIGURE) != pos) SendDlgItemMessageA(win, IDC_BG_FIGURE, CB_SETCURSEL, pos, 0);
 }
 
@@ -107,7 +106,7 @@ void choose_fill(HWND win) {
 void try_name(HWND win) {
     KillTimer(win, kTryNameTimer);
     std::string name = lower(text_of(win, IDC_BG_PICTURE));
-    if (preview_ && name != view_text_param_get(kBgPictureText)) preview_->set_picture(name);
+    if (preview_ && name != view_doc().shown_text_param(kBgPictureText)) preview_->set_picture(name);
 }
 
 void browse(HWND win) {
@@ -206,13 +205,6 @@ void draw_swatch(const DRAWITEMSTRUCT& di) {
     if (di.itemState & ODS_FOCUS) DrawFocusRect(di.hDC, &r);
 }
 
-// What is shown belongs to the document the dialog was opened for: another one closes it.
-void document_replaced() {
-    if (!dlg_) return;
-    preview_.reset();
-    DestroyWindow(dlg_);
-}
-
 void run_background() { bg_dialog(); }
 bool opened() { return true; }
 
@@ -237,6 +229,11 @@ INT_PTR CALLBACK dlg_background_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         dlg_align_right(win, IDC_BG_BROWSE, 20);
         break;
     case WM_CLOSE: close(win, false); return TRUE;
+    case WM_VORN_REPLACED:
+        // What it shows belonged to the document it was opened for, and went with it.
+        preview_.reset();
+        DestroyWindow(win);
+        return TRUE;
     case WM_DESTROY:
         obj_hold_load_reports(false);
         dlg_on_destroy(win, IDD_BACKGROUND, 1);
@@ -263,5 +260,4 @@ void bg_dialog() {
 
 void bg_dialog_init() {
     cmd_register_all(kCommands);
-    view_on_replaced(document_replaced);
 }

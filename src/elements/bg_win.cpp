@@ -31,9 +31,9 @@ std::shared_ptr<const Dib> block_of(const std::shared_ptr<const Dib>& source) {
 
 void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
     BgFillInput in;
-    in.fill = d.param(7);
-    in.back = tbar_color_or(d.param(1), 0);
-    in.blend = tbar_color_or(d.param(3), 0);
+    in.fill = d.shown_param(7);
+    in.back = tbar_color_or(d.shown_param(1), 0);
+    in.blend = tbar_color_or(d.shown_param(3), 0);
     in.client = client_dp;
     // While the Print dialog is open the page shows its plain colour (white when asked).
     if (HWND print = dlg_find_modeless(kPrintDialog)) {
@@ -41,16 +41,16 @@ void bg_paint_doc(Canvas& c, const Document& d, const Rc& client_dp) {
         if (IsDlgButtonChecked(print, kPrintWhite) == BST_CHECKED) in.back = 0xFFFFFF;
     } else if (in.fill == kBgIcon) {
         // No icon chosen yet (the browser was cancelled): the fallback picture, without a report.
-        int icon = d.param(210);
+        int icon = d.shown_param(210);
         in.tile = block_of(icon > 0 ? icon_bitmap(icon) : icon_resource_dib(kIconFallbackBitmap));
     } else if (in.fill == kBgPicture) {
-        std::string name = d.text_param(23);
+        std::string name = d.shown_text_param(23);
         if (!name.empty()) in.tile = block_of(obj_picture_bitmap(0, name));
     }
     bg_paint(c, in);
 }
 
 void bg_paint_level(Canvas& c, const Document& d, int level) {
-    int code = d.param(10000 + level);
-    if (code != kBgNone) bg_paint_pattern(c, code, tbar_color_or(d.param(5), 0));
+    int code = d.shown_param(10000 + level);
+    if (code != kBgNone) bg_paint_pattern(c, code, tbar_color_or(d.shown_param(5), 0));
 }

@@ -132,7 +132,7 @@ PreviewMapping draw_preview_mapping(HDC dc, int mode) {
         GdiCanvas c(dc);
         Colour colour = IsDlgButtonChecked(dlg, 10382) == BST_CHECKED
                             ? 0
-                            : obj_palette_colour(15 - (view_doc().param(1) % 16 + 16) % 16);
+                            : obj_palette_colour(15 - (view_doc().shown_param(1) % 16 + 16) % 16);
         c.set_pen({0, 2, colour});
         c.set_brush({1, 0xFFFFFF});
         c.rectangle(f.frame);

@@ -28,9 +28,12 @@ bool choose_font(HWND owner, LOGFONTA* lf) {
 
 FontChooser g_chooser = &choose_font;
 
-// temp_: fonts chosen in the open dialog and not yet applied, one per slot at most.
-std::array<std::optional<FontDesc>, kFontSlots> g_temp;
-std::array<HFONT, kFontSlots> g_row_fonts{};
+// The open dialog's fonts: chosen and not yet applied (one per slot at most), and those its rows
+// are shown in.
+struct FontDlg {
+    std::array<std::optional<FontDesc>, kFontSlots> temp;
+    std::array<HFONT, kFontSlots> row_fonts{};
+};
 
 int screen_dpi() {
     HDC dc = GetDC(nullptr);
@@ -40,17 +43,19 @@ int screen_dpi() {
 }
 
 void show_row(HWND win, int slot, const FontDesc& d) {
+    FontDlg& st = *dlg_state<FontDlg>(win);
     HWND edit = GetDlgItem(win, IDC_FONT_EDIT0 + slot);
     LOGFONTA lf = font_logfont(d);
     HFONT f = CreateFontIndirectA(&lf);
     SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
-    if (g_row_fonts[slot]) DeleteObject(g_row_fonts[slot]);
-    g_row_fonts[slot] = f;
+    if (st.row_fonts[slot]) DeleteObject(st.row_fonts[slot]);
+    st.row_fonts[slot] = f;
     SetWindowTextA(edit, font_row_text(d, screen_dpi()).c_str());
     InvalidateRect(edit, nullptr, TRUE);
 }
 
 void on_init(HWND win) {
+    dlg_make_state<FontDlg>(win);
     dlg_on_create(win, IDD_FONT, 0);
     for (int s = 0; s < kFontSlots; ++s) show_row(win, s, text_font(s, 1));
     const auto checks = font_underline_checks();
@@ -58,17 +63,18 @@ void on_init(HWND win) {
 }
 
 void on_change(HWND win, int slot) {
-    LOGFONTA lf = font_logfont(g_temp[slot] ? *g_temp[slot] : text_font(slot, 1));
+    auto& temp = dlg_state<FontDlg>(win)->temp;
+    LOGFONTA lf = font_logfont(temp[slot] ? *temp[slot] : text_font(slot, 1));
     if (!g_chooser(win, &lf)) return;
-    g_temp[slot] = font_from_logfont(lf);
-    show_row(win, slot, *g_temp[slot]);
+    temp[slot] = font_from_logfont(lf);
+    show_row(win, slot, *temp[slot]);
 }
 
 void on_ok(HWND win) {
     std::vector<FontChoice> chosen;
+    const auto& temp = dlg_state<FontDlg>(win)->temp;
     for (int s = 0; s < kFontSlots; ++s)
-        if (g_temp[s]) chosen.push_back({s, *g_temp[s]});
-    g_temp = {};
+        if (temp[s]) chosen.push_back({s, *temp[s]});
     bool underline[3];
     for (int i = 0; i < 3; ++i) underline[i] = IsDlgButtonChecked(win, IDC_FONT_UNDERLINE0 + i) == BST_CHECKED;
     font_apply(chosen, underline, screen_dpi());
@@ -78,11 +84,9 @@ void on_ok(HWND win) {
 
 void on_destroy(HWND win) {
     dlg_on_destroy(win, IDD_FONT, 0);
-    g_temp = {};
-    for (HFONT& f : g_row_fonts) {
+    for (HFONT f : dlg_state<FontDlg>(win)->row_fonts)
         if (f) DeleteObject(f);
-        f = nullptr;
-    }
+    dlg_drop_state<FontDlg>(win);
 }
 
 }  // namespace
@@ -137,11 +141,11 @@ void font_set_chooser(FontChooser chooser) { g_chooser = chooser ? chooser : &ch
 
 void font_dialog(HWND parent) {
     if (dlg_find_modeless(kInsertTextDlg)) return;
-    g_temp = {};
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), parent, trap_dlg<dlg_font_eh>, 0);
 }
 
 INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+    if (msg != WM_INITDIALOG && !dlg_state<FontDlg>(win)) return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
         on_init(win);
@@ -157,7 +161,6 @@ INT_PTR CALLBACK dlg_font_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
             return TRUE;
         }
         if (id == IDCANCEL) {
-            g_temp = {};
             EndDialog(win, IDCANCEL);
             return TRUE;
         }

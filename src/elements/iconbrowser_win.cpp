@@ -33,7 +33,6 @@ struct Browser {
     std::set<std::string> reported;
     WNDPROC grid_proc = nullptr;
 };
-Browser* g_br = nullptr;
 
 std::string user_path(int n) { return file_progdir_path(icon_user_file_name(n)); }
 
@@ -180,11 +179,12 @@ void grid_click(HWND win, Browser& b, int x, int y) {
 }
 
 LRESULT CALLBACK grid_eh(HWND grid, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_LBUTTONDOWN && g_br) {
-        grid_click(GetParent(grid), *g_br, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+    Browser* b = dlg_state<Browser>(GetParent(grid));
+    if (msg == WM_LBUTTONDOWN && b) {
+        grid_click(GetParent(grid), *b, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
         return 0;
     }
-    return CallWindowProcA(g_br && g_br->grid_proc ? g_br->grid_proc : DefWindowProcA, grid, msg, wp, lp);
+    return CallWindowProcA(b && b->grid_proc ? b->grid_proc : DefWindowProcA, grid, msg, wp, lp);
 }
 
 // A 28 x 28 24-bit bitmap file of the clipboard image's centre crop.
@@ -303,7 +303,7 @@ void init(HWND win, Browser& b) {
 }
 
 INT_PTR CALLBACK dlg_icon_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
-    Browser* b = g_br;
+    Browser* b = msg == WM_INITDIALOG ? &dlg_keep_state<Browser>(win, lp) : dlg_state<Browser>(win);
     if (!b) return FALSE;
     switch (msg) {
     case WM_INITDIALOG: init(win, *b); return TRUE;
@@ -363,15 +363,14 @@ INT_PTR CALLBACK dlg_icon_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 bool icon_browse(HWND parent) {
-    if (g_br) return false;  // already open
+    for (const DlgInst& d : modaldlg_inst_)
+        if (d.dlg_id == IDD_ICONS) return false;  // already open
     Browser b;
-    g_br = &b;
     int old = icon_current_get().value_or(0);
     util_random_seed();
     scan_user_icons(b.user);
     INT_PTR r = DialogBoxParamA(app_inst_ ? app_inst_ : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ICONS), parent,
-                                trap_dlg<dlg_icon_eh>, 0);
-    g_br = nullptr;
+                                trap_dlg<dlg_icon_eh>, dlg_state_param(b));
     // Insert without an icon (after Create the clipboard image is shown) counts as Cancel.
     if (r != IDOK || icon_current_get().value_or(0) <= 0) {
         // Nor can the one current before, should it have been deleted.

@@ -55,36 +55,35 @@ void draw_colour_item(const DRAWITEMSTRUCT& di) {
 // ---- Object Defaults.
 
 constexpr std::array<int, 7> kResetCodes = {228, 97, 225, 227, 365, 68, 76};
-std::array<int32_t, 7> reset_para_{};
 
 struct DefaultsDlg {
     ListShow depth, bar, symbol, icon, style, rich, sep;
     uint64_t undo_state = 0;  // the history before the first live change
+    std::array<int32_t, 7> reset_para{};  // kResetCodes' values on opening
 };
-DefaultsDlg* g_def = nullptr;
 
-const ListShow* def_list(int id) {
+const ListShow* def_list(const DefaultsDlg& d, int id) {
     switch (id) {
-    case IDC_ODEF_DEPTH: return &g_def->depth;
-    case IDC_ODEF_BAR: return &g_def->bar;
-    case IDC_ODEF_SYMBOL: return &g_def->symbol;
-    case IDC_ODEF_ICON: return &g_def->icon;
-    case IDC_ODEF_ICON_STYLE: return &g_def->style;
+    case IDC_ODEF_DEPTH: return &d.depth;
+    case IDC_ODEF_BAR: return &d.bar;
+    case IDC_ODEF_SYMBOL: return &d.symbol;
+    case IDC_ODEF_ICON: return &d.icon;
+    case IDC_ODEF_ICON_STYLE: return &d.style;
     }
     return nullptr;
 }
 
 // A list of obj0_listbox_ changed: its setting takes the new value at once, as an undoable step.
-void live_change(HWND win, int id) {
+void live_change(HWND win, const DefaultsDlg& d, int id) {
     const Obj0ListRow* row = obj0_listbox_row(id);
-    const ListShow* shown = def_list(id);
+    const ListShow* shown = def_list(d, id);
     if (!row || !shown) return;
     int pos = combo_sel(win, id);
     int32_t v = pos + row->offset;
     // Back on the entry of a value the list does not have: that value as it was on opening.
     if (shown->keeps_stored(pos))
         for (size_t k = 0; k < kResetCodes.size(); ++k)
-            if (kResetCodes[k] == row->setting) v = reset_para_[k];
+            if (kResetCodes[k] == row->setting) v = d.reset_para[k];
     if (view_param_get(row->setting) == v) return;
     view_param_set_undoable(row->setting, v);
     view_repaint();
@@ -98,7 +97,7 @@ void check_change(HWND win, int id, int code) {
 }
 
 bool defaults_ok(HWND win) {
-    DefaultsDlg& d = *g_def;
+    DefaultsDlg& d = *dlg_state<DefaultsDlg>(win);
     // The live changes become the one step OK makes.
     view_undo_back_to(d.undo_state);
     auto keep_or = [&](int id, const ListShow& s, int code, int value) {
@@ -127,10 +126,10 @@ bool defaults_ok(HWND win) {
     return true;
 }
 
-INT_PTR CALLBACK dlg_object_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK dlg_object_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
-        DefaultsDlg& d = *g_def;
+        DefaultsDlg& d = dlg_keep_state<DefaultsDlg>(win, lp);
         dlg_on_create(win, IDD_OBJ_DEFAULTS, 0);
         fill_combo(win, IDC_ODEF_DEPTH, d.depth);
         fill_combo(win, IDC_ODEF_BAR, d.bar);
@@ -144,14 +143,16 @@ INT_PTR CALLBACK dlg_object_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         return TRUE;
     }
     case WM_COMMAND: {
+        DefaultsDlg* d = dlg_state<DefaultsDlg>(win);
+        if (!d) return FALSE;
         int id = LOWORD(wp), code = HIWORD(wp);
-        if (code == CBN_SELCHANGE) live_change(win, id);
+        if (code == CBN_SELCHANGE) live_change(win, *d, id);
         else if (id == IDC_ODEF_NO_PROTRUDE && code == BN_CLICKED) check_change(win, id, 68);
         else if (id == IDC_ODEF_BLACK_ID && code == BN_CLICKED) check_change(win, id, 76);
         if (id == IDCANCEL) {
             // Undo must never bring back what was cancelled.
-            view_undo_back_to(g_def->undo_state);
-            for (size_t k = 0; k < kResetCodes.size(); ++k) view_param_set(kResetCodes[k], reset_para_[k]);
+            view_undo_back_to(d->undo_state);
+            for (size_t k = 0; k < kResetCodes.size(); ++k) view_param_set(kResetCodes[k], d->reset_para[k]);
             view_repaint();
         }
         return dlg_ok_cancel(win, wp, defaults_ok) ? TRUE : FALSE;
@@ -166,27 +167,31 @@ INT_PTR CALLBACK dlg_object_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
 struct ClusterDlg {
     ListShow vert, horz;
 };
-ClusterDlg* g_clu = nullptr;
 
 bool cluster_ok(HWND win) {
+    const ClusterDlg& d = *dlg_state<ClusterDlg>(win);
     int v = combo_sel(win, IDC_CLU_VERT), h = combo_sel(win, IDC_CLU_HORZ);
     UndoStep step;
-    if (!g_clu->vert.keeps_stored(v)) view_param_set(213, v - 20);
-    if (!g_clu->horz.keeps_stored(h)) view_param_set(214, h - 20);
+    if (!d.vert.keeps_stored(v)) view_param_set(213, v - 20);
+    if (!d.horz.keeps_stored(h)) view_param_set(214, h - 20);
     view_send_user(32, 0);
     step.commit("Change Para");
     refresh_toolbar();
     return true;
 }
 
-INT_PTR CALLBACK dlg_cluster_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK dlg_cluster_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        const ClusterDlg& d = dlg_keep_state<ClusterDlg>(win, lp);
         dlg_on_create(win, IDD_CLUSTER, 0);
-        fill_combo(win, IDC_CLU_VERT, g_clu->vert);
-        fill_combo(win, IDC_CLU_HORZ, g_clu->horz);
+        fill_combo(win, IDC_CLU_VERT, d.vert);
+        fill_combo(win, IDC_CLU_HORZ, d.horz);
         return TRUE;
-    case WM_COMMAND: return dlg_ok_cancel(win, wp, cluster_ok) ? TRUE : FALSE;
+    }
+    case WM_COMMAND:
+        if (!dlg_state<ClusterDlg>(win)) return FALSE;
+        return dlg_ok_cancel(win, wp, cluster_ok) ? TRUE : FALSE;
     case WM_DESTROY: dlg_on_destroy(win, IDD_CLUSTER, 0); return FALSE;
     }
     return FALSE;
@@ -200,7 +205,6 @@ struct SequenceDlg {
     ListShow colour, min_dist, direction;
     bool testing = false;
 };
-SequenceDlg* g_seq = nullptr;
 
 int radio(HWND win, int first, int n, int stored) {
     for (int k = 0; k < n; ++k)
@@ -212,7 +216,7 @@ void check_radio(HWND win, int first, int n, int value) {
 }
 
 bool sequence_ok(HWND win) {
-    SequenceDlg& d = *g_seq;
+    const SequenceDlg& d = *dlg_state<SequenceDlg>(win);
     int sel = combo_sel(win, IDC_SEQ_START);
     std::optional<int> key = sel > 0 && sel < static_cast<int>(d.lines.size()) ? seq_key_of_line(d.lines[sel]) : std::nullopt;
     if (!key) {
@@ -238,7 +242,7 @@ bool sequence_ok(HWND win) {
 
 // Shows the numbers the stored settings give, with the buttons held still meanwhile.
 void sequence_test(HWND win) {
-    SequenceDlg& d = *g_seq;
+    SequenceDlg& d = *dlg_state<SequenceDlg>(win);
     if (d.testing) return;
     d.testing = true;
     for (int id : {IDOK, IDCANCEL, IDC_SEQ_TEST}) dlg_enable(win, id, 0);
@@ -256,7 +260,7 @@ void sequence_test(HWND win) {
 INT_PTR CALLBACK dlg_object_sequence_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
-        SequenceDlg& d = *g_seq;
+        const SequenceDlg& d = dlg_keep_state<SequenceDlg>(win, lp);
         dlg_fixed_font(win, IDC_SEQ_START);
         dlg_on_create(win, IDD_SEQUENCE, 0);
         fill_combo(win, IDC_SEQ_START, d.lines, d.start);
@@ -272,6 +276,7 @@ INT_PTR CALLBACK dlg_object_sequence_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp
     case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 14; return TRUE;
     case WM_DRAWITEM: draw_colour_item(*reinterpret_cast<DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_COMMAND:
+        if (!dlg_state<SequenceDlg>(win)) return FALSE;
         if (LOWORD(wp) == IDC_SEQ_TEST) {
             sequence_test(win);
             return TRUE;
@@ -300,18 +305,15 @@ void obj_defaults_dialog(HWND parent) {
     d.style = objdef_pick_show(obj_icon_style_names(), view_param_get(365));
     d.rich = objdef_pick_show(objdef_richtext_colours_, view_param_get(359));
     d.sep = objdef_pick_show(objdef_id_separators_, tip_prefs_get().e);
-    for (size_t k = 0; k < kResetCodes.size(); ++k) reset_para_[k] = view_param_get(kResetCodes[k]);
+    for (size_t k = 0; k < kResetCodes.size(); ++k) d.reset_para[k] = view_param_get(kResetCodes[k]);
     d.undo_state = view_undo_state();
-    g_def = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_OBJ_DEFAULTS), parent, trap_dlg<dlg_object_defaults_eh>, 0);
-    g_def = nullptr;
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_OBJ_DEFAULTS), parent, trap_dlg<dlg_object_defaults_eh>,
+                    dlg_state_param(d));
 }
 
 void obj_cluster_settings(HWND parent) {
     ClusterDlg d{cluster_vert_show(view_param_get(213)), cluster_horz_show(view_param_get(214))};
-    g_clu = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLUSTER), parent, trap_dlg<dlg_cluster_eh>, 0);
-    g_clu = nullptr;
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_CLUSTER), parent, trap_dlg<dlg_cluster_eh>, dlg_state_param(d));
 }
 
 void obj_sequence_settings(HWND parent) {
@@ -327,7 +329,6 @@ void obj_sequence_settings(HWND parent) {
                          std::to_string(view_param_get(224)));
     d.min_dist = seq_min_dist_show(view_param_get(317));
     d.direction = seq_direction_show(view_param_get(318));
-    g_seq = &d;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SEQUENCE), parent, trap_dlg<dlg_object_sequence_eh>, 0);
-    g_seq = nullptr;
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SEQUENCE), parent, trap_dlg<dlg_object_sequence_eh>,
+                    dlg_state_param(d));
 }

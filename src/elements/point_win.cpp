@@ -211,7 +211,6 @@ bool clear_apply(HWND win) {
 struct PointAt {
     int level = 0, x = 0, y = 0;
 };
-PointAt g_point;
 
 const PlotPoint* find_point(const PointAt& at) {
     for (const auto& p : view_doc().points)
@@ -219,13 +218,14 @@ const PlotPoint* find_point(const PointAt& at) {
     return nullptr;
 }
 
-void point_init(HWND win) {
+void point_init(HWND win, LPARAM lp) {
+    const PointAt& at = dlg_keep_state<PointAt>(win, lp);
     dlg_on_create(win, IDD_POINT_PROPS, 0);
-    const PlotPoint* p = find_point(g_point);
+    const PlotPoint* p = find_point(at);
     for (const auto& st : point_styles()) combo_add(win, IDC_POINT_STYLE, st.name);
     SendDlgItemMessageA(win, IDC_POINT_STYLE, CB_SETCURSEL, p ? point_style_pos(p->style) : -1, 0);
-    SetDlgItemInt(win, IDC_POINT_X, static_cast<UINT>(g_point.x), TRUE);
-    SetDlgItemInt(win, IDC_POINT_Y, static_cast<UINT>(g_point.y), TRUE);
+    SetDlgItemInt(win, IDC_POINT_X, static_cast<UINT>(at.x), TRUE);
+    SetDlgItemInt(win, IDC_POINT_Y, static_cast<UINT>(at.y), TRUE);
 }
 
 bool point_apply(HWND win) {
@@ -234,14 +234,14 @@ bool point_apply(HWND win) {
         msg_note("X and Y must be whole numbers.");
         return false;
     }
-    const PlotPoint* p = find_point(g_point);
+    const PointAt& at = *dlg_state<PointAt>(win);
+    const PlotPoint* p = find_point(at);
     if (!p) return true;
     int pos = combo_pos(win, IDC_POINT_STYLE);
     int style = pos >= 0 ? point_styles()[static_cast<size_t>(pos)].code : p->style;
     if (style == p->style && *x == p->x && *y == p->y) return true;
     UndoStep step;
-    if (auto old = view_point_remove(g_point.level, g_point.x, g_point.y))
-        view_point_add(g_point.level, *x, *y, style, old->colour);
+    if (auto old = view_point_remove(at.level, at.x, at.y)) view_point_add(at.level, *x, *y, style, old->colour);
     step.commit("Change Point");
     view_repaint();
     return true;
@@ -255,7 +255,7 @@ INT_PTR CALLBACK dlg_plot_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG: plot_init(win); return TRUE;
     case WM_COMMAND:
-        if (run_) {
+        if (run_ && run_->win == win) {
             if (LOWORD(wp) == IDCANCEL) run_->stop = true;
             return TRUE;
         }
@@ -287,11 +287,11 @@ INT_PTR CALLBACK dlg_clear_points_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
     return FALSE;
 }
 
-INT_PTR CALLBACK dlg_point_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK dlg_point_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: point_init(win); return TRUE;
+    case WM_INITDIALOG: point_init(win, lp); return TRUE;
     case WM_COMMAND:
-        if (dlg_ok_cancel(win, wp, point_apply)) return TRUE;
+        if (dlg_state<PointAt>(win) && dlg_ok_cancel(win, wp, point_apply)) return TRUE;
         break;
     case WM_DESTROY: dlg_on_destroy(win, IDD_POINT_PROPS, 0); break;
     default: break;
@@ -308,8 +308,8 @@ void point_clear(HWND parent) {
 }
 
 bool point_properties(HWND parent, int x, int y) {
-    g_point = {current_level(), x, y};
-    if (!find_point(g_point)) return false;
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_POINT_PROPS), parent, trap_dlg<dlg_point_eh>, 0);
+    PointAt at{current_level(), x, y};
+    if (!find_point(at)) return false;
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_POINT_PROPS), parent, trap_dlg<dlg_point_eh>, dlg_state_param(at));
     return true;
 }

@@ -59,7 +59,10 @@ bool the_marked_shape(Shape& s) {
 
 // ---- Shape Properties
 
-Key g_props_key = 0;
+struct PropsDlg {
+    Key key = 0;
+};
+Key props_key(HWND win) { return dlg_state<PropsDlg>(win)->key; }
 
 void props_enable_curve(HWND win) {
     int pos = combo_pos(win, IDC_SHAPE_KIND);
@@ -68,14 +71,15 @@ void props_enable_curve(HWND win) {
     dlg_enable(win, IDC_SHAPE_CURVE, arc);
 }
 
-void props_init(HWND win) {
+void props_init(HWND win, LPARAM lp) {
+    const Key key = dlg_keep_state<PropsDlg>(win, lp).key;
     dlg_on_create(win, IDD_SHAPE_PROPS, 0);
-    auto s = view_shape_get(g_props_key);
+    auto s = view_shape_get(key);
     if (!s) {
         EndDialog(win, IDCANCEL);
         return;
     }
-    SetWindowTextA(win, ("Shape Properties [#" + std::to_string(g_props_key) + "]").c_str());
+    SetWindowTextA(win, ("Shape Properties [#" + std::to_string(key) + "]").c_str());
     ShapeForm f = shape_form_of(*s, kind_codes());
     for (const auto& k : shape_kind_names()) combo_add(win, IDC_SHAPE_KIND, k.name);
     combo_select(win, IDC_SHAPE_KIND, f.kind_pos);
@@ -100,7 +104,7 @@ void props_init(HWND win) {
 }
 
 bool props_apply(HWND win) {
-    auto old = view_shape_get(g_props_key);
+    auto old = view_shape_get(props_key(win));
     if (!old) return true;
     ShapeForm f = shape_form_of(*old, kind_codes());
     auto l = edit_int(win, IDC_SHAPE_LEFT), t = edit_int(win, IDC_SHAPE_TOP);
@@ -131,7 +135,7 @@ bool props_apply(HWND win) {
 }
 
 void props_flip(HWND win, bool left_right) {
-    if (auto s = view_shape_get(g_props_key)) {
+    if (auto s = view_shape_get(props_key(win))) {
         UndoStep step;
         view_shape_put(shape_flipped(*s, left_right));
         step.commit(left_right ? "Flip L-R" : "Flip U-D");
@@ -143,7 +147,13 @@ void props_flip(HWND win, bool left_right) {
 
 // ---- Shape Defaults
 
-void defaults_init(HWND win) {
+// A line style clicked restyles the marked shapes at once; Cancel takes that back.
+struct DefaultsDlg {
+    uint64_t undo_state = 0;
+};
+
+void defaults_init(HWND win, LPARAM lp) {
+    dlg_keep_state<DefaultsDlg>(win, lp).undo_state = view_undo_state();
     dlg_on_create(win, IDD_SHAPE_DEFAULTS, 0);
     int c = view_param_get(204);
     shape_colour_list_fill(win, IDC_SHAPE_DEF_COLOUR, c >= 0 && c <= 31 ? c : -1);
@@ -258,10 +268,11 @@ bool shape_colour_list_draw(const DRAWITEMSTRUCT* d) {
 
 INT_PTR CALLBACK dlg_shape_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: props_init(win); return TRUE;
+    case WM_INITDIALOG: props_init(win, lp); return TRUE;
     case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 14; return TRUE;
     case WM_DRAWITEM: return shape_colour_list_draw(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
     case WM_COMMAND:
+        if (!dlg_state<PropsDlg>(win)) break;
         switch (LOWORD(wp)) {
         case IDC_SHAPE_KIND:
             if (HIWORD(wp) == CBN_SELCHANGE) props_enable_curve(win);
@@ -291,7 +302,7 @@ INT_PTR CALLBACK dlg_shape_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 
 INT_PTR CALLBACK dlg_shape_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: defaults_init(win); return TRUE;
+    case WM_INITDIALOG: defaults_init(win, lp); return TRUE;
     case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 14; return TRUE;
     case WM_DRAWITEM: return shape_colour_list_draw(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
     case WM_COMMAND: {
@@ -305,6 +316,9 @@ INT_PTR CALLBACK dlg_shape_defaults_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp)
                 view_repaint();
             }
             return TRUE;
+        }
+        if (id == IDCANCEL) {
+            if (const DefaultsDlg* d = dlg_state<DefaultsDlg>(win); d && view_undo_back_to(d->undo_state)) view_repaint();
         }
         if (dlg_ok_cancel(win, wp, defaults_apply)) return TRUE;
         break;
@@ -332,14 +346,16 @@ bool shape_properties() {
     if (!the_marked_shape(s)) return false;
     // The region marker and the Handle have no entry in the kind list.
     if (s.kind == kShapeHandle || s.kind == kShapeRegion) return false;
-    g_props_key = s.key;
-    INT_PTR r = DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_PROPS), owner(), trap_dlg<dlg_shape_eh>, 0);
+    PropsDlg d{s.key};
+    INT_PTR r = DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_PROPS), owner(), trap_dlg<dlg_shape_eh>, dlg_state_param(d));
     if (r == kCloneAfter) shape_clone(owner());
     return r != -1;
 }
 
 void shape_defaults(HWND parent) {
-    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_DEFAULTS), parent, trap_dlg<dlg_shape_defaults_eh>, 0);
+    DefaultsDlg d;
+    DialogBoxParamA(inst(), MAKEINTRESOURCEA(IDD_SHAPE_DEFAULTS), parent, trap_dlg<dlg_shape_defaults_eh>,
+                    dlg_state_param(d));
 }
 
 void shape_clone(HWND parent) {

@@ -363,6 +363,9 @@ void restart_timer(HWND win) {
 void on_prefix_changed(HWND win) {
     std::string t = dlg_get_text(win, IDC_AN_PREFIX);
     if (t.find_first_of("[]") != std::string::npos) {
+        // Nothing of a refused text is stored, not even what a pending renumbering would take.
+        KillTimer(win, kReanalyzeTimer);
+        st_.prefix_edited = false;
         msg_note("Cannot use '[' or ']' in Prefix");
         return;
     }
@@ -371,12 +374,14 @@ void on_prefix_changed(HWND win) {
 
 void on_timer(HWND win) {
     KillTimer(win, kReanalyzeTimer);
-    // The text never changes under a running analysis: try again after it.
-    if (st_.processing) {
+    // The text never changes under a running analysis, nor the document under a dialog or a
+    // box: try again after them.
+    if (st_.processing || dlg_document_held()) {
         restart_timer(win);
         return;
     }
-    if (st_.prefix_edited) view_text_param_set(25, dlg_get_text(win, IDC_AN_PREFIX));
+    const std::string prefix = dlg_get_text(win, IDC_AN_PREFIX);
+    if (st_.prefix_edited && prefix.find_first_of("[]") == std::string::npos) view_text_param_set(25, prefix);
     st_.prefix_edited = false;
     st_.text = scope_text(st_.key);
     run_selected(win);
@@ -563,6 +568,13 @@ INT_PTR CALLBACK dlg_analyze_text_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         dlg_stretch_control(win, IDC_AN_KINDS, 0, 45);
         break;
     case WM_CLOSE: on_close_request(win); return TRUE;
+    case WM_VORN_REPLACED:
+        // Its text, scope and pending ID Prefix belong to the document it was opened for.
+        KillTimer(win, kReanalyzeTimer);
+        st_.prefix_edited = false;
+        on_close_request(win);
+        // A run under way closes the window once it has unwound.
+        return IsWindow(win) ? dlg_stay_open(win) : TRUE;
     case WM_DESTROY: on_destroy(win); break;
     default: break;
     }

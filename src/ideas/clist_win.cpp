@@ -296,6 +296,11 @@ INT_PTR CALLBACK dlg_clist_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         return TRUE;
     case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
     case WM_CLOSE: close_dialog(win); return TRUE;
+    case WM_VORN_REPLACED:
+        // The topics shown and the index used are the new document's.
+        record_checks(win);
+        build(win);
+        return dlg_stay_open(win);
     case WM_SIZE: dlg_stretch_control(win, IDC_CLIST_ITEMS, 0, 30); break;
     case WM_DESTROY:
         dlg_on_destroy(win, IDD_CLIST, 1);

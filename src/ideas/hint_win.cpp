@@ -69,6 +69,7 @@ INT_PTR CALLBACK ask_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: {
         a = reinterpret_cast<Ask*>(lp);
         SetWindowLongPtrA(win, DWLP_USER, lp);
+        dlg_on_create(win, IDD_HINT_ASK, 0);
         SetWindowTextA(win, a->rule->text.c_str());
         bool choice = a->rule->present == 5;
         ShowWindow(GetDlgItem(win, choice ? IDC_HINT_ASK_EDIT : IDC_HINT_ASK_LIST), SW_HIDE);
@@ -94,6 +95,7 @@ INT_PTR CALLBACK ask_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         break;
+    case WM_DESTROY: dlg_on_destroy(win, IDD_HINT_ASK, 0); break;
     default: break;
     }
     return FALSE;

@@ -83,20 +83,26 @@ void save_and_close(HWND win) {
     DestroyWindow(win);
 }
 
+// The idea and the kinds of questions the document keeps.
+void read_document(HWND win) {
+    HWND idea = GetDlgItem(win, IDC_QUEST_IDEA);
+    SendMessageA(idea, CB_RESETCONTENT, 0, 0);
+    for (const auto& o : view_obj_each()) SendMessageA(idea, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(o.id.c_str()));
+    SetWindowTextA(idea, view_text_param_get(30).c_str());
+    dlg_set_checks(win, IDC_QUEST_EVENT, static_cast<unsigned>(view_param_get(334)), IDC_QUEST_EVENT, IDC_QUEST_MISC);
+}
+
 void on_init(HWND win) {
     st_.dlg = win;
     SendDlgItemMessageA(win, IDC_QUEST_LIST, WM_SETFONT, SendMessageA(main_inst_, WM_GETFONT, 0, 0), FALSE);
     dlg_on_create(win, IDD_QUEST, 1);
     util_random_seed();
     load();
-    HWND idea = GetDlgItem(win, IDC_QUEST_IDEA);
-    for (const auto& o : view_obj_each()) SendMessageA(idea, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(o.id.c_str()));
-    SetWindowTextA(idea, view_text_param_get(30).c_str());
     HWND filter = GetDlgItem(win, IDC_QUEST_FILTER);
     for (const char* f : kQuestFilters) SendMessageA(filter, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f));
     SetWindowTextA(filter, st_.filter.c_str());
     CheckRadioButton(win, IDC_QUEST_ART_NONE, IDC_QUEST_ART_THE, IDC_QUEST_ART_NONE + util_clamp(st_.article, 0, 2));
-    dlg_set_checks(win, IDC_QUEST_EVENT, static_cast<unsigned>(view_param_get(334)), IDC_QUEST_EVENT, IDC_QUEST_MISC);
+    read_document(win);
     fill(win);
 }
 
@@ -154,6 +160,12 @@ INT_PTR CALLBACK dlg_questions_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         break;
     case WM_SIZE: dlg_stretch_control(win, IDC_QUEST_LIST, 24, 41); break;
     case WM_CLOSE: save_and_close(win); return TRUE;
+    case WM_VORN_REPLACED:
+        // What is typed here belongs to a document: the new one's idea and kinds take its place.
+        KillTimer(win, kRefreshTimer);
+        read_document(win);
+        fill(win);
+        return dlg_stay_open(win);
     case WM_DESTROY:
         KillTimer(win, kRefreshTimer);
         dlg_on_destroy(win, IDD_QUEST, 1);

@@ -154,35 +154,41 @@ void help_file_default(const std::string& file, const std::string& keyword) {
     else WinHelpA(main_inst_, f.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(keyword.c_str()));
 }
 
-const std::vector<std::string>* select_lines_ = nullptr;
-int select_result_ = -1;
+struct SelectId {
+    const std::vector<std::string>& lines;
+    int result = -1;
+};
 
-INT_PTR CALLBACK select_id_eh(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK select_id_eh(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG:
-        for (const auto& l : *select_lines_)
+        dlg_on_create(dlg, IDD_SELECT_ID, 0);
+        for (const auto& l : dlg_keep_state<SelectId>(dlg, lp).lines)
             SendDlgItemMessageA(dlg, IDC_SELECT_ID_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
         SendDlgItemMessageA(dlg, IDC_SELECT_ID_LIST, LB_SETCURSEL, 0, 0);
         return TRUE;
-    case WM_COMMAND:
+    case WM_COMMAND: {
+        SelectId* st = dlg_state<SelectId>(dlg);
+        if (!st) return FALSE;
         if (LOWORD(wp) == IDOK || (LOWORD(wp) == IDC_SELECT_ID_LIST && HIWORD(wp) == LBN_DBLCLK)) {
-            select_result_ = static_cast<int>(SendDlgItemMessageA(dlg, IDC_SELECT_ID_LIST, LB_GETCURSEL, 0, 0));
+            st->result = static_cast<int>(SendDlgItemMessageA(dlg, IDC_SELECT_ID_LIST, LB_GETCURSEL, 0, 0));
             EndDialog(dlg, IDOK);
         } else if (LOWORD(wp) == IDCANCEL) {
-            select_result_ = -1;
+            st->result = -1;
             EndDialog(dlg, IDCANCEL);
         }
         return TRUE;
+    }
+    case WM_DESTROY: dlg_on_destroy(dlg, IDD_SELECT_ID, 0); return FALSE;
     default: return FALSE;
     }
 }
 
 int select_line_default(const std::string&, const std::vector<std::string>& lines) {
-    select_lines_ = &lines;
-    select_result_ = -1;
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECT_ID), main_inst_, trap_dlg<select_id_eh>, 0);
-    select_lines_ = nullptr;
-    return select_result_;
+    SelectId st{lines};
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELECT_ID), main_inst_, trap_dlg<select_id_eh>,
+                    dlg_state_param(st));
+    return st.result;
 }
 
 // ---- Steps shared by several codes.

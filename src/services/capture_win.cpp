@@ -239,7 +239,7 @@ void run_insert_picture() {
 
 void run_twain_acquire() {
     if (!twain_is_available()) {
-        MessageBoxA(owner(), "No TWAIN device installed", "Error", MB_OK | MB_ICONSTOP);
+        msg_error("No TWAIN device installed");
         return;
     }
     HGLOBAL pic = twain_acquire(owner());
@@ -262,7 +262,7 @@ void run_twain_acquire() {
 
 void run_twain_source() {
     if (!twain_is_available()) {
-        MessageBoxA(owner(), "No TWAIN device installed", "Error", MB_OK | MB_ICONSTOP);
+        msg_error("No TWAIN device installed");
         return;
     }
     twain_select_source(owner());

@@ -507,7 +507,7 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         br_->min_size = {w.right - w.left, w.bottom - w.top};
         br_->button_margin = std::max(0, int(cl.bottom - button_rect(win).bottom));
         on_size(win);
-        dlg_on_create(win, IDD_GBROWS, 1);
+        dlg_on_create(win, IDD_GBROWS, 0);
         HWND ext = GetDlgItem(win, IDC_GB_EXT);
         SendMessageA(ext, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("*.*"));
         for (const auto& p : gbrows_supported_ext()) SendMessageA(ext, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.c_str()));
@@ -602,7 +602,7 @@ INT_PTR CALLBACK dlg_gbrows_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DESTROY:
         RemoveWindowSubclass(GetDlgItem(win, IDC_GB_DIRS), trap_sub<lbox_eh>, 1);
-        dlg_on_destroy(win, IDD_GBROWS, 1);
+        dlg_on_destroy(win, IDD_GBROWS, 0);
         return FALSE;
     }
     return FALSE;

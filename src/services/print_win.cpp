@@ -274,6 +274,12 @@ INT_PTR CALLBACK dlg_print_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             restore(win);
             close_dialog(win);
             return TRUE;
+        case WM_VORN_REPLACED:
+            // Its choices belong to the document it was opened for: the view is put back as it
+            // was and the new document opens with its own.
+            restore(win);
+            close_dialog(win);
+            return TRUE;
         case WM_DESTROY:
             // Closed with the main window or a new document: the view is left as it was found.
             if (orig_bg_) restore(win);

@@ -336,6 +336,7 @@ INT_PTR CALLBACK dlg_openweb_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
         dlg_stretch_control(win, IDC_WEB_LIST, 24, 48);
         break;
     case WM_MOVE: dlg_keep_on_screen(win); break;
+    case WM_VORN_REPLACED: return dlg_stay_open(win);  // it fetches documents, whichever is open
     case WM_DESTROY:
         prune_credentials();
         dlg_on_destroy(win, IDD_OPENWEB, 1);

@@ -291,6 +291,11 @@ INT_PTR CALLBACK dlg_find_objects_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
             shell_hooks_.action_do(o->action, o->key, o->ext);
         return TRUE;
     }
+    case WM_VORN_REPLACED:
+        // Lists the new document once it is open under its own name.
+        PostMessageA(win, WM_APP + 3, 0, 0);
+        return dlg_stay_open(win);
+    case WM_APP + 3: fill(win); return TRUE;
     case WM_DESTROY:
         filter_.path.clear();
         filter_.global = false;

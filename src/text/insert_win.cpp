@@ -151,6 +151,7 @@ INT_PTR CALLBACK dlg_insert_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
+    case WM_VORN_REPLACED: return dlg_stay_open(win);  // it types into text windows, not the document
     case WM_DESTROY:
         dlg_on_destroy(win, IDD_INSERT_TEXT, 1);
         e_.clear();

@@ -239,6 +239,24 @@ void on_init(HWND win) {
     CheckRadioButton(win, IDC_SPELL_US, IDC_SPELL_UK, IDC_SPELL_US + lang);
 }
 
+// Another document: what was checked, and the windows shown, belonged to the one before; the
+// check starts afresh in the new document's spelling variant.
+void on_replaced(HWND win) {
+    Check fresh;
+    fresh.dlg = win;
+    fresh.prev_where = st_.prev_where;
+    st_ = fresh;
+    spell_dict(0);
+    spell_dict(1);
+    int lang = view_param_get(kLanguageSetting) == 1 ? 1 : 0;
+    CheckRadioButton(win, IDC_SPELL_US, IDC_SPELL_UK, IDC_SPELL_US + lang);
+    set_text(IDC_SPELL_WORD, "");
+    set_text(IDC_SPELL_CORRECTION, "");
+    set_text(IDC_SPELL_STATUS, "Press Start button");
+    enable_word_buttons(false, false);
+    enable_start(true);
+}
+
 void on_destroy(HWND win) {
     dlg_fit_height(win, IDC_SPELL_US, 45);
     dlg_on_destroy(win, IDD_SPELL_CHECK, 1);
@@ -308,6 +326,7 @@ INT_PTR CALLBACK dlg_spell_check_eh(HWND win, UINT msg, WPARAM wp, LPARAM) {
             return FALSE;
         case WM_COMMAND: on_command(win, LOWORD(wp), HIWORD(wp)); return TRUE;
         case WM_CLOSE: on_command(win, IDCANCEL, 0); return TRUE;
+        case WM_VORN_REPLACED: on_replaced(win); return dlg_stay_open(win);
         case WM_DESTROY: on_destroy(win); return FALSE;
         default: return FALSE;
         }

@@ -580,7 +580,7 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
         for (const auto& s : d.shapes)
             if (s.level == level) paint_shape(p, s);
     };
-    if (d.param(59) != 0) shapes();
+    if (d.shown_param(59) != 0) shapes();
     // Links lie beneath the objects, so that a link never runs across an object's text; their
     // ends are still found on the objects as painted, so a first pass records where each goes.
     // Only what may show in the window is worked out (the spatial index finds it); hit tests
@@ -612,7 +612,7 @@ void paint_level(PaintCtx& p, int level, const ViewMapping& m) {
         g_places.resize(objrect_.size(), i);
     }
     if (p.culling) p.culling->map_points(false);
-    if (d.param(59) == 0) shapes();
+    if (d.shown_param(59) == 0) shapes();
     if (!menu_checked(CMD_SHOW_POINTS)) {
         int unit = m.units(1);
         const bool with_xy = d.param(222) != 0;
@@ -750,7 +750,7 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     p.alt_font = font_to_canvas(text_font(kFontObjectAlt, 4));
     p.label_font = font_to_canvas(text_font(kFontLinkLabel, 4));
     p.link_options = link_paint_options();
-    p.light = view_light(d.param(363));
+    p.light = view_light(d.shown_param(363));
     p.line_h[0] = object_line_height(p.param(52));
     p.line_h[1] = object_line_height(p.param(62));
     p.widest = std::max({p.param(97), p.param(225), p.param(227), 0});
@@ -785,9 +785,9 @@ void paint(const Document& d, HDC dc, const ViewMapping& m, const RECT& clip, Ta
     int span = picture ? 0 : std::clamp(sbar_level_span(), 0, 500);
     for (int depth = span; depth >= 1; --depth) {
         // The user hid this level from the views of those above it.
-        if (d.param(kLevelSettings + m.pos.level + depth) == kBgInvisible) continue;
+        if (d.shown_param(kLevelSettings + m.pos.level + depth) == kBgInvisible) continue;
         ViewMapping lm = m;
-        lm.extra_scale = level_scale(d.param(23), depth);
+        lm.extra_scale = level_scale(d.shown_param(23), depth);
         gdi.flush();
         view_apply_mapping(dc, lm);
         gdi.mapping_changed();

@@ -15,6 +15,7 @@
 #include "bars/tbar_win.h"
 #include "bars/toolbox.h"
 #include "bars/toolbox_win.h"
+#include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/shell_hooks_win.h"
@@ -161,7 +162,19 @@ void on_scroll(int axis, UINT code, int pos) {
     sbar_cmd(axis, sub, pos);
 }
 
+// No user clicks or types into a diagram whose main window a modal dialog or a box holds:
+// such input came from elsewhere and would change the document under the dialog.
+bool foreign_input(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_KEYDOWN:
+    case WM_CHAR: case WM_MOUSEWHEEL:
+        return dlg_program_held();
+    default: return false;
+    }
+}
+
 LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    if (foreign_input(msg)) return 0;
     switch (msg) {
     case WM_CREATE:
         view_inst_ = win;
@@ -237,7 +250,13 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_HSCROLL: on_scroll(0, LOWORD(wp), static_cast<short>(HIWORD(wp))); return 0;
     case WM_VSCROLL: on_scroll(1, LOWORD(wp), static_cast<short>(HIWORD(wp))); return 0;
-    case WM_DROPFILES: on_drop_files(win, reinterpret_cast<HDROP>(wp)); return 0;
+    case WM_DROPFILES: {
+        // Dropped while a dialog holds the document (Object Defaults' Cancel would take the new
+        // objects back for good): they come once it is free again.
+        HDROP drop = reinterpret_cast<HDROP>(wp);
+        dlg_when_document_free([win, drop] { on_drop_files(win, drop); });
+        return 0;
+    }
     case WM_VIEW_REPORT:
         if (!g_report.empty()) {
             std::string text;

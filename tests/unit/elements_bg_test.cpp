@@ -5,7 +5,12 @@
 #include <algorithm>
 
 #include "base/pict.h"
+#include "document/undo.h"
+#include "document/view_io.h"
 #include "elements/bg.h"
+#include "elements/bg_dialog.h"
+#include "view/view_cmd.h"
+#include "view_fixture.h"
 
 namespace {
 
@@ -219,6 +224,61 @@ TEST(Background, WorldMapStaysInItsFrame) {
         }
     }
     EXPECT_EQ(points, 540u);
+}
+
+// The Background dialog's choices show in the view but are no part of the document until OK: a
+// save writes what the document holds, a step recorded meanwhile never captures them, a level
+// moved meanwhile keeps its own pattern, and OK keeps them as one step.
+TEST_F(ViewFixture, BackgroundPreviewStaysOutOfTheDocumentUntilOk) {
+    Obj o;
+    o.id = "on 1";
+    o.level = 1;
+    view_obj_put(o);
+    o.id = "on 2";
+    o.level = 2;
+    view_obj_put(o);
+    view_doc().set_param(kBgFillKind, 4);
+    view_doc().set_param(kBgLevelFigure + 1, 7);
+    view_doc().set_param(kBgLevelFigure + 2, 17);
+    view_undo_clear();
+    const std::string stored = view_document_text(view_doc());
+
+    BgPreview p;
+    p.set(kBgFillKind, 2);
+    p.set_picture("pic.bmp");
+    EXPECT_EQ(view_doc().shown_param(kBgFillKind), 2);
+    EXPECT_EQ(view_doc().shown_text_param(kBgPictureText), "pic.bmp");
+    EXPECT_TRUE(p.changed());
+    EXPECT_EQ(view_document_text(view_doc()), stored);
+
+    view_param_set_undoable(21, 50);
+    p.cancel();
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_doc().shown_param(kBgFillKind), 4);
+    EXPECT_EQ(view_document_text(view_doc()), stored);
+
+    p.set(kBgLevelFigure + 1, 16);
+    {
+        UndoStep shift;
+        ASSERT_TRUE(view_shift(10426, 1, 1));  // level 1 down: the levels change places
+        shift.commit("Shift");
+    }
+    p.cancel();
+    EXPECT_EQ(view_doc().param(kBgLevelFigure + 2), 7);
+    EXPECT_EQ(view_doc().param(kBgLevelFigure + 1), 17);
+
+    ASSERT_TRUE(view_undo());
+    view_doc().changed = false;
+    p.set(kBgFillKind, 3);
+    p.set(kBgBack, 5);
+    p.commit();
+    EXPECT_TRUE(view_doc().shown_params.empty());
+    EXPECT_EQ(view_doc().param(kBgFillKind), 3);
+    EXPECT_EQ(view_doc().param(kBgBack), 5);
+    EXPECT_TRUE(view_doc().changed);
+    EXPECT_EQ(view_undo_name(), "Change Para");
+    ASSERT_TRUE(view_undo());
+    EXPECT_EQ(view_document_text(view_doc()), stored);
 }
 
 }  // namespace

@@ -188,18 +188,19 @@ TEST_F(Backgrounds, DialogPreviewsAndCancelPutsBackWithoutMarking) {
     select(dlg, IDC_BG_BACK, 5);
     select(dlg, IDC_BG_FIGURE, 2);
     press(dlg, IDC_BG_OBJECTS_BEHIND);
-    EXPECT_EQ(view_param_get(7), 4);  // shown at once
-    EXPECT_EQ(view_param_get(1), 5);
-    EXPECT_EQ(view_param_get(10001), 1);
-    EXPECT_EQ(view_param_get(59), 0);
+    EXPECT_EQ(view_doc().shown_param(7), 4);  // shown at once, not yet the document's
+    EXPECT_EQ(view_doc().shown_param(1), 5);
+    EXPECT_EQ(view_doc().shown_param(10001), 1);
+    EXPECT_EQ(view_doc().shown_param(59), 0);
+    EXPECT_EQ(view_param_get(7), 0);
     EXPECT_FALSE(view_doc().changed);
     press(dlg, IDCANCEL);
     wt::pump(20);
     EXPECT_EQ(dlg_find_modeless(IDD_BACKGROUND), nullptr);
-    EXPECT_EQ(view_param_get(7), 0);
-    EXPECT_EQ(view_param_get(1), back);
-    EXPECT_EQ(view_param_get(10001), 0);
-    EXPECT_EQ(view_param_get(59), 1);
+    EXPECT_EQ(view_doc().shown_param(7), 0);
+    EXPECT_EQ(view_doc().shown_param(1), back);
+    EXPECT_EQ(view_doc().shown_param(10001), 0);
+    EXPECT_EQ(view_doc().shown_param(59), 1);
     EXPECT_FALSE(view_doc().changed);
     EXPECT_FALSE(view_can_undo());
 }
@@ -253,9 +254,9 @@ TEST_F(Backgrounds, TypedPictureNameIsTriedAfterAPause) {
         SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(ch), 0);
         wt::pump(20);
     }
-    EXPECT_EQ(view_text_param_get(23), "");
+    EXPECT_EQ(view_doc().shown_text_param(23), "");
     wt::pump(1000);
-    EXPECT_EQ(view_text_param_get(23), file_lower(typed));
+    EXPECT_EQ(view_doc().shown_text_param(23), file_lower(typed));
     wt::MemBitmap bm(400, 300, 200, 150);
     paint(bm);
     wt::pump(50);
