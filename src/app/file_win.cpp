@@ -407,12 +407,14 @@ bool file_save_document(const std::string& name) {
         return false;
     }
     if (!err.empty()) msg_note(err);  // the ".bk2" copy failed; the document itself was saved
-    bool same = util_lower(name) == util_lower(file_current_name());
-    file_set_current_name(name);
+    // Shown as the disk writes it, whatever case the dialog gave.
+    const std::string saved = util_disk_case(name);
+    bool same = util_lower(saved) == util_lower(file_current_name());
+    file_set_current_name(saved);
     file_clear_changed();
-    if (!same || file_history().items().empty()) file_history().visit(name);
-    recent_ = recent_files_push(recent_, name);
-    file_set_title(name);
+    if (!same || file_history().items().empty()) file_history().visit(saved);
+    recent_ = recent_files_push(recent_, saved);
+    file_set_title(saved);
     return true;
 }
 

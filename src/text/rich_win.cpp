@@ -22,6 +22,7 @@
 #include "base/tip_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -572,7 +573,7 @@ bool open_rich_file(const std::string& name) { return rich_open(0, name, 0) != n
 
 }  // namespace
 
-HWND rich_open(Key key, const std::string& name, int mode) {
+HWND rich_open(Key key, const std::string& given, int mode) {
     if (!main_inst_) return nullptr;
     if (mode != 11 && key != 0) {
         for (size_t k = 0; k < tw_inst_.size(); ++k) {
@@ -588,6 +589,8 @@ HWND rich_open(Key key, const std::string& name, int mode) {
             return t.win;
         }
     }
+    // A file's window shows its name as the disk writes it, however it was named to the program.
+    const std::string name = key == 0 ? util_disk_case(given) : given;
     if (key == 0) {
         // The control needs many times a file's size in memory: a file it cannot hold is refused
         // before it is read, never shown empty (where Save would overwrite it).

@@ -311,8 +311,8 @@ bool save_source(HWND win, const TwInst& t, TextModel& m, bool stay) {
         return false;
     // Saving the source reloads the diagram: edits made to it since are not dropped unasked.
     if (file_is_changed() &&
-        !msg_ask_yes_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
-                        "File Changed"))
+        !msg_ask_default_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
+                            "File Changed"))
         return false;
     if (!tw_write_file(name, m.text())) return false;
     if (FileStamp* s = source_stamp(win)) *s = file_stamp(name);
@@ -361,7 +361,7 @@ bool close_window(HWND win) {
     }
     if (rule == 3) {
         std::string name = tw_title(win);
-        int a = msg_ask_yes_no_cancel("Save textfile " + util_lower(file_name_part(name)) + " ?", "File Changed");
+        int a = msg_ask_yes_no_cancel("Save textfile " + file_name_part(name) + " ?", "File Changed");
         if (a == 3) return false;
         if (a == 1 && t.mode == 2) return save_source(win, t, *m, false);
         if (a == 1) {
@@ -517,11 +517,13 @@ bool open_text_file(const std::string& name) { return tw_open(0, name, 3); }
 
 }  // namespace
 
-bool tw_open(Key key, const std::string& name, int mode) {
+bool tw_open(Key key, const std::string& given, int mode) {
     if (!main_inst_) return false;
     for (const auto& t : std::vector<TwInst>(tw_inst_))
         if (IsWindow(t.win)) BringWindowToTop(t.win);
     if (key == 0) {
+        // Names reach here lower-cased from lists and links; the title shows the disk's.
+        const std::string name = util_disk_case(given);
         view_wait_cursor(true);
         auto text = file_read_text(name);
         view_wait_cursor(false);

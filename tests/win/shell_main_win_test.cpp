@@ -561,6 +561,35 @@ TEST_F(ShellMainWindow, ARealUntitledVrnSavesInPlaceAndNamesKeepTheirCase) {
     file_clear_changed();
 }
 
+// Names keep the case of the disk however they reach the program: the program's own folder, a
+// name typed in lower case into the file dialogs.
+TEST_F(ShellMainWindow, NamesInTheProgramsFolderAndTypedOnesKeepTheirCase) {
+    wt::HostDir host("VornProg");
+    ASSERT_TRUE(host.run("printf 'A note\\r\\n' > Notes.txt"));
+    struct Progdir {
+        std::string was = file_progdir_path();
+        ~Progdir() { file_set_progdir(was); }
+    } keep;
+    file_set_progdir(host.dos(""));
+    SendMessageA(win_, WM_COMMAND, CMD_HYPERTEXT_EDITOR, 0);
+    ASSERT_FALSE(tw_inst_.empty());
+    EXPECT_EQ(wt::text_of(tw_inst_.back().win), host.dos("untitled.txt"));
+    SendMessageA(tw_inst_.back().win, WM_CLOSE, 0, 0);  // the next commands are the diagram's
+
+    view_obj_put(view_obj_new("Alpha", 0, 0, 1));
+    file_set_changed();
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, file_lower(host.dos("")) + "Plan.vrn"); });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    wt::forget_dialogs();
+    EXPECT_EQ(wt::text_of(win_), "Vorn Idea Processor - [" + host.dos("Plan.vrn") + "]");
+
+    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, file_lower(host.dos("Notes.txt"))); });
+    SendMessageA(win_, WM_COMMAND, CMD_OPEN, 0);
+    wt::forget_dialogs();
+    ASSERT_FALSE(tw_inst_.empty()) << "the text did not open";
+    EXPECT_EQ(wt::text_of(tw_inst_.back().win), host.dos("Notes.txt"));
+}
+
 // A new document has no file, even when one named "untitled.vrn" lies in its folder.
 TEST_F(ShellMainWindow, AnUntitledDocumentHasNoFileForAnyCommand) {
     const std::string other = "j_(1,\"Not this one\",1,0,0,2,0,161,100,1,0,0,\"\")\r\n";
