@@ -298,8 +298,8 @@ bool save_source(HWND win, const TwInst& t, TextModel& m, bool stay) {
         return false;
     // Saving the source reloads the diagram: edits made to it since are not dropped unasked.
     if (file_is_changed() &&
-        !msg_ask_yes_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
-                        "File Changed"))
+        !msg_ask_default_no("Saving the source text reloads the diagram and replaces its unsaved changes. Replace them?",
+                            "File Changed"))
         return false;
     if (!tw_write_file(name, m.text())) return false;
     if (FileStamp* s = source_stamp(win)) *s = file_stamp(name);
