@@ -15,8 +15,10 @@
 #include "base/shell_hooks_win.h"
 #include "base/util.h"
 #include "base/util_win.h"
+#include "bars/sbar.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
+#include "document/levels.h"
 #include "document/undo.h"
 #include "document/view.h"
 #include "document/view_io.h"
@@ -65,6 +67,8 @@ void document_opened(const std::string& opened, bool record_history, bool untitl
     // Names reach here lower-cased from links and lists; titles and questions show the disk's.
     const std::string name = util_disk_case(opened);
     file_set_current_name(name, untitled);
+    // The level left behind may not exist here; whoever opened it for a level goes there after.
+    sbar_cmd(kSbarLevel, kSbSet, level_on_open(view_doc()));
     view_after_load();
     view_undo_clear();
     file_clear_changed();  // after the history is cleared: the file is its starting point
@@ -403,12 +407,14 @@ bool file_save_document(const std::string& name) {
         return false;
     }
     if (!err.empty()) msg_note(err);  // the ".bk2" copy failed; the document itself was saved
-    bool same = util_lower(name) == util_lower(file_current_name());
-    file_set_current_name(name);
+    // Shown as the disk writes it, whatever case the dialog gave.
+    const std::string saved = util_disk_case(name);
+    bool same = util_lower(saved) == util_lower(file_current_name());
+    file_set_current_name(saved);
     file_clear_changed();
-    if (!same || file_history().items().empty()) file_history().visit(name);
-    recent_ = recent_files_push(recent_, name);
-    file_set_title(name);
+    if (!same || file_history().items().empty()) file_history().visit(saved);
+    recent_ = recent_files_push(recent_, saved);
+    file_set_title(saved);
     return true;
 }
 

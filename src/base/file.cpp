@@ -30,7 +30,7 @@ std::string with_format(const char* fmt, const std::string& text) {
 }  // namespace
 
 void file_set_progdir(const std::string& dir) {
-    progdir_ = file_lower(dir);
+    progdir_ = dir;
     if (!progdir_.empty() && !is_sep(progdir_.back())) progdir_.push_back('\\');
 }
 
@@ -112,8 +112,7 @@ void file_set_current_name(const std::string& full_name, bool untitled) {
 
 std::optional<CurrentFile> file_current() {
     if (current_.empty()) return std::nullopt;
-    std::string full = file_lower(current_);
-    return CurrentFile{full, file_dir_part(full)};
+    return CurrentFile{current_, file_dir_part(current_)};
 }
 
 bool file_is_untitled() { return current_.empty() || untitled_; }
@@ -130,7 +129,7 @@ std::string file_title_text(const std::string& name, bool changed, const std::st
 }
 
 std::string file_dir_of(const std::string& name) {
-    if (name.find(':') != std::string::npos && file_exists(name)) return file_lower(file_dir_part(name));
+    if (name.find(':') != std::string::npos && file_exists(name)) return file_dir_part(name);
     auto cur = file_current();
     return cur ? cur->dir : file_progdir_path();
 }
@@ -141,15 +140,14 @@ std::optional<std::string> file_resolve(const std::string& name) {
         return std::nullopt;
     }
     auto cur = file_current();
-    return file_lower(file_full_path(cur ? cur->dir : file_progdir_path(), name));
+    return file_full_path(cur ? cur->dir : file_progdir_path(), name);
 }
 
 std::optional<std::string> file_locate(const std::string& name) {
-    std::string n = file_lower(name);
-    if (n.empty()) return std::nullopt;
-    std::vector<std::string> tries{n, file_progdir_path(n)};
-    if (auto cur = file_current()) tries.push_back(cur->dir + n);
-    tries.push_back(file_lower(file_dir_part(file_home_name())) + n);
+    if (name.empty()) return std::nullopt;
+    std::vector<std::string> tries{name, file_progdir_path(name)};
+    if (auto cur = file_current()) tries.push_back(cur->dir + name);
+    tries.push_back(file_dir_part(file_home_name()) + name);
     for (const auto& t : tries)
         if (file_exists(t)) return t;
     return std::nullopt;

@@ -12,7 +12,7 @@
 constexpr char kUntitled[] = "untitled.vrn";
 constexpr char kHomeFileName[] = "index.vrn";
 
-// ---- The program directory (lower-case, trailing backslash); set at start-up.
+// ---- The program directory (trailing backslash); set at start-up.
 void file_set_progdir(const std::string& dir);
 std::string file_progdir_path(const std::string& name = {});
 inline std::string file_progdir_path2(const std::string& name = {}) { return file_progdir_path(name); }
@@ -50,7 +50,7 @@ std::string file_failed_text(const char* what, const std::string& name);
 const std::string& file_current_name();
 void file_set_current_name(const std::string& full_name, bool untitled = false);
 struct CurrentFile { std::string full, dir; };
-// Lower-case full name and its directory; nullopt when no document is current.
+// The full name and its directory; nullopt when no document is current.
 std::optional<CurrentFile> file_current();
 // No document, or a new one that has no file yet.
 bool file_is_untitled();
@@ -64,10 +64,10 @@ std::string file_title_text(const std::string& name, bool changed, const std::st
 
 // Directory of `name` when it holds ':' and exists, else the current document's directory.
 std::string file_dir_of(const std::string& name);
-// Lower-case full path of `name` taken relative to the current document; an empty name gives
+// The full path of `name` taken relative to the current document; an empty name gives
 // "Filename is empty%s" and nullopt.
 std::optional<std::string> file_resolve(const std::string& name);
-// Lower-case: the first existing of name, progdir + name, document dir + name, home dir + name.
+// The first existing of name, progdir + name, document dir + name, home dir + name.
 std::optional<std::string> file_locate(const std::string& name);
 
 // ---- Files.

@@ -17,3 +17,8 @@ std::pair<int, int> level_range(const Document& doc) {
         if (s.kind != kRegionShapeKind) take(s.level);
     return {lo, hi};
 }
+
+int level_on_open(const Document& doc) {
+    auto [lo, hi] = level_range(doc);
+    return std::clamp(1, lo, hi);
+}

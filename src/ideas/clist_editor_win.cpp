@@ -195,7 +195,8 @@ void on_command(HWND win, int id, int code) {
         break;
     case IDC_CLED_EDIT:
         if (!chosen_.empty()) {
-            auto found = file_locate(chosen_);
+            // The file the checklist reads, beside the index that names it.
+            auto found = clist_list_path(chosen_);
             std::string file = chosen_;
             if (!found) {
                 msg_note("File not found: " + file);

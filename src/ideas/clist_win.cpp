@@ -38,11 +38,28 @@ struct State {
     HWND dlg = nullptr;
     bool editing = false;  // the Checklist Editor holds unsaved edits of the loaded index
     int title_lists = 0;   // checklists listed when the shown one was chosen
+    std::vector<std::pair<std::string, size_t>> damage_told;  // file (lower case), its text's hash
 };
 State st_;
 
 // Lines that do not read stay in the file, so the user's ticks and lists are never lost to a typo.
 const char kKeptAsItWas[] = "what did not read stays in the file as it was.";
+
+// The dialog, the editor and the other tools read the index and the ticks again and again: the
+// damage of a file is told once as the file stands, and again once it was written since.
+void tell_damage(const std::string& path, const std::string& text, const std::string& err) {
+    const std::string key = util_lower(path);
+    const size_t hash = std::hash<std::string>{}(text);
+    auto told = std::find_if(st_.damage_told.begin(), st_.damage_told.end(), [&](const auto& t) { return t.first == key; });
+    if (err.empty()) {
+        if (told != st_.damage_told.end()) st_.damage_told.erase(told);
+        return;
+    }
+    if (told != st_.damage_told.end() && told->second == hash) return;
+    if (told != st_.damage_told.end()) told->second = hash;
+    else st_.damage_told.emplace_back(key, hash);
+    dlg_error_msg("Loading %s", path + " (" + err + ")\nThe other lines were read; " + kKeptAsItWas);
+}
 
 std::string checks_file() { return st_.checks_path.empty() ? file_progdir_path("vorn2001.chk") : st_.checks_path; }
 
@@ -312,8 +329,8 @@ ClistIndex& clist_index() {
         auto text = file_read_text(st_.index_path);
         st_.index_unread = !text;
         std::string err;
-        if (text && !clist_parse_index(*text, *st_.index, &err))
-            dlg_error_msg("Loading %s", st_.index_path + " (" + err + ")\nThe other lines were read; " + kKeptAsItWas);
+        if (text && clist_parse_index(*text, *st_.index, &err)) err.clear();
+        if (text) tell_damage(st_.index_path, *text, err);
     }
     return *st_.index;
 }
@@ -333,8 +350,9 @@ std::vector<ClistChecks>& clist_checks() {
         st_.checks.clear();
         if (file_exists(name)) {
             std::string err;
-            if (auto text = file_read_text(name); text && !clist_parse_checks(*text, st_.checks, &err))
-                dlg_error_msg("Loading %s", name + " (" + err + ")\nThe other lines were read; " + kKeptAsItWas);
+            auto text = file_read_text(name);
+            if (text && clist_parse_checks(*text, st_.checks, &err)) err.clear();
+            if (text) tell_damage(name, *text, err);
         }
     }
     return st_.checks;
@@ -395,19 +413,20 @@ std::optional<std::string> clist_read_list(const std::string& path, bool tell_cu
     return clist_list_text(std::move(*text));
 }
 
+std::optional<std::string> clist_list_path(const std::string& file) {
+    if (file.find(':') != std::string::npos) return file_exists(file) ? std::optional(file) : std::nullopt;
+    for (const std::string& p : {file_full_path(file_dir_part(clist_index_path()), file), file_progdir_path(file)})
+        if (file_exists(p)) return p;
+    return std::nullopt;
+}
+
 std::vector<std::string> clist_read_items(const std::string& file) {
-    std::optional<std::string> text;
-    if (file.find(':') != std::string::npos) {
-        if (!file_exists(file)) {
-            file_create_if_missing(file, "");
-            return {};
-        }
-        text = clist_read_list(file, true);
-    } else if (std::string p = file_full_path(file_dir_part(clist_index_path()), file); file_exists(p)) {
-        text = clist_read_list(p, true);
-    } else if (std::string q = file_progdir_path(file); file_exists(q)) {
-        text = clist_read_list(q, true);
+    if (file.find(':') != std::string::npos && !file_exists(file)) {
+        file_create_if_missing(file, "");
+        return {};
     }
+    std::optional<std::string> text;
+    if (auto p = clist_list_path(file)) text = clist_read_list(*p, true);
     if (!text) return {file + " not found"};
     return clist_items(*text);
 }
@@ -421,9 +440,8 @@ std::vector<std::string> clist_words() {
 std::optional<std::string> clist_file_of(const std::string& desc) {
     const ClistEntry* e = clist_index().by_desc(desc);
     if (!e) return std::nullopt;
-    if (e->file.find(':') != std::string::npos) return e->file;
-    std::string p = file_full_path(file_dir_part(clist_index_path()), e->file);
-    return file_exists(p) ? p : file_progdir_path(e->file);
+    if (auto p = clist_list_path(e->file)) return p;
+    return e->file.find(':') != std::string::npos ? e->file : file_progdir_path(e->file);
 }
 
 void clist_open(HWND parent) {

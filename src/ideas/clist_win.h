@@ -20,6 +20,9 @@ std::optional<std::string> clist_file_of(const std::string& desc);
 // The text of a list file (UTF-8 read as Windows-1252), at most its first kFileListCap bytes;
 // nullopt when unreadable. With `tell_cut`, a note says when the file was longer.
 std::optional<std::string> clist_read_list(const std::string& path, bool tell_cut = false);
+// Where checklist `file` lies: as named when it holds a drive, else beside the index, else in the
+// program's folder; nullopt when it is in none of them.
+std::optional<std::string> clist_list_path(const std::string& file);
 // The items of checklist `file` ("<file> not found" when it is nowhere).
 std::vector<std::string> clist_read_items(const std::string& file);
 // The loaded index (read on first use) and dropping it.

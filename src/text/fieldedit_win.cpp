@@ -743,3 +743,8 @@ POINT fe_point_of(HWND win, size_t c) {
     int x = layout_x(e->model.text(), e->layout, c, e->widths, e->tab);
     return {kMargin + x - e->left_x, (r - e->top_row) * e->line_h};
 }
+
+int fe_row_height(HWND win) {
+    FieldEdit* e = get(win);
+    return e ? e->line_h : 0;
+}

@@ -62,3 +62,5 @@ std::pair<size_t, size_t> fe_row_col(HWND win);
 size_t fe_hit(HWND win, int x, int y);
 // Client point of a caret position (top of its row).
 POINT fe_point_of(HWND win, size_t c);
+// Height of a row in pixels.
+int fe_row_height(HWND win);

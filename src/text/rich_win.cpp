@@ -22,6 +22,7 @@
 #include "base/tip_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -311,11 +312,40 @@ void take_focus(HWND win) {
     SendMessageA(win, WM_NCACTIVATE, TRUE, 0);
 }
 
+void show_menu(HWND win, POINT screen) {
+    HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_RICH));
+    if (!res) return;
+    int id = TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0,
+                            win, nullptr);
+    DestroyMenu(res);
+    if (id) SendMessageA(win, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+// Below the caret: its character's top, lowered by the height of the text there.
+POINT caret_row_foot(HWND edit) {
+    CHARRANGE r = selection(edit);
+    POINTL at{};
+    SendMessageA(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), r.cpMax);
+    CHARFORMATA cf{};
+    cf.cbSize = sizeof cf;
+    cf.dwMask = CFM_SIZE;
+    SendMessageA(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    HDC dc = GetDC(edit);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(edit, dc);
+    const int height = cf.yHeight > 0 ? MulDiv(cf.yHeight, dpi, 1440) : 16;
+    return {at.x, at.y + height + height / 4};
+}
+
 LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
     HWND win = GetParent(edit);
     RichWin* w = info(win);
     WNDPROC proc = w ? w->edit_proc : nullptr;
     if (!proc) return DefWindowProcA(edit, msg, wp, lp);
+    if (TwMenuKey k = tw_menu_key(msg, wp); k != TwMenuKey::none) {
+        if (k == TwMenuKey::open) show_menu(win, tw_keyboard_menu_point(edit, caret_row_foot(edit)));
+        return 0;
+    }
     switch (msg) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
         if (focused_tw_.win != win && w->mode != 11) {
@@ -324,14 +354,9 @@ LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
             if (msg != WM_RBUTTONDOWN) return 0;
         }
         if (msg == WM_RBUTTONDOWN) {
-            HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_RICH));
-            if (!res) return 0;
             POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
             ClientToScreen(edit, &p);
-            int id = TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, p.x, p.y, 0, win,
-                                    nullptr);
-            DestroyMenu(res);
-            if (id) SendMessageA(win, WM_COMMAND, static_cast<WPARAM>(id), 0);
+            show_menu(win, p);
             return 0;
         }
         {
@@ -345,6 +370,11 @@ LRESULT CALLBACK edit_eh(HWND edit, UINT msg, WPARAM wp, LPARAM lp) {
         show_status(edit);
         return r;
     }
+    case WM_CONTEXTMENU:
+        // From the mouse only over the scroll bars, whose own menu that is.
+        if (lp != -1) break;
+        show_menu(win, tw_keyboard_menu_point(edit, caret_row_foot(edit)));
+        return 0;
     case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_KEYUP: tbar_refresh(); break;
     case WM_MOUSEMOVE: tip_hide(); break;
     case WM_SETFOCUS:
@@ -543,7 +573,7 @@ bool open_rich_file(const std::string& name) { return rich_open(0, name, 0) != n
 
 }  // namespace
 
-HWND rich_open(Key key, const std::string& name, int mode) {
+HWND rich_open(Key key, const std::string& given, int mode) {
     if (!main_inst_) return nullptr;
     if (mode != 11 && key != 0) {
         for (size_t k = 0; k < tw_inst_.size(); ++k) {
@@ -559,6 +589,8 @@ HWND rich_open(Key key, const std::string& name, int mode) {
             return t.win;
         }
     }
+    // A file's window shows its name as the disk writes it, however it was named to the program.
+    const std::string name = key == 0 ? util_disk_case(given) : given;
     if (key == 0) {
         // The control needs many times a file's size in memory: a file it cannot hold is refused
         // before it is read, never shown empty (where Save would overwrite it).

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "base/dlg_win.h"
 #include "base/error.h"
 #include "base/file.h"
@@ -84,4 +86,21 @@ bool tw_close_key(HWND win, WPARAM vk) {
         return true;
     }
     return false;
+}
+
+POINT tw_keyboard_menu_point(HWND edit, POINT p) {
+    // A caret scrolled out of sight still gets its menu on the window.
+    RECT c;
+    GetClientRect(edit, &c);
+    p.x = std::clamp(p.x, c.left, std::max(c.left, c.right - 1));
+    p.y = std::clamp(p.y, c.top, std::max(c.top, c.bottom - 1));
+    ClientToScreen(edit, &p);
+    return p;
+}
+
+TwMenuKey tw_menu_key(UINT msg, WPARAM vk) {
+    if (msg == WM_SYSKEYDOWN && vk == VK_F10 && GetKeyState(VK_SHIFT) < 0) return TwMenuKey::open;
+    if (vk != VK_APPS) return TwMenuKey::none;
+    if (msg == WM_KEYDOWN) return TwMenuKey::open;
+    return msg == WM_KEYUP ? TwMenuKey::swallow : TwMenuKey::none;
 }

@@ -36,6 +36,13 @@ struct TwKeepMarks {
 };
 // Prints `data` through the shell as "temp_printfile.rtf" in the program directory.
 void tw_print_file(std::string_view data);
+// Where Shift+F10 or the Menu key opens a text window's menu: the caret's row foot (client
+// coordinates of `edit`), kept inside the window, in screen coordinates.
+POINT tw_keyboard_menu_point(HWND edit, POINT row_foot);
+// The keys that open that menu are taken whole, down and up: the system's own handling of
+// Shift+F10 would also enter the menu bar when the key goes up.
+enum class TwMenuKey { none, open, swallow };
+TwMenuKey tw_menu_key(UINT msg, WPARAM vk);
 // The keys that close text windows from the keyboard: Esc closes them all (and the text box),
 // Ctrl+F4 the focused one. True when `vk` was one of them.
 bool tw_close_key(HWND win, WPARAM vk);

@@ -225,6 +225,13 @@ void check_word(HWND win, size_t end) {
     fe_changed(win);
 }
 
+void show_menu(HWND win, POINT screen) {
+    HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_TEXT));
+    if (!res) return;
+    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, win, nullptr);
+    DestroyMenu(res);
+}
+
 void context_menu(HWND win, int x, int y) {
     TextModel* m = fe_model(win);
     if (m && !m->has_selection()) {
@@ -234,12 +241,18 @@ void context_menu(HWND win, int x, int y) {
         fe_changed(win);
         suspend_leftclick_ = false;
     }
-    HMENU res = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_POP_TEXT));
-    if (!res) return;
     POINT p{x, y};
     ClientToScreen(win, &p);
-    TrackPopupMenu(GetSubMenu(res, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, win, nullptr);
-    DestroyMenu(res);
+    show_menu(win, p);
+}
+
+// Shift+F10 or the Menu key: below the caret, which stays where it is.
+void keyboard_menu(HWND win) {
+    TextModel* m = fe_model(win);
+    if (!m) return;
+    POINT p = fe_point_of(win, m->caret());
+    p.y += fe_row_height(win);
+    show_menu(win, tw_keyboard_menu_point(win, p));
 }
 
 int32_t packed_geometry(HWND win) {
@@ -348,7 +361,7 @@ bool close_window(HWND win) {
     }
     if (rule == 3) {
         std::string name = tw_title(win);
-        int a = msg_ask_yes_no_cancel("Save textfile " + util_lower(file_name_part(name)) + " ?", "File Changed");
+        int a = msg_ask_yes_no_cancel("Save textfile " + file_name_part(name) + " ?", "File Changed");
         if (a == 3) return false;
         if (a == 1 && t.mode == 2) return save_source(win, t, *m, false);
         if (a == 1) {
@@ -389,6 +402,10 @@ void store_staying(HWND win, Key key) {
 
 bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
     *res = 0;
+    if (TwMenuKey k = tw_menu_key(msg, wp); k != TwMenuKey::none) {
+        if (k == TwMenuKey::open) keyboard_menu(win);
+        return true;
+    }
     switch (msg) {
     case WM_KEYDOWN:
         if (tw_close_key(win, wp)) return true;
@@ -418,6 +435,11 @@ bool on_event(HWND win, UINT msg, WPARAM wp, LPARAM lp, LRESULT* res) {
         return false;
     }
     case WM_RBUTTONUP: context_menu(win, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)); return true;
+    case WM_CONTEXTMENU:
+        // From the mouse only over the scroll bars, whose own menu that is.
+        if (lp != -1) return false;
+        keyboard_menu(win);
+        return true;
     case WM_MBUTTONUP: tbar_refresh(); return false;
     case WM_SIZE:
         if (TextModel* m = fe_model(win); m && m->size() < 2 && wp == SIZE_RESTORED) {
@@ -495,11 +517,13 @@ bool open_text_file(const std::string& name) { return tw_open(0, name, 3); }
 
 }  // namespace
 
-bool tw_open(Key key, const std::string& name, int mode) {
+bool tw_open(Key key, const std::string& given, int mode) {
     if (!main_inst_) return false;
     for (const auto& t : std::vector<TwInst>(tw_inst_))
         if (IsWindow(t.win)) BringWindowToTop(t.win);
     if (key == 0) {
+        // Names reach here lower-cased from lists and links; the title shows the disk's.
+        const std::string name = util_disk_case(given);
         view_wait_cursor(true);
         auto text = file_read_text(name);
         view_wait_cursor(false);

@@ -77,7 +77,7 @@ bool gosub_back() {
     auto g = view_gosub_pop();
     if (!g) return false;
     auto cur = file_current();
-    if (!g->document.empty() && (!cur || cur->full != util_lower(g->document))) {
+    if (!g->document.empty() && (!cur || util_lower(cur->full) != util_lower(g->document))) {
         if (!shell_hooks_.open_document || shell_hooks_.open_document(g->document) != 1) return true;
     }
     const Obj* o = view_doc().obj(g->object_key);

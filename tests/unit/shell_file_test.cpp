@@ -84,9 +84,9 @@ TEST_F(ShellFile, CurrentDocumentResolvesRelativeNames) {
     file_set_current_name(path("Doc.VRN"));
     auto cur = file_current();
     ASSERT_TRUE(cur);
-    EXPECT_EQ(cur->full, file_lower(path("Doc.VRN")));
+    EXPECT_EQ(cur->full, path("Doc.VRN"));  // shown in titles: the case stays
     EXPECT_EQ(cur->full.substr(0, cur->dir.size()), cur->dir);
-    EXPECT_EQ(file_resolve("Sub.txt"), cur->dir + "sub.txt");
+    EXPECT_EQ(file_resolve("Sub.txt"), cur->dir + "Sub.txt");
     EXPECT_FALSE(file_resolve(""));
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0], "Filename is empty");

@@ -285,6 +285,12 @@ TEST(ViewGeom, AutoscrollLayoutDropAndLevels) {
     Shape s; s.key = 1; s.kind = 25; s.level = 40;  // the temporary region does not count
     doc.shapes = {s};
     EXPECT_EQ(level_range(doc), (std::pair<int, int>{-2, 3}));
+    EXPECT_EQ(level_on_open(doc), 1);
+    // Only levels above 1, or only below it: the nearest one in use.
+    doc.objs[1].level = 5;
+    EXPECT_EQ(level_on_open(doc), 3);
+    doc.objs = {b};
+    EXPECT_EQ(level_on_open(doc), -2);
 }
 
 TEST(ViewPrinting, EachPageShowsItsPartOfTheFrame) {

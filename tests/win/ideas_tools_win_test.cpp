@@ -227,6 +227,65 @@ TEST_F(IdeasTools, DamagedKnowledgeFilesNameTheLineAndTheReason) {
     EXPECT_EQ(Boxes::errors[2], "Loading " + path("q.kba") + " (line 3: expected ',' or ')')");
 }
 
+// F6 and Advance read the index and the ticks again each time: the damage of each file is told
+// once while it stays as it is, and again once it was written since.
+TEST_F(IdeasTools, ADamagedIndexOrTickFileIsToldOnceUntilItIsWrittenAgain) {
+    write("index.kba", "index_(\"plan.l\",\"Planning\",1,0)\nindex_(\"risk.l\",\"Risks to name,3,0)\n");
+    write("ticks.chk", "checks_(\"plan.l\",17143,[1])\nchecks_(\"risk.l\",17143,[1\n");
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 2u) << Boxes::errors.front();
+    EXPECT_NE(Boxes::errors[0].find("index.kba (line 2: unterminated string)"), std::string::npos) << Boxes::errors[0];
+    EXPECT_NE(Boxes::errors[1].find("ticks.chk (line 2:"), std::string::npos) << Boxes::errors[1];
+    bool edited = false;
+    wt::when_dialog("Checklist Editor", [&](HWND ed) {
+        edited = true;
+        wt::press(ed, IDCANCEL);
+    }, IDC_CLED_EDIT);
+    SendDlgItemMessageA(dlg, IDC_CLIST_ADVANCE, BM_CLICK, 0, 0);
+    EXPECT_TRUE(edited);
+    dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_CLIST_LISTS, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_GT(SendDlgItemMessageA(dlg, IDC_CLIST_ITEMS, LB_GETSEL, 1, 0), 0);  // the good record's tick
+    SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    pump(20);
+    EXPECT_EQ(Boxes::errors.size(), 2u) << Boxes::errors.back();
+
+    write("index.kba", "index_(\"plan.l\",\"Planning\",1,0)\nindex_(\"risk.l\",\"Risks\",3,0\n");
+    ASSERT_NE(open_checklists(), nullptr);
+    ASSERT_EQ(Boxes::errors.size(), 3u);
+    EXPECT_NE(Boxes::errors[2].find("index.kba (line 2: unexpected end of file)"), std::string::npos) << Boxes::errors[2];
+}
+
+// Edit File opens the list that lies beside its index, wherever the document and the working
+// folder are, under the name as the disk writes it; its question keeps that case too.
+TEST_F(IdeasTools, EditFileOpensTheListBesideItsIndexUnderItsOwnName) {
+    wt::HostDir host("VornLists");
+    ASSERT_TRUE(host.run("printf 'index_(\"risk.l\",\"Risks\",1,0)\r\n' > clist.kba && printf 'Late delivery\n' > Risk.L"));
+    file_setting_set_text("Checklist", host.dos("clist.kba"));
+    clist_drop_index();
+    wt::use_real_questions();
+    HWND dlg = open_checklists();
+    ASSERT_NE(dlg, nullptr);
+    wt::when_dialog("Checklist Editor", [](HWND ed) { wt::press(ed, IDC_CLED_EDIT); }, IDC_CLED_EDIT);
+    SendDlgItemMessageA(dlg, IDC_CLIST_ADVANCE, BM_CLICK, 0, 0);
+    EXPECT_TRUE(wt::dialog_drivers().empty());
+    wt::forget_dialogs();
+    EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes.front();
+    ASSERT_EQ(tw_inst_.size(), 1u) << "the list did not open";
+    HWND tw = tw_inst_.back().win;
+    EXPECT_EQ(wt::text_of(tw), host.dos("Risk.L"));
+
+    SendMessageA(tw, WM_CHAR, 'x', 0);
+    wt::BoxSeen asked;
+    wt::answer_box("File Changed", IDNO, &asked);
+    SendMessageA(tw, WM_CLOSE, 0, 0);
+    wt::forget_dialogs();
+    EXPECT_EQ(asked.text, "Save textfile Risk.L ?");
+    EXPECT_EQ(wt::read_text(host.dos("Risk.L")), "Late delivery\n");
+}
+
 // One damaged line of an index made elsewhere: the checklists and topics around it stay usable, and
 // what the editor saves keeps every line. Edit File offers to save the editor's changes first.
 TEST_F(IdeasTools, ADamagedIndexKeepsEveryLineAndEditFileOffersToSaveFirst) {

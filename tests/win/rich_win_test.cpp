@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -194,6 +195,31 @@ TEST_F(RichWin, ObjectTextFormattedClosedReopenedAndUndone) {
     command(CMD_UNDO);
     EXPECT_EQ(view_obj_get(k)->ext, "");
     EXPECT_FALSE(view_obj_richtext(k));
+}
+
+// Shift+F10 and the Menu key open the window's menu below the caret, and its items act on the
+// selection from the keyboard alone.
+TEST_F(RichWin, TheKeyboardOpensTheMenuBelowTheCaret) {
+    activate(obj("Plan", 42, ""));
+    ASSERT_NE(rich(), nullptr);
+    type("Plain start");
+    select(edit(), 0, 5);
+    SetFocus(edit());
+    wt::MenuSeen seen = wt::popup_menu_of([] { wt::key(VK_APPS); });
+    EXPECT_EQ(seen.first, 10738u);  // Cut
+    POINTL caret{};
+    SendMessageA(edit(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&caret), 5);
+    POINT at{caret.x, caret.y};
+    ClientToScreen(edit(), &at);
+    EXPECT_LE(std::abs(seen.rect.left - at.x), 2) << seen.rect.left << " for " << at.x;
+    EXPECT_GT(seen.rect.top, at.y);
+    EXPECT_LE(seen.rect.top, at.y + 40) << seen.rect.top << " for " << at.y;
+    EXPECT_FALSE(effects_at(edit(), 0, 5) & CFE_BOLD);
+
+    seen = wt::popup_menu_of([] { wt::key_with(VK_SHIFT, VK_F10); }, 'B');  // Bold
+    EXPECT_EQ(seen.first, 10738u);
+    EXPECT_TRUE(effects_at(edit(), 0, 5) & CFE_BOLD);
+    EXPECT_FALSE(effects_at(edit(), 6, 11) & CFE_BOLD);
 }
 
 TEST_F(RichWin, UnchangedCloseStoresNothingAndMovingStoresGeometry) {

@@ -181,14 +181,14 @@ TEST(Setup, SetupThenUninstallLeavesThePrefixAsItWasApartFromTheUsersFiles) {
     const std::string reg = section(setup, "registry");
     EXPECT_NE(reg.find("@=\"vornfile\""), std::string::npos) << setup;
     EXPECT_NE(reg.find("@=\"[open(\\\"%1\\\")]\""), std::string::npos) << setup;
-    EXPECT_NE(reg.find("vorn test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << setup;
+    EXPECT_NE(reg.find("Vorn Test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << setup;
     EXPECT_NE(reg.find("\"DisplayName\"=\"Vorn2001\""), std::string::npos) << setup;
     EXPECT_NE(section(setup, "start menu").find("Vorn Group/vorn2001.lnk"), std::string::npos) << setup;
 
     // "/u" while another copy runs: everything as set-up left it.
     EXPECT_EQ(section(refused, "files"), section(setup, "files")) << refused;
     EXPECT_EQ(section(refused, "start menu"), section(setup, "start menu")) << refused;
-    EXPECT_NE(section(refused, "registry").find("vorn test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << refused;
+    EXPECT_NE(section(refused, "registry").find("Vorn Test\\\\vorn2001.exe\\\" /u\""), std::string::npos) << refused;
     EXPECT_NE(section(refused, "registry").find("vornfile\\\\shell\\\\open\\\\command"), std::string::npos) << refused;
 
     // After "/u": only ".vrn" stays (pointing to the removed "vornfile"), no group, and of the

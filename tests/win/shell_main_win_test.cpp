@@ -11,6 +11,8 @@
 
 #include "app/file_win.h"
 #include "app/vorn6_win.h"
+#include "bars/sbar.h"
+#include "bars/status.h"
 #include "bars/listview_win.h"
 #include "base/commands_win.h"
 #include "base/dlg_win.h"
@@ -299,6 +301,71 @@ TEST_F(ShellMainWindow, ADocumentSavedAsUnicodeWithItsMarkOpens) {
     }
 }
 
+// A document comes up at a level it has, whatever brought it and whatever level the one before
+// was left at: level 1, or the nearest level in use when it has nothing there.
+TEST_F(ShellMainWindow, EveryDocumentThatComesShowsALevelItHas) {
+    auto save = [&](const char* name, std::initializer_list<int> levels) {
+        view_doc() = Document();
+        for (int l : levels) view_obj_put(view_obj_new("On " + std::to_string(l), 0, 0, l));
+        ASSERT_TRUE(file_save_document(path(name)));
+    };
+    save("deep.vrn", {1, 2});
+    save("one.vrn", {1});
+    save("high.vrn", {3, 4});
+    file_history().clear();
+    auto shown = [] {
+        const int level = sbar_view_state().level;
+        EXPECT_TRUE(std::any_of(view_doc().objs.begin(), view_doc().objs.end(),
+                                [&](const Obj& o) { return o.level == level; }))
+            << "nothing on level " << level;
+        return status_model().field_text(kStLevel, StatusHost());
+    };
+    auto down = [&](const char* expect) {
+        SetFocus(view_inst_);
+        wt::key(VK_NEXT);
+        EXPECT_EQ(shown(), expect);
+    };
+    auto open_with_ctrl_o = [&](const char* name) {
+        wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, path(name)); });
+        SetFocus(view_inst_);
+        wt::key_with(VK_CONTROL, 'O');
+        pump(100);
+        EXPECT_EQ(file_current_name(), path(name));
+    };
+    auto command = [&](int id) {
+        SendMessageA(win_, WM_COMMAND, id, 0);
+        pump(50);
+    };
+
+    open_with_ctrl_o("deep.vrn");
+    EXPECT_EQ(shown(), "1 of 2");
+    down("2 of 2");
+    open_with_ctrl_o("one.vrn");
+    EXPECT_EQ(shown(), "1 of 1");
+    EXPECT_EQ(sbar_view_state().level, 1);
+
+    command(CMD_BACK);
+    EXPECT_EQ(file_current_name(), path("deep.vrn"));
+    EXPECT_EQ(shown(), "1 of 2");
+    down("2 of 2");
+    command(CMD_FORWARD);
+    EXPECT_EQ(shown(), "1 of 1");
+
+    command(CMD_BACK);
+    down("2 of 2");
+    command(CMD_RELOAD);
+    EXPECT_EQ(shown(), "1 of 2");
+
+    down("2 of 2");
+    open_with_ctrl_o("high.vrn");
+    EXPECT_EQ(shown(), "3 of 3 to 4");
+    down("4 of 3 to 4");
+    command(CMD_NEW);
+    EXPECT_EQ(status_model().field_text(kStLevel, StatusHost()), "1 of 1");
+    EXPECT_EQ(sbar_view_state().level, 1);
+    EXPECT_TRUE(Boxes::errors.empty()) << Boxes::errors.front();
+}
+
 TEST_F(ShellMainWindow, BackFromANewDocumentReturnsToTheLastFile) {
     file_history().clear();
     std::string a = path("last.vrn");
@@ -492,6 +559,35 @@ TEST_F(ShellMainWindow, ARealUntitledVrnSavesInPlaceAndNamesKeepTheirCase) {
     SendMessageA(win_, WM_COMMAND, CMD_BACK, 0);
     EXPECT_EQ(flat(asked.text), "File " + host.dos("Two Lev.vrn") + " has been changed, save it?");
     file_clear_changed();
+}
+
+// Names keep the case of the disk however they reach the program: the program's own folder, a
+// name typed in lower case into the file dialogs.
+TEST_F(ShellMainWindow, NamesInTheProgramsFolderAndTypedOnesKeepTheirCase) {
+    wt::HostDir host("VornProg");
+    ASSERT_TRUE(host.run("printf 'A note\\r\\n' > Notes.txt"));
+    struct Progdir {
+        std::string was = file_progdir_path();
+        ~Progdir() { file_set_progdir(was); }
+    } keep;
+    file_set_progdir(host.dos(""));
+    SendMessageA(win_, WM_COMMAND, CMD_HYPERTEXT_EDITOR, 0);
+    ASSERT_FALSE(tw_inst_.empty());
+    EXPECT_EQ(wt::text_of(tw_inst_.back().win), host.dos("untitled.txt"));
+    SendMessageA(tw_inst_.back().win, WM_CLOSE, 0, 0);  // the next commands are the diagram's
+
+    view_obj_put(view_obj_new("Alpha", 0, 0, 1));
+    file_set_changed();
+    wt::when_dialog("Save As", [&](HWND d) { wt::choose_file(d, file_lower(host.dos("")) + "Plan.vrn"); });
+    SendMessageA(win_, WM_COMMAND, CMD_SAVE_AS, 0);
+    wt::forget_dialogs();
+    EXPECT_EQ(wt::text_of(win_), "Vorn Idea Processor - [" + host.dos("Plan.vrn") + "]");
+
+    wt::when_dialog("Open File", [&](HWND d) { wt::choose_file(d, file_lower(host.dos("Notes.txt"))); });
+    SendMessageA(win_, WM_COMMAND, CMD_OPEN, 0);
+    wt::forget_dialogs();
+    ASSERT_FALSE(tw_inst_.empty()) << "the text did not open";
+    EXPECT_EQ(wt::text_of(tw_inst_.back().win), host.dos("Notes.txt"));
 }
 
 // A new document has no file, even when one named "untitled.vrn" lies in its folder.

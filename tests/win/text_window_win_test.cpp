@@ -191,6 +191,32 @@ TEST_F(TextWin, FieldMadeEditedAndFollowedToAnObject) {
     EXPECT_EQ(Boxes::notes.back(), "\"Nobody\" does not match any Object ID or contents");
 }
 
+// Shift+F10 and the Menu key open the window's own menu below the caret, leave the caret and the
+// selection where they are, and its items work from the keyboard alone.
+TEST_F(TextWin, TheKeyboardOpensTheMenuBelowTheCaret) {
+    Key src = obj("Source", 0, "see Target now");
+    activate(src);
+    HWND w = tw();
+    ASSERT_TRUE(w);
+    SetFocus(w);
+    fe_model(w)->set_caret(12);
+    fe_changed(w);
+    wt::MenuSeen seen = wt::popup_menu_of([] { wt::key(VK_APPS); });
+    EXPECT_EQ(seen.first, 10754u);  // Cut
+    POINT foot = fe_point_of(w, 12);
+    foot.y += fe_row_height(w);
+    ClientToScreen(w, &foot);
+    EXPECT_LE(std::abs(seen.rect.left - foot.x), 2) << seen.rect.left << " for " << foot.x;
+    EXPECT_LE(std::abs(seen.rect.top - foot.y), 2) << seen.rect.top << " for " << foot.y;
+    EXPECT_EQ(fe_model(w)->caret(), 12u);
+
+    click_at(w, 6, WM_LBUTTONDBLCLK);  // selects "Target"
+    SetFocus(w);
+    seen = wt::popup_menu_of([] { wt::key_with(VK_SHIFT, VK_F10); }, 'H');  // Create Hyperlink
+    EXPECT_EQ(seen.first, 10754u);
+    EXPECT_EQ(text(w), std::string("see \x0bTarget\x0e" "12\x0f now"));
+}
+
 TEST_F(TextWin, ActivateIdByContentsOpensEveryMatchingText) {
     obj("One", 0, "the budget for May");
     obj("Two", 0, "no match here");

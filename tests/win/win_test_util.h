@@ -109,6 +109,53 @@ inline void key_with(UINT held, UINT vk) {
     SetKeyboardState(keys);
 }
 
+// The pop-up menu that `act` opens: its first item's id and where it showed (first 0: none came).
+struct MenuSeen {
+    UINT first = 0;
+    RECT rect{};
+};
+inline MenuSeen& menu_seen() {
+    static MenuSeen m;
+    return m;
+}
+inline char& menu_pick() {
+    static char c = 0;
+    return c;
+}
+inline void CALLBACK read_and_answer_menu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND m = FindWindowA("#32768", nullptr);
+    if (!m || !IsWindowVisible(m)) return;
+    // Still up after its letter: the menu did not take it.
+    if (menu_seen().first) {
+        EndMenu();
+        return;
+    }
+    if (auto menu = reinterpret_cast<HMENU>(SendMessageA(m, 0x01E1 /* MN_GETHMENU */, 0, 0)))
+        menu_seen().first = GetMenuItemID(menu, 0);
+    GetWindowRect(m, &menu_seen().rect);
+    if (!menu_pick()) {
+        EndMenu();
+        return;
+    }
+    // The letter as the user types it: down and up, which the menu turns into its character.
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(menu_pick()), 0);
+    PostMessageA(m, WM_KEYDOWN, static_cast<WPARAM>(menu_pick()), static_cast<LPARAM>(1 | scan << 16));
+    PostMessageA(m, WM_KEYUP, static_cast<WPARAM>(menu_pick()), static_cast<LPARAM>(0xC0000001u | scan << 16));
+}
+// `pick` (an upper-case mnemonic letter) is typed into the menu; 0 closes it untouched.
+inline MenuSeen popup_menu_of(const std::function<void()>& act, char pick = 0) {
+    menu_seen() = {};
+    menu_pick() = pick;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, read_and_answer_menu);
+    act();
+    pump(150);
+    KillTimer(nullptr, timer);
+    // A menu that would not take the letter must not hold the next test.
+    if (FindWindowA("#32768", nullptr)) EndMenu();
+    pump(20);
+    return menu_seen();
+}
+
 // Ctrl+key pressed on `to` as the message loop sees it: the accelerator table first.
 inline void ctrl_key(UINT vk, HWND to) {
     static HACCEL accel = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
