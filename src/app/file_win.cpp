@@ -63,13 +63,16 @@ bool starts_with_http(const std::string& name) {
 }
 
 // After a document became current.
-void document_opened(const std::string& opened, bool record_history, bool untitled = false) {
+void document_opened(const std::string& opened, bool record_history, bool untitled = false, bool reloaded = false) {
     // Names reach here lower-cased from links and lists; titles and questions show the disk's.
     // An untitled document has no file on the disk.
     const std::string name = untitled ? opened : util_disk_case(opened);
     file_set_current_name(name, untitled);
     // The level left behind may not exist here; whoever opened it for a level goes there after.
-    sbar_cmd(kSbarLevel, kSbSet, level_on_open(view_doc()));
+    // A reload stays where the user was while that level is still in use.
+    const auto [lo, hi] = level_range(view_doc());
+    const int was = sbar_view_state().level;
+    sbar_cmd(kSbarLevel, kSbSet, reloaded && was >= lo && was <= hi ? was : level_on_open(view_doc()));
     view_after_load();
     view_undo_clear();
     file_clear_changed();  // after the history is cleared: the file is its starting point
@@ -154,7 +157,7 @@ void cmd_reload() {
     if (file_is_untitled()) return;
     if (file_ask_save(true) == 3) return;
     std::string name = file_current_name();
-    if (file_load_document(name)) document_opened(name, false);
+    if (file_load_document(name)) document_opened(name, false, false, true);
 }
 
 void cmd_home() {
@@ -422,7 +425,7 @@ bool file_save_document(const std::string& name) {
 bool file_reload_document(const std::string& if_refused) {
     const std::string name = file_current_name();
     if (!file_load_document(name, if_refused)) return false;
-    document_opened(name, false);
+    document_opened(name, false, false, true);
     return true;
 }
 

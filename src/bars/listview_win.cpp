@@ -20,6 +20,7 @@ namespace {
 struct ItemIndex {
     int row = 0;
     int normal = 0, small = 0;
+    int seq = 0;  // order of making
 };
 
 struct LvInfo {
@@ -34,6 +35,14 @@ struct LvInfo {
     std::vector<int> order;    // ids newest first
     std::string advanced;      // travels with every dragged item
     WNDPROC control_proc = nullptr;
+    // A sorted list keeps its rows here and the control asks only for those it draws, so tens
+    // of thousands open at once. The control keeps their selection and focus; the rest is here.
+    bool owner = false;
+    std::vector<LvItem> rows;  // in the order shown; states hold only the cut bit
+    unsigned sorting = 0;      // the sort style the control itself cannot carry
+    int drop_row = -1;
+    bool quiet = false;        // selection follows moved rows: no notifications
+    int next_seq = 0;
 };
 
 std::map<HWND, LvInfo> lv_info_;
@@ -68,6 +77,7 @@ ItemIndex& index_of(LvInfo& in, int id, int err) {
 LRESULT send(const LvInfo& in, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageA(in.control, msg, wp, lp); }
 
 int row_id(const LvInfo& in, int row) {
+    if (in.owner) return row >= 0 && row < static_cast<int>(in.rows.size()) ? in.rows[static_cast<size_t>(row)].id : kLvNoItem;
     LVITEMA it = {};
     it.mask = LVIF_PARAM;
     it.iItem = row;
@@ -79,6 +89,10 @@ int view_mode(const LvInfo& in) { return static_cast<int>(GetWindowLongA(in.cont
 
 // Rows follow the control's order again after it moved them.
 void renumber(LvInfo& in) {
+    if (in.owner) {
+        for (size_t row = 0; row < in.rows.size(); ++row) in.items[in.rows[row].id].row = static_cast<int>(row);
+        return;
+    }
     const int rows = static_cast<int>(send(in, LVM_GETITEMCOUNT));
     for (int row = 0; row < rows; ++row) {
         auto it = in.items.find(row_id(in, row));
@@ -93,6 +107,10 @@ int image_of(const LvInfo& in, const ItemIndex& ix) {
 }
 
 void set_images(LvInfo& in) {
+    if (in.owner) {
+        InvalidateRect(in.control, nullptr, TRUE);
+        return;
+    }
     for (const auto& [id, ix] : in.items) {
         LVITEMA it = {};
         it.mask = LVIF_IMAGE;
@@ -163,7 +181,7 @@ void set_sub_texts(LvInfo& in, int row, const std::vector<std::string>& texts) {
 // `renumber_rows` false leaves the row numbers to the caller (one pass after many inserts).
 void insert_at(LvInfo& in, const LvItem& item, int pos, bool renumber_rows = true) {
     if (in.items.count(item.id)) vorn_raise(9000, "Item id in use");
-    ItemIndex ix{0, item.normal_bitmap, item.small_bitmap};
+    ItemIndex ix{0, item.normal_bitmap, item.small_bitmap, in.next_seq++};
     LVITEMA it = {};
     it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
     it.iItem = pos;
@@ -181,7 +199,13 @@ void insert_at(LvInfo& in, const LvItem& item, int pos, bool renumber_rows = tru
     if (renumber_rows) renumber(in);
 }
 
+void redraw_row(const LvInfo& in, int row) { send(in, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row); }
+
 void drop_highlights(LvInfo& in) {
+    if (in.owner) {
+        if (in.drop_row >= 0) redraw_row(in, std::exchange(in.drop_row, -1));
+        return;
+    }
     LVITEMA it = {};
     it.stateMask = LVIS_DROPHILITED;
     it.state = 0;
@@ -230,10 +254,16 @@ void lv_dd_cb(const DdMess& m) {
     n.id = id;
     notify_owner(host, n);
     if (m.kind == kDdOver && row >= 0 && lv_info_.count(host)) {
-        LVITEMA it = {};
-        it.stateMask = LVIS_DROPHILITED;
-        it.state = LVIS_DROPHILITED;
-        send(lv_info_[host], LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+        LvInfo& now = lv_info_[host];
+        if (now.owner) {
+            now.drop_row = row;
+            redraw_row(now, row);
+        } else {
+            LVITEMA it = {};
+            it.stateMask = LVIS_DROPHILITED;
+            it.state = LVIS_DROPHILITED;
+            send(now, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+        }
     }
 }
 
@@ -300,6 +330,148 @@ void forget(HWND host) {
     lv_info_.erase(it);
 }
 
+// ---- Rows kept by the wrapper (sorted lists).
+
+// The key the control sorts a text by: keys order as the texts compare.
+std::string text_key(const std::string& text, std::vector<char>& buf) {
+    if (buf.size() < 256) buf.resize(256);
+    // Most keys fit the buffer at once; a longer one is asked for its size first.
+    int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
+    if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        buf.resize(static_cast<size_t>(std::max(1, LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text.c_str(), -1, nullptr, 0))));
+        n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
+    }
+    return std::string(buf.data(), static_cast<size_t>(std::max(0, n)));
+}
+
+bool key_before(const std::string& a, const std::string& b, bool down) {
+    const int c = std::strcmp(a.c_str(), b.c_str());
+    return down ? c > 0 : c < 0;
+}
+
+// Selection and focus belong to rows, which the control knows only by place.
+struct Kept {
+    std::vector<int> selected;
+    int focused = kLvNoItem;
+};
+
+Kept keep(const LvInfo& in) {
+    Kept k;
+    for (int r = -1; (r = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(r), LVNI_SELECTED))) >= 0;)
+        k.selected.push_back(row_id(in, r));
+    k.focused = row_id(in, static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+    return k;
+}
+
+void set_state(const LvInfo& in, int row, UINT state, UINT mask) {
+    LVITEMA it = {};
+    it.stateMask = mask;
+    it.state = state;
+    send(in, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&it));
+}
+
+// The control's row count follows the rows, and selection and focus follow their rows.
+void reseat(LvInfo& in, const Kept& k) {
+    renumber(in);
+    in.quiet = true;
+    // The marks still lie on the rows' old places.
+    for (int r = -1; (r = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(r), LVNI_SELECTED))) >= 0;)
+        set_state(in, r, 0, LVIS_SELECTED);
+    if (int r = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)); r >= 0)
+        set_state(in, r, 0, LVIS_FOCUSED);
+    send(in, LVM_SETITEMCOUNT, in.rows.size(), LVSICF_NOSCROLL);
+    for (int id : k.selected)
+        if (auto it = in.items.find(id); it != in.items.end()) set_state(in, it->second.row, LVIS_SELECTED, LVIS_SELECTED);
+    if (auto it = in.items.find(k.focused); it != in.items.end()) set_state(in, it->second.row, LVIS_FOCUSED, LVIS_FOCUSED);
+    in.quiet = false;
+    InvalidateRect(in.control, nullptr, TRUE);
+}
+
+// Rows put in the order `perm` gives (row indexes, new order).
+void reorder(LvInfo& in, const std::vector<size_t>& perm) {
+    const Kept k = keep(in);
+    std::vector<LvItem> rows;
+    rows.reserve(perm.size());
+    for (size_t p : perm) rows.push_back(std::move(in.rows[p]));
+    in.rows = std::move(rows);
+    reseat(in, k);
+}
+
+std::vector<size_t> identity(size_t n) {
+    std::vector<size_t> p(n);
+    for (size_t i = 0; i < n; ++i) p[i] = i;
+    return p;
+}
+
+unsigned kept_bits(const LvInfo& in, int row) {
+    unsigned bits = lv_state_bits(in.rows[static_cast<size_t>(row)].states) & LVIS_CUT;
+    return row == in.drop_row ? bits | LVIS_DROPHILITED : bits;
+}
+
+void copy_text(const std::string& t, char* out, int size) { lstrcpynA(out, t.c_str(), size); }
+void copy_text(const std::string& t, wchar_t* out, int size) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, t.c_str(), -1, out, size);
+    if (n == 0 && size > 0) out[size - 1] = 0;
+}
+
+template <class Item> void fill_item(const LvInfo& in, Item& it) {
+    if (it.iItem < 0 || it.iItem >= static_cast<int>(in.rows.size())) return;
+    const LvItem& r = in.rows[static_cast<size_t>(it.iItem)];
+    if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
+        static const std::string none;
+        const size_t sub = static_cast<size_t>(std::max(0, it.iSubItem));
+        copy_text(sub == 0 ? r.text : sub <= r.sub_texts.size() ? r.sub_texts[sub - 1] : none, it.pszText, it.cchTextMax);
+    }
+    if ((it.mask & LVIF_IMAGE) && it.iSubItem == 0) it.iImage = image_of(in, ItemIndex{0, r.normal_bitmap, r.small_bitmap});
+    if (it.mask & LVIF_STATE) it.state = (it.state & ~it.stateMask) | (kept_bits(in, it.iItem) & it.stateMask);
+}
+
+// Type-ahead: the next row from `start` whose text begins with (or is) `text`.
+int find_row(const LvInfo& in, const LVFINDINFOA& f, int start) {
+    const int n = static_cast<int>(in.rows.size());
+    if (!(f.flags & (LVFI_STRING | LVFI_PARTIAL)) || !f.psz || n == 0) return -1;
+    const int len = lstrlenA(f.psz);
+    start = std::clamp(start, 0, n);
+    for (int k = 0; k < n; ++k) {
+        if (start + k >= n && !(f.flags & LVFI_WRAP)) break;
+        const int row = (start + k) % n;
+        const std::string& t = in.rows[static_cast<size_t>(row)].text;
+        const int tl = (f.flags & LVFI_PARTIAL) ? std::min<int>(len, static_cast<int>(t.size())) : static_cast<int>(t.size());
+        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, t.c_str(), tl, f.psz, len) == CSTR_EQUAL) return row;
+    }
+    return -1;
+}
+
+// What the control asks of the rows it does not hold; true when answered.
+bool answer_control(const LvInfo& in, const NMHDR& h, LRESULT* result) {
+    switch (h.code) {
+    case LVN_GETDISPINFOA: fill_item(in, const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(h)).item); break;
+    case LVN_GETDISPINFOW: fill_item(in, const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(h)).item); break;
+    case LVN_ODFINDITEMA: {
+        const auto& f = reinterpret_cast<const NMLVFINDITEMA&>(h);
+        *result = find_row(in, f.lvfi, f.iStart);
+        return true;
+    }
+    case LVN_ODFINDITEMW: {
+        const auto& f = reinterpret_cast<const NMLVFINDITEMW&>(h);
+        std::string text;
+        if (f.lvfi.psz) {
+            text.resize(static_cast<size_t>(std::max(1, WideCharToMultiByte(CP_ACP, 0, f.lvfi.psz, -1, nullptr, 0, nullptr, nullptr))));
+            WideCharToMultiByte(CP_ACP, 0, f.lvfi.psz, -1, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+        }
+        LVFINDINFOA a = {};
+        a.flags = f.lvfi.flags;
+        a.psz = f.lvfi.psz ? text.c_str() : nullptr;
+        *result = find_row(in, a, f.iStart);
+        return true;
+    }
+    case LVN_ODCACHEHINT: break;
+    default: return false;
+    }
+    *result = 0;
+    return true;
+}
+
 // ---- Notifications from the control.
 
 std::optional<LvNotification> convert(HWND host, LvInfo& in, const NMHDR& h) {
@@ -326,8 +498,8 @@ std::optional<LvNotification> convert(HWND host, LvInfo& in, const NMHDR& h) {
     case LVN_ITEMCHANGING:
     case LVN_ITEMCHANGED: {
         const auto& v = reinterpret_cast<const NMLISTVIEW&>(h);
-        if (!(v.uChanged & LVIF_STATE)) return std::nullopt;
-        int id = static_cast<int>(v.lParam);
+        if (!(v.uChanged & LVIF_STATE) || in.quiet) return std::nullopt;
+        int id = in.owner ? row_id(in, v.iItem) : static_cast<int>(v.lParam);
         if (!in.items.count(id)) return std::nullopt;
         auto c = lv_item_change(h.code == static_cast<UINT>(LVN_ITEMCHANGING), v.uOldState, v.uNewState);
         if (!c) return std::nullopt;
@@ -342,7 +514,8 @@ std::optional<LvNotification> convert(HWND host, LvInfo& in, const NMHDR& h) {
         return n;
     case LVN_BEGINLABELEDITA:
         n.kind = kLvBeginLabelEdit;
-        n.id = static_cast<int>(reinterpret_cast<const NMLVDISPINFOA&>(h).item.lParam);
+        n.id = in.owner ? row_id(in, reinterpret_cast<const NMLVDISPINFOA&>(h).item.iItem)
+                        : static_cast<int>(reinterpret_cast<const NMLVDISPINFOA&>(h).item.lParam);
         return n;
     case LVN_ENDLABELEDITA: {
         const auto& d = reinterpret_cast<const NMLVDISPINFOA&>(h);
@@ -370,6 +543,7 @@ std::optional<LvNotification> convert(HWND host, LvInfo& in, const NMHDR& h) {
 bool on_notify(HWND host, const NMHDR& h, LRESULT* result) {
     LvInfo& in = info(host);
     if (h.hwndFrom != in.control) return false;
+    if (in.owner && answer_control(in, h, result)) return true;
     std::optional<LvNotification> n = convert(host, in, h);
     if (n && notify_owner(host, *n)) {
         end_drag();
@@ -432,7 +606,7 @@ void check_column(int column) {
 }  // namespace
 
 void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flags, const std::vector<LvColumn>& columns,
-               const std::vector<LvItem>& items, int drop_cursor, int no_drop_cursor, LvCallback callback) {
+               std::vector<LvItem> items, int drop_cursor, int no_drop_cursor, LvCallback callback) {
     if (lv_info_.count(host)) {
         HWND old = lv_info_[host].control;
         forget(host);
@@ -442,19 +616,21 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
     unsigned style = static_cast<unsigned>(view_mode & 3);
     for (unsigned f : style_flags) style |= f & ~0x1000u;
     // A sorting control looks through its rows for each row inserted, which takes minutes for
-    // tens of thousands: the rows go in unsorted, in the order it would give them, and the
-    // control sorts what comes later.
+    // tens of thousands: a sorted list keeps its rows itself, sorted once.
     const unsigned sorting = style & (LVS_SORTASCENDING | LVS_SORTDESCENDING);
+    if (sorting) style = (style & ~sorting) | LVS_OWNERDATA;
     RECT c;
     GetClientRect(host, &c);
-    HWND control = CreateWindowExA(0, WC_LISTVIEWA, "List View", (style & ~sorting) | 0x50800000, 0, 0, c.right,
-                                   c.bottom, host, nullptr, bars_instance(), nullptr);
+    HWND control = CreateWindowExA(0, WC_LISTVIEWA, "List View", style | 0x50800000, 0, 0, c.right, c.bottom, host,
+                                   nullptr, bars_instance(), nullptr);
     if (!control) vorn_raise(9000, "Cannot create the list");
     LvInfo& in = lv_info_[host];
     in.control = control;
     in.callback = callback;
     in.drop_cursor = drop_cursor;
     in.no_drop_cursor = no_drop_cursor;
+    in.owner = sorting != 0;
+    in.sorting = sorting;
     std::vector<std::pair<int, int>> bitmaps;
     for (const LvItem& i : items) bitmaps.emplace_back(i.normal_bitmap, i.small_bitmap);
     build_images(in, bitmaps);
@@ -463,42 +639,43 @@ void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flag
         send(in, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
     }
     in.columns = static_cast<int>(columns.size());
-    std::vector<const LvItem*> rows;
-    rows.reserve(items.size());
-    for (const LvItem& i : items) rows.push_back(&i);
-    if (sorting) {
-        // By the item texts as the control compares them (their sort keys order as the texts
-        // compare, one call a row instead of one a comparison); rows of equal texts keep their order.
-        std::vector<std::pair<std::string, const LvItem*>> keyed;
-        keyed.reserve(items.size());
-        std::vector<char> buf(256);
-        for (const LvItem* i : rows) {
-            // Most keys fit the buffer at once; a longer one is asked for its size first.
-            int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
-            if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-                buf.resize(static_cast<size_t>(std::max(1, LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, nullptr, 0))));
-                n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, i->text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
-            }
-            keyed.emplace_back(std::string(buf.data(), static_cast<size_t>(std::max(0, n))), i);
-        }
-        const bool down = sorting & LVS_SORTDESCENDING;
-        std::stable_sort(keyed.begin(), keyed.end(), [down](const auto& a, const auto& b) {
-            const int c = std::strcmp(a.first.c_str(), b.first.c_str());
-            return down ? c > 0 : c < 0;
-        });
-        for (size_t k = 0; k < keyed.size(); ++k) rows[k] = keyed[k].second;
-    }
-    int row = 0;
-    send(in, WM_SETREDRAW, FALSE, 0);
-    send(in, LVM_SETITEMCOUNT, items.size(), 0);
-    for (const LvItem* i : rows) insert_at(in, *i, row++, false);
-    in.records.clear();
-    for (const LvItem& i : items) in.records.push_back(i.id);
-    if (sorting) SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | sorting);
-    renumber(in);
-    send(in, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(control, nullptr, TRUE);
     for (auto it = items.rbegin(); it != items.rend(); ++it) in.order.push_back(it->id);
+    if (in.owner) {
+        in.items.reserve(items.size());
+        for (const LvItem& i : items) {
+            if (in.items.count(i.id)) vorn_raise(9000, "Item id in use");
+            in.items[i.id] = ItemIndex{0, i.normal_bitmap, i.small_bitmap, in.next_seq++};
+            in.records.push_back(i.id);
+        }
+        // By the item texts as the control compares them (one key a row instead of one a
+        // comparison); rows of equal texts keep their order.
+        std::vector<std::pair<std::string, size_t>> keyed;
+        keyed.reserve(items.size());
+        std::vector<char> buf;
+        for (size_t i = 0; i < items.size(); ++i) keyed.emplace_back(text_key(items[i].text, buf), i);
+        const bool down = sorting & LVS_SORTDESCENDING;
+        std::stable_sort(keyed.begin(), keyed.end(), [down](const auto& a, const auto& b) { return key_before(a.first, b.first, down); });
+        Kept k;
+        in.rows.reserve(items.size());
+        for (const auto& [key, i] : keyed) {
+            LvItem& r = items[i];
+            const unsigned bits = lv_state_bits(r.states);
+            if (bits & LVIS_SELECTED) k.selected.push_back(r.id);
+            if (bits & LVIS_FOCUSED) k.focused = r.id;
+            r.states = lv_state_flags(bits & LVIS_CUT);
+            in.rows.push_back(std::move(r));
+        }
+        send(in, LVM_SETCALLBACKMASK, LVIS_CUT | LVIS_DROPHILITED);
+        reseat(in, k);
+    } else {
+        int row = 0;
+        send(in, WM_SETREDRAW, FALSE, 0);
+        send(in, LVM_SETITEMCOUNT, items.size(), 0);
+        for (const LvItem& i : items) insert_at(in, i, row++, false);
+        renumber(in);
+        send(in, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(control, nullptr, TRUE);
+    }
     in.advanced = "";
     in.control_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<lv_subclass_eh>)));
@@ -532,6 +709,13 @@ HWND lv_control_handle(HWND host) { return info(host).control; }
 LvItem lv_get_item(HWND host, int id) {
     LvInfo& in = info(host);
     const ItemIndex& ix = index_of(in, id, 9001);
+    if (in.owner) {
+        LvItem out = in.rows[static_cast<size_t>(ix.row)];
+        out.sub_texts.resize(static_cast<size_t>(std::max(0, in.columns - 1)));
+        const UINT s = static_cast<UINT>(send(in, LVM_GETITEMSTATE, static_cast<WPARAM>(ix.row), LVIS_SELECTED | LVIS_FOCUSED));
+        out.states = lv_state_flags((s & (LVIS_SELECTED | LVIS_FOCUSED)) | kept_bits(in, ix.row));
+        return out;
+    }
     std::vector<char> buf(1000);
     LVITEMA it = {};
     it.mask = LVIF_TEXT | LVIF_STATE;
@@ -564,6 +748,18 @@ void lv_put_item(HWND host, const LvItem& item) {
     ix.normal = item.normal_bitmap;
     ix.small = item.small_bitmap;
     rebuild_images(in, &item);
+    if (in.owner) {
+        LvItem& r = in.rows[static_cast<size_t>(ix.row)];
+        const unsigned bits = lv_state_bits(item.states);
+        r.text = item.text;
+        r.normal_bitmap = item.normal_bitmap;
+        r.small_bitmap = item.small_bitmap;
+        r.sub_texts = item.sub_texts;
+        r.states = lv_state_flags(bits & LVIS_CUT);
+        set_state(in, ix.row, bits & (LVIS_SELECTED | LVIS_FOCUSED), LVIS_SELECTED | LVIS_FOCUSED);
+        redraw_row(in, ix.row);
+        return;
+    }
     LVITEMA it = {};
     it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
     it.iItem = ix.row;
@@ -578,6 +774,28 @@ void lv_put_item(HWND host, const LvItem& item) {
 void lv_insert_item(HWND host, const LvItem& item) {
     LvInfo& in = info(host);
     rebuild_images(in, &item);
+    if (in.owner) {
+        if (in.items.count(item.id)) vorn_raise(9000, "Item id in use");
+        // In its place by text, as the control would put it.
+        std::vector<char> buf;
+        const std::string key = text_key(item.text, buf);
+        const bool down = in.sorting & LVS_SORTDESCENDING;
+        auto at = std::upper_bound(in.rows.begin(), in.rows.end(), key, [&](const std::string& k, const LvItem& r) {
+            return key_before(k, text_key(r.text, buf), down);
+        });
+        Kept k = keep(in);
+        const unsigned bits = lv_state_bits(item.states);
+        if (bits & LVIS_SELECTED) k.selected.push_back(item.id);
+        if (bits & LVIS_FOCUSED) k.focused = item.id;
+        LvItem r = item;
+        r.states = lv_state_flags(bits & LVIS_CUT);
+        in.rows.insert(at, std::move(r));
+        in.items[item.id] = ItemIndex{0, item.normal_bitmap, item.small_bitmap, in.next_seq++};
+        in.records.push_back(item.id);
+        in.order.insert(in.order.begin(), item.id);
+        reseat(in, k);
+        return;
+    }
     insert_at(in, item, static_cast<int>(send(in, LVM_GETITEMCOUNT)));
     set_images(in);
     in.order.insert(in.order.begin(), item.id);
@@ -586,17 +804,28 @@ void lv_insert_item(HWND host, const LvItem& item) {
 void lv_delete_item(HWND host, int id) {
     LvInfo& in = info(host);
     const ItemIndex ix = index_of(in, id, 9001);
-    send(in, LVM_DELETEITEM, static_cast<WPARAM>(ix.row));
+    const Kept k = in.owner ? keep(in) : Kept{};
+    if (in.owner)
+        in.rows.erase(in.rows.begin() + ix.row);
+    else
+        send(in, LVM_DELETEITEM, static_cast<WPARAM>(ix.row));
     in.items.erase(id);
     std::erase(in.records, id);
     std::erase(in.order, id);
-    renumber(in);
-    set_images(in);
+    if (in.owner) {
+        in.drop_row = -1;
+        reseat(in, k);
+    } else {
+        renumber(in);
+        set_images(in);
+    }
 }
 
 void lv_clear(HWND host) {
     LvInfo& in = info(host);
     send(in, LVM_DELETEALLITEMS);
+    in.rows.clear();
+    in.drop_row = -1;
     // Ids of cleared rows would otherwise name other rows later.
     in.items.clear();
     in.records.clear();
@@ -607,6 +836,14 @@ namespace {
 std::vector<int> with_state(HWND host, int flag) {
     LvInfo& in = info(host);
     std::vector<int> out;
+    if (in.owner && (flag == kLvSelected || flag == kLvFocused)) {
+        // Only the marked rows, not every row, in the order of making.
+        const WPARAM which = flag == kLvSelected ? LVNI_SELECTED : LVNI_FOCUSED;
+        for (int r = -1; (r = static_cast<int>(send(in, LVM_GETNEXTITEM, static_cast<WPARAM>(r), which))) >= 0;)
+            out.push_back(row_id(in, r));
+        std::sort(out.begin(), out.end(), [&](int a, int b) { return in.items[a].seq < in.items[b].seq; });
+        return out;
+    }
     for (int id : in.records) {
         UINT s = static_cast<UINT>(send(in, LVM_GETITEMSTATE, static_cast<WPARAM>(in.items[id].row), 0xFFFF));
         if (s & static_cast<UINT>(flag)) out.push_back(id);
@@ -650,13 +887,19 @@ void lv_set_view_mode(HWND host, int mode) {
 }
 
 std::vector<unsigned> lv_get_style(HWND host) {
-    return lv_style_list(static_cast<unsigned>(GetWindowLongA(info(host).control, GWL_STYLE)));
+    const LvInfo& in = info(host);
+    return lv_style_list(static_cast<unsigned>(GetWindowLongA(in.control, GWL_STYLE)) | in.sorting);
 }
 
 void lv_set_style(HWND host, const std::vector<unsigned>& flags) {
     LvInfo& in = info(host);
-    auto s = static_cast<unsigned>(GetWindowLongA(in.control, GWL_STYLE));
-    SetWindowLongA(in.control, GWL_STYLE, static_cast<LONG>(lv_style_apply(s, flags)));
+    auto s = lv_style_apply(static_cast<unsigned>(GetWindowLongA(in.control, GWL_STYLE)) | in.sorting, flags);
+    if (in.owner) {
+        // The rows are not sorted again, as the control would not sort them either.
+        in.sorting = s & (LVS_SORTASCENDING | LVS_SORTDESCENDING);
+        s &= ~in.sorting;
+    }
+    SetWindowLongA(in.control, GWL_STYLE, static_cast<LONG>(s));
     // Two sizes make the control lay itself out in the new style.
     RECT r;
     GetWindowRect(host, &r);
@@ -739,6 +982,15 @@ int lv_next_item(HWND host, int id, int direction) {
 
 void lv_sort(HWND host, LPARAM param, LvCompare compare) {
     LvInfo& in = info(host);
+    if (in.owner) {
+        std::vector<size_t> perm = identity(in.rows.size());
+        std::stable_sort(perm.begin(), perm.end(), [&](size_t a, size_t b) {
+            bool before = true;
+            return !compare(host, in.rows[a].id, in.rows[b].id, param, &before) || before;
+        });
+        reorder(in, perm);
+        return;
+    }
     lv_sorting_ = Sorting{host, compare, param};
     send(in, LVM_SORTITEMS, static_cast<WPARAM>(param), reinterpret_cast<LPARAM>(lv_sort_callback));
     renumber(in);
@@ -747,6 +999,24 @@ void lv_sort(HWND host, LPARAM param, LvCompare compare) {
 
 void lv_text_sort(HWND host, LvSortOrder dir, int column, int keep_first, int keep_last) {
     LvInfo& in = info(host);
+    if (in.owner) {
+        std::vector<size_t> perm = identity(in.rows.size());
+        if (dir == LvSortOrder::unsorted) {
+            std::stable_sort(perm.begin(), perm.end(), [&](size_t a, size_t b) {
+                return lv_unsort_compare(in.order, in.rows[a].id, in.rows[b].id) < 0;
+            });
+        } else {
+            const int n = static_cast<int>(in.rows.size());
+            std::vector<std::optional<std::string>> keys;
+            for (const LvItem& r : in.rows) keys.push_back(lv_sort_key(r, column));
+            std::stable_sort(perm.begin(), perm.end(), [&](size_t a, size_t b) {
+                return lv_text_compare(static_cast<int>(a) + 1, static_cast<int>(b) + 1, n, keep_first, keep_last, keys[a],
+                                       keys[b], dir) < 0;
+            });
+        }
+        reorder(in, perm);
+        return;
+    }
     TextSort s{host, dir, column, keep_first, keep_last, static_cast<int>(send(in, LVM_GETITEMCOUNT)), {}, {}, &in.order};
     if (dir == LvSortOrder::unsorted) {
         s.column = s.keep_first = s.keep_last = 0;

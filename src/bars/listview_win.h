@@ -22,8 +22,10 @@ using LvCompare = bool (*)(HWND host, int id1, int id2, LPARAM param, bool* befo
 // View modes.
 constexpr int kLvLargeIcons = 0, kLvReport = 1, kLvSmallIcons = 2, kLvList = 3;
 
+// A list with a sort style keeps its rows itself and hands the control only what it draws: it
+// opens at once with tens of thousands of rows, but sends no item-changing notifications.
 void lv_create(HWND host, int view_mode, const std::vector<unsigned>& style_flags, const std::vector<LvColumn>& columns,
-               const std::vector<LvItem>& items, int drop_cursor, int no_drop_cursor, LvCallback callback);
+               std::vector<LvItem> items, int drop_cursor, int no_drop_cursor, LvCallback callback);
 // The host's default event handling; true when the event was handled, with its result.
 bool lv_handle_event(HWND host, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 // A host's whole window procedure: F1 on the list opens help keyword `help_key`, the rest goes to

@@ -145,7 +145,7 @@ void fill(HWND dlg) {
     static const std::vector<LvColumn> columns = {{"ID", 120},     {"Shape", 50}, {"Color", 40}, {"Level", 40},
                                                   {"Content", 180}, {"File", 60},  {"Ref", 50}};
     std::vector<LvItem> rows = collect();
-    lv_create(host, kLvReport, {LVS_SHOWSELALWAYS, LVS_AUTOARRANGE, LVS_SORTASCENDING, LVS_SINGLESEL}, columns, rows, 11231,
+    lv_create(host, kLvReport, {LVS_SHOWSELALWAYS, LVS_AUTOARRANGE, LVS_SORTASCENDING, LVS_SINGLESEL}, columns, std::move(rows), 11231,
               11231, on_note);
     SendMessageA(lv_control_handle(host), LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     view_wait_cursor(false);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,61 @@ TEST_F(TwoLists, HeaderClicksSortByTheColumnAndTheOwnerCanVetoSelection) {
     bool told = false;
     for (const auto& n : seen_) told |= n.kind == kLvItemSelected && n.id == 2 && n.on == 1;
     EXPECT_TRUE(told);
+}
+
+// A sorted list of thousands of rows: each row shows its own texts, and the marked row stays
+// marked, under the keyboard and the mouse, while rows come, go and sort.
+TEST_F(TwoLists, ManySortedRowsKeepTheMarkedRowWhereverItMoves) {
+    char name[16];
+    std::vector<LvItem> many;
+    for (int i = 0; i < 3000; ++i) {
+        std::snprintf(name, sizeof name, "k%04d", 2999 - i);
+        many.push_back(row(1000 + i, name, std::to_string(i).c_str(), 11037));
+    }
+    lv_create(a_, kLvReport, {0x8, 0x4, 0x10}, {{"Name", 150}, {"Size", 80}}, many, 0, 0, owner_cb);
+    HWND c = lv_control_handle(a_);
+    auto shown_row = [&] { return static_cast<int>(SendMessageA(c, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); };
+    EXPECT_EQ(lv_item_count(a_), 3000);
+    std::vector<std::string> top = rows_shown(a_);
+    EXPECT_EQ(std::vector<std::string>(top.begin(), top.begin() + 3), (std::vector<std::string>{"k0000", "k0001", "k0002"}));
+    char size[16] = {};
+    LVITEMA sub = {};
+    sub.iSubItem = 1;
+    sub.pszText = size;
+    sub.cchTextMax = sizeof size;
+    SendMessageA(c, LVM_GETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&sub));
+    EXPECT_STREQ(size, "2998");
+    EXPECT_EQ(lv_get_item(a_, 3998), (LvItem{3998, "k0001", 11037, 11037, {}, {"2998"}}));
+
+    POINT p = row_point(a_, 1);
+    wt::click(c, p.x, p.y);
+    pump(50);
+    EXPECT_EQ(lv_get_selected(a_), std::vector<int>{3998});
+    bool told = false;
+    for (const auto& n : seen_) told |= n.kind == kLvItemSelected && n.id == 3998 && n.on == 1;
+    EXPECT_TRUE(told);
+    lv_insert_item(a_, row(7, "k0000a", "", 11037));
+    EXPECT_EQ(shown_row(), 2);
+    lv_text_sort(a_, LvSortOrder::descending, 1, 0, 0);
+    EXPECT_EQ(lv_get_selected(a_), std::vector<int>{3998});
+    EXPECT_EQ(shown_row(), 2998);
+    EXPECT_EQ(lv_get_item(a_, 7).text, "k0000a");
+    lv_delete_item(a_, 3999);  // k0000, below it
+    EXPECT_EQ(shown_row(), 2998);
+
+    // Typing a row's first letters picks it; Enter tells the owner which row it was.
+    lv_text_sort(a_, LvSortOrder::ascending, 1, 0, 0);
+    SetFocus(c);
+    for (UINT vk : {'K', '0', '0', '5', '0'}) wt::key(vk);
+    EXPECT_EQ(lv_get_selected(a_), std::vector<int>{3949});
+    seen_.clear();
+    wt::key(VK_RETURN);
+    bool returned = false;
+    for (const auto& n : seen_) returned |= n.kind == kLvReturn && n.ids == std::vector<int>{3949};
+    EXPECT_TRUE(returned);
+    lv_delete_item(a_, 3949);
+    EXPECT_TRUE(lv_get_selected(a_).empty());
+    EXPECT_EQ(lv_item_count(a_), 2999);
 }
 
 // Edits a row's label in place and ends with `key`.

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bars/listview_win.h"
+#include "bars/sbar.h"
 #include "base/dlg_win.h"
 #include "base/globals_win.h"
 #include "base/palette.h"
@@ -969,6 +970,25 @@ TEST_F(FindObjectsSort, FiveHundredRowsSortButNotOneMore) {
     click_id_header(dlg);
     EXPECT_EQ(first_row(dlg), "N0999");  // as listed: not sorted
     EXPECT_EQ(Boxes::notes, (std::vector<std::string>(2, "Use Filter to reduce number of items to <500 before sorting")));
+    DestroyWindow(dlg);
+}
+
+// Typing a row's first letters in a long list picks that row, and its object is shown.
+TEST_F(FindObjectsSort, TypingARowsNameShowsItsObject) {
+    for (int i = 0; i < 600; ++i) obj("N" + std::to_string(1000 + i), 12, "", 1, 1 + i % 3);
+    command(CMD_FIND_OBJECTS);
+    HWND dlg = dlg_find_modeless(IDD_FIND_OBJECTS);
+    ASSERT_TRUE(dlg);
+    HWND host = GetDlgItem(dlg, IDC_FO_LIST);
+    EXPECT_EQ(first_row(dlg), "N1000");
+    EXPECT_EQ(sbar_view_state().level, 1);
+    SetFocus(lv_control_handle(host));
+    for (UINT vk : {'N', '1', '4', '0', '1'}) wt::key(vk);
+    pump(60);
+    const std::vector<int> picked = lv_get_selected(host);
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_EQ(lv_get_item(host, picked[0]).text, "N1401");
+    EXPECT_EQ(sbar_view_state().level, 3);
     DestroyWindow(dlg);
 }
 

@@ -351,10 +351,16 @@ TEST_F(ShellMainWindow, EveryDocumentThatComesShowsALevelItHas) {
     command(CMD_FORWARD);
     EXPECT_EQ(shown(), "1 of 1");
 
+    // Reload stays on the user's level while the file still has it.
     command(CMD_BACK);
     down("2 of 2");
     command(CMD_RELOAD);
-    EXPECT_EQ(shown(), "1 of 2");
+    EXPECT_EQ(shown(), "2 of 2");
+    ASSERT_TRUE(CopyFileA(path("one.vrn").c_str(), path("deep.vrn").c_str(), FALSE));
+    command(CMD_RELOAD);
+    EXPECT_EQ(shown(), "1 of 1");
+    save("deep.vrn", {1, 2});
+    command(CMD_RELOAD);
 
     down("2 of 2");
     open_with_ctrl_o("high.vrn");
