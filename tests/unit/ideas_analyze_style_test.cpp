@@ -168,7 +168,7 @@ TEST(AnalyzeAgainstStyle, OurCountsGiveStylesGradesOnProseLicencesReadmesAndManu
         "/usr/share/doc/base-files/README", "/usr/share/doc/wget/README", "/usr/share/doc/diction/README",
         "/usr/share/doc/xdotool/README", "/usr/share/doc/unrtf/README", "/usr/share/doc/bash/README.gz",
         "/usr/share/doc/coreutils/README.gz", "/usr/share/doc/bash/INTRO.gz", "/usr/share/doc/ccache/MANUAL.adoc.gz",
-        "/usr/share/doc/dpkg/spec/triggers.txt",
+        "/usr/share/doc/hunspell-en-gb/README_en_GB.txt.gz",
         // Short ones: a table of tags, addresses after headings in capitals, Markdown, reST.
         "/usr/share/doc/dpkg/README.bug-usertags.gz", "/usr/share/doc/coreutils/README.Debian",
         "/usr/share/doc/libpulse0/README", "/usr/share/doc/libjsoncpp25/README.md",
