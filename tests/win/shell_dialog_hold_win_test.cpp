@@ -12,7 +12,6 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,12 +49,7 @@ using wt::press;
 
 constexpr int kLinkProperties = 10794;  // of the link's pop-up menu
 
-std::string disk(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using wt::file_bytes;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -168,7 +162,7 @@ public:
     std::string saved_now() {
         std::string err;
         EXPECT_TRUE(view_save_file(path("now.vrn"), &err)) << err;
-        return disk(path("now.vrn"));
+        return file_bytes(path("now.vrn"));
     }
 };
 
@@ -420,7 +414,7 @@ TEST_F(DialogHold, PrintClosesWhenItsDocumentIsReplaced) {
     open(b);
     const std::string b_alone = saved_now();
     open(a);
-    const std::string a_disk = disk(a);
+    const std::string a_disk = file_bytes(a);
     command(CMD_PRINT);
     HWND print = dlg_find_modeless(IDD_PRINT);
     ASSERT_TRUE(print);
@@ -430,7 +424,7 @@ TEST_F(DialogHold, PrintClosesWhenItsDocumentIsReplaced) {
     EXPECT_FALSE(IsWindow(print));
     EXPECT_FALSE(file_is_changed());
     EXPECT_EQ(saved_now(), b_alone);
-    EXPECT_EQ(disk(a), a_disk);
+    EXPECT_EQ(file_bytes(a), a_disk);
 }
 
 // Questions reads the new document: Close then keeps the new document's own idea.
@@ -551,7 +545,7 @@ TEST_F(DialogHold, BackgroundPreviewIsNeverSaved) {
     ASSERT_EQ(view_doc().shown_param(7), 2);
     command(CMD_SAVE);
     EXPECT_FALSE(file_is_changed());
-    EXPECT_TRUE(has(disk(a), "p_(7,4)")) << disk(a);
+    EXPECT_TRUE(has(file_bytes(a), "p_(7,4)")) << file_bytes(a);
     press(bg, IDCANCEL);
     EXPECT_EQ(view_doc().shown_param(7), 4);
     EXPECT_FALSE(file_is_changed());

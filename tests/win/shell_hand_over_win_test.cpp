@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,12 +32,7 @@ namespace {
 
 std::vector<std::string>& asked_ = wt::RealBoxes::asked;
 
-std::string disk(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using wt::file_bytes;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -135,8 +129,8 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedByExitSaveAndAClickBesideIt) {
         ASSERT_EQ(asked_.size(), 1u);
         EXPECT_TRUE(has(asked_[0], "one.vrn has been changed, save it?")) << asked_[0];
     }
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"important\"")) << disk(path("one.vrn"));
-    EXPECT_FALSE(has(disk(path("one.vrn")), "\"Idea\""));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"important\"")) << file_bytes(path("one.vrn"));
+    EXPECT_FALSE(has(file_bytes(path("one.vrn")), "\"Idea\""));
 
     open_main();
     open("one.vrn");
@@ -150,8 +144,8 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedByExitSaveAndAClickBesideIt) {
         EXPECT_EQ(menu_is_disabled(CMD_SAVE), 1);
         chord(VK_CONTROL, 'S');
         EXPECT_EQ(textbox_inst_.win, nullptr);
-        EXPECT_TRUE(has(disk(path("one.vrn")), "\"zeta\""));
-        EXPECT_FALSE(has(disk(path("one.vrn")), "\"Alpha\""));
+        EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"zeta\""));
+        EXPECT_FALSE(has(file_bytes(path("one.vrn")), "\"Alpha\""));
         EXPECT_FALSE(title_marked());
 
         // A click beside the box ends it and keeps what was typed.
@@ -163,7 +157,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedByExitSaveAndAClickBesideIt) {
         EXPECT_TRUE(view_obj_find_id("clicked"));
         EXPECT_TRUE(title_marked());
         chord(VK_CONTROL, 'S');
-        EXPECT_TRUE(has(disk(path("one.vrn")), "\"clicked\""));
+        EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"clicked\""));
         EXPECT_TRUE(asked_.empty());
     }
 }
@@ -183,7 +177,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     wt::answer("Save File", IDYES);
     chord(VK_MENU, VK_LEFT);
     EXPECT_EQ(file_current_name(), path("one.vrn"));
-    EXPECT_TRUE(has(disk(path("two.vrn")), "\"renamed\"")) << disk(path("two.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("two.vrn")), "\"renamed\"")) << file_bytes(path("two.vrn"));
 
     // A DDE open.
     double_click(dev({0, 0}));
@@ -192,7 +186,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     ASSERT_TRUE(client.execute("[open(\"" + path("two.vrn") + "\")]"));
     pump(500);
     EXPECT_EQ(file_current_name(), path("two.vrn"));
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"typed\"")) << disk(path("one.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"typed\"")) << file_bytes(path("one.vrn"));
 
     // Ctrl+O, with the file dialog cancelled after the question.
     double_click(dev({300, -200}));
@@ -200,7 +194,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     wt::answer("Save File", IDYES);
     wt::answer("Open File", IDCANCEL);
     chord(VK_CONTROL, 'O');
-    EXPECT_TRUE(has(disk(path("two.vrn")), "\"opened\"")) << disk(path("two.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("two.vrn")), "\"opened\"")) << file_bytes(path("two.vrn"));
 
     // Ctrl+N.
     double_click(dev({-300, -200}));
@@ -208,7 +202,7 @@ TEST_F(HandOver, WhatIsTypedInTheTextBoxIsSavedBeforeAnotherDocumentComes) {
     wt::answer("Save File", IDYES);
     chord(VK_CONTROL, 'N');
     EXPECT_TRUE(file_is_untitled());
-    EXPECT_TRUE(has(disk(path("two.vrn")), "\"fresh\"")) << disk(path("two.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("two.vrn")), "\"fresh\"")) << file_bytes(path("two.vrn"));
     EXPECT_EQ(asked_.size(), 5u) << testing::PrintToString(asked_);  // four questions and the file dialog
 }
 
@@ -247,9 +241,9 @@ TEST_F(HandOver, TextWindowsHandOverBeforeTheSaveQuestionAtExit) {
         EXPECT_TRUE(has(asked_[1], "styled.rtf has been changed")) << asked_[1];
         EXPECT_TRUE(has(asked_[2], "one.vrn has been changed")) << asked_[2];
     }
-    EXPECT_TRUE(has(disk(path("one.vrn")), "typed old")) << disk(path("one.vrn"));
-    EXPECT_EQ(disk(path("notes.txt")), "more first");
-    EXPECT_TRUE(has(disk(path("styled.rtf")), "rich")) << disk(path("styled.rtf"));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "typed old")) << file_bytes(path("one.vrn"));
+    EXPECT_EQ(file_bytes(path("notes.txt")), "more first");
+    EXPECT_TRUE(has(file_bytes(path("styled.rtf")), "rich")) << file_bytes(path("styled.rtf"));
 }
 
 TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
@@ -269,20 +263,20 @@ TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
     command(CMD_RELOAD);
     EXPECT_TRUE(tw_inst_.empty());
     EXPECT_EQ(alpha_text(), "reload old");
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"reload old\""));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"reload old\""));
 
     typed_into_alpha("open ");
     wt::answer("Save File", IDYES);
     wt::answer("Open File", IDCANCEL);
     command(CMD_OPEN);
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"open reload old\"")) << disk(path("one.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"open reload old\"")) << file_bytes(path("one.vrn"));
 
     // Ctrl+S in the object's window: the window stays and the file has its text.
     typed_into_alpha("save ");
     HWND w = newest_window();
     chord(VK_CONTROL, 'S');
     EXPECT_TRUE(IsWindow(w));
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"save open reload old\"")) << disk(path("one.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"save open reload old\"")) << file_bytes(path("one.vrn"));
     EXPECT_FALSE(title_marked());
 
     // Ctrl+N from the diagram, the window still open with more typed.
@@ -291,7 +285,7 @@ TEST_F(HandOver, AnObjectsTextIsSavedByOpenNewReloadAndSave) {
     wt::answer("Save File", IDYES);
     chord(VK_CONTROL, 'N');
     EXPECT_TRUE(file_is_untitled());
-    EXPECT_TRUE(has(disk(path("one.vrn")), "\"save new open reload old\"")) << disk(path("one.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("one.vrn")), "\"save new open reload old\"")) << file_bytes(path("one.vrn"));
     EXPECT_EQ(asked_.size(), 4u) << testing::PrintToString(asked_);  // three questions and the file dialog
 }
 
@@ -302,7 +296,7 @@ TEST_F(HandOver, ADdeOpenAsksAboutTheTextWindowAndTheDiagramApart) {
     make("other.vrn", {obj("Other", 0, 0)});
     std::ofstream(path("notes2.txt"), std::ios::binary) << "notes";
     open("x.vrn");
-    const std::string before = disk(path("x.vrn"));
+    const std::string before = file_bytes(path("x.vrn"));
     click(dev({300, 300}));
     command(CMD_SELECT_ALL);
     wt::key(VK_LEFT);
@@ -324,8 +318,8 @@ TEST_F(HandOver, ADdeOpenAsksAboutTheTextWindowAndTheDiagramApart) {
         EXPECT_TRUE(has(asked_[1], "x.vrn has been changed")) << asked_[1];
     }
     EXPECT_EQ(file_current_name(), path("other.vrn"));
-    EXPECT_NE(disk(path("x.vrn")), before);
-    EXPECT_EQ(disk(path("notes2.txt")), "notes");
+    EXPECT_NE(file_bytes(path("x.vrn")), before);
+    EXPECT_EQ(file_bytes(path("notes2.txt")), "notes");
 }
 
 // ---- The Source Editor.
@@ -345,7 +339,7 @@ TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
     command(CMD_SELECT_ALL);
     wt::key(VK_RIGHT);
     chord(VK_CONTROL, 'S');
-    const std::string saved = disk(path("first.vrn"));
+    const std::string saved = file_bytes(path("first.vrn"));
     ASSERT_FALSE(file_is_changed());
 
     wt::answer("File Changed", IDYES);
@@ -355,7 +349,7 @@ TEST_F(HandOver, TheSourceEditorAsksBeforeWritingOverANewerFile) {
     ASSERT_EQ(asked_.size(), 2u);
     EXPECT_TRUE(has(asked_[1], "first.vrn was saved after the Source Editor opened it")) << asked_[1];
     EXPECT_TRUE(IsWindow(source));
-    EXPECT_EQ(disk(path("first.vrn")), saved);
+    EXPECT_EQ(file_bytes(path("first.vrn")), saved);
 }
 
 // The Source Editor's own Save asks as its close does, and the diagram then reads what it wrote:
@@ -377,7 +371,7 @@ TEST_F(HandOver, TheSourceEditorsSaveAsksAndTheDiagramReadsWhatItWrote) {
     command(CMD_SELECT_ALL);
     wt::key(VK_RIGHT);
     chord(VK_CONTROL, 'S');
-    const std::string saved = disk(path("first.vrn"));
+    const std::string saved = file_bytes(path("first.vrn"));
     const int moved_x = view_doc().objs.at(0).x;
 
     SetFocus(source);
@@ -385,7 +379,7 @@ TEST_F(HandOver, TheSourceEditorsSaveAsksAndTheDiagramReadsWhatItWrote) {
     chord(VK_CONTROL, 'S');
     ASSERT_EQ(asked_.size(), 1u) << testing::PrintToString(asked_);
     EXPECT_TRUE(has(asked_[0], "first.vrn was saved after the Source Editor opened it")) << asked_[0];
-    EXPECT_EQ(disk(path("first.vrn")), saved);
+    EXPECT_EQ(file_bytes(path("first.vrn")), saved);
 
     SetFocus(source);
     wt::answer("File Changed", IDYES);
@@ -394,7 +388,7 @@ TEST_F(HandOver, TheSourceEditorsSaveAsksAndTheDiagramReadsWhatItWrote) {
     ASSERT_EQ(asked_.size(), 3u) << testing::PrintToString(asked_);
     EXPECT_TRUE(has(asked_[2], "is saved to disk")) << asked_[2];
     EXPECT_TRUE(IsWindow(source));
-    EXPECT_TRUE(has(disk(path("first.vrn")), "\"Alphaz\"")) << disk(path("first.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("first.vrn")), "\"Alphaz\"")) << file_bytes(path("first.vrn"));
     EXPECT_TRUE(view_obj_find_id("Alphaz")) << "the diagram shows what the source wrote";
     EXPECT_NE(view_doc().objs.at(0).x, moved_x);
     EXPECT_FALSE(file_is_changed());
@@ -410,7 +404,7 @@ TEST_F(HandOver, TheSourceEditorsSaveAsksAndTheDiagramReadsWhatItWrote) {
     command(CMD_SELECT_ALL);
     wt::key(VK_LEFT);
     chord(VK_CONTROL, 'S');
-    EXPECT_TRUE(has(disk(path("first.vrn")), "\"Alphaz\"")) << disk(path("first.vrn"));
+    EXPECT_TRUE(has(file_bytes(path("first.vrn")), "\"Alphaz\"")) << file_bytes(path("first.vrn"));
     SendMessageA(source, WM_CLOSE, 0, 0);
     pump();
     EXPECT_FALSE(IsWindow(source)) << "nothing to ask: the source was saved";

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -384,6 +386,12 @@ inline HENHMETAFILE filled_metafile(COLORREF colour, int w = 100, int h = 100) {
     FillRect(m, &r, b);
     DeleteObject(b);
     return CloseEnhMetaFile(m);
+}
+
+// A file's bytes as the disk holds them; empty when it cannot be read.
+inline std::string file_bytes(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The bytes of such a metafile, as a document embeds them.
