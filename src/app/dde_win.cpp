@@ -97,7 +97,9 @@ void unregister_service() {
 
 DWORD WINAPI server_thread(void*) {
     MSG m;
-    PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);  // the queue dde_server_stop posts its quit to
+    // The queue dde_server_stop posts its quit to. Making it is not waiting for input: a shell
+    // that waits until the program is idle to open a document by DDE must find the service.
+    PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
     const bool ok = register_service();
     SetEvent(registered_);
     // Asked after registering, so that two copies starting at once both see each other; asking

@@ -432,15 +432,20 @@ void vorn_register(HINSTANCE inst) {
     shell_hooks_.reload_document = file_reload_document;
     shell_hooks_.set_title = [](const std::string& name) { file_set_title(name); };
 
-    WNDCLASSA wc = {};
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = trap_wnd<task_win_eh>;
     wc.hInstance = inst;
     wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_MAIN));
+    // The caption's icon is drawn from the icon's own small image: left to the system, it is
+    // scaled down from the large one at every start.
+    wc.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     wc.lpszClassName = kClass;
-    RegisterClassA(&wc);
+    RegisterClassExA(&wc);
 }
 
 HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {

@@ -249,9 +249,18 @@ void run_select_all() {
 
 bool something_marked() { return !marked_obj_.empty() || !marked_shape_.empty() || !marked_link_.empty(); }
 bool copy_enabled() { return !marked_obj_.empty() || !marked_shape_.empty(); }
+// Asked by every refresh of the toolbar and the menus, each format a round trip to the system:
+// the answer holds while the clipboard keeps its contents (0: the count cannot be read).
 bool paste_enabled() {
-    return IsClipboardFormatAvailable(clip_format()) || IsClipboardFormatAvailable(CF_DIB) ||
-           IsClipboardFormatAvailable(CF_TEXT) || metafile_available();
+    static DWORD seen = 0;
+    static bool can = false;
+    const DWORD now = GetClipboardSequenceNumber();
+    if (now == 0 || now != seen) {
+        can = IsClipboardFormatAvailable(clip_format()) || IsClipboardFormatAvailable(CF_DIB) ||
+              IsClipboardFormatAvailable(CF_TEXT) || metafile_available();
+        seen = now;
+    }
+    return can;
 }
 
 

@@ -145,3 +145,22 @@ TEST_F(ViewDocClipboard, SaveReplacesExistingAndNewFilesAndSurvivesALockedTarget
     EXPECT_EQ(GetFileAttributesA((name + ".~tmp").c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(name.c_str());
 }
+
+// Paste's state is kept between refreshes; every change of the clipboard, by this program or
+// another, is still seen, emptied included.
+TEST_F(ViewDocClipboard, PasteStateFollowsEachChangeOfTheClipboard) {
+    const Command* paste = cmd_find(CMD_PASTE);
+    ASSERT_NE(paste, nullptr);
+    set_clipboard(CF_TEXT, "words");
+    EXPECT_TRUE(paste->enabled());
+    EXPECT_TRUE(paste->enabled());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_FALSE(paste->enabled());
+    EXPECT_FALSE(paste->enabled());
+    set_clipboard(RegisterClipboardFormatA("Private Format"), "x");
+    EXPECT_FALSE(paste->enabled());
+    set_clipboard(CF_TEXT, "more words");
+    EXPECT_TRUE(paste->enabled());
+}
