@@ -438,9 +438,10 @@ void vorn_register(HINSTANCE inst) {
     wc.hInstance = inst;
     wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_MAIN));
     // The caption's icon is drawn from the icon's own small image: left to the system, it is
-    // scaled down from the large one at every start.
+    // scaled down from the large one at every start. Not shared: a shared load may hand back
+    // the large one already loaded.
     wc.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);

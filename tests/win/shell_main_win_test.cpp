@@ -88,6 +88,16 @@ TEST_F(ShellMainWindow, StartsWithClassTitleMenuAndEveryCommand) {
     EXPECT_NE(std::string(title).find("untitled.vrn"), std::string::npos);
     EXPECT_EQ(main_inst_, win_);
     EXPECT_TRUE(Boxes::notes.empty()) << Boxes::notes.front();
+    // Both icons come from the icon file, each at its own size.
+    for (int which : {GCLP_HICON, GCLP_HICONSM}) {
+        ICONINFO ii{};
+        ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrA(win_, which)), &ii)) << which;
+        BITMAP bm{};
+        GetObjectA(ii.hbmColor, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, GetSystemMetrics(which == GCLP_HICON ? SM_CXICON : SM_CXSMICON)) << which;
+        DeleteObject(ii.hbmColor);
+        DeleteObject(ii.hbmMask);
+    }
 
     std::vector<int> ids;
     collect_ids(GetMenu(win_), ids);
