@@ -3,20 +3,20 @@
 #include <ddeml.h>
 
 #include <mutex>
+#include <vector>
 
 #include "app/ddecmd.h"
+#include "base/trap_win.h"
 
 namespace {
 
-// The server lives on a thread of its own: registering with DDE takes about as long as painting
-// the main window, and the two now overlap. DDEML instances belong to their thread, so every
-// DDE call of the server is made there.
+// The service belongs to the main thread: DDEML's windows on a thread of their own cost that
+// thread a display connection of its own, which took longer than registering. Requests still
+// reach the main window only through the queue below and WM_VORN_DDE_OPEN.
 DWORD inst_ = 0;
 HSZ service_ = nullptr, topic_system_ = nullptr, topic_open_ = nullptr;
 HWND main_ = nullptr;
-HANDLE thread_ = nullptr, registered_ = nullptr;
-DWORD thread_id_ = 0;
-bool started_ = false;
+HANDLE check_ = nullptr;  // the thread asking whether another copy runs
 std::mutex queue_lock_;
 DdeQueue queued_;
 
@@ -77,13 +77,6 @@ bool register_service() {
     return DdeNameService(inst_, service_, nullptr, DNS_REGISTER) != nullptr;
 }
 
-bool other_copy_answers() {
-    HCONV c = DdeConnect(inst_, service_, topic_system_, nullptr);
-    if (!c) return false;
-    DdeDisconnect(c);
-    return true;
-}
-
 void unregister_service() {
     if (!inst_) return;
     DdeNameService(inst_, service_, nullptr, DNS_UNREGISTER);
@@ -95,53 +88,114 @@ void unregister_service() {
     service_ = topic_system_ = topic_open_ = nullptr;
 }
 
-DWORD WINAPI server_thread(void*) {
+// The other-copy check answers any DDE server "Vorn"/"System" outside this process. It speaks
+// the DDE protocol itself from a message-only window: a DDEML connection would take this
+// process's own service for another copy (refusing self-connections holds only within one
+// DDEML instance), and DDEML asks each window with no time limit, where one window that does
+// not answer would hold the check for ever.
+struct OtherCopyCheck {
+    DWORD self = GetCurrentProcessId();
+    std::vector<HWND> windows;
+    std::vector<HWND> servers;  // conversations opened by the answers, to be ended
+    int open = 0;               // of those, not yet ended by their server
+};
+
+LRESULT CALLBACK check_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* c = reinterpret_cast<OtherCopyCheck*>(GetWindowLongPtrA(win, GWLP_USERDATA));
+    if (msg == WM_DDE_ACK && c) {
+        // An answer to the initiate: the atoms are the server's, this side frees them.
+        GlobalDeleteAtom(LOWORD(lp));
+        GlobalDeleteAtom(HIWORD(lp));
+        c->servers.push_back(reinterpret_cast<HWND>(wp));
+        ++c->open;
+        return 0;
+    }
+    if (msg == WM_DDE_TERMINATE && c) {
+        --c->open;
+        return 0;
+    }
+    return DefWindowProcA(win, msg, wp, lp);
+}
+
+BOOL CALLBACK list_other_windows(HWND w, LPARAM lp) {
+    auto* c = reinterpret_cast<OtherCopyCheck*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != c->self) c->windows.push_back(w);
+    return TRUE;
+}
+
+bool other_copy_answers() {
+    static const char kClass[] = "VornDdeCheck";
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = trap_wnd<check_proc>;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);  // fails harmlessly when an earlier check registered it
+    HWND win = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    if (!win) return false;
+    OtherCopyCheck c;
+    SetWindowLongPtrA(win, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
+    EnumWindows(list_other_windows, reinterpret_cast<LPARAM>(&c));
+    for (HWND w : c.windows) {
+        ATOM app = GlobalAddAtomA("Vorn"), topic = GlobalAddAtomA("System");
+        // A window that does not answer within a second is passed over; a hung one at once.
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutA(w, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(win), MAKELPARAM(app, topic),
+                            SMTO_ABORTIFHUNG, 1000, &unused);
+        GlobalDeleteAtom(app);
+        GlobalDeleteAtom(topic);
+        if (!c.servers.empty()) break;
+    }
+    const bool found = !c.servers.empty();
+    for (HWND s : c.servers) PostMessageA(s, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(win), 0);
+    // Each server ends its side with a terminate of its own; a second is long enough to wait.
+    const DWORD until = GetTickCount() + 1000;
     MSG m;
-    // The queue dde_server_stop posts its quit to. Making it is not waiting for input: a shell
-    // that waits until the program is idle to open a document by DDE must find the service.
+    while (c.open > 0 && static_cast<int>(until - GetTickCount()) > 0) {
+        if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    SetWindowLongPtrA(win, GWLP_USERDATA, 0);
+    DestroyWindow(win);
+    return found;
+}
+
+DWORD WINAPI check_thread(void* main) {
+    MSG m;
+    // Making the queue is not waiting for input (see WaitForInputIdle).
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
-    const bool ok = register_service();
-    SetEvent(registered_);
-    // Asked after registering, so that two copies starting at once both see each other; asking
-    // every window takes longer than showing the main window, which does not wait for it.
-    if (ok && other_copy_answers() && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
-    while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
-    unregister_service();
+    // The note can wait until the window is up; asking first would only slow its showing.
+    WaitForInputIdle(GetCurrentProcess(), 5000);
+    if (other_copy_answers()) PostMessageA(static_cast<HWND>(main), WM_VORN_DDE_OTHER, 0, 0);
     return 0;
 }
 
 }  // namespace
 
 bool dde_server_start(HWND main) {
-    if (thread_) return started_;
+    if (inst_) return true;
     main_ = main;
-    registered_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, server_thread, nullptr, 0, &thread_id_);
-    started_ = thread_ != nullptr;
-    return started_;
-}
-
-bool dde_server_wait() {
-    if (!started_) return false;
-    WaitForSingleObject(registered_, 10000);
-    return inst_ != 0;
+    if (!register_service()) {
+        unregister_service();
+        main_ = nullptr;
+        return false;
+    }
+    // Asked after registering, so that two copies starting at once both see each other.
+    DWORD id = 0;
+    check_ = CreateThread(nullptr, 0, check_thread, main, 0, &id);
+    return true;
 }
 
 void dde_server_stop() {
-    if (!thread_) return;
-    // A thread that never got to its message loop still ends: the quit waits in its queue.
-    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT) {}
-    // Asking whether another copy runs waits on every top-level window; one that does not
-    // answer must not keep the program from closing. The thread ends on its own later.
-    WaitForSingleObject(thread_, 3000);
-    for (HANDLE* h : {&thread_, &registered_}) {
-        CloseHandle(*h);
-        *h = nullptr;
-    }
-    started_ = false;
+    unregister_service();
     main_ = nullptr;
+    if (!check_) return;
+    // A check still waiting on a slow window must not keep the program from closing.
+    WaitForSingleObject(check_, 3000);
+    CloseHandle(check_);
+    check_ = nullptr;
 }
-
 bool dde_pending() {
     std::lock_guard<std::mutex> hold(queue_lock_);
     return !queued_.empty();

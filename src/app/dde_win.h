@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
-// Starts registering the service, refusing self-connections, on a thread of its own; false
-// when that could not start. Requests are handed to `main` with WM_VORN_DDE_OPEN.
+// Registers the service on the calling thread, refusing self-connections, and starts asking
+// whether another copy runs; false when DDE failed. Requests are handed to `main` with
+// WM_VORN_DDE_OPEN.
 bool dde_server_start(HWND main);
-// Waits until the service is registered; false when DDE failed.
-bool dde_server_wait();
 // Unregisters the service and ends DDE.
 void dde_server_stop();
 // Message posted to the main window when names arrived; the main window takes them one at a
 // time with dde_next_name when no box or modal dialog is showing.
 constexpr UINT WM_VORN_DDE_OPEN = WM_APP + 0x120;
-// Posted to the main window when another copy answered on "Vorn"/"System" as the service started.
+// Posted to the main window when another process answered on "Vorn"/"System" after the service
+// started.
 constexpr UINT WM_VORN_DDE_OTHER = WM_APP + 0x121;
 bool dde_pending();
 std::optional<std::string> dde_next_name();

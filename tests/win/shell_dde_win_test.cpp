@@ -188,6 +188,27 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
 
     PostMessageA(fa.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) ADD_FAILURE() << "the program did not end on WM_CLOSE";
+
+    // Alone again, a copy does not take its own service for another one; the service it
+    // registered still answers.
+    notes_.clear();
+    msg_set_hooks({rec_note, rec_note, answer_no});
+    HWND alone = vorn_create_main(GetModuleHandleA(nullptr), "", SW_HIDE);
+    ASSERT_NE(alone, nullptr);
+    wt::pump(1500);
+    EXPECT_TRUE(notes_.empty()) << notes_[0];
+    DWORD probe = 0;
+    ASSERT_EQ(DdeInitializeA(&probe, client_cb, APPCMD_CLIENTONLY, 0), DMLERR_NO_ERROR);
+    HSZ s2 = DdeCreateStringHandleA(probe, "Vorn", CP_WINANSI), t2 = DdeCreateStringHandleA(probe, "Open", CP_WINANSI);
+    HCONV c2 = DdeConnect(probe, s2, t2, nullptr);
+    EXPECT_NE(c2, nullptr);
+    if (c2) DdeDisconnect(c2);
+    DdeFreeStringHandle(probe, s2);
+    DdeFreeStringHandle(probe, t2);
+    DdeUninitialize(probe);
+    SendMessageA(alone, WM_CLOSE, 0, 0);
+    wt::drain_quit();
+    msg_set_hooks(old);
     // It kept its settings on the tests' key, not on the user's.
     EXPECT_NE(lstrcmpiA(reg_get(HKEY_CURRENT_USER, kSettingsKey, "File1", "").text.c_str(), doc.string().c_str()), 0);
     EXPECT_EQ(lstrcmpiA(reg_get(HKEY_CURRENT_USER, wt::test_root() + "\\Program\\IniStr", "File1", "").text.c_str(),
