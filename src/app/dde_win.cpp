@@ -10,15 +10,20 @@
 
 namespace {
 
-// The service belongs to the main thread: DDEML's windows on a thread of their own cost that
-// thread a display connection of its own, which took longer than registering. Requests still
-// reach the main window only through the queue below and WM_VORN_DDE_OPEN.
+// The server lives on a thread of its own: registering with DDE takes about as long as painting
+// the main window, and the two overlap. DDEML instances belong to their thread, so every DDE call
+// of the server is made there; requests reach the main window only through the queue below and
+// WM_VORN_DDE_OPEN.
 DWORD inst_ = 0;
 HSZ service_ = nullptr, topic_system_ = nullptr, topic_open_ = nullptr;
 HWND main_ = nullptr;
-HANDLE check_ = nullptr;  // the thread asking whether another copy runs
+HANDLE thread_ = nullptr, registered_ = nullptr;
+DWORD thread_id_ = 0;
+bool started_ = false;
 std::mutex queue_lock_;
 DdeQueue queued_;
+// Posted to the server thread once the main window is up: ask whether another copy runs.
+constexpr UINT kCheckOtherCopy = WM_APP + 1;
 
 bool is_our_topic(HSZ topic) {
     return DdeCmpStringHandles(topic, topic_system_) == 0 || DdeCmpStringHandles(topic, topic_open_) == 0;
@@ -88,11 +93,10 @@ void unregister_service() {
     service_ = topic_system_ = topic_open_ = nullptr;
 }
 
-// The other-copy check answers any DDE server "Vorn"/"System" outside this process. It speaks
-// the DDE protocol itself from a message-only window: a DDEML connection would take this
-// process's own service for another copy (refusing self-connections holds only within one
-// DDEML instance), and DDEML asks each window with no time limit, where one window that does
-// not answer would hold the check for ever.
+// The other-copy check: any DDE server "Vorn"/"System" outside this process answers it. It
+// speaks the DDE protocol itself from a message-only window, since DDEML asks each window with no
+// time limit, where one window that does not answer would hold the server thread for ever; and
+// it passes over this process's own windows, whose service would answer too.
 struct OtherCopyCheck {
     DWORD self = GetCurrentProcessId();
     std::vector<HWND> windows;
@@ -153,49 +157,73 @@ bool other_copy_answers() {
     const DWORD until = GetTickCount() + 1000;
     MSG m;
     while (c.open > 0 && static_cast<int>(until - GetTickCount()) > 0) {
-        if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        } else if (m.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(m.wParam));  // the program is closing: the loop ends on it
+            break;
+        } else {
+            DispatchMessageA(&m);
+        }
     }
     SetWindowLongPtrA(win, GWLP_USERDATA, 0);
     DestroyWindow(win);
     return found;
 }
 
-DWORD WINAPI check_thread(void* main) {
+DWORD WINAPI server_thread(void*) {
     MSG m;
-    // Making the queue is not waiting for input (see WaitForInputIdle).
+    // The queue dde_server_stop posts its quit to. Making it is not waiting for input: a shell
+    // that waits until the program is idle to open a document by DDE must find the service.
     PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
-    // The note can wait until the window is up; asking first would only slow its showing.
-    WaitForInputIdle(GetCurrentProcess(), 5000);
-    if (other_copy_answers()) PostMessageA(static_cast<HWND>(main), WM_VORN_DDE_OTHER, 0, 0);
+    const bool ok = register_service();
+    SetEvent(registered_);
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        // Asked after registering, so that two copies starting at once both see each other.
+        if (!m.hwnd && m.message == kCheckOtherCopy) {
+            if (ok && other_copy_answers() && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
+            continue;
+        }
+        DispatchMessageA(&m);
+    }
+    unregister_service();
     return 0;
 }
 
 }  // namespace
 
 bool dde_server_start(HWND main) {
-    if (inst_) return true;
+    if (thread_) return started_;
     main_ = main;
-    if (!register_service()) {
-        unregister_service();
-        main_ = nullptr;
-        return false;
-    }
-    // Asked after registering, so that two copies starting at once both see each other.
-    DWORD id = 0;
-    check_ = CreateThread(nullptr, 0, check_thread, main, 0, &id);
-    return true;
+    registered_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, server_thread, nullptr, 0, &thread_id_);
+    started_ = thread_ != nullptr;
+    return started_;
+}
+
+bool dde_server_wait() {
+    if (!started_) return false;
+    WaitForSingleObject(registered_, 10000);
+    // The window is up: the note about another copy can come now without slowing its showing.
+    PostThreadMessageA(thread_id_, kCheckOtherCopy, 0, 0);
+    return inst_ != 0;
 }
 
 void dde_server_stop() {
-    unregister_service();
+    if (!thread_) return;
+    // A thread that never got to its message loop still ends: the quit waits in its queue.
+    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT) {}
+    // A check still waiting on a slow window must not keep the program from closing: the
+    // thread ends on its own later.
+    WaitForSingleObject(thread_, 3000);
+    for (HANDLE* h : {&thread_, &registered_}) {
+        CloseHandle(*h);
+        *h = nullptr;
+    }
+    started_ = false;
     main_ = nullptr;
-    if (!check_) return;
-    // A check still waiting on a slow window must not keep the program from closing.
-    WaitForSingleObject(check_, 3000);
-    CloseHandle(check_);
-    check_ = nullptr;
 }
+
 bool dde_pending() {
     std::lock_guard<std::mutex> hold(queue_lock_);
     return !queued_.empty();

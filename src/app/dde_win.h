@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-// Registers the service on the calling thread, refusing self-connections, and starts asking
-// whether another copy runs; false when DDE failed. Requests are handed to `main` with
-// WM_VORN_DDE_OPEN.
+// Starts registering the service, refusing self-connections, on a thread of its own; false
+// when that could not start. Requests are handed to `main` with WM_VORN_DDE_OPEN.
 bool dde_server_start(HWND main);
+// Waits until the service is registered, then has the server ask whether another copy runs;
+// false when DDE failed.
+bool dde_server_wait();
 // Unregisters the service and ends DDE.
 void dde_server_stop();
 // Message posted to the main window when names arrived; the main window takes them one at a

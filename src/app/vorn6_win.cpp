@@ -174,8 +174,7 @@ bool on_create(HWND win) {
         else MessageBoxA(win, "Uninstall is not available in this version.", "Note", MB_OK | MB_ICONINFORMATION);
         return false;
     }
-    // The shell opens a document in a program it started by DDE once the program waits for
-    // input: the service is there long before.
+    // Registers while the window is made; vorn_create_main waits for it.
     dde_server_start(win);
     main_inst_ = win;
     // The check marks come first so that each bar finds its own state when it is built.
@@ -481,6 +480,9 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     if (!untitled) trap_run(open_start_document);
     UpdateWindow(win);
+    // The shell opens a document in a program it started by DDE once the program waits for
+    // input: the service must be there by then.
+    dde_server_wait();
     if (shell_hooks_.setup_check) trap_run([&] { shell_hooks_.setup_check(win); });
     return win;
 }
