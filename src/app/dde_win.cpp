@@ -141,16 +141,17 @@ bool other_copy_answers() {
     OtherCopyCheck c;
     SetWindowLongPtrA(win, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
     EnumWindows(list_other_windows, reinterpret_cast<LPARAM>(&c));
+    // The names stay the asker's: an answer carries atoms of its own.
+    const ATOM app = GlobalAddAtomA("Vorn"), topic = GlobalAddAtomA("System");
     for (HWND w : c.windows) {
-        ATOM app = GlobalAddAtomA("Vorn"), topic = GlobalAddAtomA("System");
         // A window that does not answer within a second is passed over; a hung one at once.
         DWORD_PTR unused = 0;
         SendMessageTimeoutA(w, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(win), MAKELPARAM(app, topic),
                             SMTO_ABORTIFHUNG, 1000, &unused);
-        GlobalDeleteAtom(app);
-        GlobalDeleteAtom(topic);
         if (!c.servers.empty()) break;
     }
+    GlobalDeleteAtom(app);
+    GlobalDeleteAtom(topic);
     const bool found = !c.servers.empty();
     for (HWND s : c.servers) PostMessageA(s, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(win), 0);
     // Each server ends its side with a terminate of its own; a second is long enough to wait.
