@@ -1,8 +1,8 @@
 #include "app/dde_win.h"
 
-#include <ddeml.h>
+#include <dde.h>
 
-#include <mutex>
+#include <algorithm>
 #include <vector>
 
 #include "app/ddecmd.h"
@@ -10,227 +10,247 @@
 
 namespace {
 
-// The server lives on a thread of its own: registering with DDE takes about as long as painting
-// the main window, and the two overlap. DDEML instances belong to their thread, so every DDE call
-// of the server is made there; requests reach the main window only through the queue below and
-// WM_VORN_DDE_OPEN.
-DWORD inst_ = 0;
-HSZ service_ = nullptr, topic_system_ = nullptr, topic_open_ = nullptr;
+// The service speaks the DDE protocol itself on the main thread: the main window answers the
+// initiate that a client broadcasts to every top-level window, and each conversation gets a
+// message-only window of its own. The main window takes those broadcasts anyway, so the service
+// costs start-up nothing; DDEML would add a thread with windows, and with them a display
+// connection of its own, that a one-CPU machine pays for before the window shows.
 HWND main_ = nullptr;
-HANDLE thread_ = nullptr, registered_ = nullptr;
-DWORD thread_id_ = 0;
-bool started_ = false;
-std::mutex queue_lock_;
 DdeQueue queued_;
-// Posted to the server thread once the main window is up: ask whether another copy runs.
-constexpr UINT kCheckOtherCopy = WM_APP + 1;
+std::vector<HWND> convs_;
+const char kService[] = "Vorn";
+const char* const kTopics[] = {"System", "Open"};
+const char kConvClass[] = "VornDdeConv";
+const char kCheckClass[] = "VornDdeCheck";
+// A command is a few names; anything longer is refused.
+constexpr size_t kMaxCommand = 4096;
 
-bool is_our_topic(HSZ topic) {
-    return DdeCmpStringHandles(topic, topic_system_) == 0 || DdeCmpStringHandles(topic, topic_open_) == 0;
+// The command of a WM_DDE_EXECUTE as ANSI text. A Unicode client sends UTF-16: every command
+// starts with an ASCII "[", so its second byte is zero.
+std::string command_text(const char* p, size_t size) {
+    if (size >= 2 && p[0] && !p[1] && size % 2 == 0) {
+        const auto* w = reinterpret_cast<const wchar_t*>(p);
+        const int n = static_cast<int>(std::find(w, w + size / 2, L'\0') - w);
+        const int len = WideCharToMultiByte(CP_ACP, 0, w, n, nullptr, 0, nullptr, nullptr);
+        std::string s(static_cast<size_t>(len), '\0');
+        if (len > 0) WideCharToMultiByte(CP_ACP, 0, w, n, s.data(), len, nullptr, nullptr);
+        return s;
+    }
+    return std::string(p, std::find(p, p + size, '\0'));
 }
 
-HDDEDATA on_dde(UINT type, HSZ topic, HSZ service, HDDEDATA data) {
-    switch (type) {
-    case XTYP_CONNECT:
-        return reinterpret_cast<HDDEDATA>(
-            static_cast<ULONG_PTR>(DdeCmpStringHandles(service, service_) == 0 && is_our_topic(topic)));
-    case XTYP_EXECUTE: {
-        if (!is_our_topic(topic)) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        DWORD size = DdeGetData(data, nullptr, 0, 0);
-        if (size == 0 || size > 4096) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        std::string cmd(size, '\0');
-        DdeGetData(data, reinterpret_cast<BYTE*>(cmd.data()), size, 0);
-        auto names = dde_parse_open(cmd);
-        if (!names) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        // A name the program would not open is refused now, not dropped silently later.
-        for (const std::string& n : *names)
-            if (!dde_opens(n)) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-        // Opening may ask questions; that happens in the main window, one name at a time.
-        bool all = true;
-        {
-            std::lock_guard<std::mutex> hold(queue_lock_);
-            for (const std::string& n : *names) all = queued_.push(n) && all;
+// The status word of the acknowledgement: the names are queued for the main window, which
+// opens them one at a time when no box or modal dialog shows.
+WORD execute(HGLOBAL mem) {
+    const SIZE_T size = mem ? GlobalSize(mem) : 0;
+    if (size == 0 || size > 2 * kMaxCommand + 2) return 0;
+    const auto* p = static_cast<const char*>(GlobalLock(mem));
+    if (!p) return 0;
+    const std::string cmd = command_text(p, size);
+    GlobalUnlock(mem);
+    if (cmd.empty() || cmd.size() >= kMaxCommand) return 0;
+    auto names = dde_parse_open(cmd);
+    if (!names) return 0;
+    // A name the program would not open is refused now, not dropped silently later.
+    for (const std::string& n : *names)
+        if (!dde_opens(n)) return 0;
+    bool all = true;
+    for (const std::string& n : *names) all = queued_.push(n) && all;
+    if (main_) PostMessageA(main_, WM_VORN_DDE_OPEN, 0, 0);
+    return all ? 0x8000 : 0x4000;  // fAck, or fBusy when the queue was full
+}
+
+void post_ack(HWND client, HWND conv, WORD status, UINT_PTR hi) {
+    const LPARAM ack = PackDDElParam(WM_DDE_ACK, status, hi);
+    if (!PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv), ack)) FreeDDElParam(WM_DDE_ACK, ack);
+}
+
+void forget_conv(HWND conv) { convs_.erase(std::remove(convs_.begin(), convs_.end(), conv), convs_.end()); }
+
+LRESULT CALLBACK conv_proc(HWND conv, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto client = reinterpret_cast<HWND>(wp);
+    switch (msg) {
+    case WM_DDE_EXECUTE: {
+        const auto mem = reinterpret_cast<HGLOBAL>(lp);
+        const WORD status = execute(mem);
+        const LPARAM ack = PackDDElParam(WM_DDE_ACK, status, reinterpret_cast<UINT_PTR>(mem));
+        // The commands stay the client's; with no client left to free them, they are freed here.
+        if (!PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv), ack)) {
+            FreeDDElParam(WM_DDE_ACK, ack);
+            GlobalFree(mem);
         }
-        if (main_) PostMessageA(main_, WM_VORN_DDE_OPEN, 0, 0);
-        if (!all) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
-        return reinterpret_cast<HDDEDATA>(DDE_FACK);
+        return 0;
     }
+    // Nothing is served but commands: requests, advises and pokes are refused, their item
+    // handed back in the acknowledgement as the protocol asks.
+    case WM_DDE_REQUEST:
+    case WM_DDE_UNADVISE: post_ack(client, conv, 0, HIWORD(lp)); return 0;
+    case WM_DDE_ADVISE:
+    case WM_DDE_POKE: {
+        UINT_PTR data = 0, item = 0;
+        UnpackDDElParam(msg, lp, &data, &item);
+        FreeDDElParam(msg, lp);
+        post_ack(client, conv, 0, item);
+        return 0;
     }
-    return nullptr;
+    case WM_DDE_TERMINATE:
+        PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(conv), 0);
+        DestroyWindow(conv);
+        return 0;
+    case WM_NCDESTROY: forget_conv(conv); break;
+    }
+    return DefWindowProcA(conv, msg, wp, lp);
 }
 
-// Called from the system's DDE code, which no exception may cross: a request that cannot be
-// taken (memory running out) is refused.
-HDDEDATA CALLBACK dde_callback(UINT type, UINT, HCONV, HSZ topic, HSZ service, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
-    try {
-        return on_dde(type, topic, service, data);
-    } catch (...) {
-        return type == XTYP_EXECUTE ? reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED) : nullptr;
-    }
+bool register_class(const char* name, WNDPROC proc) {
+    WNDCLASSA wc{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &wc)) return true;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
 }
 
-bool register_service() {
-    if (DdeInitializeA(&inst_, dde_callback, APPCMD_FILTERINITS | CBF_FAIL_SELFCONNECTIONS | CBF_SKIP_ALLNOTIFICATIONS |
-                                                 CBF_FAIL_ADVISES | CBF_FAIL_REQUESTS | CBF_FAIL_POKES,
-                       0) != DMLERR_NO_ERROR) {
-        inst_ = 0;
-        return false;
-    }
-    service_ = DdeCreateStringHandleA(inst_, "Vorn", CP_WINANSI);
-    topic_system_ = DdeCreateStringHandleA(inst_, "System", CP_WINANSI);
-    topic_open_ = DdeCreateStringHandleA(inst_, "Open", CP_WINANSI);
-    return DdeNameService(inst_, service_, nullptr, DNS_REGISTER) != nullptr;
+// True for no atom (any name) or an atom naming `name`.
+bool atom_names(ATOM a, const char* name) {
+    if (!a) return true;
+    char buf[256];
+    return GlobalGetAtomNameA(a, buf, sizeof buf) && lstrcmpiA(buf, name) == 0;
 }
 
-void unregister_service() {
-    if (!inst_) return;
-    DdeNameService(inst_, service_, nullptr, DNS_UNREGISTER);
-    DdeFreeStringHandle(inst_, service_);
-    DdeFreeStringHandle(inst_, topic_system_);
-    DdeFreeStringHandle(inst_, topic_open_);
-    DdeUninitialize(inst_);
-    inst_ = 0;
-    service_ = topic_system_ = topic_open_ = nullptr;
-}
+// ---- The other-copy check: any server "Vorn"/"System" outside this process answers it. The
+// initiate goes to other processes' top-level windows without waiting on any of them, since a
+// window that does not answer must not hold the main window; answers come while the window
+// takes its messages, and the check gives up on the rest after a while.
+constexpr UINT_PTR kAnswersTimer = 1, kEndTimer = 2;
+constexpr UINT kAnswersMs = 1500, kEndMs = 1000;
+constexpr UINT kCheckDelayMs = 100;
+UINT_PTR check_timer_ = 0;
+HWND check_ = nullptr;
 
-// The other-copy check: any DDE server "Vorn"/"System" outside this process answers it. It
-// speaks the DDE protocol itself from a message-only window, since DDEML asks each window with no
-// time limit, where one window that does not answer would hold the server thread for ever; and
-// it passes over this process's own windows, whose service would answer too.
 struct OtherCopyCheck {
-    DWORD self = GetCurrentProcessId();
-    std::vector<HWND> windows;
-    std::vector<HWND> servers;  // conversations opened by the answers, to be ended
-    int open = 0;               // of those, not yet ended by their server
+    ATOM app = 0, topic = 0;
+    bool done = false;
+    bool found = false;
+    int open = 0;  // conversations opened by answers and not yet ended by their server
 };
 
+OtherCopyCheck* check_state(HWND win) { return reinterpret_cast<OtherCopyCheck*>(GetWindowLongPtrA(win, GWLP_USERDATA)); }
+
+// Stops asking: the note goes out on a first answer, every conversation opened is ended.
+void check_finish(HWND win, OtherCopyCheck& c) {
+    if (c.done) return;
+    c.done = true;
+    KillTimer(win, kAnswersTimer);
+    GlobalDeleteAtom(c.app);
+    GlobalDeleteAtom(c.topic);
+    if (c.found && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
+    if (c.open > 0) SetTimer(win, kEndTimer, kEndMs, nullptr);
+    else DestroyWindow(win);
+}
+
 LRESULT CALLBACK check_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* c = reinterpret_cast<OtherCopyCheck*>(GetWindowLongPtrA(win, GWLP_USERDATA));
-    if (msg == WM_DDE_ACK && c) {
+    OtherCopyCheck* c = check_state(win);
+    if (!c) return DefWindowProcA(win, msg, wp, lp);
+    switch (msg) {
+    case WM_DDE_ACK: {
         // An answer to the initiate: the atoms are the server's, this side frees them.
         GlobalDeleteAtom(LOWORD(lp));
         GlobalDeleteAtom(HIWORD(lp));
-        c->servers.push_back(reinterpret_cast<HWND>(wp));
         ++c->open;
+        PostMessageA(reinterpret_cast<HWND>(wp), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(win), 0);
+        c->found = true;
+        check_finish(win, *c);
         return 0;
     }
-    if (msg == WM_DDE_TERMINATE && c) {
-        --c->open;
+    case WM_DDE_TERMINATE:
+        if (--c->open <= 0 && c->done) DestroyWindow(win);
         return 0;
+    case WM_TIMER:
+        if (wp == kAnswersTimer) check_finish(win, *c);
+        else if (wp == kEndTimer) DestroyWindow(win);
+        return 0;
+    case WM_NCDESTROY:
+        if (!c->done) {
+            GlobalDeleteAtom(c->app);
+            GlobalDeleteAtom(c->topic);
+        }
+        delete c;
+        SetWindowLongPtrA(win, GWLP_USERDATA, 0);
+        if (check_ == win) check_ = nullptr;
+        break;
     }
     return DefWindowProcA(win, msg, wp, lp);
 }
 
-BOOL CALLBACK list_other_windows(HWND w, LPARAM lp) {
-    auto* c = reinterpret_cast<OtherCopyCheck*>(lp);
+BOOL CALLBACK ask_window(HWND w, LPARAM lp) {
+    const auto win = reinterpret_cast<HWND>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != c->self) c->windows.push_back(w);
+    OtherCopyCheck* c = check_state(win);
+    // This process's own windows would answer for the service this copy offers.
+    if (pid != GetCurrentProcessId() && c && !c->done)
+        SendNotifyMessageA(w, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(win), MAKELPARAM(c->app, c->topic));
     return TRUE;
 }
 
-bool other_copy_answers() {
-    static const char kClass[] = "VornDdeCheck";
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = trap_wnd<check_proc>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClass;
-    RegisterClassA(&wc);  // fails harmlessly when an earlier check registered it
-    HWND win = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!win) return false;
-    OtherCopyCheck c;
-    SetWindowLongPtrA(win, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
-    EnumWindows(list_other_windows, reinterpret_cast<LPARAM>(&c));
-    // The names stay the asker's: an answer carries atoms of its own.
-    const ATOM app = GlobalAddAtomA("Vorn"), topic = GlobalAddAtomA("System");
-    for (HWND w : c.windows) {
-        // A window that does not answer within a second is passed over; a hung one at once.
-        DWORD_PTR unused = 0;
-        SendMessageTimeoutA(w, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(win), MAKELPARAM(app, topic),
-                            SMTO_ABORTIFHUNG, 1000, &unused);
-        if (!c.servers.empty()) break;
-    }
-    GlobalDeleteAtom(app);
-    GlobalDeleteAtom(topic);
-    const bool found = !c.servers.empty();
-    for (HWND s : c.servers) PostMessageA(s, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(win), 0);
-    // Each server ends its side with a terminate of its own; a second is long enough to wait.
-    const DWORD until = GetTickCount() + 1000;
-    MSG m;
-    while (c.open > 0 && static_cast<int>(until - GetTickCount()) > 0) {
-        if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        } else if (m.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(m.wParam));  // the program is closing: the loop ends on it
-            break;
-        } else {
-            DispatchMessageA(&m);
-        }
-    }
-    SetWindowLongPtrA(win, GWLP_USERDATA, 0);
-    DestroyWindow(win);
-    return found;
-}
-
-DWORD WINAPI server_thread(void*) {
-    MSG m;
-    // The queue dde_server_stop posts its quit to. Making it is not waiting for input: a shell
-    // that waits until the program is idle to open a document by DDE must find the service.
-    PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
-    const bool ok = register_service();
-    SetEvent(registered_);
-    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-        // Asked after registering, so that two copies starting at once both see each other.
-        if (!m.hwnd && m.message == kCheckOtherCopy) {
-            if (ok && other_copy_answers() && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
-            continue;
-        }
-        DispatchMessageA(&m);
-    }
-    unregister_service();
-    return 0;
+void CALLBACK start_check(HWND, UINT, UINT_PTR, DWORD) {
+    KillTimer(nullptr, check_timer_);
+    check_timer_ = 0;
+    if (!main_ || check_ || !register_class(kCheckClass, trap_wnd<check_proc>)) return;
+    HWND win =
+        CreateWindowExA(0, kCheckClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!win) return;
+    auto* c = new OtherCopyCheck;
+    // The names stay the asker's until the check ends: an answer carries atoms of its own.
+    c->app = GlobalAddAtomA(kService);
+    c->topic = GlobalAddAtomA("System");
+    SetWindowLongPtrA(win, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
+    check_ = win;
+    SetTimer(win, kAnswersTimer, kAnswersMs, nullptr);
+    EnumWindows(ask_window, reinterpret_cast<LPARAM>(win));
 }
 
 }  // namespace
 
-bool dde_server_start(HWND main) {
-    if (thread_) return started_;
-    main_ = main;
-    registered_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, server_thread, nullptr, 0, &thread_id_);
-    started_ = thread_ != nullptr;
-    return started_;
+void dde_server_start(HWND main) {
+    if (!main_) main_ = main;
 }
 
-bool dde_server_wait() {
-    if (!started_) return false;
-    WaitForSingleObject(registered_, 10000);
-    // The window is up: the note about another copy can come now without slowing its showing.
-    PostThreadMessageA(thread_id_, kCheckOtherCopy, 0, 0);
-    return inst_ != 0;
+void dde_on_initiate(HWND win, WPARAM wp, LPARAM lp) {
+    const auto client = reinterpret_cast<HWND>(wp);
+    if (win != main_ || !IsWindow(client) || !atom_names(LOWORD(lp), kService)) return;
+    if (!register_class(kConvClass, trap_wnd<conv_proc>)) return;
+    for (const char* topic : kTopics) {
+        if (!atom_names(HIWORD(lp), topic)) continue;
+        HWND conv = CreateWindowExA(0, kConvClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                                    nullptr);
+        if (!conv) return;
+        SetWindowLongPtrA(conv, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client));
+        convs_.push_back(conv);
+        // The names of the answer are new atoms, which the client frees.
+        SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv),
+                     MAKELPARAM(GlobalAddAtomA(kService), GlobalAddAtomA(topic)));
+    }
+}
+
+void dde_server_ready() {
+    if (main_ && !check_timer_ && !check_) check_timer_ = SetTimer(nullptr, 0, kCheckDelayMs, trap_timer<start_check>);
 }
 
 void dde_server_stop() {
-    if (!thread_) return;
-    // A thread that never got to its message loop still ends: the quit waits in its queue.
-    while (!PostThreadMessageA(thread_id_, WM_QUIT, 0, 0) && WaitForSingleObject(thread_, 10) == WAIT_TIMEOUT) {}
-    // A check still waiting on a slow window must not keep the program from closing: the
-    // thread ends on its own later.
-    WaitForSingleObject(thread_, 3000);
-    for (HANDLE* h : {&thread_, &registered_}) {
-        CloseHandle(*h);
-        *h = nullptr;
+    // Each client is told that its conversation ended.
+    for (HWND conv : std::vector<HWND>(convs_)) {
+        const auto client = reinterpret_cast<HWND>(GetWindowLongPtrA(conv, GWLP_USERDATA));
+        PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(conv), 0);
+        DestroyWindow(conv);
     }
-    started_ = false;
+    if (check_timer_) KillTimer(nullptr, check_timer_);
+    check_timer_ = 0;
+    if (check_) DestroyWindow(check_);
     main_ = nullptr;
 }
 
-bool dde_pending() {
-    std::lock_guard<std::mutex> hold(queue_lock_);
-    return !queued_.empty();
-}
+bool dde_pending() { return !queued_.empty(); }
 
-std::optional<std::string> dde_next_name() {
-    std::lock_guard<std::mutex> hold(queue_lock_);
-    return queued_.pop();
-}
+std::optional<std::string> dde_next_name() { return queued_.pop(); }

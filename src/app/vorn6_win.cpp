@@ -174,7 +174,6 @@ bool on_create(HWND win) {
         else MessageBoxA(win, "Uninstall is not available in this version.", "Note", MB_OK | MB_ICONINFORMATION);
         return false;
     }
-    // Registers while the window is made; vorn_create_main waits for it.
     dde_server_start(win);
     main_inst_ = win;
     // The check marks come first so that each bar finds its own state when it is built.
@@ -376,6 +375,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENTERMENULOOP: in_menu_loop_ = true; break;
     case WM_EXITMENULOOP: in_menu_loop_ = false; break;
     case WM_VORN_DDE_OPEN: on_dde_open(); return 0;
+    case WM_DDE_INITIATE: dde_on_initiate(win, wp, lp); return 0;
     case WM_VORN_DDE_OTHER: msg_note("Running more than 1 Vorn"); return 0;
     case WM_CLOSE: trap_run([&] { on_close(win); }); return 0;
     case WM_QUERYENDSESSION: {
@@ -480,9 +480,7 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     if (!untitled) trap_run(open_start_document);
     UpdateWindow(win);
-    // The shell opens a document in a program it started by DDE once the program waits for
-    // input: the service must be there by then.
-    dde_server_wait();
+    dde_server_ready();
     if (shell_hooks_.setup_check) trap_run([&] { shell_hooks_.setup_check(win); });
     return win;
 }

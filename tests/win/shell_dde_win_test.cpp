@@ -1,9 +1,11 @@
 #include <windows.h>
+#include <dde.h>
 #include <ddeml.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -215,6 +217,139 @@ TEST(ShellDde, AnotherProcessOpensDocumentsInTheRunningProgram) {
                         doc.string().c_str()),
               0);
     fs::remove(doc);
+}
+
+
+// A client that speaks the DDE protocol itself, from a message-only window: what it was answered.
+struct RawClient {
+    struct Ack {
+        HWND server;
+        std::string app, topic;
+        WORD status;
+        UINT_PTR item;
+    };
+    static inline std::vector<Ack> acks;
+    static inline std::vector<HWND> terminated;
+    static inline bool initiating = false;
+    HWND win = nullptr;
+
+    static std::string atom_text(ATOM a) {
+        char buf[256] = {};
+        GlobalGetAtomNameA(a, buf, sizeof buf);
+        return buf;
+    }
+    static LRESULT CALLBACK proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_DDE_ACK && initiating) {  // the answer to an initiate, sent while it is sent
+            acks.push_back({reinterpret_cast<HWND>(wp), atom_text(LOWORD(lp)), atom_text(HIWORD(lp)), 0, 0});
+            GlobalDeleteAtom(LOWORD(lp));
+            GlobalDeleteAtom(HIWORD(lp));
+            return 0;
+        }
+        if (msg == WM_DDE_ACK) {
+            UINT_PTR lo = 0, hi = 0;
+            UnpackDDElParam(WM_DDE_ACK, lp, &lo, &hi);
+            FreeDDElParam(WM_DDE_ACK, lp);
+            acks.push_back({reinterpret_cast<HWND>(wp), "", "", static_cast<WORD>(lo), hi});
+            return 0;
+        }
+        if (msg == WM_DDE_TERMINATE) {
+            terminated.push_back(reinterpret_cast<HWND>(wp));
+            return 0;
+        }
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+    RawClient() {
+        acks.clear();
+        terminated.clear();
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VornTestDdeClient";
+        RegisterClassA(&wc);
+        win = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~RawClient() { DestroyWindow(win); }
+    // Sent to `to` as a client broadcasts it; 0 for a name asks for any.
+    void initiate(HWND to, const char* app, const char* topic) {
+        ATOM a = app ? GlobalAddAtomA(app) : 0, t = topic ? GlobalAddAtomA(topic) : 0;
+        initiating = true;
+        SendMessageA(to, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(win), MAKELPARAM(a, t));
+        initiating = false;
+        if (a) GlobalDeleteAtom(a);
+        if (t) GlobalDeleteAtom(t);
+    }
+    void post_execute(HWND server, const void* text, size_t size) {
+        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+        std::memcpy(GlobalLock(mem), text, size);
+        GlobalUnlock(mem);
+        PostMessageA(server, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(win), reinterpret_cast<LPARAM>(mem));
+    }
+};
+
+class DdeServer : public wt::MainWindowTest {
+protected:
+    DdeServer() : MainWindowTest("vorn_dde_server") {}
+    std::string title() const { return window_title(win_); }
+};
+
+// What the service must do itself: answer any-topic initiates once per topic, take a Unicode
+// client's command, refuse what it does not serve without ending the conversation, and tell
+// its clients when the program closes.
+TEST_F(DdeServer, AnswersTheProtocolAndEndsItsConversationsWhenTheProgramCloses) {
+    RawClient c;
+    ASSERT_NE(c.win, nullptr);
+    c.initiate(win_, "Other", nullptr);
+    EXPECT_TRUE(RawClient::acks.empty());
+    c.initiate(win_, nullptr, nullptr);
+    ASSERT_EQ(RawClient::acks.size(), 2u);
+    EXPECT_EQ(RawClient::acks[0].app, "Vorn");
+    EXPECT_EQ(RawClient::acks[0].topic, "System");
+    EXPECT_EQ(RawClient::acks[1].topic, "Open");
+    const HWND system = RawClient::acks[0].server, open = RawClient::acks[1].server;
+    EXPECT_NE(system, open);
+
+    // A request is refused with its item handed back.
+    RawClient::acks.clear();
+    ATOM item = GlobalAddAtomA("Topics");
+    PostMessageA(system, WM_DDE_REQUEST, reinterpret_cast<WPARAM>(c.win), MAKELPARAM(CF_TEXT, item));
+    for (int k = 0; k < 50 && RawClient::acks.empty(); ++k) wt::pump(10);
+    ASSERT_EQ(RawClient::acks.size(), 1u);
+    EXPECT_EQ(RawClient::acks[0].status & 0x8000, 0);
+    EXPECT_EQ(RawClient::acks[0].item, item);
+    GlobalDeleteAtom(item);
+
+    // A Unicode client's command opens its document.
+    const std::string doc = path("unicode client.vrn");
+    std::ofstream(doc, std::ios::binary) << "j_(1,\"Sent in UTF-16\",0,0,0,0,0,0,0,1,0,0,\"\")\r\np_(350,20110)\r\n";
+    std::wstring cmd = L"[open(\"" + std::wstring(doc.begin(), doc.end()) + L"\")]";
+    RawClient::acks.clear();
+    c.post_execute(system, cmd.c_str(), (cmd.size() + 1) * sizeof(wchar_t));
+    for (int k = 0; k < 100 && title().find("unicode client.vrn") == std::string::npos; ++k) wt::pump(10);
+    EXPECT_NE(title().find("unicode client.vrn"), std::string::npos) << title();
+    ASSERT_EQ(RawClient::acks.size(), 1u);
+    EXPECT_EQ(RawClient::acks[0].status & 0x8000, 0x8000);
+    GlobalFree(reinterpret_cast<HGLOBAL>(RawClient::acks[0].item));  // the commands are the client's
+    // An ANSI one's refusal leaves the document as it was.
+    const std::string bad = "[run(\"notepad.exe\")]";
+    RawClient::acks.clear();
+    c.post_execute(open, bad.c_str(), bad.size() + 1);
+    for (int k = 0; k < 50 && RawClient::acks.empty(); ++k) wt::pump(10);
+    ASSERT_EQ(RawClient::acks.size(), 1u);
+    EXPECT_EQ(RawClient::acks[0].status & 0x8000, 0);
+    GlobalFree(reinterpret_cast<HGLOBAL>(RawClient::acks[0].item));
+
+    // A conversation the client ends is ended by the server too.
+    PostMessageA(open, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(c.win), 0);
+    for (int k = 0; k < 50 && RawClient::terminated.empty(); ++k) wt::pump(10);
+    ASSERT_EQ(RawClient::terminated.size(), 1u);
+    EXPECT_EQ(RawClient::terminated[0], open);
+    EXPECT_FALSE(IsWindow(open));
+    // Closing the program ends the one left open.
+    close_main();
+    wt::pump(50);
+    ASSERT_EQ(RawClient::terminated.size(), 2u);
+    EXPECT_EQ(RawClient::terminated[1], system);
+    EXPECT_FALSE(IsWindow(system));
 }
 
 }  // namespace
