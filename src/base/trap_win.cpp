@@ -10,6 +10,7 @@
 namespace {
 
 TrapHooks hooks_;
+void (*dialog_start_)(HWND) = nullptr;
 std::string pending_;       // a report waiting for the next message
 std::string last_deferred_;  // a paint that fails every time reports once
 
@@ -41,6 +42,12 @@ std::string text_of_current(uint64_t mark) {
 }  // namespace
 
 void trap_set_hooks(const TrapHooks& hooks) { hooks_ = hooks; }
+
+void trap_set_dialog_start(void (*start)(HWND)) { dialog_start_ = start; }
+
+void trap_dialog_started(HWND dlg) {
+    if (dialog_start_) trap_run([&] { dialog_start_(dlg); });
+}
 
 uint64_t trap_mark() { return hooks_.state ? hooks_.state() : 0; }
 

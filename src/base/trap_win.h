@@ -14,6 +14,10 @@ struct TrapHooks {
     bool (*back_to)(uint64_t state) = nullptr;
 };
 void trap_set_hooks(const TrapHooks& hooks);
+// Called with each of the program's dialogs as it starts (WM_INITDIALOG), before its procedure:
+// what every dialog gets is added there, without a hook on every window the thread makes.
+void trap_set_dialog_start(void (*start)(HWND dlg));
+void trap_dialog_started(HWND dlg);
 
 uint64_t trap_mark();
 // Inside a catch block: reports the exception being handled and takes the document back to `mark`
@@ -48,6 +52,7 @@ LRESULT CALLBACK trap_wnd(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
 
 template <INT_PTR(CALLBACK* P)(HWND, UINT, WPARAM, LPARAM)>
 INT_PTR CALLBACK trap_dlg(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) trap_dialog_started(win);
     INT_PTR r = FALSE;
     if (trap_run([&] { r = P(win, msg, wp, lp); }, msg == WM_PAINT)) return r;
     return trap_failed_result(win, msg, true);

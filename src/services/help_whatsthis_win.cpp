@@ -10,7 +10,6 @@ namespace {
 constexpr char kOldProc[] = "VornWhatsThisProc";
 constexpr UINT kWhatsThisItem = 10725;
 
-HHOOK hook_ = nullptr;
 HWND active_ = nullptr;
 
 // Help on the control under screen point p (the dialog itself between its controls), the way
@@ -51,11 +50,6 @@ bool offer_whats_this(HWND dlg, HWND ctl, POINT p) {
 LRESULT CALLBACK dialog_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     auto old = reinterpret_cast<WNDPROC>(GetPropA(dlg, kOldProc));
     switch (msg) {
-    case WM_INITDIALOG:
-        // Set once the window is made: a style given while it is being made may not stay.
-        SetWindowLongA(dlg, GWL_EXSTYLE, GetWindowLongA(dlg, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
-        SetWindowPos(dlg, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        break;
     case WM_NCLBUTTONDOWN:
         if (wp != HTHELP) break;
         help_whatsthis_run(dlg);
@@ -79,32 +73,25 @@ LRESULT CALLBACK dialog_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     return old ? CallWindowProcA(old, dlg, msg, wp, lp) : DefDlgProcA(dlg, msg, wp, lp);
 }
 
-bool is_dialog_class(LPCSTR cls) {
-    if (IS_INTRESOURCE(cls)) return reinterpret_cast<ULONG_PTR>(cls) == 32770;
-    return cls && lstrcmpiA(cls, "#32770") == 0;
-}
-
 // Our own dialogs with a caption get the button; the system's (file, colour, message boxes)
-// come from other modules and are left as they are.
-LRESULT CALLBACK cbt_proc(int code, WPARAM wp, LPARAM lp) {
-    if (code == HCBT_CREATEWND) {
-        const auto* cw = reinterpret_cast<const CBT_CREATEWNDA*>(lp);
-        const CREATESTRUCTA* cs = cw ? cw->lpcs : nullptr;
-        HWND win = reinterpret_cast<HWND>(wp);
-        if (cs && is_dialog_class(cs->lpszClass) && cs->hInstance == GetModuleHandleA(nullptr) &&
-            (cs->style & WS_CAPTION) == WS_CAPTION && !(cs->style & (WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
-            LONG_PTR old = SetWindowLongPtrA(win, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<dialog_proc>));
-            SetPropA(win, kOldProc, reinterpret_cast<HANDLE>(old));
-        }
-    }
-    return CallNextHookEx(hook_, code, wp, lp);
+// never start through the program's dialog procedures and are left as they are.
+void attach(HWND dlg) {
+    char cls[16] = {};
+    GetClassNameA(dlg, cls, sizeof cls);
+    const LONG style = GetWindowLongA(dlg, GWL_STYLE);
+    if (lstrcmpiA(cls, "#32770") != 0 || GetPropA(dlg, kOldProc) ||
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dlg, GWLP_HINSTANCE)) != GetModuleHandleA(nullptr) ||
+        (style & WS_CAPTION) != WS_CAPTION || (style & (WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)))
+        return;
+    LONG_PTR old = SetWindowLongPtrA(dlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(trap_wnd<dialog_proc>));
+    SetPropA(dlg, kOldProc, reinterpret_cast<HANDLE>(old));
+    SetWindowLongA(dlg, GWL_EXSTYLE, GetWindowLongA(dlg, GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
+    SetWindowPos(dlg, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
 
-void help_whatsthis_install() {
-    if (!hook_) hook_ = SetWindowsHookExA(WH_CBT, cbt_proc, nullptr, GetCurrentThreadId());
-}
+void help_whatsthis_install() { trap_set_dialog_start(attach); }
 
 HWND help_whatsthis_dialog() { return active_; }
 

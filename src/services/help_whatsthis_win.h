@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-// Gives every dialog of this program made from now on its "?" button (help_register).
+// Gives every dialog of this program started from now on its "?" button (help_register).
 void help_whatsthis_install();
 // The mode on dialog `dlg` until a click, Esc or the loss of the mouse; true when a click asked
 // for help.

@@ -21,6 +21,7 @@
 #include "resources/ids.h"
 #include "resources/links_ids.h"
 #include "services/help_win.h"
+#include "base/trap_win.h"
 #include "services/help_whatsthis_win.h"
 #include "view/view_win.h"
 #include "win_test_util.h"
@@ -206,7 +207,7 @@ void CALLBACK whats_step(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(Help, WhatsThisModeGivesTheClickedControlsHelp) {
-    HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), win_, dlg_font_eh, 0);
+    HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FONT), win_, trap_dlg<dlg_font_eh>, 0);
     ASSERT_NE(d, nullptr);
     EXPECT_TRUE(GetWindowLongA(d, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) << "the caption has its ? button";
     whats_dialog_ = d;
