@@ -60,9 +60,11 @@ WORD execute(HGLOBAL mem) {
     return all ? 0x8000 : 0x4000;  // fAck, or fBusy when the queue was full
 }
 
-void post_ack(HWND client, HWND conv, WORD status, UINT_PTR hi) {
+bool post_ack(HWND client, HWND conv, WORD status, UINT_PTR hi) {
     const LPARAM ack = PackDDElParam(WM_DDE_ACK, status, hi);
-    if (!PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv), ack)) FreeDDElParam(WM_DDE_ACK, ack);
+    if (PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv), ack)) return true;
+    FreeDDElParam(WM_DDE_ACK, ack);
+    return false;
 }
 
 void forget_conv(HWND conv) { convs_.erase(std::remove(convs_.begin(), convs_.end(), conv), convs_.end()); }
@@ -72,13 +74,8 @@ LRESULT CALLBACK conv_proc(HWND conv, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_DDE_EXECUTE: {
         const auto mem = reinterpret_cast<HGLOBAL>(lp);
-        const WORD status = execute(mem);
-        const LPARAM ack = PackDDElParam(WM_DDE_ACK, status, reinterpret_cast<UINT_PTR>(mem));
         // The commands stay the client's; with no client left to free them, they are freed here.
-        if (!PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(conv), ack)) {
-            FreeDDElParam(WM_DDE_ACK, ack);
-            GlobalFree(mem);
-        }
+        if (!post_ack(client, conv, execute(mem), reinterpret_cast<UINT_PTR>(mem))) GlobalFree(mem);
         return 0;
     }
     // Nothing is served but commands: requests, advises and pokes are refused, their item
@@ -102,13 +99,17 @@ LRESULT CALLBACK conv_proc(HWND conv, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(conv, msg, wp, lp);
 }
 
-bool register_class(const char* name, WNDPROC proc) {
+// A message-only window of class `name` (registered on first use), or null.
+HWND message_window(const char* name, WNDPROC proc) {
+    const HINSTANCE inst = GetModuleHandleA(nullptr);
     WNDCLASSA wc{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &wc)) return true;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
+    if (!GetClassInfoA(inst, name, &wc)) {
+        wc.lpfnWndProc = proc;
+        wc.hInstance = inst;
+        wc.lpszClassName = name;
+        if (!RegisterClassA(&wc)) return nullptr;
+    }
+    return CreateWindowExA(0, name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
 }
 
 // True for no atom (any name) or an atom naming `name`.
@@ -131,20 +132,19 @@ HWND check_ = nullptr;
 struct OtherCopyCheck {
     ATOM app = 0, topic = 0;
     bool done = false;
-    bool found = false;
     int open = 0;  // conversations opened by answers and not yet ended by their server
 };
 
 OtherCopyCheck* check_state(HWND win) { return reinterpret_cast<OtherCopyCheck*>(GetWindowLongPtrA(win, GWLP_USERDATA)); }
 
 // Stops asking: the note goes out on a first answer, every conversation opened is ended.
-void check_finish(HWND win, OtherCopyCheck& c) {
+void check_finish(HWND win, OtherCopyCheck& c, bool found) {
     if (c.done) return;
     c.done = true;
     KillTimer(win, kAnswersTimer);
     GlobalDeleteAtom(c.app);
     GlobalDeleteAtom(c.topic);
-    if (c.found && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
+    if (found && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
     if (c.open > 0) SetTimer(win, kEndTimer, kEndMs, nullptr);
     else DestroyWindow(win);
 }
@@ -159,15 +159,14 @@ LRESULT CALLBACK check_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         GlobalDeleteAtom(HIWORD(lp));
         ++c->open;
         PostMessageA(reinterpret_cast<HWND>(wp), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(win), 0);
-        c->found = true;
-        check_finish(win, *c);
+        check_finish(win, *c, true);
         return 0;
     }
     case WM_DDE_TERMINATE:
         if (--c->open <= 0 && c->done) DestroyWindow(win);
         return 0;
     case WM_TIMER:
-        if (wp == kAnswersTimer) check_finish(win, *c);
+        if (wp == kAnswersTimer) check_finish(win, *c, false);
         else if (wp == kEndTimer) DestroyWindow(win);
         return 0;
     case WM_NCDESTROY:
@@ -197,14 +196,13 @@ BOOL CALLBACK ask_window(HWND w, LPARAM lp) {
 void CALLBACK start_check(HWND, UINT, UINT_PTR, DWORD) {
     KillTimer(nullptr, check_timer_);
     check_timer_ = 0;
-    if (!main_ || check_ || !register_class(kCheckClass, trap_wnd<check_proc>)) return;
-    HWND win =
-        CreateWindowExA(0, kCheckClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!main_ || check_) return;
+    HWND win = message_window(kCheckClass, trap_wnd<check_proc>);
     if (!win) return;
     auto* c = new OtherCopyCheck;
     // The names stay the asker's until the check ends: an answer carries atoms of its own.
     c->app = GlobalAddAtomA(kService);
-    c->topic = GlobalAddAtomA("System");
+    c->topic = GlobalAddAtomA(kTopics[0]);
     SetWindowLongPtrA(win, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(c));
     check_ = win;
     SetTimer(win, kAnswersTimer, kAnswersMs, nullptr);
@@ -220,11 +218,9 @@ void dde_server_start(HWND main) {
 void dde_on_initiate(HWND win, WPARAM wp, LPARAM lp) {
     const auto client = reinterpret_cast<HWND>(wp);
     if (win != main_ || !IsWindow(client) || !atom_names(LOWORD(lp), kService)) return;
-    if (!register_class(kConvClass, trap_wnd<conv_proc>)) return;
     for (const char* topic : kTopics) {
         if (!atom_names(HIWORD(lp), topic)) continue;
-        HWND conv = CreateWindowExA(0, kConvClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                                    nullptr);
+        HWND conv = message_window(kConvClass, trap_wnd<conv_proc>);
         if (!conv) return;
         SetWindowLongPtrA(conv, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client));
         convs_.push_back(conv);
