@@ -9,6 +9,7 @@
 #include "base/globals_win.h"
 #include "base/settings.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/view.h"
 #include "resources/ids.h"
 
@@ -144,7 +145,7 @@ void dlg_files_open(HWND parent) {
         wc.lpfnWndProc = trap_wnd<listview_filesettings>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_filesettings";
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         RegisterClassA(&wc);
         registered = true;
     }

@@ -23,6 +23,7 @@
 #include "base/tip_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -353,6 +354,7 @@ LRESULT CALLBACK task_win_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         return ok ? 0 : -1;
     }
     case WM_SIZE: trap_run([&] { on_size(win); }); return 0;
+    case WM_DISPLAYCHANGE: trap_run(view_display_changed); break;
     case WM_ACTIVATE:
         if (on_activate(win, wp)) return 0;
         break;  // the default gives the window the focus
@@ -442,7 +444,7 @@ void vorn_register(HINSTANCE inst) {
     // the large one already loaded.
     wc.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = util_system_cursor(IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     wc.lpszClassName = kClass;
@@ -465,17 +467,17 @@ HWND vorn_create_main(HINSTANCE inst, const char* cmd_line, int show) {
         w = place->r.right - place->r.left;
         h = place->r.bottom - place->r.top;
     }
-    HWND win = CreateWindowA(kClass, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr, inst,
-                             nullptr);
+    // An untitled document is made before the window shows, so that what it sets (tools, the
+    // toolbar's buttons, the status bar) is painted once, and the window is made with its
+    // caption. A document that is opened may have something to say, over the window it will
+    // show in.
+    const bool untitled = starts_untitled();
+    const std::string caption = untitled ? file_title_text("", false, "", 0) : kTitle;
+    HWND win = CreateWindowA(kClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr,
+                             inst, nullptr);
     if (!win) return nullptr;
     if (place) apply_placement(win, *place, show);
-    // The caption an untitled document will have: when that is what starts, setting it after
-    // the window shows would paint the frame and the menu bar a second time.
     file_set_title();
-    // An untitled document is made before the window shows, so that what it sets (tools, the
-    // toolbar's buttons, the status bar) is painted once. A document that is opened may have
-    // something to say, over the window it will show in.
-    const bool untitled = starts_untitled();
     if (untitled) trap_run(open_start_document);
     if (!(show == SW_HIDE) && !IsWindowVisible(win)) ShowWindow(win, show);
     if (!untitled) trap_run(open_start_document);

@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/tip_win.h"
+#include "base/util_win.h"
 
 HINSTANCE bars_instance() { return app_inst_ ? app_inst_ : GetModuleHandleA(nullptr); }
 
@@ -106,7 +107,7 @@ HWND bars_create_child(const char* cls, WNDPROC eh, const char* title, DWORD sty
     if (!GetClassInfoA(inst, cls, &wc)) {
         wc.lpfnWndProc = eh;
         wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         wc.lpszClassName = cls;
         RegisterClassA(&wc);
     }

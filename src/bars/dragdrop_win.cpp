@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "bars/bars_win.h"
 
 namespace {
@@ -177,6 +178,6 @@ void dd_set_cursor(HWND, int id) {
     HCURSOR& c = cursors[id];
     if (!c) c = LoadCursorA(bars_instance(), MAKEINTRESOURCEA(id));
     if (!c && id == 11231) c = row_drag_cursor();
-    if (!c) c = LoadCursorA(nullptr, IDC_NO);
+    if (!c) c = util_system_cursor(IDC_NO);
     if (GetCursor() != c) SetCursor(c);
 }

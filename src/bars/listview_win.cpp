@@ -14,6 +14,7 @@
 #include "bars/help_context.h"
 #include "base/error.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 
 namespace {
 
@@ -278,7 +279,7 @@ std::string drag_text(HWND host, int id) {
 void end_drag() {
     lv_drag_.reset();
     if (GetCapture()) ReleaseCapture();
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetCursor(util_system_cursor(IDC_ARROW));
 }
 
 LRESULT CALLBACK lv_subclass_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {

@@ -9,6 +9,7 @@
 #include "base/menu_win.h"
 #include "base/tip_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/globals.h"
 #include "resources/ids.h"
 
@@ -216,6 +217,6 @@ void status_layout() {
     RECT c;
     GetClientRect(parent, &c);
     Rc r = status_model().layout(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT));
-    MoveWindow(status_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    util_place_window(status_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top);
     InvalidateRect(status_inst_, nullptr, FALSE);
 }

@@ -16,6 +16,7 @@
 #include "base/settings.h"
 #include "base/tip_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "resources/ids.h"
@@ -309,7 +310,7 @@ void tbar_place() {
     Rc r = TbarModel::place(orient0_, c.right, c.bottom);
     // What of the bar lies inside the main window's client area.
     tbar_model().set_room(on_left() ? c.bottom - r.top : c.right - r.left);
-    MoveWindow(tbar_inst_, r.left, r.top, r.right, r.bottom, TRUE);
+    util_place_window(tbar_inst_, r.left, r.top, r.right, r.bottom);
     InvalidateRect(tbar_inst_, nullptr, FALSE);
 }
 

@@ -15,6 +15,7 @@
 #include "base/settings.h"
 #include "base/tip_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/obj.h"
@@ -243,7 +244,7 @@ void on_mouse_move(HWND win, int x, int y) {
     }
     if (lbuttondown_) {
         if (pointer_outside(win)) SetCursor(LoadCursorA(bars_instance(), MAKEINTRESOURCEA(IDC_TOOLBOX_PLACE)));
-        else SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+        else SetCursor(util_system_cursor(IDC_ARROW));
         return;
     }
     int pos = toolbox_position_at(x, y, orient());

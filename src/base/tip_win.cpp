@@ -3,6 +3,7 @@
 #include "base/globals_win.h"
 #include "base/menu_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "resources/ids.h"
 
 namespace {
@@ -28,7 +29,7 @@ HWND tip_window() {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = trap_wnd<tip_win_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
         wc.lpszClassName = kTipClass;
         wc.style = CS_SAVEBITS;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/error.h"
 #include "base/util.h"
@@ -35,6 +37,25 @@ void util_play_sound(const std::string& name) {
 }
 
 void util_play_error_wav() { MessageBeep(MB_ICONHAND); }
+
+HCURSOR util_system_cursor(LPCSTR id) {
+    static std::vector<std::pair<ULONG_PTR, HCURSOR>> loaded;
+    const auto key = reinterpret_cast<ULONG_PTR>(id);
+    for (const auto& [k, c] : loaded)
+        if (k == key) return c;
+    HCURSOR c = LoadCursorA(nullptr, id);
+    if (c) loaded.emplace_back(key, c);
+    return c;
+}
+
+void util_place_window(HWND win, int x, int y, int cx, int cy) {
+    RECT r;
+    if (GetWindowRect(win, &r)) {
+        MapWindowPoints(nullptr, GetAncestor(win, GA_PARENT), reinterpret_cast<POINT*>(&r), 2);
+        if (r.left == x && r.top == y && r.right - r.left == cx && r.bottom - r.top == cy) return;
+    }
+    MoveWindow(win, x, y, cx, cy, TRUE);
+}
 
 void util_close_process(PROCESS_INFORMATION& pi) {
     if (pi.hProcess) {

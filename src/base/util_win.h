@@ -19,6 +19,13 @@ void util_play_error_wav();
 // the clipboard stops opening): those are left alone.
 void util_close_process(PROCESS_INFORMATION& pi);
 
+// One of the system's cursors (IDC_ARROW, IDC_WAIT...), loaded once: every load asks the system
+// for the cursor size again, and cursors are set at each move of the mouse.
+HCURSOR util_system_cursor(LPCSTR id);
+// MoveWindow, left out when the child is already there: a move to the same place still costs a
+// round of messages and of requests to the system.
+void util_place_window(HWND win, int x, int y, int cx, int cy);
+
 // `name` with each folder and file written as the disk has it (a drive letter in capitals);
 // parts that cannot be found stay as given. A name lower-cased for comparing shows as its user
 // wrote it again.

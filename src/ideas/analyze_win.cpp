@@ -19,6 +19,7 @@
 #include "base/spell.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
 #include "document/outline.h"
@@ -344,13 +345,13 @@ void run_selected(HWND win) {
     if (i < 0 || i >= static_cast<int>(std::size(kKinds))) return;
     st_.processing = true;
     st_.stop = false;
-    HCURSOR old = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+    HCURSOR old = SetCursor(util_system_cursor(MAKEINTRESOURCEA(32514)));
     SetDlgItemTextA(win, IDCANCEL, "S&top");
     dispatch(kKinds[i].code);
     st_.processing = false;
     if (!IsWindow(win)) return;
     SetDlgItemTextA(win, IDCANCEL, "&Cancel");
-    SetCursor(old ? old : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    SetCursor(old ? old : util_system_cursor(MAKEINTRESOURCEA(32512)));
     // A close asked for during the run happens now that the run has unwound.
     if (st_.close_after_run) DestroyWindow(win);
 }
@@ -610,7 +611,7 @@ void analyze_init() {
     wc.lpfnWndProc = trap_wnd<analyze_handler>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "Analyze";
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = util_system_cursor(MAKEINTRESOURCEA(32512));
     RegisterClassA(&wc);
     static const Command commands[] = {{CMD_ANALYZER, analyze_open}};
     cmd_register_all(commands);

@@ -8,6 +8,7 @@
 #include "base/file.h"
 #include "base/globals_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ HWND about_window(HWND parent) {
         WNDCLASSA wc{};
         wc.lpfnWndProc = trap_wnd<about_proc>;
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         wc.lpszClassName = kClass;
         RegisterClassA(&wc);

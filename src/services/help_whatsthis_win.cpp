@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "resources/ids.h"
 
 namespace {
@@ -98,7 +99,7 @@ HWND help_whatsthis_dialog() { return active_; }
 bool help_whatsthis_run(HWND dlg) {
     if (active_ || !IsWindow(dlg)) return false;
     active_ = dlg;
-    HCURSOR question = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HELP));
+    HCURSOR question = util_system_cursor(reinterpret_cast<LPCSTR>(IDC_HELP));
     SetCapture(dlg);
     SetCursor(question);
     bool asked = false;

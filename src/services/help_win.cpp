@@ -11,6 +11,7 @@
 #include "base/shell_hooks_win.h"
 #include "base/tip_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "resources/help_ids.h"
 #include "resources/ids.h"
 #include "services/about_win.h"
@@ -289,7 +290,7 @@ void register_classes() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = trap_wnd<viewer_proc>;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = util_system_cursor(IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.hIcon = LoadIconA(nullptr, IDI_QUESTION);
     wc.lpszClassName = kViewerClass;
@@ -357,7 +358,7 @@ void show_popup(HWND near_window, const HelpTopic& t) {
         wc.style = CS_DROPSHADOW;
         wc.lpfnWndProc = trap_wnd<popup_proc>;
         wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         wc.hbrBackground = GetSysColorBrush(COLOR_INFOBK);
         wc.lpszClassName = kPopupClass;
         RegisterClassA(&wc);

@@ -10,6 +10,7 @@
 
 #include "base/globals_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 
 namespace {
 
@@ -557,7 +558,7 @@ void register_class() {
     wc.lpfnWndProc = trap_wnd<fe_proc>;
     wc.cbWndExtra = sizeof(void*);
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    wc.hCursor = util_system_cursor(IDC_IBEAM);
     wc.lpszClassName = kFieldEditClass;
     RegisterClassA(&wc);
     find_msg_ = RegisterWindowMessageA(FINDMSGSTRINGA);

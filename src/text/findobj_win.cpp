@@ -318,7 +318,7 @@ void findobj_open() {
         wc.lpfnWndProc = trap_wnd<host_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_obj";
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         registered = RegisterClassA(&wc) != 0;
     }
     HWND win = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_OBJECTS), main_inst_,

@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/trap_win.h"
+#include "base/util_win.h"
 #include "document/globals.h"
 #include "document/view.h"
 #include "elements/elements_dlg_win.h"
@@ -117,7 +118,7 @@ bool links_open(HWND parent) {
         wc.lpfnWndProc = trap_wnd<host_eh>;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "listview_link";
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         registered = RegisterClassA(&wc) != 0;
     }
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FIND_LINKS), parent, trap_dlg<dlg_links_eh>, 0) == 1;

@@ -480,7 +480,7 @@ void register_class() {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = trap_wnd<win_rich_eh>;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hCursor = util_system_cursor(IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kClass;
     done = RegisterClassA(&wc) != 0;

@@ -256,8 +256,10 @@ bool paste_enabled() {
     static bool can = false;
     const DWORD now = GetClipboardSequenceNumber();
     if (now == 0 || now != seen) {
-        can = IsClipboardFormatAvailable(clip_format()) || IsClipboardFormatAvailable(CF_DIB) ||
-              IsClipboardFormatAvailable(CF_TEXT) || metafile_available();
+        // An empty clipboard answers at once; text, the likeliest, is asked first.
+        can = CountClipboardFormats() > 0 &&
+              (IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(clip_format()) ||
+               IsClipboardFormatAvailable(CF_DIB) || metafile_available());
         seen = now;
     }
     return can;

@@ -12,6 +12,7 @@
 #include "base/shell_hooks_win.h"
 #include "base/trap_win.h"
 #include "base/util.h"
+#include "base/util_win.h"
 #include "document/clip.h"
 #include "document/globals.h"
 #include "document/undo.h"
@@ -142,7 +143,7 @@ HWND view_create_window(HWND main) {
         wc.style = CS_DBLCLKS;
         wc.lpfnWndProc = trap_wnd<win_view_eh>;
         wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hCursor = util_system_cursor(IDC_ARROW);
         wc.lpszClassName = kViewClass;
         RegisterClassA(&wc);
     }

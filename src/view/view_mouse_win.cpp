@@ -15,6 +15,7 @@
 #include "base/error.h"
 #include "base/globals_win.h"
 #include "base/menu_win.h"
+#include "base/util_win.h"
 #include "document/clip.h"
 #include "document/doc_util.h"
 #include "document/globals.h"
@@ -706,7 +707,7 @@ bool view_mouse_set_cursor(HWND win) {
         }
         id = IDC_UPARROW;
     }
-    SetCursor(LoadCursorA(nullptr, id));
+    SetCursor(util_system_cursor(id));
     return true;
 }
 

@@ -32,6 +32,15 @@
 
 namespace {
 
+// Every mapping asks for it (each paint, each move of the mouse), and each asking is a round trip
+// to the system: kept until the display changes.
+int screen_w_ = 0;
+
+int screen_width_now() {
+    if (screen_w_ <= 0) screen_w_ = std::max(1, GetSystemMetrics(SM_CXSCREEN));
+    return screen_w_;
+}
+
 PropertiesHook g_properties = nullptr;
 std::string g_report;  // an error met while painting, shown after the paint
 constexpr UINT WM_VIEW_REPORT = WM_APP + 0x102;
@@ -54,7 +63,7 @@ public:
         SbarHost::status(field, value);
         if (field == 8) bg_dialog_follow_level();
     }
-    int screen_width() const override { return GetSystemMetrics(SM_CXSCREEN); }
+    int screen_width() const override { return screen_width_now(); }
     Sz client_size() const override {
         RECT r{};
         if (view_inst_) GetClientRect(view_inst_, &r);
@@ -305,12 +314,17 @@ void view_layout() {
     GetClientRect(main_inst_, &c);
     // A show gives the diagram every pixel of the screen.
     if (slideshow_running()) {
-        MoveWindow(view_inst_, 0, 0, c.right, c.bottom, TRUE);
+        util_place_window(view_inst_, 0, 0, c.right, c.bottom);
         return;
     }
     Rc r = view_layout_rect(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT), menu_checked(CMD_TBAR_TOP),
                             menu_checked(CMD_STATUSBAR));
-    MoveWindow(view_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    util_place_window(view_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void view_display_changed() {
+    screen_w_ = 0;
+    view_invalidate();
 }
 
 void view_invalidate() {
@@ -350,7 +364,7 @@ void view_focus() {
 }
 
 void view_wait_cursor(bool on) {
-    SetCursor(LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
+    SetCursor(util_system_cursor(on ? IDC_WAIT : IDC_ARROW));
 }
 
 void view_scroll_to(int x, int y, int level) {
@@ -388,7 +402,7 @@ ViewMapping view_mapping() {
     if (view_inst_) GetClientRect(view_inst_, &r);
     m.client_w = r.right;
     m.client_h = r.bottom;
-    m.screen_w = std::max(1, GetSystemMetrics(SM_CXSCREEN));
+    m.screen_w = screen_width_now();
     ViewState st = sbar_view_state();
     m.pos = {st.x0, st.y0, st.level, std::max(1, st.zoom)};
     return m;

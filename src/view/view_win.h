@@ -29,6 +29,8 @@ void view_after_load();
 void view_layout();
 
 void view_invalidate();
+// The screen's size changed: zooms are taken against the new width.
+void view_display_changed();
 void view_invalidate_marked();
 // Repaints a diagram rectangle grown by `margin` pixels.
 void view_invalidate_rect(int margin, const Rc& logical);

@@ -163,4 +163,22 @@ TEST_F(ViewDocClipboard, PasteStateFollowsEachChangeOfTheClipboard) {
     EXPECT_FALSE(paste->enabled());
     set_clipboard(CF_TEXT, "more words");
     EXPECT_TRUE(paste->enabled());
+    // What the system makes of another program's format counts: Unicode text alone, a bitmap
+    // alone, an enhanced metafile alone.
+    set_clipboard(CF_UNICODETEXT, std::string("w\0o\0r\0d\0\0", 9));
+    EXPECT_TRUE(paste->enabled());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_BITMAP, CreateBitmap(4, 4, 1, 32, nullptr));
+    CloseClipboard();
+    EXPECT_TRUE(paste->enabled());
+    set_clipboard(RegisterClipboardFormatA("Private Format"), "x");
+    EXPECT_FALSE(paste->enabled());
+    HDC mf = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(mf, 0, 0, 10, 10);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, CloseEnhMetaFile(mf));
+    CloseClipboard();
+    EXPECT_TRUE(paste->enabled());
 }
