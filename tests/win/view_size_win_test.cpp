@@ -98,6 +98,24 @@ TEST_F(ViewSize, TwentyThousandMarkedObjectsMoveDeleteAndComeBackInOneStepEach) 
     EXPECT_TRUE(wt::Boxes::notes.empty()) << wt::Boxes::notes.front();
 }
 
+// Zooms are taken against the screen's width, which the view keeps: a change of the display,
+// as the system announces it to the main window, repaints the diagram against the new width.
+class DisplayChange : public wt::MainWindowTest {
+protected:
+    DisplayChange() : MainWindowTest("vorn_display_change_test", SW_SHOWNORMAL) {}
+};
+
+TEST_F(DisplayChange, ReachesTheDiagram) {
+    wt::pump(50);
+    ValidateRect(view_inst_, nullptr);
+    RECT r;
+    ASSERT_FALSE(GetUpdateRect(view_inst_, &r, FALSE));
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    SendMessageA(win_, WM_DISPLAYCHANGE, 32, MAKELPARAM(w, h));
+    EXPECT_TRUE(GetUpdateRect(view_inst_, &r, FALSE));
+    EXPECT_EQ(view_mapping().screen_w, w);
+}
+
 // Far-out places and a size no object can have: the neighbours stay visible, the records keep
 // their values.
 TEST_F(ViewSize, ObjectsAtTheExtremesLeaveTheirNeighboursVisible) {
