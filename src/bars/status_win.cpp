@@ -206,17 +206,26 @@ LRESULT CALLBACK win_status_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(win, msg, wp, lp);
 }
 
+namespace {
+
+Rc status_place(HWND parent) {
+    RECT c{};
+    GetClientRect(parent, &c);
+    return status_model().layout(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT));
+}
+
+}  // namespace
+
 HWND status_create(HWND parent) {
-    return bars_create_child(kClass, trap_wnd<win_status_eh>, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10,
-                             StatusModel::kHeight, parent);
+    // Made where it belongs: a move after it is made costs a round of messages and requests.
+    const Rc r = status_place(parent);
+    return bars_create_child(kClass, trap_wnd<win_status_eh>, "Status", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, parent);
 }
 
 void status_layout() {
     if (!status_inst_) return;
-    HWND parent = GetParent(status_inst_);
-    RECT c;
-    GetClientRect(parent, &c);
-    Rc r = status_model().layout(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT));
+    const Rc r = status_place(GetParent(status_inst_));
     util_place_window(status_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top);
     InvalidateRect(status_inst_, nullptr, FALSE);
 }

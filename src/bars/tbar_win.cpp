@@ -197,16 +197,22 @@ void clipboard_listen(HWND win, bool on) {
     if (f) f(win);
 }
 
+// The orientation command the menu holds when the bar is made; both None and Left checked
+// means the top.
+int start_orient_command() {
+    int orient = (menu_checked(kTbarCmdLeft) ? 1 : 0) + 2 * (menu_checked(kTbarCmdNone) ? 1 : 0);
+    return tbar_command_of_orient(orient > 2 ? kTbarTop : orient);
+}
+
 void on_create(HWND win) {
     tbar_inst_ = win;
     if (!font_) font_ = bars_font(win, 8);
-    int orient = (menu_checked(kTbarCmdLeft) ? 1 : 0) + 2 * (menu_checked(kTbarCmdNone) ? 1 : 0);
     tbar_model().set_style(tbar_model().style());
     but_disabled_.clear();
     // The palette half restored with the menu settings, else the first.
     tbar_palette_cmd(menu_checked(10989) ? 10989 : 10988);
     // The main window is being made: it lays out its bars when it is first sized.
-    set_orientation(tbar_command_of_orient(orient > 2 ? kTbarTop : orient));
+    set_orientation(start_orient_command());
     tbar_place();
     status_layout();
     // Paste follows the clipboard, whoever changes it.
@@ -258,7 +264,13 @@ HWND tbar_create(HWND parent) {
     for (int n = 1; n <= 4; ++n)
         stored.push_back(file_setting_get_list("Toolbar" + std::to_string(n), tbar_user_layout_default()));
     tbar_model().load_user_layouts(stored);
-    return bars_create_child(kClass, trap_wnd<win_toolbar_eh>, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 1, 1, 1, 1, parent);
+    // Made where it belongs: a move after it is made costs a round of messages and requests.
+    set_orientation(start_orient_command());
+    RECT c{};
+    GetClientRect(parent, &c);
+    const Rc r = TbarModel::place(orient0_, c.right, c.bottom);
+    return bars_create_child(kClass, trap_wnd<win_toolbar_eh>, "Toolbar", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, r.left, r.top,
+                             r.right, r.bottom, parent);
 }
 
 int tbar_get_style() { return tbar_model().style(); }

@@ -147,8 +147,10 @@ HWND view_create_window(HWND main) {
         wc.lpszClassName = kViewClass;
         RegisterClassA(&wc);
     }
+    // Made where it belongs: a move after it is made costs a round of messages and requests.
+    const Rc r = view_place_in(main);
     HWND win = CreateWindowExA(WS_EX_ACCEPTFILES, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                               0, 0, 100, 100, main, nullptr, inst, nullptr);
+                               r.left, r.top, r.right - r.left, r.bottom - r.top, main, nullptr, inst, nullptr);
     if (win) view_layout();
     return win;
 }

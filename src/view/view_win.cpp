@@ -308,17 +308,18 @@ LRESULT CALLBACK win_view_eh(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
     return msg == WM_VIEW_USER ? -1 : 0;
 }
 
+Rc view_place_in(HWND main) {
+    RECT c{};
+    GetClientRect(main, &c);
+    // A show gives the diagram every pixel of the screen.
+    if (slideshow_running()) return {0, 0, c.right, c.bottom};
+    return view_layout_rect(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT), menu_checked(CMD_TBAR_TOP),
+                            menu_checked(CMD_STATUSBAR));
+}
+
 void view_layout() {
     if (!view_inst_ || !main_inst_) return;
-    RECT c;
-    GetClientRect(main_inst_, &c);
-    // A show gives the diagram every pixel of the screen.
-    if (slideshow_running()) {
-        util_place_window(view_inst_, 0, 0, c.right, c.bottom);
-        return;
-    }
-    Rc r = view_layout_rect(c.right, c.bottom, menu_checked(CMD_TBAR_LEFT), menu_checked(CMD_TBAR_TOP),
-                            menu_checked(CMD_STATUSBAR));
+    const Rc r = view_place_in(main_inst_);
     util_place_window(view_inst_, r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 

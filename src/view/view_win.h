@@ -27,6 +27,8 @@ void view_after_load();
 
 // Places the diagram window in the main window's client area (toolbar and status bar checks).
 void view_layout();
+// Where view_layout puts it in `main`'s client area.
+Rc view_place_in(HWND main);
 
 void view_invalidate();
 // The screen's size changed: zooms are taken against the new width.
