@@ -211,8 +211,8 @@ void on_create(HWND win) {
     but_disabled_.clear();
     // The palette half restored with the menu settings, else the first.
     tbar_palette_cmd(menu_checked(10989) ? 10989 : 10988);
-    // The main window is being made: it lays out its bars when it is first sized.
-    set_orientation(start_orient_command());
+    // The main window is being made: it lays out its bars when it is first sized. The bar was
+    // made in its place with the orientation the menu holds; this takes the room it has.
     tbar_place();
     status_layout();
     // Paste follows the clipboard, whoever changes it.
