@@ -137,13 +137,18 @@ struct OtherCopyCheck {
 
 OtherCopyCheck* check_state(HWND win) { return reinterpret_cast<OtherCopyCheck*>(GetWindowLongPtrA(win, GWLP_USERDATA)); }
 
+void drop_names(OtherCopyCheck& c) {
+    if (c.app) GlobalDeleteAtom(c.app);
+    if (c.topic) GlobalDeleteAtom(c.topic);
+    c.app = c.topic = 0;
+}
+
 // Stops asking: the note goes out on a first answer, every conversation opened is ended.
 void check_finish(HWND win, OtherCopyCheck& c, bool found) {
     if (c.done) return;
     c.done = true;
     KillTimer(win, kAnswersTimer);
-    GlobalDeleteAtom(c.app);
-    GlobalDeleteAtom(c.topic);
+    drop_names(c);
     if (found && main_) PostMessageA(main_, WM_VORN_DDE_OTHER, 0, 0);
     if (c.open > 0) SetTimer(win, kEndTimer, kEndMs, nullptr);
     else DestroyWindow(win);
@@ -170,10 +175,7 @@ LRESULT CALLBACK check_proc(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
         else if (wp == kEndTimer) DestroyWindow(win);
         return 0;
     case WM_NCDESTROY:
-        if (!c->done) {
-            GlobalDeleteAtom(c->app);
-            GlobalDeleteAtom(c->topic);
-        }
+        drop_names(*c);
         delete c;
         SetWindowLongPtrA(win, GWLP_USERDATA, 0);
         if (check_ == win) check_ = nullptr;

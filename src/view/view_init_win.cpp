@@ -151,6 +151,5 @@ HWND view_create_window(HWND main) {
     const Rc r = view_place_in(main);
     HWND win = CreateWindowExA(WS_EX_ACCEPTFILES, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                r.left, r.top, r.right - r.left, r.bottom - r.top, main, nullptr, inst, nullptr);
-    if (win) view_layout();
     return win;
 }
