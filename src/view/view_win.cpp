@@ -202,6 +202,7 @@ LRESULT dispatch(HWND win, UINT msg, WPARAM wp, LPARAM lp) {
             view_set_repaint_hook(nullptr);
         }
         return 0;
+    case WM_NCPAINT: return 0;     // no frame to draw
     case WM_ERASEBKGND: return 1;  // the paint pass fills everything
     case WM_PAINT: view_on_paint(win); return 0;
     case WM_RENDERFORMAT:
