@@ -458,20 +458,32 @@ bool GdiCanvas::raster_figure(const ObjRectFigure& f, const Brush& brush) {
     // Every pixel of the figure lies within the box of its points (a line's end pixel is not drawn).
     const auto [x0, x1] = std::minmax_element(xs, xs + nx);
     const auto [y0, y1] = std::minmax_element(ys, ys + ny);
+    for (int i = 0; i < f.n; ++i)
+        if (f.steps[i].pen.style != 0 || std::abs(f.steps[i].pen.width) > thin_width_) return false;
+    // All in one pixel, as most of a crowded level far out of zoom: every rectangle is empty
+    // and every line ends where it starts, so GDI sets nothing.
+    if (*x0 == *x1 && *y0 == *y1) return true;
     const bool inside = *x0 >= raster_clip_.left && *x1 < raster_clip_.right && *y0 >= raster_clip_.top && *y1 < raster_clip_.bottom;
     POINT d[kSteps][5];
     int kept[kSteps];
     // Every step is mapped before the first is drawn: a step GDI must draw leaves all to it.
     for (int i = 0; i < f.n; ++i) {
         const ObjFigureStep& s = f.steps[i];
-        if (s.pen.style != 0 || std::abs(s.pen.width) > thin_width_) return false;
-        auto dev = [&](size_t k) { return POINT{xs[s.at[k] >> 2], ys[s.at[k] & 3]}; };
         if (s.rect) {
-            d[i][0] = dev(0);
-            d[i][1] = dev(1);
-        } else if ((kept[i] = map_lines(static_cast<size_t>(std::min(s.n, 5)), [&](size_t k) { return f.point(s, static_cast<int>(k)); }, dev, d[i])) < 0) {
-            return false;
+            d[i][0] = {xs[s.at[0] >> 2], ys[s.at[0] & 3]};
+            d[i][1] = {xs[s.at[1] >> 2], ys[s.at[1] & 3]};
+            continue;
         }
+        // A point on the pixel of the one before draws nothing more, whatever its units.
+        int m = 0;
+        for (int k = 0, n = std::min(s.n, 5); k < n; ++k) {
+            const unsigned at = s.at[k];
+            const POINT q{xs[at >> 2], ys[at & 3]};
+            if (m && q.x == d[i][m - 1].x && q.y == d[i][m - 1].y) continue;
+            if (m && q.x != d[i][m - 1].x && q.y != d[i][m - 1].y) return false;  // aslant
+            d[i][m++] = q;
+        }
+        kept[i] = m;
     }
     auto write = [&](auto clip) {
         constexpr bool kClip = decltype(clip)::value;
